@@ -1,0 +1,6 @@
+#include "editor/PaintWindowController.h"
+
+PaintWindowController::PaintWindowController(QWidget *parent)
+    : QWidget(parent)
+{
+}

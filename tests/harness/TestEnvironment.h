@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QList>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <sys/types.h>
+
+// What a test process needs around it, started before QApplication exists and
+// stopped (by process id) when the test ends:
+//   - its own folders: XDG_CONFIG_HOME, XDG_DATA_HOME, XDG_CACHE_HOME, XDG_RUNTIME_DIR
+//     and TMPDIR all point under one fresh temporary root;
+//   - optionally its own Xvfb, cut into several monitors with RandR;
+//   - optionally its own D-Bus session bus.
+// Without X11 the test runs on Qt's offscreen platform.
+namespace vtest {
+
+struct EnvironmentOptions {
+    bool x11 = false;            // start Xvfb and use the xcb platform
+    QSize framebuffer{1920, 1080};
+    QList<QRect> monitors;       // empty: one monitor covering the framebuffer
+    bool dbus = true;            // start a private session bus
+};
+
+class TestEnvironment
+{
+public:
+    explicit TestEnvironment(const EnvironmentOptions &options = {});
+    ~TestEnvironment();
+    TestEnvironment(const TestEnvironment &) = delete;
+    TestEnvironment &operator=(const TestEnvironment &) = delete;
+
+    // The environment of the running test, or nullptr.
+    static TestEnvironment *current();
+
+    QString root() const { return m_root; }            // the temporary root folder
+    QString display() const { return m_display; }      // ":N", empty without X11
+    QString busAddress() const { return m_busAddress; }
+    pid_t xvfbPid() const { return m_xvfbPid; }
+
+private:
+    void makeFolders();
+    void startXvfb(const EnvironmentOptions &options);
+    void startBus();
+
+    QString m_root;
+    QString m_display;
+    QString m_busAddress;
+    pid_t m_xvfbPid = -1;
+    pid_t m_busPid = -1;
+};
+
+// Starts a program with stdout and stderr sent to `logFile` (or /dev/null when empty).
+// The child is killed if the test process dies. Returns the pid, or -1.
+pid_t spawn(const QStringList &command, const QString &logFile = QString());
+
+// Runs a program to completion and returns its exit status (-1 when it could not run).
+int run(const QStringList &command, QString *output = nullptr);
+
+// Sends SIGTERM, waits up to `timeoutMs`, then SIGKILL. Safe to call with -1.
+void stop(pid_t pid, int timeoutMs = 3000);
+
+// Whether `program` is on PATH.
+bool haveProgram(const QString &program);
+
+// A TCP port on 127.0.0.1 that was free a moment ago.
+int freeLoopbackPort();
+
+} // namespace vtest

@@ -1,0 +1,69 @@
+#include "app/Preferences.h"
+#include "helpers/Notifications.h"
+#include "helpers/extensions/NamedColors.h"
+#include "tests/harness/NotificationRecorder.h"
+#include "tests/harness/TestMain.h"
+
+#include <QSettings>
+
+class NamedColorsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void hexStringsOfTableColors()
+    {
+        QCOMPARE(hexString(colorNamed(QStringLiteral("teal"))), QStringLiteral("#008080"));
+        QCOMPARE(hexString(colorNamed(QStringLiteral("silver"))), QStringLiteral("#C0C0C0"));
+        QCOMPARE(hexString(colorNamed(QStringLiteral("fuchsia"))), QStringLiteral("#FF00FF"));
+        QCOMPARE(hexString(colorNamed(QStringLiteral("white"))), QStringLiteral("#FFFFFF"));
+    }
+
+    void halvesRoundAwayFromZero()
+    {
+        QVERIFY(hexString(QColor::fromRgbF(0.5f, 0.0f, 0.0f)).startsWith(QStringLiteral("#80")));
+    }
+
+    void unknownNamesAreRed()
+    {
+        const QColor red = hexColor(0xFF0000, 1.0);
+        QCOMPARE(colorNamed(QStringLiteral("Red")), red);
+        QCOMPARE(colorNamed(QStringLiteral("purple ")), red);
+        QCOMPARE(colorNamed(QString()), red);
+        QCOMPARE(macawColorNamed(QStringLiteral("nonsense")), QColor(255, 0, 0));
+        QCOMPARE(macawColorNamed(QStringLiteral("clear")).alpha(), 0);
+    }
+
+    void systemWhiteIsNotTheHexWhite()
+    {
+        QVERIFY(colorNamed(QStringLiteral("white")) != hexColor(0xFFFFFF, 1.0));
+    }
+
+    void storedNameGettersWriteRedOnce()
+    {
+        Preferences &prefs = Preferences::standard();
+        QVERIFY(!prefs.hasKey(QStringLiteral("bannercolor")));
+        QCOMPARE(bannerColorName(), QStringLiteral("red"));
+        prefs.setString(QStringLiteral("linecolor"), QStringLiteral("teal"));
+        QCOMPARE(lineColorName(), QStringLiteral("teal"));
+        prefs.synchronize();
+        // What reached the file, not only what the store caches.
+        QSettings file(prefs.fileName(), QSettings::IniFormat);
+        QCOMPARE(file.value(QStringLiteral("bannercolor")).toString(), QStringLiteral("red"));
+        QCOMPARE(file.value(QStringLiteral("linecolor")).toString(), QStringLiteral("teal"));
+        QVERIFY(prefs.fileName().startsWith(qEnvironmentVariable("XDG_CONFIG_HOME")));
+    }
+
+    void notificationReachesTheBus()
+    {
+        NotificationRecorder recorder;
+        QVERIFY(recorder.isRegistered());
+        postNotification(QStringLiteral("SAVED TO CLIPBOARD"), QStringLiteral("URL to image was copied to clipboard."));
+        QTRY_COMPARE_WITH_TIMEOUT(recorder.received.size(), 1, 10000);
+        QCOMPARE(recorder.received.first().appName, QStringLiteral("Vornik notification"));
+        QCOMPARE(recorder.received.first().summary, QStringLiteral("SAVED TO CLIPBOARD"));
+        QCOMPARE(recorder.received.first().body, QStringLiteral("URL to image was copied to clipboard."));
+    }
+};
+
+VORNIK_TEST_MAIN(NamedColorsTest, vtest::EnvironmentOptions{})
+#include "named_colors_test.moc"
