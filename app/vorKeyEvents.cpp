@@ -1,0 +1,8 @@
+#include "app/vorKeyEvents.h"
+
+vorKeyEvents::vorKeyEvents(QObject *parent)
+    : QObject(parent)
+{
+}
+
+void vorKeyEvents::registerHotKeys(ScreenCapture *) {}
