@@ -1,0 +1,485 @@
+#include "service/vornikHTTP.h"
+
+#include "helpers/extensions/NamedColors.h"
+#include "service/MultipartForm.h"
+#include "service/ServiceConfiguration.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeDatabase>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPointer>
+#include <QStringDecoder>
+#include <QUuid>
+#include <deque>
+
+namespace {
+
+const QString kUserIDKey = QStringLiteral("ApplicationUniqueIdentifier");
+const QString kInvalidOperation = QStringLiteral("Invalid Operation");
+const QString kFileMissing = QStringLiteral("Error: File doesn't exist");
+const QString kNotImplemented = QStringLiteral("not implemented");
+const QString kServerError = QStringLiteral("server returned error code");
+const QString kRecordedError = QStringLiteral("error");
+
+// The client sets no deadline of its own on a request; but since chains wait for each
+// other, a connection that stops moving altogether would hold every later request
+// back. A transfer that makes no progress for this long is given up as a transport
+// error.
+constexpr int kStalledTransferMs = 120'000;
+
+VorClientState &clientState()
+{
+    static VorClientState state;
+    return state;
+}
+
+QString statusLine(qint64 status)
+{
+    return QString::number(status) + QStringLiteral(" Status code was returned");
+}
+
+void resetForRequest(VorClientState &state)
+{
+    state.lastErrorText.clear();
+    state.lastStatusCode = 0;
+    state.lastReplyText.clear();
+}
+
+// A reply as the client reads it: a transport failure, or a status and a body that
+// may or may not be text.
+struct ReplyOutcome {
+    bool transportFailed = false;
+    QString errorText;
+    bool hasStatus = false;
+    qint64 status = 0;
+    bool hasText = false;
+    QString text;
+    QByteArray body;
+
+    bool complete() const { return hasStatus && hasText; }
+};
+
+bool isTransportError(QNetworkReply::NetworkError error)
+{
+    // Connection, TLS and proxy failures; HTTP statuses map to the 200s and 400s.
+    return error > QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied;
+}
+
+ReplyOutcome readReply(QNetworkReply *reply)
+{
+    ReplyOutcome outcome;
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    outcome.hasStatus = status.isValid();
+    if (isTransportError(reply->error()) || (!outcome.hasStatus && reply->error() != QNetworkReply::NoError)) {
+        outcome.transportFailed = true;
+        outcome.errorText = reply->errorString();
+        return outcome;
+    }
+    outcome.status = status.toLongLong();
+    outcome.body = reply->readAll();
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    outcome.text = decoder(outcome.body);
+    outcome.hasText = !decoder.hasError();
+    return outcome;
+}
+
+QByteArray contentTypeForFile(const QString &path)
+{
+    return QMimeDatabase().mimeTypeForFile(path, QMimeDatabase::MatchExtension).name().toUtf8();
+}
+
+// Owns the network access and the order in which request chains run. Lives on the
+// main thread as a child of the application, so replies, state changes and
+// completions all happen there.
+class ServiceEngine : public QObject
+{
+public:
+    static ServiceEngine &instance()
+    {
+        static QPointer<ServiceEngine> engine;
+        if (!engine)
+            engine = new ServiceEngine(QCoreApplication::instance());
+        return *engine;
+    }
+
+    // Runs `job` now when no chain is in flight, otherwise after the ones before it.
+    void enqueueJob(std::function<void()> job)
+    {
+        m_pendingJobs.push_back(std::move(job));
+        if (!m_jobRunning)
+            startNextJob();
+    }
+
+    // A salt reply has been handled: the continuation runs later on the main thread,
+    // and whatever it starts belongs to this chain.
+    void deliverSaltContinuation(VorCompletion continuation, const QString &text)
+    {
+        later([this, continuation = std::move(continuation), text] {
+            const bool outerContinuation = m_inSaltContinuation;
+            m_inSaltContinuation = true;
+            if (continuation)
+                continuation(text);
+            m_inSaltContinuation = outerContinuation;
+            if (m_openSecondHalves == 0)
+                finishJob();
+        });
+    }
+
+    // Starts a request that uses the current token: inside a salt continuation as
+    // part of that chain, otherwise as a chain of its own.
+    void beginSecondHalf(std::function<void()> send)
+    {
+        if (m_inSaltContinuation) {
+            ++m_openSecondHalves;
+            send();
+            return;
+        }
+        enqueueJob([this, send = std::move(send)] {
+            ++m_openSecondHalves;
+            send();
+        });
+    }
+
+    void deliverSecondHalf(VorCompletion completion, const QString &text)
+    {
+        later([this, completion = std::move(completion), text] {
+            if (completion)
+                completion(text);
+            if (--m_openSecondHalves == 0)
+                finishJob();
+        });
+    }
+
+    // A completion that belongs to no chain (a call rejected before any request).
+    void deliver(VorCompletion completion, const QString &text)
+    {
+        later([completion = std::move(completion), text] {
+            if (completion)
+                completion(text);
+        });
+    }
+
+    void send(const QString &url, const MultipartForm *form, std::function<void(const ReplyOutcome &)> onReply)
+    {
+        QNetworkRequest request{QUrl(url, QUrl::TolerantMode)};
+        if (request.url().scheme() == QLatin1String("https"))
+            request.setSslConfiguration(ServiceConfiguration::sslConfiguration());
+        request.setTransferTimeout(kStalledTransferMs);
+        QNetworkReply *reply = nullptr;
+        if (form) {
+            MultipartForm body = *form;
+            const QByteArray bytes = body.body();
+            request.setHeader(QNetworkRequest::ContentTypeHeader, body.contentType());
+            reply = m_network.post(request, bytes);
+        } else {
+            reply = m_network.get(request);
+        }
+        connect(reply, &QNetworkReply::finished, this, [reply, onReply = std::move(onReply)] {
+            reply->deleteLater();
+            onReply(readReply(reply));
+        });
+    }
+
+private:
+    explicit ServiceEngine(QObject *parent)
+        : QObject(parent)
+    {
+    }
+
+    void later(std::function<void()> work)
+    {
+        QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
+    }
+
+    void startNextJob()
+    {
+        if (m_pendingJobs.empty())
+            return;
+        std::function<void()> job = std::move(m_pendingJobs.front());
+        m_pendingJobs.pop_front();
+        m_jobRunning = true;
+        job();
+    }
+
+    void finishJob()
+    {
+        m_jobRunning = false;
+        startNextJob();
+    }
+
+    QNetworkAccessManager m_network{this};
+    std::deque<std::function<void()>> m_pendingJobs;
+    bool m_jobRunning = false;
+    bool m_inSaltContinuation = false;
+    int m_openSecondHalves = 0;
+};
+
+// Step A: the salt request.
+void sendSaltRequest(VorCompletion continuation)
+{
+    VorClientState &state = clientState();
+    state.currentToken.clear();
+    resetForRequest(state);
+    ServiceEngine &engine = ServiceEngine::instance();
+    const QString url = vornikHTTP::serviceBaseURL() + QStringLiteral("salt/");
+    engine.send(url, nullptr, [continuation = std::move(continuation)](const ReplyOutcome &reply) {
+        VorClientState &state = clientState();
+        ServiceEngine &engine = ServiceEngine::instance();
+        if (reply.transportFailed) {
+            state.lastErrorText = reply.errorText;
+            engine.deliverSaltContinuation(continuation, reply.errorText);
+            return;
+        }
+        if (!reply.complete()) {
+            state.lastStatusCode = 404;
+            state.lastReplyText.clear();
+            engine.deliverSaltContinuation(continuation, kInvalidOperation);
+            return;
+        }
+        state.lastStatusCode = reply.status;
+        state.lastReplyText = reply.text;
+        state.currentToken = vornikHTTP::tokenForSalt(reply.body);
+        if (reply.status == 200) {
+            engine.deliverSaltContinuation(continuation, state.currentToken);
+        } else {
+            state.lastErrorText = statusLine(reply.status);
+            engine.deliverSaltContinuation(continuation, state.lastErrorText);
+        }
+    });
+}
+
+// Step B: the multipart upload, once the salt has been handled.
+void sendUpload(const QString &path, VorCompletion completion)
+{
+    VorClientState &state = clientState();
+    ServiceEngine &engine = ServiceEngine::instance();
+    const QString url = vornikHTTP::serviceBaseURL() + QStringLiteral("upload/") + state.currentToken;
+    state.currentToken.clear();
+    resetForRequest(state);
+
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists() || info.isDir()) {
+        state.lastErrorText = kFileMissing;
+        engine.deliverSecondHalf(completion, kFileMissing);
+        return;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        // The file is there but cannot be read: report it like any other failure to
+        // send, with the system's description.
+        state.lastErrorText = QStringLiteral("Error: ") + file.errorString();
+        engine.deliverSecondHalf(completion, state.lastErrorText);
+        return;
+    }
+    MultipartForm form;
+    form.addText("name", "userid");
+    form.addText(vornikHTTP::userIDFieldName(), vornikHTTP::getUserID().toUtf8());
+    form.addFile("filename", info.fileName().toUtf8(), contentTypeForFile(path), file.readAll());
+
+    engine.send(url, &form, [completion = std::move(completion)](const ReplyOutcome &reply) {
+        VorClientState &state = clientState();
+        ServiceEngine &engine = ServiceEngine::instance();
+        if (reply.transportFailed) {
+            state.lastErrorText = reply.errorText;
+            engine.deliverSecondHalf(completion, reply.errorText);
+            return;
+        }
+        if (!reply.complete()) {
+            // A reply without a status or a readable body still ends the upload, with
+            // a failure text, so the caller can tell the user.
+            state.lastErrorText = kInvalidOperation;
+            engine.deliverSecondHalf(completion, kInvalidOperation);
+            return;
+        }
+        state.lastStatusCode = reply.status;
+        state.lastReplyText = reply.text;
+        engine.deliverSecondHalf(completion, reply.text);
+    });
+}
+
+// Steps C and D share their reply handling up to the status check.
+void recordReply(const ReplyOutcome &reply)
+{
+    VorClientState &state = clientState();
+    if (reply.transportFailed) {
+        state.lastErrorText = reply.errorText;
+        state.lastReplyText = kRecordedError;
+        return;
+    }
+    if (reply.complete()) {
+        state.lastStatusCode = reply.status;
+        state.lastReplyText = reply.text;
+    }
+    state.lastErrorText.clear();
+}
+
+// Step C: delete.
+void sendDelete(const QString &name, VorCompletion completion)
+{
+    VorClientState &state = clientState();
+    const QString url = vornikHTTP::serviceBaseURL() + QStringLiteral("delete/") + state.currentToken
+                        + QLatin1Char('/') + name + QLatin1Char('/') + vornikHTTP::getUserID();
+    resetForRequest(state);
+    ServiceEngine::instance().send(url, nullptr, [completion = std::move(completion)](const ReplyOutcome &reply) {
+        recordReply(reply);
+        ServiceEngine::instance().deliverSecondHalf(completion, clientState().lastReplyText);
+    });
+}
+
+// Step D: history.
+void sendHistory(VorOperations op, VorCompletion completion)
+{
+    VorClientState &state = clientState();
+    QString url = vornikHTTP::serviceBaseURL() + QStringLiteral("history/") + state.currentToken + QLatin1Char('/')
+                  + vornikHTTP::getUserID();
+    if (op == VorOperations::shorthistory)
+        url += QStringLiteral("/10");
+    resetForRequest(state);
+    ServiceEngine::instance().send(url, nullptr, [completion = std::move(completion)](const ReplyOutcome &reply) {
+        recordReply(reply);
+        VorClientState &state = clientState();
+        if (state.lastStatusCode != 200) {
+            state.lastErrorText = statusLine(state.lastStatusCode);
+            state.lastReplyText = kServerError;
+        }
+        ServiceEngine::instance().deliverSecondHalf(completion, state.lastReplyText);
+    });
+}
+
+// Step E: set user.
+void sendSetUser(const QString &colorText, const QString &imageName, VorCompletion completion)
+{
+    VorClientState &state = clientState();
+    const QString url = vornikHTTP::serviceBaseURL() + QStringLiteral("setuser/") + state.currentToken
+                        + QStringLiteral("?id=") + vornikHTTP::getUserID() + QStringLiteral("&headerImage=")
+                        + imageName + QStringLiteral("&headerColor=") + colorText;
+    resetForRequest(state);
+    ServiceEngine::instance().send(url, nullptr, [completion = std::move(completion)](const ReplyOutcome &reply) {
+        VorClientState &state = clientState();
+        ServiceEngine &engine = ServiceEngine::instance();
+        if (reply.transportFailed) {
+            state.lastErrorText = reply.errorText;
+            state.lastReplyText = kRecordedError;
+            engine.deliverSecondHalf(completion, reply.errorText);
+            return;
+        }
+        if (reply.complete()) {
+            state.lastStatusCode = reply.status;
+            state.lastReplyText = reply.text;
+        }
+        state.lastErrorText.clear();
+        engine.deliverSecondHalf(completion, state.lastReplyText);
+    });
+}
+
+} // namespace
+
+QString vornikHTTP::serviceBaseURL()
+{
+    return ServiceConfiguration::serviceBaseURL();
+}
+
+QString vornikHTTP::getUserID()
+{
+    Preferences &store = Preferences::standard();
+    QString userID = store.stringForKey(kUserIDKey);
+    if (userID.isEmpty()) {
+        // Absent, or stored as something that reads as no text: make a fresh one.
+        userID = userIDForUUID(QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper());
+        store.setString(kUserIDKey, userID);
+        store.synchronize();
+    }
+    clientState().currentUserID = userID;
+    return userID;
+}
+
+void vornikHTTP::getSalt(VorOperations op, VorCompletion continuation)
+{
+    ServiceEngine &engine = ServiceEngine::instance();
+    if (op != VorOperations::salt) {
+        engine.deliver(std::move(continuation), kInvalidOperation);
+        return;
+    }
+    engine.enqueueJob([continuation = std::move(continuation)] { sendSaltRequest(continuation); });
+}
+
+void vornikHTTP::uploadFile(VorOperations op, const QString &path, VorCompletion completion)
+{
+    ServiceEngine &engine = ServiceEngine::instance();
+    if (op != VorOperations::upload) {
+        engine.deliver(std::move(completion), kInvalidOperation);
+        return;
+    }
+    getSalt(VorOperations::salt, [path, completion = std::move(completion)](const QString &) {
+        ServiceEngine::instance().beginSecondHalf([path, completion] { sendUpload(path, completion); });
+    });
+}
+
+void vornikHTTP::deleteImage(VorOperations op, const QString &name, VorCompletion completion)
+{
+    ServiceEngine &engine = ServiceEngine::instance();
+    if (op != VorOperations::delete_) {
+        engine.deliver(std::move(completion), kInvalidOperation);
+        return;
+    }
+    getSalt(VorOperations::salt, [name, completion = std::move(completion)](const QString &) {
+        ServiceEngine::instance().beginSecondHalf([name, completion] { sendDelete(name, completion); });
+    });
+}
+
+void vornikHTTP::getHistory(VorOperations op, VorCompletion completion)
+{
+    ServiceEngine &engine = ServiceEngine::instance();
+    engine.beginSecondHalf([op, completion = std::move(completion)] {
+        if (op == VorOperations::shorthistory || op == VorOperations::allhistory) {
+            sendHistory(op, completion);
+            return;
+        }
+        clientState().lastErrorText = kNotImplemented;
+        ServiceEngine::instance().deliverSecondHalf(completion, kNotImplemented);
+    });
+}
+
+void vornikHTTP::setUser(const QString &colorName, const QColor &color, const QString &imageName,
+                         VorCompletion completion)
+{
+    const QString text = colorText(colorName, color);
+    ServiceEngine::instance().beginSecondHalf([text, imageName, completion = std::move(completion)] {
+        sendSetUser(text, imageName, completion);
+    });
+}
+
+const VorClientState &vornikHTTP::state()
+{
+    return clientState();
+}
+
+QString vornikHTTP::tokenForSalt(const QByteArray &saltBody)
+{
+    QCryptographicHash hash(QCryptographicHash::Md5);
+    hash.addData(saltBody);
+    hash.addData(QByteArrayView(sharedKey));
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+QString vornikHTTP::userIDForUUID(const QString &uuidText)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(uuidText.toUtf8(), QCryptographicHash::Md5).toHex());
+}
+
+QString vornikHTTP::colorText(const QString &colorName, const QColor &color)
+{
+    QString text = colorName == QLatin1String("white") ? QString::asprintf("#%02X%02X%02X", 255, 255, 255)
+                                                        : hexString(color);
+    return text.replace(QLatin1Char('#'), QStringLiteral("%23"));
+}
+
+QByteArray vornikHTTP::userIDFieldName()
+{
+    return QByteArray("\x5C\x72\x0A\x0D\x0A", 5);
+}
