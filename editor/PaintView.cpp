@@ -1,0 +1,381 @@
+#include "editor/PaintView.h"
+
+#include "app/Preferences.h"
+#include "helpers/extensions/NamedColors.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFontMetricsF>
+#include <QImageReader>
+#include <algorithm>
+#include <cmath>
+
+using namespace scene;
+
+namespace {
+
+const QString kLineSize = QStringLiteral("linesize");
+const QString kFontSize = QStringLiteral("fontsize");
+
+constexpr int kLargestFont = 74;
+constexpr int kSmallestFont = 6;
+constexpr double kImageMargin = 5.0;      // an image never starts nearer the page's edge
+constexpr double kMinimumFreeSpace = 250.0;
+
+// Pixels per point of a picture file: PNGs record their density, and 96 dots per
+// inch is one pixel per point. Files without a usable density are taken as 1×.
+double pixelsPerPoint(const QImage &image)
+{
+    const double perInch = image.dotsPerMeterX() * 0.0254;
+    if (perInch <= 0)
+        return 1.0;
+    const double ratio = std::round(perInch / 96.0 * 100.0) / 100.0;
+    return std::max(1.0, ratio);
+}
+
+// The size of a text in the application's own font at `size` points.
+QSizeF measuredTextSize(const QString &text, int size)
+{
+    QFont font = QApplication::font();
+    font.setPixelSize(std::max(1, size));
+    return QFontMetricsF(font).size(0, text);
+}
+
+Font textFont(int size)
+{
+    return Font{QStringLiteral("Serif"), size, QStringLiteral("normal")};
+}
+
+} // namespace
+
+PaintView::PaintView(QWidget *parent)
+    : SceneView(parent)
+    , m_userDefaults(Preferences::standard())
+{
+    setNode(group({}), QSizeF());
+}
+
+PaintView::PaintView(const QString &imageLocation, const QRectF &canvasRect, QWidget *parent)
+    : PaintView(parent)
+{
+    setupCanvas(canvasRect, imageLocation);
+}
+
+void PaintView::paintSwatch(QWidget *swatch, const QColor &color)
+{
+    if (!swatch)
+        return;
+    QPalette palette = swatch->palette();
+    palette.setColor(QPalette::Window, color);
+    swatch->setPalette(palette);
+    swatch->setAutoFillBackground(true);
+    swatch->update();
+}
+
+void PaintView::setupCanvas(const QRectF &canvasRect, const QString &imageLocation, QWidget *lineSwatch,
+                            QWidget *fillSwatch)
+{
+    m_viewSize = Size{canvasRect.width(), canvasRect.height()};
+    buildScene(imageLocation);
+    // The scene holds the only copy of the picture from here on.
+    QFile::remove(imageLocation);
+    loadDrawingDefaults();
+    paintSwatch(lineSwatch, colorNamed(lineColorName()));
+    paintSwatch(fillSwatch, colorNamed(fillColorName()));
+}
+
+void PaintView::loadDrawingDefaults()
+{
+    if (!m_userDefaults.hasKey(kLineSize))
+        m_userDefaults.setInteger(kLineSize, 4);
+    if (m_userDefaults.hasKey(kFontSize)) {
+        m_fontsize = m_userDefaults.integerForKey(kFontSize);
+    } else {
+        m_fontsize = 14;
+        m_userDefaults.setInteger(kFontSize, m_fontsize);
+    }
+}
+
+void PaintView::buildScene(const QString &imageLocation)
+{
+    m_textCell.clear();
+    const Size size = *m_viewSize;
+    auto background = std::make_shared<scene::Shape>(Rect(0, 0, size.w, size.h), Color::white());
+    m_rootGroup = group({});
+    placeImage(imageLocation);
+    m_pressCell = Point{};
+    m_lastDragCell = Point{};
+    m_currentFigure = m_myDrawings.lst.isEmpty() ? std::make_shared<drawingItem>() : m_myDrawings.firstSelected();
+    background->onTouchPressed([this](const TouchEvent &event) { canvasPressed(event); });
+    background->onTouchMoved([this](const TouchEvent &event) { canvasDragged(event); });
+    setNode(group({group({background, m_rootGroup})}), QSizeF(size.w, size.h));
+}
+
+void PaintView::placeImage(const QString &imageLocation)
+{
+    if (imageLocation.isEmpty() || !QFile::exists(imageLocation))
+        return;
+    QImageReader reader(imageLocation);
+    const QImage picture = reader.read();
+    if (picture.isNull())
+        return;
+    const double s = pixelsPerPoint(picture);
+    const double w = picture.width() / s;
+    const double h = picture.height() / s;
+    const double W = m_viewSize->w;
+    const double H = m_viewSize->h;
+    // Centred across, and a quarter of the free height down (the vertical offset is
+    // divided by twice the scale); pinned near the start when little room is left.
+    const double dx0 = (W / 2 - w / 2) / s;
+    const double dy0 = (H / 2 - h / 2) / (2 * s);
+    const double dx = W - (w + dx0) < kMinimumFreeSpace ? kImageMargin : std::max(dx0, kImageMargin);
+    const double dy = H - (h + dy0) < kMinimumFreeSpace ? kImageMargin : std::max(dy0, kImageMargin);
+    auto image = std::make_shared<Image>(picture, Size{w, h});
+    image->setPlace(image->place().move(dx, dy));
+    m_rootGroup->append(image);
+    m_imagerect = QRectF(dx, dy, w, h);
+}
+
+// The popovers' say on a canvas press: false when the press must go no further.
+bool PaintView::popoversLetPressThrough()
+{
+    if (m_popovers.colorPaletteShown && m_popovers.colorPaletteShown())
+        return false;
+    if (m_popovers.textEntryShown && m_popovers.textEntryShown()) {
+        if (m_popovers.pointerInTextEntry && m_popovers.pointerInTextEntry())
+            return false;
+        if (m_selectedTool == PanelTool::text)
+            m_textCell = m_popovers.textEntryString ? m_popovers.textEntryString() : QString();
+        if (m_popovers.closeTextEntry)
+            m_popovers.closeTextEntry();
+    }
+    if (m_popovers.lineWidthShown && m_popovers.lineWidthShown()) {
+        if (m_popovers.closeLineWidth)
+            m_popovers.closeLineWidth();
+        return false;
+    }
+    return true;
+}
+
+void PaintView::canvasPressed(const TouchEvent &event)
+{
+    if (!m_selectedTool || *m_selectedTool == PanelTool::pointer || *m_selectedTool == PanelTool::savelocal
+        || m_movingfigure)
+        return;
+    if (!popoversLetPressThrough())
+        return;
+    const Point p = event.location;
+    m_pressCell = p;
+    m_lastDragCell = p;
+    auto record = std::make_shared<drawingItem>();
+    auto node = startFigure(*m_selectedTool, p, record);
+    if (!node)
+        return;
+    attachFigureHandlers(node);
+    m_currentFigure = record;
+    m_rootGroup->append(node);
+}
+
+// Builds the figure of `tool` at `at`, points `record` at it and adds the record.
+// Returns the new node, or null for tools that draw nothing.
+std::shared_ptr<Node> PaintView::startFigure(PanelTool tool, const Point &at, const std::shared_ptr<drawingItem> &record)
+{
+    const Color L = Color::named(lineColorName());
+    const Color F = Color::named(fillColorName());
+    const double w = m_userDefaults.integerForKey(kLineSize);
+    switch (tool) {
+    case PanelTool::ellipse:
+    case PanelTool::filledellipse: {
+        auto shape = tool == PanelTool::ellipse ? makeOutlineEllipse(L, at.x, at.y, 4, 4, w)
+                                                : makeFilledEllipse(L, F, at.x, at.y, 4, 4, w);
+        const Rect b = locus(shape->form()).bounds();
+        m_myDrawings.addItem(QStringLiteral("ellipse"), record, shape, nullptr, nullptr, b.x, b.y, b.w, b.h);
+        return shape;
+    }
+    case PanelTool::rectangle:
+    case PanelTool::filledrectangle: {
+        auto shape = tool == PanelTool::rectangle ? makeOutlineRectangle(L, at.x, at.y, 4, 4, w)
+                                                  : makeFilledRectangle(L, F, at.x, at.y, 4, 4, w);
+        const Rect b = locus(shape->form()).bounds();
+        m_myDrawings.addItem(QStringLiteral("rectangle"), record, shape, nullptr, nullptr, b.x, b.y, b.w, b.h);
+        return shape;
+    }
+    case PanelTool::line: {
+        auto shape = makeLine(L, at.x, at.y, at.x + 2, at.y + 2, w);
+        const Rect b = locus(shape->form()).bounds();
+        const double scale = devicePixelRatioF();
+        m_myDrawings.addItem(QStringLiteral("line"), record, shape, nullptr, nullptr, b.x, b.y, b.w * scale,
+                             b.h * scale);
+        return shape;
+    }
+    case PanelTool::arrow: {
+        auto arrow = makeArrow(L, at.x, at.y, at.x, at.y, w);
+        // What the just-started arrow covers: its two short fixed barbs.
+        QRectF covered;
+        for (const auto &part : arrow->contents()) {
+            const Rect b = locus(static_cast<scene::Shape *>(part.get())->form()).bounds();
+            covered = covered.isNull() ? b.cgRect() : covered.united(b.cgRect());
+        }
+        m_myDrawings.addItem(QStringLiteral("arrow"), record, nullptr, nullptr, arrow, covered.x(), covered.y(),
+                             covered.width(), covered.height());
+        return arrow;
+    }
+    case PanelTool::text: {
+        auto text = makeTextFigure(L, m_textCell, textFont(m_fontsize), at.x, at.y);
+        const QSizeF size = measuredTextSize(text->text(), text->font().size);
+        m_myDrawings.addItem(QStringLiteral("text"), record, nullptr, text, nullptr, at.x, at.y, size.width(),
+                             size.height());
+        return text;
+    }
+    case PanelTool::pointer:
+    case PanelTool::linesize:
+    case PanelTool::increasefont:
+    case PanelTool::decreasefont:
+    case PanelTool::savelocal:
+        break;
+    }
+    return nullptr;
+}
+
+// A figure takes presses on itself: it becomes the selected one and follows the
+// pointer until released, with whatever tool.
+void PaintView::attachFigureHandlers(const std::shared_ptr<Node> &node)
+{
+    Node *raw = node.get();
+    const auto shape = std::dynamic_pointer_cast<scene::Shape>(node);
+    const auto text = std::dynamic_pointer_cast<Text>(node);
+    const auto group = std::dynamic_pointer_cast<Group>(node);
+    // The handlers live in the node, so they hold it weakly.
+    const std::weak_ptr<scene::Shape> weakShape = shape;
+    const std::weak_ptr<Text> weakText = text;
+    const std::weak_ptr<Group> weakGroup = group;
+    raw->onTouchPressed([this, weakShape, weakText, weakGroup](const TouchEvent &) {
+        m_movingfigure = true;
+        m_myDrawings.selectItems(weakShape.lock(), weakText.lock(), weakGroup.lock());
+    });
+    raw->onPan([this, raw](const PanEvent &pan) {
+        if (!m_movingfigure)
+            return;
+        raw->setPlace(raw->place().move(pan.dx, pan.dy));
+        if (const auto record = m_myDrawings.recordFor(raw); record && record->mrect)
+            record->mrect->translate(pan.dx, pan.dy);
+    });
+    raw->onTouchReleased([this](const TouchEvent &) { m_movingfigure = false; });
+}
+
+void PaintView::canvasDragged(const TouchEvent &event)
+{
+    if (m_popovers.textEntryShown && m_popovers.textEntryShown())
+        return;
+    if (m_movingfigure || !m_selectedTool || *m_selectedTool == PanelTool::savelocal)
+        return;
+    const Point S = m_pressCell;
+    const Point P = event.location;
+    const double dx = P.x - S.x;
+    const double dy = P.y - S.y;
+    const auto shape = m_currentFigure ? m_currentFigure->mShape : nullptr;
+    const auto arrow = m_currentFigure ? m_currentFigure->mGroup : nullptr;
+    const QRectF spanned = normalisedRect(S, P);
+    switch (*m_selectedTool) {
+    case PanelTool::ellipse:
+    case PanelTool::filledellipse:
+    case PanelTool::rectangle:
+    case PanelTool::filledrectangle:
+    case PanelTool::line: {
+        if (!shape)
+            return;
+        if (*m_selectedTool == PanelTool::line)
+            shape->setForm(Line(S.x, S.y, P.x, P.y));
+        else if (*m_selectedTool == PanelTool::rectangle || *m_selectedTool == PanelTool::filledrectangle)
+            shape->setForm(Rect(S.x, S.y, dx, dy));
+        else
+            shape->setForm(Ellipse(S.x + dx / 2, S.y + dy / 2, dx / 2, dy / 2));
+        m_myDrawings.setShapeOrigin(shape.get(), spanned.x(), spanned.y());
+        m_myDrawings.setShapeSize(shape.get(), spanned.width(), spanned.height());
+        return;
+    }
+    case PanelTool::arrow: {
+        if (!arrow)
+            return;
+        const Color L = Color::named(lineColorName());
+        const double w = m_userDefaults.integerForKey(kLineSize);
+        QList<std::shared_ptr<Node>> lines;
+        for (const Line &l : arrowHeadPoints(S, P))
+            lines.append(makeLine(L, l.x1, l.y1, l.x2, l.y2, w));
+        arrow->setContents(lines);
+        m_myDrawings.setGroupOrigin(arrow.get(), spanned.x(), spanned.y());
+        m_myDrawings.setGroupSize(arrow.get(), spanned.width(), spanned.height());
+        return;
+    }
+    case PanelTool::text: {
+        const Point Q = m_lastDragCell;
+        if (P.x - Q.x < 0 || P.y - Q.y < 0)
+            decreaseFont();
+        else
+            increaseFont();
+        m_lastDragCell = P;
+        return;
+    }
+    case PanelTool::pointer:
+    case PanelTool::linesize:
+    case PanelTool::increasefont:
+    case PanelTool::decreasefont:
+    case PanelTool::savelocal:
+        return;
+    }
+}
+
+void PaintView::increaseFont()
+{
+    if (!m_currentFigure || !m_currentFigure->mText)
+        return;
+    if (m_fontsize >= kLargestFont - 1)
+        m_fontsize = kLargestFont - 2;
+    m_fontsize += 2;
+    applyFontSize();
+}
+
+void PaintView::decreaseFont()
+{
+    if (!m_currentFigure || !m_currentFigure->mText)
+        return;
+    if (m_fontsize < kSmallestFont + 2)
+        m_fontsize = kSmallestFont + 2;
+    m_fontsize -= 2;
+    applyFontSize();
+}
+
+void PaintView::applyFontSize()
+{
+    m_userDefaults.setInteger(kFontSize, m_fontsize);
+    const auto text = m_currentFigure->mText;
+    text->setFont(textFont(m_fontsize));
+    const QSizeF size = measuredTextSize(text->text(), text->font().size);
+    if (const auto record = m_myDrawings.recordFor(text.get()); record && record->mrect)
+        record->mrect->setSize(size);
+}
+
+void PaintView::deleteSelected()
+{
+    if (m_myDrawings.lst.isEmpty())
+        return;
+    const auto selected = m_myDrawings.firstSelected();
+    if (!selected)
+        return;
+    QList<std::shared_ptr<Node>> contents = m_rootGroup->contents();
+    for (const std::shared_ptr<Node> &candidate : {std::shared_ptr<Node>(selected->mShape),
+                                                  std::shared_ptr<Node>(selected->mText),
+                                                  std::shared_ptr<Node>(selected->mGroup)}) {
+        if (!candidate)
+            continue;
+        const auto found = std::find_if(contents.begin(), contents.end(), [&](const auto &node) {
+            return node->hashValue() == candidate->hashValue();
+        });
+        if (found != contents.end()) {
+            contents.erase(found);
+            m_rootGroup->setContents(contents);
+            return;
+        }
+    }
+    m_myDrawings.removeItem(selected);
+}

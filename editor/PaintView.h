@@ -1,0 +1,121 @@
+#pragma once
+
+#include "editor/Scene.h"
+#include "editor/drawingItem.h"
+
+#include <QImage>
+#include <QPointer>
+#include <QRectF>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class Preferences;
+
+// The editor's tools. Having no tool at all is a separate state (std::nullopt).
+enum class PanelTool {
+    pointer = 0,          // draws nothing; figures can be pressed and moved
+    ellipse = 1,
+    rectangle = 2,
+    line = 3,
+    arrow = 4,
+    text = 5,
+    linesize = 6,         // draws nothing
+    filledellipse = 7,
+    filledrectangle = 8,
+    increasefont = 9,     // draws nothing
+    decreasefont = 10,    // draws nothing
+    savelocal = 11,       // draws nothing and takes no press or drag; set while a local save runs
+};
+
+// How the canvas asks the editor window about its popovers when it is pressed. The
+// window fills these in; a hook left empty reads as "not shown" / empty text / does
+// nothing.
+struct PaintPopovers {
+    std::function<bool()> colorPaletteShown;
+    std::function<bool()> textEntryShown;
+    std::function<bool()> pointerInTextEntry;   // the text popover's mouseineditor
+    std::function<QString()> textEntryString;   // the whole text typed in the text popover
+    std::function<void()> closeTextEntry;
+    std::function<bool()> lineWidthShown;
+    std::function<void()> closeLineWidth;
+};
+
+// The editor's canvas: the captured image on a white page, with the figures drawn
+// over it. Presses on the page start a figure with the current tool; a press on a
+// figure selects it and dragging moves it, whatever the tool.
+class PaintView : public scene::SceneView
+{
+    Q_OBJECT
+public:
+    explicit PaintView(QWidget *parent = nullptr);
+    // Sets the canvas up at once with no swatches (see setupCanvas).
+    PaintView(const QString &imageLocation, const QRectF &canvasRect, QWidget *parent = nullptr);
+
+    // Builds the scene of `canvasRect`'s size with the PNG at `imageLocation` on it,
+    // deletes that file, loads the drawing defaults and paints the two swatches (either
+    // may be null) with the current line and fill colors. Run once.
+    void setupCanvas(const QRectF &canvasRect, const QString &imageLocation, QWidget *lineSwatch = nullptr,
+                     QWidget *fillSwatch = nullptr);
+    void setPopovers(const PaintPopovers &popovers) { m_popovers = popovers; }
+
+    // Stores "linesize" 4 when absent; loads `fontsize` from "fontsize" (14, stored,
+    // when absent).
+    void loadDrawingDefaults();
+
+    std::optional<PanelTool> selectedTool() const { return m_selectedTool; }
+    void setSelectedTool(std::optional<PanelTool> tool) { m_selectedTool = tool; }
+
+    // Text size steps of 2 points on the latest figure when it is a text (up to 74,
+    // down to 6); nothing otherwise.
+    void increaseFont();
+    void decreaseFont();
+    // Removes the selected figure from the canvas; when it is already gone, drops its
+    // record.
+    void deleteSelected();
+
+    int fontsize() const { return m_fontsize; }
+    // Where the captured image lies on the canvas; none when there was no image file.
+    std::optional<QRectF> imagerect() const { return m_imagerect; }
+    std::optional<scene::Size> viewSize() const { return m_viewSize; }
+    const drawingItems &myDrawings() const { return m_myDrawings; }
+    drawingItems &myDrawings() { return m_myDrawings; }
+    std::shared_ptr<scene::Group> rootGroup() const { return m_rootGroup; }
+    std::shared_ptr<drawingItem> currentFigure() const { return m_currentFigure; }
+    bool movingfigure() const { return m_movingfigure; }
+
+    // The whole canvas (white page, image and figures) at `devicePixelRatio` pixels
+    // per point, with that ratio set on the image. The output actions crop it to
+    // imagerect().
+    QImage renderCanvas(qreal devicePixelRatio) const { return renderScene(devicePixelRatio); }
+
+    // Shows `color` as the background of a tool bar swatch.
+    static void paintSwatch(QWidget *swatch, const QColor &color);
+
+private:
+    void buildScene(const QString &imageLocation);
+    void placeImage(const QString &imageLocation);
+    void canvasPressed(const scene::TouchEvent &event);
+    void canvasDragged(const scene::TouchEvent &event);
+    bool popoversLetPressThrough();
+    std::shared_ptr<scene::Node> startFigure(PanelTool tool, const scene::Point &at,
+                                             const std::shared_ptr<drawingItem> &record);
+    void attachFigureHandlers(const std::shared_ptr<scene::Node> &node);
+    void applyFontSize();
+
+    std::optional<PanelTool> m_selectedTool;
+    std::optional<QRectF> m_imagerect;
+    std::optional<scene::Size> m_viewSize;
+    std::shared_ptr<scene::Group> m_rootGroup;
+    drawingItems m_myDrawings;
+    bool m_movingfigure = false;
+    std::shared_ptr<drawingItem> m_currentFigure;
+    Preferences &m_userDefaults;
+    int m_fontsize = 14;
+    PaintPopovers m_popovers;
+
+    QString m_textCell;            // the text of the next text figure
+    scene::Point m_pressCell;      // where the last canvas press was
+    scene::Point m_lastDragCell;   // the last pointer position seen by the text-size drag
+};

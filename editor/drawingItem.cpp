@@ -1,0 +1,173 @@
+#include "editor/drawingItem.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+using namespace scene;
+
+std::shared_ptr<Node> drawingItem::node() const
+{
+    if (mShape)
+        return mShape;
+    if (mText)
+        return mText;
+    return mGroup;
+}
+
+void drawingItems::addItem(const QString &type, const std::shared_ptr<drawingItem> &record,
+                           const std::shared_ptr<Shape> &shape, const std::shared_ptr<Text> &text,
+                           const std::shared_ptr<Group> &group, double x, double y, double width, double height)
+{
+    for (const auto &item : std::as_const(lst))
+        item->mSelected = false;
+    record->mShape = shape;
+    record->mText = text;
+    record->mGroup = group;
+    record->mSelected = true;
+    record->mrect = QRectF(x, y, width, height);
+    record->mobjType = type;
+    lst.append(record);
+}
+
+void drawingItems::removeItem(const std::shared_ptr<drawingItem> &record)
+{
+    lst.removeAll(record);
+}
+
+void drawingItems::selectItems(const std::shared_ptr<Shape> &shape, const std::shared_ptr<Text> &text,
+                               const std::shared_ptr<Group> &group)
+{
+    const bool none = !shape && !text && !group;
+    for (const auto &item : std::as_const(lst))
+        item->mSelected = !none && item->mShape == shape && item->mText == text && item->mGroup == group;
+}
+
+namespace {
+
+template <typename Field>
+std::shared_ptr<drawingItem> firstHolding(const QList<std::shared_ptr<drawingItem>> &lst, Field field,
+                                          const Node *node)
+{
+    if (!node)
+        return nullptr;
+    for (const auto &item : lst) {
+        const auto &held = (*item).*field;
+        if (held && *held == *node)
+            return item;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void drawingItems::setShapeOrigin(const Node *node, double x, double y)
+{
+    const auto record = firstHolding(lst, &drawingItem::mShape, node);
+    if (record && record->mrect)
+        record->mrect->moveTo(x, y);
+}
+
+void drawingItems::setShapeSize(const Node *node, double width, double height)
+{
+    const auto record = firstHolding(lst, &drawingItem::mShape, node);
+    if (record && record->mrect)
+        record->mrect->setSize(QSizeF(width, height));
+}
+
+void drawingItems::setGroupOrigin(const Node *node, double x, double y)
+{
+    const auto record = firstHolding(lst, &drawingItem::mGroup, node);
+    if (record && record->mrect)
+        record->mrect->moveTo(x, y);
+}
+
+void drawingItems::setGroupSize(const Node *node, double width, double height)
+{
+    const auto record = firstHolding(lst, &drawingItem::mGroup, node);
+    if (record && record->mrect)
+        record->mrect->setSize(QSizeF(width, height));
+}
+
+std::shared_ptr<drawingItem> drawingItems::recordFor(const Node *node) const
+{
+    if (auto r = firstHolding(lst, &drawingItem::mShape, node))
+        return r;
+    if (auto r = firstHolding(lst, &drawingItem::mText, node))
+        return r;
+    return firstHolding(lst, &drawingItem::mGroup, node);
+}
+
+std::shared_ptr<drawingItem> drawingItems::firstSelected() const
+{
+    const auto it = std::find_if(lst.cbegin(), lst.cend(), [](const auto &item) { return item->mSelected; });
+    return it == lst.cend() ? nullptr : *it;
+}
+
+// ---- builders ----------------------------------------------------------------
+
+Stroke figureStroke(const Color &color, double width)
+{
+    return Stroke{color, width, LineCap::round, LineJoin::miter, {}};
+}
+
+std::shared_ptr<Shape> makeOutlineEllipse(const Color &lineColor, double cx, double cy, double rx, double ry,
+                                          double width)
+{
+    return makeFilledEllipse(lineColor, Color::clear(), cx, cy, rx, ry, width);
+}
+
+std::shared_ptr<Shape> makeFilledEllipse(const Color &lineColor, const Color &fillColor, double cx, double cy,
+                                         double rx, double ry, double width)
+{
+    return std::make_shared<Shape>(Ellipse(cx, cy, rx, ry), fillColor, figureStroke(lineColor, width));
+}
+
+std::shared_ptr<Shape> makeOutlineRectangle(const Color &lineColor, double x, double y, double w, double h,
+                                            double width)
+{
+    return makeFilledRectangle(lineColor, Color::clear(), x, y, w, h, width);
+}
+
+std::shared_ptr<Shape> makeFilledRectangle(const Color &lineColor, const Color &fillColor, double x, double y,
+                                           double w, double h, double width)
+{
+    return std::make_shared<Shape>(Rect(x, y, w, h), fillColor, figureStroke(lineColor, width));
+}
+
+std::shared_ptr<Shape> makeLine(const Color &lineColor, double x1, double y1, double x2, double y2, double width)
+{
+    return std::make_shared<Shape>(Line(x1, y1, x2, y2), lineColor, figureStroke(lineColor, width));
+}
+
+std::shared_ptr<Group> makeArrow(const Color &lineColor, double x1, double y1, double x2, double y2, double width)
+{
+    return group({makeLine(lineColor, x1, y1, x1 + 6, y2 + 10, width),
+                  makeLine(lineColor, x1, y1, x2, y2, width),
+                  makeLine(lineColor, x1, y1, x1 + 6, y2 - 10, width)});
+}
+
+std::shared_ptr<Text> makeTextFigure(const Color &fill, const QString &text, const Font &font, double x, double y)
+{
+    return std::make_shared<Text>(text, font, fill, std::nullopt, Align::min, Baseline::top,
+                                  Transform::identity().move(x, y));
+}
+
+std::array<Line, 3> arrowHeadPoints(const Point &start, const Point &tip)
+{
+    constexpr double barb = 20.0;
+    // From the tip back toward the start; atan2(0, 0) is 0, so a zero-length arrow
+    // points its barbs to the left.
+    const double theta = std::atan2(tip.y - start.y, tip.x - start.x) + std::numbers::pi;
+    const double bx = tip.x + barb * std::cos(theta);
+    const double by = tip.y + barb * std::sin(theta);
+    const double phi = theta + std::numbers::pi / 2;
+    const Point e1{bx + barb * std::cos(phi), by + barb * std::sin(phi)};
+    const Point e2{bx - barb * std::cos(phi), by - barb * std::sin(phi)};
+    return {Line(tip.x, tip.y, e1.x, e1.y), Line(tip.x, tip.y, start.x, start.y), Line(tip.x, tip.y, e2.x, e2.y)};
+}
+
+QRectF normalisedRect(const Point &a, const Point &b)
+{
+    return QRectF(std::min(a.x, b.x), std::min(a.y, b.y), std::abs(b.x - a.x), std::abs(b.y - a.y));
+}
