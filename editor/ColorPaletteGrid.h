@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QColor>
+#include <QList>
+#include <QPushButton>
+#include <QString>
+#include <QWidget>
+
+// One color of the palette: its on/off button, the swatch beside it, the tool tip and
+// the name that is stored when it is chosen.
+struct PaletteEntry {
+    QString name;       // "white", "silver", ...
+    QString toolTip;    // "White", "Silver", ...
+    int rgb;            // 0xRRGGBB of the swatch
+};
+
+// The sixteen palette colors in the order the palette lists and compares them.
+const QList<PaletteEntry> &paletteEntries();
+
+// A square painted with one color.
+class ColorSwatch : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ColorSwatch(QWidget *parent = nullptr);
+    void setColor(const QColor &color);
+    QColor color() const { return m_color; }
+    QSize sizeHint() const override { return {22, 22}; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QColor m_color;
+};
+
+// The sixteen on/off color buttons, each with its swatch, laid out in a grid. The
+// editor's color popover and the banner color window share it; what a click stores
+// is up to them.
+class ColorPaletteGrid : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ColorPaletteGrid(QWidget *parent = nullptr);
+
+    // The button ("<name>button") and swatch ("<name>clr") of a palette name, or
+    // nullptr for a name outside the palette.
+    QPushButton *button(const QString &name) const;
+    ColorSwatch *swatch(const QString &name) const;
+
+    void turnAllOff();
+    // The names of the buttons that are on, in palette order.
+    QStringList namesTurnedOn() const;
+
+    // Turns on the button of the first entry whose swatch color (hexColor, alpha 1)
+    // equals `color` (same spec and components), or the white button when none does;
+    // returns the name turned on.
+    QString turnOnButtonMatching(const QColor &color);
+
+signals:
+    // A color button was clicked; it has already toggled itself.
+    void colorClicked(const QString &name, QPushButton *button);
+
+private:
+    QList<QPushButton *> m_buttons;   // palette order
+    QList<ColorSwatch *> m_swatches;  // palette order
+};

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QColor>
+#include <QIcon>
+#include <QList>
+#include <QWidget>
+
+// One segment of the tool bar: an icon, or, once given a swatch, a color square that
+// shows one of the editor's current colors.
+class ToolBarSegment : public QAbstractButton
+{
+    Q_OBJECT
+public:
+    ToolBarSegment(int index, QWidget *parent = nullptr);
+
+    int index() const { return m_index; }
+
+    // A segment with a swatch paints its swatch color instead of its icon; a segment
+    // without one ignores setSwatchColor.
+    void setSwatchEnabled(bool enabled);
+    bool hasSwatch() const { return m_hasSwatch; }
+    void setSwatchColor(const QColor &color);
+    QColor swatchColor() const { return m_swatchColor; }
+
+    // A spacer takes no selection and draws only a divider.
+    void setSpacer(bool spacer);
+    bool isSpacer() const { return m_spacer; }
+
+    void setSelectedLook(bool selected);
+    bool selectedLook() const { return m_selected; }
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    int m_index;
+    bool m_hasSwatch = false;
+    bool m_spacer = false;
+    bool m_selected = false;
+    QColor m_swatchColor;
+};
+
+// A row of segments addressed by index, one of which may be selected, with a tool tip
+// (and the same accessible name) per segment. A click selects the clicked segment
+// (spacers excepted) and then reports it.
+class SegmentedToolBar : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit SegmentedToolBar(QWidget *parent = nullptr);
+
+    // Appends a segment and returns its index.
+    int addSegment(const QIcon &icon = QIcon());
+    int segmentCount() const { return int(m_segments.size()); }
+    // The segment at `index`, or nullptr.
+    ToolBarSegment *segment(int index) const;
+
+    int selectedSegment() const { return m_selected; }
+    // Selects `index`; an index out of range or a spacer selects nothing.
+    void setSelectedSegment(int index);
+
+    void setSegmentToolTip(int index, const QString &text);
+    QString segmentToolTip(int index) const;
+
+    // Acts as a click on the segment by the user.
+    void clickSegment(int index);
+
+signals:
+    void segmentClicked(int index);
+
+private:
+    QList<ToolBarSegment *> m_segments;
+    int m_selected = -1;
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "editor/ToolPopover.h"
+
+#include <QPlainTextEdit>
+#include <QPointer>
+
+// Where the user types the text of the next text figure. The canvas reads
+// `textview` when it is pressed with the text tool, and asks `mouseineditor` so
+// that a press inside the text view is not taken as a press on the canvas.
+class textEditViewController : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit textEditViewController(QWidget *parent = nullptr);
+
+    QPointer<QPlainTextEdit> textview;
+    // The pointer has entered the text view and not left it since.
+    bool mouseineditor = false;
+
+    // The whole text typed so far; empty without a text view.
+    QString text() const;
+
+    void mouseEntered();
+    void mouseExited();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+};
+
+// The transient popup holding the text entry.
+class textEditPopover : public ToolPopover
+{
+    Q_OBJECT
+public:
+    explicit textEditPopover(textEditViewController *controller, QWidget *parent = nullptr);
+    textEditViewController *controller() const { return m_controller; }
+
+private:
+    textEditViewController *m_controller;
+};
