@@ -1,7 +1,62 @@
-#include <cstdio>
+// vornik-server: the sharing service that Vornik uploads to.
 
-int main()
+#include "server/HttpFrontend.h"
+#include "server/Service.h"
+#include "server/ServerOptions.h"
+
+#include <csignal>
+#include <cstdio>
+#include <pthread.h>
+#include <thread>
+
+using namespace vornik::server;
+
+int main(int argc, char **argv)
 {
-    std::fprintf(stderr, "vornik-server: not built yet\n");
-    return 1;
+    const ParseResult parsed = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (parsed.options.showHelp) {
+        std::fputs(helpText().c_str(), stdout);
+        return 0;
+    }
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "vornik-server: %s\n(see vornik-server --help)\n", parsed.error.c_str());
+        return 2;
+    }
+    const ServerOptions &options = parsed.options;
+
+    // SIGTERM and SIGINT are taken by one thread that stops the server cleanly; every
+    // other thread inherits the blocked mask. SIGPIPE from a vanished client is ignored.
+    std::signal(SIGPIPE, SIG_IGN);
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    Service service(options);
+    std::string error;
+    if (!service.open(&error)) {
+        std::fprintf(stderr, "vornik-server: %s\n", error.c_str());
+        return 1;
+    }
+    HttpFrontend frontend(options, service);
+    if (!frontend.valid()) {
+        std::fprintf(stderr, "vornik-server: cannot load the certificate or key\n");
+        return 1;
+    }
+
+    std::thread stopper([&frontend, stopSignals] {
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+        frontend.stop();
+    });
+    std::fprintf(stderr, "vornik-server: serving %s on %s:%d\n", options.publicUrl.c_str(), options.listenHost.c_str(),
+                 options.listenPort);
+    const bool served = frontend.listen();
+    if (!served) {
+        std::fprintf(stderr, "vornik-server: cannot listen on %s:%d\n", options.listenHost.c_str(), options.listenPort);
+        pthread_kill(stopper.native_handle(), SIGTERM);
+    }
+    stopper.join();
+    return served ? 0 : 1;
 }

@@ -1,0 +1,134 @@
+#include "server/HttpFrontend.h"
+
+#include "server/Service.h"
+
+#include <httplib.h>
+
+#include <cstdio>
+
+namespace vornik::server {
+namespace {
+
+// The stock form reader of cpp-httplib rejects field names that hold line breaks,
+// and our client's user-id field has one. Upload bodies are therefore relabelled
+// before routing so that they arrive unparsed, and the service reads the form
+// itself; the original content type travels in a header of our own.
+const char *const originalTypeHeader = "X-Vornik-Form-Type";
+
+void send(httplib::Response &response, const Reply &reply)
+{
+    response.status = reply.status;
+    response.set_content(reply.body, reply.contentType.c_str());
+    if (reply.contentType == "image/png")
+        response.set_header("X-Content-Type-Options", "nosniff");
+}
+
+std::string firstPathWord(const std::string &path)
+{
+    const size_t end = path.find('/', 1);
+    return path.substr(0, std::min(end, size_t(24)));
+}
+
+} // namespace
+
+HttpFrontend::HttpFrontend(const ServerOptions &options, Service &service) : m_options(options), m_service(service)
+{
+    if (options.certFile.empty())
+        m_server = std::make_unique<httplib::Server>();
+    else
+        m_server = std::make_unique<httplib::SSLServer>(options.certFile.c_str(), options.keyFile.c_str());
+    const int threads = options.threads;
+    m_server->new_task_queue = [threads] { return new httplib::ThreadPool(size_t(threads)); };
+    // Room for the form around the largest accepted image; the image itself is
+    // measured exactly once the form is read.
+    m_server->set_payload_max_length(size_t(options.maxUploadBytes) + 1024 * 1024);
+    m_server->set_read_timeout(30, 0);
+    m_server->set_write_timeout(30, 0);
+    installRoutes();
+}
+
+HttpFrontend::~HttpFrontend() = default;
+
+bool HttpFrontend::valid() const
+{
+    return m_server->is_valid();
+}
+
+void HttpFrontend::installRoutes()
+{
+    httplib::Server &server = *m_server;
+    Service &service = m_service;
+
+    server.set_pre_routing_handler([](const httplib::Request &request, httplib::Response &) {
+        if (request.method == "POST" && request.is_multipart_form_data()) {
+            // The request object is the server's own, writable one; only the handler
+            // signature is const.
+            auto &headers = const_cast<httplib::Request &>(request).headers;
+            const std::string type = request.get_header_value("Content-Type");
+            headers.erase(originalTypeHeader);
+            headers.erase("Content-Type");
+            headers.emplace(originalTypeHeader, type);
+            headers.emplace("Content-Type", "application/octet-stream");
+        }
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
+
+    server.Get("/salt/", [&service](const httplib::Request &, httplib::Response &response) {
+        send(response, service.salt());
+    });
+    server.Post("/upload/([^/]*)", [&service](const httplib::Request &request, httplib::Response &response) {
+        send(response, service.upload(request.matches[1], request.get_header_value(originalTypeHeader), request.body));
+    });
+    server.Get("/history/([^/]*)/([^/]*)", [&service](const httplib::Request &request, httplib::Response &response) {
+        send(response, service.history(request.matches[1], request.matches[2], false));
+    });
+    server.Get("/history/([^/]*)/([^/]*)/10", [&service](const httplib::Request &request, httplib::Response &response) {
+        send(response, service.history(request.matches[1], request.matches[2], true));
+    });
+    server.Get("/delete/([^/]*)/([A-Za-z0-9]+)/([^/]*)",
+               [&service](const httplib::Request &request, httplib::Response &response) {
+                   send(response, service.remove(request.matches[1], request.matches[2], request.matches[3]));
+               });
+    server.Get("/setuser/([^/]*)", [&service](const httplib::Request &request, httplib::Response &response) {
+        send(response, service.setUser(request.matches[1], request.get_param_value("id"),
+                                       request.get_param_value("headerImage"),
+                                       request.get_param_value("headerColor")));
+    });
+    server.Get("/raw/([A-Za-z0-9]+)\\.png", [&service](const httplib::Request &request, httplib::Response &response) {
+        send(response, service.raw(request.matches[1]));
+    });
+    server.Get("/([A-Za-z0-9]+)\\.png", [&service](const httplib::Request &request, httplib::Response &response) {
+        send(response, service.decorated(request.matches[1]));
+    });
+
+    server.set_error_handler([](const httplib::Request &, httplib::Response &response) {
+        if (!response.body.empty())
+            return;
+        switch (response.status) {
+        case 404: response.set_content("not found", "text/plain; charset=utf-8"); break;
+        case 413: response.set_content("image too large", "text/plain; charset=utf-8"); break;
+        default: response.set_content("request failed", "text/plain; charset=utf-8");
+        }
+    });
+    server.set_exception_handler([](const httplib::Request &, httplib::Response &response, std::exception_ptr) {
+        response.status = 500;
+        response.set_content("internal error", "text/plain; charset=utf-8");
+    });
+    // Tokens and user ids stay out of the log: only the first path word is written.
+    server.set_logger([](const httplib::Request &request, const httplib::Response &response) {
+        std::fprintf(stderr, "%s %s %d\n", request.method.c_str(), firstPathWord(request.path).c_str(),
+                     response.status);
+    });
+}
+
+bool HttpFrontend::listen()
+{
+    return m_server->listen(m_options.listenHost, m_options.listenPort);
+}
+
+void HttpFrontend::stop()
+{
+    m_server->stop();
+}
+
+} // namespace vornik::server

@@ -1,0 +1,173 @@
+#include "server/ImageStore.h"
+
+#include "server/Random.h"
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vornik::server {
+namespace {
+
+bool makeFolder(const std::string &path)
+{
+    return mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+bool syncFolder(const std::string &path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = fsync(fd) == 0;
+    close(fd);
+    return synced;
+}
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes.remove_prefix(size_t(written));
+    }
+    return true;
+}
+
+std::optional<std::string> readWhole(const std::string &path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::string bytes;
+    struct stat info{};
+    if (fstat(fd, &info) == 0)
+        bytes.reserve(size_t(info.st_size));
+    char buffer[65536];
+    ssize_t got;
+    while ((got = read(fd, buffer, sizeof buffer)) != 0) {
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            close(fd);
+            return std::nullopt;
+        }
+        bytes.append(buffer, size_t(got));
+    }
+    close(fd);
+    return bytes;
+}
+
+// Leftovers of writes that a crash interrupted; never referenced by the database.
+void clearFolder(const std::string &path)
+{
+    DIR *folder = opendir(path.c_str());
+    if (!folder)
+        return;
+    while (const dirent *entry = readdir(folder)) {
+        if (entry->d_name[0] != '.')
+            unlink((path + "/" + entry->d_name).c_str());
+    }
+    closedir(folder);
+}
+
+} // namespace
+
+bool ImageStore::open(const std::string &dataDir, std::string *error)
+{
+    m_images = dataDir + "/images";
+    m_cache = dataDir + "/cache";
+    m_temporary = dataDir + "/tmp";
+    for (const std::string &folder : {dataDir, m_images, m_cache, m_temporary}) {
+        if (!makeFolder(folder)) {
+            *error = "cannot make " + folder + ": " + std::strerror(errno);
+            return false;
+        }
+    }
+    clearFolder(m_temporary);
+    return true;
+}
+
+bool ImageStore::isValidName(std::string_view name)
+{
+    if (name.empty() || name.size() > 64)
+        return false;
+    for (char c : name) {
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return true;
+}
+
+std::string ImageStore::originalPath(const std::string &name) const
+{
+    return m_images + "/" + name + ".png";
+}
+
+std::string ImageStore::cachedPath(const std::string &name) const
+{
+    return m_cache + "/" + name + ".png";
+}
+
+bool ImageStore::writeAtomically(const std::string &folder, const std::string &name, std::string_view bytes)
+{
+    if (!isValidName(name))
+        return false;
+    const std::string temporary = m_temporary + "/" + randomName(24);
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    const bool written = writeAll(fd, bytes) && fsync(fd) == 0;
+    const bool closed = close(fd) == 0;
+    if (!written || !closed || rename(temporary.c_str(), (folder + "/" + name + ".png").c_str()) != 0) {
+        unlink(temporary.c_str());
+        return false;
+    }
+    return syncFolder(folder);
+}
+
+bool ImageStore::writeOriginal(const std::string &name, std::string_view bytes)
+{
+    return writeAtomically(m_images, name, bytes);
+}
+
+bool ImageStore::writeCached(const std::string &name, std::string_view bytes)
+{
+    return writeAtomically(m_cache, name, bytes);
+}
+
+std::optional<std::string> ImageStore::readOriginal(const std::string &name) const
+{
+    if (!isValidName(name))
+        return std::nullopt;
+    return readWhole(originalPath(name));
+}
+
+std::optional<std::string> ImageStore::readCached(const std::string &name) const
+{
+    if (!isValidName(name))
+        return std::nullopt;
+    return readWhole(cachedPath(name));
+}
+
+void ImageStore::remove(const std::string &name)
+{
+    if (!isValidName(name))
+        return;
+    unlink(originalPath(name).c_str());
+    removeCached(name);
+}
+
+void ImageStore::removeCached(const std::string &name)
+{
+    if (isValidName(name))
+        unlink(cachedPath(name).c_str());
+}
+
+} // namespace vornik::server

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vornik::server {
+
+// The image files under the data folder: images/NAME.png as uploaded and
+// cache/NAME.png with the banner added. Names are the server's own (letters and
+// digits), checked again here so that no name can reach outside the folder.
+class ImageStore
+{
+public:
+    bool open(const std::string &dataDir, std::string *error);
+
+    static bool isValidName(std::string_view name);
+
+    // Writes to a temporary file, syncs it, renames it into place and syncs the folder.
+    bool writeOriginal(const std::string &name, std::string_view bytes);
+    bool writeCached(const std::string &name, std::string_view bytes);
+    std::optional<std::string> readOriginal(const std::string &name) const;
+    std::optional<std::string> readCached(const std::string &name) const;
+    void remove(const std::string &name);
+    void removeCached(const std::string &name);
+
+    std::string originalPath(const std::string &name) const;
+    std::string cachedPath(const std::string &name) const;
+
+private:
+    bool writeAtomically(const std::string &folder, const std::string &name, std::string_view bytes);
+
+    std::string m_images;
+    std::string m_cache;
+    std::string m_temporary;
+};
+
+} // namespace vornik::server

@@ -1,0 +1,74 @@
+#include "server/ImageWork.h"
+
+#include <QBuffer>
+#include <QColor>
+#include <QImage>
+#include <QImageReader>
+#include <QPainter>
+
+namespace vornik::server {
+namespace {
+
+QImage decodePng(std::string_view bytes)
+{
+    static constexpr std::string_view signature("\x89PNG\r\n\x1a\n", 8);
+    if (bytes.substr(0, signature.size()) != signature)
+        return {};
+    QByteArray data = QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "png");
+    reader.setDecideFormatFromContent(false);
+    return reader.read();
+}
+
+} // namespace
+
+bool isDecodablePng(std::string_view bytes)
+{
+    return !decodePng(bytes).isNull();
+}
+
+bool isHexColor(std::string_view text)
+{
+    if (text.size() != 7 || text[0] != '#')
+        return false;
+    for (char c : text.substr(1)) {
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')))
+            return false;
+    }
+    return true;
+}
+
+std::optional<std::string> composeWithBanner(std::string_view imagePng, std::string_view bannerPng,
+                                             std::string_view color)
+{
+    const QImage image = decodePng(imagePng);
+    QImage banner = decodePng(bannerPng);
+    if (image.isNull() || banner.isNull())
+        return std::nullopt;
+
+    const int room = std::max(1, image.width() - 2 * bannerPadding);
+    if (banner.width() > room || banner.height() > bannerMaxImageHeight)
+        banner = banner.scaled(room, bannerMaxImageHeight, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    const int stripHeight = banner.height() + 2 * bannerPadding;
+
+    QImage composed(image.width(), stripHeight + image.height(), QImage::Format_ARGB32_Premultiplied);
+    composed.fill(Qt::transparent);
+    QPainter painter(&composed);
+    const QColor stripColor = isHexColor(color) ? QColor(QString::fromLatin1(color.data(), qsizetype(color.size())))
+                                                : QColor(Qt::white);
+    painter.fillRect(0, 0, image.width(), stripHeight, stripColor);
+    painter.drawImage((image.width() - banner.width()) / 2, bannerPadding, banner);
+    painter.drawImage(0, stripHeight, image);
+    painter.end();
+
+    QByteArray encoded;
+    QBuffer output(&encoded);
+    output.open(QIODevice::WriteOnly);
+    if (!composed.save(&output, "png"))
+        return std::nullopt;
+    return encoded.toStdString();
+}
+
+} // namespace vornik::server

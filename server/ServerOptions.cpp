@@ -1,0 +1,120 @@
+#include "server/ServerOptions.h"
+
+#include <charconv>
+
+namespace vornik::server {
+namespace {
+
+bool parseNumber(const std::string &text, long long *value)
+{
+    const char *end = text.data() + text.size();
+    auto [stop, error] = std::from_chars(text.data(), end, *value);
+    return error == std::errc() && stop == end && !text.empty();
+}
+
+bool parseListen(const std::string &text, ServerOptions *options)
+{
+    const auto colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0)
+        return false;
+    long long port = 0;
+    if (!parseNumber(text.substr(colon + 1), &port) || port < 1 || port > 65535)
+        return false;
+    options->listenHost = text.substr(0, colon);
+    options->listenPort = static_cast<int>(port);
+    return true;
+}
+
+} // namespace
+
+std::string ServerOptions::publicBase() const
+{
+    std::string base = publicUrl;
+    if (const auto scheme = base.find("://"); scheme != std::string::npos)
+        base.erase(0, scheme + 3);
+    while (!base.empty() && base.back() == '/')
+        base.pop_back();
+    return base;
+}
+
+ParseResult parseCommandLine(const std::vector<std::string> &arguments)
+{
+    ParseResult result;
+    ServerOptions &options = result.options;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string &flag = arguments[i];
+        if (flag == "--help" || flag == "-h") {
+            options.showHelp = true;
+            return result;
+        }
+        if (i + 1 >= arguments.size()) {
+            result.error = flag.rfind("--", 0) == 0 ? flag + " needs a value" : "unknown argument " + flag;
+            return result;
+        }
+        const std::string &value = arguments[++i];
+        long long number = 0;
+        if (flag == "--data") {
+            options.dataDir = value;
+        } else if (flag == "--listen") {
+            if (!parseListen(value, &options))
+                result.error = "--listen takes HOST:PORT";
+        } else if (flag == "--public-url") {
+            options.publicUrl = value;
+        } else if (flag == "--cert") {
+            options.certFile = value;
+        } else if (flag == "--key") {
+            options.keyFile = value;
+        } else if (flag == "--max-upload-mb") {
+            if (!parseNumber(value, &number) || number < 1 || number > 1024)
+                result.error = "--max-upload-mb takes a whole number from 1 to 1024";
+            options.maxUploadBytes = number * 1024 * 1024;
+        } else if (flag == "--token-lifetime-ms") {
+            if (!parseNumber(value, &number) || number < 0)
+                result.error = "--token-lifetime-ms takes a whole number of milliseconds";
+            options.tokenLifetimeMs = number;
+        } else if (flag == "--threads") {
+            if (!parseNumber(value, &number) || number < 1 || number > 256)
+                result.error = "--threads takes a whole number from 1 to 256";
+            options.threads = static_cast<int>(number);
+        } else {
+            result.error = "unknown argument " + flag;
+        }
+        if (!result.error.empty())
+            return result;
+    }
+    if (options.dataDir.empty())
+        result.error = "--data DIR is required";
+    else if (options.certFile.empty() != options.keyFile.empty())
+        result.error = "--cert and --key go together";
+    if (options.publicUrl.empty()) {
+        const std::string scheme = options.certFile.empty() ? "http://" : "https://";
+        options.publicUrl = scheme + options.listenHost + ":" + std::to_string(options.listenPort) + "/";
+    }
+    return result;
+}
+
+std::string helpText()
+{
+    return "Usage: vornik-server --data DIR [options]\n"
+           "\n"
+           "The sharing service for Vornik: hands out one-time salts, stores uploaded PNG\n"
+           "images per user, lists and deletes them, and serves them with the owner's banner.\n"
+           "\n"
+           "Options:\n"
+           "  --data DIR              folder for the database and the images (required)\n"
+           "  --listen HOST:PORT      address to listen on (default 127.0.0.1:8443)\n"
+           "  --public-url URL        the address clients reach this server at, such as\n"
+           "                          https://localhost:8443/ (default: from --listen)\n"
+           "  --cert FILE --key FILE  serve HTTPS with this certificate and private key\n"
+           "                          (without them: plain HTTP)\n"
+           "  --max-upload-mb N       largest accepted image in MiB (default 25)\n"
+           "  --threads N             worker threads (default 16)\n"
+           "  --token-lifetime-ms N   how long a salt stays usable (default 600000)\n"
+           "  --help                  show this text\n"
+           "\n"
+           "Requests: GET salt/, POST upload/TOKEN, GET history/TOKEN/UID[/10],\n"
+           "GET delete/TOKEN/NAME/UID, GET setuser/TOKEN?id=UID&headerImage=LINK&headerColor=%23RRGGBB,\n"
+           "GET NAME.png (with banner), GET raw/NAME.png (as uploaded).\n";
+}
+
+} // namespace vornik::server

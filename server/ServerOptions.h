@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vornik::server {
+
+// What the command line asks of vornik-server.
+struct ServerOptions {
+    std::string dataDir;
+    std::string listenHost = "127.0.0.1";
+    int listenPort = 8443;
+    std::string publicUrl;          // "https://host:port/"; replies use it without scheme
+    std::string certFile;
+    std::string keyFile;
+    long long maxUploadBytes = 25LL * 1024 * 1024;
+    long long tokenLifetimeMs = 600000;
+    int threads = 16;
+    bool showHelp = false;
+
+    // The public address without scheme and without trailing "/": "host:port".
+    std::string publicBase() const;
+};
+
+struct ParseResult {
+    ServerOptions options;
+    std::string error;  // empty when the command line was sound
+};
+
+ParseResult parseCommandLine(const std::vector<std::string> &arguments);
+std::string helpText();
+
+} // namespace vornik::server

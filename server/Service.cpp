@@ -1,0 +1,214 @@
+#include "server/Service.h"
+
+#include "server/ImageWork.h"
+#include "server/Multipart.h"
+#include "server/Random.h"
+#include "service/Protocol.h"
+
+#include <chrono>
+
+namespace vornik::server {
+namespace {
+
+const char *const badToken = "invalid or expired token";
+const char *const badUserId = "invalid user id";
+const char *const noSuchImage = "no such image";
+
+int64_t nowMillis()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+Reply pngReply(std::string bytes)
+{
+    return Reply{200, std::move(bytes), "image/png"};
+}
+
+// The user-id field as our client names it, and as an encoder that escapes line
+// breaks in field names (the HTML form rules) would write it.
+const FormPart *userIdPart(const std::vector<FormPart> &parts)
+{
+    if (const FormPart *part = findPart(parts, protocol::formUserIdField))
+        return part;
+    return findPart(parts, "\\r%0A%0D%0A");
+}
+
+} // namespace
+
+Service::Service(const ServerOptions &options)
+    : m_options(options), m_tokens(std::chrono::milliseconds(options.tokenLifetimeMs))
+{
+}
+
+bool Service::open(std::string *error)
+{
+    return m_images.open(m_options.dataDir, error) && m_database.open(m_options.dataDir + "/vornik.db", error);
+}
+
+Reply Service::salt()
+{
+    return Reply::text(200, m_tokens.issueSalt());
+}
+
+Reply Service::upload(const std::string &token, std::string_view contentType, std::string_view body)
+{
+    if (!m_tokens.consume(token))
+        return Reply::text(403, badToken);
+    const auto boundary = multipartBoundary(contentType);
+    const auto parts = boundary ? parseMultipart(body, *boundary) : std::nullopt;
+    if (!parts)
+        return Reply::text(400, "expected a multipart form");
+    const FormPart *user = userIdPart(*parts);
+    if (!user || !protocol::isUserId(user->data))
+        return Reply::text(400, badUserId);
+    const FormPart *file = findPart(*parts, protocol::formFileField);
+    if (!file)
+        return Reply::text(400, "no image in the form");
+    if (static_cast<long long>(file->data.size()) > m_options.maxUploadBytes)
+        return Reply::text(413, "image too large");
+    if (!isDecodablePng(file->data))
+        return Reply::text(415, "not a PNG image");
+
+    const std::string name = randomName();
+    if (!m_images.writeOriginal(name, file->data))
+        return Reply::text(500, "could not store the image");
+    int64_t millis = 0;
+    if (!m_database.insertImage(name, std::string(user->data), nowMillis(), &millis)) {
+        m_images.remove(name);
+        return Reply::text(500, "could not record the image");
+    }
+    return Reply::text(200, m_options.publicBase() + "/" + name + ".png");
+}
+
+std::string Service::historyText(const std::vector<ImageRecord> &records)
+{
+    std::string text = "{";
+    for (const ImageRecord &record : records) {
+        if (text.size() > 1)
+            text += ',';
+        text += '"' + std::to_string(record.millis) + "\":\"" + record.name + '"';
+    }
+    text += '}';
+    return text;
+}
+
+Reply Service::history(const std::string &token, const std::string &userId, bool shortList)
+{
+    if (!m_tokens.consume(token))
+        return Reply::text(403, badToken);
+    if (!protocol::isUserId(userId))
+        return Reply::text(400, badUserId);
+    const auto records = m_database.history(userId, shortList ? protocol::shortHistoryLimit : 0);
+    return Reply{200, historyText(records), "application/json"};
+}
+
+Reply Service::remove(const std::string &token, const std::string &name, const std::string &userId)
+{
+    if (!m_tokens.consume(token))
+        return Reply::text(403, badToken);
+    if (!protocol::isUserId(userId))
+        return Reply::text(400, badUserId);
+    // The row goes first: a file without a row is harmless, a row without a file is not.
+    if (!ImageStore::isValidName(name))
+        return Reply::text(404, noSuchImage);
+    std::lock_guard lock(imageLock(name));
+    if (!m_database.deleteImage(name, userId))
+        return Reply::text(404, noSuchImage);
+    m_images.remove(name);
+    return Reply::text(200, "deleted");
+}
+
+// The name of the upload that a banner link points at, when the link is one of
+// this server's own image addresses (with or without scheme).
+std::optional<std::string> Service::ownUploadName(const std::string &link) const
+{
+    std::string_view rest = link;
+    for (std::string_view scheme : {"https://", "http://"}) {
+        if (rest.substr(0, scheme.size()) == scheme) {
+            rest.remove_prefix(scheme.size());
+            break;
+        }
+    }
+    const std::string prefix = m_options.publicBase() + "/";
+    if (rest.substr(0, prefix.size()) != prefix)
+        return std::nullopt;
+    rest.remove_prefix(prefix.size());
+    if (rest.size() < 5 || rest.substr(rest.size() - 4) != ".png")
+        return std::nullopt;
+    rest.remove_suffix(4);
+    if (!ImageStore::isValidName(rest))
+        return std::nullopt;
+    return std::string(rest);
+}
+
+Reply Service::setUser(const std::string &token, const std::string &userId, const std::string &headerImage,
+                       const std::string &headerColor)
+{
+    if (!m_tokens.consume(token))
+        return Reply::text(403, badToken);
+    if (!protocol::isUserId(userId))
+        return Reply::text(400, badUserId);
+    if (!isHexColor(headerColor))
+        return Reply::text(400, "invalid banner color");
+    UserRecord user{userId, {}, headerColor};
+    if (!headerImage.empty()) {
+        const auto name = ownUploadName(headerImage);
+        if (!name)
+            return Reply::text(400, "the banner image must be one of your uploads here");
+        const auto image = m_database.image(*name);
+        if (!image || image->owner != userId)
+            return Reply::text(404, noSuchImage);
+        user.headerImage = *name;
+    }
+    if (!m_database.setUser(user))
+        return Reply::text(500, "could not record the banner");
+    return Reply::text(200, "banner saved");
+}
+
+Reply Service::raw(const std::string &name)
+{
+    if (!ImageStore::isValidName(name) || !m_database.image(name))
+        return Reply::text(404, noSuchImage);
+    auto bytes = m_images.readOriginal(name);
+    if (!bytes)
+        return Reply::text(404, noSuchImage);
+    return pngReply(std::move(*bytes));
+}
+
+std::mutex &Service::imageLock(const std::string &name)
+{
+    return m_imageLocks[std::hash<std::string>{}(name) % m_imageLocks.size()];
+}
+
+Reply Service::decorated(const std::string &name)
+{
+    if (!ImageStore::isValidName(name))
+        return Reply::text(404, noSuchImage);
+    std::unique_lock lock(imageLock(name));
+    const auto image = m_database.image(name);
+    if (!image)
+        return Reply::text(404, noSuchImage);
+    const auto original = m_images.readOriginal(name);
+    if (!original)
+        return Reply::text(404, noSuchImage);
+    const auto owner = m_database.user(image->owner);
+    if (!owner || owner->headerImage.empty())
+        return pngReply(*original);
+
+    // The cache holds one composite per image; its key says which banner it shows.
+    const std::string key = owner->headerImage + owner->headerColor;
+    if (image->bannerKey == key) {
+        if (auto cached = m_images.readCached(name))
+            return pngReply(std::move(*cached));
+    }
+    const auto banner = m_images.readOriginal(owner->headerImage);
+    auto composed = banner ? composeWithBanner(*original, *banner, owner->headerColor) : std::nullopt;
+    if (!composed)
+        return pngReply(*original);
+    if (m_images.writeCached(name, *composed))
+        m_database.setBannerKey(name, key);
+    return pngReply(std::move(*composed));
+}
+
+} // namespace vornik::server

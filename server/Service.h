@@ -1,0 +1,55 @@
+#pragma once
+
+#include "server/Database.h"
+#include "server/ImageStore.h"
+#include "server/ServerOptions.h"
+#include "server/TokenStore.h"
+
+#include <array>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+namespace vornik::server {
+
+struct Reply {
+    int status = 200;
+    std::string body;
+    std::string contentType = "text/plain; charset=utf-8";
+
+    static Reply text(int status, std::string body) { return Reply{status, std::move(body)}; }
+};
+
+// What each request does, apart from HTTP itself. Path pieces arrive already
+// split out of the URL; every method is safe to call from several threads.
+class Service
+{
+public:
+    explicit Service(const ServerOptions &options);
+    bool open(std::string *error);
+
+    Reply salt();
+    Reply upload(const std::string &token, std::string_view contentType, std::string_view body);
+    Reply history(const std::string &token, const std::string &userId, bool shortList);
+    Reply remove(const std::string &token, const std::string &name, const std::string &userId);
+    Reply setUser(const std::string &token, const std::string &userId, const std::string &headerImage,
+                  const std::string &headerColor);
+    Reply decorated(const std::string &name);
+    Reply raw(const std::string &name);
+
+    TokenStore &tokens() { return m_tokens; }
+
+private:
+    std::optional<std::string> ownUploadName(const std::string &link) const;
+    static std::string historyText(const std::vector<ImageRecord> &records);
+    std::mutex &imageLock(const std::string &name);
+
+    ServerOptions m_options;
+    TokenStore m_tokens;
+    Database m_database;
+    ImageStore m_images;
+    // Serialise the cache writes and removals of one image, striped by name.
+    std::array<std::mutex, 64> m_imageLocks;
+};
+
+} // namespace vornik::server

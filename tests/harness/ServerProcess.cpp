@@ -1,0 +1,143 @@
+#include "tests/harness/ServerProcess.h"
+
+#include "tests/harness/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QUuid>
+
+#include <arpa/inet.h>
+#include <cstdio>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace vtest {
+namespace {
+
+bool portAccepts(int port)
+{
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0)
+        return false;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    const bool connected = ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    close(fd);
+    return connected;
+}
+
+} // namespace
+
+ServerProcess::~ServerProcess()
+{
+    stop();
+}
+
+bool ServerProcess::prepareFolders()
+{
+    if (!m_dataDir.isEmpty())
+        return true;
+    const TestEnvironment *environment = TestEnvironment::current();
+    const QString root = environment ? environment->root() : QDir::tempPath();
+    const QString base = root + QStringLiteral("/server-") + QUuid::createUuid().toString(QUuid::Id128).left(8);
+    m_dataDir = base + QStringLiteral("/data");
+    m_certFile = base + QStringLiteral("/localhost.crt");
+    m_keyFile = base + QStringLiteral("/localhost.key");
+    m_logFile = base + QStringLiteral("/server.log");
+    return QDir().mkpath(m_dataDir);
+}
+
+bool ServerProcess::makeCertificate()
+{
+    if (QFile::exists(m_certFile) && QFile::exists(m_keyFile))
+        return true;
+    // An EC key: far quicker to make than RSA, and Qt and OpenSSL both take it.
+    QString output;
+    const int status = run({QStringLiteral("openssl"), QStringLiteral("req"), QStringLiteral("-x509"),
+                            QStringLiteral("-newkey"), QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
+                            QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes"),
+                            QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"),
+                            QStringLiteral("/CN=localhost"), QStringLiteral("-addext"),
+                            QStringLiteral("subjectAltName=DNS:localhost,IP:127.0.0.1"), QStringLiteral("-keyout"),
+                            m_keyFile, QStringLiteral("-out"), m_certFile},
+                           &output);
+    if (status != 0)
+        std::fprintf(stderr, "ServerProcess: openssl failed: %s\n", qPrintable(output));
+    return status == 0;
+}
+
+bool ServerProcess::start(const Options &options)
+{
+    stop();
+    m_options = options;
+    const QString binary = qEnvironmentVariable("VORNIK_SERVER_BINARY");
+    if (binary.isEmpty() || !QFile::exists(binary)) {
+        std::fprintf(stderr, "ServerProcess: VORNIK_SERVER_BINARY is not set to a file\n");
+        return false;
+    }
+    if (!prepareFolders())
+        return false;
+    if (options.tls && !makeCertificate())
+        return false;
+
+    m_port = freeLoopbackPort();
+    const QString scheme = options.tls ? QStringLiteral("https://") : QStringLiteral("http://");
+    QStringList command{binary,
+                        QStringLiteral("--data"), m_dataDir,
+                        QStringLiteral("--listen"), publicHost(),
+                        QStringLiteral("--public-url"), scheme + publicHost() + QLatin1Char('/')};
+    if (options.tls)
+        command << QStringLiteral("--cert") << m_certFile << QStringLiteral("--key") << m_keyFile;
+    if (options.maxUploadMb > 0)
+        command << QStringLiteral("--max-upload-mb") << QString::number(options.maxUploadMb);
+    if (options.tokenLifetimeMs >= 0)
+        command << QStringLiteral("--token-lifetime-ms") << QString::number(options.tokenLifetimeMs);
+
+    m_pid = spawn(command, m_logFile);
+    if (m_pid <= 0 || !waitForPort(20000)) {
+        std::fprintf(stderr, "ServerProcess: vornik-server did not come up on port %d (log %s)\n", m_port,
+                     qPrintable(m_logFile));
+        stop();
+        return false;
+    }
+    return true;
+}
+
+bool ServerProcess::waitForPort(int timeoutMs)
+{
+    // Polls until the port accepts a connection, giving up early if the server died.
+    for (int waited = 0; waited < timeoutMs; waited += 25) {
+        if (waitpid(m_pid, nullptr, WNOHANG) == m_pid) {
+            m_pid = -1;
+            return false;
+        }
+        if (portAccepts(m_port))
+            return true;
+        poll(nullptr, 0, 25);
+    }
+    return false;
+}
+
+void ServerProcess::stop()
+{
+    vtest::stop(m_pid);
+    m_pid = -1;
+}
+
+QString ServerProcess::publicHost() const
+{
+    return QStringLiteral("127.0.0.1:%1").arg(m_port);
+}
+
+QString ServerProcess::baseUrl() const
+{
+    const QString scheme = m_options.tls ? QStringLiteral("https://") : QStringLiteral("http://");
+    return scheme + publicHost() + QLatin1Char('/');
+}
+
+} // namespace vtest

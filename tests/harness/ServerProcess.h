@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+#include <sys/types.h>
+
+// Runs one vornik-server for a test: on a free loopback port, with its data under the
+// test's temporary root, over HTTPS with a fresh self-signed certificate for
+// localhost unless told otherwise. The binary comes from VORNIK_SERVER_BINARY, which
+// CTest sets. Stopped by process id in stop() or when the object goes away.
+namespace vtest {
+
+class ServerProcess
+{
+public:
+    struct Options {
+        bool tls = true;
+        int maxUploadMb = 0;       // 0: the server's default limit
+        int tokenLifetimeMs = -1;  // -1: the server's default (ten minutes)
+    };
+
+    ServerProcess() = default;
+    ~ServerProcess();
+    ServerProcess(const ServerProcess &) = delete;
+    ServerProcess &operator=(const ServerProcess &) = delete;
+
+    // Starts the server and waits until its port accepts connections. A second
+    // start() after stop() keeps the same data folder (and certificate), so a test
+    // can restart the server over its own data.
+    bool start(const Options &options);
+    bool start() { return start(Options()); }
+    void stop();
+    bool isRunning() const { return m_pid > 0; }
+
+    QString baseUrl() const;     // "https://127.0.0.1:PORT/" (http:// without TLS)
+    QString publicHost() const;  // "127.0.0.1:PORT"
+    QString caFile() const { return m_certFile; }
+    QString dataDir() const { return m_dataDir; }
+    int port() const { return m_port; }
+    QString logFile() const { return m_logFile; }
+    pid_t pid() const { return m_pid; }
+
+private:
+    bool prepareFolders();
+    bool makeCertificate();
+    bool waitForPort(int timeoutMs);
+
+    Options m_options;
+    QString m_dataDir;
+    QString m_certFile;
+    QString m_keyFile;
+    QString m_logFile;
+    int m_port = -1;
+    pid_t m_pid = -1;
+};
+
+} // namespace vtest
