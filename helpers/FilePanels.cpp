@@ -1,0 +1,80 @@
+#include "helpers/FilePanels.h"
+
+#include <QFileDialog>
+
+namespace {
+
+QString nameFilterFor(const QStringList &types)
+{
+    if (types.isEmpty())
+        return QString();
+    QStringList patterns;
+    for (const QString &type : types)
+        patterns << QStringLiteral("*.") + type;
+    return QStringLiteral("Images (%1)").arg(patterns.join(QLatin1Char(' ')));
+}
+
+// The desktop's own file dialogs.
+class DialogPanels : public FilePanels
+{
+public:
+    QStringList runOpenPanel(const OpenRequest &request) override
+    {
+        QFileDialog dialog(nullptr, request.title);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        if (request.canChooseDirectories)
+            dialog.setFileMode(QFileDialog::Directory);
+        else
+            dialog.setFileMode(request.allowsMultipleSelection ? QFileDialog::ExistingFiles
+                                                               : QFileDialog::ExistingFile);
+        dialog.setOption(QFileDialog::ReadOnly, !request.canCreateDirectories);
+        if (!request.allowedFileTypes.isEmpty())
+            dialog.setNameFilter(nameFilterFor(request.allowedFileTypes));
+        if (dialog.exec() != QDialog::Accepted)
+            return {};
+        return dialog.selectedFiles();
+    }
+
+    QString runSavePanel(const SaveRequest &request) override
+    {
+        QFileDialog dialog(nullptr, request.title);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        if (!request.allowedFileTypes.isEmpty())
+            dialog.setNameFilter(nameFilterFor(request.allowedFileTypes));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return QString();
+        return dialog.selectedFiles().constFirst();
+    }
+};
+
+FilePanels *&installedPanels()
+{
+    static FilePanels *panels = nullptr;
+    return panels;
+}
+
+} // namespace
+
+FilePanels &FilePanels::current()
+{
+    static DialogPanels dialogs;
+    return installedPanels() ? *installedPanels() : dialogs;
+}
+
+void FilePanels::setCurrent(FilePanels *panels)
+{
+    installedPanels() = panels;
+}
+
+QString choosePNGFile()
+{
+    FilePanels::OpenRequest request;
+    request.title = QStringLiteral("Select Image");
+    request.allowsMultipleSelection = false;
+    request.canChooseDirectories = false;
+    request.canCreateDirectories = false;
+    request.allowedFileTypes = {QStringLiteral("png")};
+    const QStringList chosen = FilePanels::current().runOpenPanel(request);
+    return chosen.isEmpty() ? QString() : chosen.constFirst();
+}

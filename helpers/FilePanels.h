@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The open and save panels Vornik shows, behind one small interface so that a test
+// (or another desktop) can answer them without a person.
+class FilePanels
+{
+public:
+    struct OpenRequest {
+        QString title;
+        bool allowsMultipleSelection = false;
+        bool canChooseDirectories = false;
+        bool canCreateDirectories = false;
+        QStringList allowedFileTypes;   // extensions without the dot; empty: any
+    };
+    struct SaveRequest {
+        QString title;
+        QStringList allowedFileTypes;
+    };
+
+    virtual ~FilePanels() = default;
+    // Runs an open panel modally; the chosen paths, empty when the user cancelled.
+    virtual QStringList runOpenPanel(const OpenRequest &request) = 0;
+    // Runs a save panel modally; the path as the user typed it, empty when cancelled.
+    virtual QString runSavePanel(const SaveRequest &request) = 0;
+
+    // The panels in use: the desktop's file dialogs unless replaced.
+    static FilePanels &current();
+    // Replaces the panels (not owned); nullptr restores the desktop's dialogs.
+    static void setCurrent(FilePanels *panels);
+};
+
+// Lets the user pick one PNG file; its path, or an empty text when nothing was chosen.
+QString choosePNGFile();

@@ -1,0 +1,31 @@
+#include "helpers/OutputMessages.h"
+
+#include "helpers/Notifications.h"
+
+OutputMessageText outputMessageText(OutputMessage message)
+{
+    switch (message) {
+    case OutputMessage::ImageCopied:
+        return {QStringLiteral("Clipboard notification"), QStringLiteral("Your image was saved to the clipboard.")};
+    case OutputMessage::ClipboardFailed:
+        return {QStringLiteral("Clipboard Error"),
+                QStringLiteral("There was a problem saving your image to the clipboard.")};
+    case OutputMessage::ImageSaved:
+        return {QStringLiteral("Image Saved"), QStringLiteral("Your image has been saved.")};
+    case OutputMessage::NoNetwork:
+        return {QStringLiteral("No network connection"), QStringLiteral("Please check your Internet connection.")};
+    case OutputMessage::UploadFileMissing:
+        return {QStringLiteral("File Save Error"), QStringLiteral("Your image couldn't be saved for upload.")};
+    case OutputMessage::LinkCopied:
+        return {QStringLiteral("SAVED TO CLIPBOARD"), QStringLiteral("URL to image was copied to clipboard.")};
+    case OutputMessage::UploadFailed:
+        return {QStringLiteral("File Upload Error"), QStringLiteral("There was a problem uploading your image.")};
+    }
+    return {};
+}
+
+void postOutputMessage(OutputMessage message, const QString &detail)
+{
+    const OutputMessageText words = outputMessageText(message);
+    postNotification(words.subtitle, words.text + detail);
+}

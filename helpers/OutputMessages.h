@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// The notifications the output actions post: subtitle and text, word for word.
+enum class OutputMessage {
+    ImageCopied,         // an image was put on the clipboard
+    ClipboardFailed,     // no image reached the clipboard
+    ImageSaved,          // the save panel's file was written
+    NoNetwork,           // upload attempted without network
+    UploadFileMissing,   // the file to upload could not be produced
+    LinkCopied,          // the upload's link is on the clipboard
+    UploadFailed,        // the reply did not form a valid link
+};
+
+struct OutputMessageText {
+    QString subtitle;
+    QString text;
+};
+
+OutputMessageText outputMessageText(OutputMessage message);
+
+// Posts the message; `detail` is appended to its text when given.
+void postOutputMessage(OutputMessage message, const QString &detail = QString());

@@ -1,0 +1,344 @@
+#include "editor/drawingItem.h"
+#include "helpers/Clipboard.h"
+#include "helpers/FilePanels.h"
+#include "helpers/ImageOutput.h"
+#include "helpers/OutputActions.h"
+#include "helpers/TempFolder.h"
+#include "helpers/extensions/ResourceImages.h"
+#include "tests/harness/TestMain.h"
+
+#include <QClipboard>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QMimeData>
+#include <QTemporaryDir>
+
+namespace {
+
+// A picture whose every pixel tells where it came from.
+QImage patterned(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb(x % 256, y % 256, (x * 7 + y * 13) % 256));
+    return image;
+}
+
+// A picture of `scale` × `scale` pixel blocks, one color per block, so that scaling
+// down by `scale` has one exact answer: the block color at each point.
+QImage blocky(int pointWidth, int pointHeight, int scale)
+{
+    const QImage points = patterned(pointWidth, pointHeight);
+    QImage image = points.scaled(pointWidth * scale, pointHeight * scale);   // nearest neighbour
+    image.setDevicePixelRatio(scale);
+    return image;
+}
+
+bool samePixels(const QImage &a, const QImage &b, int tolerance = 0)
+{
+    if (a.size() != b.size())
+        return false;
+    const QImage left = a.convertToFormat(QImage::Format_RGB32);
+    const QImage right = b.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < left.height(); ++y)
+        for (int x = 0; x < left.width(); ++x) {
+            const QRgb p = left.pixel(x, y), q = right.pixel(x, y);
+            if (std::abs(qRed(p) - qRed(q)) > tolerance || std::abs(qGreen(p) - qGreen(q)) > tolerance
+                || std::abs(qBlue(p) - qBlue(q)) > tolerance)
+                return false;
+        }
+    return true;
+}
+
+std::shared_ptr<drawingItem> figureAt(const QRectF &rect)
+{
+    auto figure = std::make_shared<drawingItem>();
+    figure->mrect = rect;
+    return figure;
+}
+
+// Answers open and save panels as a test tells it to, and remembers what was asked.
+class ScriptedPanels : public FilePanels
+{
+public:
+    QStringList openAnswer;
+    QString saveAnswer;
+    QList<OpenRequest> openRequests;
+
+    QStringList runOpenPanel(const OpenRequest &request) override
+    {
+        openRequests << request;
+        return openAnswer;
+    }
+    QString runSavePanel(const SaveRequest &) override { return saveAnswer; }
+};
+
+// An overlay selection over a fixed picture, remembering what the box looked like
+// while it was rendered.
+class FakeSelection : public SelectionSurface
+{
+public:
+    QImage picture;   // what the view shows, with its pixel ratio set
+    QRectF frame;
+    QList<QRectF> frameWhileRendering;
+
+    QRectF selectionFrame() const override { return frame; }
+    void setSelectionFrame(const QRectF &f) override { frame = f; }
+    QImage renderRegion(const QRectF &region) override
+    {
+        frameWhileRendering << frame;
+        const qreal ratio = picture.devicePixelRatio();
+        // y up in the view, y down in the picture.
+        const qreal heightPoints = picture.height() / ratio;
+        const QRectF down(region.x(), heightPoints - region.y() - region.height(), region.width(), region.height());
+        QImage part = picture.copy(QRectF(down.topLeft() * ratio, down.size() * ratio).toRect());
+        part.setDevicePixelRatio(ratio);
+        return part;
+    }
+};
+
+QImage readPng(const QString &path)
+{
+    QImageReader reader(path, "png");
+    return reader.read();
+}
+
+} // namespace
+
+class ImageOutputTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void temporaryFolderLayout()
+    {
+        const QString tmp = QDir::cleanPath(qEnvironmentVariable("TMPDIR"));
+        QCOMPARE(TempFolder::root(), tmp + QStringLiteral("/"));
+        QCOMPARE(TempFolder::renderedSelectionPath(), tmp + QStringLiteral("/a2.png"));
+        QCOMPARE(TempFolder::viewImagePath(1700000000123), tmp + QStringLiteral("/Vornik/1700000000123_viewimage.png"));
+        QCOMPARE(TempFolder::bannerImagePath(42), tmp + QStringLiteral("/Vornik/42_bannerimage.png"));
+        const qint64 before = QDateTime::currentMSecsSinceEpoch();
+        const qint64 now = TempFolder::currentMilliseconds();
+        const qint64 after = QDateTime::currentMSecsSinceEpoch();
+        QVERIFY(now >= before && now <= after + 1);
+        QVERIFY(TempFolder::ensureFinalImagesFolder());
+        QVERIFY(QFileInfo(tmp + QStringLiteral("/Vornik")).isDir());
+    }
+
+    void unsentFolderFollowsXdgDataHome()
+    {
+        const QByteArray saved = qgetenv("XDG_DATA_HOME");
+        QCOMPARE(TempFolder::unsentFolder(), QDir::cleanPath(QString::fromLocal8Bit(saved)) + "/Vornik/unsent/");
+        qputenv("XDG_DATA_HOME", "relative/path");   // not absolute: ignored
+        QCOMPARE(TempFolder::unsentFolder(), QDir::homePath() + "/.local/share/Vornik/unsent/");
+        qunsetenv("XDG_DATA_HOME");
+        QCOMPARE(TempFolder::unsentFolder(), QDir::homePath() + "/.local/share/Vornik/unsent/");
+        qputenv("XDG_DATA_HOME", saved);
+    }
+
+    void writeImageScalesToOnePixelPerPoint()
+    {
+        // 100 × 50 points over 200 × 100 pixels gives 100 × 50 pixels.
+        const QImage image = blocky(100, 50, 2);
+        QTemporaryDir dir;
+        const QString written = writeImage(dir.filePath("half.png"), image, nullptr, QRectF(0, 0, 100, 50));
+        QCOMPARE(written, dir.filePath("half.png"));
+        const QImage back = readPng(written);
+        QCOMPARE(back.size(), QSize(100, 50));
+        QVERIFY(samePixels(back, patterned(100, 50), 1));
+
+        // A part of it is cut at the picture's scale: points (10, 5, 20, 10).
+        const QString part = writeImage(dir.filePath("part.png"), image, nullptr, QRectF(10, 5, 20, 10));
+        QVERIFY(samePixels(readPng(part), patterned(100, 50).copy(10, 5, 20, 10), 1));
+
+        // As many pixels as points: written unscaled, pixel for pixel.
+        const QImage plain = patterned(120, 80);
+        const QString unscaled = writeImage(dir.filePath("plain.png"), plain, nullptr, QRectF(10, 20, 30, 40));
+        QVERIFY(samePixels(readPng(unscaled), plain.copy(10, 20, 30, 40)));
+    }
+
+    void figuresWidenTheAreaAndTheCropClipsIt()
+    {
+        const QImage plain = patterned(100, 100);
+        QTemporaryDir dir;
+        drawingItems figures;
+        // Reaches 20 points past the right edge of the picture.
+        figures.lst << figureAt(QRectF(70, 30, 50, 10));
+        const QRectF widened = widenForFigures(QRectF(20, 20, 40, 40), &figures);
+        QCOMPARE(widened, QRectF(20, 20, 106, 40));
+        const QString written = writeImage(dir.filePath("wide.png"), plain, &figures, QRectF(20, 20, 40, 40));
+        QVERIFY(samePixels(readPng(written), plain.copy(20, 20, 80, 40)));
+
+        // Up and left of the area: a 6-point margin on the left, none on top.
+        drawingItems leftUp;
+        leftUp.lst << figureAt(QRectF(5, 8, 10, 10));
+        QCOMPARE(widenForFigures(QRectF(20, 20, 40, 40), &leftUp), QRectF(-1, 8, 55, 52));
+        const QString clipped = writeImage(dir.filePath("leftup.png"), plain, &leftUp, QRectF(20, 20, 40, 40));
+        QVERIFY(samePixels(readPng(clipped), plain.copy(0, 8, 54, 52)));
+
+        // Figures entirely off the picture still clip to it.
+        drawingItems far;
+        far.lst << figureAt(QRectF(500, 500, 10, 10));
+        QVERIFY(samePixels(readPng(writeImage(dir.filePath("far.png"), plain, &far, QRectF(90, 90, 5, 5))),
+                           plain.copy(90, 90, 10, 10)));
+    }
+
+    void repeatedFigureRectanglesAreSkipped()
+    {
+        // A record equal to the area passed in adds nothing (else it would add 6).
+        drawingItems same;
+        same.lst << figureAt(QRectF(20, 20, 40, 40));
+        QCOMPARE(widenForFigures(QRectF(20, 20, 40, 40), &same), QRectF(20, 20, 40, 40));
+
+        // A second record equal to the one before it is skipped; taken twice, the
+        // wide figure left of the area would grow the width from 100 to 112.
+        drawingItems twice;
+        twice.lst << figureAt(QRectF(5, 8, 100, 10)) << figureAt(QRectF(5, 8, 100, 10));
+        QCOMPARE(widenForFigures(QRectF(20, 20, 40, 40), &twice), QRectF(-1, 8, 100, 52));
+        // Not skipped once another rectangle came between them.
+        twice.lst.insert(1, figureAt(QRectF(30, 30, 1, 1)));
+        QCOMPARE(widenForFigures(QRectF(20, 20, 40, 40), &twice), QRectF(-1, 8, 112, 52));
+
+        // Records without a rectangle are passed over.
+        drawingItems unplaced;
+        unplaced.lst << std::make_shared<drawingItem>();
+        QCOMPARE(widenForFigures(QRectF(1, 2, 3, 4), &unplaced), QRectF(1, 2, 3, 4));
+    }
+
+    void writeImagePathsAndFailures()
+    {
+        const QImage plain = patterned(40, 30);
+        QTemporaryDir dir;
+        // A typed name without ".png" gets it; one holding ".png" anywhere is kept.
+        QCOMPARE(writeImage(dir.filePath("shot"), plain, nullptr, QRectF(0, 0, 40, 30)), dir.filePath("shot.png"));
+        QVERIFY(QFile::exists(dir.filePath("shot.png")));
+        QCOMPARE(writeImage(dir.filePath("my.png.old"), plain, nullptr, QRectF(0, 0, 40, 30)),
+                 dir.filePath("my.png.old"));
+        QCOMPARE(readPng(dir.filePath("my.png.old")).size(), QSize(40, 30));
+
+        // No path: a new file in the final-images folder.
+        const QString fresh = writeImage(QString(), plain, nullptr, QRectF(0, 0, 40, 30));
+        QVERIFY(fresh.startsWith(TempFolder::finalImagesFolder()));
+        QVERIFY(fresh.endsWith("_viewimage.png"));
+        const QString stamp = QFileInfo(fresh).fileName().section('_', 0, 0);
+        bool number = false;
+        stamp.toLongLong(&number);
+        QVERIFY(number);
+        QVERIFY(samePixels(readPng(fresh), plain));
+
+        // Failures give the empty text and write nothing.
+        QCOMPARE(writeImage(dir.filePath("null.png"), QImage(), nullptr, QRectF(0, 0, 10, 10)), QString());
+        QCOMPARE(writeImage(dir.filePath("off.png"), plain, nullptr, QRectF(100, 100, 10, 10)), QString());
+        QCOMPARE(writeImage(dir.filePath("none/x.png"), plain, nullptr, QRectF(0, 0, 10, 10)), QString());
+        // Less than a pixel once scaled to one pixel per point: nothing to draw into.
+        QCOMPARE(writeImage(dir.filePath("sliver.png"), blocky(10, 10, 2), nullptr, QRectF(0, 0, 0.4, 5)), QString());
+        for (const char *name : {"null.png", "off.png", "sliver.png"})
+            QVERIFY(!QFile::exists(dir.filePath(name)));
+    }
+
+    void writePNGIsAtomic()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("keep.png");
+        const QImage first = patterned(64, 48);
+        QVERIFY(writePNG(first, path));
+        // A failed write leaves the old file as it was.
+        QVERIFY(!writePNG(QImage(), path));
+        QVERIFY(samePixels(readPng(path), first));
+        // A successful one replaces it and leaves no helper files behind.
+        const QImage second = patterned(48, 64).mirrored();
+        QVERIFY(writePNG(second, path));
+        QVERIFY(samePixels(readPng(path), second));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"keep.png"});
+        QVERIFY(!writePNG(first, dir.filePath("missing/folder.png")));
+    }
+
+    void compressionLevelIsApplied()
+    {
+        const QImage image = patterned(300, 200);
+        const int saved = pngQuality();
+        QCOMPARE(saved, kDefaultPngQuality);
+        const QByteArray chosen = encodePNG(image);
+        setPngQuality(95);   // zlib level 0: stored, not compressed
+        const QByteArray stored = encodePNG(image);
+        setPngQuality(saved);
+        QVERIFY(stored.size() > chosen.size() * 2);
+        QVERIFY(samePixels(QImage::fromData(chosen, "PNG"), image));
+        QVERIFY(samePixels(QImage::fromData(stored, "PNG"), image));
+    }
+
+    void imageCGImageKeepsPixelsAndRatio()
+    {
+        QImage premultiplied(20, 10, QImage::Format_ARGB32_Premultiplied);
+        premultiplied.fill(qRgba(10, 20, 30, 255));
+        premultiplied.setDevicePixelRatio(2);
+        const QImage bitmap = imageCGImage(premultiplied);
+        QCOMPARE(bitmap.format(), QImage::Format_ARGB32);
+        QCOMPARE(bitmap.devicePixelRatio(), 2.0);
+        QCOMPARE(bitmap.pixel(3, 3), qRgba(10, 20, 30, 255));
+        QCOMPARE(imageCGImage(QImage()).isNull(), imageNamed(QStringLiteral("icon-page-pencil")).isNull());
+    }
+
+    void choosePNGFileAsksForOnePng()
+    {
+        ScriptedPanels panels;
+        FilePanels::setCurrent(&panels);
+        panels.openAnswer = {"/a/first.png", "/a/second.png"};
+        QCOMPARE(choosePNGFile(), QStringLiteral("/a/first.png"));
+        const FilePanels::OpenRequest asked = panels.openRequests.constLast();
+        QCOMPARE(asked.title, QStringLiteral("Select Image"));
+        QVERIFY(!asked.allowsMultipleSelection && !asked.canChooseDirectories && !asked.canCreateDirectories);
+        QCOMPARE(asked.allowedFileTypes, QStringList{"png"});
+        panels.openAnswer.clear();   // cancelled
+        QCOMPARE(choosePNGFile(), QString());
+        FilePanels::setCurrent(nullptr);
+    }
+
+    void renderSelectionLeavesTheBoxOut()
+    {
+        FakeSelection overlay;
+        overlay.picture = blocky(80, 60, 2);
+        overlay.frame = QRectF(10, 20, 30, 15);   // y up: rows 25..40 from the top
+        const QString path = renderSelection(overlay);
+        QCOMPARE(path, TempFolder::renderedSelectionPath());
+        QCOMPARE(overlay.frameWhileRendering, QList<QRectF>{QRectF()});
+        const QImage back = readPng(path);
+        QCOMPARE(back.size(), QSize(60, 30));   // every pixel of the display
+        QVERIFY(samePixels(back.scaled(30, 15), patterned(80, 60).copy(10, 25, 30, 15)));
+    }
+
+    void emptySelectionRendersNothingAndDropsAStaleFile()
+    {
+        FakeSelection overlay;
+        overlay.picture = patterned(50, 50);
+        overlay.frame = QRectF(5, 5, 10, 10);
+        QVERIFY(!renderSelection(overlay).isEmpty());
+        QVERIFY(QFile::exists(TempFolder::renderedSelectionPath()));
+        overlay.frame = QRectF(5, 5, 0, 10);
+        QCOMPARE(renderSelection(overlay), QString());
+        QVERIFY(!QFile::exists(TempFolder::renderedSelectionPath()));
+        QCOMPARE(overlay.frameWhileRendering.size(), 1);   // the empty one was not rendered
+    }
+
+    void clipboardHoldsPngBytesAndLinks()
+    {
+        const QImage image = patterned(32, 16);
+        const QByteArray png = encodePNG(image);
+        QVERIFY(Clipboard::putImage(png, image));
+        const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(data);
+        QCOMPARE(data->data("image/png"), png);
+        QVERIFY(samePixels(QGuiApplication::clipboard()->image(), image));
+        QVERIFY(!Clipboard::putImage(QByteArray()));
+        QVERIFY(Clipboard::putLink(QStringLiteral("https://example.org/x")));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("https://example.org/x"));
+        Clipboard::clear();
+        QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
+    }
+};
+
+VORNIK_TEST_MAIN(ImageOutputTest, (vtest::EnvironmentOptions{.x11 = false, .framebuffer = QSize(1920, 1080), .monitors = {}, .dbus = false}))
+#include "image_output_test.moc"
