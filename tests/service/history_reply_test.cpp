@@ -1,0 +1,70 @@
+#include "service/HistoryReply.h"
+#include "tests/harness/TestMain.h"
+
+// History replies taken apart the way both history views read them.
+class HistoryReplyTest : public QObject
+{
+    Q_OBJECT
+private:
+    const QString m_base = QStringLiteral("https://share.example/");
+    const QLocale m_english{QLocale::English, QLocale::UnitedStates};
+
+    QList<HistoryEntry> parse(const QString &body) const
+    {
+        return parseHistoryReply(body, m_base, m_english, QTimeZone::utc());
+    }
+
+private slots:
+    void emptyRepliesHoldNoEntries()
+    {
+        QVERIFY(parse(QStringLiteral("{}")).isEmpty());
+        QVERIFY(parse(QString()).isEmpty());
+        QVERIFY(parse(QStringLiteral("server returned error code")).isEmpty());
+        QVERIFY(parse(QStringLiteral("not implemented")).isEmpty());
+    }
+
+    void entriesKeepReplyOrder()
+    {
+        const auto entries = parse(QStringLiteral(R"({"1709647620000":"b7Kq","1700000000000":"x","1699945200000":"Zz0"})"));
+        QCOMPARE(entries.size(), 3);
+        QCOMPARE(entries.at(0).address, QStringLiteral("https://share.example/b7Kq.png"));
+        QCOMPARE(entries.at(1).address, QStringLiteral("https://share.example/x.png"));
+        QCOMPARE(entries.at(2).name, QStringLiteral("Zz0"));
+        // The 24-hour hour followed by the AM/PM marker and the zone.
+        QCOMPARE(entries.at(0).uploadTime, QStringLiteral("Mar 05, 2024 14:07 PM UTC"));
+        QCOMPARE(entries.at(1).uploadTime, QStringLiteral("Nov 14, 2023 22:13 PM UTC"));
+        QCOMPARE(entries.at(2).uploadTime, QStringLiteral("Nov 14, 2023 7:00 AM UTC"));
+    }
+
+    void timesFollowTheZone()
+    {
+        const QTimeZone plusTwo(2 * 3600);
+        const auto entries = parseHistoryReply(QStringLiteral(R"({"1699945200000":"a"})"), m_base, m_english, plusTwo);
+        QCOMPARE(entries.size(), 1);
+        QVERIFY2(entries.first().uploadTime.startsWith(QStringLiteral("Nov 14, 2023 9:00 AM")),
+                 qPrintable(entries.first().uploadTime));
+    }
+
+    void oddPiecesAreSkippedOrCut()
+    {
+        const auto entries = parse(QStringLiteral(R"({"later":"a","1700000000000":"b:c","novalue",)"
+                                                  R"("1700000000000": "d e" ,"1700000000000":"","nan":"n"})"));
+        QCOMPARE(entries.size(), 3);
+        QCOMPARE(entries.at(0).name, QStringLiteral("b"));          // cut at the ":"
+        QCOMPARE(entries.at(1).name, QStringLiteral(" d e "));      // nothing trimmed
+        QCOMPARE(entries.at(1).address, QStringLiteral("https://share.example/ d e .png"));
+        QCOMPARE(entries.at(2).name, QString());
+        QCOMPARE(entries.at(2).rawValue, QStringLiteral("\"\""));   // the history window shows it raw
+        QCOMPARE(entries.at(2).address, QStringLiteral("https://share.example/.png"));
+    }
+
+    void fractionalAndHugeKeys()
+    {
+        const auto entries = parse(QStringLiteral(R"({"1700000000000.9":"f","1e300":"big"})"));
+        QCOMPARE(entries.size(), 1);
+        QCOMPARE(entries.first().uploadTime, QStringLiteral("Nov 14, 2023 22:13 PM UTC"));
+    }
+};
+
+VORNIK_TEST_MAIN(HistoryReplyTest, vtest::EnvironmentOptions{})
+#include "history_reply_test.moc"

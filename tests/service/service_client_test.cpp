@@ -1,0 +1,374 @@
+#include "app/Preferences.h"
+#include "helpers/extensions/NamedColors.h"
+#include "service/MultipartForm.h"
+#include "service/ServiceConfiguration.h"
+#include "service/vornikHTTP.h"
+#include "tests/harness/ScriptedHttpServer.h"
+#include "tests/harness/TestMain.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QThread>
+
+using vtest::ScriptedHttpServer;
+using Reply = ScriptedHttpServer::Reply;
+using Request = ScriptedHttpServer::Request;
+
+namespace {
+
+// Collects what a completion was handed, and checks it came on the main thread,
+// after the call that took it had returned.
+struct Outcome {
+    QStringList texts;
+    bool offMainThread = false;
+    VorCompletion completion()
+    {
+        return [this](const QString &text) {
+            offMainThread |= QThread::currentThread() != qApp->thread();
+            texts.append(text);
+        };
+    }
+};
+
+QString pathOf(const Request &request)
+{
+    return QString::fromUtf8(request.target);
+}
+
+} // namespace
+
+// The client against a scripted HTTP service on loopback: what goes on the wire, and
+// what every completion is handed, for replies the real service never gives.
+class ServiceClientTest : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<ScriptedHttpServer> m_server;
+    QString m_pngPath;
+
+    // Serves salt replies from `salts` in turn and answers everything else with `other`.
+    void serve(QList<Reply> salts, Reply other)
+    {
+        m_server = std::make_unique<ScriptedHttpServer>([salts, other](const Request &request) mutable {
+            if (request.target == "/salt/")
+                return std::optional<Reply>(salts.isEmpty() ? Reply{200, "salt"} : salts.takeFirst());
+            return std::optional<Reply>(other);
+        });
+        QVERIFY(m_server->start());
+        qputenv("VORNIK_SERVICE_URL", m_server->baseUrl().chopped(1).toUtf8());   // the "/" is added back
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_pngPath = QDir::tempPath() + QStringLiteral("/shot.png");
+        QFile file(m_pngPath);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray("pixels\0\r\n--", 11));
+    }
+
+    void tokensHashTheSaltAsReceived()
+    {
+        QCOMPARE(vornikHTTP::tokenForSalt("abc"), QStringLiteral("fbb3cdbcd998cdc6200d67780340324c"));
+        QCOMPARE(vornikHTTP::tokenForSalt("abc\n"), QStringLiteral("950ac9edbdba1cc8e0ad30c013b535f8"));
+        QCOMPARE(vornikHTTP::userIDForUUID(QStringLiteral("0F9B6C84-1D2E-4A3B-9C8D-7E6F5A4B3C2D")),
+                 QStringLiteral("faf7c8b79bdc95693731f4bec95a3986"));
+    }
+
+    void userIDIsMadeOnceAndKept()
+    {
+        const QString key = QStringLiteral("ApplicationUniqueIdentifier");
+        QVERIFY(!Preferences::standard().hasKey(key));
+        const QString first = vornikHTTP::getUserID();
+        QVERIFY(QRegularExpression(QStringLiteral("^[0-9a-f]{32}$")).match(first).hasMatch());
+        QCOMPARE(vornikHTTP::state().currentUserID, first);
+        // Written through at once: another reader of the file sees it already.
+        QCOMPARE(QSettings(Preferences::standard().fileName(), QSettings::IniFormat).value(key).toString(), first);
+        // A later run reads the same id.
+        Preferences::resetStandard();
+        QCOMPARE(vornikHTTP::getUserID(), first);
+        // A stored value that is no usable text is replaced by a fresh id.
+        Preferences::standard().setString(key, QString());
+        const QString replaced = vornikHTTP::getUserID();
+        QVERIFY(replaced != first && replaced.size() == 32);
+        QCOMPARE(Preferences::standard().stringForKey(key), replaced);
+    }
+
+    void serviceAddressIsConfigurable()
+    {
+        using namespace ServiceConfiguration;
+        QCOMPARE(normalizedServiceURL(QString()), QStringLiteral("https://localhost:8443/"));
+        QCOMPARE(normalizedServiceURL(QStringLiteral(" https://share.example:9/x \n")),
+                 QStringLiteral("https://share.example:9/x/"));
+        QCOMPARE(normalizedServiceURL(QStringLiteral("https://a/")), QStringLiteral("https://a/"));
+
+        qunsetenv("VORNIK_SERVICE_URL");
+        QCOMPARE(vornikHTTP::serviceBaseURL(), QStringLiteral("https://localhost:8443/"));
+        Preferences::standard().setString(QStringLiteral("serviceurl"), QStringLiteral("https://pref.example"));
+        QCOMPARE(vornikHTTP::serviceBaseURL(), QStringLiteral("https://pref.example/"));
+        qputenv("VORNIK_SERVICE_URL", "https://env.example:1");
+        QCOMPARE(vornikHTTP::serviceBaseURL(), QStringLiteral("https://env.example:1/"));
+        Preferences::standard().setString(QStringLiteral("serviceurl"), QString());
+    }
+
+    void colorTextsAreEscapedHex()
+    {
+        QCOMPARE(vornikHTTP::colorText(QStringLiteral("white"), Qt::black), QStringLiteral("%23FFFFFF"));
+        QCOMPARE(vornikHTTP::colorText(QStringLiteral("teal"), colorNamed(QStringLiteral("teal"))),
+                 QStringLiteral("%23008080"));
+    }
+
+    void multipartBodyIsExact()
+    {
+        MultipartForm form("BOUNDARY");
+        form.addText("name", "userid");
+        form.addText(vornikHTTP::userIDFieldName(), "0123");
+        form.addFile("filename", "a\"b.png", "image/png", QByteArray("P\0N", 3));
+        QCOMPARE(form.contentType(), QByteArray("multipart/form-data; boundary=BOUNDARY"));
+        const QByteArray expected = QByteArray("--BOUNDARY\r\n"
+                                               "Content-Disposition: form-data; name=\"name\"\r\n\r\n"
+                                               "userid\r\n"
+                                               "--BOUNDARY\r\n"
+                                               "Content-Disposition: form-data; name=\"\x5C\x72\x0A\x0D\x0A\"\r\n\r\n"
+                                               "0123\r\n"
+                                               "--BOUNDARY\r\n"
+                                               "Content-Disposition: form-data; name=\"filename\"; "
+                                               "filename=\"a%22b.png\"\r\n"
+                                               "Content-Type: image/png\r\n\r\n")
+                                    + QByteArray("P\0N", 3) + "\r\n--BOUNDARY--\r\n";
+        QCOMPARE(form.body(), expected);
+
+        // A random boundary never occurs inside the parts.
+        MultipartForm randomForm;
+        const QByteArray first = randomForm.boundary();
+        randomForm.addFile("filename", "x", "image/png", "--" + first + "--");
+        const QByteArray body = randomForm.body();
+        QVERIFY(randomForm.boundary() != first);
+        QCOMPARE(body.count("--" + randomForm.boundary()), 2);   // the one part and the end
+    }
+
+    void uploadSendsTheFormWithTheSaltToken()
+    {
+        serve({Reply{200, "abc"}}, Reply{200, "127.0.0.1:1/Ab12.png"});
+        Outcome outcome;
+        vornikHTTP::uploadFile(VorOperations::upload, m_pngPath, outcome.completion());
+        QVERIFY(outcome.texts.isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(outcome.texts, QStringList{QStringLiteral("127.0.0.1:1/Ab12.png")}, 10000);
+        QVERIFY(!outcome.offMainThread);
+
+        const auto &requests = m_server->requests();
+        QCOMPARE(requests.size(), 2);
+        QCOMPARE(requests.at(0).method, QByteArray("GET"));
+        const Request &post = requests.at(1);
+        QCOMPARE(post.method, QByteArray("POST"));
+        QCOMPARE(pathOf(post), QStringLiteral("/upload/fbb3cdbcd998cdc6200d67780340324c"));
+        const QByteArray contentType = post.header("Content-Type");
+        QVERIFY(contentType.startsWith("multipart/form-data; boundary="));
+        const QByteArray boundary = contentType.mid(contentType.indexOf('=') + 1);
+        QFile png(m_pngPath);
+        QVERIFY(png.open(QIODevice::ReadOnly));
+        const QByteArray expected = "--" + boundary + "\r\nContent-Disposition: form-data; name=\"name\"\r\n\r\nuserid\r\n--"
+                                    + boundary + "\r\nContent-Disposition: form-data; name=\"\\r\n\r\n\"\r\n\r\n"
+                                    + vornikHTTP::getUserID().toUtf8() + "\r\n--" + boundary
+                                    + "\r\nContent-Disposition: form-data; name=\"filename\"; filename=\"shot.png\"\r\n"
+                                      "Content-Type: image/png\r\n\r\n"
+                                    + png.readAll() + "\r\n--" + boundary + "--\r\n";
+        QCOMPARE(post.body, expected);
+
+        const VorClientState &state = vornikHTTP::state();
+        QCOMPARE(state.lastStatusCode, 200);
+        QCOMPARE(state.lastReplyText, QStringLiteral("127.0.0.1:1/Ab12.png"));
+        QCOMPARE(state.currentToken, QString());   // an upload spends its token
+    }
+
+    void uploadReportsWhateverTheServiceAnswers()
+    {
+        // Status 500 with a body: the body is the outcome.
+        serve({}, Reply{500, "disk full"});
+        Outcome failed;
+        vornikHTTP::uploadFile(VorOperations::upload, m_pngPath, failed.completion());
+        QTRY_COMPARE_WITH_TIMEOUT(failed.texts, QStringList{QStringLiteral("disk full")}, 10000);
+        QCOMPARE(vornikHTTP::state().lastStatusCode, 500);
+
+        // A body that is not text still ends the upload, with a failure text.
+        serve({}, Reply{200, "\xff\xfe\xfd"});
+        Outcome garbled;
+        vornikHTTP::uploadFile(VorOperations::upload, m_pngPath, garbled.completion());
+        QTRY_COMPARE_WITH_TIMEOUT(garbled.texts, QStringList{QStringLiteral("Invalid Operation")}, 10000);
+
+        // The connection dropped before an answer: the platform's description.
+        serve({}, Reply{0, {}, true});
+        Outcome dropped;
+        vornikHTTP::uploadFile(VorOperations::upload, m_pngPath, dropped.completion());
+        QTRY_COMPARE_WITH_TIMEOUT(dropped.texts.size(), 1, 10000);
+        QVERIFY(!dropped.texts.first().isEmpty());
+        QCOMPARE(vornikHTTP::state().lastErrorText, dropped.texts.first());
+    }
+
+    void missingFileSendsNoPost()
+    {
+        serve({}, Reply{200, "unexpected"});
+        Outcome outcome;
+        vornikHTTP::uploadFile(VorOperations::upload, QDir::tempPath() + QStringLiteral("/nothing.png"),
+                               outcome.completion());
+        QTRY_COMPARE_WITH_TIMEOUT(outcome.texts, QStringList{QStringLiteral("Error: File doesn't exist")}, 10000);
+        QCOMPARE(m_server->requests().size(), 1);
+        QCOMPARE(m_server->requests().first().target, QByteArray("/salt/"));
+        QCOMPARE(vornikHTTP::state().lastErrorText, QStringLiteral("Error: File doesn't exist"));
+    }
+
+    void refusedSaltStillSendsTheSecondHalf()
+    {
+        serve({Reply{403, "nope"}}, Reply{404, "no such page"});
+        Outcome salt;
+        Outcome history;
+        vornikHTTP::getSalt(VorOperations::salt, [&](const QString &text) {
+            salt.completion()(text);
+            QCOMPARE(vornikHTTP::state().currentToken, vornikHTTP::tokenForSalt("nope"));
+            vornikHTTP::getHistory(VorOperations::shorthistory, history.completion());
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(history.texts, QStringList{QStringLiteral("server returned error code")}, 10000);
+        QCOMPARE(salt.texts, QStringList{QStringLiteral("403 Status code was returned")});
+        const QString userID = vornikHTTP::getUserID();
+        QCOMPARE(pathOf(m_server->requests().at(1)),
+                 QStringLiteral("/history/af8136382275fbfba2d70517b5fbd290/") + userID + QStringLiteral("/10"));
+        QCOMPARE(vornikHTTP::state().lastErrorText, QStringLiteral("404 Status code was returned"));
+        QCOMPARE(vornikHTTP::state().lastStatusCode, 404);
+    }
+
+    void requestUrlsAreConcatenated()
+    {
+        serve({Reply{200, "abc"}, Reply{200, "abc"}, Reply{200, "abc"}}, Reply{200, "done"});
+        const QString token = vornikHTTP::tokenForSalt("abc");
+        const QString userID = vornikHTTP::getUserID();
+        Outcome deleted, all, banner;
+        vornikHTTP::deleteImage(VorOperations::delete_, QStringLiteral("Xy9"), deleted.completion());
+        vornikHTTP::getSalt(VorOperations::salt, [&](const QString &) {
+            vornikHTTP::getHistory(VorOperations::allhistory, all.completion());
+        });
+        vornikHTTP::getSalt(VorOperations::salt, [&](const QString &) {
+            vornikHTTP::setUser(QStringLiteral("white"), colorNamed(QStringLiteral("navy")), QString(),
+                                banner.completion());
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(banner.texts, QStringList{QStringLiteral("done")}, 10000);
+        QCOMPARE(deleted.texts, QStringList{QStringLiteral("done")});
+        QCOMPARE(all.texts, QStringList{QStringLiteral("done")});
+        QStringList paths;
+        for (const Request &request : m_server->requests())
+            paths.append(pathOf(request));
+        QCOMPARE(paths, (QStringList{QStringLiteral("/salt/"),
+                                     QStringLiteral("/delete/%1/Xy9/%2").arg(token, userID),
+                                     QStringLiteral("/salt/"),
+                                     QStringLiteral("/history/%1/%2").arg(token, userID),
+                                     QStringLiteral("/salt/"),
+                                     QStringLiteral("/setuser/%1?id=%2&headerImage=&headerColor=%23FFFFFF")
+                                         .arg(token, userID)}));
+        // Delete, history and set-user leave the token in place.
+        QCOMPARE(vornikHTTP::state().currentToken, token);
+    }
+
+    void wrongOperationsAnswerAtOnceButLater()
+    {
+        Outcome salt, upload, remove, history;
+        vornikHTTP::getSalt(VorOperations::upload, salt.completion());
+        vornikHTTP::uploadFile(VorOperations::salt, m_pngPath, upload.completion());
+        vornikHTTP::deleteImage(VorOperations::allhistory, QStringLiteral("x"), remove.completion());
+        vornikHTTP::getHistory(VorOperations::upload, history.completion());
+        // Never before the call has returned.
+        QVERIFY(salt.texts.isEmpty() && upload.texts.isEmpty() && remove.texts.isEmpty() && history.texts.isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(history.texts, QStringList{QStringLiteral("not implemented")}, 10000);
+        QCOMPARE(salt.texts, QStringList{QStringLiteral("Invalid Operation")});
+        QCOMPARE(upload.texts, QStringList{QStringLiteral("Invalid Operation")});
+        QCOMPARE(remove.texts, QStringList{QStringLiteral("Invalid Operation")});
+        QCOMPARE(vornikHTTP::state().lastErrorText, QStringLiteral("not implemented"));
+    }
+
+    void transportFailuresAreRecorded()
+    {
+        // Nothing listens on a port that was just freed.
+        qputenv("VORNIK_SERVICE_URL", QStringLiteral("http://127.0.0.1:%1/").arg(vtest::freeLoopbackPort()).toUtf8());
+        Outcome salt, history, removed, banner;
+        vornikHTTP::getSalt(VorOperations::salt, [&](const QString &text) {
+            salt.completion()(text);
+            vornikHTTP::getHistory(VorOperations::allhistory, history.completion());
+        });
+        vornikHTTP::deleteImage(VorOperations::delete_, QStringLiteral("x"), removed.completion());
+        vornikHTTP::getSalt(VorOperations::salt, [&](const QString &) {
+            vornikHTTP::setUser(QStringLiteral("red"), Qt::red, QStringLiteral("https://a/b.png"), banner.completion());
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(banner.texts.size(), 1, 10000);
+        QCOMPARE(salt.texts.size(), 1);
+        QVERIFY(!salt.texts.first().isEmpty());
+        QCOMPARE(history.texts, QStringList{QStringLiteral("server returned error code")});
+        QCOMPARE(removed.texts, QStringList{QStringLiteral("error")});
+        QCOMPARE(banner.texts.first(), salt.texts.first());   // the same description, "Connection refused"
+        QCOMPARE(vornikHTTP::state().lastReplyText, QStringLiteral("error"));
+    }
+
+    void chainsRunOneAfterAnother()
+    {
+        // Salts are held until the test releases them, so a second chain that did not
+        // wait would show up as a second salt request while the first is unanswered.
+        m_server = std::make_unique<ScriptedHttpServer>([](const Request &request) -> std::optional<Reply> {
+            if (request.target == "/salt/")
+                return std::nullopt;
+            return Reply{200, "{}"};
+        });
+        QVERIFY(m_server->start());
+        qputenv("VORNIK_SERVICE_URL", m_server->baseUrl().toUtf8());
+        Outcome first, second, upload;
+        auto historyChain = [](Outcome &outcome) {
+            vornikHTTP::getSalt(VorOperations::salt, [&outcome](const QString &) {
+                vornikHTTP::getHistory(VorOperations::shorthistory, outcome.completion());
+            });
+        };
+        historyChain(first);
+        historyChain(second);
+        vornikHTTP::uploadFile(VorOperations::upload, m_pngPath, upload.completion());
+
+        const QStringList salts{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")};
+        for (const QString &salt : salts) {
+            QTRY_COMPARE_WITH_TIMEOUT(m_server->heldCount(), 1, 10000);
+            m_server->release(Reply{200, salt.toUtf8()});
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(upload.texts.size(), 1, 10000);
+        QCOMPARE(first.texts, QStringList{QStringLiteral("{}")});
+        QCOMPARE(second.texts, QStringList{QStringLiteral("{}")});
+
+        const QString userID = vornikHTTP::getUserID();
+        QStringList paths;
+        for (const Request &request : m_server->requests())
+            paths.append(pathOf(request));
+        QCOMPARE(paths, (QStringList{QStringLiteral("/salt/"),
+                                     QStringLiteral("/history/%1/%2/10").arg(vornikHTTP::tokenForSalt("one"), userID),
+                                     QStringLiteral("/salt/"),
+                                     QStringLiteral("/history/%1/%2/10").arg(vornikHTTP::tokenForSalt("two"), userID),
+                                     QStringLiteral("/salt/"),
+                                     QStringLiteral("/upload/") + vornikHTTP::tokenForSalt("three")}));
+    }
+
+    void chainsStartedFromCompletionsFollow()
+    {
+        // The banner actions upload, then run a set-user chain from the upload's
+        // completion; a continuation that starts nothing ends its chain.
+        serve({Reply{200, "a"}, Reply{200, "b"}, Reply{200, "c"}}, Reply{200, "host/img.png"});
+        Outcome idle, banner;
+        vornikHTTP::getSalt(VorOperations::salt, [](const QString &) {});
+        vornikHTTP::uploadFile(VorOperations::upload, m_pngPath, [&](const QString &text) {
+            vornikHTTP::getSalt(VorOperations::salt, [&, link = QStringLiteral("https://") + text](const QString &) {
+                vornikHTTP::setUser(QStringLiteral("teal"), colorNamed(QStringLiteral("teal")), link,
+                                    banner.completion());
+            });
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(banner.texts.size(), 1, 10000);
+        const QList<Request> &requests = m_server->requests();
+        QCOMPARE(requests.size(), 5);
+        QCOMPARE(pathOf(requests.at(4)), QStringLiteral("/setuser/%1?id=%2&headerImage=https://host/img.png"
+                                                        "&headerColor=%23008080")
+                                             .arg(vornikHTTP::tokenForSalt("c"), vornikHTTP::getUserID()));
+    }
+};
+
+VORNIK_TEST_MAIN(ServiceClientTest, vtest::EnvironmentOptions{})
+#include "service_client_test.moc"
