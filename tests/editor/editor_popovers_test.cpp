@@ -1,0 +1,337 @@
+#include "app/Preferences.h"
+#include "editor/SegmentedToolBar.h"
+#include "editor/ToolTipTable.h"
+#include "editor/colorpickerview.h"
+#include "editor/lineViewController.h"
+#include "editor/textEditPopover.h"
+#include "helpers/Links.h"
+#include "helpers/extensions/NamedColors.h"
+#include "tests/harness/TestMain.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QSignalSpy>
+
+namespace {
+// Forgets every stored preference, so each case starts as a fresh installation.
+void clearPreferences()
+{
+    const QString file = Preferences::standard().fileName();
+    Preferences::resetStandard();
+    QFile::remove(file);
+}
+
+// A tool bar shaped like the editor's: 19 segments, swatches at 16 and 17.
+std::unique_ptr<SegmentedToolBar> makeEditorLikeToolBar()
+{
+    auto bar = std::make_unique<SegmentedToolBar>();
+    for (int i = 0; i < 19; ++i)
+        bar->addSegment();
+    bar->segment(16)->setSwatchEnabled(true);
+    bar->segment(17)->setSwatchEnabled(true);
+    bar->segment(16)->setSwatchColor(Qt::black);
+    bar->segment(17)->setSwatchColor(Qt::black);
+    return bar;
+}
+} // namespace
+
+class EditorPopoversTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        clearPreferences();
+        colorTarget = -1;
+        sharedToolBar = nullptr;
+    }
+
+    void toolTipTableKeepsDecimalKeysWithText()
+    {
+        const QByteArray json = R"({"0": " Save ", "7": "Line", "x": "not an index", "3": "  \n ",
+                                    "12": 5, "-1": "minus", "18": "https://example.org/help"})";
+        const QMap<int, QString> table = parseToolTips(json);
+        QCOMPARE(table.value(0), QStringLiteral("Save"));
+        QCOMPARE(table.value(7), QStringLiteral("Line"));
+        QCOMPARE(table.value(18), QStringLiteral("https://example.org/help"));
+        QVERIFY(!table.contains(3));    // only white space
+        QVERIFY(!table.contains(12));   // not a text
+        QCOMPARE(table.size(), 4);      // "-1" is a decimal integer too
+        QVERIFY(parseToolTips("[\"a\", \"b\"]").isEmpty());
+        QVERIFY(parseToolTips("{\"0\": \"unterminated").isEmpty());
+        QVERIFY(parseToolTips(QByteArray()).isEmpty());
+    }
+
+    void shippedToolTipsCoverEverySegmentButTheSpacers()
+    {
+        const QMap<int, QString> table = parseToolTips(toolTipsAsset());
+        for (int i = 0; i < 19; ++i)
+            QCOMPARE(table.contains(i), i != 3 && i != 9);
+        QVERIFY(isValidURL(table.value(18)));
+    }
+
+    void segmentToolTipIsItsAccessibleName()
+    {
+        auto bar = makeEditorLikeToolBar();
+        bar->setSegmentToolTip(5, QStringLiteral("Rectangle"));
+        QCOMPARE(bar->segmentToolTip(5), QStringLiteral("Rectangle"));
+        QCOMPARE(bar->segment(5)->accessibleName(), QStringLiteral("Rectangle"));
+        bar->setSegmentToolTip(40, QStringLiteral("nowhere"));   // out of range: ignored
+        QCOMPARE(bar->segment(40), nullptr);
+    }
+
+    void clickSelectsSegmentButSpacersStayUnselected()
+    {
+        auto bar = makeEditorLikeToolBar();
+        bar->segment(3)->setSpacer(true);
+        bar->show();
+        QVERIFY(QTest::qWaitForWindowExposed(bar.get()));
+        QSignalSpy clicks(bar.get(), &SegmentedToolBar::segmentClicked);
+        QTest::mouseClick(bar->segment(5), Qt::LeftButton);
+        QCOMPARE(bar->selectedSegment(), 5);
+        QVERIFY(bar->segment(5)->selectedLook());
+        QTest::mouseClick(bar->segment(3), Qt::LeftButton);
+        QCOMPARE(bar->selectedSegment(), 5);
+        QCOMPARE(clicks.size(), 2);
+        QCOMPARE(clicks.at(0).at(0).toInt(), 5);
+        QCOMPARE(clicks.at(1).at(0).toInt(), 3);
+    }
+
+    void swatchOnlyOnSegmentsWithOne()
+    {
+        auto bar = makeEditorLikeToolBar();
+        bar->segment(4)->setSwatchColor(Qt::red);
+        QVERIFY(!bar->segment(4)->swatchColor().isValid());
+        bar->segment(16)->setSwatchColor(Qt::red);
+        QCOMPARE(bar->segment(16)->swatchColor(), QColor(Qt::red));
+    }
+
+    void tealForTheFillColorStoresAndRepaintsSwatch17()
+    {
+        auto bar = makeEditorLikeToolBar();
+        colorTarget = 2;
+        sharedToolBar = bar.get();
+        colorpickerview view;
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QTest::mouseClick(view.tealbutton, Qt::LeftButton);
+        QCOMPARE(Preferences::standard().stringForKey(QStringLiteral("fillcolor")), QStringLiteral("teal"));
+        QCOMPARE(view.palette()->namesTurnedOn(), QStringList{QStringLiteral("teal")});
+        QCOMPARE(hexString(bar->segment(17)->swatchColor()), QStringLiteral("#008080"));
+        QCOMPARE(bar->segment(16)->swatchColor(), QColor(Qt::black));   // the line swatch is untouched
+        QVERIFY(!Preferences::standard().hasKey(QStringLiteral("linecolor")));
+        QVERIFY(view.isVisible());   // the click does not close the palette
+    }
+
+    void lineColorGoesToSwatch16()
+    {
+        auto bar = makeEditorLikeToolBar();
+        colorTarget = 1;
+        sharedToolBar = bar.get();
+        colorpickerview view;
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QTest::mouseClick(view.navybutton, Qt::LeftButton);
+        QTest::mouseClick(view.maroonbutton, Qt::LeftButton);
+        QCOMPARE(lineColorName(), QStringLiteral("maroon"));
+        QCOMPARE(view.palette()->namesTurnedOn(), QStringList{QStringLiteral("maroon")});
+        QCOMPARE(hexString(bar->segment(16)->swatchColor()), QStringLiteral("#800000"));
+        QCOMPARE(bar->segment(17)->swatchColor(), QColor(Qt::black));
+    }
+
+    void withoutTargetAClickStoresNothing()
+    {
+        colorpickerview view;
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        // Showing the palette reads (and so first stores) the banner color.
+        QCOMPARE(bannerColorName(), QStringLiteral("red"));
+        QTest::mouseClick(view.navybutton, Qt::LeftButton);
+        QVERIFY(view.navybutton->isChecked());
+        QCOMPARE(view.palette()->namesTurnedOn(), QStringList{QStringLiteral("navy")});
+        QCOMPARE(Preferences::standard().stringForKey(QStringLiteral("bannercolor")), QStringLiteral("red"));
+        QVERIFY(!Preferences::standard().hasKey(QStringLiteral("linecolor")));
+        QVERIFY(!Preferences::standard().hasKey(QStringLiteral("fillcolor")));
+    }
+
+    void bannerTargetStoresBannerColor()
+    {
+        colorTarget = 0;
+        colorpickerview view;
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QTest::mouseClick(view.limebutton, Qt::LeftButton);
+        QCOMPARE(Preferences::standard().stringForKey(QStringLiteral("bannercolor")), QStringLiteral("lime"));
+    }
+
+    void storedChoiceIsShownWhenThePaletteAppears_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("olive") << "olive" << "olive";
+        QTest::newRow("white is the system white") << "white" << "white";
+        QTest::newRow("clear") << "clear" << "white";
+        QTest::newRow("outside the table") << "Teal" << "red";
+        QTest::newRow("purple, last entry") << "purple" << "purple";
+    }
+
+    void storedChoiceIsShownWhenThePaletteAppears()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, shown);
+        colorTarget = 2;
+        Preferences::standard().setString(QStringLiteral("fillcolor"), stored);
+        colorpickerpopover popover(new colorpickerview);
+        // A stale choice must be cleared when the palette appears again.
+        popover.view()->aquabutton->setChecked(true);
+        popover.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&popover));
+        QCOMPARE(popover.view()->palette()->namesTurnedOn(), QStringList{shown});
+        QCOMPARE(Preferences::standard().stringForKey(QStringLiteral("fillcolor")), stored);
+    }
+
+    void paletteTableMatchesNamedColors()
+    {
+        for (const PaletteEntry &entry : paletteEntries()) {
+            QVERIFY(isKnownColorName(entry.name));
+            QCOMPARE(hexString(hexColor(entry.rgb, 1.0)), hexString(macawColorNamed(entry.name)));
+        }
+        QCOMPARE(paletteEntries().size(), 16);
+    }
+
+    void widthButtonsStoreTheirWidth()
+    {
+        lineViewPopover popover(new lineViewController);
+        lineViewController *widths = popover.controller();
+        popover.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&popover));
+        const QList<QPair<QRadioButton *, int>> expected = {
+            {widths->rbThinnest, 4}, {widths->rbThin, 5}, {widths->rbThick, 6},
+            {widths->rbThicker, 7}, {widths->rbThickest, 8}};
+        for (const auto &[button, width] : expected) {
+            QTest::mouseClick(button, Qt::LeftButton);
+            QCOMPARE(Preferences::standard().integerForKey(QStringLiteral("linesize")), width);
+            QVERIFY(button->isChecked());
+            for (const auto &other : expected)
+                QCOMPARE(other.first->isChecked(), other.first == button);
+        }
+        // Clicking the button that is on leaves it on.
+        QTest::mouseClick(widths->rbThickest, Qt::LeftButton);
+        QVERIFY(widths->rbThickest->isChecked());
+        // Reopening shows the stored choice.
+        QTest::mouseClick(widths->rbThin, Qt::LeftButton);
+        popover.hide();
+        widths->rbThickest->setChecked(true);
+        popover.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&popover));
+        QVERIFY(widths->rbThin->isChecked());
+        QVERIFY(!widths->rbThickest->isChecked());
+    }
+
+    void storedWidthOutsideTheFiveShowsThick_data()
+    {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<bool>("present");
+        QTest::newRow("absent") << 0 << false;
+        QTest::newRow("zero") << 0 << true;
+        QTest::newRow("three") << 3 << true;
+        QTest::newRow("nine") << 9 << true;
+        QTest::newRow("negative") << -6 << true;
+    }
+
+    void storedWidthOutsideTheFiveShowsThick()
+    {
+        QFETCH(int, stored);
+        QFETCH(bool, present);
+        if (present)
+            Preferences::standard().setInteger(QStringLiteral("linesize"), stored);
+        lineViewPopover popover(new lineViewController);
+        popover.controller()->rbThinnest->setChecked(true);
+        popover.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&popover));
+        lineViewController *widths = popover.controller();
+        QVERIFY(widths->rbThick->isChecked());
+        for (QRadioButton *other : {widths->rbThinnest, widths->rbThin, widths->rbThicker, widths->rbThickest})
+            QVERIFY(!other->isChecked());
+        QCOMPARE(Preferences::standard().hasKey(QStringLiteral("linesize")), present);
+        if (present)
+            QCOMPARE(Preferences::standard().integerForKey(QStringLiteral("linesize")), stored);
+    }
+
+    void unknownTitleChangesNothing()
+    {
+        Preferences::standard().setInteger(QStringLiteral("linesize"), 7);
+        lineViewController widths;
+        widths.viewWillAppear();
+        QRadioButton stranger(QString{});
+        widths.checkclicked(&stranger);
+        QRadioButton lookalike(QStringLiteral("thick"));
+        widths.checkclicked(&lookalike);
+        widths.checkclicked(nullptr);
+        QCOMPARE(Preferences::standard().integerForKey(QStringLiteral("linesize")), 7);
+        QVERIFY(widths.rbThicker->isChecked());
+        QVERIFY(!widths.rbThick->isChecked());
+    }
+
+    void pointerOverTheTextViewIsTracked()
+    {
+        textEditPopover popover(new textEditViewController);
+        textEditViewController *entry = popover.controller();
+        popover.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&popover));
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(entry->textview, &leave);
+        QVERIFY(!entry->mouseineditor);
+        QEvent enter(QEvent::Enter);
+        QCoreApplication::sendEvent(entry->textview->viewport(), &enter);
+        QVERIFY(entry->mouseineditor);
+        // Leaving the viewport for the frame keeps the pointer in the view.
+        QEvent leaveViewport(QEvent::Leave);
+        QCoreApplication::sendEvent(entry->textview->viewport(), &leaveViewport);
+        QVERIFY(entry->mouseineditor);
+        QCoreApplication::sendEvent(entry->textview, &leave);
+        QVERIFY(!entry->mouseineditor);
+        // Entering elsewhere in the application does not count.
+        QWidget elsewhere;
+        QEvent enterElsewhere(QEvent::Enter);
+        QCoreApplication::sendEvent(&elsewhere, &enterElsewhere);
+        QVERIFY(!entry->mouseineditor);
+        // A popover that closes with the pointer inside is no longer under it.
+        QCoreApplication::sendEvent(entry->textview, &enter);
+        popover.close();
+        QVERIFY(!entry->mouseineditor);
+    }
+
+    void keyEquivalentsInTheTextViewAreSwallowed()
+    {
+        QWidget window;
+        auto *field = new QLineEdit(&window);
+        int triggered = 0;
+        auto *save = new QAction(&window);
+        save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+        save->setShortcutContext(Qt::ApplicationShortcut);
+        window.addAction(save);
+        connect(save, &QAction::triggered, this, [&triggered] { ++triggered; });
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        field->setFocus();
+        // The shortcut works from an ordinary field...
+        QTest::keyClick(field, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(triggered, 1);
+
+        textEditPopover popover(new textEditViewController);
+        popover.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&popover));
+        QPlainTextEdit *text = popover.controller()->textview;
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), text, 5000);
+        // ...but not from the text entry, which keeps typing.
+        QTest::keyClicks(text, QStringLiteral("ab"));
+        QTest::keyClick(text, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(triggered, 1);
+        QCOMPARE(popover.controller()->text(), QStringLiteral("ab"));
+    }
+};
+
+VORNIK_TEST_MAIN(EditorPopoversTest, vtest::EnvironmentOptions{})
+#include "editor_popovers_test.moc"
