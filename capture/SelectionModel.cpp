@@ -1,0 +1,261 @@
+#include "capture/SelectionModel.h"
+
+SelectionModel::SelectionModel(CursorTracker *tracker)
+    : overcursor(CursorRef::system(CursorShape::SystemCrosshair))
+    , crosshaircursor(CursorRef::system(CursorShape::SystemCrosshair))
+    , boxOvercursor(CursorRef::system(CursorShape::SystemCrosshair))
+    , boxCrosshaircursor(CursorRef::system(CursorShape::SystemCrosshair))
+    , m_tracker(tracker)
+{
+    // The view builds its picture crosshair as soon as it exists; the box waits until
+    // it is first shown.
+    crosshaircursor = CursorRef::fromImage(CursorShape::ImageCrosshair);
+}
+
+void SelectionModel::setImagesAvailable(bool crosshair, bool corners)
+{
+    if (m_crosshairImage && !crosshair && crosshaircursor.shape == CursorShape::ImageCrosshair)
+        crosshaircursor = CursorRef::system(CursorShape::SystemCrosshair);
+    m_crosshairImage = crosshair;
+    m_cornerImages = corners;
+}
+
+// --- routing ---------------------------------------------------------------------
+
+void SelectionModel::trackBoxCrossing(const QPointF &p)
+{
+    const bool inside = frameContains(m_frame, p);
+    if (inside == m_pointerInBox)
+        return;
+    m_pointerInBox = inside;
+    if (inside)
+        boxMouseEntered(p);
+    else
+        boxMouseExited();
+}
+
+void SelectionModel::pointerMoved(const QPointF &p)
+{
+    trackBoxCrossing(p);
+    if (frameContains(m_frame, p))
+        boxMouseMoved(p);
+    else
+        viewMouseMoved(p);
+}
+
+void SelectionModel::pointerEnteredView(const QPointF &p)
+{
+    viewMouseEntered(p);
+    trackBoxCrossing(p);
+}
+
+void SelectionModel::pointerExitedView()
+{
+    if (m_pointerInBox) {
+        m_pointerInBox = false;
+        boxMouseExited();
+    }
+    viewMouseExited();
+}
+
+void SelectionModel::pointerPressed(const QPointF &p)
+{
+    m_pressOnBox = frameContains(m_frame, p);
+    if (m_pressOnBox)
+        boxMouseDown(p);
+    else
+        viewMouseDown(p);
+}
+
+void SelectionModel::pointerDragged(const QPointF &p)
+{
+    trackBoxCrossing(p);
+    if (m_pressOnBox)
+        boxMouseDragged(p);
+    else
+        viewMouseDragged(p);
+}
+
+void SelectionModel::pointerReleased(const QPointF &p)
+{
+    trackBoxCrossing(p);
+    if (m_pressOnBox)
+        boxMouseUp(p);
+    else
+        viewMouseUp(p);
+}
+
+// --- selection view --------------------------------------------------------------
+
+void SelectionModel::applyCursor(const CursorRef &cursor, bool force)
+{
+    if (cursor == overcursor && !(m_tracker->current() == CursorRef::arrow()) && !force)
+        return;
+    overcursor = cursor;
+    m_tracker->set(cursor);
+}
+
+CursorRef SelectionModel::cursorForZone(edgehit zone) const
+{
+    switch (zone) {
+    case hitleft:
+    case hitright:
+        return CursorRef::resizeLeftRight();
+    case hittop:
+    case hitbottom:
+        return CursorRef::resizeUpDown();
+    case hitupperleftcorner:
+    case hitlowerrightcorner:
+        return CursorRef::fromImage(CursorShape::Corner1);
+    case hitupperrightcorner:
+    case hitlowerleftcorner:
+        return CursorRef::fromImage(CursorShape::Corner2);
+    case hitnone:
+        break;
+    }
+    return CursorRef::openHand();
+}
+
+void SelectionModel::viewMouseMoved(const QPointF &p)
+{
+    const CursorRef arrow = CursorRef::arrow();
+    if (m_tracker->current() == arrow)
+        applyCursor(crosshaircursor, true);
+    if (!m_cornerImages)
+        return;
+    const CursorRef current = m_tracker->current();
+    if (!(current == crosshaircursor || current == CursorRef::resizeLeftRight()
+          || current == CursorRef::resizeUpDown() || current == CursorRef::openHand()))
+        applyCursor(crosshaircursor, true);
+    if (m_tracker->current() == arrow)
+        applyCursor(crosshaircursor, false);
+    if (!frameContains(m_frame, p)) {
+        applyCursor(crosshaircursor, false);
+        return;
+    }
+    mousehitlocation = edgeHit(m_frame, p);
+    applyCursor(cursorForZone(mousehitlocation), false);
+}
+
+void SelectionModel::viewMouseEntered(const QPointF &p)
+{
+    if (!frameContains(m_frame, p))
+        applyCursor(crosshaircursor, false);
+}
+
+void SelectionModel::viewMouseExited()
+{
+    applyCursor(CursorRef::arrow(), false);
+}
+
+void SelectionModel::viewMouseDown(const QPointF &p)
+{
+    mousedown = true;
+    mouseStart = p;
+    if (frameContains(m_frame, p)) {
+        JustMoving = true;
+        applyCursor(CursorRef::closedHand(), false);
+        return;
+    }
+    JustMoving = false;
+    m_frame = QRectF(p, QSizeF(0, 0));
+}
+
+void SelectionModel::viewMouseDragged(const QPointF &p)
+{
+    applyCursor(CursorRef::closedHand(), false);
+    if (mouseStart.x() != -1 && !JustMoving) {
+        m_frame = newSelectionFrame(m_frame, mouseStart, p);
+    } else if (mousehitlocation == hitnone) {
+        m_frame.translate(p - mouseStart);
+        mouseStart = p;
+    } else {
+        m_frame = resizeWithMinimum(m_frame, mousehitlocation, p);
+    }
+    refreshStatusText();
+}
+
+void SelectionModel::viewMouseUp(const QPointF &p)
+{
+    mousedown = false;
+    if (!frameContains(m_frame, p))
+        applyCursor(crosshaircursor, false);
+    mouseStart = QPointF(-1, -1);
+}
+
+void SelectionModel::refreshStatusText()
+{
+    m_statusText = selectionSizeText(m_frame);
+}
+
+// --- selection box ---------------------------------------------------------------
+
+void SelectionModel::boxApplyCursor(const CursorRef &cursor, bool force)
+{
+    if (cursor == boxOvercursor && !(m_tracker->current() == CursorRef::arrow()) && !force)
+        return;
+    boxOvercursor = cursor;
+    m_tracker->set(cursor);
+}
+
+void SelectionModel::applyCursorOffBorder(const CursorRef &cursor, const QPointF &p)
+{
+    if (cursor == boxOvercursor || onBorder(m_frame, p))
+        return;
+    boxOvercursor = cursor;
+    m_tracker->set(cursor);
+}
+
+void SelectionModel::boxMouseMoved(const QPointF &p)
+{
+    viewMouseMoved(p);
+    applyCursorOffBorder(boxMousedown ? CursorRef::closedHand() : CursorRef::openHand(), p);
+}
+
+// Entering and leaving the box are the box's own business: the view has its own
+// tracking of the pointer entering and leaving the whole overlay. Passing the box's
+// exit on would show the arrow and hide the closed hand that a drag out of the box
+// is recognised by.
+void SelectionModel::boxMouseEntered(const QPointF &)
+{
+    amdragging = false;
+}
+
+void SelectionModel::boxMouseExited()
+{
+    amdragging = m_tracker->current() == CursorRef::closedHand();
+}
+
+void SelectionModel::boxMouseDown(const QPointF &p)
+{
+    viewMouseDown(p);
+    boxMousedown = true;
+    applyCursorOffBorder(CursorRef::closedHand(), p);
+}
+
+void SelectionModel::boxMouseDragged(const QPointF &p)
+{
+    viewMouseDragged(p);
+    if (m_tracker->current() == CursorRef::closedHand() && !amdragging)
+        return;
+    if (boxOvercursor == CursorRef::closedHand())
+        m_frame = resizeWithoutMinimum(m_frame, mousehitlocation, p);
+    refreshStatusText();
+    boxMousedown = true;
+    applyCursorOffBorder(CursorRef::closedHand(), p);
+}
+
+void SelectionModel::boxMouseUp(const QPointF &p)
+{
+    viewMouseUp(p);
+    boxMousedown = false;
+    applyCursorOffBorder(frameContains(m_frame, p) ? CursorRef::openHand() : boxCrosshaircursor, p);
+}
+
+void SelectionModel::viewDidUnhide()
+{
+    if (!m_crosshairImage)
+        return;
+    crosshaircursor = CursorRef::fromImage(CursorShape::ImageCrosshair);
+    boxCrosshaircursor = CursorRef::fromImage(CursorShape::ImageCrosshair);
+}

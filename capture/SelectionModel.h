@@ -1,0 +1,90 @@
+#pragma once
+
+#include "capture/CursorIdentity.h"
+#include "capture/SelectionGeometry.h"
+
+#include <QPointF>
+#include <QRectF>
+#include <QString>
+
+// The selection of one overlay: the selection view that fills the overlay and the
+// selection box lying in front of it, as plain state and event handlers in y-up points.
+// The widgets feed it pointer events (already converted to y-up) and show what it
+// holds: the box's frame, the size label and the current cursor.
+//
+// Event routing follows the window: a press inside the box goes to the box, which
+// hands every event to the view first and then does its own part; a press outside it
+// goes to the view alone. Drags and the release go where the press went.
+class SelectionModel
+{
+public:
+    explicit SelectionModel(CursorTracker *tracker = &CursorTracker::shared());
+
+    // Which pictures could be loaded; without them the image cursors are not built
+    // and pointer moves leave the cursor alone.
+    void setImagesAvailable(bool crosshair, bool corners);
+
+    // Window-level pointer events, routed to the view and the box.
+    void pointerMoved(const QPointF &p);
+    void pointerEnteredView(const QPointF &p);
+    void pointerExitedView();
+    void pointerPressed(const QPointF &p);
+    void pointerDragged(const QPointF &p);
+    void pointerReleased(const QPointF &p);
+
+    // The selection view's own handlers.
+    void viewMouseMoved(const QPointF &p);
+    void viewMouseEntered(const QPointF &p);
+    void viewMouseExited();
+    void viewMouseDown(const QPointF &p);
+    void viewMouseDragged(const QPointF &p);
+    void viewMouseUp(const QPointF &p);
+    void applyCursor(const CursorRef &cursor, bool force);
+
+    // The box's handlers; each runs the view's handler first.
+    void boxMouseMoved(const QPointF &p);
+    void boxMouseEntered(const QPointF &p);
+    void boxMouseExited();
+    void boxMouseDown(const QPointF &p);
+    void boxMouseDragged(const QPointF &p);
+    void boxMouseUp(const QPointF &p);
+    void boxApplyCursor(const CursorRef &cursor, bool force);
+    void applyCursorOffBorder(const CursorRef &cursor, const QPointF &p);
+
+    // The view and the box were shown again: rebuild their image crosshairs.
+    void viewDidUnhide();
+
+    // The cursor for a zone; corner cursors are made anew each time.
+    CursorRef cursorForZone(edgehit zone) const;
+
+    QRectF frame() const { return m_frame; }
+    void setFrame(const QRectF &frame) { m_frame = frame; }
+    QString statusText() const { return m_statusText; }
+    CursorRef currentCursor() const { return m_tracker->current(); }
+
+    // Selection view state.
+    QPointF mouseStart{0, 0};
+    CursorRef overcursor;
+    CursorRef crosshaircursor;
+    bool JustMoving = false;
+    bool mousedown = false;
+
+    // Selection box state.
+    bool boxMousedown = false;
+    CursorRef boxOvercursor;
+    CursorRef boxCrosshaircursor;
+    bool amdragging = false;
+
+private:
+    void refreshStatusText();
+    // Sends box entered/exited when the pointer crossed the box's frame.
+    void trackBoxCrossing(const QPointF &p);
+
+    CursorTracker *m_tracker;
+    QRectF m_frame;
+    QString m_statusText;
+    bool m_crosshairImage = true;
+    bool m_cornerImages = true;
+    bool m_pointerInBox = false;
+    bool m_pressOnBox = false;
+};

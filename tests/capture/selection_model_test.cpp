@@ -1,0 +1,310 @@
+#include "tests/harness/TestMain.h"
+
+#include "capture/SelectionModel.h"
+
+// The selection geometry and its pointer handling, in the overlay's y-up points.
+class SelectionModelTest : public QObject
+{
+    Q_OBJECT
+
+    const QRectF box{100, 100, 300, 200};
+
+    // A model with the standard box whose pointer last rested at `rest` (classifying the zone).
+    void restOn(SelectionModel &model, const QPointF &rest)
+    {
+        model.setFrame(box);
+        model.pointerMoved(rest);
+    }
+
+private slots:
+    void init()
+    {
+        boarderthickness = 10.0;
+        mousehitlocation = hitnone;
+    }
+
+    void zonesOfAWideBox_data()
+    {
+        QTest::addColumn<QPointF>("point");
+        QTest::addColumn<int>("zone");
+        QTest::newRow("left band") << QPointF(100, 150) << int(hitleft);
+        QTest::newRow("upper-left corner") << QPointF(105, 295) << int(hitupperleftcorner);
+        QTest::newRow("bottom line is not a corner") << QPointF(105, 100) << int(hitleft);
+        QTest::newRow("lower-left corner") << QPointF(105, 101) << int(hitlowerleftcorner);
+        QTest::newRow("right band") << QPointF(395, 150) << int(hitright);
+        QTest::newRow("right edge line") << QPointF(400, 150) << int(hitright);
+        QTest::newRow("upper-right corner") << QPointF(395, 300) << int(hitupperrightcorner);
+        QTest::newRow("lower-right corner") << QPointF(392, 110) << int(hitlowerrightcorner);
+        QTest::newRow("bottom band") << QPointF(200, 100) << int(hitbottom);
+        QTest::newRow("top band, inner line included") << QPointF(200, 290) << int(hittop);
+        QTest::newRow("inside") << QPointF(200, 200) << int(hitnone);
+    }
+    void zonesOfAWideBox()
+    {
+        QFETCH(QPointF, point);
+        QFETCH(int, zone);
+        QCOMPARE(int(edgeHit(box, point)), zone);
+    }
+
+    void narrowBoxesHaveOnlySideBands()
+    {
+        const QRectF narrow(0, 0, 15, 300);
+        for (double x = 0; x < 15; x += 0.5) {
+            for (double y : {50.0, 150.0}) {
+                const edgehit zone = edgeHit(narrow, {x, y});
+                QCOMPARE(zone, x < 10 ? hitleft : hitright);
+            }
+        }
+        const QRectF twenty(0, 0, 20, 300);
+        QCOMPARE(edgeHit(twenty, {9.9, 150}), hitleft);
+        QCOMPARE(edgeHit(twenty, {10, 150}), hitnone);
+        QCOMPARE(edgeHit(twenty, {10.1, 150}), hitright);
+    }
+
+    void bordersRunTheWholePlane()
+    {
+        QVERIFY(onBorder(box, {105, 900}));
+        QVERIFY(onBorder(box, {200, 300}));
+        QVERIFY(!onBorder(box, {200, 290}));
+        QVERIFY(onBorder(box, {395, -50}));
+        QVERIFY(onBorder(box, {-500, 105}));
+        QVERIFY(!onBorder(box, {200, 200}));
+    }
+
+    void containmentExcludesTheFarEdges()
+    {
+        QVERIFY(frameContains(box, {100, 100}));
+        QVERIFY(!frameContains(box, {400, 150}));
+        QVERIFY(!frameContains(box, {150, 300}));
+        QVERIFY(!frameContains(QRectF(50, 50, 0, 0), {50, 50}));
+    }
+
+    void newSelectionFromAPress()
+    {
+        SelectionModel model;
+        model.pointerPressed({100, 800});
+        QCOMPARE(model.frame(), QRectF(100, 800, 0, 0));
+        QVERIFY(!model.JustMoving);
+        model.pointerDragged({400, 500});
+        QCOMPARE(model.frame(), QRectF(100, 490, 310, 310));
+        QCOMPARE(model.statusText(), QStringLiteral("width:310: height:310"));
+
+        SelectionModel small;
+        small.pointerPressed({100, 800});
+        small.pointerDragged({130, 790});
+        QCOMPARE(small.frame(), QRectF(100, 780, 51, 145));
+        QCOMPARE(small.statusText(), QStringLiteral("width:51: height:145"));
+    }
+
+    void newSelectionLeftOfThePressIsMinimumWide()
+    {
+        SelectionModel model;
+        model.pointerPressed({500, 800});
+        model.pointerDragged({300, 500});
+        QCOMPARE(model.frame().x(), 300.0);
+        QCOMPARE(model.frame().width(), 51.0);
+    }
+
+    void edgesIgnoreDragsBelowTheMinimum()
+    {
+        QCOMPARE(resizeWithMinimum(box, hitleft, {150, 200}), QRectF(140, 100, 260, 200));
+        QCOMPARE(resizeWithMinimum(box, hitleft, {360, 200}), box);
+        QCOMPARE(resizeWithMinimum(box, hitright, {140, 200}), box);
+        QCOMPARE(resizeWithMinimum(box, hitright, {500, 200}), QRectF(100, 100, 410, 200));
+        QCOMPARE(resizeWithMinimum(box, hittop, {200, 210}), box);
+        QCOMPARE(resizeWithMinimum(box, hittop, {200, 400}), QRectF(100, 100, 300, 310));
+        QCOMPARE(resizeWithMinimum(box, hitbottom, {200, 50}), QRectF(100, 40, 300, 260));
+        QCOMPARE(resizeWithMinimum(box, hitbottom, {200, 190}), box);
+    }
+
+    void cornersClampToTheMinimum()
+    {
+        QCOMPARE(resizeWithMinimum(box, hitupperrightcorner, {150, 150}), QRectF(100, 100, 60, 125));
+        // Pushed past the opposite edges: never turned over, each dimension at its minimum.
+        QCOMPARE(resizeWithMinimum(box, hitupperleftcorner, {600, 0}), QRectF(100, 100, 51, 125));
+        QCOMPARE(resizeWithMinimum(box, hitlowerrightcorner, {0, 600}), QRectF(100, 100, 51, 125));
+        QCOMPARE(resizeWithMinimum(box, hitlowerleftcorner, {600, 600}), QRectF(100, 100, 51, 125));
+        QCOMPARE(resizeWithMinimum(box, hitlowerleftcorner, {50, 50}), QRectF(40, 40, 360, 260));
+        QCOMPARE(resizeWithMinimum(box, hitupperleftcorner, {50, 400}), QRectF(40, 100, 360, 310));
+    }
+
+    void zoneDragsThroughTheModel()
+    {
+        SelectionModel model;
+        restOn(model, {100, 150});
+        QCOMPARE(mousehitlocation, hitleft);
+        model.pointerPressed({100, 150});
+        QVERIFY(model.JustMoving);
+        model.pointerDragged({150, 200});
+        QCOMPARE(model.frame(), QRectF(140, 100, 260, 200));
+        QCOMPARE(model.statusText(), QStringLiteral("width:260: height:200"));
+        model.pointerDragged({360, 200});
+        QCOMPARE(model.frame(), QRectF(140, 100, 260, 200));
+    }
+
+    void moveFollowsThePointer()
+    {
+        SelectionModel model;
+        restOn(model, {200, 200});
+        QCOMPARE(mousehitlocation, hitnone);
+        model.pointerPressed({200, 200});
+        model.pointerDragged({250, 170});
+        QCOMPARE(model.frame(), QRectF(150, 70, 300, 200));
+        model.pointerDragged({260, 170});
+        QCOMPARE(model.frame(), QRectF(160, 70, 300, 200));
+        QCOMPARE(model.mouseStart, QPointF(260, 170));
+    }
+
+    void releaseResetsTheAnchorAndLaterDragsUseTheLastZone()
+    {
+        SelectionModel model;
+        restOn(model, {395, 150});
+        QCOMPARE(mousehitlocation, hitright);
+        model.pointerPressed({395, 150});
+        model.pointerReleased({395, 150});
+        QCOMPARE(model.mouseStart, QPointF(-1, -1));
+        QVERIFY(!model.mousedown);
+        QVERIFY(model.JustMoving);
+        model.viewMouseDragged({500, 150});
+        QCOMPARE(model.frame(), QRectF(100, 100, 410, 200));
+    }
+
+    void cursorsFollowTheZones()
+    {
+        CursorTracker tracker;
+        SelectionModel model(&tracker);
+        model.setFrame(box);
+        model.pointerEnteredView({20, 20});
+        QCOMPARE(tracker.current(), model.crosshaircursor);
+        QCOMPARE(tracker.current().shape, CursorShape::ImageCrosshair);
+        model.pointerMoved({100, 150});
+        QCOMPARE(tracker.current(), CursorRef::resizeLeftRight());
+        model.pointerMoved({200, 295});
+        QCOMPARE(tracker.current(), CursorRef::resizeUpDown());
+        model.pointerMoved({105, 295});
+        QCOMPARE(tracker.current().shape, CursorShape::Corner1);
+        const CursorRef firstCorner = tracker.current();
+        model.pointerMoved({106, 295});
+        QCOMPARE(tracker.current().shape, CursorShape::Corner1);
+        QVERIFY(!(tracker.current() == firstCorner)); // made anew on every move
+        model.pointerMoved({395, 295});
+        QCOMPARE(tracker.current().shape, CursorShape::Corner2);
+        model.pointerMoved({200, 200});
+        QCOMPARE(tracker.current(), CursorRef::openHand());
+        model.pointerMoved({50, 50});
+        QCOMPARE(tracker.current(), model.crosshaircursor);
+        model.pointerExitedView();
+        QCOMPARE(tracker.current(), CursorRef::arrow());
+        model.pointerEnteredView({50, 50});
+        QCOMPARE(tracker.current(), model.crosshaircursor);
+    }
+
+    void boxKeepsResizeCursorsOnItsBands()
+    {
+        CursorTracker tracker;
+        SelectionModel model(&tracker);
+        model.setFrame(box);
+        model.pointerMoved({105, 200}); // 5 points inside the left edge
+        QCOMPARE(tracker.current(), CursorRef::resizeLeftRight());
+        model.pointerMoved({120, 200}); // 20 points inside
+        QCOMPARE(tracker.current(), CursorRef::openHand());
+        QCOMPARE(model.boxOvercursor, CursorRef::openHand());
+    }
+
+    void dragShowsTheClosedHandAndReleaseOutsideTheCrosshair()
+    {
+        CursorTracker tracker;
+        SelectionModel model(&tracker);
+        model.viewDidUnhide();
+        restOn(model, {200, 200});
+        model.pointerPressed({200, 200});
+        QCOMPARE(tracker.current(), CursorRef::closedHand());
+        model.pointerDragged({210, 200});
+        QCOMPARE(tracker.current(), CursorRef::closedHand());
+        // Released outside the (moved) box, off its bands: the box's own crosshair wins.
+        model.setFrame(box);
+        model.pointerReleased({700, 700});
+        QCOMPARE(tracker.current(), model.boxCrosshaircursor);
+        QVERIFY(!(model.boxCrosshaircursor == model.crosshaircursor));
+        // The next move hands the pointer back to the view's crosshair.
+        model.pointerMoved({700, 701});
+        QCOMPARE(tracker.current(), model.crosshaircursor);
+    }
+
+    void withoutCornerPicturesMovesLeaveTheCursorAndZone()
+    {
+        CursorTracker tracker;
+        SelectionModel model(&tracker);
+        model.setImagesAvailable(true, false);
+        model.setFrame(box);
+        model.pointerEnteredView({20, 20});
+        const CursorRef before = tracker.current();
+        model.pointerMoved({100, 150});
+        QCOMPARE(mousehitlocation, hitnone);
+        QCOMPARE(tracker.current(), before);
+    }
+
+    void withoutTheCrosshairPictureTheSystemCrosshairIsUsed()
+    {
+        CursorTracker tracker;
+        SelectionModel model(&tracker);
+        model.setImagesAvailable(false, true);
+        model.viewDidUnhide();
+        model.pointerEnteredView({20, 20});
+        QCOMPARE(tracker.current(), CursorRef::system(CursorShape::SystemCrosshair));
+    }
+
+    // The left edge dragged inward past the minimum, then out of the box: the box's own
+    // path takes over without a minimum, but the box never gets a negative width.
+    void fallbackResizeAfterLeavingTheBox()
+    {
+        CursorTracker tracker;
+        SelectionModel model(&tracker);
+        restOn(model, {120, 200});         // inner area: the box shows the open hand
+        model.pointerMoved({105, 200});    // left band
+        QCOMPARE(mousehitlocation, hitleft);
+        model.pointerPressed({105, 200});
+        model.pointerDragged({300, 200});
+        QCOMPARE(model.frame(), QRectF(290, 100, 110, 200));
+        model.pointerDragged({390, 200});  // would be 20 wide: ignored
+        QCOMPARE(model.frame(), QRectF(290, 100, 110, 200));
+        QVERIFY(model.frame().width() > 51);
+
+        model.pointerDragged({402, 200});  // out of the box with the closed hand
+        QVERIFY(model.amdragging);
+        QCOMPARE(model.frame(), QRectF(290, 100, 110, 200)); // first event only stores the hand
+        QCOMPARE(model.boxOvercursor, CursorRef::closedHand());
+
+        model.pointerDragged({405, 200});  // now the left edge follows: L = 395
+        QCOMPARE(model.frame(), QRectF(395, 100, 5, 200));
+        QCOMPARE(model.statusText(), QStringLiteral("width:5: height:200"));
+        model.pointerDragged({450, 200});  // past the right edge: held at zero width
+        QCOMPARE(model.frame(), QRectF(400, 100, 0, 200));
+    }
+
+    void fallbackResizeKeepsEveryZoneNonNegative()
+    {
+        for (int zone = hitleft; zone <= hitlowerleftcorner; ++zone) {
+            for (const QPointF &p : {QPointF(-1000, -1000), QPointF(1000, 1000), QPointF(-1000, 1000), QPointF(1000, -1000)}) {
+                const QRectF f = resizeWithoutMinimum(box, edgehit(zone), p);
+                QVERIFY2(f.width() >= 0 && f.height() >= 0, qPrintable(QStringLiteral("zone %1").arg(zone)));
+            }
+        }
+        QCOMPARE(resizeWithoutMinimum(box, hitright, {200, 0}), QRectF(100, 100, 110, 200));
+        QCOMPARE(resizeWithoutMinimum(box, hitlowerleftcorner, {50, 50}), QRectF(40, 40, 360, 260));
+        QCOMPARE(resizeWithoutMinimum(box, hitnone, {50, 50}), box);
+    }
+
+    void widgetConversionRoundTrips()
+    {
+        const QRectF f(100, 490, 310, 310);
+        const QRectF w = toWidgetRect(f, 1080);
+        QCOMPARE(w, QRectF(100, 280, 310, 310));
+        QCOMPARE(fromWidgetRect(w, 1080), f);
+        QCOMPARE(toYUp(QPointF(100, 280), 1080), QPointF(100, 800));
+    }
+};
+
+VORNIK_TEST_MAIN(SelectionModelTest,
+                 (vtest::EnvironmentOptions{.x11 = false, .framebuffer = QSize(1920, 1080), .monitors = {}, .dbus = false}))
+#include "selection_model_test.moc"
