@@ -2,6 +2,7 @@
 
 #include "helpers/extensions/NamedColors.h"
 #include "service/MultipartForm.h"
+#include "service/Protocol.h"
 #include "service/ServiceConfiguration.h"
 
 #include <QCoreApplication>
@@ -18,6 +19,9 @@
 #include <deque>
 
 namespace {
+
+// The client and the server share the protocol's constants.
+static_assert(std::string_view(vornikHTTP::sharedKey) == vornik::protocol::sharedKey);
 
 const QString kUserIDKey = QStringLiteral("ApplicationUniqueIdentifier");
 const QString kInvalidOperation = QStringLiteral("Invalid Operation");
@@ -481,5 +485,5 @@ QString vornikHTTP::colorText(const QString &colorName, const QColor &color)
 
 QByteArray vornikHTTP::userIDFieldName()
 {
-    return QByteArray("\x5C\x72\x0A\x0D\x0A", 5);
+    return QByteArray(vornik::protocol::formUserIdField.data(), qsizetype(vornik::protocol::formUserIdField.size()));
 }

@@ -1,0 +1,239 @@
+#include "helpers/extensions/NamedColors.h"
+#include "service/HistoryReply.h"
+#include "service/ServiceConfiguration.h"
+#include "service/vornikHTTP.h"
+#include "tests/harness/ServerProcess.h"
+#include "tests/harness/TestMain.h"
+
+#include <QFile>
+#include <QImage>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSignalSpy>
+#include <QUrl>
+
+namespace {
+
+constexpr int kWaitMs = 20000;
+
+// Every text a completion was handed.
+struct Outcome {
+    QStringList texts;
+    VorCompletion completion()
+    {
+        return [this](const QString &text) { texts.append(text); };
+    }
+};
+
+QString writePng(const QString &name, QColor color)
+{
+    QImage image(64, 48, QImage::Format_RGB32);
+    image.fill(color);
+    const QString path = QDir::tempPath() + QLatin1Char('/') + name;
+    return image.save(path, "PNG") ? path : QString();
+}
+
+} // namespace
+
+// The client against a real vornik-server over HTTPS on loopback, trusting the
+// server's self-signed certificate through the configured CA file.
+class ServiceServerTest : public QObject
+{
+    Q_OBJECT
+private:
+    vtest::ServerProcess m_server;
+    QString m_red;
+    QString m_blue;
+
+    // Runs a history chain and returns the reply text.
+    static QString history(VorOperations op)
+    {
+        Outcome outcome;
+        vornikHTTP::getSalt(VorOperations::salt, [&](const QString &) {
+            vornikHTTP::getHistory(op, outcome.completion());
+        });
+        if (!QTest::qWaitFor([&] { return !outcome.texts.isEmpty(); }, kWaitMs))
+            return QStringLiteral("(no answer)");
+        return outcome.texts.first();
+    }
+
+    static QString upload(const QString &path)
+    {
+        Outcome outcome;
+        vornikHTTP::uploadFile(VorOperations::upload, path, outcome.completion());
+        if (!QTest::qWaitFor([&] { return !outcome.texts.isEmpty(); }, kWaitMs))
+            return QStringLiteral("(no answer)");
+        return outcome.texts.first();
+    }
+
+    // What the server hands out for `link` under raw/ (the bytes exactly as uploaded).
+    static QByteArray fetchRaw(const QString &link)
+    {
+        const QUrl url(link);
+        QUrl raw = url;
+        raw.setPath(QStringLiteral("/raw") + url.path());
+        QNetworkRequest request(raw);
+        request.setSslConfiguration(ServiceConfiguration::sslConfiguration());
+        QNetworkAccessManager network;
+        QNetworkReply *reply = network.get(request);
+        QSignalSpy finished(reply, &QNetworkReply::finished);
+        if (!finished.wait(kWaitMs))
+            return {};
+        reply->deleteLater();
+        return reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
+    }
+
+    static QByteArray fileBytes(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    static QString nameOf(const QString &link)
+    {
+        return QUrl(link).path().mid(1).chopped(4);   // "/NAME.png"
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_red = writePng(QStringLiteral("red.png"), Qt::red);
+        m_blue = writePng(QStringLiteral("blue.png"), Qt::blue);
+        QVERIFY(!m_red.isEmpty() && !m_blue.isEmpty());
+        QVERIFY(m_server.start());
+        qputenv("VORNIK_SERVICE_URL", m_server.baseUrl().toUtf8());
+        qputenv("VORNIK_CA_FILE", m_server.caFile().toUtf8());
+        QVERIFY(m_server.baseUrl().startsWith(QStringLiteral("https://")));
+    }
+
+    void uploadListDeleteList()
+    {
+        QCOMPARE(history(VorOperations::allhistory), QStringLiteral("{}"));
+
+        const QString reply = upload(m_red);
+        const QString link = QStringLiteral("https://") + reply;
+        QVERIFY2(reply.startsWith(m_server.publicHost() + QLatin1Char('/')) && reply.endsWith(QStringLiteral(".png")),
+                 qPrintable(reply));
+        QCOMPARE(vornikHTTP::state().lastStatusCode, 200);
+        QCOMPARE(fetchRaw(link), fileBytes(m_red));
+
+        const QString name = nameOf(link);
+        for (VorOperations op : {VorOperations::allhistory, VorOperations::shorthistory}) {
+            const auto entries = parseHistoryReply(history(op));
+            QCOMPARE(entries.size(), 1);
+            QCOMPARE(entries.first().name, name);
+            QCOMPARE(entries.first().address, link);   // the service's address plus the name
+        }
+
+        Outcome deleted;
+        vornikHTTP::deleteImage(VorOperations::delete_, name, deleted.completion());
+        QTRY_COMPARE_WITH_TIMEOUT(deleted.texts.size(), 1, kWaitMs);
+        QCOMPARE(vornikHTTP::state().lastStatusCode, 200);
+        QCOMPARE(deleted.texts.first(), vornikHTTP::state().lastReplyText);
+        QCOMPARE(history(VorOperations::allhistory), QStringLiteral("{}"));
+        QVERIFY(fetchRaw(link).isEmpty());
+    }
+
+    void shortHistoryHoldsTheTenNewest()
+    {
+        QStringList names;
+        for (int i = 0; i < 11; ++i)
+            names.prepend(nameOf(QStringLiteral("https://") + upload(i % 2 ? m_red : m_blue)));
+        const auto recent = parseHistoryReply(history(VorOperations::shorthistory));
+        QCOMPARE(recent.size(), 10);
+        const auto all = parseHistoryReply(history(VorOperations::allhistory));
+        QCOMPARE(all.size(), 11);
+        QStringList listed;
+        for (const HistoryEntry &entry : all)
+            listed.append(entry.name);
+        QCOMPARE(listed, names);   // newest first
+        for (const QString &name : names) {
+            Outcome deleted;
+            vornikHTTP::deleteImage(VorOperations::delete_, name, deleted.completion());
+            QTRY_COMPARE_WITH_TIMEOUT(deleted.texts.size(), 1, kWaitMs);
+        }
+    }
+
+    void bannerIsSetWithAnUploadedLink()
+    {
+        const QString link = QStringLiteral("https://") + upload(m_blue);
+        Outcome banner;
+        vornikHTTP::getSalt(VorOperations::salt, [&](const QString &) {
+            vornikHTTP::setUser(QStringLiteral("teal"), colorNamed(QStringLiteral("teal")), link, banner.completion());
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(banner.texts.size(), 1, kWaitMs);
+        QCOMPARE(vornikHTTP::state().lastStatusCode, 200);
+        QCOMPARE(banner.texts.first(), vornikHTTP::state().lastReplyText);
+
+        // The shared image now carries the banner, so it differs from the raw upload.
+        QNetworkAccessManager network;
+        QNetworkRequest request{QUrl(link)};
+        request.setSslConfiguration(ServiceConfiguration::sslConfiguration());
+        QNetworkReply *reply = network.get(request);
+        QSignalSpy finished(reply, &QNetworkReply::finished);
+        QVERIFY(finished.wait(kWaitMs));
+        QCOMPARE(reply->error(), QNetworkReply::NoError);
+        QImage shared;
+        QVERIFY(shared.loadFromData(reply->readAll(), "PNG"));
+        QVERIFY(shared.size() != QSize(64, 48));
+        reply->deleteLater();
+    }
+
+    void failureTexts()
+    {
+        Outcome missing;
+        vornikHTTP::uploadFile(VorOperations::upload, QDir::tempPath() + QStringLiteral("/none.png"),
+                               missing.completion());
+        QTRY_COMPARE_WITH_TIMEOUT(missing.texts, QStringList{QStringLiteral("Error: File doesn't exist")}, kWaitMs);
+
+        // Under an address the service does not know, the salt fails with 404, the
+        // history request is still sent and fails too.
+        qputenv("VORNIK_SERVICE_URL", (m_server.baseUrl() + QStringLiteral("elsewhere/")).toUtf8());
+        Outcome salt;
+        Outcome listed;
+        vornikHTTP::getSalt(VorOperations::salt, [&](const QString &text) {
+            salt.texts.append(text);
+            vornikHTTP::getHistory(VorOperations::allhistory, listed.completion());
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(listed.texts, QStringList{QStringLiteral("server returned error code")}, kWaitMs);
+        QCOMPARE(salt.texts, QStringList{QStringLiteral("404 Status code was returned")});
+        QCOMPARE(vornikHTTP::state().lastErrorText, QStringLiteral("404 Status code was returned"));
+        qputenv("VORNIK_SERVICE_URL", m_server.baseUrl().toUtf8());
+    }
+
+    void chainsStartedTogetherAllSucceed()
+    {
+        Outcome red, blue, list;
+        vornikHTTP::uploadFile(VorOperations::upload, m_red, red.completion());
+        vornikHTTP::uploadFile(VorOperations::upload, m_blue, blue.completion());
+        vornikHTTP::getSalt(VorOperations::salt, [&](const QString &) {
+            vornikHTTP::getHistory(VorOperations::allhistory, list.completion());
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(!red.texts.isEmpty() && !blue.texts.isEmpty() && !list.texts.isEmpty(), kWaitMs);
+        QCOMPARE(red.texts.size(), 1);
+        QCOMPARE(blue.texts.size(), 1);
+        QCOMPARE(fetchRaw(QStringLiteral("https://") + red.texts.first()), fileBytes(m_red));
+        QCOMPARE(fetchRaw(QStringLiteral("https://") + blue.texts.first()), fileBytes(m_blue));
+        const auto entries = parseHistoryReply(list.texts.first());
+        QVERIFY(entries.size() >= 2);
+        QCOMPARE(entries.at(0).name, nameOf(QStringLiteral("https://") + blue.texts.first()));
+        QCOMPARE(entries.at(1).name, nameOf(QStringLiteral("https://") + red.texts.first()));
+    }
+
+    void certificatesAreVerified()
+    {
+        // A second server with its own certificate, which nothing trusts: the upload
+        // fails with the platform's TLS error and no link.
+        vtest::ServerProcess stranger;
+        QVERIFY(stranger.start());
+        qputenv("VORNIK_SERVICE_URL", stranger.baseUrl().toUtf8());
+        const QString reply = upload(m_red);
+        QVERIFY2(!reply.startsWith(stranger.publicHost()), qPrintable(reply));
+        QVERIFY(!vornikHTTP::state().lastErrorText.isEmpty());
+        QCOMPARE(reply, vornikHTTP::state().lastErrorText);
+        qputenv("VORNIK_SERVICE_URL", m_server.baseUrl().toUtf8());
+    }
+};
+
+VORNIK_TEST_MAIN(ServiceServerTest, vtest::EnvironmentOptions{})
+#include "service_server_test.moc"
