@@ -50,7 +50,6 @@ Font textFont(int size)
 
 PaintView::PaintView(QWidget *parent)
     : SceneView(parent)
-    , m_userDefaults(Preferences::standard())
 {
     setNode(group({}), QSizeF());
 }
@@ -59,6 +58,11 @@ PaintView::PaintView(const QString &imageLocation, const QRectF &canvasRect, QWi
     : PaintView(parent)
 {
     setupCanvas(canvasRect, imageLocation);
+}
+
+Preferences &PaintView::userDefaults()
+{
+    return Preferences::standard();
 }
 
 void PaintView::paintSwatch(QWidget *swatch, const QColor &color)
@@ -78,7 +82,8 @@ void PaintView::setupCanvas(const QRectF &canvasRect, const QString &imageLocati
     m_viewSize = Size{canvasRect.width(), canvasRect.height()};
     buildScene(imageLocation);
     // The scene holds the only copy of the picture from here on.
-    QFile::remove(imageLocation);
+    if (!imageLocation.isEmpty())
+        QFile::remove(imageLocation);
     loadDrawingDefaults();
     paintSwatch(lineSwatch, colorNamed(lineColorName()));
     paintSwatch(fillSwatch, colorNamed(fillColorName()));
@@ -86,13 +91,13 @@ void PaintView::setupCanvas(const QRectF &canvasRect, const QString &imageLocati
 
 void PaintView::loadDrawingDefaults()
 {
-    if (!m_userDefaults.hasKey(kLineSize))
-        m_userDefaults.setInteger(kLineSize, 4);
-    if (m_userDefaults.hasKey(kFontSize)) {
-        m_fontsize = m_userDefaults.integerForKey(kFontSize);
+    if (!userDefaults().hasKey(kLineSize))
+        userDefaults().setInteger(kLineSize, 4);
+    if (userDefaults().hasKey(kFontSize)) {
+        m_fontsize = userDefaults().integerForKey(kFontSize);
     } else {
         m_fontsize = 14;
-        m_userDefaults.setInteger(kFontSize, m_fontsize);
+        userDefaults().setInteger(kFontSize, m_fontsize);
     }
 }
 
@@ -182,7 +187,7 @@ std::shared_ptr<Node> PaintView::startFigure(PanelTool tool, const Point &at, co
 {
     const Color L = Color::named(lineColorName());
     const Color F = Color::named(fillColorName());
-    const double w = m_userDefaults.integerForKey(kLineSize);
+    const double w = userDefaults().integerForKey(kLineSize);
     switch (tool) {
     case PanelTool::ellipse:
     case PanelTool::filledellipse: {
@@ -298,7 +303,7 @@ void PaintView::canvasDragged(const TouchEvent &event)
         if (!arrow)
             return;
         const Color L = Color::named(lineColorName());
-        const double w = m_userDefaults.integerForKey(kLineSize);
+        const double w = userDefaults().integerForKey(kLineSize);
         QList<std::shared_ptr<Node>> lines;
         for (const Line &l : arrowHeadPoints(S, P))
             lines.append(makeLine(L, l.x1, l.y1, l.x2, l.y2, w));
@@ -347,7 +352,7 @@ void PaintView::decreaseFont()
 
 void PaintView::applyFontSize()
 {
-    m_userDefaults.setInteger(kFontSize, m_fontsize);
+    userDefaults().setInteger(kFontSize, m_fontsize);
     const auto text = m_currentFigure->mText;
     text->setFont(textFont(m_fontsize));
     const QSizeF size = measuredTextSize(text->text(), text->font().size);

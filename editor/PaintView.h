@@ -103,6 +103,8 @@ private:
                                              const std::shared_ptr<drawingItem> &record);
     void attachFigureHandlers(const std::shared_ptr<scene::Node> &node);
     void applyFontSize();
+    // Looked up on each use: the store may be reopened while the canvas lives.
+    static Preferences &userDefaults();
 
     std::optional<PanelTool> m_selectedTool;
     std::optional<QRectF> m_imagerect;
@@ -111,7 +113,6 @@ private:
     drawingItems m_myDrawings;
     bool m_movingfigure = false;
     std::shared_ptr<drawingItem> m_currentFigure;
-    Preferences &m_userDefaults;
     int m_fontsize = 14;
     PaintPopovers m_popovers;
 

@@ -262,6 +262,7 @@ public:
     Font font() const { return m_font; }
     void setFont(const Font &font);
     Color fill() const { return m_fill; }
+    std::optional<Stroke> stroke() const { return m_stroke; }
     Align align() const { return m_align; }
     Baseline baseline() const { return m_baseline; }
 

@@ -1,0 +1,450 @@
+#include "app/Preferences.h"
+#include "editor/PaintView.h"
+#include "tests/harness/TestMain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+
+using namespace scene;
+
+namespace {
+
+const QRectF kCanvas(0, 0, 1200, 900);
+
+// A 400 × 300 picture (at `density` pixels per point) whose left half is green and
+// right half navy, so tests can tell image pixels from page and figure pixels.
+QString writePicture(const QString &folder, const QString &name, int density = 1, QSize points = QSize(400, 300))
+{
+    QImage picture(points * density, QImage::Format_RGB32);
+    picture.fill(QColor(0, 160, 0));
+    QPainter(&picture).fillRect(QRect(picture.width() / 2, 0, picture.width() / 2, picture.height()),
+                                QColor(0, 0, 128));
+    picture.setDotsPerMeterX(qRound(3779.53 * density));
+    picture.setDotsPerMeterY(qRound(3779.53 * density));
+    const QString path = folder + QLatin1Char('/') + name;
+    picture.save(path, "PNG");
+    return path;
+}
+
+} // namespace
+
+class PaintViewTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_folder;
+    std::unique_ptr<PaintView> m_view;
+    QString m_imagePath;
+
+    PaintView &view() { return *m_view; }
+    QWidget *surface() { return m_view->viewport(); }
+
+    void press(QPoint p) { QTest::mousePress(surface(), Qt::LeftButton, {}, p); }
+    void moveTo(QPoint p) { QTest::mouseMove(surface(), p); }
+    void release(QPoint p) { QTest::mouseRelease(surface(), Qt::LeftButton, {}, p); }
+    void drag(QPoint from, QList<QPoint> through)
+    {
+        press(from);
+        for (const QPoint &p : through)
+            moveTo(p);
+        release(through.isEmpty() ? from : through.last());
+    }
+    qsizetype figureCount() const { return m_view->rootGroup()->contents().size() - 1; }   // minus the image
+    std::shared_ptr<Node> lastNode() const { return m_view->rootGroup()->contents().last(); }
+
+private slots:
+    void init()
+    {
+        Preferences &prefs = Preferences::standard();
+        prefs.setString(QStringLiteral("linecolor"), QStringLiteral("blue"));
+        prefs.setString(QStringLiteral("fillcolor"), QStringLiteral("red"));
+        prefs.setInteger(QStringLiteral("linesize"), 4);
+        prefs.setInteger(QStringLiteral("fontsize"), 14);
+        m_imagePath = writePicture(m_folder.path(), QStringLiteral("a2.png"));
+        m_view = std::make_unique<PaintView>();
+        m_view->setupCanvas(kCanvas, m_imagePath);
+        m_view->resize(kCanvas.size().toSize());
+        m_view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+    }
+
+    void cleanup() { m_view.reset(); }
+
+    void setupPlacesTheImageAndDeletesItsFile()
+    {
+        QVERIFY(!QFile::exists(m_imagePath));
+        // 1200 × 900 page, 400 × 300 picture: centred across, a quarter of the free
+        // height down.
+        QCOMPARE(view().imagerect(), std::optional<QRectF>(QRectF(400, 150, 400, 300)));
+        const auto contents = view().rootGroup()->contents();
+        QCOMPARE(contents.size(), 1);
+        const auto image = std::dynamic_pointer_cast<Image>(contents.first());
+        QVERIFY(image);
+        QCOMPARE(image->place().dx(), 400.0);
+        QCOMPARE(image->place().dy(), 150.0);
+        QVERIFY(view().myDrawings().lst.isEmpty());
+        QCOMPARE(view().selectedTool(), std::nullopt);
+    }
+
+    void drawingDefaultsAreStoredWhenAbsent()
+    {
+        Preferences::standard().synchronize();
+        QSettings file(Preferences::standard().fileName(), QSettings::IniFormat);
+        file.remove(QStringLiteral("linesize"));
+        file.remove(QStringLiteral("fontsize"));
+        file.sync();
+        Preferences::resetStandard();
+        PaintView fresh;
+        fresh.setupCanvas(kCanvas, QString());
+        QCOMPARE(Preferences::standard().integerForKey(QStringLiteral("linesize")), 4);
+        QCOMPARE(Preferences::standard().integerForKey(QStringLiteral("fontsize")), 14);
+        QCOMPARE(fresh.fontsize(), 14);
+        Preferences::standard().setInteger(QStringLiteral("fontsize"), 30);
+        fresh.loadDrawingDefaults();
+        QCOMPARE(fresh.fontsize(), 30);
+    }
+
+    void swatchesShowTheStoredColors()
+    {
+        QWidget line, fill;
+        PaintView other;
+        other.setupCanvas(kCanvas, QString(), &line, &fill);
+        QCOMPARE(line.palette().color(QPalette::Window), QColor(0, 0, 255));
+        QCOMPARE(fill.palette().color(QPalette::Window), QColor(255, 0, 0));
+        QVERIFY(line.autoFillBackground());
+    }
+
+    void missingImageLeavesAPlainPage()
+    {
+        PaintView empty;
+        empty.setupCanvas(kCanvas, m_folder.filePath(QStringLiteral("nothing-here.png")));
+        QCOMPARE(empty.imagerect(), std::nullopt);
+        QVERIFY(empty.rootGroup()->contents().isEmpty());
+        const QImage page = empty.renderCanvas(1.0);
+        QCOMPARE(page.size(), QSize(1200, 900));
+        QCOMPARE(page.pixelColor(600, 450), QColor(Qt::white));
+    }
+
+    void imagePlacementPinsNearTheEdges_data()
+    {
+        QTest::addColumn<QSize>("points");
+        QTest::addColumn<int>("density");
+        QTest::addColumn<QRectF>("expected");
+        // Nearly as wide as the page: less than 250 points would be left free across.
+        QTest::newRow("wide") << QSize(1100, 300) << 1 << QRectF(5, 150, 1100, 300);
+        QTest::newRow("tall") << QSize(400, 800) << 1 << QRectF(400, 5, 400, 800);
+        // Two pixels per point: placed by its size in points, offsets divided by the scale.
+        QTest::newRow("double density") << QSize(300, 200) << 2 << QRectF(225, 87.5, 300, 200);
+    }
+
+    void imagePlacementPinsNearTheEdges()
+    {
+        QFETCH(QSize, points);
+        QFETCH(int, density);
+        QFETCH(QRectF, expected);
+        PaintView other;
+        other.setupCanvas(kCanvas, writePicture(m_folder.path(), QStringLiteral("p.png"), density, points));
+        QCOMPARE(other.imagerect(), std::optional<QRectF>(expected));
+    }
+
+    void rectangleDraggedUpAndLeftKeepsItsSignsInTheScene()
+    {
+        view().setSelectedTool(PanelTool::rectangle);
+        drag({700, 500}, {{680, 480}, {600, 420}});
+        QCOMPARE(figureCount(), 1);
+        const auto shape = std::dynamic_pointer_cast<scene::Shape>(lastNode());
+        QVERIFY(shape);
+        QCOMPARE(std::get<Rect>(shape->form()), Rect(700, 500, -100, -80));
+        QCOMPARE(shape->fill(), Color::clear());
+        QCOMPARE(shape->stroke()->fill, Color(QColor(0, 0, 255)));
+        QCOMPARE(shape->stroke()->width, 4.0);
+        const auto &records = view().myDrawings().lst;
+        QCOMPARE(records.size(), 1);
+        QCOMPARE(records.first()->mShape, shape);
+        QCOMPARE(records.first()->mrect, std::optional<QRectF>(QRectF(600, 420, 100, 80)));
+        QCOMPARE(records.first()->mobjType, QStringLiteral("rectangle"));
+        QVERIFY(records.first()->mSelected);
+        QCOMPARE(view().currentFigure(), records.first());
+    }
+
+    void everyShapeToolFollowsTheDrag()
+    {
+        Preferences::standard().setInteger(QStringLiteral("linesize"), 7);
+        view().setSelectedTool(PanelTool::filledellipse);
+        drag({100, 100}, {{160, 140}});
+        auto ellipse = std::dynamic_pointer_cast<scene::Shape>(lastNode());
+        QCOMPARE(std::get<Ellipse>(ellipse->form()), Ellipse(130, 120, 30, 20));
+        QCOMPARE(ellipse->fill(), Color(QColor(255, 0, 0)));
+        QCOMPARE(ellipse->stroke()->width, 7.0);
+        QCOMPARE(view().myDrawings().lst.last()->mobjType, QStringLiteral("ellipse"));
+        // The record is the spanned rectangle, from the press point.
+        QCOMPARE(view().myDrawings().lst.last()->mrect, std::optional<QRectF>(QRectF(100, 100, 60, 40)));
+
+        view().setSelectedTool(PanelTool::line);
+        drag({900, 100}, {{850, 160}});
+        auto line = std::dynamic_pointer_cast<scene::Shape>(lastNode());
+        QCOMPARE(std::get<Line>(line->form()), Line(900, 100, 850, 160));
+        QCOMPARE(view().myDrawings().lst.last()->mrect, std::optional<QRectF>(QRectF(850, 100, 50, 60)));
+        QCOMPARE(view().myDrawings().lst.last()->mobjType, QStringLiteral("line"));
+
+        view().setSelectedTool(PanelTool::arrow);
+        drag({100, 700}, {{150, 700}, {200, 700}});
+        auto arrow = std::dynamic_pointer_cast<Group>(lastNode());
+        QVERIFY(arrow);
+        const auto expected = arrowHeadPoints({100, 700}, {200, 700});
+        QCOMPARE(arrow->contents().size(), 3);
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(std::get<Line>(std::static_pointer_cast<scene::Shape>(arrow->contents().at(i))->form()),
+                     expected.at(i));
+        QCOMPARE(view().myDrawings().lst.last()->mrect, std::optional<QRectF>(QRectF(100, 700, 100, 0)));
+        QCOMPARE(view().myDrawings().lst.last()->mobjType, QStringLiteral("arrow"));
+        QCOMPARE(view().myDrawings().lst.size(), 3);
+        // Only the newest is selected.
+        QCOMPARE(std::count_if(view().myDrawings().lst.cbegin(), view().myDrawings().lst.cend(),
+                               [](const auto &r) { return r->mSelected; }),
+                 1);
+    }
+
+    void noToolDrawsNothingButFiguresStillMove()
+    {
+        view().setSelectedTool(PanelTool::filledrectangle);
+        drag({100, 100}, {{200, 180}});
+        const auto figure = lastNode();
+        const auto record = view().myDrawings().lst.first();
+
+        for (std::optional<PanelTool> tool : {std::optional<PanelTool>(), std::optional(PanelTool::pointer),
+                                              std::optional(PanelTool::linesize),
+                                              std::optional(PanelTool::increasefont)}) {
+            view().setSelectedTool(tool);
+            drag({600, 700}, {{650, 760}});
+            QCOMPARE(figureCount(), 1);
+            QCOMPARE(view().myDrawings().lst.size(), 1);
+        }
+
+        view().setSelectedTool(std::nullopt);
+        record->mSelected = false;
+        press({150, 140});   // inside the filled rectangle
+        QVERIFY(view().movingfigure());
+        QVERIFY(record->mSelected);
+        moveTo({160, 145});
+        moveTo({180, 160});
+        release({180, 160});
+        QVERIFY(!view().movingfigure());
+        QCOMPARE(figure->place().dx(), 30.0);
+        QCOMPARE(figure->place().dy(), 20.0);
+        QCOMPARE(record->mrect, std::optional<QRectF>(QRectF(130, 120, 100, 80)));
+        QCOMPARE(figureCount(), 1);
+
+        // With a drawing tool a press on a figure moves it too and starts nothing.
+        view().setSelectedTool(PanelTool::ellipse);
+        drag({200, 170}, {{190, 170}});
+        QCOMPARE(figure->place().dx(), 20.0);
+        QCOMPARE(figureCount(), 1);
+    }
+
+    void pressesHitOnlyTheDrawnGeometry()
+    {
+        // An outlined rectangle from (100, 100) to (300, 200), 4 points wide.
+        view().setSelectedTool(PanelTool::rectangle);
+        drag({100, 100}, {{300, 200}});
+        const auto outlined = lastNode();
+        QCOMPARE(figureCount(), 1);
+
+        // On the stroke: moves it.
+        drag({300, 150}, {{310, 150}});
+        QCOMPARE(outlined->place().dx(), 10.0);
+        QCOMPARE(figureCount(), 1);
+        // One point outside the (moved) stroke, which ends at 312, and inside its clear
+        // middle: both start new figures.
+        drag({313, 150}, {{330, 170}});
+        QCOMPARE(figureCount(), 2);
+        drag({200, 150}, {{220, 160}});
+        QCOMPARE(figureCount(), 3);
+        QCOMPARE(outlined->place().dx(), 10.0);
+    }
+
+    void savelocalTakesNoPress()
+    {
+        view().setSelectedTool(PanelTool::savelocal);
+        drag({100, 100}, {{200, 200}});
+        QCOMPARE(figureCount(), 0);
+    }
+
+    void textToolPlacesTheTypedTextAndClosesThePopover()
+    {
+        bool textShown = true;
+        bool pointerInside = true;
+        int closes = 0;
+        PaintPopovers popovers;
+        popovers.textEntryShown = [&] { return textShown; };
+        popovers.pointerInTextEntry = [&] { return pointerInside; };
+        popovers.textEntryString = [] { return QStringLiteral("Look here"); };
+        popovers.closeTextEntry = [&] {
+            ++closes;
+            textShown = false;
+        };
+        view().setPopovers(popovers);
+        view().setSelectedTool(PanelTool::text);
+
+        // A press while the pointer is over the text view belongs to the text view.
+        press({500, 600});
+        release({500, 600});
+        QCOMPARE(figureCount(), 0);
+        QCOMPARE(closes, 0);
+
+        pointerInside = false;
+        press({500, 600});
+        release({500, 600});
+        QCOMPARE(closes, 1);
+        QCOMPARE(figureCount(), 1);
+        const auto text = std::dynamic_pointer_cast<Text>(lastNode());
+        QVERIFY(text);
+        QCOMPARE(text->text(), QStringLiteral("Look here"));
+        QCOMPARE(text->place().dx(), 500.0);
+        QCOMPARE(text->place().dy(), 600.0);
+        QCOMPARE(text->font(), (Font{QStringLiteral("Serif"), 14, QStringLiteral("normal")}));
+        QCOMPARE(text->fill(), Color(QColor(0, 0, 255)));
+        QCOMPARE(text->align(), Align::min);
+        QCOMPARE(text->baseline(), Baseline::top);
+        const auto record = view().myDrawings().lst.last();
+        QCOMPARE(record->mobjType, QStringLiteral("text"));
+        QCOMPARE(record->mrect->topLeft(), QPointF(500, 600));
+        QVERIFY(record->mrect->width() > 0);
+
+        // Dragging the text tool resizes the new text: right or down grows it.
+        press({800, 300});
+        moveTo({810, 300});
+        moveTo({820, 305});
+        QCOMPARE(view().fontsize(), 18);
+        moveTo({815, 305});
+        release({815, 305});
+        QCOMPARE(view().fontsize(), 16);
+        QCOMPARE(std::dynamic_pointer_cast<Text>(lastNode())->font().size, 16);
+    }
+
+    void popoversOnScreenHoldThePressBack()
+    {
+        bool paletteShown = true;
+        bool widthShown = false;
+        int widthCloses = 0;
+        PaintPopovers popovers;
+        popovers.colorPaletteShown = [&] { return paletteShown; };
+        popovers.lineWidthShown = [&] { return widthShown; };
+        popovers.closeLineWidth = [&] {
+            ++widthCloses;
+            widthShown = false;
+        };
+        view().setPopovers(popovers);
+        view().setSelectedTool(PanelTool::rectangle);
+
+        drag({100, 100}, {{200, 200}});
+        QCOMPARE(figureCount(), 0);
+
+        paletteShown = false;
+        widthShown = true;
+        drag({100, 100}, {{200, 200}});
+        QCOMPARE(widthCloses, 1);
+        QCOMPARE(figureCount(), 0);
+
+        drag({100, 100}, {{200, 200}});
+        QCOMPARE(figureCount(), 1);
+    }
+
+    void textSizeStepsStopAt74And6()
+    {
+        // Without a text as the newest figure the steps change nothing.
+        view().increaseFont();
+        QCOMPARE(view().fontsize(), 14);
+
+        Preferences::standard().setInteger(QStringLiteral("fontsize"), 72);
+        view().loadDrawingDefaults();
+        view().setSelectedTool(PanelTool::text);
+        press({300, 300});
+        release({300, 300});
+        const auto text = std::dynamic_pointer_cast<Text>(lastNode());
+        QCOMPARE(text->font().size, 72);
+        const QRectF before = *view().myDrawings().lst.last()->mrect;
+
+        view().increaseFont();
+        QCOMPARE(view().fontsize(), 74);
+        view().increaseFont();
+        QCOMPARE(view().fontsize(), 74);
+        QCOMPARE(text->font().size, 74);
+        QCOMPARE(Preferences::standard().integerForKey(QStringLiteral("fontsize")), 74);
+
+        Preferences::standard().setInteger(QStringLiteral("fontsize"), 8);
+        view().loadDrawingDefaults();
+        view().decreaseFont();
+        QCOMPARE(view().fontsize(), 6);
+        view().decreaseFont();
+        QCOMPARE(view().fontsize(), 6);
+        QCOMPARE(text->font().size, 6);
+        QCOMPARE(Preferences::standard().integerForKey(QStringLiteral("fontsize")), 6);
+        QCOMPARE(view().myDrawings().lst.last()->mrect->topLeft(), before.topLeft());
+
+        // A newer non-text figure takes the steps away from the text.
+        view().setSelectedTool(PanelTool::rectangle);
+        drag({600, 700}, {{650, 750}});
+        view().increaseFont();
+        QCOMPARE(view().fontsize(), 6);
+    }
+
+    void deleteRemovesTheFigureThenItsRecord()
+    {
+        view().setSelectedTool(PanelTool::filledrectangle);
+        drag({100, 100}, {{200, 200}});
+        drag({300, 600}, {{400, 700}});
+        const auto first = view().myDrawings().lst.at(0);
+        const auto second = view().myDrawings().lst.at(1);
+        QVERIFY(second->mSelected);
+
+        view().deleteSelected();
+        QCOMPARE(figureCount(), 1);
+        QCOMPARE(lastNode(), std::static_pointer_cast<Node>(first->mShape));
+        QCOMPARE(view().myDrawings().lst.size(), 2);
+        QCOMPARE(view().renderCanvas(1.0).pixelColor(350, 650), QColor(Qt::white));
+
+        view().deleteSelected();
+        QCOMPARE(view().myDrawings().lst.size(), 1);
+        QCOMPARE(view().myDrawings().lst.first(), first);
+        // Nothing is selected now: Delete does nothing.
+        view().deleteSelected();
+        QCOMPARE(figureCount(), 1);
+
+        // Pressing the remaining figure selects it for the next Delete.
+        view().setSelectedTool(PanelTool::pointer);
+        press({150, 150});
+        release({150, 150});
+        view().deleteSelected();
+        QCOMPARE(figureCount(), 0);
+    }
+
+    void renderingShowsPageImageAndFigures()
+    {
+        view().setSelectedTool(PanelTool::filledrectangle);
+        drag({420, 200}, {{500, 260}});
+        for (qreal ratio : {1.0, 2.0}) {
+            const QImage canvas = view().renderCanvas(ratio);
+            QCOMPARE(canvas.size(), (QSize(1200, 900) * ratio));
+            QCOMPARE(canvas.devicePixelRatio(), ratio);
+            auto at = [&](int x, int y) { return canvas.pixelColor(qRound(x * ratio), qRound(y * ratio)); };
+            QCOMPARE(at(100, 100), QColor(Qt::white));      // page
+            QCOMPARE(at(410, 400), QColor(0, 160, 0));      // image, left half
+            QCOMPARE(at(790, 400), QColor(0, 0, 128));      // image, right half
+            QCOMPARE(at(460, 230), QColor(255, 0, 0));      // fill
+            QCOMPARE(at(420, 230), QColor(0, 0, 255));      // stroke on the edge
+        }
+    }
+};
+
+// Offscreen, and no bus: the canvas talks to nothing outside the process.
+VORNIK_TEST_MAIN(PaintViewTest, ([] {
+                     vtest::EnvironmentOptions options;
+                     options.dbus = false;
+                     return options;
+                 }()))
+#include "paint_view_test.moc"
