@@ -1,7 +1,115 @@
+#include "Version.h"
+#include "app/AppDelegate.h"
+#include "platform/SingleInstance.h"
+
 #include <QApplication>
+#include <QCoreApplication>
+#include <QTimer>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+struct CommandLine {
+    bool capture = false;
+    bool version = false;
+    bool help = false;
+    const char *unknown = nullptr;
+};
+
+CommandLine parseCommandLine(int argc, char **argv)
+{
+    CommandLine line;
+    for (int i = 1; i < argc; ++i) {
+        const char *argument = argv[i];
+        if (std::strcmp(argument, "--capture") == 0)
+            line.capture = true;
+        else if (std::strcmp(argument, "--version") == 0 || std::strcmp(argument, "-v") == 0)
+            line.version = true;
+        else if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0)
+            line.help = true;
+        else if (argument[0] == '-' && !line.unknown)
+            line.unknown = argument; // Qt's own options (-platform, -display ...) pass through
+    }
+    return line;
+}
+
+void printHelp(FILE *out)
+{
+    std::fprintf(out,
+                 "Usage: vornik [--capture | --version | --help]\n"
+                 "Vornik lives in the system tray: take, mark up and share screenshots.\n"
+                 "\n"
+                 "  --capture   start a capture in the running Vornik, or start Vornik capturing\n"
+                 "  --version   print the version and exit\n"
+                 "  --help      print this help and exit\n"
+                 "\n"
+                 "Hot keys: Ctrl+Shift+9 and Ctrl+F9. Settings: $XDG_CONFIG_HOME/Vornik/Vornik.conf\n");
+}
+
+bool isQtOption(const char *argument)
+{
+    static const char *const options[] = {"-platform", "-display", "-style", "-qwindowgeometry", "-reverse",
+                                          "-session", "-name", "-title", "-platformtheme", "-plugin"};
+    for (const char *option : options) {
+        if (std::strcmp(argument, option) == 0)
+            return true;
+    }
+    return false;
+}
+
+// A later start hands its request to the running Vornik and ends.
+int passToRunningInstance(int argc, char **argv, SingleInstance &instance, bool capture)
+{
+    QCoreApplication core(argc, argv);
+    if (!instance.sendToPrimary(capture ? QByteArrayLiteral("capture") : QByteArrayLiteral("activate"))) {
+        std::fprintf(stderr, "vornik: another Vornik holds %s but does not answer\n", qPrintable(instance.lockPath()));
+        return 1;
+    }
+    if (!capture)
+        std::fprintf(stderr, "Vornik is already running.\n");
+    return 0;
+}
+} // namespace
 
 int main(int argc, char **argv)
 {
+    const CommandLine line = parseCommandLine(argc, argv);
+    if (line.help) {
+        printHelp(stdout);
+        return 0;
+    }
+    if (line.version) {
+        std::printf("vornik %s\n", VORNIK_VERSION);
+        return 0;
+    }
+    if (line.unknown && !isQtOption(line.unknown)) {
+        std::fprintf(stderr, "vornik: unknown option %s\n", line.unknown);
+        printHelp(stderr);
+        return 2;
+    }
+
+    SingleInstance instance;
+    if (!instance.tryLock())
+        return passToRunningInstance(argc, argv, instance, line.capture);
+
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("Vornik"));
+    QApplication::setApplicationVersion(QStringLiteral(VORNIK_VERSION));
+    QApplication::setQuitOnLastWindowClosed(false);
+    if (!instance.listen())
+        std::fprintf(stderr, "vornik: cannot listen on %s; later starts cannot reach this one\n",
+                     qPrintable(instance.socketPath()));
+
+    AppDelegate delegate;
+    delegate.singleInstance = &instance;
+    QObject::connect(&instance, &SingleInstance::messageReceived, &delegate, [&delegate](const QByteArray &message) {
+        if (message == "capture")
+            delegate.requestCapture();
+    });
+    QTimer::singleShot(0, &delegate, [&delegate, capture = line.capture] {
+        delegate.applicationDidFinishLaunching();
+        if (capture)
+            delegate.requestCapture();
+    });
+    return app.exec();
 }

@@ -39,7 +39,7 @@ void postNotification(const QString &subtitle, const QString &text)
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
     // app_name, replaces_id, app_icon, summary, body, actions, hints, expire_timeout
-    call << QString::fromLatin1(kNotificationTitle) << uint(0) << QStringLiteral("vornik") << subtitle << text
+    call << QString::fromLatin1(kNotificationTitle) << uint(0) << QStringLiteral("AppIcon") << subtitle << text
          << QStringList() << QVariantMap() << int(-1);
     // Asynchronous, so a slow notification daemon never freezes the interface; when
     // nobody answers, the fallback shows the same words.

@@ -1,0 +1,423 @@
+#include "app/AppDelegate.h"
+
+#include "Version.h"
+#include "app/Preferences.h"
+#include "app/ScreenRecording.h"
+#include "app/ViewController.h"
+#include "app/WebPages.h"
+#include "app/vorKeyEvents.h"
+#include "app/vorMenu.h"
+#include "capture/ScreenCapture.h"
+#include "editor/PaintWindowController.h"
+#include "helpers/Links.h"
+#include "helpers/Notifications.h"
+#include "helpers/extensions/ResourceImages.h"
+#include "platform/AccessibilityTrust.h"
+#include "platform/Autostart.h"
+#include "platform/SingleInstance.h"
+#include "platform/WindowList.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCursor>
+#include <QDateTime>
+#include <QMenu>
+#include <QProcess>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+AppDelegate *g_instance = nullptr;
+
+const QString kLunchAtStartup = QStringLiteral("lunchAtStartup");
+const QString kInitialAppStartup = QStringLiteral("initialappstartup");
+
+// Entries whose behaviour is not part of this build yet say so instead of acting.
+void notAvailableYet(const char *feature)
+{
+    std::fprintf(stderr, "Vornik: %s is not available yet\n", feature);
+}
+} // namespace
+
+AppDelegate::AppDelegate(QObject *parent)
+    : QObject(parent)
+    , sc(new ScreenCapture(this))
+    , keyEvents(new vorKeyEvents(this))
+    , userDefaults(Preferences::standard())
+    , viewController(new ViewController(this))
+    , m_version(QStringLiteral(VORNIK_VERSION))
+    , m_executablePath(QCoreApplication::applicationFilePath())
+{
+    g_instance = this;
+    m_captureStarter = [this] { sc->captureAllScreens(); };
+    m_relauncher = [](const QString &program, const QStringList &arguments) {
+        return QProcess::startDetached(program, arguments);
+    };
+    m_terminator = [] { QCoreApplication::quit(); };
+}
+
+AppDelegate::~AppDelegate()
+{
+    setNotificationFallback({});
+    delete m_statusMenu; // has no parent widget; owns the tools, banner and history menus
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+AppDelegate *AppDelegate::instance()
+{
+    return g_instance;
+}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    // Without a notification server, notifications go to the tray balloon.
+    setNotificationFallback([this](const QString &title, const QString &subtitle, const QString &text) {
+        if (!m_statusItem || !QSystemTrayIcon::isSystemTrayAvailable() || !QSystemTrayIcon::supportsMessages())
+            return false;
+        m_statusItem->showMessage(title, subtitle + QLatin1Char('\n') + text);
+        return true;
+    });
+    sc->delegate = this;
+    setupLoginTitle();
+    setupAccessibility();
+    buildStatusMenu();
+    setupStatusItem();
+    reportStartupTrace();
+}
+
+void AppDelegate::setupLoginTitle()
+{
+    if (userDefaults.hasKey(kLunchAtStartup)) {
+        runatstartuptext = userDefaults.integerForKey(kLunchAtStartup) == 1 ? runatstartuptextno : runatstartuptextyes;
+        return;
+    }
+    runatstartuptext = runatstartuptextyes;
+    userDefaults.setInteger(kLunchAtStartup, 0);
+}
+
+void AppDelegate::setupAccessibility()
+{
+    if (!userDefaults.hasKey(kInitialAppStartup)) {
+        userDefaults.setInteger(kInitialAppStartup, 1);
+        if (!AccessibilityTrust::isProcessTrustedWithPrompt()) {
+            m_accessibilityWatch = new QTimer(this);
+            m_accessibilityWatch->setInterval(1000);
+            connect(m_accessibilityWatch, &QTimer::timeout, this, [this] { watchAXIsProcess(m_accessibilityWatch); });
+            m_accessibilityWatch->start();
+            return;
+        }
+    }
+    registerHotKeys();
+}
+
+void AppDelegate::watchAXIsProcess(QObject *)
+{
+    if (!m_accessibilityWatch || !AccessibilityTrust::isProcessTrusted())
+        return;
+    m_accessibilityWatch->stop();
+    m_accessibilityWatch->deleteLater();
+    m_accessibilityWatch = nullptr;
+    registerHotKeys();
+}
+
+void AppDelegate::registerHotKeys()
+{
+    keyEvents->registerHotKeys(sc);
+    m_hotKeysRegistered = true;
+    emit hotKeysRegisteredChanged(true);
+}
+
+QAction *AppDelegate::addMenuEntry(QMenu *menu, const QString &title, void (AppDelegate::*slot)(QObject *))
+{
+    QAction *action = menu->addAction(title);
+    if (slot)
+        connect(action, &QAction::triggered, this, [this, action, slot] { (this->*slot)(action); });
+    return action;
+}
+
+void AppDelegate::buildStatusMenu()
+{
+    m_statusMenu = new QMenu;
+    m_statusMenu->setObjectName(QStringLiteral("statusMenu"));
+    connect(m_statusMenu, &QMenu::aboutToShow, this, &AppDelegate::menuWillOpen);
+    m_historyMenu = new vorMenu(m_statusMenu);
+
+    const QString version = shortVersionString();
+    addMenuEntry(m_statusMenu, QStringLiteral("About/Usage Video For Vornik ") + version, &AppDelegate::open);
+    m_statusMenu->addSeparator();
+    if (!canRecordScreen()) {
+        addMenuEntry(m_statusMenu, QStringLiteral("Vornik ") + version + QStringLiteral(" help"),
+                     &AppDelegate::openhelp);
+        m_statusMenu->addSeparator();
+    }
+    addMenuEntry(m_statusMenu, QStringLiteral("Take Vornik ... ⌘+⇧+9 or fn+⌘+F9"), &AppDelegate::takescreenshot);
+    m_statusMenu->addSeparator();
+
+    auto *tools = new QMenu(QStringLiteral("Vornik tools"), m_statusMenu);
+    m_statusMenu->addMenu(tools);
+    m_statusMenu->addSeparator();
+    addMenuEntry(m_statusMenu, QStringLiteral("Quit Vornik"), &AppDelegate::quit);
+
+    addMenuEntry(tools, runatstartuptext, &AppDelegate::loginAtStartup);
+    addMenuEntry(tools, QStringLiteral("Restart"), &AppDelegate::restart);
+    tools->addSeparator();
+    auto *banner = new QMenu(QStringLiteral("Banner settings"), tools);
+    tools->addMenu(banner);
+    QAction *history = tools->addMenu(m_historyMenu);
+    connect(history, &QAction::triggered, this, [this, history] { historyopening(history); });
+
+    addMenuEntry(banner, QStringLiteral("Set to default banner ...."), &AppDelegate::setToDefaultBanner);
+    addMenuEntry(banner, QStringLiteral("Change banner image ...."), &AppDelegate::changeBannerImage);
+    addMenuEntry(banner, QStringLiteral("Change banner color ...."), &AppDelegate::changeBannerColor);
+}
+
+QSystemTrayIcon *AppDelegate::statusItem()
+{
+    if (!m_statusItem)
+        m_statusItem = new QSystemTrayIcon(this);
+    return m_statusItem;
+}
+
+void AppDelegate::setupStatusItem()
+{
+    QSystemTrayIcon *item = statusItem();
+    setStatusItem(QString(), QStringLiteral("Vornik"), QStringLiteral("statusIcon"));
+    item->setContextMenu(m_statusMenu);
+    // A left click opens the same menu, as a status item does.
+    connect(item, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger)
+            m_statusMenu->popup(QCursor::pos());
+    });
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        std::fprintf(stderr, "Vornik: no system tray is running; capture with Ctrl+Shift+9, Ctrl+F9 "
+                             "or \"vornik --capture\"\n");
+    }
+    item->show();
+}
+
+void AppDelegate::setStatusItem(const QString &title, const QString &toolTip, const QString &iconName)
+{
+    m_statusTitle = title;
+    m_statusToolTip = toolTip;
+    if (m_statusItem) {
+        m_statusItem->setIcon(iconNamed(iconName));
+        m_statusItem->setToolTip(toolTip);
+    }
+    emit statusItemChanged();
+}
+
+void AppDelegate::reportStartupTrace()
+{
+    if (qEnvironmentVariable("VORNIK_STARTUP_TRACE") != QLatin1String("1"))
+        return;
+    // Once the loop has handled what showing the icon queued.
+    QTimer::singleShot(0, this, [] {
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        std::fprintf(stderr, "vornik: tray ready at %lld.%03lld\n", now / 1000, now % 1000);
+        std::fflush(stderr);
+    });
+}
+
+bool AppDelegate::canRecordScreen() const
+{
+    return ::canRecordScreen(WindowList::onScreenWindows());
+}
+
+void AppDelegate::requestCapture()
+{
+    const QString triedOnce = QStringLiteral("triedonce") + shortVersionString();
+    if (!userDefaults.hasKey(triedOnce)) {
+        userDefaults.setInteger(triedOnce, 1);
+        canRecordScreen();
+        m_captureStarter();
+        return;
+    }
+    if (canRecordScreen()) {
+        m_captureStarter();
+        return;
+    }
+    showPermissionWindow();
+}
+
+void AppDelegate::showPermissionWindow()
+{
+    QScreen *display = screenContaining(QCursor::pos(), QGuiApplication::screens());
+    if (!display)
+        display = QGuiApplication::primaryScreen();
+    const QRect frame = permissionWindowGeometry(display ? display->geometry() : QRect(0, 0, 1024, 768));
+
+    auto *window = new PermissionWindow;
+    window->setGeometry(frame);
+    auto *view = new QWidget(window);
+    view->setGeometry(0, 0, frame.width(), frame.height());
+    viewController->setView(view);
+    viewController->viewDidAppear();
+    window->show();
+    window->raise();
+    window->activateWindow();
+    emit permissionWindowShown(window);
+}
+
+void AppDelegate::closeOverlays()
+{
+    sc->closeOverlays();
+}
+
+void AppDelegate::clearSelections()
+{
+    sc->clearSelections();
+}
+
+void AppDelegate::setEditorActive(PaintWindowController *controller, bool active)
+{
+    if (active) {
+        paintWindow = controller;
+        m_paintWindowGuard = controller;
+        usepaintcontroller = true;
+        setStatusItem(QStringLiteral("Bring all to front."), QStringLiteral("Vornik - Bring all to front."),
+                      QStringLiteral("statusIconFront"));
+    } else {
+        usepaintcontroller = false;
+        setStatusItem(QString(), QStringLiteral("Vornik"), QStringLiteral("statusIcon"));
+    }
+}
+
+void AppDelegate::menuWillOpen()
+{
+    // The guard: an editor deleted without saying goodbye is not touched.
+    if (!usepaintcontroller || !m_paintWindowGuard)
+        return;
+    QWidget *editor = m_paintWindowGuard->window();
+    // Shown first, so the frame the window manager adds is known when centring.
+    editor->show();
+    if (QScreen *display = editor->screen()) {
+        QRect centred = editor->frameGeometry();
+        centred.moveCenter(display->availableGeometry().center());
+        editor->move(centred.topLeft());
+    }
+    editor->raise();
+    editor->activateWindow();
+}
+
+void AppDelegate::openWebPage(const QString &url)
+{
+    openWebPageText(url);
+}
+
+void AppDelegate::takescreenshot(QObject *)
+{
+    requestCapture();
+}
+
+void AppDelegate::open(QObject *)
+{
+    openWebPage(homePageUrl());
+}
+
+void AppDelegate::openhelp(QObject *)
+{
+    openWebPage(helpPageUrl());
+}
+
+void AppDelegate::loginAtStartup(QObject *sender)
+{
+    auto *entry = qobject_cast<QAction *>(sender);
+    if (!entry)
+        return;
+    if (entry->text() == runatstartuptextyes) {
+        entry->setText(runatstartuptextno);
+        userDefaults.setInteger(kLunchAtStartup, 1);
+        Autostart::addLoginItem(m_executablePath);
+    } else {
+        entry->setText(runatstartuptextyes);
+        userDefaults.setInteger(kLunchAtStartup, 0);
+        Autostart::removeLoginItem();
+    }
+    runatstartuptext = entry->text();
+}
+
+void AppDelegate::restart(QObject *)
+{
+    QStringList arguments = QCoreApplication::arguments().mid(1);
+    // The successor must not capture again because this one was asked to once.
+    arguments.removeAll(QStringLiteral("--capture"));
+    // Free the lock and socket first, or the successor would find us running.
+    if (singleInstance)
+        singleInstance->release();
+    m_relauncher(m_executablePath, arguments);
+    m_terminator();
+}
+
+void AppDelegate::quit(QObject *)
+{
+    m_terminator();
+}
+
+void AppDelegate::openallhistory(QObject *)
+{
+    notAvailableYet("the history window");
+}
+
+void AppDelegate::openimage(QObject *sender)
+{
+    QString link;
+    if (auto *action = qobject_cast<QAction *>(sender))
+        link = action->toolTip();
+    else if (auto *widget = qobject_cast<QWidget *>(sender))
+        link = widget->toolTip();
+    // The tool tip holds a link the sharing service sent; open only a web link.
+    if (!isValidURL(link)) {
+        std::fprintf(stderr, "invalid url\n");
+        return;
+    }
+    openWebPage(link);
+}
+
+void AppDelegate::opensettings(QObject *)
+{
+    notAvailableYet("the banner window");
+}
+
+void AppDelegate::changeBannerColor(QObject *)
+{
+    notAvailableYet("changing the banner color");
+}
+
+void AppDelegate::changeBannerImage(QObject *)
+{
+    notAvailableYet("changing the banner image");
+}
+
+void AppDelegate::setToDefaultBanner(QObject *)
+{
+    notAvailableYet("resetting the banner");
+}
+
+void AppDelegate::launch(QObject *sender)
+{
+    if (auto *action = qobject_cast<QAction *>(sender)) {
+        action->setCheckable(true);
+        action->setChecked(!action->isChecked());
+    } else if (auto *box = qobject_cast<QCheckBox *>(sender)) {
+        box->setCheckState(box->checkState() == Qt::Unchecked ? Qt::Checked : Qt::Unchecked);
+    } else if (auto *button = qobject_cast<QAbstractButton *>(sender)) {
+        button->setCheckable(true);
+        button->setChecked(!button->isChecked());
+    }
+}
+
+void AppDelegate::historyopening(QObject *) {}
+void AppDelegate::takefullscreenshot(QObject *) {}
+void AppDelegate::openPreferencesSerector(QObject *) {}
+void AppDelegate::applicationWillTerminate() {}
+void AppDelegate::applicationDidResignActive() {}
+
+bool AppDelegate::applicationShouldHandleReopen(bool) const
+{
+    return false;
+}

@@ -1,0 +1,140 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <functional>
+
+class PaintWindowController;
+class Preferences;
+class QAction;
+class QMenu;
+class QScreen;
+class QSystemTrayIcon;
+class QTimer;
+class ScreenCapture;
+class SingleInstance;
+class ViewController;
+class vorKeyEvents;
+class vorMenu;
+
+// The application: owns the capture service, the hot keys, the tray icon with the
+// status menu and the history submenu, and the editor that is open, if any.
+// main() creates one and calls applicationDidFinishLaunching() once the event loop
+// runs.
+class AppDelegate : public QObject
+{
+    Q_OBJECT
+    // The status item's title. Tray hosts show no text beside the icon, so it is kept
+    // here and shown through the tool tip and the icon.
+    Q_PROPERTY(QString statusItemTitle READ statusItemTitle NOTIFY statusItemChanged)
+    Q_PROPERTY(QString statusItemToolTip READ statusItemToolTip NOTIFY statusItemChanged)
+public:
+    explicit AppDelegate(QObject *parent = nullptr);
+    ~AppDelegate() override;
+
+    // The one created in main().
+    static AppDelegate *instance();
+
+    PaintWindowController *paintWindow = nullptr; // the editor open last; created by the editor on first use
+    bool usepaintcontroller = false;              // true while an editor window is open
+    ScreenCapture *sc = nullptr;
+    vorKeyEvents *keyEvents = nullptr;
+    QString runatstartuptext;
+    const QString runatstartuptextyes = QStringLiteral("Run Vornik at startup");
+    const QString runatstartuptextno = QStringLiteral("Do not run Vornik at startup");
+    Preferences &userDefaults;
+    ViewController *viewController = nullptr;
+    // Given up before a restart so the successor can take over.
+    SingleInstance *singleInstance = nullptr;
+
+    // Start-up, in order: notifications, capture service, login title, hot keys (at
+    // once, or once the watch finds them allowed), status menu, tray icon.
+    void applicationDidFinishLaunching();
+
+    void requestCapture();
+    void closeOverlays();
+    void clearSelections();
+    void setEditorActive(PaintWindowController *controller, bool active);
+    bool canRecordScreen() const;
+    void openWebPage(const QString &url);
+
+    QMenu *statusMenu() const { return m_statusMenu; }
+    vorMenu *historyMenu() const { return m_historyMenu; }
+    QSystemTrayIcon *statusItem();
+    QString statusItemTitle() const { return m_statusTitle; }
+    QString statusItemToolTip() const { return m_statusToolTip; }
+    bool hotKeysRegistered() const { return m_hotKeysRegistered; }
+    bool isWatchingAccessibility() const { return m_accessibilityWatch != nullptr; }
+
+    // The short version string; "triedonce" + version gates the first capture of
+    // each version. Tests set another to act as an updated installation.
+    QString shortVersionString() const { return m_version; }
+    void setShortVersionString(const QString &version) { m_version = version; }
+
+    // What starts a capture (sc->captureAllScreens() unless replaced).
+    void setCaptureStarter(std::function<void()> starter) { m_captureStarter = std::move(starter); }
+    // How restart starts the successor and how the application ends.
+    using Launcher = std::function<bool(const QString &program, const QStringList &arguments)>;
+    void setRelauncher(Launcher launcher) { m_relauncher = std::move(launcher); }
+    void setTerminator(std::function<void()> terminator) { m_terminator = std::move(terminator); }
+    // The program the login entry and restart start (this executable by default).
+    void setExecutablePath(const QString &path) { m_executablePath = path; }
+
+    // Notifications show even while Vornik is in front; reopening does nothing.
+    bool userNotificationCenterShouldPresentNotification() const { return true; }
+    bool applicationShouldHandleReopen(bool hasVisibleWindows) const;
+
+public slots:
+    void takescreenshot(QObject *sender = nullptr);
+    void open(QObject *sender = nullptr);
+    void openhelp(QObject *sender = nullptr);
+    void loginAtStartup(QObject *sender);
+    void restart(QObject *sender = nullptr);
+    void quit(QObject *sender = nullptr);
+    void watchAXIsProcess(QObject *sender = nullptr);
+    void openallhistory(QObject *sender = nullptr);
+    void openimage(QObject *sender);
+    void opensettings(QObject *sender = nullptr);
+    void changeBannerColor(QObject *sender = nullptr);
+    void changeBannerImage(QObject *sender = nullptr);
+    void setToDefaultBanner(QObject *sender = nullptr);
+    void launch(QObject *sender);
+    void historyopening(QObject *sender = nullptr);
+    void takefullscreenshot(QObject *sender = nullptr);
+    void openPreferencesSerector(QObject *sender = nullptr);
+    void menuWillOpen();
+    void applicationWillTerminate();
+    void applicationDidResignActive();
+
+signals:
+    void statusItemChanged();
+    void hotKeysRegisteredChanged(bool registered);
+    // A permission window was opened for a refused capture request.
+    void permissionWindowShown(QWidget *window);
+
+private:
+    void setupLoginTitle();
+    void setupAccessibility();
+    void registerHotKeys();
+    void buildStatusMenu();
+    void setupStatusItem();
+    QAction *addMenuEntry(QMenu *menu, const QString &title, void (AppDelegate::*slot)(QObject *));
+    void showPermissionWindow();
+    void setStatusItem(const QString &title, const QString &toolTip, const QString &iconName);
+    void reportStartupTrace();
+
+    QMenu *m_statusMenu = nullptr;
+    vorMenu *m_historyMenu = nullptr;
+    QSystemTrayIcon *m_statusItem = nullptr;
+    QTimer *m_accessibilityWatch = nullptr;
+    QPointer<PaintWindowController> m_paintWindowGuard;
+    QString m_statusTitle;
+    QString m_statusToolTip = QStringLiteral("Vornik");
+    QString m_version;
+    QString m_executablePath;
+    bool m_hotKeysRegistered = false;
+    std::function<void()> m_captureStarter;
+    Launcher m_relauncher;
+    std::function<void()> m_terminator;
+};

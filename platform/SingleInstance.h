@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QByteArray>
+#include <QLockFile>
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class QLocalServer;
+
+// One Vornik per user session. The first process takes a lock file and listens on a
+// local socket beside it; a later process finds the lock taken and passes its
+// request (one line, e.g. "capture") to the first through the socket, then exits.
+//
+// A crash leaves the lock file and the socket behind: the lock names a process that
+// no longer runs, so the next start takes it over and replaces the dead socket.
+class SingleInstance : public QObject
+{
+    Q_OBJECT
+public:
+    // `folder` holds "vornik.lock" and "vornik.socket"; empty means the user's
+    // runtime folder ($XDG_RUNTIME_DIR).
+    explicit SingleInstance(const QString &folder = QString(), QObject *parent = nullptr);
+    ~SingleInstance() override;
+
+    // Takes the lock; false when another running instance holds it. Needs no
+    // application object, so a later start can find out before it builds one.
+    bool tryLock();
+
+    // Starts listening for later starts (needs the application's event loop);
+    // false when the lock is not held or the socket could not be opened.
+    bool listen();
+
+    // tryLock() and listen().
+    bool becomePrimary() { return tryLock() && listen(); }
+
+    // Sends `message` to the running instance; false when none answered within
+    // `timeoutMs`. Works without an event loop.
+    bool sendToPrimary(const QByteArray &message, int timeoutMs = 5000);
+
+    // Stops listening and gives the lock up (before a restart starts the successor).
+    void release();
+
+    bool isPrimary() const { return m_server != nullptr; }
+    bool holdsLock() const { return m_lock != nullptr; }
+    QString socketPath() const { return m_folder + QStringLiteral("/vornik.socket"); }
+    QString lockPath() const { return m_folder + QStringLiteral("/vornik.lock"); }
+
+signals:
+    // A message from a later start, without its line end.
+    void messageReceived(const QByteArray &message);
+
+private:
+    void acceptConnection();
+
+    QString m_folder;
+    std::unique_ptr<QLockFile> m_lock;
+    QLocalServer *m_server = nullptr;
+};

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "app/ScreenRecording.h"
+
+#include <functional>
+
+// The on-screen window list that the screen-recording check reads.
+//
+// On X11 every client may read every window, so the list holds nothing that could
+// fail the check. On Wayland, screenshots go through the desktop portal: when no
+// portal is on the session bus the list counts as unreadable.
+namespace WindowList {
+
+std::optional<QList<WindowRecord>> onScreenWindows();
+
+// Replaces the platform's list (tests); an empty source restores it.
+using Source = std::function<std::optional<QList<WindowRecord>>()>;
+void setSource(Source source);
+
+} // namespace WindowList

@@ -1,0 +1,439 @@
+#include "Version.h"
+#include "app/AppDelegate.h"
+#include "app/Preferences.h"
+#include "app/vorMenu.h"
+#include "capture/ScreenCapture.h"
+#include "editor/PaintWindowController.h"
+#include "platform/AccessibilityTrust.h"
+#include "platform/Autostart.h"
+#include "platform/Opener.h"
+#include "platform/SingleInstance.h"
+#include "platform/WindowList.h"
+#include "tests/harness/TestMain.h"
+#include "helpers/extensions/ResourceImages.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QMenu>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QSettings>
+#include <QSignalSpy>
+#include <memory>
+
+namespace {
+// What the settings file on disk holds, not what the store caches.
+QVariant storedValue(const QString &key)
+{
+    Preferences::standard().synchronize();
+    QSettings file(Preferences::standard().fileName(), QSettings::IniFormat);
+    return file.value(key);
+}
+
+QStringList titlesOf(const QMenu *menu)
+{
+    QStringList titles;
+    for (const QAction *action : menu->actions())
+        titles << (action->isSeparator() ? QStringLiteral("---") : action->text());
+    return titles;
+}
+
+QMenu *submenuTitled(const QMenu *menu, const QString &title)
+{
+    for (const QAction *action : menu->actions()) {
+        if (action->text() == title)
+            return action->menu();
+    }
+    return nullptr;
+}
+
+QAction *entryTitled(const QMenu *menu, const QString &title)
+{
+    for (QAction *action : menu->actions()) {
+        if (action->text() == title)
+            return action;
+    }
+    return nullptr;
+}
+} // namespace
+
+class AppDelegateTest : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<AppDelegate> m_delegate;
+    int m_captures = 0;
+    int m_trustQuestions = 0;
+    int m_prompts = 0;
+    bool m_trusted = true;
+    bool m_canRecord = true;
+    QList<QUrl> m_opened;
+
+    // A delegate as main() makes it, with capture and the desktop answered by the test.
+    AppDelegate *start()
+    {
+        m_delegate = std::make_unique<AppDelegate>();
+        m_delegate->setCaptureStarter([this] { ++m_captures; });
+        m_delegate->setTerminator([] {});
+        m_delegate->setRelauncher([](const QString &, const QStringList &) { return true; });
+        m_delegate->applicationDidFinishLaunching();
+        return m_delegate.get();
+    }
+
+    // A fresh account: no settings file, no autostart entry.
+    void freshAccount()
+    {
+        m_delegate.reset();
+        const QString file = Preferences::standard().fileName();
+        Preferences::resetStandard();
+        QFile::remove(file);
+        QFile::remove(Autostart::entryPath());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("VORNIK_SERVICE_URL", "https://vornik.test:9443");
+        qRegisterMetaType<QWidget *>();
+    }
+
+    void init()
+    {
+        freshAccount();
+        m_captures = m_trustQuestions = m_prompts = 0;
+        m_trusted = m_canRecord = true;
+        m_opened.clear();
+        AccessibilityTrust::setProbe([this](bool prompt) {
+            ++m_trustQuestions;
+            m_prompts += prompt ? 1 : 0;
+            return m_trusted;
+        });
+        WindowList::setSource([this]() -> std::optional<QList<WindowRecord>> {
+            if (m_canRecord)
+                return QList<WindowRecord>{};
+            return std::nullopt;
+        });
+        Opener::setHandler([this](const QUrl &url) {
+            m_opened << url;
+            return true;
+        });
+    }
+
+    void cleanup()
+    {
+        m_delegate.reset();
+        QList<QPointer<QWidget>> windows;
+        for (QWidget *window : QApplication::topLevelWidgets())
+            windows << window;
+        for (const QPointer<QWidget> &window : windows)
+            delete window.data();
+    }
+
+    void freshAccountStoresTheStartupKeys()
+    {
+        QVERIFY(!QFile::exists(Preferences::standard().fileName()));
+        AppDelegate *delegate = start();
+        QCOMPARE(AppDelegate::instance(), delegate);
+        QCOMPARE(storedValue(QStringLiteral("lunchAtStartup")).toInt(), 0);
+        QCOMPARE(storedValue(QStringLiteral("initialappstartup")).toInt(), 1);
+        QVERIFY(Preferences::standard().fileName().startsWith(qEnvironmentVariable("XDG_CONFIG_HOME")));
+        QCOMPARE(delegate->runatstartuptext, QStringLiteral("Run Vornik at startup"));
+        // Start-up never registers the login item by itself.
+        QVERIFY(!QFile::exists(Autostart::entryPath()));
+        QCOMPARE(delegate->sc->delegate, delegate);
+        QCOMPARE(delegate->statusItemTitle(), QString());
+        QCOMPARE(delegate->statusItemToolTip(), QStringLiteral("Vornik"));
+    }
+
+    void storedLoginChoiceGivesTheTitle()
+    {
+        Preferences::standard().setInteger(QStringLiteral("lunchAtStartup"), 1);
+        QCOMPARE(start()->runatstartuptext, QStringLiteral("Do not run Vornik at startup"));
+        freshAccount();
+        Preferences::standard().setInteger(QStringLiteral("lunchAtStartup"), 7);
+        QCOMPARE(start()->runatstartuptext, QStringLiteral("Run Vornik at startup"));
+        QCOMPARE(storedValue(QStringLiteral("lunchAtStartup")).toInt(), 7);
+    }
+
+    void statusMenuWithPermission()
+    {
+        AppDelegate *delegate = start();
+        const QString version = delegate->shortVersionString();
+        QCOMPARE(version, QStringLiteral(VORNIK_VERSION));
+        QVERIFY(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$")).match(version).hasMatch());
+        QCOMPARE(titlesOf(delegate->statusMenu()),
+                 (QStringList{QStringLiteral("About/Usage Video For Vornik ") + version, QStringLiteral("---"),
+                              QStringLiteral("Take Vornik ... ⌘+⇧+9 or fn+⌘+F9"), QStringLiteral("---"),
+                              QStringLiteral("Vornik tools"), QStringLiteral("---"), QStringLiteral("Quit Vornik")}));
+        QMenu *tools = submenuTitled(delegate->statusMenu(), QStringLiteral("Vornik tools"));
+        QVERIFY(tools);
+        QCOMPARE(titlesOf(tools), (QStringList{QStringLiteral("Run Vornik at startup"), QStringLiteral("Restart"),
+                                               QStringLiteral("---"), QStringLiteral("Banner settings"),
+                                               QStringLiteral("History")}));
+        QMenu *banner = submenuTitled(tools, QStringLiteral("Banner settings"));
+        QVERIFY(banner);
+        QCOMPARE(titlesOf(banner), (QStringList{QStringLiteral("Set to default banner ...."),
+                                                QStringLiteral("Change banner image ...."),
+                                                QStringLiteral("Change banner color ....")}));
+        QCOMPARE(submenuTitled(tools, QStringLiteral("History")), static_cast<QMenu *>(delegate->historyMenu()));
+        QVERIFY(qobject_cast<vorMenu *>(delegate->historyMenu()));
+        for (const QAction *action : delegate->statusMenu()->actions())
+            QVERIFY(action->shortcut().isEmpty());
+        QCOMPARE(delegate->statusItem()->contextMenu(), delegate->statusMenu());
+
+        // The capture entry goes to requestCapture.
+        entryTitled(delegate->statusMenu(), QStringLiteral("Take Vornik ... ⌘+⇧+9 or fn+⌘+F9"))->trigger();
+        QCOMPARE(m_captures, 1);
+    }
+
+    void statusMenuWithoutPermissionHasHelp()
+    {
+        m_canRecord = false;
+        AppDelegate *delegate = start();
+        const QStringList titles = titlesOf(delegate->statusMenu());
+        QCOMPARE(titles.size(), 9);
+        QCOMPARE(titles.at(2), QStringLiteral("Vornik ") + delegate->shortVersionString() + QStringLiteral(" help"));
+        QCOMPARE(titles.at(3), QStringLiteral("---"));
+        QCOMPARE(titles.at(4), QStringLiteral("Take Vornik ... ⌘+⇧+9 or fn+⌘+F9"));
+        // Built once: granting later does not remove the entry.
+        m_canRecord = true;
+        QCOMPARE(titlesOf(delegate->statusMenu()).size(), 9);
+
+        entryTitled(delegate->statusMenu(), titles.at(2))->trigger();
+        entryTitled(delegate->statusMenu(), titles.at(0))->trigger();
+        QCOMPARE(m_opened.size(), 2);
+        QVERIFY(m_opened.at(0).toString().contains(QStringLiteral("help")));
+        QCOMPARE(m_opened.at(1).toString(), QStringLiteral("https://vornik.test:9443/"));
+    }
+
+    void loginEntryTwiceReturnsToStart()
+    {
+        AppDelegate *delegate = start();
+        QMenu *tools = submenuTitled(delegate->statusMenu(), QStringLiteral("Vornik tools"));
+        QAction *login = tools->actions().first();
+
+        login->trigger();
+        QCOMPARE(login->text(), QStringLiteral("Do not run Vornik at startup"));
+        QCOMPARE(storedValue(QStringLiteral("lunchAtStartup")).toInt(), 1);
+        QFile entry(Autostart::entryPath());
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        QVERIFY(entry.readAll().contains("Exec=" + QCoreApplication::applicationFilePath().toUtf8() + '\n'));
+        QVERIFY(Autostart::entryPath().startsWith(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/autostart/")));
+
+        login->trigger();
+        QCOMPARE(login->text(), QStringLiteral("Run Vornik at startup"));
+        QCOMPARE(storedValue(QStringLiteral("lunchAtStartup")).toInt(), 0);
+        QVERIFY(!QFile::exists(Autostart::entryPath()));
+
+        // The next start reads the title back from the stored choice.
+        login->trigger();
+        freshStartKeepingSettings();
+        QCOMPARE(m_delegate->runatstartuptext, QStringLiteral("Do not run Vornik at startup"));
+    }
+
+    void firstStartWatchesAccessibilityUntilTrusted()
+    {
+        m_trusted = false;
+        AppDelegate *delegate = start();
+        QSignalSpy registered(delegate, &AppDelegate::hotKeysRegisteredChanged);
+        QCOMPARE(m_prompts, 1);
+        QVERIFY(delegate->isWatchingAccessibility());
+        QVERIFY(!delegate->hotKeysRegistered());
+        // Let the watch ask twice more while still untrusted: nothing may register.
+        QTRY_VERIFY_WITH_TIMEOUT(m_trustQuestions >= 3, 10000);
+        QVERIFY(!delegate->hotKeysRegistered());
+        QCOMPARE(registered.count(), 0);
+        QCOMPARE(m_prompts, 1); // the watch asks without prompting
+
+        m_trusted = true;
+        QVERIFY(registered.wait(10000));
+        QVERIFY(delegate->hotKeysRegistered());
+        QVERIFY(!delegate->isWatchingAccessibility());
+        const int questions = m_trustQuestions;
+        delegate->watchAXIsProcess(); // a late tick after the watch stopped changes nothing
+        QCOMPARE(m_trustQuestions, questions);
+        QCOMPARE(registered.count(), 1);
+    }
+
+    void laterStartRegistersHotKeysWithoutAsking()
+    {
+        Preferences::standard().setInteger(QStringLiteral("initialappstartup"), 1);
+        m_trusted = false;
+        AppDelegate *delegate = start();
+        QVERIFY(delegate->hotKeysRegistered());
+        QVERIFY(!delegate->isWatchingAccessibility());
+        QCOMPARE(m_trustQuestions, 0);
+    }
+
+    void firstStartAlreadyTrustedRegistersAtOnce()
+    {
+        AppDelegate *delegate = start();
+        QCOMPARE(m_prompts, 1);
+        QVERIFY(delegate->hotKeysRegistered());
+        QVERIFY(!delegate->isWatchingAccessibility());
+    }
+
+    void captureGatePerVersion()
+    {
+        m_canRecord = false;
+        AppDelegate *delegate = start();
+        QSignalSpy windows(delegate, &AppDelegate::permissionWindowShown);
+        const QString key = QStringLiteral("triedonce") + delegate->shortVersionString();
+        QVERIFY(!Preferences::standard().hasKey(key));
+
+        delegate->requestCapture(); // first of this version: through, despite no permission
+        QCOMPARE(m_captures, 1);
+        QCOMPARE(storedValue(key).toInt(), 1);
+        QCOMPARE(windows.count(), 0);
+
+        delegate->requestCapture(); // refused: one more window each time
+        delegate->requestCapture();
+        QCOMPARE(m_captures, 1);
+        QCOMPARE(windows.count(), 2);
+        QVERIFY(windows.at(0).at(0).value<QWidget *>() != windows.at(1).at(0).value<QWidget *>());
+        for (const auto &shown : windows) {
+            auto *window = shown.at(0).value<QWidget *>();
+            QVERIFY(window->isVisible());
+            QCOMPARE(window->size(), QSize(442, 150));
+            QCOMPARE(window->windowTitle(), QStringLiteral("Vornik needs you to grant 'Screen Recording' access."));
+        }
+
+        m_canRecord = true;
+        delegate->requestCapture();
+        QCOMPARE(m_captures, 2);
+        QCOMPARE(windows.count(), 2);
+
+        // An update: exactly one new key, and the first request passes again.
+        m_canRecord = false;
+        const QStringList keysBefore = QSettings(Preferences::standard().fileName(), QSettings::IniFormat).allKeys();
+        delegate->setShortVersionString(QStringLiteral("0.2.0"));
+        delegate->requestCapture();
+        delegate->requestCapture();
+        QCOMPARE(m_captures, 3);
+        Preferences::standard().synchronize();
+        QStringList keysAfter = QSettings(Preferences::standard().fileName(), QSettings::IniFormat).allKeys();
+        for (const QString &old : keysBefore)
+            keysAfter.removeOne(old);
+        QCOMPARE(keysAfter, QStringList{QStringLiteral("triedonce0.2.0")});
+        QVERIFY(Preferences::standard().hasKey(key));
+    }
+
+    void editorPresenceShowsInTheStatusItem()
+    {
+        AppDelegate *delegate = start();
+        auto editor = std::make_unique<PaintWindowController>();
+        editor->resize(300, 200);
+        editor->move(5, 5);
+        delegate->setEditorActive(editor.get(), true);
+        QCOMPARE(delegate->statusItemTitle(), QStringLiteral("Bring all to front."));
+        QCOMPARE(delegate->property("statusItemTitle").toString(), QStringLiteral("Bring all to front."));
+        QCOMPARE(delegate->statusItemToolTip(), QStringLiteral("Vornik - Bring all to front."));
+        QCOMPARE(delegate->statusItem()->toolTip(), QStringLiteral("Vornik - Bring all to front."));
+        QVERIFY(delegate->usepaintcontroller);
+        QCOMPARE(delegate->paintWindow, editor.get());
+
+        // Opening the menu brings the (hidden) editor forward, centred on its display.
+        QVERIFY(!editor->isVisible());
+        emit delegate->statusMenu()->aboutToShow();
+        QVERIFY(editor->isVisible());
+        const QRect area = editor->screen()->availableGeometry();
+        QVERIFY(qAbs(editor->frameGeometry().center().x() - area.center().x()) <= 1);
+
+        delegate->setEditorActive(editor.get(), false);
+        QCOMPARE(delegate->statusItemTitle(), QString());
+        QCOMPARE(delegate->statusItem()->toolTip(), QStringLiteral("Vornik"));
+        QVERIFY(!delegate->usepaintcontroller);
+        QCOMPARE(delegate->paintWindow, editor.get());
+        editor->hide();
+        emit delegate->statusMenu()->aboutToShow(); // no editor open: nothing is raised
+        QVERIFY(!editor->isVisible());
+
+        // An editor destroyed while still marked open is not touched.
+        delegate->setEditorActive(editor.get(), true);
+        editor.reset();
+        emit delegate->statusMenu()->aboutToShow();
+    }
+
+    void openWebPageAndOpenImage()
+    {
+        AppDelegate *delegate = start();
+        delegate->openWebPage(QStringLiteral("not a url"));
+        delegate->openWebPage(QString());
+        QVERIFY(m_opened.isEmpty());
+        delegate->openWebPage(QStringLiteral("https://example.com/page"));
+        QCOMPARE(m_opened, QList<QUrl>{QUrl(QStringLiteral("https://example.com/page"))});
+
+        QAction upload(QStringLiteral("12:03 upload"));
+        upload.setToolTip(QStringLiteral("https://example.com/i/abc.png"));
+        delegate->openimage(&upload);
+        QCOMPARE(m_opened.last(), QUrl(QStringLiteral("https://example.com/i/abc.png")));
+        // Without a link in the tool tip (QAction falls back to its text), or with a
+        // link of another kind, nothing opens.
+        QAction bare(QStringLiteral("entry"));
+        delegate->openimage(&bare);
+        QAction local(QStringLiteral("entry"));
+        local.setToolTip(QStringLiteral("file:///etc/passwd"));
+        delegate->openimage(&local);
+        QCOMPARE(m_opened.size(), 2);
+    }
+
+    void launchFlipsTheCheckState()
+    {
+        AppDelegate *delegate = start();
+        QCheckBox box;
+        box.setTristate(true);
+        delegate->launch(&box);
+        QCOMPARE(box.checkState(), Qt::Checked);
+        delegate->launch(&box);
+        QCOMPARE(box.checkState(), Qt::Unchecked);
+        box.setCheckState(Qt::PartiallyChecked);
+        delegate->launch(&box);
+        QCOMPARE(box.checkState(), Qt::Unchecked);
+        QAction item(QStringLiteral("item"));
+        delegate->launch(&item);
+        QVERIFY(item.isChecked());
+        delegate->launch(&item);
+        QVERIFY(!item.isChecked());
+    }
+
+    void restartStartsASuccessorAfterFreeingTheLock()
+    {
+        AppDelegate *delegate = start();
+        SingleInstance instance(qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/restart"));
+        QVERIFY(instance.becomePrimary());
+        delegate->singleInstance = &instance;
+        delegate->setExecutablePath(QStringLiteral("/opt/vornik/bin/vornik"));
+        QString started;
+        bool lockFreeWhenStarted = false;
+        int terminated = 0;
+        delegate->setRelauncher([&](const QString &program, const QStringList &) {
+            started = program;
+            SingleInstance successor(qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/restart"));
+            lockFreeWhenStarted = successor.tryLock();
+            return true;
+        });
+        delegate->setTerminator([&] { ++terminated; });
+        QMenu *tools = submenuTitled(delegate->statusMenu(), QStringLiteral("Vornik tools"));
+        entryTitled(tools, QStringLiteral("Restart"))->trigger();
+        QCOMPARE(started, QStringLiteral("/opt/vornik/bin/vornik"));
+        QVERIFY(lockFreeWhenStarted);
+        QCOMPARE(terminated, 1);
+
+        entryTitled(delegate->statusMenu(), QStringLiteral("Quit Vornik"))->trigger();
+        QCOMPARE(terminated, 2);
+    }
+
+private:
+    void freshStartKeepingSettings()
+    {
+        m_delegate.reset();
+        Preferences::resetStandard();
+        start();
+    }
+};
+
+VORNIK_TEST_MAIN(AppDelegateTest, vtest::EnvironmentOptions{})
+#include "app_delegate_test.moc"
