@@ -1,0 +1,181 @@
+#include "server/ImageWork.h"
+#include "server/Multipart.h"
+#include "server/ServerOptions.h"
+#include "server/TokenStore.h"
+#include "service/Protocol.h"
+#include "tests/harness/TestMain.h"
+
+#include <QBuffer>
+#include <QImage>
+
+using namespace vornik::server;
+
+// The server's parts without a network: tokens and their clock, the form reader,
+// the command line and the banner composite.
+class ServerPartsTest : public QObject
+{
+    Q_OBJECT
+
+    static std::string png(int width, int height, QRgb color)
+    {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(color);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "png");
+        return bytes.toStdString();
+    }
+
+private slots:
+    void tokenIsMd5OfSaltAndKey()
+    {
+        QCOMPARE(TokenStore::tokenForSalt("abc"), std::string("fbb3cdbcd998cdc6200d67780340324c"));
+        QCOMPARE(TokenStore::tokenForSalt("abc\n"), std::string("950ac9edbdba1cc8e0ad30c013b535f8"));
+    }
+
+    void tokensExpireAndWorkOnce()
+    {
+        TokenStore::Clock::time_point now{};
+        TokenStore store(std::chrono::milliseconds(600000), [&now] { return now; });
+        store.remember("one");
+        store.remember("two");
+        store.remember("three");
+        QVERIFY(store.consume(TokenStore::tokenForSalt("one")));
+        QVERIFY(!store.consume(TokenStore::tokenForSalt("one")));   // used
+        QVERIFY(!store.consume("one"));                              // the salt is not the token
+        now += std::chrono::milliseconds(599999);
+        QVERIFY(store.consume(TokenStore::tokenForSalt("two")));
+        now += std::chrono::milliseconds(1);
+        QVERIFY(!store.consume(TokenStore::tokenForSalt("three")));  // ten minutes are up
+        QCOMPARE(store.size(), size_t(0));
+
+        const std::string salt = store.issueSalt();
+        QCOMPARE(salt.size(), size_t(32));
+        QVERIFY(store.issueSalt() != salt);
+        QVERIFY(store.consume(TokenStore::tokenForSalt(salt)));
+    }
+
+    void tokenTableStaysBounded()
+    {
+        TokenStore::Clock::time_point now{};
+        TokenStore store(std::chrono::milliseconds(1000), [&now] { return now; }, 100);
+        for (int i = 0; i < 1000; ++i)
+            store.remember("flood" + std::to_string(i));
+        QVERIFY(store.size() <= 100);
+        QVERIFY(store.consume(TokenStore::tokenForSalt("flood999")));  // the newest survive
+        QVERIFY(!store.consume(TokenStore::tokenForSalt("flood0")));
+        now += std::chrono::milliseconds(2000);
+        store.remember("late");
+        QCOMPARE(store.size(), size_t(1));                             // expired ones are swept
+    }
+
+    void formReaderTakesFieldNamesByteForByte()
+    {
+        const std::string body = "preamble\r\n--XyZ\r\n"
+                                 "Content-Disposition: form-data; name=\"name\"\r\n\r\nuserid\r\n"
+                                 "--XyZ\r\ncontent-disposition: FORM-DATA; name=\"\\r\n\r\n\"\r\n\r\nabc\r\n"
+                                 "--XyZ\r\nContent-Disposition: form-data; name=\"filename\"; filename=\"a b.png\"\r\n"
+                                 "Content-Type: image/png\r\n\r\n\r\n--Xy\r\n\r\nbinary\r\n--XyZ--\r\nepilogue";
+        const auto parts = parseMultipart(body, "XyZ");
+        QVERIFY(parts);
+        QCOMPARE(parts->size(), size_t(3));
+        QCOMPARE(parts->at(0).data, std::string_view("userid"));
+        const FormPart *user = findPart(*parts, vornik::protocol::formUserIdField);
+        QVERIFY(user);
+        QCOMPARE(user->name.size(), size_t(5));
+        QCOMPARE(user->data, std::string_view("abc"));
+        const FormPart *file = findPart(*parts, "filename");
+        QVERIFY(file && file->hasFilename);
+        QCOMPARE(file->filename, std::string("a b.png"));
+        QCOMPARE(file->contentType, std::string("image/png"));
+        QCOMPARE(file->data, std::string_view("\r\n--Xy\r\n\r\nbinary"));  // a near-boundary stays data
+        QVERIFY(!parts->at(0).hasFilename);
+    }
+
+    void formReaderRejectsBrokenBodies_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::newRow("no delimiter") << QByteArray("hello");
+        QTest::newRow("unclosed part") << QByteArray("--b\r\nContent-Disposition: form-data; name=\"a\"\r\n\r\nvalue");
+        QTest::newRow("unclosed quote") << QByteArray("--b\r\nContent-Disposition: form-data; name=\"a\r\n\r\nv\r\n--b--");
+        QTest::newRow("no disposition") << QByteArray("--b\r\nContent-Type: text/plain\r\n\r\nv\r\n--b--");
+        QTest::newRow("no name") << QByteArray("--b\r\nContent-Disposition: form-data\r\n\r\nv\r\n--b--");
+        QTest::newRow("not form-data") << QByteArray("--b\r\nContent-Disposition: attachment; name=\"a\"\r\n\r\nv\r\n--b--");
+        QTest::newRow("header without colon") << QByteArray("--b\r\nContent-Disposition: form-data; name=\"a\"\r\nbogus\r\n\r\nv\r\n--b--");
+        QTest::newRow("junk after delimiter") << QByteArray("--bjunk\r\nContent-Disposition: form-data; name=\"a\"\r\n\r\nv\r\n--b--");
+    }
+
+    void formReaderRejectsBrokenBodies()
+    {
+        QFETCH(QByteArray, body);
+        QVERIFY(!parseMultipart(std::string_view(body.constData(), size_t(body.size())), "b"));
+    }
+
+    void boundaryFromContentType()
+    {
+        QCOMPARE(multipartBoundary("multipart/form-data; boundary=abc").value_or(""), std::string("abc"));
+        QCOMPARE(multipartBoundary("Multipart/Form-Data;charset=utf-8; BOUNDARY=\"a;b c\"").value_or(""), std::string("a;b c"));
+        QVERIFY(!multipartBoundary("multipart/form-data"));
+        QVERIFY(!multipartBoundary("multipart/form-data; boundary="));
+        QVERIFY(!multipartBoundary("application/octet-stream; boundary=abc"));
+        QVERIFY(!multipartBoundary("multipart/form-data; boundary=\"open"));
+    }
+
+    void commandLine()
+    {
+        auto parse = [](std::vector<std::string> arguments) { return parseCommandLine(arguments); };
+        const ParseResult full = parse({"--data", "/d", "--listen", "127.0.0.1:9000", "--public-url",
+                                        "https://localhost:9000/", "--cert", "c", "--key", "k", "--max-upload-mb", "3"});
+        QVERIFY2(full.error.empty(), full.error.c_str());
+        QCOMPARE(full.options.listenPort, 9000);
+        QCOMPARE(full.options.maxUploadBytes, 3LL * 1024 * 1024);
+        QCOMPARE(full.options.publicBase(), std::string("localhost:9000"));
+        QCOMPARE(parse({"--data", "/d", "--listen", "0.0.0.0:80"}).options.publicBase(), std::string("0.0.0.0:80"));
+        QVERIFY(parse({"--help"}).options.showHelp);
+        QVERIFY(!parse({}).error.empty());
+        QVERIFY(!parse({"--data", "/d", "--cert", "c"}).error.empty());
+        QVERIFY(!parse({"--data", "/d", "--listen", "localhost"}).error.empty());
+        QVERIFY(!parse({"--data", "/d", "--listen", "h:70000"}).error.empty());
+        QVERIFY(!parse({"--data", "/d", "--max-upload-mb", "0"}).error.empty());
+        QVERIFY(!parse({"--data", "/d", "--max-upload-mb", "2x"}).error.empty());
+        QVERIFY(!parse({"--data", "/d", "--bogus", "1"}).error.empty());
+        QVERIFY(!parse({"--data"}).error.empty());
+        QVERIFY(helpText().find("--public-url") != std::string::npos);
+    }
+
+    void bannerComposite()
+    {
+        // A wide banner is scaled down to the image's width, keeping its shape.
+        const auto composed = composeWithBanner(png(100, 50, qRgb(0, 0, 255)), png(400, 100, qRgb(255, 0, 0)), "#00ff00");
+        QVERIFY(composed);
+        const QImage image = QImage::fromData(QByteArray::fromStdString(*composed), "PNG");
+        const int bannerWidth = 100 - 2 * bannerPadding;
+        const int strip = bannerWidth / 4 + 2 * bannerPadding;
+        QCOMPARE(image.size(), QSize(100, strip + 50));
+        QCOMPARE(QColor(image.pixel(0, 0)), QColor(0, 255, 0));
+        QCOMPARE(QColor(image.pixel(50, strip / 2)), QColor(255, 0, 0));
+        QCOMPARE(QColor(image.pixel(50, strip + 25)), QColor(0, 0, 255));
+        QCOMPARE(QColor(image.pixel(99, image.height() - 1)), QColor(0, 0, 255));
+
+        // A tall banner stops at the strip's height limit.
+        const auto tall = composeWithBanner(png(800, 600, qRgb(1, 1, 1)), png(50, 1000, qRgb(2, 2, 2)), "#123456");
+        QVERIFY(tall);
+        QCOMPARE(QImage::fromData(QByteArray::fromStdString(*tall), "PNG").height(), 600 + bannerMaxImageHeight + 2 * bannerPadding);
+        QVERIFY(!composeWithBanner("not png", png(4, 4, 0), "#000000"));
+    }
+
+    void colorsAndPngCheck()
+    {
+        QVERIFY(isHexColor("#A0b1C2"));
+        QVERIFY(!isHexColor("A0B1C2"));
+        QVERIFY(!isHexColor("#A0B1C"));
+        QVERIFY(!isHexColor("#G0B1C2"));
+        QVERIFY(isDecodablePng(png(3, 3, 0)));
+        QVERIFY(!isDecodablePng(png(3, 3, 0).substr(0, 30)));
+        QVERIFY(!isDecodablePng(""));
+    }
+};
+
+VORNIK_TEST_MAIN(ServerPartsTest, (vtest::EnvironmentOptions{.x11 = false, .framebuffer = {}, .monitors = {}, .dbus = false}))
+#include "server_parts_test.moc"
