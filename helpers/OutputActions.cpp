@@ -1,11 +1,173 @@
 #include "helpers/OutputActions.h"
 
-// Placeholders until the output actions are built; they do nothing rather than
-// pretend to work.
-void openSelectionInEditor(const OverlayContext &) {}
-void saveSelectionLocally(const OverlayContext &) {}
-void uploadSelection(const OverlayContext &) {}
-void copySelectionToClipboard(const OverlayContext &) {}
-void saveImageWithPanel(const QImage &, const drawingItems *, const QRectF &) {}
-void uploadImage(const QImage &, const drawingItems *, const QRectF &) {}
-void copyImageToClipboard(const QImage &, const drawingItems *, const QRectF &) {}
+#include "app/AppDelegate.h"
+#include "editor/PaintWindowController.h"
+#include "helpers/Clipboard.h"
+#include "helpers/ImageOutput.h"
+#include "helpers/OutputMessages.h"
+#include "helpers/TempFolder.h"
+#include "platform/Opener.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QPointer>
+#include <QScreen>
+#include <QThreadPool>
+#include <QUrl>
+#include <atomic>
+#include <functional>
+
+namespace {
+
+std::atomic<int> g_pendingWork{0};
+
+// Runs `work` on a pool thread and hands its result to `then` on the main thread.
+// The overlay actions use it so that the overlays are gone before the encode starts.
+template<typename Result>
+void runInBackground(std::function<Result()> work, std::function<void(Result)> then)
+{
+    ++g_pendingWork;
+    QThreadPool::globalInstance()->start([work = std::move(work), then = std::move(then)]() mutable {
+        Result result = work();
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [result = std::move(result), then = std::move(then)]() {
+                then(result);
+                --g_pendingWork;
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void closeOverlays(const OverlayContext &overlay)
+{
+    AppDelegate *delegate = overlay.delegate ? overlay.delegate : AppDelegate::instance();
+    if (delegate)
+        delegate->closeOverlays();
+}
+
+// The selection at full display resolution: the overlay's files keep every pixel the
+// display showed, as a file loaded back would (one pixel per point).
+QImage atFullResolution(QImage image)
+{
+    image.setDevicePixelRatio(1.0);
+    return image;
+}
+
+QRectF wholeImage(const QImage &image)
+{
+    return QRectF(0, 0, image.width(), image.height());
+}
+
+// Gives a shown window's frame, title bar included, the rectangle `frame`.
+void setFrame(QWidget *window, const QRect &frame)
+{
+    const QSize decoration = window->frameGeometry().size() - window->size();
+    window->resize(frame.size() - decoration);
+    window->move(frame.topLeft());   // move() places the frame, not the contents
+}
+
+void openEditor(AppDelegate *delegate, PaintWindowController **slot, QScreen *display, const QString &path)
+{
+    auto *editor = new PaintWindowController;
+    if (slot)
+        *slot = editor;
+    editor->delegate = delegate ? delegate : AppDelegate::instance();
+    editor->imagelocation = path;
+    editor->screennum = 0;
+    editor->show();
+    if (display)
+        setFrame(editor, display->geometry());
+    editor->update();
+}
+
+} // namespace
+
+bool outputActionsIdle()
+{
+    return g_pendingWork.load() == 0;
+}
+
+// ---- Actions of the capture overlay ----------------------------------------------
+
+void openSelectionInEditor(const OverlayContext &overlay)
+{
+    if (!overlay.selection)
+        return;
+    const RenderedSelection rendered = renderSelectionImage(*overlay.selection);
+    if (rendered.frame.isEmpty())
+        return;
+    closeOverlays(overlay);
+    if (rendered.image.isNull())
+        return;
+    // The editor reads its picture from the file, at the display's full resolution.
+    const QImage image = rendered.image;
+    const QString path = TempFolder::renderedSelectionPath();
+    QPointer<AppDelegate> delegate = overlay.delegate;
+    QPointer<QScreen> display = overlay.display;
+    PaintWindowController **slot = overlay.editorSlot;
+    runInBackground<bool>([image, path] { return writePNG(image, path); },
+                          [delegate, display, slot, path](bool written) {
+                              if (written && QFile::exists(path))
+                                  openEditor(delegate, slot, display, path);
+                          });
+}
+
+void saveSelectionLocally(const OverlayContext &overlay)
+{
+    if (!overlay.selection)
+        return;
+    const RenderedSelection rendered = renderSelectionImage(*overlay.selection);
+    if (rendered.frame.isEmpty())
+        return;
+    closeOverlays(overlay);
+    if (rendered.image.isNull())
+        return;
+    const QImage image = atFullResolution(rendered.image);
+    runInBackground<QString>([image] { return writeImage(QString(), image, nullptr, wholeImage(image)); },
+                             [](const QString &written) {
+                                 if (!written.isEmpty() && QFile::exists(written))
+                                     Opener::openUrl(QUrl::fromLocalFile(written));
+                             });
+}
+
+void uploadSelection(const OverlayContext &overlay)
+{
+    if (!overlay.selection)
+        return;
+    const RenderedSelection rendered = renderSelectionImage(*overlay.selection);
+    if (rendered.frame.isEmpty())
+        return;
+    closeOverlays(overlay);
+    if (rendered.image.isNull())
+        return;
+    const QImage image = atFullResolution(rendered.image);
+    runInBackground<QString>([image] { return writeImage(QString(), image, nullptr, wholeImage(image)); },
+                             [](const QString &written) {
+                                 if (!written.isEmpty() && QFile::exists(written))
+                                     handOffUpload(written);
+                             });
+}
+
+void copySelectionToClipboard(const OverlayContext &overlay)
+{
+    if (!overlay.selection)
+        return;
+    const RenderedSelection rendered = renderSelectionImage(*overlay.selection);
+    if (rendered.frame.isEmpty())
+        return;
+    Clipboard::clear();
+    closeOverlays(overlay);
+    if (rendered.image.isNull()) {
+        postOutputMessage(OutputMessage::ClipboardFailed);
+        return;
+    }
+    const QImage image = atFullResolution(rendered.image);
+    runInBackground<QByteArray>([image] { return encodePNG(imageCGImage(image)); },
+                                [image](const QByteArray &png) {
+                                    const bool copied = Clipboard::putImage(png, image);
+                                    postOutputMessage(copied ? OutputMessage::ImageCopied
+                                                             : OutputMessage::ClipboardFailed);
+                                });
+}
+

@@ -45,3 +45,19 @@ void copySelectionToClipboard(const OverlayContext &overlay);
 void saveImageWithPanel(const QImage &image, const drawingItems *figures, const QRectF &rect);
 void uploadImage(const QImage &image, const drawingItems *figures, const QRectF &rect);
 void copyImageToClipboard(const QImage &image, const drawingItems *figures, const QRectF &rect);
+
+// Upload hand-off: checks the network and that there is a file, then sends it to the
+// sharing service; `uploadFinished` runs with the reply.
+void handOffUpload(const QString &path);
+// Turns the service's reply into a link on the clipboard and removes the uploaded
+// file. When the reply is no link, the file is kept in the unsent folder and the
+// failure notification says where.
+void uploadFinished(const QString &replyText, const QString &path);
+
+// Moves a file whose upload failed into TempFolder::unsentFolder(); returns where the
+// image now is (its old path when it could not be moved, empty when it is gone).
+QString keepUnsentImage(const QString &path);
+
+// True when no output action is still encoding or writing in the background.
+// The overlay actions close the overlays at once and finish their work later.
+bool outputActionsIdle();

@@ -1,0 +1,178 @@
+// Time from pressing save in the capture overlay to the PNG on disk, at the PNG
+// compression Vornik uses and at zlib's default level, beside the time the fastest
+// zlib level takes just to encode the same pixels. Prints one table; run it on an
+// otherwise idle machine:  build/bench/png_save_bench [runs]
+#include "helpers/ImageOutput.h"
+#include "helpers/OutputActions.h"
+#include "platform/Opener.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// Something that compresses like a desktop: a wallpaper gradient, windows with title
+// bars, lines of text in a few fonts, icons, and one photograph-like patch.
+QImage desktopPicture(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    QPainter painter(&image);
+    QLinearGradient wallpaper(0, 0, width, height);
+    wallpaper.setColorAt(0, QColor(32, 64, 110));
+    wallpaper.setColorAt(1, QColor(120, 60, 90));
+    painter.fillRect(image.rect(), wallpaper);
+    QRandomGenerator random(7);
+    const double unit = width / 1920.0;
+    const QStringList words = {"capture", "selection", "the", "upload", "history", "banner", "of", "and",
+                               "window", "display", "editor", "figure", "arrow", "text", "color", "link"};
+    for (int w = 0; w < 7; ++w) {
+        const QRect frame(int(random.bounded(width * 0.6)), int(random.bounded(height * 0.5)),
+                          int(width * (0.25 + random.bounded(0.2))), int(height * (0.3 + random.bounded(0.3))));
+        painter.fillRect(frame, QColor(248, 248, 246));
+        painter.fillRect(QRect(frame.topLeft(), QSize(frame.width(), int(28 * unit))), QColor(60, 63, 70));
+        painter.setPen(QColor(30, 30, 30));
+        QFont font(w % 2 ? "DejaVu Sans" : "DejaVu Sans Mono");
+        font.setPixelSize(int(13 * unit));
+        painter.setFont(font);
+        const int lineHeight = int(18 * unit);
+        for (int y = frame.top() + int(40 * unit); y < frame.bottom() - lineHeight; y += lineHeight) {
+            QString line;
+            while (line.size() < frame.width() / (8 * unit))
+                line += words[int(random.bounded(words.size()))] + ' ';
+            painter.drawText(QPoint(frame.left() + int(10 * unit), y), line);
+        }
+        for (int i = 0; i < 4; ++i) {
+            painter.setBrush(QColor::fromHsv(int(random.bounded(360)), 160, 220));
+            painter.drawEllipse(QPoint(frame.right() - int((30 + 40 * i) * unit), frame.top() + int(14 * unit)),
+                                int(8 * unit), int(8 * unit));
+        }
+    }
+    // A photograph: smooth colours with grain.
+    const QRect photo(width / 2, height / 2, width / 6, height / 6);
+    for (int y = photo.top(); y < photo.bottom(); ++y)
+        for (int x = photo.left(); x < photo.right(); ++x) {
+            const int grain = int(random.bounded(24));
+            image.setPixel(x, y, qRgb((x * 255 / width + grain) % 256, (y * 255 / height + grain) % 256, (128 + grain) % 256));
+        }
+    painter.end();
+    return image;
+}
+
+// The overlay's selection covering the whole picture.
+class WholePicture : public SelectionSurface
+{
+public:
+    explicit WholePicture(const QImage &picture) : m_picture(picture) {}
+    QRectF selectionFrame() const override { return m_frame; }
+    void setSelectionFrame(const QRectF &frame) override { m_frame = frame; }
+    QImage renderRegion(const QRectF &region) override { return m_picture.copy(region.toRect()); }
+    void reset() { m_frame = QRectF(QPointF(0, 0), m_picture.size()); }
+
+private:
+    QImage m_picture;
+    QRectF m_frame;
+};
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+struct Figures {
+    double milliseconds = 0;
+    double returnMilliseconds = 0;   // until the button's action gave the main thread back
+    qint64 bytes = 0;
+};
+
+Figures timeEncode(const QImage &image, int quality, int runs)
+{
+    std::vector<double> times;
+    qint64 bytes = 0;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        bytes = encodePNG(image, quality).size();
+        times.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    return {median(times), 0, bytes};
+}
+
+Figures timeSave(const QImage &image, int quality, int runs)
+{
+    setPngQuality(quality);
+    WholePicture overlay(image);
+    std::vector<double> times, returns;
+    qint64 bytes = 0;
+    for (int i = 0; i < runs; ++i) {
+        overlay.reset();
+        QEventLoop loop;
+        QString written;
+        Opener::setHandler([&](const QUrl &url) {
+            written = url.toLocalFile();
+            loop.quit();
+            return true;
+        });
+        QElapsedTimer timer;
+        timer.start();
+        saveSelectionLocally(OverlayContext{.delegate = nullptr, .selection = &overlay, .display = nullptr, .editorSlot = nullptr});
+        returns.push_back(timer.nsecsElapsed() / 1e6);
+        loop.exec();
+        times.push_back(timer.nsecsElapsed() / 1e6);
+        bytes = QFileInfo(written).size();
+        QFile::remove(written);
+    }
+    Opener::setHandler({});
+    return {median(times), median(returns), bytes};
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir temporary;
+    qputenv("TMPDIR", temporary.path().toLocal8Bit());
+    QApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 9;
+    const int fastest = 85;   // zlib level 1 in Qt's PNG writer
+    const int zlibDefault = -1;
+
+    std::printf("PNG save, median of %d runs; chosen quality %d (zlib level %d)\n", runs, kDefaultPngQuality,
+                (100 - kDefaultPngQuality) * 9 / 91);
+    std::printf("%-10s %-28s %10s %12s %12s\n", "size", "what", "ms", "bytes", "vs");
+    for (const QSize size : {QSize(1920, 1080), QSize(3840, 2160)}) {
+        const QImage picture = desktopPicture(size.width(), size.height());
+        const int n = size.width() > 2000 ? std::max(1, runs / 2) : runs;
+        const Figures level1 = timeEncode(picture, fastest, n);
+        const Figures level6 = timeEncode(picture, zlibDefault, n);
+        const Figures chosen = timeSave(picture, kDefaultPngQuality, n);
+        const Figures standard = timeSave(picture, zlibDefault, n);
+        const QString label = QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
+        std::printf("%-10s %-28s %10.1f %12lld\n", qPrintable(label), "encode only, zlib level 1", level1.milliseconds,
+                    level1.bytes);
+        std::printf("%-10s %-28s %10.1f %12lld\n", qPrintable(label), "encode only, zlib default", level6.milliseconds,
+                    level6.bytes);
+        std::printf("%-10s %-28s %10.1f %12lld   time %.2fx level 1, size %+.1f%% vs default\n", qPrintable(label),
+                    "save, chosen level", chosen.milliseconds, chosen.bytes, chosen.milliseconds / level1.milliseconds,
+                    100.0 * (chosen.bytes - level6.bytes) / level6.bytes);
+        std::printf("%-10s %-28s %10.1f %12lld   time %.2fx level 1\n", qPrintable(label), "save, zlib default",
+                    standard.milliseconds, standard.bytes, standard.milliseconds / level1.milliseconds);
+        std::printf("%-10s %-28s %10.2f   (main thread busy before the overlays can go)\n", qPrintable(label),
+                    "save button returns after", chosen.returnMilliseconds);
+    }
+    setPngQuality(kDefaultPngQuality);
+    return 0;
+}

@@ -1,0 +1,85 @@
+#include "helpers/UploadHandOff.h"
+
+#include "helpers/Clipboard.h"
+#include "helpers/Links.h"
+#include "helpers/OutputActions.h"
+#include "helpers/OutputMessages.h"
+#include "helpers/TempFolder.h"
+#include "platform/Reachability.h"
+#include "service/vornikHTTP.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+
+namespace {
+
+// A name in `folder` for `fileName` that no file has yet.
+QString freeNameIn(const QString &folder, const QString &fileName)
+{
+    const QFileInfo info(fileName);
+    QString candidate = folder + fileName;
+    for (int n = 2; QFileInfo::exists(candidate); ++n)
+        candidate = folder + info.completeBaseName() + QLatin1Char('-') + QString::number(n) + QLatin1Char('.')
+                    + info.suffix();
+    return candidate;
+}
+
+} // namespace
+
+void startUpload(const QString &path)
+{
+    vornikHTTP::getUserID();
+    vornikHTTP::uploadFile(VorOperations::upload, path,
+                           [path](const QString &reply) { uploadFinished(reply, path); });
+}
+
+// ---- Upload hand-off ---------------------------------------------------------------
+
+void handOffUpload(const QString &path)
+{
+    if (!isConnectedToNetwork()) {
+        postOutputMessage(OutputMessage::NoNetwork);
+        return;
+    }
+    if (path.isEmpty()) {
+        postOutputMessage(OutputMessage::UploadFileMissing);
+        return;
+    }
+    startUpload(path);
+}
+
+void uploadFinished(const QString &replyText, const QString &path)
+{
+    const QString link = QStringLiteral("https://") + replyText;
+    if (isValidURL(link)) {
+        QFile::remove(path);
+        Clipboard::clear();
+        Clipboard::putLink(link);
+        postOutputMessage(OutputMessage::LinkCopied);
+        return;
+    }
+    // The file may be the only copy of the screenshot: keep it and say where.
+    const QString kept = keepUnsentImage(path);
+    if (kept.isEmpty())
+        postOutputMessage(OutputMessage::UploadFailed);
+    else
+        postOutputMessage(OutputMessage::UploadFailed, QStringLiteral(" It was kept at ") + kept);
+}
+
+QString keepUnsentImage(const QString &path)
+{
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return QString();
+    const QString folder = TempFolder::unsentFolder();
+    if (!QDir().mkpath(folder))
+        return path;
+    const QString target = freeNameIn(folder, QFileInfo(path).fileName());
+    // rename() copies and removes when the folders lie on different file systems.
+    if (!QFile::rename(path, target)) {
+        std::fprintf(stderr, "Error: could not keep %s in %s\n", qPrintable(path), qPrintable(folder));
+        return path;
+    }
+    return target;
+}

@@ -1,0 +1,434 @@
+#include "editor/PaintWindowController.h"
+#include "editor/drawingItem.h"
+#include "helpers/FilePanels.h"
+#include "helpers/ImageOutput.h"
+#include "helpers/Notifications.h"
+#include "helpers/OutputActions.h"
+#include "helpers/TempFolder.h"
+#include "platform/Opener.h"
+#include "platform/Reachability.h"
+#include "service/ServiceConfiguration.h"
+#include "tests/harness/NotificationRecorder.h"
+#include "tests/harness/ServerProcess.h"
+#include "tests/harness/TestMain.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QUrl>
+
+namespace {
+
+QImage patterned(int width, int height, int seed = 0)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb((x + seed) % 256, (y * 3) % 256, (x * 7 + y * 13 + seed) % 256));
+    return image;
+}
+
+bool samePixels(const QImage &a, const QImage &b)
+{
+    return a.size() == b.size()
+           && a.convertToFormat(QImage::Format_RGB32) == b.convertToFormat(QImage::Format_RGB32);
+}
+
+QImage readPng(const QString &path)
+{
+    return QImage(path, "PNG");
+}
+
+QStringList viewImages()
+{
+    return QDir(TempFolder::finalImagesFolder()).entryList({"*_viewimage.png"}, QDir::Files);
+}
+
+class ScriptedPanels : public FilePanels
+{
+public:
+    QString saveAnswer;
+    int saveRuns = 0;
+    QStringList runOpenPanel(const OpenRequest &) override { return {}; }
+    QString runSavePanel(const SaveRequest &request) override
+    {
+        ++saveRuns;
+        lastTypes = request.allowedFileTypes;
+        return saveAnswer;
+    }
+    QStringList lastTypes;
+};
+
+// An overlay's selection over a fixed picture (y up, as the overlay keeps it).
+class FakeSelection : public SelectionSurface
+{
+public:
+    QImage picture;
+    QRectF frame;
+    bool failRender = false;
+
+    QRectF selectionFrame() const override { return frame; }
+    void setSelectionFrame(const QRectF &f) override { frame = f; }
+    QImage renderRegion(const QRectF &region) override
+    {
+        if (failRender)
+            return QImage();
+        const qreal ratio = picture.devicePixelRatio();
+        QImage part = picture.copy(downRect(region, ratio));
+        part.setDevicePixelRatio(ratio);
+        return part;
+    }
+    // The pixels of `region` (points, y up) as the picture holds them.
+    QRect downRect(const QRectF &region, qreal ratio) const
+    {
+        const qreal heightPoints = picture.height() / ratio;
+        return QRectF(region.x() * ratio, (heightPoints - region.y() - region.height()) * ratio,
+                      region.width() * ratio, region.height() * ratio)
+            .toRect();
+    }
+};
+
+} // namespace
+
+class OutputActionsTest : public QObject
+{
+    Q_OBJECT
+
+    NotificationRecorder *recorder = nullptr;
+    ScriptedPanels panels;
+    QList<QUrl> opened;
+
+    // Everything posted so far has arrived: a marker posted last is seen last.
+    QList<NotificationRecorder::Notification> settledNotifications()
+    {
+        postNotification(QStringLiteral("marker"), QString());
+        [&] { QTRY_VERIFY_WITH_TIMEOUT(!recorder->received.isEmpty() && recorder->received.constLast().summary == "marker", 10000); }();
+        QList<NotificationRecorder::Notification> seen = recorder->received;
+        seen.removeLast();
+        recorder->received.clear();
+        return seen;
+    }
+
+    static void waitIdle()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(outputActionsIdle(), 20000);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        recorder = new NotificationRecorder(this);
+        QVERIFY(recorder->isRegistered());
+        FilePanels::setCurrent(&panels);
+        Opener::setHandler([this](const QUrl &url) {
+            opened << url;
+            return true;
+        });
+        Reachability::setOverride(true);
+    }
+
+    void init()
+    {
+        recorder->received.clear();
+        opened.clear();
+        Reachability::setOverride(true);
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    }
+
+    // ---- the editor's actions ----
+
+    void editorSaveWritesThePanelsFileAndSaysSo()
+    {
+        QTemporaryDir dir;
+        QImage image = patterned(200, 100);
+        image.setDevicePixelRatio(2);   // 100 × 50 points
+        drawingItems figures;
+        auto figure = std::make_shared<drawingItem>();
+        figure->mrect = QRectF(60, 10, 10, 10);   // right of the area: widens it to 76 points
+        figures.lst << figure;
+        panels.saveAnswer = dir.filePath("typed");
+        saveImageWithPanel(image, &figures, QRectF(0, 0, 50, 50));
+        QCOMPARE(panels.lastTypes, QStringList{"png"});
+        QCOMPARE(readPng(dir.filePath("typed.png")).size(), QSize(76, 50));
+        auto seen = settledNotifications();
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(seen[0].summary, QStringLiteral("Image Saved"));
+        QCOMPARE(seen[0].body, QStringLiteral("Your image has been saved."));
+        QCOMPARE(seen[0].appName, QStringLiteral("Vornik notification"));
+
+        // Cancelled: nothing written, nothing said.
+        panels.saveAnswer.clear();
+        saveImageWithPanel(image, &figures, QRectF(0, 0, 50, 50));
+        QVERIFY(settledNotifications().isEmpty());
+        // A file that cannot be written is not announced as saved.
+        panels.saveAnswer = dir.filePath("no/such/folder/x.png");
+        saveImageWithPanel(image, &figures, QRectF(0, 0, 50, 50));
+        QVERIFY(settledNotifications().isEmpty());
+    }
+
+    void editorCopyPutsThePngOnTheClipboard()
+    {
+        const QImage image = patterned(80, 60);
+        copyImageToClipboard(image, nullptr, QRectF(10, 10, 40, 30));
+        const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(data && data->hasFormat("image/png"));
+        QVERIFY(samePixels(QImage::fromData(data->data("image/png"), "PNG"), image.copy(10, 10, 40, 30)));
+        QVERIFY(viewImages().isEmpty());
+        auto seen = settledNotifications();
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(seen[0].summary, QStringLiteral("Clipboard notification"));
+        QCOMPARE(seen[0].body, QStringLiteral("Your image was saved to the clipboard."));
+
+        copyImageToClipboard(QImage(), nullptr, QRectF(0, 0, 10, 10));
+        seen = settledNotifications();
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(seen[0].summary, QStringLiteral("Clipboard Error"));
+        QCOMPARE(seen[0].body, QStringLiteral("There was a problem saving your image to the clipboard."));
+    }
+
+    void editorUploadChecksNetworkAndFile()
+    {
+        Reachability::setOverride(false);
+        uploadImage(patterned(20, 20), nullptr, QRectF(0, 0, 20, 20));
+        auto seen = settledNotifications();
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(seen[0].summary, QStringLiteral("No network connection"));
+        QCOMPARE(seen[0].body, QStringLiteral("Please check your Internet connection."));
+        QVERIFY(viewImages().isEmpty());   // checked before anything was written
+
+        Reachability::setOverride(true);
+        uploadImage(QImage(), nullptr, QRectF(0, 0, 20, 20));
+        seen = settledNotifications();
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(seen[0].summary, QStringLiteral("File Save Error"));
+        QCOMPARE(seen[0].body, QStringLiteral("Your image couldn't be saved for upload."));
+    }
+
+    // ---- the upload hand-off ----
+
+    void handOffReportsMissingNetworkAndFile()
+    {
+        Reachability::setOverride(false);
+        handOffUpload(QStringLiteral("/nowhere.png"));
+        Reachability::setOverride(true);
+        handOffUpload(QString());
+        const auto seen = settledNotifications();
+        QCOMPARE(seen.size(), 2);
+        QCOMPARE(seen[0].summary, QStringLiteral("No network connection"));
+        QCOMPARE(seen[1].summary, QStringLiteral("File Save Error"));
+    }
+
+    void aLinkReplyGoesToTheClipboardAndRemovesTheFile()
+    {
+        TempFolder::ensureFinalImagesFolder();
+        const QString path = TempFolder::viewImagePath(1);
+        QVERIFY(writePNG(patterned(10, 10), path));
+        uploadFinished(QStringLiteral("127.0.0.1:9/abc.png"), path);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("https://127.0.0.1:9/abc.png"));
+        QVERIFY(!QFile::exists(path));
+        const auto seen = settledNotifications();
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(seen[0].summary, QStringLiteral("SAVED TO CLIPBOARD"));
+        QCOMPARE(seen[0].body, QStringLiteral("URL to image was copied to clipboard."));
+    }
+
+    void aFailedReplyKeepsTheImage()
+    {
+        TempFolder::ensureFinalImagesFolder();
+        const QImage image = patterned(30, 20, 5);
+        const QString unsent = TempFolder::unsentFolder();
+        QVERIFY(unsent.startsWith(qEnvironmentVariable("XDG_DATA_HOME") + "/Vornik/unsent/"));
+        QStringList keptAt;
+        // Two failures of files with the same name keep both.
+        for (const QString &reply : {QStringLiteral("Error: File doesn't exist"), QStringLiteral("Connection refused")}) {
+            const QString path = TempFolder::viewImagePath(7);
+            QVERIFY(writePNG(image, path));
+            uploadFinished(reply, path);
+            QVERIFY(!QFile::exists(path));
+            const auto seen = settledNotifications();
+            QCOMPARE(seen.size(), 1);
+            QCOMPARE(seen[0].summary, QStringLiteral("File Upload Error"));
+            const QString lead = QStringLiteral("There was a problem uploading your image. It was kept at ");
+            QVERIFY2(seen[0].body.startsWith(lead), qPrintable(seen[0].body));
+            keptAt << seen[0].body.mid(lead.size());
+            QVERIFY(keptAt.constLast().startsWith(unsent));
+            QVERIFY(samePixels(readPng(keptAt.constLast()), image));
+        }
+        QVERIFY(keptAt[0] != keptAt[1]);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+
+        // Nothing left to keep: the plain text.
+        uploadFinished(QStringLiteral("not a link"), TempFolder::viewImagePath(8));
+        const auto seen = settledNotifications();
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(seen[0].body, QStringLiteral("There was a problem uploading your image."));
+    }
+
+    // ---- the overlay's actions ----
+
+    void overlaySaveWritesEveryPixelAndOpensIt_data()
+    {
+        QTest::addColumn<qreal>("ratio");
+        QTest::newRow("ratio 1") << 1.0;
+        QTest::newRow("ratio 2") << 2.0;
+    }
+    void overlaySaveWritesEveryPixelAndOpensIt()
+    {
+        QFETCH(qreal, ratio);
+        FakeSelection overlay;
+        overlay.picture = patterned(int(300 * ratio), int(200 * ratio), 3);
+        overlay.picture.setDevicePixelRatio(ratio);
+        overlay.frame = QRectF(20, 30, 120, 70);
+        const QRect expected = overlay.downRect(overlay.frame, ratio);
+        saveSelectionLocally(OverlayContext{.delegate = nullptr, .selection = &overlay, .display = nullptr, .editorSlot = nullptr});
+        QVERIFY(overlay.frame.isEmpty());   // the box is out of the picture at once
+        QTRY_COMPARE_WITH_TIMEOUT(opened.size(), 1, 20000);
+        const QString file = opened[0].toLocalFile();
+        QVERIFY(file.startsWith(TempFolder::finalImagesFolder()) && file.endsWith("_viewimage.png"));
+        QVERIFY(samePixels(readPng(file), overlay.picture.copy(expected)));
+        QVERIFY(!QFile::exists(TempFolder::renderedSelectionPath()));
+        QVERIFY(settledNotifications().isEmpty());   // saving says nothing
+        QFile::remove(file);
+    }
+
+    void overlayCopyOffersThePngOrSaysItFailed()
+    {
+        FakeSelection overlay;
+        overlay.picture = patterned(100, 100, 9);
+        overlay.frame = QRectF(10, 10, 50, 40);
+        const QRect expected = overlay.downRect(overlay.frame, 1);
+        copySelectionToClipboard(OverlayContext{.delegate = nullptr, .selection = &overlay, .display = nullptr, .editorSlot = nullptr});
+        waitIdle();
+        const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(data && data->hasFormat("image/png"));
+        QVERIFY(samePixels(QImage::fromData(data->data("image/png"), "PNG"), overlay.picture.copy(expected)));
+        auto seen = settledNotifications();
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(seen[0].summary, QStringLiteral("Clipboard notification"));
+
+        // Nothing rendered, nothing on the clipboard: not reported as copied.
+        overlay.frame = QRectF(10, 10, 50, 40);
+        overlay.failRender = true;
+        copySelectionToClipboard(OverlayContext{.delegate = nullptr, .selection = &overlay, .display = nullptr, .editorSlot = nullptr});
+        waitIdle();
+        const QMimeData *after = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(!after || !after->hasFormat("image/png"));
+        seen = settledNotifications();
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(seen[0].summary, QStringLiteral("Clipboard Error"));
+        QCOMPARE(seen[0].body, QStringLiteral("There was a problem saving your image to the clipboard."));
+    }
+
+    void emptySelectionDoesNothingAndNeverUsesAnOldRender()
+    {
+        FakeSelection overlay;
+        overlay.picture = patterned(100, 100);
+        PaintWindowController *editor = nullptr;
+        const OverlayContext context{.delegate = nullptr, .selection = &overlay, .display = nullptr, .editorSlot = &editor};
+        using Action = void (*)(const OverlayContext &);
+        for (Action action : {&openSelectionInEditor, &saveSelectionLocally, &uploadSelection, &copySelectionToClipboard}) {
+            // An earlier action's render is still lying there.
+            QVERIFY(writePNG(patterned(40, 40), TempFolder::renderedSelectionPath()));
+            overlay.frame = QRectF(30, 30, 0, 0);
+            action(context);
+            waitIdle();
+            QVERIFY(!QFile::exists(TempFolder::renderedSelectionPath()));
+            QCOMPARE(overlay.frame, QRectF(30, 30, 0, 0));
+        }
+        QVERIFY(editor == nullptr);
+        QVERIFY(opened.isEmpty());
+        QVERIFY(viewImages().isEmpty());
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+        QVERIFY(settledNotifications().isEmpty());
+    }
+
+    void overlayEditOpensTheEditorOnTheRender()
+    {
+        FakeSelection overlay;
+        overlay.picture = patterned(200, 100);
+        overlay.frame = QRectF(0, 0, 60, 40);
+        PaintWindowController *editor = nullptr;
+        QScreen *screen = QGuiApplication::primaryScreen();
+        openSelectionInEditor(OverlayContext{.delegate = nullptr, .selection = &overlay, .display = screen, .editorSlot = &editor});
+        QTRY_VERIFY_WITH_TIMEOUT(editor != nullptr, 20000);
+        QCOMPARE(editor->imagelocation, TempFolder::renderedSelectionPath());
+        QCOMPARE(editor->screennum, 0);
+        QVERIFY(editor->isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(editor->frameGeometry(), screen->geometry(), 10000);
+        editor->close();
+        delete editor;
+    }
+
+    void overlayUploadWithoutNetworkSaysSo()
+    {
+        Reachability::setOverride(false);
+        FakeSelection overlay;
+        overlay.picture = patterned(64, 64);
+        overlay.frame = QRectF(0, 0, 32, 32);
+        uploadSelection(OverlayContext{.delegate = nullptr, .selection = &overlay, .display = nullptr, .editorSlot = nullptr});
+        waitIdle();
+        const auto seen = settledNotifications();
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(seen[0].summary, QStringLiteral("No network connection"));
+        for (const QString &name : viewImages())
+            QFile::remove(TempFolder::finalImagesFolder() + name);
+    }
+
+    // ---- against a real vornik-server on loopback ----
+
+    void overlayUploadEndsAsALinkOrAKeptFile()
+    {
+        vtest::ServerProcess server;
+        QVERIFY(server.start());
+        qputenv("VORNIK_SERVICE_URL", server.baseUrl().toUtf8());
+        qputenv("VORNIK_CA_FILE", server.caFile().toUtf8());
+        Reachability::setOverride(std::nullopt);   // the kernel's answer: loopback is up
+
+        FakeSelection overlay;
+        overlay.picture = patterned(240, 160, 11);
+        overlay.frame = QRectF(40, 20, 100, 90);
+        const QImage expected = overlay.picture.copy(overlay.downRect(overlay.frame, 1));
+        uploadSelection(OverlayContext{.delegate = nullptr, .selection = &overlay, .display = nullptr, .editorSlot = nullptr});
+        QTRY_VERIFY_WITH_TIMEOUT(!recorder->received.isEmpty(), 30000);
+        QCOMPARE(recorder->received[0].summary, QStringLiteral("SAVED TO CLIPBOARD"));
+        const QString link = QGuiApplication::clipboard()->text();
+        QVERIFY2(link.startsWith(QStringLiteral("https://") + server.publicHost() + "/"), qPrintable(link));
+        QVERIFY(viewImages().isEmpty());
+        QVERIFY(!QFile::exists(TempFolder::renderedSelectionPath()));
+
+        // The server's copy as uploaded holds the same pixels.
+        const QString name = QUrl(link).fileName();
+        QNetworkAccessManager network;
+        QNetworkRequest request(QUrl(server.baseUrl() + "raw/" + name));
+        request.setSslConfiguration(ServiceConfiguration::sslConfiguration());
+        QNetworkReply *reply = network.get(request);
+        QSignalSpy done(reply, &QNetworkReply::finished);
+        QVERIFY(done.wait(20000));
+        QCOMPARE(reply->error(), QNetworkReply::NoError);
+        QVERIFY(samePixels(QImage::fromData(reply->readAll(), "PNG"), expected));
+        reply->deleteLater();
+
+        // With the server gone the image is kept where the notification says.
+        server.stop();
+        recorder->received.clear();
+        overlay.frame = QRectF(40, 20, 100, 90);
+        uploadSelection(OverlayContext{.delegate = nullptr, .selection = &overlay, .display = nullptr, .editorSlot = nullptr});
+        QTRY_VERIFY_WITH_TIMEOUT(!recorder->received.isEmpty(), 30000);
+        const auto failure = recorder->received[0];
+        QCOMPARE(failure.summary, QStringLiteral("File Upload Error"));
+        const QString lead = QStringLiteral("There was a problem uploading your image. It was kept at ");
+        QVERIFY2(failure.body.startsWith(lead), qPrintable(failure.body));
+        QVERIFY(samePixels(readPng(failure.body.mid(lead.size())), expected));
+        QCOMPARE(QGuiApplication::clipboard()->text(), link);
+        QVERIFY(viewImages().isEmpty());
+    }
+};
+
+VORNIK_TEST_MAIN(OutputActionsTest, vtest::EnvironmentOptions{})
+#include "output_actions_test.moc"
