@@ -1,8 +1,43 @@
 #include "app/vorKeyEvents.h"
 
+#include "app/AppDelegate.h"
+#include "capture/ScreenCapture.h"
+#include "platform/X11HotKey.h"
+
+#include <QGuiApplication>
+#include <X11/keysym.h>
+#include <cstdio>
+
 vorKeyEvents::vorKeyEvents(QObject *parent)
     : QObject(parent)
 {
 }
 
-void vorKeyEvents::registerHotKeys(ScreenCapture *) {}
+vorKeyEvents::~vorKeyEvents() = default;
+
+void vorKeyEvents::registerHotKeys(ScreenCapture *capture)
+{
+    sc = capture;
+    // The old grab goes first: grabbing the same combination again and then dropping
+    // the old object would release the new grab with it.
+    hotKey1.reset();
+    hotKey2.reset();
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        std::fprintf(stderr, "Vornik: no global hot keys on this desktop; bind \"vornik --capture\" to a key instead\n");
+        return;
+    }
+    hotKey1 = X11HotKey::create(XK_9, X11HotKey::Control | X11HotKey::Shift, QStringLiteral("Ctrl+Shift+9"));
+    hotKey2 = X11HotKey::create(XK_F9, X11HotKey::Control, QStringLiteral("Ctrl+F9"));
+    for (X11HotKey *hotKey : {hotKey1.get(), hotKey2.get()}) {
+        if (hotKey)
+            hotKey->setKeyUpHandler([this] { captureTrigger(); });
+    }
+}
+
+void vorKeyEvents::captureTrigger()
+{
+    emit captureRequested();
+    AppDelegate *delegate = sc && sc->delegate ? sc->delegate : AppDelegate::instance();
+    if (delegate)
+        delegate->requestCapture();
+}

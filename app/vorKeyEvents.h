@@ -1,16 +1,33 @@
 #pragma once
 
 #include <QObject>
+#include <memory>
 
 class ScreenCapture;
+class X11HotKey;
 
 // The global hot keys: Ctrl+Shift+9 and Ctrl+F9 start a capture on key release.
+// Where the desktop offers no hot-key backend (Wayland), registration says so on
+// stderr and `vornik --capture` remains the way to start a capture.
 class vorKeyEvents : public QObject
 {
     Q_OBJECT
 public:
     explicit vorKeyEvents(QObject *parent = nullptr);
+    ~vorKeyEvents() override;
 
-    // Registers both hot keys; a press-and-release asks sc->delegate for a capture.
+    // Registers both hot keys, replacing earlier registrations; a press-and-release
+    // asks sc->delegate for a capture.
     void registerHotKeys(ScreenCapture *sc);
+
+    std::unique_ptr<X11HotKey> hotKey1; // Ctrl+Shift+9
+    std::unique_ptr<X11HotKey> hotKey2; // Ctrl+F9
+    ScreenCapture *sc = nullptr;
+
+signals:
+    // A hot key was released and a capture requested.
+    void captureRequested();
+
+private:
+    void captureTrigger();
 };

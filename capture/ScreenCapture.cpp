@@ -1,10 +1,134 @@
 #include "capture/ScreenCapture.h"
 
+#include "capture/EventMonitor.h"
+#include "capture/OverlayController.h"
+#include "capture/SelectionView.h"
+#include "helpers/TempFolder.h"
+#include "platform/CaptureBackend.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+
 ScreenCapture::ScreenCapture(QObject *parent)
     : QObject(parent)
+    , tempDir(TempFolder::root() + QStringLiteral("Vornik/"))
+    , sc1(new screencapturecontroller1(this))
+    , sc2(new screencapture22(this))
+    , sc3(new screencapture33(this))
 {
+    makeTemporaryFolder();
 }
 
-void ScreenCapture::captureAllScreens() {}
-void ScreenCapture::closeOverlays() {}
-void ScreenCapture::clearSelections() {}
+ScreenCapture::~ScreenCapture() = default;
+
+void ScreenCapture::makeTemporaryFolder()
+{
+    if (QFileInfo::exists(tempDir))
+        return;
+    // Without intermediate folders: a missing temporary directory is reported, not made.
+    if (::mkdir(QFile::encodeName(tempDir).constData(), 0700) != 0)
+        std::fprintf(stderr, "Error: %s\n", std::strerror(errno));
+}
+
+OverlayController *ScreenCapture::controller(int index) const
+{
+    switch (index) {
+    case 0: return sc1;
+    case 1: return sc2;
+    case 2: return sc3;
+    default: return nullptr;
+    }
+}
+
+void ScreenCapture::cleanTemporaryFolder(const QString &folder)
+{
+    QDir dir(folder);
+    if (!dir.exists())
+        return;
+    const QStringList names =
+        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString &name : names) {
+        if (name.contains(QLatin1String("_bannerimage.png")) || !name.contains(QLatin1String(".png")))
+            continue;
+        const QString path = folder + QLatin1Char('/') + name;
+        const QFileInfo entry(path);
+        const bool removed = entry.isDir() && !entry.isSymLink() ? QDir(path).removeRecursively() : QFile::remove(path);
+        if (!removed)
+            return;
+    }
+}
+
+void ScreenCapture::screenCaptureVorSel(QObject *)
+{
+    captureAllScreens();
+}
+
+void ScreenCapture::captureAllScreens()
+{
+    cleanTemporaryFolder(TempFolder::root() + QStringLiteral("Vornik/"));
+
+    // Every display first, so that no overlay is in another display's picture.
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    QList<QImage> pictures;
+    pictures.reserve(screens.size());
+    CaptureBackend &backend = captureBackend();
+    for (QScreen *screen : screens)
+        pictures.append(backend.grabScreen(screen));
+    if (screens.isEmpty())
+        return;
+
+    int shown = 0;
+    for (int i = 0; i < screens.size() && i < 3; ++i) {
+        // A display that gave no picture ends the capture here, so that displays and
+        // controllers stay paired by index.
+        if (pictures.at(i).isNull()) {
+            std::fprintf(stderr, "Vornik: display %d could not be captured\n", i + 1);
+            break;
+        }
+        OverlayController *overlay = controller(i);
+        overlay->image = pictures.at(i);
+        overlay->myscreen = screens.at(i);
+        overlay->delegate = delegate;
+        overlay->window();
+        if (overlay->benloadedonce)
+            overlay->prepareOverlay();
+        overlay->removeKeyMonitor();
+        overlay->monitor = new EventMonitor(QEvent::KeyPress, [overlay](QEvent *event) {
+            overlay->keyDown(static_cast<QKeyEvent *>(event));
+        });
+        overlay->showFullScreen();
+        ++shown;
+    }
+    emit overlaysShown(shown);
+}
+
+void ScreenCapture::closeOverlays()
+{
+    // The slots of displays still present; an overlay still up on a display that has
+    // gone since is taken down too.
+    const int displays = int(QGuiApplication::screens().size());
+    for (int i = 0; i < 3; ++i) {
+        OverlayController *overlay = controller(i);
+        const bool open = overlay->isWindowLoaded() && overlay->window()->isVisible();
+        if (i < std::max(displays, 1) || open)
+            overlay->hideOverlay();
+    }
+}
+
+void ScreenCapture::clearSelections()
+{
+    const int displays = int(QGuiApplication::screens().size());
+    for (int i = 0; i < 3 && i < std::max(displays, 1); ++i) {
+        OverlayController *overlay = controller(i);
+        if (overlay->imageView)
+            overlay->imageView->setSelectionFrame(QRectF());
+    }
+}

@@ -1,20 +1,55 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
+#include <QString>
 
 class AppDelegate;
+class OverlayController;
+class screencapturecontroller1;
+class screencapture22;
+class screencapture33;
 
 // Captures every display and shows the first three in full-screen overlays.
+//
+// Every display is grabbed (through the session's capture backend) before the first
+// overlay shows, so no overlay appears in another display's picture. The n-th display
+// always uses the n-th overlay controller; a fourth display is grabbed but gets none.
 class ScreenCapture : public QObject
 {
     Q_OBJECT
 public:
     explicit ScreenCapture(QObject *parent = nullptr);
+    ~ScreenCapture() override;
 
     // Handed on to each overlay; set by the application at start-up.
     AppDelegate *delegate = nullptr;
 
+    // T + "Vornik/", made at construction when missing.
+    QString tempDir;
+    screencapturecontroller1 *sc1;
+    screencapture22 *sc2;
+    screencapture33 *sc3;
+
     void captureAllScreens();
     void closeOverlays();
     void clearSelections();
+
+    // The controller of display slot 0, 1 or 2; nullptr otherwise.
+    OverlayController *controller(int index) const;
+
+    // Removes old screenshots from `folder`: every entry whose name contains ".png"
+    // but not "_bannerimage.png" (case-sensitive), in name order, stopping at the
+    // first removal that fails. A folder that cannot be listed is left alone.
+    static void cleanTemporaryFolder(const QString &folder);
+
+public slots:
+    void screenCaptureVorSel(QObject *sender = nullptr);
+
+signals:
+    // Every overlay of a capture has been shown.
+    void overlaysShown(int count);
+
+private:
+    void makeTemporaryFolder();
 };

@@ -1,0 +1,274 @@
+#include "capture/OverlayController.h"
+
+#include "app/AppDelegate.h"
+#include "capture/CursorImages.h"
+#include "capture/EventMonitor.h"
+#include "capture/ScreenCapture.h"
+#include "capture/SelectionView.h"
+#include "helpers/Notifications.h"
+#include "helpers/OutputActions.h"
+#include "helpers/extensions/ResourceImages.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWindow>
+
+OverlayWindow::OverlayWindow(QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    , m_view(new SelectionView(this))
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void OverlayWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_view->setGeometry(rect());
+}
+
+OverlayController::OverlayController(const QString &resourceName, ScreenCapture *service)
+    : QObject(service)
+    , m_resourceName(resourceName)
+    , m_service(service)
+{
+}
+
+OverlayController::~OverlayController()
+{
+    removeKeyMonitor();
+    delete m_mouseMonitor;
+    delete m_window;
+}
+
+OverlayWindow *OverlayController::window()
+{
+    if (!m_window) {
+        m_window = new OverlayWindow;
+        m_window->setObjectName(m_resourceName);
+        m_window->setWindowTitle(QStringLiteral("Vornik"));
+        windowDidLoad();
+    }
+    return m_window;
+}
+
+QToolButton *OverlayController::makeButton(const QString &icon, const QString &toolTip,
+                                           void (OverlayController::*action)(QObject *))
+{
+    auto *button = new QToolButton;
+    button->setIcon(iconNamed(icon));
+    button->setIconSize(QSize(16, 16));
+    button->setFixedSize(22, 21);
+    button->setAutoRaise(true);
+    button->setCursor(Qt::ArrowCursor);
+    button->setToolTip(toolTip);
+    button->setAccessibleName(toolTip);
+    connect(button, &QToolButton::clicked, this, [this, button, action] { (this->*action)(button); });
+    return button;
+}
+
+void OverlayController::windowDidLoad()
+{
+    imageView = m_window->view();
+    movingView = new SelectionBox(imageView);
+    statusText = new QLabel(imageView);
+    statusText->setObjectName(QStringLiteral("statusText"));
+    statusText->setStyleSheet(QStringLiteral("QLabel { background: rgba(0,0,0,160); color: white; padding: 2px 4px; }"));
+    statusText->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    auto *panel = new QWidget(imageView);
+    panel->setObjectName(QStringLiteral("overlayButtons"));
+    auto *column = new QVBoxLayout(panel);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    editcell = makeButton(QStringLiteral("overlay-edit"), QStringLiteral("Edit screenshot now"),
+                          &OverlayController::captureSSClick);
+    savecell = makeButton(QStringLiteral("overlay-save"), QStringLiteral("Save screenshot locally"),
+                          &OverlayController::savelocalclick);
+    uploadcell = makeButton(QStringLiteral("overlay-upload"), QStringLiteral("Upload/Share screenshot"),
+                            &OverlayController::uploadclick);
+    clipboardcopy = makeButton(QStringLiteral("overlay-copy"), QStringLiteral("Copy selection area to clipboard"),
+                               &OverlayController::copytoclipboardClick);
+    // The cancel button's tip is ours: the other four are the window's own texts.
+    cxlbutton = makeButton(QStringLiteral("overlay-cancel"), QStringLiteral("Cancel"), &OverlayController::cancelclick);
+    for (QToolButton *button : {editcell.data(), savecell.data(), uploadcell.data(), clipboardcopy.data(), cxlbutton.data()})
+        column->addWidget(button);
+
+    imageView->setSelectionBox(movingView);
+    imageView->setStatusLabel(statusText);
+    imageView->setButtonPanel(panel);
+    imageView->setSelectionFrame(QRectF());
+
+    m_mouseMonitor = new EventMonitor(QEvent::MouseButtonPress, [this](QEvent *event) {
+        mouseDown(static_cast<QMouseEvent *>(event));
+    });
+    benloadedonce = true;
+    prepareOverlay();
+}
+
+void OverlayController::prepareOverlay()
+{
+    if (!movingView || !imageView)
+        return;
+    if (!crosshairImageAvailable())
+        return;
+    crosshaircursor = CursorRef::fromImage(CursorShape::ImageCrosshair);
+    imageView->applyCursor(crosshaircursor, false);
+
+    imageView->setSelectionBox(movingView);
+    imageView->setStatusLabel(statusText);
+    movingView->setFillColor(QColor(255, 255, 255, 204));
+    imageView->setPicture(image);
+    if (myscreen && m_window) {
+        m_window->setScreen(myscreen);
+        m_window->setGeometry(myscreen->geometry());
+    }
+    imageView->setSelectionFrame(QRectF());
+    imageView->applyCursor(crosshaircursor, true);
+}
+
+void OverlayController::showFullScreen()
+{
+    OverlayWindow *w = window();
+    if (myscreen)
+        w->setGeometry(myscreen->geometry());
+    // Without a window manager the geometry set above is what counts; with one, the
+    // full-screen state keeps panels and docks out of the way.
+    w->showFullScreen();
+    w->raise();
+    w->activateWindow();
+    ++m_showCount;
+}
+
+void OverlayController::hideOverlay()
+{
+    if (!m_window)
+        return;
+    if (imageView) {
+        imageView->applyCursor(CursorRef::arrow(), true);
+        imageView->boxApplyCursor(CursorRef::arrow(), true);
+    }
+    removeKeyMonitor();
+    m_window->hide();
+    // The picture is not needed once the overlay is down; the next capture brings a new one.
+    image = QImage();
+    if (imageView)
+        imageView->setPicture(QImage());
+}
+
+void OverlayController::removeKeyMonitor()
+{
+    if (!monitor)
+        return;
+    // Often called from inside the monitor's own handler (Escape closes the
+    // overlays): stop it now, free it once the event is through.
+    monitor->stop();
+    monitor->deleteLater();
+    monitor = nullptr;
+}
+
+void OverlayController::keyDown(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape)
+        closeAllOverlays();
+}
+
+void OverlayController::mouseDown(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || !imageView)
+        return;
+    // A press on an overlay button acts on the selection; it must not empty it first.
+    if (qobject_cast<QAbstractButton *>(QApplication::widgetAt(event->globalPosition().toPoint())))
+        return;
+    if (CursorTracker::shared().current() == imageView->model().crosshaircursor)
+        clearAllSelections();
+}
+
+void OverlayController::closeAllOverlays()
+{
+    if (delegate)
+        delegate->closeOverlays();
+    else if (m_service)
+        m_service->closeOverlays();
+}
+
+void OverlayController::clearAllSelections()
+{
+    if (delegate)
+        delegate->clearSelections();
+    else if (m_service)
+        m_service->clearSelections();
+}
+
+void OverlayController::captureSSClick(QObject *)
+{
+    if (!movingView || !cxlbutton || !delegate) {
+        postNotification(QStringLiteral("Image Editor"),
+                         QStringLiteral("The image selection made an incorrect call to the editor."));
+        return;
+    }
+    removeKeyMonitor();
+    openSelectionInEditor(OverlayContext{delegate, imageView, myscreen, &paintwindowController});
+}
+
+void OverlayController::savelocalclick(QObject *)
+{
+    if (!delegate || !movingView || !imageView || !cxlbutton || !m_window || !myscreen)
+        return;
+    removeKeyMonitor();
+    saveSelectionLocally(OverlayContext{delegate, imageView, myscreen, &paintwindowController});
+}
+
+void OverlayController::uploadclick(QObject *)
+{
+    if (!delegate || !movingView || !imageView || !cxlbutton || !m_window || !myscreen) {
+        postNotification(QStringLiteral("NOT SAVED TO CLIPBOARD"),
+                         QStringLiteral("There was a problem copying  the selected URL to clipboard."));
+        return;
+    }
+    uploadSelection(OverlayContext{delegate, imageView, myscreen, &paintwindowController});
+}
+
+void OverlayController::copytoclipboardClick(QObject *)
+{
+    if (!movingView || !delegate || !imageView || !cxlbutton || !m_window)
+        return;
+    copySelectionToClipboard(OverlayContext{delegate, imageView, myscreen, &paintwindowController});
+}
+
+void OverlayController::cancelclick(QObject *)
+{
+    closeAllOverlays();
+}
+
+screencapturecontroller1::screencapturecontroller1(ScreenCapture *service)
+    : OverlayController(QStringLiteral("screencapture1"), service)
+{
+}
+
+screencapture22::screencapture22(ScreenCapture *service)
+    : OverlayController(QStringLiteral("screencapture22"), service)
+{
+}
+
+void screencapture22::CancelVornikWithSender(QObject *sender)
+{
+    cancelclick(sender);
+}
+
+screencapture33::screencapture33(ScreenCapture *service)
+    : OverlayController(QStringLiteral("screencapture33"), service)
+{
+}
+
+void screencapture33::CancelVornikWithSender(QObject *sender)
+{
+    cancelclick(sender);
+}

@@ -1,0 +1,221 @@
+#include "capture/SelectionView.h"
+
+#include "capture/CursorImages.h"
+
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+
+SelectionBox::SelectionBox(QWidget *parent)
+    : QWidget(parent)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+void SelectionBox::setFillColor(const QColor &color)
+{
+    m_fill = color;
+    update();
+}
+
+void SelectionBox::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), m_fill);
+    painter.setPen(QColor(40, 40, 40, 200));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+SelectionView::SelectionView(QWidget *parent)
+    : QWidget(parent)
+{
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_model.setImagesAvailable(crosshairImageAvailable(), cornerImagesAvailable());
+}
+
+void SelectionView::setPicture(const QImage &picture)
+{
+    m_picture = picture;
+    update();
+}
+
+void SelectionView::setSelectionBox(SelectionBox *box)
+{
+    m_box = box;
+    syncFromModel();
+}
+
+void SelectionView::setStatusLabel(QLabel *label)
+{
+    m_label = label;
+    syncFromModel();
+}
+
+void SelectionView::setButtonPanel(QWidget *panel)
+{
+    m_panel = panel;
+    syncFromModel();
+}
+
+void SelectionView::applyCursor(const CursorRef &cursor, bool force)
+{
+    m_model.applyCursor(cursor, force);
+    syncFromModel();
+}
+
+void SelectionView::boxApplyCursor(const CursorRef &cursor, bool force)
+{
+    m_model.boxApplyCursor(cursor, force);
+    syncFromModel();
+}
+
+void SelectionView::setSelectionFrame(const QRectF &frame)
+{
+    m_model.setFrame(frame);
+    syncFromModel();
+}
+
+double SelectionView::viewHeight() const
+{
+    if (height() > 0 && testAttribute(Qt::WA_Resized))
+        return height();
+    if (!m_picture.isNull())
+        return m_picture.height() / m_picture.devicePixelRatio();
+    return height();
+}
+
+QImage SelectionView::renderRegion(const QRectF &frame)
+{
+    if (m_picture.isNull())
+        return QImage();
+    const qreal ratio = m_picture.devicePixelRatio();
+    const QRectF points = toWidgetRect(frame, viewHeight());
+    const QRect pixels = QRectF(points.topLeft() * ratio, points.size() * ratio).toAlignedRect();
+    QImage region = m_picture.copy(pixels);
+    region.setDevicePixelRatio(ratio);
+    return region;
+}
+
+QPointF SelectionView::toModel(const QPointF &widgetPoint) const
+{
+    return toYUp(widgetPoint, viewHeight());
+}
+
+void SelectionView::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(this);
+    const QRect area = event->rect();
+    if (m_picture.isNull()) {
+        painter.fillRect(area, Qt::black);
+    } else {
+        // Only the exposed part, straight from the picture's device pixels.
+        const qreal ratio = m_picture.devicePixelRatio();
+        const QRectF source(QPointF(area.topLeft()) * ratio, QSizeF(area.size()) * ratio);
+        painter.drawImage(QRectF(area), m_picture, source);
+    }
+    painter.end();
+    emit painted();
+}
+
+void SelectionView::mouseMoveEvent(QMouseEvent *event)
+{
+    QWidget::mouseMoveEvent(event);
+    const QPointF p = toModel(event->position());
+    if (event->buttons() & Qt::LeftButton)
+        m_model.pointerDragged(p);
+    else
+        m_model.pointerMoved(p);
+    syncFromModel();
+}
+
+void SelectionView::mousePressEvent(QMouseEvent *event)
+{
+    QWidget::mousePressEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_model.pointerPressed(toModel(event->position()));
+    syncFromModel();
+}
+
+void SelectionView::mouseReleaseEvent(QMouseEvent *event)
+{
+    QWidget::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_model.pointerReleased(toModel(event->position()));
+    syncFromModel();
+}
+
+void SelectionView::enterEvent(QEnterEvent *event)
+{
+    QWidget::enterEvent(event);
+    m_model.pointerEnteredView(toModel(event->position()));
+    syncFromModel();
+}
+
+void SelectionView::leaveEvent(QEvent *event)
+{
+    QWidget::leaveEvent(event);
+    // Leaving for one of the buttons over the box is not leaving the overlay.
+    if (rect().contains(mapFromGlobal(QCursor::pos())))
+        return;
+    m_model.pointerExitedView();
+    syncFromModel();
+}
+
+void SelectionView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    m_model.viewDidUnhide();
+    syncFromModel();
+}
+
+void SelectionView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    syncFromModel();
+}
+
+void SelectionView::syncFromModel()
+{
+    const QRectF frame = m_model.frame();
+    const QRect box = toWidgetRect(frame, viewHeight()).toRect();
+    const bool visible = frame.width() > 0 && frame.height() > 0;
+    if (m_box) {
+        m_box->setGeometry(box);
+        m_box->setVisible(visible);
+    }
+    if (m_panel) {
+        const int band = int(boarderthickness);
+        const QSize size = m_panel->sizeHint();
+        m_panel->setGeometry(QRect(QPoint(box.right() + 1 - band - size.width(), box.top() + band), size));
+        m_panel->setVisible(visible);
+        m_panel->raise();
+    }
+    if (m_label) {
+        m_label->setText(m_model.statusText());
+        m_label->setVisible(visible && !m_model.statusText().isEmpty());
+        placeLabel(box);
+    }
+    const CursorRef current = m_model.currentCursor();
+    if (current.identity != m_shownCursor) {
+        m_shownCursor = current.identity;
+        const QCursor cursor = qCursorFor(current);
+        setCursor(cursor);
+        if (m_box)
+            m_box->setCursor(cursor);
+    }
+}
+
+void SelectionView::placeLabel(const QRect &box)
+{
+    m_label->adjustSize();
+    // Below the box, or above it when the box reaches the bottom of the view.
+    QPoint at(box.left(), box.bottom() + 4);
+    if (at.y() + m_label->height() > height())
+        at.setY(box.top() - 4 - m_label->height());
+    m_label->move(at);
+    m_label->raise();
+}

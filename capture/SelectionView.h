@@ -1,0 +1,91 @@
+#pragma once
+
+#include "capture/SelectionModel.h"
+#include "helpers/OutputActions.h"
+
+#include <QImage>
+#include <QPointer>
+#include <QWidget>
+
+class QLabel;
+
+// The visible selection box: a white fill at alpha 0.8 with a thin frame. It lies in
+// front of the selection view and lets every pointer event through to it; the view
+// decides its frame.
+class SelectionBox : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit SelectionBox(QWidget *parent = nullptr);
+    QColor fillColor() const { return m_fill; }
+    void setFillColor(const QColor &color);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QColor m_fill{255, 255, 255, 204};
+};
+
+// The view that fills a capture overlay: it shows the display's frozen picture pixel
+// for pixel and turns pointer events into the selection model's events (converting
+// Qt's y-down positions to the model's y-up points once, here). It lays out the box,
+// the size label and the action buttons from the model after every event.
+class SelectionView : public QWidget, public SelectionSurface
+{
+    Q_OBJECT
+public:
+    explicit SelectionView(QWidget *parent = nullptr);
+
+    // The frozen picture, drawn from the view's origin at its own device pixel ratio.
+    void setPicture(const QImage &picture);
+    QImage picture() const { return m_picture; }
+
+    // The box and the label this view edits (the overlay hands over its own).
+    void setSelectionBox(SelectionBox *box);
+    void setStatusLabel(QLabel *label);
+    // The buttons that travel with the box, inside its upper-right corner.
+    void setButtonPanel(QWidget *panel);
+
+    SelectionModel &model() { return m_model; }
+    const SelectionModel &model() const { return m_model; }
+
+    // The view's and the box's cursor operations.
+    void applyCursor(const CursorRef &cursor, bool force);
+    void boxApplyCursor(const CursorRef &cursor, bool force);
+
+    // SelectionSurface: the frame in y-up points; the region of the picture.
+    QRectF selectionFrame() const override { return m_model.frame(); }
+    void setSelectionFrame(const QRectF &frame) override;
+    QImage renderRegion(const QRectF &frame) override;
+
+    // The view's height in points, the line that y-up coordinates are mirrored on.
+    double viewHeight() const;
+
+signals:
+    // A paint of the picture has finished (the benchmark and tests wait for it).
+    void painted();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QPointF toModel(const QPointF &widgetPoint) const;
+    // Shows what the model holds: box, label, buttons, cursor.
+    void syncFromModel();
+    void placeLabel(const QRect &box);
+
+    SelectionModel m_model;
+    QImage m_picture;
+    QPointer<SelectionBox> m_box;
+    QPointer<QLabel> m_label;
+    QPointer<QWidget> m_panel;
+    quint64 m_shownCursor = 0;
+};
