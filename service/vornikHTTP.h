@@ -39,7 +39,8 @@ using VorCompletion = std::function<void(const QString &text)>;
 // flight waits until that chain's last completion has run, so no chain ever sends
 // another chain's token. Requests started from inside a salt continuation belong to
 // that chain; the chain ends when their completions have run (or at once, when the
-// continuation starts none).
+// continuation starts none). A completion that runs a modal loop therefore holds
+// later chains back until it returns.
 class vornikHTTP
 {
 public:
