@@ -12,7 +12,9 @@
 #include "helpers/Links.h"
 #include "helpers/Notifications.h"
 #include "helpers/extensions/ResourceImages.h"
+#include "service/allHistoryWindowController.h"
 #include "platform/AccessibilityTrust.h"
+#include "platform/Reachability.h"
 #include "platform/Autostart.h"
 #include "platform/SingleInstance.h"
 #include "platform/WindowList.h"
@@ -146,6 +148,7 @@ void AppDelegate::buildStatusMenu()
     m_statusMenu->setObjectName(QStringLiteral("statusMenu"));
     connect(m_statusMenu, &QMenu::aboutToShow, this, &AppDelegate::menuWillOpen);
     m_historyMenu = new vorMenu(m_statusMenu);
+    connect(m_historyMenu, &vorMenu::allHistoryRequested, this, [this](QObject *item) { openallhistory(item); });
 
     const QString version = shortVersionString();
     addMenuEntry(m_statusMenu, QStringLiteral("About/Usage Video For Vornik ") + version, &AppDelegate::open);
@@ -360,7 +363,14 @@ void AppDelegate::quit(QObject *)
 
 void AppDelegate::openallhistory(QObject *)
 {
-    notAvailableYet("the history window");
+    if (!isConnectedToNetwork()) {
+        postNotification(QStringLiteral("No network connection"),
+                         QStringLiteral("Please check your Internet connection."));
+        return;
+    }
+    // A new window each time; it deletes itself when closed.
+    auto *window = new allHistoryWindowController;
+    window->showWindow();
 }
 
 void AppDelegate::openimage(QObject *sender)

@@ -2,11 +2,37 @@
 
 #include <QMenu>
 
-// The status menu's "History" submenu: the most recent uploads, each opening its
-// link. Until the upload history exists it stays empty.
+class QAction;
+
+// The status menu's "History" submenu: "View all history" and the ten most recent
+// uploads, each opening its link. It rebuilds itself every time it opens; the
+// upload items come from the sharing service and are appended as the reply arrives,
+// even when the menu has closed again by then (they are cleared at the next opening).
 class vorMenu : public QMenu
 {
     Q_OBJECT
 public:
     explicit vorMenu(QWidget *parent = nullptr);
+
+    // The text of the first item.
+    static QString allHistoryTitle() { return QStringLiteral("View all history"); }
+
+public slots:
+    // Rebuilds the menu; runs whenever it is about to show.
+    void menuWillOpen();
+    // Opens the link held in the sender's tool tip (a menu item or a widget).
+    void openimage(QObject *sender);
+    // The application delegate opens the history window; the menu itself does not.
+    void openallhistory(QObject *sender = nullptr);
+
+signals:
+    // "View all history" was chosen. The delegate that owns the menu answers it.
+    void allHistoryRequested(QObject *sender);
+    // The upload items of one reply have been appended (tests and the tray wait for it).
+    void historyArrived(int itemCount);
+
+private:
+    void requestRecentUploads();
+    void appendUploads(const QString &replyText);
+    QAction *addUploadItem(const QString &title, const QString &address);
 };

@@ -1,0 +1,222 @@
+#include "service/vorImageDeleter.h"
+
+#include "app/Preferences.h"
+#include "helpers/Notifications.h"
+#include "helpers/extensions/ResourceImages.h"
+#include "platform/Reachability.h"
+#include "service/HistoryRows.h"
+#include "service/vorImageView.h"
+#include "service/vornikHTTP.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPainter>
+#include <QTableView>
+
+namespace {
+const QString kToolTip = QStringLiteral("Drop uploads here to delete them");
+
+QString storedBannerURL()
+{
+    // Absent means no banner was ever set: nothing is protected, nothing is stored.
+    return Preferences::standard().stringForKey(QStringLiteral("bannerurl"));
+}
+
+template <typename Event>
+bool acceptTextDrag(Event *event)
+{
+    if (!event->mimeData()->hasText()) {
+        event->ignore();
+        return false;
+    }
+    if (event->possibleActions() & Qt::MoveAction) {
+        event->setDropAction(Qt::MoveAction);
+        event->accept();
+    } else {
+        event->acceptProposedAction();
+    }
+    return true;
+}
+} // namespace
+
+vorImageDeleter::vorImageDeleter(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("imgTrashDeleter"));
+    setAcceptDrops(true);
+    setToolTip(kToolTip);
+    setAccessibleName(kToolTip);
+    setMinimumSize(72, 72);
+    // Key presses anywhere in the application are forwarded to the trash, so the
+    // Delete key works on the table's selection while the list has the focus.
+    qApp->installEventFilter(this);
+}
+
+vorImageDeleter::~vorImageDeleter()
+{
+    qApp->removeEventFilter(this);
+}
+
+void vorImageDeleter::takeDroppedText(const std::optional<QString> &text)
+{
+    if (!text)
+        return;
+    currentImageToDelete = *text;
+    runDeleteFlow();
+}
+
+void vorImageDeleter::runDeleteFlow()
+{
+    if (currentImageToDelete.isEmpty())
+        return;
+    if (!isConnectedToNetwork()) {
+        postNotification(QStringLiteral("No network connection"),
+                         QStringLiteral("Please check your Internet connection."));
+        return;
+    }
+    const QString baseURL = vornikHTTP::serviceBaseURL();
+    const QString bannerURL = storedBannerURL();
+    if (!currentImageToDelete.contains(QLatin1Char('\n'))) {
+        if (isCurrentBannerImage(currentImageToDelete, bannerURL)) {
+            postNotification(QStringLiteral("Banner images can't be cancelled"), QStringLiteral("Deletion Denied"));
+            return;
+        }
+        m_queue.append(imageNameForAddress(currentImageToDelete, baseURL));
+        currentImageToDelete.clear();
+    } else {
+        // Dropped among others, the banner image is left out without a word.
+        const QStringList addresses = droppedAddresses(currentImageToDelete);
+        for (const QString &address : addresses) {
+            if (isCurrentBannerImage(address, bannerURL))
+                ++m_answered;
+            else
+                m_queue.append(imageNameForAddress(address, baseURL));
+        }
+    }
+    // A drop while earlier deletions still run joins their queue; the list is then
+    // reloaded once, after the last of them.
+    if (!m_deleting)
+        deleteNext();
+}
+
+void vorImageDeleter::deleteNext()
+{
+    if (m_queue.isEmpty()) {
+        finishDeletions();
+        return;
+    }
+    // One deletion at a time: each takes a fresh one-time token, and the next asks for
+    // its own salt only after this one has answered.
+    m_deleting = true;
+    const QString name = m_queue.takeFirst();
+    QPointer<vorImageDeleter> guard(this);
+    vornikHTTP::getUserID();
+    vornikHTTP::deleteImage(VorOperations::delete_, name, [guard](const QString &) {
+        if (!guard)
+            return;
+        ++guard->m_answered;
+        guard->deleteNext();
+    });
+}
+
+void vorImageDeleter::finishDeletions()
+{
+    m_deleting = false;
+    const int answered = m_answered;
+    m_answered = 0;
+    currentImageToDelete.clear();
+    if (mainhistoryview)
+        mainhistoryview->reloadHistory();
+    emit deletionsFinished(answered);
+}
+
+QStringList vorImageDeleter::selectedAddresses() const
+{
+    QStringList addresses;
+    if (!imagetable || !mainhistoryview || !imagetable->selectionModel())
+        return addresses;
+    QModelIndexList rows = imagetable->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end());
+    for (const QModelIndex &row : rows) {
+        if (const std::optional<QString> address = mainhistoryview->pasteboardWriterForRow(row.row()))
+            addresses.append(*address);
+    }
+    return addresses;
+}
+
+void vorImageDeleter::keyPressEvent(QKeyEvent *event)
+{
+    // Delete or Backspace deletes the selected rows, as dropping them here would.
+    if (event->key() != Qt::Key_Delete && event->key() != Qt::Key_Backspace) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const QStringList addresses = selectedAddresses();
+    if (addresses.isEmpty())
+        return;
+    // A single address goes through the single-address path so the banner denial shows.
+    takeDroppedText(addresses.join(QLatin1Char('\n')));
+    event->accept();
+}
+
+bool vorImageDeleter::eventFilter(QObject *watched, QEvent *event)
+{
+    // Only presses meant for this window's table; the event still goes on its way.
+    if (event->type() == QEvent::KeyPress && imagetable && watched == imagetable.data()) {
+        auto *press = static_cast<QKeyEvent *>(event);
+        if (press->key() == Qt::Key_Delete || press->key() == Qt::Key_Backspace) {
+            keyPressEvent(press);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void vorImageDeleter::setArmed(bool armed)
+{
+    if (m_armed == armed)
+        return;
+    m_armed = armed;
+    update();
+}
+
+void vorImageDeleter::dragEnterEvent(QDragEnterEvent *event)
+{
+    setArmed(acceptTextDrag(event));
+}
+
+void vorImageDeleter::dragMoveEvent(QDragMoveEvent *event)
+{
+    acceptTextDrag(event);
+}
+
+void vorImageDeleter::dragLeaveEvent(QDragLeaveEvent *)
+{
+    setArmed(false);
+}
+
+void vorImageDeleter::dropEvent(QDropEvent *event)
+{
+    setArmed(false);
+    if (!event->mimeData()->hasText()) {
+        event->ignore();
+        return;
+    }
+    acceptTextDrag(event);
+    takeDroppedText(event->mimeData()->text());
+}
+
+void vorImageDeleter::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const int side = qMin(width(), height()) - 8;
+    const QImage trash = imageNamed(
+        m_armed ? QStringLiteral("history/history-trash-armed") : QStringLiteral("history/history-trash"),
+        QSize(side, side) * devicePixelRatioF());
+    QRect target(0, 0, side, side);
+    target.moveCenter(rect().center());
+    painter.drawImage(target, trash);
+}

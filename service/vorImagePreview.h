@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QImage>
+#include <QPointer>
+#include <QWidget>
+
+class QNetworkAccessManager;
+#include <QNetworkReply>
+
+// The history window's preview: shows the upload whose row is dropped on it, loaded
+// from its address in the background, and opens that address in the browser when
+// clicked.
+class vorImagePreview : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit vorImagePreview(QWidget *parent = nullptr);
+    ~vorImagePreview() override;
+
+    // The address of the image shown (or being loaded); "" at first.
+    QString imageURL;
+
+    // Takes the text a drop carried: remembers it and, when it is a web link, starts
+    // loading the image behind it.
+    void showDroppedText(const QString &text);
+    void clearImage();
+    QImage image() const { return m_image; }
+    bool isLoading() const { return m_loading != nullptr; }
+
+    QSize sizeHint() const override { return {320, 240}; }
+
+signals:
+    // The image at `url` arrived and is shown.
+    void imageLoaded(const QString &url);
+    // The image at `url` could not be fetched or read.
+    void imageFailed(const QString &url);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void load(const QString &url);
+    void finishLoading(QNetworkReply *reply);
+    void abortLoading();
+
+    QNetworkAccessManager *m_network;
+    QPointer<QNetworkReply> m_loading;
+    QImage m_image;
+};

@@ -1,0 +1,167 @@
+#include "service/vorImageView.h"
+
+#include "service/HistoryRows.h"
+#include "service/vorImagePreview.h"
+#include "service/vornikHTTP.h"
+
+#include <QHeaderView>
+#include <QMimeData>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <algorithm>
+
+HistoryTableModel::HistoryTableModel(vorImageView *source)
+    : QAbstractTableModel(source)
+    , m_source(source)
+{
+}
+
+int HistoryTableModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_source->numberOfRowsInTableView();
+}
+
+int HistoryTableModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : 2;
+}
+
+QVariant HistoryTableModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
+        return {};
+    return m_source->objectValueForTableColumn(headerData(index.column(), Qt::Horizontal).toString(), index.row());
+}
+
+QVariant HistoryTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    return section == 0 ? vorImageView::addressColumnTitle() : vorImageView::timeColumnTitle();
+}
+
+Qt::ItemFlags HistoryTableModel::flags(const QModelIndex &index) const
+{
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (index.isValid() && m_source->pasteboardWriterForRow(index.row()))
+        flags |= Qt::ItemIsDragEnabled;
+    return flags;
+}
+
+QStringList HistoryTableModel::mimeTypes() const
+{
+    return {QStringLiteral("text/plain")};
+}
+
+QMimeData *HistoryTableModel::mimeData(const QModelIndexList &indexes) const
+{
+    // A selected row arrives once per column; each row gives one line.
+    QList<int> rows;
+    for (const QModelIndex &index : indexes)
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+
+    QStringList lines;
+    for (int row : rows) {
+        if (const std::optional<QString> address = m_source->pasteboardWriterForRow(row))
+            lines.append(*address);
+    }
+    if (lines.isEmpty())
+        return nullptr;
+    auto *mime = new QMimeData;
+    mime->setText(lines.join(QLatin1Char('\n')));
+    return mime;
+}
+
+Qt::DropActions HistoryTableModel::supportedDragActions() const
+{
+    return Qt::CopyAction | Qt::MoveAction;
+}
+
+void HistoryTableModel::reload()
+{
+    beginResetModel();
+    endResetModel();
+}
+
+vorImageView::vorImageView(QWidget *parent)
+    : QWidget(parent)
+    , m_model(new HistoryTableModel(this))
+{
+    setObjectName(QStringLiteral("vorviewer"));
+    auto *table = new QTableView(this);
+    table->setObjectName(QStringLiteral("imagetable"));
+    table->setModel(m_model);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setDragEnabled(true);
+    table->setDragDropMode(QAbstractItemView::DragOnly);
+    table->setDefaultDropAction(Qt::CopyAction);
+    table->verticalHeader()->hide();
+    table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    table->setAccessibleName(QStringLiteral("Uploads"));
+    imagetable = table;
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(table);
+
+    loadHistory();
+}
+
+int vorImageView::numberOfRowsInTableView() const
+{
+    return int(tableViewData.size());
+}
+
+QVariant vorImageView::objectValueForTableColumn(const QString &columnTitle, int row) const
+{
+    if (row < 0 || row >= tableViewData.size() || tableViewData.at(row).size() < 2)
+        return {};
+    return columnTitle == addressColumnTitle() ? tableViewData.at(row).at(0) : tableViewData.at(row).at(1);
+}
+
+std::optional<QString> vorImageView::pasteboardWriterForRow(int row) const
+{
+    const QVariant address = objectValueForTableColumn(addressColumnTitle(), row);
+    if (!address.isValid() || address.toString().isEmpty())
+        return std::nullopt;
+    return address.toString();
+}
+
+Qt::DropAction vorImageView::validateDrop(int proposedRow) const
+{
+    return pasteboardWriterForRow(proposedRow) ? Qt::MoveAction : Qt::IgnoreAction;
+}
+
+void vorImageView::reloadHistory()
+{
+    if (imagepreview)
+        imagepreview->clearImage();
+    loadHistory();
+}
+
+void vorImageView::loadHistory()
+{
+    const quint64 generation = ++m_generation;
+    QPointer<vorImageView> guard(this);
+    vornikHTTP::getUserID();
+    vornikHTTP::getSalt(VorOperations::salt, [guard, generation](const QString &) {
+        vornikHTTP::getHistory(VorOperations::allhistory, [guard, generation](const QString &reply) {
+            if (guard)
+                guard->applyReply(reply, generation);
+        });
+    });
+}
+
+void vorImageView::applyReply(const QString &replyText, quint64 generation)
+{
+    if (generation != m_generation)
+        return;
+    // The rows are replaced as a whole and the table told at once, so it never shows
+    // rows that are gone, nor keeps deleted ones when the new history is empty.
+    tableViewData = historyRowsFromReply(replyText, vornikHTTP::serviceBaseURL());
+    m_model->reload();
+    emit historyLoaded(numberOfRowsInTableView());
+}
