@@ -314,6 +314,14 @@ private slots:
         QCOMPARE(record->mobjType, QStringLiteral("text"));
         QCOMPARE(record->mrect->topLeft(), QPointF(500, 600));
         QVERIFY(record->mrect->width() > 0);
+        // The glyphs are drawn in the line color, below and right of the press point.
+        const QImage canvas = view().renderCanvas(1.0);
+        int inked = 0;
+        for (int y = 600; y < 600 + 20; ++y)
+            for (int x = 500; x < 500 + 60; ++x)
+                inked += canvas.pixelColor(x, y).blue() > 200 && canvas.pixelColor(x, y).red() < 100;
+        QVERIFY2(inked > 20, qPrintable(QString::number(inked)));
+        QCOMPARE(canvas.pixelColor(495, 595), QColor(Qt::white));
 
         // Dragging the text tool resizes the new text: right or down grows it.
         press({800, 300});
