@@ -1,0 +1,208 @@
+#include "tests/harness/TestMain.h"
+
+#include "app/AppDelegate.h"
+#include "app/vorKeyEvents.h"
+#include "capture/OverlayController.h"
+#include "capture/ScreenCapture.h"
+#include "platform/X11HotKey.h"
+#include "tests/capture/CaptureTestSupport.h"
+
+#include <QMouseEvent>
+#include <QWindow>
+#include <X11/keysym.h>
+#include <cstdlib>
+#include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
+
+using capturetest::xdotool;
+
+namespace {
+// Another X client, to hold or probe grabs the way a second program would.
+class OtherClient
+{
+public:
+    OtherClient()
+        : m_connection(xcb_connect(nullptr, nullptr))
+        , m_symbols(xcb_key_symbols_alloc(m_connection))
+    {
+    }
+    ~OtherClient()
+    {
+        xcb_key_symbols_free(m_symbols);
+        xcb_disconnect(m_connection);
+    }
+    // Whether this client could grab the key with exactly these modifiers.
+    bool grab(xcb_keysym_t keysym, quint16 modifiers)
+    {
+        xcb_keycode_t *codes = xcb_key_symbols_get_keycode(m_symbols, keysym);
+        const xcb_keycode_t code = codes ? codes[0] : 0;
+        std::free(codes);
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+        xcb_generic_error_t *error = xcb_request_check(
+            m_connection, xcb_grab_key_checked(m_connection, 1, root, modifiers, code, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        std::free(error);
+        return error == nullptr;
+    }
+    // The modifier and lock bits the server holds now.
+    quint16 modifierState()
+    {
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+        auto *reply = xcb_query_pointer_reply(m_connection, xcb_query_pointer(m_connection, root), nullptr);
+        const quint16 mask = reply ? reply->mask : 0;
+        std::free(reply);
+        return mask;
+    }
+    void ungrabAll()
+    {
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+        xcb_request_check(m_connection, xcb_ungrab_key_checked(m_connection, XCB_GRAB_ANY, root, XCB_MOD_MASK_ANY));
+    }
+
+private:
+    xcb_connection_t *m_connection;
+    xcb_key_symbols_t *m_symbols;
+};
+
+// A window whose pointer moves tell the test that the X events sent before have been handled.
+class Sentinel : public QWidget
+{
+public:
+    Sentinel()
+    {
+        setMouseTracking(true);
+        setGeometry(600, 400, 200, 200);
+    }
+    int moves = 0;
+
+protected:
+    void mouseMoveEvent(QMouseEvent *) override { ++moves; }
+};
+} // namespace
+
+// The global hot keys on a real X server, pressed with xdotool.
+class HotKeysTest : public QObject
+{
+    Q_OBJECT
+
+    AppDelegate *delegate = nullptr;
+    int captures = 0;
+
+    // Ctrl+F9 as a marker: once its capture has arrived, every key sent before it has
+    // been handled, so the count shows exactly what those keys did.
+    int capturesFrom(const QStringList &combinations)
+    {
+        const int before = captures;
+        for (const QString &combination : combinations)
+            [&] { QVERIFY(xdotool({"key", combination})); }();
+        [&] { QVERIFY(xdotool({"key", "ctrl+F9"})); }();
+        const int expectedAtLeast = before + 1;
+        [&] { QTRY_VERIFY_WITH_TIMEOUT(captures >= expectedAtLeast, 10000); }();
+        return captures - before - 1;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        delegate = new AppDelegate;
+        delegate->sc->delegate = delegate;
+        delegate->setCaptureStarter([this] { ++captures; });
+        delegate->keyEvents->registerHotKeys(delegate->sc);
+        QVERIFY(delegate->keyEvents->hotKey1);
+        QVERIFY(delegate->keyEvents->hotKey2);
+        QCOMPARE(X11HotKey::activeCount(), 2);
+    }
+
+    void cleanupTestCase() { delete delegate; }
+
+    void exactCombinationsOnly()
+    {
+        QCOMPARE(capturesFrom({"ctrl+shift+9"}), 1);
+        QCOMPARE(capturesFrom({"ctrl+alt+9", "shift+9", "ctrl+shift+F9", "ctrl+9", "F9", "ctrl+alt+F9"}), 0);
+        QCOMPARE(capturesFrom({}), 0); // ctrl+F9 alone: the marker's own capture only
+    }
+
+    void locksDoNotMatter()
+    {
+        OtherClient probe;
+        QVERIFY(xdotool({"key", "Num_Lock"}));
+        QTRY_VERIFY_WITH_TIMEOUT(probe.modifierState() & XCB_MOD_MASK_2, 5000); // NumLock is Mod2 here
+        QCOMPARE(capturesFrom({"ctrl+shift+9"}), 1);
+        QVERIFY(xdotool({"key", "Num_Lock"}));
+        QTRY_VERIFY_WITH_TIMEOUT(!(probe.modifierState() & XCB_MOD_MASK_2), 5000);
+        QVERIFY(xdotool({"key", "Caps_Lock"}));
+        QTRY_VERIFY_WITH_TIMEOUT(probe.modifierState() & XCB_MOD_MASK_LOCK, 5000);
+        QCOMPARE(capturesFrom({"ctrl+shift+9"}), 1);
+        QVERIFY(xdotool({"key", "Caps_Lock"}));
+    }
+
+    void firesOnReleaseOnly()
+    {
+        Sentinel sentinel;
+        sentinel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&sentinel));
+        const int before = captures;
+        QVERIFY(xdotool({"keydown", "ctrl+shift+9"}));
+        QVERIFY(xdotool({"mousemove", "700", "500"}));
+        QTRY_VERIFY_WITH_TIMEOUT(sentinel.moves > 0, 10000);
+        QCOMPARE(captures, before); // held: nothing yet
+        QVERIFY(xdotool({"keyup", "9"}));
+        QTRY_COMPARE_WITH_TIMEOUT(captures, before + 1, 10000);
+        QVERIFY(xdotool({"keyup", "ctrl+shift"}));
+        QCOMPARE(capturesFrom({}), 0);
+    }
+
+    void registeringAgainKeepsTwoGrabs()
+    {
+        delegate->keyEvents->registerHotKeys(delegate->sc);
+        QCOMPARE(X11HotKey::activeCount(), 2);
+        QCOMPARE(capturesFrom({"ctrl+shift+9"}), 1);
+        OtherClient other;
+        QVERIFY(!other.grab(XK_9, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT));
+        QVERIFY(!other.grab(XK_F9, XCB_MOD_MASK_CONTROL));
+        // Dropping the registrations releases the keys for other programs.
+        delegate->keyEvents->hotKey1.reset();
+        delegate->keyEvents->hotKey2.reset();
+        QCOMPARE(X11HotKey::activeCount(), 0);
+        QVERIFY(other.grab(XK_9, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT));
+        other.ungrabAll();
+    }
+
+    void combinationHeldElsewhereIsSkipped()
+    {
+        OtherClient other;
+        QVERIFY(other.grab(XK_F9, XCB_MOD_MASK_CONTROL));
+        delegate->keyEvents->registerHotKeys(delegate->sc);
+        QVERIFY(delegate->keyEvents->hotKey1);
+        QVERIFY(!delegate->keyEvents->hotKey2);
+        QCOMPARE(X11HotKey::activeCount(), 1);
+        const int before = captures;
+        QVERIFY(xdotool({"key", "ctrl+shift+9"}));
+        QTRY_COMPARE_WITH_TIMEOUT(captures, before + 1, 10000);
+        other.ungrabAll();
+        delegate->keyEvents->registerHotKeys(delegate->sc);
+        QCOMPARE(X11HotKey::activeCount(), 2);
+    }
+
+    void hotKeyOverOpenOverlaysCapturesAgain()
+    {
+        ScreenCapture *sc = delegate->sc;
+        delegate->setCaptureStarter([this, sc] {
+            ++captures;
+            sc->captureAllScreens();
+        });
+        const int shows = sc->sc1->showCount();
+        QVERIFY(xdotool({"key", "ctrl+shift+9"}));
+        QTRY_COMPARE_WITH_TIMEOUT(sc->sc1->showCount(), shows + 1, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(sc->sc1->window()->isVisible(), 10000);
+        QVERIFY(xdotool({"key", "ctrl+F9"}));
+        QTRY_COMPARE_WITH_TIMEOUT(sc->sc1->showCount(), shows + 2, 10000);
+        QVERIFY(xdotool({"key", "Escape"}));
+        QTRY_VERIFY_WITH_TIMEOUT(!sc->sc1->window()->isVisible(), 10000);
+    }
+};
+
+VORNIK_TEST_MAIN(HotKeysTest, (vtest::EnvironmentOptions{.x11 = true,
+                                                         .framebuffer = QSize(1280, 800),
+                                                         .monitors = {},
+                                                         .dbus = true}))
+#include "hot_keys_test.moc"
