@@ -71,9 +71,14 @@ void SingleInstance::acceptConnection()
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             while (socket->canReadLine()) {
-                const QByteArray line = socket->readLine(kMaxMessage).trimmed();
-                if (!line.isEmpty())
-                    emit messageReceived(line);
+                const QByteArray line = socket->readLine(kMaxMessage + 1);
+                // A line longer than any request of ours ends the conversation.
+                if (!line.endsWith('\n')) {
+                    socket->abort();
+                    return;
+                }
+                if (!line.trimmed().isEmpty())
+                    emit messageReceived(line.trimmed());
             }
             if (socket->bytesAvailable() > kMaxMessage)
                 socket->abort();

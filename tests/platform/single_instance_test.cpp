@@ -1,0 +1,182 @@
+#include "Version.h"
+#include "platform/SingleInstance.h"
+#include "tests/harness/TestMain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QSysInfo>
+#include <QSystemTrayIcon>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+QString readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// A socket file nobody listens on, as a crashed instance leaves it.
+bool leaveDeadSocket(const QString &path)
+{
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray bytes = path.toLocal8Bit();
+    qstrncpy(address.sun_path, bytes.constData(), sizeof address.sun_path);
+    const bool bound = bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    close(fd);
+    return bound && QFile::exists(path);
+}
+
+// The pid of a process that has ended.
+qint64 deadPid()
+{
+    const pid_t pid = fork();
+    if (pid == 0)
+        _exit(0);
+    waitpid(pid, nullptr, 0);
+    return pid;
+}
+} // namespace
+
+// One Vornik per session: the lock and socket in-process, then the real program
+// under Xvfb with a tray host.
+class SingleInstanceTest : public QObject
+{
+    Q_OBJECT
+
+    QString folder(const char *name) const
+    {
+        return qEnvironmentVariable("XDG_RUNTIME_DIR") + QLatin1Char('/') + QLatin1String(name);
+    }
+
+    // CTest names the program; run by hand, it sits one folder up from the tests.
+    QString m_binary = qEnvironmentVariableIsEmpty("VORNIK_BINARY")
+                           ? QCoreApplication::applicationDirPath() + QStringLiteral("/../vornik")
+                           : qEnvironmentVariable("VORNIK_BINARY");
+    QString m_settings = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Vornik/Vornik.conf");
+
+    pid_t startVornik(const QString &log, const QStringList &arguments = {})
+    {
+        return vtest::spawn(QStringList{QStringLiteral("env"), QStringLiteral("VORNIK_STARTUP_TRACE=1"), m_binary}
+                                + arguments,
+                            log);
+    }
+
+private slots:
+    void laterStartReachesTheFirst()
+    {
+        SingleInstance first(folder("pair"));
+        QVERIFY(first.becomePrimary());
+        QSignalSpy messages(&first, &SingleInstance::messageReceived);
+
+        SingleInstance second(folder("pair"));
+        QVERIFY(!second.tryLock());
+        QVERIFY(second.sendToPrimary("capture"));
+        QVERIFY(messages.wait(10000));
+        QCOMPARE(messages.first().first().toByteArray(), QByteArray("capture"));
+
+        // A flood without a line end is cut off, not buffered without limit.
+        QVERIFY(second.sendToPrimary(QByteArray(4096, 'x')));
+        QVERIFY(second.sendToPrimary("activate"));
+        QTRY_COMPARE_WITH_TIMEOUT(messages.size(), 2, 10000);
+        QCOMPARE(messages.last().first().toByteArray(), QByteArray("activate"));
+
+        // Released, the next one takes over.
+        first.release();
+        QVERIFY(second.becomePrimary());
+    }
+
+    void deadInstanceDoesNotBlock()
+    {
+        SingleInstance probe(folder("stale"));
+        QDir().mkpath(folder("stale"));
+        QVERIFY(leaveDeadSocket(probe.socketPath()));
+        QFile lock(probe.lockPath());
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write(QByteArray::number(deadPid()) + "\nvornik\n" + QSysInfo::machineHostName().toUtf8() + '\n');
+        lock.close();
+
+        // Nobody answers on the dead socket.
+        QVERIFY(!probe.sendToPrimary("capture", 300));
+
+        SingleInstance next(folder("stale"));
+        QVERIFY(next.becomePrimary());
+        QSignalSpy messages(&next, &SingleInstance::messageReceived);
+        SingleInstance later(folder("stale"));
+        QVERIFY(!later.tryLock());
+        QVERIFY(later.sendToPrimary("capture"));
+        QVERIFY(messages.wait(10000));
+    }
+
+    void commandLine()
+    {
+        QVERIFY(!m_binary.isEmpty());
+        QString output;
+        QCOMPARE(vtest::run({m_binary, QStringLiteral("--version")}, &output), 0);
+        QCOMPARE(output.trimmed(), QStringLiteral("vornik " VORNIK_VERSION));
+        QCOMPARE(vtest::run({m_binary, QStringLiteral("--help")}, &output), 0);
+        QVERIFY(output.contains(QStringLiteral("--capture")));
+        QCOMPARE(vtest::run({m_binary, QStringLiteral("--frobnicate")}, &output), 2);
+    }
+
+    void withoutTrayHostItSaysSoOnce()
+    {
+        QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
+        const QString log = vtest::TestEnvironment::current()->root() + QStringLiteral("/notray.log");
+        const pid_t vornik = startVornik(log);
+        QTRY_VERIFY_WITH_TIMEOUT(readAll(log).contains(QStringLiteral("tray ready")), 20000);
+        QCOMPARE(readAll(log).count(QStringLiteral("no system tray")), 1);
+        vtest::stop(vornik);
+    }
+
+    void oneTrayIconCaptureForwardedAndCrashRecovery()
+    {
+        const QString root = vtest::TestEnvironment::current()->root();
+        const pid_t trayer = vtest::spawn({QStringLiteral("trayer"), QStringLiteral("--expand"), QStringLiteral("true")},
+                                          root + QStringLiteral("/trayer.log"));
+        QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 20000);
+
+        const QString log = root + QStringLiteral("/first.log");
+        const pid_t first = startVornik(log);
+        QTRY_VERIFY_WITH_TIMEOUT(readAll(log).contains(QStringLiteral("tray ready")), 20000);
+        QVERIFY(!readAll(log).contains(QStringLiteral("no system tray")));
+
+        // A second plain start leaves the first alone and ends.
+        QString output;
+        QCOMPARE(vtest::run({m_binary}, &output), 0);
+        QVERIFY2(output.contains(QStringLiteral("already running")), qPrintable(output));
+        QCOMPARE(readAll(log).count(QStringLiteral("tray ready")), 1);
+
+        // --capture reaches the running instance: its first capture request of this
+        // version leaves its mark in the settings.
+        QVERIFY(!readAll(m_settings).contains(QStringLiteral("triedonce")));
+        QCOMPARE(vtest::run({m_binary, QStringLiteral("--capture")}, &output), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(readAll(m_settings).contains(QStringLiteral("triedonce" VORNIK_VERSION "=1")),
+                                 20000);
+
+        // A crash leaves lock and socket behind; the next start takes over.
+        kill(first, SIGKILL);
+        waitpid(first, nullptr, 0);
+        QVERIFY(QFile::exists(qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/vornik.lock")));
+        const QString nextLog = root + QStringLiteral("/next.log");
+        const pid_t next = startVornik(nextLog);
+        QTRY_VERIFY_WITH_TIMEOUT(readAll(nextLog).contains(QStringLiteral("tray ready")), 20000);
+        QCOMPARE(vtest::run({m_binary}, &output), 0);
+        QVERIFY(output.contains(QStringLiteral("already running")));
+
+        vtest::stop(next);
+        vtest::stop(trayer);
+    }
+};
+
+VORNIK_TEST_MAIN(SingleInstanceTest, (vtest::EnvironmentOptions{.x11 = true, .framebuffer = QSize(1024, 768), .monitors = {}}))
+#include "single_instance_test.moc"
