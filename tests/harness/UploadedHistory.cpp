@@ -1,0 +1,64 @@
+#include "tests/harness/UploadedHistory.h"
+
+#include "service/HistoryReply.h"
+#include "service/vornikHTTP.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QImage>
+#include <QTest>
+#include <QUuid>
+#include <memory>
+#include <optional>
+
+namespace vtest {
+
+QStringList uploadImages(int count, const QList<QColor> &colors, int timeoutMs)
+{
+    QStringList links;
+    vornikHTTP::getUserID();
+    for (int i = 0; i < count; ++i) {
+        QImage image(96, 72, QImage::Format_RGB32);
+        image.fill(colors.isEmpty() ? QColor(Qt::gray) : colors.at(i % colors.size()));
+        const QString path = QDir::tempPath() + QStringLiteral("/upload-")
+                             + QUuid::createUuid().toString(QUuid::Id128) + QStringLiteral(".png");
+        if (!image.save(path, "PNG")) {
+            links.append(QString());
+            continue;
+        }
+        // Shared with the completion, which may still come after a timed-out wait.
+        auto answer = std::make_shared<std::optional<QString>>();
+        vornikHTTP::uploadFile(VorOperations::upload, path, [answer](const QString &text) { *answer = text; });
+        QTest::qWaitFor([&] { return answer->has_value(); }, timeoutMs);
+        QFile::remove(path);
+        const QString reply = answer->value_or(QString());
+        links.append(reply.endsWith(QStringLiteral(".png")) ? QStringLiteral("https://") + reply : QString());
+        // The service orders uploads by their millisecond; give each its own.
+        const qint64 answeredAt = QDateTime::currentMSecsSinceEpoch();
+        QTest::qWaitFor([&] { return QDateTime::currentMSecsSinceEpoch() > answeredAt + 1; }, timeoutMs);
+    }
+    return links;
+}
+
+QString historyReply(bool shortHistory, int timeoutMs)
+{
+    auto answer = std::make_shared<std::optional<QString>>();
+    vornikHTTP::getUserID();
+    vornikHTTP::getSalt(VorOperations::salt, [answer, shortHistory](const QString &) {
+        vornikHTTP::getHistory(shortHistory ? VorOperations::shorthistory : VorOperations::allhistory,
+                               [answer](const QString &text) { *answer = text; });
+    });
+    if (!QTest::qWaitFor([&] { return answer->has_value(); }, timeoutMs))
+        return QStringLiteral("(no answer)");
+    return answer->value();
+}
+
+QStringList historyAddresses(bool shortHistory, int timeoutMs)
+{
+    QStringList addresses;
+    for (const HistoryEntry &entry : parseHistoryReply(historyReply(shortHistory, timeoutMs)))
+        addresses.append(entry.address);
+    return addresses;
+}
+
+} // namespace vtest
