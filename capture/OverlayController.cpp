@@ -137,8 +137,13 @@ void OverlayController::prepareOverlay()
 void OverlayController::showFullScreen()
 {
     OverlayWindow *w = window();
-    if (myscreen)
+    // The picture and the place do not depend on the window's parts being intact.
+    if (imageView)
+        imageView->setPicture(image);
+    if (myscreen) {
+        w->setScreen(myscreen);
         w->setGeometry(myscreen->geometry());
+    }
     // Without a window manager the geometry set above is what counts; with one, the
     // full-screen state keeps panels and docks out of the way.
     w->showFullScreen();

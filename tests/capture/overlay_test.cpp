@@ -1,0 +1,278 @@
+#include "tests/harness/TestMain.h"
+
+#include "app/AppDelegate.h"
+#include "capture/OverlayController.h"
+#include "capture/ScreenCapture.h"
+#include "capture/SelectionView.h"
+#include "helpers/extensions/DisplayInfo.h"
+#include "platform/CaptureBackend.h"
+#include "tests/capture/CaptureTestSupport.h"
+#include "tests/harness/NotificationRecorder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QToolButton>
+#include <QWindow>
+
+using namespace capturetest;
+
+// Captures on a real X server cut into four displays, driven with real X input. The
+// slots run in order: four displays first, then monitors are taken away.
+class OverlayTest : public QObject
+{
+    Q_OBJECT
+
+    AppDelegate *delegate = nullptr;
+    ScreenCapture *sc = nullptr;
+    PatternWindow *pattern = nullptr;
+
+    QList<OverlayController *> controllers() const { return {sc->sc1, sc->sc2, sc->sc3}; }
+
+    int openOverlays() const
+    {
+        int open = 0;
+        for (OverlayController *c : controllers())
+            open += c->isWindowLoaded() && c->window()->isVisible();
+        return open;
+    }
+
+    // Captures and waits until every overlay shown has painted its picture.
+    void captureAndWait(int expectedOverlays)
+    {
+        QList<QSignalSpy *> spies;
+        for (OverlayController *c : controllers())
+            spies << new QSignalSpy(c->window()->view(), &SelectionView::painted);
+        sc->captureAllScreens();
+        QTRY_COMPARE_WITH_TIMEOUT(openOverlays(), expectedOverlays, 10000);
+        for (int i = 0; i < expectedOverlays; ++i)
+            QTRY_VERIFY_WITH_TIMEOUT(spies.at(i)->count() > 0, 10000);
+        qDeleteAll(spies);
+    }
+
+    void setMonitorCount(int count)
+    {
+        static const char *names[] = {"A", "B", "C", "D"};
+        for (int i = int(QGuiApplication::screens().size()); i > count; --i)
+            QCOMPARE(vtest::run({QStringLiteral("xrandr"), QStringLiteral("--delmonitor"), QLatin1String(names[i - 1])}), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(int(QGuiApplication::screens().size()), count, 10000);
+    }
+
+    void closeAll()
+    {
+        sc->closeOverlays();
+        QTRY_COMPARE_WITH_TIMEOUT(openOverlays(), 0, 5000);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QCOMPARE(QGuiApplication::screens().size(), 4);
+        delegate = new AppDelegate;
+        sc = delegate->sc;
+        sc->delegate = delegate;
+        pattern = new PatternWindow(QRect(0, 0, 3840, 2160));
+        pattern->show();
+        QTRY_VERIFY_WITH_TIMEOUT(pattern->paintedOnce, 10000);
+        // Make sure the pattern has reached the server before any grab.
+        QTRY_VERIFY_WITH_TIMEOUT(firstDifference(ScreenGrabBackend().grabScreen(QGuiApplication::screens().at(0)),
+                                                 expectedPattern(QRect(0, 0, 1920, 1080))).isEmpty(), 10000);
+    }
+
+    void cleanupTestCase()
+    {
+        delete pattern;
+        delete delegate;
+    }
+
+    void displaysHaveStableIds()
+    {
+        const auto screens = QGuiApplication::screens();
+        for (QScreen *screen : screens) {
+            QCOMPARE(getByDisplayID(displayID(screen)), screen);
+            QCOMPARE(displayName(screen), QStringLiteral("Unknown")); // Xvfb names no product
+        }
+        QCOMPARE(displayID(screens.at(0)), displayIDForName(screens.at(0)->name()));
+        QVERIFY(displayID(screens.at(0)) != displayID(screens.at(1)));
+        QCOMPARE(getByDisplayID(displayIDForName(QStringLiteral("not-connected"))), nullptr);
+        QCOMPARE(displayNameFrom(QStringLiteral(" Acme "), QStringLiteral("View 27")), QStringLiteral("Acme View 27"));
+        QCOMPARE(displayNameFrom(QString(), QStringLiteral("View 27")), QStringLiteral("View 27"));
+    }
+
+    void fourDisplaysGiveThreeFrozenOverlays()
+    {
+        captureAndWait(3);
+        const auto screens = QGuiApplication::screens();
+        for (int i = 0; i < 3; ++i) {
+            OverlayController *c = controllers().at(i);
+            QCOMPARE(c->myscreen.data(), screens.at(i));
+            QCOMPARE(c->window()->geometry(), screens.at(i)->geometry());
+            QCOMPARE(c->window()->windowHandle()->screen(), screens.at(i));
+            QVERIFY(c->window()->windowFlags() & Qt::WindowStaysOnTopHint);
+            // The picture is the display's own part of the framebuffer...
+            const QString grabbed = firstDifference(c->image, expectedPattern(screens.at(i)->geometry()));
+            QVERIFY2(grabbed.isEmpty(), qPrintable(QStringLiteral("display %1: %2").arg(i).arg(grabbed)));
+            // ...and the overlay shows it pixel for pixel.
+            const QImage shown = ScreenGrabBackend().grabScreen(screens.at(i));
+            const QString onScreen = firstDifference(shown, c->image);
+            QVERIFY2(onScreen.isEmpty(), qPrintable(QStringLiteral("overlay %1: %2").arg(i).arg(onScreen)));
+        }
+        // The fourth display still shows the pattern: it got no overlay.
+        QVERIFY(firstDifference(ScreenGrabBackend().grabScreen(screens.at(3)), expectedPattern(screens.at(3)->geometry())).isEmpty());
+    }
+
+    void buttonsCarryTheirTips()
+    {
+        for (OverlayController *c : controllers()) {
+            QCOMPARE(c->editcell->toolTip(), QStringLiteral("Edit screenshot now"));
+            QCOMPARE(c->savecell->toolTip(), QStringLiteral("Save screenshot locally"));
+            QCOMPARE(c->uploadcell->toolTip(), QStringLiteral("Upload/Share screenshot"));
+            QCOMPARE(c->clipboardcopy->toolTip(), QStringLiteral("Copy selection area to clipboard"));
+            for (QToolButton *b : {c->editcell.data(), c->savecell.data(), c->uploadcell.data(), c->clipboardcopy.data(), c->cxlbutton.data()}) {
+                QVERIFY(!b->toolTip().isEmpty());
+                QCOMPARE(b->accessibleName(), b->toolTip());
+            }
+            // The crosshair picture is the cursor from the first showing on.
+            QCOMPARE(c->imageView->cursor().shape(), Qt::BitmapCursor);
+            QCOMPARE(c->imageView->cursor().hotSpot(), QPoint(18, 18));
+        }
+        QVERIFY(sc->sc2->metaObject()->indexOfSlot("CancelVornikWithSender(QObject*)") >= 0);
+        QVERIFY(sc->sc3->metaObject()->indexOfSlot("CancelVornikWithSender(QObject*)") >= 0);
+        QCOMPARE(sc->sc1->metaObject()->indexOfSlot("CancelVornikWithSender(QObject*)"), -1);
+    }
+
+    void realDragMakesTheModelsBox()
+    {
+        // Second display, at (1920, 0): press at view (100, 280), drag to (400, 580).
+        OverlayController *c = sc->sc2;
+        QVERIFY(xdotool({"mousemove", "2020", "280"}));
+        QTRY_COMPARE_WITH_TIMEOUT(CursorTracker::shared().current(), c->imageView->model().crosshaircursor, 5000);
+        QVERIFY(xdotool({"mousedown", "1"}));
+        QTRY_VERIFY_WITH_TIMEOUT(c->imageView->model().mousedown, 5000);
+        QVERIFY(xdotool({"mousemove", "2320", "580"}));
+        QTRY_COMPARE_WITH_TIMEOUT(c->imageView->selectionFrame(), QRectF(100, 490, 310, 310), 5000);
+        QVERIFY(xdotool({"mouseup", "1"}));
+        QTRY_VERIFY_WITH_TIMEOUT(!c->imageView->model().mousedown, 5000);
+        QCOMPARE(c->statusText->text(), QStringLiteral("width:310: height:310"));
+        QVERIFY(c->statusText->isVisible());
+        QCOMPARE(c->movingView->geometry(), QRect(100, 280, 310, 310));
+        QVERIFY(c->movingView->isVisible());
+        if (qEnvironmentVariableIsSet("VORNIK_TEST_SHOT")) // to look at the overlay by eye
+            vtest::run({"import", "-window", "root", "-display", vtest::TestEnvironment::current()->display(),
+                        qEnvironmentVariable("VORNIK_TEST_SHOT")});
+        // The region handed to the output actions is that part of the frozen picture.
+        QVERIFY(firstDifference(c->imageView->renderRegion(c->imageView->selectionFrame()),
+                                expectedPattern(QRect(2020, 280, 310, 310))).isEmpty());
+    }
+
+    void crosshairPressClearsEverySelection()
+    {
+        sc->sc1->imageView->setSelectionFrame(QRectF(10, 10, 200, 200));
+        QVERIFY(!sc->sc2->imageView->selectionFrame().isEmpty());
+        // Outside the second display's box the crosshair shows; a press there empties both.
+        QVERIFY(xdotool({"mousemove", "3000", "900"}));
+        QTRY_COMPARE_WITH_TIMEOUT(CursorTracker::shared().current(), sc->sc2->imageView->model().crosshaircursor, 5000);
+        QVERIFY(xdotool({"click", "1"}));
+        QTRY_COMPARE_WITH_TIMEOUT(sc->sc1->imageView->selectionFrame(), QRectF(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(sc->sc2->imageView->selectionFrame().size(), QSizeF(0, 0), 5000);
+        QVERIFY(!sc->sc2->movingView->isVisible());
+    }
+
+    void escapeOnTheSecondDisplayClosesAll()
+    {
+        QCOMPARE(openOverlays(), 3);
+        sc->sc2->window()->activateWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(sc->sc2->window()->isActiveWindow(), 5000);
+        QVERIFY(xdotool({"key", "Escape"}));
+        QTRY_COMPARE_WITH_TIMEOUT(openOverlays(), 0, 5000);
+        for (OverlayController *c : controllers())
+            QCOMPARE(c->monitor, nullptr);
+        // With the key monitor gone, Escape does nothing to a later capture's slots.
+        QCOMPARE(sc->sc1->imageView->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    void secondCaptureReusesTheWindows()
+    {
+        QList<QWidget *> windows;
+        QList<int> shows;
+        for (OverlayController *c : controllers()) {
+            windows << c->window();
+            shows << c->showCount();
+        }
+        captureAndWait(3);
+        captureAndWait(3); // again, with the overlays still open
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(static_cast<QWidget *>(controllers().at(i)->window()), windows.at(i));
+            QCOMPARE(controllers().at(i)->showCount(), shows.at(i) + 2);
+        }
+        sc->sc3->CancelVornikWithSender(nullptr);
+        QTRY_COMPARE_WITH_TIMEOUT(openOverlays(), 0, 5000);
+    }
+
+    void cleanUpRemovesOnlyScreenshots()
+    {
+        const QString folder = sc->tempDir;
+        QVERIFY(folder.endsWith(QStringLiteral("/Vornik/")));
+        QVERIFY(QDir(folder).exists());
+        for (const char *name : {"1700000000000_viewimage.png", "a2.png", "1700000000001_bannerimage.png", "notes.txt", "SHOUT.PNG"}) {
+            QFile file(folder + QLatin1String(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(QDir(folder).mkdir(QStringLiteral("old.png.d")));
+        captureAndWait(3);
+        QStringList left = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name);
+        QCOMPARE(left, QStringList({"1700000000001_bannerimage.png", "SHOUT.PNG", "notes.txt"}));
+        closeAll();
+    }
+
+    void fewerDisplaysUseFewerOverlays()
+    {
+        for (int count : {3, 2, 1}) {
+            setMonitorCount(count);
+            QList<int> shows;
+            for (OverlayController *c : controllers())
+                shows << c->showCount();
+            captureAndWait(count);
+            const auto screens = QGuiApplication::screens();
+            for (int i = 0; i < 3; ++i) {
+                OverlayController *c = controllers().at(i);
+                QCOMPARE(c->showCount(), shows.at(i) + (i < count ? 1 : 0));
+                if (i >= count)
+                    continue;
+                QCOMPARE(c->window()->geometry(), screens.at(i)->geometry());
+                const QString onScreen = firstDifference(ScreenGrabBackend().grabScreen(screens.at(i)), c->image);
+                QVERIFY2(onScreen.isEmpty(), qPrintable(QStringLiteral("%1 displays, overlay %2: %3").arg(count).arg(i).arg(onScreen)));
+            }
+            closeAll();
+        }
+    }
+
+    // Last: it takes a part away from the first overlay.
+    void uploadWithoutTheBoxIsReported()
+    {
+        NotificationRecorder recorder;
+        QVERIFY(recorder.isRegistered());
+        captureAndWait(int(QGuiApplication::screens().size()));
+        OverlayController *c = sc->sc1;
+        delete c->movingView.data();
+        QVERIFY(c->movingView.isNull());
+        c->uploadclick(c->uploadcell);
+        QTRY_COMPARE_WITH_TIMEOUT(recorder.received.size(), 1, 10000);
+        QCOMPARE(recorder.received.first().summary, QStringLiteral("NOT SAVED TO CLIPBOARD"));
+        QCOMPARE(recorder.received.first().body, QStringLiteral("There was a problem copying  the selected URL to clipboard."));
+        // The editor action reports its own words.
+        c->captureSSClick(c->editcell);
+        QTRY_COMPARE_WITH_TIMEOUT(recorder.received.size(), 2, 10000);
+        QCOMPARE(recorder.received.last().summary, QStringLiteral("Image Editor"));
+        QCOMPARE(recorder.received.last().body, QStringLiteral("The image selection made an incorrect call to the editor."));
+        closeAll();
+    }
+};
+
+VORNIK_TEST_MAIN(OverlayTest, (vtest::EnvironmentOptions{.x11 = true,
+                                                         .framebuffer = QSize(3840, 2160),
+                                                         .monitors = {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1920, 1080),
+                                                                      QRect(0, 1080, 1280, 1024), QRect(1280, 1080, 1600, 900)},
+                                                         .dbus = true}))
+#include "overlay_test.moc"
