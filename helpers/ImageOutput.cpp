@@ -149,7 +149,8 @@ QImage exportImage(const QImage &image, const drawingItems *figures, const QRect
     if (width <= 0 || height <= 0)
         return QImage();
 
-    QImage cropped = picture.copy(crop);
+    // The whole picture is shared, not copied: a full-screen save moves no pixels here.
+    QImage cropped = crop == picture.rect() ? picture : picture.copy(crop);
     cropped.setDevicePixelRatio(1.0);
     if (cropped.size() == QSize(width, height))
         return cropped;

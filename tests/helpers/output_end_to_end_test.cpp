@@ -1,0 +1,287 @@
+// The whole road of a screenshot with real X input: Vornik runs as its own process on
+// the test's Xvfb and bus, against a real vornik-server on loopback; the test shows a
+// picture whose every pixel encodes its position, presses the hot key, drags a
+// selection with xdotool and presses the overlay's buttons.
+#include "service/ServiceConfiguration.h"
+#include "tests/harness/NotificationRecorder.h"
+#include "tests/harness/ServerProcess.h"
+#include "tests/harness/TestMain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QScreen>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QUrl>
+#include <QWidget>
+
+namespace {
+
+// Pixel (x, y) of the screen: red and green the low bytes, blue the high bits.
+QRgb patternAt(int x, int y)
+{
+    return qRgb(x & 0xFF, y & 0xFF, ((x >> 8) & 0x0F) | (((y >> 8) & 0x0F) << 4));
+}
+
+QPoint positionOf(QRgb pixel)
+{
+    return QPoint(qRed(pixel) | ((qBlue(pixel) & 0x0F) << 8), qGreen(pixel) | ((qBlue(pixel) >> 4) << 8));
+}
+
+class PatternWindow : public QWidget
+{
+public:
+    explicit PatternWindow(const QSize &size)
+        : m_picture(size, QImage::Format_RGB32)
+    {
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                m_picture.setPixel(x, y, patternAt(x, y));
+        setWindowFlags(Qt::FramelessWindowHint);
+        setGeometry(QRect(QPoint(0, 0), size));
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override { QPainter(this).drawImage(0, 0, m_picture); }
+
+private:
+    QImage m_picture;
+};
+
+// Where `image` lies on the screen when it holds screen pixels unchanged; a null
+// rectangle when any pixel differs from the screen's.
+QRect screenRectOf(const QImage &image)
+{
+    if (image.isNull())
+        return QRect();
+    const QImage pixels = image.convertToFormat(QImage::Format_RGB32);
+    const QPoint origin = positionOf(pixels.pixel(0, 0));
+    for (int y = 0; y < pixels.height(); ++y)
+        for (int x = 0; x < pixels.width(); ++x)
+            if ((pixels.pixel(x, y) & 0xFFFFFF) != (patternAt(origin.x() + x, origin.y() + y) & 0xFFFFFF))
+                return QRect();
+    return QRect(origin, pixels.size());
+}
+
+int xdotool(const QStringList &arguments)
+{
+    return vtest::run(QStringList{QStringLiteral("xdotool")} + arguments);
+}
+
+int visibleVornikWindows()
+{
+    QString output;
+    vtest::run({"xdotool", "search", "--onlyvisible", "--classname", "vornik"}, &output);
+    return output.split('\n', Qt::SkipEmptyParts).size();
+}
+
+QByteArray clipboardBytes(const QString &type)
+{
+    const QString file = QDir::tempPath() + QStringLiteral("/clipboard.out");
+    QFile::remove(file);
+    vtest::run({"sh", "-c", QStringLiteral("xclip -selection clipboard -t %1 -o > '%2'").arg(type, file)});
+    QFile read(file);
+    return read.open(QIODevice::ReadOnly) ? read.readAll() : QByteArray();
+}
+
+QStringList leftovers()
+{
+    QStringList found = QDir(QDir::tempPath() + "/Vornik").entryList({"*_viewimage.png"}, QDir::Files);
+    if (QFile::exists(QDir::tempPath() + "/a2.png"))
+        found << "a2.png";
+    return found;
+}
+
+} // namespace
+
+class OutputEndToEndTest : public QObject
+{
+    Q_OBJECT
+
+    NotificationRecorder *recorder = nullptr;
+    PatternWindow *pattern = nullptr;
+    vtest::ServerProcess server;
+    pid_t vornik = -1;
+    qreal ratio = 1;
+    QString openedLog;
+
+    // Presses the hot key until the overlays are up (Vornik may still be starting).
+    // First the screen must show the pattern again: without a compositor, what an
+    // overlay covered is only back once the pattern window has repainted it.
+    bool startCapture()
+    {
+        const bool clean = QTest::qWaitFor([] {
+            const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+            return screenRectOf(screen) == QRect(0, 0, 1920, 1080);
+        }, 20000);
+        if (!clean)
+            return false;
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            xdotool({"key", "ctrl+shift+9"});
+            if (QTest::qWaitFor([] { return visibleVornikWindows() > 0; }, 1500))
+                return true;
+        }
+        QFile log(QDir::tempPath() + "/vornik.log");
+        if (log.open(QIODevice::ReadOnly))
+            qWarning("vornik said: %s", log.readAll().constData());
+        return false;
+    }
+
+    // Drags a selection over the device pixels `area` and presses button `index` of
+    // the column beside it (0 edit, 1 save, 2 upload, 3 copy), at the overlay's scale.
+    void selectAndPress(const QRect &area, int index)
+    {
+        const QPoint from = area.topLeft(), to = area.topLeft() + QPoint(area.width(), area.height());
+        xdotool({"mousemove", QString::number(from.x()), QString::number(from.y()), "mousedown", "1"});
+        for (int step = 1; step <= 4; ++step) {
+            const QPoint at = from + (to - from) * step / 4;
+            xdotool({"mousemove", QString::number(at.x()), QString::number(at.y())});
+        }
+        xdotool({"mouseup", "1"});
+        // The column of 22 × 21 point buttons sits 10 points inside the box's top right.
+        const QPointF topRightPoints = QPointF(to.x(), from.y()) / ratio;
+        const QPointF button = topRightPoints + QPointF(-10 - 11, 10 + 21 * index + 10);
+        const QPoint device = (button * ratio).toPoint();
+        xdotool({"mousemove", QString::number(device.x()), QString::number(device.y()), "click", "1"});
+    }
+
+    QList<NotificationRecorder::Notification> waitForNotification()
+    {
+        [&] { QTRY_VERIFY_WITH_TIMEOUT(!recorder->received.isEmpty(), 30000); }();
+        auto seen = recorder->received;
+        recorder->received.clear();
+        return seen;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        for (const char *tool : {"xdotool", "xclip"})
+            if (!vtest::haveProgram(tool))
+                QSKIP("xdotool and xclip are needed");
+        recorder = new NotificationRecorder(this);
+        QVERIFY(recorder->isRegistered());
+        pattern = new PatternWindow(QSize(1920, 1080));
+        pattern->show();
+        pattern->activateWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(pattern));
+        QVERIFY(server.start());
+
+        // The default viewer: a stand-in that writes down what it was asked to open.
+        const QString bin = QDir::tempPath() + "/bin";
+        QDir().mkpath(bin);
+        openedLog = QDir::tempPath() + "/opened.txt";
+        QFile opener(bin + "/xdg-open");
+        QVERIFY(opener.open(QIODevice::WriteOnly));
+        opener.write(QStringLiteral("#!/bin/sh\necho \"$1\" >> '%1'\n").arg(openedLog).toUtf8());
+        opener.close();
+        opener.setPermissions(opener.permissions() | QFileDevice::ExeOwner);
+        qputenv("PATH", (bin + ":" + qEnvironmentVariable("PATH")).toUtf8());
+    }
+
+    void saveCopyUploadFromTheOverlay_data()
+    {
+        QTest::addColumn<qreal>("scale");
+        QTest::newRow("ratio 1") << 1.0;
+        QTest::newRow("ratio 2") << 2.0;
+    }
+    void saveCopyUploadFromTheOverlay()
+    {
+        QFETCH(qreal, scale);
+        ratio = scale;
+        if (!server.isRunning())
+            QVERIFY(server.start());
+        // A restarted server may listen on another port.
+        qputenv("VORNIK_SERVICE_URL", server.baseUrl().toUtf8());
+        qputenv("VORNIK_CA_FILE", server.caFile().toUtf8());
+        recorder->received.clear();
+        QFile::remove(openedLog);
+        qputenv("QT_SCALE_FACTOR", QByteArray::number(ratio));
+        vornik = vtest::spawn({qEnvironmentVariable("VORNIK_BINARY")}, QDir::tempPath() + "/vornik.log");
+        QVERIFY(vornik > 0);
+        qunsetenv("QT_SCALE_FACTOR");
+        const QRect area(400, 300, 600, 400);   // device pixels, even so both scales agree
+
+        // Save: the PNG holds exactly the selected screen pixels and goes to the viewer.
+        QVERIFY(startCapture());
+        selectAndPress(area, 1);
+        QTRY_COMPARE_WITH_TIMEOUT(visibleVornikWindows(), 0, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(openedLog), 20000);
+        QFile log(openedLog);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QString saved = QUrl(QString::fromUtf8(log.readAll()).trimmed()).toLocalFile();
+        const QImage savedImage(saved, "PNG");
+        const QRect savedRect = screenRectOf(savedImage);
+        QVERIFY2(!savedRect.isNull(), qPrintable(saved));
+        // The box starts where the drag did; the overlay may add up to its 10-point
+        // border band at the far edges. Every pixel must be the screen's.
+        const int band = int(10 * ratio) + 2;
+        const auto within = [](int value, int low, int high) { return value >= low && value <= high; };
+        QVERIFY2(within(savedRect.left(), area.left() - 2, area.left() + 2)
+                     && within(savedRect.top(), area.top() - 2, area.top() + 2)
+                     && within(savedRect.width(), area.width() - 2, area.width() + band)
+                     && within(savedRect.height(), area.height() - 2, area.height() + band),
+                 qPrintable(QStringLiteral("%1,%2 %3x%4").arg(savedRect.x()).arg(savedRect.y()).arg(savedRect.width()).arg(savedRect.height())));
+        QVERIFY(recorder->received.isEmpty());
+
+        // Copy: another program reads the same pixels as image/png.
+        QVERIFY(startCapture());
+        selectAndPress(area, 3);
+        auto seen = waitForNotification();
+        QCOMPARE(seen[0].summary, QStringLiteral("Clipboard notification"));
+        const QByteArray copied = clipboardBytes("image/png");
+        QVERIFY2(!copied.isEmpty(), clipboardBytes("TARGETS").constData());
+        QCOMPARE(screenRectOf(QImage::fromData(copied, "PNG")), savedRect);
+
+        // Upload: the link is on the clipboard and the server keeps the same pixels.
+        QVERIFY(startCapture());
+        selectAndPress(area, 2);
+        seen = waitForNotification();
+        QCOMPARE(seen[0].summary, QStringLiteral("SAVED TO CLIPBOARD"));
+        QCOMPARE(seen[0].body, QStringLiteral("URL to image was copied to clipboard."));
+        const QString link = QString::fromUtf8(clipboardBytes("text/plain"));
+        QVERIFY2(link.startsWith("https://" + server.publicHost() + "/") && link.endsWith(".png"), qPrintable(link));
+        QNetworkAccessManager network;
+        QNetworkRequest request(QUrl(server.baseUrl() + "raw/" + QUrl(link).fileName()));
+        request.setSslConfiguration(ServiceConfiguration::sslConfiguration());
+        QNetworkReply *reply = network.get(request);
+        QSignalSpy done(reply, &QNetworkReply::finished);
+        QVERIFY(done.wait(20000));
+        QCOMPARE(screenRectOf(QImage::fromData(reply->readAll(), "PNG")), savedRect);
+        reply->deleteLater();
+        QCOMPARE(leftovers(), QStringList());
+
+        // With the server stopped the image is kept where the notification says.
+        server.stop();
+        QVERIFY(startCapture());
+        selectAndPress(area, 2);
+        seen = waitForNotification();
+        QCOMPARE(seen[0].summary, QStringLiteral("File Upload Error"));
+        const QString lead = QStringLiteral("There was a problem uploading your image. It was kept at ");
+        QVERIFY2(seen[0].body.startsWith(lead), qPrintable(seen[0].body));
+        const QString kept = seen[0].body.mid(lead.size());
+        QVERIFY(kept.startsWith(qEnvironmentVariable("XDG_DATA_HOME") + "/Vornik/unsent/"));
+        QCOMPARE(screenRectOf(QImage(kept, "PNG")), savedRect);
+
+        vtest::stop(vornik);
+        vornik = -1;
+    }
+
+    void cleanup()
+    {
+        vtest::stop(vornik);
+        vornik = -1;
+    }
+
+    void cleanupTestCase()
+    {
+        vtest::stop(vornik);
+        server.stop();
+        delete pattern;
+    }
+};
+
+VORNIK_TEST_MAIN(OutputEndToEndTest, (vtest::EnvironmentOptions{.x11 = true, .framebuffer = QSize(1920, 1080), .monitors = {}, .dbus = true}))
+#include "output_end_to_end_test.moc"
