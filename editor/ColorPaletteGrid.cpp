@@ -55,6 +55,10 @@ ColorPaletteGrid::ColorPaletteGrid(QWidget *parent)
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(4);
+    // The chosen color must stand out from the fifteen others at a glance.
+    setStyleSheet(QStringLiteral("QPushButton { padding: 2px 10px; }"
+                                 "QPushButton:checked { font-weight: bold; border: 2px solid #2a5aa8;"
+                                 " border-radius: 3px; background: #dbe6f7; }"));
     constexpr int kRows = 8;
     int row = 0;
     for (const PaletteEntry &entry : paletteEntries()) {

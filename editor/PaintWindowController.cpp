@@ -1,6 +1,347 @@
 #include "editor/PaintWindowController.h"
 
-PaintWindowController::PaintWindowController(QWidget *parent)
-    : QWidget(parent)
+#include "app/AppDelegate.h"
+#include "app/Preferences.h"
+#include "editor/ToolTipTable.h"
+#include "helpers/Links.h"
+#include "helpers/OutputActions.h"
+#include "helpers/extensions/NamedColors.h"
+#include "helpers/extensions/ResourceImages.h"
+#include "platform/Opener.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWindow>
+
+namespace {
+// Icon of each segment; spacers and swatches have none.
+const char *const kSegmentIcons[PaintWindowController::SegmentCount] = {
+    "tools/tool-save",           "tools/tool-upload",         "tools/tool-copy",   nullptr,
+    "tools/tool-pointer",        "tools/tool-rectangle",      "tools/tool-ellipse", "tools/tool-line",
+    "tools/tool-arrow",          nullptr,                     "tools/tool-filledrectangle",
+    "tools/tool-filledellipse",  "tools/tool-text",           "tools/tool-increasefont",
+    "tools/tool-decreasefont",   "tools/tool-linesize",       nullptr,             nullptr,
+    "tools/tool-help",
+};
+
+constexpr int kLineColorMode = 1;
+constexpr int kFillColorMode = 2;
+
+void closeIfShown(ToolPopover *popover)
 {
+    if (popover && popover->isVisible())
+        popover->close();
+}
+} // namespace
+
+PaintWindowController::PaintWindowController(QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , userDefaults(Preferences::standard())
+    , delegate(AppDelegate::instance())
+{
+    setObjectName(QStringLiteral("PaintWindowController"));
+    setWindowTitle(tr("Vornik editor"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    colorpickerview = new class colorpickerview;
+    colorpickerpopover = new class colorpickerpopover(colorpickerview, this);
+    texteditview = new textEditViewController;
+    texteditpopover = new textEditPopover(texteditview, this);
+    linesizeview = new lineViewController;
+    linesizepopup = new lineViewPopover(linesizeview, this);
+
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    buttonBar = new SegmentedToolBar(this);
+    buttonBar->setObjectName(QStringLiteral("buttonBar"));
+    buildToolBar();
+    column->addWidget(buttonBar);
+    paintView = new PaintView(this);
+    paintView->setObjectName(QStringLiteral("paintView"));
+    column->addWidget(paintView, 1);
+    connectCanvasToPopovers();
+
+    connect(buttonBar, &SegmentedToolBar::segmentClicked, this, &PaintWindowController::buttonClicked);
+}
+
+PaintWindowController::~PaintWindowController()
+{
+    if (m_monitorInstalled)
+        qApp->removeEventFilter(this);
+}
+
+void PaintWindowController::buildToolBar()
+{
+    for (int index = 0; index < SegmentCount; ++index) {
+        const char *iconName = kSegmentIcons[index];
+        buttonBar->addSegment(iconName ? iconNamed(QLatin1String(iconName)) : QIcon());
+    }
+    buttonBar->segment(FirstSpacerSegment)->setSpacer(true);
+    buttonBar->segment(SecondSpacerSegment)->setSpacer(true);
+}
+
+void PaintWindowController::connectCanvasToPopovers()
+{
+    QPointer<PaintWindowController> self(this);
+    PaintPopovers hooks;
+    hooks.colorPaletteShown = [self] { return self && self->colorpickerpopover->isShown(); };
+    hooks.textEntryShown = [self] { return self && self->texteditpopover->isShown(); };
+    hooks.pointerInTextEntry = [self] { return self && self->texteditview->mouseineditor; };
+    hooks.textEntryString = [self] { return self ? self->texteditview->text() : QString(); };
+    hooks.closeTextEntry = [self] {
+        if (self)
+            closeIfShown(self->texteditpopover);
+    };
+    hooks.lineWidthShown = [self] { return self && self->linesizepopup->isShown(); };
+    hooks.closeLineWidth = [self] {
+        if (self)
+            closeIfShown(self->linesizepopup);
+    };
+    paintView->setPopovers(hooks);
+}
+
+void PaintWindowController::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    windowDidLoad();
+}
+
+void PaintWindowController::windowDidLoad()
+{
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    loadToolTips();
+    qApp->installEventFilter(this);
+    m_monitorInstalled = true;
+    setAutoFillBackground(true);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, Qt::white);
+    setPalette(background);
+    buttonBar->segment(LineColorSegment)->setSwatchEnabled(true);
+    buttonBar->segment(FillColorSegment)->setSwatchEnabled(true);
+    if (QScreen *mainDisplay = QGuiApplication::primaryScreen()) {
+        paintView->setupCanvas(QRectF(mainDisplay->geometry()), imagelocation);
+        paintSwatches();
+    }
+    if (delegate) {
+        delegate->setEditorActive(this, true);
+        m_announcedOpen = true;
+    }
+    raise();
+    activateWindow();
+}
+
+void PaintWindowController::loadToolTips()
+{
+    const QMap<int, QString> toolTips = parseToolTips(toolTipsAsset());
+    for (auto it = toolTips.begin(); it != toolTips.end(); ++it)
+        buttonBar->setSegmentToolTip(it.key(), it.value());
+}
+
+void PaintWindowController::paintSwatches()
+{
+    buttonBar->segment(LineColorSegment)->setSwatchColor(colorNamed(lineColorName()));
+    buttonBar->segment(FillColorSegment)->setSwatchColor(colorNamed(fillColorName()));
+}
+
+bool PaintWindowController::belongsToThisWindow(QObject *object) const
+{
+    auto *widget = qobject_cast<QWidget *>(object);
+    return widget && widget->window() == this;
+}
+
+bool PaintWindowController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonPress && belongsToThisWindow(watched)) {
+        auto *press = static_cast<QMouseEvent *>(event);
+        if (press->button() == Qt::LeftButton)
+            mouseDown(press->globalPosition().toPoint());
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void PaintWindowController::mouseDown(const QPoint &globalPosition)
+{
+    mouselocation = mapFromGlobal(globalPosition);
+    m_textShownAtPress = texteditpopover->isShown();
+}
+
+void PaintWindowController::keyPressEvent(QKeyEvent *event)
+{
+    // Keys the focused child did not take (the canvas takes none) arrive here.
+    QWidget::keyPressEvent(event);
+    keyDown(event->key());
+}
+
+void PaintWindowController::keyDown(int key)
+{
+    if (key != Qt::Key_Delete && key != Qt::Key_Backspace)
+        return;
+    if (texteditpopover->isShown() || !paintView)
+        return;
+    if (paintView->selectedTool() == PanelTool::savelocal)
+        return;
+    paintView->deleteSelected();
+}
+
+void PaintWindowController::closeEvent(QCloseEvent *event)
+{
+    QWidget::closeEvent(event);
+    if (!event->isAccepted())
+        return;
+    closeIfShown(texteditpopover);
+    closeIfShown(linesizepopup);
+    closeIfShown(colorpickerpopover);
+    if (delegate && m_announcedOpen)
+        delegate->setEditorActive(this, false);
+    m_announcedOpen = false;
+    emit windowWillClose();
+}
+
+void PaintWindowController::setTool(PanelTool tool)
+{
+    paintView->setSelectedTool(tool);
+}
+
+void PaintWindowController::buttonClicked(int segment)
+{
+    const bool textShownAtPress = m_textShownAtPress.value_or(false);
+    m_textShownAtPress.reset();
+
+    closeIfShown(linesizepopup);
+    closeIfShown(colorpickerpopover);
+    if (!windowHandle() || !windowHandle()->screen() || !paintView)
+        return;
+    // Without a canvas or an image on it there is nothing to draw on or export.
+    if (!paintView->viewSize() || !paintView->imagerect())
+        return;
+
+    switch (segment) {
+    case SaveSegment:
+    case UploadSegment:
+    case CopySegment:
+        exportImage(segment);
+        break;
+    case PointerSegment:
+        setTool(PanelTool::pointer);
+        break;
+    case RectangleSegment:
+        setTool(PanelTool::rectangle);
+        break;
+    case EllipseSegment:
+        setTool(PanelTool::ellipse);
+        break;
+    case LineSegment:
+        setTool(PanelTool::line);
+        break;
+    case ArrowSegment:
+        setTool(PanelTool::arrow);
+        break;
+    case FilledRectangleSegment:
+        setTool(PanelTool::filledrectangle);
+        break;
+    case FilledEllipseSegment:
+        setTool(PanelTool::filledellipse);
+        break;
+    case TextSegment:
+        closeIfShown(linesizepopup);
+        if (texteditview->textview)
+            texteditview->textview->setPlainText(QString());
+        if (!texteditpopover->isShown() && !textShownAtPress)
+            showToolPopover(true, buttonBar, QStringLiteral("text"), 0, segment);
+        else
+            closeIfShown(texteditpopover);
+        setTool(PanelTool::text);
+        break;
+    case IncreaseFontSegment:
+        setTool(PanelTool::increasefont);
+        paintView->increaseFont();
+        break;
+    case DecreaseFontSegment:
+        setTool(PanelTool::decreasefont);
+        paintView->decreaseFont();
+        break;
+    case LineWidthSegment:
+        closeIfShown(texteditpopover);
+        if (!linesizepopup->isShown())
+            showToolPopover(false, buttonBar, QStringLiteral("linesize"), 0, segment);
+        else
+            closeIfShown(linesizepopup);
+        buttonBar->setSelectedSegment(PointerSegment);
+        setTool(PanelTool::pointer);
+        break;
+    case LineColorSegment:
+        showToolPopover(false, buttonBar, QStringLiteral("color"), kLineColorMode, segment);
+        break;
+    case FillColorSegment:
+        showToolPopover(false, buttonBar, QStringLiteral("color"), kFillColorMode, segment);
+        break;
+    case HelpSegment: {
+        const QString link = buttonBar->segmentToolTip(HelpSegment);
+        if (isValidURL(link))
+            Opener::openUrl(QUrl(link));
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void PaintWindowController::exportImage(int segment)
+{
+    const qreal scale = windowHandle()->devicePixelRatio();
+    const QImage rendering = paintView->renderCanvas(scale);
+    if (rendering.isNull())
+        return;
+    const QRectF rect = *paintView->imagerect();
+    const drawingItems *figures = &paintView->myDrawings();
+    if (segment == SaveSegment) {
+        // The canvas takes no press while the save panel is up.
+        setTool(PanelTool::savelocal);
+        saveImageWithPanel(rendering, figures, rect);
+        if (paintView)
+            setTool(PanelTool::pointer);
+        buttonBar->setSelectedSegment(PointerSegment);
+        return;
+    }
+    if (segment == UploadSegment)
+        uploadImage(rendering, figures, rect);
+    else
+        copyImageToClipboard(rendering, figures, rect);
+    setTool(PanelTool::pointer);
+    buttonBar->setSelectedSegment(PointerSegment);
+    close();
+}
+
+void PaintWindowController::showToolPopover(bool text, QWidget *anchor, const QString &kind, int colorMode,
+                                            int segment)
+{
+    ToolPopover *popover = nullptr;
+    if (text) {
+        popover = texteditpopover;
+    } else if (kind == QLatin1String("color")) {
+        colorTarget = colorMode;
+        sharedToolBar = buttonBar;
+        popover = colorpickerpopover;
+    } else {
+        popover = linesizepopup;
+    }
+    const int anchorLeft = anchor->mapTo(this, QPoint(0, 0)).x();
+    // Point at the place of the click; a click made without the pointer points at the
+    // middle of the segment.
+    int x = 0;
+    if (mouselocation)
+        x = mouselocation->x() - anchorLeft;
+    else if (ToolBarSegment *clicked = buttonBar->segment(segment))
+        x = clicked->mapTo(anchor, clicked->rect().center()).x();
+    const QRect place(x, 0, qMax(1, anchor->width() / 50), anchor->height());
+    popover->showRelativeToRect(place, anchor);
 }

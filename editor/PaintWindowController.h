@@ -1,11 +1,105 @@
 #pragma once
 
-#include <QWidget>
+#include "editor/PaintView.h"
+#include "editor/SegmentedToolBar.h"
+#include "editor/colorpickerview.h"
+#include "editor/lineViewController.h"
+#include "editor/textEditPopover.h"
 
-// The annotation editor window.
+#include <QPointer>
+#include <QWidget>
+#include <optional>
+
+class AppDelegate;
+class Preferences;
+
+// The annotation editor window: the segmented tool bar over the canvas. It turns tool
+// bar clicks into tool changes, popovers and output actions, deletes the selected
+// figure on Delete or Backspace, and tells the application when it opens and closes.
+//
+// The opener sets imagelocation (the PNG of the selected region), shows the window
+// and gives it the frame of the display the region came from; the window sets
+// itself up when it is first shown.
 class PaintWindowController : public QWidget
 {
     Q_OBJECT
 public:
+    // The tool bar's segments, by index.
+    enum Segment {
+        SaveSegment = 0,
+        UploadSegment = 1,
+        CopySegment = 2,
+        FirstSpacerSegment = 3,
+        PointerSegment = 4,
+        RectangleSegment = 5,
+        EllipseSegment = 6,
+        LineSegment = 7,
+        ArrowSegment = 8,
+        SecondSpacerSegment = 9,
+        FilledRectangleSegment = 10,
+        FilledEllipseSegment = 11,
+        TextSegment = 12,
+        IncreaseFontSegment = 13,
+        DecreaseFontSegment = 14,
+        LineWidthSegment = 15,
+        LineColorSegment = 16,
+        FillColorSegment = 17,
+        HelpSegment = 18,
+        SegmentCount = 19,
+    };
+
     explicit PaintWindowController(QWidget *parent = nullptr);
+    ~PaintWindowController() override;
+
+    QString imagelocation;
+    Preferences &userDefaults;
+    class colorpickerpopover *colorpickerpopover = nullptr;
+    class colorpickerview *colorpickerview = nullptr;
+    QPointer<SegmentedToolBar> buttonBar;
+    QPointer<PaintView> paintView;
+    textEditPopover *texteditpopover = nullptr;
+    textEditViewController *texteditview = nullptr;
+    lineViewController *linesizeview = nullptr;
+    QPointer<AppDelegate> delegate;   // the running application's, when there is one
+    lineViewPopover *linesizepopup = nullptr;
+    std::optional<QPoint> mouselocation;   // last left press in this window, window coordinates
+    int screennum = 0;
+
+    // The set-up run when the window is first shown (tool tips, monitor, canvas,
+    // announcement); calling it again does nothing.
+    void windowDidLoad();
+    bool isLoaded() const { return m_loaded; }
+
+public slots:
+    // The tool bar's action: the clicked segment's index.
+    void buttonClicked(int segment);
+
+signals:
+    // The window is closing; the application has been told.
+    void windowWillClose();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildToolBar();
+    void loadToolTips();
+    void connectCanvasToPopovers();
+    void paintSwatches();
+    void mouseDown(const QPoint &globalPosition);
+    void keyDown(int key);
+    void showToolPopover(bool text, QWidget *anchor, const QString &kind, int colorMode, int segment);
+    void exportImage(int segment);
+    void setTool(PanelTool tool);
+    bool belongsToThisWindow(QObject *object) const;
+
+    bool m_loaded = false;
+    bool m_announcedOpen = false;
+    bool m_monitorInstalled = false;
+    // Whether the text popover was shown when the press of the current click began:
+    // a press outside a popup closes it before the click ends.
+    std::optional<bool> m_textShownAtPress;
 };

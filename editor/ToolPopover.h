@@ -7,11 +7,11 @@
 // click outside it (Qt::Popup). It holds one content widget, which learns that it is
 // about to appear through its own showEvent.
 //
-// A click outside a Qt::Popup first closes the popup and is then replayed to the
-// widget under the pointer. Whoever handles that replayed press must still see the
-// popover as shown: the canvas takes the typed text from a text popover that the
-// very same press closed. isShown() therefore stays true until the press that
-// dismissed the popover has been fully delivered.
+// A press outside the popover closes it and is then passed on to the widget under
+// the pointer, so one click both dismisses the popover and acts (picks another tool,
+// places a text). Whoever handles that press must still see the popover as shown:
+// the canvas takes the typed text from a text popover that the very same press
+// closed. isShown() therefore stays true until that press has been delivered.
 class ToolPopover : public QWidget
 {
     Q_OBJECT
@@ -36,6 +36,7 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     QPointer<QWidget> m_content;

@@ -1,0 +1,103 @@
+#pragma once
+
+// Drives a real editor window with pointer and key events that travel the whole
+// window-system path (popups see clicks outside them, as with a real mouse).
+
+#include "app/Preferences.h"
+#include "editor/PaintWindowController.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QTest>
+#include <QWindow>
+
+namespace editortest {
+
+inline void clearPreferences()
+{
+    const QString file = Preferences::standard().fileName();
+    Preferences::resetStandard();
+    QFile::remove(file);
+}
+
+// A picture whose every pixel differs from its neighbours, so a shifted or scaled
+// copy is caught: red follows x, green follows y, blue is a checker.
+inline QImage patternImage(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb(x % 256, y % 256, ((x / 8 + y / 8) % 2) ? 40 : 200));
+    }
+    return image;
+}
+
+// Writes the picture where the capture would have left it and returns the path.
+inline QString writeCapture(const QImage &image, const QString &name = QStringLiteral("a2.png"))
+{
+    const QString path = QDir::tempPath() + QLatin1Char('/') + name;
+    image.save(path, "PNG");
+    return path;
+}
+
+inline QPoint inWindow(QWidget *widget, const QPoint &local)
+{
+    return widget->mapTo(widget->window(), local);
+}
+
+inline void press(QWidget *widget, const QPoint &local)
+{
+    QTest::mousePress(widget->window()->windowHandle(), Qt::LeftButton, {}, inWindow(widget, local));
+}
+
+inline void moveTo(QWidget *widget, const QPoint &local)
+{
+    QTest::mouseMove(widget->window()->windowHandle(), inWindow(widget, local));
+}
+
+inline void release(QWidget *widget, const QPoint &local)
+{
+    QTest::mouseRelease(widget->window()->windowHandle(), Qt::LeftButton, {}, inWindow(widget, local));
+}
+
+inline void click(QWidget *widget, const QPoint &local)
+{
+    press(widget, local);
+    release(widget, local);
+}
+
+inline void clickSegment(PaintWindowController &editor, int index)
+{
+    ToolBarSegment *segment = editor.buttonBar->segment(index);
+    click(segment, segment->rect().center());
+}
+
+// Where a canvas point is in the canvas widget's viewport.
+inline QPoint onCanvas(PaintWindowController &editor, const QPointF &canvasPoint)
+{
+    return editor.paintView->mapFromScene(canvasPoint);
+}
+
+inline void pressCanvas(PaintWindowController &editor, const QPointF &canvasPoint)
+{
+    press(editor.paintView->viewport(), onCanvas(editor, canvasPoint));
+}
+
+inline void releaseCanvas(PaintWindowController &editor, const QPointF &canvasPoint)
+{
+    release(editor.paintView->viewport(), onCanvas(editor, canvasPoint));
+}
+
+// A press, a few moves and a release from `from` to `to`, in canvas points.
+inline void dragOnCanvas(PaintWindowController &editor, const QPointF &from, const QPointF &to, int steps = 4)
+{
+    QWidget *viewport = editor.paintView->viewport();
+    press(viewport, onCanvas(editor, from));
+    for (int step = 1; step <= steps; ++step)
+        moveTo(viewport, onCanvas(editor, from + (to - from) * step / steps));
+    release(viewport, onCanvas(editor, to));
+}
+
+} // namespace editortest

@@ -1,0 +1,111 @@
+#include "editor/PaintWindowController.h"
+#include "helpers/FilePanels.h"
+#include "tests/editor/EditorDriver.h"
+#include "tests/harness/TestMain.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+using namespace editortest;
+
+namespace {
+// A save panel that answers with a fixed path and counts how often it was asked.
+class AnsweringPanels : public FilePanels
+{
+public:
+    QString answer;
+    int saveRuns = 0;
+    QStringList runOpenPanel(const OpenRequest &) override { return {}; }
+    QString runSavePanel(const SaveRequest &) override
+    {
+        ++saveRuns;
+        return answer;
+    }
+};
+
+bool near(QRgb pixel, QRgb expected, int tolerance = 40)
+{
+    return qAbs(qRed(pixel) - qRed(expected)) <= tolerance && qAbs(qGreen(pixel) - qGreen(expected)) <= tolerance
+        && qAbs(qBlue(pixel) - qBlue(expected)) <= tolerance;
+}
+} // namespace
+
+class EditorExportTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void savedImageIsTheCaptureWithTheFiguresOverIt()
+    {
+        clearPreferences();
+        Preferences::standard().setString(QStringLiteral("fillcolor"), QStringLiteral("red"));
+        Preferences::standard().setString(QStringLiteral("linecolor"), QStringLiteral("blue"));
+        const QImage capture = patternImage(300, 200);
+        AnsweringPanels panels;
+        panels.answer = QDir::tempPath() + QStringLiteral("/edited");   // no extension: ".png" is added
+        FilePanels::setCurrent(&panels);
+
+        QPointer<PaintWindowController> editor = new PaintWindowController;
+        editor->imagelocation = writeCapture(capture);
+        editor->show();
+        editor->setGeometry(QGuiApplication::primaryScreen()->geometry());
+        QVERIFY(QTest::qWaitForWindowExposed(editor));
+        const QPointF origin = editor->paintView->imagerect()->topLeft();
+        QCOMPARE(editor->paintView->imagerect()->size(), QSizeF(300, 200));
+
+        // A filled rectangle over (30, 30)-(110, 90) of the picture, an arrow from
+        // (150, 50) to (250, 150).
+        clickSegment(*editor, PaintWindowController::FilledRectangleSegment);
+        dragOnCanvas(*editor, origin + QPointF(30, 30), origin + QPointF(110, 90));
+        clickSegment(*editor, PaintWindowController::ArrowSegment);
+        dragOnCanvas(*editor, origin + QPointF(150, 50), origin + QPointF(250, 150), 6);
+        QCOMPARE(editor->paintView->myDrawings().lst.size(), 2);
+
+        clickSegment(*editor, PaintWindowController::SaveSegment);
+        QCOMPARE(panels.saveRuns, 1);
+        // Saving keeps the editor open, back on the pointer tool.
+        QVERIFY(editor && editor->isVisible());
+        QCOMPARE(editor->paintView->selectedTool(), std::optional(PanelTool::pointer));
+        QCOMPARE(editor->buttonBar->selectedSegment(), int(PaintWindowController::PointerSegment));
+
+        const QImage saved(panels.answer + QStringLiteral(".png"));
+        QVERIFY(!saved.isNull());
+        QCOMPARE(saved.size(), capture.size());   // cropped to the picture, no white page
+
+        // The picture itself wherever no figure was drawn.
+        for (const QPoint p : {QPoint(0, 0), QPoint(299, 199), QPoint(10, 150), QPoint(200, 20), QPoint(140, 120),
+                               QPoint(280, 60), QPoint(20, 110)})
+            QVERIFY2(saved.pixel(p) == capture.pixel(p), qPrintable(QStringLiteral("at %1,%2").arg(p.x()).arg(p.y())));
+        // The fill inside the rectangle, its blue outline on its edge.
+        for (const QPoint p : {QPoint(50, 50), QPoint(100, 80), QPoint(70, 40)})
+            QCOMPARE(saved.pixel(p), qRgb(255, 0, 0));
+        QVERIFY(near(saved.pixel(30, 60), qRgb(0, 0, 255)));
+        QVERIFY(near(saved.pixel(110, 60), qRgb(0, 0, 255)));
+        // The arrow's shaft and the point of its head.
+        QVERIFY(near(saved.pixel(200, 100), qRgb(0, 0, 255)));
+        QVERIFY(near(saved.pixel(175, 75), qRgb(0, 0, 255)));
+        QVERIFY(near(saved.pixel(249, 149), qRgb(0, 0, 255), 90));
+        FilePanels::setCurrent(nullptr);
+        delete editor.data();
+    }
+
+    void cancelledSaveWritesNothing()
+    {
+        clearPreferences();
+        AnsweringPanels panels;   // answers with an empty path: cancelled
+        FilePanels::setCurrent(&panels);
+        QPointer<PaintWindowController> editor = new PaintWindowController;
+        editor->imagelocation = writeCapture(patternImage(120, 80));
+        editor->show();
+        QVERIFY(QTest::qWaitForWindowExposed(editor));
+        const QStringList before = QDir(QDir::tempPath()).entryList(QDir::Files);
+        clickSegment(*editor, PaintWindowController::SaveSegment);
+        QCOMPARE(panels.saveRuns, 1);
+        QVERIFY(editor && editor->isVisible());
+        QCOMPARE(QDir(QDir::tempPath()).entryList(QDir::Files), before);
+        FilePanels::setCurrent(nullptr);
+        delete editor.data();
+    }
+};
+
+VORNIK_TEST_MAIN(EditorExportTest, vtest::EnvironmentOptions{})
+#include "editor_export_test.moc"

@@ -1,0 +1,63 @@
+#include "editor/PaintWindowController.h"
+#include "tests/editor/EditorDriver.h"
+#include "tests/harness/TestMain.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+using namespace editortest;
+
+// The editor on a real X server: what the user sees once a few figures are drawn.
+// Set VORNIK_SCREENSHOT_DIR to keep the picture of the screen for a look.
+class EditorScreenTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void figuresAppearOnTheScreen()
+    {
+        clearPreferences();
+        Preferences::standard().setString(QStringLiteral("linecolor"), QStringLiteral("blue"));
+        Preferences::standard().setString(QStringLiteral("fillcolor"), QStringLiteral("yellow"));
+        QScreen *screen = QGuiApplication::primaryScreen();
+        QPointer<PaintWindowController> editor = new PaintWindowController;
+        editor->imagelocation = writeCapture(patternImage(700, 420));
+        editor->show();
+        editor->setGeometry(screen->geometry());
+        QVERIFY(QTest::qWaitForWindowExposed(editor));
+        editor->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(editor));
+        const QPointF origin = editor->paintView->imagerect()->topLeft();
+
+        clickSegment(*editor, PaintWindowController::FilledEllipseSegment);
+        dragOnCanvas(*editor, origin + QPointF(40, 40), origin + QPointF(200, 140));
+        clickSegment(*editor, PaintWindowController::RectangleSegment);
+        dragOnCanvas(*editor, origin + QPointF(380, 200), origin + QPointF(250, 90));
+        clickSegment(*editor, PaintWindowController::ArrowSegment);
+        dragOnCanvas(*editor, origin + QPointF(500, 330), origin + QPointF(620, 220), 6);
+        clickSegment(*editor, PaintWindowController::TextSegment);
+        QTest::keyClicks(editor->texteditview->textview, QStringLiteral("Look here"));
+        pressCanvas(*editor, origin + QPointF(60, 300));
+        releaseCanvas(*editor, origin + QPointF(60, 300));
+        QCOMPARE(editor->paintView->myDrawings().lst.size(), 4);
+        clickSegment(*editor, PaintWindowController::FillColorSegment);
+        QVERIFY(editor->colorpickerpopover->isVisible());
+
+        // The middle of the filled ellipse shows yellow on the screen itself.
+        const QPoint ellipseCentre =
+            editor->paintView->viewport()->mapToGlobal(onCanvas(*editor, origin + QPointF(120, 90)));
+        const QPoint onScreen = ellipseCentre - screen->geometry().topLeft();
+        QTRY_COMPARE_WITH_TIMEOUT(screen->grabWindow(0).toImage().pixel(onScreen), qRgb(255, 255, 0), 10000);
+        // The fill swatch of the tool bar shows the fill color too.
+        ToolBarSegment *swatch = editor->buttonBar->segment(PaintWindowController::FillColorSegment);
+        const QPoint swatchCentre = swatch->mapToGlobal(swatch->rect().center()) - screen->geometry().topLeft();
+        QCOMPARE(screen->grabWindow(0).toImage().pixel(swatchCentre), qRgb(255, 255, 0));
+
+        const QString folder = qEnvironmentVariable("VORNIK_SCREENSHOT_DIR");
+        if (!folder.isEmpty())
+            QVERIFY(screen->grabWindow(0).save(folder + QStringLiteral("/editor.png")));
+        delete editor.data();
+    }
+};
+
+VORNIK_TEST_MAIN(EditorScreenTest, (vtest::EnvironmentOptions{.x11 = true, .framebuffer = QSize(1280, 800), .monitors = {}}))
+#include "editor_screen_test.moc"

@@ -1,0 +1,281 @@
+#include "app/AppDelegate.h"
+#include "editor/PaintWindowController.h"
+#include "helpers/extensions/NamedColors.h"
+#include "platform/Opener.h"
+#include "tests/editor/EditorDriver.h"
+#include "tests/harness/TestMain.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSignalSpy>
+#include <memory>
+
+using namespace editortest;
+
+class EditorWindowTest : public QObject
+{
+    Q_OBJECT
+
+    QPointer<PaintWindowController> editor;
+
+    // Opens an editor the way the capture overlay does.
+    PaintWindowController &openEditor(const QString &imagePath)
+    {
+        editor = new PaintWindowController;
+        editor->imagelocation = imagePath;
+        editor->screennum = 0;
+        editor->show();
+        editor->setGeometry(QGuiApplication::primaryScreen()->geometry());
+        if (!QTest::qWaitForWindowExposed(editor))
+            qFatal("the editor window did not appear");
+        return *editor;
+    }
+
+    PaintWindowController &openEditorOnPattern() { return openEditor(writeCapture(patternImage(300, 200))); }
+
+    int figureCount() const { return int(editor->paintView->rootGroup()->contents().size()) - 1; }
+
+private slots:
+    void init()
+    {
+        clearPreferences();
+        colorTarget = -1;
+    }
+
+    void cleanup()
+    {
+        if (editor)
+            delete editor.data();
+        Opener::setHandler({});
+    }
+
+    void toolTipsAndSwatchesAfterLoading()
+    {
+        Preferences::standard().setString(QStringLiteral("linecolor"), QStringLiteral("navy"));
+        Preferences::standard().setString(QStringLiteral("fillcolor"), QStringLiteral("olive"));
+        PaintWindowController &window = openEditorOnPattern();
+        SegmentedToolBar *bar = window.buttonBar;
+        QCOMPARE(bar->segmentCount(), 19);
+        QCOMPARE(bar->segmentToolTip(5), QStringLiteral("Rectangle"));
+        QCOMPARE(bar->segmentToolTip(12), QStringLiteral("Text"));
+        for (int i = 0; i < 19; ++i) {
+            QCOMPARE(bar->segment(i)->accessibleName(), bar->segmentToolTip(i));
+            QCOMPARE(bar->segmentToolTip(i).isEmpty(), i == 3 || i == 9);
+        }
+        QCOMPARE(hexString(bar->segment(16)->swatchColor()), QStringLiteral("#000080"));
+        QCOMPARE(hexString(bar->segment(17)->swatchColor()), QStringLiteral("#808000"));
+        QVERIFY(!window.paintView->selectedTool().has_value());   // no tool until one is picked
+        QVERIFY(window.paintView->imagerect().has_value());
+        QVERIFY(!QFile::exists(window.imagelocation));              // the canvas holds the only copy
+    }
+
+    void spacerSegmentsChangeNothing()
+    {
+        PaintWindowController &window = openEditorOnPattern();
+        clickSegment(window, 5);
+        QCOMPARE(window.paintView->selectedTool(), std::optional(PanelTool::rectangle));
+        for (int spacer : {3, 9}) {
+            clickSegment(window, spacer);
+            QCOMPARE(window.paintView->selectedTool(), std::optional(PanelTool::rectangle));
+            QCOMPARE(window.buttonBar->selectedSegment(), 5);
+        }
+        QVERIFY(!window.texteditpopover->isVisible());
+        QVERIFY(!window.linesizepopup->isVisible());
+        QVERIFY(!window.colorpickerpopover->isVisible());
+        QCOMPARE(figureCount(), 0);
+        QVERIFY(window.isVisible());
+    }
+
+    void toolSegmentsChooseTheirTools()
+    {
+        PaintWindowController &window = openEditorOnPattern();
+        const QList<QPair<int, PanelTool>> tools = {
+            {4, PanelTool::pointer}, {5, PanelTool::rectangle}, {6, PanelTool::ellipse},
+            {7, PanelTool::line}, {8, PanelTool::arrow}, {10, PanelTool::filledrectangle},
+            {11, PanelTool::filledellipse}, {13, PanelTool::increasefont}, {14, PanelTool::decreasefont}};
+        for (const auto &[segment, tool] : tools) {
+            clickSegment(window, segment);
+            QCOMPARE(window.paintView->selectedTool(), std::optional(tool));
+            QCOMPARE(window.buttonBar->selectedSegment(), segment);
+        }
+    }
+
+    void withoutAnImageTheToolBarIsIgnored()
+    {
+        PaintWindowController &window = openEditor(QDir::tempPath() + QStringLiteral("/missing.png"));
+        QVERIFY(!window.paintView->imagerect().has_value());
+        clickSegment(window, 5);
+        clickSegment(window, 12);
+        QVERIFY(!window.paintView->selectedTool().has_value());
+        QVERIFY(!window.texteditpopover->isVisible());
+    }
+
+    void typedTextLandsAtThePressPoint()
+    {
+        PaintWindowController &window = openEditorOnPattern();
+        clickSegment(window, 12);
+        QVERIFY(window.texteditpopover->isVisible());
+        QCOMPARE(window.paintView->selectedTool(), std::optional(PanelTool::text));
+        QTest::keyClicks(window.texteditview->textview, QStringLiteral("Hello there"));
+        const QPointF at = window.paintView->imagerect()->topLeft() + QPointF(40, 30);
+        // The press outside the popup closes it and still reaches the canvas.
+        pressCanvas(window, at);
+        releaseCanvas(window, at);
+        QVERIFY(!window.texteditpopover->isVisible());
+        QCOMPARE(window.paintView->myDrawings().lst.size(), 1);
+        const std::shared_ptr<drawingItem> record = window.paintView->myDrawings().lst.first();
+        QCOMPARE(record->mobjType, QStringLiteral("text"));
+        QVERIFY(record->mText);
+        QCOMPARE(record->mText->text(), QStringLiteral("Hello there"));
+        QCOMPARE(record->mrect->topLeft(), at);
+        QCOMPARE(figureCount(), 1);
+    }
+
+    void pressInsideTheTextViewMakesNoFigure()
+    {
+        PaintWindowController &window = openEditorOnPattern();
+        clickSegment(window, 12);
+        QPlainTextEdit *text = window.texteditview->textview;
+        QTest::keyClicks(text, QStringLiteral("abc"));
+        QEvent enter(QEvent::Enter);
+        QCoreApplication::sendEvent(text, &enter);
+        QTest::mouseClick(text->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(window.texteditpopover->isVisible());
+        QCOMPARE(window.paintView->myDrawings().lst.size(), 0);
+    }
+
+    void textSegmentTogglesThePopoverAndEmptiesIt()
+    {
+        PaintWindowController &window = openEditorOnPattern();
+        clickSegment(window, 12);
+        QVERIFY(window.texteditpopover->isVisible());
+        QTest::keyClicks(window.texteditview->textview, QStringLiteral("draft"));
+        // The second click lands outside the popup, which closes it first.
+        clickSegment(window, 12);
+        QVERIFY(!window.texteditpopover->isVisible());
+        QCOMPARE(window.paintView->selectedTool(), std::optional(PanelTool::text));
+        QCOMPARE(window.texteditview->text(), QString());
+        clickSegment(window, 12);
+        QVERIFY(window.texteditpopover->isVisible());
+        QCOMPARE(window.paintView->selectedTool(), std::optional(PanelTool::text));
+    }
+
+    void lineWidthSegmentLeavesThePointerTool()
+    {
+        Preferences::standard().setInteger(QStringLiteral("linesize"), 9);
+        PaintWindowController &window = openEditorOnPattern();
+        clickSegment(window, 8);
+        clickSegment(window, 15);
+        QVERIFY(window.linesizepopup->isVisible());
+        QCOMPARE(window.paintView->selectedTool(), std::optional(PanelTool::pointer));
+        QCOMPARE(window.buttonBar->selectedSegment(), 4);
+        QVERIFY(window.linesizeview->rbThick->isChecked());
+        QCOMPARE(Preferences::standard().integerForKey(QStringLiteral("linesize")), 9);
+        // Choosing a width stores it and leaves the popover open.
+        QTest::mouseClick(window.linesizeview->rbThickest, Qt::LeftButton);
+        QCOMPARE(Preferences::standard().integerForKey(QStringLiteral("linesize")), 8);
+        QVERIFY(window.linesizepopup->isVisible());
+    }
+
+    void paletteFromTheFillSwatchPaintsIt()
+    {
+        PaintWindowController &window = openEditorOnPattern();
+        ToolBarSegment *fill = window.buttonBar->segment(17);
+        const QPoint clickPoint = fill->rect().center() + QPoint(3, 0);
+        click(fill, clickPoint);
+        QCOMPARE(colorTarget, 2);
+        QCOMPARE(sharedToolBar.data(), window.buttonBar.data());
+        QVERIFY(window.colorpickerpopover->isVisible());
+        // The popover points at the place of the click, under the tool bar.
+        // It points at the middle of a place one fiftieth of the tool bar wide starting there.
+        const int clickX = fill->mapToGlobal(clickPoint).x();
+        QVERIFY(window.colorpickerpopover->arrowTip().x() >= clickX);
+        QVERIFY(window.colorpickerpopover->arrowTip().x() <= clickX + window.buttonBar->width() / 50);
+        QCOMPARE(window.colorpickerpopover->arrowTip().y(),
+                 window.buttonBar->mapToGlobal(QPoint(0, window.buttonBar->height())).y());
+        QTest::mouseClick(window.colorpickerview->tealbutton, Qt::LeftButton);
+        QCOMPARE(Preferences::standard().stringForKey(QStringLiteral("fillcolor")), QStringLiteral("teal"));
+        QCOMPARE(hexString(fill->swatchColor()), QStringLiteral("#008080"));
+        QCOMPARE(window.colorpickerview->palette()->namesTurnedOn(), QStringList{QStringLiteral("teal")});
+
+        clickSegment(window, 16);
+        QCOMPARE(colorTarget, 1);
+        QVERIFY(window.colorpickerpopover->isVisible());
+        QCOMPARE(window.colorpickerview->palette()->namesTurnedOn(), QStringList{QStringLiteral("red")});
+    }
+
+    void deleteRemovesTheSelectedFigureUnlessTyping()
+    {
+        PaintWindowController &window = openEditorOnPattern();
+        const QPointF origin = window.paintView->imagerect()->topLeft();
+        clickSegment(window, 10);
+        dragOnCanvas(window, origin + QPointF(20, 20), origin + QPointF(120, 90));
+        QCOMPARE(figureCount(), 1);
+
+        clickSegment(window, 12);
+        QVERIFY(window.texteditpopover->isVisible());
+        // Keys reach the text entry while it is up; even sent to the editor they delete nothing.
+        QTest::keyClick(window.texteditview->textview, Qt::Key_Delete);
+        QTest::keyClick(&window, Qt::Key_Delete);
+        QTest::keyClick(&window, Qt::Key_Backspace);
+        QCOMPARE(figureCount(), 1);
+        window.texteditpopover->close();
+
+        QTest::keyClick(window.paintView, Qt::Key_Delete);
+        QCOMPARE(figureCount(), 0);
+        QCOMPARE(window.paintView->myDrawings().lst.size(), 1);
+        QTest::keyClick(window.paintView, Qt::Key_Backspace);
+        QCOMPARE(window.paintView->myDrawings().lst.size(), 0);
+    }
+
+    void helpSegmentOpensItsLink()
+    {
+        QList<QUrl> opened;
+        Opener::setHandler([&opened](const QUrl &url) {
+            opened.append(url);
+            return true;
+        });
+        PaintWindowController &window = openEditorOnPattern();
+        clickSegment(window, 18);
+        QCOMPARE(opened.size(), 1);
+        QCOMPARE(opened.first().toString(), window.buttonBar->segmentToolTip(18));
+        // A tool tip that is not a link opens nothing.
+        window.buttonBar->setSegmentToolTip(18, QStringLiteral("Help"));
+        clickSegment(window, 18);
+        QCOMPARE(opened.size(), 1);
+    }
+
+    void applicationHearsOpenAndClose()
+    {
+        AppDelegate application;
+        PaintWindowController &window = openEditorOnPattern();
+        QCOMPARE(window.delegate.data(), &application);
+        QVERIFY(application.usepaintcontroller);
+        QCOMPARE(application.paintWindow, &window);
+        QSignalSpy closing(&window, &PaintWindowController::windowWillClose);
+        window.close();
+        QCOMPARE(closing.size(), 1);
+        QVERIFY(!application.usepaintcontroller);
+        // Another window of the application closing tells nobody anything.
+        PaintWindowController &second = openEditorOnPattern();
+        QVERIFY(application.usepaintcontroller);
+        QWidget other;
+        other.show();
+        other.close();
+        QVERIFY(application.usepaintcontroller);
+        delete &second;
+    }
+
+    void copyClosesTheEditor()
+    {
+        PaintWindowController &window = openEditorOnPattern();
+        clickSegment(window, 5);
+        QSignalSpy closing(&window, &PaintWindowController::windowWillClose);
+        clickSegment(window, 2);
+        QCOMPARE(closing.size(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(editor.isNull(), 10000);   // deleted once closed
+    }
+};
+
+VORNIK_TEST_MAIN(EditorWindowTest, vtest::EnvironmentOptions{})
+#include "editor_window_test.moc"
