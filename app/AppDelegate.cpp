@@ -7,6 +7,8 @@
 #include "app/WebPages.h"
 #include "app/vorKeyEvents.h"
 #include "app/vorMenu.h"
+#include "banner/BannerActions.h"
+#include "banner/vorBannerWindowController.h"
 #include "capture/ScreenCapture.h"
 #include "editor/PaintWindowController.h"
 #include "helpers/Links.h"
@@ -38,11 +40,6 @@ AppDelegate *g_instance = nullptr;
 const QString kLunchAtStartup = QStringLiteral("lunchAtStartup");
 const QString kInitialAppStartup = QStringLiteral("initialappstartup");
 
-// Entries whose behaviour is not part of this build yet say so instead of acting.
-void notAvailableYet(const char *feature)
-{
-    std::fprintf(stderr, "Vornik: %s is not available yet\n", feature);
-}
 } // namespace
 
 AppDelegate::AppDelegate(QObject *parent)
@@ -390,22 +387,24 @@ void AppDelegate::openimage(QObject *sender)
 
 void AppDelegate::opensettings(QObject *)
 {
-    notAvailableYet("the banner window");
+    auto *window = new vorBannerWindowController();
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->showWindow();
 }
 
 void AppDelegate::changeBannerColor(QObject *)
 {
-    notAvailableYet("changing the banner color");
+    BannerMenu::changeBannerColor();
 }
 
 void AppDelegate::changeBannerImage(QObject *)
 {
-    notAvailableYet("changing the banner image");
+    BannerMenu::changeBannerImage();
 }
 
 void AppDelegate::setToDefaultBanner(QObject *)
 {
-    notAvailableYet("resetting the banner");
+    BannerMenu::setToDefaultBanner();
 }
 
 void AppDelegate::launch(QObject *sender)

@@ -42,6 +42,11 @@ public:
         dialog.setFileMode(QFileDialog::AnyFile);
         if (!request.allowedFileTypes.isEmpty())
             dialog.setNameFilter(nameFilterFor(request.allowedFileTypes));
+        if (!request.proposedName.isEmpty())
+            dialog.selectFile(request.proposedName);
+        dialog.setOption(QFileDialog::ReadOnly, !request.canCreateDirectories);
+        if (request.showsHiddenFiles)
+            dialog.setFilter(dialog.filter() | QDir::Hidden);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return QString();
         return dialog.selectedFiles().constFirst();

@@ -18,6 +18,9 @@ public:
     struct SaveRequest {
         QString title;
         QStringList allowedFileTypes;
+        QString proposedName;               // the file name the panel starts with
+        bool canCreateDirectories = true;
+        bool showsHiddenFiles = false;
     };
 
     virtual ~FilePanels() = default;

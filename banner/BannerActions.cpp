@@ -1,0 +1,264 @@
+#include "banner/BannerActions.h"
+
+#include "app/Preferences.h"
+#include "banner/ModalRuns.h"
+#include "banner/bannercolorwindow.h"
+#include "banner/vorBannerImageView.h"
+#include "editor/SegmentedToolBar.h"
+#include "helpers/FilePanels.h"
+#include "helpers/ImageOutput.h"
+#include "helpers/Links.h"
+#include "helpers/Notifications.h"
+#include "helpers/TempFolder.h"
+#include "helpers/extensions/NamedColors.h"
+#include "helpers/extensions/ResourceImages.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <cstdio>
+
+namespace {
+
+const QString kBannerPathKey = QStringLiteral("bannerpath");
+const QString kBannerColorKey = QStringLiteral("bannercolor");
+const QString kBannerUrlKey = QStringLiteral("bannerurl");
+const QString kBannerFileMark = QStringLiteral("_bannerimage.png");
+
+QPointer<vorBannerImageView> g_preview;
+QPointer<SegmentedToolBar> g_buttonBar;
+QString g_lastResult;
+
+Preferences &defaults()
+{
+    return Preferences::standard();
+}
+
+void printLine(const QString &text)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
+void postFileSaveError()
+{
+    postNotification(QStringLiteral("File Save Error"), QStringLiteral("Your banner image couldn't be saved on your computer."));
+}
+
+// Writes `image` as a new banner file; older ones go only once the new one exists.
+QString writeNewBannerFile(const QImage &image, BannerForm form)
+{
+    if (!TempFolder::ensureFinalImagesFolder())
+        return QString();
+    const QString path = TempFolder::bannerImagePath();
+    if (!writePNG(image, path))
+        return QString();
+    cleanBannerFiles(TempFolder::finalImagesFolder(), form, {path, defaults().stringForKey(kBannerPathKey)});
+    return path;
+}
+
+// Upload, then bannerUploaded; `setUserDone` takes the set-user reply.
+void sendBanner(const QString &path, const QString &colorName, VorCompletion setUserDone)
+{
+    vornikHTTP::getUserID();
+    vornikHTTP::uploadFile(VorOperations::upload, path,
+                           [path, colorName, setUserDone = std::move(setUserDone)](const QString &reply) {
+                               bannerUploaded(reply, path, colorName, setUserDone);
+                           });
+}
+
+} // namespace
+
+vorBannerImageView *bannerPreview()
+{
+    if (!g_preview)
+        g_preview = new vorBannerImageView();
+    return g_preview;
+}
+
+void bindBannerPreview(vorBannerImageView *view)
+{
+    // A fresh preview made before any window loaded is nobody's child: let it go.
+    if (g_preview && g_preview != view && !g_preview->parent())
+        g_preview->deleteLater();
+    g_preview = view;
+}
+
+SegmentedToolBar *bannerButtonBar()
+{
+    if (!g_buttonBar)
+        g_buttonBar = new SegmentedToolBar();
+    return g_buttonBar;
+}
+
+void bindBannerButtonBar(SegmentedToolBar *bar)
+{
+    if (g_buttonBar && g_buttonBar != bar && !g_buttonBar->parent())
+        g_buttonBar->deleteLater();
+    g_buttonBar = bar;
+}
+
+QImage defaultBannerImage()
+{
+    return imageNamed(QStringLiteral("logo-vornik5"));
+}
+
+bool cleanBannerFiles(const QString &folder, BannerForm form, const QStringList &keep)
+{
+    QDir dir(folder);
+    if (!dir.exists())
+        return false;
+    const QStringList before = dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    if (form == BannerForm::window)
+        printLine(QStringLiteral("all files in cache: ") + before.join(QStringLiteral(", ")));
+    QStringList kept;
+    for (const QString &path : keep) {
+        if (!path.isEmpty())
+            kept.append(QFileInfo(path).absoluteFilePath());
+    }
+    bool allRemoved = true;
+    for (const QString &name : before) {
+        if (!name.contains(kBannerFileMark))
+            continue;
+        const QString path = folder + (folder.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/")) + name;
+        if (kept.contains(QFileInfo(path).absoluteFilePath()))
+            continue;
+        QFile file(path);
+        if (!file.remove()) {
+            if (form == BannerForm::window)
+                printLine(QStringLiteral("Could not clear temp folder: ") + file.errorString());
+            allRemoved = false;
+            break;
+        }
+    }
+    if (form == BannerForm::window)
+        printLine(QStringLiteral("all files in cache after deleting images: ")
+                  + dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name).join(QStringLiteral(", ")));
+    return allRemoved;
+}
+
+QString saveBannerImage(const QImage &image)
+{
+    return writeNewBannerFile(image, BannerForm::statusMenu);
+}
+
+QString savePreviewImage(const QString &path)
+{
+    const QImage image = bannerPreview()->image();
+    if (path.isEmpty())
+        return writeNewBannerFile(image, BannerForm::window);
+    // A file of the user's own: the banner files in the temporary folder stay as they
+    // are, since the current banner may be one of them.
+    const QString target = path.contains(QLatin1String(".png")) ? path : path + QStringLiteral(".png");
+    return writePNG(image, target) ? target : QString();
+}
+
+QString uploadBanner()
+{
+    const QString colorName = defaults().stringForKey(kBannerColorKey);
+    const QString path = defaults().stringForKey(kBannerPathKey);
+    if (path.isEmpty()) {
+        postFileSaveError();
+        return QString();
+    }
+    sendBanner(path, colorName, [](const QString &reply) {
+        g_lastResult = reply;
+        defaults().setString(kBannerUrlKey, reply);
+    });
+    return QString();
+}
+
+QString uploadBannerFromWindow()
+{
+    const QString colorName = defaults().stringForKey(kBannerColorKey);
+    const QString path = savePreviewImage(QString());
+    if (path.isEmpty()) {
+        postFileSaveError();
+        g_lastResult = QStringLiteral("File not found");
+        return g_lastResult;
+    }
+    sendBanner(path, colorName, [](const QString &reply) { g_lastResult = reply; });
+    return QString();
+}
+
+void bannerUploaded(const QString &reply, const QString &path, const QString &colorName, VorCompletion setUserDone)
+{
+    const QString link = QStringLiteral("https://") + reply;
+    if (!isValidURL(link)) {
+        postNotification(QStringLiteral("File Upload Error"), QStringLiteral("There was a problem uploading your banner image."));
+        g_lastResult = QStringLiteral("Invalid URL");
+        return;
+    }
+    defaults().setString(kBannerPathKey, path);
+    defaults().setString(kBannerColorKey, colorName);
+    const QColor color = colorNamed(colorName);
+    vornikHTTP::getUserID();
+    vornikHTTP::getSalt(VorOperations::salt, [colorName, color, link, setUserDone](const QString &) {
+        vornikHTTP::setUser(colorName, color, link, [setUserDone](const QString &text) {
+            if (setUserDone)
+                setUserDone(text);
+        });
+    });
+}
+
+QString lastBannerResult()
+{
+    return g_lastResult;
+}
+
+namespace BannerMenu {
+
+void changeBannerColor()
+{
+    const QString before = bannerColorName();
+    {
+        bannercolorwindow window;
+        ModalRuns::current().runModalForWindow(&window);
+        window.close();
+    }
+    QCoreApplication::processEvents();
+    const QString chosen = bannerColorName();
+    if (chosen == before) {
+        postNotification(QStringLiteral("Banner"), QStringLiteral("Banner color change has been cancelled."));
+        return;
+    }
+    if (!QFileInfo::exists(defaults().stringForKey(kBannerPathKey)))
+        defaults().setString(kBannerPathKey, saveBannerImage(defaultBannerImage()));
+    uploadBanner();
+    defaults().setString(kBannerColorKey, chosen);
+    postNotification(QStringLiteral("Banner"), QStringLiteral("New banner color information is uploaded."));
+}
+
+void changeBannerImage()
+{
+    FilePanels::OpenRequest request;
+    request.title = QStringLiteral("Select PNG Image (Should be 40 px wide)");
+    request.allowsMultipleSelection = false;
+    request.canChooseDirectories = false;
+    request.canCreateDirectories = false;
+    request.allowedFileTypes = {QStringLiteral("png")};
+    const QStringList chosen = FilePanels::current().runOpenPanel(request);
+    if (chosen.isEmpty())
+        return;
+    const QString path = saveBannerImage(QImage(chosen.constFirst()));
+    // A file that is no readable image leaves the current banner in place rather than
+    // forgetting it and announcing an upload that cannot happen.
+    if (path.isEmpty()) {
+        postFileSaveError();
+        return;
+    }
+    defaults().setString(kBannerPathKey, path);
+    uploadBanner();
+    postNotification(QStringLiteral("Banner Image Action"), QStringLiteral("Banner Image Uploaded!"));
+}
+
+void setToDefaultBanner()
+{
+    defaults().setString(kBannerPathKey, saveBannerImage(defaultBannerImage()));
+    defaults().setString(kBannerColorKey, QStringLiteral("white"));
+    defaults().setString(kBannerUrlKey, uploadBanner());
+    postNotification(QStringLiteral("Banner"), QStringLiteral("Reset complete."));
+}
+
+} // namespace BannerMenu

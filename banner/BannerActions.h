@@ -1,0 +1,82 @@
+#pragma once
+
+#include "service/vornikHTTP.h"
+
+#include <QImage>
+#include <QString>
+
+class SegmentedToolBar;
+class vorBannerImageView;
+
+// The banner: a small image and a background color that the sharing service puts on
+// every image the user shares. It lives in a PNG file in the temporary folder, in the
+// preferences "bannerpath", "bannercolor" and "bannerurl", and on the service, which
+// learns it through an upload of the file followed by a set-user request.
+//
+// Everything here runs on the main thread.
+
+// The two sides that change the banner differ in small ways (console lines, whether
+// the set-user reply is stored under "bannerurl").
+enum class BannerForm { statusMenu, window };
+
+// The preview that the banner window actions draw on and save: the last loaded banner
+// window's own, or a fresh one that no window shows.
+vorBannerImageView *bannerPreview();
+void bindBannerPreview(vorBannerImageView *view);
+// The last loaded banner window's button bar, or a fresh one.
+SegmentedToolBar *bannerButtonBar();
+void bindBannerButtonBar(SegmentedToolBar *bar);
+
+// The default banner, the compiled-in picture "logo-vornik5", at its own size.
+QImage defaultBannerImage();
+
+// Removes every entry of `folder` whose name contains "_bannerimage.png", except the
+// files named in `keep`. Stops at the first removal that fails. The window form writes
+// the listing before and after to the console. Returns false when the folder could not
+// be listed or a removal failed.
+bool cleanBannerFiles(const QString &folder, BannerForm form = BannerForm::statusMenu,
+                      const QStringList &keep = {});
+
+// Writes `image` at its own size as a new T + "Vornik/" + M + "_bannerimage.png" and
+// then removes the older banner files (never the one "bannerpath" names, which may
+// still be needed if the next upload fails). Returns the path, or "" when nothing could
+// be written, in which case no file is removed.
+QString saveBannerImage(const QImage &image);
+
+// Writes bannerPreview()'s image. With a `path`, to that path (".png" appended unless it
+// holds ".png" already) and the temporary folder is left alone; without one, as a new
+// banner file with the clean-up of saveBannerImage. Returns the path written, or "".
+QString savePreviewImage(const QString &path);
+
+// Sends the file at "bannerpath" with the color "bannercolor": upload, then
+// bannerUploaded. The set-user reply is stored under "bannerurl". Without a path it
+// posts "File Save Error" and sends nothing. Returns "" (the upload has not finished).
+QString uploadBanner();
+
+// The banner window's upload: saves the preview as a new banner file and sends it with
+// "bannercolor"; the set-user reply only becomes lastBannerResult(). Returns
+// "File not found" (after posting "File Save Error") when the preview could not be
+// saved, "" otherwise.
+QString uploadBannerFromWindow();
+
+// The upload's completion: the reply must make a link ("https://" + reply). Then the
+// path and color are stored and the service is told the user id, the link and the
+// color; `setUserDone` runs with the set-user reply. A reply that is no link posts
+// "File Upload Error", sets the result to "Invalid URL" and sends nothing more.
+void bannerUploaded(const QString &reply, const QString &path, const QString &colorName,
+                    VorCompletion setUserDone = {});
+
+// The last result of a banner upload chain: a set-user reply, "Invalid URL" or
+// "File not found"; "" before any.
+QString lastBannerResult();
+
+// The status menu's banner actions.
+namespace BannerMenu {
+// Runs the banner color window; an unchanged color posts "Banner color change has been
+// cancelled.", a new one is sent (with the default logo when the banner file is gone).
+void changeBannerColor();
+// Lets the user pick a PNG file and sends it as the banner image.
+void changeBannerImage();
+// Sends the default logo on white; "bannerurl" is "" until the service replies.
+void setToDefaultBanner();
+} // namespace BannerMenu

@@ -1,0 +1,56 @@
+#include "banner/ColorPanel.h"
+
+#include <QColorDialog>
+#include <QPointer>
+
+namespace {
+
+class DialogColorPanel : public ColorPanel
+{
+public:
+    void show(QObject *target, Action action, bool continuous) override
+    {
+        if (!m_dialog) {
+            m_dialog = new QColorDialog();
+            m_dialog->setAttribute(Qt::WA_DeleteOnClose, false);
+            m_dialog->setOption(QColorDialog::NoButtons, true);
+            m_dialog->setWindowTitle(QStringLiteral("Colors"));
+        }
+        // One target at a time, as with a shared panel: the last caller gets the picks.
+        QObject::disconnect(m_connection);
+        QPointer<QObject> guard(target);
+        auto deliver = [guard, action = std::move(action)](const QColor &color) {
+            if (guard && action)
+                action(color);
+        };
+        m_connection = continuous
+                           ? QObject::connect(m_dialog, &QColorDialog::currentColorChanged, target, deliver)
+                           : QObject::connect(m_dialog, &QColorDialog::colorSelected, target, deliver);
+        m_dialog->show();
+        m_dialog->raise();
+        m_dialog->activateWindow();
+    }
+
+private:
+    QPointer<QColorDialog> m_dialog;
+    QMetaObject::Connection m_connection;
+};
+
+ColorPanel *&installedPanel()
+{
+    static ColorPanel *panel = nullptr;
+    return panel;
+}
+
+} // namespace
+
+ColorPanel &ColorPanel::shared()
+{
+    static DialogColorPanel dialog;
+    return installedPanel() ? *installedPanel() : dialog;
+}
+
+void ColorPanel::setShared(ColorPanel *panel)
+{
+    installedPanel() = panel;
+}

@@ -1,0 +1,90 @@
+#include "banner/bannercolor.h"
+
+#include "app/Preferences.h"
+#include "banner/ModalRuns.h"
+#include "helpers/extensions/NamedColors.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace {
+const QString kBannerColorKey = QStringLiteral("bannercolor");
+} // namespace
+
+bannercolor::bannercolor(QWidget *parent)
+    : QWidget(parent)
+    , m_palette(new ColorPaletteGrid(this))
+{
+    setObjectName(QStringLiteral("bannercolor"));
+    auto *layout = new QVBoxLayout(this);
+    auto *heading = new QLabel(QStringLiteral("Banner color"), this);
+    layout->addWidget(heading);
+    layout->addWidget(m_palette);
+    cancelbutton = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelbutton->setObjectName(QStringLiteral("cancelbutton"));
+    auto *row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(cancelbutton);
+    layout->addLayout(row);
+
+    auto button = [this](const char *name) { return m_palette->button(QLatin1String(name)); };
+    auto swatch = [this](const char *name) { return m_palette->swatch(QLatin1String(name)); };
+    silverbutton = button("silver"), graybutton = button("gray"), blackbutton = button("black");
+    redbutton = button("red"), maroonbutton = button("maroon"), yellowbutton = button("yellow");
+    olivebutton = button("olive"), limebutton = button("lime"), greenbutton = button("green");
+    aquabutton = button("aqua"), tealbutton = button("teal"), bluebutton = button("blue");
+    navybutton = button("navy"), fuchsiabutton = button("fuchsia"), purplebutton = button("purple");
+    aquaclr = swatch("aqua"), blackclr = swatch("black"), blueclr = swatch("blue"), grayclr = swatch("gray");
+    greenclr = swatch("green"), limeclr = swatch("lime"), maroonclr = swatch("maroon"), navyclr = swatch("navy");
+    oliveclr = swatch("olive"), purpleclr = swatch("purple"), redclr = swatch("red");
+    silverclr = swatch("silver"), tealclr = swatch("teal"), yellowclr = swatch("yellow");
+    fuchsiaclr = swatch("fuchsia");
+    whitebutton = button("white");
+    whiteclr = swatch("white");
+
+    connect(m_palette, &ColorPaletteGrid::colorClicked, this,
+            [this](const QString &name, QPushButton *) { chooseColor(name); });
+    connect(cancelbutton, &QPushButton::clicked, this, [this] { cancelclick(cancelbutton); });
+}
+
+void bannercolor::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    viewWillAppear();
+}
+
+void bannercolor::viewWillAppear()
+{
+    m_palette->turnOnButtonMatching(colorNamed(bannerColorName()));
+}
+
+void bannercolor::chooseColor(const QString &name)
+{
+    // The window closes right after, so the clicked button is not turned on.
+    m_palette->turnAllOff();
+    Preferences::standard().setString(kBannerColorKey, name);
+    ModalRuns::current().stopModal();
+}
+
+void bannercolor::cancelclick(QObject *)
+{
+    ModalRuns::current().stopModal();
+}
+
+void bannercolor::whitebuttonclick(QObject *) { chooseColor(QStringLiteral("white")); }
+void bannercolor::silverbuttonclick(QObject *) { chooseColor(QStringLiteral("silver")); }
+void bannercolor::graybuttonclick(QObject *) { chooseColor(QStringLiteral("gray")); }
+void bannercolor::blackbuttonclick(QObject *) { chooseColor(QStringLiteral("black")); }
+void bannercolor::redbuttonclick(QObject *) { chooseColor(QStringLiteral("red")); }
+void bannercolor::marronbuttonclick(QObject *) { chooseColor(QStringLiteral("maroon")); }
+void bannercolor::yellowbuttonclick(QObject *) { chooseColor(QStringLiteral("yellow")); }
+void bannercolor::olivebuttonclick(QObject *) { chooseColor(QStringLiteral("olive")); }
+void bannercolor::limebuttonclick(QObject *) { chooseColor(QStringLiteral("lime")); }
+void bannercolor::greenbuttonclick(QObject *) { chooseColor(QStringLiteral("green")); }
+void bannercolor::aquabuttonclick(QObject *) { chooseColor(QStringLiteral("aqua")); }
+void bannercolor::tealbuttonclick(QObject *) { chooseColor(QStringLiteral("teal")); }
+void bannercolor::bluebuttonclick(QObject *) { chooseColor(QStringLiteral("blue")); }
+void bannercolor::navybuttonclick(QObject *) { chooseColor(QStringLiteral("navy")); }
+void bannercolor::fuchsiabuttonclick(QObject *) { chooseColor(QStringLiteral("fuchsia")); }
+void bannercolor::purplebuttonclick(QObject *) { chooseColor(QStringLiteral("purple")); }

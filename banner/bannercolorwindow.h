@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QWidget>
+
+class bannercolor;
+
+// The small window in which the user picks the banner color. The caller runs it
+// modally (ModalRuns) and closes it when the run ends; the choice is in the
+// preference "bannercolor".
+class bannercolorwindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit bannercolorwindow(QWidget *parent = nullptr);
+
+    // The palette shown as the window's content.
+    bannercolor *contentViewController() const { return m_content; }
+
+private:
+    void windowDidLoad();
+
+    bannercolor *m_content = nullptr;
+};

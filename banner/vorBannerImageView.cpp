@@ -1,0 +1,36 @@
+#include "banner/vorBannerImageView.h"
+
+#include <QPainter>
+
+vorBannerImageView::vorBannerImageView(QWidget *parent)
+    : QWidget(parent)
+{
+    setAccessibleName(QStringLiteral("Banner preview"));
+}
+
+void vorBannerImageView::setImage(const QImage &image)
+{
+    m_image = image;
+    update();
+}
+
+void vorBannerImageView::setBackgroundColor(const QColor &color)
+{
+    m_background = color;
+    update();
+}
+
+void vorBannerImageView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), m_background);
+    if (m_image.isNull())
+        return;
+    // Shown at its own size when it fits, scaled down (keeping its shape) when not.
+    QSizeF size = m_image.deviceIndependentSize();
+    if (size.width() > width() || size.height() > height())
+        size.scale(QSizeF(this->size()), Qt::KeepAspectRatio);
+    const QRectF target(QPointF((width() - size.width()) / 2.0, (height() - size.height()) / 2.0), size);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(target, m_image);
+}

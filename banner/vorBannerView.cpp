@@ -1,0 +1,130 @@
+#include "banner/vorBannerView.h"
+
+#include "app/Preferences.h"
+#include "app/WebPages.h"
+#include "banner/BannerActions.h"
+#include "banner/ColorPanel.h"
+#include "banner/vorBannerImageView.h"
+#include "editor/SegmentedToolBar.h"
+#include "helpers/FilePanels.h"
+#include "helpers/Notifications.h"
+#include "helpers/extensions/NamedColors.h"
+
+#include <QImage>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+void printLine(const char *text)
+{
+    std::fprintf(stderr, "%s\n", text);
+}
+} // namespace
+
+vorBannerView::vorBannerView(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("vorBannerView"));
+}
+
+void vorBannerView::buttonsBarClick(QObject *sender)
+{
+    auto *bar = qobject_cast<SegmentedToolBar *>(sender);
+    if (!bar)
+        return;
+    switch (bar->selectedSegment()) {
+    case saveSegment:
+        saveBannerToFile();
+        break;
+    case loadSegment:
+        loadPictureIntoPreview();
+        break;
+    case uploadSegment:
+        uploadBannerImage();
+        break;
+    case colorSegment:
+        showColorPanel();
+        break;
+    case resetSegment:
+        resetBanner();
+        break;
+    case siteSegment:
+        browseToSite(bar);
+        break;
+    default:
+        break;
+    }
+}
+
+void vorBannerView::changeBannercolorWithSender(const QColor &) {}
+
+void vorBannerView::saveBannerToFile()
+{
+    printLine("save banner image to file");
+    // The panel runs once this click has returned, as a sheet would.
+    QTimer::singleShot(0, this, [this] {
+        FilePanels::SaveRequest request;
+        request.title = QStringLiteral("Save Image");
+        request.allowedFileTypes = {QStringLiteral("png")};
+        request.proposedName = QStringLiteral("myimagefile.png");
+        request.canCreateDirectories = true;
+        request.showsHiddenFiles = true;
+        const QString chosen = FilePanels::current().runSavePanel(request);
+        if (!chosen.isEmpty()) {
+            if (!savePreviewImage(chosen).isEmpty())
+                postNotification(QStringLiteral("File saved"), QStringLiteral("You image was saved at ") + chosen);
+            else
+                postNotification(QStringLiteral("File save error"), QStringLiteral("There was a problem saving image."));
+        }
+        emit savePanelFinished();
+    });
+}
+
+void vorBannerView::loadPictureIntoPreview()
+{
+    printLine("Load picture into preview");
+    const QString chosen = choosePNGFile();
+    if (chosen.isEmpty())
+        return;
+    const QImage image(chosen);
+    // A file that does not decode would leave an empty preview and a banner path that
+    // cannot be sent: keep the current banner instead.
+    if (image.isNull()) {
+        postNotification(QStringLiteral("Banner Image Action"), QStringLiteral("That file could not be read as a PNG image."));
+        return;
+    }
+    bannerPreview()->setImage(image);
+    Preferences::standard().setString(QStringLiteral("bannerpath"), chosen);
+    postNotification(QStringLiteral("Banner Image Action"), QStringLiteral("Banner Image Uploaded!"));
+}
+
+void vorBannerView::uploadBannerImage()
+{
+    printLine("upload banner image");
+    uploadBannerFromWindow();
+    postNotification(QStringLiteral("Banner Info"),
+                     QStringLiteral("Your banner will now be ued for your uploaded screen shot images."));
+}
+
+void vorBannerView::showColorPanel()
+{
+    printLine("change banner color");
+    ColorPanel::shared().show(this, [this](const QColor &color) { changeBannercolorWithSender(color); }, true);
+}
+
+void vorBannerView::resetBanner()
+{
+    const QString red = QStringLiteral("red");
+    Preferences::standard().setString(QStringLiteral("bannercolor"), red);
+    vorBannerImageView *preview = bannerPreview();
+    preview->setBackgroundColor(colorNamed(red));
+    preview->setImage(defaultBannerImage());
+    Preferences::standard().setString(QStringLiteral("bannerpath"), savePreviewImage(QString()));
+    uploadBannerFromWindow();
+}
+
+void vorBannerView::browseToSite(SegmentedToolBar *bar)
+{
+    printLine("Browse to Site");
+    openWebPageText(bar->segmentToolTip(siteSegment));
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+
+class SegmentedToolBar;
+
+// The content of the banner window and the target of its button bar: each of the six
+// segments saves, loads, uploads, recolors or resets the banner, or opens the site.
+class vorBannerView : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit vorBannerView(QWidget *parent = nullptr);
+
+    // The segments in bar order.
+    enum Segment { saveSegment, loadSegment, uploadSegment, colorSegment, resetSegment, siteSegment };
+
+public slots:
+    // Acts on the sender's selected segment (the sender is the segmented bar).
+    void buttonsBarClick(QObject *sender);
+    // The color panel's action. The banner color is chosen from the status menu's
+    // sixteen colors, so a color picked here changes nothing.
+    void changeBannercolorWithSender(const QColor &color);
+
+signals:
+    // The save panel of segment 0 has been answered (it runs after the click returns).
+    void savePanelFinished();
+
+private:
+    void saveBannerToFile();
+    void loadPictureIntoPreview();
+    void uploadBannerImage();
+    void showColorPanel();
+    void resetBanner();
+    void browseToSite(SegmentedToolBar *bar);
+};

@@ -1,0 +1,103 @@
+#include "banner/vorBannerWindowController.h"
+
+#include "app/Preferences.h"
+#include "app/WebPages.h"
+#include "banner/BannerActions.h"
+#include "banner/vorBannerImageView.h"
+#include "banner/vorBannerView.h"
+#include "editor/SegmentedToolBar.h"
+#include "helpers/ImageOutput.h"
+#include "helpers/TempFolder.h"
+#include "helpers/extensions/NamedColors.h"
+#include "helpers/extensions/ResourceImages.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace {
+const QString kBannerPathKey = QStringLiteral("bannerpath");
+const QString kBannerColorKey = QStringLiteral("bannercolor");
+} // namespace
+
+vorBannerWindowController::vorBannerWindowController(QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , userDefaults(Preferences::standard())
+{
+    setObjectName(QStringLiteral("vorBannerWindowController"));
+    setWindowTitle(QStringLiteral("Vornik banner"));
+    setWindowIcon(iconNamed(QStringLiteral("AppIcon")));
+
+    m_view = new vorBannerView(this);
+    auto *content = new QVBoxLayout(m_view);
+    buttonBar = new SegmentedToolBar(m_view);
+    buttonBar->setObjectName(QStringLiteral("buttonBar"));
+    for (const char *icon : {"save", "load", "upload", "color", "reset", "site"})
+        buttonBar->addSegment(iconNamed(QStringLiteral("banner/banner-") + QLatin1String(icon)));
+    paintView = new vorBannerImageView(m_view);
+    paintView->setObjectName(QStringLiteral("paintView"));
+    paintView->setMinimumSize(paintView->sizeHint());
+    content->addWidget(buttonBar, 0, Qt::AlignHCenter);
+    content->addWidget(paintView, 1);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_view);
+
+    connect(buttonBar, &SegmentedToolBar::segmentClicked, m_view, [this] { m_view->buttonsBarClick(buttonBar); });
+    windowDidLoad();
+}
+
+QStringList vorBannerWindowController::segmentToolTips()
+{
+    return {QStringLiteral("Save current banner to your computer"), QStringLiteral("Load an image into the preview below."),
+            QStringLiteral("Upload an image to use as a Vornik banner."), QStringLiteral("Change your Vornik banner color"),
+            QStringLiteral("Reset banner color and image"), homePageUrl()};
+}
+
+void vorBannerWindowController::windowDidLoad()
+{
+    bindBannerPreview(paintView);
+    bindBannerButtonBar(buttonBar);
+    if (userDefaults.stringForKey(kBannerPathKey).isEmpty())
+        showFirstUseBanner();
+    else
+        showStoredBanner();
+
+    const QStringList tips = segmentToolTips();
+    for (int i = 0; i < tips.size(); ++i)
+        buttonBar->setSegmentToolTip(i, tips[i]);
+}
+
+void vorBannerWindowController::showFirstUseBanner()
+{
+    const QString red = QStringLiteral("red");
+    userDefaults.setString(kBannerColorKey, red);
+    paintView->setBackgroundColor(colorNamed(red));
+    paintView->setImage(defaultBannerImage());
+    // Kept as a view image: it is the banner until the user sends one of their own.
+    if (!TempFolder::ensureFinalImagesFolder())
+        return;
+    const QString path = TempFolder::viewImagePath();
+    if (writePNG(paintView->image(), path))
+        userDefaults.setString(kBannerPathKey, path);
+}
+
+void vorBannerWindowController::showStoredBanner()
+{
+    paintView->setImage(QImage(userDefaults.stringForKey(kBannerPathKey)));
+    paintView->setBackgroundColor(colorNamed(bannerColorName()));
+}
+
+void vorBannerWindowController::showWindow()
+{
+    adjustSize();
+    if (QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    show();
+    raise();
+    activateWindow();
+}

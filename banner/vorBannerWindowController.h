@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QWidget>
+
+class Preferences;
+class SegmentedToolBar;
+class vorBannerImageView;
+class vorBannerView;
+
+// The banner window: a six-segment button bar over a preview of the banner image on
+// the banner color. Loading it makes its bar and preview the ones the banner actions
+// use. On first use (no "bannerpath") it shows the default logo on red and keeps that
+// as the banner.
+class vorBannerWindowController : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit vorBannerWindowController(QWidget *parent = nullptr);
+
+    Preferences &userDefaults;
+    SegmentedToolBar *buttonBar = nullptr;
+    vorBannerImageView *paintView = nullptr;
+
+    vorBannerView *bannerView() const { return m_view; }
+
+    // Shows the window in front.
+    void showWindow();
+
+    // The segments' tool tips in bar order; the last is the product website.
+    static QStringList segmentToolTips();
+
+private:
+    void windowDidLoad();
+    void showFirstUseBanner();
+    void showStoredBanner();
+
+    vorBannerView *m_view = nullptr;
+};
