@@ -53,7 +53,7 @@ public:
     QStringList namesTurnedOn() const;
 
     // Turns on the button of the first entry whose swatch color (hexColor, alpha 1)
-    // equals `color` (same spec and components), or the white button when none does;
+    // equals `color` (same color model and components), or the white button when none does;
     // returns the name turned on.
     QString turnOnButtonMatching(const QColor &color);
 
