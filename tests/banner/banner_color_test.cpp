@@ -1,0 +1,156 @@
+#include "banner/ModalRuns.h"
+#include "banner/bannercolor.h"
+#include "banner/bannercolorwindow.h"
+#include "helpers/extensions/NamedColors.h"
+#include "tests/banner/BannerTestSupport.h"
+#include "tests/harness/TestMain.h"
+
+#include <QTimer>
+
+using namespace bannertest;
+
+// The banner color window under real modal runs: a click ends the run, and what it
+// stored is what the caller reads afterwards.
+class BannerColorTest : public QObject
+{
+    Q_OBJECT
+private:
+    // Runs `window` modally with the event loop runs, letting `answer` act once the
+    // run has started. Returns whether the run ended by itself (a watchdog closes the
+    // window if nothing ends it, which counts as a failure).
+    static bool runAnswered(bannercolorwindow &window, std::function<void()> answer)
+    {
+        bool answered = false;
+        bool watchdogFired = false;
+        QTimer::singleShot(0, &window, [&] {
+            answered = true;
+            answer();
+        });
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        QObject::connect(&watchdog, &QTimer::timeout, &window, [&] {
+            watchdogFired = true;
+            window.close();
+        });
+        watchdog.start(kWaitMs);
+        ModalRuns::current().runModalForWindow(&window);
+        window.close();
+        return answered && !watchdogFired;
+    }
+
+private slots:
+    void init() { clearPreferences(); }
+
+    void clickStoresTheColorAndEndsTheRun()
+    {
+        Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("teal"));
+        const QString before = bannerColorName();
+        bannercolorwindow window;
+        bannercolor *content = window.contentViewController();
+        QVERIFY(content);
+        QVERIFY(runAnswered(window, [&] {
+            QVERIFY(content->tealbutton->isChecked());   // the stored choice is shown
+            QTest::mouseClick(content->navybutton, Qt::LeftButton);
+        }));
+        QCOMPARE(bannerColorName(), QStringLiteral("navy"));
+        QVERIFY(bannerColorName() != before);
+        // Every button is turned off: the window closes right after the click.
+        QVERIFY(content->palette()->namesTurnedOn().isEmpty());
+    }
+
+    void maroonHasItsOwnSelector()
+    {
+        bannercolorwindow window;
+        QVERIFY(runAnswered(window, [&] { window.contentViewController()->marronbuttonclick(); }));
+        QCOMPARE(bannerColorName(), QStringLiteral("maroon"));
+    }
+
+    void clickingTheStoredColorLeavesItUnchanged()
+    {
+        Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("purple"));
+        bannercolorwindow window;
+        QVERIFY(runAnswered(window, [&] { window.contentViewController()->purplebutton->click(); }));
+        QCOMPARE(bannerColorName(), QStringLiteral("purple"));
+    }
+
+    void cancelEndsTheRunAndStoresNothing()
+    {
+        Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("olive"));
+        bannercolorwindow window;
+        bannercolor *content = window.contentViewController();
+        QCOMPARE(content->cancelbutton->text(), QStringLiteral("Cancel"));
+        QVERIFY(runAnswered(window, [&] { QTest::mouseClick(content->cancelbutton, Qt::LeftButton); }));
+        QCOMPARE(prefs("bannercolor"), QStringLiteral("olive"));
+    }
+
+    void withoutAStoredColorRedIsStoredAndShown()
+    {
+        QVERIFY(!Preferences::standard().hasKey(QStringLiteral("bannercolor")));
+        bannercolorwindow window;
+        window.show();
+        QCOMPARE(prefs("bannercolor"), QStringLiteral("red"));
+        QCOMPARE(window.contentViewController()->palette()->namesTurnedOn(), QStringList{QStringLiteral("red")});
+    }
+
+    void showingTheChoiceLeavesOtherButtonsAlone()
+    {
+        Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("lime"));
+        bannercolorwindow window;
+        bannercolor *content = window.contentViewController();
+        content->silverbutton->setChecked(true);
+        window.show();
+        QCOMPARE(content->palette()->namesTurnedOn(), (QStringList{QStringLiteral("silver"), QStringLiteral("lime")}));
+    }
+
+    void whiteAndUnknownNamesShowTheirButtons()
+    {
+        // The system white is no swatch color, so white falls back to the white button.
+        Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("white"));
+        bannercolor content;
+        content.viewWillAppear();
+        QCOMPARE(content.palette()->namesTurnedOn(), QStringList{QStringLiteral("white")});
+
+        // A name outside the table reads as red.
+        Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("Navy"));
+        bannercolor other;
+        other.viewWillAppear();
+        QCOMPARE(other.palette()->namesTurnedOn(), QStringList{QStringLiteral("red")});
+    }
+
+    void sixteenColorsWithTheirToolTipsInPaletteOrder()
+    {
+        bannercolor content;
+        const QList<QPushButton *> buttons = {content.whitebutton, content.silverbutton, content.graybutton,
+                                              content.blackbutton, content.redbutton, content.maroonbutton,
+                                              content.yellowbutton, content.olivebutton, content.limebutton,
+                                              content.greenbutton, content.aquabutton, content.tealbutton,
+                                              content.bluebutton, content.navybutton, content.fuchsiabutton,
+                                              content.purplebutton};
+        QStringList tips;
+        for (QPushButton *button : buttons) {
+            QVERIFY(button);
+            QCOMPARE(button->accessibleName(), button->toolTip());
+            tips.append(button->toolTip());
+        }
+        QCOMPARE(tips, (QStringList{"White", "Silver", "Gray", "Black", "Red", "Maroon", "Yellow", "Olive", "Lime",
+                                    "Green", "Aqua", "Teal", "Blue", "Navy", "Fuchsia", "Purple"}));
+        QCOMPARE(content.navyclr->color(), hexColor(0x000080, 1.0));
+        QCOMPARE(content.whiteclr->color(), hexColor(0xFFFFFF, 1.0));
+    }
+
+    void closingTheWindowEndsARunThatNothingStopped()
+    {
+        bannercolorwindow window;
+        bool closed = false;
+        QTimer::singleShot(0, &window, [&] {
+            closed = true;
+            window.close();
+        });
+        ModalRuns::current().runModalForWindow(&window);
+        QVERIFY(closed);
+        QCOMPARE(prefs("bannercolor"), QStringLiteral("red"));   // shown, nothing chosen
+    }
+};
+
+VORNIK_TEST_MAIN(BannerColorTest, vtest::EnvironmentOptions{})
+#include "banner_color_test.moc"
