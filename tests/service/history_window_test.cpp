@@ -1,0 +1,279 @@
+#include "app/Preferences.h"
+#include "platform/Opener.h"
+#include "platform/Reachability.h"
+#include "service/allHistoryWindowController.h"
+#include "service/vorImageDeleter.h"
+#include "service/vorImagePreview.h"
+#include "service/vorImageView.h"
+#include "service/vornikHTTP.h"
+#include "tests/harness/NotificationRecorder.h"
+#include "tests/harness/ServerProcess.h"
+#include "tests/harness/TestMain.h"
+#include "tests/harness/UploadedHistory.h"
+
+#include <QDragEnterEvent>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTableView>
+
+namespace {
+
+constexpr int kWaitMs = 20000;
+const QList<QColor> kColors = {Qt::red, Qt::green, Qt::blue, Qt::yellow, Qt::magenta};
+
+// Delivers the events a drag of `mime` onto `target` produces when the pointer enters
+// it and the button is released over it. Returns whether the drop was accepted.
+bool deliverDrop(QWidget *target, const QMimeData *mime)
+{
+    const QPoint centre = target->rect().center();
+    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(centre, offered, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDragMoveEvent move(centre, offered, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &move);
+    QDropEvent drop(QPointF(centre), offered, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
+}
+
+} // namespace
+
+// The history window against a real vornik-server on loopback, with five uploads
+// made through the client. Drags are delivered as the drag-enter, drag-move and drop
+// events the window system would hand the widgets, carrying the text the table
+// itself makes for the selected rows.
+class HistoryWindowTest : public QObject
+{
+    Q_OBJECT
+private:
+    vtest::ServerProcess m_server;
+    NotificationRecorder *m_recorder = nullptr;
+    QStringList m_links;   // oldest first
+    QList<QUrl> m_opened;
+    QPointer<allHistoryWindowController> m_window;
+
+    // Opens a new window and waits until it shows the service's history.
+    allHistoryWindowController *openWindow()
+    {
+        auto *window = new allHistoryWindowController;
+        QSignalSpy loaded(window->vorviewer.data(), &vorImageView::historyLoaded);
+        window->showWindow();
+        if (!loaded.wait(kWaitMs)) {
+            delete window;
+            return nullptr;
+        }
+        return window;
+    }
+
+    QStringList shownAddresses() const
+    {
+        QStringList addresses;
+        QAbstractItemModel *model = m_window->imagetable->model();
+        for (int row = 0; row < model->rowCount(); ++row)
+            addresses << model->data(model->index(row, 0)).toString();
+        return addresses;
+    }
+
+    // Selects the rows showing `addresses` and returns what the table hands a drag.
+    std::unique_ptr<QMimeData> dragRows(const QStringList &addresses)
+    {
+        QTableView *table = m_window->imagetable;
+        table->clearSelection();
+        const QStringList shown = shownAddresses();
+        for (const QString &address : addresses) {
+            const int row = int(shown.indexOf(address));
+            if (row < 0)
+                return nullptr;
+            table->selectionModel()->select(table->model()->index(row, 0),
+                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+        return std::unique_ptr<QMimeData>(table->model()->mimeData(table->selectionModel()->selectedIndexes()));
+    }
+
+    // Drops the rows on the trash and waits for the reload that follows the deletions.
+    bool trashRows(const QStringList &addresses, int *reloads)
+    {
+        std::unique_ptr<QMimeData> mime = dragRows(addresses);
+        if (!mime)
+            return false;
+        QSignalSpy finished(m_window->imgTrashDeleter.data(), &vorImageDeleter::deletionsFinished);
+        QSignalSpy loaded(m_window->vorviewer.data(), &vorImageView::historyLoaded);
+        if (!deliverDrop(m_window->imgTrashDeleter, mime.get()) || !finished.wait(kWaitMs))
+            return false;
+        if (!QTest::qWaitFor([&] { return !loaded.isEmpty(); }, kWaitMs))
+            return false;
+        // A round trip of our own, queued behind any stray reload, before counting.
+        vtest::historyReply(false);
+        *reloads = int(loaded.size());
+        return true;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_recorder = new NotificationRecorder(this);
+        QVERIFY(m_recorder->isRegistered());
+        QVERIFY(m_server.start());
+        qputenv("VORNIK_SERVICE_URL", m_server.baseUrl().toUtf8());
+        qputenv("VORNIK_CA_FILE", m_server.caFile().toUtf8());
+        Reachability::setOverride(true);
+        Opener::setHandler([this](const QUrl &url) {
+            m_opened << url;
+            return true;
+        });
+        m_links = vtest::uploadImages(5, kColors);
+        QCOMPARE(m_links.size(), 5);
+        for (const QString &link : std::as_const(m_links))
+            QVERIFY2(link.startsWith(m_server.baseUrl()), qPrintable(link));
+    }
+
+    void init()
+    {
+        Reachability::setOverride(true);
+        m_recorder->received.clear();
+        m_window = openWindow();
+        QVERIFY(m_window);
+    }
+
+    void cleanup()
+    {
+        delete m_window.data();
+    }
+
+    void cleanupTestCase()
+    {
+        Opener::setHandler({});
+        Reachability::setOverride(std::nullopt);
+    }
+
+    void listsEveryUploadNewestFirst()
+    {
+        QStringList newestFirst = m_links;
+        std::reverse(newestFirst.begin(), newestFirst.end());
+        QCOMPARE(shownAddresses(), newestFirst);
+        QAbstractItemModel *model = m_window->imagetable->model();
+        QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("URL"));
+        for (int row = 0; row < 5; ++row)
+            QVERIFY(model->data(model->index(row, 1)).toString().contains(QStringLiteral(", ")));
+        QCOMPARE(m_window->imagetable->selectionMode(), QAbstractItemView::ExtendedSelection);
+        QVERIFY(m_window->windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(m_window->vorviewer->imagepreview == m_window->imagePreview);
+        QVERIFY(m_window->imgTrashDeleter->mainhistoryview == m_window->vorviewer);
+
+        // Two rows dragged out carry both addresses, one a line, in table order.
+        std::unique_ptr<QMimeData> mime = dragRows({newestFirst.at(3), newestFirst.at(1)});
+        QVERIFY(mime);
+        QCOMPARE(mime->text(), newestFirst.at(1) + QLatin1Char('\n') + newestFirst.at(3));
+    }
+
+    void previewShowsTheDroppedRowAndOpensIt()
+    {
+        const QString green = m_links.at(1);
+        std::unique_ptr<QMimeData> mime = dragRows({green});
+        QVERIFY(mime);
+        vorImagePreview *preview = m_window->imagePreview;
+        QSignalSpy shown(preview, &vorImagePreview::imageLoaded);
+        QVERIFY(deliverDrop(preview, mime.get()));
+        QCOMPARE(preview->imageURL, green);
+        QVERIFY(shown.wait(kWaitMs));
+        QCOMPARE(shown.first().first().toString(), green);
+        // The service adds the banner strip on top; the picture itself is below it.
+        const QImage image = preview->image();
+        QCOMPARE(image.width(), 96);
+        QCOMPARE(image.pixelColor(48, image.height() - 2), QColor(Qt::green));
+
+        if (const QByteArray shot = qgetenv("VORNIK_HISTORY_SHOT"); !shot.isEmpty()) {
+            m_window->imagetable->selectRow(3);
+            QVERIFY(QTest::qWaitForWindowExposed(m_window));
+            // Painted and sent to the X server now, before another client reads it.
+            m_window->repaint();
+            QVERIFY(vtest::run({QStringLiteral("import"), QStringLiteral("-window"), QStringLiteral("root"),
+                                QString::fromLocal8Bit(shot)}) == 0);
+        }
+
+        m_opened.clear();
+        QTest::mouseClick(preview, Qt::LeftButton, Qt::NoModifier, preview->rect().center());
+        QCOMPARE(m_opened, QList<QUrl>{QUrl(green)});
+
+        // Several rows are no single address: nothing is loaded, a click opens nothing.
+        std::unique_ptr<QMimeData> two = dragRows({m_links.at(0), m_links.at(2)});
+        QVERIFY(deliverDrop(preview, two.get()));
+        QVERIFY(!preview->isLoading());
+        m_opened.clear();
+        QTest::mouseClick(preview, Qt::LeftButton, Qt::NoModifier, preview->rect().center());
+        QVERIFY(m_opened.isEmpty());
+    }
+
+    void bannerDroppedAloneIsDenied()
+    {
+        const QString banner = m_links.at(0);
+        Preferences::standard().setString(QStringLiteral("bannerurl"), banner);
+        std::unique_ptr<QMimeData> mime = dragRows({banner});
+        QSignalSpy loaded(m_window->vorviewer.data(), &vorImageView::historyLoaded);
+        QVERIFY(deliverDrop(m_window->imgTrashDeleter, mime.get()));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_recorder->received.isEmpty(), kWaitMs);
+        QCOMPARE(m_recorder->received.size(), 1);
+        QCOMPARE(m_recorder->received.first().summary, QStringLiteral("Banner images can't be cancelled"));
+        QCOMPARE(m_recorder->received.first().body, QStringLiteral("Deletion Denied"));
+        QVERIFY(!m_window->imgTrashDeleter->isDeleting());
+        QCOMPARE(m_window->imgTrashDeleter->currentImageToDelete, banner);
+        QCOMPARE(vtest::historyAddresses().size(), 5);
+        QCOMPARE(loaded.size(), 0);
+    }
+
+    void twoRowsOnTheTrashAreDeletedAndReloadedOnce()
+    {
+        const QStringList doomed = {m_links.at(4), m_links.at(3)};
+        int reloads = 0;
+        QVERIFY(trashRows(doomed, &reloads));
+        QCOMPARE(reloads, 1);
+        const QStringList expected = {m_links.at(2), m_links.at(1), m_links.at(0)};
+        QCOMPARE(vtest::historyAddresses(), expected);
+        QCOMPARE(shownAddresses(), expected);
+        QCOMPARE(m_window->imgTrashDeleter->currentImageToDelete, QString());
+        QVERIFY(m_recorder->received.isEmpty());
+    }
+
+    void bannerAmongOthersIsSkippedSilently()
+    {
+        // The banner (oldest) goes with one other row: only the other is deleted.
+        int reloads = 0;
+        QVERIFY(trashRows({m_links.at(1), m_links.at(0)}, &reloads));
+        QCOMPARE(reloads, 1);
+        const QStringList expected = {m_links.at(2), m_links.at(0)};
+        QCOMPARE(vtest::historyAddresses(), expected);
+        QCOMPARE(shownAddresses(), expected);
+        QVERIFY(m_recorder->received.isEmpty());
+    }
+
+    void offlineDropsSendNothing()
+    {
+        Reachability::setOverride(false);
+        std::unique_ptr<QMimeData> mime = dragRows({m_links.at(2)});
+        QVERIFY(deliverDrop(m_window->imgTrashDeleter, mime.get()));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_recorder->received.isEmpty(), kWaitMs);
+        QCOMPARE(m_recorder->received.size(), 1);
+        QCOMPARE(m_recorder->received.first().summary, QStringLiteral("No network connection"));
+        QCOMPARE(m_recorder->received.first().body, QStringLiteral("Please check your Internet connection."));
+        QVERIFY(!m_window->imgTrashDeleter->isDeleting());
+        Reachability::setOverride(true);
+        QCOMPARE(vtest::historyAddresses().size(), 2);
+    }
+
+    void deleteKeyDeletesTheSelection()
+    {
+        QTableView *table = m_window->imagetable;
+        table->selectRow(int(shownAddresses().indexOf(m_links.at(2))));
+        table->setFocus();
+        QSignalSpy finished(m_window->imgTrashDeleter.data(), &vorImageDeleter::deletionsFinished);
+        QTest::keyClick(table, Qt::Key_Delete);
+        QVERIFY(finished.wait(kWaitMs));
+        QTRY_COMPARE_WITH_TIMEOUT(shownAddresses(), QStringList{m_links.at(0)}, kWaitMs);
+        QCOMPARE(vtest::historyAddresses(), QStringList{m_links.at(0)});
+    }
+};
+
+VORNIK_TEST_MAIN(HistoryWindowTest, (vtest::EnvironmentOptions{.x11 = true, .framebuffer = QSize(1280, 800), .monitors = {}}))
+#include "history_window_test.moc"
