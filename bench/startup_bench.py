@@ -1,0 +1,185 @@
+#!/usr/bin/env python3
+"""Start-up time and idle memory of the vornik tray application.
+
+Starts a private Xvfb with a tray host (trayer) and a private session bus, then
+starts vornik several times and measures, for each start, the time from just before
+the process is created to the line "vornik: tray ready at <epoch seconds>" that
+vornik prints on stderr when VORNIK_STARTUP_TRACE=1. The last start is left idle
+for five seconds and its resident memory is read from /proc.
+
+Usage: bench/startup_bench.py [path/to/vornik] [--runs N] [--idle SECONDS]
+The default binary is build-release/vornik (bash scripts/run.sh builds it), else
+build/vornik.
+"""
+import argparse
+import os
+import re
+import select
+import shutil
+import signal
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+READY = re.compile(rb"tray ready at (\d+\.\d+)")
+
+
+def find_binary(given):
+    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    for candidate in [given, os.path.join(root, "build-release", "vornik"), os.path.join(root, "build", "vornik")]:
+        if candidate and os.access(candidate, os.X_OK):
+            return candidate
+    sys.exit("no vornik binary found; build one or pass its path")
+
+
+def read_line_from_fd(fd, timeout):
+    """One line written to the pipe fd (Xvfb -displayfd, dbus --print-address)."""
+    data = b""
+    deadline = time.monotonic() + timeout
+    while b"\n" not in data:
+        remaining = deadline - time.monotonic()
+        if remaining <= 0 or not select.select([fd], [], [], remaining)[0]:
+            break
+        chunk = os.read(fd, 256)
+        if not chunk:
+            break
+        data += chunk
+    return data.decode().strip()
+
+
+def start_with_fd_line(make_command, timeout=20):
+    """Starts make_command(fd) and reads the one line it writes to fd."""
+    read_end, write_end = os.pipe()
+    process = subprocess.Popen(make_command(write_end), pass_fds=(write_end,), stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL, start_new_session=True)
+    os.close(write_end)
+    line = read_line_from_fd(read_end, timeout)
+    os.close(read_end)
+    return process, line
+
+
+def wait_for_tray_host(environment, trayer, timeout=20):
+    """The tray host is there once its window exists."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline and trayer.poll() is None:
+        found = subprocess.run(["xdotool", "search", "--classname", "trayer"], env=environment,
+                               capture_output=True)
+        if found.returncode == 0 and found.stdout.strip():
+            return True
+        time.sleep(0.05)
+    return False
+
+
+def stop(process):
+    if process and process.poll() is None:
+        process.send_signal(signal.SIGTERM)
+        try:
+            process.wait(5)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+
+
+def memory_of(pid):
+    figures = {}
+    with open(f"/proc/{pid}/status") as status:
+        for line in status:
+            key, _, value = line.partition(":")
+            if key in ("VmRSS", "RssAnon", "RssFile", "VmHWM"):
+                figures[key] = int(value.split()[0])
+    try:
+        with open(f"/proc/{pid}/smaps_rollup") as rollup:
+            for line in rollup:
+                if line.startswith("Pss:"):
+                    figures["Pss"] = int(line.split()[1])
+    except OSError:
+        pass
+    return figures
+
+
+def start_vornik(binary, environment, timeout=20):
+    """Starts vornik; returns (process, seconds from start to tray ready)."""
+    started = time.time()
+    process = subprocess.Popen([binary], env=environment, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    output = b""
+    deadline = time.monotonic() + timeout
+    while True:
+        match = READY.search(output)
+        if match:
+            return process, float(match.group(1)) - started
+        remaining = deadline - time.monotonic()
+        if remaining <= 0 or not select.select([process.stderr], [], [], remaining)[0]:
+            stop(process)
+            sys.exit("vornik did not report a ready tray:\n" + output.decode(errors="replace"))
+        chunk = os.read(process.stderr.fileno(), 4096)
+        if not chunk:
+            sys.exit("vornik ended early:\n" + output.decode(errors="replace"))
+        output += chunk
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("binary", nargs="?")
+    parser.add_argument("--runs", type=int, default=7)
+    parser.add_argument("--idle", type=float, default=5.0)
+    options = parser.parse_args()
+    binary = find_binary(options.binary)
+    for program in ("Xvfb", "trayer", "dbus-daemon", "xdotool"):
+        if not shutil.which(program):
+            sys.exit(f"{program} is needed (scripts/install-deps.sh installs it)")
+
+    root = tempfile.mkdtemp(prefix="vornik-bench-")
+    environment = dict(os.environ)
+    for variable, folder in (("XDG_CONFIG_HOME", "config"), ("XDG_DATA_HOME", "data"), ("XDG_CACHE_HOME", "cache"),
+                             ("XDG_RUNTIME_DIR", "runtime"), ("TMPDIR", "tmp"), ("HOME", "home")):
+        path = os.path.join(root, folder)
+        os.makedirs(path, mode=0o700)
+        environment[variable] = path
+    environment.pop("WAYLAND_DISPLAY", None)
+    environment["QT_QPA_PLATFORM"] = "xcb"
+    environment["VORNIK_STARTUP_TRACE"] = "1"
+
+    helpers = []
+    try:
+        xvfb, display = start_with_fd_line(lambda fd: ["Xvfb", "-nolisten", "tcp", "-noreset", "-screen", "0",
+                                                       "1920x1080x24", "-displayfd", str(fd)])
+        helpers.append(xvfb)
+        bus, address = start_with_fd_line(lambda fd: ["dbus-daemon", "--session", "--nofork",
+                                                      f"--print-address={fd}"])
+        helpers.append(bus)
+        if not display or not address:
+            sys.exit("could not start Xvfb or the session bus")
+        environment["DISPLAY"] = ":" + display
+        environment["DBUS_SESSION_BUS_ADDRESS"] = address
+        trayer = subprocess.Popen(["trayer", "--expand", "true"], env=environment, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL)
+        helpers.append(trayer)
+        if not wait_for_tray_host(environment, trayer):
+            sys.exit("the tray host (trayer) did not come up")
+
+        startups = []
+        for run in range(options.runs):
+            process, seconds = start_vornik(binary, environment)
+            startups.append(seconds * 1000)
+            if run < options.runs - 1:
+                stop(process)
+        time.sleep(options.idle)
+        memory = memory_of(process.pid)
+        stop(process)
+    finally:
+        for helper in reversed(helpers):
+            stop(helper)
+        shutil.rmtree(root, ignore_errors=True)
+
+    print(f"binary: {binary}")
+    print(f"start to tray ready over {len(startups)} starts: median {statistics.median(startups):.1f} ms, "
+          f"min {min(startups):.1f} ms, max {max(startups):.1f} ms (first {startups[0]:.1f} ms)")
+    print(f"after {options.idle:.0f} s idle: RSS {memory.get('VmRSS', 0) / 1024:.1f} MB "
+          f"(anonymous {memory.get('RssAnon', 0) / 1024:.1f} MB, file-backed {memory.get('RssFile', 0) / 1024:.1f} MB), "
+          f"PSS {memory.get('Pss', 0) / 1024:.1f} MB, peak RSS {memory.get('VmHWM', 0) / 1024:.1f} MB")
+
+
+if __name__ == "__main__":
+    main()
