@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -167,6 +168,26 @@ private slots:
         QCOMPARE(m_opened, QList<QUrl>{QUrl(helpPageUrl())});
         QTRY_VERIFY_WITH_TIMEOUT(third.isNull(), 10000);
         qunsetenv("XDG_CURRENT_DESKTOP");
+    }
+
+    void statusMenuOpensOnScreen()
+    {
+        QMenu *menu = m_delegate->statusMenu();
+        menu->popup(QPoint(40, 40));
+        QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible(), 10000);
+        QStringList titles;
+        for (const QAction *action : menu->actions())
+            titles << (action->isSeparator() ? QStringLiteral("---") : action->text());
+        // Screen recording is refused here, so the help entry is there.
+        const QString version = m_delegate->shortVersionString();
+        QCOMPARE(titles, (QStringList{QStringLiteral("About/Usage Video For Vornik ") + version, QStringLiteral("---"),
+                                      QStringLiteral("Vornik ") + version + QStringLiteral(" help"),
+                                      QStringLiteral("---"), QStringLiteral("Take Vornik ... ⌘+⇧+9 or fn+⌘+F9"),
+                                      QStringLiteral("---"), QStringLiteral("Vornik tools"), QStringLiteral("---"),
+                                      QStringLiteral("Quit Vornik")}));
+        QVERIFY(menu->geometry().contains(QPoint(41, 41)));
+        menu->close();
+        QTRY_VERIFY_WITH_TIMEOUT(!menu->isVisible(), 10000);
     }
 
     void colorInformationCheckBox()
