@@ -138,6 +138,20 @@ private slots:
         vtest::stop(vornik);
     }
 
+    void captureWithNoneRunningStartsOneThatCaptures()
+    {
+        // Its own settings folder, so the later tests start from a fresh account.
+        const QString config = vtest::TestEnvironment::current()->root() + QStringLiteral("/config-capture");
+        const QString log = vtest::TestEnvironment::current()->root() + QStringLiteral("/capture.log");
+        const pid_t vornik = vtest::spawn({QStringLiteral("env"), QStringLiteral("XDG_CONFIG_HOME=") + config, m_binary,
+                                           QStringLiteral("--capture")},
+                                          log);
+        QTRY_VERIFY_WITH_TIMEOUT(readAll(config + QStringLiteral("/Vornik/Vornik.conf"))
+                                     .contains(QStringLiteral("triedonce" VORNIK_VERSION "=1")),
+                                 20000);
+        vtest::stop(vornik);
+    }
+
     void oneTrayIconCaptureForwardedAndCrashRecovery()
     {
         const QString root = vtest::TestEnvironment::current()->root();
