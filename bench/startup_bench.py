@@ -108,6 +108,8 @@ def start_vornik(binary, environment, timeout=20):
     while True:
         match = READY.search(output)
         if match:
+            if b"no system tray" in output:
+                sys.exit("vornik found no tray host; the figures would not be for a tray icon")
             return process, float(match.group(1)) - started
         remaining = deadline - time.monotonic()
         if remaining <= 0 or not select.select([process.stderr], [], [], remaining)[0]:
