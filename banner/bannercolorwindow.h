@@ -16,8 +16,12 @@ public:
     // The palette shown as the window's content.
     bannercolor *contentViewController() const { return m_content; }
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void windowDidLoad();
+    bool m_centred = false;
 
     bannercolor *m_content = nullptr;
 };

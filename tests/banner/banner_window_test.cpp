@@ -1,0 +1,290 @@
+#include "app/WebPages.h"
+#include "banner/BannerActions.h"
+#include "banner/bannercolor.h"
+#include "banner/bannercolorwindow.h"
+#include "banner/vorBannerImageView.h"
+#include "banner/vorBannerView.h"
+#include "banner/vorBannerWindowController.h"
+#include "editor/SegmentedToolBar.h"
+#include "helpers/Notifications.h"
+#include "helpers/TempFolder.h"
+#include "helpers/extensions/NamedColors.h"
+#include "platform/Opener.h"
+#include "tests/banner/BannerTestSupport.h"
+#include "tests/harness/NotificationRecorder.h"
+#include "tests/harness/TestMain.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+
+using namespace bannertest;
+
+// The banner window on a real X display, against a real vornik-server: what it shows,
+// and what each of its six segments does.
+class BannerWindowTest : public QObject
+{
+    Q_OBJECT
+private:
+    vtest::ServerProcess m_server;
+    NotificationRecorder *m_notifications = nullptr;
+    AnsweringPanels m_panels;
+    RecordingColorPanel m_colorPanel;
+    QList<QUrl> m_opened;
+
+    QStringList settledNotifications()
+    {
+        postNotification(QStringLiteral("marker"), QString());
+        const bool arrived = QTest::qWaitFor(
+            [&] { return !m_notifications->received.isEmpty() && m_notifications->received.constLast().summary == "marker"; },
+            kWaitMs);
+        if (!arrived)
+            return {QStringLiteral("(marker lost)")};
+        QStringList seen;
+        for (const auto &n : m_notifications->received) {
+            if (n.summary != QLatin1String("marker"))
+                seen.append(n.summary + QStringLiteral(" / ") + n.body);
+        }
+        m_notifications->received.clear();
+        return seen;
+    }
+
+    static void click(vorBannerWindowController &window, int segment)
+    {
+        QTest::mouseClick(window.buttonBar->segment(segment), Qt::LeftButton);
+    }
+
+    static QImage argb(const QImage &image) { return image.convertToFormat(QImage::Format_ARGB32); }
+
+    QStringList serverBanner() const
+    {
+        return serverUserRecord(m_server, vornikHTTP::getUserID()).split(QLatin1Char('|'));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_notifications = new NotificationRecorder(this);
+        QVERIFY(m_notifications->isRegistered());
+        QVERIFY(m_server.start());
+        qputenv("VORNIK_SERVICE_URL", m_server.baseUrl().toUtf8());
+        qputenv("VORNIK_CA_FILE", m_server.caFile().toUtf8());
+        FilePanels::setCurrent(&m_panels);
+        ColorPanel::setShared(&m_colorPanel);
+        Opener::setHandler([this](const QUrl &url) {
+            m_opened.append(url);
+            return true;
+        });
+    }
+
+    void cleanupTestCase()
+    {
+        FilePanels::setCurrent(nullptr);
+        ColorPanel::setShared(nullptr);
+        Opener::setHandler({});
+    }
+
+    void init()
+    {
+        QVERIFY(drainRequestChains());
+        clearPreferences();
+        m_panels = AnsweringPanels();
+        settledNotifications();
+    }
+
+    void firstUseShowsTheLogoOnRed()
+    {
+        vorBannerWindowController window;
+        QCOMPARE(prefs("bannercolor"), QStringLiteral("red"));
+        const QString path = prefs("bannerpath");
+        QVERIFY2(path.startsWith(TempFolder::finalImagesFolder()) && path.endsWith(QStringLiteral("_viewimage.png")),
+                 qPrintable(path));
+        const QImage logo = argb(defaultBannerImage());
+        QCOMPARE(argb(QImage(path)), logo);
+        QCOMPARE(argb(window.paintView->image()), logo);
+        QCOMPARE(window.paintView->backgroundColor(), colorNamed(QStringLiteral("red")));
+        QCOMPARE(bannerPreview(), window.paintView);
+        QCOMPARE(bannerButtonBar(), window.buttonBar);
+
+        QCOMPARE(window.buttonBar->segmentCount(), 6);
+        const QStringList tips = {"Save current banner to your computer", "Load an image into the preview below.",
+                                  "Upload an image to use as a Vornik banner.", "Change your Vornik banner color",
+                                  "Reset banner color and image", homePageUrl()};
+        for (int i = 0; i < 6; ++i) {
+            QCOMPARE(window.buttonBar->segmentToolTip(i), tips[i]);
+            QCOMPARE(window.buttonBar->segment(i)->accessibleName(), tips[i]);
+        }
+
+        // On screen: the logo in the middle of a red preview.
+        window.showWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_VERIFY_WITH_TIMEOUT(window.paintView->isVisible() && window.paintView->width() > logo.width(), kWaitMs);
+        const QPoint origin = window.paintView->mapToGlobal(QPoint(0, 0));
+        QImage shown;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (shown = window.screen()->grabWindow(0, origin.x(), origin.y(), window.paintView->width(),
+                                                 window.paintView->height()).toImage())
+                    .pixelColor(2, 2) == QColor(Qt::red),
+            kWaitMs);
+        const QPoint logoCorner((shown.width() - logo.width()) / 2, (shown.height() - logo.height()) / 2);
+        const QPoint inside(logo.width() / 2, 6);   // on the logo's opaque face
+        QVERIFY(channelDistance(shown.pixel(logoCorner + inside), logo.pixel(inside)) <= 2);
+        if (const QString shots = qEnvironmentVariable("VORNIK_TEST_SHOTS"); !shots.isEmpty())
+            vtest::run({QStringLiteral("import"), QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-display"),
+                        vtest::TestEnvironment::current()->display(), shots + QStringLiteral("/banner-window.png")});
+    }
+
+    void colorWindowOnScreenShowsTheStoredChoice()
+    {
+        Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("navy"));
+        bannercolorwindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        bannercolor *content = window.contentViewController();
+        QCOMPARE(content->palette()->namesTurnedOn(), QStringList{QStringLiteral("navy")});
+        const QPoint swatch = content->navyclr->mapToGlobal(content->navyclr->rect().center());
+        QTRY_COMPARE_WITH_TIMEOUT(window.screen()->grabWindow(0, swatch.x(), swatch.y(), 1, 1).toImage().pixelColor(0, 0),
+                                  QColor(0, 0, 128), kWaitMs);
+        if (const QString shots = qEnvironmentVariable("VORNIK_TEST_SHOTS"); !shots.isEmpty())
+            vtest::run({QStringLiteral("import"), QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-display"),
+                        vtest::TestEnvironment::current()->display(), shots + QStringLiteral("/banner-color-window.png")});
+    }
+
+    void storedBannerIsShownAndTheLastWindowOwnsTheSharedViews()
+    {
+        const QString file = writeSolidPng(QDir::tempPath() + QStringLiteral("/stored.png"), QSize(40, 30), Qt::magenta);
+        Preferences::standard().setString(QStringLiteral("bannerpath"), file);
+        Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("navy"));
+        vorBannerWindowController first;
+        QCOMPARE(argb(first.paintView->image()), argb(QImage(file)));
+        QCOMPARE(first.paintView->backgroundColor(), colorNamed(QStringLiteral("navy")));
+        QCOMPARE(prefs("bannerpath"), file);
+        {
+            vorBannerWindowController second;
+            QCOMPARE(bannerPreview(), second.paintView);
+            QCOMPARE(bannerButtonBar(), second.buttonBar);
+        }
+        // With the last window gone the actions still have a preview to work on.
+        QVERIFY(bannerPreview() != nullptr && bannerPreview() != first.paintView);
+    }
+
+    void saveSegmentWritesThePreviewWhereTheUserSays()
+    {
+        vorBannerWindowController window;
+        const QString banner = prefs("bannerpath");
+        const QString chosen = QDir::tempPath() + QStringLiteral("/saved/named");
+        QVERIFY(QDir().mkpath(QDir::tempPath() + QStringLiteral("/saved")));
+        m_panels.saveAnswer = chosen;
+        QSignalSpy answered(window.bannerView(), &vorBannerView::savePanelFinished);
+        click(window, vorBannerView::saveSegment);
+        QVERIFY(m_panels.saveRequests.isEmpty());   // the panel runs after the click has returned
+        QVERIFY(answered.wait(kWaitMs));
+        QCOMPARE(m_panels.saveRequests.size(), 1);
+        const FilePanels::SaveRequest asked = m_panels.saveRequests.constFirst();
+        QCOMPARE(asked.title, QStringLiteral("Save Image"));
+        QCOMPARE(asked.proposedName, QStringLiteral("myimagefile.png"));
+        QCOMPARE(asked.allowedFileTypes, QStringList{QStringLiteral("png")});
+        QVERIFY(asked.canCreateDirectories && asked.showsHiddenFiles);
+        QCOMPARE(argb(QImage(chosen + QStringLiteral(".png"))), argb(defaultBannerImage()));
+        QVERIFY(QFileInfo::exists(banner));   // the banner itself is left where it is
+
+        m_panels.saveAnswer = QDir::tempPath() + QStringLiteral("/no/such/folder/x.png");
+        click(window, vorBannerView::saveSegment);
+        QVERIFY(answered.wait(kWaitMs));
+        m_panels.saveAnswer.clear();   // cancelled
+        click(window, vorBannerView::saveSegment);
+        QVERIFY(answered.wait(kWaitMs));
+        QCOMPARE(settledNotifications(), (QStringList{QStringLiteral("File saved / You image was saved at ") + chosen,
+                                                     QStringLiteral("File save error / There was a problem saving image.")}));
+    }
+
+    void loadSegmentPutsTheFileIntoThePreview()
+    {
+        vorBannerWindowController window;
+        const QString chosen = writeSolidPng(QDir::tempPath() + QStringLiteral("/load.png"), QSize(30, 30), Qt::cyan);
+        m_panels.openAnswer = {chosen};
+        click(window, vorBannerView::loadSegment);
+        QCOMPARE(m_panels.openRequests.size(), 1);
+        QCOMPARE(m_panels.openRequests.constFirst().title, QStringLiteral("Select Image"));
+        QCOMPARE(argb(window.paintView->image()), argb(QImage(chosen)));
+        QCOMPARE(prefs("bannerpath"), chosen);
+
+        const QString junk = QDir::tempPath() + QStringLiteral("/junk.png");
+        QFile file(junk);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("junk") == 4);
+        file.close();
+        m_panels.openAnswer = {junk};
+        click(window, vorBannerView::loadSegment);
+        QCOMPARE(prefs("bannerpath"), chosen);
+        QCOMPARE(argb(window.paintView->image()), argb(QImage(chosen)));
+        QCOMPARE(settledNotifications(),
+                 (QStringList{QStringLiteral("Banner Image Action / Banner Image Uploaded!"),
+                              QStringLiteral("Banner Image Action / That file could not be read as a PNG image.")}));
+    }
+
+    void colorPanelChangesNothing()
+    {
+        vorBannerWindowController window;
+        m_colorPanel = RecordingColorPanel();
+        click(window, vorBannerView::colorSegment);
+        QCOMPARE(m_colorPanel.shows, 1);
+        QVERIFY(m_colorPanel.continuous);
+        QCOMPARE(m_colorPanel.target, window.bannerView());
+        QVERIFY(m_colorPanel.action);
+        m_colorPanel.action(Qt::green);
+        m_colorPanel.action(QColor(0, 0, 128));
+        QCOMPARE(window.paintView->backgroundColor(), colorNamed(QStringLiteral("red")));
+        QCOMPARE(prefs("bannercolor"), QStringLiteral("red"));
+        QCOMPARE(argb(window.paintView->image()), argb(defaultBannerImage()));
+    }
+
+    void uploadSegmentSendsThePreview()
+    {
+        Preferences::standard().setString(QStringLiteral("bannerurl"), QStringLiteral("from the menu"));
+        vorBannerWindowController window;
+        Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("teal"));
+        click(window, vorBannerView::uploadSegment);
+        QVERIFY(drainRequestChains());
+        QCOMPARE(lastBannerResult(), QStringLiteral("banner saved"));
+        QCOMPARE(prefs("bannerurl"), QStringLiteral("from the menu"));   // the window form leaves it alone
+        const QString path = prefs("bannerpath");
+        QVERIFY2(path.endsWith(QStringLiteral("_bannerimage.png")), qPrintable(path));
+        const QStringList banner = serverBanner();
+        QCOMPARE(banner.value(1), QStringLiteral("#008080"));
+        QCOMPARE(fetchRaw(QStringLiteral("https://%1/%2.png").arg(m_server.publicHost(), banner.value(0))), fileBytes(path));
+        QCOMPARE(settledNotifications(),
+                 QStringList{QStringLiteral("Banner Info / Your banner will now be ued for your uploaded screen shot images.")});
+    }
+
+    void resetSegmentSendsTheLogoOnRed()
+    {
+        const QString file = writeSolidPng(QDir::tempPath() + QStringLiteral("/own.png"), QSize(40, 30), Qt::magenta);
+        Preferences::standard().setString(QStringLiteral("bannerpath"), file);
+        Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("navy"));
+        vorBannerWindowController window;
+        click(window, vorBannerView::resetSegment);
+        QCOMPARE(prefs("bannercolor"), QStringLiteral("red"));
+        QCOMPARE(window.paintView->backgroundColor(), colorNamed(QStringLiteral("red")));
+        QCOMPARE(argb(window.paintView->image()), argb(defaultBannerImage()));
+        QVERIFY(prefs("bannerpath").endsWith(QStringLiteral("_bannerimage.png")));
+        QVERIFY(QFileInfo::exists(file));   // the user's own file is never cleaned away
+        QVERIFY(drainRequestChains());
+        QCOMPARE(lastBannerResult(), QStringLiteral("banner saved"));
+        const QStringList banner = serverBanner();
+        QCOMPARE(banner.value(1), QStringLiteral("#FF0000"));
+        QCOMPARE(argb(QImage::fromData(fetchRaw(QStringLiteral("https://%1/%2.png").arg(m_server.publicHost(), banner.value(0))))),
+                 argb(defaultBannerImage()));
+    }
+
+    void siteSegmentOpensTheWebsite()
+    {
+        vorBannerWindowController window;
+        m_opened.clear();
+        click(window, vorBannerView::siteSegment);
+        QCOMPARE(m_opened, QList<QUrl>{QUrl(homePageUrl())});
+        QCOMPARE(homePageUrl(), m_server.baseUrl());
+    }
+};
+
+VORNIK_TEST_MAIN(BannerWindowTest, (vtest::EnvironmentOptions{.x11 = true, .framebuffer = QSize(1024, 768), .monitors = {}, .dbus = true}))
+#include "banner_window_test.moc"
