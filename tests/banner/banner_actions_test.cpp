@@ -1,4 +1,6 @@
+#include "app/AppDelegate.h"
 #include "banner/BannerActions.h"
+#include "banner/vorBannerWindowController.h"
 #include "banner/bannercolor.h"
 #include "helpers/Notifications.h"
 #include "helpers/TempFolder.h"
@@ -264,6 +266,32 @@ private slots:
         QCOMPARE(prefs("bannerpath"), QDir::tempPath() + QStringLiteral("/missing.png"));
         QCOMPARE(prefs("bannercolor"), QStringLiteral("blue"));
         QCOMPARE(prefs("bannerurl"), QStringLiteral("earlier"));
+    }
+
+    void statusMenuSlotsReachTheBannerActions()
+    {
+        AppDelegate delegate;
+        answerColorWindowWith(QString());
+        delegate.changeBannerColor();
+        QCOMPARE(m_runs.runs, 1);
+        delegate.changeBannerImage();
+        QCOMPARE(m_panels.openRequests.size(), 1);
+        delegate.setToDefaultBanner();
+        QCOMPARE(prefs("bannercolor"), QStringLiteral("white"));
+
+        delegate.opensettings();
+        QPointer<vorBannerWindowController> window;
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (auto *banner = qobject_cast<vorBannerWindowController *>(widget))
+                window = banner;
+        }
+        QVERIFY(window);
+        QVERIFY(window->isVisible());
+        QCOMPARE(bannerPreview(), window->paintView);
+        window->close();   // closing lets it go
+        QTRY_VERIFY_WITH_TIMEOUT(window.isNull(), kWaitMs);
+        QCOMPARE(settledNotifications(), (QStringList{QStringLiteral("Banner / Banner color change has been cancelled."),
+                                                     QStringLiteral("Banner / Reset complete.")}));
     }
 
     void cleaningRemovesOnlyOlderBannerFiles()
