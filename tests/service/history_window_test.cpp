@@ -11,10 +11,12 @@
 #include "tests/harness/TestMain.h"
 #include "tests/harness/UploadedHistory.h"
 
+#include <QDrag>
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTimer>
 
 namespace {
 
@@ -37,6 +39,21 @@ bool deliverDrop(QWidget *target, const QMimeData *mime)
     QApplication::sendEvent(target, &drop);
     return drop.isAccepted();
 }
+
+// Counts the events of one type that the watched object receives.
+struct EventCounter : QObject {
+    explicit EventCounter(QEvent::Type type)
+        : type(type)
+    {
+    }
+    QEvent::Type type;
+    int count = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        count += event->type() == type ? 1 : 0;
+        return false;
+    }
+};
 
 } // namespace
 
@@ -260,6 +277,61 @@ private slots:
         QVERIFY(!m_window->imgTrashDeleter->isDeleting());
         Reachability::setOverride(true);
         QCOMPARE(vtest::historyAddresses().size(), 2);
+    }
+
+    void realPointerDragOntoThePreview()
+    {
+        // The real thing on the X server: xdotool presses on a row, drags it across to
+        // the preview and lets go; Qt runs the drag as it would for a person.
+        if (!vtest::haveProgram(QStringLiteral("xdotool")))
+            QSKIP("xdotool is not installed");
+        QVERIFY(QTest::qWaitForWindowExposed(m_window));
+        QTableView *table = m_window->imagetable;
+        const int row = int(shownAddresses().indexOf(m_links.at(2)));
+        QVERIFY(row >= 0);
+        table->clearSelection();
+        const QPoint from = table->viewport()->mapToGlobal(table->visualRect(table->model()->index(row, 0)).center());
+        vorImagePreview *preview = m_window->imagePreview;
+        const QPoint to = preview->mapToGlobal(preview->rect().center());
+        const auto number = [](int value) { return QString::number(value); };
+
+        const auto xdotool = [](const QStringList &arguments) {
+            return vtest::run(QStringList{QStringLiteral("xdotool")} + arguments) == 0;
+        };
+        EventCounter entered(QEvent::DragEnter);
+        EventCounter tableMoves(QEvent::MouseMove);
+        table->viewport()->installEventFilter(&tableMoves);
+        preview->installEventFilter(&entered);
+
+        QSignalSpy shown(preview, &vorImagePreview::imageLoaded);
+        QVERIFY(xdotool({QStringLiteral("mousemove"), number(from.x()), number(from.y()), QStringLiteral("mousedown"),
+                         QStringLiteral("1")}));
+        QTRY_VERIFY_WITH_TIMEOUT(table->selectionModel()->isRowSelected(row, QModelIndex()), kWaitMs);
+
+        // Once the drag runs, its own event loop has the thread until the release: the
+        // later steps are taken from a timer, each when the one before has shown.
+        int step = 0;
+        QTimer driver;
+        connect(&driver, &QTimer::timeout, this, [&] {
+            if (step == 0 && table->findChild<QDrag *>()) {
+                step = 1;
+                xdotool({QStringLiteral("mousemove"), number(to.x()), number(to.y()), QStringLiteral("mousemove"),
+                         number(to.x() + 2), number(to.y() + 2)});
+            } else if (step == 1 && entered.count > 0) {
+                step = 2;
+                xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
+                driver.stop();
+            }
+        });
+        driver.start(10);
+        // Past the drag distance: the first move arms the table, the next starts the drag.
+        // (Qt merges pointer moves that wait together, so each is let through on its own.)
+        QVERIFY(xdotool({QStringLiteral("mousemove"), number(from.x() + 30), number(from.y())}));
+        QTRY_VERIFY_WITH_TIMEOUT(tableMoves.count > 0, kWaitMs);
+        QVERIFY(xdotool({QStringLiteral("mousemove"), number(from.x() + 60), number(from.y())}));
+        QTRY_VERIFY_WITH_TIMEOUT(!shown.isEmpty(), kWaitMs);
+        QCOMPARE(preview->imageURL, m_links.at(2));
+        QCOMPARE(preview->image().pixelColor(48, preview->image().height() - 2), QColor(Qt::blue));
     }
 
     void deleteKeyDeletesTheSelection()
