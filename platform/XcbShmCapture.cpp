@@ -54,53 +54,35 @@ XcbShmCapture::XcbShmCapture(xcb_connection_t *connection, quint32 root)
 {
 }
 
-XcbShmCapture::~XcbShmCapture()
-{
-    releaseSegment();
-}
+XcbShmCapture::~XcbShmCapture() = default;
 
-bool XcbShmCapture::ensureSegment(qsizetype bytes)
+namespace {
+void detachSegment(void *memory)
 {
-    if (m_memory && m_bytes >= bytes)
-        return true;
-    releaseSegment();
-    m_shmId = shmget(IPC_PRIVATE, size_t(bytes), IPC_CREAT | 0600);
-    if (m_shmId < 0)
-        return false;
-    void *memory = shmat(m_shmId, nullptr, 0);
+    shmdt(memory);
+}
+} // namespace
+
+uchar *XcbShmCapture::attachSegment(qsizetype bytes, quint32 *segment)
+{
+    const int id = shmget(IPC_PRIVATE, size_t(bytes), IPC_CREAT | 0600);
+    if (id < 0)
+        return nullptr;
+    void *memory = shmat(id, nullptr, 0);
     // Marked for removal at once: the segment goes away with the last attachment,
     // even if this process dies.
-    shmctl(m_shmId, IPC_RMID, nullptr);
-    if (memory == reinterpret_cast<void *>(-1)) {
-        m_shmId = -1;
-        return false;
-    }
-    m_memory = static_cast<uchar *>(memory);
-    m_bytes = bytes;
-    m_segment = xcb_generate_id(m_connection);
+    shmctl(id, IPC_RMID, nullptr);
+    if (memory == reinterpret_cast<void *>(-1))
+        return nullptr;
+    *segment = xcb_generate_id(m_connection);
     xcb_generic_error_t *error =
-        xcb_request_check(m_connection, xcb_shm_attach_checked(m_connection, m_segment, uint32_t(m_shmId), 1));
+        xcb_request_check(m_connection, xcb_shm_attach_checked(m_connection, *segment, uint32_t(id), 0));
     if (error) {
         std::free(error);
-        shmdt(m_memory);
-        m_memory = nullptr;
-        m_segment = 0;
-        return false;
+        shmdt(memory);
+        return nullptr;
     }
-    return true;
-}
-
-void XcbShmCapture::releaseSegment()
-{
-    if (!m_memory)
-        return;
-    if (m_segment && qtConnection() == m_connection)
-        xcb_shm_detach(m_connection, m_segment);
-    shmdt(m_memory);
-    m_memory = nullptr;
-    m_segment = 0;
-    m_shmId = -1;
-    m_bytes = 0;
+    return static_cast<uchar *>(memory);
 }
 
 QImage XcbShmCapture::grabScreen(QScreen *screen)
@@ -111,22 +93,28 @@ QImage XcbShmCapture::grabScreen(QScreen *screen)
     const qreal ratio = screen->devicePixelRatio();
     const QRect logical = screen->geometry();
     const QSize size = (QSizeF(logical.size()) * ratio).toSize();
-    const qsizetype bytes = qsizetype(size.width()) * size.height() * 4;
-    if (size.isEmpty() || !ensureSegment(bytes))
+    quint32 segment = 0;
+    uchar *memory = size.isEmpty() ? nullptr : attachSegment(qsizetype(size.width()) * size.height() * 4, &segment);
+    if (!memory)
         return ScreenGrabBackend().grabScreen(screen);
 
     auto cookie = xcb_shm_get_image(m_connection, m_root, int16_t(logical.x()), int16_t(logical.y()),
                                     uint16_t(size.width()), uint16_t(size.height()), ~0u,
-                                    XCB_IMAGE_FORMAT_Z_PIXMAP, m_segment, 0);
+                                    XCB_IMAGE_FORMAT_Z_PIXMAP, segment, 0);
     xcb_generic_error_t *error = nullptr;
     xcb_shm_get_image_reply_t *reply = xcb_shm_get_image_reply(m_connection, cookie, &error);
+    // The server is done with the segment once it has replied.
+    xcb_shm_detach(m_connection, segment);
+    xcb_flush(m_connection);
     if (!reply) {
         std::free(error);
+        shmdt(memory);
         return ScreenGrabBackend().grabScreen(screen);
     }
     std::free(reply);
-    // One copy out of the shared segment, which the next grab reuses.
-    QImage image = QImage(m_memory, size.width(), size.height(), size.width() * 4, QImage::Format_RGB32).copy();
+    // The picture lives in the segment itself: no copy, and the segment is let go
+    // with the last QImage that shares it.
+    QImage image(memory, size.width(), size.height(), size.width() * 4, QImage::Format_RGB32, detachSegment, memory);
     image.setDevicePixelRatio(ratio);
     return image;
 }

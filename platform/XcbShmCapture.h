@@ -8,7 +8,8 @@ struct xcb_connection_t;
 
 // Grabs a display's part of the X root window through a shared-memory segment
 // (MIT-SHM), which saves the copy through the socket that a plain GetImage makes.
-// The segment is kept for the next grab of the same size.
+// Each picture keeps its own segment as its pixels, so nothing is copied after the
+// server has written it.
 class XcbShmCapture : public CaptureBackend
 {
 public:
@@ -22,13 +23,9 @@ public:
 
 private:
     XcbShmCapture(xcb_connection_t *connection, quint32 root);
-    bool ensureSegment(qsizetype bytes);
-    void releaseSegment();
+    // A new segment of `bytes`, attached here and on the server; nullptr on failure.
+    uchar *attachSegment(qsizetype bytes, quint32 *segment);
 
     xcb_connection_t *m_connection;
     quint32 m_root;
-    quint32 m_segment = 0;     // the server's name for the segment
-    int m_shmId = -1;
-    uchar *m_memory = nullptr;
-    qsizetype m_bytes = 0;
 };
