@@ -67,7 +67,7 @@ public:
 
     QPointer<QScreen> myscreen;
     AppDelegate *delegate = nullptr;
-    PaintWindowController *paintwindowController = nullptr;
+    QPointer<PaintWindowController> paintwindowController;
     bool benloadedonce = false;
     QImage image;
     CursorRef crosshaircursor = CursorRef::system(CursorShape::SystemCrosshair);

@@ -67,7 +67,7 @@ void setFrame(QWidget *window, const QRect &frame)
     window->move(frame.topLeft());   // move() places the frame, not the contents
 }
 
-void openEditor(AppDelegate *delegate, PaintWindowController **slot, QScreen *display, const QString &path)
+void openEditor(AppDelegate *delegate, QPointer<PaintWindowController> *slot, QScreen *display, const QString &path)
 {
     auto *editor = new PaintWindowController;
     if (slot)
@@ -105,7 +105,7 @@ void openSelectionInEditor(const OverlayContext &overlay)
     const QString path = TempFolder::renderedSelectionPath();
     QPointer<AppDelegate> delegate = overlay.delegate;
     QPointer<QScreen> display = overlay.display;
-    PaintWindowController **slot = overlay.editorSlot;
+    QPointer<PaintWindowController> *slot = overlay.editorSlot;
     runInBackground<bool>([image, path] { return writePNG(image, path); },
                           [delegate, display, slot, path](bool written) {
                               if (written && QFile::exists(path))

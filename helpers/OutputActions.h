@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPointer>
 #include <QRectF>
 #include <QString>
 
@@ -30,8 +31,9 @@ struct OverlayContext {
     AppDelegate *delegate = nullptr;
     SelectionSurface *selection = nullptr;
     QScreen *display = nullptr;
-    // The overlay's editor-controller slot, filled by openSelectionInEditor.
-    PaintWindowController **editorSlot = nullptr;
+    // The overlay's editor-controller slot, filled by openSelectionInEditor. A guarded
+    // pointer: the editor deletes itself when it closes.
+    QPointer<PaintWindowController> *editorSlot = nullptr;
 };
 
 // Actions of the capture overlay's buttons.

@@ -329,7 +329,7 @@ private slots:
     {
         FakeSelection overlay;
         overlay.picture = patterned(100, 100);
-        PaintWindowController *editor = nullptr;
+        QPointer<PaintWindowController> editor;
         const OverlayContext context{.delegate = nullptr, .selection = &overlay, .display = nullptr, .editorSlot = &editor};
         using Action = void (*)(const OverlayContext &);
         for (Action action : {&openSelectionInEditor, &saveSelectionLocally, &uploadSelection, &copySelectionToClipboard}) {
@@ -353,7 +353,7 @@ private slots:
         FakeSelection overlay;
         overlay.picture = patterned(200, 100);
         overlay.frame = QRectF(0, 0, 60, 40);
-        PaintWindowController *editor = nullptr;
+        QPointer<PaintWindowController> editor;
         QScreen *screen = QGuiApplication::primaryScreen();
         openSelectionInEditor(OverlayContext{.delegate = nullptr, .selection = &overlay, .display = screen, .editorSlot = &editor});
         QTRY_VERIFY_WITH_TIMEOUT(editor != nullptr, 20000);
@@ -361,8 +361,9 @@ private slots:
         QCOMPARE(editor->screennum, 0);
         QVERIFY(editor->isVisible());
         QTRY_COMPARE_WITH_TIMEOUT(editor->frameGeometry(), screen->geometry(), 10000);
+        // The editor deletes itself when it closes; the overlay's slot must not dangle.
         editor->close();
-        delete editor;
+        QTRY_VERIFY_WITH_TIMEOUT(editor.isNull(), 10000);
     }
 
     void overlayUploadWithoutNetworkSaysSo()
