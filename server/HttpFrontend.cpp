@@ -42,6 +42,12 @@ HttpFrontend::HttpFrontend(const ServerOptions &options, Service &service) : m_o
     // Room for the form around the largest accepted image; the image itself is
     // measured exactly once the form is read.
     m_server->set_payload_max_length(size_t(options.maxUploadBytes) + 1024 * 1024);
+    // Only SO_REUSEADDR: the library's default adds SO_REUSEPORT, which would let a
+    // second server start on a port already in use and take half its requests.
+    m_server->set_socket_options([](socket_t socket) {
+        int yes = 1;
+        setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     m_server->set_read_timeout(30, 0);
     m_server->set_write_timeout(30, 0);
     installRoutes();
@@ -123,7 +129,11 @@ void HttpFrontend::installRoutes()
 
 bool HttpFrontend::listen()
 {
-    return m_server->listen(m_options.listenHost, m_options.listenPort);
+    if (!m_server->bind_to_port(m_options.listenHost, m_options.listenPort))
+        return false;
+    std::fprintf(stderr, "vornik-server: serving %s on %s:%d\n", m_options.publicUrl.c_str(),
+                 m_options.listenHost.c_str(), m_options.listenPort);
+    return m_server->listen_after_bind();
 }
 
 void HttpFrontend::stop()

@@ -50,8 +50,6 @@ int main(int argc, char **argv)
         sigwait(&stopSignals, &signal);
         frontend.stop();
     });
-    std::fprintf(stderr, "vornik-server: serving %s on %s:%d\n", options.publicUrl.c_str(), options.listenHost.c_str(),
-                 options.listenPort);
     const bool served = frontend.listen();
     if (!served) {
         std::fprintf(stderr, "vornik-server: cannot listen on %s:%d\n", options.listenHost.c_str(), options.listenPort);

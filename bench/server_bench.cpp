@@ -1,0 +1,249 @@
+// Throughput and latency of vornik-server over loopback HTTPS, as Vornik uses it:
+// a salt, then the upload form. Prints uploads per second with the median and
+// 99th-percentile upload latency for full-screen PNGs from concurrent clients,
+// then the history latency for one user with 10,000 uploads.
+//
+//   server_bench [--clients N] [--uploads N] [--history-size N]
+// The server binary is VORNIK_SERVER_BINARY, or ../server/vornik-server beside
+// this program in the build tree.
+
+#include "service/Protocol.h"
+#include "tests/server/PngVariants.h"
+
+#include <httplib.h>
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Settings {
+    int clients = 8;
+    int uploads = 200;
+    int historySize = 10000;
+    int historyRequests = 200;
+};
+
+std::string md5(const std::string &bytes)
+{
+    return QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Md5).toHex().toStdString();
+}
+
+double percentile(std::vector<double> values, double fraction)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t index = std::min(values.size() - 1, size_t(fraction * double(values.size() - 1) + 0.5));
+    return values[index];
+}
+
+class BenchServer
+{
+public:
+    bool start(const QString &binary)
+    {
+        m_port = freePort();
+        const QString cert = m_folder.filePath(QStringLiteral("localhost.crt"));
+        const QString key = m_folder.filePath(QStringLiteral("localhost.key"));
+        if (QProcess::execute(QStringLiteral("openssl"),
+                              {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("ec"),
+                               QStringLiteral("-pkeyopt"), QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes"),
+                               QStringLiteral("-days"), QStringLiteral("1"), QStringLiteral("-subj"), QStringLiteral("/CN=localhost"),
+                               QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1"),
+                               QStringLiteral("-keyout"), key, QStringLiteral("-out"), cert})
+            != 0)
+            return false;
+        m_cert = cert.toStdString();
+        const QString host = QStringLiteral("127.0.0.1:%1").arg(m_port);
+        m_process.setProgram(binary);
+        m_process.setArguments({QStringLiteral("--data"), m_folder.filePath(QStringLiteral("data")), QStringLiteral("--listen"), host,
+                                QStringLiteral("--public-url"), QStringLiteral("https://") + host + QLatin1Char('/'),
+                                QStringLiteral("--cert"), cert, QStringLiteral("--key"), key});
+        m_process.setStandardOutputFile(QProcess::nullDevice());
+        m_process.setStandardErrorFile(m_folder.filePath(QStringLiteral("server.log")));
+        m_process.start();
+        if (!m_process.waitForStarted(10000))
+            return false;
+        for (int attempt = 0; attempt < 400; ++attempt) {
+            auto probe = client();
+            if (probe->Get("/salt/"))
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        }
+        return false;
+    }
+
+    ~BenchServer()
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000))
+            m_process.kill();
+    }
+
+    std::unique_ptr<httplib::Client> client() const
+    {
+        auto made = std::make_unique<httplib::Client>("https://127.0.0.1:" + std::to_string(m_port));
+        made->set_ca_cert_path(m_cert);
+        made->enable_server_certificate_verification(true);
+        made->set_read_timeout(60, 0);
+        made->set_write_timeout(60, 0);
+        return made;
+    }
+
+private:
+    static int freePort()
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        return probe.serverPort();
+    }
+
+    QTemporaryDir m_folder;
+    QProcess m_process;
+    std::string m_cert;
+    int m_port = 0;
+};
+
+std::string token(httplib::Client &client)
+{
+    const auto salt = client.Get("/salt/");
+    return salt ? md5(salt->body + std::string(vornik::protocol::sharedKey)) : std::string();
+}
+
+std::string uploadForm(const std::string &uid, const std::string &png)
+{
+    const std::string dash = "--bench-boundary\r\n";
+    return dash + "Content-Disposition: form-data; name=\"name\"\r\n\r\nuserid\r\n" + dash
+         + "Content-Disposition: form-data; name=\"" + std::string(vornik::protocol::formUserIdField) + "\"\r\n\r\n" + uid
+         + "\r\n" + dash + "Content-Disposition: form-data; name=\"filename\"; filename=\"a2.png\"\r\n"
+         + "Content-Type: image/png\r\n\r\n" + png + "\r\n--bench-boundary--\r\n";
+}
+
+// Uploads `total` images from `clients` threads; returns each upload's latency in
+// milliseconds (salt and form together) and the wall time in seconds.
+std::pair<std::vector<double>, double> uploadMany(const BenchServer &server, int clients, int total,
+                                                  const std::function<std::string(int, int)> &pngFor,
+                                                  const std::function<std::string(int)> &uidFor, int *failures)
+{
+    std::vector<double> latencies;
+    std::mutex lock;
+    std::atomic<int> next{0};
+    std::atomic<int> failed{0};
+    const auto started = Clock::now();
+    std::vector<std::thread> threads;
+    for (int c = 0; c < clients; ++c) {
+        threads.emplace_back([&, c] {
+            auto client = server.client();
+            const std::string uid = uidFor(c);
+            for (int i = next++; i < total; i = next++) {
+                const std::string body = uploadForm(uid, pngFor(c, i));
+                const auto begin = Clock::now();
+                const auto reply = client->Post(("/upload/" + token(*client)).c_str(), body,
+                                                "multipart/form-data; boundary=bench-boundary");
+                const double ms = std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
+                if (!reply || reply->status != 200)
+                    ++failed;
+                std::lock_guard guard(lock);
+                latencies.push_back(ms);
+            }
+        });
+    }
+    for (auto &thread : threads)
+        thread.join();
+    *failures = failed;
+    return {latencies, std::chrono::duration<double>(Clock::now() - started).count()};
+}
+
+std::vector<double> historyLatencies(const BenchServer &server, const std::string &uid, int requests, bool shortList,
+                                     size_t *bytes)
+{
+    auto client = server.client();
+    std::vector<double> latencies;
+    for (int i = 0; i < requests; ++i) {
+        const std::string path = "/history/" + token(*client) + "/" + uid + (shortList ? "/10" : "");
+        const auto begin = Clock::now();
+        const auto reply = client->Get(path.c_str());
+        latencies.push_back(std::chrono::duration<double, std::milli>(Clock::now() - begin).count());
+        if (reply)
+            *bytes = reply->body.size();
+    }
+    return latencies;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QGuiApplication::setAttribute(Qt::AA_Use96Dpi);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    Settings settings;
+    const QStringList arguments = app.arguments();
+    for (int i = 1; i + 1 < arguments.size(); i += 2) {
+        const int value = arguments.at(i + 1).toInt();
+        if (arguments.at(i) == QLatin1String("--clients")) settings.clients = std::max(1, value);
+        else if (arguments.at(i) == QLatin1String("--uploads")) settings.uploads = std::max(1, value);
+        else if (arguments.at(i) == QLatin1String("--history-size")) settings.historySize = std::max(1, value);
+    }
+    QString binary = qEnvironmentVariable("VORNIK_SERVER_BINARY");
+    if (binary.isEmpty())
+        binary = QCoreApplication::applicationDirPath() + QStringLiteral("/../server/vornik-server");
+    BenchServer server;
+    if (!QFile::exists(binary) || !server.start(binary)) {
+        std::fprintf(stderr, "server_bench: could not start %s\n", qPrintable(binary));
+        return 1;
+    }
+
+    // Full-screen uploads from concurrent clients, one user each.
+    std::vector<std::string> pictures;
+    for (int c = 0; c < settings.clients; ++c)
+        pictures.push_back(pngvariants::screenLikePng(c + 1));
+    std::vector<std::string> variants(size_t(settings.uploads));
+    for (int i = 0; i < settings.uploads; ++i)
+        variants[size_t(i)] = pngvariants::labelled(pictures[size_t(i % settings.clients)], "upload " + std::to_string(i));
+    int failures = 0;
+    const auto [latencies, seconds] = uploadMany(
+        server, settings.clients, settings.uploads, [&](int, int i) { return variants[size_t(i)]; },
+        [](int c) { return md5("bench user " + std::to_string(c)); }, &failures);
+    std::printf("full-screen uploads: %d from %d clients, %.0f KiB average PNG, %d failed\n", settings.uploads,
+                settings.clients, double(variants[0].size()) / 1024.0, failures);
+    std::printf("  uploads per second: %.1f\n", double(settings.uploads) / seconds);
+    std::printf("  upload latency (salt + form): median %.1f ms, p99 %.1f ms\n", percentile(latencies, 0.5),
+                percentile(latencies, 0.99));
+
+    // One user with a long history.
+    const std::string tiny = pngvariants::screenLikePng(99, 16, 16);
+    const std::string heavyUser = md5("bench heavy user");
+    const auto [fillLatencies, fillSeconds] = uploadMany(
+        server, settings.clients, settings.historySize,
+        [&](int, int i) { return pngvariants::labelled(tiny, std::to_string(i)); },
+        [&](int) { return heavyUser; }, &failures);
+    std::printf("small uploads for one user: %d in %.1f s (%.0f per second, median %.2f ms, p99 %.2f ms), %d failed\n",
+                settings.historySize, fillSeconds, double(settings.historySize) / fillSeconds,
+                percentile(fillLatencies, 0.5), percentile(fillLatencies, 0.99), failures);
+    size_t bytes = 0;
+    const auto all = historyLatencies(server, heavyUser, settings.historyRequests, false, &bytes);
+    std::printf("history of %d uploads (%zu bytes): median %.2f ms, p99 %.2f ms over %d requests\n", settings.historySize,
+                bytes, percentile(all, 0.5), percentile(all, 0.99), settings.historyRequests);
+    const auto recent = historyLatencies(server, heavyUser, settings.historyRequests, true, &bytes);
+    std::printf("history/10 (%zu bytes): median %.2f ms, p99 %.2f ms over %d requests\n", bytes, percentile(recent, 0.5),
+                percentile(recent, 0.99), settings.historyRequests);
+    return failures == 0 ? 0 : 1;
+}
