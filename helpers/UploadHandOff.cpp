@@ -40,7 +40,13 @@ void startUpload(const QString &path)
 void handOffUpload(const QString &path)
 {
     if (!isConnectedToNetwork()) {
-        postOutputMessage(OutputMessage::NoNetwork);
+        // The overlays are gone by now and the file would go with the next capture's
+        // clean-up: keep it where the user can find it, as a failed upload does.
+        const QString kept = keepUnsentImage(path);
+        if (kept.isEmpty())
+            postOutputMessage(OutputMessage::NoNetwork);
+        else
+            postOutputMessage(OutputMessage::NoNetwork, QStringLiteral(" It was kept at ") + kept);
         return;
     }
     if (path.isEmpty()) {

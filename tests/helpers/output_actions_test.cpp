@@ -377,8 +377,15 @@ private slots:
         const auto seen = settledNotifications();
         QCOMPARE(seen.size(), 1);
         QCOMPARE(seen[0].summary, QStringLiteral("No network connection"));
-        for (const QString &name : viewImages())
-            QFile::remove(TempFolder::finalImagesFolder() + name);
+        // The screenshot is not left for the next capture's clean-up: it moved to the
+        // unsent folder and the text says where.
+        QVERIFY(viewImages().isEmpty());
+        const QString prefix = QStringLiteral("Please check your Internet connection. It was kept at ");
+        QVERIFY2(seen[0].body.startsWith(prefix), qPrintable(seen[0].body));
+        const QString kept = seen[0].body.mid(prefix.size());
+        QVERIFY(kept.startsWith(TempFolder::unsentFolder()));
+        QCOMPARE(QImage(kept).size(), QSize(32, 32));
+        QFile::remove(kept);
     }
 
     // ---- against a real vornik-server on loopback ----
