@@ -3,6 +3,7 @@
 #include "tests/server/WireClient.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
@@ -367,6 +368,29 @@ private slots:
         files.sort();
         names.sort();
         QCOMPARE(names, files);
+    }
+
+    void commandLineAndBusyPort()
+    {
+        const QString binary = qEnvironmentVariable("VORNIK_SERVER_BINARY");
+        QString output;
+        QCOMPARE(vtest::run({binary, QStringLiteral("--help")}, &output), 0);
+        QVERIFY(output.contains(QStringLiteral("--public-url")));
+        QCOMPARE(vtest::run({binary, QStringLiteral("--listen"), QStringLiteral("127.0.0.1:1")}, &output), 2);
+        QVERIFY(output.contains(QStringLiteral("--data")));
+
+        // A second server on a port that is taken must give up, not share the port.
+        QProcess second;
+        second.start(binary, {QStringLiteral("--data"), m_server.dataDir() + QStringLiteral("-second"), QStringLiteral("--listen"),
+                              m_server.publicHost()});
+        const bool ended = second.waitForFinished(20000);
+        if (!ended) {
+            second.kill();
+            second.waitForFinished();
+        }
+        QVERIFY(ended);
+        QCOMPARE(second.exitCode(), 1);
+        QVERIFY(second.readAllStandardError().contains("cannot listen"));
     }
 
     void cleanupTestCase()
