@@ -29,13 +29,13 @@ QStringList uploadImages(int count, const QList<QColor> &colors, int timeoutMs)
         // Shared with the completion, which may still come after a timed-out wait.
         auto answer = std::make_shared<std::optional<QString>>();
         vornikHTTP::uploadFile(VorOperations::upload, path, [answer](const QString &text) { *answer = text; });
-        QTest::qWaitFor([&] { return answer->has_value(); }, timeoutMs);
+        (void)QTest::qWaitFor([&] { return answer->has_value(); }, timeoutMs);
         QFile::remove(path);
         const QString reply = answer->value_or(QString());
         links.append(reply.endsWith(QStringLiteral(".png")) ? QStringLiteral("https://") + reply : QString());
         // The service orders uploads by their millisecond; give each its own.
         const qint64 answeredAt = QDateTime::currentMSecsSinceEpoch();
-        QTest::qWaitFor([&] { return QDateTime::currentMSecsSinceEpoch() > answeredAt + 1; }, timeoutMs);
+        (void)QTest::qWaitFor([&] { return QDateTime::currentMSecsSinceEpoch() > answeredAt + 1; }, timeoutMs);
     }
     return links;
 }
