@@ -2,6 +2,7 @@
 #include "editor/PaintWindowController.h"
 #include "helpers/extensions/NamedColors.h"
 #include "platform/Opener.h"
+#include "platform/Reachability.h"
 #include "tests/editor/EditorDriver.h"
 #include "tests/harness/TestMain.h"
 
@@ -47,6 +48,7 @@ private slots:
         if (editor)
             delete editor.data();
         Opener::setHandler({});
+        Reachability::setOverride(std::nullopt);
     }
 
     void toolTipsAndSwatchesAfterLoading()
@@ -264,6 +266,54 @@ private slots:
         other.close();
         QVERIFY(application.usepaintcontroller);
         delete &second;
+    }
+
+    void sizeSegmentsStepTheNewestTextBetween6And74()
+    {
+        Preferences::standard().setInteger(QStringLiteral("fontsize"), 72);
+        PaintWindowController &window = openEditorOnPattern();
+        const QPointF at = window.paintView->imagerect()->topLeft() + QPointF(20, 20);
+        clickSegment(window, 12);
+        QTest::keyClicks(window.texteditview->textview, QStringLiteral("Wg"));
+        pressCanvas(window, at);
+        releaseCanvas(window, at);
+        QCOMPARE(figureCount(), 1);
+        const std::shared_ptr<drawingItem> record = window.paintView->myDrawings().lst.first();
+        QVERIFY(record->mText);
+        QCOMPARE(record->mText->font().size, 72);
+
+        auto sizeAfterClicking = [&](int segment) {
+            clickSegment(window, segment);
+            return record->mText->font().size;
+        };
+        QCOMPARE(sizeAfterClicking(13), 74);
+        QCOMPARE(sizeAfterClicking(13), 74);
+        QCOMPARE(window.paintView->selectedTool(), std::optional(PanelTool::increasefont));
+        const QRectF largest = *record->mrect;
+
+        // Down by two per click, from 74 to 8 in 33 clicks, then to 6 and no further.
+        for (int expected = 72; expected >= 8; expected -= 2)
+            QCOMPARE(sizeAfterClicking(14), expected);
+        QCOMPARE(sizeAfterClicking(14), 6);
+        QCOMPARE(sizeAfterClicking(14), 6);
+        QCOMPARE(window.paintView->selectedTool(), std::optional(PanelTool::decreasefont));
+        QCOMPARE(Preferences::standard().integerForKey(QStringLiteral("fontsize")), 6);
+        // The record follows the text's size and stays where the text was placed.
+        QCOMPARE(record->mrect->topLeft(), at);
+        QVERIFY(record->mrect->height() < largest.height() / 4);
+        QVERIFY(record->mrect->width() < largest.width() / 4);
+        QCOMPARE(figureCount(), 1);
+    }
+
+    void uploadClosesTheEditorEvenWithoutNetwork()
+    {
+        Reachability::setOverride(false);
+        PaintWindowController &window = openEditorOnPattern();
+        clickSegment(window, 5);
+        QSignalSpy closing(&window, &PaintWindowController::windowWillClose);
+        clickSegment(window, 1);
+        QCOMPARE(closing.size(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(editor.isNull(), 10000);
     }
 
     void copyClosesTheEditor()
