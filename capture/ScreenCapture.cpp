@@ -48,7 +48,13 @@ OverlayController *ScreenCapture::controller(int index) const
     }
 }
 
-void ScreenCapture::cleanTemporaryFolder(const QString &folder)
+bool ScreenCapture::removeEntry(const QString &path)
+{
+    const QFileInfo entry(path);
+    return entry.isDir() && !entry.isSymLink() ? QDir(path).removeRecursively() : QFile::remove(path);
+}
+
+void ScreenCapture::cleanTemporaryFolder(const QString &folder, const EntryRemover &remove)
 {
     QDir dir(folder);
     if (!dir.exists())
@@ -58,10 +64,7 @@ void ScreenCapture::cleanTemporaryFolder(const QString &folder)
     for (const QString &name : names) {
         if (name.contains(QLatin1String("_bannerimage.png")) || !name.contains(QLatin1String(".png")))
             continue;
-        const QString path = folder + QLatin1Char('/') + name;
-        const QFileInfo entry(path);
-        const bool removed = entry.isDir() && !entry.isSymLink() ? QDir(path).removeRecursively() : QFile::remove(path);
-        if (!removed)
+        if (!remove(folder + QLatin1Char('/') + name))
             return;
     }
 }

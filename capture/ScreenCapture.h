@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class AppDelegate;
 class OverlayController;
 class screencapturecontroller1;
@@ -38,10 +40,14 @@ public:
     // The controller of display slot 0, 1 or 2; nullptr otherwise.
     OverlayController *controller(int index) const;
 
+    // Removes one folder entry (a folder with all it holds); false when it could not.
+    using EntryRemover = std::function<bool(const QString &path)>;
+    static bool removeEntry(const QString &path);
+
     // Removes old screenshots from `folder`: every entry whose name contains ".png"
     // but not "_bannerimage.png" (case-sensitive), in name order, stopping at the
     // first removal that fails. A folder that cannot be listed is left alone.
-    static void cleanTemporaryFolder(const QString &folder);
+    static void cleanTemporaryFolder(const QString &folder, const EntryRemover &remove = removeEntry);
 
 public slots:
     void screenCaptureVorSel(QObject *sender = nullptr);

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QToolButton>
@@ -224,6 +225,29 @@ private slots:
         QStringList left = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name);
         QCOMPARE(left, QStringList({"1700000000001_bannerimage.png", "SHOUT.PNG", "notes.txt"}));
         closeAll();
+    }
+
+    void cleanUpStopsAtTheFirstFailedRemoval()
+    {
+        const QString folder = QDir::tempPath() + QStringLiteral("/stuck/");
+        QVERIFY(QDir().mkpath(folder));
+        for (const char *name : {"a.png", "b.png", "c.png", "d_bannerimage.png", "e.txt"}) {
+            QFile file(folder + QLatin1String(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QStringList tried;
+        const auto failOnB = [&tried](const QString &path) {
+            tried << QFileInfo(path).fileName();
+            return tried.last() != QLatin1String("b.png") && ScreenCapture::removeEntry(path);
+        };
+        ScreenCapture::cleanTemporaryFolder(folder, failOnB);
+        QCOMPARE(tried, QStringList({"a.png", "b.png"}));
+        QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name),
+                 QStringList({"b.png", "c.png", "d_bannerimage.png", "e.txt"}));
+        // A folder that cannot be listed is left alone.
+        tried.clear();
+        ScreenCapture::cleanTemporaryFolder(folder + QStringLiteral("missing/"), failOnB);
+        QVERIFY(tried.isEmpty());
     }
 
     void fewerDisplaysUseFewerOverlays()
