@@ -1,6 +1,9 @@
 #include "tests/harness/TestMain.h"
 
+#include "capture/CursorImages.h"
 #include "capture/SelectionModel.h"
+
+#include <QPixmap>
 
 // The selection geometry and its pointer handling, in the overlay's y-up points.
 class SelectionModelTest : public QObject
@@ -94,6 +97,30 @@ private slots:
         small.pointerDragged({130, 790});
         QCOMPARE(small.frame(), QRectF(100, 780, 51, 145));
         QCOMPARE(small.statusText(), QStringLiteral("width:51: height:145"));
+    }
+
+    // Each drag event starts from the frame the previous one left.
+    void newSelectionOverSeveralEvents()
+    {
+        SelectionModel model;
+        model.pointerPressed({100, 800});
+        // Less than 125 below the press: the top stands 125 above the old bottom (800).
+        model.pointerDragged({200, 750});
+        QCOMPARE(model.frame(), QRectF(100, 740, 110, 185));
+        // Far enough below: top at the press point, bottom and right t beyond the pointer.
+        model.pointerDragged({300, 600});
+        QCOMPARE(model.frame(), QRectF(100, 590, 210, 210));
+        // Back up within 125 of the press: the bottom that event left stays, 125 high.
+        model.pointerDragged({350, 700});
+        QCOMPARE(model.frame(), QRectF(100, 590, 260, 125));
+        QCOMPARE(model.statusText(), QStringLiteral("width:260: height:125"));
+        // Left of the press: the left edge at the pointer, 51 wide.
+        model.pointerDragged({50, 600});
+        QCOMPARE(model.frame(), QRectF(50, 590, 51, 210));
+        QCOMPARE(model.mouseStart, QPointF(100, 800));
+        model.pointerReleased({50, 600});
+        QCOMPARE(model.frame(), QRectF(50, 590, 51, 210));
+        QCOMPARE(model.mouseStart, QPointF(-1, -1));
     }
 
     void newSelectionLeftOfThePressIsMinimumWide()
@@ -197,6 +224,32 @@ private slots:
         QCOMPARE(tracker.current(), CursorRef::arrow());
         model.pointerEnteredView({50, 50});
         QCOMPARE(tracker.current(), model.crosshaircursor);
+    }
+
+    // The compiled-in pictures behind the model's image cursors.
+    void imageCursorsComeFromOurPictures()
+    {
+        QVERIFY(crosshairImageAvailable());
+        QVERIFY(cornerImagesAvailable());
+        const QCursor crosshair = qCursorFor(CursorRef::fromImage(CursorShape::ImageCrosshair));
+        const QCursor corner1 = qCursorFor(CursorRef::fromImage(CursorShape::Corner1));
+        const QCursor corner2 = qCursorFor(CursorRef::fromImage(CursorShape::Corner2));
+        for (const QCursor &cursor : {crosshair, corner1, corner2}) {
+            QCOMPARE(cursor.shape(), Qt::BitmapCursor);
+            QVERIFY(!cursor.pixmap().isNull());
+        }
+        QCOMPARE(crosshair.hotSpot(), QPoint(18, 18));
+        QCOMPARE(corner1.hotSpot(), QPoint(16, 16));
+        QCOMPARE(corner2.hotSpot(), QPoint(16, 16));
+        // "corner1" points to the upper left and lower right, "corner2" to the other two.
+        const QImage one = corner1.pixmap().toImage();
+        const QImage two = corner2.pixmap().toImage();
+        QCOMPARE(one.size(), QSize(32, 32));
+        QCOMPARE(two.size(), QSize(32, 32));
+        QVERIFY(qAlpha(one.pixel(7, 7)) > 200 && qAlpha(one.pixel(24, 24)) > 200);
+        QVERIFY(qAlpha(one.pixel(24, 7)) == 0 && qAlpha(one.pixel(7, 24)) == 0);
+        QVERIFY(qAlpha(two.pixel(24, 7)) > 200 && qAlpha(two.pixel(7, 24)) > 200);
+        QVERIFY(qAlpha(two.pixel(7, 7)) == 0 && qAlpha(two.pixel(24, 24)) == 0);
     }
 
     void boxKeepsResizeCursorsOnItsBands()
