@@ -52,7 +52,7 @@ bool ensureFinalImagesFolder()
 QString unsentFolder()
 {
     QString data = qEnvironmentVariable("XDG_DATA_HOME");
-    // The base directory specification ignores relative paths.
+    // XDG says a relative XDG_DATA_HOME is invalid and must be ignored.
     if (data.isEmpty() || !QDir::isAbsolutePath(data))
         data = QDir::homePath() + QStringLiteral("/.local/share");
     return QDir::cleanPath(data) + QStringLiteral("/Vornik/unsent/");
