@@ -44,17 +44,20 @@ void vorMenu::requestRecentUploads()
 {
     // The menu may be gone (application shutting down) by the time the reply comes.
     QPointer<vorMenu> guard(this);
+    const quint64 opening = ++m_opening;
     vornikHTTP::getUserID();
-    vornikHTTP::getSalt(VorOperations::salt, [guard](const QString &) {
-        vornikHTTP::getHistory(VorOperations::shorthistory, [guard](const QString &reply) {
+    vornikHTTP::getSalt(VorOperations::salt, [guard, opening](const QString &) {
+        vornikHTTP::getHistory(VorOperations::shorthistory, [guard, opening](const QString &reply) {
             if (guard)
-                guard->appendUploads(reply);
+                guard->appendUploads(reply, opening);
         });
     });
 }
 
-void vorMenu::appendUploads(const QString &replyText)
+void vorMenu::appendUploads(const QString &replyText, quint64 opening)
 {
+    if (opening != m_opening)
+        return;
     // A failed request hands back a fixed text that holds no entry: nothing is added.
     const QList<HistoryEntry> entries = parseHistoryReply(replyText);
     for (const HistoryEntry &entry : entries)

@@ -33,6 +33,11 @@ signals:
 
 private:
     void requestRecentUploads();
-    void appendUploads(const QString &replyText);
+    void appendUploads(const QString &replyText, quint64 opening);
     QAction *addUploadItem(const QString &title, const QString &address);
+
+    // Counts the openings that asked the service. Only the reply to the latest one is
+    // shown: a reply to an earlier opening that arrives after the menu was cleared again
+    // would otherwise list every upload twice.
+    quint64 m_opening = 0;
 };

@@ -173,6 +173,36 @@ private slots:
         QCOMPARE(menu()->actions(), before);
     }
 
+    void twoQuickOpeningsListEachUploadOnce()
+    {
+        // Opened, closed and opened again before the service answered: the reply to
+        // the first opening must not be added to the items of the second.
+        QSignalSpy arrived(menu(), &vorMenu::historyArrived);
+        menu()->popup(QPoint(20, 20));
+        menu()->hide();
+        menu()->popup(QPoint(20, 20));
+        QVERIFY(arrived.wait(kWaitMs));
+        menu()->hide();
+        // Chains run one after another: once this one answered, both of the menu's have.
+        QVERIFY(vtest::historyReply(true).startsWith(QLatin1Char('{')));
+        QCOMPARE(arrived.size(), 1);
+        QCOMPARE(toolTipsOf(menu()->actions().mid(1)), newest(5));
+    }
+
+    void failedHistoryLeavesTheAllHistoryItemAlone()
+    {
+        // Under this address the server answers every request with "not found".
+        const QByteArray service = qgetenv("VORNIK_SERVICE_URL");
+        qputenv("VORNIK_SERVICE_URL", m_server.baseUrl().toUtf8() + "nowhere/");
+        const bool answered = openAndWait(menu());
+        qputenv("VORNIK_SERVICE_URL", service);
+        menu()->hide();
+        QVERIFY(answered);
+        QCOMPARE(menu()->actions().size(), 1);
+        QCOMPARE(menu()->actions().first()->text(), QStringLiteral("View all history"));
+        QVERIFY(m_recorder->received.isEmpty());
+    }
+
     void atMostTenNewestUploads()
     {
         m_links += vtest::uploadImages(7, {Qt::green});
