@@ -127,6 +127,58 @@ private:
         return true;
     }
 
+    // Presses on `row` of the table, drags across to the middle of `target` and lets
+    // go there, all through xdotool on the X server, so Qt runs the drag as it would
+    // for a person. Returns once the release has been sent.
+    bool pointerDragRow(int row, QWidget *target)
+    {
+        if (!QTest::qWaitForWindowExposed(m_window))
+            return false;
+        QTableView *table = m_window->imagetable;
+        const QPoint from = table->viewport()->mapToGlobal(table->visualRect(table->model()->index(row, 0)).center());
+        const QPoint to = target->mapToGlobal(target->rect().center());
+        const auto number = [](int value) { return QString::number(value); };
+        const auto xdotool = [](const QStringList &arguments) {
+            return vtest::run(QStringList{QStringLiteral("xdotool")} + arguments) == 0;
+        };
+        EventCounter presses(QEvent::MouseButtonPress);
+        EventCounter tableMoves(QEvent::MouseMove);
+        EventCounter entered(QEvent::DragEnter);
+        table->viewport()->installEventFilter(&presses);
+        table->viewport()->installEventFilter(&tableMoves);
+        target->installEventFilter(&entered);
+
+        if (!xdotool({QStringLiteral("mousemove"), number(from.x()), number(from.y()), QStringLiteral("mousedown"),
+                      QStringLiteral("1")})
+            || !QTest::qWaitFor([&] { return presses.count > 0; }, kWaitMs))
+            return false;
+
+        // Once the drag runs, its own event loop has the thread until the release: the
+        // later steps are taken from a timer, each when the one before has shown.
+        int step = 0;
+        QTimer driver;
+        connect(&driver, &QTimer::timeout, this, [&] {
+            if (step == 0 && table->findChild<QDrag *>()) {
+                step = 1;
+                xdotool({QStringLiteral("mousemove"), number(to.x()), number(to.y()), QStringLiteral("mousemove"),
+                         number(to.x() + 2), number(to.y() + 2)});
+            } else if (step == 1 && entered.count > 0) {
+                step = 2;
+                xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
+                driver.stop();
+            }
+        });
+        driver.start(10);
+        // Past the drag distance: the first move arms the table, the next starts the drag.
+        // (Qt merges pointer moves that wait together, so each is let through on its own.)
+        tableMoves.count = 0;
+        if (!xdotool({QStringLiteral("mousemove"), number(from.x() + 30), number(from.y())})
+            || !QTest::qWaitFor([&] { return tableMoves.count > 0; }, kWaitMs)
+            || !xdotool({QStringLiteral("mousemove"), number(from.x() + 60), number(from.y())}))
+            return false;
+        return QTest::qWaitFor([&] { return step == 2; }, kWaitMs);
+    }
+
 private slots:
     void initTestCase()
     {
@@ -285,53 +337,73 @@ private slots:
         // the preview and lets go; Qt runs the drag as it would for a person.
         if (!vtest::haveProgram(QStringLiteral("xdotool")))
             QSKIP("xdotool is not installed");
-        QVERIFY(QTest::qWaitForWindowExposed(m_window));
-        QTableView *table = m_window->imagetable;
         const int row = int(shownAddresses().indexOf(m_links.at(2)));
         QVERIFY(row >= 0);
-        table->clearSelection();
-        const QPoint from = table->viewport()->mapToGlobal(table->visualRect(table->model()->index(row, 0)).center());
+        m_window->imagetable->clearSelection();
         vorImagePreview *preview = m_window->imagePreview;
-        const QPoint to = preview->mapToGlobal(preview->rect().center());
-        const auto number = [](int value) { return QString::number(value); };
-
-        const auto xdotool = [](const QStringList &arguments) {
-            return vtest::run(QStringList{QStringLiteral("xdotool")} + arguments) == 0;
-        };
-        EventCounter entered(QEvent::DragEnter);
-        EventCounter tableMoves(QEvent::MouseMove);
-        table->viewport()->installEventFilter(&tableMoves);
-        preview->installEventFilter(&entered);
-
         QSignalSpy shown(preview, &vorImagePreview::imageLoaded);
-        QVERIFY(xdotool({QStringLiteral("mousemove"), number(from.x()), number(from.y()), QStringLiteral("mousedown"),
-                         QStringLiteral("1")}));
-        QTRY_VERIFY_WITH_TIMEOUT(table->selectionModel()->isRowSelected(row, QModelIndex()), kWaitMs);
-
-        // Once the drag runs, its own event loop has the thread until the release: the
-        // later steps are taken from a timer, each when the one before has shown.
-        int step = 0;
-        QTimer driver;
-        connect(&driver, &QTimer::timeout, this, [&] {
-            if (step == 0 && table->findChild<QDrag *>()) {
-                step = 1;
-                xdotool({QStringLiteral("mousemove"), number(to.x()), number(to.y()), QStringLiteral("mousemove"),
-                         number(to.x() + 2), number(to.y() + 2)});
-            } else if (step == 1 && entered.count > 0) {
-                step = 2;
-                xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
-                driver.stop();
-            }
-        });
-        driver.start(10);
-        // Past the drag distance: the first move arms the table, the next starts the drag.
-        // (Qt merges pointer moves that wait together, so each is let through on its own.)
-        QVERIFY(xdotool({QStringLiteral("mousemove"), number(from.x() + 30), number(from.y())}));
-        QTRY_VERIFY_WITH_TIMEOUT(tableMoves.count > 0, kWaitMs);
-        QVERIFY(xdotool({QStringLiteral("mousemove"), number(from.x() + 60), number(from.y())}));
+        QVERIFY(pointerDragRow(row, preview));
         QTRY_VERIFY_WITH_TIMEOUT(!shown.isEmpty(), kWaitMs);
+        QVERIFY(m_window->imagetable->selectionModel()->isRowSelected(row, QModelIndex()));
         QCOMPARE(preview->imageURL, m_links.at(2));
         QCOMPARE(preview->image().pixelColor(48, preview->image().height() - 2), QColor(Qt::blue));
+    }
+
+    void failedHistoryEmptiesTheList()
+    {
+        vorImagePreview *preview = m_window->imagePreview;
+        std::unique_ptr<QMimeData> mime = dragRows({m_links.at(0)});
+        QSignalSpy shown(preview, &vorImagePreview::imageLoaded);
+        QVERIFY(deliverDrop(preview, mime.get()));
+        QVERIFY(shown.wait(kWaitMs));
+
+        // Under this address the server answers every request with "not found".
+        const QByteArray service = qgetenv("VORNIK_SERVICE_URL");
+        qputenv("VORNIK_SERVICE_URL", m_server.baseUrl().toUtf8() + "nowhere/");
+        const int rowsBefore = m_window->imagetable->model()->rowCount();
+        QVERIFY(rowsBefore > 0);
+        QSignalSpy loaded(m_window->vorviewer.data(), &vorImageView::historyLoaded);
+        m_window->vorviewer->reloadHistory();
+        // The preview is cleared at once; the rows stay until the answer comes.
+        QVERIFY(preview->image().isNull());
+        QCOMPARE(m_window->imagetable->model()->rowCount(), rowsBefore);
+        const bool answered = loaded.wait(kWaitMs);
+        qputenv("VORNIK_SERVICE_URL", service);
+        QVERIFY(answered);
+        QCOMPARE(loaded.first().first().toInt(), 0);
+        QCOMPARE(m_window->imagetable->model()->rowCount(), 0);
+        QVERIFY(m_recorder->received.isEmpty());
+    }
+
+    void realPointerDragOfTwoRowsOntoTheTrash()
+    {
+        if (!vtest::haveProgram(QStringLiteral("xdotool")))
+            QSKIP("xdotool is not installed");
+        const QStringList more = vtest::uploadImages(2, {Qt::cyan, Qt::darkRed});
+        QCOMPARE(more.size(), 2);
+        QVERIFY(!more.contains(QString()));
+        m_links += more;
+        // A window opened after the uploads, so it lists them.
+        delete m_window.data();
+        m_window = openWindow();
+        QVERIFY(m_window);
+        QCOMPARE(shownAddresses(), (QStringList{more.at(1), more.at(0), m_links.at(2), m_links.at(0)}));
+
+        // Both rows selected; the press on one of them keeps the selection and drags both.
+        std::unique_ptr<QMimeData> selected = dragRows(more);
+        QVERIFY(selected);
+        QSignalSpy finished(m_window->imgTrashDeleter.data(), &vorImageDeleter::deletionsFinished);
+        QSignalSpy loaded(m_window->vorviewer.data(), &vorImageView::historyLoaded);
+        QVERIFY(pointerDragRow(1, m_window->imgTrashDeleter));
+        QVERIFY(finished.wait(kWaitMs));
+        QCOMPARE(finished.first().first().toInt(), 2);
+        QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), kWaitMs);
+        // A round trip of our own, queued behind any stray reload, before counting.
+        const QStringList expected = {m_links.at(2), m_links.at(0)};
+        QCOMPARE(vtest::historyAddresses(), expected);
+        QCOMPARE(loaded.size(), 1);
+        QCOMPARE(shownAddresses(), expected);
+        QVERIFY(m_recorder->received.isEmpty());
     }
 
     void deleteKeyDeletesTheSelection()
