@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFontMetricsF>
 #include <QImageReader>
+#include <QSet>
 #include <algorithm>
 #include <cmath>
 
@@ -358,6 +359,21 @@ void PaintView::applyFontSize()
     const QSizeF size = measuredTextSize(text->text(), text->font().size);
     if (const auto record = m_myDrawings.recordFor(text.get()); record && record->mrect)
         record->mrect->setSize(size);
+}
+
+drawingItems PaintView::figuresOnCanvas() const
+{
+    drawingItems onCanvas;
+    if (!m_rootGroup)
+        return onCanvas;
+    QSet<const Node *> drawn;
+    for (const std::shared_ptr<Node> &node : m_rootGroup->contents())
+        drawn.insert(node.get());
+    for (const std::shared_ptr<drawingItem> &record : m_myDrawings.lst) {
+        if (drawn.contains(record->node().get()))
+            onCanvas.lst.append(record);
+    }
+    return onCanvas;
 }
 
 void PaintView::deleteSelected()

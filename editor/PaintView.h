@@ -81,6 +81,10 @@ public:
     std::optional<scene::Size> viewSize() const { return m_viewSize; }
     const drawingItems &myDrawings() const { return m_myDrawings; }
     drawingItems &myDrawings() { return m_myDrawings; }
+    // The records of the figures still drawn on the canvas, in order. A figure taken
+    // off by Delete keeps its record until a second Delete; the export must not reach
+    // out to include it.
+    drawingItems figuresOnCanvas() const;
     std::shared_ptr<scene::Group> rootGroup() const { return m_rootGroup; }
     std::shared_ptr<drawingItem> currentFigure() const { return m_currentFigure; }
     bool movingfigure() const { return m_movingfigure; }

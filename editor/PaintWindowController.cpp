@@ -302,7 +302,8 @@ void PaintWindowController::exportImage(int segment)
     if (rendering.isNull())
         return;
     const QRectF rect = *paintView->imagerect();
-    const drawingItems *figures = &paintView->myDrawings();
+    const drawingItems onCanvas = paintView->figuresOnCanvas();
+    const drawingItems *figures = &onCanvas;
     if (segment == SaveSegment) {
         // The canvas takes no press while the save panel is up.
         setTool(PanelTool::savelocal);

@@ -88,6 +88,44 @@ private slots:
         delete editor.data();
     }
 
+    void aDeletedFigureNoLongerWidensTheExport()
+    {
+        clearPreferences();
+        Preferences::standard().setString(QStringLiteral("fillcolor"), QStringLiteral("red"));
+        const QImage capture = patternImage(300, 200);
+        AnsweringPanels panels;
+        FilePanels::setCurrent(&panels);
+        QPointer<PaintWindowController> editor = new PaintWindowController;
+        editor->imagelocation = writeCapture(capture);
+        editor->show();
+        editor->setGeometry(QGuiApplication::primaryScreen()->geometry());
+        QVERIFY(QTest::qWaitForWindowExposed(editor));
+        const QPointF origin = editor->paintView->imagerect()->topLeft();
+
+        // A filled rectangle reaching 60 points past the right edge of the picture.
+        clickSegment(*editor, PaintWindowController::FilledRectangleSegment);
+        dragOnCanvas(*editor, origin + QPointF(250, 50), origin + QPointF(360, 120));
+        panels.answer = QDir::tempPath() + QStringLiteral("/with-figure.png");
+        clickSegment(*editor, PaintWindowController::SaveSegment);
+        const QImage withFigure(panels.answer);
+        // The figure on the canvas takes the export past the picture's edge.
+        QVERIFY2(withFigure.width() > capture.width(), qPrintable(QString::number(withFigure.width())));
+        QCOMPARE(withFigure.pixel(330, 80), qRgb(255, 0, 0));
+
+        // Delete takes the figure off the canvas; its record stays until a second Delete.
+        QTest::keyClick(editor->paintView, Qt::Key_Delete);
+        QCOMPARE(editor->paintView->rootGroup()->contents().size(), 1);
+        QCOMPARE(editor->paintView->myDrawings().lst.size(), 1);
+        panels.answer = QDir::tempPath() + QStringLiteral("/deleted.png");
+        clickSegment(*editor, PaintWindowController::SaveSegment);
+        const QImage deleted(panels.answer);
+        QCOMPARE(deleted.size(), capture.size());
+        for (const QPoint p : {QPoint(0, 0), QPoint(260, 60), QPoint(299, 100), QPoint(299, 199)})
+            QCOMPARE(deleted.pixel(p), capture.pixel(p));
+        FilePanels::setCurrent(nullptr);
+        delete editor.data();
+    }
+
     void cancelledSaveWritesNothing()
     {
         clearPreferences();
