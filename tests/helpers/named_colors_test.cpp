@@ -18,9 +18,40 @@ private slots:
         QCOMPARE(hexString(colorNamed(QStringLiteral("white"))), QStringLiteral("#FFFFFF"));
     }
 
+    // The table against Qt's own SVG color keywords, which agree with the sixteen
+    // basic HTML colors: a mistyped value in our table shows here.
+    void tableMatchesTheBasicHtmlColors()
+    {
+        QCOMPARE(paletteColorNames().size(), 16);
+        for (const QString &name : paletteColorNames()) {
+            const QColor html = QColor::fromString(name);
+            QVERIFY2(html.isValid(), qPrintable(name));
+            QCOMPARE(macawColorNamed(name).rgba(), html.rgba());
+            QCOMPARE(hexString(colorNamed(name)), html.name().toUpper());
+            QCOMPARE(colorNamed(name).alphaF(), 1.0f);
+            QVERIFY(isKnownColorName(name));
+        }
+        QVERIFY(isKnownColorName(QStringLiteral("clear")));
+        QCOMPARE(colorNamed(QStringLiteral("clear")).alpha(), 0);
+        QVERIFY(!isKnownColorName(QStringLiteral("Red")));
+    }
+
+    void hexColorSplitsTheComponents()
+    {
+        const QColor color = hexColor(0x123456, 0.25);
+        QCOMPARE(color.red(), 0x12);
+        QCOMPARE(color.green(), 0x34);
+        QCOMPARE(color.blue(), 0x56);
+        QVERIFY(qAbs(color.alphaF() - 0.25f) < 1e-4f);
+        // Bits above the 24 colour bits are ignored.
+        QCOMPARE(hexColor(0x7F00FF00, 1.0).rgba(), QColor(0, 0xFF, 0).rgba());
+    }
+
     void halvesRoundAwayFromZero()
     {
         QVERIFY(hexString(QColor::fromRgbF(0.5f, 0.0f, 0.0f)).startsWith(QStringLiteral("#80")));
+        // Just below a half rounds down; the ends stay inside two digits.
+        QCOMPARE(hexString(QColor::fromRgbF(0.49f, 0.0f, 1.0f)), QStringLiteral("#7D00FF"));
     }
 
     void unknownNamesAreRed()
