@@ -15,6 +15,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
+#include <QIcon>
+#include <QImage>
 #include <QMenu>
 #include <QPointer>
 #include <QRegularExpression>
@@ -324,6 +326,9 @@ private slots:
     void editorPresenceShowsInTheStatusItem()
     {
         AppDelegate *delegate = start();
+        const QIcon plainIcon = delegate->statusItem()->icon();
+        QVERIFY(!plainIcon.isNull());
+        QVERIFY(!plainIcon.pixmap(22, 22).toImage().isNull());
         auto editor = std::make_unique<PaintWindowController>();
         editor->resize(300, 200);
         editor->move(5, 5);
@@ -332,6 +337,12 @@ private slots:
         QCOMPARE(delegate->property("statusItemTitle").toString(), QStringLiteral("Bring all to front."));
         QCOMPARE(delegate->statusItemToolTip(), QStringLiteral("Vornik - Bring all to front."));
         QCOMPARE(delegate->statusItem()->toolTip(), QStringLiteral("Vornik - Bring all to front."));
+        // The icon variant tells the two states apart, at every size a tray may ask for.
+        for (int size : {16, 22, 24, 48}) {
+            const QImage front = delegate->statusItem()->icon().pixmap(size, size).toImage();
+            QCOMPARE(front.size(), QSize(size, size));
+            QVERIFY(front != plainIcon.pixmap(size, size).toImage());
+        }
         QVERIFY(delegate->usepaintcontroller);
         QCOMPARE(delegate->paintWindow, editor.get());
 
