@@ -100,8 +100,13 @@ void openSelectionInEditor(const OverlayContext &overlay)
     closeOverlays(overlay);
     if (rendered.image.isNull())
         return;
-    // The editor reads its picture from the file, at the display's full resolution.
-    const QImage image = rendered.image;
+    // The editor reads its picture from the file, at the display's full resolution. A
+    // PNG keeps no pixel ratio, only a density: record the ratio as that many times 96
+    // dots per inch, so the editor shows the region at its size in points.
+    QImage image = rendered.image;
+    constexpr double kDotsPerMeterAt96Dpi = 96 / 0.0254;
+    image.setDotsPerMeterX(qRound(kDotsPerMeterAt96Dpi * image.devicePixelRatio()));
+    image.setDotsPerMeterY(qRound(kDotsPerMeterAt96Dpi * image.devicePixelRatio()));
     const QString path = TempFolder::renderedSelectionPath();
     QPointer<AppDelegate> delegate = overlay.delegate;
     QPointer<QScreen> display = overlay.display;

@@ -1,0 +1,79 @@
+#include "editor/PaintWindowController.h"
+#include "helpers/OutputActions.h"
+#include "tests/editor/EditorDriver.h"
+#include "tests/harness/TestMain.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+using namespace editortest;
+
+namespace {
+// An overlay whose picture has `ratio` pixels per point, as on a high-density display.
+class DenseSelection : public SelectionSurface
+{
+public:
+    QImage picture;   // the whole display, ratio set
+    QRectF frame;     // points, origin lower left
+
+    QRectF selectionFrame() const override { return frame; }
+    void setSelectionFrame(const QRectF &f) override { frame = f; }
+    QImage renderRegion(const QRectF &region) override
+    {
+        const qreal ratio = picture.devicePixelRatio();
+        const qreal heightPoints = picture.height() / ratio;
+        const QRect pixels = QRectF(region.x() * ratio, (heightPoints - region.y() - region.height()) * ratio,
+                                    region.width() * ratio, region.height() * ratio)
+                                 .toRect();
+        QImage part = picture.copy(pixels);
+        part.setDevicePixelRatio(ratio);
+        return part;
+    }
+};
+} // namespace
+
+// Opening the editor from the overlay's edit button.
+class EditorOpenTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void regionFromADenseDisplayKeepsItsSizeInPoints_data()
+    {
+        QTest::addColumn<qreal>("ratio");
+        QTest::newRow("1x") << 1.0;
+        QTest::newRow("2x") << 2.0;
+    }
+
+    void regionFromADenseDisplayKeepsItsSizeInPoints()
+    {
+        QFETCH(qreal, ratio);
+        clearPreferences();
+        DenseSelection overlay;
+        overlay.picture = patternImage(qRound(400 * ratio), qRound(300 * ratio));
+        overlay.picture.setDevicePixelRatio(ratio);
+        overlay.frame = QRectF(40, 60, 150, 100);
+        QPointer<PaintWindowController> editor;
+        openSelectionInEditor(OverlayContext{.delegate = nullptr,
+                                             .selection = &overlay,
+                                             .display = QGuiApplication::primaryScreen(),
+                                             .editorSlot = &editor});
+        QTRY_VERIFY_WITH_TIMEOUT(editor && editor->isLoaded(), 20000);
+
+        // The picture lies on the canvas at the selection's size in points...
+        const std::optional<QRectF> placed = editor->paintView->imagerect();
+        QVERIFY(placed);
+        QCOMPARE(placed->size(), QSizeF(150, 100));
+        // ...with every pixel of the display kept: at the display's ratio the canvas
+        // shows the selected pixels one for one (the selection's top left is pixel
+        // (40, 140) points of the picture, y measured down).
+        const QImage canvas = editor->paintView->renderCanvas(ratio);
+        const QPoint start = (placed->topLeft() * ratio).toPoint();
+        const QPoint source = (QPointF(40, 140) * ratio).toPoint();
+        for (const QPoint offset : {QPoint(0, 0), QPoint(7, 3), QPoint(qRound(149 * ratio), qRound(99 * ratio))})
+            QCOMPARE(canvas.pixel(start + offset), overlay.picture.pixel(source + offset));
+        delete editor.data();
+    }
+};
+
+VORNIK_TEST_MAIN(EditorOpenTest, vtest::EnvironmentOptions{})
+#include "editor_open_test.moc"
