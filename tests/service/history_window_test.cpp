@@ -12,6 +12,7 @@
 #include "tests/harness/UploadedHistory.h"
 
 #include <QDrag>
+#include <QHeaderView>
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QSignalSpy>
@@ -416,6 +417,17 @@ private slots:
         QVERIFY(finished.wait(kWaitMs));
         QTRY_COMPARE_WITH_TIMEOUT(shownAddresses(), QStringList{m_links.at(0)}, kWaitMs);
         QCOMPARE(vtest::historyAddresses(), QStringList{m_links.at(0)});
+
+        // No banner any more: the last upload goes too. The service's empty history
+        // still reaches the table, which must not go on listing the deleted row.
+        Preferences::standard().setString(QStringLiteral("bannerurl"), QString());
+        QSignalSpy loaded(m_window->vorviewer.data(), &vorImageView::historyLoaded);
+        table->selectRow(0);
+        QTest::keyClick(table, Qt::Key_Delete);
+        QVERIFY(loaded.wait(kWaitMs));
+        QCOMPARE(loaded.first().first().toInt(), 0);
+        QCOMPARE(table->verticalHeader()->count(), 0);
+        QVERIFY(vtest::historyAddresses().isEmpty());
     }
 };
 
