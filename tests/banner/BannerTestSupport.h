@@ -149,10 +149,17 @@ inline QString serverUserRecord(const vtest::ServerProcess &server, const QStrin
     return output.trimmed();
 }
 
-// How many set-user requests the server has answered, from its request log.
+// How many set-user requests the server has answered, from its request log (one
+// line per request: method, first path word, status).
 inline int setUserRequestsLogged(const vtest::ServerProcess &server)
 {
-    return int(fileBytes(server.logFile()).count("GET setuser"));
+    return int(fileBytes(server.logFile()).count("GET /setuser "));
+}
+
+// How many uploads the server has answered, from its request log.
+inline int uploadsLogged(const vtest::ServerProcess &server)
+{
+    return int(fileBytes(server.logFile()).count("POST /upload "));
 }
 
 // Waits until every request chain started so far has finished. Chains run one after
