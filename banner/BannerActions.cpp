@@ -30,6 +30,9 @@ const QString kBannerFileMark = QStringLiteral("_bannerimage.png");
 QPointer<vorBannerImageView> g_preview;
 QPointer<SegmentedToolBar> g_buttonBar;
 QString g_lastResult;
+// Banner files whose upload has been asked for but not yet answered: the upload reads
+// the file only once its salt has come back, so a save in between must not remove it.
+QStringList g_filesBeingSent;
 
 Preferences &defaults()
 {
@@ -46,6 +49,15 @@ void postFileSaveError()
     postNotification(QStringLiteral("File Save Error"), QStringLiteral("Your banner image couldn't be saved on your computer."));
 }
 
+// Removes the older banner files, except `written`, the current banner and those
+// still waiting to be sent.
+void cleanOlderBannerFiles(const QString &written, BannerForm form)
+{
+    QStringList keep = g_filesBeingSent;
+    keep << written << defaults().stringForKey(kBannerPathKey);
+    cleanBannerFiles(TempFolder::finalImagesFolder(), form, keep);
+}
+
 // Writes `image` as a new banner file; older ones go only once the new one exists.
 QString writeNewBannerFile(const QImage &image, BannerForm form)
 {
@@ -54,7 +66,7 @@ QString writeNewBannerFile(const QImage &image, BannerForm form)
     const QString path = TempFolder::bannerImagePath();
     if (!writePNG(image, path))
         return QString();
-    cleanBannerFiles(TempFolder::finalImagesFolder(), form, {path, defaults().stringForKey(kBannerPathKey)});
+    cleanOlderBannerFiles(path, form);
     return path;
 }
 
@@ -62,8 +74,10 @@ QString writeNewBannerFile(const QImage &image, BannerForm form)
 void sendBanner(const QString &path, const QString &colorName, VorCompletion setUserDone)
 {
     vornikHTTP::getUserID();
+    g_filesBeingSent.append(path);
     vornikHTTP::uploadFile(VorOperations::upload, path,
                            [path, colorName, setUserDone = std::move(setUserDone)](const QString &reply) {
+                               g_filesBeingSent.removeOne(path);
                                bannerUploaded(reply, path, colorName, setUserDone);
                            });
 }

@@ -2,6 +2,7 @@
 #include "banner/BannerActions.h"
 #include "banner/vorBannerWindowController.h"
 #include "banner/bannercolor.h"
+#include "banner/vorBannerImageView.h"
 #include "helpers/Notifications.h"
 #include "helpers/TempFolder.h"
 #include "helpers/extensions/NamedColors.h"
@@ -239,11 +240,11 @@ private slots:
     void uploadWithoutABannerFileSendsNothing()
     {
         const int setUsersBefore = setUserRequestsLogged(m_server);
-        const int uploadsBefore = int(fileBytes(m_server.logFile()).count("POST upload"));
+        const int uploadsBefore = uploadsLogged(m_server);
         QCOMPARE(uploadBanner(), QString());
         QVERIFY(drainRequestChains());
         QCOMPARE(setUserRequestsLogged(m_server), setUsersBefore);
-        QCOMPARE(int(fileBytes(m_server.logFile()).count("POST upload")), uploadsBefore);
+        QCOMPARE(uploadsLogged(m_server), uploadsBefore);
         QCOMPARE(settledNotifications(),
                  QStringList{QStringLiteral("File Save Error / Your banner image couldn't be saved on your computer.")});
     }
@@ -328,6 +329,38 @@ private slots:
         Preferences::standard().setString(QStringLiteral("bannerpath"), second);
         const QString third = saveBannerImage(defaultBannerImage());
         QVERIFY(!QFileInfo::exists(first) && QFileInfo::exists(second) && QFileInfo::exists(third));
+    }
+
+    // Two uploads from the banner window in quick succession (a double click): the
+    // second save must not clean away the file the first upload has yet to read.
+    void backToBackWindowUploadsBothReachTheServer()
+    {
+        bannerPreview()->setImage(defaultBannerImage());
+        Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("olive"));
+        const int uploadsBefore = uploadsLogged(m_server);
+        const int setUsersBefore = setUserRequestsLogged(m_server);
+        QCOMPARE(uploadBannerFromWindow(), QString());
+        const QStringList firstFiles = QDir(TempFolder::finalImagesFolder()).entryList({QStringLiteral("*_bannerimage.png")});
+        // The next save gets its own file name. No events are handled meanwhile, so
+        // the first upload cannot have read its file yet.
+        const qint64 firstSave = TempFolder::currentMilliseconds();
+        while (TempFolder::currentMilliseconds() == firstSave) {
+        }
+        QCOMPARE(uploadBannerFromWindow(), QString());
+        QVERIFY(drainRequestChains());
+        QCOMPARE(uploadsLogged(m_server), uploadsBefore + 2);
+        QCOMPARE(setUserRequestsLogged(m_server), setUsersBefore + 2);
+        QCOMPARE(settledNotifications(), QStringList());
+        QCOMPARE(lastBannerResult(), QStringLiteral("banner saved"));
+        QCOMPARE(serverBanner().value(1), QStringLiteral("#808000"));
+        QCOMPARE(firstFiles.size(), 1);
+        // Once both are sent, the next save cleans up as usual: only the banner the
+        // preferences name and the new file are left.
+        const QString next = saveBannerImage(defaultBannerImage());
+        const QStringList left = QDir(TempFolder::finalImagesFolder()).entryList({QStringLiteral("*_bannerimage.png")},
+                                                                                 QDir::Files, QDir::Name);
+        QCOMPARE(left, (QStringList{QFileInfo(prefs("bannerpath")).fileName(), QFileInfo(next).fileName()}));
+        QVERIFY(!left.contains(firstFiles.constFirst()));
     }
 
     void serverRefusesBannerLinksThatAreNotTheUsersOwnUploads()
