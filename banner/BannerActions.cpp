@@ -121,8 +121,11 @@ QImage defaultBannerImage()
 bool cleanBannerFiles(const QString &folder, BannerForm form, const QStringList &keep)
 {
     QDir dir(folder);
-    if (!dir.exists())
+    if (!dir.exists() || !dir.isReadable()) {
+        if (form == BannerForm::window)
+            printLine(QStringLiteral("Could not clear temp folder: ") + folder + QStringLiteral(" cannot be listed"));
         return false;
+    }
     const QStringList before = dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     if (form == BannerForm::window)
         printLine(QStringLiteral("all files in cache: ") + before.join(QStringLiteral(", ")));
@@ -162,10 +165,12 @@ QString savePreviewImage(const QString &path)
     const QImage image = bannerPreview()->image();
     if (path.isEmpty())
         return writeNewBannerFile(image, BannerForm::window);
-    // A file of the user's own: the banner files in the temporary folder stay as they
-    // are, since the current banner may be one of them.
+    // A file of the user's own. The older banner files are cleaned as with any save,
+    // which spares the current banner and those still being sent.
     const QString target = path.contains(QLatin1String(".png")) ? path : path + QStringLiteral(".png");
-    return writePNG(image, target) ? target : QString();
+    const bool written = writePNG(image, target);
+    cleanOlderBannerFiles(QString(), BannerForm::window);
+    return written ? target : QString();
 }
 
 QString uploadBanner()

@@ -39,13 +39,14 @@ bool cleanBannerFiles(const QString &folder, BannerForm form = BannerForm::statu
 
 // Writes `image` at its own size as a new T + "Vornik/" + M + "_bannerimage.png" and
 // then removes the older banner files (never the one "bannerpath" names, which may
-// still be needed if the next upload fails). Returns the path, or "" when nothing could
-// be written, in which case no file is removed.
+// still be needed if the next upload fails, nor one whose upload is under way).
+// Returns the path, or "" when nothing could be written, in which case no file is
+// removed.
 QString saveBannerImage(const QImage &image);
 
 // Writes bannerPreview()'s image. With a `path`, to that path (".png" appended unless it
-// holds ".png" already) and the temporary folder is left alone; without one, as a new
-// banner file with the clean-up of saveBannerImage. Returns the path written, or "".
+// holds ".png" already); without one, as a new banner file. Either way the older banner
+// files are cleaned as in saveBannerImage. Returns the path written, or "".
 QString savePreviewImage(const QString &path);
 
 // Sends the file at "bannerpath" with the color "bannercolor": upload, then

@@ -171,7 +171,11 @@ private slots:
     void saveSegmentWritesThePreviewWhereTheUserSays()
     {
         vorBannerWindowController window;
-        const QString banner = prefs("bannerpath");
+        // An older banner file goes with the save; the current banner stays.
+        const QString stray = writeSolidPng(TempFolder::bannerImagePath(5), QSize(2, 2), Qt::black);
+        const QString banner = writeSolidPng(TempFolder::bannerImagePath(7), QSize(2, 2), Qt::black);
+        QVERIFY(!stray.isEmpty() && !banner.isEmpty());
+        Preferences::standard().setString(QStringLiteral("bannerpath"), banner);
         const QString chosen = QDir::tempPath() + QStringLiteral("/saved/named");
         QVERIFY(QDir().mkpath(QDir::tempPath() + QStringLiteral("/saved")));
         m_panels.saveAnswer = chosen;
@@ -187,6 +191,7 @@ private slots:
         QVERIFY(asked.canCreateDirectories && asked.showsHiddenFiles);
         QCOMPARE(argb(QImage(chosen + QStringLiteral(".png"))), argb(defaultBannerImage()));
         QVERIFY(QFileInfo::exists(banner));   // the banner itself is left where it is
+        QVERIFY(!QFileInfo::exists(stray));
 
         m_panels.saveAnswer = QDir::tempPath() + QStringLiteral("/no/such/folder/x.png");
         click(window, vorBannerView::saveSegment);
