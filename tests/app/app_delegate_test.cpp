@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QIcon>
 #include <QImage>
@@ -148,6 +149,41 @@ private slots:
         QCOMPARE(delegate->sc->delegate, delegate);
         QCOMPARE(delegate->statusItemTitle(), QString());
         QCOMPARE(delegate->statusItemToolTip(), QStringLiteral("Vornik"));
+    }
+
+    // A fresh account after start-up and one use of the editor holds exactly the keys
+    // their readers store, with their defaults; the editor announces itself while open.
+    void freshAccountAfterOneEditorUse()
+    {
+        AppDelegate *delegate = start();
+        const QString picture = QDir::tempPath() + QStringLiteral("/fresh-account.png");
+        QImage image(200, 120, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        QVERIFY(image.save(picture));
+
+        QPointer<PaintWindowController> editor = new PaintWindowController;
+        editor->imagelocation = picture;
+        editor->screennum = 0;
+        editor->show();
+        QVERIFY(QTest::qWaitForWindowExposed(editor));
+        QCOMPARE(delegate->statusItemTitle(), QStringLiteral("Bring all to front."));
+        editor->close();
+        QTRY_VERIFY_WITH_TIMEOUT(!delegate->usepaintcontroller, 10000);
+        QCOMPARE(delegate->statusItemToolTip(), QStringLiteral("Vornik"));
+
+        Preferences::standard().synchronize();
+        QSettings file(Preferences::standard().fileName(), QSettings::IniFormat);
+        QStringList keys = file.allKeys();
+        keys.sort();
+        QCOMPARE(keys, (QStringList{QStringLiteral("fillcolor"), QStringLiteral("fontsize"),
+                                    QStringLiteral("initialappstartup"), QStringLiteral("linecolor"),
+                                    QStringLiteral("linesize"), QStringLiteral("lunchAtStartup")}));
+        QCOMPARE(file.value(QStringLiteral("lunchAtStartup")).toInt(), 0);
+        QCOMPARE(file.value(QStringLiteral("initialappstartup")).toInt(), 1);
+        QCOMPARE(file.value(QStringLiteral("linesize")).toInt(), 4);
+        QCOMPARE(file.value(QStringLiteral("fontsize")).toInt(), 14);
+        QCOMPARE(file.value(QStringLiteral("linecolor")).toString(), QStringLiteral("red"));
+        QCOMPARE(file.value(QStringLiteral("fillcolor")).toString(), QStringLiteral("red"));
     }
 
     void storedLoginChoiceGivesTheTitle()
