@@ -73,7 +73,30 @@ private slots:
             QCOMPARE(canvas.pixel(start + offset), overlay.picture.pixel(source + offset));
         delete editor.data();
     }
+
+    void editorCoversTheDisplayOfTheSelection()
+    {
+        const QList<QScreen *> screens = QGuiApplication::screens();
+        QCOMPARE(screens.size(), 2);
+        for (QScreen *display : screens) {
+            DenseSelection overlay;
+            overlay.picture = patternImage(display->geometry().width(), display->geometry().height());
+            overlay.frame = QRectF(100, 100, 200, 120);
+            QPointer<PaintWindowController> editor;
+            openSelectionInEditor(OverlayContext{.delegate = nullptr,
+                                                 .selection = &overlay,
+                                                 .display = display,
+                                                 .editorSlot = &editor});
+            QTRY_VERIFY_WITH_TIMEOUT(editor && editor->isLoaded(), 20000);
+            QTRY_COMPARE_WITH_TIMEOUT(editor->frameGeometry(), display->geometry(), 10000);
+            QTRY_COMPARE_WITH_TIMEOUT(editor->screen(), display, 10000);
+            delete editor.data();
+        }
+    }
 };
 
-VORNIK_TEST_MAIN(EditorOpenTest, vtest::EnvironmentOptions{})
+VORNIK_TEST_MAIN(EditorOpenTest, (vtest::EnvironmentOptions{.x11 = true,
+                                                           .framebuffer = QSize(2304, 800),
+                                                           .monitors = {QRect(0, 0, 1280, 800),
+                                                                        QRect(1280, 0, 1024, 768)}}))
 #include "editor_open_test.moc"
