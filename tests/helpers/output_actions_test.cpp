@@ -22,6 +22,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <memory>
 
 namespace {
 
@@ -113,6 +114,19 @@ class OutputActionsTest : public QObject
         seen.removeLast();
         recorder->received.clear();
         return seen;
+    }
+
+    // The server's stored copy of the upload behind `link`, as it was sent.
+    static QImage uploadedImage(const vtest::ServerProcess &server, const QString &link)
+    {
+        QNetworkAccessManager network;
+        QNetworkRequest request(QUrl(server.baseUrl() + "raw/" + QUrl(link).fileName()));
+        request.setSslConfiguration(ServiceConfiguration::sslConfiguration());
+        std::unique_ptr<QNetworkReply> reply(network.get(request));
+        QSignalSpy done(reply.get(), &QNetworkReply::finished);
+        if (!done.wait(20000) || reply->error() != QNetworkReply::NoError)
+            return QImage();
+        return QImage::fromData(reply->readAll(), "PNG");
     }
 
     static void waitIdle()
@@ -411,16 +425,23 @@ private slots:
         QVERIFY(!QFile::exists(TempFolder::renderedSelectionPath()));
 
         // The server's copy as uploaded holds the same pixels.
-        const QString name = QUrl(link).fileName();
-        QNetworkAccessManager network;
-        QNetworkRequest request(QUrl(server.baseUrl() + "raw/" + name));
-        request.setSslConfiguration(ServiceConfiguration::sslConfiguration());
-        QNetworkReply *reply = network.get(request);
-        QSignalSpy done(reply, &QNetworkReply::finished);
-        QVERIFY(done.wait(20000));
-        QCOMPARE(reply->error(), QNetworkReply::NoError);
-        QVERIFY(samePixels(QImage::fromData(reply->readAll(), "PNG"), expected));
-        reply->deleteLater();
+        QVERIFY(samePixels(uploadedImage(server, link), expected));
+
+        // The editor's upload: the area widened for its figures goes up the same way.
+        recorder->received.clear();
+        const QImage canvas = patterned(160, 120, 23);
+        drawingItems figures;
+        auto figure = std::make_shared<drawingItem>();
+        figure->mrect = QRectF(100, 40, 30, 20);   // past the area's right and bottom edges
+        figures.lst << figure;
+        uploadImage(canvas, &figures, QRectF(10, 10, 60, 50));
+        QTRY_VERIFY_WITH_TIMEOUT(!recorder->received.isEmpty(), 30000);
+        QCOMPARE(recorder->received[0].summary, QStringLiteral("SAVED TO CLIPBOARD"));
+        const QString editorLink = QGuiApplication::clipboard()->text();
+        QVERIFY2(editorLink != link && editorLink.startsWith(QStringLiteral("https://") + server.publicHost() + "/"),
+                 qPrintable(editorLink));
+        QVERIFY(samePixels(uploadedImage(server, editorLink), canvas.copy(10, 10, 126, 56)));
+        QVERIFY(viewImages().isEmpty());
 
         // With the server gone the image is kept where the notification says.
         server.stop();
@@ -433,7 +454,7 @@ private slots:
         const QString lead = QStringLiteral("There was a problem uploading your image. It was kept at ");
         QVERIFY2(failure.body.startsWith(lead), qPrintable(failure.body));
         QVERIFY(samePixels(readPng(failure.body.mid(lead.size())), expected));
-        QCOMPARE(QGuiApplication::clipboard()->text(), link);
+        QCOMPARE(QGuiApplication::clipboard()->text(), editorLink);
         QVERIFY(viewImages().isEmpty());
     }
 };
