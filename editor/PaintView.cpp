@@ -105,10 +105,11 @@ void PaintView::loadDrawingDefaults()
 void PaintView::buildScene(const QString &imageLocation)
 {
     m_textCell.clear();
-    const Size size = *m_viewSize;
-    auto background = std::make_shared<scene::Shape>(Rect(0, 0, size.w, size.h), Color::white());
     m_rootGroup = group({});
     placeImage(imageLocation);
+    // Placing the picture may have grown the page.
+    const Size size = *m_viewSize;
+    auto background = std::make_shared<scene::Shape>(Rect(0, 0, size.w, size.h), Color::white());
     m_pressCell = Point{};
     m_lastDragCell = Point{};
     m_currentFigure = m_myDrawings.lst.isEmpty() ? std::make_shared<drawingItem>() : m_myDrawings.firstSelected();
@@ -140,6 +141,10 @@ void PaintView::placeImage(const QString &imageLocation)
     image->setPlace(image->place().move(dx, dy));
     m_rootGroup->append(image);
     m_imagerect = QRectF(dx, dy, w, h);
+    // A region of a display larger than the main one does not fit the page. The page
+    // grows to hold all of it, with the same margin on the far sides: the export
+    // renders the page only, and must not cut the picture short.
+    m_viewSize = Size{std::max(W, dx + w + kImageMargin), std::max(H, dy + h + kImageMargin)};
 }
 
 // The popovers' say on a canvas press: false when the press must go no further.

@@ -151,6 +151,25 @@ private slots:
         QCOMPARE(other.imagerect(), std::optional<QRectF>(expected));
     }
 
+    void pictureLargerThanThePageIsKeptWhole()
+    {
+        // A region from a display larger than the main one: 1500 × 1000 points on a
+        // 1200 × 900 page.
+        PaintView other;
+        other.setupCanvas(kCanvas, writePicture(m_folder.path(), QStringLiteral("big.png"), 1, QSize(1500, 1000)));
+        QCOMPARE(other.imagerect(), std::optional<QRectF>(QRectF(5, 5, 1500, 1000)));
+        // The rendering the export crops holds all of it, with the same margin on the
+        // far sides, and the far corner is the picture's own.
+        const QImage canvas = other.renderCanvas(1.0);
+        QCOMPARE(canvas.size(), QSize(1510, 1010));
+        QCOMPARE(canvas.pixelColor(1504, 1004), QColor(0, 0, 128));
+        QCOMPARE(canvas.pixelColor(5, 1004), QColor(0, 160, 0));
+        QCOMPARE(canvas.pixelColor(1507, 1007), QColor(Qt::white));
+        QCOMPARE(other.viewSize(), std::optional(Size{1510, 1010}));
+        // A picture that fits leaves the page at the display's size.
+        QCOMPARE(view().renderCanvas(1.0).size(), QSize(1200, 900));
+    }
+
     void rectangleDraggedUpAndLeftKeepsItsSignsInTheScene()
     {
         view().setSelectedTool(PanelTool::rectangle);
