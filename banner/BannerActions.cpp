@@ -175,7 +175,8 @@ QString savePreviewImage(const QString &path)
 
 QString uploadBanner()
 {
-    const QString colorName = defaults().stringForKey(kBannerColorKey);
+    // Through the getter: a missing color is sent and stored as "red", never as "".
+    const QString colorName = bannerColorName();
     const QString path = defaults().stringForKey(kBannerPathKey);
     if (path.isEmpty()) {
         postFileSaveError();
@@ -190,7 +191,7 @@ QString uploadBanner()
 
 QString uploadBannerFromWindow()
 {
-    const QString colorName = defaults().stringForKey(kBannerColorKey);
+    const QString colorName = bannerColorName();
     const QString path = savePreviewImage(QString());
     if (path.isEmpty()) {
         postFileSaveError();

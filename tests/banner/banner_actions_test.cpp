@@ -221,6 +221,7 @@ private slots:
         QCOMPARE(prefs("bannerurl"), QStringLiteral("banner saved"));
         QCOMPARE(fetchRaw(serverLink(serverBanner().value(0))), fileBytes(path));
         QCOMPARE(serverBanner().value(1), QStringLiteral("#FF0000"));   // no color chosen yet: red
+        QCOMPARE(prefs("bannercolor"), QStringLiteral("red"));            // and stored as such
 
         // A file that is no image keeps the current banner (and its file).
         const QString junk = QDir::tempPath() + QStringLiteral("/junk.png");
