@@ -41,8 +41,15 @@ CREATE TABLE IF NOT EXISTS users(
 
 Database::~Database()
 {
+    close();
+}
+
+void Database::close()
+{
+    const std::lock_guard lock(m_mutex);
     if (m_db)
         sqlite3_close(m_db);
+    m_db = nullptr;
 }
 
 bool Database::open(const std::string &path, std::string *error)

@@ -35,6 +35,8 @@ public:
     Database &operator=(const Database &) = delete;
 
     bool open(const std::string &path, std::string *error);
+    // Closes the connection (folding the write-ahead log back into the database).
+    void close();
 
     // Records an upload at the current time; upload times are made strictly
     // increasing so that history keys are unique and the order is stable.

@@ -46,6 +46,11 @@ bool Service::open(std::string *error)
     return m_images.open(m_options.dataDir, error) && m_database.open(m_options.dataDir + "/vornik.db", error);
 }
 
+void Service::close()
+{
+    m_database.close();
+}
+
 Reply Service::salt()
 {
     return Reply::text(200, m_tokens.issueSalt());

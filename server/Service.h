@@ -27,6 +27,8 @@ class Service
 public:
     explicit Service(const ServerOptions &options);
     bool open(std::string *error);
+    // Closes the database; no request may be in progress or follow.
+    void close();
 
     Reply salt();
     Reply upload(const std::string &token, std::string_view contentType, std::string_view body);

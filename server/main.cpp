@@ -4,10 +4,12 @@
 #include "server/Service.h"
 #include "server/ServerOptions.h"
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <pthread.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace vornik::server;
 
@@ -45,14 +47,25 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    std::thread stopper([&frontend, stopSignals] {
+    // On a stop signal: no new connections, let the requests in progress finish, close
+    // the database and leave. Waiting for the worker threads instead would wait for
+    // every idle keep-alive connection to time out. Files are always renamed into
+    // place complete and the database commits each change, so nothing is half done.
+    std::atomic<bool> listenFailed = false;
+    std::thread stopper([&frontend, &service, &listenFailed, stopSignals] {
         int signal = 0;
         sigwait(&stopSignals, &signal);
-        frontend.stop();
+        if (listenFailed)
+            return;
+        frontend.stopAndDrain();
+        service.close();
+        std::fflush(nullptr);
+        _exit(0);
     });
     const bool served = frontend.listen();
     if (!served) {
         std::fprintf(stderr, "vornik-server: cannot listen on %s:%d\n", options.listenHost.c_str(), options.listenPort);
+        listenFailed = true;
         pthread_kill(stopper.native_handle(), SIGTERM);
     }
     stopper.join();

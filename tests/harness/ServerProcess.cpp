@@ -123,10 +123,11 @@ bool ServerProcess::waitForPort(int timeoutMs)
     return false;
 }
 
-void ServerProcess::stop()
+bool ServerProcess::stop()
 {
-    vtest::stop(m_pid);
+    const bool clean = vtest::stop(m_pid);
     m_pid = -1;
+    return clean;
 }
 
 QString ServerProcess::publicHost() const

@@ -28,7 +28,8 @@ public:
     // can restart the server over its own data.
     bool start(const Options &options);
     bool start() { return start(Options()); }
-    void stop();
+    // True when the server ended by itself on SIGTERM with exit status 0.
+    bool stop();
     bool isRunning() const { return m_pid > 0; }
 
     QString baseUrl() const;     // "https://127.0.0.1:PORT/" (http:// without TLS)

@@ -115,18 +115,20 @@ int run(const QStringList &command, QString *output)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-void stop(pid_t pid, int timeoutMs)
+bool stop(pid_t pid, int timeoutMs)
 {
     if (pid <= 0)
-        return;
+        return false;
     kill(pid, SIGTERM);
+    int status = 0;
     for (int waited = 0; waited < timeoutMs; waited += 20) {
-        if (waitpid(pid, nullptr, WNOHANG) == pid)
-            return;
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            return WIFEXITED(status) && WEXITSTATUS(status) == 0;
         usleep(20 * 1000);
     }
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
+    return false;
 }
 
 bool haveProgram(const QString &program)

@@ -59,7 +59,8 @@ pid_t spawn(const QStringList &command, const QString &logFile = QString());
 int run(const QStringList &command, QString *output = nullptr);
 
 // Sends SIGTERM, waits up to `timeoutMs`, then SIGKILL. Safe to call with -1.
-void stop(pid_t pid, int timeoutMs = 3000);
+// Returns true when the process ended by itself with exit status 0.
+bool stop(pid_t pid, int timeoutMs = 3000);
 
 // Whether `program` is on PATH.
 bool haveProgram(const QString &program);

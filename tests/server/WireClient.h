@@ -89,6 +89,9 @@ public:
         return answer(m_client.Post(path.c_str(), body, contentType.c_str()));
     }
 
+    // Keeps the connection open between requests, as browsers and Vornik do.
+    void keepAlive() { m_client.set_keep_alive(true); }
+
     std::string salt() { return get("/salt/").body; }
     std::string token() { return tokenFor(salt()); }
 
