@@ -127,8 +127,11 @@ void PaintWindowController::windowDidLoad()
     setPalette(background);
     buttonBar->segment(LineColorSegment)->setSwatchEnabled(true);
     buttonBar->segment(FillColorSegment)->setSwatchEnabled(true);
-    if (QScreen *mainDisplay = QGuiApplication::primaryScreen()) {
-        paintView->setupCanvas(QRectF(mainDisplay->geometry()), imagelocation);
+    // The page is the size of the display the editor opens on (the opener puts it on
+    // the display of the selection), so the picture is placed where the window shows it.
+    QScreen *display = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (display) {
+        paintView->setupCanvas(QRectF(QPointF(0, 0), QSizeF(display->geometry().size())), imagelocation);
         paintSwatches();
     }
     if (delegate) {

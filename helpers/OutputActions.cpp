@@ -75,6 +75,11 @@ void openEditor(AppDelegate *delegate, QPointer<PaintWindowController> *slot, QS
     editor->delegate = delegate ? delegate : AppDelegate::instance();
     editor->imagelocation = path;
     editor->screennum = 0;
+    // Created on the display of the selection: the editor sizes its page by it.
+    if (display) {
+        editor->setScreen(display);
+        editor->setGeometry(display->geometry());
+    }
     editor->show();
     if (display)
         setFrame(editor, display->geometry());

@@ -81,7 +81,9 @@ private slots:
         for (QScreen *display : screens) {
             DenseSelection overlay;
             overlay.picture = patternImage(display->geometry().width(), display->geometry().height());
-            overlay.frame = QRectF(100, 100, 200, 120);
+            // Wide enough that, centred on a page as wide as the first display, it would
+            // reach past the right edge of the second.
+            overlay.frame = QRectF(50, 50, 500, 300);
             QPointer<PaintWindowController> editor;
             openSelectionInEditor(OverlayContext{.delegate = nullptr,
                                                  .selection = &overlay,
@@ -90,13 +92,17 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(editor && editor->isLoaded(), 20000);
             QTRY_COMPARE_WITH_TIMEOUT(editor->frameGeometry(), display->geometry(), 10000);
             QTRY_COMPARE_WITH_TIMEOUT(editor->screen(), display, 10000);
+            // The page is that display's size, so the picture lies inside the window.
+            const QSize size = display->geometry().size();
+            QCOMPARE(editor->paintView->viewSize(), std::optional(scene::Size{double(size.width()), double(size.height())}));
+            QVERIFY(QRectF(QPointF(0, 0), QSizeF(size)).contains(*editor->paintView->imagerect()));
             delete editor.data();
         }
     }
 };
 
 VORNIK_TEST_MAIN(EditorOpenTest, (vtest::EnvironmentOptions{.x11 = true,
-                                                           .framebuffer = QSize(2304, 800),
+                                                           .framebuffer = QSize(2080, 800),
                                                            .monitors = {QRect(0, 0, 1280, 800),
-                                                                        QRect(1280, 0, 1024, 768)}}))
+                                                                        QRect(1280, 0, 800, 600)}}))
 #include "editor_open_test.moc"
