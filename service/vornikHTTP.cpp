@@ -30,11 +30,8 @@ const QString kNotImplemented = QStringLiteral("not implemented");
 const QString kServerError = QStringLiteral("server returned error code");
 const QString kRecordedError = QStringLiteral("error");
 
-// The client sets no deadline of its own on a request; but since chains wait for each
-// other, a connection that stops moving altogether would hold every later request
-// back. A transfer that makes no progress for this long is given up as a transport
-// error.
-constexpr int kStalledTransferMs = 120'000;
+constexpr int kDefaultStalledTransferMs = 120'000;
+int g_stalledTransferMs = kDefaultStalledTransferMs;
 
 VorClientState &clientState()
 {
@@ -105,10 +102,14 @@ class ServiceEngine : public QObject
 public:
     static ServiceEngine &instance()
     {
-        static QPointer<ServiceEngine> engine;
-        if (!engine)
-            engine = new ServiceEngine(QCoreApplication::instance());
-        return *engine;
+        if (!s_engine) {
+            s_engine = new ServiceEngine(QCoreApplication::instance());
+            // The network access, its worker thread and any open TLS connection have to
+            // go while the application object is still there: closing a TLS socket
+            // looks the application up, and otherwise does so after it is gone.
+            qAddPostRoutine(destroyInstance);
+        }
+        return *s_engine;
     }
 
     // Runs `job` now when no chain is in flight, otherwise after the ones before it.
@@ -171,9 +172,17 @@ public:
     void send(const QString &url, const MultipartForm *form, std::function<void(const ReplyOutcome &)> onReply)
     {
         QNetworkRequest request{QUrl(url, QUrl::TolerantMode)};
-        if (request.url().scheme() == QLatin1String("https"))
+        if (request.url().scheme() == QLatin1String("https")) {
+            // An open connection keeps the TLS settings it was made with, whatever a
+            // later request carries: when another CA file is configured, start over.
+            const QString caFile = ServiceConfiguration::caFilePath();
+            if (caFile != m_caFileInUse) {
+                m_network.clearConnectionCache();
+                m_caFileInUse = caFile;
+            }
             request.setSslConfiguration(ServiceConfiguration::sslConfiguration());
-        request.setTransferTimeout(kStalledTransferMs);
+        }
+        request.setTransferTimeout(g_stalledTransferMs);
         QNetworkReply *reply = nullptr;
         if (form) {
             MultipartForm body = *form;
@@ -194,6 +203,10 @@ private:
         : QObject(parent)
     {
     }
+
+    static void destroyInstance() { delete s_engine.data(); }
+
+    static inline QPointer<ServiceEngine> s_engine;
 
     void later(std::function<void()> work)
     {
@@ -217,6 +230,7 @@ private:
     }
 
     QNetworkAccessManager m_network{this};
+    QString m_caFileInUse;
     std::deque<std::function<void()>> m_pendingJobs;
     bool m_jobRunning = false;
     bool m_inSaltContinuation = false;
@@ -461,6 +475,16 @@ void vornikHTTP::setUser(const QString &colorName, const QColor &color, const QS
 const VorClientState &vornikHTTP::state()
 {
     return clientState();
+}
+
+int vornikHTTP::stalledTransferLimitMs()
+{
+    return g_stalledTransferMs;
+}
+
+void vornikHTTP::setStalledTransferLimitMs(int milliseconds)
+{
+    g_stalledTransferMs = milliseconds > 0 ? milliseconds : kDefaultStalledTransferMs;
 }
 
 QString vornikHTTP::tokenForSalt(const QByteArray &saltBody)

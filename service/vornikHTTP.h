@@ -81,6 +81,12 @@ public:
     // The process-wide client state.
     static const VorClientState &state();
 
+    // The client sets no deadline of its own, but a transfer that makes no progress at
+    // all for this long (120 s) fails as a transport error: chains wait for each other,
+    // and a dead connection must not hold every later request back. Tests shorten it.
+    static int stalledTransferLimitMs();
+    static void setStalledTransferLimitMs(int milliseconds);
+
     // The MD5 of the salt body exactly as received followed by sharedKey, in hex.
     static QString tokenForSalt(const QByteArray &saltBody);
     // The MD5 of a UUID's canonical text, in hex.

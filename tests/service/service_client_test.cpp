@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QThread>
+#include <utility>
 
 using vtest::ScriptedHttpServer;
 using Reply = ScriptedHttpServer::Reply;
@@ -346,6 +347,49 @@ private slots:
                                      QStringLiteral("/history/%1/%2/10").arg(vornikHTTP::tokenForSalt("two"), userID),
                                      QStringLiteral("/salt/"),
                                      QStringLiteral("/upload/") + vornikHTTP::tokenForSalt("three")}));
+    }
+
+    void stalledTransferGivesUpAndLetsTheNextChainRun()
+    {
+        // The first salt is never answered. Once the stall limit passes it fails as a
+        // transport error, its second half still goes out (with no token), and the
+        // chain queued behind it then runs normally.
+        bool firstSalt = true;
+        m_server = std::make_unique<ScriptedHttpServer>([&firstSalt](const Request &request) -> std::optional<Reply> {
+            if (request.target == "/salt/") {
+                if (std::exchange(firstSalt, false))
+                    return std::nullopt;
+                return Reply{200, "fresh"};
+            }
+            return Reply{200, "{}"};
+        });
+        QVERIFY(m_server->start());
+        qputenv("VORNIK_SERVICE_URL", m_server->baseUrl().toUtf8());
+        vornikHTTP::setStalledTransferLimitMs(300);
+        Outcome stalledSalt, stalled, next;
+        vornikHTTP::getSalt(VorOperations::salt, [&](const QString &text) {
+            stalledSalt.completion()(text);
+            vornikHTTP::getHistory(VorOperations::allhistory, stalled.completion());
+        });
+        vornikHTTP::getSalt(VorOperations::salt, [&](const QString &) {
+            vornikHTTP::getHistory(VorOperations::allhistory, next.completion());
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(next.texts.size(), 1, 20000);
+        vornikHTTP::setStalledTransferLimitMs(0);   // back to the default
+
+        QCOMPARE(stalledSalt.texts.size(), 1);
+        QVERIFY(!stalledSalt.texts.first().isEmpty());
+        QVERIFY(stalledSalt.texts.first() != QStringLiteral("Invalid Operation"));
+        QCOMPARE(stalled.texts, QStringList{QStringLiteral("{}")});
+        QCOMPARE(next.texts, QStringList{QStringLiteral("{}")});
+        const QString userID = vornikHTTP::getUserID();
+        QStringList paths;
+        for (const Request &request : m_server->requests())
+            paths.append(pathOf(request));
+        QCOMPARE(paths, (QStringList{QStringLiteral("/salt/"), QStringLiteral("/history//") + userID,
+                                     QStringLiteral("/salt/"),
+                                     QStringLiteral("/history/%1/%2").arg(vornikHTTP::tokenForSalt("fresh"), userID)}));
+        QCOMPARE(vornikHTTP::stalledTransferLimitMs(), 120000);
     }
 
     void chainsStartedFromCompletionsFollow()

@@ -1,3 +1,4 @@
+#include "app/Preferences.h"
 #include "helpers/extensions/NamedColors.h"
 #include "service/HistoryReply.h"
 #include "service/ServiceConfiguration.h"
@@ -82,6 +83,9 @@ private:
         reply->deleteLater();
         return reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
     }
+
+    // The server's request log: one line per request, method and first path word.
+    QByteArray serverLog() const { return fileBytes(m_server.logFile()); }
 
     static QByteArray fileBytes(const QString &path)
     {
@@ -181,10 +185,15 @@ private slots:
 
     void failureTexts()
     {
+        // A missing file ends the upload after the salt; the server sees no POST.
+        const qsizetype postsBefore = serverLog().count("POST ");
+        const qsizetype saltsBefore = serverLog().count("GET /salt ");
         Outcome missing;
         vornikHTTP::uploadFile(VorOperations::upload, QDir::tempPath() + QStringLiteral("/none.png"),
                                missing.completion());
         QTRY_COMPARE_WITH_TIMEOUT(missing.texts, QStringList{QStringLiteral("Error: File doesn't exist")}, kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(serverLog().count("GET /salt "), saltsBefore + 1, kWaitMs);
+        QCOMPARE(serverLog().count("POST "), postsBefore);
 
         // Under an address the service does not know, the salt fails with 404, the
         // history request is still sent and fails too.
@@ -231,6 +240,14 @@ private slots:
         QVERIFY2(!reply.startsWith(stranger.publicHost()), qPrintable(reply));
         QVERIFY(!vornikHTTP::state().lastErrorText.isEmpty());
         QCOMPARE(reply, vornikHTTP::state().lastErrorText);
+
+        // Its certificate named in the preferences ("servicecafile") is trusted.
+        qunsetenv("VORNIK_CA_FILE");
+        Preferences::standard().setString(QStringLiteral("servicecafile"), stranger.caFile());
+        const QString trusted = upload(m_red);
+        QVERIFY2(trusted.startsWith(stranger.publicHost() + QLatin1Char('/')), qPrintable(trusted));
+        Preferences::standard().setString(QStringLiteral("servicecafile"), QString());
+        qputenv("VORNIK_CA_FILE", m_server.caFile().toUtf8());
         qputenv("VORNIK_SERVICE_URL", m_server.baseUrl().toUtf8());
     }
 };
