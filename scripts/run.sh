@@ -19,7 +19,7 @@ if [ ! -f "$data/localhost.crt" ]; then
 fi
 
 if ! (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
-  nohup build-release/vornik-server --data "$data" --listen "127.0.0.1:$port" \
+  nohup build-release/server/vornik-server --data "$data" --listen "127.0.0.1:$port" \
     --public-url "https://localhost:$port/" --cert "$data/localhost.crt" --key "$data/localhost.key" \
     >>"$data/server.log" 2>&1 &
   echo "vornik-server started on https://localhost:$port/ (log: $data/server.log)"
