@@ -393,17 +393,9 @@ void AppDelegate::openallhistory(QObject *)
 
 void AppDelegate::openimage(QObject *sender)
 {
-    QString link;
-    if (auto *action = qobject_cast<QAction *>(sender))
-        link = action->toolTip();
-    else if (auto *widget = qobject_cast<QWidget *>(sender))
-        link = widget->toolTip();
-    // The tool tip holds a link the sharing service sent; open only a web link.
-    if (!isValidURL(link)) {
-        std::fprintf(stderr, "invalid url\n");
-        return;
-    }
-    openWebPage(link);
+    const QString link = toolTipLink(sender);
+    if (!link.isEmpty())
+        openWebPage(link);
 }
 
 void AppDelegate::opensettings(QObject *)

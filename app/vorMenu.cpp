@@ -75,17 +75,9 @@ QAction *vorMenu::addUploadItem(const QString &title, const QString &address)
 
 void vorMenu::openimage(QObject *sender)
 {
-    QString link;
-    if (auto *action = qobject_cast<QAction *>(sender))
-        link = action->toolTip();
-    else if (auto *widget = qobject_cast<QWidget *>(sender))
-        link = widget->toolTip();
-    // Only a web link the service sent is handed to the browser.
-    if (!isValidURL(link)) {
-        std::fprintf(stderr, "invalid url\n");
-        return;
-    }
-    Opener::openUrl(QUrl(link));
+    const QString link = toolTipLink(sender);
+    if (!link.isEmpty())
+        Opener::openUrl(QUrl(link));
 }
 
 void vorMenu::openallhistory(QObject *)

@@ -1,7 +1,10 @@
 #include "helpers/Links.h"
 
+#include <QAction>
 #include <QUrl>
+#include <QWidget>
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 bool holdsWhiteSpace(const QString &text)
@@ -36,4 +39,20 @@ bool isValidURL(const QString &text)
     if (!text.mid(scheme.size()).startsWith(QLatin1String("://")))
         return false;
     return isHostName(url.host());
+}
+
+QString toolTipLink(QObject *sender)
+{
+    QString link;
+    if (auto *action = qobject_cast<QAction *>(sender))
+        link = action->toolTip();
+    else if (auto *widget = qobject_cast<QWidget *>(sender))
+        link = widget->toolTip();
+    // The text comes from the sharing service's reply: only a web link may go on
+    // to the browser, never a file: or script address.
+    if (!isValidURL(link)) {
+        std::fprintf(stderr, "invalid url\n");
+        return QString();
+    }
+    return link;
 }
