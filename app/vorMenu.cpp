@@ -11,7 +11,6 @@
 #include <QCoreApplication>
 #include <QPointer>
 #include <QUrl>
-#include <cstdio>
 
 vorMenu::vorMenu(QWidget *parent)
     : QMenu(parent)

@@ -123,7 +123,10 @@ void openSelectionInEditor(const OverlayContext &overlay)
                           });
 }
 
-void saveSelectionLocally(const OverlayContext &overlay)
+// Takes the overlay's selection, closes the overlays and writes the final image off
+// the main thread; `whenWritten` then gets the path of the file, on the main thread.
+// An empty selection does nothing at all.
+static void writeSelectionThen(const OverlayContext &overlay, std::function<void(const QString &)> whenWritten)
 {
     if (!overlay.selection)
         return;
@@ -135,28 +138,20 @@ void saveSelectionLocally(const OverlayContext &overlay)
         return;
     const QImage image = atFullResolution(rendered.image);
     runInBackground<QString>([image] { return writeImage(QString(), image, nullptr, wholeImage(image)); },
-                             [](const QString &written) {
+                             [whenWritten = std::move(whenWritten)](const QString &written) {
                                  if (!written.isEmpty() && QFile::exists(written))
-                                     Opener::openUrl(QUrl::fromLocalFile(written));
+                                     whenWritten(written);
                              });
+}
+
+void saveSelectionLocally(const OverlayContext &overlay)
+{
+    writeSelectionThen(overlay, [](const QString &written) { Opener::openUrl(QUrl::fromLocalFile(written)); });
 }
 
 void uploadSelection(const OverlayContext &overlay)
 {
-    if (!overlay.selection)
-        return;
-    const RenderedSelection rendered = renderSelectionImage(*overlay.selection);
-    if (rendered.frame.isEmpty())
-        return;
-    closeOverlays(overlay);
-    if (rendered.image.isNull())
-        return;
-    const QImage image = atFullResolution(rendered.image);
-    runInBackground<QString>([image] { return writeImage(QString(), image, nullptr, wholeImage(image)); },
-                             [](const QString &written) {
-                                 if (!written.isEmpty() && QFile::exists(written))
-                                     handOffUpload(written);
-                             });
+    writeSelectionThen(overlay, [](const QString &written) { handOffUpload(written); });
 }
 
 void copySelectionToClipboard(const OverlayContext &overlay)
