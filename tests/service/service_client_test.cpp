@@ -238,6 +238,24 @@ private slots:
         QCOMPARE(vornikHTTP::state().lastStatusCode, 404);
     }
 
+    void saltThatIsNotTextIsAnInvalidOperation()
+    {
+        serve({Reply{200, "\xc3\x28salt"}}, Reply{200, "{}"});
+        Outcome salt, history;
+        VorClientState seen;
+        vornikHTTP::getSalt(VorOperations::salt, [&](const QString &text) {
+            salt.completion()(text);
+            seen = vornikHTTP::state();
+            vornikHTTP::getHistory(VorOperations::allhistory, history.completion());
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(history.texts, QStringList{QStringLiteral("{}")}, 10000);
+        QCOMPARE(salt.texts, QStringList{QStringLiteral("Invalid Operation")});
+        QCOMPARE(seen.lastStatusCode, 404);
+        QCOMPARE(seen.lastReplyText, QString());
+        QCOMPARE(seen.currentToken, QString());   // no token is made from such a body
+        QCOMPARE(pathOf(m_server->requests().at(1)), QStringLiteral("/history//") + vornikHTTP::getUserID());
+    }
+
     void requestUrlsAreConcatenated()
     {
         serve({Reply{200, "abc"}, Reply{200, "abc"}, Reply{200, "abc"}}, Reply{200, "done"});
