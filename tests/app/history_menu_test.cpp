@@ -236,7 +236,7 @@ private slots:
         Reachability::setOverride(false);
         all->trigger();
         QCOMPARE(historyWindows().size(), 1);
-        QCOMPARE(m_recorder->received.size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(m_recorder->received.size(), 1, kWaitMs);
         QCOMPARE(m_recorder->received.first().summary, QStringLiteral("No network connection"));
     }
 };

@@ -28,7 +28,7 @@ uint NotificationRecorder::Notify(const QString &appName, uint, const QString &a
 
 QStringList NotificationRecorder::GetCapabilities()
 {
-    return {QStringLiteral("body")};
+    return capabilities;
 }
 
 QString NotificationRecorder::GetServerInformation(QString &vendor, QString &version, QString &specVersion)

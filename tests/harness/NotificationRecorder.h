@@ -26,6 +26,8 @@ public:
     // Whether the service name was taken on the bus.
     bool isRegistered() const { return m_registered; }
     QList<Notification> received;
+    // What GetCapabilities answers; add "body-markup" to play a server that reads markup.
+    QStringList capabilities{QStringLiteral("body")};
 
 public slots:
     uint Notify(const QString &appName, uint replacesId, const QString &appIcon, const QString &summary,

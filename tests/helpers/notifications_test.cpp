@@ -45,6 +45,22 @@ private slots:
         QCOMPARE(recorder.received.first().icon, QStringLiteral("AppIcon"));
         QVERIFY(m_fallback.isEmpty());
     }
+
+    void markupIsEscapedOnlyForServersThatReadIt()
+    {
+        NotificationRecorder recorder;
+        QVERIFY(recorder.isRegistered());
+        recorder.capabilities << QStringLiteral("body-markup");
+        const QString path = QStringLiteral("It was kept at /tmp/a&b/<x>.png");
+        postNotification(QStringLiteral("File Upload Error"), path);
+        QTRY_COMPARE_WITH_TIMEOUT(recorder.received.size(), 1, 10000);
+        recorder.capabilities = QStringList{QStringLiteral("body")};
+        postNotification(QStringLiteral("File Upload Error"), path);
+        QTRY_COMPARE_WITH_TIMEOUT(recorder.received.size(), 2, 10000);
+        QCOMPARE(recorder.received.at(0).body, QStringLiteral("It was kept at /tmp/a&amp;b/&lt;x&gt;.png"));
+        QCOMPARE(recorder.received.at(1).body, path);
+        QVERIFY(m_fallback.isEmpty());
+    }
 };
 
 VORNIK_TEST_MAIN(NotificationsTest, vtest::EnvironmentOptions{})
