@@ -2,11 +2,18 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QLocalServer>
-#include <QLocalSocket>
-#include <QPointer>
+#include <QFile>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QThread>
+
+#include <cerrno>
+#include <cstring>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 QString defaultFolder()
@@ -19,6 +26,65 @@ QString defaultFolder()
 
 // Longest line a later start may send; anything longer is not one of ours.
 constexpr qint64 kMaxMessage = 1024;
+
+// The socket address for `path`; false when the path does not fit one.
+bool socketAddress(const QString &path, sockaddr_un &address)
+{
+    const QByteArray native = QFile::encodeName(path);
+    std::memset(&address, 0, sizeof address);
+    address.sun_family = AF_UNIX;
+    if (native.isEmpty() || size_t(native.size()) >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, native.constData(), size_t(native.size()));
+    return true;
+}
+
+// A watched socket that closes its descriptor when it goes, so deleting the
+// listener (or a connection) never leaks one.
+class OwnedSocket : public QSocketNotifier
+{
+public:
+    OwnedSocket(int fd, QObject *parent)
+        : QSocketNotifier(fd, QSocketNotifier::Read, parent)
+    {
+    }
+    ~OwnedSocket() override
+    {
+        setEnabled(false);
+        ::close(int(socket()));
+    }
+    QByteArray pending; // the part line a later start has sent so far
+};
+
+// True when the peer runs as this user: a socket in a shared temporary folder
+// must not take requests from anyone else.
+bool peerIsThisUser(int fd)
+{
+    ucred credentials{};
+    socklen_t length = sizeof credentials;
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &length) == 0 && credentials.uid == ::getuid();
+}
+
+// Writes all of `data` to `fd` before `deadline`; false when it could not.
+bool writeAll(int fd, const QByteArray &data, const QDeadlineTimer &deadline)
+{
+    qsizetype written = 0;
+    while (written < data.size()) {
+        const ssize_t n = ::send(fd, data.constData() + written, size_t(data.size() - written), MSG_NOSIGNAL);
+        if (n > 0) {
+            written += n;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+            return false;
+        pollfd watch{fd, POLLOUT, 0};
+        if (deadline.hasExpired() || ::poll(&watch, 1, int(qMax<qint64>(1, deadline.remainingTime()))) <= 0)
+            return false;
+    }
+    return true;
+}
 } // namespace
 
 SingleInstance::SingleInstance(const QString &folder, QObject *parent)
@@ -48,61 +114,98 @@ bool SingleInstance::tryLock()
 
 bool SingleInstance::listen()
 {
-    if (m_server)
+    if (m_listener)
         return true;
     if (!m_lock)
         return false;
+    sockaddr_un address;
+    if (!socketAddress(socketPath(), address))
+        return false;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
     // Holding the lock, any socket file left here belongs to a dead process.
-    QLocalServer::removeServer(socketPath());
-    auto *server = new QLocalServer(this);
-    server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server->listen(socketPath())) {
-        delete server;
+    ::unlink(address.sun_path);
+    if (::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0
+        || ::chmod(address.sun_path, S_IRUSR | S_IWUSR) != 0 || ::listen(fd, 16) != 0) {
+        ::close(fd);
         return false;
     }
-    m_server = server;
-    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::acceptConnection);
+    m_listener = new OwnedSocket(fd, this);
+    connect(m_listener, &QSocketNotifier::activated, this, &SingleInstance::acceptConnection);
     return true;
 }
 
 void SingleInstance::acceptConnection()
 {
-    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            while (socket->canReadLine()) {
-                const QByteArray line = socket->readLine(kMaxMessage + 1);
-                // A line longer than any request of ours ends the conversation.
-                if (!line.endsWith('\n')) {
-                    socket->abort();
-                    return;
-                }
-                if (!line.trimmed().isEmpty())
-                    emit messageReceived(line.trimmed());
-            }
-            if (socket->bytesAvailable() > kMaxMessage)
-                socket->abort();
-        });
+    while (true) {
+        const int fd = ::accept4(int(m_listener->socket()), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EINTR)
+                continue;
+            return; // EAGAIN: nothing more waiting
+        }
+        if (!peerIsThisUser(fd)) {
+            ::close(fd);
+            continue;
+        }
+        // Children of the listener, so giving the socket up also ends open conversations.
+        auto *connection = new OwnedSocket(fd, m_listener);
+        connect(connection, &QSocketNotifier::activated, this,
+                [this, connection] { readFrom(int(connection->socket()), connection, connection->pending); });
     }
+}
+
+void SingleInstance::readFrom(int fd, QSocketNotifier *notifier, QByteArray &pending)
+{
+    char buffer[512];
+    while (true) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return;
+        if (n <= 0)
+            break; // the later start is done (or the socket failed)
+        pending.append(buffer, n);
+        qsizetype end;
+        while ((end = pending.indexOf('\n')) >= 0) {
+            // A line longer than any request of ours ends the conversation.
+            if (end >= kMaxMessage) {
+                notifier->deleteLater();
+                notifier->setEnabled(false);
+                return;
+            }
+            const QByteArray line = pending.left(end).trimmed();
+            pending.remove(0, end + 1);
+            if (!line.isEmpty())
+                emit messageReceived(line);
+        }
+        if (pending.size() > kMaxMessage)
+            break;
+    }
+    notifier->setEnabled(false);
+    notifier->deleteLater();
 }
 
 bool SingleInstance::sendToPrimary(const QByteArray &message, int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
+    sockaddr_un address;
+    if (!socketAddress(socketPath(), address))
+        return false;
     // The primary may hold the lock but not listen yet while it starts: retry.
     while (true) {
-        QLocalSocket socket;
-        socket.connectToServer(socketPath());
-        if (socket.waitForConnected(int(qMax<qint64>(1, deadline.remainingTime())))) {
-            socket.write(message + '\n');
-            while (socket.bytesToWrite() > 0 && !deadline.hasExpired())
-                socket.waitForBytesWritten(int(qMax<qint64>(1, deadline.remainingTime())));
-            const bool written = socket.bytesToWrite() == 0;
-            socket.disconnectFromServer();
-            if (socket.state() != QLocalSocket::UnconnectedState)
-                socket.waitForDisconnected(1000);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd < 0)
+            return false;
+        if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0) {
+            const bool written = writeAll(fd, message + '\n', deadline);
+            ::shutdown(fd, SHUT_WR);
+            ::close(fd);
             return written;
         }
+        ::close(fd);
         if (deadline.hasExpired())
             return false;
         QThread::msleep(25);
@@ -111,10 +214,10 @@ bool SingleInstance::sendToPrimary(const QByteArray &message, int timeoutMs)
 
 void SingleInstance::release()
 {
-    if (m_server) {
-        m_server->close();
-        delete m_server;
-        m_server = nullptr;
+    if (m_listener) {
+        delete m_listener; // closes the socket and every open conversation
+        m_listener = nullptr;
+        QFile::remove(socketPath());
     }
     if (m_lock) {
         m_lock->unlock();

@@ -6,7 +6,7 @@
 #include <QString>
 #include <memory>
 
-class QLocalServer;
+class QSocketNotifier;
 
 // One Vornik per user session. The first process takes a lock file and listens on a
 // local socket beside it; a later process finds the lock taken and passes its
@@ -14,6 +14,10 @@ class QLocalServer;
 //
 // A crash leaves the lock file and the socket behind: the lock names a process that
 // no longer runs, so the next start takes it over and replaces the dead socket.
+//
+// The socket is a plain Unix socket watched by the event loop rather than a
+// QLocalServer, so the tray application does not touch the network library's
+// pages just to wait for later starts.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -41,7 +45,7 @@ public:
     // Stops listening and gives the lock up (before a restart starts the successor).
     void release();
 
-    bool isPrimary() const { return m_server != nullptr; }
+    bool isPrimary() const { return m_listener != nullptr; }
     bool holdsLock() const { return m_lock != nullptr; }
     QString socketPath() const { return m_folder + QStringLiteral("/vornik.socket"); }
     QString lockPath() const { return m_folder + QStringLiteral("/vornik.lock"); }
@@ -52,8 +56,10 @@ signals:
 
 private:
     void acceptConnection();
+    void readFrom(int fd, QSocketNotifier *notifier, QByteArray &pending);
 
     QString m_folder;
     std::unique_ptr<QLockFile> m_lock;
-    QLocalServer *m_server = nullptr;
+    QSocketNotifier *m_listener = nullptr; // watches the listening socket; owns nothing else
+
 };

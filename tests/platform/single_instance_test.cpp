@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QLockFile>
 #include <QSettings>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QSysInfo>
 #include <QSystemTrayIcon>
@@ -93,6 +94,29 @@ private slots:
         // Released, the next one takes over.
         first.release();
         QVERIFY(second.becomePrimary());
+    }
+
+    void socketIsPrivateAndGoesWithTheInstance()
+    {
+        SingleInstance first(folder("private"));
+        QVERIFY(first.becomePrimary());
+        const QFileInfo socket(first.socketPath());
+        QVERIFY(socket.exists());
+        QCOMPARE(socket.permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
+                 QFile::Permissions());
+
+        // Several requests in one conversation arrive one by one, blank lines dropped.
+        QSignalSpy messages(&first, &SingleInstance::messageReceived);
+        SingleInstance second(folder("private"));
+        QVERIFY(second.sendToPrimary("capture\n\nactivate"));
+        QTRY_COMPARE_WITH_TIMEOUT(messages.size(), 2, 10000);
+        QCOMPARE(messages.at(0).first().toByteArray(), QByteArray("capture"));
+        QCOMPARE(messages.at(1).first().toByteArray(), QByteArray("activate"));
+
+        first.release();
+        QVERIFY(!first.isPrimary());
+        QVERIFY(!QFileInfo::exists(first.socketPath()));
+        QVERIFY(!second.sendToPrimary("capture", 300));
     }
 
     void deadInstanceDoesNotBlock()
