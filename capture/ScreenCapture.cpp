@@ -76,23 +76,41 @@ void ScreenCapture::screenCaptureVorSel(QObject *)
 
 void ScreenCapture::captureAllScreens()
 {
+    // A capture whose pictures are still on their way (the portal's dialog may be up)
+    // is not stacked with a second one.
+    if (m_capturing)
+        return;
     cleanTemporaryFolder(TempFolder::root() + QStringLiteral("Vornik/"));
 
     // Every display first, so that no overlay is in another display's picture.
     const QList<QScreen *> screens = QGuiApplication::screens();
-    QList<QImage> pictures;
-    pictures.reserve(screens.size());
-    CaptureBackend &backend = captureBackend();
-    for (QScreen *screen : screens)
-        pictures.append(backend.grabScreen(screen));
+    QList<QPointer<QScreen>> grabbed(screens.cbegin(), screens.cend());
+    QPointer<ScreenCapture> self(this);
+    m_capturing = true;
+    captureBackend().grabScreens(screens, [self, grabbed](const QList<QImage> &pictures, const QString &failure) {
+        if (!self)
+            return;
+        self->m_capturing = false;
+        self->showOverlays(grabbed, pictures, failure);
+    });
+}
+
+void ScreenCapture::showOverlays(const QList<QPointer<QScreen>> &screens, const QList<QImage> &pictures,
+                                 const QString &failure)
+{
+    if (!failure.isEmpty()) {
+        std::fprintf(stderr, "Vornik: screen capture failed: %s\n", qPrintable(failure));
+        emit overlaysShown(0);
+        return;
+    }
     if (screens.isEmpty())
         return;
 
     int shown = 0;
     for (int i = 0; i < screens.size() && i < 3; ++i) {
-        // A display that gave no picture ends the capture here, so that displays and
-        // controllers stay paired by index.
-        if (pictures.at(i).isNull()) {
+        // A display that gave no picture (or went away while it was taken) ends the
+        // capture here, so that displays and controllers stay paired by index.
+        if (pictures.value(i).isNull() || !screens.at(i)) {
             std::fprintf(stderr, "Vornik: display %d could not be captured\n", i + 1);
             break;
         }

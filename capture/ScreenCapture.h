@@ -2,11 +2,14 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
 
 class AppDelegate;
+class QImage;
+class QScreen;
 class OverlayController;
 class screencapturecontroller1;
 class screencapture22;
@@ -17,6 +20,10 @@ class screencapture33;
 // Every display is grabbed (through the session's capture backend) before the first
 // overlay shows, so no overlay appears in another display's picture. The n-th display
 // always uses the n-th overlay controller; a fourth display is grabbed but gets none.
+//
+// The backend may answer later (the screenshot portal does): the overlays show when
+// it does, and a capture asked for meanwhile is ignored. A failed capture shows
+// nothing and says why in one line on stderr.
 class ScreenCapture : public QObject
 {
     Q_OBJECT
@@ -58,4 +65,7 @@ signals:
 
 private:
     void makeTemporaryFolder();
+    void showOverlays(const QList<QPointer<QScreen>> &screens, const QList<QImage> &pictures, const QString &failure);
+
+    bool m_capturing = false;
 };

@@ -1,7 +1,9 @@
 #include "platform/CaptureBackend.h"
 
+#include "platform/PortalCapture.h"
 #include "platform/XcbShmCapture.h"
 
+#include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
 
@@ -15,7 +17,21 @@ QImage ScreenGrabBackend::grabScreen(QScreen *screen)
     return image;
 }
 
+void CaptureBackend::grabScreens(const QList<QScreen *> &screens, const ScreensGrabbed &done)
+{
+    QList<QImage> pictures;
+    pictures.reserve(screens.size());
+    for (QScreen *screen : screens)
+        pictures.append(grabScreen(screen));
+    done(pictures, QString());
+}
+
 namespace {
+QString requestedBackend()
+{
+    return qEnvironmentVariable("VORNIK_CAPTURE_BACKEND").trimmed().toLower();
+}
+
 std::unique_ptr<CaptureBackend> &backendSlot()
 {
     static std::unique_ptr<CaptureBackend> backend;
@@ -27,12 +43,22 @@ CaptureBackend &captureBackend()
 {
     std::unique_ptr<CaptureBackend> &slot = backendSlot();
     if (!slot) {
-        if (auto shm = XcbShmCapture::create())
+        if (captureUsesPortal())
+            slot = std::make_unique<PortalCapture>();
+        else if (requestedBackend() == QLatin1String("qscreen"))
+            slot = std::make_unique<ScreenGrabBackend>();
+        else if (auto shm = XcbShmCapture::create())
             slot = std::move(shm);
         else
             slot = std::make_unique<ScreenGrabBackend>();
     }
     return *slot;
+}
+
+bool captureUsesPortal()
+{
+    return requestedBackend() == QLatin1String("portal")
+        || QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
 void setCaptureBackend(std::unique_ptr<CaptureBackend> backend)

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QImage>
+#include <QList>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class QScreen;
@@ -17,6 +19,14 @@ public:
     virtual ~CaptureBackend() = default;
     virtual QString name() const = 0;
     virtual QImage grabScreen(QScreen *screen) = 0;
+
+    // The pictures of `screens`, in their order, or an empty list and why not.
+    using ScreensGrabbed = std::function<void(const QList<QImage> &pictures, const QString &failure)>;
+
+    // Grabs every display in `screens` and hands the pictures to `done`. Backends that
+    // read the screens themselves call `done` before returning; one that has to ask
+    // another process calls it later from the event loop, exactly once.
+    virtual void grabScreens(const QList<QScreen *> &screens, const ScreensGrabbed &done);
 };
 
 // QScreen::grabWindow(0): works on every Qt platform that can read its screens
@@ -28,9 +38,15 @@ public:
     QImage grabScreen(QScreen *screen) override;
 };
 
-// The backend for this session: an MIT-SHM grab on X11 when the server offers it,
-// else QScreen::grabWindow.
+// Whether this session captures through the desktop's screenshot portal: on Wayland,
+// or when VORNIK_CAPTURE_BACKEND=portal asks for it.
+bool captureUsesPortal();
+
+// The backend for this session: the screenshot portal when captureUsesPortal(), an
+// MIT-SHM grab on X11 when the server offers it, else QScreen::grabWindow
+// (VORNIK_CAPTURE_BACKEND=qscreen asks for the last one).
 CaptureBackend &captureBackend();
 
 // Replaces the process's backend (benchmarks compare them; tests may feed pictures).
+// A null backend makes the next captureBackend() choose again.
 void setCaptureBackend(std::unique_ptr<CaptureBackend> backend);

@@ -7,8 +7,8 @@
 // The on-screen window list that the screen-recording check reads.
 //
 // On X11 every client may read every window, so the list holds nothing that could
-// fail the check. On Wayland, screenshots go through the desktop portal: when no
-// portal is on the session bus the list counts as unreadable.
+// fail the check. On Wayland (or wherever capture goes through the screenshot portal)
+// a session without the portal on its bus counts as unreadable.
 namespace WindowList {
 
 std::optional<QList<WindowRecord>> onScreenWindows();

@@ -2,6 +2,9 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QStandardPaths>
 
 #include <arpa/inet.h>
@@ -161,7 +164,7 @@ TestEnvironment::TestEnvironment(const EnvironmentOptions &options)
     if (options.x11)
         startXvfb(options);
     else
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+        useOffscreen(options.offscreenScreens);
 }
 
 TestEnvironment::~TestEnvironment()
@@ -193,6 +196,33 @@ void TestEnvironment::makeFolders()
         qputenv(entry.variable, path.toLocal8Bit());
     }
     QFile::setPermissions(m_root + QStringLiteral("/runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+void TestEnvironment::useOffscreen(const QList<OffscreenScreen> &screens)
+{
+    if (screens.isEmpty()) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return;
+    }
+    QJsonArray list;
+    for (int i = 0; i < screens.size(); ++i) {
+        const QRect &r = screens.at(i).geometry;
+        list.append(QJsonObject{{QStringLiteral("name"), QStringLiteral("OFF-%1").arg(i + 1)},
+                                {QStringLiteral("x"), r.x()}, {QStringLiteral("y"), r.y()},
+                                {QStringLiteral("width"), r.width()}, {QStringLiteral("height"), r.height()},
+                                {QStringLiteral("logicalDpi"), 96}, {QStringLiteral("logicalBaseDpi"), 96},
+                                {QStringLiteral("dpr"), screens.at(i).ratio}});
+    }
+    const QJsonObject config{{QStringLiteral("synchronousWindowSystemEvents"), false},
+                             {QStringLiteral("windowFrameMargins"), false},
+                             {QStringLiteral("screens"), list}};
+    const QString path = m_root + QStringLiteral("/offscreen-screens.json");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(config).toJson()) < 0) {
+        std::fprintf(stderr, "test environment: could not write %s\n", qPrintable(path));
+        std::abort();
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + path.toLocal8Bit());
 }
 
 void TestEnvironment::startBus()

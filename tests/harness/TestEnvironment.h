@@ -16,11 +16,18 @@
 // Without X11 the test runs on Qt's offscreen platform.
 namespace vtest {
 
+// A screen of Qt's offscreen platform: its rectangle in logical pixels and its ratio.
+struct OffscreenScreen {
+    QRect geometry;
+    qreal ratio = 1;
+};
+
 struct EnvironmentOptions {
     bool x11 = false;            // start Xvfb and use the xcb platform
     QSize framebuffer{1920, 1080};
     QList<QRect> monitors;       // empty: one monitor covering the framebuffer
     bool dbus = true;            // start a private session bus
+    QList<OffscreenScreen> offscreenScreens;  // without X11: the screens (empty: Qt's one)
 };
 
 class TestEnvironment
@@ -43,6 +50,7 @@ private:
     void makeFolders();
     void startXvfb(const EnvironmentOptions &options);
     void startBus();
+    void useOffscreen(const QList<OffscreenScreen> &screens);
 
     QString m_root;
     QString m_display;

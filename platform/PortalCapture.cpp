@@ -1,0 +1,277 @@
+#include "platform/PortalCapture.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusReply>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+const QString kService = QStringLiteral("org.freedesktop.portal.Desktop");
+const QString kObjectPath = QStringLiteral("/org/freedesktop/portal/desktop");
+const QString kScreenshotInterface = QStringLiteral("org.freedesktop.portal.Screenshot");
+const QString kRequestInterface = QStringLiteral("org.freedesktop.portal.Request");
+// The call itself may wait a little longer than the whole request, so that a portal
+// that never answers is reported as such rather than as a failed call.
+constexpr int kCallGraceMs = 5000;
+
+// A token no other request of this process has used: the portal builds the request's
+// object path from it, so it may hold only letters, digits and '_'.
+QString newToken()
+{
+    static quint64 counter = 0;
+    return QStringLiteral("vornik%1_%2").arg(++counter).arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+}
+
+QRect scaledRect(const QRect &area, const QPoint &origin, qreal scaleX, qreal scaleY)
+{
+    const int left = qRound((area.left() - origin.x()) * scaleX);
+    const int top = qRound((area.top() - origin.y()) * scaleY);
+    const int right = qRound((area.left() + area.width() - origin.x()) * scaleX);
+    const int bottom = qRound((area.top() + area.height() - origin.y()) * scaleY);
+    return QRect(left, top, right - left, bottom - top);
+}
+
+bool isInside(const QString &canonicalFile, const QString &folder)
+{
+    if (folder.isEmpty())
+        return false;
+    const QString canonicalFolder = QDir(folder).canonicalPath();
+    // The root folder holds everything; it is never "our" temporary folder.
+    if (canonicalFolder.isEmpty() || canonicalFolder == QLatin1String("/"))
+        return false;
+    return canonicalFile.startsWith(canonicalFolder + QLatin1Char('/'));
+}
+} // namespace
+
+QString PortalScreenshot::requestPath(const QString &uniqueName, const QString &token)
+{
+    QString sender = uniqueName;
+    if (sender.startsWith(QLatin1Char(':')))
+        sender.remove(0, 1);
+    sender.replace(QLatin1Char('.'), QLatin1Char('_'));
+    return kObjectPath + QStringLiteral("/request/") + sender + QLatin1Char('/') + token;
+}
+
+QList<QImage> PortalScreenshot::cutDesktop(const QImage &desktop, const QList<DisplayArea> &displays)
+{
+    QRect desktopArea;
+    for (const DisplayArea &display : displays)
+        desktopArea = desktopArea.united(display.geometry);
+    if (desktop.isNull() || desktopArea.isEmpty())
+        return {};
+    const qreal scaleX = qreal(desktop.width()) / desktopArea.width();
+    const qreal scaleY = qreal(desktop.height()) / desktopArea.height();
+
+    QList<QImage> pictures;
+    pictures.reserve(displays.size());
+    for (const DisplayArea &display : displays) {
+        QImage piece = desktop.copy(scaledRect(display.geometry, desktopArea.topLeft(), scaleX, scaleY));
+        const QSize devicePixels = (QSizeF(display.geometry.size()) * display.ratio).toSize();
+        if (piece.size() != devicePixels && !devicePixels.isEmpty()) {
+            // Enlarging keeps pixels sharp (each is repeated); reducing averages them.
+            const bool enlarging = devicePixels.width() > piece.width();
+            piece = piece.scaled(devicePixels, Qt::IgnoreAspectRatio,
+                                 enlarging ? Qt::FastTransformation : Qt::SmoothTransformation);
+        }
+        piece.setDevicePixelRatio(display.ratio);
+        pictures.append(piece);
+    }
+    return pictures;
+}
+
+bool PortalScreenshot::isDisposable(const QString &path)
+{
+    const QFileInfo file(path);
+    if (!file.isFile() || file.isSymLink())
+        return false;
+    const QString canonical = file.canonicalFilePath();
+    return isInside(canonical, QDir::tempPath())
+        || isInside(canonical, QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation));
+}
+
+bool PortalScreenshot::servicePresent()
+{
+    QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
+    if (!bus)
+        return false;
+    if (bus->isServiceRegistered(kService))
+        return true;
+    const QDBusReply<QStringList> activatable = bus->call(QStringLiteral("ListActivatableNames"));
+    return activatable.isValid() && activatable.value().contains(kService);
+}
+
+PortalCapture::PortalCapture(int timeoutMs, QObject *parent)
+    : QObject(parent)
+    , m_timeoutMs(timeoutMs)
+    , m_timer(new QTimer(this))
+{
+    m_timer->setSingleShot(true);
+    connect(m_timer, &QTimer::timeout, this, &PortalCapture::handleTimeout);
+}
+
+PortalCapture::~PortalCapture()
+{
+    unwatchRequest();
+}
+
+QImage PortalCapture::grabScreen(QScreen *screen)
+{
+    if (!screen)
+        return QImage();
+    QImage picture;
+    bool answered = false;
+    QEventLoop loop;
+    grabScreens({screen}, [&](const QList<QImage> &pictures, const QString &) {
+        picture = pictures.value(0);
+        answered = true;
+        loop.quit();
+    });
+    if (!answered)
+        loop.exec();
+    return picture;
+}
+
+void PortalCapture::grabScreens(const QList<QScreen *> &screens, const ScreensGrabbed &done)
+{
+    if (m_done) {
+        done({}, QStringLiteral("a screenshot is already being taken"));
+        return;
+    }
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        done({}, QStringLiteral("no session bus to reach the screenshot portal"));
+        return;
+    }
+    m_done = done;
+    m_screens.clear();
+    for (QScreen *screen : screens)
+        m_screens.append(screen);
+
+    // Listen before asking: the portal may answer before the call's reply arrives.
+    const QString token = newToken();
+    if (!watchRequest(PortalScreenshot::requestPath(bus.baseService(), token))) {
+        finish({}, QStringLiteral("cannot listen to the screenshot portal's answer"));
+        return;
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(kService, kObjectPath, kScreenshotInterface,
+                                                       QStringLiteral("Screenshot"));
+    const QVariantMap options{{QStringLiteral("handle_token"), token}, {QStringLiteral("interactive"), false}};
+    call << QString() << options;
+    const quint64 serial = ++m_serial;
+    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, m_timeoutMs + kCallGraceMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, serial](QDBusPendingCallWatcher *finished) { handleCallFinished(finished, serial); });
+    m_timer->start(m_timeoutMs);
+}
+
+void PortalCapture::handleCallFinished(QDBusPendingCallWatcher *call, quint64 serial)
+{
+    call->deleteLater();
+    if (serial != m_serial || !m_done)
+        return;
+    const QDBusPendingReply<QDBusObjectPath> reply = *call;
+    if (reply.isError()) {
+        finish({}, QStringLiteral("the screenshot portal refused: %1").arg(reply.error().message()));
+        return;
+    }
+    // Older portals chose the path themselves; follow the one they name.
+    const QString handle = reply.value().path();
+    if (!handle.isEmpty() && handle != m_requestPath && !watchRequest(handle))
+        finish({}, QStringLiteral("cannot listen to the screenshot portal's answer"));
+}
+
+void PortalCapture::handleTimeout()
+{
+    if (!m_done)
+        return;
+    // Close the portal's dialog, if it shows one, so it does not answer into the void.
+    QDBusConnection::sessionBus().send(
+        QDBusMessage::createMethodCall(kService, m_requestPath, kRequestInterface, QStringLiteral("Close")));
+    finish({}, QStringLiteral("the screenshot portal did not answer within %1 s").arg(m_timeoutMs / 1000.0));
+}
+
+void PortalCapture::handleResponse(uint response, const QVariantMap &results)
+{
+    if (!m_done)
+        return;
+    if (response != 0) {
+        finish({}, response == 1 ? QStringLiteral("the screenshot was cancelled")
+                                 : QStringLiteral("the screenshot portal failed (response %1)").arg(response));
+        return;
+    }
+    QString failure;
+    const QList<QImage> pictures = picturesFrom(results, &failure);
+    finish(pictures, failure);
+}
+
+QList<QImage> PortalCapture::picturesFrom(const QVariantMap &results, QString *failure) const
+{
+    const QUrl uri(results.value(QStringLiteral("uri")).toString());
+    if (!uri.isLocalFile()) {
+        *failure = QStringLiteral("the screenshot portal gave no local file (\"%1\")").arg(uri.toString());
+        return {};
+    }
+    const QString path = uri.toLocalFile();
+    const QImage desktop(path);
+    if (PortalScreenshot::isDisposable(path))
+        QFile::remove(path);
+    if (desktop.isNull()) {
+        *failure = QStringLiteral("cannot read the screenshot portal's picture %1").arg(path);
+        return {};
+    }
+
+    QList<PortalScreenshot::DisplayArea> displays;
+    for (const QPointer<QScreen> &screen : m_screens) {
+        if (!screen) {
+            *failure = QStringLiteral("a display went away while the screenshot was taken");
+            return {};
+        }
+        displays.append({screen->geometry(), screen->devicePixelRatio()});
+    }
+    return PortalScreenshot::cutDesktop(desktop.convertToFormat(QImage::Format_RGB32), displays);
+}
+
+bool PortalCapture::watchRequest(const QString &path)
+{
+    unwatchRequest();
+    const bool watching = QDBusConnection::sessionBus().connect(
+        kService, path, kRequestInterface, QStringLiteral("Response"), this,
+        SLOT(handleResponse(uint, QVariantMap)));
+    if (watching)
+        m_requestPath = path;
+    return watching;
+}
+
+void PortalCapture::unwatchRequest()
+{
+    if (m_requestPath.isEmpty())
+        return;
+    QDBusConnection::sessionBus().disconnect(kService, m_requestPath, kRequestInterface, QStringLiteral("Response"),
+                                             this, SLOT(handleResponse(uint, QVariantMap)));
+    m_requestPath.clear();
+}
+
+void PortalCapture::finish(const QList<QImage> &pictures, const QString &failure)
+{
+    m_timer->stop();
+    unwatchRequest();
+    ++m_serial;
+    m_screens.clear();
+    // Cleared before the call: `done` may start the next capture.
+    const ScreensGrabbed done = std::move(m_done);
+    m_done = nullptr;
+    if (done)
+        done(failure.isEmpty() ? pictures : QList<QImage>{}, failure);
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "platform/CaptureBackend.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+#include <QVariantMap>
+
+class QDBusPendingCallWatcher;
+class QTimer;
+
+// The pieces of a portal capture that need no bus and no screen.
+namespace PortalScreenshot {
+
+// Where the portal keeps the request that the client with unique bus name
+// `uniqueName` makes with `token`: /org/freedesktop/portal/desktop/request/SENDER/TOKEN,
+// SENDER being the unique name without its ':' and with '.' written as '_'.
+QString requestPath(const QString &uniqueName, const QString &token);
+
+// A display as the desktop picture is cut for it: its rectangle on the desktop in
+// logical pixels, and its device pixel ratio.
+struct DisplayArea {
+    QRect geometry;
+    qreal ratio = 1;
+};
+
+// Cuts a picture of the whole desktop into one picture per display. The picture
+// spans the rectangle around every display; the scale between the two (usually 1 or
+// the largest pixel ratio) is read off their sizes. Each piece is brought to the
+// display's geometry × ratio and carries the ratio. No desktop, no pieces.
+QList<QImage> cutDesktop(const QImage &desktop, const QList<DisplayArea> &displays);
+
+// Whether the picture the portal wrote at `path` is ours to remove: a plain file
+// (not a link) inside the temporary folder or the cache folder. Anything else may
+// be a file of the user's own and stays.
+bool isDisposable(const QString &path);
+
+// Whether a screenshot portal is on the session bus, running or ready to start.
+bool servicePresent();
+
+} // namespace PortalScreenshot
+
+// Captures through org.freedesktop.portal.Screenshot on the session bus, the one
+// way a Wayland client may read the screen. The portal answers with a file of the
+// whole desktop, asynchronously, through a Response signal of the request object;
+// the backend cuts it into the displays' pictures.
+class PortalCapture : public QObject, public CaptureBackend
+{
+    Q_OBJECT
+public:
+    static constexpr int defaultTimeoutMs = 30000;
+
+    explicit PortalCapture(int timeoutMs = defaultTimeoutMs, QObject *parent = nullptr);
+    ~PortalCapture() override;
+
+    QString name() const override { return QStringLiteral("portal"); }
+
+    // Waits in a local event loop for the portal (nothing in the capture path uses
+    // this; grabScreens() does not block).
+    QImage grabScreen(QScreen *screen) override;
+
+    // One portal request for all `screens`. While one is open a second is refused.
+    void grabScreens(const QList<QScreen *> &screens, const ScreensGrabbed &done) override;
+
+    bool isBusy() const { return bool(m_done); }
+
+private slots:
+    void handleResponse(uint response, const QVariantMap &results);
+
+private:
+    void handleCallFinished(QDBusPendingCallWatcher *call, quint64 serial);
+    void handleTimeout();
+    bool watchRequest(const QString &path);
+    void unwatchRequest();
+    QList<QImage> picturesFrom(const QVariantMap &results, QString *failure) const;
+    void finish(const QList<QImage> &pictures, const QString &failure);
+
+    int m_timeoutMs;
+    QTimer *m_timer;
+    quint64 m_serial = 0;         // the request now open, so late answers of older ones are dropped
+    QString m_requestPath;        // whose Response is being listened to; empty when none
+    QList<QPointer<QScreen>> m_screens;
+    ScreensGrabbed m_done;
+};

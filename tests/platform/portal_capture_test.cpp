@@ -1,0 +1,416 @@
+#include "tests/harness/TestMain.h"
+
+#include "capture/OverlayController.h"
+#include "capture/ScreenCapture.h"
+#include "platform/CaptureBackend.h"
+#include "platform/PortalCapture.h"
+#include "platform/WindowList.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDir>
+#include <QFile>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QUrl>
+#include <QWidget>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+const QString kPortalService = QStringLiteral("org.freedesktop.portal.Desktop");
+const QString kPortalPath = QStringLiteral("/org/freedesktop/portal/desktop");
+
+// Differs between neighbouring pixels in both directions, so a piece cut one pixel
+// off, or scaled from the wrong origin, shows.
+QRgb patternAt(int x, int y)
+{
+    return qRgb((x * 7 + y * 3) & 0xff, (y * 5 + x / 3) & 0xff, (x / 16 * 37 + y / 16 * 11) & 0xff);
+}
+
+QImage patternImage(const QSize &size, int scale = 1)
+{
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixel(x, y, patternAt(x / scale, y / scale));
+    return image;
+}
+
+// Empty when equal, else the first pixel that differs.
+QString firstDifference(const QImage &actual, const QImage &expected)
+{
+    if (actual.size() != expected.size())
+        return QStringLiteral("size %1x%2 instead of %3x%4")
+            .arg(actual.width()).arg(actual.height()).arg(expected.width()).arg(expected.height());
+    for (int y = 0; y < actual.height(); ++y)
+        for (int x = 0; x < actual.width(); ++x)
+            if ((actual.pixel(x, y) & 0xffffff) != (expected.pixel(x, y) & 0xffffff))
+                return QStringLiteral("pixel (%1, %2) is %3 instead of %4")
+                    .arg(x).arg(y).arg(actual.pixel(x, y) & 0xffffff, 6, 16).arg(expected.pixel(x, y) & 0xffffff, 6, 16);
+    return QString();
+}
+
+// What a display at `geometry` (logical) and `ratio` must get from a desktop picture
+// drawn at scale 1 with the pattern: each logical pixel repeated ratio × ratio times.
+QImage expectedPiece(const QRect &geometry, int ratio)
+{
+    QImage image(geometry.size() * ratio, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, patternAt(geometry.x() + x / ratio, geometry.y() + y / ratio));
+    return image;
+}
+
+// Sends what the process writes on stderr to a file until lines() is called.
+class StderrCapture
+{
+public:
+    explicit StderrCapture(const QString &path)
+        : m_path(path)
+    {
+        std::fflush(stderr);
+        m_saved = dup(2);
+        const int file = open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(file, 2);
+        close(file);
+    }
+    ~StderrCapture() { restore(); }
+
+    // Our own lines (Qt's warnings are left out).
+    QStringList lines()
+    {
+        restore();
+        QFile file(m_path);
+        file.open(QIODevice::ReadOnly);
+        QStringList ours;
+        for (const QString &line : QString::fromLocal8Bit(file.readAll()).split(QLatin1Char('\n')))
+            if (line.startsWith(QLatin1String("Vornik:")))
+                ours.append(line);
+        return ours;
+    }
+
+private:
+    void restore()
+    {
+        if (m_saved < 0)
+            return;
+        std::fflush(stderr);
+        dup2(m_saved, 2);
+        close(m_saved);
+        m_saved = -1;
+    }
+    QString m_path;
+    int m_saved = -1;
+};
+} // namespace
+
+// Stands in for the desktop portal, on a bus connection of its own as a real portal
+// would be: answers Screenshot with the request handle and then (as told) emits the
+// request's Response, before the call's reply is even sent.
+class FakeScreenshotPortal : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Screenshot")
+public:
+    enum Mode { Answer, Silent };
+
+    FakeScreenshotPortal()
+        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("fake-portal")))
+    {
+    }
+    ~FakeScreenshotPortal() override
+    {
+        stop();
+        QDBusConnection::disconnectFromBus(QStringLiteral("fake-portal"));
+    }
+
+    bool start()
+    {
+        return m_bus.registerObject(kPortalPath, this, QDBusConnection::ExportAllSlots)
+            && m_bus.registerService(kPortalService);
+    }
+    void stop()
+    {
+        m_bus.unregisterService(kPortalService);
+        m_bus.unregisterObject(kPortalPath);
+    }
+
+    Mode mode = Answer;
+    uint response = 0;
+    QString fileToSend;
+
+    int calls = 0;
+    QString lastParent;
+    QVariantMap lastOptions;
+    QString lastHandle;
+
+public slots:
+    QDBusObjectPath Screenshot(const QString &parentWindow, const QVariantMap &options, const QDBusMessage &message)
+    {
+        ++calls;
+        lastParent = parentWindow;
+        lastOptions = options;
+        lastHandle = PortalScreenshot::requestPath(message.service(), options.value(QStringLiteral("handle_token")).toString());
+        if (mode == Answer) {
+            QDBusMessage signal = QDBusMessage::createSignal(lastHandle, QStringLiteral("org.freedesktop.portal.Request"),
+                                                             QStringLiteral("Response"));
+            QVariantMap results;
+            if (response == 0)
+                results.insert(QStringLiteral("uri"), QUrl::fromLocalFile(fileToSend).toString());
+            signal << response << results;
+            m_bus.send(signal);
+        }
+        return QDBusObjectPath(lastHandle);
+    }
+
+private:
+    QDBusConnection m_bus;
+};
+
+class PortalCaptureTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    FakeScreenshotPortal portal;
+    QString root = vtest::TestEnvironment::current()->root();
+
+    // Writes the whole-desktop picture (scale 1, the pattern) to `path` for the portal to send.
+    void prepareDesktopFile(const QString &path)
+    {
+        QDir().mkpath(QFileInfo(path).path());
+        QRect desktop;
+        for (QScreen *screen : QGuiApplication::screens())
+            desktop = desktop.united(screen->geometry());
+        QVERIFY(patternImage(desktop.size()).save(path, "PNG"));
+        portal.fileToSend = path;
+    }
+
+    static bool anyOverlayVisible(ScreenCapture &sc)
+    {
+        for (int i = 0; i < 3; ++i)
+            if (sc.controller(i)->isWindowLoaded() && sc.controller(i)->window()->isVisible())
+                return true;
+        return false;
+    }
+
+    // One capture that must fail: no overlay, one line on stderr naming `reason`.
+    void expectCleanFailure(ScreenCapture &sc, const QString &reason)
+    {
+        QSignalSpy shown(&sc, &ScreenCapture::overlaysShown);
+        StderrCapture err(root + QStringLiteral("/stderr.txt"));
+        sc.captureAllScreens();
+        QVERIFY(shown.wait(15000));
+        const QStringList lines = err.lines();
+        QCOMPARE(shown.count(), 1);
+        QCOMPARE(shown.at(0).at(0).toInt(), 0);
+        QVERIFY(!anyOverlayVisible(sc));
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.at(0).contains(reason), qPrintable(lines.at(0)));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("VORNIK_CAPTURE_BACKEND", "portal");
+        setCaptureBackend(nullptr);
+        QVERIFY(portal.start());
+        const auto screens = QGuiApplication::screens();
+        QCOMPARE(screens.size(), 2);
+        QCOMPARE(screens.at(1)->geometry(), QRect(320, 0, 200, 150));
+        QCOMPARE(screens.at(1)->devicePixelRatio(), 2.0);
+    }
+
+    void init()
+    {
+        portal.mode = FakeScreenshotPortal::Answer;
+        portal.response = 0;
+        portal.calls = 0;
+    }
+
+    void requestPathFollowsTheSendersName()
+    {
+        QCOMPARE(PortalScreenshot::requestPath(QStringLiteral(":1.42"), QStringLiteral("vornik1_ab")),
+                 QStringLiteral("/org/freedesktop/portal/desktop/request/1_42/vornik1_ab"));
+    }
+
+    // A desktop picture at twice the logical size, displays off the origin: the ratio-2
+    // display gets its pixels untouched, the ratio-1 one the reduced picture.
+    void cuttingAPictureAtTwiceTheScale()
+    {
+        const QList<PortalScreenshot::DisplayArea> displays{{QRect(-64, 0, 64, 48), 1}, {QRect(0, 10, 40, 30), 2}};
+        const QImage desktop = patternImage(QSize(208, 96), 2); // 2 × 2 blocks of one colour
+        const QList<QImage> pieces = PortalScreenshot::cutDesktop(desktop, displays);
+        QCOMPARE(pieces.size(), 2);
+        QCOMPARE(pieces.at(0).devicePixelRatio(), 1.0);
+        QCOMPARE(pieces.at(1).devicePixelRatio(), 2.0);
+        QCOMPARE(firstDifference(pieces.at(0), patternImage(QSize(64, 48))), QString());
+        QCOMPARE(firstDifference(pieces.at(1), desktop.copy(128, 20, 80, 60)), QString());
+        QVERIFY(PortalScreenshot::cutDesktop(QImage(), displays).isEmpty());
+    }
+
+    void onlyOurTemporaryFilesAreRemoved()
+    {
+        const QString inTmp = QDir::tempPath() + QStringLiteral("/shot.png");
+        const QString inCache = qEnvironmentVariable("XDG_CACHE_HOME") + QStringLiteral("/portal/shot.png");
+        const QString users = root + QStringLiteral("/home/Pictures/Screenshot.png");
+        const QString link = QDir::tempPath() + QStringLiteral("/link.png");
+        for (const QString &path : {inTmp, inCache, users}) {
+            QDir().mkpath(QFileInfo(path).path());
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(QFile::link(users, link));
+        QVERIFY(PortalScreenshot::isDisposable(inTmp));
+        QVERIFY(PortalScreenshot::isDisposable(inCache));
+        QVERIFY(!PortalScreenshot::isDisposable(users));
+        QVERIFY(!PortalScreenshot::isDisposable(link));
+        QVERIFY(!PortalScreenshot::isDisposable(QDir::tempPath()));
+        QVERIFY(!PortalScreenshot::isDisposable(QDir::tempPath() + QStringLiteral("/missing.png")));
+    }
+
+    // The whole path: the portal is asked non-interactively with a fresh token, its
+    // answer comes before the call's reply, and every display gets exactly its pixels.
+    // The picture goes when the portal left it in our temporary folder, and stays in
+    // the user's pictures.
+    void captureShowsEachDisplaysPartOfThePortalPicture()
+    {
+        QCOMPARE(captureBackend().name(), QStringLiteral("portal"));
+        const auto screens = QGuiApplication::screens();
+        const QString temporary = QDir::tempPath() + QStringLiteral("/portal-screenshot.png");
+        const QString users = root + QStringLiteral("/home/Pictures/Screenshot from today.png");
+        QString firstToken;
+        for (const QString &file : {temporary, users}) {
+            prepareDesktopFile(file);
+            ScreenCapture sc;
+            QSignalSpy shown(&sc, &ScreenCapture::overlaysShown);
+            sc.captureAllScreens();
+            QVERIFY(shown.wait(15000));
+            QCOMPARE(shown.at(0).at(0).toInt(), 2);
+            QCOMPARE(portal.calls, 1);
+            QCOMPARE(portal.lastParent, QString());
+            QCOMPARE(portal.lastOptions.value(QStringLiteral("interactive")), QVariant(false));
+            const QString token = portal.lastOptions.value(QStringLiteral("handle_token")).toString();
+            QVERIFY(!token.isEmpty());
+            QVERIFY(token != firstToken);
+            firstToken = token;
+
+            for (int i = 0; i < 2; ++i) {
+                OverlayController *overlay = sc.controller(i);
+                const int ratio = int(screens.at(i)->devicePixelRatio());
+                QCOMPARE(overlay->image.devicePixelRatio(), qreal(ratio));
+                QCOMPARE(firstDifference(overlay->image, expectedPiece(screens.at(i)->geometry(), ratio)), QString());
+                QVERIFY(overlay->window()->isVisible());
+            }
+            QCOMPARE(QFile::exists(file), file == users);
+            sc.closeOverlays();
+            portal.calls = 0;
+        }
+    }
+
+    // The client listens for the answer before it asks: a portal may answer before the
+    // call's reply arrives. The bus sees one client's messages in the order sent, so a
+    // monitor shows the subscription (AddMatch) ahead of the Screenshot call.
+    void listensBeforeAsking()
+    {
+        if (!vtest::haveProgram(QStringLiteral("dbus-monitor")))
+            QSKIP("dbus-monitor is not installed");
+        const QString log = root + QStringLiteral("/monitor.log");
+        const QString rule = QStringLiteral("type='method_call',sender='%1'").arg(QDBusConnection::sessionBus().baseService());
+        const pid_t monitor = vtest::spawn({QStringLiteral("dbus-monitor"), QStringLiteral("--address"),
+                                            vtest::TestEnvironment::current()->busAddress(), rule},
+                                           log);
+        QVERIFY(monitor > 0);
+        auto logText = [&log] {
+            QFile file(log);
+            return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+        };
+        // The monitor is in place once it has given up its own name.
+        QTRY_VERIFY_WITH_TIMEOUT(logText().contains(QLatin1String("NameLost")), 10000);
+
+        prepareDesktopFile(QDir::tempPath() + QStringLiteral("/ordered.png"));
+        ScreenCapture sc;
+        QSignalSpy shown(&sc, &ScreenCapture::overlaysShown);
+        sc.captureAllScreens();
+        QVERIFY(shown.wait(15000));
+        sc.closeOverlays();
+        const QString subscription = QStringLiteral("path='%1'").arg(portal.lastHandle);
+        QTRY_VERIFY_WITH_TIMEOUT(logText().contains(QLatin1String("member=Screenshot")), 10000);
+        vtest::stop(monitor);
+        const QString text = logText();
+        const qsizetype subscribed = text.indexOf(subscription);
+        QVERIFY2(subscribed >= 0, qPrintable(text));
+        QVERIFY2(subscribed < text.indexOf(QLatin1String("member=Screenshot")), qPrintable(text));
+    }
+
+    void cancelledScreenshotShowsNothing()
+    {
+        portal.response = 1;
+        ScreenCapture sc;
+        expectCleanFailure(sc, QStringLiteral("cancelled"));
+    }
+
+    // A portal that never answers: the capture gives up after its limit, ignores a
+    // second request meanwhile, and the next capture works again.
+    void silentPortalTimesOut()
+    {
+        setCaptureBackend(std::make_unique<PortalCapture>(400));
+        portal.mode = FakeScreenshotPortal::Silent;
+        ScreenCapture sc;
+        QSignalSpy shown(&sc, &ScreenCapture::overlaysShown);
+        StderrCapture err(root + QStringLiteral("/stderr.txt"));
+        sc.captureAllScreens();
+        sc.captureAllScreens();
+        QVERIFY(shown.wait(15000));
+        const QStringList lines = err.lines();
+        QCOMPARE(portal.calls, 1);
+        QCOMPARE(shown.count(), 1);
+        QCOMPARE(shown.at(0).at(0).toInt(), 0);
+        QVERIFY(!anyOverlayVisible(sc));
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.at(0).contains(QLatin1String("did not answer")), qPrintable(lines.at(0)));
+
+        portal.mode = FakeScreenshotPortal::Answer;
+        prepareDesktopFile(QDir::tempPath() + QStringLiteral("/again.png"));
+        shown.clear();
+        sc.captureAllScreens();
+        QVERIFY(shown.wait(15000));
+        QCOMPARE(shown.at(0).at(0).toInt(), 2);
+        sc.closeOverlays();
+        setCaptureBackend(nullptr);
+    }
+
+    void unreadablePictureIsAFailure()
+    {
+        const QString broken = QDir::tempPath() + QStringLiteral("/broken.png");
+        QFile file(broken);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("not a picture");
+        file.close();
+        portal.fileToSend = broken;
+        ScreenCapture sc;
+        expectCleanFailure(sc, QStringLiteral("cannot read"));
+    }
+
+    // The screen-recording check follows the portal's presence on the bus.
+    void recordingPermittedOnlyWithThePortal()
+    {
+        QVERIFY(WindowList::onScreenWindows().has_value());
+        portal.stop();
+        QTRY_VERIFY_WITH_TIMEOUT(!QDBusConnection::sessionBus().interface()->isServiceRegistered(kPortalService), 10000);
+        QVERIFY(!WindowList::onScreenWindows().has_value());
+
+        ScreenCapture sc;
+        expectCleanFailure(sc, QStringLiteral("refused"));
+        QVERIFY(portal.start());
+    }
+};
+
+VORNIK_TEST_MAIN(PortalCaptureTest,
+                 (vtest::EnvironmentOptions{.monitors = {}, .dbus = true, .offscreenScreens = {{QRect(0, 0, 320, 240), 1}, {QRect(320, 0, 200, 150), 2}}}))
+#include "portal_capture_test.moc"
