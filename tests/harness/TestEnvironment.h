@@ -25,9 +25,9 @@ struct OffscreenScreen {
 struct EnvironmentOptions {
     bool x11 = false;            // start Xvfb and use the xcb platform
     QSize framebuffer{1920, 1080};
-    QList<QRect> monitors;       // empty: one monitor covering the framebuffer
+    QList<QRect> monitors{};     // empty: one monitor covering the framebuffer
     bool dbus = true;            // start a private session bus
-    QList<OffscreenScreen> offscreenScreens;  // without X11: the screens (empty: Qt's one)
+    QList<OffscreenScreen> offscreenScreens{};  // without X11: the screens (empty: Qt's one)
 };
 
 class TestEnvironment

@@ -412,5 +412,5 @@ private slots:
 };
 
 VORNIK_TEST_MAIN(PortalCaptureTest,
-                 (vtest::EnvironmentOptions{.monitors = {}, .dbus = true, .offscreenScreens = {{QRect(0, 0, 320, 240), 1}, {QRect(320, 0, 200, 150), 2}}}))
+                 (vtest::EnvironmentOptions{.offscreenScreens = {{QRect(0, 0, 320, 240), 1}, {QRect(320, 0, 200, 150), 2}}}))
 #include "portal_capture_test.moc"
