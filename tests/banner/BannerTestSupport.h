@@ -107,15 +107,7 @@ struct RecordingColorPanel : ColorPanel {
 // Fetches `url` from the test's server (trusting its certificate); empty on failure.
 inline QByteArray fetch(const QUrl &url)
 {
-    QNetworkRequest request(url);
-    request.setSslConfiguration(ServiceConfiguration::sslConfiguration());
-    QNetworkAccessManager network;
-    QNetworkReply *reply = network.get(request);
-    QSignalSpy finished(reply, &QNetworkReply::finished);
-    if (!finished.wait(kWaitMs))
-        return {};
-    reply->deleteLater();
-    return reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
+    return vtest::fetchUrl(url, kWaitMs);
 }
 
 // The image the server shares at `link` (with the owner's banner).

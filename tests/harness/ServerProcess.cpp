@@ -2,9 +2,15 @@
 
 #include "tests/harness/TestEnvironment.h"
 
+#include "service/ServiceConfiguration.h"
+
 #include <QDir>
 #include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSignalSpy>
 #include <QUuid>
+#include <memory>
 
 #include <arpa/inet.h>
 #include <cstdio>
@@ -139,6 +145,26 @@ QString ServerProcess::baseUrl() const
 {
     const QString scheme = m_options.tls ? QStringLiteral("https://") : QStringLiteral("http://");
     return scheme + publicHost() + QLatin1Char('/');
+}
+
+QByteArray fetchUrl(const QUrl &url, int timeoutMs)
+{
+    QNetworkAccessManager network;
+    QNetworkRequest request(url);
+    request.setSslConfiguration(ServiceConfiguration::sslConfiguration());
+    std::unique_ptr<QNetworkReply> reply(network.get(request));
+    QSignalSpy finished(reply.get(), &QNetworkReply::finished);
+    if (!reply->isFinished() && !finished.wait(timeoutMs))
+        return {};
+    return reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
+}
+
+QByteArray fetchRaw(const QString &link, int timeoutMs)
+{
+    const QUrl url(link);
+    QUrl raw = url;
+    raw.setPath(QStringLiteral("/raw") + url.path());
+    return fetchUrl(raw, timeoutMs);
 }
 
 } // namespace vtest

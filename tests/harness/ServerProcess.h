@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <QUrl>
 #include <sys/types.h>
 
 // Runs one vornik-server for a test: on a free loopback port, with its data under the
@@ -53,5 +55,12 @@ private:
     int m_port = -1;
     pid_t m_pid = -1;
 };
+
+// Fetches `url` with the client's TLS settings (so a test server's certificate is
+// trusted once VORNIK_CA_FILE names it); empty when the request fails.
+QByteArray fetchUrl(const QUrl &url, int timeoutMs = 20000);
+
+// What the server keeps under raw/ for an image link: the bytes exactly as uploaded.
+QByteArray fetchRaw(const QString &link, int timeoutMs = 20000);
 
 } // namespace vtest

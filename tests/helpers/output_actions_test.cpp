@@ -119,14 +119,7 @@ class OutputActionsTest : public QObject
     // The server's stored copy of the upload behind `link`, as it was sent.
     static QImage uploadedImage(const vtest::ServerProcess &server, const QString &link)
     {
-        QNetworkAccessManager network;
-        QNetworkRequest request(QUrl(server.baseUrl() + "raw/" + QUrl(link).fileName()));
-        request.setSslConfiguration(ServiceConfiguration::sslConfiguration());
-        std::unique_ptr<QNetworkReply> reply(network.get(request));
-        QSignalSpy done(reply.get(), &QNetworkReply::finished);
-        if (!done.wait(20000) || reply->error() != QNetworkReply::NoError)
-            return QImage();
-        return QImage::fromData(reply->readAll(), "PNG");
+        return QImage::fromData(vtest::fetchUrl(QUrl(server.baseUrl() + "raw/" + QUrl(link).fileName())), "PNG");
     }
 
     static void waitIdle()

@@ -243,14 +243,9 @@ private slots:
         QCOMPARE(seen[0].body, QStringLiteral("URL to image was copied to clipboard."));
         const QString link = QString::fromUtf8(clipboardBytes("text/plain"));
         QVERIFY2(link.startsWith("https://" + server.publicHost() + "/") && link.endsWith(".png"), qPrintable(link));
-        QNetworkAccessManager network;
-        QNetworkRequest request(QUrl(server.baseUrl() + "raw/" + QUrl(link).fileName()));
-        request.setSslConfiguration(ServiceConfiguration::sslConfiguration());
-        QNetworkReply *reply = network.get(request);
-        QSignalSpy done(reply, &QNetworkReply::finished);
-        QVERIFY(done.wait(20000));
-        QCOMPARE(screenRectOf(QImage::fromData(reply->readAll(), "PNG")), savedRect);
-        reply->deleteLater();
+        const QByteArray uploaded = vtest::fetchUrl(QUrl(server.baseUrl() + "raw/" + QUrl(link).fileName()));
+        QVERIFY(!uploaded.isEmpty());
+        QCOMPARE(screenRectOf(QImage::fromData(uploaded, "PNG")), savedRect);
         QCOMPARE(leftovers(), QStringList());
 
         // With the server stopped the image is kept where the notification says.

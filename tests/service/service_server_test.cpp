@@ -70,18 +70,7 @@ private:
     // What the server hands out for `link` under raw/ (the bytes exactly as uploaded).
     static QByteArray fetchRaw(const QString &link)
     {
-        const QUrl url(link);
-        QUrl raw = url;
-        raw.setPath(QStringLiteral("/raw") + url.path());
-        QNetworkRequest request(raw);
-        request.setSslConfiguration(ServiceConfiguration::sslConfiguration());
-        QNetworkAccessManager network;
-        QNetworkReply *reply = network.get(request);
-        QSignalSpy finished(reply, &QNetworkReply::finished);
-        if (!finished.wait(kWaitMs))
-            return {};
-        reply->deleteLater();
-        return reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
+        return vtest::fetchRaw(link, kWaitMs);
     }
 
     // The server's request log: one line per request, method and first path word.
@@ -170,17 +159,9 @@ private slots:
         QCOMPARE(banner.texts.first(), vornikHTTP::state().lastReplyText);
 
         // The shared image now carries the banner, so it differs from the raw upload.
-        QNetworkAccessManager network;
-        QNetworkRequest request{QUrl(link)};
-        request.setSslConfiguration(ServiceConfiguration::sslConfiguration());
-        QNetworkReply *reply = network.get(request);
-        QSignalSpy finished(reply, &QNetworkReply::finished);
-        QVERIFY(finished.wait(kWaitMs));
-        QCOMPARE(reply->error(), QNetworkReply::NoError);
         QImage shared;
-        QVERIFY(shared.loadFromData(reply->readAll(), "PNG"));
+        QVERIFY(shared.loadFromData(vtest::fetchUrl(QUrl(link), kWaitMs), "PNG"));
         QVERIFY(shared.size() != QSize(64, 48));
-        reply->deleteLater();
     }
 
     void failureTexts()
