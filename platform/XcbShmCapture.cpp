@@ -6,7 +6,9 @@
 
 #include <cstdlib>
 #include <sys/ipc.h>
+#include <sys/mman.h>
 #include <sys/shm.h>
+#include <unistd.h>
 #include <xcb/shm.h>
 #include <xcb/xcb.h>
 
@@ -30,7 +32,51 @@ const xcb_screen_t *trueColorRoot(xcb_connection_t *connection)
     }
     return nullptr;
 }
+
+// Whether the server takes a segment as a file descriptor (MIT-SHM 1.2 and later).
+bool serverTakesFds(xcb_connection_t *connection)
+{
+    if (qEnvironmentVariableIsSet("VORNIK_SHM_SYSV"))
+        return false;
+    xcb_shm_query_version_reply_t *version =
+        xcb_shm_query_version_reply(connection, xcb_shm_query_version(connection), nullptr);
+    const bool takesFds =
+        version && (version->major_version > 1 || (version->major_version == 1 && version->minor_version >= 2));
+    std::free(version);
+    return takesFds;
+}
+
+// Our mapping of a segment, owned by the picture that lives in it.
+struct Mapping {
+    void *memory = nullptr;
+    size_t bytes = 0;
+    bool sysV = false;
+};
+
+void releaseMapping(void *info)
+{
+    auto *mapping = static_cast<Mapping *>(info);
+    if (mapping->sysV)
+        shmdt(mapping->memory);
+    else
+        munmap(mapping->memory, mapping->bytes);
+    delete mapping;
+}
 } // namespace
+
+struct XcbShmCapture::Segment {
+    Mapping *mapping = nullptr; // null: no segment
+    quint32 id = 0;             // the server's name for it
+    unsigned int attachRequest = 0;
+};
+
+struct XcbShmCapture::Grab {
+    QScreen *screen = nullptr;
+    QSize size;
+    qreal ratio = 1;
+    Segment segment;
+    xcb_shm_get_image_cookie_t cookie{};
+};
 
 std::unique_ptr<XcbShmCapture> XcbShmCapture::create()
 {
@@ -45,76 +91,140 @@ std::unique_ptr<XcbShmCapture> XcbShmCapture::create()
     const xcb_screen_t *root = trueColorRoot(connection);
     if (!root)
         return nullptr;
-    return std::unique_ptr<XcbShmCapture>(new XcbShmCapture(connection, root->root));
+    return std::unique_ptr<XcbShmCapture>(new XcbShmCapture(connection, root->root, serverTakesFds(connection)));
 }
 
-XcbShmCapture::XcbShmCapture(xcb_connection_t *connection, quint32 root)
+XcbShmCapture::XcbShmCapture(xcb_connection_t *connection, quint32 root, bool passesFds)
     : m_connection(connection)
     , m_root(root)
+    , m_passesFds(passesFds)
 {
 }
 
 XcbShmCapture::~XcbShmCapture() = default;
 
-namespace {
-void detachSegment(void *memory)
+XcbShmCapture::Segment XcbShmCapture::attachSegment(qsizetype bytes)
 {
-    shmdt(memory);
+    if (m_passesFds) {
+        Segment segment = attachFdSegment(bytes);
+        if (segment.mapping)
+            return segment;
+    }
+    return attachSysVSegment(bytes);
 }
-} // namespace
 
-uchar *XcbShmCapture::attachSegment(qsizetype bytes, quint32 *segment)
+// A memory file mapped with MAP_POPULATE: its pages exist before the server writes
+// them, so neither the server's copy nor our first paint stops on a page fault per
+// 4 KiB, and the populating runs here while the server copies the previous display.
+XcbShmCapture::Segment XcbShmCapture::attachFdSegment(qsizetype bytes)
+{
+    const int fd = memfd_create("vornik-capture", MFD_CLOEXEC);
+    if (fd < 0)
+        return {};
+    void *memory = MAP_FAILED;
+    if (ftruncate(fd, off_t(bytes)) == 0)
+        memory = mmap(nullptr, size_t(bytes), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, fd, 0);
+    if (memory == MAP_FAILED) {
+        close(fd);
+        return {};
+    }
+    Segment segment;
+    segment.mapping = new Mapping{memory, size_t(bytes), false};
+    segment.id = xcb_generate_id(m_connection);
+    // xcb closes the descriptor once it is sent; the mapping keeps the memory.
+    segment.attachRequest = xcb_shm_attach_fd_checked(m_connection, segment.id, fd, 0).sequence;
+    return segment;
+}
+
+XcbShmCapture::Segment XcbShmCapture::attachSysVSegment(qsizetype bytes)
 {
     const int id = shmget(IPC_PRIVATE, size_t(bytes), IPC_CREAT | 0600);
     if (id < 0)
-        return nullptr;
+        return {};
     void *memory = shmat(id, nullptr, 0);
     // Marked for removal at once: the segment goes away with the last attachment,
     // even if this process dies.
     shmctl(id, IPC_RMID, nullptr);
     if (memory == reinterpret_cast<void *>(-1))
-        return nullptr;
-    *segment = xcb_generate_id(m_connection);
-    xcb_generic_error_t *error =
-        xcb_request_check(m_connection, xcb_shm_attach_checked(m_connection, *segment, uint32_t(id), 0));
-    if (error) {
-        std::free(error);
-        shmdt(memory);
-        return nullptr;
-    }
-    return static_cast<uchar *>(memory);
+        return {};
+    Segment segment;
+    segment.mapping = new Mapping{memory, size_t(bytes), true};
+    segment.id = xcb_generate_id(m_connection);
+    segment.attachRequest = xcb_shm_attach_checked(m_connection, segment.id, uint32_t(id), 0).sequence;
+    return segment;
 }
 
-QImage XcbShmCapture::grabScreen(QScreen *screen)
+XcbShmCapture::Grab XcbShmCapture::startGrab(QScreen *screen)
 {
+    Grab grab;
+    grab.screen = screen;
     if (!screen)
-        return QImage();
+        return grab;
     // Qt keeps a screen's top-left corner in device pixels and scales only its size.
-    const qreal ratio = screen->devicePixelRatio();
+    grab.ratio = screen->devicePixelRatio();
     const QRect logical = screen->geometry();
-    const QSize size = (QSizeF(logical.size()) * ratio).toSize();
-    quint32 segment = 0;
-    uchar *memory = size.isEmpty() ? nullptr : attachSegment(qsizetype(size.width()) * size.height() * 4, &segment);
-    if (!memory)
-        return ScreenGrabBackend().grabScreen(screen);
-
-    auto cookie = xcb_shm_get_image(m_connection, m_root, int16_t(logical.x()), int16_t(logical.y()),
-                                    uint16_t(size.width()), uint16_t(size.height()), ~0u,
-                                    XCB_IMAGE_FORMAT_Z_PIXMAP, segment, 0);
-    xcb_generic_error_t *error = nullptr;
-    xcb_shm_get_image_reply_t *reply = xcb_shm_get_image_reply(m_connection, cookie, &error);
-    // The server is done with the segment once it has replied.
-    xcb_shm_detach(m_connection, segment);
+    grab.size = (QSizeF(logical.size()) * grab.ratio).toSize();
+    if (grab.size.isEmpty())
+        return grab;
+    grab.segment = attachSegment(qsizetype(grab.size.width()) * grab.size.height() * 4);
+    if (!grab.segment.mapping)
+        return grab;
+    grab.cookie = xcb_shm_get_image(m_connection, m_root, int16_t(logical.x()), int16_t(logical.y()),
+                                    uint16_t(grab.size.width()), uint16_t(grab.size.height()), ~0u,
+                                    XCB_IMAGE_FORMAT_Z_PIXMAP, grab.segment.id, 0);
+    // Sent now, so the server copies this display while the next one is prepared.
     xcb_flush(m_connection);
+    return grab;
+}
+
+QImage XcbShmCapture::finishGrab(Grab &grab)
+{
+    if (!grab.screen)
+        return QImage();
+    Mapping *mapping = grab.segment.mapping;
+    if (!mapping)
+        return ScreenGrabBackend().grabScreen(grab.screen);
+    xcb_generic_error_t *error = nullptr;
+    xcb_shm_get_image_reply_t *reply = xcb_shm_get_image_reply(m_connection, grab.cookie, &error);
+    std::free(error);
+    // The attach was answered before the image; a failed attach is collected here
+    // instead of reaching the event loop as a stray error.
+    xcb_generic_error_t *attachError = xcb_request_check(m_connection, {grab.segment.attachRequest});
+    if (attachError) {
+        std::free(attachError);
+    } else {
+        // The server is done with the segment once it has replied.
+        xcb_shm_detach(m_connection, grab.segment.id);
+        xcb_flush(m_connection);
+    }
     if (!reply) {
-        std::free(error);
-        shmdt(memory);
-        return ScreenGrabBackend().grabScreen(screen);
+        releaseMapping(mapping);
+        return ScreenGrabBackend().grabScreen(grab.screen);
     }
     std::free(reply);
     // The picture lives in the segment itself: no copy, and the segment is let go
     // with the last QImage that shares it.
-    QImage image(memory, size.width(), size.height(), size.width() * 4, QImage::Format_RGB32, detachSegment, memory);
-    image.setDevicePixelRatio(ratio);
+    QImage image(static_cast<uchar *>(mapping->memory), grab.size.width(), grab.size.height(), grab.size.width() * 4,
+                 QImage::Format_RGB32, releaseMapping, mapping);
+    image.setDevicePixelRatio(grab.ratio);
     return image;
+}
+
+QImage XcbShmCapture::grabScreen(QScreen *screen)
+{
+    Grab grab = startGrab(screen);
+    return finishGrab(grab);
+}
+
+void XcbShmCapture::grabScreens(const QList<QScreen *> &screens, const ScreensGrabbed &done)
+{
+    std::vector<Grab> grabs;
+    grabs.reserve(size_t(screens.size()));
+    for (QScreen *screen : screens)
+        grabs.push_back(startGrab(screen));
+    QList<QImage> pictures;
+    pictures.reserve(screens.size());
+    for (Grab &grab : grabs)
+        pictures.append(finishGrab(grab));
+    done(pictures, QString());
 }

@@ -2,6 +2,7 @@
 
 #include "platform/CaptureBackend.h"
 
+#include <QRect>
 #include <QSize>
 
 struct xcb_connection_t;
@@ -9,7 +10,7 @@ struct xcb_connection_t;
 // Grabs a display's part of the X root window through a shared-memory segment
 // (MIT-SHM), which saves the copy through the socket that a plain GetImage makes.
 // Each picture keeps its own segment as its pixels, so nothing is copied after the
-// server has written it.
+// server has written it, and the segment goes with the last copy of the picture.
 class XcbShmCapture : public CaptureBackend
 {
 public:
@@ -20,12 +21,26 @@ public:
 
     QString name() const override { return QStringLiteral("xcb-shm"); }
     QImage grabScreen(QScreen *screen) override;
+    // Sends the requests for every display before waiting for the first picture, so
+    // the server copies one display while the next segment is being prepared here.
+    void grabScreens(const QList<QScreen *> &screens, const ScreensGrabbed &done) override;
 
 private:
-    XcbShmCapture(xcb_connection_t *connection, quint32 root);
-    // A new segment of `bytes`, attached here and on the server; nullptr on failure.
-    uchar *attachSegment(qsizetype bytes, quint32 *segment);
+    struct Segment;
+    struct Grab;
+
+    XcbShmCapture(xcb_connection_t *connection, quint32 root, bool passesFds);
+    // A new segment of `bytes`, mapped here and attached on the server; an invalid
+    // segment on failure.
+    Segment attachSegment(qsizetype bytes);
+    Segment attachSysVSegment(qsizetype bytes);
+    Segment attachFdSegment(qsizetype bytes);
+    // Asks the server for the display's pixels; the reply is collected by finishGrab().
+    Grab startGrab(QScreen *screen);
+    QImage finishGrab(Grab &grab);
 
     xcb_connection_t *m_connection;
     quint32 m_root;
+    // The server takes segments as file descriptors (MIT-SHM 1.2).
+    bool m_passesFds;
 };
