@@ -95,20 +95,32 @@ bool outputActionsIdle()
 
 // ---- Actions of the capture overlay ----------------------------------------------
 
-void openSelectionInEditor(const OverlayContext &overlay)
+// Renders the overlay's selection and closes the overlays, running `beforeClosing`
+// in between. Returns false for an empty selection, which leaves everything as it was;
+// otherwise `image` holds the rendered region (null when nothing could be rendered).
+static bool takeSelection(const OverlayContext &overlay, QImage &image,
+                          const std::function<void()> &beforeClosing = {})
 {
     if (!overlay.selection)
-        return;
+        return false;
     const RenderedSelection rendered = renderSelectionImage(*overlay.selection);
     if (rendered.frame.isEmpty())
-        return;
+        return false;
+    if (beforeClosing)
+        beforeClosing();
     closeOverlays(overlay);
-    if (rendered.image.isNull())
+    image = rendered.image;
+    return true;
+}
+
+void openSelectionInEditor(const OverlayContext &overlay)
+{
+    QImage image;
+    if (!takeSelection(overlay, image) || image.isNull())
         return;
     // The editor reads its picture from the file, at the display's full resolution. A
     // PNG keeps no pixel ratio, only a density: record the ratio as that many times 96
     // dots per inch, so the editor shows the region at its size in points.
-    QImage image = rendered.image;
     constexpr double kDotsPerMeterAt96Dpi = 96 / 0.0254;
     image.setDotsPerMeterX(qRound(kDotsPerMeterAt96Dpi * image.devicePixelRatio()));
     image.setDotsPerMeterY(qRound(kDotsPerMeterAt96Dpi * image.devicePixelRatio()));
@@ -128,15 +140,10 @@ void openSelectionInEditor(const OverlayContext &overlay)
 // An empty selection does nothing at all.
 static void writeSelectionThen(const OverlayContext &overlay, std::function<void(const QString &)> whenWritten)
 {
-    if (!overlay.selection)
+    QImage rendered;
+    if (!takeSelection(overlay, rendered) || rendered.isNull())
         return;
-    const RenderedSelection rendered = renderSelectionImage(*overlay.selection);
-    if (rendered.frame.isEmpty())
-        return;
-    closeOverlays(overlay);
-    if (rendered.image.isNull())
-        return;
-    const QImage image = atFullResolution(rendered.image);
+    const QImage image = atFullResolution(rendered);
     runInBackground<QString>([image] { return writeImage(QString(), image, nullptr, wholeImage(image)); },
                              [whenWritten = std::move(whenWritten)](const QString &written) {
                                  if (!written.isEmpty() && QFile::exists(written))
@@ -156,18 +163,14 @@ void uploadSelection(const OverlayContext &overlay)
 
 void copySelectionToClipboard(const OverlayContext &overlay)
 {
-    if (!overlay.selection)
+    QImage rendered;
+    if (!takeSelection(overlay, rendered, [] { Clipboard::clear(); }))
         return;
-    const RenderedSelection rendered = renderSelectionImage(*overlay.selection);
-    if (rendered.frame.isEmpty())
-        return;
-    Clipboard::clear();
-    closeOverlays(overlay);
-    if (rendered.image.isNull()) {
+    if (rendered.isNull()) {
         postOutputMessage(OutputMessage::ClipboardFailed);
         return;
     }
-    const QImage image = atFullResolution(rendered.image);
+    const QImage image = atFullResolution(rendered);
     runInBackground<QByteArray>([image] { return encodePNG(imageCGImage(image)); },
                                 [image](const QByteArray &png) {
                                     const bool copied = Clipboard::putImage(png, image);
