@@ -4,6 +4,7 @@
 #include "server/TokenStore.h"
 #include "service/Protocol.h"
 #include "tests/harness/TestMain.h"
+#include "tests/server/WireClient.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -16,16 +17,7 @@ class ServerPartsTest : public QObject
 {
     Q_OBJECT
 
-    static std::string png(int width, int height, QRgb color)
-    {
-        QImage image(width, height, QImage::Format_RGB32);
-        image.fill(color);
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "png");
-        return bytes.toStdString();
-    }
+    static std::string png(int width, int height, QRgb color) { return wire::pngBytes(width, height, color); }
 
 private slots:
     void tokenIsMd5OfSaltAndKey()
