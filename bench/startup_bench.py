@@ -7,7 +7,7 @@ the process is created to the line "vornik: tray ready at <epoch seconds>" that
 vornik prints on stderr when VORNIK_STARTUP_TRACE=1. The last start is left idle
 for five seconds and its resident memory is read from /proc.
 
-Usage: bench/startup_bench.py [path/to/vornik] [--runs N] [--idle SECONDS]
+Usage: bench/startup_bench.py [path/to/vornik] [--runs N] [--idle SECONDS] [--breakdown]
 The default binary is build-release/vornik (bash scripts/run.sh builds it), else
 build/vornik.
 """
@@ -99,6 +99,20 @@ def memory_of(pid):
     return figures
 
 
+def breakdown_of(pid):
+    """Resident kilobytes per mapped file (anonymous mappings under their bracket names)."""
+    per_file = {}
+    current = None
+    with open(f"/proc/{pid}/smaps") as smaps:
+        for line in smaps:
+            fields = line.split()
+            if re.match(r"^[0-9a-f]+-[0-9a-f]+ ", line):
+                current = fields[5] if len(fields) > 5 else "[anonymous]"
+            elif fields and fields[0] == "Rss:":
+                per_file[current] = per_file.get(current, 0) + int(fields[1])
+    return sorted(per_file.items(), key=lambda item: -item[1])
+
+
 def start_vornik(binary, environment, timeout=20):
     """Starts vornik; returns (process, seconds from start to tray ready)."""
     started = time.time()
@@ -126,6 +140,7 @@ def main():
     parser.add_argument("binary", nargs="?")
     parser.add_argument("--runs", type=int, default=7)
     parser.add_argument("--idle", type=float, default=5.0)
+    parser.add_argument("--breakdown", action="store_true", help="also print resident memory per mapped file")
     options = parser.parse_args()
     binary = find_binary(options.binary)
     for program in ("Xvfb", "trayer", "dbus-daemon", "xdotool"):
@@ -169,6 +184,7 @@ def main():
                 stop(process)
         time.sleep(options.idle)
         memory = memory_of(process.pid)
+        breakdown = breakdown_of(process.pid) if options.breakdown else []
         stop(process)
     finally:
         for helper in reversed(helpers):
@@ -181,6 +197,9 @@ def main():
     print(f"after {options.idle:.0f} s idle: RSS {memory.get('VmRSS', 0) / 1024:.1f} MB "
           f"(anonymous {memory.get('RssAnon', 0) / 1024:.1f} MB, file-backed {memory.get('RssFile', 0) / 1024:.1f} MB), "
           f"PSS {memory.get('Pss', 0) / 1024:.1f} MB, peak RSS {memory.get('VmHWM', 0) / 1024:.1f} MB")
+    for name, kilobytes in breakdown:
+        if kilobytes:
+            print(f"  {kilobytes:7d} kB  {name}")
 
 
 if __name__ == "__main__":

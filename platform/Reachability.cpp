@@ -5,7 +5,8 @@
 #include <QFile>
 #include <QList>
 #include <QUrl>
-#include <QtEndian>
+#include <arpa/inet.h>
+#include <cstring>
 
 namespace {
 
@@ -37,10 +38,11 @@ bool usable(quint32 flags)
 // /proc/net/route: "Iface Destination Gateway Flags RefCnt Use Metric Mask ...", the
 // addresses as the hex of the 32-bit value in the kernel's (network) byte order read
 // as a native integer.
-bool ipv4RoutesReach(const QByteArray &table, const QHostAddress &service)
+bool ipv4RoutesReach(const QByteArray &table, const IpAddress &service)
 {
-    bool serviceIsIPv4 = service.protocol() == QAbstractSocket::IPv4Protocol;
-    const quint32 serviceRaw = serviceIsIPv4 ? qToBigEndian(service.toIPv4Address()) : 0;
+    const bool serviceIsIPv4 = service.family == IpAddress::Family::ipv4;
+    quint32 serviceRaw = 0;   // the address bytes read as a native integer, like the table's
+    std::memcpy(&serviceRaw, service.bytes.data(), sizeof serviceRaw);
     const QList<QByteArray> lines = table.split('\n');
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QList<QByteArray> fields = lines.at(i).simplified().split(' ');
@@ -60,7 +62,7 @@ bool ipv4RoutesReach(const QByteArray &table, const QHostAddress &service)
     return false;
 }
 
-bool prefixMatches(const QByteArray &destinationHex, int prefixLength, const Q_IPV6ADDR &address)
+bool prefixMatches(const QByteArray &destinationHex, int prefixLength, const std::array<quint8, 16> &address)
 {
     const QByteArray destination = QByteArray::fromHex(destinationHex);
     if (destination.size() != 16 || prefixLength < 0 || prefixLength > 128)
@@ -76,10 +78,10 @@ bool prefixMatches(const QByteArray &destinationHex, int prefixLength, const Q_I
 
 // /proc/net/ipv6_route: "dest prefix src prefix nexthop metric refcnt use flags iface",
 // all hex. The kernel lists "unreachable" defaults on lo with the reject flag.
-bool ipv6RoutesReach(const QByteArray &table, const QHostAddress &service)
+bool ipv6RoutesReach(const QByteArray &table, const IpAddress &service)
 {
-    const bool serviceIsIPv6 = service.protocol() == QAbstractSocket::IPv6Protocol;
-    const Q_IPV6ADDR serviceAddress = service.toIPv6Address();
+    const bool serviceIsIPv6 = service.family == IpAddress::Family::ipv6;
+    const std::array<quint8, 16> &serviceAddress = service.bytes;
     for (const QByteArray &line : table.split('\n')) {
         const QList<QByteArray> fields = line.simplified().split(' ');
         if (fields.size() < 10)
@@ -109,18 +111,51 @@ bool loopbackInterfaceUp()
 // The service's address when its host is an address literal or a loopback name.
 // Other names are not looked up: a lookup may send packets, and without a default
 // route a name rarely resolves anyway.
-QHostAddress serviceAddress()
+IpAddress serviceAddress()
 {
     const QString host = QUrl(ServiceConfiguration::serviceBaseURL()).host();
     if (host == QLatin1String("localhost") || host.endsWith(QLatin1String(".localhost")))
-        return QHostAddress(QHostAddress::LocalHost);
-    return QHostAddress(host);
+        return IpAddress::fromText(QStringLiteral("127.0.0.1"));
+    return IpAddress::fromText(host);
 }
 
 } // namespace
 
+IpAddress IpAddress::fromText(const QString &text)
+{
+    QByteArray literal = text.trimmed().toLatin1();
+    if (literal.startsWith('[') && literal.endsWith(']'))
+        literal = literal.mid(1, literal.size() - 2);
+    IpAddress address;
+    if (inet_pton(AF_INET, literal.constData(), address.bytes.data()) == 1) {
+        address.family = Family::ipv4;
+        return address;
+    }
+    const qsizetype zone = literal.indexOf('%');
+    if (zone >= 0)
+        literal.truncate(zone);
+    if (inet_pton(AF_INET6, literal.constData(), address.bytes.data()) == 1) {
+        address.family = Family::ipv6;
+        return address;
+    }
+    return {};
+}
+
+bool IpAddress::isLoopback() const
+{
+    if (family == Family::ipv4)
+        return bytes[0] == 127;
+    if (family != Family::ipv6)
+        return false;
+    static constexpr std::array<quint8, 16> loopback{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+    static constexpr std::array<quint8, 12> mappedPrefix{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xff, 0xff};
+    if (bytes == loopback)
+        return true;
+    return std::equal(mappedPrefix.begin(), mappedPrefix.end(), bytes.begin()) && bytes[12] == 127;
+}
+
 bool Reachability::routesReach(const QByteArray &ipv4Routes, const QByteArray &ipv6Routes,
-                               const QHostAddress &service, bool loopbackUp)
+                               const IpAddress &service, bool loopbackUp)
 {
     if (!service.isNull() && service.isLoopback())
         return loopbackUp;

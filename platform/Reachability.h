@@ -1,8 +1,24 @@
 #pragma once
 
 #include <QByteArray>
-#include <QHostAddress>
+#include <QString>
+#include <array>
 #include <optional>
+
+// An IP address as the route tables compare it.
+struct IpAddress {
+    enum class Family { none, ipv4, ipv6 };
+    Family family = Family::none;
+    // Network byte order; an IPv4 address takes the first four bytes.
+    std::array<quint8, 16> bytes{};
+
+    // Parses a literal IPv4 or IPv6 address (an IPv6 zone suffix "%eth0" is ignored);
+    // anything else, host names included, gives a null address.
+    static IpAddress fromText(const QString &text);
+    bool isNull() const { return family == Family::none; }
+    // 127.0.0.0/8, ::1 and IPv4 loopback mapped into IPv6.
+    bool isLoopback() const;
+};
 
 // Whether the machine has a network to reach the sharing service through, read from
 // the kernel's routing tables (/proc/net/route, /proc/net/ipv6_route); no packet is
@@ -21,7 +37,7 @@ public:
     // The decision itself, over the texts of the two route tables. `service` is the
     // service's address when known (a null address when the host is a name).
     static bool routesReach(const QByteArray &ipv4Routes, const QByteArray &ipv6Routes,
-                            const QHostAddress &service, bool loopbackUp);
+                            const IpAddress &service, bool loopbackUp);
 };
 
 // The same question as a free function, as callers write it.

@@ -1,8 +1,5 @@
 #pragma once
 
-#include <QList>
-#include <QSslCertificate>
-#include <QSslConfiguration>
 #include <QString>
 
 // Where the sharing service lives and which certificates to trust for it.
@@ -21,12 +18,5 @@ QString serviceBaseURL();
 // The extra CA certificate file to trust: VORNIK_CA_FILE, else the preferences key
 // "servicecafile"; empty when neither is set.
 QString caFilePath();
-
-// The certificates in a PEM or DER file; empty when it holds none.
-QList<QSslCertificate> certificatesInFile(const QString &path);
-
-// The system's TLS configuration with the configured CA added. Peer verification
-// stays on whatever is configured.
-QSslConfiguration sslConfiguration();
 
 } // namespace ServiceConfiguration

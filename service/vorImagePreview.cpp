@@ -3,15 +3,16 @@
 #include "helpers/Links.h"
 #include "helpers/extensions/ResourceImages.h"
 #include "platform/Opener.h"
+#include "service/HttpTransport.h"
 #include "service/ServiceConfiguration.h"
 
+#include <QBuffer>
 #include <QDragEnterEvent>
 #include <QImageReader>
 #include <QMimeData>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QPainter>
 #include <QUrl>
+#include <utility>
 
 namespace {
 const QString kToolTip = QStringLiteral("Drop an upload here to preview it; click the preview to open it");
@@ -35,7 +36,6 @@ void acceptTextDrag(Event *event)
 
 vorImagePreview::vorImagePreview(QWidget *parent)
     : QWidget(parent)
-    , m_network(new QNetworkAccessManager(this))
 {
     setObjectName(QStringLiteral("imagePreview"));
     setAcceptDrops(true);
@@ -67,34 +67,31 @@ void vorImagePreview::clearImage()
 void vorImagePreview::load(const QString &url)
 {
     abortLoading();
-    QNetworkRequest request{QUrl(url)};
-    request.setSslConfiguration(ServiceConfiguration::sslConfiguration());
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    QNetworkReply *reply = m_network->get(request);
-    m_loading = reply;
-    connect(reply, &QNetworkReply::finished, this, [this, reply] { finishLoading(reply); });
+    HttpRequest request;
+    request.url = url;
+    request.caFile = ServiceConfiguration::caFilePath();
+    QPointer<vorImagePreview> preview(this);
+    m_loading = HttpTransport::shared().start(request, [preview, url](const HttpResponse &response) {
+        if (preview)
+            preview->finishLoading(url, response.body, response.failed);
+    });
 }
 
 void vorImagePreview::abortLoading()
 {
-    if (QNetworkReply *reply = m_loading) {
-        m_loading = nullptr;
-        reply->disconnect(this);
-        reply->abort();
-        reply->deleteLater();
-    }
+    if (const quint64 id = std::exchange(m_loading, 0))
+        HttpTransport::shared().abort(id);
 }
 
-void vorImagePreview::finishLoading(QNetworkReply *reply)
+void vorImagePreview::finishLoading(const QString &url, const QByteArray &body, bool failed)
 {
-    reply->deleteLater();
-    if (reply != m_loading)
-        return;   // superseded by a later drop
-    m_loading = nullptr;
-    const QString url = reply->request().url().toString();
+    m_loading = 0;
     QImage image;
-    if (reply->error() == QNetworkReply::NoError) {
-        QImageReader reader(reply);
+    if (!failed) {
+        QBuffer buffer;
+        buffer.setData(body);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer);
         image = reader.read();
     }
     if (image.isNull()) {

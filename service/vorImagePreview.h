@@ -4,8 +4,7 @@
 #include <QPointer>
 #include <QWidget>
 
-class QNetworkAccessManager;
-#include <QNetworkReply>
+#include <QtGlobal>
 
 // The history window's preview: shows the upload whose row is dropped on it, loaded
 // from its address in the background, and opens that address in the browser when
@@ -25,7 +24,7 @@ public:
     void showDroppedText(const QString &text);
     void clearImage();
     QImage image() const { return m_image; }
-    bool isLoading() const { return m_loading != nullptr; }
+    bool isLoading() const { return m_loading != 0; }
 
     QSize sizeHint() const override { return {320, 240}; }
 
@@ -44,10 +43,9 @@ protected:
 
 private:
     void load(const QString &url);
-    void finishLoading(QNetworkReply *reply);
+    void finishLoading(const QString &url, const QByteArray &body, bool failed);
     void abortLoading();
 
-    QNetworkAccessManager *m_network;
-    QPointer<QNetworkReply> m_loading;
+    quint64 m_loading = 0;   // the transport's id of the request in flight, 0 when none
     QImage m_image;
 };

@@ -1,6 +1,7 @@
 #include "service/vornikHTTP.h"
 
 #include "helpers/extensions/NamedColors.h"
+#include "service/HttpTransport.h"
 #include "service/MultipartForm.h"
 #include "service/Protocol.h"
 #include "service/ServiceConfiguration.h"
@@ -10,9 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QPointer>
 #include <QStringDecoder>
 #include <QUuid>
@@ -65,24 +63,17 @@ struct ReplyOutcome {
     bool complete() const { return hasStatus && hasText; }
 };
 
-bool isTransportError(QNetworkReply::NetworkError error)
-{
-    // Connection, TLS and proxy failures; HTTP statuses map to the 200s and 400s.
-    return error > QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied;
-}
-
-ReplyOutcome readReply(QNetworkReply *reply)
+ReplyOutcome readReply(const HttpResponse &response)
 {
     ReplyOutcome outcome;
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    outcome.hasStatus = status.isValid();
-    if (isTransportError(reply->error()) || (!outcome.hasStatus && reply->error() != QNetworkReply::NoError)) {
+    outcome.hasStatus = response.hasStatus;
+    if (response.transportFailed) {
         outcome.transportFailed = true;
-        outcome.errorText = reply->errorString();
+        outcome.errorText = response.errorText;
         return outcome;
     }
-    outcome.status = status.toLongLong();
-    outcome.body = reply->readAll();
+    outcome.status = response.status;
+    outcome.body = response.body;
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     outcome.text = decoder(outcome.body);
     outcome.hasText = !decoder.hasError();
@@ -104,9 +95,6 @@ public:
     {
         if (!s_engine) {
             s_engine = new ServiceEngine(QCoreApplication::instance());
-            // The network access, its worker thread and any open TLS connection have to
-            // go while the application object is still there: closing a TLS socket
-            // looks the application up, and otherwise does so after it is gone.
             qAddPostRoutine(destroyInstance);
         }
         return *s_engine;
@@ -171,30 +159,17 @@ public:
 
     void send(const QString &url, const MultipartForm *form, std::function<void(const ReplyOutcome &)> onReply)
     {
-        QNetworkRequest request{QUrl(url, QUrl::TolerantMode)};
-        if (request.url().scheme() == QLatin1String("https")) {
-            // An open connection keeps the TLS settings it was made with, whatever a
-            // later request carries: when another CA file is configured, start over.
-            const QString caFile = ServiceConfiguration::caFilePath();
-            if (caFile != m_caFileInUse) {
-                m_network.clearConnectionCache();
-                m_caFileInUse = caFile;
-            }
-            request.setSslConfiguration(ServiceConfiguration::sslConfiguration());
-        }
-        request.setTransferTimeout(g_stalledTransferMs);
-        QNetworkReply *reply = nullptr;
+        HttpRequest request;
+        request.url = url;
+        request.caFile = ServiceConfiguration::caFilePath();
+        request.stalledTransferMs = g_stalledTransferMs;
         if (form) {
             MultipartForm body = *form;
-            const QByteArray bytes = body.body();
-            request.setHeader(QNetworkRequest::ContentTypeHeader, body.contentType());
-            reply = m_network.post(request, bytes);
-        } else {
-            reply = m_network.get(request);
+            request.body = body.body();
+            request.contentType = body.contentType();
         }
-        connect(reply, &QNetworkReply::finished, this, [reply, onReply = std::move(onReply)] {
-            reply->deleteLater();
-            onReply(readReply(reply));
+        HttpTransport::shared().start(request, [onReply = std::move(onReply)](const HttpResponse &response) {
+            onReply(readReply(response));
         });
     }
 
@@ -229,8 +204,6 @@ private:
         startNextJob();
     }
 
-    QNetworkAccessManager m_network{this};
-    QString m_caFileInUse;
     std::deque<std::function<void()>> m_pendingJobs;
     bool m_jobRunning = false;
     bool m_inSaltContinuation = false;

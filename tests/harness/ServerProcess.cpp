@@ -2,15 +2,15 @@
 
 #include "tests/harness/TestEnvironment.h"
 
+#include "service/HttpTransport.h"
 #include "service/ServiceConfiguration.h"
 
 #include <QDir>
 #include <QFile>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QSignalSpy>
+#include <QTest>
 #include <QUuid>
 #include <memory>
+#include <optional>
 
 #include <arpa/inet.h>
 #include <cstdio>
@@ -149,14 +149,19 @@ QString ServerProcess::baseUrl() const
 
 QByteArray fetchUrl(const QUrl &url, int timeoutMs)
 {
-    QNetworkAccessManager network;
-    QNetworkRequest request(url);
-    request.setSslConfiguration(ServiceConfiguration::sslConfiguration());
-    std::unique_ptr<QNetworkReply> reply(network.get(request));
-    QSignalSpy finished(reply.get(), &QNetworkReply::finished);
-    if (!reply->isFinished() && !finished.wait(timeoutMs))
+    // Through the client's own transport, trusting what the client trusts.
+    HttpRequest request;
+    request.url = url.toString();
+    request.caFile = ServiceConfiguration::caFilePath();
+    auto response = std::make_shared<std::optional<HttpResponse>>();
+    const quint64 id = HttpTransport::shared().start(request, [response](const HttpResponse &answer) {
+        *response = answer;
+    });
+    if (!QTest::qWaitFor([&response] { return response->has_value(); }, timeoutMs)) {
+        HttpTransport::shared().abort(id);
         return {};
-    return reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
+    }
+    return (*response)->failed ? QByteArray() : (*response)->body;
 }
 
 QByteArray fetchRaw(const QString &link, int timeoutMs)

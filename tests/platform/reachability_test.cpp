@@ -22,7 +22,7 @@ private:
     static bool reach(const QByteArray &v4, const QByteArray &v6, const QString &service = QString(),
                       bool loopbackUp = true)
     {
-        return Reachability::routesReach(v4, v6, QHostAddress(service), loopbackUp);
+        return Reachability::routesReach(v4, v6, IpAddress::fromText(service), loopbackUp);
     }
 
 private slots:
@@ -63,6 +63,27 @@ private slots:
         QVERIFY(reach(QByteArray(), QByteArray(), QStringLiteral("127.0.0.1")));
         QVERIFY(reach(QByteArray(), QByteArray(), QStringLiteral("::1")));
         QVERIFY(!reach(m_header + m_defaultRoute, QByteArray(), QStringLiteral("127.0.0.1"), false));
+    }
+
+    // The service host as the decision sees it: literals only, never a name.
+    void serviceAddressesParse()
+    {
+        QVERIFY(IpAddress::fromText(QStringLiteral("127.0.0.2")).isLoopback());
+        QVERIFY(IpAddress::fromText(QStringLiteral("[::1]")).isLoopback());
+        QVERIFY(IpAddress::fromText(QStringLiteral("::ffff:127.0.0.1")).isLoopback());
+        QVERIFY(!IpAddress::fromText(QStringLiteral("128.0.0.1")).isLoopback());
+        QVERIFY(!IpAddress::fromText(QStringLiteral("::2")).isLoopback());
+        QVERIFY(IpAddress::fromText(QStringLiteral("example.com")).isNull());
+        QVERIFY(IpAddress::fromText(QStringLiteral("1.2.3")).isNull());
+        QVERIFY(IpAddress::fromText(QString()).isNull());
+        const IpAddress zoned = IpAddress::fromText(QStringLiteral("fe80::1%eth0"));
+        QCOMPARE(zoned.family, IpAddress::Family::ipv6);
+        QCOMPARE(zoned.bytes[0], quint8(0xfe));
+        QCOMPARE(zoned.bytes[15], quint8(1));
+        // A route to the name's address cannot be told without a lookup: only a
+        // default route counts then.
+        QVERIFY(!reach(m_header + m_subnetRoute, QByteArray(), QStringLiteral("example.com")));
+        QVERIFY(reach(m_header + m_defaultRoute, QByteArray(), QStringLiteral("example.com")));
     }
 
     void switchesForTests()

@@ -187,6 +187,12 @@ private slots:
         const pid_t first = startVornik(log);
         QTRY_VERIFY_WITH_TIMEOUT(readAll(log).contains(QStringLiteral("tray ready")), 20000);
         QVERIFY(!readAll(log).contains(QStringLiteral("no system tray")));
+        // Sitting in the tray needs neither the network stack nor the SVG renderer:
+        // both are loaded on first use.
+        const QString mapped = readAll(QStringLiteral("/proc/%1/maps").arg(first));
+        QVERIFY(mapped.contains(QStringLiteral("libQt6Widgets")));
+        for (const char *module : {"libQt6Network", "vornik-transport", "libQt6Svg", "libssl"})
+            QVERIFY2(!mapped.contains(QLatin1String(module)), module);
 
         // A second plain start leaves the first alone and ends.
         QString output;

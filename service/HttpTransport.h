@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QtPlugin>
+#include <functional>
+
+// One HTTP request as the sharing-service client and the history preview send it.
+struct HttpRequest {
+    QString url;
+    // GET when empty; POST with this content type and `body` otherwise.
+    QByteArray contentType;
+    QByteArray body;
+    // A PEM or DER file of CA certificates trusted for https besides the system's.
+    QString caFile;
+    // A transfer that makes no progress for this long fails; 0 sets no limit.
+    int stalledTransferMs = 0;
+};
+
+// What came back. Redirects to a scheme no less safe are followed first.
+struct HttpResponse {
+    // No HTTP reply at all: connection, TLS, proxy or a stalled transfer.
+    bool transportFailed = false;
+    // Anything but a clean reply: a transport failure or an HTTP error status.
+    bool failed = false;
+    QString errorText;
+    bool hasStatus = false;
+    qint64 status = 0;
+    QByteArray body;
+};
+
+// Sends requests on the main thread. The implementation lives in a module of its own,
+// loaded on the first request, so the network stack (and what it pulls in: Kerberos,
+// proxy lookup, TLS) is not mapped while Vornik only sits in the tray.
+class HttpTransport
+{
+public:
+    using Handler = std::function<void(const HttpResponse &response)>;
+
+    virtual ~HttpTransport() = default;
+
+    // Starts `request`. `done` runs once on the main thread, after start() has
+    // returned, unless the request is aborted first. Returns the id abort() takes.
+    virtual quint64 start(const HttpRequest &request, Handler done) = 0;
+    // Stops a request; its handler never runs. Unknown or finished ids are ignored.
+    virtual void abort(quint64 id) = 0;
+    // Drops every request and closes connections: open TLS connections have to be
+    // closed while the application object still exists.
+    virtual void shutDown() = 0;
+
+    // The process-wide transport, loading the module on first use. When the module
+    // cannot be loaded, every request fails with a text that says so.
+    static HttpTransport &shared();
+    // Whether the module has been loaded (or tried) in this process.
+    static bool isLoaded();
+};
+
+#define VornikHttpTransport_iid "org.vornik.HttpTransport/1"
+Q_DECLARE_INTERFACE(HttpTransport, VornikHttpTransport_iid)
