@@ -3,6 +3,7 @@
 #include "Version.h"
 #include "app/Preferences.h"
 #include "app/ScreenRecording.h"
+#include "app/StatusIconEngine.h"
 #include "app/ViewController.h"
 #include "app/WebPages.h"
 #include "app/vorKeyEvents.h"
@@ -27,7 +28,6 @@
 #include <QCheckBox>
 #include <QCursor>
 #include <QDateTime>
-#include <QImageReader>
 #include <QPixmap>
 #include <QMenu>
 #include <QProcess>
@@ -202,31 +202,12 @@ void AppDelegate::setupStatusItem()
     item->show();
 }
 
-namespace {
-// The tray icon from PNG renderings of its SVG drawing at the sizes tray hosts ask
-// for. The tray is all Vornik shows while idle: rendering SVG would load the SVG
-// module and its plugins at start-up for this one picture, and a reader told the
-// format does not probe every image plugin to guess it.
-QIcon trayIconNamed(const QString &name)
-{
-    QIcon icon;
-    for (int size : {16, 22, 24, 32, 44, 64}) {
-        QImageReader reader(QStringLiteral(":/images/tray/%1-%2.png").arg(name).arg(size), "png");
-        reader.setAutoDetectImageFormat(false);
-        const QImage image = reader.read();
-        if (!image.isNull())
-            icon.addPixmap(QPixmap::fromImage(image));
-    }
-    return icon.isNull() ? iconNamed(name) : icon;
-}
-} // namespace
-
 void AppDelegate::setStatusItem(const QString &title, const QString &toolTip, const QString &iconName)
 {
     m_statusTitle = title;
     m_statusToolTip = toolTip;
     if (m_statusItem) {
-        m_statusItem->setIcon(trayIconNamed(iconName));
+        m_statusItem->setIcon(StatusIconEngine::iconNamed(iconName));
         m_statusItem->setToolTip(toolTip);
     }
     emit statusItemChanged();

@@ -7,7 +7,7 @@ the process is created to the line "vornik: tray ready at <epoch seconds>" that
 vornik prints on stderr when VORNIK_STARTUP_TRACE=1. The last start is left idle
 for five seconds and its resident memory is read from /proc.
 
-Usage: bench/startup_bench.py [path/to/vornik] [--runs N] [--idle SECONDS] [--breakdown]
+Usage: bench/startup_bench.py [path/to/vornik] [--runs N] [--idle SECONDS] [--breakdown] [--reference PROGRAM]
 The default binary is build-release/vornik (bash scripts/run.sh builds it), else
 build/vornik.
 """
@@ -141,6 +141,7 @@ def main():
     parser.add_argument("--runs", type=int, default=7)
     parser.add_argument("--idle", type=float, default=5.0)
     parser.add_argument("--breakdown", action="store_true", help="also print resident memory per mapped file")
+    parser.add_argument("--reference", help="a second program to measure the same way, such as bench's tray_floor")
     options = parser.parse_args()
     binary = find_binary(options.binary)
     for program in ("Xvfb", "trayer", "dbus-daemon", "xdotool"):
@@ -176,21 +177,37 @@ def main():
         if not wait_for_tray_host(environment, trayer):
             sys.exit("the tray host (trayer) did not come up")
 
-        startups = []
-        for run in range(options.runs):
-            process, seconds = start_vornik(binary, environment)
-            startups.append(seconds * 1000)
-            if run < options.runs - 1:
-                stop(process)
-        time.sleep(options.idle)
-        memory = memory_of(process.pid)
-        breakdown = breakdown_of(process.pid) if options.breakdown else []
-        stop(process)
+        results = [measure(binary, environment, options)]
+        if options.reference:
+            results.append(measure(options.reference, environment, options))
     finally:
         for helper in reversed(helpers):
             stop(helper)
         shutil.rmtree(root, ignore_errors=True)
 
+    for name, startups, memory, breakdown in results:
+        report(name, startups, memory, breakdown, options)
+    if len(results) == 2:
+        own = results[0][2].get("VmRSS", 0) - results[1][2].get("VmRSS", 0)
+        print(f"vornik's own share of idle RSS over the reference: {own / 1024:.1f} MB")
+
+
+def measure(binary, environment, options):
+    """Starts `binary` options.runs times; the last start idles, then its memory is read."""
+    startups = []
+    for run in range(options.runs):
+        process, seconds = start_vornik(binary, environment)
+        startups.append(seconds * 1000)
+        if run < options.runs - 1:
+            stop(process)
+    time.sleep(options.idle)
+    memory = memory_of(process.pid)
+    breakdown = breakdown_of(process.pid) if options.breakdown else []
+    stop(process)
+    return binary, startups, memory, breakdown
+
+
+def report(binary, startups, memory, breakdown, options):
     print(f"binary: {binary}")
     print(f"start to tray ready over {len(startups)} starts: median {statistics.median(startups):.1f} ms, "
           f"min {min(startups):.1f} ms, max {max(startups):.1f} ms (first {startups[0]:.1f} ms)")
