@@ -8,6 +8,12 @@ namespace {
 
 const QString kPngType = QStringLiteral("image/png");
 
+Clipboard::LinkWriter &linkWriter()
+{
+    static Clipboard::LinkWriter writer;
+    return writer;
+}
+
 QClipboard *clipboard()
 {
     return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) ? QGuiApplication::clipboard() : nullptr;
@@ -49,11 +55,18 @@ bool putImage(const QByteArray &png, const QImage &image)
 
 bool putLink(const QString &link)
 {
+    if (linkWriter())
+        return linkWriter()(link);
     QClipboard *board = clipboard();
     if (!board || link.isEmpty())
         return false;
     board->setText(link, QClipboard::Clipboard);
     return holdsOwnership(board) && board->text(QClipboard::Clipboard) == link;
+}
+
+void setLinkWriter(LinkWriter writer)
+{
+    linkWriter() = std::move(writer);
 }
 
 } // namespace Clipboard

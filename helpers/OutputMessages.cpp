@@ -18,6 +18,9 @@ OutputMessageText outputMessageText(OutputMessage message)
         return {QStringLiteral("File Save Error"), QStringLiteral("Your image couldn't be saved for upload.")};
     case OutputMessage::LinkCopied:
         return {QStringLiteral("SAVED TO CLIPBOARD"), QStringLiteral("URL to image was copied to clipboard.")};
+    case OutputMessage::LinkNotCopied:
+        return {QStringLiteral("Clipboard Error"),
+                QStringLiteral("Your image was uploaded, but its link could not be copied to the clipboard: ")};
     case OutputMessage::UploadFailed:
         return {QStringLiteral("File Upload Error"), QStringLiteral("There was a problem uploading your image.")};
     }

@@ -10,6 +10,7 @@ enum class OutputMessage {
     NoNetwork,           // upload attempted without network
     UploadFileMissing,   // the file to upload could not be produced
     LinkCopied,          // the upload's link is on the clipboard
+    LinkNotCopied,       // uploaded, but the link did not reach the clipboard
     UploadFailed,        // the reply did not form a valid link
 };
 

@@ -62,8 +62,12 @@ void uploadFinished(const QString &replyText, const QString &path)
     if (isValidURL(link)) {
         QFile::remove(path);
         Clipboard::clear();
-        Clipboard::putLink(link);
-        postOutputMessage(OutputMessage::LinkCopied);
+        // The image is on the server either way; when the link did not reach the
+        // clipboard, the message is the only place the user can find it.
+        if (Clipboard::putLink(link))
+            postOutputMessage(OutputMessage::LinkCopied);
+        else
+            postOutputMessage(OutputMessage::LinkNotCopied, link);
         return;
     }
     // The file may be the only copy of the screenshot: keep it and say where.

@@ -1,5 +1,6 @@
 #include "editor/PaintWindowController.h"
 #include "editor/drawingItem.h"
+#include "helpers/Clipboard.h"
 #include "helpers/FilePanels.h"
 #include "helpers/ImageOutput.h"
 #include "helpers/Notifications.h"
@@ -243,6 +244,28 @@ private slots:
         QCOMPARE(seen.size(), 1);
         QCOMPARE(seen[0].summary, QStringLiteral("SAVED TO CLIPBOARD"));
         QCOMPARE(seen[0].body, QStringLiteral("URL to image was copied to clipboard."));
+    }
+
+    void aLinkTheClipboardRefusesIsShownInstead()
+    {
+        TempFolder::ensureFinalImagesFolder();
+        const QString path = TempFolder::viewImagePath(2);
+        QVERIFY(writePNG(patterned(10, 10), path));
+        QStringList offered;
+        Clipboard::setLinkWriter([&offered](const QString &link) {
+            offered << link;
+            return false;
+        });
+        uploadFinished(QStringLiteral("127.0.0.1:9/def.png"), path);
+        Clipboard::setLinkWriter({});
+        QCOMPARE(offered, QStringList{QStringLiteral("https://127.0.0.1:9/def.png")});
+        const auto seen = settledNotifications();
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(seen[0].summary, QStringLiteral("Clipboard Error"));
+        QCOMPARE(seen[0].body, QStringLiteral("Your image was uploaded, but its link could not be copied to the "
+                                              "clipboard: https://127.0.0.1:9/def.png"));
+        // Uploaded: nothing to keep.
+        QVERIFY(!QFile::exists(path));
     }
 
     void aFailedReplyKeepsTheImage()
