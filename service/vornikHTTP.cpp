@@ -49,16 +49,11 @@ void resetForRequest(VorClientState &state)
     state.lastReplyText.clear();
 }
 
-// A reply as the client reads it: a transport failure, or a status and a body that
-// may or may not be text.
-struct ReplyOutcome {
-    bool transportFailed = false;
-    QString errorText;
-    bool hasStatus = false;
-    qint64 status = 0;
+// A reply as the client reads it: the transport's answer, and its body as text when
+// the body is UTF-8.
+struct ReplyOutcome : HttpResponse {
     bool hasText = false;
     QString text;
-    QByteArray body;
 
     bool complete() const { return hasStatus && hasText; }
 };
@@ -66,14 +61,9 @@ struct ReplyOutcome {
 ReplyOutcome readReply(const HttpResponse &response)
 {
     ReplyOutcome outcome;
-    outcome.hasStatus = response.hasStatus;
-    if (response.transportFailed) {
-        outcome.transportFailed = true;
-        outcome.errorText = response.errorText;
+    static_cast<HttpResponse &>(outcome) = response;
+    if (response.transportFailed)
         return outcome;
-    }
-    outcome.status = response.status;
-    outcome.body = response.body;
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     outcome.text = decoder(outcome.body);
     outcome.hasText = !decoder.hasError();
