@@ -78,7 +78,8 @@ void sendBanner(const QString &path, const QString &colorName, VorCompletion set
     vornikHTTP::uploadFile(VorOperations::upload, path,
                            [path, colorName, setUserDone = std::move(setUserDone)](const QString &reply) {
                                g_filesBeingSent.removeOne(path);
-                               bannerUploaded(reply, path, colorName, setUserDone);
+                               bannerUploaded(reply, path, colorName, setUserDone,
+                                              int(vornikHTTP::state().lastStatusCode));
                            });
 }
 
@@ -202,10 +203,11 @@ QString uploadBannerFromWindow()
     return QString();
 }
 
-void bannerUploaded(const QString &reply, const QString &path, const QString &colorName, VorCompletion setUserDone)
+void bannerUploaded(const QString &reply, const QString &path, const QString &colorName, VorCompletion setUserDone,
+                    int status)
 {
     const QString link = QStringLiteral("https://") + reply;
-    if (!isValidURL(link)) {
+    if (!isSuccessStatus(status) || !isValidURL(link)) {
         postNotification(QStringLiteral("File Upload Error"), QStringLiteral("There was a problem uploading your banner image."));
         g_lastResult = QStringLiteral("Invalid URL");
         return;

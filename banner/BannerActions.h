@@ -62,10 +62,11 @@ QString uploadBannerFromWindow();
 
 // The upload's completion: the reply must make a link ("https://" + reply). Then the
 // path and color are stored and the service is told the user id, the link and the
-// color; `setUserDone` runs with the set-user reply. A reply that is no link posts
-// "File Upload Error", sets the result to "Invalid URL" and sends nothing more.
+// color; `setUserDone` runs with the set-user reply. A reply that is no link, or
+// whose HTTP `status` is not 2xx, posts "File Upload Error", sets the result to
+// "Invalid URL" and sends nothing more.
 void bannerUploaded(const QString &reply, const QString &path, const QString &colorName,
-                    VorCompletion setUserDone = {});
+                    VorCompletion setUserDone = {}, int status = 200);
 
 // The last result of a banner upload chain: a set-user reply, "Invalid URL" or
 // "File not found"; "" before any.

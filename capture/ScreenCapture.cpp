@@ -3,6 +3,8 @@
 #include "capture/EventMonitor.h"
 #include "capture/OverlayController.h"
 #include "capture/SelectionView.h"
+#include "app/Preferences.h"
+#include "helpers/Notifications.h"
 #include "helpers/TempFolder.h"
 #include "platform/CaptureBackend.h"
 
@@ -31,11 +33,30 @@ ScreenCapture::~ScreenCapture() = default;
 
 void ScreenCapture::makeTemporaryFolder()
 {
-    if (QFileInfo::exists(tempDir))
-        return;
-    // Without intermediate folders: a missing temporary directory is reported, not made.
-    if (::mkdir(QFile::encodeName(tempDir).constData(), 0700) != 0)
-        std::fprintf(stderr, "Error: %s\n", std::strerror(errno));
+    const QString problem = TempFolder::preparePrivateFolders();
+    if (!problem.isEmpty())
+        std::fprintf(stderr, "Error: %s\n", qPrintable(problem));
+}
+
+bool ScreenCapture::temporaryFolderIsPrivate()
+{
+    const QString problem = TempFolder::preparePrivateFolders();
+    if (problem.isEmpty())
+        return true;
+    std::fprintf(stderr, "Vornik: not capturing: the temporary folder is not private: %s\n", qPrintable(problem));
+    postNotification(QStringLiteral("Temporary Folder Error"),
+                     QStringLiteral("Vornik did not take the screenshot, because its temporary folder is not "
+                                    "private: %1. Remove it or give it to your account with mode 700.")
+                         .arg(problem));
+    return false;
+}
+
+// Files the clean-up must leave: the banner image named in the settings (on first use
+// it is a "_viewimage.png") and files that a pending upload still needs.
+static bool isStillNeeded(const QString &path)
+{
+    const QString banner = Preferences::standard().stringForKey(QStringLiteral("bannerpath"));
+    return TempFolder::isHeld(path) || (!banner.isEmpty() && QDir::cleanPath(banner) == QDir::cleanPath(path));
 }
 
 OverlayController *ScreenCapture::controller(int index) const
@@ -64,7 +85,10 @@ void ScreenCapture::cleanTemporaryFolder(const QString &folder, const EntryRemov
     for (const QString &name : names) {
         if (name.contains(QLatin1String("_bannerimage.png")) || !name.contains(QLatin1String(".png")))
             continue;
-        if (!remove(folder + QLatin1Char('/') + name))
+        const QString path = folder + QLatin1Char('/') + name;
+        if (isStillNeeded(path))
+            continue;
+        if (!remove(path))
             return;
     }
 }
@@ -80,6 +104,11 @@ void ScreenCapture::captureAllScreens()
     // is not stacked with a second one.
     if (m_capturing)
         return;
+    // Another account must not receive or swap this user's screenshots.
+    if (!temporaryFolderIsPrivate()) {
+        emit overlaysShown(0);
+        return;
+    }
     cleanTemporaryFolder(TempFolder::root() + QStringLiteral("Vornik/"));
 
     // Every display first, so that no overlay is in another display's picture.

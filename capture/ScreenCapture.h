@@ -34,7 +34,7 @@ public:
     // Handed on to each overlay; set by the application at start-up.
     AppDelegate *delegate = nullptr;
 
-    // T + "Vornik/", made at construction when missing.
+    // T + "Vornik/", made private (mode 0700) at construction when missing.
     QString tempDir;
     screencapturecontroller1 *sc1;
     screencapture22 *sc2;
@@ -53,7 +53,8 @@ public:
 
     // Removes old screenshots from `folder`: every entry whose name contains ".png"
     // but not "_bannerimage.png" (case-sensitive), in name order, stopping at the
-    // first removal that fails. A folder that cannot be listed is left alone.
+    // first removal that fails. A folder that cannot be listed is left alone, and so
+    // are the banner image the settings name and files a pending upload holds.
     static void cleanTemporaryFolder(const QString &folder, const EntryRemover &remove = removeEntry);
 
 public slots:
@@ -65,6 +66,9 @@ signals:
 
 private:
     void makeTemporaryFolder();
+    // Checks the temporary folder before a capture; when another account could reach
+    // it, says so on stderr and in a notification and returns false.
+    static bool temporaryFolderIsPrivate();
     void showOverlays(const QList<QPointer<QScreen>> &screens, const QList<QImage> &pictures, const QString &failure);
 
     bool m_capturing = false;

@@ -78,6 +78,9 @@ bool writePNG(const QImage &image, const QString &path)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
+    // Screenshots waiting in the temporary folder are this user's alone.
+    if (TempFolder::isInside(path))
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     if (!encodeInto(&file, image, pngQuality())) {
         file.cancelWriting();
         return false;
@@ -161,7 +164,9 @@ QString writeImage(const QString &path, const QImage &image, const drawingItems 
 {
     QString target = path;
     if (target.isEmpty()) {
-        TempFolder::ensureFinalImagesFolder();
+        // Never into a temporary folder that is not this user's alone.
+        if (!TempFolder::ensureFinalImagesFolder())
+            return QString();
         target = TempFolder::viewImagePath();
     } else if (!target.contains(QStringLiteral(".png"))) {
         target += QStringLiteral(".png");

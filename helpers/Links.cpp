@@ -56,3 +56,8 @@ QString toolTipLink(QObject *sender)
     }
     return link;
 }
+
+bool isSuccessStatus(int status)
+{
+    return status >= 200 && status <= 299;
+}

@@ -14,3 +14,6 @@ class QObject;
 // entries keep their image address there), or an empty text, after printing
 // "invalid url", when the tool tip is missing or not one web link.
 QString toolTipLink(QObject *sender);
+
+// True for the HTTP statuses of a request the service carried out (2xx).
+bool isSuccessStatus(int status);

@@ -5,16 +5,19 @@
 #include "helpers/Clipboard.h"
 #include "helpers/ImageOutput.h"
 #include "helpers/OutputMessages.h"
+#include "helpers/SaveFolder.h"
 #include "helpers/TempFolder.h"
 #include "platform/Opener.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QPointer>
 #include <QScreen>
 #include <QThreadPool>
 #include <QUrl>
 #include <atomic>
+#include <cstdio>
 #include <functional>
 
 namespace {
@@ -151,9 +154,48 @@ static void writeSelectionThen(const OverlayContext &overlay, std::function<void
                              });
 }
 
+// Writes the exported image into a new file of `folder` named for `time`; the path,
+// or an empty text with the reason in `error`.
+static QString saveIntoFolder(const QImage &image, const QString &folder, const QDateTime &time, QString &error)
+{
+    const QString path = SaveFolder::claimNewFile(folder, time, &error);
+    if (path.isEmpty())
+        return QString();
+    if (writeImage(path, image, nullptr, wholeImage(image)).isEmpty()) {
+        QFile::remove(path);   // the empty file that held the name
+        error = QStringLiteral("%1 could not be written").arg(path);
+        return QString();
+    }
+    return path;
+}
+
 void saveSelectionLocally(const OverlayContext &overlay)
 {
-    writeSelectionThen(overlay, [](const QString &written) { Opener::openUrl(QUrl::fromLocalFile(written)); });
+    QImage rendered;
+    if (!takeSelection(overlay, rendered) || rendered.isNull())
+        return;
+    // Into the user's own folder: the temporary one is emptied before every capture.
+    struct Saved {
+        QString path;
+        QString error;
+    };
+    const QImage image = atFullResolution(rendered);
+    const QString folder = SaveFolder::folder();
+    const QDateTime now = QDateTime::currentDateTime();
+    runInBackground<Saved>(
+        [image, folder, now] {
+            Saved saved;
+            saved.path = saveIntoFolder(image, folder, now, saved.error);
+            return saved;
+        },
+        [](const Saved &saved) {
+            if (saved.path.isEmpty()) {
+                std::fprintf(stderr, "Vornik: the screenshot was not saved: %s\n", qPrintable(saved.error));
+                postOutputMessage(OutputMessage::SaveFailed, saved.error);
+                return;
+            }
+            Opener::openUrl(QUrl::fromLocalFile(saved.path));
+        });
 }
 
 void uploadSelection(const OverlayContext &overlay)

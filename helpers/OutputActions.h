@@ -52,9 +52,9 @@ void copyImageToClipboard(const QImage &image, const drawingItems *figures, cons
 // sharing service; `uploadFinished` runs with the reply.
 void handOffUpload(const QString &path);
 // Turns the service's reply into a link on the clipboard and removes the uploaded
-// file. When the reply is no link, the file is kept in the unsent folder and the
-// failure notification says where.
-void uploadFinished(const QString &replyText, const QString &path);
+// file. When the reply is no link, or its HTTP `status` is not 2xx whatever its text,
+// the file is kept in the unsent folder and the failure notification says where.
+void uploadFinished(const QString &replyText, const QString &path, int status = 200);
 
 // Moves a file whose upload failed into TempFolder::unsentFolder(); returns where the
 // image now is (its old path when it could not be moved, empty when it is gone).

@@ -23,6 +23,8 @@ OutputMessageText outputMessageText(OutputMessage message)
                 QStringLiteral("Your image was uploaded, but its link could not be copied to the clipboard: ")};
     case OutputMessage::UploadFailed:
         return {QStringLiteral("File Upload Error"), QStringLiteral("There was a problem uploading your image.")};
+    case OutputMessage::SaveFailed:
+        return {QStringLiteral("File Save Error"), QStringLiteral("Your image could not be saved: ")};
     }
     return {};
 }

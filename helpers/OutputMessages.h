@@ -12,6 +12,7 @@ enum class OutputMessage {
     LinkCopied,          // the upload's link is on the clipboard
     LinkNotCopied,       // uploaded, but the link did not reach the clipboard
     UploadFailed,        // the reply did not form a valid link
+    SaveFailed,          // the overlay's save could not write its file
 };
 
 struct OutputMessageText {

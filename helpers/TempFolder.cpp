@@ -1,18 +1,115 @@
 #include "helpers/TempFolder.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QUrl>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// The runtime folder when the session has a usable one; empty otherwise.
+QString runtimeFolder()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (runtime.isEmpty() || !QDir::isAbsolutePath(runtime) || !QFileInfo(runtime).isDir())
+        return QString();
+    return QDir::cleanPath(runtime);
+}
+
+QString fallbackFolder()
+{
+    return QDir::cleanPath(QDir::tempPath()) + QStringLiteral("/vornik-") + QString::number(::geteuid());
+}
+
+// Makes `folder` with mode 0700 unless something is there already.
+QString makePrivateFolder(const QString &folder)
+{
+    if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST)
+        return QStringLiteral("%1 could not be made: %2").arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
+    return QString();
+}
+
+QMutex g_heldLock;
+QHash<QString, int> g_held;
+
+} // namespace
 
 namespace TempFolder {
 
 QString root()
 {
-    QString path = QDir::tempPath();
-    if (!path.endsWith(QLatin1Char('/')))
-        path += QLatin1Char('/');
-    return path;
+    const QString runtime = runtimeFolder();
+    return (runtime.isEmpty() ? fallbackFolder() : runtime) + QLatin1Char('/');
+}
+
+QString privacyProblem(const QString &folder)
+{
+    QString path = folder;
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    struct stat info {};
+    // lstat: a symbolic link is refused as it stands, wherever it points.
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+    if (S_ISLNK(info.st_mode))
+        return QStringLiteral("%1 is a symbolic link").arg(path);
+    if (!S_ISDIR(info.st_mode))
+        return QStringLiteral("%1 is not a folder").arg(path);
+    if (info.st_uid != ::geteuid())
+        return QStringLiteral("%1 belongs to another user (uid %2)").arg(path).arg(info.st_uid);
+    if ((info.st_mode & 077) != 0)
+        return QStringLiteral("%1 may be entered by other users (mode %2)")
+            .arg(path, QString::number(info.st_mode & 07777, 8));
+    return QString();
+}
+
+QString preparePrivateFolders()
+{
+    const QString base = root();
+    if (runtimeFolder().isEmpty()) {
+        // Our own folder in a shared temporary folder: it must be ours and closed.
+        QString problem = makePrivateFolder(base.chopped(1));
+        if (problem.isEmpty())
+            problem = privacyProblem(base);
+        if (!problem.isEmpty())
+            return problem;
+    }
+    const QString images = finalImagesFolder();
+    QString problem = makePrivateFolder(images.chopped(1));
+    return problem.isEmpty() ? privacyProblem(images) : problem;
+}
+
+bool isInside(const QString &path)
+{
+    return QDir::cleanPath(path).startsWith(root());
+}
+
+void holdFile(const QString &path)
+{
+    QMutexLocker lock(&g_heldLock);
+    ++g_held[QDir::cleanPath(path)];
+}
+
+void releaseFile(const QString &path)
+{
+    QMutexLocker lock(&g_heldLock);
+    const auto found = g_held.find(QDir::cleanPath(path));
+    if (found != g_held.end() && --found.value() <= 0)
+        g_held.erase(found);
+}
+
+bool isHeld(const QString &path)
+{
+    QMutexLocker lock(&g_heldLock);
+    return g_held.contains(QDir::cleanPath(path));
 }
 
 QString renderedSelectionPath()
@@ -46,7 +143,7 @@ QString bannerImagePath(qint64 milliseconds)
 
 bool ensureFinalImagesFolder()
 {
-    return QDir().mkpath(finalImagesFolder());
+    return preparePrivateFolders().isEmpty();
 }
 
 QString unsentFolder()

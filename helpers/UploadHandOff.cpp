@@ -31,8 +31,14 @@ QString freeNameIn(const QString &folder, const QString &fileName)
 void startUpload(const QString &path)
 {
     vornikHTTP::getUserID();
-    vornikHTTP::uploadFile(VorOperations::upload, path,
-                           [path](const QString &reply) { uploadFinished(reply, path); });
+    // The upload may wait for its turn behind other requests: a capture meanwhile must
+    // not clean its file away.
+    TempFolder::holdFile(path);
+    vornikHTTP::uploadFile(VorOperations::upload, path, [path](const QString &reply) {
+        TempFolder::releaseFile(path);
+        // Chains run one at a time, so the recorded status is this upload's.
+        uploadFinished(reply, path, int(vornikHTTP::state().lastStatusCode));
+    });
 }
 
 // ---- Upload hand-off ---------------------------------------------------------------
@@ -56,10 +62,11 @@ void handOffUpload(const QString &path)
     startUpload(path);
 }
 
-void uploadFinished(const QString &replyText, const QString &path)
+void uploadFinished(const QString &replyText, const QString &path, int status)
 {
     const QString link = QStringLiteral("https://") + replyText;
-    if (isValidURL(link)) {
+    // An error page whose text happens to look like a host name is still an error.
+    if (isSuccessStatus(status) && isValidURL(link)) {
         QFile::remove(path);
         Clipboard::clear();
         // The image is on the server either way; when the link did not reach the

@@ -264,6 +264,12 @@ private slots:
         bannerUploaded(m_server.publicHost() + QStringLiteral("/a.png oops"), QStringLiteral("/elsewhere.png"),
                        QStringLiteral("navy"));
         QVERIFY(drainRequestChains());
+        // A link-shaped body under an error status is a failed upload too.
+        m_notifications->received.clear();
+        bannerUploaded(m_server.publicHost() + QStringLiteral("/a.png"), QStringLiteral("/elsewhere.png"),
+                       QStringLiteral("navy"), {}, 503);
+        QVERIFY(notified(QStringLiteral("File Upload Error"), QStringLiteral("There was a problem uploading your banner image.")));
+        QVERIFY(drainRequestChains());
         QCOMPARE(setUserRequestsLogged(m_server), setUsersBefore);
         QCOMPARE(prefs("bannerpath"), QDir::tempPath() + QStringLiteral("/missing.png"));
         QCOMPARE(prefs("bannercolor"), QStringLiteral("blue"));

@@ -4,6 +4,8 @@
 #include "capture/OverlayController.h"
 #include "capture/ScreenCapture.h"
 #include "capture/SelectionView.h"
+#include "app/Preferences.h"
+#include "helpers/TempFolder.h"
 #include "helpers/extensions/DisplayInfo.h"
 #include "platform/CaptureBackend.h"
 #include "tests/capture/CaptureTestSupport.h"
@@ -221,9 +223,45 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
         QVERIFY(QDir(folder).mkdir(QStringLiteral("old.png.d")));
+        // Still needed: the banner's first-use file and an upload waiting for its turn.
+        for (const char *name : {"1700000000002_viewimage.png", "1700000000003_viewimage.png"}) {
+            QFile file(folder + QLatin1String(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        Preferences::standard().setString(QStringLiteral("bannerpath"), folder + "1700000000002_viewimage.png");
+        TempFolder::holdFile(folder + "1700000000003_viewimage.png");
         captureAndWait(3);
         QStringList left = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name);
+        QCOMPARE(left, QStringList({"1700000000001_bannerimage.png", "1700000000002_viewimage.png",
+                                    "1700000000003_viewimage.png", "SHOUT.PNG", "notes.txt"}));
+        closeAll();
+        // Once the upload is done and the banner changed, they go like any other.
+        TempFolder::releaseFile(folder + "1700000000003_viewimage.png");
+        Preferences::standard().setString(QStringLiteral("bannerpath"), QString());
+        captureAndWait(3);
+        left = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name);
         QCOMPARE(left, QStringList({"1700000000001_bannerimage.png", "SHOUT.PNG", "notes.txt"}));
+        closeAll();
+    }
+
+    // A temporary folder another account could reach is never used: no overlay, one
+    // line on stderr and a notification.
+    void aTemporaryFolderOthersCanReachStopsTheCapture()
+    {
+        NotificationRecorder recorder;
+        QVERIFY(recorder.isRegistered());
+        const QString folder = sc->tempDir;
+        QVERIFY(QFile::setPermissions(folder, QFile::permissions(folder) | QFileDevice::WriteOther | QFileDevice::ExeOther));
+        QSignalSpy shown(sc, &ScreenCapture::overlaysShown);
+        sc->captureAllScreens();
+        QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 1, 10000);
+        QCOMPARE(shown[0][0].toInt(), 0);
+        QCOMPARE(openOverlays(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!recorder.received.isEmpty(), 10000);
+        QCOMPARE(recorder.received.constLast().summary, QStringLiteral("Temporary Folder Error"));
+        QVERIFY(recorder.received.constLast().body.contains(QDir::cleanPath(folder)));
+        QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+        captureAndWait(3);
         closeAll();
     }
 

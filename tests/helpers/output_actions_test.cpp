@@ -5,11 +5,14 @@
 #include "helpers/ImageOutput.h"
 #include "helpers/Notifications.h"
 #include "helpers/OutputActions.h"
+#include "helpers/SaveFolder.h"
 #include "helpers/TempFolder.h"
 #include "platform/Opener.h"
 #include "platform/Reachability.h"
 #include "service/ServiceConfiguration.h"
+#include "app/Preferences.h"
 #include "tests/harness/NotificationRecorder.h"
+#include "tests/harness/ScriptedHttpServer.h"
 #include "tests/harness/ServerProcess.h"
 #include "tests/harness/TestMain.h"
 
@@ -24,6 +27,8 @@
 #include <QTemporaryDir>
 #include <QUrl>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -40,6 +45,13 @@ bool samePixels(const QImage &a, const QImage &b)
 {
     return a.size() == b.size()
            && a.convertToFormat(QImage::Format_RGB32) == b.convertToFormat(QImage::Format_RGB32);
+}
+
+// The permission bits of a file as the kernel keeps them.
+unsigned modeOf(const QString &path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? unsigned(info.st_mode & 07777) : ~0u;
 }
 
 QImage readPng(const QString &path)
@@ -300,6 +312,92 @@ private slots:
         QCOMPARE(seen[0].body, QStringLiteral("There was a problem uploading your image."));
     }
 
+    // An error page whose text passes for a host name is no link: a proxy answering
+    // 502 "Gateway" must not put "https://Gateway" on the clipboard.
+    void anErrorStatusFailsWhateverTheBody()
+    {
+        vtest::ScriptedHttpServer service([](const vtest::ScriptedHttpServer::Request &request) {
+            vtest::ScriptedHttpServer::Reply reply;
+            if (request.target.startsWith("/upload/")) {
+                reply.status = 502;
+                reply.body = "Gateway";
+            } else {
+                reply.body = "salt";
+            }
+            return std::optional(reply);
+        });
+        QVERIFY(service.start());
+        qputenv("VORNIK_SERVICE_URL", service.baseUrl().toUtf8());
+        const QImage image = patterned(30, 20, 9);
+        const QString path = TempFolder::viewImagePath(9);
+        QVERIFY(writePNG(image, path));
+        handOffUpload(path);
+        QTRY_VERIFY_WITH_TIMEOUT(!recorder->received.isEmpty(), 20000);
+        const auto seen = settledNotifications();
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(seen[0].summary, QStringLiteral("File Upload Error"));
+        const QString lead = QStringLiteral("There was a problem uploading your image. It was kept at ");
+        QVERIFY2(seen[0].body.startsWith(lead), qPrintable(seen[0].body));
+        QVERIFY(samePixels(readPng(seen[0].body.mid(lead.size())), image));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+        // Every other status outside 2xx fails the same way; 2xx with a link succeeds.
+        for (int status : {0, 199, 300, 404, 500}) {
+            QVERIFY(writePNG(image, path));
+            uploadFinished(QStringLiteral("example.org/a.png"), path, status);
+            QCOMPARE(settledNotifications().value(0).summary, QStringLiteral("File Upload Error"));
+        }
+        QVERIFY(writePNG(image, path));
+        uploadFinished(QStringLiteral("example.org/a.png"), path, 201);
+        QCOMPARE(settledNotifications().value(0).summary, QStringLiteral("SAVED TO CLIPBOARD"));
+        qunsetenv("VORNIK_SERVICE_URL");
+    }
+
+    // The temporary folder is this user's alone: view images are written 0600 into a
+    // folder of mode 0700, and a folder that another account could reach is refused.
+    void temporaryFilesArePrivate()
+    {
+        QVERIFY(TempFolder::root().startsWith(qEnvironmentVariable("XDG_RUNTIME_DIR") + "/"));
+        QVERIFY(TempFolder::ensureFinalImagesFolder());
+        const QString written = writeImage(QString(), patterned(8, 8), nullptr, QRectF(0, 0, 8, 8));
+        QVERIFY(!written.isEmpty());
+        QCOMPARE(modeOf(written), 0600u);
+        QCOMPARE(modeOf(TempFolder::finalImagesFolder()), 0700u);
+        QFile::remove(written);
+
+        const QString folder = QDir::tempPath() + QStringLiteral("/checked");
+        QVERIFY(QDir().mkpath(folder));
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QCOMPARE(TempFolder::privacyProblem(folder + "/"), QString());
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                          | QFileDevice::ExeOther);
+        QVERIFY(TempFolder::privacyProblem(folder).contains(QStringLiteral("may be entered by other users")));
+        QVERIFY(QFile::link(folder, folder + QStringLiteral("-link")));
+        QVERIFY(TempFolder::privacyProblem(folder + QStringLiteral("-link/")).contains(QStringLiteral("symbolic link")));
+        QVERIFY(TempFolder::privacyProblem(written).contains(QStringLiteral("No such file")));
+        // Another account's folder (root can hand it over; others skip this line).
+        if (::geteuid() == 0) {
+            QVERIFY(::chown(QFile::encodeName(folder).constData(), 65534, 65534) == 0);
+            QVERIFY(TempFolder::privacyProblem(folder).contains(QStringLiteral("belongs to another user")));
+        }
+
+        // Without a runtime folder, a per-user folder in the shared temporary folder,
+        // refused when someone else prepared it.
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        qunsetenv("XDG_RUNTIME_DIR");
+        const QString fallback = QDir::tempPath() + QStringLiteral("/vornik-") + QString::number(::geteuid()) + "/";
+        QCOMPARE(TempFolder::root(), fallback);
+        QCOMPARE(TempFolder::preparePrivateFolders(), QString());
+        QCOMPARE(modeOf(fallback), 0700u);
+        QVERIFY(QDir(fallback).removeRecursively());
+        QVERIFY(QFile::link(folder, fallback.chopped(1)));   // planted by another account
+        QVERIFY(TempFolder::preparePrivateFolders().contains(QStringLiteral("symbolic link")));
+        QVERIFY(!TempFolder::ensureFinalImagesFolder());
+        QVERIFY(writeImage(QString(), patterned(8, 8), nullptr, QRectF(0, 0, 8, 8)).isEmpty());
+        QVERIFY(QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+        QFile::remove(fallback.chopped(1));
+        qputenv("XDG_RUNTIME_DIR", runtime);
+    }
+
     // ---- the overlay's actions ----
 
     void overlaySaveWritesEveryPixelAndOpensIt_data()
@@ -320,11 +418,68 @@ private slots:
         QVERIFY(overlay.frame.isEmpty());   // the box is out of the picture at once
         QTRY_COMPARE_WITH_TIMEOUT(opened.size(), 1, 20000);
         const QString file = opened[0].toLocalFile();
-        QVERIFY(file.startsWith(TempFolder::finalImagesFolder()) && file.endsWith("_viewimage.png"));
+        // Kept in the pictures folder, named for the time, never in the temporary one.
+        const QString pictures = QDir::homePath() + QStringLiteral("/Pictures/Vornik/");
+        QVERIFY2(file.startsWith(pictures + "Vornik 20") && file.endsWith(".png"), qPrintable(file));
+        QVERIFY(viewImages().isEmpty());
         QVERIFY(samePixels(readPng(file), overlay.picture.copy(expected)));
         QVERIFY(!QFile::exists(TempFolder::renderedSelectionPath()));
         QVERIFY(settledNotifications().isEmpty());   // saving says nothing
-        QFile::remove(file);
+
+        // A second save in the same second takes a new name; the first file stays.
+        opened.clear();
+        overlay.frame = QRectF(0, 0, 10, 10);
+        saveSelectionLocally(OverlayContext{.delegate = nullptr, .selection = &overlay, .display = nullptr, .editorSlot = nullptr});
+        QTRY_COMPARE_WITH_TIMEOUT(opened.size(), 1, 20000);
+        QVERIFY(opened[0].toLocalFile() != file);
+        QVERIFY(samePixels(readPng(file), overlay.picture.copy(expected)));
+    }
+
+    void savedNamesSortByTimeAndNeverReplaceAFile()
+    {
+        const QString folder = QDir::tempPath() + QStringLiteral("/named/deeper");
+        const QDateTime time(QDate(2026, 12, 7), QTime(14, 3, 27));
+        QString error;
+        const QString first = SaveFolder::claimNewFile(folder, time, &error);
+        QCOMPARE(first, folder + QStringLiteral("/Vornik 2026-12-07 14.03.27.png"));
+        QFile taken(first);
+        QVERIFY(taken.open(QIODevice::WriteOnly));
+        taken.write("mine");
+        taken.close();
+        QCOMPARE(SaveFolder::claimNewFile(folder, time, &error), folder + QStringLiteral("/Vornik 2026-12-07 14.03.27 (2).png"));
+        QCOMPARE(SaveFolder::claimNewFile(folder, time, &error), folder + QStringLiteral("/Vornik 2026-12-07 14.03.27 (3).png"));
+        QVERIFY(taken.open(QIODevice::ReadOnly));
+        QCOMPARE(taken.readAll(), QByteArray("mine"));
+        QCOMPARE(SaveFolder::fileName(QDateTime(QDate(2027, 1, 2), QTime(3, 4, 5))), QStringLiteral("Vornik 2027-01-02 03.04.05.png"));
+
+        // A folder that cannot be made says why.
+        QFile blocker(QDir::tempPath() + QStringLiteral("/plain-file"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        error.clear();
+        QVERIFY(SaveFolder::claimNewFile(blocker.fileName() + QStringLiteral("/sub"), time, &error).isEmpty());
+        QVERIFY2(error.contains(blocker.fileName()), qPrintable(error));
+
+        // The setting names another folder; "~/" is the home folder.
+        QCOMPARE(SaveFolder::folder(), QDir::homePath() + QStringLiteral("/Pictures/Vornik"));
+        Preferences::standard().setString(QStringLiteral("savefolder"), QStringLiteral("~/Shots"));
+        QCOMPARE(SaveFolder::folder(), QDir::homePath() + QStringLiteral("/Shots"));
+        Preferences::standard().setString(QStringLiteral("savefolder"), folder);
+        QCOMPARE(SaveFolder::folder(), folder);
+
+        // An overlay save that cannot write says so instead of doing nothing.
+        Preferences::standard().setString(QStringLiteral("savefolder"), blocker.fileName() + QStringLiteral("/sub"));
+        FakeSelection overlay;
+        overlay.picture = patterned(40, 40);
+        overlay.frame = QRectF(0, 0, 20, 20);
+        saveSelectionLocally(OverlayContext{.delegate = nullptr, .selection = &overlay, .display = nullptr, .editorSlot = nullptr});
+        waitIdle();
+        const auto seen = settledNotifications();
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(seen[0].summary, QStringLiteral("File Save Error"));
+        QVERIFY2(seen[0].body.startsWith(QStringLiteral("Your image could not be saved: ")), qPrintable(seen[0].body));
+        QVERIFY(opened.isEmpty());
+        Preferences::standard().setString(QStringLiteral("savefolder"), QString());
     }
 
     void overlayCopyOffersThePngOrSaysItFailed()

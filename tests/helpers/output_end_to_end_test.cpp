@@ -260,6 +260,10 @@ private slots:
         QVERIFY(kept.startsWith(qEnvironmentVariable("XDG_DATA_HOME") + "/Vornik/unsent/"));
         QCOMPARE(screenRectOf(QImage(kept, "PNG")), savedRect);
 
+        // Three captures later the saved screenshot is still where it was saved.
+        QVERIFY2(saved.startsWith(QDir::homePath() + "/Pictures/Vornik/Vornik "), qPrintable(saved));
+        QCOMPARE(screenRectOf(QImage(saved, "PNG")), savedRect);
+
         vtest::stop(vornik);
         vornik = -1;
     }
