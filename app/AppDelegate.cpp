@@ -331,15 +331,20 @@ void AppDelegate::loginAtStartup(QObject *sender)
     auto *entry = qobject_cast<QAction *>(sender);
     if (!entry)
         return;
-    if (entry->text() == runatstartuptextyes) {
-        entry->setText(runatstartuptextno);
-        userDefaults.setInteger(kLunchAtStartup, 1);
-        Autostart::addLoginItem(m_executablePath);
-    } else {
-        entry->setText(runatstartuptextyes);
-        userDefaults.setInteger(kLunchAtStartup, 0);
-        Autostart::removeLoginItem();
+    // The title and the stored value change only once the autostart entry really has:
+    // a menu that claims a login item the session will not start is worse than none.
+    const bool adding = entry->text() == runatstartuptextyes;
+    const bool changed = adding ? Autostart::addLoginItem(m_executablePath) : Autostart::removeLoginItem();
+    if (!changed) {
+        postNotification(QStringLiteral("Login Item Error"),
+                         adding ? QStringLiteral("Vornik could not add itself to the programs started at login: "
+                                                 "%1 could not be written.").arg(Autostart::entryPath())
+                                : QStringLiteral("Vornik could not remove itself from the programs started at "
+                                                 "login: %1 could not be removed.").arg(Autostart::entryPath()));
+        return;
     }
+    entry->setText(adding ? runatstartuptextno : runatstartuptextyes);
+    userDefaults.setInteger(kLunchAtStartup, adding ? 1 : 0);
     runatstartuptext = entry->text();
 }
 

@@ -9,6 +9,7 @@
 #include "platform/Opener.h"
 #include "platform/SingleInstance.h"
 #include "platform/WindowList.h"
+#include "tests/harness/NotificationRecorder.h"
 #include "tests/harness/TestMain.h"
 #include "helpers/extensions/ResourceImages.h"
 
@@ -270,6 +271,41 @@ private slots:
         login->trigger();
         freshStartKeepingSettings();
         QCOMPARE(m_delegate->runatstartuptext, QStringLiteral("Do not run Vornik at startup"));
+    }
+
+    // When the autostart entry cannot be written or removed, the menu keeps telling the
+    // truth and a notification says what failed.
+    void aFailedLoginChangeIsNotShownAsDone()
+    {
+        NotificationRecorder recorder;
+        QVERIFY(recorder.isRegistered());
+        AppDelegate *delegate = start();
+        QMenu *tools = submenuTitled(delegate->statusMenu(), QStringLiteral("Vornik tools"));
+        QAction *login = tools->actions().first();
+        // A folder where the entry should be: it can be neither written nor removed.
+        QVERIFY(QDir().mkpath(Autostart::entryPath() + QStringLiteral("/held")));
+
+        login->trigger();
+        QCOMPARE(login->text(), QStringLiteral("Run Vornik at startup"));
+        QCOMPARE(storedValue(QStringLiteral("lunchAtStartup")).toInt(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(recorder.received.size(), 1, 10000);
+        QCOMPARE(recorder.received[0].summary, QStringLiteral("Login Item Error"));
+        QVERIFY(recorder.received[0].body.contains(Autostart::entryPath()));
+
+        // Registered by an earlier run, and now the entry will not go.
+        Preferences::standard().setInteger(QStringLiteral("lunchAtStartup"), 1);
+        Preferences::standard().synchronize();
+        freshStartKeepingSettings();
+        tools = submenuTitled(m_delegate->statusMenu(), QStringLiteral("Vornik tools"));
+        login = tools->actions().first();
+        QCOMPARE(login->text(), QStringLiteral("Do not run Vornik at startup"));
+        login->trigger();
+        QCOMPARE(login->text(), QStringLiteral("Do not run Vornik at startup"));
+        QCOMPARE(m_delegate->runatstartuptext, QStringLiteral("Do not run Vornik at startup"));
+        QCOMPARE(storedValue(QStringLiteral("lunchAtStartup")).toInt(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(recorder.received.size(), 2, 10000);
+        QVERIFY(recorder.received[1].body.contains(QStringLiteral("could not remove")));
+        QVERIFY(QDir(Autostart::entryPath()).removeRecursively());
     }
 
     void firstStartWatchesAccessibilityUntilTrusted()
