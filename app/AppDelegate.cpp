@@ -1,11 +1,11 @@
 #include "app/AppDelegate.h"
 
 #include "Version.h"
-#include "app/Preferences.h"
+#include "platform/Preferences.h"
 #include "app/ScreenRecording.h"
 #include "app/StatusIconEngine.h"
 #include "app/ViewController.h"
-#include "app/WebPages.h"
+#include "service/WebPages.h"
 #include "app/vorKeyEvents.h"
 #include "app/vorMenu.h"
 #include "banner/BannerActions.h"
@@ -18,6 +18,7 @@
 #include "service/allHistoryWindowController.h"
 #include "platform/AccessibilityTrust.h"
 #include "platform/Reachability.h"
+#include "service/ServiceConfiguration.h"
 #include "platform/Autostart.h"
 #include "platform/SingleInstance.h"
 #include "platform/WindowList.h"
@@ -37,7 +38,6 @@
 #include <cstdio>
 
 namespace {
-AppDelegate *g_instance = nullptr;
 
 const QString kLunchAtStartup = QStringLiteral("lunchAtStartup");
 const QString kInitialAppStartup = QStringLiteral("initialappstartup");
@@ -45,7 +45,7 @@ const QString kInitialAppStartup = QStringLiteral("initialappstartup");
 } // namespace
 
 AppDelegate::AppDelegate(QObject *parent)
-    : QObject(parent)
+    : AppDelegateOperations(parent)
     , sc(new ScreenCapture(this))
     , keyEvents(new vorKeyEvents(this))
     , userDefaults(Preferences::standard())
@@ -53,7 +53,8 @@ AppDelegate::AppDelegate(QObject *parent)
     , m_version(QStringLiteral(VORNIK_VERSION))
     , m_executablePath(QCoreApplication::applicationFilePath())
 {
-    g_instance = this;
+    // The hot keys report upward; the delegate decides what a capture request means.
+    connect(keyEvents, &vorKeyEvents::captureRequested, this, &AppDelegate::requestCapture);
     m_captureStarter = [this] { sc->captureAllScreens(); };
     m_relauncher = [](const QString &program, const QStringList &arguments) {
         return QProcess::startDetached(program, arguments);
@@ -65,13 +66,6 @@ AppDelegate::~AppDelegate()
 {
     setNotificationFallback({});
     delete m_statusMenu; // has no parent widget; owns the tools, banner and history menus
-    if (g_instance == this)
-        g_instance = nullptr;
-}
-
-AppDelegate *AppDelegate::instance()
-{
-    return g_instance;
 }
 
 void AppDelegate::applicationDidFinishLaunching()
@@ -275,8 +269,14 @@ void AppDelegate::clearSelections()
     sc->clearSelections();
 }
 
-void AppDelegate::setEditorActive(PaintWindowController *controller, bool active)
+QWidget *AppDelegate::openEditor(const QString &path, QScreen *display)
 {
+    return PaintWindowController::openOn(path, display, this);
+}
+
+void AppDelegate::setEditorActive(QWidget *editor, bool active)
+{
+    auto *controller = qobject_cast<PaintWindowController *>(editor);
     if (active) {
         paintWindow = controller;
         m_paintWindowGuard = controller;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "helpers/AppDelegateOperations.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -22,7 +24,7 @@ class vorMenu;
 // status menu and the history submenu, and the editor that is open, if any.
 // main() creates one and calls applicationDidFinishLaunching() once the event loop
 // runs.
-class AppDelegate : public QObject
+class AppDelegate : public AppDelegateOperations
 {
     Q_OBJECT
     // The status item's title. Tray hosts show no text beside the icon, so it is kept
@@ -33,8 +35,6 @@ public:
     explicit AppDelegate(QObject *parent = nullptr);
     ~AppDelegate() override;
 
-    // The one created in main().
-    static AppDelegate *instance();
 
     PaintWindowController *paintWindow = nullptr; // the editor open last; created by the editor on first use
     bool usepaintcontroller = false;              // true while an editor window is open
@@ -52,10 +52,11 @@ public:
     // once, or once the watch finds them allowed), status menu, tray icon.
     void applicationDidFinishLaunching();
 
-    void requestCapture();
-    void closeOverlays();
-    void clearSelections();
-    void setEditorActive(PaintWindowController *controller, bool active);
+    void requestCapture() override;
+    void closeOverlays() override;
+    void clearSelections() override;
+    void setEditorActive(QWidget *editor, bool active) override;
+    QWidget *openEditor(const QString &path, QScreen *display) override;
     bool canRecordScreen() const;
     void openWebPage(const QString &url);
 

@@ -1,17 +1,13 @@
 #pragma once
 
+#include "platform/WindowList.h"
+
 #include <QList>
 #include <QRect>
-#include <QVariant>
 #include <optional>
 
 class QScreen;
 
-// One on-screen window as the window list reports it.
-struct WindowRecord {
-    QVariant name;          // its title when the list may show it; invalid when withheld
-    QVariant sharingState;  // 1 when its contents may be read
-};
 
 // Whether screen recording is permitted, judged from the on-screen window list
 // alone: a list that could not be read means no; an empty list means yes; otherwise

@@ -1,6 +1,6 @@
 #include "app/ViewController.h"
 
-#include "app/WebPages.h"
+#include "service/WebPages.h"
 #include "platform/PrivacySettings.h"
 
 #include <QApplication>

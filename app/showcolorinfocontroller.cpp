@@ -1,6 +1,6 @@
 #include "app/showcolorinfocontroller.h"
 
-#include "app/Preferences.h"
+#include "platform/Preferences.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

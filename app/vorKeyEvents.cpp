@@ -1,6 +1,5 @@
 #include "app/vorKeyEvents.h"
 
-#include "app/AppDelegate.h"
 #include "capture/ScreenCapture.h"
 #include "platform/X11HotKey.h"
 
@@ -37,7 +36,4 @@ void vorKeyEvents::registerHotKeys(ScreenCapture *capture)
 void vorKeyEvents::captureTrigger()
 {
     emit captureRequested();
-    AppDelegate *delegate = sc && sc->delegate ? sc->delegate : AppDelegate::instance();
-    if (delegate)
-        delegate->requestCapture();
 }

@@ -17,7 +17,7 @@ public:
     ~vorKeyEvents() override;
 
     // Registers both hot keys, replacing earlier registrations; a press-and-release
-    // asks sc->delegate for a capture.
+    // emits captureRequested, which the application connects to its capture request.
     void registerHotKeys(ScreenCapture *sc);
 
     std::unique_ptr<X11HotKey> hotKey1; // Ctrl+Shift+9

@@ -4,6 +4,7 @@
 #include "helpers/Notifications.h"
 #include "platform/Opener.h"
 #include "platform/Reachability.h"
+#include "service/ServiceConfiguration.h"
 #include "service/HistoryReply.h"
 #include "service/vornikHTTP.h"
 

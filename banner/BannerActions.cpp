@@ -1,6 +1,6 @@
 #include "banner/BannerActions.h"
 
-#include "app/Preferences.h"
+#include "platform/Preferences.h"
 #include "banner/ModalRuns.h"
 #include "banner/bannercolorwindow.h"
 #include "banner/vorBannerImageView.h"

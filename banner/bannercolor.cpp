@@ -1,6 +1,6 @@
 #include "banner/bannercolor.h"
 
-#include "app/Preferences.h"
+#include "platform/Preferences.h"
 #include "banner/ModalRuns.h"
 #include "helpers/extensions/NamedColors.h"
 

@@ -1,7 +1,7 @@
 #include "banner/vorBannerWindowController.h"
 
-#include "app/Preferences.h"
-#include "app/WebPages.h"
+#include "platform/Preferences.h"
+#include "service/WebPages.h"
 #include "banner/BannerActions.h"
 #include "banner/vorBannerImageView.h"
 #include "banner/vorBannerView.h"

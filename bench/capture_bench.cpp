@@ -11,7 +11,7 @@
 #include "capture/OverlayController.h"
 #include "capture/ScreenCapture.h"
 #include "capture/SelectionView.h"
-#include "platform/CaptureBackend.h"
+#include "platform/CaptureBackendLoader.h"
 #include "platform/XcbShmCapture.h"
 
 #include <QApplication>

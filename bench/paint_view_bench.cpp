@@ -6,7 +6,7 @@
 // to a temporary folder so the user's own are left alone. An argument names a PNG
 // file to receive the rendered canvas.
 
-#include "app/Preferences.h"
+#include "platform/Preferences.h"
 #include "editor/PaintView.h"
 #include "helpers/ImageOutput.h"
 
@@ -178,7 +178,7 @@ int main(int argc, char **argv)
     QSize savedSize;
     for (int i = 0; i < kExports; ++i) {
         timer.start();
-        const QString written = writeImage(savedPath, view.renderCanvas(1.0), &view.myDrawings(), *view.imagerect());
+        const QString written = writeImage(savedPath, view.renderCanvas(1.0), view.myDrawings().rects(), *view.imagerect());
         saveMs.push_back(timer.nsecsElapsed() / 1e6);
         if (written.isEmpty()) {
             std::fprintf(stderr, "the canvas could not be saved\n");

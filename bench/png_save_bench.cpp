@@ -3,7 +3,7 @@
 // zlib level takes just to encode the same pixels. Prints one table; run it on an
 // otherwise idle machine:  build/bench/png_save_bench [runs]
 #include "helpers/ImageOutput.h"
-#include "helpers/OutputActions.h"
+#include "helpers/output/OutputActions.h"
 #include "platform/Opener.h"
 
 #include <QApplication>

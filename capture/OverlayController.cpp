@@ -1,12 +1,11 @@
 #include "capture/OverlayController.h"
 
-#include "app/AppDelegate.h"
+#include "helpers/AppDelegateOperations.h"
 #include "capture/CursorImages.h"
 #include "capture/EventMonitor.h"
-#include "capture/ScreenCapture.h"
 #include "capture/SelectionView.h"
 #include "helpers/Notifications.h"
-#include "helpers/OutputActions.h"
+#include "helpers/output/OverlayActions.h"
 #include "helpers/extensions/ResourceImages.h"
 
 #include <QAbstractButton>
@@ -34,10 +33,9 @@ void OverlayWindow::resizeEvent(QResizeEvent *event)
     m_view->setGeometry(rect());
 }
 
-OverlayController::OverlayController(const QString &resourceName, ScreenCapture *service)
-    : QObject(service)
+OverlayController::OverlayController(const QString &resourceName, QObject *parent)
+    : QObject(parent)
     , m_resourceName(resourceName)
-    , m_service(service)
 {
 }
 
@@ -200,16 +198,16 @@ void OverlayController::closeAllOverlays()
 {
     if (delegate)
         delegate->closeOverlays();
-    else if (m_service)
-        m_service->closeOverlays();
+    else
+        emit closeOverlaysRequested();
 }
 
 void OverlayController::clearAllSelections()
 {
     if (delegate)
         delegate->clearSelections();
-    else if (m_service)
-        m_service->clearSelections();
+    else
+        emit clearSelectionsRequested();
 }
 
 void OverlayController::captureSSClick(QObject *)
@@ -253,13 +251,13 @@ void OverlayController::cancelclick(QObject *)
     closeAllOverlays();
 }
 
-screencapturecontroller1::screencapturecontroller1(ScreenCapture *service)
-    : OverlayController(QStringLiteral("screencapture1"), service)
+screencapturecontroller1::screencapturecontroller1(QObject *parent)
+    : OverlayController(QStringLiteral("screencapture1"), parent)
 {
 }
 
-screencapture22::screencapture22(ScreenCapture *service)
-    : OverlayController(QStringLiteral("screencapture22"), service)
+screencapture22::screencapture22(QObject *parent)
+    : OverlayController(QStringLiteral("screencapture22"), parent)
 {
 }
 
@@ -268,8 +266,8 @@ void screencapture22::CancelVornikWithSender(QObject *sender)
     cancelclick(sender);
 }
 
-screencapture33::screencapture33(ScreenCapture *service)
-    : OverlayController(QStringLiteral("screencapture33"), service)
+screencapture33::screencapture33(QObject *parent)
+    : OverlayController(QStringLiteral("screencapture33"), parent)
 {
 }
 

@@ -6,15 +6,13 @@
 #include <QPointer>
 #include <QWidget>
 
-class AppDelegate;
+class AppDelegateOperations;
 class EventMonitor;
-class PaintWindowController;
 class QKeyEvent;
 class QLabel;
 class QMouseEvent;
 class QScreen;
 class QToolButton;
-class ScreenCapture;
 class SelectionBox;
 class SelectionView;
 
@@ -42,7 +40,7 @@ class OverlayController : public QObject
     Q_OBJECT
 public:
     // `resourceName` names the window ("screencapture1", "screencapture22", ...).
-    OverlayController(const QString &resourceName, ScreenCapture *service);
+    OverlayController(const QString &resourceName, QObject *parent = nullptr);
     ~OverlayController() override;
 
     // The window, built (and set up once) on first access.
@@ -66,8 +64,8 @@ public:
     QPointer<SelectionBox> movingView;
 
     QPointer<QScreen> myscreen;
-    AppDelegate *delegate = nullptr;
-    QPointer<PaintWindowController> paintwindowController;
+    AppDelegateOperations *delegate = nullptr;
+    QPointer<QWidget> paintwindowController;   // the editor opened from this overlay
     bool benloadedonce = false;
     QImage image;
     CursorRef crosshaircursor = CursorRef::system(CursorShape::SystemCrosshair);
@@ -87,6 +85,11 @@ public slots:
     void copytoclipboardClick(QObject *sender = nullptr);
     void cancelclick(QObject *sender = nullptr);
 
+signals:
+    // Without a delegate the overlay asks its capture service through these.
+    void closeOverlaysRequested();
+    void clearSelectionsRequested();
+
 public:
     // Every left press in the application (installed once, with the window).
     void mouseDown(QMouseEvent *event);
@@ -100,7 +103,6 @@ private:
     void clearAllSelections();
 
     QString m_resourceName;
-    ScreenCapture *m_service;
     QPointer<OverlayWindow> m_window;
     EventMonitor *m_mouseMonitor = nullptr;
     int m_showCount = 0;
@@ -110,14 +112,14 @@ class screencapturecontroller1 : public OverlayController
 {
     Q_OBJECT
 public:
-    explicit screencapturecontroller1(ScreenCapture *service);
+    explicit screencapturecontroller1(QObject *parent = nullptr);
 };
 
 class screencapture22 : public OverlayController
 {
     Q_OBJECT
 public:
-    explicit screencapture22(ScreenCapture *service);
+    explicit screencapture22(QObject *parent = nullptr);
 public slots:
     void CancelVornikWithSender(QObject *sender = nullptr);
 };
@@ -126,7 +128,7 @@ class screencapture33 : public OverlayController
 {
     Q_OBJECT
 public:
-    explicit screencapture33(ScreenCapture *service);
+    explicit screencapture33(QObject *parent = nullptr);
 public slots:
     void CancelVornikWithSender(QObject *sender = nullptr);
 };

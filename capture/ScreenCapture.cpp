@@ -3,10 +3,10 @@
 #include "capture/EventMonitor.h"
 #include "capture/OverlayController.h"
 #include "capture/SelectionView.h"
-#include "app/Preferences.h"
+#include "platform/Preferences.h"
 #include "helpers/Notifications.h"
 #include "helpers/TempFolder.h"
-#include "platform/CaptureBackend.h"
+#include "platform/CaptureBackendLoader.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -26,6 +26,10 @@ ScreenCapture::ScreenCapture(QObject *parent)
     , sc2(new screencapture22(this))
     , sc3(new screencapture33(this))
 {
+    for (OverlayController *overlay : {controller(0), controller(1), controller(2)}) {
+        connect(overlay, &OverlayController::closeOverlaysRequested, this, &ScreenCapture::closeOverlays);
+        connect(overlay, &OverlayController::clearSelectionsRequested, this, &ScreenCapture::clearSelections);
+    }
     makeTemporaryFolder();
 }
 

@@ -1,10 +1,10 @@
 #include "editor/PaintWindowController.h"
 
-#include "app/AppDelegate.h"
-#include "app/Preferences.h"
+#include "helpers/AppDelegateOperations.h"
+#include "platform/Preferences.h"
 #include "editor/ToolTipTable.h"
 #include "helpers/Links.h"
-#include "helpers/OutputActions.h"
+#include "helpers/output/EditorActions.h"
 #include "helpers/extensions/NamedColors.h"
 #include "helpers/extensions/ResourceImages.h"
 #include "platform/Opener.h"
@@ -43,7 +43,6 @@ void closeIfShown(ToolPopover *popover)
 PaintWindowController::PaintWindowController(QWidget *parent)
     : QWidget(parent, Qt::Window)
     , userDefaults(Preferences::standard())
-    , delegate(AppDelegate::instance())
 {
     setObjectName(QStringLiteral("PaintWindowController"));
     setWindowTitle(tr("Vornik editor"));
@@ -69,6 +68,37 @@ PaintWindowController::PaintWindowController(QWidget *parent)
     connectCanvasToPopovers();
 
     connect(buttonBar, &SegmentedToolBar::segmentClicked, this, &PaintWindowController::buttonClicked);
+}
+
+namespace {
+
+// Gives a shown window's frame, title bar included, the rectangle `frame`.
+void setFrame(QWidget *window, const QRect &frame)
+{
+    const QSize decoration = window->frameGeometry().size() - window->size();
+    window->resize(frame.size() - decoration);
+    window->move(frame.topLeft());   // move() places the frame, not the contents
+}
+
+} // namespace
+
+PaintWindowController *PaintWindowController::openOn(const QString &path, QScreen *display,
+                                                     AppDelegateOperations *delegate)
+{
+    auto *editor = new PaintWindowController;
+    editor->delegate = delegate;
+    editor->imagelocation = path;
+    editor->screennum = 0;
+    // Created on the display of the selection: the editor sizes its page by it.
+    if (display) {
+        editor->setScreen(display);
+        editor->setGeometry(display->geometry());
+    }
+    editor->show();
+    if (display)
+        setFrame(editor, display->geometry());
+    editor->update();
+    return editor;
 }
 
 PaintWindowController::~PaintWindowController()
@@ -305,8 +335,7 @@ void PaintWindowController::exportImage(int segment)
     if (rendering.isNull())
         return;
     const QRectF rect = *paintView->imagerect();
-    const drawingItems onCanvas = paintView->figuresOnCanvas();
-    const drawingItems *figures = &onCanvas;
+    const FigureRects figures = paintView->figuresOnCanvas().rects();
     if (segment == SaveSegment) {
         // The canvas takes no press while the save panel is up.
         setTool(PanelTool::savelocal);

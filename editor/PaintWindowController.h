@@ -10,8 +10,9 @@
 #include <QWidget>
 #include <optional>
 
-class AppDelegate;
+class AppDelegateOperations;
 class Preferences;
+class QScreen;
 
 // The annotation editor window: the segmented tool bar over the canvas. It turns tool
 // bar clicks into tool changes, popovers and output actions, deletes the selected
@@ -51,6 +52,12 @@ public:
     explicit PaintWindowController(QWidget *parent = nullptr);
     ~PaintWindowController() override;
 
+    // Opens a new editor on the PNG at `path` over the whole of `display` (the display
+    // the region came from; none: wherever the window system puts it), telling
+    // `delegate` when it opens and closes. The window deletes itself when closed.
+    static PaintWindowController *openOn(const QString &path, QScreen *display,
+                                         AppDelegateOperations *delegate);
+
     QString imagelocation;
     Preferences &userDefaults;
     class colorpickerpopover *colorpickerpopover = nullptr;
@@ -60,7 +67,7 @@ public:
     textEditPopover *texteditpopover = nullptr;
     textEditViewController *texteditview = nullptr;
     lineViewController *linesizeview = nullptr;
-    QPointer<AppDelegate> delegate;   // the running application's, when there is one
+    QPointer<AppDelegateOperations> delegate;   // told when the window opens and closes; set by the opener
     lineViewPopover *linesizepopup = nullptr;
     std::optional<QPoint> mouselocation;   // last left press in this window, window coordinates
     int screennum = 0;

@@ -1,6 +1,6 @@
 #include "editor/colorpickerview.h"
 
-#include "app/Preferences.h"
+#include "platform/Preferences.h"
 #include "helpers/extensions/NamedColors.h"
 
 #include <QVBoxLayout>

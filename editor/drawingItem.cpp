@@ -171,3 +171,13 @@ QRectF normalisedRect(const Point &a, const Point &b)
 {
     return QRectF(std::min(a.x, b.x), std::min(a.y, b.y), std::abs(b.x - a.x), std::abs(b.y - a.y));
 }
+
+QList<std::optional<QRectF>> drawingItems::rects() const
+{
+    QList<std::optional<QRectF>> rectangles;
+    for (const auto &record : lst) {
+        if (record)
+            rectangles << record->mrect;
+    }
+    return rectangles;
+}

@@ -53,6 +53,9 @@ public:
     std::shared_ptr<drawingItem> recordFor(const scene::Node *node) const;
     // The first selected record, or null.
     std::shared_ptr<drawingItem> firstSelected() const;
+    // The rectangles of the records in order (absent for unplaced ones), as the image
+    // writer widens the export by them; null records are left out.
+    QList<std::optional<QRectF>> rects() const;
 };
 
 // The stroke every figure is drawn with: round caps, miter joins, no dashes.

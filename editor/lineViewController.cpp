@@ -1,6 +1,6 @@
 #include "editor/lineViewController.h"
 
-#include "app/Preferences.h"
+#include "platform/Preferences.h"
 
 #include <QVBoxLayout>
 

@@ -1,7 +1,5 @@
 #include "helpers/ImageOutput.h"
 
-#include "editor/drawingItem.h"
-#include "helpers/OutputActions.h"
 #include "helpers/TempFolder.h"
 #include "helpers/extensions/ResourceImages.h"
 
@@ -88,16 +86,11 @@ bool writePNG(const QImage &image, const QString &path)
     return file.commit();
 }
 
-QRectF widenForFigures(const QRectF &rect, const drawingItems *figures)
+QRectF widenForFigures(const QRectF &rect, const FigureRects &figures)
 {
-    if (!figures)
-        return rect;
     qreal x = rect.x(), y = rect.y(), w = rect.width(), h = rect.height();
     std::optional<QRectF> previous = rect;
-    for (const auto &figure : figures->lst) {
-        if (!figure)
-            continue;
-        const std::optional<QRectF> current = figure->mrect;
+    for (const std::optional<QRectF> &current : figures) {
         const bool repeatsPrevious = current && previous && *current == *previous;
         previous = current;
         if (!current || repeatsPrevious)
@@ -129,7 +122,7 @@ QRect pixelCropRect(const QRectF &rect, float scale, const QSize &picture)
                  QSize(int(clippedRight - clippedLeft), int(clippedBottom - clippedTop)));
 }
 
-QImage exportImage(const QImage &image, const drawingItems *figures, const QRectF &rect)
+QImage exportImage(const QImage &image, const FigureRects &figures, const QRectF &rect)
 {
     if (image.isNull())
         return QImage();
@@ -160,7 +153,7 @@ QImage exportImage(const QImage &image, const drawingItems *figures, const QRect
     return cropped.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
-QString writeImage(const QString &path, const QImage &image, const drawingItems *figures, const QRectF &rect)
+QString writeImage(const QString &path, const QImage &image, const FigureRects &figures, const QRectF &rect)
 {
     QString target = path;
     if (target.isEmpty()) {
@@ -175,25 +168,4 @@ QString writeImage(const QString &path, const QImage &image, const drawingItems 
     if (exported.isNull() || !writePNG(exported, target))
         return QString();
     return target;
-}
-
-RenderedSelection renderSelectionImage(SelectionSurface &surface)
-{
-    RenderedSelection rendered;
-    rendered.frame = surface.selectionFrame();
-    QFile::remove(TempFolder::renderedSelectionPath());
-    if (rendered.frame.isEmpty())
-        return rendered;
-    surface.setSelectionFrame(QRectF());
-    rendered.image = surface.renderRegion(rendered.frame);
-    return rendered;
-}
-
-QString renderSelection(SelectionSurface &surface)
-{
-    const RenderedSelection rendered = renderSelectionImage(surface);
-    const QString path = TempFolder::renderedSelectionPath();
-    if (rendered.image.isNull() || !writePNG(rendered.image, path))
-        return QString();
-    return path;
 }

@@ -5,8 +5,12 @@
 #include <QRectF>
 #include <QString>
 
-class drawingItems;
-class SelectionSurface;
+#include <QList>
+#include <optional>
+
+// The rectangles (canvas points) of the editor's figures, in the editor's order; an
+// absent one is a figure not placed yet. Empty when there are no figures.
+using FigureRects = QList<std::optional<QRectF>>;
 
 // Rendering and writing of the images Vornik hands out. Plain functions without
 // state (apart from the PNG compression, which the benchmark varies); safe to call
@@ -36,7 +40,7 @@ bool writePNG(const QImage &image, const QString &path);
 // The export rectangle (X, Y, W, H in image points) widened so that every figure in
 // `figures` lies inside it, with a 6-point margin on the right, left and bottom.
 // A figure whose rectangle equals the one before it (for the first: `rect`) is skipped.
-QRectF widenForFigures(const QRectF &rect, const drawingItems *figures);
+QRectF widenForFigures(const QRectF &rect, const FigureRects &figures);
 
 // The pixel rectangle of `picture` that `rect` (points) covers at `scale` pixels per
 // point: the scaled rectangle rounded outwards to whole pixels and clipped to the
@@ -45,23 +49,10 @@ QRect pixelCropRect(const QRectF &rect, float scale, const QSize &picture);
 
 // The part `rect` (points, widened for `figures`) of `image` at one pixel per point.
 // Null when there is no picture, the crop misses the image or comes out empty.
-QImage exportImage(const QImage &image, const drawingItems *figures, const QRectF &rect);
+QImage exportImage(const QImage &image, const FigureRects &figures, const QRectF &rect);
 
 // Exports `image` as above and writes it as PNG. An empty `path` becomes a new
 // T + "Vornik/" + M + "_viewimage.png"; a path without ".png" gets it appended.
 // Returns the path written, empty on failure.
-QString writeImage(const QString &path, const QImage &image, const drawingItems *figures,
+QString writeImage(const QString &path, const QImage &image, const FigureRects &figures,
                    const QRectF &rect);
-
-// Takes the selection out of an overlay: reads the box's frame, empties the box so
-// that it is not drawn into the picture and renders that frame of the view. A stale
-// T + "/a2.png" of an earlier action is removed first, so nothing can pick it up.
-struct RenderedSelection {
-    QRectF frame;   // the selection as it was; empty when there was none
-    QImage image;   // at the display's pixel ratio; null when nothing was rendered
-};
-RenderedSelection renderSelectionImage(SelectionSurface &surface);
-
-// renderSelectionImage, then writes the picture to T + "/a2.png" and returns that
-// path; an empty text when the selection was empty or nothing could be written.
-QString renderSelection(SelectionSurface &surface);

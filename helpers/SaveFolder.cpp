@@ -1,6 +1,6 @@
 #include "helpers/SaveFolder.h"
 
-#include "app/Preferences.h"
+#include "platform/Preferences.h"
 
 #include <QDir>
 #include <QFile>

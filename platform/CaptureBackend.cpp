@@ -1,7 +1,5 @@
 #include "platform/CaptureBackend.h"
 
-#include "platform/PortalCapture.h"
-#include "platform/XcbShmCapture.h"
 
 #include <QGuiApplication>
 #include <QPixmap>
@@ -26,42 +24,13 @@ void CaptureBackend::grabScreens(const QList<QScreen *> &screens, const ScreensG
     done(pictures, QString());
 }
 
-namespace {
-QString requestedBackend()
+QString requestedCaptureBackend()
 {
     return qEnvironmentVariable("VORNIK_CAPTURE_BACKEND").trimmed().toLower();
 }
 
-std::unique_ptr<CaptureBackend> &backendSlot()
-{
-    static std::unique_ptr<CaptureBackend> backend;
-    return backend;
-}
-} // namespace
-
-CaptureBackend &captureBackend()
-{
-    std::unique_ptr<CaptureBackend> &slot = backendSlot();
-    if (!slot) {
-        if (captureUsesPortal())
-            slot = std::make_unique<PortalCapture>();
-        else if (requestedBackend() == QLatin1String("qscreen"))
-            slot = std::make_unique<ScreenGrabBackend>();
-        else if (auto shm = XcbShmCapture::create())
-            slot = std::move(shm);
-        else
-            slot = std::make_unique<ScreenGrabBackend>();
-    }
-    return *slot;
-}
-
 bool captureUsesPortal()
 {
-    return requestedBackend() == QLatin1String("portal")
+    return requestedCaptureBackend() == QLatin1String("portal")
         || QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-}
-
-void setCaptureBackend(std::unique_ptr<CaptureBackend> backend)
-{
-    backendSlot() = std::move(backend);
 }

@@ -1,7 +1,5 @@
 #include "platform/Reachability.h"
 
-#include "service/ServiceConfiguration.h"
-
 #include <QFile>
 #include <QList>
 #include <QUrl>
@@ -111,9 +109,9 @@ bool loopbackInterfaceUp()
 // The service's address when its host is an address literal or a loopback name.
 // Other names are not looked up: a lookup may send packets, and without a default
 // route a name rarely resolves anyway.
-IpAddress serviceAddress()
+IpAddress serviceAddress(const QString &serviceURL)
 {
-    const QString host = QUrl(ServiceConfiguration::serviceBaseURL()).host();
+    const QString host = QUrl(serviceURL).host();
     if (host == QLatin1String("localhost") || host.endsWith(QLatin1String(".localhost")))
         return IpAddress::fromText(QStringLiteral("127.0.0.1"));
     return IpAddress::fromText(host);
@@ -162,23 +160,18 @@ bool Reachability::routesReach(const QByteArray &ipv4Routes, const QByteArray &i
     return ipv4RoutesReach(ipv4Routes, service) || ipv6RoutesReach(ipv6Routes, service);
 }
 
-bool Reachability::isConnectedToNetwork()
+bool Reachability::isConnectedToNetwork(const QString &serviceURL)
 {
     if (overrideAnswer())
         return *overrideAnswer();
     if (qEnvironmentVariable("VORNIK_FORCE_OFFLINE") == QLatin1String("1"))
         return false;
     return routesReach(readProcFile(QStringLiteral("/proc/net/route")),
-                       readProcFile(QStringLiteral("/proc/net/ipv6_route")), serviceAddress(),
+                       readProcFile(QStringLiteral("/proc/net/ipv6_route")), serviceAddress(serviceURL),
                        loopbackInterfaceUp());
 }
 
 void Reachability::setOverride(std::optional<bool> answer)
 {
     overrideAnswer() = answer;
-}
-
-bool isConnectedToNetwork()
-{
-    return Reachability::isConnectedToNetwork();
 }

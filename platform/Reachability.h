@@ -26,10 +26,10 @@ struct IpAddress {
 class Reachability
 {
 public:
-    // True when a usable default route exists, or a route to the service's own
-    // address (a loopback service counts while the loopback interface is up).
-    // Setting VORNIK_FORCE_OFFLINE=1 makes it answer false.
-    static bool isConnectedToNetwork();
+    // True when a usable default route exists, or a route to the host of
+    // `serviceURL` when it is an address (a loopback service counts while the
+    // loopback interface is up). Setting VORNIK_FORCE_OFFLINE=1 makes it answer false.
+    static bool isConnectedToNetwork(const QString &serviceURL);
 
     // Tests fix the answer here; std::nullopt goes back to asking the kernel.
     static void setOverride(std::optional<bool> answer);
@@ -39,6 +39,3 @@ public:
     static bool routesReach(const QByteArray &ipv4Routes, const QByteArray &ipv6Routes,
                             const IpAddress &service, bool loopbackUp);
 };
-
-// The same question as a free function, as callers write it.
-bool isConnectedToNetwork();

@@ -1,8 +1,15 @@
 #pragma once
 
-#include "app/ScreenRecording.h"
-
+#include <QList>
+#include <QVariant>
 #include <functional>
+#include <optional>
+
+// One on-screen window as the window list reports it.
+struct WindowRecord {
+    QVariant name;          // its title when the list may show it; invalid when withheld
+    QVariant sharingState;  // 1 when its contents may be read
+};
 
 // The on-screen window list that the screen-recording check reads.
 //

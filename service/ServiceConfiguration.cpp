@@ -1,7 +1,7 @@
 #include "service/ServiceConfiguration.h"
 
-#include "app/Preferences.h"
-
+#include "platform/Preferences.h"
+#include "platform/Reachability.h"
 
 namespace ServiceConfiguration {
 
@@ -32,3 +32,8 @@ QString caFilePath()
 }
 
 } // namespace ServiceConfiguration
+
+bool isConnectedToNetwork()
+{
+    return Reachability::isConnectedToNetwork(ServiceConfiguration::serviceBaseURL());
+}

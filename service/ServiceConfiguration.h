@@ -20,3 +20,7 @@ QString serviceBaseURL();
 QString caFilePath();
 
 } // namespace ServiceConfiguration
+
+// Whether the sharing service can be reached at all (Reachability, asked about the
+// configured service address), as callers write it before a request.
+bool isConnectedToNetwork();

@@ -1,9 +1,10 @@
 #include "service/vorImageDeleter.h"
 
-#include "app/Preferences.h"
+#include "platform/Preferences.h"
 #include "helpers/Notifications.h"
 #include "helpers/extensions/ResourceImages.h"
 #include "platform/Reachability.h"
+#include "service/ServiceConfiguration.h"
 #include "service/HistoryRows.h"
 #include "service/vorImageView.h"
 #include "service/vornikHTTP.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Preferences.h"
+#include "platform/Preferences.h"
 
 #include <QByteArray>
 #include <QColor>

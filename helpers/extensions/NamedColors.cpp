@@ -1,6 +1,6 @@
 #include "helpers/extensions/NamedColors.h"
 
-#include "app/Preferences.h"
+#include "platform/Preferences.h"
 
 #include <cmath>
 #include <optional>

@@ -3,7 +3,7 @@
 // Helpers shared by the banner tests: fresh preferences, answers for the modal runs,
 // panels and the color panel, and a look at a real vornik-server.
 
-#include "app/Preferences.h"
+#include "platform/Preferences.h"
 #include "banner/ColorPanel.h"
 #include "banner/ModalRuns.h"
 #include "helpers/FilePanels.h"

@@ -1,4 +1,4 @@
-#include "app/WebPages.h"
+#include "service/WebPages.h"
 #include "banner/BannerActions.h"
 #include "banner/bannercolor.h"
 #include "banner/bannercolorwindow.h"

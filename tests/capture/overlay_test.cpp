@@ -1,14 +1,14 @@
 #include "tests/harness/TestMain.h"
 
-#include "app/AppDelegate.h"
 #include "capture/OverlayController.h"
 #include "capture/ScreenCapture.h"
 #include "capture/SelectionView.h"
-#include "app/Preferences.h"
+#include "platform/Preferences.h"
 #include "helpers/TempFolder.h"
 #include "helpers/extensions/DisplayInfo.h"
 #include "platform/CaptureBackend.h"
 #include "tests/capture/CaptureTestSupport.h"
+#include "tests/harness/FakeDelegate.h"
 #include "tests/harness/NotificationRecorder.h"
 
 #include <QDir>
@@ -27,7 +27,7 @@ class OverlayTest : public QObject
 {
     Q_OBJECT
 
-    AppDelegate *delegate = nullptr;
+    vtest::FakeDelegate *delegate = nullptr;
     ScreenCapture *sc = nullptr;
     PatternWindow *pattern = nullptr;
 
@@ -72,8 +72,9 @@ private slots:
     void initTestCase()
     {
         QCOMPARE(QGuiApplication::screens().size(), 4);
-        delegate = new AppDelegate;
-        sc = delegate->sc;
+        sc = new ScreenCapture;
+        delegate = new vtest::FakeDelegate;
+        delegate->capture = sc;
         sc->delegate = delegate;
         pattern = new PatternWindow(QRect(0, 0, 3840, 2160));
         pattern->show();
@@ -86,6 +87,7 @@ private slots:
     void cleanupTestCase()
     {
         delete pattern;
+        delete sc;
         delete delegate;
     }
 

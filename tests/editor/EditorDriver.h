@@ -3,7 +3,7 @@
 // Drives a real editor window with pointer and key events that travel the whole
 // window-system path (popups see clicks outside them, as with a real mouse).
 
-#include "app/Preferences.h"
+#include "platform/Preferences.h"
 #include "editor/PaintWindowController.h"
 
 #include <QDir>

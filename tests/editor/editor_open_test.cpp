@@ -1,6 +1,7 @@
 #include "editor/PaintWindowController.h"
-#include "helpers/OutputActions.h"
+#include "helpers/output/OutputActions.h"
 #include "tests/editor/EditorDriver.h"
+#include "tests/harness/FakeDelegate.h"
 #include "tests/harness/TestMain.h"
 
 #include <QGuiApplication>
@@ -52,11 +53,14 @@ private slots:
         overlay.picture = patternImage(qRound(400 * ratio), qRound(300 * ratio));
         overlay.picture.setDevicePixelRatio(ratio);
         overlay.frame = QRectF(40, 60, 150, 100);
-        QPointer<PaintWindowController> editor;
-        openSelectionInEditor(OverlayContext{.delegate = nullptr,
+        QPointer<QWidget> slot;
+        vtest::FakeDelegate delegate;
+        openSelectionInEditor(OverlayContext{.delegate = &delegate,
                                              .selection = &overlay,
                                              .display = QGuiApplication::primaryScreen(),
-                                             .editorSlot = &editor});
+                                             .editorSlot = &slot});
+        QTRY_VERIFY_WITH_TIMEOUT(slot, 20000);
+        QPointer<PaintWindowController> editor = qobject_cast<PaintWindowController *>(slot.data());
         QTRY_VERIFY_WITH_TIMEOUT(editor && editor->isLoaded(), 20000);
 
         // The picture lies on the canvas at the selection's size in points...
@@ -84,11 +88,14 @@ private slots:
             // Wide enough that, centred on a page as wide as the first display, it would
             // reach past the right edge of the second.
             overlay.frame = QRectF(50, 50, 500, 300);
-            QPointer<PaintWindowController> editor;
-            openSelectionInEditor(OverlayContext{.delegate = nullptr,
+            QPointer<QWidget> slot;
+            vtest::FakeDelegate delegate;
+            openSelectionInEditor(OverlayContext{.delegate = &delegate,
                                                  .selection = &overlay,
                                                  .display = display,
-                                                 .editorSlot = &editor});
+                                                 .editorSlot = &slot});
+            QTRY_VERIFY_WITH_TIMEOUT(slot, 20000);
+            QPointer<PaintWindowController> editor = qobject_cast<PaintWindowController *>(slot.data());
             QTRY_VERIFY_WITH_TIMEOUT(editor && editor->isLoaded(), 20000);
             QTRY_COMPARE_WITH_TIMEOUT(editor->frameGeometry(), display->geometry(), 10000);
             QTRY_COMPARE_WITH_TIMEOUT(editor->screen(), display, 10000);

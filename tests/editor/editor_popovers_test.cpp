@@ -1,4 +1,4 @@
-#include "app/Preferences.h"
+#include "platform/Preferences.h"
 #include "editor/SegmentedToolBar.h"
 #include "editor/ToolTipTable.h"
 #include "editor/colorpickerview.h"

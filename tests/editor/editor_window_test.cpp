@@ -18,11 +18,13 @@ class EditorWindowTest : public QObject
     Q_OBJECT
 
     QPointer<PaintWindowController> editor;
+    AppDelegateOperations *application = nullptr;   // what the editors opened next report to
 
     // Opens an editor the way the capture overlay does.
     PaintWindowController &openEditor(const QString &imagePath)
     {
         editor = new PaintWindowController;
+        editor->delegate = application;
         editor->imagelocation = imagePath;
         editor->screennum = 0;
         editor->show();
@@ -250,8 +252,9 @@ private slots:
     void applicationHearsOpenAndClose()
     {
         AppDelegate application;
+        this->application = &application;
         PaintWindowController &window = openEditorOnPattern();
-        QCOMPARE(window.delegate.data(), &application);
+        QCOMPARE(window.delegate.data(), static_cast<AppDelegateOperations *>(&application));
         QVERIFY(application.usepaintcontroller);
         QCOMPARE(application.paintWindow, &window);
         QSignalSpy closing(&window, &PaintWindowController::windowWillClose);
@@ -266,6 +269,7 @@ private slots:
         other.close();
         QVERIFY(application.usepaintcontroller);
         delete &second;
+        this->application = nullptr;
     }
 
     void sizeSegmentsStepTheNewestTextBetween6And74()

@@ -2,7 +2,7 @@
 #include "helpers/Clipboard.h"
 #include "helpers/FilePanels.h"
 #include "helpers/ImageOutput.h"
-#include "helpers/OutputActions.h"
+#include "helpers/output/OutputActions.h"
 #include "helpers/TempFolder.h"
 #include "helpers/extensions/ResourceImages.h"
 #include "tests/harness/TestMain.h"
@@ -115,7 +115,8 @@ class ImageOutputTest : public QObject
 private slots:
     void temporaryFolderLayout()
     {
-        const QString tmp = QDir::cleanPath(qEnvironmentVariable("TMPDIR"));
+        // The session's runtime folder, which only this user may enter.
+        const QString tmp = QDir::cleanPath(qEnvironmentVariable("XDG_RUNTIME_DIR"));
         QCOMPARE(TempFolder::root(), tmp + QStringLiteral("/"));
         QCOMPARE(TempFolder::renderedSelectionPath(), tmp + QStringLiteral("/a2.png"));
         QCOMPARE(TempFolder::viewImagePath(1700000000123), tmp + QStringLiteral("/Vornik/1700000000123_viewimage.png"));
@@ -144,19 +145,19 @@ private slots:
         // 100 × 50 points over 200 × 100 pixels gives 100 × 50 pixels.
         const QImage image = blocky(100, 50, 2);
         QTemporaryDir dir;
-        const QString written = writeImage(dir.filePath("half.png"), image, nullptr, QRectF(0, 0, 100, 50));
+        const QString written = writeImage(dir.filePath("half.png"), image, {}, QRectF(0, 0, 100, 50));
         QCOMPARE(written, dir.filePath("half.png"));
         const QImage back = readPng(written);
         QCOMPARE(back.size(), QSize(100, 50));
         QVERIFY(samePixels(back, patterned(100, 50), 1));
 
         // A part of it is cut at the picture's scale: points (10, 5, 20, 10).
-        const QString part = writeImage(dir.filePath("part.png"), image, nullptr, QRectF(10, 5, 20, 10));
+        const QString part = writeImage(dir.filePath("part.png"), image, {}, QRectF(10, 5, 20, 10));
         QVERIFY(samePixels(readPng(part), patterned(100, 50).copy(10, 5, 20, 10), 1));
 
         // As many pixels as points: written unscaled, pixel for pixel.
         const QImage plain = patterned(120, 80);
-        const QString unscaled = writeImage(dir.filePath("plain.png"), plain, nullptr, QRectF(10, 20, 30, 40));
+        const QString unscaled = writeImage(dir.filePath("plain.png"), plain, {}, QRectF(10, 20, 30, 40));
         QVERIFY(samePixels(readPng(unscaled), plain.copy(10, 20, 30, 40)));
     }
 
@@ -167,22 +168,22 @@ private slots:
         drawingItems figures;
         // Reaches 20 points past the right edge of the picture.
         figures.lst << figureAt(QRectF(70, 30, 50, 10));
-        const QRectF widened = widenForFigures(QRectF(20, 20, 40, 40), &figures);
+        const QRectF widened = widenForFigures(QRectF(20, 20, 40, 40), figures.rects());
         QCOMPARE(widened, QRectF(20, 20, 106, 40));
-        const QString written = writeImage(dir.filePath("wide.png"), plain, &figures, QRectF(20, 20, 40, 40));
+        const QString written = writeImage(dir.filePath("wide.png"), plain, figures.rects(), QRectF(20, 20, 40, 40));
         QVERIFY(samePixels(readPng(written), plain.copy(20, 20, 80, 40)));
 
         // Up and left of the area: a 6-point margin on the left, none on top.
         drawingItems leftUp;
         leftUp.lst << figureAt(QRectF(5, 8, 10, 10));
-        QCOMPARE(widenForFigures(QRectF(20, 20, 40, 40), &leftUp), QRectF(-1, 8, 55, 52));
-        const QString clipped = writeImage(dir.filePath("leftup.png"), plain, &leftUp, QRectF(20, 20, 40, 40));
+        QCOMPARE(widenForFigures(QRectF(20, 20, 40, 40), leftUp.rects()), QRectF(-1, 8, 55, 52));
+        const QString clipped = writeImage(dir.filePath("leftup.png"), plain, leftUp.rects(), QRectF(20, 20, 40, 40));
         QVERIFY(samePixels(readPng(clipped), plain.copy(0, 8, 54, 52)));
 
         // Figures entirely off the picture still clip to it.
         drawingItems far;
         far.lst << figureAt(QRectF(500, 500, 10, 10));
-        QVERIFY(samePixels(readPng(writeImage(dir.filePath("far.png"), plain, &far, QRectF(90, 90, 5, 5))),
+        QVERIFY(samePixels(readPng(writeImage(dir.filePath("far.png"), plain, far.rects(), QRectF(90, 90, 5, 5))),
                            plain.copy(90, 90, 10, 10)));
     }
 
@@ -191,21 +192,21 @@ private slots:
         // A record equal to the area passed in adds nothing (else it would add 6).
         drawingItems same;
         same.lst << figureAt(QRectF(20, 20, 40, 40));
-        QCOMPARE(widenForFigures(QRectF(20, 20, 40, 40), &same), QRectF(20, 20, 40, 40));
+        QCOMPARE(widenForFigures(QRectF(20, 20, 40, 40), same.rects()), QRectF(20, 20, 40, 40));
 
         // A second record equal to the one before it is skipped; taken twice, the
         // wide figure left of the area would grow the width from 100 to 112.
         drawingItems twice;
         twice.lst << figureAt(QRectF(5, 8, 100, 10)) << figureAt(QRectF(5, 8, 100, 10));
-        QCOMPARE(widenForFigures(QRectF(20, 20, 40, 40), &twice), QRectF(-1, 8, 100, 52));
+        QCOMPARE(widenForFigures(QRectF(20, 20, 40, 40), twice.rects()), QRectF(-1, 8, 100, 52));
         // Not skipped once another rectangle came between them.
         twice.lst.insert(1, figureAt(QRectF(30, 30, 1, 1)));
-        QCOMPARE(widenForFigures(QRectF(20, 20, 40, 40), &twice), QRectF(-1, 8, 112, 52));
+        QCOMPARE(widenForFigures(QRectF(20, 20, 40, 40), twice.rects()), QRectF(-1, 8, 112, 52));
 
         // Records without a rectangle are passed over.
         drawingItems unplaced;
         unplaced.lst << std::make_shared<drawingItem>();
-        QCOMPARE(widenForFigures(QRectF(1, 2, 3, 4), &unplaced), QRectF(1, 2, 3, 4));
+        QCOMPARE(widenForFigures(QRectF(1, 2, 3, 4), unplaced.rects()), QRectF(1, 2, 3, 4));
     }
 
     void writeImagePathsAndFailures()
@@ -213,14 +214,14 @@ private slots:
         const QImage plain = patterned(40, 30);
         QTemporaryDir dir;
         // A typed name without ".png" gets it; one holding ".png" anywhere is kept.
-        QCOMPARE(writeImage(dir.filePath("shot"), plain, nullptr, QRectF(0, 0, 40, 30)), dir.filePath("shot.png"));
+        QCOMPARE(writeImage(dir.filePath("shot"), plain, {}, QRectF(0, 0, 40, 30)), dir.filePath("shot.png"));
         QVERIFY(QFile::exists(dir.filePath("shot.png")));
-        QCOMPARE(writeImage(dir.filePath("my.png.old"), plain, nullptr, QRectF(0, 0, 40, 30)),
+        QCOMPARE(writeImage(dir.filePath("my.png.old"), plain, {}, QRectF(0, 0, 40, 30)),
                  dir.filePath("my.png.old"));
         QCOMPARE(readPng(dir.filePath("my.png.old")).size(), QSize(40, 30));
 
         // No path: a new file in the final-images folder.
-        const QString fresh = writeImage(QString(), plain, nullptr, QRectF(0, 0, 40, 30));
+        const QString fresh = writeImage(QString(), plain, {}, QRectF(0, 0, 40, 30));
         QVERIFY(fresh.startsWith(TempFolder::finalImagesFolder()));
         QVERIFY(fresh.endsWith("_viewimage.png"));
         const QString stamp = QFileInfo(fresh).fileName().section('_', 0, 0);
@@ -230,11 +231,11 @@ private slots:
         QVERIFY(samePixels(readPng(fresh), plain));
 
         // Failures give the empty text and write nothing.
-        QCOMPARE(writeImage(dir.filePath("null.png"), QImage(), nullptr, QRectF(0, 0, 10, 10)), QString());
-        QCOMPARE(writeImage(dir.filePath("off.png"), plain, nullptr, QRectF(100, 100, 10, 10)), QString());
-        QCOMPARE(writeImage(dir.filePath("none/x.png"), plain, nullptr, QRectF(0, 0, 10, 10)), QString());
+        QCOMPARE(writeImage(dir.filePath("null.png"), QImage(), {}, QRectF(0, 0, 10, 10)), QString());
+        QCOMPARE(writeImage(dir.filePath("off.png"), plain, {}, QRectF(100, 100, 10, 10)), QString());
+        QCOMPARE(writeImage(dir.filePath("none/x.png"), plain, {}, QRectF(0, 0, 10, 10)), QString());
         // Less than a pixel once scaled to one pixel per point: nothing to draw into.
-        QCOMPARE(writeImage(dir.filePath("sliver.png"), blocky(10, 10, 2), nullptr, QRectF(0, 0, 0.4, 5)), QString());
+        QCOMPARE(writeImage(dir.filePath("sliver.png"), blocky(10, 10, 2), {}, QRectF(0, 0, 0.4, 5)), QString());
         for (const char *name : {"null.png", "off.png", "sliver.png"})
             QVERIFY(!QFile::exists(dir.filePath(name)));
     }

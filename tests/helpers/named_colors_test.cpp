@@ -1,4 +1,4 @@
-#include "app/Preferences.h"
+#include "platform/Preferences.h"
 #include "helpers/Notifications.h"
 #include "helpers/extensions/NamedColors.h"
 #include "tests/harness/NotificationRecorder.h"

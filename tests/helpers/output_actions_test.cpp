@@ -4,13 +4,14 @@
 #include "helpers/FilePanels.h"
 #include "helpers/ImageOutput.h"
 #include "helpers/Notifications.h"
-#include "helpers/OutputActions.h"
+#include "helpers/output/OutputActions.h"
 #include "helpers/SaveFolder.h"
 #include "helpers/TempFolder.h"
 #include "platform/Opener.h"
 #include "platform/Reachability.h"
 #include "service/ServiceConfiguration.h"
-#include "app/Preferences.h"
+#include "platform/Preferences.h"
+#include "tests/harness/FakeDelegate.h"
 #include "tests/harness/NotificationRecorder.h"
 #include "tests/harness/ScriptedHttpServer.h"
 #include "tests/harness/ServerProcess.h"
@@ -173,7 +174,7 @@ private slots:
         figure->mrect = QRectF(60, 10, 10, 10);   // right of the area: widens it to 76 points
         figures.lst << figure;
         panels.saveAnswer = dir.filePath("typed");
-        saveImageWithPanel(image, &figures, QRectF(0, 0, 50, 50));
+        saveImageWithPanel(image, figures.rects(), QRectF(0, 0, 50, 50));
         QCOMPARE(panels.lastTypes, QStringList{"png"});
         QCOMPARE(readPng(dir.filePath("typed.png")).size(), QSize(76, 50));
         auto seen = settledNotifications();
@@ -184,18 +185,18 @@ private slots:
 
         // Cancelled: nothing written, nothing said.
         panels.saveAnswer.clear();
-        saveImageWithPanel(image, &figures, QRectF(0, 0, 50, 50));
+        saveImageWithPanel(image, figures.rects(), QRectF(0, 0, 50, 50));
         QVERIFY(settledNotifications().isEmpty());
         // A file that cannot be written is not announced as saved.
         panels.saveAnswer = dir.filePath("no/such/folder/x.png");
-        saveImageWithPanel(image, &figures, QRectF(0, 0, 50, 50));
+        saveImageWithPanel(image, figures.rects(), QRectF(0, 0, 50, 50));
         QVERIFY(settledNotifications().isEmpty());
     }
 
     void editorCopyPutsThePngOnTheClipboard()
     {
         const QImage image = patterned(80, 60);
-        copyImageToClipboard(image, nullptr, QRectF(10, 10, 40, 30));
+        copyImageToClipboard(image, {}, QRectF(10, 10, 40, 30));
         const QMimeData *data = QGuiApplication::clipboard()->mimeData();
         QVERIFY(data && data->hasFormat("image/png"));
         QVERIFY(samePixels(QImage::fromData(data->data("image/png"), "PNG"), image.copy(10, 10, 40, 30)));
@@ -205,7 +206,7 @@ private slots:
         QCOMPARE(seen[0].summary, QStringLiteral("Clipboard notification"));
         QCOMPARE(seen[0].body, QStringLiteral("Your image was saved to the clipboard."));
 
-        copyImageToClipboard(QImage(), nullptr, QRectF(0, 0, 10, 10));
+        copyImageToClipboard(QImage(), {}, QRectF(0, 0, 10, 10));
         seen = settledNotifications();
         QCOMPARE(seen.size(), 1);
         QCOMPARE(seen[0].summary, QStringLiteral("Clipboard Error"));
@@ -215,7 +216,7 @@ private slots:
     void editorUploadChecksNetworkAndFile()
     {
         Reachability::setOverride(false);
-        uploadImage(patterned(20, 20), nullptr, QRectF(0, 0, 20, 20));
+        uploadImage(patterned(20, 20), {}, QRectF(0, 0, 20, 20));
         auto seen = settledNotifications();
         QCOMPARE(seen.size(), 1);
         QCOMPARE(seen[0].summary, QStringLiteral("No network connection"));
@@ -223,7 +224,7 @@ private slots:
         QVERIFY(viewImages().isEmpty());   // checked before anything was written
 
         Reachability::setOverride(true);
-        uploadImage(QImage(), nullptr, QRectF(0, 0, 20, 20));
+        uploadImage(QImage(), {}, QRectF(0, 0, 20, 20));
         seen = settledNotifications();
         QCOMPARE(seen.size(), 1);
         QCOMPARE(seen[0].summary, QStringLiteral("File Save Error"));
@@ -358,7 +359,7 @@ private slots:
     {
         QVERIFY(TempFolder::root().startsWith(qEnvironmentVariable("XDG_RUNTIME_DIR") + "/"));
         QVERIFY(TempFolder::ensureFinalImagesFolder());
-        const QString written = writeImage(QString(), patterned(8, 8), nullptr, QRectF(0, 0, 8, 8));
+        const QString written = writeImage(QString(), patterned(8, 8), {}, QRectF(0, 0, 8, 8));
         QVERIFY(!written.isEmpty());
         QCOMPARE(modeOf(written), 0600u);
         QCOMPARE(modeOf(TempFolder::finalImagesFolder()), 0700u);
@@ -392,7 +393,7 @@ private slots:
         QVERIFY(QFile::link(folder, fallback.chopped(1)));   // planted by another account
         QVERIFY(TempFolder::preparePrivateFolders().contains(QStringLiteral("symbolic link")));
         QVERIFY(!TempFolder::ensureFinalImagesFolder());
-        QVERIFY(writeImage(QString(), patterned(8, 8), nullptr, QRectF(0, 0, 8, 8)).isEmpty());
+        QVERIFY(writeImage(QString(), patterned(8, 8), {}, QRectF(0, 0, 8, 8)).isEmpty());
         QVERIFY(QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
         QFile::remove(fallback.chopped(1));
         qputenv("XDG_RUNTIME_DIR", runtime);
@@ -514,8 +515,9 @@ private slots:
     {
         FakeSelection overlay;
         overlay.picture = patterned(100, 100);
-        QPointer<PaintWindowController> editor;
-        const OverlayContext context{.delegate = nullptr, .selection = &overlay, .display = nullptr, .editorSlot = &editor};
+        QPointer<QWidget> editor;
+        vtest::FakeDelegate delegate;
+        const OverlayContext context{.delegate = &delegate, .selection = &overlay, .display = nullptr, .editorSlot = &editor};
         using Action = void (*)(const OverlayContext &);
         for (Action action : {&openSelectionInEditor, &saveSelectionLocally, &uploadSelection, &copySelectionToClipboard}) {
             // An earlier action's render is still lying there.
@@ -527,6 +529,8 @@ private slots:
             QCOMPARE(overlay.frame, QRectF(30, 30, 0, 0));
         }
         QVERIFY(editor == nullptr);
+        QCOMPARE(delegate.editorsOpened, 0);
+        QCOMPARE(delegate.overlayCloses, 0);
         QVERIFY(opened.isEmpty());
         QVERIFY(viewImages().isEmpty());
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
@@ -538,12 +542,16 @@ private slots:
         FakeSelection overlay;
         overlay.picture = patterned(200, 100);
         overlay.frame = QRectF(0, 0, 60, 40);
-        QPointer<PaintWindowController> editor;
+        QPointer<QWidget> editor;
+        vtest::FakeDelegate delegate;
         QScreen *screen = QGuiApplication::primaryScreen();
-        openSelectionInEditor(OverlayContext{.delegate = nullptr, .selection = &overlay, .display = screen, .editorSlot = &editor});
+        openSelectionInEditor(OverlayContext{.delegate = &delegate, .selection = &overlay, .display = screen, .editorSlot = &editor});
         QTRY_VERIFY_WITH_TIMEOUT(editor != nullptr, 20000);
-        QCOMPARE(editor->imagelocation, TempFolder::renderedSelectionPath());
-        QCOMPARE(editor->screennum, 0);
+        QCOMPARE(delegate.overlayCloses, 1);
+        auto *controller = qobject_cast<PaintWindowController *>(editor.data());
+        QVERIFY(controller);
+        QCOMPARE(controller->imagelocation, TempFolder::renderedSelectionPath());
+        QCOMPARE(controller->screennum, 0);
         QVERIFY(editor->isVisible());
         QTRY_COMPARE_WITH_TIMEOUT(editor->frameGeometry(), screen->geometry(), 10000);
         // The editor deletes itself when it closes; the overlay's slot must not dangle.
@@ -605,7 +613,7 @@ private slots:
         auto figure = std::make_shared<drawingItem>();
         figure->mrect = QRectF(100, 40, 30, 20);   // past the area's right and bottom edges
         figures.lst << figure;
-        uploadImage(canvas, &figures, QRectF(10, 10, 60, 50));
+        uploadImage(canvas, figures.rects(), QRectF(10, 10, 60, 50));
         QTRY_VERIFY_WITH_TIMEOUT(!recorder->received.isEmpty(), 30000);
         QCOMPARE(recorder->received[0].summary, QStringLiteral("SAVED TO CLIPBOARD"));
         const QString editorLink = QGuiApplication::clipboard()->text();

@@ -2,7 +2,7 @@
 
 #include "capture/OverlayController.h"
 #include "capture/ScreenCapture.h"
-#include "platform/CaptureBackend.h"
+#include "platform/CaptureBackendLoader.h"
 #include "platform/PortalCapture.h"
 #include "platform/WindowList.h"
 

@@ -1,4 +1,5 @@
 #include "platform/Reachability.h"
+#include "service/ServiceConfiguration.h"
 #include "tests/harness/TestMain.h"
 
 // The reachability decision over route tables as the kernel prints them (captured on
@@ -89,7 +90,7 @@ private slots:
     void switchesForTests()
     {
         qputenv("VORNIK_SERVICE_URL", "https://localhost:1/");
-        QVERIFY(Reachability::isConnectedToNetwork());   // the loopback interface is up here
+        QVERIFY(Reachability::isConnectedToNetwork(QStringLiteral("https://localhost:1/")));   // loopback is up here
         qputenv("VORNIK_FORCE_OFFLINE", "1");
         QVERIFY(!isConnectedToNetwork());
         Reachability::setOverride(true);

@@ -1,4 +1,4 @@
-#include "app/Preferences.h"
+#include "platform/Preferences.h"
 #include "service/HistoryRows.h"
 #include "service/vorImageView.h"
 #include "tests/harness/TestMain.h"

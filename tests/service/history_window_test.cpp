@@ -1,4 +1,4 @@
-#include "app/Preferences.h"
+#include "platform/Preferences.h"
 #include "platform/Opener.h"
 #include "platform/Reachability.h"
 #include "service/allHistoryWindowController.h"

@@ -1,4 +1,4 @@
-#include "app/Preferences.h"
+#include "platform/Preferences.h"
 #include "helpers/extensions/NamedColors.h"
 #include "service/HistoryReply.h"
 #include "service/ServiceConfiguration.h"

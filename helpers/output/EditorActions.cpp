@@ -1,17 +1,17 @@
-#include "helpers/OutputActions.h"
+#include "helpers/output/EditorActions.h"
 
 #include "helpers/Clipboard.h"
 #include "helpers/FilePanels.h"
 #include "helpers/ImageOutput.h"
 #include "helpers/OutputMessages.h"
-#include "helpers/UploadHandOff.h"
-#include "platform/Reachability.h"
+#include "helpers/output/UploadHandOff.h"
+#include "service/ServiceConfiguration.h"
 
 #include <QFile>
 
 // ---- Actions of the editor window --------------------------------------------------
 
-void saveImageWithPanel(const QImage &image, const drawingItems *figures, const QRectF &rect)
+void saveImageWithPanel(const QImage &image, const FigureRects &figures, const QRectF &rect)
 {
     FilePanels::SaveRequest request;
     request.allowedFileTypes = {QStringLiteral("png")};
@@ -24,7 +24,7 @@ void saveImageWithPanel(const QImage &image, const drawingItems *figures, const 
     postOutputMessage(OutputMessage::ImageSaved);
 }
 
-void uploadImage(const QImage &image, const drawingItems *figures, const QRectF &rect)
+void uploadImage(const QImage &image, const FigureRects &figures, const QRectF &rect)
 {
     if (!isConnectedToNetwork()) {
         postOutputMessage(OutputMessage::NoNetwork);
@@ -38,7 +38,7 @@ void uploadImage(const QImage &image, const drawingItems *figures, const QRectF 
     startUpload(written);
 }
 
-void copyImageToClipboard(const QImage &image, const drawingItems *figures, const QRectF &rect)
+void copyImageToClipboard(const QImage &image, const FigureRects &figures, const QRectF &rect)
 {
     const QString written = writeImage(QString(), image, figures, rect);
     if (written.isEmpty()) {

@@ -1,11 +1,10 @@
-#include "helpers/UploadHandOff.h"
+#include "helpers/output/UploadHandOff.h"
 
 #include "helpers/Clipboard.h"
 #include "helpers/Links.h"
-#include "helpers/OutputActions.h"
 #include "helpers/OutputMessages.h"
 #include "helpers/TempFolder.h"
-#include "platform/Reachability.h"
+#include "service/ServiceConfiguration.h"
 #include "service/vornikHTTP.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "app/Preferences.h"
+#include "platform/Preferences.h"
 
 #include <QStandardPaths>
 #include <memory>

@@ -1,7 +1,7 @@
-#include "helpers/OutputActions.h"
+#include "helpers/output/OverlayActions.h"
 
-#include "app/AppDelegate.h"
-#include "editor/PaintWindowController.h"
+#include "helpers/AppDelegateOperations.h"
+#include "helpers/output/UploadHandOff.h"
 #include "helpers/Clipboard.h"
 #include "helpers/ImageOutput.h"
 #include "helpers/OutputMessages.h"
@@ -44,9 +44,8 @@ void runInBackground(std::function<Result()> work, std::function<void(Result)> t
 
 void closeOverlays(const OverlayContext &overlay)
 {
-    AppDelegate *delegate = overlay.delegate ? overlay.delegate : AppDelegate::instance();
-    if (delegate)
-        delegate->closeOverlays();
+    if (overlay.delegate)
+        overlay.delegate->closeOverlays();
 }
 
 // The selection at full display resolution: the overlay's files keep every pixel the
@@ -60,33 +59,6 @@ QImage atFullResolution(QImage image)
 QRectF wholeImage(const QImage &image)
 {
     return QRectF(0, 0, image.width(), image.height());
-}
-
-// Gives a shown window's frame, title bar included, the rectangle `frame`.
-void setFrame(QWidget *window, const QRect &frame)
-{
-    const QSize decoration = window->frameGeometry().size() - window->size();
-    window->resize(frame.size() - decoration);
-    window->move(frame.topLeft());   // move() places the frame, not the contents
-}
-
-void openEditor(AppDelegate *delegate, QPointer<PaintWindowController> *slot, QScreen *display, const QString &path)
-{
-    auto *editor = new PaintWindowController;
-    if (slot)
-        *slot = editor;
-    editor->delegate = delegate ? delegate : AppDelegate::instance();
-    editor->imagelocation = path;
-    editor->screennum = 0;
-    // Created on the display of the selection: the editor sizes its page by it.
-    if (display) {
-        editor->setScreen(display);
-        editor->setGeometry(display->geometry());
-    }
-    editor->show();
-    if (display)
-        setFrame(editor, display->geometry());
-    editor->update();
 }
 
 } // namespace
@@ -128,13 +100,16 @@ void openSelectionInEditor(const OverlayContext &overlay)
     image.setDotsPerMeterX(qRound(kDotsPerMeterAt96Dpi * image.devicePixelRatio()));
     image.setDotsPerMeterY(qRound(kDotsPerMeterAt96Dpi * image.devicePixelRatio()));
     const QString path = TempFolder::renderedSelectionPath();
-    QPointer<AppDelegate> delegate = overlay.delegate;
+    QPointer<AppDelegateOperations> delegate = overlay.delegate;
     QPointer<QScreen> display = overlay.display;
-    QPointer<PaintWindowController> *slot = overlay.editorSlot;
+    QPointer<QWidget> *slot = overlay.editorSlot;
     runInBackground<bool>([image, path] { return writePNG(image, path); },
                           [delegate, display, slot, path](bool written) {
-                              if (written && QFile::exists(path))
-                                  openEditor(delegate, slot, display, path);
+                              if (!written || !QFile::exists(path) || !delegate)
+                                  return;
+                              QWidget *editor = delegate->openEditor(path, display);
+                              if (slot)
+                                  *slot = editor;
                           });
 }
 
@@ -147,7 +122,7 @@ static void writeSelectionThen(const OverlayContext &overlay, std::function<void
     if (!takeSelection(overlay, rendered) || rendered.isNull())
         return;
     const QImage image = atFullResolution(rendered);
-    runInBackground<QString>([image] { return writeImage(QString(), image, nullptr, wholeImage(image)); },
+    runInBackground<QString>([image] { return writeImage(QString(), image, {}, wholeImage(image)); },
                              [whenWritten = std::move(whenWritten)](const QString &written) {
                                  if (!written.isEmpty() && QFile::exists(written))
                                      whenWritten(written);
@@ -161,7 +136,7 @@ static QString saveIntoFolder(const QImage &image, const QString &folder, const 
     const QString path = SaveFolder::claimNewFile(folder, time, &error);
     if (path.isEmpty())
         return QString();
-    if (writeImage(path, image, nullptr, wholeImage(image)).isEmpty()) {
+    if (writeImage(path, image, {}, wholeImage(image)).isEmpty()) {
         QFile::remove(path);   // the empty file that held the name
         error = QStringLiteral("%1 could not be written").arg(path);
         return QString();

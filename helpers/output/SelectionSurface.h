@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QImage>
+#include <QRectF>
+#include <QString>
+
+// The overlay's selection as the output actions see it: the frozen picture of one
+// display and the selection box over it. The capture overlay implements it.
+class SelectionSurface
+{
+public:
+    virtual ~SelectionSurface() = default;
+    // The selection box's frame in the selection view's coordinates (points, origin
+    // lower left, y up, as the selection model keeps it).
+    virtual QRectF selectionFrame() const = 0;
+    // Moves or resizes the box; renderSelection empties it so the box is not drawn.
+    virtual void setSelectionFrame(const QRectF &frame) = 0;
+    // The region `frame` (same coordinates) of what the view shows, at the display's
+    // device pixel ratio (so it may hold more pixels than points), with that ratio set.
+    virtual QImage renderRegion(const QRectF &frame) = 0;
+};
+
+// Takes the selection out of an overlay: reads the box's frame, empties the box so
+// that it is not drawn into the picture and renders that frame of the view. A stale
+// T + "/a2.png" of an earlier action is removed first, so nothing can pick it up.
+struct RenderedSelection {
+    QRectF frame;   // the selection as it was; empty when there was none
+    QImage image;   // at the display's pixel ratio; null when nothing was rendered
+};
+RenderedSelection renderSelectionImage(SelectionSurface &surface);
+
+// renderSelectionImage, then writes the picture to T + "/a2.png" and returns that
+// path; an empty text when the selection was empty or nothing could be written.
+QString renderSelection(SelectionSurface &surface);

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// Makes sure the user id exists and sends the file at `path` to the sharing service;
+// uploadFinished runs with the reply. The callers have checked the network.
+void startUpload(const QString &path);
+
+// Upload hand-off: checks the network and that there is a file, then sends it to the
+// sharing service; `uploadFinished` runs with the reply.
+void handOffUpload(const QString &path);
+
+// Turns the service's reply into a link on the clipboard and removes the uploaded
+// file. When the reply is no link, or its HTTP `status` is not 2xx whatever its text,
+// the file is kept in the unsent folder and the failure notification says where.
+void uploadFinished(const QString &replyText, const QString &path, int status = 200);
+
+// Moves a file whose upload failed into TempFolder::unsentFolder(); returns where the
+// image now is (its old path when it could not be moved, empty when it is gone).
+QString keepUnsentImage(const QString &path);
