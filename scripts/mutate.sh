@@ -5,14 +5,16 @@
 #   nice -n 10 scripts/mutate.sh --sample 20 capture/SelectionGeometry.cpp server/TokenStore.cpp:10-40
 # Options: --sample N (N mutants a file, evenly spread; default all), --build-dir DIR
 # (default build-mutate), --jobs N (default 2), --equivalent FILE (survivors judged
-# equivalent, set aside from the rate; default scripts/mutate-equivalent.txt).
+# equivalent, set aside from the rate; default scripts/mutate-equivalent.txt),
+# --retry FILE (only the mutants listed there, e.g. the BUILD/mutate-survivors.txt of an
+# earlier run, to check that new tests kill them).
 # The source file is put back after every mutant, on Ctrl+C and on kill; a run killed
 # with SIGKILL is repaired by the next run before it starts.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-sample=0 build=build-mutate jobs=2 equivalent=scripts/mutate-equivalent.txt
+sample=0 build=build-mutate jobs=2 equivalent=scripts/mutate-equivalent.txt retry=
 targets=()
 while (($#)); do
     case $1 in
@@ -20,7 +22,8 @@ while (($#)); do
     --build-dir) build=$2; shift 2 ;;
     --jobs) jobs=$2; shift 2 ;;
     --equivalent) equivalent=$2; shift 2 ;;
-    -h|--help) sed -n '2,11p' "$0"; exit 0 ;;
+    --retry) retry=$(cat "$2") || exit 2; shift 2 ;;
+    -h|--help) sed -n '2,14p' "$0"; exit 0 ;;
     -*) echo "mutate.sh: unknown option $1" >&2; exit 2 ;;
     *) targets+=("$1"); shift ;;
     esac
@@ -32,8 +35,9 @@ declare -A labels=(
     [capture]='capture' [editor]='editor' [service]='service' [banner]='banner'
     [helpers]='helpers' [platform]='platform' [app]='app' [server]='server'
 )
-# Programs the tests start, rebuilt with them.
-declare -A programs=([server]='vornik-server')
+# Programs the tests of a folder start (tests/helpers and tests/platform run vornik,
+# tests/server vornik-server), rebuilt with them.
+declare -A programs=([helpers]='vornik' [platform]='vornik' [app]='vornik' [server]='vornik-server')
 
 backups=$root/$build/mutate-backup
 mkdir -p "$backups"
@@ -55,15 +59,22 @@ stop_child() { [[ -n $child ]] && kill "$child" 2>/dev/null; restore; exit 130; 
 trap restore EXIT
 trap stop_child INT TERM HUP
 
+# ccache (when there is one) makes the first, unchanged build cheap; mutants are
+# compiled past it so that they do not fill it.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 if [[ ! -f $build/build.ninja ]]; then
-    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNIK_BUILD_BENCH=OFF >/dev/null
+    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DVORNIK_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null
 fi
 log=$build/mutate.log
 : >"$log"
 
 : >"$build/mutate-survivors.txt"
 
-build_targets() { CCACHE_DISABLE=1 in_background cmake --build "$build" -j"$jobs" --target "$@" >>"$log" 2>&1; }
+build_unchanged() { in_background cmake --build "$build" -j"$jobs" --target "$@" >>"$log" 2>&1; }
+build_targets() { CCACHE_DISABLE=1 build_unchanged "$@"; }
 run_tests() {
     in_background ctest --test-dir "$build" -L "$1" -j"$jobs" --stop-on-failure --timeout "$2" >>"$log" 2>&1
 }
@@ -79,10 +90,10 @@ for target in "${targets[@]}"; do
     [[ -n $label ]] || { echo "mutate.sh: no tests are mapped to $folder/" >&2; exit 2; }
     label_regex="^(${label// /|})\$"
     mapfile -t tests < <(cd "$build" && ctest -N -L "$label_regex" | sed -n 's/^ *Test *#[0-9]*: //p')
-    build_list=("${tests[@]}" ${programs[$folder]:-vornik})
+    build_list=("${tests[@]}" ${programs[$folder]:-})
 
     echo "== $file: tests labelled $label (${#tests[@]}: ${tests[*]})"
-    build_targets "${build_list[@]}" || { echo "mutate.sh: $file does not build unchanged, see $log" >&2; exit 1; }
+    build_unchanged "${build_list[@]}" || { echo "mutate.sh: $file does not build unchanged, see $log" >&2; exit 1; }
     started=$SECONDS
     run_tests "$label_regex" 600 || { echo "mutate.sh: the tests fail without a mutant, see $log" >&2; exit 1; }
     timeout=$(((SECONDS - started) * 3 + 30))
@@ -99,6 +110,7 @@ for target in "${targets[@]}"; do
     for mutant in "${chosen[@]}"; do
         IFS=$'\t' read -r index line operator change <<<"$mutant"
         key="$file | $(sed -n "${line}p" "$file" | sed 's/^ *//') | $operator $change"
+        [[ -z $retry ]] || grep -qxF -- "$key" <<<"$retry" || continue
         mkdir -p "$backups/$(dirname "$file")"
         cp "$file" "$backups/$file"
         python3 scripts/mutate.py apply "$backups/$file" "$index" "$file"
