@@ -134,6 +134,7 @@ for target in "${targets[@]}"; do
     rate=$(python3 -c "print(f'{100 * $killed / $counted:.0f}' if $counted else '-')")
     summary+=("$(printf '%-32s %4d killed / %4d  %4s %%   (%d did not compile, %d equivalent)' \
         "$file" "$killed" "$counted" "$rate" "$broken" "$set_aside")")
+    echo "   ${summary[-1]}"
     total_killed=$((total_killed + killed)) total_counted=$((total_counted + counted))
 done
 
