@@ -41,6 +41,19 @@ private slots:
         QTest::newRow("bottom band") << QPointF(200, 100) << int(hitbottom);
         QTest::newRow("top band, inner line included") << QPointF(200, 290) << int(hittop);
         QTest::newRow("inside") << QPointF(200, 200) << int(hitnone);
+        // The inner lines of the bands: the lower corner band includes its inner line,
+        // the upper one does not; the left and bottom bands exclude theirs.
+        QTest::newRow("upper corner band's inner line is the edge") << QPointF(105, 290) << int(hitleft);
+        QTest::newRow("just above it, the corner") << QPointF(105, 290.5) << int(hitupperleftcorner);
+        QTest::newRow("right edge at the upper inner line") << QPointF(395, 290) << int(hitright);
+        QTest::newRow("lower corner band's inner line is the corner") << QPointF(105, 110) << int(hitlowerleftcorner);
+        QTest::newRow("just above it, the edge") << QPointF(105, 110.5) << int(hitleft);
+        QTest::newRow("left band's inner line is inside") << QPointF(110, 150) << int(hitnone);
+        QTest::newRow("right band's inner line is inside") << QPointF(390, 150) << int(hitnone);
+        QTest::newRow("just right of it, the right band") << QPointF(390.5, 150) << int(hitright);
+        QTest::newRow("bottom band's inner line is inside") << QPointF(200, 110) << int(hitnone);
+        QTest::newRow("just below it, the bottom band") << QPointF(200, 109.5) << int(hitbottom);
+        QTest::newRow("top edge line") << QPointF(200, 300) << int(hittop);
     }
     void zonesOfAWideBox()
     {
@@ -72,6 +85,17 @@ private slots:
         QVERIFY(onBorder(box, {395, -50}));
         QVERIFY(onBorder(box, {-500, 105}));
         QVERIFY(!onBorder(box, {200, 200}));
+        // Every band holds its outer line and not its inner one.
+        QVERIFY(!onBorder(box, {110, 200}));
+        QVERIFY(onBorder(box, {109.5, 200}));
+        QVERIFY(!onBorder(box, {390, 200}));
+        QVERIFY(onBorder(box, {390.5, 200}));
+        QVERIFY(!onBorder(box, {200, 110}));
+        QVERIFY(onBorder(box, {200, 109.5}));
+        QVERIFY(onBorder(box, {400, 200}));
+        QVERIFY(!onBorder(box, {400.5, 200}));
+        QVERIFY(onBorder(box, {200, 100}));
+        QVERIFY(!onBorder(box, {200, 99.5}));
     }
 
     void containmentExcludesTheFarEdges()
@@ -123,6 +147,20 @@ private slots:
         QCOMPARE(model.mouseStart, QPointF(-1, -1));
     }
 
+    // Exactly the minimum height below the press already counts as far enough: the top
+    // stays at the press point instead of jumping 125 above it.
+    void newSelectionAtExactlyTheMinimumHeight()
+    {
+        SelectionModel model;
+        model.pointerPressed({100, 800});
+        model.pointerDragged({200, 675});
+        QCOMPARE(model.frame(), QRectF(100, 665, 110, 135));
+        SelectionModel shorter;
+        shorter.pointerPressed({100, 800});
+        shorter.pointerDragged({200, 675.5});
+        QCOMPARE(shorter.frame(), QRectF(100, 665.5, 110, 259.5));
+    }
+
     void newSelectionLeftOfThePressIsMinimumWide()
     {
         SelectionModel model;
@@ -142,6 +180,13 @@ private slots:
         QCOMPARE(resizeWithMinimum(box, hittop, {200, 400}), QRectF(100, 100, 300, 310));
         QCOMPARE(resizeWithMinimum(box, hitbottom, {200, 50}), QRectF(100, 40, 300, 260));
         QCOMPARE(resizeWithMinimum(box, hitbottom, {200, 190}), box);
+        // Exactly the minimum is ignored, one point more is taken.
+        QCOMPARE(resizeWithMinimum(box, hitright, {141, 200}), box);
+        QCOMPARE(resizeWithMinimum(box, hitright, {142, 200}), QRectF(100, 100, 52, 200));
+        QCOMPARE(resizeWithMinimum(box, hittop, {200, 215}), box);
+        QCOMPARE(resizeWithMinimum(box, hittop, {200, 216}), QRectF(100, 100, 300, 126));
+        QCOMPARE(resizeWithMinimum(box, hitbottom, {200, 185}), box);
+        QCOMPARE(resizeWithMinimum(box, hitbottom, {200, 184}), QRectF(100, 174, 300, 126));
     }
 
     void cornersClampToTheMinimum()
@@ -152,6 +197,9 @@ private slots:
         QCOMPARE(resizeWithMinimum(box, hitlowerrightcorner, {0, 600}), QRectF(100, 100, 51, 125));
         QCOMPARE(resizeWithMinimum(box, hitlowerleftcorner, {600, 600}), QRectF(100, 100, 51, 125));
         QCOMPARE(resizeWithMinimum(box, hitlowerleftcorner, {50, 50}), QRectF(40, 40, 360, 260));
+        // Dragged to exactly the minimum, a lower corner keeps the box's own edges.
+        QCOMPARE(resizeWithMinimum(box, hitlowerleftcorner, {359, 185}), QRectF(100, 100, 51, 125));
+        QCOMPARE(resizeWithMinimum(box, hitlowerleftcorner, {358, 184}), QRectF(348, 174, 52, 126));
         QCOMPARE(resizeWithMinimum(box, hitupperleftcorner, {50, 400}), QRectF(40, 100, 360, 310));
     }
 
@@ -321,7 +369,9 @@ private slots:
         QCOMPARE(model.frame(), QRectF(290, 100, 110, 200));
         model.pointerDragged({390, 200});  // would be 20 wide: ignored
         QCOMPARE(model.frame(), QRectF(290, 100, 110, 200));
-        QVERIFY(model.frame().width() > 51);
+        // Exactly the minimum width is still too small for an edge; one point more is taken.
+        QCOMPARE(resizeWithMinimum(model.frame(), hitleft, {359, 200}), model.frame());
+        QCOMPARE(resizeWithMinimum(model.frame(), hitleft, {358, 200}), QRectF(348, 100, 52, 200));
 
         model.pointerDragged({402, 200});  // out of the box with the closed hand
         QVERIFY(model.amdragging);

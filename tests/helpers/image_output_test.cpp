@@ -187,6 +187,50 @@ private slots:
                            plain.copy(90, 90, 10, 10)));
     }
 
+    // Text figures have fractional sizes: the crop rounds the near edges down and the
+    // far ones up, so a partly covered pixel is kept.
+    void fractionalAreasRoundOutwards()
+    {
+        const QSize picture(100, 100);
+        QCOMPARE(pixelCropRect(QRectF(10, 10, 20.5, 10), 1, picture), QRect(10, 10, 21, 10));
+        QCOMPARE(pixelCropRect(QRectF(10.5, 10.25, 5, 5), 1, picture), QRect(10, 10, 6, 6));
+        QCOMPARE(pixelCropRect(QRectF(10, 10, 20.25, 10), 2, picture), QRect(20, 20, 41, 20));
+        // Clipped to the picture, and empty when nothing of it is left.
+        QCOMPARE(pixelCropRect(QRectF(-5.5, 95.5, 20, 20), 1, picture), QRect(0, 95, 15, 5));
+        QCOMPARE(pixelCropRect(QRectF(100, 0, 5, 5), 1, picture), QRect());
+        QCOMPARE(pixelCropRect(QRectF(0, 100, 5, 5), 1, picture), QRect());
+        QCOMPARE(pixelCropRect(QRectF(10, 10, 0, 5), 1, picture), QRect());
+        QCOMPARE(pixelCropRect(QRectF(99.5, 0, 0.5, 1), 1, picture), QRect(99, 0, 1, 1));
+
+        const QImage plain = patterned(100, 100);
+        const QImage exported = exportImage(plain, nullptr, QRectF(10, 10, 20.5, 10));
+        QCOMPARE(exported.size(), QSize(21, 10));
+        QVERIFY(samePixels(exported, plain.copy(10, 10, 21, 10)));
+    }
+
+    // The widening rule on each side of the area, without the export around it.
+    void figuresWidenEachSide()
+    {
+        const QRectF area(20, 20, 40, 40);
+        auto widened = [&](const QRectF &figure) {
+            drawingItems figures;
+            figures.lst << figureAt(figure);
+            return widenForFigures(area, &figures);
+        };
+        // Starting exactly at the area's origin counts as inside: 6 beyond the far end.
+        QCOMPARE(widened(QRectF(20, 20, 50, 50)), QRectF(20, 20, 56, 56));
+        // Inside and short of the far edges: nothing changes.
+        QCOMPARE(widened(QRectF(30, 30, 10, 10)), area);
+        // Just short of the far edge less the margin, and just past it.
+        QCOMPARE(widened(QRectF(30, 30, 24, 24)), area);
+        QCOMPARE(widened(QRectF(30, 30, 25, 25)), QRectF(20, 20, 41, 41));
+        // Before the origin: the left edge 6 beyond the figure, the top edge at it; the
+        // length grows by the distance to the figure, or to the figure's own.
+        QCOMPARE(widened(QRectF(19.5, 19.5, 1, 1)), QRectF(13.5, 19.5, 40.5, 40.5));
+        QCOMPARE(widened(QRectF(10, 10, 80, 80)), QRectF(4, 10, 80, 80));
+        QCOMPARE(widenForFigures(area, nullptr), area);
+    }
+
     void repeatedFigureRectanglesAreSkipped()
     {
         // A record equal to the area passed in adds nothing (else it would add 6).

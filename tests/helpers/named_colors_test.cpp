@@ -54,6 +54,21 @@ private slots:
         QCOMPARE(hexString(QColor::fromRgbF(0.49f, 0.0f, 1.0f)), QStringLiteral("#7D00FF"));
     }
 
+    // QColor keeps 16 bits a channel, and n / 65535 × 255 = n / 257 is never exactly a
+    // half, so no colour can tell how halves round; what must hold is that every channel
+    // value becomes its nearest two-digit one, the closest calls on either side included.
+    void everyChannelValueGoesToTheNearestDigits()
+    {
+        for (int n = 0; n <= 0xFFFF; ++n) {
+            QColor color;
+            color.setRgba64(QRgba64::fromRgba64(quint16(n), 0, 0xFFFF, 0xFFFF));
+            const int nearest = (2 * n + 257) / 514;
+            const QString text = hexString(color);
+            if (text != QString::asprintf("#%02X00FF", nearest))
+                QFAIL(qPrintable(QStringLiteral("channel %1 gave %2").arg(n).arg(text)));
+        }
+    }
+
     void unknownNamesAreRed()
     {
         const QColor red = hexColor(0xFF0000, 1.0);

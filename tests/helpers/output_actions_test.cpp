@@ -12,6 +12,7 @@
 #include "service/ServiceConfiguration.h"
 #include "platform/Preferences.h"
 #include "tests/harness/FakeDelegate.h"
+#include "tests/harness/FileAccess.h"
 #include "tests/harness/NotificationRecorder.h"
 #include "tests/harness/ScriptedHttpServer.h"
 #include "tests/harness/ServerProcess.h"
@@ -397,6 +398,45 @@ private slots:
         QVERIFY(QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
         QFile::remove(fallback.chopped(1));
         qputenv("XDG_RUNTIME_DIR", runtime);
+
+    // When the image cannot be kept in the unsent folder, the message names the only
+    // copy where it still is: the folder cannot be made, or the move is refused.
+    void aFailedKeepStillSaysWhereTheImageIs()
+    {
+        TempFolder::ensureFinalImagesFolder();
+        const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+        const QString blocker = QDir::tempPath() + QStringLiteral("/a-file");
+        QFile file(blocker);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        qputenv("XDG_DATA_HOME", (blocker + QStringLiteral("/data")).toUtf8());
+        const QString path = TempFolder::viewImagePath(9);
+        QVERIFY(writePNG(patterned(10, 10), path));
+        uploadFinished(QStringLiteral("Connection refused"), path);
+        qputenv("XDG_DATA_HOME", dataHome);
+        const QString lead = QStringLiteral("There was a problem uploading your image. It was kept at ");
+        auto seen = settledNotifications();
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(seen[0].body, lead + path);
+        QVERIFY(QFile::exists(path));
+
+        // The folder is there but takes no new names.
+        const QString unsent = TempFolder::unsentFolder();
+        QVERIFY(QDir().mkpath(unsent));
+        const qsizetype keptBefore = QDir(unsent).entryList(QDir::Files).size();
+        QVERIFY(QFile::setPermissions(unsent, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        {
+            vtest::WithoutFileAccessOverride asAUser;
+            QVERIFY(asAUser.active());
+            uploadFinished(QStringLiteral("Connection refused"), path);
+        }
+        QFile::setPermissions(unsent, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        seen = settledNotifications();
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(seen[0].body, lead + path);
+        QVERIFY(QFile::exists(path));
+        QCOMPARE(QDir(unsent).entryList(QDir::Files).size(), keptBefore);
+        QVERIFY(QFile::remove(path));
     }
 
     // ---- the overlay's actions ----

@@ -11,7 +11,11 @@
 #include <QSysInfo>
 #include <QSystemTrayIcon>
 
+#include <QElapsedTimer>
+
+#include <atomic>
 #include <csignal>
+#include <thread>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -94,6 +98,32 @@ private slots:
         // Released, the next one takes over.
         first.release();
         QVERIFY(second.becomePrimary());
+    }
+
+    // A second start that comes while the first holds the lock but is not listening
+    // yet keeps trying until its deadline, so the request is delivered once it listens.
+    void laterStartWaitsForTheFirstToListen()
+    {
+        SingleInstance first(folder("race"));
+        QVERIFY(first.tryLock());
+        QSignalSpy messages(&first, &SingleInstance::messageReceived);
+        SingleInstance second(folder("race"));
+        QVERIFY(!second.tryLock());
+
+        // Nobody listening: it gives up only when its time is up.
+        QElapsedTimer waited;
+        waited.start();
+        QVERIFY(!second.sendToPrimary("capture", 300));
+        QVERIFY(waited.elapsed() >= 300);
+
+        std::atomic<int> delivered{-1};
+        std::thread sender([&] { delivered = second.sendToPrimary("capture", 20000) ? 1 : 0; });
+        QVERIFY(first.listen());
+        const bool received = messages.wait(20000);
+        sender.join();
+        QVERIFY(received);
+        QCOMPARE(delivered.load(), 1);
+        QCOMPARE(messages.first().first().toByteArray(), QByteArray("capture"));
     }
 
     void socketIsPrivateAndGoesWithTheInstance()

@@ -1,13 +1,17 @@
+#include "server/ImageStore.h"
 #include "server/ImageWork.h"
 #include "server/Multipart.h"
 #include "server/ServerOptions.h"
+#include "server/Service.h"
 #include "server/TokenStore.h"
 #include "service/Protocol.h"
 #include "tests/harness/TestMain.h"
 #include "tests/server/WireClient.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QImage>
+#include <QTemporaryDir>
 
 using namespace vornik::server;
 
@@ -155,6 +159,57 @@ private slots:
         QVERIFY(tall);
         QCOMPARE(QImage::fromData(QByteArray::fromStdString(*tall), "PNG").height(), 600 + bannerMaxImageHeight + 2 * bannerPadding);
         QVERIFY(!composeWithBanner("not png", png(4, 4, 0), "#000000"));
+    }
+
+    // The storage and the service check names themselves, whatever the routes in front
+    // of them let through: a name with a path in it reaches no file beside the images.
+    void namesCannotLeaveTheImageFolder()
+    {
+        QTemporaryDir data;
+        const std::string dir = data.path().toStdString();
+        std::string error;
+        ImageStore store;
+        QVERIFY(store.open(dir, &error));
+        const QString secret = data.filePath(QStringLiteral("secret.png"));
+        QFile file(secret);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("secret") == 6);
+        file.close();
+
+        for (const std::string &bad : {std::string("../secret"), std::string(".."), std::string(), std::string("a/b"),
+                                       std::string("a.b"), std::string("a b"), std::string("@"), std::string("["),
+                                       std::string("`"), std::string("{"), std::string("/"), std::string(":"),
+                                       std::string("\xc3\xa4"), std::string(65, 'a')})
+            QVERIFY2(!ImageStore::isValidName(bad), bad.c_str());
+        for (const std::string &good : {std::string("A"), std::string("Z"), std::string("a"), std::string("z"),
+                                        std::string("0"), std::string("9"), std::string(64, 'x')})
+            QVERIFY2(ImageStore::isValidName(good), good.c_str());
+
+        QVERIFY(!store.readOriginal("../secret"));
+        QVERIFY(!store.readCached("../images/../secret"));
+        QVERIFY(!store.writeOriginal("../planted", "x"));
+        QVERIFY(!store.writeCached("../planted", "x"));
+        QVERIFY(!QFile::exists(data.filePath(QStringLiteral("planted.png"))));
+        store.remove("../secret");
+        store.removeCached("../secret");
+        QVERIFY(QFile::exists(secret));
+
+        ServerOptions options;
+        options.dataDir = dir;
+        options.publicUrl = "https://localhost:1/";
+        Service service(options);
+        QVERIFY2(service.open(&error), error.c_str());
+        const auto token = [&] { return TokenStore::tokenForSalt(service.salt().body); };
+        const std::string uid = wire::userId("names");
+        QCOMPARE(service.raw("../secret").status, 404);
+        QCOMPARE(service.decorated("../secret").status, 404);
+        QCOMPARE(service.remove(token(), "../secret", uid).status, 404);
+        // A banner link may only name an upload of this server, never a path.
+        QCOMPARE(service.setUser(token(), uid, "https://localhost:1/../secret.png", "#000000").status, 400);
+        QCOMPARE(service.setUser(token(), uid, "localhost:1/.png", "#000000").status, 400);
+        QCOMPARE(service.setUser(token(), uid, "https://elsewhere:1/abc.png", "#000000").status, 400);
+        QCOMPARE(service.setUser(token(), uid, "https://localhost:1/abc.png", "#000000").status, 404);
+        QVERIFY(QFile::exists(secret));
+        service.close();
     }
 
     void colorsAndPngCheck()

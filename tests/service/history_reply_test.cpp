@@ -64,6 +64,21 @@ private slots:
         QCOMPARE(entries.size(), 1);
         QCOMPARE(entries.first().uploadTime, QStringLiteral("Nov 14, 2023 22:13 PM UTC"));
     }
+
+    // Only keys within the span a date can hold make entries: a key beyond it, on
+    // either side, must never reach the conversion to a 64-bit count.
+    void keysAtAndBeyondTheDateRange()
+    {
+        const auto entries = parse(QStringLiteral(R"({"-1e300":"a","-8.7e15":"b","8.7e15":"c","-inf":"d",)"
+                                                  R"("-8.64e15":"first","8.64e15":"last","-0.5":"before"})"));
+        QCOMPARE(entries.size(), 3);
+        QCOMPARE(entries.at(0).name, QStringLiteral("first"));
+        QCOMPARE(entries.at(0).uploadTime, QStringLiteral("Apr 20, -271822 0:00 AM UTC"));
+        QCOMPARE(entries.at(1).name, QStringLiteral("last"));
+        QCOMPARE(entries.at(1).uploadTime, QStringLiteral("Sep 13, 275760 0:00 AM UTC"));
+        // Fractions round down, also before 1970.
+        QCOMPARE(entries.at(2).uploadTime, QStringLiteral("Dec 31, 1969 23:59 PM UTC"));
+    }
 };
 
 VORNIK_TEST_MAIN(HistoryReplyTest, vtest::EnvironmentOptions{})

@@ -336,8 +336,7 @@ private slots:
     {
         // The real thing on the X server: xdotool presses on a row, drags it across to
         // the preview and lets go; Qt runs the drag as it would for a person.
-        if (!vtest::haveProgram(QStringLiteral("xdotool")))
-            QSKIP("xdotool is not installed");
+        QVERIFY2(vtest::haveProgram(QStringLiteral("xdotool")), "xdotool (scripts/install-deps.sh) is missing");
         const int row = int(shownAddresses().indexOf(m_links.at(2)));
         QVERIFY(row >= 0);
         m_window->imagetable->clearSelection();
@@ -378,8 +377,7 @@ private slots:
 
     void realPointerDragOfTwoRowsOntoTheTrash()
     {
-        if (!vtest::haveProgram(QStringLiteral("xdotool")))
-            QSKIP("xdotool is not installed");
+        QVERIFY2(vtest::haveProgram(QStringLiteral("xdotool")), "xdotool (scripts/install-deps.sh) is missing");
         const QStringList more = vtest::uploadImages(2, {Qt::cyan, Qt::darkRed});
         QCOMPARE(more.size(), 2);
         QVERIFY(!more.contains(QString()));

@@ -3,6 +3,7 @@
 #include "service/MultipartForm.h"
 #include "service/ServiceConfiguration.h"
 #include "service/vornikHTTP.h"
+#include "tests/harness/FileAccess.h"
 #include "tests/harness/ScriptedHttpServer.h"
 #include "tests/harness/TestMain.h"
 
@@ -217,6 +218,23 @@ private slots:
         QCOMPARE(m_server->requests().size(), 1);
         QCOMPARE(m_server->requests().first().target, QByteArray("/salt/"));
         QCOMPARE(vornikHTTP::state().lastErrorText, QStringLiteral("Error: File doesn't exist"));
+    }
+
+    // There, but not readable: the upload ends after the salt with the system's reason.
+    void unreadableFileSendsNoPost()
+    {
+        serve({}, Reply{200, "unexpected"});
+        const QString path = QDir::tempPath() + QStringLiteral("/locked.png");
+        QVERIFY(QFile::copy(m_pngPath, path));
+        QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+        vtest::WithoutFileAccessOverride asAUser;
+        QVERIFY(asAUser.active());
+        Outcome outcome;
+        vornikHTTP::uploadFile(VorOperations::upload, path, outcome.completion());
+        QTRY_COMPARE_WITH_TIMEOUT(outcome.texts, QStringList{QStringLiteral("Error: Permission denied")}, 10000);
+        QCOMPARE(vornikHTTP::state().lastErrorText, QStringLiteral("Error: Permission denied"));
+        QCOMPARE(m_server->requests().size(), 1);
+        QVERIFY(!outcome.offMainThread);
     }
 
     void refusedSaltStillSendsTheSecondHalf()

@@ -127,6 +127,20 @@ private slots:
         QVERIFY(fetchRaw(link).isEmpty());
     }
 
+    // The token the client makes from the server's salt is one the server takes, and
+    // only once: checked by the server itself, not by the client's own arithmetic.
+    void theSaltsTokenWorksOnceAtTheServer()
+    {
+        QString token;
+        vornikHTTP::getSalt(VorOperations::salt, [&](const QString &text) { token = text; });
+        QTRY_VERIFY_WITH_TIMEOUT(!token.isEmpty(), kWaitMs);
+        QCOMPARE(token, vornikHTTP::tokenForSalt(vornikHTTP::state().lastReplyText.toUtf8()));
+        const QUrl history(m_server.baseUrl() + QStringLiteral("history/") + token + QLatin1Char('/')
+                           + vornikHTTP::getUserID());
+        QCOMPARE(vtest::fetchUrl(history, kWaitMs), QByteArray("{}"));
+        QCOMPARE(vtest::fetchUrl(history, kWaitMs), QByteArray());   // refused: used up
+    }
+
     void shortHistoryHoldsTheTenNewest()
     {
         QStringList names;
