@@ -51,17 +51,21 @@ restore() {
     done < <(find "$backups" -type f -print0)
 }
 restore
-# Builds and tests run in the background so that a signal is handled at once: the
-# child is stopped and the file put back before the script ends.
+# Builds and tests run in the background, in a process group of their own, so that a
+# signal is handled at once: the whole group (ninja, compilers, tests) is stopped and
+# the file put back before the script ends.
 child=
-in_background() { "$@" & child=$!; wait "$child"; }
-stop_child() { [[ -n $child ]] && kill "$child" 2>/dev/null; restore; exit 130; }
+in_background() { setsid "$@" & child=$!; wait "$child"; }
+stop_child() { [[ -n $child ]] && kill -- -"$child" 2>/dev/null; restore; exit 130; }
 trap restore EXIT
 trap stop_child INT TERM HUP
 
 # ccache (when there is one) makes the first, unchanged build cheap; mutants are
 # compiled past it so that they do not fill it.
 export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
+# The build folder's name in the debug information does not matter here: without it in
+# the hash, a second checkout's unchanged build comes out of the cache.
+export CCACHE_NOHASHDIR=1
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 if [[ ! -f $build/build.ninja ]]; then

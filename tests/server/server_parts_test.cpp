@@ -9,9 +9,11 @@
 #include "tests/server/WireClient.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <sqlite3.h>
 
 using namespace vornik::server;
 
@@ -87,6 +89,15 @@ private slots:
         QCOMPARE(file->contentType, std::string("image/png"));
         QCOMPARE(file->data, std::string_view("\r\n--Xy\r\n\r\nbinary"));  // a near-boundary stays data
         QVERIFY(!parts->at(0).hasFilename);
+    }
+
+    // Blanks between a delimiter and its line end are padding, not a broken body.
+    void delimitersMayBePaddedWithBlanks()
+    {
+        const auto parts = parseMultipart("--b \t\r\nContent-Disposition: form-data; name=\"a\"\r\n\r\nv\r\n--b--", "b");
+        QVERIFY(parts);
+        QCOMPARE(parts->size(), size_t(1));
+        QCOMPARE(parts->at(0).data, std::string_view("v"));
     }
 
     void formReaderRejectsBrokenBodies_data()
@@ -209,6 +220,32 @@ private slots:
         QCOMPARE(service.setUser(token(), uid, "https://elsewhere:1/abc.png", "#000000").status, 400);
         QCOMPARE(service.setUser(token(), uid, "https://localhost:1/abc.png", "#000000").status, 404);
         QVERIFY(QFile::exists(secret));
+        service.close();
+    }
+
+    // An image the index refuses is taken away again and the upload fails: no link is
+    // handed out for an image that is not listed.
+    void uploadThatCannotBeRecordedFails()
+    {
+        QTemporaryDir data;
+        ServerOptions options;
+        options.dataDir = data.path().toStdString();
+        options.publicUrl = "http://localhost:1/";
+        Service service(options);
+        std::string error;
+        QVERIFY2(service.open(&error), error.c_str());
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open(data.filePath(QStringLiteral("vornik.db")).toUtf8().constData(), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, "CREATE TRIGGER refuse BEFORE INSERT ON images BEGIN SELECT RAISE(ABORT, 'no'); END;",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        sqlite3_close(db);
+        const std::string body = wire::uploadForm("b", wire::userId("refused"), wire::pngBytes(4, 4, 0));
+        const Reply reply = service.upload(TokenStore::tokenForSalt(service.salt().body),
+                                           "multipart/form-data; boundary=b", body);
+        QCOMPARE(reply.status, 500);
+        QCOMPARE(reply.body, std::string("could not record the image"));
+        QCOMPARE(QDir(data.filePath(QStringLiteral("images"))).entryList(QDir::Files), QStringList());
         service.close();
     }
 
