@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Lists and plants the small faults that scripts/mutate.sh tries one at a time.
 
-  mutate.py list FILE [FROM-TO ...]   one mutant a line: index, line, operator, change
+  mutate.py list FILE [FROM-TO ...]   one mutant a line: index, line, operator, change,
+                                      and the source line with the one before it
   mutate.py apply FILE INDEX OUT      writes FILE with mutant INDEX planted to OUT
 
 The operators are a fixed list, found with regular expressions on the source with its
@@ -131,6 +132,15 @@ def in_ranges(line, ranges):
     return not ranges or any(a <= line <= b for a, b in ranges)
 
 
+def context(text, offset):
+    """The mutant's line with the non-blank line before it, trimmed: the same fault in
+    the same place keeps this name when lines above it are added or removed."""
+    lines = text.splitlines()
+    at = line_of(text, offset) - 1
+    before = next((l.strip() for l in reversed(lines[:at]) if l.strip()), "")
+    return f"{before} / {lines[at].strip()}"
+
+
 def describe(text, mutant):
     offset, length, replacement, _ = mutant
     before = " ".join(text[offset:offset + length].split())
@@ -146,7 +156,7 @@ def main(argv):
         ranges = [tuple(int(x) for x in r.split("-", 1)) for r in argv[2:]]
         for index, m in enumerate(find_mutants(text)):
             if in_ranges(line_of(text, m[0]), ranges):
-                print(f"{index}\t{line_of(text, m[0])}\t{m[3]}\t{describe(text, m)}")
+                print(f"{index}\t{line_of(text, m[0])}\t{m[3]}\t{describe(text, m)}\t{context(text, m[0])}")
         return 0
     if len(argv) == 4 and argv[0] == "apply":
         text = open(argv[1], encoding="utf-8").read()

@@ -112,8 +112,8 @@ for target in "${targets[@]}"; do
 
     killed=0 counted=0 broken=0 set_aside=0
     for mutant in "${chosen[@]}"; do
-        IFS=$'\t' read -r index line operator change <<<"$mutant"
-        key="$file | $(sed -n "${line}p" "$file" | sed 's/^ *//') | $operator $change"
+        IFS=$'\t' read -r index line operator change place <<<"$mutant"
+        key="$file | $place | $operator $change"
         [[ -z $retry ]] || grep -qxF -- "$key" <<<"$retry" || continue
         mkdir -p "$backups/$(dirname "$file")"
         cp "$file" "$backups/$file"
