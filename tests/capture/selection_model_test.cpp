@@ -168,6 +168,16 @@ private slots:
         model.pointerDragged({300, 500});
         QCOMPARE(model.frame().x(), 300.0);
         QCOMPARE(model.frame().width(), 51.0);
+        // One point to the left is already left of it.
+        SelectionModel near;
+        near.pointerPressed({100, 800});
+        near.pointerDragged({99, 600});
+        QCOMPARE(near.frame(), QRectF(99, 590, 51, 210));
+        // A press on the display's left edge starts a selection like any other.
+        SelectionModel edge;
+        edge.pointerPressed({0, 800});
+        edge.pointerDragged({300, 500});
+        QCOMPARE(edge.frame(), QRectF(0, 490, 310, 310));
     }
 
     void edgesIgnoreDragsBelowTheMinimum()

@@ -206,6 +206,9 @@ private slots:
         const QImage exported = exportImage(plain, nullptr, QRectF(10, 10, 20.5, 10));
         QCOMPARE(exported.size(), QSize(21, 10));
         QVERIFY(samePixels(exported, plain.copy(10, 10, 21, 10)));
+        // A sliver one pixel wide or high is still a picture.
+        QCOMPARE(exportImage(plain, nullptr, QRectF(10, 10, 0.5, 5)).size(), QSize(1, 5));
+        QCOMPARE(exportImage(plain, nullptr, QRectF(10, 10, 5, 1)).size(), QSize(5, 1));
     }
 
     // The widening rule on each side of the area, without the export around it.

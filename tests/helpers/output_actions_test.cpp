@@ -21,6 +21,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QNetworkAccessManager>
@@ -304,7 +305,9 @@ private slots:
             QVERIFY(keptAt.constLast().startsWith(unsent));
             QVERIFY(samePixels(readPng(keptAt.constLast()), image));
         }
-        QVERIFY(keptAt[0] != keptAt[1]);
+        // The first keeps its name, the second is numbered.
+        QCOMPARE(keptAt[0], unsent + QFileInfo(TempFolder::viewImagePath(7)).fileName());
+        QCOMPARE(keptAt[1], unsent + QFileInfo(TempFolder::viewImagePath(7)).completeBaseName() + "-2.png");
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
 
         // Nothing left to keep: the plain text.
