@@ -307,6 +307,7 @@ private slots:
 
     void wrongOperationsAnswerAtOnceButLater()
     {
+        serve({}, Reply{200, "unexpected"});
         Outcome salt, upload, remove, history;
         vornikHTTP::getSalt(VorOperations::upload, salt.completion());
         vornikHTTP::uploadFile(VorOperations::salt, m_pngPath, upload.completion());
@@ -319,6 +320,7 @@ private slots:
         QCOMPARE(upload.texts, QStringList{QStringLiteral("Invalid Operation")});
         QCOMPARE(remove.texts, QStringList{QStringLiteral("Invalid Operation")});
         QCOMPARE(vornikHTTP::state().lastErrorText, QStringLiteral("not implemented"));
+        QVERIFY(m_server->requests().isEmpty());   // nothing went out
     }
 
     void transportFailuresAreRecorded()
