@@ -401,6 +401,7 @@ private slots:
         QVERIFY(QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
         QFile::remove(fallback.chopped(1));
         qputenv("XDG_RUNTIME_DIR", runtime);
+    }
 
     // When the image cannot be kept in the unsent folder, the message names the only
     // copy where it still is: the folder cannot be made, or the move is refused.
