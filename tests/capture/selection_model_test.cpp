@@ -337,8 +337,20 @@ private slots:
         model.pointerReleased({700, 700});
         QCOMPARE(tracker.current(), model.boxCrosshaircursor);
         QVERIFY(!(model.boxCrosshaircursor == model.crosshaircursor));
+        // A click out there changes nothing: the view already asked for its crosshair.
+        model.pointerPressed({700, 700});
+        model.pointerReleased({700, 700});
+        QCOMPARE(tracker.current(), model.boxCrosshaircursor);
         // The next move hands the pointer back to the view's crosshair.
         model.pointerMoved({700, 701});
+        QCOMPARE(tracker.current(), model.crosshaircursor);
+        // The box's cursor is set again only when forced (as the overlay does with the
+        // arrow when it closes), or when it changes.
+        model.boxApplyCursor(CursorRef::arrow(), true);
+        QCOMPARE(tracker.current(), CursorRef::arrow());
+        QCOMPARE(model.boxOvercursor, CursorRef::arrow());
+        model.pointerMoved({700, 702});
+        model.boxApplyCursor(CursorRef::arrow(), false);
         QCOMPARE(tracker.current(), model.crosshaircursor);
     }
 
