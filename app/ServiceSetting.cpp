@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSettings>
 #include <QUrl>
 
 namespace ServiceSetting {
@@ -63,11 +62,7 @@ bool store(const Choice &choice)
     Preferences &preferences = Preferences::standard();
     preferences.setString(QStringLiteral("serviceurl"), choice.url);
     preferences.setString(QStringLiteral("servicecafile"), choice.caFile);
-    preferences.synchronize();
-    // The store reports no write errors; reading the file back tells whether it took.
-    const QSettings written(preferences.fileName(), QSettings::IniFormat);
-    return written.value(QStringLiteral("serviceurl")).toString() == choice.url
-           && written.value(QStringLiteral("servicecafile")).toString() == choice.caFile;
+    return preferences.synchronize();
 }
 
 } // namespace ServiceSetting

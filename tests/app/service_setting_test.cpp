@@ -103,10 +103,11 @@ private slots:
         Preferences::resetStandard();
         QString problem;
         const auto choice = ServiceSetting::check(QStringLiteral("https://share.example.org/"), QString(), &problem);
-        QVERIFY(choice);
-        QVERIFY(!ServiceSetting::store(*choice));
+        const bool stored = choice && ServiceSetting::store(*choice);
         qputenv("XDG_CONFIG_HOME", (vtest::TestEnvironment::current()->root() + "/config").toLocal8Bit());
         Preferences::resetStandard();
+        QVERIFY(choice);
+        QVERIFY(!stored);
     }
 
     void commandLine()
