@@ -32,6 +32,13 @@ PatternWindow::PatternWindow(const QSize &size)
     setGeometry(QRect(QPoint(0, 0), size));
 }
 
+bool PatternWindow::showAndWait()
+{
+    show();
+    activateWindow();
+    return QTest::qWaitForWindowExposed(this);
+}
+
 void PatternWindow::paintEvent(QPaintEvent *)
 {
     QPainter(this).drawImage(0, 0, m_picture);

@@ -20,6 +20,8 @@ class PatternWindow : public QWidget
 {
 public:
     explicit PatternWindow(const QSize &size);
+    // Shows and activates the window and waits until it is on screen.
+    bool showAndWait();
 
 protected:
     void paintEvent(QPaintEvent *) override;

@@ -65,9 +65,7 @@ private slots:
         recorder = new NotificationRecorder(this);
         QVERIFY(recorder->isRegistered());
         pattern = new vtest::PatternWindow(QSize(1920, 1080));
-        pattern->show();
-        pattern->activateWindow();
-        QVERIFY(QTest::qWaitForWindowExposed(pattern));
+        QVERIFY(pattern->showAndWait());
         QVERIFY(server.start());
 
         // The default viewer: a stand-in that writes down what it was asked to open.

@@ -79,9 +79,7 @@ private slots:
         recorder = new NotificationRecorder(this);
         QVERIFY(recorder->isRegistered());
         pattern = new vtest::PatternWindow(QSize(1920, 1080));
-        pattern->show();
-        pattern->activateWindow();
-        QVERIFY(QTest::qWaitForWindowExposed(pattern));
+        QVERIFY(pattern->showAndWait());
         QVERIFY(server.start());
 
         // A plain start: Vornik comes up, listens for later starts and stays.
