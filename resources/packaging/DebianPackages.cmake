@@ -16,8 +16,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 
 set(CPACK_DEBIAN_VORNIK_PACKAGE_NAME vornik)
 set(CPACK_DEBIAN_VORNIK_PACKAGE_SECTION graphics)
-# Loaded at run time, so dpkg-shlibdeps cannot see them: the X11 platform plugin.
-set(CPACK_DEBIAN_VORNIK_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# Loaded at run time through Qt's image plugins, so dpkg-shlibdeps cannot see it: the
+# SVG reader for the pictures in the resources. (The X11 platform plugin comes with
+# libqt6gui6, which the program links.)
+set(CPACK_DEBIAN_VORNIK_PACKAGE_DEPENDS "libqt6svg6 (>= 6.4)")
 set(CPACK_DEBIAN_VORNIK_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_VORNIK_PACKAGE_SUGGESTS "vornik-server")
 set(CPACK_COMPONENT_VORNIK_DESCRIPTION "take, mark up and share screenshots from the system tray
