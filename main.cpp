@@ -1,6 +1,6 @@
 #include "Version.h"
 #include "app/AppDelegate.h"
-#include "app/Preferences.h"
+#include "platform/Preferences.h"
 #include "app/ServiceSetting.h"
 #include "platform/SingleInstance.h"
 

@@ -1,6 +1,6 @@
 #include "app/ServiceSetting.h"
 
-#include "app/Preferences.h"
+#include "platform/Preferences.h"
 #include "service/ServiceConfiguration.h"
 
 #include <QFile>

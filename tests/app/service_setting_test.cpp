@@ -1,6 +1,6 @@
 // Pointing Vornik at a sharing service: what `vornik --set-service` accepts, what it
 // writes into Vornik.conf, and that the environment still overrides the settings.
-#include "app/Preferences.h"
+#include "platform/Preferences.h"
 #include "app/ServiceSetting.h"
 #include "service/ServiceConfiguration.h"
 #include "tests/harness/TestMain.h"
