@@ -1,5 +1,7 @@
 #include "Version.h"
 #include "app/AppDelegate.h"
+#include "platform/Preferences.h"
+#include "app/ServiceSetting.h"
 #include "platform/SingleInstance.h"
 
 #include <QApplication>
@@ -13,7 +15,10 @@ struct CommandLine {
     bool capture = false;
     bool version = false;
     bool help = false;
+    const char *serviceUrl = nullptr;  // --set-service URL
+    const char *caFile = nullptr;      // --ca-file FILE
     const char *unknown = nullptr;
+    const char *missingValue = nullptr;
 };
 
 CommandLine parseCommandLine(int argc, char **argv)
@@ -27,6 +32,13 @@ CommandLine parseCommandLine(int argc, char **argv)
             line.version = true;
         else if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0)
             line.help = true;
+        else if (std::strcmp(argument, "--set-service") == 0 || std::strcmp(argument, "--ca-file") == 0) {
+            const char *&value = std::strcmp(argument, "--set-service") == 0 ? line.serviceUrl : line.caFile;
+            if (i + 1 < argc)
+                value = argv[++i];
+            else
+                line.missingValue = argument;
+        }
         else if (argument[0] == '-' && !line.unknown)
             line.unknown = argument; // Qt's own options (-platform, -display ...) pass through
     }
@@ -37,11 +49,16 @@ void printHelp(FILE *out)
 {
     std::fprintf(out,
                  "Usage: vornik [--capture | --version | --help]\n"
+                 "       vornik --set-service URL [--ca-file FILE]\n"
                  "Vornik lives in the system tray: take, mark up and share screenshots.\n"
                  "\n"
-                 "  --capture   start a capture in the running Vornik, or start Vornik capturing\n"
-                 "  --version   print the version and exit\n"
-                 "  --help      print this help and exit\n"
+                 "  --capture          start a capture in the running Vornik, or start Vornik capturing\n"
+                 "  --set-service URL  upload to the sharing service at URL from now on (kept in the\n"
+                 "                     settings as serviceurl) and exit\n"
+                 "  --ca-file FILE     with --set-service: also trust the PEM certificate in FILE for it\n"
+                 "                     (kept as servicecafile; left out, an earlier one is cleared)\n"
+                 "  --version          print the version and exit\n"
+                 "  --help             print this help and exit\n"
                  "\n"
                  "Hot keys: Ctrl+Shift+9 and Ctrl+F9. Settings: $XDG_CONFIG_HOME/Vornik/Vornik.conf\n");
 }
@@ -55,6 +72,30 @@ bool isQtOption(const char *argument)
             return true;
     }
     return false;
+}
+
+// --set-service: writes the service into the settings and tells a running Vornik to
+// read them again.
+int setService(int argc, char **argv, const CommandLine &line)
+{
+    QCoreApplication core(argc, argv);
+    QString problem;
+    const auto choice = ServiceSetting::check(QString::fromLocal8Bit(line.serviceUrl),
+                                              line.caFile ? QString::fromLocal8Bit(line.caFile) : QString(), &problem);
+    if (!choice) {
+        std::fprintf(stderr, "vornik: %s\n", qPrintable(problem));
+        return 2;
+    }
+    if (!ServiceSetting::store(*choice)) {
+        std::fprintf(stderr, "vornik: cannot write %s\n", qPrintable(Preferences::standard().fileName()));
+        return 1;
+    }
+    std::printf("Vornik uploads to %s%s%s\n", qPrintable(choice->url),
+                choice->caFile.isEmpty() ? "" : ", trusting ", qPrintable(choice->caFile));
+    SingleInstance instance;
+    if (!instance.tryLock())
+        instance.sendToPrimary(QByteArrayLiteral("settings"));
+    return 0;
 }
 
 // A later start hands its request to the running Vornik and ends.
@@ -82,11 +123,20 @@ int main(int argc, char **argv)
         std::printf("vornik %s\n", VORNIK_VERSION);
         return 0;
     }
+    if (line.missingValue || (line.caFile && !line.serviceUrl)) {
+        std::fprintf(stderr, "vornik: %s\n", line.missingValue ? "--set-service and --ca-file need a value"
+                                                               : "--ca-file goes with --set-service");
+        printHelp(stderr);
+        return 2;
+    }
     if (line.unknown && !isQtOption(line.unknown)) {
         std::fprintf(stderr, "vornik: unknown option %s\n", line.unknown);
         printHelp(stderr);
         return 2;
     }
+
+    if (line.serviceUrl)
+        return setService(argc, argv, line);
 
     SingleInstance instance;
     if (!instance.tryLock())
@@ -105,6 +155,8 @@ int main(int argc, char **argv)
     QObject::connect(&instance, &SingleInstance::messageReceived, &delegate, [&delegate](const QByteArray &message) {
         if (message == "capture")
             delegate.requestCapture();
+        else if (message == "settings")
+            Preferences::standard().synchronize(); // reads what `vornik --set-service` wrote
     });
     QTimer::singleShot(0, &delegate, [&delegate, capture = line.capture] {
         delegate.applicationDidFinishLaunching();

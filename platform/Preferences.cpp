@@ -66,9 +66,10 @@ void Preferences::setString(const QString &key, const QString &value)
     m_settings.setValue(key, value);
 }
 
-void Preferences::synchronize()
+bool Preferences::synchronize()
 {
     m_settings.sync();
+    return m_settings.status() == QSettings::NoError;
 }
 
 QString Preferences::fileName() const

@@ -21,8 +21,9 @@ public:
     void setInteger(const QString &key, int value);
     void setString(const QString &key, const QString &value);
 
-    // Writes pending changes to disk at once.
-    void synchronize();
+    // Writes pending changes to disk at once and reads what other processes wrote;
+    // false when the file could not be written.
+    bool synchronize();
 
     // The file the store lives in.
     QString fileName() const;

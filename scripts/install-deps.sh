@@ -5,6 +5,9 @@ SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -q
+# Packaging: scdoc writes the manual pages; dpkg-dev and file are what CPack's DEB
+# generator runs; lintian, appstream, systemd (systemd-analyze), man-db and
+# bsdextrautils (col) check the installed files in the tests.
 $SUDO apt-get install -y -q --no-install-recommends \
   build-essential cmake ninja-build pkg-config ca-certificates openssl \
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins libqt6opengl6 \
@@ -13,4 +16,5 @@ $SUDO apt-get install -y -q --no-install-recommends \
   libcpp-httplib-dev libsqlite3-dev libssl-dev sqlite3 \
   googletest libgtest-dev libbenchmark-dev \
   xvfb xauth xdotool x11-utils x11-xserver-utils xclip dbus dbus-x11 imagemagick trayer \
-  desktop-file-utils fonts-dejavu-core libglib2.0-bin
+  desktop-file-utils fonts-dejavu-core libglib2.0-bin \
+  scdoc dpkg-dev file lintian appstream systemd man-db bsdextrautils

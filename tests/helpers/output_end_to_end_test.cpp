@@ -4,6 +4,7 @@
 // selection with xdotool and presses the overlay's buttons.
 #include "service/ServiceConfiguration.h"
 #include "tests/harness/NotificationRecorder.h"
+#include "tests/harness/OverlayDriver.h"
 #include "tests/harness/ServerProcess.h"
 #include "tests/harness/TestMain.h"
 
@@ -19,72 +20,9 @@
 
 namespace {
 
-// Pixel (x, y) of the screen: red and green the low bytes, blue the high bits.
-QRgb patternAt(int x, int y)
-{
-    return qRgb(x & 0xFF, y & 0xFF, ((x >> 8) & 0x0F) | (((y >> 8) & 0x0F) << 4));
-}
-
-QPoint positionOf(QRgb pixel)
-{
-    return QPoint(qRed(pixel) | ((qBlue(pixel) & 0x0F) << 8), qGreen(pixel) | ((qBlue(pixel) >> 4) << 8));
-}
-
-class PatternWindow : public QWidget
-{
-public:
-    explicit PatternWindow(const QSize &size)
-        : m_picture(size, QImage::Format_RGB32)
-    {
-        for (int y = 0; y < size.height(); ++y)
-            for (int x = 0; x < size.width(); ++x)
-                m_picture.setPixel(x, y, patternAt(x, y));
-        setWindowFlags(Qt::FramelessWindowHint);
-        setGeometry(QRect(QPoint(0, 0), size));
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override { QPainter(this).drawImage(0, 0, m_picture); }
-
-private:
-    QImage m_picture;
-};
-
-// Where `image` lies on the screen when it holds screen pixels unchanged; a null
-// rectangle when any pixel differs from the screen's.
-QRect screenRectOf(const QImage &image)
-{
-    if (image.isNull())
-        return QRect();
-    const QImage pixels = image.convertToFormat(QImage::Format_RGB32);
-    const QPoint origin = positionOf(pixels.pixel(0, 0));
-    for (int y = 0; y < pixels.height(); ++y)
-        for (int x = 0; x < pixels.width(); ++x)
-            if ((pixels.pixel(x, y) & 0xFFFFFF) != (patternAt(origin.x() + x, origin.y() + y) & 0xFFFFFF))
-                return QRect();
-    return QRect(origin, pixels.size());
-}
-
-int xdotool(const QStringList &arguments)
-{
-    return vtest::run(QStringList{QStringLiteral("xdotool")} + arguments);
-}
-
-int visibleVornikWindows()
-{
-    QString output;
-    vtest::run({"xdotool", "search", "--onlyvisible", "--classname", "vornik"}, &output);
-    return output.split('\n', Qt::SkipEmptyParts).size();
-}
-
-QByteArray clipboardBytes(const QString &type)
-{
-    const QString file = QDir::tempPath() + QStringLiteral("/clipboard.out");
-    QFile::remove(file);
-    vtest::run({"sh", "-c", QStringLiteral("xclip -selection clipboard -t %1 -o > '%2'").arg(type, file)});
-    QFile read(file);
-    return read.open(QIODevice::ReadOnly) ? read.readAll() : QByteArray();
-}
+using vtest::clipboardBytes;
+using vtest::screenRectOf;
+using vtest::visibleVornikWindows;
 
 QStringList leftovers()
 {
@@ -101,51 +39,14 @@ class OutputEndToEndTest : public QObject
     Q_OBJECT
 
     NotificationRecorder *recorder = nullptr;
-    PatternWindow *pattern = nullptr;
+    vtest::PatternWindow *pattern = nullptr;
     vtest::ServerProcess server;
     pid_t vornik = -1;
     qreal ratio = 1;
     QString openedLog;
 
-    // Presses the hot key until the overlays are up (Vornik may still be starting).
-    // First the screen must show the pattern again: without a compositor, what an
-    // overlay covered is only back once the pattern window has repainted it.
-    bool startCapture()
-    {
-        const bool clean = QTest::qWaitFor([] {
-            const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
-            return screenRectOf(screen) == QRect(0, 0, 1920, 1080);
-        }, 20000);
-        if (!clean)
-            return false;
-        for (int attempt = 0; attempt < 20; ++attempt) {
-            xdotool({"key", "ctrl+shift+9"});
-            if (QTest::qWaitFor([] { return visibleVornikWindows() > 0; }, 1500))
-                return true;
-        }
-        QFile log(QDir::tempPath() + "/vornik.log");
-        if (log.open(QIODevice::ReadOnly))
-            qWarning("vornik said: %s", log.readAll().constData());
-        return false;
-    }
-
-    // Drags a selection over the device pixels `area` and presses button `index` of
-    // the column beside it (0 edit, 1 save, 2 upload, 3 copy), at the overlay's scale.
-    void selectAndPress(const QRect &area, int index)
-    {
-        const QPoint from = area.topLeft(), to = area.topLeft() + QPoint(area.width(), area.height());
-        xdotool({"mousemove", QString::number(from.x()), QString::number(from.y()), "mousedown", "1"});
-        for (int step = 1; step <= 4; ++step) {
-            const QPoint at = from + (to - from) * step / 4;
-            xdotool({"mousemove", QString::number(at.x()), QString::number(at.y())});
-        }
-        xdotool({"mouseup", "1"});
-        // The column of 22 × 21 point buttons sits 10 points inside the box's top right.
-        const QPointF topRightPoints = QPointF(to.x(), from.y()) / ratio;
-        const QPointF button = topRightPoints + QPointF(-10 - 11, 10 + 21 * index + 10);
-        const QPoint device = (button * ratio).toPoint();
-        xdotool({"mousemove", QString::number(device.x()), QString::number(device.y()), "click", "1"});
-    }
+    bool startCapture() { return vtest::startCapture(QRect(0, 0, 1920, 1080), QDir::tempPath() + "/vornik.log"); }
+    void selectAndPress(const QRect &area, int index) { vtest::selectAndPress(area, index, ratio); }
 
     QList<NotificationRecorder::Notification> waitForNotification()
     {
@@ -164,10 +65,8 @@ private slots:
             QVERIFY2(vtest::haveProgram(tool), tool);
         recorder = new NotificationRecorder(this);
         QVERIFY(recorder->isRegistered());
-        pattern = new PatternWindow(QSize(1920, 1080));
-        pattern->show();
-        pattern->activateWindow();
-        QVERIFY(QTest::qWaitForWindowExposed(pattern));
+        pattern = new vtest::PatternWindow(QSize(1920, 1080));
+        QVERIFY(pattern->showAndWait());
         QVERIFY(server.start());
 
         // The default viewer: a stand-in that writes down what it was asked to open.
