@@ -345,13 +345,14 @@ void PaintWindowController::exportImage(int segment)
         buttonBar->setSelectedSegment(PointerSegment);
         return;
     }
-    if (segment == UploadSegment)
-        uploadImage(rendering, figures, rect);
-    else
-        copyImageToClipboard(rendering, figures, rect);
+    const bool handedOn = segment == UploadSegment ? uploadImage(rendering, figures, rect)
+                                                   : copyImageToClipboard(rendering, figures, rect);
     setTool(PanelTool::pointer);
     buttonBar->setSelectedSegment(PointerSegment);
-    close();
+    // A failed upload or copy has posted its message; the drawing stays so that the
+    // user can try again or save it.
+    if (handedOn)
+        close();
 }
 
 void PaintWindowController::showToolPopover(bool text, QWidget *anchor, const QString &kind, int colorMode,

@@ -11,39 +11,41 @@
 
 // ---- Actions of the editor window --------------------------------------------------
 
-void saveImageWithPanel(const QImage &image, const FigureRects &figures, const QRectF &rect)
+bool saveImageWithPanel(const QImage &image, const FigureRects &figures, const QRectF &rect)
 {
     FilePanels::SaveRequest request;
     request.allowedFileTypes = {QStringLiteral("png")};
     const QString chosen = FilePanels::current().runSavePanel(request);
     if (chosen.isEmpty())
-        return;
+        return false;
     // Nothing written, nothing announced: a failed write must not read as saved.
     if (writeImage(chosen, image, figures, rect).isEmpty())
-        return;
+        return false;
     postOutputMessage(OutputMessage::ImageSaved);
+    return true;
 }
 
-void uploadImage(const QImage &image, const FigureRects &figures, const QRectF &rect)
+bool uploadImage(const QImage &image, const FigureRects &figures, const QRectF &rect)
 {
     if (!isConnectedToNetwork()) {
         postOutputMessage(OutputMessage::NoNetwork);
-        return;
+        return false;
     }
     const QString written = writeImage(QString(), image, figures, rect);
     if (written.isEmpty()) {
         postOutputMessage(OutputMessage::UploadFileMissing);
-        return;
+        return false;
     }
     startUpload(written);
+    return true;
 }
 
-void copyImageToClipboard(const QImage &image, const FigureRects &figures, const QRectF &rect)
+bool copyImageToClipboard(const QImage &image, const FigureRects &figures, const QRectF &rect)
 {
     const QString written = writeImage(QString(), image, figures, rect);
     if (written.isEmpty()) {
         postOutputMessage(OutputMessage::ClipboardFailed);
-        return;
+        return false;
     }
     QFile file(written);
     const QByteArray png = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -52,5 +54,6 @@ void copyImageToClipboard(const QImage &image, const FigureRects &figures, const
     const bool copied = Clipboard::putImage(png, QImage::fromData(png, "PNG"));
     postOutputMessage(copied ? OutputMessage::ImageCopied : OutputMessage::ClipboardFailed);
     QFile::remove(written);
+    return copied;
 }
 
