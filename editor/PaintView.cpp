@@ -1,5 +1,6 @@
 #include "editor/PaintView.h"
 
+#include "helpers/ImageOutput.h"
 #include "platform/Preferences.h"
 #include "helpers/extensions/NamedColors.h"
 
@@ -140,6 +141,7 @@ void PaintView::placeImage(const QString &imageLocation)
     auto image = std::make_shared<Image>(picture, Size{w, h});
     image->setPlace(image->place().move(dx, dy));
     m_rootGroup->append(image);
+    m_picture = image;
     m_imagerect = QRectF(dx, dy, w, h);
     // A region of a display larger than the main one does not fit the page. The page
     // grows to hold all of it, with the same margin on the far sides: the export
@@ -364,6 +366,37 @@ void PaintView::applyFontSize()
     const QSizeF size = measuredTextSize(text->text(), text->font().size);
     if (const auto record = m_myDrawings.recordFor(text.get()); record && record->mrect)
         record->mrect->setSize(size);
+}
+
+double PaintView::picturePixelRatio() const
+{
+    if (!m_picture || m_picture->size().w <= 0)
+        return 1.0;
+    return m_picture->image().width() / m_picture->size().w;
+}
+
+QImage PaintView::renderExport(const drawingItems &figures) const
+{
+    if (!m_imagerect || !m_viewSize)
+        return QImage();
+    const double s = picturePixelRatio();
+    const QPointF origin = m_imagerect->topLeft();
+    // The area in pixels counted from the picture's top left corner, rounded outwards
+    // to whole pixels: the picture's own pixels then fall on whole pixels of the export.
+    const QRectF area = widenForFigures(*m_imagerect, figures.rects()).translated(-origin);
+    const QRectF page = QRectF(QPointF(0, 0), QSizeF(m_viewSize->w, m_viewSize->h)).translated(-origin);
+    const auto outwards = [s](const QRectF &r) {
+        return QRectF(QPointF(std::floor(r.left() * s + 1e-6), std::floor(r.top() * s + 1e-6)),
+                      QPointF(std::ceil(r.right() * s - 1e-6), std::ceil(r.bottom() * s - 1e-6)));
+    };
+    const QRect pixels = outwards(area).intersected(outwards(page)).toRect();
+    if (pixels.isEmpty())
+        return QImage();
+    QTransform canvasToPixels;
+    canvasToPixels.translate(-pixels.left(), -pixels.top());
+    canvasToPixels.scale(s, s);
+    canvasToPixels.translate(-origin.x(), -origin.y());
+    return renderScene(canvasToPixels, pixels.size());
 }
 
 drawingItems PaintView::figuresOnCanvas() const

@@ -94,6 +94,14 @@ public:
     // imagerect().
     QImage renderCanvas(qreal devicePixelRatio) const { return renderScene(devicePixelRatio); }
 
+    // Pixels per point of the captured picture (1 without one).
+    double picturePixelRatio() const;
+    // What the editor's save, copy and upload hand out: the picture with `figures` over
+    // it, widened where they reach past it (clipped to the page), at the picture's own
+    // resolution with the picture's pixels on whole pixels, so that every one of them
+    // comes out as it went in. Ratio 1; null without a picture.
+    QImage renderExport(const drawingItems &figures) const;
+
     // Shows `color` as the background of a tool bar swatch.
     static void paintSwatch(QWidget *swatch, const QColor &color);
 
@@ -110,6 +118,7 @@ private:
     // Looked up on each use: the store may be reopened while the canvas lives.
     static Preferences &userDefaults();
 
+    std::shared_ptr<scene::Image> m_picture;   // the captured picture's node
     std::optional<PanelTool> m_selectedTool;
     std::optional<QRectF> m_imagerect;
     std::optional<scene::Size> m_viewSize;

@@ -330,12 +330,13 @@ void PaintWindowController::buttonClicked(int segment)
 
 void PaintWindowController::exportImage(int segment)
 {
-    const qreal scale = windowHandle()->devicePixelRatio();
-    const QImage rendering = paintView->renderCanvas(scale);
+    // The canvas renders the exported area itself, at the picture's full resolution:
+    // the output actions get it whole, with nothing left to widen or scale.
+    const QImage rendering = paintView->renderExport(paintView->figuresOnCanvas());
     if (rendering.isNull())
         return;
-    const QRectF rect = *paintView->imagerect();
-    const FigureRects figures = paintView->figuresOnCanvas().rects();
+    const QRectF rect(QPointF(0, 0), QSizeF(rendering.size()));
+    const FigureRects figures;
     if (segment == SaveSegment) {
         // The canvas takes no press while the save panel is up.
         setTool(PanelTool::savelocal);
