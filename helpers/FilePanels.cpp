@@ -42,6 +42,8 @@ public:
         dialog.setFileMode(QFileDialog::AnyFile);
         if (!request.allowedFileTypes.isEmpty())
             dialog.setNameFilter(nameFilterFor(request.allowedFileTypes));
+        if (!request.defaultSuffix.isEmpty())
+            dialog.setDefaultSuffix(request.defaultSuffix);
         if (!request.proposedName.isEmpty())
             dialog.selectFile(request.proposedName);
         dialog.setOption(QFileDialog::ReadOnly, !request.canCreateDirectories);

@@ -15,6 +15,7 @@ bool saveImageWithPanel(const QImage &image, const FigureRects &figures, const Q
 {
     FilePanels::SaveRequest request;
     request.allowedFileTypes = {QStringLiteral("png")};
+    request.defaultSuffix = QStringLiteral("png");
     const QString chosen = FilePanels::current().runSavePanel(request);
     if (chosen.isEmpty())
         return false;
