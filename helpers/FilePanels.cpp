@@ -44,6 +44,8 @@ public:
             dialog.setNameFilter(nameFilterFor(request.allowedFileTypes));
         if (!request.defaultSuffix.isEmpty())
             dialog.setDefaultSuffix(request.defaultSuffix);
+        if (!request.directory.isEmpty())
+            dialog.setDirectory(request.directory);
         if (!request.proposedName.isEmpty())
             dialog.selectFile(request.proposedName);
         dialog.setOption(QFileDialog::ReadOnly, !request.canCreateDirectories);

@@ -1,13 +1,21 @@
 #include "helpers/output/EditorActions.h"
 
+#include "platform/Preferences.h"
 #include "helpers/Clipboard.h"
 #include "helpers/FilePanels.h"
 #include "helpers/ImageOutput.h"
 #include "helpers/OutputMessages.h"
+#include "helpers/PicturesFolder.h"
 #include "helpers/output/UploadHandOff.h"
 #include "service/ServiceConfiguration.h"
 
 #include <QFile>
+#include <QFileInfo>
+
+namespace {
+// Where the editor's save panel was last confirmed.
+const QString kLastSaveFolder = QStringLiteral("lastsavefolder");
+} // namespace
 
 // ---- Actions of the editor window --------------------------------------------------
 
@@ -16,12 +24,23 @@ bool saveImageWithPanel(const QImage &image, const FigureRects &figures, const Q
     FilePanels::SaveRequest request;
     request.allowedFileTypes = {QStringLiteral("png")};
     request.defaultSuffix = QStringLiteral("png");
+    // The panel opens where the user last saved, at first in the pictures folder.
+    const QString lastFolder = Preferences::standard().stringForKey(kLastSaveFolder);
+    if (!lastFolder.isEmpty() && QFileInfo(lastFolder).isDir()) {
+        request.directory = lastFolder;
+    } else {
+        PicturesFolder::ensureFolder();
+        request.directory = PicturesFolder::folder();
+    }
+    request.proposedName = PicturesFolder::proposedName();
     const QString chosen = FilePanels::current().runSavePanel(request);
     if (chosen.isEmpty())
         return false;
     // Nothing written, nothing announced: a failed write must not read as saved.
-    if (writeImage(chosen, image, figures, rect).isEmpty())
+    const QString written = writeImage(chosen, image, figures, rect);
+    if (written.isEmpty())
         return false;
+    Preferences::standard().setString(kLastSaveFolder, QFileInfo(written).absolutePath());
     postOutputMessage(OutputMessage::ImageSaved);
     return true;
 }

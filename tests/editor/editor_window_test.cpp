@@ -88,10 +88,11 @@ private slots:
         Preferences::standard().setString(QStringLiteral("fillcolor"), QStringLiteral("olive"));
         PaintWindowController &window = openEditorOnPattern();
         SegmentedToolBar *bar = window.buttonBar;
-        QCOMPARE(bar->segmentCount(), 19);
+        // The 19 segments of the table, then the five sharing tools.
+        QCOMPARE(bar->segmentCount(), 24);
         QCOMPARE(bar->segmentToolTip(5), QStringLiteral("Rectangle"));
         QCOMPARE(bar->segmentToolTip(12), QStringLiteral("Text"));
-        for (int i = 0; i < 19; ++i) {
+        for (int i = 0; i < 24; ++i) {
             QCOMPARE(bar->segment(i)->accessibleName(), bar->segmentToolTip(i));
             QCOMPARE(bar->segmentToolTip(i).isEmpty(), i == 3 || i == 9);
         }
@@ -150,7 +151,8 @@ private slots:
         QVERIFY(window.texteditpopover->isVisible());
         QCOMPARE(window.paintView->selectedTool(), std::optional(PanelTool::text));
         QTest::keyClicks(window.texteditview->textview, QStringLiteral("Hello there"));
-        const QPointF at = window.paintView->imagerect()->topLeft() + QPointF(40, 30);
+        // Below the popover, which hangs from the tool bar over the top of the picture.
+        const QPointF at = window.paintView->imagerect()->topLeft() + QPointF(40, 170);
         // The press outside the popup closes it and still reaches the canvas.
         pressCanvas(window, at);
         releaseCanvas(window, at);
@@ -305,7 +307,7 @@ private slots:
     {
         Preferences::standard().setInteger(QStringLiteral("fontsize"), 72);
         PaintWindowController &window = openEditorOnPattern();
-        const QPointF at = window.paintView->imagerect()->topLeft() + QPointF(20, 20);
+        const QPointF at = window.paintView->imagerect()->topLeft() + QPointF(20, 170);
         clickSegment(window, 12);
         QTest::keyClicks(window.texteditview->textview, QStringLiteral("Wg"));
         pressCanvas(window, at);
