@@ -5,10 +5,12 @@
 #include "helpers/FilePanels.h"
 #include "helpers/ImageOutput.h"
 #include "helpers/OutputMessages.h"
-#include "helpers/PicturesFolder.h"
+#include "helpers/SaveFolder.h"
 #include "helpers/output/UploadHandOff.h"
 #include "service/ServiceConfiguration.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -29,10 +31,10 @@ bool saveImageWithPanel(const QImage &image, const FigureRects &figures, const Q
     if (!lastFolder.isEmpty() && QFileInfo(lastFolder).isDir()) {
         request.directory = lastFolder;
     } else {
-        PicturesFolder::ensureFolder();
-        request.directory = PicturesFolder::folder();
+        request.directory = SaveFolder::folder();
+        QDir().mkpath(request.directory);
     }
-    request.proposedName = PicturesFolder::proposedName();
+    request.proposedName = SaveFolder::fileName(QDateTime::currentDateTime());
     const QString chosen = FilePanels::current().runSavePanel(request);
     if (chosen.isEmpty())
         return false;

@@ -2,7 +2,7 @@
 #include "editor/PaintWindowController.h"
 #include "editor/tools/SharingTools.h"
 #include "helpers/FilePanels.h"
-#include "helpers/PicturesFolder.h"
+#include "helpers/SaveFolder.h"
 #include "tests/editor/EditorDriver.h"
 #include "tests/harness/TestMain.h"
 
@@ -356,9 +356,9 @@ private slots:
         QVERIFY(QDir().mkpath(QDir::tempPath() + QStringLiteral("/elsewhere")));
         key(QKeySequence(Qt::CTRL | Qt::Key_S));
         QCOMPARE(panels.requests.size(), 1);
-        QCOMPARE(panels.requests[0].directory, PicturesFolder::folder());
-        QVERIFY(PicturesFolder::folder().endsWith(QStringLiteral("/Vornik/")));
-        QVERIFY(QFileInfo(PicturesFolder::folder()).isDir());
+        QCOMPARE(panels.requests[0].directory, SaveFolder::folder());
+        QVERIFY(SaveFolder::folder().endsWith(QStringLiteral("/Vornik")));
+        QVERIFY(QFileInfo(SaveFolder::folder()).isDir());
         QVERIFY2(QRegularExpression(QStringLiteral("^Vornik \\d{4}-\\d\\d-\\d\\d \\d\\d\\.\\d\\d\\.\\d\\d\\.png$"))
                      .match(panels.requests[0].proposedName).hasMatch(),
                  qPrintable(panels.requests[0].proposedName));
@@ -367,9 +367,6 @@ private slots:
         QCOMPARE(panels.requests.size(), 2);
         QCOMPARE(panels.requests[1].directory, QDir::tempPath() + QStringLiteral("/elsewhere"));
 
-        // The "savefolder" setting names another folder.
-        Preferences::standard().setString(QStringLiteral("savefolder"), QDir::tempPath() + QStringLiteral("/mine"));
-        QCOMPARE(PicturesFolder::folder(), QDir::tempPath() + QStringLiteral("/mine/"));
     }
 };
 
