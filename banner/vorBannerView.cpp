@@ -66,6 +66,7 @@ void vorBannerView::saveBannerToFile()
         FilePanels::SaveRequest request;
         request.title = QStringLiteral("Save Image");
         request.allowedFileTypes = {QStringLiteral("png")};
+        request.defaultSuffix = QStringLiteral("png");
         request.proposedName = QStringLiteral("myimagefile.png");
         request.canCreateDirectories = true;
         request.showsHiddenFiles = true;

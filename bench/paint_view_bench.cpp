@@ -79,12 +79,16 @@ Summary summarise(std::vector<double> ms)
     return {at(0.5), at(0.99), ms.back()};
 }
 
-// Draws the figures with real pointer events: a mix of every drawing tool, spread over
+// Draws the figures with real pointer events: a mix of every drawing tool (the sharing
+// tools among them), spread over
 // the page, each started on a spot no figure covers yet.
 void drawFigures(PaintView &view)
 {
-    const PanelTool tools[] = {PanelTool::rectangle, PanelTool::ellipse, PanelTool::line, PanelTool::arrow,
-                               PanelTool::filledrectangle, PanelTool::filledellipse};
+    const PanelTool tools[] = {PanelTool::rectangle, PanelTool::ellipse,  PanelTool::line,
+                               PanelTool::arrow,     PanelTool::filledrectangle, PanelTool::filledellipse,
+                               PanelTool::pixelate,  PanelTool::blur,     PanelTool::highlighter,
+                               PanelTool::counter,   PanelTool::pen};
+    constexpr int kinds = int(std::size(tools));
     QRandomGenerator random(1234);
     int drawn = 0;
     for (int attempt = 0; drawn < kFigures && attempt < kFigures * 20; ++attempt) {
@@ -92,7 +96,7 @@ void drawFigures(PaintView &view)
         if (const auto hit = view.nodeAt(from); hit && hit->handlesPan())
             continue;
         const QPoint to = from + QPoint(random.bounded(-120, 120), random.bounded(-120, 120));
-        view.setSelectedTool(tools[drawn % 6]);
+        view.setSelectedTool(tools[drawn % kinds]);
         const auto before = view.myDrawings().lst.size();
         drag(view.viewport(), from, to);
         if (view.myDrawings().lst.size() > before)

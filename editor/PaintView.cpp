@@ -1,5 +1,8 @@
 #include "editor/PaintView.h"
 
+#include "editor/CanvasHistory.h"
+#include "editor/tools/SharingTools.h"
+#include "helpers/ImageOutput.h"
 #include "platform/Preferences.h"
 #include "helpers/extensions/NamedColors.h"
 
@@ -7,6 +10,7 @@
 #include <QFile>
 #include <QFontMetricsF>
 #include <QImageReader>
+#include <QPainter>
 #include <QSet>
 #include <algorithm>
 #include <cmath>
@@ -16,6 +20,7 @@ using namespace scene;
 namespace {
 
 const QString kLineSize = QStringLiteral("linesize");
+const QString kHighlightColor = QStringLiteral("highlightcolor");
 const QString kFontSize = QStringLiteral("fontsize");
 
 constexpr int kLargestFont = 74;
@@ -49,9 +54,20 @@ Font textFont(int size)
 
 } // namespace
 
+const SharingTool *sharingToolFor(PanelTool tool)
+{
+    const qsizetype index = qsizetype(tool) - qsizetype(PanelTool::pixelate);
+    const auto &tools = sharingTools();
+    return index >= 0 && index < tools.size() ? tools.at(index) : nullptr;
+}
+
 PaintView::PaintView(QWidget *parent)
     : SceneView(parent)
 {
+    // The page is the size of the display; a window that fits the display shows the
+    // rest of it by scrolling.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setNode(group({}), QSizeF());
 }
 
@@ -115,6 +131,7 @@ void PaintView::buildScene(const QString &imageLocation)
     m_currentFigure = m_myDrawings.lst.isEmpty() ? std::make_shared<drawingItem>() : m_myDrawings.firstSelected();
     background->onTouchPressed([this](const TouchEvent &event) { canvasPressed(event); });
     background->onTouchMoved([this](const TouchEvent &event) { canvasDragged(event); });
+    background->onTouchReleased([this](const TouchEvent &) { m_pressedOnCanvas = false; });
     setNode(group({group({background, m_rootGroup})}), QSizeF(size.w, size.h));
 }
 
@@ -140,6 +157,7 @@ void PaintView::placeImage(const QString &imageLocation)
     auto image = std::make_shared<Image>(picture, Size{w, h});
     image->setPlace(image->place().move(dx, dy));
     m_rootGroup->append(image);
+    m_picture = image;
     m_imagerect = QRectF(dx, dy, w, h);
     // A region of a display larger than the main one does not fit the page. The page
     // grows to hold all of it, with the same margin on the far sides: the export
@@ -175,6 +193,7 @@ void PaintView::canvasPressed(const TouchEvent &event)
         return;
     if (!popoversLetPressThrough())
         return;
+    m_pressedOnCanvas = true;
     const Point p = event.location;
     m_pressCell = p;
     m_lastDragCell = p;
@@ -185,6 +204,7 @@ void PaintView::canvasPressed(const TouchEvent &event)
     attachFigureHandlers(node);
     m_currentFigure = record;
     m_rootGroup->append(node);
+    m_history.push(new AddFigureStep(*m_rootGroup, m_myDrawings, record, node));
 }
 
 // Builds the figure of `tool` at `at`, points `record` at it and adds the record.
@@ -238,6 +258,12 @@ std::shared_ptr<Node> PaintView::startFigure(PanelTool tool, const Point &at, co
                              size.height());
         return text;
     }
+    case PanelTool::pixelate:
+    case PanelTool::blur:
+    case PanelTool::highlighter:
+    case PanelTool::counter:
+    case PanelTool::pen:
+        return startSharingFigure(*sharingToolFor(tool), at, record);
     case PanelTool::pointer:
     case PanelTool::linesize:
     case PanelTool::increasefont:
@@ -246,6 +272,50 @@ std::shared_ptr<Node> PaintView::startFigure(PanelTool tool, const Point &at, co
         break;
     }
     return nullptr;
+}
+
+namespace {
+// Where a figure's drawn geometry lies on the canvas.
+QRectF coveredRect(const Node &node)
+{
+    return node.mapRectToParent(node.boundingRect() | node.childrenBoundingRect());
+}
+} // namespace
+
+std::shared_ptr<Group> PaintView::startSharingFigure(const SharingTool &tool, const Point &at,
+                                                     const std::shared_ptr<drawingItem> &record)
+{
+    FigureStart with;
+    with.lineColor = Color::named(lineColorName()).toQColor();
+    with.lineWidth = userDefaults().integerForKey(kLineSize);
+    const QString highlight = userDefaults().stringForKey(kHighlightColor);
+    with.highlightColor = Color::named(highlight.isEmpty() ? QStringLiteral("yellow") : highlight).toQColor();
+    with.picture = m_picture;
+    with.nextCounter = nextCounterNumber();
+    auto figure = tool.start(with, at.toQPointF());
+    const QRectF covered = coveredRect(*figure);
+    m_myDrawings.addItem(tool.typeName(), record, nullptr, nullptr, figure, covered.x(), covered.y(),
+                         covered.width(), covered.height());
+    return figure;
+}
+
+// One more than the highest number on the canvas: undoing or deleting the last counter
+// gives its number again, and no counter is ever renumbered.
+int PaintView::nextCounterNumber() const
+{
+    int highest = 0;
+    for (const std::shared_ptr<Node> &node : m_rootGroup->contents()) {
+        if (const auto *figure = dynamic_cast<const Group *>(node.get()))
+            highest = std::max(highest, counterNumber(*figure));
+    }
+    return highest + 1;
+}
+
+void PaintView::followFigure(const std::shared_ptr<drawingItem> &record)
+{
+    if (!record || !record->mGroup || !record->mrect)
+        return;
+    *record->mrect = coveredRect(*record->mGroup);
 }
 
 // A figure takes presses on itself: it becomes the selected one and follows the
@@ -260,18 +330,29 @@ void PaintView::attachFigureHandlers(const std::shared_ptr<Node> &node)
     const std::weak_ptr<scene::Shape> weakShape = shape;
     const std::weak_ptr<Text> weakText = text;
     const std::weak_ptr<Group> weakGroup = group;
-    raw->onTouchPressed([this, weakShape, weakText, weakGroup](const TouchEvent &) {
+    raw->onTouchPressed([this, raw, weakShape, weakText, weakGroup](const TouchEvent &) {
         m_movingfigure = true;
+        m_moved = QPointF();
         m_myDrawings.selectItems(weakShape.lock(), weakText.lock(), weakGroup.lock());
+        if (m_selectedTool == PanelTool::pointer)
+            m_marked = m_myDrawings.recordFor(raw);
+        updateMark();
     });
     raw->onPan([this, raw](const PanEvent &pan) {
         if (!m_movingfigure)
             return;
         raw->setPlace(raw->place().move(pan.dx, pan.dy));
+        m_moved += QPointF(pan.dx, pan.dy);
         if (const auto record = m_myDrawings.recordFor(raw); record && record->mrect)
             record->mrect->translate(pan.dx, pan.dy);
+        updateMark();
     });
-    raw->onTouchReleased([this](const TouchEvent &) { m_movingfigure = false; });
+    raw->onTouchReleased([this, raw](const TouchEvent &) {
+        m_movingfigure = false;
+        if (!m_moved.isNull())
+            m_history.push(new MoveFigureStep(m_myDrawings, raw->shared_from_this(), m_moved));
+        m_moved = QPointF();
+    });
 }
 
 void PaintView::canvasDragged(const TouchEvent &event)
@@ -327,6 +408,16 @@ void PaintView::canvasDragged(const TouchEvent &event)
         m_lastDragCell = P;
         return;
     }
+    case PanelTool::pixelate:
+    case PanelTool::blur:
+    case PanelTool::highlighter:
+    case PanelTool::counter:
+    case PanelTool::pen:
+        if (!arrow || m_currentFigure->mobjType != sharingToolFor(*m_selectedTool)->typeName())
+            return;
+        sharingToolFor(*m_selectedTool)->drag(*arrow, S.toQPointF(), P.toQPointF());
+        followFigure(m_currentFigure);
+        return;
     case PanelTool::pointer:
     case PanelTool::linesize:
     case PanelTool::increasefont:
@@ -360,10 +451,54 @@ void PaintView::applyFontSize()
 {
     userDefaults().setInteger(kFontSize, m_fontsize);
     const auto text = m_currentFigure->mText;
-    text->setFont(textFont(m_fontsize));
-    const QSizeF size = measuredTextSize(text->text(), text->font().size);
+    const int before = text->font().size;
+    setTextSize(text, m_fontsize);
+    if (before == m_fontsize)
+        return;
+    QPointer<PaintView> self(this);
+    m_history.push(new TextSizeStep(text, before, m_fontsize, [self, text](int size) {
+        if (self)
+            self->setTextSize(text, size);
+    }));
+}
+
+void PaintView::setTextSize(const std::shared_ptr<Text> &text, int size)
+{
+    text->setFont(textFont(size));
+    const QSizeF measured = measuredTextSize(text->text(), text->font().size);
     if (const auto record = m_myDrawings.recordFor(text.get()); record && record->mrect)
-        record->mrect->setSize(size);
+        record->mrect->setSize(measured);
+}
+
+double PaintView::picturePixelRatio() const
+{
+    if (!m_picture || m_picture->size().w <= 0)
+        return 1.0;
+    return m_picture->image().width() / m_picture->size().w;
+}
+
+QImage PaintView::renderExport(const drawingItems &figures) const
+{
+    if (!m_imagerect || !m_viewSize)
+        return QImage();
+    const double s = picturePixelRatio();
+    const QPointF origin = m_imagerect->topLeft();
+    // The area in pixels counted from the picture's top left corner, rounded outwards
+    // to whole pixels: the picture's own pixels then fall on whole pixels of the export.
+    const QRectF area = widenForFigures(*m_imagerect, figures.rects()).translated(-origin);
+    const QRectF page = QRectF(QPointF(0, 0), QSizeF(m_viewSize->w, m_viewSize->h)).translated(-origin);
+    const auto outwards = [s](const QRectF &r) {
+        return QRectF(QPointF(std::floor(r.left() * s + 1e-6), std::floor(r.top() * s + 1e-6)),
+                      QPointF(std::ceil(r.right() * s - 1e-6), std::ceil(r.bottom() * s - 1e-6)));
+    };
+    const QRect pixels = outwards(area).intersected(outwards(page)).toRect();
+    if (pixels.isEmpty())
+        return QImage();
+    QTransform canvasToPixels;
+    canvasToPixels.translate(-pixels.left(), -pixels.top());
+    canvasToPixels.scale(s, s);
+    canvasToPixels.translate(-origin.x(), -origin.y());
+    return renderScene(canvasToPixels, pixels.size());
 }
 
 drawingItems PaintView::figuresOnCanvas() const
@@ -398,10 +533,82 @@ void PaintView::deleteSelected()
             return node->hashValue() == candidate->hashValue();
         });
         if (found != contents.end()) {
-            contents.erase(found);
-            m_rootGroup->setContents(contents);
+            m_history.push(new RemoveNodeStep(*m_rootGroup, *found));
+            updateMark();
             return;
         }
     }
-    m_myDrawings.removeItem(selected);
+    m_history.push(new DropRecordStep(m_myDrawings, selected));
+}
+
+void PaintView::setSelectedTool(std::optional<PanelTool> tool)
+{
+    m_selectedTool = tool;
+    // The mark belongs to the pointer tool.
+    if (tool != PanelTool::pointer && !m_marked.expired()) {
+        m_marked.reset();
+        updateMark();
+    }
+}
+
+bool PaintView::drawing() const
+{
+    return m_movingfigure || m_pressedOnCanvas;
+}
+
+void PaintView::undo()
+{
+    if (drawing())
+        return;
+    m_history.undo();
+    updateMark();
+}
+
+void PaintView::redo()
+{
+    if (drawing())
+        return;
+    m_history.redo();
+    updateMark();
+}
+
+std::shared_ptr<drawingItem> PaintView::markedFigure() const
+{
+    const std::shared_ptr<drawingItem> marked = m_marked.lock();
+    if (!marked || !marked->mSelected || m_selectedTool != PanelTool::pointer || !m_rootGroup)
+        return nullptr;
+    const std::shared_ptr<Node> node = marked->node();
+    return node && m_rootGroup->contents().contains(node) ? marked : nullptr;
+}
+
+// Repaints where the mark was and where it is now.
+void PaintView::updateMark()
+{
+    const auto area = [this](const QRectF &r) { return mapFromScene(r.adjusted(-6, -6, 6, 6)).boundingRect(); };
+    if (!m_markShown.isNull())
+        viewport()->update(area(m_markShown));
+    const std::shared_ptr<drawingItem> marked = markedFigure();
+    m_markShown = marked ? coveredRect(*marked->node()) : QRectF();
+    if (!m_markShown.isNull())
+        viewport()->update(area(m_markShown));
+}
+
+void PaintView::drawForeground(QPainter *painter, const QRectF &)
+{
+    if (m_markShown.isNull() || !markedFigure())
+        return;
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    const QRectF outline = m_markShown.adjusted(-3, -3, 3, 3);
+    // A dashed line that shows on light and dark pictures alike.
+    painter->setBrush(Qt::NoBrush);
+    painter->setPen(QPen(Qt::white, 1));
+    painter->drawRect(outline);
+    painter->setPen(QPen(QColor(20, 90, 200), 1, Qt::DashLine));
+    painter->drawRect(outline);
+    painter->setPen(QPen(QColor(20, 90, 200), 1));
+    painter->setBrush(Qt::white);
+    for (const QPointF &corner : {outline.topLeft(), outline.topRight(), outline.bottomLeft(), outline.bottomRight()})
+        painter->drawRect(QRectF(corner - QPointF(3, 3), QSizeF(6, 6)));
+    painter->restore();
 }

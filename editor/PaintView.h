@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QPointer>
+#include <QUndoStack>
 #include <QRectF>
 #include <QString>
 #include <functional>
@@ -27,7 +28,17 @@ enum class PanelTool {
     increasefont = 9,     // draws nothing
     decreasefont = 10,    // draws nothing
     savelocal = 11,       // draws nothing and takes no press or drag; set while a local save runs
+    // The sharing tools, in the order of sharingTools().
+    pixelate = 12,
+    blur = 13,
+    highlighter = 14,
+    counter = 15,
+    pen = 16,
 };
+
+class SharingTool;
+// The sharing tool behind `tool`, or null for the tools of the first group.
+const SharingTool *sharingToolFor(PanelTool tool);
 
 // How the canvas asks the editor window about its popovers when it is pressed. The
 // window fills these in; a hook left empty reads as "not shown" / empty text / does
@@ -65,7 +76,17 @@ public:
     void loadDrawingDefaults();
 
     std::optional<PanelTool> selectedTool() const { return m_selectedTool; }
-    void setSelectedTool(std::optional<PanelTool> tool) { m_selectedTool = tool; }
+    void setSelectedTool(std::optional<PanelTool> tool);
+
+    // Every change to the canvas, as undo steps. Clean while nothing changed since the
+    // picture was last handed out.
+    QUndoStack &history() { return m_history; }
+    // Undo and redo the last step; nothing while a figure is being drawn or moved.
+    void undo();
+    void redo();
+    // The figure that shows a selection mark: the one last pressed with the pointer
+    // tool, while it is selected and on the canvas (null otherwise).
+    std::shared_ptr<drawingItem> markedFigure() const;
 
     // Text size steps of 2 points on the latest figure when it is a text (up to 74,
     // down to 6); nothing otherwise.
@@ -94,11 +115,29 @@ public:
     // imagerect().
     QImage renderCanvas(qreal devicePixelRatio) const { return renderScene(devicePixelRatio); }
 
+    // Pixels per point of the captured picture (1 without one).
+    double picturePixelRatio() const;
+    // What the editor's save, copy and upload hand out: the picture with `figures` over
+    // it, widened where they reach past it (clipped to the page), at the picture's own
+    // resolution with the picture's pixels on whole pixels, so that every one of them
+    // comes out as it went in. Ratio 1; null without a picture.
+    QImage renderExport(const drawingItems &figures) const;
+
     // Shows `color` as the background of a tool bar swatch.
     static void paintSwatch(QWidget *swatch, const QColor &color);
 
+protected:
+    void drawForeground(QPainter *painter, const QRectF &rect) override;
+
 private:
     void buildScene(const QString &imageLocation);
+    std::shared_ptr<scene::Group> startSharingFigure(const SharingTool &tool, const scene::Point &at,
+                                                     const std::shared_ptr<drawingItem> &record);
+    int nextCounterNumber() const;
+    void followFigure(const std::shared_ptr<drawingItem> &record);
+    void updateMark();
+    bool drawing() const;
+    void setTextSize(const std::shared_ptr<scene::Text> &text, int size);
     void placeImage(const QString &imageLocation);
     void canvasPressed(const scene::TouchEvent &event);
     void canvasDragged(const scene::TouchEvent &event);
@@ -110,6 +149,12 @@ private:
     // Looked up on each use: the store may be reopened while the canvas lives.
     static Preferences &userDefaults();
 
+    std::shared_ptr<scene::Image> m_picture;   // the captured picture's node
+    QUndoStack m_history;
+    std::weak_ptr<drawingItem> m_marked;       // last pressed with the pointer tool
+    QRectF m_markShown;                        // where the mark was last drawn (canvas points)
+    QPointF m_moved;                           // how far the pressed figure has moved in this gesture
+    bool m_pressedOnCanvas = false;            // a press on the page is still held
     std::optional<PanelTool> m_selectedTool;
     std::optional<QRectF> m_imagerect;
     std::optional<scene::Size> m_viewSize;

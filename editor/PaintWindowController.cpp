@@ -1,8 +1,10 @@
 #include "editor/PaintWindowController.h"
 
+#include "editor/ClosePrompt.h"
 #include "helpers/AppDelegateOperations.h"
 #include "platform/Preferences.h"
 #include "editor/ToolTipTable.h"
+#include "editor/tools/SharingTools.h"
 #include "helpers/Links.h"
 #include "helpers/output/EditorActions.h"
 #include "helpers/extensions/NamedColors.h"
@@ -15,6 +17,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QShortcut>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -68,6 +71,62 @@ PaintWindowController::PaintWindowController(QWidget *parent)
     connectCanvasToPopovers();
 
     connect(buttonBar, &SegmentedToolBar::segmentClicked, this, &PaintWindowController::buttonClicked);
+    // A line color chosen while the highlighter is the tool becomes the highlighter's.
+    connect(colorpickerview->palette(), &ColorPaletteGrid::colorClicked, this, [this](const QString &name) {
+        if (colorTarget == kLineColorMode && paintView && paintView->selectedTool() == PanelTool::highlighter)
+            userDefaults.setString(QStringLiteral("highlightcolor"), name);
+    });
+    installShortcuts();
+}
+
+void PaintWindowController::addShortcut(const QKeySequence &key, std::function<void()> action)
+{
+    auto *shortcut = new QShortcut(key, this);
+    shortcut->setContext(Qt::WindowShortcut);
+    connect(shortcut, &QShortcut::activated, this, [this, action = std::move(action)] {
+        // Keys typed while the text popover is up belong to the text.
+        if (texteditpopover->isShown())
+            return;
+        action();
+    });
+}
+
+void PaintWindowController::clickByKey(int segment)
+{
+    m_clickedByKey = true;
+    buttonBar->clickSegment(segment);
+    m_clickedByKey = false;
+}
+
+void PaintWindowController::installShortcuts()
+{
+    const QList<QPair<int, QKeySequence>> segmentKeys = {
+        {SaveSegment, QKeySequence(Qt::CTRL | Qt::Key_S)},   {UploadSegment, QKeySequence(Qt::CTRL | Qt::Key_U)},
+        {CopySegment, QKeySequence(Qt::CTRL | Qt::Key_C)},   {PointerSegment, QKeySequence(Qt::Key_V)},
+        {RectangleSegment, QKeySequence(Qt::Key_R)},         {EllipseSegment, QKeySequence(Qt::Key_E)},
+        {LineSegment, QKeySequence(Qt::Key_L)},              {ArrowSegment, QKeySequence(Qt::Key_A)},
+        {TextSegment, QKeySequence(Qt::Key_T)},
+    };
+    for (const auto &[segment, key] : segmentKeys) {
+        addShortcut(key, [this, segment = segment] { clickByKey(segment); });
+        buttonBar->setSegmentShortcut(segment, key);
+    }
+    for (int i = 0; i < sharingTools().size(); ++i) {
+        const int segment = PixelateSegment + i;
+        addShortcut(sharingTools().at(i)->shortcut(), [this, segment] { clickByKey(segment); });
+        buttonBar->setSegmentShortcut(segment, sharingTools().at(i)->shortcut());
+    }
+    addShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), [this] {
+        if (paintView)
+            paintView->undo();
+    });
+    for (const QKeySequence &key : {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)})
+        addShortcut(key, [this] {
+            if (paintView)
+                paintView->redo();
+        });
+    for (const QKeySequence &key : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)})
+        addShortcut(key, [this] { close(); });
 }
 
 namespace {
@@ -89,14 +148,15 @@ PaintWindowController *PaintWindowController::openOn(const QString &path, QScree
     editor->delegate = delegate;
     editor->imagelocation = path;
     editor->screennum = 0;
-    // Created on the display of the selection: the editor sizes its page by it.
+    // Created on the display of the selection: the editor sizes its page by it. It is
+    // maximized there, so the window manager keeps its frame and title bar on screen.
     if (display) {
         editor->setScreen(display);
-        editor->setGeometry(display->geometry());
+        editor->setGeometry(display->availableGeometry());
     }
-    editor->show();
-    if (display)
-        setFrame(editor, display->geometry());
+    editor->showMaximized();
+    if (display && !editor->isMaximized())
+        setFrame(editor, display->availableGeometry());
     editor->update();
     return editor;
 }
@@ -115,6 +175,8 @@ void PaintWindowController::buildToolBar()
     }
     buttonBar->segment(FirstSpacerSegment)->setSpacer(true);
     buttonBar->segment(SecondSpacerSegment)->setSpacer(true);
+    for (const SharingTool *tool : sharingTools())
+        buttonBar->addSegment(tool->icon());
 }
 
 void PaintWindowController::connectCanvasToPopovers()
@@ -177,6 +239,8 @@ void PaintWindowController::loadToolTips()
     const QMap<int, QString> toolTips = parseToolTips(toolTipsAsset());
     for (auto it = toolTips.begin(); it != toolTips.end(); ++it)
         buttonBar->setSegmentToolTip(it.key(), it.value());
+    for (int i = 0; i < sharingTools().size(); ++i)
+        buttonBar->setSegmentToolTip(PixelateSegment + i, sharingTools().at(i)->toolTip());
 }
 
 void PaintWindowController::paintSwatches()
@@ -225,8 +289,31 @@ void PaintWindowController::keyDown(int key)
     paintView->deleteSelected();
 }
 
+// Asked when the window closes with figures not yet saved, copied or uploaded. Returns
+// whether the window may close.
+bool PaintWindowController::saveBeforeClosing()
+{
+    if (!paintView || !paintView->imagerect() || paintView->history().isClean())
+        return true;
+    switch (ClosePrompt::current().ask(this)) {
+    case ClosePrompt::Answer::discard:
+        return true;
+    case ClosePrompt::Answer::cancel:
+        return false;
+    case ClosePrompt::Answer::save:
+        exportImage(SaveSegment);
+        // A cancelled or failed save keeps the window.
+        return paintView && paintView->history().isClean();
+    }
+    return false;
+}
+
 void PaintWindowController::closeEvent(QCloseEvent *event)
 {
+    if (!saveBeforeClosing()) {
+        event->ignore();
+        return;
+    }
     QWidget::closeEvent(event);
     if (!event->isAccepted())
         return;
@@ -323,6 +410,13 @@ void PaintWindowController::buttonClicked(int segment)
             Opener::openUrl(QUrl(link));
         break;
     }
+    case PixelateSegment:
+    case BlurSegment:
+    case HighlighterSegment:
+    case CounterSegment:
+    case PenSegment:
+        setTool(PanelTool(int(PanelTool::pixelate) + segment - PixelateSegment));
+        break;
     default:
         break;
     }
@@ -330,28 +424,34 @@ void PaintWindowController::buttonClicked(int segment)
 
 void PaintWindowController::exportImage(int segment)
 {
-    const qreal scale = windowHandle()->devicePixelRatio();
-    const QImage rendering = paintView->renderCanvas(scale);
+    // The canvas renders the exported area itself, at the picture's full resolution:
+    // the output actions get it whole, with nothing left to widen or scale.
+    const QImage rendering = paintView->renderExport(paintView->figuresOnCanvas());
     if (rendering.isNull())
         return;
-    const QRectF rect = *paintView->imagerect();
-    const FigureRects figures = paintView->figuresOnCanvas().rects();
+    const QRectF rect(QPointF(0, 0), QSizeF(rendering.size()));
+    const FigureRects figures;
     if (segment == SaveSegment) {
         // The canvas takes no press while the save panel is up.
         setTool(PanelTool::savelocal);
-        saveImageWithPanel(rendering, figures, rect);
+        const bool saved = saveImageWithPanel(rendering, figures, rect);
+        if (saved && paintView)
+            paintView->history().setClean();
         if (paintView)
             setTool(PanelTool::pointer);
         buttonBar->setSelectedSegment(PointerSegment);
         return;
     }
-    if (segment == UploadSegment)
-        uploadImage(rendering, figures, rect);
-    else
-        copyImageToClipboard(rendering, figures, rect);
+    const bool handedOn = segment == UploadSegment ? uploadImage(rendering, figures, rect)
+                                                   : copyImageToClipboard(rendering, figures, rect);
     setTool(PanelTool::pointer);
     buttonBar->setSelectedSegment(PointerSegment);
-    close();
+    // A failed upload or copy has posted its message; the drawing stays so that the
+    // user can try again or save it.
+    if (handedOn) {
+        paintView->history().setClean();
+        close();
+    }
 }
 
 void PaintWindowController::showToolPopover(bool text, QWidget *anchor, const QString &kind, int colorMode,
@@ -371,7 +471,7 @@ void PaintWindowController::showToolPopover(bool text, QWidget *anchor, const QS
     // Point at the place of the click; a click made without the pointer points at the
     // middle of the segment.
     int x = 0;
-    if (mouselocation)
+    if (mouselocation && !m_clickedByKey)
         x = mouselocation->x() - anchorLeft;
     else if (ToolBarSegment *clicked = buttonBar->segment(segment))
         x = clicked->mapTo(anchor, clicked->rect().center()).x();

@@ -8,6 +8,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 #include <optional>
 
 class AppDelegateOperations;
@@ -46,7 +47,14 @@ public:
         LineColorSegment = 16,
         FillColorSegment = 17,
         HelpSegment = 18,
-        SegmentCount = 19,
+        SegmentCount = 19,   // the segments above
+        // The sharing tools follow, one segment each, in the order of sharingTools().
+        PixelateSegment = 19,
+        BlurSegment = 20,
+        HighlighterSegment = 21,
+        CounterSegment = 22,
+        PenSegment = 23,
+        AllSegmentCount = 24,
     };
 
     explicit PaintWindowController(QWidget *parent = nullptr);
@@ -94,6 +102,10 @@ protected:
 private:
     void buildToolBar();
     void loadToolTips();
+    void installShortcuts();
+    void addShortcut(const QKeySequence &key, std::function<void()> action);
+    void clickByKey(int segment);
+    bool saveBeforeClosing();
     void connectCanvasToPopovers();
     void paintSwatches();
     void mouseDown(const QPoint &globalPosition);
@@ -104,6 +116,7 @@ private:
     bool belongsToThisWindow(QObject *object) const;
 
     bool m_loaded = false;
+    bool m_clickedByKey = false;   // the current click came from a shortcut
     bool m_announcedOpen = false;
     bool m_monitorInstalled = false;
     // Whether the text popover was shown when the press of the current click began:

@@ -443,6 +443,18 @@ QImage SceneView::renderScene(qreal devicePixelRatio) const
     return image;
 }
 
+QImage SceneView::renderScene(const QTransform &canvasToPixels, const QSize &pixels) const
+{
+    QImage image(pixels, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHints(renderHints());
+    painter.setTransform(canvasToPixels);
+    const QRectF canvas(QPointF(0, 0), m_canvasSize);
+    m_scene->render(&painter, canvas, canvas, Qt::IgnoreAspectRatio);
+    return image;
+}
+
 namespace {
 
 // Delivers to the nearest node from `from` up its groups that has the kind of handler.

@@ -347,6 +347,9 @@ public:
     // The whole canvas drawn into an image of canvas size × devicePixelRatio pixels
     // (with that ratio set), independent of what the widget shows.
     QImage renderScene(qreal devicePixelRatio) const;
+    // The canvas drawn through `canvasToPixels` into an opaque image of `pixels`,
+    // white where the canvas shows nothing (ratio 1).
+    QImage renderScene(const QTransform &canvasToPixels, const QSize &pixels) const;
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;

@@ -9,6 +9,8 @@ constexpr int kSegmentWidth = 38;
 constexpr int kSegmentHeight = 32;
 constexpr int kSpacerWidth = 14;
 constexpr int kIconSize = 22;
+constexpr int kNarrowSegmentWidth = kIconSize + 4;
+constexpr int kNarrowSpacerWidth = 6;
 } // namespace
 
 ToolBarSegment::ToolBarSegment(int index, QWidget *parent)
@@ -17,6 +19,7 @@ ToolBarSegment::ToolBarSegment(int index, QWidget *parent)
 {
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::PointingHandCursor);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
 void ToolBarSegment::setSwatchEnabled(bool enabled)
@@ -50,6 +53,11 @@ void ToolBarSegment::setSelectedLook(bool selected)
 QSize ToolBarSegment::sizeHint() const
 {
     return {m_spacer ? kSpacerWidth : kSegmentWidth, kSegmentHeight};
+}
+
+QSize ToolBarSegment::minimumSizeHint() const
+{
+    return {m_spacer ? kNarrowSpacerWidth : kNarrowSegmentWidth, kSegmentHeight};
 }
 
 void ToolBarSegment::paintEvent(QPaintEvent *)
@@ -122,15 +130,34 @@ void SegmentedToolBar::setSelectedSegment(int index)
 void SegmentedToolBar::setSegmentToolTip(int index, const QString &text)
 {
     if (ToolBarSegment *target = segment(index)) {
-        target->setToolTip(text);
+        m_toolTips[index] = text;
         target->setAccessibleName(text);
+        showToolTip(index);
     }
 }
 
 QString SegmentedToolBar::segmentToolTip(int index) const
 {
-    ToolBarSegment *target = segment(index);
-    return target ? target->toolTip() : QString();
+    return segment(index) ? m_toolTips.value(index) : QString();
+}
+
+void SegmentedToolBar::setSegmentShortcut(int index, const QKeySequence &key)
+{
+    if (!segment(index))
+        return;
+    m_shortcuts[index] = key;
+    showToolTip(index);
+}
+
+void SegmentedToolBar::showToolTip(int index)
+{
+    const QString text = m_toolTips.value(index);
+    const QKeySequence key = m_shortcuts.value(index);
+    if (key.isEmpty() || text.isEmpty())
+        segment(index)->setToolTip(text);
+    else
+        segment(index)->setToolTip(text + QStringLiteral(" (") + key.toString(QKeySequence::NativeText)
+                                   + QLatin1Char(')'));
 }
 
 void SegmentedToolBar::clickSegment(int index)

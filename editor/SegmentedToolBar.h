@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QColor>
 #include <QIcon>
+#include <QKeySequence>
+#include <QMap>
 #include <QList>
 #include <QWidget>
 
@@ -31,6 +33,8 @@ public:
     bool selectedLook() const { return m_selected; }
 
     QSize sizeHint() const override;
+    // Segments give up their padding before the tool bar grows wider than its display.
+    QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -62,8 +66,12 @@ public:
     // Selects `index`; an index out of range or a spacer selects nothing.
     void setSelectedSegment(int index);
 
+    // The text of a segment's tool tip, also its accessible name.
     void setSegmentToolTip(int index, const QString &text);
     QString segmentToolTip(int index) const;
+    // A key that does what the segment does: shown after the text in the tool tip that
+    // appears, leaving the text and the accessible name as they are.
+    void setSegmentShortcut(int index, const QKeySequence &key);
 
     // Acts as a click on the segment by the user.
     void clickSegment(int index);
@@ -72,6 +80,10 @@ signals:
     void segmentClicked(int index);
 
 private:
+    void showToolTip(int index);
+
     QList<ToolBarSegment *> m_segments;
+    QMap<int, QString> m_toolTips;
+    QMap<int, QKeySequence> m_shortcuts;
     int m_selected = -1;
 };

@@ -42,6 +42,10 @@ public:
         dialog.setFileMode(QFileDialog::AnyFile);
         if (!request.allowedFileTypes.isEmpty())
             dialog.setNameFilter(nameFilterFor(request.allowedFileTypes));
+        if (!request.defaultSuffix.isEmpty())
+            dialog.setDefaultSuffix(request.defaultSuffix);
+        if (!request.directory.isEmpty())
+            dialog.setDirectory(request.directory);
         if (!request.proposedName.isEmpty())
             dialog.selectFile(request.proposedName);
         dialog.setOption(QFileDialog::ReadOnly, !request.canCreateDirectories);

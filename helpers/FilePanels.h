@@ -19,6 +19,10 @@ public:
         QString title;
         QStringList allowedFileTypes;
         QString proposedName;               // the file name the panel starts with
+        QString directory;                  // the folder the panel starts in; empty: its own choice
+        // Added by the panel to a name typed without a suffix, before it asks whether to
+        // replace an existing file, so that the question is about the file written.
+        QString defaultSuffix;
         bool canCreateDirectories = true;
         bool showsHiddenFiles = false;
     };

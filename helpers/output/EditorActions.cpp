@@ -1,49 +1,73 @@
 #include "helpers/output/EditorActions.h"
 
+#include "platform/Preferences.h"
 #include "helpers/Clipboard.h"
 #include "helpers/FilePanels.h"
 #include "helpers/ImageOutput.h"
 #include "helpers/OutputMessages.h"
+#include "helpers/SaveFolder.h"
 #include "helpers/output/UploadHandOff.h"
 #include "service/ServiceConfiguration.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+namespace {
+// Where the editor's save panel was last confirmed.
+const QString kLastSaveFolder = QStringLiteral("lastsavefolder");
+} // namespace
 
 // ---- Actions of the editor window --------------------------------------------------
 
-void saveImageWithPanel(const QImage &image, const FigureRects &figures, const QRectF &rect)
+bool saveImageWithPanel(const QImage &image, const FigureRects &figures, const QRectF &rect)
 {
     FilePanels::SaveRequest request;
     request.allowedFileTypes = {QStringLiteral("png")};
+    request.defaultSuffix = QStringLiteral("png");
+    // The panel opens where the user last saved, at first in the pictures folder.
+    const QString lastFolder = Preferences::standard().stringForKey(kLastSaveFolder);
+    if (!lastFolder.isEmpty() && QFileInfo(lastFolder).isDir()) {
+        request.directory = lastFolder;
+    } else {
+        request.directory = SaveFolder::folder();
+        QDir().mkpath(request.directory);
+    }
+    request.proposedName = SaveFolder::fileName(QDateTime::currentDateTime());
     const QString chosen = FilePanels::current().runSavePanel(request);
     if (chosen.isEmpty())
-        return;
+        return false;
     // Nothing written, nothing announced: a failed write must not read as saved.
-    if (writeImage(chosen, image, figures, rect).isEmpty())
-        return;
+    const QString written = writeImage(chosen, image, figures, rect);
+    if (written.isEmpty())
+        return false;
+    Preferences::standard().setString(kLastSaveFolder, QFileInfo(written).absolutePath());
     postOutputMessage(OutputMessage::ImageSaved);
+    return true;
 }
 
-void uploadImage(const QImage &image, const FigureRects &figures, const QRectF &rect)
+bool uploadImage(const QImage &image, const FigureRects &figures, const QRectF &rect)
 {
     if (!isConnectedToNetwork()) {
         postOutputMessage(OutputMessage::NoNetwork);
-        return;
+        return false;
     }
     const QString written = writeImage(QString(), image, figures, rect);
     if (written.isEmpty()) {
         postOutputMessage(OutputMessage::UploadFileMissing);
-        return;
+        return false;
     }
     startUpload(written);
+    return true;
 }
 
-void copyImageToClipboard(const QImage &image, const FigureRects &figures, const QRectF &rect)
+bool copyImageToClipboard(const QImage &image, const FigureRects &figures, const QRectF &rect)
 {
     const QString written = writeImage(QString(), image, figures, rect);
     if (written.isEmpty()) {
         postOutputMessage(OutputMessage::ClipboardFailed);
-        return;
+        return false;
     }
     QFile file(written);
     const QByteArray png = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -52,5 +76,6 @@ void copyImageToClipboard(const QImage &image, const FigureRects &figures, const
     const bool copied = Clipboard::putImage(png, QImage::fromData(png, "PNG"));
     postOutputMessage(copied ? OutputMessage::ImageCopied : OutputMessage::ClipboardFailed);
     QFile::remove(written);
+    return copied;
 }
 

@@ -12,6 +12,7 @@
 #include "platform/Opener.h"
 #include "tests/banner/BannerTestSupport.h"
 #include "tests/harness/NotificationRecorder.h"
+#include "tests/harness/SaveDialogDriver.h"
 #include "tests/harness/TestMain.h"
 
 #include <QFileInfo>
@@ -201,6 +202,32 @@ private slots:
         QVERIFY(answered.wait(kWaitMs));
         QCOMPARE(settledNotifications(), (QStringList{QStringLiteral("File saved / You image was saved at ") + chosen,
                                                      QStringLiteral("File save error / There was a problem saving image.")}));
+    }
+
+    // The desktop's own save dialog adds ".png" to a typed name before it asks whether
+    // to replace the file, so an existing PNG is never overwritten unasked.
+    void saveDialogAsksBeforeReplacingThePng()
+    {
+        const QString folder = QDir::tempPath() + QStringLiteral("/banner-saves");
+        QVERIFY(QDir().mkpath(folder));
+        const QString existing = writeSolidPng(folder + QStringLiteral("/mine.png"), QSize(3, 3), Qt::black);
+        QVERIFY(!existing.isEmpty());
+        vorBannerWindowController window;
+        QSignalSpy answered(window.bannerView(), &vorBannerView::savePanelFinished);
+        FilePanels::setCurrent(nullptr);
+        vtest::SaveDialogDriver dialog;
+        dialog.folder = folder;
+        dialog.typedName = QStringLiteral("mine");
+        click(window, vorBannerView::saveSegment);
+        const bool finished = answered.wait(kWaitMs);
+        FilePanels::setCurrent(&m_panels);
+        QVERIFY(finished);
+        QCOMPARE(dialog.dialogsAnswered, 1);
+        QCOMPARE(dialog.questions.size(), 1);
+        QVERIFY2(dialog.questions.constFirst().contains(QStringLiteral("mine.png")), qPrintable(dialog.questions.constFirst()));
+        QCOMPARE(QImage(existing).size(), QSize(3, 3));
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("mine.png")});
+        QCOMPARE(settledNotifications(), QStringList());
     }
 
     void loadSegmentPutsTheFileIntoThePreview()

@@ -1,6 +1,7 @@
 #include "editor/PaintWindowController.h"
 #include "helpers/FilePanels.h"
 #include "tests/editor/EditorDriver.h"
+#include "tests/harness/SaveDialogDriver.h"
 #include "tests/harness/TestMain.h"
 
 #include <QGuiApplication>
@@ -123,6 +124,42 @@ private slots:
         for (const QPoint p : {QPoint(0, 0), QPoint(260, 60), QPoint(299, 100), QPoint(299, 199)})
             QCOMPARE(deleted.pixel(p), capture.pixel(p));
         FilePanels::setCurrent(nullptr);
+        delete editor.data();
+    }
+
+    // The desktop's save dialog adds ".png" to a name typed without it, so the
+    // question whether to replace a file is about the file that is then written.
+    void saveDialogAsksBeforeReplacingThePng()
+    {
+        clearPreferences();
+        FilePanels::setCurrent(nullptr);
+        const QString folder = QDir::tempPath() + QStringLiteral("/chosen");
+        QVERIFY(QDir().mkpath(folder));
+        const QString existing = folder + QStringLiteral("/shot.png");
+        QImage older(3, 3, QImage::Format_RGB32);
+        older.fill(Qt::black);
+        QVERIFY(older.save(existing, "PNG"));
+        QPointer<PaintWindowController> editor = new PaintWindowController;
+        editor->imagelocation = writeCapture(patternImage(120, 80));
+        editor->show();
+        QVERIFY(QTest::qWaitForWindowExposed(editor));
+
+        vtest::SaveDialogDriver dialog;
+        dialog.folder = folder;
+        dialog.typedName = QStringLiteral("shot");
+        clickSegment(*editor, PaintWindowController::SaveSegment);
+        QCOMPARE(dialog.dialogsAnswered, 1);
+        QCOMPARE(dialog.questions.size(), 1);
+        QVERIFY2(dialog.questions.constFirst().contains(QStringLiteral("shot.png")), qPrintable(dialog.questions.constFirst()));
+        QCOMPARE(QImage(existing).size(), QSize(3, 3));   // "No" left the file alone
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("shot.png")});
+
+        dialog.replace = true;
+        clickSegment(*editor, PaintWindowController::SaveSegment);
+        QCOMPARE(dialog.questions.size(), 2);
+        QCOMPARE(QImage(existing).size(), QSize(120, 80));
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("shot.png")});
+        QVERIFY(editor && editor->isVisible());
         delete editor.data();
     }
 

@@ -57,6 +57,52 @@ private slots:
             QVERIFY(screen->grabWindow(0).save(folder + QStringLiteral("/editor.png")));
         delete editor.data();
     }
+
+    // The sharing tools on a real X server, with the last figure pressed under the
+    // pointer tool showing its mark.
+    void sharingToolsAppearOnTheScreen()
+    {
+        clearPreferences();
+        Preferences::standard().setString(QStringLiteral("linecolor"), QStringLiteral("red"));
+        QScreen *screen = QGuiApplication::primaryScreen();
+        QPointer<PaintWindowController> editor = new PaintWindowController;
+        editor->imagelocation = writeCapture(patternImage(700, 420));
+        editor->show();
+        editor->setGeometry(screen->geometry());
+        QVERIFY(QTest::qWaitForWindowExposed(editor));
+        editor->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(editor));
+        const QPointF origin = editor->paintView->imagerect()->topLeft();
+
+        clickSegment(*editor, PaintWindowController::PixelateSegment);
+        dragOnCanvas(*editor, origin + QPointF(30, 30), origin + QPointF(200, 150));
+        clickSegment(*editor, PaintWindowController::BlurSegment);
+        dragOnCanvas(*editor, origin + QPointF(230, 30), origin + QPointF(400, 150));
+        clickSegment(*editor, PaintWindowController::HighlighterSegment);
+        dragOnCanvas(*editor, origin + QPointF(30, 200), origin + QPointF(400, 205), 8);
+        clickSegment(*editor, PaintWindowController::PenSegment);
+        dragOnCanvas(*editor, origin + QPointF(450, 60), origin + QPointF(650, 300), 8);
+        clickSegment(*editor, PaintWindowController::CounterSegment);
+        for (int i = 0; i < 3; ++i) {
+            pressCanvas(*editor, origin + QPointF(80 + 80 * i, 320));
+            releaseCanvas(*editor, origin + QPointF(80 + 80 * i, 320));
+        }
+        clickSegment(*editor, PaintWindowController::PointerSegment);
+        pressCanvas(*editor, origin + QPointF(240, 320));
+        releaseCanvas(*editor, origin + QPointF(240, 320));
+        QVERIFY(editor->paintView->markedFigure());
+        QCOMPARE(editor->paintView->myDrawings().lst.size(), 7);
+
+        // The middle of the pixelated patch shows one flat block on the screen.
+        const QPoint block = editor->paintView->viewport()->mapToGlobal(onCanvas(*editor, origin + QPointF(102, 92)))
+                             - screen->geometry().topLeft();
+        QTRY_COMPARE_WITH_TIMEOUT(screen->grabWindow(0).toImage().pixel(block),
+                                  screen->grabWindow(0).toImage().pixel(block + QPoint(3, 3)), 10000);
+        const QString folder = qEnvironmentVariable("VORNIK_SCREENSHOT_DIR");
+        if (!folder.isEmpty())
+            QVERIFY(screen->grabWindow(0).save(folder + QStringLiteral("/editor-tools.png")));
+        delete editor.data();
+    }
 };
 
 VORNIK_TEST_MAIN(EditorScreenTest, (vtest::EnvironmentOptions{.x11 = true, .framebuffer = QSize(1280, 800), .monitors = {}}))

@@ -1,9 +1,12 @@
 #include "app/AppDelegate.h"
 #include "editor/PaintWindowController.h"
+#include "helpers/Notifications.h"
+#include "helpers/TempFolder.h"
 #include "helpers/extensions/NamedColors.h"
 #include "platform/Opener.h"
 #include "platform/Reachability.h"
 #include "tests/editor/EditorDriver.h"
+#include "tests/harness/NotificationRecorder.h"
 #include "tests/harness/TestMain.h"
 
 #include <QGuiApplication>
@@ -38,7 +41,33 @@ class EditorWindowTest : public QObject
 
     int figureCount() const { return int(editor->paintView->rootGroup()->contents().size()) - 1; }
 
+    NotificationRecorder *recorder = nullptr;
+
+    // The subtitles of everything posted since the last call: a marker posted last is
+    // seen last.
+    QStringList settledNotifications()
+    {
+        postNotification(QStringLiteral("marker"), QString());
+        [&] {
+            QTRY_VERIFY_WITH_TIMEOUT(!recorder->received.isEmpty()
+                                         && recorder->received.constLast().summary == QLatin1String("marker"),
+                                     10000);
+        }();
+        QStringList subtitles;
+        for (const auto &each : std::as_const(recorder->received))
+            subtitles << each.summary;
+        subtitles.removeLast();
+        recorder->received.clear();
+        return subtitles;
+    }
+
 private slots:
+    void initTestCase()
+    {
+        recorder = new NotificationRecorder(this);
+        QVERIFY(recorder->isRegistered());
+    }
+
     void init()
     {
         clearPreferences();
@@ -59,10 +88,11 @@ private slots:
         Preferences::standard().setString(QStringLiteral("fillcolor"), QStringLiteral("olive"));
         PaintWindowController &window = openEditorOnPattern();
         SegmentedToolBar *bar = window.buttonBar;
-        QCOMPARE(bar->segmentCount(), 19);
+        // The 19 segments of the table, then the five sharing tools.
+        QCOMPARE(bar->segmentCount(), 24);
         QCOMPARE(bar->segmentToolTip(5), QStringLiteral("Rectangle"));
         QCOMPARE(bar->segmentToolTip(12), QStringLiteral("Text"));
-        for (int i = 0; i < 19; ++i) {
+        for (int i = 0; i < 24; ++i) {
             QCOMPARE(bar->segment(i)->accessibleName(), bar->segmentToolTip(i));
             QCOMPARE(bar->segmentToolTip(i).isEmpty(), i == 3 || i == 9);
         }
@@ -121,7 +151,8 @@ private slots:
         QVERIFY(window.texteditpopover->isVisible());
         QCOMPARE(window.paintView->selectedTool(), std::optional(PanelTool::text));
         QTest::keyClicks(window.texteditview->textview, QStringLiteral("Hello there"));
-        const QPointF at = window.paintView->imagerect()->topLeft() + QPointF(40, 30);
+        // Below the popover, which hangs from the tool bar over the top of the picture.
+        const QPointF at = window.paintView->imagerect()->topLeft() + QPointF(40, 170);
         // The press outside the popup closes it and still reaches the canvas.
         pressCanvas(window, at);
         releaseCanvas(window, at);
@@ -276,7 +307,7 @@ private slots:
     {
         Preferences::standard().setInteger(QStringLiteral("fontsize"), 72);
         PaintWindowController &window = openEditorOnPattern();
-        const QPointF at = window.paintView->imagerect()->topLeft() + QPointF(20, 20);
+        const QPointF at = window.paintView->imagerect()->topLeft() + QPointF(20, 170);
         clickSegment(window, 12);
         QTest::keyClicks(window.texteditview->textview, QStringLiteral("Wg"));
         pressCanvas(window, at);
@@ -309,13 +340,51 @@ private slots:
         QCOMPARE(figureCount(), 1);
     }
 
-    void uploadClosesTheEditorEvenWithoutNetwork()
+    // Upload and copy close the editor only once the picture has gone where it was sent.
+    // Without network, or when the picture cannot be written for the upload or the
+    // clipboard, the failure is posted and the window stays open with every figure.
+    void failedUploadOrCopyKeepsTheDrawing()
     {
-        Reachability::setOverride(false);
         PaintWindowController &window = openEditorOnPattern();
+        const QPointF origin = window.paintView->imagerect()->topLeft();
         clickSegment(window, 5);
+        dragOnCanvas(window, origin + QPointF(20, 20), origin + QPointF(120, 90));
+        clickSegment(window, 8);
+        dragOnCanvas(window, origin + QPointF(150, 40), origin + QPointF(250, 150));
+        QCOMPARE(figureCount(), 2);
         QSignalSpy closing(&window, &PaintWindowController::windowWillClose);
+
+        Reachability::setOverride(false);
         clickSegment(window, 1);
+        QCOMPARE(settledNotifications(), QStringList{QStringLiteral("No network connection")});
+        QCoreApplication::processEvents();
+        QVERIFY(editor && window.isVisible());
+
+        // The folder the picture is written to cannot be made: a file has its name.
+        Reachability::setOverride(true);
+        const QString folder = QDir::cleanPath(TempFolder::finalImagesFolder());
+        QDir(folder).removeRecursively();
+        QFile blocker(folder);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        clickSegment(window, 1);
+        QCOMPARE(settledNotifications(), QStringList{QStringLiteral("File Save Error")});
+        QCoreApplication::processEvents();
+        QVERIFY(editor && window.isVisible());
+        clickSegment(window, 2);
+        QCOMPARE(settledNotifications(), QStringList{QStringLiteral("Clipboard Error")});
+
+        QCoreApplication::processEvents();
+        QVERIFY(editor && window.isVisible());
+        QCOMPARE(closing.size(), 0);
+        QCOMPARE(figureCount(), 2);
+        QCOMPARE(window.paintView->myDrawings().lst.size(), 2);
+        QCOMPARE(window.paintView->selectedTool(), std::optional(PanelTool::pointer));
+
+        // Once the copy can go through, it does and the editor closes.
+        QVERIFY(QFile::remove(folder));
+        clickSegment(window, 2);
+        QCOMPARE(settledNotifications(), QStringList{QStringLiteral("Clipboard notification")});
         QCOMPARE(closing.size(), 1);
         QTRY_VERIFY_WITH_TIMEOUT(editor.isNull(), 10000);
     }

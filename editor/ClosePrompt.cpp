@@ -1,0 +1,45 @@
+#include "editor/ClosePrompt.h"
+
+#include <QMessageBox>
+
+namespace {
+
+class MessageBoxPrompt : public ClosePrompt
+{
+public:
+    Answer ask(QWidget *window) override
+    {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Vornik editor"),
+                        QStringLiteral("Save the changes to this picture before closing?"),
+                        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, window);
+        box.setInformativeText(QStringLiteral("Your figures are lost if you don't save, copy or upload them."));
+        box.setDefaultButton(QMessageBox::Save);
+        switch (box.exec()) {
+        case QMessageBox::Save:
+            return Answer::save;
+        case QMessageBox::Discard:
+            return Answer::discard;
+        default:
+            return Answer::cancel;
+        }
+    }
+};
+
+ClosePrompt *&installedPrompt()
+{
+    static ClosePrompt *prompt = nullptr;
+    return prompt;
+}
+
+} // namespace
+
+ClosePrompt &ClosePrompt::current()
+{
+    static MessageBoxPrompt messageBox;
+    return installedPrompt() ? *installedPrompt() : messageBox;
+}
+
+void ClosePrompt::setCurrent(ClosePrompt *prompt)
+{
+    installedPrompt() = prompt;
+}

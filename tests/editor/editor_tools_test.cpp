@@ -1,0 +1,374 @@
+#include "editor/ClosePrompt.h"
+#include "editor/PaintWindowController.h"
+#include "editor/tools/SharingTools.h"
+#include "helpers/FilePanels.h"
+#include "helpers/SaveFolder.h"
+#include "tests/editor/EditorDriver.h"
+#include "tests/harness/TestMain.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QRegularExpression>
+#include <QSignalSpy>
+
+using namespace editortest;
+
+namespace {
+
+struct ScriptedPrompt : ClosePrompt {
+    Answer answer = Answer::cancel;
+    int asked = 0;
+    Answer ask(QWidget *) override
+    {
+        ++asked;
+        return answer;
+    }
+};
+
+struct RecordingPanels : FilePanels {
+    QString answer;
+    QList<SaveRequest> requests;
+    QStringList runOpenPanel(const OpenRequest &) override { return {}; }
+    QString runSavePanel(const SaveRequest &request) override
+    {
+        requests << request;
+        return answer;
+    }
+};
+
+} // namespace
+
+// The editor's additions around the specified tools, driven through its window with
+// the keyboard and the pointer.
+class EditorToolsTest : public QObject
+{
+    Q_OBJECT
+
+    QPointer<PaintWindowController> editor;
+    ScriptedPrompt prompt;
+    RecordingPanels panels;
+
+    PaintWindowController &open(const QImage &picture = patternImage(400, 300))
+    {
+        editor = new PaintWindowController;
+        editor->imagelocation = writeCapture(picture);
+        editor->show();
+        editor->setGeometry(QGuiApplication::primaryScreen()->geometry());
+        if (!QTest::qWaitForWindowExposed(editor))
+            qFatal("the editor did not appear");
+        editor->activateWindow();
+        if (!QTest::qWaitForWindowActive(editor))
+            qFatal("the editor did not become active");
+        return *editor;
+    }
+
+    QPointF origin() const { return editor->paintView->imagerect()->topLeft(); }
+    int figuresDrawn() const { return int(editor->paintView->rootGroup()->contents().size()) - 1; }
+    void key(QKeySequence sequence) { QTest::keySequence(editor->windowHandle(), sequence); }
+
+    // The numbers of the counters on the canvas, in drawing order.
+    QList<int> counters() const
+    {
+        QList<int> numbers;
+        for (const auto &record : editor->paintView->figuresOnCanvas().lst)
+            if (record->mobjType == QLatin1String("counter"))
+                numbers << counterNumber(*record->mGroup);
+        return numbers;
+    }
+
+    QImage saved(const QString &name)
+    {
+        panels.answer = QDir::tempPath() + QLatin1Char('/') + name;
+        clickSegment(*editor, PaintWindowController::SaveSegment);
+        return QImage(panels.answer).convertToFormat(QImage::Format_RGB32);
+    }
+
+    // Draws one figure of every kind with the tool keys, each in its own strip of the picture.
+    void drawEveryKind()
+    {
+        const QList<QPair<QKeySequence, QString>> kinds = {
+            {QKeySequence(Qt::Key_R), "rectangle"}, {QKeySequence(Qt::Key_E), "ellipse"},
+            {QKeySequence(Qt::Key_L), "line"},      {QKeySequence(Qt::Key_A), "arrow"},
+            {QKeySequence(Qt::Key_X), "pixelate"},  {QKeySequence(Qt::Key_B), "blur"},
+            {QKeySequence(Qt::Key_H), "highlighter"}, {QKeySequence(Qt::Key_N), "counter"},
+            {QKeySequence(Qt::Key_P), "pen"}};
+        for (int i = 0; i < kinds.size(); ++i) {
+            key(kinds[i].first);
+            const QPointF from = origin() + QPointF(10 + 40 * i, 20);
+            dragOnCanvas(*editor, from, from + QPointF(30, 60));
+            QCOMPARE(editor->paintView->myDrawings().lst.constLast()->mobjType, kinds[i].second);
+        }
+        editor->buttonBar->clickSegment(PaintWindowController::FilledRectangleSegment);
+        dragOnCanvas(*editor, origin() + QPointF(10, 200), origin() + QPointF(60, 240));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        ClosePrompt::setCurrent(&prompt);
+        FilePanels::setCurrent(&panels);
+    }
+
+    void init()
+    {
+        clearPreferences();
+        prompt = ScriptedPrompt{};
+        panels.requests.clear();
+    }
+
+    void cleanup() { delete editor.data(); }
+
+    void undoAndRedoEveryChange()
+    {
+        PaintWindowController &window = open();
+        drawEveryKind();
+        QCOMPARE(figuresDrawn(), 10);
+        const auto moved = window.paintView->myDrawings().lst.at(4);   // the pixelated patch
+        const QRectF placed = *moved->mrect;
+
+        // Move it with the pointer tool, then delete it.
+        key(QKeySequence(Qt::Key_V));
+        const QPointF grip = placed.center();
+        dragOnCanvas(window, grip, grip + QPointF(15, 100));
+        QCOMPARE(*moved->mrect, placed.translated(15, 100));
+        QCOMPARE(window.paintView->markedFigure(), moved);
+        QTest::keyClick(window.paintView, Qt::Key_Delete);
+        QCOMPARE(figuresDrawn(), 9);
+
+        key(QKeySequence(Qt::CTRL | Qt::Key_Z));   // the deletion
+        QCOMPARE(figuresDrawn(), 10);
+        key(QKeySequence(Qt::CTRL | Qt::Key_Z));   // the move
+        QCOMPARE(*moved->mrect, placed);
+        QCOMPARE(moved->mGroup->place().dx(), 0.0);
+        for (int i = 10; i > 0; --i) {
+            QCOMPARE(figuresDrawn(), i);
+            key(QKeySequence(Qt::CTRL | Qt::Key_Z));
+        }
+        QCOMPARE(figuresDrawn(), 0);
+        QVERIFY(window.paintView->myDrawings().lst.isEmpty());
+        key(QKeySequence(Qt::CTRL | Qt::Key_Z));   // nothing left to undo
+        QCOMPARE(figuresDrawn(), 0);
+
+        // Ten figures and the move come back; the last redo deletes again.
+        for (int i = 0; i < 6; ++i)
+            key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+        for (int i = 0; i < 5; ++i)
+            key(QKeySequence(Qt::CTRL | Qt::Key_Y));
+        QCOMPARE(figuresDrawn(), 10);
+        QCOMPARE(*moved->mrect, placed.translated(15, 100));
+        key(QKeySequence(Qt::CTRL | Qt::Key_Y));
+        QCOMPARE(figuresDrawn(), 9);
+        key(QKeySequence(Qt::CTRL | Qt::Key_Z));
+        QStringList kinds;
+        for (const auto &record : window.paintView->myDrawings().lst)
+            kinds << record->mobjType;
+        QCOMPARE(kinds, (QStringList{"rectangle", "ellipse", "line", "arrow", "pixelate", "blur", "highlighter",
+                                     "counter", "pen", "rectangle"}));
+    }
+
+    // An undone figure is neither drawn nor counted in the export's widening; text size
+    // steps undo as one.
+    void undoneFiguresLeaveTheExport()
+    {
+        Preferences::standard().setString(QStringLiteral("linecolor"), QStringLiteral("blue"));
+        PaintWindowController &window = open(patternImage(200, 150));
+        key(QKeySequence(Qt::Key_P));
+        dragOnCanvas(window, origin() + QPointF(150, 100), origin() + QPointF(260, 120));
+        QVERIFY(saved("pen.png").width() > 200);
+        key(QKeySequence(Qt::CTRL | Qt::Key_Z));
+        const QImage after = saved("undone.png");
+        QCOMPARE(after, patternImage(200, 150));
+
+        clickSegment(window, PaintWindowController::TextSegment);
+        QTest::keyClicks(window.texteditview->textview, QStringLiteral("Note"));
+        pressCanvas(window, origin() + QPointF(20, 170));
+        releaseCanvas(window, origin() + QPointF(20, 170));
+        const auto text = window.paintView->myDrawings().lst.constLast()->mText;
+        QVERIFY(text);
+        const int size = text->font().size;
+        clickSegment(window, PaintWindowController::IncreaseFontSegment);
+        clickSegment(window, PaintWindowController::IncreaseFontSegment);
+        QCOMPARE(text->font().size, size + 4);
+        key(QKeySequence(Qt::CTRL | Qt::Key_Z));
+        QCOMPARE(text->font().size, size);
+        QCOMPARE(figuresDrawn(), 1);
+        key(QKeySequence(Qt::CTRL | Qt::Key_Y));
+        QCOMPARE(text->font().size, size + 4);
+    }
+
+    void countersNumberOnAndNeverRenumber()
+    {
+        PaintWindowController &window = open();
+        key(QKeySequence(Qt::Key_N));
+        for (int i = 0; i < 3; ++i) {
+            pressCanvas(window, origin() + QPointF(40 + 60 * i, 200));
+            releaseCanvas(window, origin() + QPointF(40 + 60 * i, 200));
+        }
+        QCOMPARE(counters(), (QList<int>{1, 2, 3}));
+        key(QKeySequence(Qt::CTRL | Qt::Key_Z));
+        QCOMPARE(counters(), (QList<int>{1, 2}));
+        pressCanvas(window, origin() + QPointF(300, 250));
+        releaseCanvas(window, origin() + QPointF(300, 250));
+        QCOMPARE(counters(), (QList<int>{1, 2, 3}));
+        // Deleting the second renumbers nothing; the next is 4.
+        key(QKeySequence(Qt::Key_V));
+        pressCanvas(window, origin() + QPointF(100, 200));
+        releaseCanvas(window, origin() + QPointF(100, 200));
+        QTest::keyClick(window.paintView, Qt::Key_Delete);
+        QCOMPARE(counters(), (QList<int>{1, 3}));
+        key(QKeySequence(Qt::Key_N));
+        pressCanvas(window, origin() + QPointF(300, 120));
+        releaseCanvas(window, origin() + QPointF(300, 120));
+        QCOMPARE(counters(), (QList<int>{1, 3, 4}));
+    }
+
+    // Inside a pixelated or blurred rectangle every pixel differs from the picture and no
+    // run of the original row survives anywhere in the file; outside it nothing changed.
+    void pixelateAndBlurHideTheirRegion_data()
+    {
+        QTest::addColumn<int>("segment");
+        QTest::newRow("pixelate") << int(PaintWindowController::PixelateSegment);
+        QTest::newRow("blur") << int(PaintWindowController::BlurSegment);
+    }
+
+    void pixelateAndBlurHideTheirRegion()
+    {
+        QFETCH(int, segment);
+        const QImage picture = patternImage(400, 300);
+        PaintWindowController &window = open(picture);
+        clickSegment(window, segment);
+        dragOnCanvas(window, origin() + QPointF(100, 80), origin() + QPointF(260, 190));
+        const QImage out = saved(QStringLiteral("hidden.png"));
+        QCOMPARE(out.size(), picture.size());
+        const QRect hidden(100, 80, 160, 110);
+        int unchangedInside = 0;
+        for (int y = 0; y < out.height(); ++y)
+            for (int x = 0; x < out.width(); ++x) {
+                const bool same = out.pixel(x, y) == picture.pixel(x, y);
+                if (hidden.contains(x, y))
+                    unchangedInside += same;
+                else if (!same)
+                    QFAIL(qPrintable(QStringLiteral("pixel %1,%2 outside changed").arg(x).arg(y)));
+            }
+        QCOMPARE(unchangedInside, 0);
+        // Eight pixels of any original row inside the region are found nowhere in the file.
+        for (int y = hidden.top(); y <= hidden.bottom(); y += 9) {
+            const QImage run = picture.copy(hidden.left() + 40, y, 8, 1);
+            for (int oy = 0; oy < out.height(); ++oy)
+                for (int ox = 0; ox + 8 <= out.width(); ++ox)
+                    if (hidden.intersects(QRect(ox, oy, 8, 1)) && out.copy(ox, oy, 8, 1) == run)
+                        QFAIL(qPrintable(QStringLiteral("row %1 found at %2,%3").arg(y).arg(ox).arg(oy)));
+        }
+    }
+
+    void closingAsksOnlyWhileFiguresAreUnsaved()
+    {
+        // Nothing drawn: Escape closes without a question.
+        open();
+        key(QKeySequence(Qt::Key_Escape));
+        QTRY_VERIFY(editor.isNull());
+        QCOMPARE(prompt.asked, 0);
+
+        PaintWindowController &window = open();
+        key(QKeySequence(Qt::Key_R));
+        dragOnCanvas(window, origin() + QPointF(20, 20), origin() + QPointF(90, 90));
+        prompt.answer = ClosePrompt::Answer::cancel;
+        key(QKeySequence(Qt::CTRL | Qt::Key_W));
+        QCOMPARE(prompt.asked, 1);
+        QVERIFY(editor && window.isVisible());
+        QCOMPARE(figuresDrawn(), 1);
+
+        // Save, but the panel is cancelled: the window stays.
+        prompt.answer = ClosePrompt::Answer::save;
+        panels.answer.clear();
+        window.close();
+        QCOMPARE(prompt.asked, 2);
+        QVERIFY(editor && window.isVisible());
+        // Save into a file: written, then closed.
+        panels.answer = QDir::tempPath() + QStringLiteral("/on-close.png");
+        QFile::remove(panels.answer);
+        key(QKeySequence(Qt::Key_Escape));
+        QCOMPARE(prompt.asked, 3);
+        QTRY_VERIFY(editor.isNull());
+        QCOMPARE(QImage(panels.answer).size(), QSize(400, 300));
+
+        // Discard closes; a copy first means nothing is asked.
+        PaintWindowController &second = open();
+        key(QKeySequence(Qt::Key_E));
+        dragOnCanvas(second, origin() + QPointF(20, 20), origin() + QPointF(90, 90));
+        prompt.answer = ClosePrompt::Answer::discard;
+        second.close();
+        QCOMPARE(prompt.asked, 4);
+        QTRY_VERIFY(editor.isNull());
+
+        PaintWindowController &third = open();
+        key(QKeySequence(Qt::Key_A));
+        dragOnCanvas(third, origin() + QPointF(20, 20), origin() + QPointF(90, 90));
+        QGuiApplication::clipboard()->clear();
+        key(QKeySequence(Qt::CTRL | Qt::Key_C));
+        QTRY_VERIFY(editor.isNull());
+        QCOMPARE(prompt.asked, 4);
+        QVERIFY(QGuiApplication::clipboard()->mimeData()->hasFormat(QStringLiteral("image/png")));
+    }
+
+    void shortcutsChooseToolsAndShowInToolTips()
+    {
+        PaintWindowController &window = open();
+        const QList<std::tuple<int, QKeySequence, PanelTool>> tools = {
+            {PaintWindowController::PointerSegment, QKeySequence(Qt::Key_V), PanelTool::pointer},
+            {PaintWindowController::RectangleSegment, QKeySequence(Qt::Key_R), PanelTool::rectangle},
+            {PaintWindowController::EllipseSegment, QKeySequence(Qt::Key_E), PanelTool::ellipse},
+            {PaintWindowController::LineSegment, QKeySequence(Qt::Key_L), PanelTool::line},
+            {PaintWindowController::ArrowSegment, QKeySequence(Qt::Key_A), PanelTool::arrow},
+            {PaintWindowController::PixelateSegment, QKeySequence(Qt::Key_X), PanelTool::pixelate},
+            {PaintWindowController::BlurSegment, QKeySequence(Qt::Key_B), PanelTool::blur},
+            {PaintWindowController::HighlighterSegment, QKeySequence(Qt::Key_H), PanelTool::highlighter},
+            {PaintWindowController::CounterSegment, QKeySequence(Qt::Key_N), PanelTool::counter},
+            {PaintWindowController::PenSegment, QKeySequence(Qt::Key_P), PanelTool::pen}};
+        for (const auto &[segment, sequence, tool] : tools) {
+            key(sequence);
+            QCOMPARE(window.paintView->selectedTool(), std::optional(tool));
+            QCOMPARE(window.buttonBar->selectedSegment(), segment);
+            ToolBarSegment *shown = window.buttonBar->segment(segment);
+            const QString text = window.buttonBar->segmentToolTip(segment);
+            QVERIFY(!text.isEmpty());
+            QCOMPARE(shown->accessibleName(), text);
+            QCOMPARE(shown->toolTip(), text + QStringLiteral(" (") + sequence.toString(QKeySequence::NativeText) + ")");
+            QVERIFY(!shown->icon().isNull());
+        }
+        QCOMPARE(window.buttonBar->segment(0)->toolTip(), QStringLiteral("Save the picture to a file (Ctrl+S)"));
+        QCOMPARE(window.buttonBar->segmentToolTip(0), QStringLiteral("Save the picture to a file"));
+
+        // T opens the text popover; while it is up, keys are text.
+        key(QKeySequence(Qt::Key_T));
+        QVERIFY(window.texteditpopover->isVisible());
+        QCOMPARE(window.paintView->selectedTool(), std::optional(PanelTool::text));
+        key(QKeySequence(Qt::Key_R));
+        key(QKeySequence(Qt::CTRL | Qt::Key_S));
+        QCOMPARE(window.paintView->selectedTool(), std::optional(PanelTool::text));
+        QVERIFY(panels.requests.isEmpty());
+        window.texteditpopover->close();
+
+        // Ctrl+S opens the save panel in the pictures folder with a dated name, and the
+        // next one where the user saved.
+        panels.answer = QDir::tempPath() + QStringLiteral("/elsewhere/first.png");
+        QVERIFY(QDir().mkpath(QDir::tempPath() + QStringLiteral("/elsewhere")));
+        key(QKeySequence(Qt::CTRL | Qt::Key_S));
+        QCOMPARE(panels.requests.size(), 1);
+        QCOMPARE(panels.requests[0].directory, SaveFolder::folder());
+        QVERIFY(SaveFolder::folder().endsWith(QStringLiteral("/Vornik")));
+        QVERIFY(QFileInfo(SaveFolder::folder()).isDir());
+        QVERIFY2(QRegularExpression(QStringLiteral("^Vornik \\d{4}-\\d\\d-\\d\\d \\d\\d\\.\\d\\d\\.\\d\\d\\.png$"))
+                     .match(panels.requests[0].proposedName).hasMatch(),
+                 qPrintable(panels.requests[0].proposedName));
+        QVERIFY(QFile::exists(panels.answer));
+        key(QKeySequence(Qt::CTRL | Qt::Key_S));
+        QCOMPARE(panels.requests.size(), 2);
+        QCOMPARE(panels.requests[1].directory, QDir::tempPath() + QStringLiteral("/elsewhere"));
+
+    }
+};
+
+VORNIK_TEST_MAIN(EditorToolsTest, vtest::EnvironmentOptions{})
+#include "editor_tools_test.moc"
