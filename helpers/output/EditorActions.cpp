@@ -19,9 +19,10 @@ void saveImageWithPanel(const QImage &image, const FigureRects &figures, const Q
     if (chosen.isEmpty())
         return;
     // Nothing written, nothing announced: a failed write must not read as saved.
-    if (writeImage(chosen, image, figures, rect).isEmpty())
+    const QString written = writeImage(chosen, image, figures, rect);
+    if (written.isEmpty())
         return;
-    postOutputMessage(OutputMessage::ImageSaved);
+    postOutputMessage(OutputMessage::ImageSaved, QString(), {written, {}});
 }
 
 void uploadImage(const QImage &image, const FigureRects &figures, const QRectF &rect)
