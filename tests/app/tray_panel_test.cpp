@@ -98,8 +98,12 @@ private slots:
                                          QStringLiteral("--tint"), tint},
                                         QDir::tempPath() + QStringLiteral("/trayer.log"));
         QVERIFY(tray > 0);
+        // trayer's tint arithmetic may leave a channel one off the colour asked for.
         const QRgb wanted = QRgb(tint.toUInt(nullptr, 16));
-        QVERIFY2(QTest::qWaitFor([&] { return (panelStrip().pixel(10, 10) & 0xFFFFFF) == wanted; }, 10000),
+        const auto near = [](QRgb a, QRgb b) {
+            return qAbs(qRed(a) - qRed(b)) <= 2 && qAbs(qGreen(a) - qGreen(b)) <= 2 && qAbs(qBlue(a) - qBlue(b)) <= 2;
+        };
+        QVERIFY2(QTest::qWaitFor([&] { return near(panelStrip().pixel(10, 10), wanted); }, 10000),
                  "the panel did not show");
 
         const pid_t vornik = vtest::spawn({qEnvironmentVariable("VORNIK_BINARY")},
