@@ -1,27 +1,9 @@
 #include "app/StatusIconEngine.h"
+#include "tests/harness/ColorContrast.h"
 #include "tests/harness/TestMain.h"
 
 #include <QPainter>
 #include <QSvgRenderer>
-#include <cmath>
-
-namespace {
-double relativeLuminance(QRgb pixel)
-{
-    auto linear = [](int channel) {
-        const double c = channel / 255.0;
-        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * linear(qRed(pixel)) + 0.7152 * linear(qGreen(pixel)) + 0.0722 * linear(qBlue(pixel));
-}
-
-// WCAG contrast ratio of two opaque colours, 1 to 21.
-double contrastRatio(QRgb a, QRgb b)
-{
-    const double la = relativeLuminance(a), lb = relativeLuminance(b);
-    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
-}
-} // namespace
 
 // The drawn tray icon is the picture in resources/images/statusIcon*.svg, and it reads
 // on dark and light panels.
@@ -46,7 +28,7 @@ private:
                 if (qAlpha(icon.pixel(x, y)) < 128)
                     continue;
                 ++covered;
-                const double ratio = contrastRatio(shown.pixel(x, y), panel.rgb());
+                const double ratio = vtest::contrastRatio(shown.pixel(x, y), panel.rgb());
                 result.peak = qMax(result.peak, ratio);
                 if (ratio >= 3.0)
                     ++legible;

@@ -1,29 +1,14 @@
 // The tray icon as a panel shows it: Vornik runs as its own process on the test's
 // Xvfb, docked into an XEmbed tray (trayer) painted dark and then light, and the
 // icon is read back from the screen.
+#include "tests/harness/ColorContrast.h"
 #include "tests/harness/TestMain.h"
 
 #include <QDir>
 #include <QImage>
 #include <QScreen>
-#include <cmath>
 
 namespace {
-
-double relativeLuminance(QRgb pixel)
-{
-    auto linear = [](int channel) {
-        const double c = channel / 255.0;
-        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * linear(qRed(pixel)) + 0.7152 * linear(qGreen(pixel)) + 0.0722 * linear(qBlue(pixel));
-}
-
-double contrastRatio(QRgb a, QRgb b)
-{
-    const double la = relativeLuminance(a), lb = relativeLuminance(b);
-    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
-}
 
 constexpr int kPanelHeight = 24;
 
@@ -56,7 +41,7 @@ IconOnPanel findIcon(const QImage &strip)
             if ((pixel & 0xFFFFFF) == (found.panel & 0xFFFFFF))
                 continue;
             found.area |= QRect(x, y, 1, 1);
-            const double ratio = contrastRatio(pixel, found.panel);
+            const double ratio = vtest::contrastRatio(pixel, found.panel);
             found.peak = qMax(found.peak, ratio);
             found.legible += ratio >= 3.0 ? 1 : 0;
         }
