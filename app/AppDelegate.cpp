@@ -151,7 +151,7 @@ void AppDelegate::buildStatusMenu()
                      &AppDelegate::openhelp);
         m_statusMenu->addSeparator();
     }
-    addMenuEntry(m_statusMenu, QStringLiteral("Take Vornik ... ⌘+⇧+9 or fn+⌘+F9"), &AppDelegate::takescreenshot);
+    addMenuEntry(m_statusMenu, captureEntryTitle(vorKeyEvents::boundKeyNames()), &AppDelegate::takescreenshot);
     m_statusMenu->addSeparator();
 
     auto *tools = new QMenu(QStringLiteral("Vornik tools"), m_statusMenu);
@@ -170,6 +170,16 @@ void AppDelegate::buildStatusMenu()
     addMenuEntry(banner, QStringLiteral("Set to default banner ...."), &AppDelegate::setToDefaultBanner);
     addMenuEntry(banner, QStringLiteral("Change banner image ...."), &AppDelegate::changeBannerImage);
     addMenuEntry(banner, QStringLiteral("Change banner color ...."), &AppDelegate::changeBannerColor);
+    // The only way to the banner window itself.
+    addMenuEntry(banner, QStringLiteral("Banner window ...."), &AppDelegate::opensettings);
+}
+
+QString captureEntryTitle(const QStringList &keyNames)
+{
+    // Names the keys that start a capture on this desktop, and none where none is bound.
+    if (keyNames.isEmpty())
+        return QStringLiteral("Take Vornik ...");
+    return QStringLiteral("Take Vornik ... ") + keyNames.join(QStringLiteral(" or "));
 }
 
 QSystemTrayIcon *AppDelegate::statusItem()

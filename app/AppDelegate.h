@@ -24,6 +24,10 @@ class vorMenu;
 // status menu and the history submenu, and the editor that is open, if any.
 // main() creates one and calls applicationDidFinishLaunching() once the event loop
 // runs.
+// The status menu's capture entry for the hot keys bound on this desktop:
+// "Take Vornik ... Ctrl+Shift+9 or Ctrl+F9" on X11.
+QString captureEntryTitle(const QStringList &keyNames);
+
 class AppDelegate : public AppDelegateOperations
 {
     Q_OBJECT

@@ -9,17 +9,29 @@ namespace {
 // The drawing's own coordinate space, as in the SVG files.
 constexpr qreal kDrawingSize = 22.0;
 const QColor kInk(0x20, 0x20, 0x20);
+// Tray panels come dark and light, and a tray icon is not told which: the dark camera
+// carries a light halo, so one of the two always stands out from the panel.
+const QColor kHalo(0xFF, 0xFF, 0xFF);
+constexpr qreal kHaloWidth = 1.0;   // on each side of every line
 const QColor kBadge(0x1E, 0x88, 0xE5);
 
-void drawCamera(QPainter &painter)
+// The camera's lines drawn `widen` wider on each side, in `color`.
+void drawCameraLines(QPainter &painter, const QColor &color, qreal widen)
 {
-    painter.setPen(QPen(kInk, 2.0));
+    painter.setPen(QPen(color, 2.0 + 2 * widen));
     painter.setBrush(Qt::NoBrush);
     painter.drawRoundedRect(QRectF(2, 5, 18, 13), 2, 2);
     painter.drawEllipse(QPointF(11, 11.5), 3.5, 3.5);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(kInk);
+    painter.setPen(widen > 0 ? QPen(color, 2 * widen) : QPen(Qt::NoPen));
+    painter.setBrush(color);
     painter.drawRoundedRect(QRectF(7, 2.5, 8, 3), 1, 1);
+}
+
+void drawCamera(QPainter &painter)
+{
+    // The whole halo first, so no part of it covers the ink.
+    drawCameraLines(painter, kHalo, kHaloWidth);
+    drawCameraLines(painter, kInk, 0);
 }
 
 void drawFrontBadge(QPainter &painter)

@@ -2,7 +2,8 @@
 
 #include <QIconEngine>
 
-// The tray icon, drawn at whatever size the tray host asks for: a camera, and in the
+// The tray icon, drawn at whatever size the tray host asks for: a dark camera with a
+// light halo, readable on dark and light panels alike, and in the
 // "Bring all to front." state a blue badge with an upward arrow. Drawing it costs
 // nothing at start-up, whereas decoding picture files would map the image decoders
 // into a process that otherwise only waits in the tray. resources/images/statusIcon.svg

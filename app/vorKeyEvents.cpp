@@ -25,12 +25,20 @@ void vorKeyEvents::registerHotKeys(ScreenCapture *capture)
         std::fprintf(stderr, "Vornik: no global hot keys on this desktop; bind \"vornik --capture\" to a key instead\n");
         return;
     }
-    hotKey1 = X11HotKey::create(XK_9, X11HotKey::Control | X11HotKey::Shift, QStringLiteral("Ctrl+Shift+9"));
-    hotKey2 = X11HotKey::create(XK_F9, X11HotKey::Control, QStringLiteral("Ctrl+F9"));
+    const QStringList names = boundKeyNames();
+    hotKey1 = X11HotKey::create(XK_9, X11HotKey::Control | X11HotKey::Shift, names.at(0));
+    hotKey2 = X11HotKey::create(XK_F9, X11HotKey::Control, names.at(1));
     for (X11HotKey *hotKey : {hotKey1.get(), hotKey2.get()}) {
         if (hotKey)
             hotKey->setKeyUpHandler([this] { captureTrigger(); });
     }
+}
+
+QStringList vorKeyEvents::boundKeyNames()
+{
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return {};
+    return {QStringLiteral("Ctrl+Shift+9"), QStringLiteral("Ctrl+F9")};
 }
 
 void vorKeyEvents::captureTrigger()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QStringList>
 #include <memory>
 
 class ScreenCapture;
@@ -19,6 +20,10 @@ public:
     // Registers both hot keys, replacing earlier registrations; a press-and-release
     // emits captureRequested, which the application connects to its capture request.
     void registerHotKeys(ScreenCapture *sc);
+
+    // The names of the keys registerHotKeys binds on this desktop, in the order they
+    // are registered; none on Wayland, which gives a client no global keys.
+    static QStringList boundKeyNames();
 
     std::unique_ptr<X11HotKey> hotKey1; // Ctrl+Shift+9
     std::unique_ptr<X11HotKey> hotKey2; // Ctrl+F9

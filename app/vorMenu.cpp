@@ -10,6 +10,8 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QPointer>
 #include <QUrl>
 
@@ -62,7 +64,31 @@ void vorMenu::appendUploads(const QString &replyText, quint64 opening)
     const QList<HistoryEntry> entries = parseHistoryReply(replyText);
     for (const HistoryEntry &entry : entries)
         addUploadItem(entry.uploadTime + QStringLiteral(" - view"), entry.address);
+    keepOnScreen();
     emit historyArrived(int(entries.size()));
+}
+
+void vorMenu::keepOnScreen()
+{
+    // The menu was placed for its first item; grown since, it may now reach past the
+    // screen's edge (always so when the tray sits at the bottom). Move it back in.
+    if (!isVisible())
+        return;
+    QScreen *display = QGuiApplication::screenAt(geometry().center());
+    if (!display)
+        display = screen();
+    if (!display)
+        return;
+    const QRect area = display->availableGeometry();
+    QRect shown(pos(), sizeHint().expandedTo(size()));
+    if (shown.bottom() > area.bottom())
+        shown.moveBottom(area.bottom());
+    if (shown.right() > area.right())
+        shown.moveRight(area.right());
+    shown.moveTop(qMax(shown.top(), area.top()));
+    shown.moveLeft(qMax(shown.left(), area.left()));
+    if (shown.topLeft() != pos())
+        move(shown.topLeft());
 }
 
 QAction *vorMenu::addUploadItem(const QString &title, const QString &address)

@@ -35,6 +35,8 @@ private:
     void requestRecentUploads();
     void appendUploads(const QString &replyText, quint64 opening);
     QAction *addUploadItem(const QString &title, const QString &address);
+    // Keeps the open menu inside its screen after it has grown.
+    void keepOnScreen();
 
     // Counts the openings that asked the service. Only the reply to the latest one is
     // shown: a reply to an earlier opening that arrives after the menu was cleared again

@@ -72,8 +72,9 @@ void vorBannerView::saveBannerToFile()
         request.showsHiddenFiles = true;
         const QString chosen = FilePanels::current().runSavePanel(request);
         if (!chosen.isEmpty()) {
-            if (!savePreviewImage(chosen).isEmpty())
-                postNotification(QStringLiteral("File saved"), QStringLiteral("You image was saved at ") + chosen);
+            if (const QString saved = savePreviewImage(chosen); !saved.isEmpty())
+                postNotification(QStringLiteral("File saved"), QStringLiteral("You image was saved at ") + chosen,
+                                 NotificationSubject{saved, {}});
             else
                 postNotification(QStringLiteral("File save error"), QStringLiteral("There was a problem saving image."));
         }

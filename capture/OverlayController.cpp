@@ -58,7 +58,7 @@ OverlayWindow *OverlayController::window()
 }
 
 QToolButton *OverlayController::makeButton(const QString &icon, const QString &toolTip,
-                                           void (OverlayController::*action)(QObject *))
+                                           void (OverlayController::*action)(QObject *), const QKeySequence &keys)
 {
     auto *button = new QToolButton;
     button->setIcon(iconNamed(icon));
@@ -66,7 +66,11 @@ QToolButton *OverlayController::makeButton(const QString &icon, const QString &t
     button->setFixedSize(22, 21);
     button->setAutoRaise(true);
     button->setCursor(Qt::ArrowCursor);
-    button->setToolTip(toolTip);
+    // The key is shown to the eye only: screen readers and scripts know the button by
+    // its plain text.
+    button->setToolTip(keys.isEmpty() ? toolTip
+                                      : toolTip + QStringLiteral(" (") + keys.toString(QKeySequence::NativeText)
+                                            + QLatin1Char(')'));
     button->setAccessibleName(toolTip);
     connect(button, &QToolButton::clicked, this, [this, button, action] { (this->*action)(button); });
     return button;
@@ -87,15 +91,16 @@ void OverlayController::windowDidLoad()
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     editcell = makeButton(QStringLiteral("overlay-edit"), QStringLiteral("Edit screenshot now"),
-                          &OverlayController::captureSSClick);
+                          &OverlayController::captureSSClick, QKeySequence(Qt::Key_Enter));
     savecell = makeButton(QStringLiteral("overlay-save"), QStringLiteral("Save screenshot locally"),
-                          &OverlayController::savelocalclick);
+                          &OverlayController::savelocalclick, QKeySequence(QKeySequence::Save));
     uploadcell = makeButton(QStringLiteral("overlay-upload"), QStringLiteral("Upload/Share screenshot"),
                             &OverlayController::uploadclick);
     clipboardcopy = makeButton(QStringLiteral("overlay-copy"), QStringLiteral("Copy selection area to clipboard"),
-                               &OverlayController::copytoclipboardClick);
+                               &OverlayController::copytoclipboardClick, QKeySequence(QKeySequence::Copy));
     // The cancel button's tip is ours: the other four are the window's own texts.
-    cxlbutton = makeButton(QStringLiteral("overlay-cancel"), QStringLiteral("Cancel"), &OverlayController::cancelclick);
+    cxlbutton = makeButton(QStringLiteral("overlay-cancel"), QStringLiteral("Cancel"), &OverlayController::cancelclick,
+                           QKeySequence(Qt::Key_Escape));
     for (QToolButton *button : {editcell.data(), savecell.data(), uploadcell.data(), clipboardcopy.data(), cxlbutton.data()})
         column->addWidget(button);
 
@@ -179,8 +184,47 @@ void OverlayController::removeKeyMonitor()
 
 void OverlayController::keyDown(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Escape)
+    if (event->key() == Qt::Key_Escape) {
         closeAllOverlays();
+        return;
+    }
+    // The other keys act on a selection, and every overlay hears them: only the one
+    // holding a selection answers.
+    if (!imageView || imageView->selectionFrame().isEmpty())
+        return;
+    if (nudgeForArrowKey(event))
+        return;
+    if (event->matches(QKeySequence::Copy))
+        copytoclipboardClick(clipboardcopy);
+    else if (event->matches(QKeySequence::Save))
+        savelocalclick(savecell);
+    else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+             && !(event->modifiers() & ~(Qt::KeypadModifier)))
+        captureSSClick(editcell);
+}
+
+bool OverlayController::nudgeForArrowKey(QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers others = event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    if (others)
+        return false;
+    const int step = event->modifiers() & Qt::ShiftModifier ? 10 : 1;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        imageView->nudgeSelection(-step, 0);
+        return true;
+    case Qt::Key_Right:
+        imageView->nudgeSelection(step, 0);
+        return true;
+    case Qt::Key_Up:
+        imageView->nudgeSelection(0, -step);
+        return true;
+    case Qt::Key_Down:
+        imageView->nudgeSelection(0, step);
+        return true;
+    default:
+        return false;
+    }
 }
 
 void OverlayController::mouseDown(QMouseEvent *event)

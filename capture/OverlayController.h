@@ -3,6 +3,7 @@
 #include "capture/CursorIdentity.h"
 
 #include <QImage>
+#include <QKeySequence>
 #include <QPointer>
 #include <QWidget>
 
@@ -93,12 +94,18 @@ signals:
 public:
     // Every left press in the application (installed once, with the window).
     void mouseDown(QMouseEvent *event);
-    // Every key press while the overlay is open (through the capture's key monitor).
+    // Every key press while the overlay is open (through the capture's key monitor):
+    // Escape closes; with a selection, Ctrl+C copies, Ctrl+S saves, Enter edits and
+    // the arrow keys move it.
     void keyDown(QKeyEvent *event);
 
 private:
     void windowDidLoad();
-    QToolButton *makeButton(const QString &icon, const QString &toolTip, void (OverlayController::*action)(QObject *));
+    // The tool tip names `keys` after the text; the accessible name is the text alone.
+    QToolButton *makeButton(const QString &icon, const QString &toolTip, void (OverlayController::*action)(QObject *),
+                            const QKeySequence &keys = QKeySequence());
+    // Arrow keys move the selection by a point, with Shift by ten; false for other keys.
+    bool nudgeForArrowKey(QKeyEvent *event);
     void closeAllOverlays();
     void clearAllSelections();
 

@@ -174,6 +174,25 @@ QRectF resizeWithoutMinimum(const QRectF &frame, edgehit zone, const QPointF &po
     return QRectF(left, bottom, newRight - left, newTop - bottom);
 }
 
+QRectF keptInside(const QRectF &frame, const QRectF &bounds)
+{
+    if (bounds.isEmpty() || bounds.contains(frame))
+        return frame;
+    if (frame.width() > bounds.width() || frame.height() > bounds.height())
+        return frame.intersected(bounds);
+    QRectF moved = frame;
+    moved.moveLeft(std::clamp(frame.left(), bounds.left(), bounds.right() - frame.width()));
+    moved.moveTop(std::clamp(frame.top(), bounds.top(), bounds.bottom() - frame.height()));
+    return moved;
+}
+
+QPointF clampedInto(const QPointF &point, const QRectF &bounds)
+{
+    if (bounds.isEmpty())
+        return point;
+    return {std::clamp(point.x(), bounds.left(), bounds.right()), std::clamp(point.y(), bounds.top(), bounds.bottom())};
+}
+
 QRectF toWidgetRect(const QRectF &frame, double viewHeight)
 {
     return QRectF(frame.x(), viewHeight - (frame.y() + frame.height()), frame.width(), frame.height());

@@ -57,6 +57,13 @@ QRectF resizeWithMinimum(const QRectF &frame, edgehit zone, const QPointF &point
 // negative width or height (the edge opposite the dragged one stays where it is).
 QRectF resizeWithoutMinimum(const QRectF &frame, edgehit zone, const QPointF &pointer);
 
+// `frame` kept inside `bounds`: moved back in when it fits, cut to them when it does
+// not. An empty `bounds` leaves the frame alone.
+QRectF keptInside(const QRectF &frame, const QRectF &bounds);
+
+// `point` moved to the nearest point of `bounds` (unchanged when they are empty).
+QPointF clampedInto(const QPointF &point, const QRectF &bounds);
+
 // Frame conversion between the y-up overlay coordinates and Qt's y-down ones, for a
 // view `viewHeight` points high.
 QRectF toWidgetRect(const QRectF &frame, double viewHeight);

@@ -67,22 +67,55 @@ void SelectionModel::pointerPressed(const QPointF &p)
         viewMouseDown(p);
 }
 
-void SelectionModel::pointerDragged(const QPointF &p)
+// While the button is held the pointer may run on into another display; the drag
+// follows it only to this view's edge.
+void SelectionModel::pointerDragged(const QPointF &pointer)
 {
+    const QPointF p = clampedInto(pointer, m_bounds);
     trackBoxCrossing(p);
     if (m_pressOnBox)
         boxMouseDragged(p);
     else
         viewMouseDragged(p);
+    keepInsideBounds();
 }
 
-void SelectionModel::pointerReleased(const QPointF &p)
+void SelectionModel::pointerReleased(const QPointF &pointer)
 {
+    const QPointF p = clampedInto(pointer, m_bounds);
     trackBoxCrossing(p);
     if (m_pressOnBox)
         boxMouseUp(p);
     else
         viewMouseUp(p);
+    keepInsideBounds();
+}
+
+void SelectionModel::setBounds(const QRectF &bounds)
+{
+    m_bounds = bounds;
+}
+
+void SelectionModel::keepInsideBounds()
+{
+    // A box being moved keeps its size; one being drawn or resized is cut at the edge
+    // its pointer ran past.
+    if (m_bounds.isEmpty() || m_frame.width() <= 0 || m_frame.height() <= 0 || m_bounds.contains(m_frame))
+        return;
+    const bool moving = mousedown && JustMoving && mousehitlocation == hitnone;
+    const QRectF kept = moving ? keptInside(m_frame, m_bounds) : m_frame.intersected(m_bounds);
+    if (kept == m_frame)
+        return;
+    m_frame = kept;
+    refreshStatusText();
+}
+
+void SelectionModel::nudge(const QPointF &delta)
+{
+    if (m_frame.width() <= 0 || m_frame.height() <= 0)
+        return;
+    m_frame = keptInside(m_frame.translated(delta), m_bounds);
+    refreshStatusText();
 }
 
 // --- selection view --------------------------------------------------------------

@@ -51,6 +51,13 @@ public:
     void boxApplyCursor(const CursorRef &cursor, bool force);
     void applyCursorOffBorder(const CursorRef &cursor, const QPointF &p);
 
+    // The area the selection must stay in (the view, y-up): drags are held to it, so
+    // a drag that runs on into the next display leaves the box and its buttons here.
+    void setBounds(const QRectF &bounds);
+    QRectF bounds() const { return m_bounds; }
+    // Moves a selection (not an empty one) by `delta`, staying inside the bounds.
+    void nudge(const QPointF &delta);
+
     // The view and the box were shown again: rebuild their image crosshairs.
     void viewDidUnhide();
 
@@ -77,11 +84,13 @@ public:
 
 private:
     void refreshStatusText();
+    void keepInsideBounds();
     // Sends box entered/exited when the pointer crossed the box's frame.
     void trackBoxCrossing(const QPointF &p);
 
     CursorTracker *m_tracker;
     QRectF m_frame;
+    QRectF m_bounds;
     QString m_statusText;
     bool m_crosshairImage = true;
     bool m_cornerImages = true;

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 SelectionBox::SelectionBox(QWidget *parent)
     : QWidget(parent)
@@ -38,7 +39,22 @@ SelectionView::SelectionView(QWidget *parent)
 void SelectionView::setPicture(const QImage &picture)
 {
     m_picture = picture;
+    updateBounds();
     update();
+}
+
+void SelectionView::updateBounds()
+{
+    const double width = testAttribute(Qt::WA_Resized) || m_picture.isNull()
+                             ? this->width()
+                             : m_picture.width() / m_picture.devicePixelRatio();
+    m_model.setBounds(QRectF(0, 0, width, viewHeight()));
+}
+
+void SelectionView::nudgeSelection(int dx, int dy)
+{
+    m_model.nudge(QPointF(dx, -dy));
+    syncFromModel();
 }
 
 void SelectionView::setSelectionBox(SelectionBox *box)
@@ -175,6 +191,7 @@ void SelectionView::showEvent(QShowEvent *event)
 void SelectionView::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    updateBounds();
     syncFromModel();
 }
 
@@ -188,11 +205,8 @@ void SelectionView::syncFromModel()
         m_box->setVisible(visible);
     }
     if (m_panel) {
-        const int band = int(boarderthickness);
-        const QSize size = m_panel->sizeHint();
-        m_panel->setGeometry(QRect(QPoint(box.right() + 1 - band - size.width(), box.top() + band), size));
+        placeButtons(box);
         m_panel->setVisible(visible);
-        m_panel->raise();
     }
     if (m_label) {
         m_label->setText(m_model.statusText());
@@ -207,6 +221,19 @@ void SelectionView::syncFromModel()
         if (m_box)
             m_box->setCursor(cursor);
     }
+}
+
+void SelectionView::placeButtons(const QRect &box)
+{
+    // Inside the box's upper-right corner; a box narrower than the buttons, or one at
+    // the very edge, must not push them off this view, where nothing would draw them.
+    const int band = int(boarderthickness);
+    const QSize size = m_panel->sizeHint();
+    QRect place(QPoint(box.right() + 1 - band - size.width(), box.top() + band), size);
+    place.moveLeft(std::clamp(place.left(), 0, std::max(0, width() - size.width())));
+    place.moveTop(std::clamp(place.top(), 0, std::max(0, height() - size.height())));
+    m_panel->setGeometry(place);
+    m_panel->raise();
 }
 
 void SelectionView::placeLabel(const QRect &box)

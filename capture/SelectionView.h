@@ -59,6 +59,9 @@ public:
     void setSelectionFrame(const QRectF &frame) override;
     QImage renderRegion(const QRectF &frame) override;
 
+    // Moves the selection by `dx`, `dy` points on the screen (y down), inside the view.
+    void nudgeSelection(int dx, int dy);
+
     // The view's height in points, the line that y-up coordinates are mirrored on.
     double viewHeight() const;
 
@@ -81,6 +84,9 @@ private:
     // Shows what the model holds: box, label, buttons, cursor.
     void syncFromModel();
     void placeLabel(const QRect &box);
+    void placeButtons(const QRect &box);
+    // Tells the model the view's extent, which every selection stays inside.
+    void updateBounds();
 
     SelectionModel m_model;
     QImage m_picture;

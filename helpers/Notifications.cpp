@@ -1,9 +1,17 @@
 #include "helpers/Notifications.h"
 
+#include "helpers/extensions/ResourceImages.h"
+#include "platform/Opener.h"
+
+#include <QDBusArgument>
 #include <QDBusConnection>
+#include <QDBusMetaType>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QHash>
+#include <QIcon>
+#include <QUrl>
 #include <QVariantMap>
 #include <cstdio>
 
@@ -32,22 +40,131 @@ namespace {
 const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 
-void sendNotify(QDBusConnection bus, const QString &subtitle, const QString &text, bool serverReadsMarkup)
+// The "image-data" hint: raw RGBA rows, as the notification protocol lays them out.
+struct NotificationImage {
+    QImage rgba;
+};
+
+QDBusArgument &operator<<(QDBusArgument &argument, const NotificationImage &image)
+{
+    const QImage &rgba = image.rgba;
+    argument.beginStructure();
+    argument << rgba.width() << rgba.height() << int(rgba.bytesPerLine()) << true << 8 << 4
+             << QByteArray(reinterpret_cast<const char *>(rgba.constBits()), int(rgba.sizeInBytes()));
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument &operator>>(const QDBusArgument &argument, NotificationImage &)
+{
+    return argument; // only ever sent
+}
+} // namespace
+
+Q_DECLARE_METATYPE(NotificationImage)
+
+namespace {
+// Carries out the actions a notification server reports as invoked, for the
+// notifications this process posted.
+class NotificationActions : public QObject
+{
+    Q_OBJECT
+public:
+    static NotificationActions &shared()
+    {
+        static auto *actions = new NotificationActions;
+        return *actions;
+    }
+
+    // Listens on `bus` for the server's signals (once per bus).
+    void watch(QDBusConnection bus)
+    {
+        if (m_watched.contains(bus.name()))
+            return;
+        m_watched.append(bus.name());
+        bus.connect(kService, kPath, kService, QStringLiteral("ActionInvoked"), this,
+                    SLOT(actionInvoked(uint, QString)));
+        bus.connect(kService, kPath, kService, QStringLiteral("NotificationClosed"), this,
+                    SLOT(notificationClosed(uint, uint)));
+    }
+
+    void remember(uint id, const NotificationSubject &subject) { m_subjects.insert(id, subject); }
+
+public slots:
+    void actionInvoked(uint id, const QString &key)
+    {
+        const NotificationSubject subject = m_subjects.value(id);
+        if (key == QLatin1String("open") && !subject.file.isEmpty())
+            Opener::openUrl(QUrl::fromLocalFile(subject.file));
+        else if (key == QLatin1String("show-in-folder") && !subject.file.isEmpty())
+            Opener::showInFolder(subject.file);
+        else if (key == QLatin1String("open-link") && !subject.link.isEmpty())
+            Opener::openUrl(QUrl(subject.link));
+    }
+
+    void notificationClosed(uint id, uint) { m_subjects.remove(id); }
+
+private:
+    QStringList m_watched;
+    QHash<uint, NotificationSubject> m_subjects;
+};
+
+// Action keys and their labels, as the Notify call lists them.
+QStringList actionsFor(const NotificationSubject &subject)
+{
+    QStringList actions;
+    if (!subject.file.isEmpty())
+        actions << QStringLiteral("open") << QStringLiteral("Open") << QStringLiteral("show-in-folder")
+                << QStringLiteral("Show in folder");
+    if (!subject.link.isEmpty())
+        actions << QStringLiteral("open-link") << QStringLiteral("Open link");
+    return actions;
+}
+
+QVariantMap hintsFor()
+{
+    QVariantMap hints;
+    hints.insert(QStringLiteral("desktop-entry"), QString::fromLatin1(kNotificationIconName));
+    // Where no icon theme knows the name, the server gets the picture itself.
+    if (!QIcon::hasThemeIcon(QString::fromLatin1(kNotificationIconName))) {
+        static const NotificationImage camera{
+            imageNamed(QStringLiteral("AppIcon"), QSize(64, 64)).convertToFormat(QImage::Format_RGBA8888)};
+        if (!camera.rgba.isNull()) {
+            qDBusRegisterMetaType<NotificationImage>();
+            hints.insert(QStringLiteral("image-data"), QVariant::fromValue(camera));
+        }
+    }
+    return hints;
+}
+
+struct ServerAbilities {
+    bool markup = false;
+    bool actions = false;
+};
+
+void sendNotify(QDBusConnection bus, const QString &subtitle, const QString &text, const NotificationSubject &subject,
+                ServerAbilities server)
 {
     // Texts hold file paths and server replies: a server that reads markup must not
     // take "&" or "<" in them for markup.
-    const QString body = serverReadsMarkup ? text.toHtmlEscaped() : text;
+    const QString body = server.markup ? text.toHtmlEscaped() : text;
+    const QStringList actions = server.actions ? actionsFor(subject) : QStringList();
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("Notify"));
     // app_name, replaces_id, app_icon, summary, body, actions, hints, expire_timeout
-    call << QString::fromLatin1(kNotificationTitle) << uint(0) << QStringLiteral("AppIcon") << subtitle << body
-         << QStringList() << QVariantMap() << int(-1);
+    call << QString::fromLatin1(kNotificationTitle) << uint(0) << QString::fromLatin1(kNotificationIconName)
+         << subtitle << body << actions << hintsFor() << int(-1);
+    if (!actions.isEmpty())
+        NotificationActions::shared().watch(bus);
     // Asynchronous, so a slow notification daemon never freezes the interface; when
     // nobody answers, the fallback shows the same words.
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 5000));
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-                     [subtitle, text](QDBusPendingCallWatcher *self) {
-                         if (self->isError())
+                     [subtitle, text, subject, withActions = !actions.isEmpty()](QDBusPendingCallWatcher *self) {
+                         const QDBusPendingReply<uint> reply = *self;
+                         if (reply.isError())
                              postWithoutBus(subtitle, text);
+                         else if (withActions)
+                             NotificationActions::shared().remember(reply.value(), subject);
                          self->deleteLater();
                      });
 }
@@ -55,24 +172,35 @@ void sendNotify(QDBusConnection bus, const QString &subtitle, const QString &tex
 
 void postNotification(const QString &subtitle, const QString &text)
 {
+    postNotification(subtitle, text, NotificationSubject{});
+}
+
+void postNotification(const QString &subtitle, const QString &text, const NotificationSubject &subject)
+{
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         postWithoutBus(subtitle, text);
         return;
     }
-    // Ask the server (which may have changed since the last notification) whether it
-    // reads markup, then send. Replies come back in the order the calls went out, so
+    // Ask the server (which may have changed since the last notification) what it
+    // can do, then send. Replies come back in the order the calls went out, so
     // notifications keep their order.
     const QDBusMessage ask =
         QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("GetCapabilities"));
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(ask, 5000));
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-                     [bus, subtitle, text](QDBusPendingCallWatcher *self) {
+                     [bus, subtitle, text, subject](QDBusPendingCallWatcher *self) {
                          const QDBusPendingReply<QStringList> reply = *self;
-                         if (reply.isError())
+                         if (reply.isError()) {
                              postWithoutBus(subtitle, text);
-                         else
-                             sendNotify(bus, subtitle, text, reply.value().contains(QStringLiteral("body-markup")));
+                         } else {
+                             const QStringList capabilities = reply.value();
+                             sendNotify(bus, subtitle, text, subject,
+                                        {capabilities.contains(QStringLiteral("body-markup")),
+                                         capabilities.contains(QStringLiteral("actions"))});
+                         }
                          self->deleteLater();
                      });
 }
+
+#include "Notifications.moc"

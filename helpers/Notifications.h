@@ -11,6 +11,18 @@
 // installed one with setNotificationFallback) and then to a line on stderr.
 void postNotification(const QString &subtitle, const QString &text);
 
+// What a notification reports on, so that a notification server with actions can
+// offer to open it: "Open" and "Show in folder" for a file, "Open link" for an
+// uploaded image's address. Either may be empty.
+struct NotificationSubject {
+    QString file;
+    QString link;
+};
+void postNotification(const QString &subtitle, const QString &text, const NotificationSubject &subject);
+
+// The icon and desktop entry the notifications name: both "vornik".
+inline constexpr const char *kNotificationIconName = "vornik";
+
 // The title every notification carries.
 inline constexpr const char *kNotificationTitle = "Vornik notification";
 

@@ -29,8 +29,8 @@ OutputMessageText outputMessageText(OutputMessage message)
     return {};
 }
 
-void postOutputMessage(OutputMessage message, const QString &detail)
+void postOutputMessage(OutputMessage message, const QString &detail, const NotificationSubject &subject)
 {
     const OutputMessageText words = outputMessageText(message);
-    postNotification(words.subtitle, words.text + detail);
+    postNotification(words.subtitle, words.text + detail, subject);
 }

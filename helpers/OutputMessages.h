@@ -1,5 +1,7 @@
 #pragma once
 
+#include "helpers/Notifications.h"
+
 #include <QString>
 
 // The notifications the output actions post: subtitle and text, word for word.
@@ -22,5 +24,7 @@ struct OutputMessageText {
 
 OutputMessageText outputMessageText(OutputMessage message);
 
-// Posts the message; `detail` is appended to its text when given.
-void postOutputMessage(OutputMessage message, const QString &detail = QString());
+// Posts the message; `detail` is appended to its text when given. `subject` names the
+// file or link the message is about, which the desktop may offer to open.
+void postOutputMessage(OutputMessage message, const QString &detail = QString(),
+                       const NotificationSubject &subject = {});

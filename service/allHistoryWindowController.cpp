@@ -4,7 +4,14 @@
 #include "service/vorImagePreview.h"
 #include "service/vorImageView.h"
 
+#include "helpers/Clipboard.h"
+#include "helpers/Links.h"
+#include "platform/Opener.h"
+
 #include <QGuiApplication>
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <QUrl>
 #include <QHBoxLayout>
 #include <QScreen>
 #include <QTableView>
@@ -51,6 +58,66 @@ void allHistoryWindowController::windowDidLoad()
     vorviewer->imagetable = imagetable;
     imgTrashDeleter->imagetable = imagetable;
     imgTrashDeleter->mainhistoryview = vorviewer;
+    connectRowActions();
+}
+
+void allHistoryWindowController::connectRowActions()
+{
+    connect(imagetable->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &allHistoryWindowController::previewCurrentRow);
+    connect(imagetable, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
+        const QString link = linkOfRow(index.row());
+        if (!link.isEmpty())
+            Opener::openUrl(QUrl(link));
+    });
+    imagetable->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(imagetable, &QWidget::customContextMenuRequested, this, &allHistoryWindowController::showRowMenu);
+}
+
+QString allHistoryWindowController::linkOfRow(int row) const
+{
+    const std::optional<QString> address = vorviewer ? vorviewer->pasteboardWriterForRow(row) : std::nullopt;
+    return address && isValidURL(*address) ? *address : QString();
+}
+
+void allHistoryWindowController::previewCurrentRow(const QModelIndex &current)
+{
+    // Rows without an image ("no image code for ...") leave the preview as it is.
+    const QString link = current.isValid() ? linkOfRow(current.row()) : QString();
+    if (link.isEmpty() || !imagePreview)
+        return;
+    // The image already shown (or on its way) is not fetched again.
+    if (link == imagePreview->imageURL && (!imagePreview->image().isNull() || imagePreview->isLoading()))
+        return;
+    imagePreview->showDroppedText(link);
+}
+
+void allHistoryWindowController::showRowMenu(const QPoint &at)
+{
+    const QModelIndex index = imagetable->indexAt(at);
+    if (!index.isValid())
+        return;
+    // A right click on a row outside the selection acts on that row alone.
+    if (!imagetable->selectionModel()->isRowSelected(index.row(), QModelIndex()))
+        imagetable->selectRow(index.row());
+    const QString link = linkOfRow(index.row());
+    // One menu at a time, kept until the next: it may close (and be asked about) before
+    // the click that opened it has been fully handled.
+    delete m_rowMenu.data();
+    auto *menu = new QMenu(this);
+    m_rowMenu = menu;
+    menu->setObjectName(QStringLiteral("historyRowMenu"));
+    QAction *open = menu->addAction(openTitle(), this, [link] { Opener::openUrl(QUrl(link)); });
+    QAction *copy = menu->addAction(copyLinkTitle(), this, [link] { Clipboard::putLink(link); });
+    open->setEnabled(!link.isEmpty());
+    copy->setEnabled(!link.isEmpty());
+    menu->addSeparator();
+    menu->addAction(deleteTitle(), this, [this] {
+        if (imgTrashDeleter)
+            imgTrashDeleter->confirmDeletion();
+    });
+    menu->popup(imagetable->viewport()->mapToGlobal(at));
+    emit rowMenuShown(menu);
 }
 
 void allHistoryWindowController::showWindow()

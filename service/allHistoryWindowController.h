@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QMenu>
 #include <QPointer>
 #include <QWidget>
 
+class QModelIndex;
 class QTableView;
 class vorImageDeleter;
 class vorImagePreview;
@@ -29,7 +31,24 @@ public:
     void showWindow();
 
     static QString windowTitleText() { return QStringLiteral("Vornik upload history"); }
+    // The entries of a row's context menu.
+    static QString openTitle() { return QStringLiteral("Open"); }
+    static QString copyLinkTitle() { return QStringLiteral("Copy link"); }
+    static QString deleteTitle() { return QStringLiteral("Delete"); }
+
+signals:
+    // A row's context menu is showing (tests reach its entries through it).
+    void rowMenuShown(QMenu *menu);
 
 private:
     void buildLayout();
+    // A click shows the row's image, a double click opens it, a right click offers
+    // Open, Copy link and Delete.
+    void connectRowActions();
+    void previewCurrentRow(const QModelIndex &current);
+    void showRowMenu(const QPoint &at);
+    // The address of `row`, when it has one that is a web link.
+    QString linkOfRow(int row) const;
+
+    QPointer<QMenu> m_rowMenu;
 };

@@ -13,9 +13,12 @@
 #include <QDragEnterEvent>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QPainter>
 #include <QTableView>
+#include <algorithm>
 
 namespace {
 const QString kToolTip = QStringLiteral("Drop uploads here to delete them");
@@ -150,17 +153,47 @@ QStringList vorImageDeleter::selectedAddresses() const
 
 void vorImageDeleter::keyPressEvent(QKeyEvent *event)
 {
-    // Delete or Backspace deletes the selected rows, as dropping them here would.
+    // Delete or Backspace deletes the selected rows, as dropping them here would, once
+    // the user has said yes.
     if (event->key() != Qt::Key_Delete && event->key() != Qt::Key_Backspace) {
         QWidget::keyPressEvent(event);
         return;
     }
-    const QStringList addresses = selectedAddresses();
-    if (addresses.isEmpty())
-        return;
-    // A single address goes through the single-address path so the banner denial shows.
-    takeDroppedText(addresses.join(QLatin1Char('\n')));
+    confirmDeletion();
     event->accept();
+}
+
+void vorImageDeleter::confirmDeletion()
+{
+    const QStringList addresses = selectedAddresses();
+    const QString bannerURL = storedBannerURL();
+    const qsizetype deletable = std::count_if(addresses.begin(), addresses.end(), [&bannerURL](const QString &address) {
+        return !isCurrentBannerImage(address, bannerURL);
+    });
+    // A single address goes through the single-address path so the banner denial shows.
+    if (deletable == 0) {
+        if (addresses.size() == 1)
+            takeDroppedText(addresses.first());
+        return;
+    }
+    QString question = deletable == 1 ? QStringLiteral("Delete this upload from the sharing service?")
+                                      : QStringLiteral("Delete these %1 uploads from the sharing service?").arg(deletable);
+    if (deletable < addresses.size())
+        question += QStringLiteral(" The banner image is kept.");
+    auto *box = new QMessageBox(QMessageBox::Question, QStringLiteral("Delete uploads"), question,
+                                QMessageBox::Yes | QMessageBox::Cancel, window());
+    box->setObjectName(QStringLiteral("confirmDeletion"));
+    box->setDefaultButton(QMessageBox::Cancel);
+    box->button(QMessageBox::Yes)->setText(QStringLiteral("Delete"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    // The rows asked about are the rows deleted, whatever is selected by the answer.
+    QPointer<vorImageDeleter> guard(this);
+    connect(box, &QMessageBox::finished, this, [guard, addresses](int answer) {
+        if (guard && answer == QMessageBox::Yes)
+            guard->takeDroppedText(addresses.join(QLatin1Char('\n')));
+    });
+    box->open();
+    emit confirmationShown(box);
 }
 
 bool vorImageDeleter::eventFilter(QObject *watched, QEvent *event)

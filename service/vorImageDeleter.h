@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
@@ -28,12 +29,19 @@ public:
     // addresses of the dragged rows, one per line.
     void takeDroppedText(const std::optional<QString> &text);
 
+    // Asks whether the selected rows are to be deleted, and deletes them when the user
+    // agrees (the Delete key and the rows' context menu). The banner image alone is
+    // refused without asking.
+    void confirmDeletion();
+
     // Deletions sent or waiting to be sent.
     bool isDeleting() const { return m_deleting || !m_queue.isEmpty(); }
 
     QSize sizeHint() const override { return {96, 96}; }
 
 signals:
+    // The question before a deletion is showing.
+    void confirmationShown(QMessageBox *question);
     // Every deletion of a drop has answered and the list is being reloaded.
     void deletionsFinished(int answered);
 

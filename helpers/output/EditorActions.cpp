@@ -43,7 +43,7 @@ bool saveImageWithPanel(const QImage &image, const FigureRects &figures, const Q
     if (written.isEmpty())
         return false;
     Preferences::standard().setString(kLastSaveFolder, QFileInfo(written).absolutePath());
-    postOutputMessage(OutputMessage::ImageSaved);
+    postOutputMessage(OutputMessage::ImageSaved, QString(), {written, {}});
     return true;
 }
 

@@ -51,7 +51,7 @@ void handOffUpload(const QString &path)
         if (kept.isEmpty())
             postOutputMessage(OutputMessage::NoNetwork);
         else
-            postOutputMessage(OutputMessage::NoNetwork, QStringLiteral(" It was kept at ") + kept);
+            postOutputMessage(OutputMessage::NoNetwork, QStringLiteral(" It was kept at ") + kept, {kept, {}});
         return;
     }
     if (path.isEmpty()) {
@@ -71,9 +71,9 @@ void uploadFinished(const QString &replyText, const QString &path, int status)
         // The image is on the server either way; when the link did not reach the
         // clipboard, the message is the only place the user can find it.
         if (Clipboard::putLink(link))
-            postOutputMessage(OutputMessage::LinkCopied);
+            postOutputMessage(OutputMessage::LinkCopied, QString(), {{}, link});
         else
-            postOutputMessage(OutputMessage::LinkNotCopied, link);
+            postOutputMessage(OutputMessage::LinkNotCopied, link, {{}, link});
         return;
     }
     // The file may be the only copy of the screenshot: keep it and say where.
@@ -81,7 +81,7 @@ void uploadFinished(const QString &replyText, const QString &path, int status)
     if (kept.isEmpty())
         postOutputMessage(OutputMessage::UploadFailed);
     else
-        postOutputMessage(OutputMessage::UploadFailed, QStringLiteral(" It was kept at ") + kept);
+        postOutputMessage(OutputMessage::UploadFailed, QStringLiteral(" It was kept at ") + kept, {kept, {}});
 }
 
 QString keepUnsentImage(const QString &path)

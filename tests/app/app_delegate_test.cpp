@@ -2,6 +2,7 @@
 #include "app/AppDelegate.h"
 #include "platform/Preferences.h"
 #include "app/vorMenu.h"
+#include "banner/vorBannerWindowController.h"
 #include "capture/ScreenCapture.h"
 #include "editor/PaintWindowController.h"
 #include "platform/AccessibilityTrust.h"
@@ -205,7 +206,7 @@ private slots:
         QVERIFY(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$")).match(version).hasMatch());
         QCOMPARE(titlesOf(delegate->statusMenu()),
                  (QStringList{QStringLiteral("About/Usage Video For Vornik ") + version, QStringLiteral("---"),
-                              QStringLiteral("Take Vornik ... ⌘+⇧+9 or fn+⌘+F9"), QStringLiteral("---"),
+                              QStringLiteral("Take Vornik ... Ctrl+Shift+9 or Ctrl+F9"), QStringLiteral("---"),
                               QStringLiteral("Vornik tools"), QStringLiteral("---"), QStringLiteral("Quit Vornik")}));
         QMenu *tools = submenuTitled(delegate->statusMenu(), QStringLiteral("Vornik tools"));
         QVERIFY(tools);
@@ -216,7 +217,19 @@ private slots:
         QVERIFY(banner);
         QCOMPARE(titlesOf(banner), (QStringList{QStringLiteral("Set to default banner ...."),
                                                 QStringLiteral("Change banner image ...."),
-                                                QStringLiteral("Change banner color ....")}));
+                                                QStringLiteral("Change banner color ...."),
+                                                QStringLiteral("Banner window ....")}));
+        // The last banner entry opens the banner window.
+        entryTitled(banner, QStringLiteral("Banner window ...."))->trigger();
+        QPointer<vorBannerWindowController> bannerWindow;
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (auto *window = qobject_cast<vorBannerWindowController *>(widget))
+                bannerWindow = window;
+        }
+        QVERIFY(bannerWindow);
+        QVERIFY(bannerWindow->isVisible());
+        bannerWindow->close();
+        QTRY_VERIFY(bannerWindow.isNull());
         QCOMPARE(submenuTitled(tools, QStringLiteral("History")), static_cast<QMenu *>(delegate->historyMenu()));
         QVERIFY(qobject_cast<vorMenu *>(delegate->historyMenu()));
         for (const QAction *action : delegate->statusMenu()->actions())
@@ -224,7 +237,7 @@ private slots:
         QCOMPARE(delegate->statusItem()->contextMenu(), delegate->statusMenu());
 
         // The capture entry goes to requestCapture.
-        entryTitled(delegate->statusMenu(), QStringLiteral("Take Vornik ... ⌘+⇧+9 or fn+⌘+F9"))->trigger();
+        entryTitled(delegate->statusMenu(), QStringLiteral("Take Vornik ... Ctrl+Shift+9 or Ctrl+F9"))->trigger();
         QCOMPARE(m_captures, 1);
     }
 
@@ -236,7 +249,7 @@ private slots:
         QCOMPARE(titles.size(), 9);
         QCOMPARE(titles.at(2), QStringLiteral("Vornik ") + delegate->shortVersionString() + QStringLiteral(" help"));
         QCOMPARE(titles.at(3), QStringLiteral("---"));
-        QCOMPARE(titles.at(4), QStringLiteral("Take Vornik ... ⌘+⇧+9 or fn+⌘+F9"));
+        QCOMPARE(titles.at(4), QStringLiteral("Take Vornik ... Ctrl+Shift+9 or Ctrl+F9"));
         // Built once: granting later does not remove the entry.
         m_canRecord = true;
         QCOMPARE(titlesOf(delegate->statusMenu()).size(), 9);

@@ -182,7 +182,7 @@ private slots:
         const QString version = m_delegate->shortVersionString();
         QCOMPARE(titles, (QStringList{QStringLiteral("About/Usage Video For Vornik ") + version, QStringLiteral("---"),
                                       QStringLiteral("Vornik ") + version + QStringLiteral(" help"),
-                                      QStringLiteral("---"), QStringLiteral("Take Vornik ... ⌘+⇧+9 or fn+⌘+F9"),
+                                      QStringLiteral("---"), QStringLiteral("Take Vornik ... Ctrl+Shift+9 or Ctrl+F9"),
                                       QStringLiteral("---"), QStringLiteral("Vornik tools"), QStringLiteral("---"),
                                       QStringLiteral("Quit Vornik")}));
         QVERIFY(menu->geometry().contains(QPoint(41, 41)));

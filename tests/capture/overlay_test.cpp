@@ -6,12 +6,16 @@
 #include "platform/Preferences.h"
 #include "helpers/TempFolder.h"
 #include "helpers/extensions/DisplayInfo.h"
+#include "editor/PaintWindowController.h"
 #include "platform/CaptureBackend.h"
+#include "platform/Opener.h"
 #include "tests/capture/CaptureTestSupport.h"
 #include "tests/harness/FakeDelegate.h"
 #include "tests/harness/NotificationRecorder.h"
 
+#include <QClipboard>
 #include <QDir>
+#include <QMimeData>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -130,14 +134,18 @@ private slots:
     void buttonsCarryTheirTips()
     {
         for (OverlayController *c : controllers()) {
-            QCOMPARE(c->editcell->toolTip(), QStringLiteral("Edit screenshot now"));
-            QCOMPARE(c->savecell->toolTip(), QStringLiteral("Save screenshot locally"));
+            // Screen readers (and scripts) know each button by its plain text...
+            QCOMPARE(c->editcell->accessibleName(), QStringLiteral("Edit screenshot now"));
+            QCOMPARE(c->savecell->accessibleName(), QStringLiteral("Save screenshot locally"));
+            QCOMPARE(c->uploadcell->accessibleName(), QStringLiteral("Upload/Share screenshot"));
+            QCOMPARE(c->clipboardcopy->accessibleName(), QStringLiteral("Copy selection area to clipboard"));
+            QCOMPARE(c->cxlbutton->accessibleName(), QStringLiteral("Cancel"));
+            // ...and the tip shows the key after it.
+            QCOMPARE(c->editcell->toolTip(), QStringLiteral("Edit screenshot now (Enter)"));
+            QCOMPARE(c->savecell->toolTip(), QStringLiteral("Save screenshot locally (Ctrl+S)"));
             QCOMPARE(c->uploadcell->toolTip(), QStringLiteral("Upload/Share screenshot"));
-            QCOMPARE(c->clipboardcopy->toolTip(), QStringLiteral("Copy selection area to clipboard"));
-            for (QToolButton *b : {c->editcell.data(), c->savecell.data(), c->uploadcell.data(), c->clipboardcopy.data(), c->cxlbutton.data()}) {
-                QVERIFY(!b->toolTip().isEmpty());
-                QCOMPARE(b->accessibleName(), b->toolTip());
-            }
+            QCOMPARE(c->clipboardcopy->toolTip(), QStringLiteral("Copy selection area to clipboard (Ctrl+C)"));
+            QCOMPARE(c->cxlbutton->toolTip(), QStringLiteral("Cancel (Esc)"));
             // The crosshair picture is the cursor from the first showing on.
             QCOMPARE(c->imageView->cursor().shape(), Qt::BitmapCursor);
             QCOMPARE(c->imageView->cursor().hotSpot(), QPoint(18, 18));
@@ -213,6 +221,107 @@ private slots:
         }
         sc->sc3->CancelVornikWithSender(nullptr);
         QTRY_COMPARE_WITH_TIMEOUT(openOverlays(), 0, 5000);
+    }
+
+    void dragIntoTheNextDisplayStaysOnItsOwn()
+    {
+        // First display (0, 0, 1920x1080); the drag runs on into the second one.
+        captureAndWait(3);
+        OverlayController *c = sc->sc1;
+        QVERIFY(xdotool({"mousemove", "1700", "300"}));
+        QTRY_COMPARE_WITH_TIMEOUT(CursorTracker::shared().current(), c->imageView->model().crosshaircursor, 5000);
+        QVERIFY(xdotool({"mousedown", "1"}));
+        QTRY_VERIFY_WITH_TIMEOUT(c->imageView->model().mousedown, 5000);
+        QVERIFY(xdotool({"mousemove", "2300", "600"}));
+        QTRY_VERIFY_WITH_TIMEOUT(c->movingView->geometry().height() > 250, 5000);
+        QVERIFY(xdotool({"mouseup", "1"}));
+        QTRY_VERIFY_WITH_TIMEOUT(!c->imageView->model().mousedown, 5000);
+
+        const QRect view = c->imageView->rect();
+        QCOMPARE(view, QRect(0, 0, 1920, 1080));
+        const QRect box = c->movingView->geometry();
+        QVERIFY2(view.contains(box), qPrintable(QStringLiteral("box %1,%2 %3x%4").arg(box.x()).arg(box.y()).arg(box.width()).arg(box.height())));
+        QCOMPARE(box.left(), 1700);
+        QCOMPARE(box.right(), 1919);
+        QCOMPARE(c->statusText->text(), QStringLiteral("width:%1: height:%2").arg(box.width()).arg(box.height()));
+        // The buttons are drawn on this display, where they can be pressed.
+        QWidget *buttons = c->imageView->findChild<QWidget *>(QStringLiteral("overlayButtons"));
+        QVERIFY(buttons && buttons->isVisible());
+        QVERIFY(view.contains(buttons->geometry()));
+        QVERIFY(box.contains(buttons->geometry()));
+        QVERIFY(sc->sc2->imageView->selectionFrame().isEmpty());
+
+        // Moved as a whole, away and then on into the next display, it keeps its size
+        // and stops at this display's edge.
+        QVERIFY(xdotool({"mousemove", "1800", "450", "mousedown", "1"}));
+        QTRY_VERIFY_WITH_TIMEOUT(c->imageView->model().mousedown, 5000);
+        QVERIFY(xdotool({"mousemove", "1500", "450"}));
+        QTRY_COMPARE_WITH_TIMEOUT(c->movingView->geometry().left(), 1400, 5000);
+        QVERIFY(xdotool({"mousemove", "2600", "450"}));
+        QTRY_COMPARE_WITH_TIMEOUT(c->movingView->geometry().right(), 1919, 5000);
+        QVERIFY(xdotool({"mouseup", "1"}));
+        QTRY_VERIFY_WITH_TIMEOUT(!c->imageView->model().mousedown, 5000);
+        QCOMPARE(c->movingView->geometry().size(), box.size());
+        closeAll();
+    }
+
+    void keysMoveCopySaveAndEdit()
+    {
+        QList<QUrl> opened;
+        Opener::setHandler([&opened](const QUrl &url) {
+            opened << url;
+            return true;
+        });
+        captureAndWait(3);
+        OverlayController *c = sc->sc2;
+        c->imageView->setSelectionFrame(QRectF(100, 300, 200, 150));   // y-up
+        const QRect start = c->movingView->geometry();
+        c->window()->activateWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(c->window()->isActiveWindow(), 5000);
+
+        const auto movedBy = [&](const char *key, QPoint by) {
+            return xdotool({"key", key})
+                   && QTest::qWaitFor([&] { return c->movingView->geometry() == start.translated(by); }, 5000);
+        };
+        QVERIFY(movedBy("Left", QPoint(-1, 0)));
+        QVERIFY(movedBy("Up", QPoint(-1, -1)));
+        QVERIFY(movedBy("shift+Right", QPoint(9, -1)));
+        QVERIFY(movedBy("shift+Down", QPoint(9, 9)));
+        // Never past the display's edge, and never on another overlay.
+        c->imageView->setSelectionFrame(QRectF(1915, 300, 200, 150).translated(-200, 0));
+        QVERIFY(xdotool({"key", "shift+Right"}));
+        QTRY_COMPARE_WITH_TIMEOUT(c->movingView->geometry().right(), 1919, 5000);
+        QCOMPARE(c->movingView->geometry().width(), 200);
+        QVERIFY(sc->sc1->imageView->selectionFrame().isEmpty());
+
+        // Ctrl+C copies exactly the selection.
+        QVERIFY(xdotool({"key", "ctrl+c"}));
+        QTRY_COMPARE_WITH_TIMEOUT(openOverlays(), 0, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(QGuiApplication::clipboard()->mimeData()->hasImage(), 10000);
+        QCOMPARE(qvariant_cast<QImage>(QGuiApplication::clipboard()->mimeData()->imageData()).size(), QSize(200, 150));
+
+        // Ctrl+S saves the selection and opens the file.
+        captureAndWait(3);
+        c->imageView->setSelectionFrame(QRectF(100, 300, 200, 150));
+        c->window()->activateWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(c->window()->isActiveWindow(), 5000);
+        QVERIFY(xdotool({"key", "ctrl+s"}));
+        QTRY_COMPARE_WITH_TIMEOUT(opened.size(), 1, 10000);
+        QVERIFY(opened.first().isLocalFile());
+        QCOMPARE(QImage(opened.first().toLocalFile()).size(), QSize(200, 150));
+        QCOMPARE(openOverlays(), 0);
+
+        // Enter opens the editor on the selection.
+        captureAndWait(3);
+        c->imageView->setSelectionFrame(QRectF(100, 300, 200, 150));
+        c->window()->activateWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(c->window()->isActiveWindow(), 5000);
+        QVERIFY(xdotool({"key", "Return"}));
+        QTRY_VERIFY_WITH_TIMEOUT(c->paintwindowController, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(openOverlays(), 0, 10000);
+        QPointer<PaintWindowController> editor = c->paintwindowController;
+        editor->close();
+        Opener::setHandler({});
     }
 
     void cleanUpRemovesOnlyScreenshots()

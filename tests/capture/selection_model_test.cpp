@@ -240,6 +240,37 @@ private slots:
         QCOMPARE(model.mouseStart, QPointF(260, 170));
     }
 
+    void selectionsStayInsideTheirBounds()
+    {
+        // A view of 1000 x 800; the pointer runs past its right edge while drawing.
+        SelectionModel model;
+        model.setBounds(QRectF(0, 0, 1000, 800));
+        model.pointerPressed({800, 700});
+        model.pointerDragged({1400, 300});
+        QCOMPARE(model.frame(), QRectF(800, 290, 200, 410));
+        model.pointerReleased({1400, 300});
+        QCOMPARE(model.frame(), QRectF(800, 290, 200, 410));
+        QCOMPARE(model.statusText(), QStringLiteral("width:200: height:410"));
+
+        // Moved against the bottom-left corner, the box keeps its size.
+        model.pointerMoved({900, 500});
+        QCOMPARE(mousehitlocation, hitnone);
+        model.pointerPressed({900, 500});
+        model.pointerDragged({-500, -900});
+        QCOMPARE(model.frame(), QRectF(0, 0, 200, 410));
+        model.pointerReleased({-500, -900});
+
+        // Nudged: by the step asked, never past the edge; an empty selection stays put.
+        model.nudge({5, 7});
+        QCOMPARE(model.frame(), QRectF(5, 7, 200, 410));
+        model.nudge({2000, 2000});
+        QCOMPARE(model.frame(), QRectF(800, 390, 200, 410));
+        model.setFrame(QRectF(40, 40, 0, 0));
+        model.nudge({10, 10});
+        QCOMPARE(model.frame(), QRectF(40, 40, 0, 0));
+        QCOMPARE(keptInside(QRectF(-10, 0, 2000, 100), QRectF(0, 0, 1000, 800)), QRectF(0, 0, 1000, 100));
+    }
+
     void releaseResetsTheAnchorAndLaterDragsUseTheLastZone()
     {
         SelectionModel model;

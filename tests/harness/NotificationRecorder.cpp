@@ -1,6 +1,7 @@
 #include "tests/harness/NotificationRecorder.h"
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 
 NotificationRecorder::NotificationRecorder(QObject *parent)
     : QObject(parent)
@@ -19,11 +20,21 @@ NotificationRecorder::~NotificationRecorder()
 }
 
 uint NotificationRecorder::Notify(const QString &appName, uint, const QString &appIcon, const QString &summary,
-                                  const QString &body, const QStringList &, const QVariantMap &, int)
+                                  const QString &body, const QStringList &actions, const QVariantMap &hints, int)
 {
-    received.append({appName, summary, body, appIcon});
+    const uint id = m_nextId++;
+    received.append({appName, summary, body, appIcon, actions, hints, id});
     emit notified(summary, body);
-    return m_nextId++;
+    return id;
+}
+
+void NotificationRecorder::invokeAction(uint id, const QString &actionKey)
+{
+    QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
+                                                     QStringLiteral("org.freedesktop.Notifications"),
+                                                     QStringLiteral("ActionInvoked"));
+    signal << id << actionKey;
+    QDBusConnection::sessionBus().send(signal);
 }
 
 QStringList NotificationRecorder::GetCapabilities()

@@ -18,6 +18,9 @@ public:
         QString summary;   // the subtitle
         QString body;      // the text
         QString icon;
+        QStringList actions;  // key, label, key, label ...
+        QVariantMap hints;
+        uint id = 0;
     };
 
     explicit NotificationRecorder(QObject *parent = nullptr);
@@ -26,7 +29,11 @@ public:
     // Whether the service name was taken on the bus.
     bool isRegistered() const { return m_registered; }
     QList<Notification> received;
-    // What GetCapabilities answers; add "body-markup" to play a server that reads markup.
+    // Emits ActionInvoked on the bus, as a server does when the user picks an action.
+    void invokeAction(uint id, const QString &actionKey);
+
+    // What GetCapabilities answers; add "body-markup" to play a server that reads
+    // markup, "actions" to play one that shows actions.
     QStringList capabilities{QStringLiteral("body")};
 
 public slots:

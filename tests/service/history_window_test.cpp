@@ -14,7 +14,11 @@
 #include <QDrag>
 #include <QHeaderView>
 #include <QDragEnterEvent>
+#include <QClipboard>
+#include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTimer>
@@ -178,6 +182,62 @@ private:
             || !xdotool({QStringLiteral("mousemove"), number(from.x() + 60), number(from.y())}))
             return false;
         return QTest::qWaitFor([&] { return step == 2; }, kWaitMs);
+    }
+
+    // Clicks `button` on the middle of `row` through xdotool (`times` clicks in a row).
+    bool clickRow(int row, int button, int times = 1)
+    {
+        if (!QTest::qWaitForWindowExposed(m_window))
+            return false;
+        QTableView *table = m_window->imagetable;
+        const QPoint at = table->viewport()->mapToGlobal(table->visualRect(table->model()->index(row, 0)).center());
+        return vtest::run({QStringLiteral("xdotool"), QStringLiteral("mousemove"), QString::number(at.x()),
+                           QString::number(at.y()), QStringLiteral("click"), QStringLiteral("--repeat"),
+                           QString::number(times), QStringLiteral("--delay"), QStringLiteral("60"),
+                           QString::number(button)})
+               == 0;
+    }
+
+    // Right-clicks `row` and chooses `entry` from the menu that opens.
+    bool chooseFromRowMenu(int row, const QString &entry)
+    {
+        // Apart from the last right click, or the two would make a double click.
+        QTest::qWait(QApplication::doubleClickInterval() + 50);
+        QSignalSpy shown(m_window.data(), &allHistoryWindowController::rowMenuShown);
+        if (!clickRow(row, 3) || !QTest::qWaitFor([&] { return !shown.isEmpty(); }, kWaitMs)) {
+            qWarning("no menu for row %d", row);
+            return false;
+        }
+        QPointer<QMenu> menu = shown.first().first().value<QMenu *>();
+        // Still open once the click is through, as a person would find it.
+        QTest::qWait(200);
+        if (!menu || !menu->isVisible()) {
+            qWarning("the menu for row %d closed by itself", row);
+            return false;
+        }
+        const QList<QAction *> actions = menu->actions();
+        const auto chosen = std::find_if(actions.begin(), actions.end(),
+                                         [&entry](QAction *action) { return action->text() == entry; });
+        if (chosen == actions.end() || !(*chosen)->isEnabled()) {
+            qWarning("no entry %s", qPrintable(entry));
+            return false;
+        }
+        (*chosen)->trigger();
+        if (menu)
+            menu->close();
+        return true;
+    }
+
+    // Waits for the question before a deletion and answers it.
+    static bool answerDeletion(QSignalSpy &asked, QMessageBox::StandardButton answer, QString *question = nullptr)
+    {
+        if (asked.isEmpty() && !asked.wait(kWaitMs))
+            return false;
+        auto *box = asked.takeFirst().first().value<QMessageBox *>();
+        if (question)
+            *question = box->text();
+        box->button(answer)->click();
+        return true;
     }
 
 private slots:
@@ -349,6 +409,68 @@ private slots:
         QCOMPARE(preview->image().pixelColor(48, preview->image().height() - 2), QColor(Qt::blue));
     }
 
+    void clickPreviewsAndDoubleClickOpens()
+    {
+        if (!vtest::haveProgram(QStringLiteral("xdotool")))
+            QSKIP("xdotool is not installed");
+        const int row = int(shownAddresses().indexOf(m_links.at(2)));
+        QVERIFY(row >= 0);
+        vorImagePreview *preview = m_window->imagePreview;
+        preview->clearImage();
+        QSignalSpy shown(preview, &vorImagePreview::imageLoaded);
+        QVERIFY(clickRow(row, 1));
+        QVERIFY(shown.wait(kWaitMs));
+        QCOMPARE(shown.first().first().toString(), m_links.at(2));
+        QCOMPARE(preview->image().pixelColor(48, preview->image().height() - 2), QColor(Qt::blue));
+        if (const QByteArray shot = qgetenv("VORNIK_HISTORY_SHOT"); !shot.isEmpty()) {
+            m_window->repaint();
+            QVERIFY(vtest::run({QStringLiteral("import"), QStringLiteral("-window"), QStringLiteral("root"),
+                                QString::fromLocal8Bit(shot)}) == 0);
+        }
+
+        m_opened.clear();
+        QVERIFY(clickRow(row, 1, 2));
+        QTRY_COMPARE_WITH_TIMEOUT(m_opened, QList<QUrl>{QUrl(m_links.at(2))}, kWaitMs);
+    }
+
+    void rowMenuOpensCopiesAndDeletesOnlyWhenConfirmed()
+    {
+        if (!vtest::haveProgram(QStringLiteral("xdotool")))
+            QSKIP("xdotool is not installed");
+        const int row = int(shownAddresses().indexOf(m_links.at(2)));
+        const int bannerRow = int(shownAddresses().indexOf(m_links.at(0)));
+        QVERIFY(row >= 0 && bannerRow >= 0);
+        QCOMPARE(Preferences::standard().stringForKey(QStringLiteral("bannerurl")), m_links.at(0));
+
+        m_opened.clear();
+        QVERIFY(chooseFromRowMenu(row, allHistoryWindowController::openTitle()));
+        QCOMPARE(m_opened, QList<QUrl>{QUrl(m_links.at(2))});
+        QVERIFY(chooseFromRowMenu(row, allHistoryWindowController::copyLinkTitle()));
+        QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::clipboard()->text(), m_links.at(2), kWaitMs);
+
+        // Delete asks first; cancelled, nothing goes.
+        QSignalSpy asked(m_window->imgTrashDeleter.data(), &vorImageDeleter::confirmationShown);
+        QSignalSpy finished(m_window->imgTrashDeleter.data(), &vorImageDeleter::deletionsFinished);
+        QVERIFY(chooseFromRowMenu(row, allHistoryWindowController::deleteTitle()));
+        QString question;
+        QVERIFY(answerDeletion(asked, QMessageBox::Cancel, &question));
+        QCOMPARE(question, QStringLiteral("Delete this upload from the sharing service?"));
+        QCOMPARE(vtest::historyAddresses().size(), 2);
+        QVERIFY(finished.isEmpty());
+
+        // The banner is refused without a question, and stays.
+        QVERIFY(chooseFromRowMenu(bannerRow, allHistoryWindowController::deleteTitle()));
+        QTRY_COMPARE_WITH_TIMEOUT(m_recorder->received.size(), 1, kWaitMs);
+        QCOMPARE(m_recorder->received.first().summary, QStringLiteral("Banner images can't be cancelled"));
+        QVERIFY(asked.isEmpty());
+        // Both rows selected: the question counts only what would go.
+        m_window->imagetable->selectAll();
+        m_window->imgTrashDeleter->confirmDeletion();
+        QVERIFY(answerDeletion(asked, QMessageBox::Cancel, &question));
+        QCOMPARE(question, QStringLiteral("Delete this upload from the sharing service? The banner image is kept."));
+        QCOMPARE(vtest::historyAddresses().size(), 2);
+    }
+
     void failedHistoryEmptiesTheList()
     {
         vorImagePreview *preview = m_window->imagePreview;
@@ -411,7 +533,9 @@ private slots:
         table->selectRow(int(shownAddresses().indexOf(m_links.at(2))));
         table->setFocus();
         QSignalSpy finished(m_window->imgTrashDeleter.data(), &vorImageDeleter::deletionsFinished);
+        QSignalSpy asked(m_window->imgTrashDeleter.data(), &vorImageDeleter::confirmationShown);
         QTest::keyClick(table, Qt::Key_Delete);
+        QVERIFY(answerDeletion(asked, QMessageBox::Yes));
         QVERIFY(finished.wait(kWaitMs));
         QTRY_COMPARE_WITH_TIMEOUT(shownAddresses(), QStringList{m_links.at(0)}, kWaitMs);
         QCOMPARE(vtest::historyAddresses(), QStringList{m_links.at(0)});
@@ -422,6 +546,7 @@ private slots:
         QSignalSpy loaded(m_window->vorviewer.data(), &vorImageView::historyLoaded);
         table->selectRow(0);
         QTest::keyClick(table, Qt::Key_Delete);
+        QVERIFY(answerDeletion(asked, QMessageBox::Yes));
         QVERIFY(loaded.wait(kWaitMs));
         QCOMPARE(loaded.first().first().toInt(), 0);
         QCOMPARE(table->verticalHeader()->count(), 0);
