@@ -1,5 +1,6 @@
 #include "editor/PaintWindowController.h"
-#include "helpers/OutputActions.h"
+#include "helpers/output/OutputActions.h"
+#include "tests/harness/FakeDelegate.h"
 #include "tests/editor/EditorDriver.h"
 #include "tests/harness/TestMain.h"
 
@@ -70,6 +71,7 @@ class EditorExactExportTest : public QObject
     Q_OBJECT
 
     DisplaySelection overlay;
+    vtest::FakeDelegate delegate;
     QPointer<PaintWindowController> editor;
 
     // Selects `frame` on display `screenIndex` and opens it in the editor.
@@ -82,8 +84,11 @@ class EditorExactExportTest : public QObject
         overlay.picture.setDevicePixelRatio(ratio);
         overlay.frame = frame;
         editor.clear();
-        openSelectionInEditor(OverlayContext{.delegate = nullptr, .selection = &overlay, .display = display,
-                                             .editorSlot = &editor});
+        QPointer<QWidget> slot;
+        openSelectionInEditor(OverlayContext{.delegate = &delegate, .selection = &overlay, .display = display,
+                                             .editorSlot = &slot});
+        QTRY_VERIFY_WITH_TIMEOUT(slot, 20000);
+        editor = qobject_cast<PaintWindowController *>(slot.data());
         QTRY_VERIFY_WITH_TIMEOUT(editor && editor->isLoaded(), 20000);
         QVERIFY(QTest::qWaitForWindowExposed(editor));
     }
