@@ -133,7 +133,7 @@ private slots:
         FilePanels::setCurrent(&panel);
         QImage image(40, 30, QImage::Format_ARGB32);
         image.fill(Qt::red);
-        saveImageWithPanel(image, nullptr, QRectF(0, 0, 40, 30));
+        saveImageWithPanel(image, {}, QRectF(0, 0, 40, 30));
         FilePanels::setCurrent(nullptr);
         QTRY_COMPARE_WITH_TIMEOUT(recorder.received.size(), 1, 10000);
         QCOMPARE(recorder.received.at(0).summary, QStringLiteral("Image Saved"));
