@@ -203,23 +203,19 @@ private slots:
         QCOMPARE(pixelCropRect(QRectF(99.5, 0, 0.5, 1), 1, picture), QRect(99, 0, 1, 1));
 
         const QImage plain = patterned(100, 100);
-        const QImage exported = exportImage(plain, nullptr, QRectF(10, 10, 20.5, 10));
+        const QImage exported = exportImage(plain, {}, QRectF(10, 10, 20.5, 10));
         QCOMPARE(exported.size(), QSize(21, 10));
         QVERIFY(samePixels(exported, plain.copy(10, 10, 21, 10)));
         // A sliver one pixel wide or high is still a picture.
-        QCOMPARE(exportImage(plain, nullptr, QRectF(10, 10, 0.5, 5)).size(), QSize(1, 5));
-        QCOMPARE(exportImage(plain, nullptr, QRectF(10, 10, 5, 1)).size(), QSize(5, 1));
+        QCOMPARE(exportImage(plain, {}, QRectF(10, 10, 0.5, 5)).size(), QSize(1, 5));
+        QCOMPARE(exportImage(plain, {}, QRectF(10, 10, 5, 1)).size(), QSize(5, 1));
     }
 
     // The widening rule on each side of the area, without the export around it.
     void figuresWidenEachSide()
     {
         const QRectF area(20, 20, 40, 40);
-        auto widened = [&](const QRectF &figure) {
-            drawingItems figures;
-            figures.lst << figureAt(figure);
-            return widenForFigures(area, &figures);
-        };
+        auto widened = [&](const QRectF &figure) { return widenForFigures(area, FigureRects{figure}); };
         // Starting exactly at the area's origin counts as inside: 6 beyond the far end.
         QCOMPARE(widened(QRectF(20, 20, 50, 50)), QRectF(20, 20, 56, 56));
         // Inside and short of the far edges: nothing changes.
@@ -231,7 +227,7 @@ private slots:
         // length grows by the distance to the figure, or to the figure's own.
         QCOMPARE(widened(QRectF(19.5, 19.5, 1, 1)), QRectF(13.5, 19.5, 40.5, 40.5));
         QCOMPARE(widened(QRectF(10, 10, 80, 80)), QRectF(4, 10, 80, 80));
-        QCOMPARE(widenForFigures(area, nullptr), area);
+        QCOMPARE(widenForFigures(area, {}), area);
     }
 
     void repeatedFigureRectanglesAreSkipped()
