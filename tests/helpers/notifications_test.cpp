@@ -1,6 +1,6 @@
 #include "helpers/Clipboard.h"
 #include "helpers/Notifications.h"
-#include "helpers/OutputActions.h"
+#include "helpers/output/OutputActions.h"
 #include "helpers/FilePanels.h"
 #include "platform/Opener.h"
 #include "tests/harness/NotificationRecorder.h"
