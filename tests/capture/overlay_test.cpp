@@ -319,7 +319,7 @@ private slots:
         QVERIFY(xdotool({"key", "Return"}));
         QTRY_VERIFY_WITH_TIMEOUT(c->paintwindowController, 10000);
         QTRY_COMPARE_WITH_TIMEOUT(openOverlays(), 0, 10000);
-        QPointer<PaintWindowController> editor = c->paintwindowController;
+        QPointer<QWidget> editor = c->paintwindowController;
         editor->close();
         Opener::setHandler({});
     }
