@@ -35,9 +35,12 @@ declare -A labels=(
     [capture]='capture' [editor]='editor' [service]='service' [banner]='banner'
     [helpers]='helpers' [platform]='platform' [app]='app' [server]='server'
 )
-# Programs the tests of a folder start (tests/helpers and tests/platform run vornik,
-# tests/server vornik-server), rebuilt with them.
-declare -A programs=([helpers]='vornik' [platform]='vornik' [app]='vornik' [server]='vornik-server')
+# Programs the tests of a folder start (vornik, or vornik-server through the harness's
+# ServerProcess), rebuilt with them.
+declare -A programs=(
+    [app]='vornik vornik-server' [helpers]='vornik vornik-server' [platform]='vornik'
+    [banner]='vornik-server' [service]='vornik-server' [server]='vornik-server'
+)
 
 backups=$root/$build/mutate-backup
 mkdir -p "$backups"

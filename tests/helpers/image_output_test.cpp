@@ -215,11 +215,7 @@ private slots:
     void figuresWidenEachSide()
     {
         const QRectF area(20, 20, 40, 40);
-        auto widened = [&](const QRectF &figure) {
-            drawingItems figures;
-            figures.lst << figureAt(figure);
-            return widenForFigures(area, figures.rects());
-        };
+        auto widened = [&](const QRectF &figure) { return widenForFigures(area, FigureRects{figure}); };
         // Starting exactly at the area's origin counts as inside: 6 beyond the far end.
         QCOMPARE(widened(QRectF(20, 20, 50, 50)), QRectF(20, 20, 56, 56));
         // Inside and short of the far edges: nothing changes.
