@@ -6,7 +6,6 @@
 #include "platform/Preferences.h"
 #include "helpers/TempFolder.h"
 #include "helpers/extensions/DisplayInfo.h"
-#include "editor/PaintWindowController.h"
 #include "platform/CaptureBackend.h"
 #include "platform/Opener.h"
 #include "tests/capture/CaptureTestSupport.h"
@@ -316,11 +315,12 @@ private slots:
         c->imageView->setSelectionFrame(QRectF(100, 300, 200, 150));
         c->window()->activateWindow();
         QTRY_VERIFY_WITH_TIMEOUT(c->window()->isActiveWindow(), 5000);
+        const int editorsBefore = delegate->editorsOpened;
         QVERIFY(xdotool({"key", "Return"}));
         QTRY_VERIFY_WITH_TIMEOUT(c->paintwindowController, 10000);
         QTRY_COMPARE_WITH_TIMEOUT(openOverlays(), 0, 10000);
-        QPointer<QWidget> editor = c->paintwindowController;
-        editor->close();
+        QCOMPARE(delegate->editorsOpened, editorsBefore + 1);
+        c->paintwindowController->close();
         Opener::setHandler({});
     }
 

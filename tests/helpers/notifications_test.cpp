@@ -1,6 +1,7 @@
 #include "helpers/Clipboard.h"
 #include "helpers/Notifications.h"
-#include "helpers/output/OutputActions.h"
+#include "helpers/output/EditorActions.h"
+#include "helpers/output/UploadHandOff.h"
 #include "helpers/FilePanels.h"
 #include "platform/Opener.h"
 #include "tests/harness/NotificationRecorder.h"
@@ -133,7 +134,7 @@ private slots:
         FilePanels::setCurrent(&panel);
         QImage image(40, 30, QImage::Format_ARGB32);
         image.fill(Qt::red);
-        saveImageWithPanel(image, {}, QRectF(0, 0, 40, 30));
+        saveImageWithPanel(image, FigureRects(), QRectF(0, 0, 40, 30));
         FilePanels::setCurrent(nullptr);
         QTRY_COMPARE_WITH_TIMEOUT(recorder.received.size(), 1, 10000);
         QCOMPARE(recorder.received.at(0).summary, QStringLiteral("Image Saved"));
