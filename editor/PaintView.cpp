@@ -2,13 +2,13 @@
 
 #include "editor/CanvasHistory.h"
 #include "editor/tools/SharingTools.h"
+#include "editor/tools/ToolTable.h"
 #include "helpers/ImageOutput.h"
 #include "platform/Preferences.h"
 #include "helpers/extensions/NamedColors.h"
 
 #include <QApplication>
 #include <QFile>
-#include <QFontMetricsF>
 #include <QImageReader>
 #include <QPainter>
 #include <QSet>
@@ -39,27 +39,7 @@ double pixelsPerPoint(const QImage &image)
     return std::max(1.0, ratio);
 }
 
-// The size of a text in the application's own font at `size` points.
-QSizeF measuredTextSize(const QString &text, int size)
-{
-    QFont font = QApplication::font();
-    font.setPixelSize(std::max(1, size));
-    return QFontMetricsF(font).size(0, text);
-}
-
-Font textFont(int size)
-{
-    return Font{QStringLiteral("Serif"), size, QStringLiteral("normal")};
-}
-
 } // namespace
-
-const SharingTool *sharingToolFor(PanelTool tool)
-{
-    const qsizetype index = qsizetype(tool) - qsizetype(PanelTool::pixelate);
-    const auto &tools = sharingTools();
-    return index >= 0 && index < tools.size() ? tools.at(index) : nullptr;
-}
 
 PaintView::PaintView(QWidget *parent)
     : SceneView(parent)
@@ -131,7 +111,7 @@ void PaintView::buildScene(const QString &imageLocation)
     m_currentFigure = m_myDrawings.lst.isEmpty() ? std::make_shared<drawingItem>() : m_myDrawings.firstSelected();
     background->onTouchPressed([this](const TouchEvent &event) { canvasPressed(event); });
     background->onTouchMoved([this](const TouchEvent &event) { canvasDragged(event); });
-    background->onTouchReleased([this](const TouchEvent &) { m_pressedOnCanvas = false; });
+    background->onTouchReleased([this](const TouchEvent &) { canvasReleased(); });
     setNode(group({group({background, m_rootGroup})}), QSizeF(size.w, size.h));
 }
 
@@ -186,10 +166,18 @@ bool PaintView::popoversLetPressThrough()
     return true;
 }
 
+// The tool behind the selection, or null when nothing that draws is selected.
+const DrawingTool *PaintView::selectedDrawingTool() const
+{
+    return m_selectedTool ? drawingToolFor(*m_selectedTool) : nullptr;
+}
+
 void PaintView::canvasPressed(const TouchEvent &event)
 {
-    if (!m_selectedTool || *m_selectedTool == PanelTool::pointer || *m_selectedTool == PanelTool::savelocal
-        || m_movingfigure)
+    if (!m_selectedTool || *m_selectedTool == PanelTool::savelocal || m_movingfigure)
+        return;
+    const DrawingTool *tool = selectedDrawingTool();
+    if (tool && !tool->takesPagePresses())
         return;
     if (!popoversLetPressThrough())
         return;
@@ -197,8 +185,10 @@ void PaintView::canvasPressed(const TouchEvent &event)
     const Point p = event.location;
     m_pressCell = p;
     m_lastDragCell = p;
+    if (!tool)
+        return;
     auto record = std::make_shared<drawingItem>();
-    auto node = startFigure(*m_selectedTool, p, record);
+    auto node = startFigure(*tool, p, record);
     if (!node)
         return;
     attachFigureHandlers(node);
@@ -209,94 +199,45 @@ void PaintView::canvasPressed(const TouchEvent &event)
 
 // Builds the figure of `tool` at `at`, points `record` at it and adds the record.
 // Returns the new node, or null for tools that draw nothing.
-std::shared_ptr<Node> PaintView::startFigure(PanelTool tool, const Point &at, const std::shared_ptr<drawingItem> &record)
+std::shared_ptr<Node> PaintView::startFigure(const DrawingTool &tool, const Point &at,
+                                             const std::shared_ptr<drawingItem> &record)
 {
-    const Color L = Color::named(lineColorName());
-    const Color F = Color::named(fillColorName());
-    const double w = userDefaults().integerForKey(kLineSize);
-    switch (tool) {
-    case PanelTool::ellipse:
-    case PanelTool::filledellipse: {
-        auto shape = tool == PanelTool::ellipse ? makeOutlineEllipse(L, at.x, at.y, 4, 4, w)
-                                                : makeFilledEllipse(L, F, at.x, at.y, 4, 4, w);
-        const Rect b = locus(shape->form()).bounds();
-        m_myDrawings.addItem(QStringLiteral("ellipse"), record, shape, nullptr, nullptr, b.x, b.y, b.w, b.h);
-        return shape;
-    }
-    case PanelTool::rectangle:
-    case PanelTool::filledrectangle: {
-        auto shape = tool == PanelTool::rectangle ? makeOutlineRectangle(L, at.x, at.y, 4, 4, w)
-                                                  : makeFilledRectangle(L, F, at.x, at.y, 4, 4, w);
-        const Rect b = locus(shape->form()).bounds();
-        m_myDrawings.addItem(QStringLiteral("rectangle"), record, shape, nullptr, nullptr, b.x, b.y, b.w, b.h);
-        return shape;
-    }
-    case PanelTool::line: {
-        auto shape = makeLine(L, at.x, at.y, at.x + 2, at.y + 2, w);
-        const Rect b = locus(shape->form()).bounds();
-        const double scale = devicePixelRatioF();
-        m_myDrawings.addItem(QStringLiteral("line"), record, shape, nullptr, nullptr, b.x, b.y, b.w * scale,
-                             b.h * scale);
-        return shape;
-    }
-    case PanelTool::arrow: {
-        auto arrow = makeArrow(L, at.x, at.y, at.x, at.y, w);
-        // What the just-started arrow covers: its two short fixed barbs.
-        QRectF covered;
-        for (const auto &part : arrow->contents()) {
-            const Rect b = locus(static_cast<scene::Shape *>(part.get())->form()).bounds();
-            covered = covered.isNull() ? b.cgRect() : covered.united(b.cgRect());
-        }
-        m_myDrawings.addItem(QStringLiteral("arrow"), record, nullptr, nullptr, arrow, covered.x(), covered.y(),
-                             covered.width(), covered.height());
-        return arrow;
-    }
-    case PanelTool::text: {
-        auto text = makeTextFigure(L, m_textCell, textFont(m_fontsize), at.x, at.y);
-        const QSizeF size = measuredTextSize(text->text(), text->font().size);
-        m_myDrawings.addItem(QStringLiteral("text"), record, nullptr, text, nullptr, at.x, at.y, size.width(),
-                             size.height());
-        return text;
-    }
-    case PanelTool::pixelate:
-    case PanelTool::blur:
-    case PanelTool::highlighter:
-    case PanelTool::counter:
-    case PanelTool::pen:
-        return startSharingFigure(*sharingToolFor(tool), at, record);
-    case PanelTool::pointer:
-    case PanelTool::linesize:
-    case PanelTool::increasefont:
-    case PanelTool::decreasefont:
-    case PanelTool::savelocal:
-        break;
-    }
-    return nullptr;
+    FigureStyle style;
+    style.line = Color::named(lineColorName());
+    style.fill = Color::named(fillColorName());
+    style.lineWidth = userDefaults().integerForKey(kLineSize);
+    const StartedFigure started = tool.start(*this, style, at);
+    if (!started.node)
+        return nullptr;
+    const QRectF &r = started.rect;
+    m_myDrawings.addItem(tool.typeName(), record, std::dynamic_pointer_cast<scene::Shape>(started.node),
+                         std::dynamic_pointer_cast<Text>(started.node), std::dynamic_pointer_cast<Group>(started.node),
+                         r.x(), r.y(), r.width(), r.height());
+    return started.node;
 }
 
-namespace {
-// Where a figure's drawn geometry lies on the canvas.
-QRectF coveredRect(const Node &node)
+void PaintView::canvasReleased()
 {
-    return node.mapRectToParent(node.boundingRect() | node.childrenBoundingRect());
+    const bool pressed = m_pressedOnCanvas;
+    m_pressedOnCanvas = false;
+    if (const DrawingTool *tool = selectedDrawingTool(); pressed && tool)
+        tool->release(*this, m_currentFigure);
 }
-} // namespace
 
-std::shared_ptr<Group> PaintView::startSharingFigure(const SharingTool &tool, const Point &at,
-                                                     const std::shared_ptr<drawingItem> &record)
+Color PaintView::currentLineColor() const
 {
-    FigureStart with;
-    with.lineColor = Color::named(lineColorName()).toQColor();
-    with.lineWidth = userDefaults().integerForKey(kLineSize);
+    return Color::named(lineColorName());
+}
+
+double PaintView::currentLineWidth() const
+{
+    return userDefaults().integerForKey(kLineSize);
+}
+
+Color PaintView::highlightColor() const
+{
     const QString highlight = userDefaults().stringForKey(kHighlightColor);
-    with.highlightColor = Color::named(highlight.isEmpty() ? QStringLiteral("yellow") : highlight).toQColor();
-    with.picture = m_picture;
-    with.nextCounter = nextCounterNumber();
-    auto figure = tool.start(with, at.toQPointF());
-    const QRectF covered = coveredRect(*figure);
-    m_myDrawings.addItem(tool.typeName(), record, nullptr, nullptr, figure, covered.x(), covered.y(),
-                         covered.width(), covered.height());
-    return figure;
+    return Color::named(highlight.isEmpty() ? QStringLiteral("yellow") : highlight);
 }
 
 // One more than the highest number on the canvas: undoing or deleting the last counter
@@ -309,13 +250,6 @@ int PaintView::nextCounterNumber() const
             highest = std::max(highest, counterNumber(*figure));
     }
     return highest + 1;
-}
-
-void PaintView::followFigure(const std::shared_ptr<drawingItem> &record)
-{
-    if (!record || !record->mGroup || !record->mrect)
-        return;
-    *record->mrect = coveredRect(*record->mGroup);
 }
 
 // A figure takes presses on itself: it becomes the selected one and follows the
@@ -361,70 +295,16 @@ void PaintView::canvasDragged(const TouchEvent &event)
         return;
     if (m_movingfigure || !m_selectedTool || *m_selectedTool == PanelTool::savelocal)
         return;
-    const Point S = m_pressCell;
-    const Point P = event.location;
-    const double dx = P.x - S.x;
-    const double dy = P.y - S.y;
-    const auto shape = m_currentFigure ? m_currentFigure->mShape : nullptr;
-    const auto arrow = m_currentFigure ? m_currentFigure->mGroup : nullptr;
-    const QRectF spanned = normalisedRect(S, P);
-    switch (*m_selectedTool) {
-    case PanelTool::ellipse:
-    case PanelTool::filledellipse:
-    case PanelTool::rectangle:
-    case PanelTool::filledrectangle:
-    case PanelTool::line: {
-        if (!shape)
-            return;
-        if (*m_selectedTool == PanelTool::line)
-            shape->setForm(Line(S.x, S.y, P.x, P.y));
-        else if (*m_selectedTool == PanelTool::rectangle || *m_selectedTool == PanelTool::filledrectangle)
-            shape->setForm(Rect(S.x, S.y, dx, dy));
-        else
-            shape->setForm(Ellipse(S.x + dx / 2, S.y + dy / 2, dx / 2, dy / 2));
-        m_myDrawings.setShapeOrigin(shape.get(), spanned.x(), spanned.y());
-        m_myDrawings.setShapeSize(shape.get(), spanned.width(), spanned.height());
-        return;
-    }
-    case PanelTool::arrow: {
-        if (!arrow)
-            return;
-        const Color L = Color::named(lineColorName());
-        const double w = userDefaults().integerForKey(kLineSize);
-        QList<std::shared_ptr<Node>> lines;
-        for (const Line &l : arrowHeadPoints(S, P))
-            lines.append(makeLine(L, l.x1, l.y1, l.x2, l.y2, w));
-        arrow->setContents(lines);
-        m_myDrawings.setGroupOrigin(arrow.get(), spanned.x(), spanned.y());
-        m_myDrawings.setGroupSize(arrow.get(), spanned.width(), spanned.height());
-        return;
-    }
-    case PanelTool::text: {
-        const Point Q = m_lastDragCell;
-        if (P.x - Q.x < 0 || P.y - Q.y < 0)
-            decreaseFont();
-        else
-            increaseFont();
-        m_lastDragCell = P;
-        return;
-    }
-    case PanelTool::pixelate:
-    case PanelTool::blur:
-    case PanelTool::highlighter:
-    case PanelTool::counter:
-    case PanelTool::pen:
-        if (!arrow || m_currentFigure->mobjType != sharingToolFor(*m_selectedTool)->typeName())
-            return;
-        sharingToolFor(*m_selectedTool)->drag(*arrow, S.toQPointF(), P.toQPointF());
-        followFigure(m_currentFigure);
-        return;
-    case PanelTool::pointer:
-    case PanelTool::linesize:
-    case PanelTool::increasefont:
-    case PanelTool::decreasefont:
-    case PanelTool::savelocal:
-        return;
-    }
+    if (const DrawingTool *tool = selectedDrawingTool())
+        tool->drag(*this, m_currentFigure, m_pressCell, event.location);
+}
+
+void PaintView::stepTextSize(bool larger)
+{
+    if (larger)
+        increaseFont();
+    else
+        decreaseFont();
 }
 
 void PaintView::increaseFont()
@@ -464,7 +344,7 @@ void PaintView::applyFontSize()
 
 void PaintView::setTextSize(const std::shared_ptr<Text> &text, int size)
 {
-    text->setFont(textFont(size));
+    text->setFont(textFigureFont(size));
     const QSizeF measured = measuredTextSize(text->text(), text->font().size);
     if (const auto record = m_myDrawings.recordFor(text.get()); record && record->mrect)
         record->mrect->setSize(measured);

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "editor/PanelTool.h"
 #include "editor/Scene.h"
 #include "editor/drawingItem.h"
+#include "editor/tools/DrawingTool.h"
 
 #include <QImage>
 #include <QPointer>
@@ -13,32 +15,6 @@
 #include <optional>
 
 class Preferences;
-
-// The editor's tools. Having no tool at all is a separate state (std::nullopt).
-enum class PanelTool {
-    pointer = 0,          // draws nothing; figures can be pressed and moved
-    ellipse = 1,
-    rectangle = 2,
-    line = 3,
-    arrow = 4,
-    text = 5,
-    linesize = 6,         // draws nothing
-    filledellipse = 7,
-    filledrectangle = 8,
-    increasefont = 9,     // draws nothing
-    decreasefont = 10,    // draws nothing
-    savelocal = 11,       // draws nothing and takes no press or drag; set while a local save runs
-    // The sharing tools, in the order of sharingTools().
-    pixelate = 12,
-    blur = 13,
-    highlighter = 14,
-    counter = 15,
-    pen = 16,
-};
-
-class SharingTool;
-// The sharing tool behind `tool`, or null for the tools of the first group.
-const SharingTool *sharingToolFor(PanelTool tool);
 
 // How the canvas asks the editor window about its popovers when it is pressed. The
 // window fills these in; a hook left empty reads as "not shown" / empty text / does
@@ -55,8 +31,9 @@ struct PaintPopovers {
 
 // The editor's canvas: the captured image on a white page, with the figures drawn
 // over it. Presses on the page start a figure with the current tool; a press on a
-// figure selects it and dragging moves it, whatever the tool.
-class PaintView : public scene::SceneView
+// figure selects it and dragging moves it, whatever the tool. What a press and a drag
+// on the page do is the selected tool's business (drawingToolFor).
+class PaintView : public scene::SceneView, private ToolCanvas
 {
     Q_OBJECT
 public:
@@ -131,19 +108,30 @@ protected:
 
 private:
     void buildScene(const QString &imageLocation);
-    std::shared_ptr<scene::Group> startSharingFigure(const SharingTool &tool, const scene::Point &at,
-                                                     const std::shared_ptr<drawingItem> &record);
-    int nextCounterNumber() const;
-    void followFigure(const std::shared_ptr<drawingItem> &record);
     void updateMark();
     bool drawing() const;
     void setTextSize(const std::shared_ptr<scene::Text> &text, int size);
     void placeImage(const QString &imageLocation);
     void canvasPressed(const scene::TouchEvent &event);
     void canvasDragged(const scene::TouchEvent &event);
+    void canvasReleased();
+    const DrawingTool *selectedDrawingTool() const;
     bool popoversLetPressThrough();
-    std::shared_ptr<scene::Node> startFigure(PanelTool tool, const scene::Point &at,
+    std::shared_ptr<scene::Node> startFigure(const DrawingTool &tool, const scene::Point &at,
                                              const std::shared_ptr<drawingItem> &record);
+    // What the tools read and change on the canvas.
+    scene::Color currentLineColor() const override;
+    double currentLineWidth() const override;
+    scene::Color highlightColor() const override;
+    std::shared_ptr<scene::Image> picture() const override { return m_picture; }
+    int nextCounterNumber() const override;
+    QString typedText() const override { return m_textCell; }
+    int fontSize() const override { return m_fontsize; }
+    double displayPixelRatio() const override { return devicePixelRatioF(); }
+    drawingItems &figures() override { return m_myDrawings; }
+    void stepTextSize(bool larger) override;
+    scene::Point lastTextDragPoint() const override { return m_lastDragCell; }
+    void setLastTextDragPoint(const scene::Point &at) override { m_lastDragCell = at; }
     void attachFigureHandlers(const std::shared_ptr<scene::Node> &node);
     void applyFontSize();
     // Looked up on each use: the store may be reopened while the canvas lives.

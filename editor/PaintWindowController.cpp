@@ -4,7 +4,7 @@
 #include "helpers/AppDelegateOperations.h"
 #include "platform/Preferences.h"
 #include "editor/ToolTipTable.h"
-#include "editor/tools/SharingTools.h"
+#include "editor/tools/ToolTable.h"
 #include "helpers/Links.h"
 #include "helpers/output/EditorActions.h"
 #include "helpers/extensions/NamedColors.h"
@@ -175,7 +175,7 @@ void PaintWindowController::buildToolBar()
     }
     buttonBar->segment(FirstSpacerSegment)->setSpacer(true);
     buttonBar->segment(SecondSpacerSegment)->setSpacer(true);
-    for (const SharingTool *tool : sharingTools())
+    for (const DrawingTool *tool : sharingTools())
         buttonBar->addSegment(tool->icon());
 }
 

@@ -1,5 +1,8 @@
 #include "editor/drawingItem.h"
 
+#include <QApplication>
+#include <QFontMetricsF>
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -180,4 +183,21 @@ QList<std::optional<QRectF>> drawingItems::rects() const
             rectangles << record->mrect;
     }
     return rectangles;
+}
+
+Font textFigureFont(int size)
+{
+    return Font{QStringLiteral("Serif"), size, QStringLiteral("normal")};
+}
+
+QSizeF measuredTextSize(const QString &text, int size)
+{
+    QFont font = QApplication::font();
+    font.setPixelSize(std::max(1, size));
+    return QFontMetricsF(font).size(0, text);
+}
+
+QRectF coveredRect(const Node &node)
+{
+    return node.mapRectToParent(node.boundingRect() | node.childrenBoundingRect());
 }

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QRectF>
+#include <QSizeF>
 #include <QString>
 #include <array>
 #include <memory>
@@ -76,6 +77,13 @@ std::shared_ptr<scene::Group> makeArrow(const scene::Color &lineColor, double x1
                                         double width);
 std::shared_ptr<scene::Text> makeTextFigure(const scene::Color &fill, const QString &text, const scene::Font &font,
                                             double x, double y);
+// The font of a text figure of `size` points.
+scene::Font textFigureFont(int size);
+// The size of a text in the application's own font at `size` points.
+QSizeF measuredTextSize(const QString &text, int size);
+
+// Where a figure's drawn geometry lies on the canvas.
+QRectF coveredRect(const scene::Node &node);
 
 // The arrowhead of an arrow dragged from `start` to the tip: the lines tip→E1,
 // tip→start (the shaft) and tip→E2, each barb 20·√2 long at 45° to the shaft.

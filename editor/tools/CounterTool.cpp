@@ -5,7 +5,7 @@
 
 // A click drops the next number.
 
-std::shared_ptr<scene::Group> CounterTool::start(const FigureStart &with, const QPointF &at) const
+std::shared_ptr<scene::Group> CounterTool::startGroup(const FigureStart &with, const QPointF &at) const
 {
     // The badge grows with the line width so that it stays readable beside thick lines.
     const double radius = 8 + 2 * with.lineWidth;

@@ -23,12 +23,12 @@ void dragPatch(scene::Group &figure, const QPointF &from, const QPointF &to)
 
 } // namespace
 
-std::shared_ptr<scene::Group> PixelateTool::start(const FigureStart &with, const QPointF &at) const
+std::shared_ptr<scene::Group> PixelateTool::startGroup(const FigureStart &with, const QPointF &at) const
 {
     return startPatch(ObscuredPatch::Kind::pixelate, with, at);
 }
 
-void PixelateTool::drag(scene::Group &figure, const QPointF &from, const QPointF &to) const
+void PixelateTool::dragGroup(scene::Group &figure, const QPointF &from, const QPointF &to) const
 {
     dragPatch(figure, from, to);
 }
@@ -45,12 +45,12 @@ void PixelateTool::drawIcon(QPainter &painter) const
     painter.drawRect(QRectF(2.5, 2.5, 17, 17));
 }
 
-std::shared_ptr<scene::Group> BlurTool::start(const FigureStart &with, const QPointF &at) const
+std::shared_ptr<scene::Group> BlurTool::startGroup(const FigureStart &with, const QPointF &at) const
 {
     return startPatch(ObscuredPatch::Kind::blur, with, at);
 }
 
-void BlurTool::drag(scene::Group &figure, const QPointF &from, const QPointF &to) const
+void BlurTool::dragGroup(scene::Group &figure, const QPointF &from, const QPointF &to) const
 {
     dragPatch(figure, from, to);
 }

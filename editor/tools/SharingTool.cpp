@@ -2,35 +2,27 @@
 
 #include "editor/tools/SharingFigures.h"
 
-#include <QPainter>
-#include <QPixmap>
-
-QIcon SharingTool::icon() const
+StartedFigure SharingTool::start(ToolCanvas &canvas, const FigureStyle &style, const scene::Point &at) const
 {
-    QIcon icon;
-    // Drawn at twice the size too, for displays with two pixels per point.
-    for (const int ratio : {1, 2}) {
-        QPixmap pixmap(22 * ratio, 22 * ratio);
-        pixmap.setDevicePixelRatio(ratio);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        drawIcon(painter);
-        painter.end();
-        icon.addPixmap(pixmap);
-    }
-    return icon;
+    FigureStart with;
+    with.lineColor = style.line.toQColor();
+    with.lineWidth = style.lineWidth;
+    with.highlightColor = canvas.highlightColor().toQColor();
+    with.picture = canvas.picture();
+    with.nextCounter = canvas.nextCounterNumber();
+    auto figure = startGroup(with, at.toQPointF());
+    return {figure, coveredRect(*figure)};
 }
 
-const QList<const SharingTool *> &sharingTools()
+void SharingTool::drag(ToolCanvas &, const std::shared_ptr<drawingItem> &latest, const scene::Point &from,
+                       const scene::Point &to) const
 {
-    static const PixelateTool pixelate;
-    static const BlurTool blur;
-    static const HighlighterTool highlighter;
-    static const CounterTool counter;
-    static const PenTool pen;
-    static const QList<const SharingTool *> tools{&pixelate, &blur, &highlighter, &counter, &pen};
-    return tools;
+    const auto figure = latest ? latest->mGroup : nullptr;
+    if (!figure || latest->mobjType != typeName())
+        return;
+    dragGroup(*figure, from.toQPointF(), to.toQPointF());
+    if (latest->mrect)
+        *latest->mrect = coveredRect(*figure);
 }
 
 int counterNumber(const scene::Group &figure)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/Scene.h"
+#include "editor/tools/DrawingTool.h"
 
 #include <QColor>
 #include <QIcon>
@@ -9,7 +9,7 @@
 #include <QString>
 #include <memory>
 
-// What a sharing tool needs to start a figure, read by the canvas at the press.
+// What a sharing tool needs to start a figure, read from the canvas at the press.
 struct FigureStart {
     QColor lineColor;
     double lineWidth = 4;
@@ -20,26 +20,19 @@ struct FigureStart {
 
 // A drawing tool of the second group of segments. Each builds one kind of figure: a
 // Group holding the tool's node, started at the press and drawn out while the pointer
-// moves.
-class SharingTool
+// moves, its record following what the group covers.
+class SharingTool : public DrawingTool
 {
 public:
-    virtual ~SharingTool() = default;
-
-    // The kind of figure, kept as the figure record's type.
-    virtual QString typeName() const = 0;
-    virtual QString toolTip() const = 0;
-    virtual QKeySequence shortcut() const = 0;
-    // The segment's picture, drawn in code.
-    QIcon icon() const;
-
-    virtual std::shared_ptr<scene::Group> start(const FigureStart &with, const QPointF &at) const = 0;
-    // The pointer is at `to` in the drag that began at `from`.
-    virtual void drag(scene::Group &figure, const QPointF &from, const QPointF &to) const = 0;
+    StartedFigure start(ToolCanvas &canvas, const FigureStyle &style, const scene::Point &at) const final;
+    // Draws out the latest figure when this tool made it.
+    void drag(ToolCanvas &canvas, const std::shared_ptr<drawingItem> &latest, const scene::Point &from,
+              const scene::Point &to) const final;
 
 protected:
-    // Draws the icon into a 22 × 22 box.
-    virtual void drawIcon(QPainter &painter) const = 0;
+    virtual std::shared_ptr<scene::Group> startGroup(const FigureStart &with, const QPointF &at) const = 0;
+    // The pointer is at `to` in the drag that began at `from`.
+    virtual void dragGroup(scene::Group &figure, const QPointF &from, const QPointF &to) const = 0;
 };
 
 class PixelateTool : public SharingTool
@@ -48,10 +41,10 @@ public:
     QString typeName() const override { return QStringLiteral("pixelate"); }
     QString toolTip() const override { return QStringLiteral("Pixelate"); }
     QKeySequence shortcut() const override { return QKeySequence(Qt::Key_X); }
-    std::shared_ptr<scene::Group> start(const FigureStart &with, const QPointF &at) const override;
-    void drag(scene::Group &figure, const QPointF &from, const QPointF &to) const override;
 
 protected:
+    std::shared_ptr<scene::Group> startGroup(const FigureStart &with, const QPointF &at) const override;
+    void dragGroup(scene::Group &figure, const QPointF &from, const QPointF &to) const override;
     void drawIcon(QPainter &painter) const override;
 };
 
@@ -61,10 +54,10 @@ public:
     QString typeName() const override { return QStringLiteral("blur"); }
     QString toolTip() const override { return QStringLiteral("Blur"); }
     QKeySequence shortcut() const override { return QKeySequence(Qt::Key_B); }
-    std::shared_ptr<scene::Group> start(const FigureStart &with, const QPointF &at) const override;
-    void drag(scene::Group &figure, const QPointF &from, const QPointF &to) const override;
 
 protected:
+    std::shared_ptr<scene::Group> startGroup(const FigureStart &with, const QPointF &at) const override;
+    void dragGroup(scene::Group &figure, const QPointF &from, const QPointF &to) const override;
     void drawIcon(QPainter &painter) const override;
 };
 
@@ -74,10 +67,10 @@ public:
     QString typeName() const override { return QStringLiteral("highlighter"); }
     QString toolTip() const override { return QStringLiteral("Highlighter"); }
     QKeySequence shortcut() const override { return QKeySequence(Qt::Key_H); }
-    std::shared_ptr<scene::Group> start(const FigureStart &with, const QPointF &at) const override;
-    void drag(scene::Group &figure, const QPointF &from, const QPointF &to) const override;
 
 protected:
+    std::shared_ptr<scene::Group> startGroup(const FigureStart &with, const QPointF &at) const override;
+    void dragGroup(scene::Group &figure, const QPointF &from, const QPointF &to) const override;
     void drawIcon(QPainter &painter) const override;
 };
 
@@ -87,10 +80,10 @@ public:
     QString typeName() const override { return QStringLiteral("counter"); }
     QString toolTip() const override { return QStringLiteral("Numbered marker"); }
     QKeySequence shortcut() const override { return QKeySequence(Qt::Key_N); }
-    std::shared_ptr<scene::Group> start(const FigureStart &with, const QPointF &at) const override;
-    void drag(scene::Group &, const QPointF &, const QPointF &) const override {}
 
 protected:
+    std::shared_ptr<scene::Group> startGroup(const FigureStart &with, const QPointF &at) const override;
+    void dragGroup(scene::Group &, const QPointF &, const QPointF &) const override {}
     void drawIcon(QPainter &painter) const override;
 };
 
@@ -100,15 +93,12 @@ public:
     QString typeName() const override { return QStringLiteral("pen"); }
     QString toolTip() const override { return QStringLiteral("Pen"); }
     QKeySequence shortcut() const override { return QKeySequence(Qt::Key_P); }
-    std::shared_ptr<scene::Group> start(const FigureStart &with, const QPointF &at) const override;
-    void drag(scene::Group &figure, const QPointF &from, const QPointF &to) const override;
 
 protected:
+    std::shared_ptr<scene::Group> startGroup(const FigureStart &with, const QPointF &at) const override;
+    void dragGroup(scene::Group &figure, const QPointF &from, const QPointF &to) const override;
     void drawIcon(QPainter &painter) const override;
 };
-
-// The sharing tools in the order of their segments.
-const QList<const SharingTool *> &sharingTools();
 
 // The number a counter figure shows, or 0 for any other figure.
 int counterNumber(const scene::Group &figure);

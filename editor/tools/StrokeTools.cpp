@@ -21,14 +21,14 @@ void extendStroke(scene::Group &figure, const QPointF &to)
 
 } // namespace
 
-std::shared_ptr<scene::Group> HighlighterTool::start(const FigureStart &with, const QPointF &at) const
+std::shared_ptr<scene::Group> HighlighterTool::startGroup(const FigureStart &with, const QPointF &at) const
 {
     QColor color = with.highlightColor;
     color.setAlpha(kMarkerAlpha);
     return scene::group({std::make_shared<FreehandStroke>(at, color, with.lineWidth * kMarkerWidthFactor, true)});
 }
 
-void HighlighterTool::drag(scene::Group &figure, const QPointF &, const QPointF &to) const
+void HighlighterTool::dragGroup(scene::Group &figure, const QPointF &, const QPointF &to) const
 {
     extendStroke(figure, to);
 }
@@ -45,12 +45,12 @@ void HighlighterTool::drawIcon(QPainter &painter) const
     painter.drawPolygon(QPolygonF{QPointF(8, 13), QPointF(12, 16), QPointF(7, 17)});
 }
 
-std::shared_ptr<scene::Group> PenTool::start(const FigureStart &with, const QPointF &at) const
+std::shared_ptr<scene::Group> PenTool::startGroup(const FigureStart &with, const QPointF &at) const
 {
     return scene::group({std::make_shared<FreehandStroke>(at, with.lineColor, with.lineWidth, false)});
 }
 
-void PenTool::drag(scene::Group &figure, const QPointF &, const QPointF &to) const
+void PenTool::dragGroup(scene::Group &figure, const QPointF &, const QPointF &to) const
 {
     extendStroke(figure, to);
 }
