@@ -17,4 +17,5 @@ $SUDO apt-get install -y -q --no-install-recommends \
   googletest libgtest-dev libbenchmark-dev \
   xvfb xauth xdotool x11-utils x11-xserver-utils xclip dbus dbus-x11 imagemagick trayer \
   desktop-file-utils fonts-dejavu-core libglib2.0-bin \
-  scdoc dpkg-dev file lintian appstream systemd man-db bsdextrautils
+  scdoc dpkg-dev file lintian appstream systemd man-db bsdextrautils \
+  xdg-desktop-portal

@@ -225,12 +225,44 @@ void TestEnvironment::useOffscreen(const QList<OffscreenScreen> &screens)
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + path.toLocal8Bit());
 }
 
+// A session bus of the test's own: it activates services only from the test's
+// folder, never from the system's (dbus-daemon --session would read
+// /usr/share/dbus-1/services and start the desktop's real portal or notification
+// daemon), and takes no configuration from the machine.
+QString TestEnvironment::writeBusConfiguration()
+{
+    const QString services = serviceFolder();
+    QDir().mkpath(services);
+    const QString config = QStringLiteral(R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <keep_umask/>
+  <listen>unix:dir=%1</listen>
+  <auth>EXTERNAL</auth>
+  <servicedir>%2</servicedir>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+)").arg(m_root + QStringLiteral("/runtime"), services);
+    const QString path = m_root + QStringLiteral("/session-bus.conf");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(config.toUtf8()) < 0)
+        return QString();
+    return path;
+}
+
 void TestEnvironment::startBus()
 {
+    const QString config = writeBusConfiguration();
     QString address;
-    m_busPid = spawnReadingLine({QStringLiteral("dbus-daemon"), QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                 QStringLiteral("--print-address=3")},
-                                &address, 10000);
+    if (!config.isEmpty())
+        m_busPid = spawnReadingLine({QStringLiteral("dbus-daemon"), QStringLiteral("--config-file=") + config,
+                                     QStringLiteral("--nofork"), QStringLiteral("--print-address=3")},
+                                    &address, 10000);
     if (m_busPid <= 0 || address.isEmpty()) {
         std::fprintf(stderr, "test environment: could not start a session bus\n");
         std::abort();

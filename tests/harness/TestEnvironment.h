@@ -44,12 +44,15 @@ public:
     QString root() const { return m_root; }            // the temporary root folder
     QString display() const { return m_display; }      // ":N", empty without X11
     QString busAddress() const { return m_busAddress; }
+    // The only folder the test's bus activates services from (.service files).
+    QString serviceFolder() const { return m_root + QStringLiteral("/dbus-services"); }
     pid_t xvfbPid() const { return m_xvfbPid; }
 
 private:
     void makeFolders();
     void startXvfb(const EnvironmentOptions &options);
     void startBus();
+    QString writeBusConfiguration();
     void useOffscreen(const QList<OffscreenScreen> &screens);
 
     QString m_root;

@@ -397,6 +397,29 @@ private slots:
         expectCleanFailure(sc, QStringLiteral("cannot read"));
     }
 
+    // The test's bus starts nothing of the desktop's (its real portal, installed on
+    // any GNOME or KDE machine, would answer in place of the stand-in), only what
+    // the test's own service folder names.
+    void busActivatesOnlyTheTestsOwnServices()
+    {
+        QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
+        const QStringList before = bus->activatableServiceNames().value();
+        QVERIFY2(!before.contains(kPortalService), qPrintable(before.join(QLatin1Char(' '))));
+        QVERIFY2(before == QStringList{QStringLiteral("org.freedesktop.DBus")}, qPrintable(before.join(QLatin1Char(' '))));
+
+        const QString folder = vtest::TestEnvironment::current()->serviceFolder();
+        QFile service(folder + QStringLiteral("/org.example.VornikTestService.service"));
+        QVERIFY(service.open(QIODevice::WriteOnly));
+        service.write("[D-BUS Service]\nName=org.example.VornikTestService\nExec=/bin/true\n");
+        service.close();
+        const QDBusMessage reload = QDBusConnection::sessionBus().call(QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("ReloadConfig")));
+        QCOMPARE(reload.type(), QDBusMessage::ReplyMessage);
+        QVERIFY(bus->activatableServiceNames().value().contains(QStringLiteral("org.example.VornikTestService")));
+        QVERIFY(service.remove());
+    }
+
     // The screen-recording check follows the portal's presence on the bus.
     void recordingPermittedOnlyWithThePortal()
     {
