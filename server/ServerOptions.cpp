@@ -37,6 +37,12 @@ std::string ServerOptions::publicBase() const
     return base;
 }
 
+std::string ServerOptions::publicScheme() const
+{
+    const auto scheme = publicUrl.find("://");
+    return scheme == std::string::npos ? std::string() : publicUrl.substr(0, scheme + 3);
+}
+
 ParseResult parseCommandLine(const std::vector<std::string> &arguments)
 {
     ParseResult result;

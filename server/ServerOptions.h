@@ -20,6 +20,8 @@ struct ServerOptions {
 
     // The public address without scheme and without trailing "/": "host:port".
     std::string publicBase() const;
+    // The scheme of the public address with its "://" ("https://"), or "" when it has none.
+    std::string publicScheme() const;
 };
 
 struct ParseResult {

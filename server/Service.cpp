@@ -157,6 +157,7 @@ Reply Service::setUser(const std::string &token, const std::string &userId, cons
     if (!isHexColor(headerColor))
         return Reply::text(400, "invalid banner color");
     UserRecord user{userId, {}, headerColor};
+    std::string bannerAddress;
     if (!headerImage.empty()) {
         const auto name = ownUploadName(headerImage);
         if (!name)
@@ -165,10 +166,14 @@ Reply Service::setUser(const std::string &token, const std::string &userId, cons
         if (!image || image->owner != userId)
             return Reply::text(404, noSuchImage);
         user.headerImage = *name;
+        bannerAddress = m_options.publicScheme() + m_options.publicBase() + "/" + *name + ".png";
     }
     if (!m_database.setUser(user))
         return Reply::text(500, "could not record the banner");
-    return Reply::text(200, "banner saved");
+    // The client keeps this reply as the banner's address and compares its history
+    // rows (full links) with it after their scheme, so the reply is the full link
+    // too; it is empty when the banner was cleared.
+    return Reply::text(200, bannerAddress);
 }
 
 Reply Service::raw(const std::string &name)

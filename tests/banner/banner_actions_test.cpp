@@ -129,9 +129,10 @@ private slots:
         QCOMPARE(prefs("bannerurl"), QString());   // until the service replies
         QVERIFY(notified(QStringLiteral("Banner"), QStringLiteral("Reset complete.")));
 
-        QTRY_COMPARE_WITH_TIMEOUT(prefs("bannerurl"), QStringLiteral("banner saved"), kWaitMs);
-        QCOMPARE(lastBannerResult(), QStringLiteral("banner saved"));
+        QTRY_VERIFY_WITH_TIMEOUT(!prefs("bannerurl").isEmpty(), kWaitMs);
         const QStringList banner = serverBanner();
+        QCOMPARE(prefs("bannerurl"), serverLink(banner.value(0)));   // the set-user reply: the banner's link
+        QCOMPARE(lastBannerResult(), prefs("bannerurl"));
         QCOMPARE(banner.size(), 2);
         QCOMPARE(banner.at(1), QStringLiteral("#FFFFFF"));
         QCOMPARE(fetchRaw(serverLink(banner.at(0))), fileBytes(path));   // the logo that was uploaded
@@ -194,8 +195,8 @@ private slots:
         QVERIFY(path != gone && path.endsWith(QStringLiteral("_bannerimage.png")));
         QCOMPARE(QImage(path).convertToFormat(QImage::Format_ARGB32), defaultBannerImage().convertToFormat(QImage::Format_ARGB32));
         QVERIFY(drainRequestChains());
-        QCOMPARE(prefs("bannerurl"), QStringLiteral("banner saved"));
         const QStringList banner = serverBanner();
+        QCOMPARE(prefs("bannerurl"), serverLink(banner.value(0)));
         QCOMPARE(banner.value(1), QStringLiteral("#008000"));
         QCOMPARE(fetchRaw(serverLink(banner.value(0))), fileBytes(path));
     }
@@ -218,8 +219,8 @@ private slots:
         QVERIFY(path.startsWith(TempFolder::finalImagesFolder()) && path.endsWith(QStringLiteral("_bannerimage.png")));
         QCOMPARE(QImage(path).convertToFormat(QImage::Format_ARGB32), QImage(chosen).convertToFormat(QImage::Format_ARGB32));
         QVERIFY(drainRequestChains());
-        QCOMPARE(prefs("bannerurl"), QStringLiteral("banner saved"));
-        QCOMPARE(fetchRaw(serverLink(serverBanner().value(0))), fileBytes(path));
+        QCOMPARE(prefs("bannerurl"), serverLink(serverBanner().value(0)));
+        QCOMPARE(fetchRaw(prefs("bannerurl")), fileBytes(path));
         QCOMPARE(serverBanner().value(1), QStringLiteral("#FF0000"));   // no color chosen yet: red
         QCOMPARE(prefs("bannercolor"), QStringLiteral("red"));            // and stored as such
 
@@ -358,7 +359,7 @@ private slots:
         QCOMPARE(uploadsLogged(m_server), uploadsBefore + 2);
         QCOMPARE(setUserRequestsLogged(m_server), setUsersBefore + 2);
         QCOMPARE(settledNotifications(), QStringList());
-        QCOMPARE(lastBannerResult(), QStringLiteral("banner saved"));
+        QCOMPARE(lastBannerResult(), serverLink(serverBanner().value(0)));
         QCOMPARE(serverBanner().value(1), QStringLiteral("#808000"));
         QCOMPARE(firstFiles.size(), 1);
         // Once both are sent, the next save cleans up as usual: only the banner the

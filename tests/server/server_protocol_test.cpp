@@ -307,7 +307,11 @@ private slots:
             return client.get("/setuser/" + client.token() + "?id=" + id + "&headerImage=" + link + "&headerColor=" + color);
         };
 
-        QCOMPARE(setUser(uid, "https://" + bannerAddress, "%2300FF00").status, 200);
+        // The reply is the banner's full link, which the client keeps to protect it.
+        const wire::Answer saved = setUser(uid, "https://" + bannerAddress, "%2300FF00");
+        QCOMPARE(saved.status, 200);
+        QCOMPARE(saved.body, m_server.baseUrl().toStdString() + wire::nameFromAddress(bannerAddress) + ".png");
+        QCOMPARE(setUser(uid, "http://" + bannerAddress, "%2300FF00").body, saved.body);
         const wire::Answer shown = client.get("/" + photo + ".png");
         QCOMPARE(shown.status, 200);
         QCOMPARE(shown.nosniff, std::string("nosniff"));
@@ -342,7 +346,9 @@ private slots:
         const std::string second = client.upload(uid, wire::pngBytes(10, 10, qRgb(255, 255, 0))).body;
         QCOMPARE(setUser(uid, "https://" + second, "%23000080").status, 200);
         QVERIFY(client.get("/" + photo + ".png").body != photoPng);
-        QCOMPARE(setUser(uid, "", "%23FFFFFF").status, 200);
+        const wire::Answer cleared = setUser(uid, "", "%23FFFFFF");
+        QCOMPARE(cleared.status, 200);
+        QCOMPARE(cleared.body, std::string());
         QVERIFY(client.get("/" + photo + ".png").body == photoPng);
     }
 

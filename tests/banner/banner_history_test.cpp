@@ -1,0 +1,101 @@
+#include "banner/BannerActions.h"
+#include "platform/Reachability.h"
+#include "service/allHistoryWindowController.h"
+#include "service/vorImageDeleter.h"
+#include "service/vorImageView.h"
+#include "tests/banner/BannerTestSupport.h"
+#include "tests/harness/NotificationRecorder.h"
+#include "tests/harness/TestMain.h"
+#include "tests/harness/UploadedHistory.h"
+
+#include <QTableView>
+
+using namespace bannertest;
+
+// The banner set from the status menu survives the history window's deletions on a
+// real vornik-server: the set-user reply stored as "bannerurl" is what the window
+// compares its rows with.
+class BannerHistoryTest : public QObject
+{
+    Q_OBJECT
+private:
+    vtest::ServerProcess m_server;
+    NotificationRecorder *m_notifications = nullptr;
+    AnsweringPanels m_panels;
+
+    static QStringList shownAddresses(allHistoryWindowController *window)
+    {
+        QStringList addresses;
+        QAbstractItemModel *model = window->imagetable->model();
+        for (int row = 0; row < model->rowCount(); ++row)
+            addresses << model->data(model->index(row, 0)).toString();
+        return addresses;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_notifications = new NotificationRecorder(this);
+        QVERIFY(m_notifications->isRegistered());
+        QVERIFY(m_server.start());
+        qputenv("VORNIK_SERVICE_URL", m_server.baseUrl().toUtf8());
+        qputenv("VORNIK_CA_FILE", m_server.caFile().toUtf8());
+        Reachability::setOverride(true);
+        FilePanels::setCurrent(&m_panels);
+        clearPreferences();
+    }
+
+    void cleanupTestCase() { FilePanels::setCurrent(nullptr); }
+
+    void bannerSurvivesDeletingEveryRow()
+    {
+        const QString chosen = writeSolidPng(QDir::tempPath() + QStringLiteral("/banner.png"), QSize(40, 20), Qt::cyan);
+        m_panels.openAnswer = {chosen};
+        BannerMenu::changeBannerImage();
+        QVERIFY(drainRequestChains());
+        const QString bannerLink = QStringLiteral("https://%1/%2.png").arg(m_server.publicHost(), serverBanner());
+        QCOMPARE(prefs("bannerurl"), bannerLink);
+        m_notifications->received.clear();   // "Banner Image Uploaded!"
+
+        const QStringList images = vtest::uploadImages(2, {Qt::red, Qt::blue});
+        QCOMPARE(images.size(), 2);
+        QVERIFY(!images.contains(QString()));
+
+        auto *window = new allHistoryWindowController;
+        QSignalSpy loaded(window->vorviewer.data(), &vorImageView::historyLoaded);
+        window->showWindow();
+        QVERIFY(loaded.wait(kWaitMs));
+        QCOMPARE(shownAddresses(window), (QStringList{images.at(1), images.at(0), bannerLink}));
+
+        // Every row selected and Delete pressed: the images go, the banner is skipped.
+        QSignalSpy finished(window->imgTrashDeleter.data(), &vorImageDeleter::deletionsFinished);
+        window->imagetable->selectAll();
+        window->imagetable->setFocus();
+        QTest::keyClick(window->imagetable, Qt::Key_Delete);
+        QVERIFY(finished.wait(kWaitMs));
+        QCOMPARE(finished.first().first().toInt(), 3);
+        QTRY_COMPARE_WITH_TIMEOUT(shownAddresses(window), QStringList{bannerLink}, kWaitMs);
+        QCOMPARE(vtest::historyAddresses(), QStringList{bannerLink});
+        QCOMPARE(serverBanner(), QUrl(bannerLink).fileName().chopped(4));   // still the user's banner
+        QVERIFY(m_notifications->received.isEmpty());
+
+        // The banner row alone is refused with a notification, and stays.
+        window->imagetable->selectRow(0);
+        QTest::keyClick(window->imagetable, Qt::Key_Delete);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_notifications->received.isEmpty(), kWaitMs);
+        QCOMPARE(m_notifications->received.first().summary, QStringLiteral("Banner images can't be cancelled"));
+        QCOMPARE(m_notifications->received.first().body, QStringLiteral("Deletion Denied"));
+        QCOMPARE(vtest::historyAddresses(), QStringList{bannerLink});
+        delete window;
+    }
+
+private:
+    // The name of the user's banner image as the server's database holds it.
+    QString serverBanner() const
+    {
+        return serverUserRecord(m_server, vornikHTTP::getUserID()).section(QLatin1Char('|'), 0, 0);
+    }
+};
+
+VORNIK_TEST_MAIN(BannerHistoryTest, (vtest::EnvironmentOptions{.x11 = true, .framebuffer = QSize(1024, 768), .monitors = {}, .dbus = true}))
+#include "banner_history_test.moc"
