@@ -9,6 +9,7 @@
 #include "helpers/output/EditorActions.h"
 #include "helpers/extensions/NamedColors.h"
 #include "helpers/extensions/ResourceImages.h"
+#include "service/ServiceConfiguration.h"
 #include "platform/Opener.h"
 
 #include <QApplication>
@@ -241,6 +242,9 @@ void PaintWindowController::loadToolTips()
         buttonBar->setSegmentToolTip(it.key(), it.value());
     for (int i = 0; i < sharingTools().size(); ++i)
         buttonBar->setSegmentToolTip(PixelateSegment + i, sharingTools().at(i)->toolTip());
+    // The help segment's tool tip is the link it opens. The asset names the page by
+    // its path on the sharing service, which serves the help wherever it is set up.
+    buttonBar->setSegmentToolTip(HelpSegment, ServiceConfiguration::serviceBaseURL() + toolTips.value(HelpSegment));
 }
 
 void PaintWindowController::paintSwatches()

@@ -1,5 +1,6 @@
 #include "server/HttpFrontend.h"
 
+#include "server/HelpPages.h"
 #include "server/Service.h"
 
 #include <httplib.h>
@@ -17,12 +18,26 @@ namespace {
 // itself; the original content type travels in a header of our own.
 const char *const originalTypeHeader = "X-Vornik-Form-Type";
 
+// No reply is to be read as anything but its declared type, and none may load or
+// run anything: the pages are plain documents, the rest is data.
+void lockDown(httplib::Response &response)
+{
+    response.set_header("X-Content-Type-Options", "nosniff");
+    response.set_header("Content-Security-Policy", pagePolicy);
+}
+
 void send(httplib::Response &response, const Reply &reply)
 {
     response.status = reply.status;
     response.set_content(reply.body, reply.contentType.c_str());
-    if (reply.contentType == "image/png")
-        response.set_header("X-Content-Type-Options", "nosniff");
+    lockDown(response);
+}
+
+Reply pageReply(const std::string &path)
+{
+    if (auto html = helpPage(path))
+        return Reply{200, std::move(*html), "text/html; charset=utf-8"};
+    return Reply::text(404, "not found");
 }
 
 std::string firstPathWord(const std::string &path)
@@ -96,6 +111,8 @@ void HttpFrontend::installRoutes()
     };
     using Request = const httplib::Request &;
 
+    server.Get("/", route([](Request request) { return pageReply(request.path); }));
+    server.Get("/help/[a-z-]+", route([](Request request) { return pageReply(request.path); }));
     server.Get("/salt/", route([&service](Request) { return service.salt(); }));
     server.Post("/upload/([^/]*)", route([&service](Request request) {
         return service.upload(request.matches[1], request.get_header_value(originalTypeHeader), request.body);
@@ -123,6 +140,7 @@ void HttpFrontend::installRoutes()
     server.set_error_handler([](const httplib::Request &, httplib::Response &response) {
         if (!response.body.empty())
             return;
+        lockDown(response);
         switch (response.status) {
         case 404: response.set_content("not found", "text/plain; charset=utf-8"); break;
         case 413: response.set_content("image too large", "text/plain; charset=utf-8"); break;
@@ -132,6 +150,7 @@ void HttpFrontend::installRoutes()
     server.set_exception_handler([](const httplib::Request &, httplib::Response &response, std::exception_ptr) {
         response.status = 500;
         response.set_content("internal error", "text/plain; charset=utf-8");
+        lockDown(response);
     });
     // Tokens and user ids stay out of the log: only the first path word is written.
     server.set_logger([](const httplib::Request &request, const httplib::Response &response) {

@@ -270,7 +270,11 @@ private slots:
             opened.append(url);
             return true;
         });
+        // The help page is the configured sharing service's, wherever that is.
+        qputenv("VORNIK_SERVICE_URL", "https://pictures.example:9443/shots");
         PaintWindowController &window = openEditorOnPattern();
+        qunsetenv("VORNIK_SERVICE_URL");
+        QCOMPARE(window.buttonBar->segmentToolTip(18), QStringLiteral("https://pictures.example:9443/shots/help/editor"));
         clickSegment(window, 18);
         QCOMPARE(opened.size(), 1);
         QCOMPARE(opened.first().toString(), window.buttonBar->segmentToolTip(18));

@@ -25,6 +25,7 @@ struct Answer {
     std::string body;
     std::string contentType;
     std::string nosniff;
+    std::string policy;  // Content-Security-Policy
 };
 
 inline std::string md5(const std::string &bytes)
@@ -112,7 +113,8 @@ private:
         if (!result)
             return {};
         return Answer{result->status, result->body, result->get_header_value("Content-Type"),
-                      result->get_header_value("X-Content-Type-Options")};
+                      result->get_header_value("X-Content-Type-Options"),
+                      result->get_header_value("Content-Security-Policy")};
     }
 
     httplib::Client m_client;

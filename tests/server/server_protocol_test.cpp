@@ -1,3 +1,4 @@
+#include "Version.h"
 #include "service/MultipartForm.h"
 #include "tests/harness/TestMain.h"
 #include "tests/server/WireClient.h"
@@ -350,6 +351,32 @@ private slots:
         QCOMPARE(cleared.status, 200);
         QCOMPARE(cleared.body, std::string());
         QVERIFY(client.get("/" + photo + ".png").body == photoPng);
+    }
+
+    void pagesArePlainDocumentsAndEveryReplyIsLocked()
+    {
+        wire::Client client(m_server);
+        for (const char *page : {"/", "/help/screen-recording", "/help/editor"}) {
+            const wire::Answer answer = client.get(page);
+            QCOMPARE(answer.status, 200);
+            QCOMPARE(answer.contentType, std::string("text/html; charset=utf-8"));
+            QVERIFY2(answer.body.find("<html") != std::string::npos, page);
+            QVERIFY2(answer.body.find("<script") == std::string::npos && answer.body.find("style=") == std::string::npos, page);
+            QVERIFY2(answer.body.find("vornik-server " VORNIK_VERSION) != std::string::npos, page);
+        }
+        // The permission window opens the screen-recording help at "#bottom".
+        QVERIFY(client.get("/help/screen-recording").body.find("id=\"bottom\"") != std::string::npos);
+        QVERIFY(client.get("/").body.find("serviceurl") != std::string::npos);
+        QCOMPARE(client.get("/help/nothing").status, 404);
+        QCOMPARE(client.get("/help/editor/x").status, 404);
+
+        // Pages, data and errors alike: nothing is sniffed, nothing may load or run.
+        for (const char *path : {"/", "/salt/", "/help/nothing", "/raw/nothing.png"}) {
+            const wire::Answer answer = client.get(path);
+            QCOMPARE(answer.nosniff, std::string("nosniff"));
+            QVERIFY2(answer.policy.rfind("default-src 'none'", 0) == 0, path);
+            QVERIFY2(answer.policy.find("frame-ancestors 'none'") != std::string::npos, path);
+        }
     }
 
     void restartKeepsEverythingConsistent()
