@@ -156,6 +156,11 @@ std::optional<std::string> ImageStore::readCached(const std::string &name) const
     return readWhole(cachedPath(name));
 }
 
+bool ImageStore::hasCached(const std::string &name) const
+{
+    return isValidName(name) && access(cachedPath(name).c_str(), R_OK) == 0;
+}
+
 void ImageStore::remove(const std::string &name)
 {
     if (!isValidName(name))

@@ -21,6 +21,7 @@ public:
     bool writeCached(const std::string &name, std::string_view bytes);
     std::optional<std::string> readOriginal(const std::string &name) const;
     std::optional<std::string> readCached(const std::string &name) const;
+    bool hasCached(const std::string &name) const;
     void remove(const std::string &name);
     void removeCached(const std::string &name);
 

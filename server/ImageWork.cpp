@@ -6,27 +6,62 @@
 #include <QImageReader>
 #include <QPainter>
 
+#include <semaphore>
+
 namespace vornik::server {
 namespace {
 
-QImage decodePng(std::string_view bytes)
+// Decoding and composing take up to a few hundred megabytes each at the largest
+// size: only this many run at once, whatever the number of requests.
+std::counting_semaphore<> g_imageWork(2);
+
+struct ImageWorkTurn {
+    ImageWorkTurn() { g_imageWork.acquire(); }
+    ~ImageWorkTurn() { g_imageWork.release(); }
+};
+
+long long composedPixels(const QSize &size)
+{
+    return (long long)size.width() * ((long long)size.height() + bannerMaxImageHeight + 2 * bannerPadding);
+}
+
+QImage decodePng(std::string_view bytes, PngCheck *check = nullptr)
 {
     static constexpr std::string_view signature("\x89PNG\r\n\x1a\n", 8);
+    // Room for the largest accepted image at four bytes a pixel.
+    static const bool limitSet = (QImageReader::setAllocationLimit(int(maxComposedPixels * 4 / (1024 * 1024)) + 16), true);
+    (void)limitSet;
+    const auto result = [check](PngCheck outcome) {
+        if (check)
+            *check = outcome;
+        return QImage();
+    };
     if (bytes.substr(0, signature.size()) != signature)
-        return {};
+        return result(PngCheck::notPng);
     QByteArray data = QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "png");
     reader.setDecideFormatFromContent(false);
-    return reader.read();
+    const QSize size = reader.size();
+    if (!size.isValid())
+        return result(PngCheck::notPng);
+    if (composedPixels(size) > maxComposedPixels)
+        return result(PngCheck::tooLarge);
+    QImage image = reader.read();
+    if (check)
+        *check = image.isNull() ? PngCheck::notPng : PngCheck::decodable;
+    return image;
 }
 
 } // namespace
 
-bool isDecodablePng(std::string_view bytes)
+PngCheck checkPng(std::string_view bytes)
 {
-    return !decodePng(bytes).isNull();
+    const ImageWorkTurn turn;
+    PngCheck check = PngCheck::notPng;
+    decodePng(bytes, &check);
+    return check;
 }
 
 bool isHexColor(std::string_view text)
@@ -43,6 +78,7 @@ bool isHexColor(std::string_view text)
 std::optional<std::string> composeWithBanner(std::string_view imagePng, std::string_view bannerPng,
                                              std::string_view color)
 {
+    const ImageWorkTurn turn;
     const QImage image = decodePng(imagePng);
     QImage banner = decodePng(bannerPng);
     if (image.isNull() || banner.isNull())

@@ -20,11 +20,6 @@ int64_t nowMillis()
     return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
 
-Reply pngReply(std::string bytes)
-{
-    return Reply{200, std::move(bytes), "image/png"};
-}
-
 // The user-id field as our client names it, and as an encoder that escapes line
 // breaks in field names (the HTML form rules) would write it.
 const FormPart *userIdPart(const std::vector<FormPart> &parts)
@@ -72,8 +67,12 @@ Reply Service::upload(const std::string &token, std::string_view contentType, st
         return Reply::text(400, "no image in the form");
     if (static_cast<long long>(file->data.size()) > m_options.maxUploadBytes)
         return Reply::text(413, "image too large");
-    if (!isDecodablePng(file->data))
-        return Reply::text(415, "not a PNG image");
+    switch (checkPng(file->data)) {
+    case PngCheck::decodable: break;
+    case PngCheck::notPng: return Reply::text(415, "not a PNG image");
+    case PngCheck::tooLarge:
+        return Reply::text(415, "image too large to share: at most 64 megapixels with the banner strip");
+    }
 
     const std::string name = randomName();
     if (!m_images.writeOriginal(name, file->data))
@@ -180,15 +179,24 @@ Reply Service::raw(const std::string &name)
 {
     if (!ImageStore::isValidName(name) || !m_database.image(name))
         return Reply::text(404, noSuchImage);
-    auto bytes = m_images.readOriginal(name);
-    if (!bytes)
-        return Reply::text(404, noSuchImage);
-    return pngReply(std::move(*bytes));
+    // What a name shows never changes: clients and caches may keep it for good.
+    Reply reply{200, {}, "image/png", m_images.originalPath(name), "public, max-age=31536000, immutable"};
+    reply.etag = '"' + name + '"';
+    return reply;
 }
 
 std::mutex &Service::imageLock(const std::string &name)
 {
     return m_imageLocks[std::hash<std::string>{}(name) % m_imageLocks.size()];
+}
+
+// A decorated image from a file; the owner may change the banner, so it is kept
+// only briefly, and its tag names the banner it shows.
+Reply Service::decoratedFile(const std::string &path, const std::string &name, const std::string &bannerKey)
+{
+    Reply reply{200, {}, "image/png", path, "public, max-age=60"};
+    reply.etag = '"' + name + '-' + std::to_string(std::hash<std::string>{}(bannerKey) & 0xffffffffffffULL) + '"';
+    return reply;
 }
 
 Reply Service::decorated(const std::string &name)
@@ -199,26 +207,26 @@ Reply Service::decorated(const std::string &name)
     const auto image = m_database.image(name);
     if (!image)
         return Reply::text(404, noSuchImage);
-    const auto original = m_images.readOriginal(name);
-    if (!original)
-        return Reply::text(404, noSuchImage);
     const auto owner = m_database.user(image->owner);
     if (!owner || owner->headerImage.empty())
-        return pngReply(*original);
+        return decoratedFile(m_images.originalPath(name), name, {});
 
     // The cache holds one composite per image; its key says which banner it shows.
     const std::string key = owner->headerImage + owner->headerColor;
-    if (image->bannerKey == key) {
-        if (auto cached = m_images.readCached(name))
-            return pngReply(std::move(*cached));
-    }
+    if (image->bannerKey == key && m_images.hasCached(name))
+        return decoratedFile(m_images.cachedPath(name), name, key);
+    const auto original = m_images.readOriginal(name);
+    if (!original)
+        return Reply::text(404, noSuchImage);
     const auto banner = m_images.readOriginal(owner->headerImage);
     auto composed = banner ? composeWithBanner(*original, *banner, owner->headerColor) : std::nullopt;
     if (!composed)
-        return pngReply(*original);
-    if (m_images.writeCached(name, *composed))
-        m_database.setBannerKey(name, key);
-    return pngReply(std::move(*composed));
+        return decoratedFile(m_images.originalPath(name), name, {});
+    if (m_images.writeCached(name, *composed) && m_database.setBannerKey(name, key))
+        return decoratedFile(m_images.cachedPath(name), name, key);
+    Reply reply = decoratedFile({}, name, key);
+    reply.body = std::move(*composed);
+    return reply;
 }
 
 } // namespace vornik::server

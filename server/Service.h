@@ -16,6 +16,9 @@ struct Reply {
     int status = 200;
     std::string body;
     std::string contentType = "text/plain; charset=utf-8";
+    std::string file{};                     // when set, the body is this file, streamed from disk
+    std::string cacheControl = "no-store";  // salts, tokens and histories are never kept
+    std::string etag{};
 
     static Reply text(int status, std::string body) { return Reply{status, std::move(body)}; }
 };
@@ -45,6 +48,7 @@ private:
     std::optional<std::string> ownUploadName(const std::string &link) const;
     static std::string historyText(const std::vector<ImageRecord> &records);
     std::mutex &imageLock(const std::string &name);
+    Reply decoratedFile(const std::string &path, const std::string &name, const std::string &bannerKey);
 
     ServerOptions m_options;
     TokenStore m_tokens;

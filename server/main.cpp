@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdio>
 #include <pthread.h>
+#include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
 
@@ -33,7 +34,14 @@ int main(int argc, char **argv)
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGTERM);
     sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    // Every open connection is a descriptor: take all the system allows.
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
+    }
 
     Service service(options);
     std::string error;
@@ -48,13 +56,16 @@ int main(int argc, char **argv)
     }
 
     // On a stop signal: no new connections, let the requests in progress finish, close
-    // the database and leave. Waiting for the worker threads instead would wait for
-    // every idle keep-alive connection to time out. Files are always renamed into
+    // the database and leave, without waiting for idle keep-alive connections. Files are always renamed into
     // place complete and the database commits each change, so nothing is half done.
     std::atomic<bool> listenFailed = false;
     std::thread stopper([&frontend, &service, &listenFailed, stopSignals] {
         int signal = 0;
-        sigwait(&stopSignals, &signal);
+        // SIGHUP loads the certificate and key again (after a renewal).
+        while (sigwait(&stopSignals, &signal) == 0 && signal == SIGHUP && !listenFailed) {
+            if (!frontend.reloadCertificate())
+                std::fprintf(stderr, "vornik-server: cannot load the certificate or key; keeping the old ones\n");
+        }
         if (listenFailed)
             return;
         frontend.stopAndDrain();
