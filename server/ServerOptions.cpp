@@ -56,6 +56,10 @@ ParseResult parseCommandLine(const std::vector<std::string> &arguments)
             options.showHelp = true;
             return result;
         }
+        if (flag == "--check" || flag == "--repair") {
+            (flag == "--check" ? options.checkStore : options.repairStore) = true;
+            continue;
+        }
         if (i + 1 >= arguments.size()) {
             result.error = flag.rfind("--", 0) == 0 ? flag + " needs a value" : "unknown argument " + flag;
             return result;
@@ -142,6 +146,11 @@ std::string helpText()
            "  --max-connections N     open connections in total (default 10000)\n"
            "  --max-connections-per-address N\n"
            "                          open connections from one address (default 256)\n"
+           "  --check                 report image files without database rows, rows\n"
+           "                          without files and the database's integrity, then exit\n"
+           "                          (1 when anything is wrong); on a stopped server\n"
+           "  --repair                remove what --check reports, then exit; every start\n"
+           "                          does this too\n"
            "  --help                  show this text\n"
            "\n"
            "Requests: GET salt/, POST upload/TOKEN, GET history/TOKEN/UID[/10],\n"

@@ -21,6 +21,8 @@ struct ServerOptions {
     int maxConnections = 10000;
     int maxConnectionsPerAddress = 256;
     bool showHelp = false;
+    bool checkStore = false;   // --check: report where files and database disagree, and leave
+    bool repairStore = false;  // --repair: mend that, and leave
 
     // The public address without scheme and without trailing "/": "host:port".
     std::string publicBase() const;

@@ -5,7 +5,10 @@
 #include "server/Random.h"
 #include "service/Protocol.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <iterator>
 
 namespace vornik::server {
 namespace {
@@ -13,6 +16,7 @@ namespace {
 const char *const badToken = "invalid or expired token";
 const char *const badUserId = "invalid user id";
 const char *const noSuchImage = "no such image";
+const char *const diskFull = "the server's disk is full";
 
 int64_t nowMillis()
 {
@@ -39,6 +43,29 @@ Service::Service(const ServerOptions &options)
 bool Service::open(std::string *error)
 {
     return m_images.open(m_options.dataDir, error) && m_database.open(m_options.dataDir + "/vornik.db", error);
+}
+
+StoreReport Service::checkStore()
+{
+    StoreReport report;
+    std::vector<std::string> rows = m_database.allImageNames();
+    std::vector<std::string> files = m_images.originalNames();
+    std::sort(rows.begin(), rows.end());
+    std::sort(files.begin(), files.end());
+    std::set_difference(files.begin(), files.end(), rows.begin(), rows.end(), std::back_inserter(report.filesWithoutRows));
+    std::set_difference(rows.begin(), rows.end(), files.begin(), files.end(), std::back_inserter(report.rowsWithoutFiles));
+    report.integrity = m_database.integrityReport();
+    return report;
+}
+
+bool Service::repairStore(const StoreReport &report)
+{
+    bool repaired = true;
+    for (const std::string &name : report.filesWithoutRows)
+        m_images.remove(name);
+    for (const std::string &name : report.rowsWithoutFiles)
+        repaired = m_database.forgetImage(name) && repaired;
+    return repaired;
 }
 
 void Service::close()
@@ -74,13 +101,17 @@ Reply Service::upload(const std::string &token, std::string_view contentType, st
         return Reply::text(415, "image too large to share: at most 64 megapixels with the banner strip");
     }
 
+    // The file goes in before its row: a crash in between leaves a file that no
+    // reply ever named, which the next start removes.
     const std::string name = randomName();
-    if (!m_images.writeOriginal(name, file->data))
-        return Reply::text(500, "could not store the image");
+    int error = 0;
+    if (!m_images.writeOriginal(name, file->data, &error))
+        return error == ENOSPC || error == EDQUOT ? Reply::text(507, diskFull) : Reply::text(500, "could not store the image");
     int64_t millis = 0;
-    if (!m_database.insertImage(name, std::string(user->data), nowMillis(), &millis)) {
+    const Change recorded = m_database.insertImage(name, std::string(user->data), nowMillis(), &millis);
+    if (recorded != Change::done) {
         m_images.remove(name);
-        return Reply::text(500, "could not record the image");
+        return recorded == Change::full ? Reply::text(507, diskFull) : Reply::text(500, "could not record the image");
     }
     return Reply::text(200, m_options.publicBase() + "/" + name + ".png");
 }
@@ -117,8 +148,12 @@ Reply Service::remove(const std::string &token, const std::string &name, const s
     if (!ImageStore::isValidName(name))
         return Reply::text(404, noSuchImage);
     std::lock_guard lock(imageLock(name));
-    if (!m_database.deleteImage(name, userId))
-        return Reply::text(404, noSuchImage);
+    switch (m_database.deleteImage(name, userId)) {
+    case Change::done: break;
+    case Change::notFound: return Reply::text(404, noSuchImage);
+    case Change::full: return Reply::text(507, "the server's disk is full: nothing was deleted");
+    case Change::failed: return Reply::text(500, "could not delete the image");
+    }
     m_images.remove(name);
     return Reply::text(200, "deleted");
 }

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vornik::server {
 
@@ -23,6 +24,17 @@ struct Reply {
     static Reply text(int status, std::string body) { return Reply{status, std::move(body)}; }
 };
 
+// Where the image files and the database disagree. Uploads write the file before
+// the row and deletions remove the row before the file, so a crash can leave only
+// files without rows; rows without files come from files lost some other way.
+struct StoreReport {
+    std::vector<std::string> filesWithoutRows;
+    std::vector<std::string> rowsWithoutFiles;
+    std::string integrity;  // SQLite's integrity check: "ok" when sound
+
+    bool consistent() const { return filesWithoutRows.empty() && rowsWithoutFiles.empty() && integrity == "ok"; }
+};
+
 // What each request does, apart from HTTP itself. Path pieces arrive already
 // split out of the URL; every method is safe to call from several threads.
 class Service
@@ -32,6 +44,10 @@ public:
     bool open(std::string *error);
     // Closes the database; no request may be in progress or follow.
     void close();
+    // Compares the image files with the database; only while no request runs.
+    StoreReport checkStore();
+    // Removes the files without rows and the rows without files.
+    bool repairStore(const StoreReport &report);
 
     Reply salt();
     Reply upload(const std::string &token, std::string_view contentType, std::string_view body);

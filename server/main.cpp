@@ -14,6 +14,16 @@
 
 using namespace vornik::server;
 
+namespace {
+
+void printStoreReport(const StoreReport &store)
+{
+    std::fprintf(stderr, "vornik-server: %zu image files without rows, %zu rows without files, database: %s\n",
+                 store.filesWithoutRows.size(), store.rowsWithoutFiles.size(), store.integrity.c_str());
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
     const ParseResult parsed = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
@@ -49,6 +59,20 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "vornik-server: %s\n", error.c_str());
         return 1;
     }
+    // A crash can leave image files that no row names; they go before serving.
+    const StoreReport store = service.checkStore();
+    if (options.checkStore || options.repairStore) {
+        printStoreReport(store);
+        const bool repaired = options.repairStore && service.repairStore(store);
+        service.close();
+        return store.consistent() || (repaired && store.integrity == "ok") ? 0 : 1;
+    }
+    if (!store.filesWithoutRows.empty() || !store.rowsWithoutFiles.empty()) {
+        printStoreReport(store);
+        service.repairStore(store);
+    }
+    if (store.integrity != "ok")
+        std::fprintf(stderr, "vornik-server: the database's integrity check says: %s\n", store.integrity.c_str());
     HttpFrontend frontend(options, service);
     if (!frontend.valid()) {
         std::fprintf(stderr, "vornik-server: cannot load the certificate or key\n");

@@ -51,7 +51,7 @@ bool ServerProcess::prepareFolders()
     const TestEnvironment *environment = TestEnvironment::current();
     const QString root = environment ? environment->root() : QDir::tempPath();
     const QString base = root + QStringLiteral("/server-") + QUuid::createUuid().toString(QUuid::Id128).left(8);
-    m_dataDir = base + QStringLiteral("/data");
+    m_dataDir = m_options.dataDir.isEmpty() ? base + QStringLiteral("/data") : m_options.dataDir;
     m_certFile = base + QStringLiteral("/localhost.crt");
     m_keyFile = base + QStringLiteral("/localhost.key");
     m_logFile = base + QStringLiteral("/server.log");

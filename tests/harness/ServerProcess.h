@@ -21,6 +21,7 @@ public:
         int tokenLifetimeMs = -1;  // -1: the server's default (ten minutes)
         bool rsaCertificate = false;  // an RSA key instead of the quicker EC one
         QStringList extraArguments{};
+        QString dataDir{};  // empty: a folder under the test's root
     };
 
     ServerProcess() = default;
