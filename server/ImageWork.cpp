@@ -6,18 +6,47 @@
 #include <QImageReader>
 #include <QPainter>
 
-#include <semaphore>
+#include <condition_variable>
+#include <mutex>
 
 namespace vornik::server {
 namespace {
 
-// Decoding and composing take up to a few hundred megabytes each at the largest
-// size: only this many run at once, whatever the number of requests.
-std::counting_semaphore<> g_imageWork(2);
+// Decoding and composing hold four bytes per pixel. Jobs take their pixels from a
+// shared budget and wait while it is spent, so that any number of requests holds
+// at most this much: room for the largest decoration (image, banner and result)
+// while many small images go through side by side.
+class PixelBudget
+{
+public:
+    void take(long long pixels)
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_free >= pixels; });
+        m_free -= pixels;
+    }
 
-struct ImageWorkTurn {
-    ImageWorkTurn() { g_imageWork.acquire(); }
-    ~ImageWorkTurn() { g_imageWork.release(); }
+    void give(long long pixels)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_free += pixels;
+        }
+        m_changed.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    long long m_free = 3 * maxComposedPixels;
+};
+
+PixelBudget g_budget;
+
+struct BudgetShare {
+    explicit BudgetShare(long long pixels) : pixels(pixels) { g_budget.take(pixels); }
+    ~BudgetShare() { g_budget.give(pixels); }
+    long long pixels;
 };
 
 long long composedPixels(const QSize &size)
@@ -25,43 +54,47 @@ long long composedPixels(const QSize &size)
     return (long long)size.width() * ((long long)size.height() + bannerMaxImageHeight + 2 * bannerPadding);
 }
 
-QImage decodePng(std::string_view bytes, PngCheck *check = nullptr)
+long long pixels(const QSize &size)
 {
-    static constexpr std::string_view signature("\x89PNG\r\n\x1a\n", 8);
-    // Room for the largest accepted image at four bytes a pixel.
-    static const bool limitSet = (QImageReader::setAllocationLimit(int(maxComposedPixels * 4 / (1024 * 1024)) + 16), true);
-    (void)limitSet;
-    const auto result = [check](PngCheck outcome) {
-        if (check)
-            *check = outcome;
-        return QImage();
-    };
-    if (bytes.substr(0, signature.size()) != signature)
-        return result(PngCheck::notPng);
-    QByteArray data = QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "png");
-    reader.setDecideFormatFromContent(false);
-    const QSize size = reader.size();
-    if (!size.isValid())
-        return result(PngCheck::notPng);
-    if (composedPixels(size) > maxComposedPixels)
-        return result(PngCheck::tooLarge);
-    QImage image = reader.read();
-    if (check)
-        *check = image.isNull() ? PngCheck::notPng : PngCheck::decodable;
-    return image;
+    return (long long)size.width() * size.height();
 }
+
+// A reader over PNG bytes; it reads the size from the header alone.
+struct PngReader {
+    explicit PngReader(std::string_view bytes)
+        : data(QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()))), buffer(&data), reader(&buffer, "png")
+    {
+        static constexpr std::string_view signature("\x89PNG\r\n\x1a\n", 8);
+        // Room for the largest accepted image at four bytes a pixel.
+        static const bool limitSet =
+            (QImageReader::setAllocationLimit(int(maxComposedPixels * 4 / (1024 * 1024)) + 16), true);
+        (void)limitSet;
+        buffer.open(QIODevice::ReadOnly);
+        reader.setDecideFormatFromContent(false);
+        if (bytes.substr(0, signature.size()) == signature)
+            size = reader.size();
+    }
+
+    // Whether the image is a PNG small enough to be decorated.
+    bool fits() const { return size.isValid() && composedPixels(size) <= maxComposedPixels; }
+
+    QByteArray data;
+    QBuffer buffer;
+    QImageReader reader;
+    QSize size;
+};
 
 } // namespace
 
 PngCheck checkPng(std::string_view bytes)
 {
-    const ImageWorkTurn turn;
-    PngCheck check = PngCheck::notPng;
-    decodePng(bytes, &check);
-    return check;
+    PngReader png(bytes);
+    if (!png.size.isValid())
+        return PngCheck::notPng;
+    if (!png.fits())
+        return PngCheck::tooLarge;
+    const BudgetShare share(pixels(png.size));
+    return png.reader.read().isNull() ? PngCheck::notPng : PngCheck::decodable;
 }
 
 bool isHexColor(std::string_view text)
@@ -78,9 +111,13 @@ bool isHexColor(std::string_view text)
 std::optional<std::string> composeWithBanner(std::string_view imagePng, std::string_view bannerPng,
                                              std::string_view color)
 {
-    const ImageWorkTurn turn;
-    const QImage image = decodePng(imagePng);
-    QImage banner = decodePng(bannerPng);
+    PngReader imageReader(imagePng);
+    PngReader bannerReader(bannerPng);
+    if (!imageReader.fits() || !bannerReader.fits())
+        return std::nullopt;
+    const BudgetShare share(pixels(imageReader.size) + pixels(bannerReader.size) + composedPixels(imageReader.size));
+    const QImage image = imageReader.reader.read();
+    QImage banner = bannerReader.reader.read();
     if (image.isNull() || banner.isNull())
         return std::nullopt;
 
