@@ -8,6 +8,8 @@
 #include "tests/harness/TestMain.h"
 #include "tests/harness/UploadedHistory.h"
 
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTableView>
 
 using namespace bannertest;
@@ -71,7 +73,7 @@ private slots:
         QSignalSpy finished(window->imgTrashDeleter.data(), &vorImageDeleter::deletionsFinished);
         window->imagetable->selectAll();
         window->imagetable->setFocus();
-        QTest::keyClick(window->imagetable, Qt::Key_Delete);
+        pressDeleteAndConfirm(window);
         QVERIFY(finished.wait(kWaitMs));
         QCOMPARE(finished.first().first().toInt(), 3);
         QTRY_COMPARE_WITH_TIMEOUT(shownAddresses(window), QStringList{bannerLink}, kWaitMs);
@@ -81,7 +83,7 @@ private slots:
 
         // The banner row alone is refused with a notification, and stays.
         window->imagetable->selectRow(0);
-        QTest::keyClick(window->imagetable, Qt::Key_Delete);
+        pressDeleteAndConfirm(window);
         QTRY_VERIFY_WITH_TIMEOUT(!m_notifications->received.isEmpty(), kWaitMs);
         QCOMPARE(m_notifications->received.first().summary, QStringLiteral("Banner images can't be cancelled"));
         QCOMPARE(m_notifications->received.first().body, QStringLiteral("Deletion Denied"));
@@ -90,6 +92,17 @@ private slots:
     }
 
 private:
+    // Presses Delete on the table and says yes if the window asks first (it does
+    // not ask about the banner alone: that is refused with a notification).
+    void pressDeleteAndConfirm(allHistoryWindowController *window)
+    {
+        QSignalSpy asked(window->imgTrashDeleter.data(), &vorImageDeleter::confirmationShown);
+        QTest::keyClick(window->imagetable, Qt::Key_Delete);
+        QTest::qWaitFor([&] { return !asked.isEmpty() || !m_notifications->received.isEmpty(); }, kWaitMs);
+        if (!asked.isEmpty())
+            asked.takeFirst().first().value<QMessageBox *>()->button(QMessageBox::Yes)->click();
+    }
+
     // The name of the user's banner image as the server's database holds it.
     QString serverBanner() const
     {
