@@ -6,6 +6,7 @@
 #include <QRandomGenerator>
 
 #include <arpa/inet.h>
+#include <csignal>
 #include <cerrno>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -405,6 +406,28 @@ private slots:
         const auto reply = raw.Get("/salt/");
         QVERIFY(reply);
         QCOMPARE(reply->get_header_value("Strict-Transport-Security"), std::string("max-age=31536000"));
+
+        // A renewed certificate is served to new connections after SIGHUP.
+        const auto fingerprint = [](const QString &command) {
+            QString output;
+            vtest::run({QStringLiteral("sh"), QStringLiteral("-c"), command + QStringLiteral(" | openssl x509 -noout -fingerprint")},
+                       &output);
+            return output.trimmed();
+        };
+        const QString served = QStringLiteral("openssl s_client -connect 127.0.0.1:%1 </dev/null 2>/dev/null").arg(secure.port());
+        const QString before = fingerprint(served);
+        QVERIFY(before.contains(QStringLiteral("Fingerprint")));
+        QString key = secure.caFile();
+        key.replace(QStringLiteral(".crt"), QStringLiteral(".key"));
+        QCOMPARE(vtest::run({QStringLiteral("openssl"), QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                             QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("1"),
+                             QStringLiteral("-subj"), QStringLiteral("/CN=renewed"), QStringLiteral("-keyout"), key,
+                             QStringLiteral("-out"), secure.caFile()}),
+                 0);
+        const QString renewed = fingerprint(QStringLiteral("cat ") + secure.caFile());
+        QVERIFY(renewed != before);
+        ::kill(secure.pid(), SIGHUP);
+        QTRY_COMPARE_WITH_TIMEOUT(fingerprint(served), renewed, 10000);
         QVERIFY(secure.stop());
     }
 
