@@ -3,7 +3,11 @@
 // 99th-percentile upload latency for full-screen PNGs from concurrent clients,
 // then the history latency for one user with 10,000 uploads.
 //
-//   server_bench [--clients N] [--uploads N] [--history-size N]
+// With --compare BINARY the uploads are measured against an earlier server too, in
+// the same run; raw/NAME.png reads are measured beside Debian's nginx serving the
+// same file with the same certificate.
+//
+//   server_bench [--clients N] [--uploads N] [--history-size N] [--reads N] [--compare BINARY]
 // The server binary is VORNIK_SERVER_BINARY, or ../server/vornik-server beside
 // this program in the build tree.
 
@@ -19,6 +23,7 @@
 #include <QGuiApplication>
 #include <QProcess>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -38,6 +43,8 @@ struct Settings {
     int uploads = 200;
     int historySize = 10000;
     int historyRequests = 200;
+    int reads = 4000;
+    QString compareBinary;  // an earlier vornik-server to measure the same uploads against
 };
 
 std::string md5(const std::string &bytes)
@@ -97,9 +104,12 @@ public:
             m_process.kill();
     }
 
-    std::unique_ptr<httplib::Client> client() const
+    std::unique_ptr<httplib::Client> client() const { return clientFor(m_port); }
+
+    std::unique_ptr<httplib::Client> clientFor(int port) const
     {
-        auto made = std::make_unique<httplib::Client>("https://127.0.0.1:" + std::to_string(m_port));
+        auto made = std::make_unique<httplib::Client>("https://127.0.0.1:" + std::to_string(port));
+        made->set_keep_alive(true);
         made->set_ca_cert_path(m_cert);
         made->enable_server_certificate_verification(true);
         made->set_read_timeout(60, 0);
@@ -107,7 +117,11 @@ public:
         return made;
     }
 
-private:
+    int port() const { return m_port; }
+    QString certFile() const { return QString::fromStdString(m_cert); }
+    QString keyFile() const { return m_folder.filePath(QStringLiteral("localhost.key")); }
+    QString imagesFolder() const { return m_folder.filePath(QStringLiteral("data/images")); }
+
     static int freePort()
     {
         QTcpServer probe;
@@ -115,10 +129,63 @@ private:
         return probe.serverPort();
     }
 
+private:
     QTemporaryDir m_folder;
     QProcess m_process;
     std::string m_cert;
     int m_port = 0;
+};
+
+// Debian's nginx serving the server's image folder at /raw/ over HTTPS with the same
+// certificate, as a floor for serving files from disk.
+class NginxServer
+{
+public:
+    bool start(const BenchServer &server)
+    {
+        port = BenchServer::freePort();
+        const QString prefix = m_folder.path();
+        const QString config = QStringLiteral(
+            "user root; worker_processes 2; pid %1/nginx.pid; error_log %1/error.log; daemon off;\n"
+            "events { worker_connections 1024; }\n"
+            "http { access_log off; sendfile on; client_body_temp_path %1; proxy_temp_path %1;\n"
+            "  fastcgi_temp_path %1; uwsgi_temp_path %1; scgi_temp_path %1; keepalive_requests 100000;\n"
+            "  server { listen 127.0.0.1:%2 ssl; ssl_certificate %3; ssl_certificate_key %4;\n"
+            "    location /raw/ { alias %5/; } } }\n")
+                                   .arg(prefix).arg(port).arg(server.certFile(), server.keyFile(), server.imagesFolder());
+        QFile file(prefix + QStringLiteral("/nginx.conf"));
+        if (!file.open(QIODevice::WriteOnly) || file.write(config.toUtf8()) < 0)
+            return false;
+        file.close();
+        m_process.setProgram(QStringLiteral("nginx"));
+        m_process.setArguments({QStringLiteral("-p"), prefix, QStringLiteral("-c"), file.fileName()});
+        m_process.setStandardOutputFile(QProcess::nullDevice());
+        m_process.setStandardErrorFile(prefix + QStringLiteral("/stderr.log"));
+        m_process.start();
+        if (!m_process.waitForStarted(10000))
+            return false;
+        for (int attempt = 0; attempt < 200; ++attempt) {
+            QTcpSocket probe;
+            probe.connectToHost(QHostAddress::LocalHost, quint16(port));
+            if (probe.waitForConnected(100))
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        }
+        return false;
+    }
+
+    ~NginxServer()
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000))
+            m_process.kill();
+    }
+
+    int port = 0;
+
+private:
+    QTemporaryDir m_folder;
+    QProcess m_process;
 };
 
 std::string token(httplib::Client &client)
@@ -171,6 +238,38 @@ std::pair<std::vector<double>, double> uploadMany(const BenchServer &server, int
     return {latencies, std::chrono::duration<double>(Clock::now() - started).count()};
 }
 
+// Reads `path` `total` times from `clients` threads with kept-alive connections:
+// requests per second and the 99th-percentile latency in milliseconds.
+std::pair<double, double> readRate(const BenchServer &server, int port, const std::string &path, int clients, int total,
+                                   size_t expectedBytes, int *failures)
+{
+    std::vector<double> latencies;
+    std::mutex lock;
+    std::atomic<int> next{0};
+    std::atomic<int> failed{0};
+    const auto started = Clock::now();
+    std::vector<std::thread> threads;
+    for (int c = 0; c < clients; ++c) {
+        threads.emplace_back([&] {
+            auto client = server.clientFor(port);
+            std::vector<double> own;
+            for (int i = next++; i < total; i = next++) {
+                const auto begin = Clock::now();
+                const auto reply = client->Get(path.c_str());
+                own.push_back(std::chrono::duration<double, std::milli>(Clock::now() - begin).count());
+                if (!reply || reply->status != 200 || reply->body.size() != expectedBytes)
+                    ++failed;
+            }
+            std::lock_guard guard(lock);
+            latencies.insert(latencies.end(), own.begin(), own.end());
+        });
+    }
+    for (auto &thread : threads)
+        thread.join();
+    *failures += failed;
+    return {double(total) / std::chrono::duration<double>(Clock::now() - started).count(), percentile(latencies, 0.99)};
+}
+
 std::vector<double> historyLatencies(const BenchServer &server, const std::string &uid, int requests, bool shortList,
                                      size_t *bytes)
 {
@@ -201,6 +300,8 @@ int main(int argc, char **argv)
         if (arguments.at(i) == QLatin1String("--clients")) settings.clients = std::max(1, value);
         else if (arguments.at(i) == QLatin1String("--uploads")) settings.uploads = std::max(1, value);
         else if (arguments.at(i) == QLatin1String("--history-size")) settings.historySize = std::max(1, value);
+        else if (arguments.at(i) == QLatin1String("--reads")) settings.reads = std::max(1, value);
+        else if (arguments.at(i) == QLatin1String("--compare")) settings.compareBinary = arguments.at(i + 1);
     }
     QString binary = qEnvironmentVariable("VORNIK_SERVER_BINARY");
     if (binary.isEmpty())
@@ -219,14 +320,50 @@ int main(int argc, char **argv)
     for (int i = 0; i < settings.uploads; ++i)
         variants[size_t(i)] = pngvariants::labelled(pictures[size_t(i % settings.clients)], "upload " + std::to_string(i));
     int failures = 0;
-    const auto [latencies, seconds] = uploadMany(
-        server, settings.clients, settings.uploads, [&](int, int i) { return variants[size_t(i)]; },
-        [](int c) { return md5("bench user " + std::to_string(c)); }, &failures);
-    std::printf("full-screen uploads: %d from %d clients, %.0f KiB average PNG, %d failed\n", settings.uploads,
-                settings.clients, double(variants[0].size()) / 1024.0, failures);
-    std::printf("  uploads per second: %.1f\n", double(settings.uploads) / seconds);
-    std::printf("  upload latency (salt + form): median %.1f ms, p99 %.1f ms\n", percentile(latencies, 0.5),
-                percentile(latencies, 0.99));
+    const auto reportUploads = [&](const BenchServer &target, const char *label) {
+        const auto [latencies, seconds] = uploadMany(
+            target, settings.clients, settings.uploads, [&](int, int i) { return variants[size_t(i)]; },
+            [](int c) { return md5("bench user " + std::to_string(c)); }, &failures);
+        std::printf("full-screen uploads (%s): %d from %d clients, %.0f KiB average PNG, %d failed\n", label,
+                    settings.uploads, settings.clients, double(variants[0].size()) / 1024.0, failures);
+        std::printf("  uploads per second: %.1f\n", double(settings.uploads) / seconds);
+        std::printf("  upload latency (salt + form): median %.1f ms, p99 %.1f ms\n", percentile(latencies, 0.5),
+                    percentile(latencies, 0.99));
+    };
+    // One uploaded full-screen image read back raw: reads per second and p99.
+    const auto measureReads = [&](const BenchServer &target, int port, const std::string &prefix) {
+        auto client = target.client();
+        const auto reply = client->Post(("/upload/" + token(*client)).c_str(), uploadForm(md5("reader"), variants[0]),
+                                        "multipart/form-data; boundary=bench-boundary");
+        const std::string link = reply ? reply->body : std::string();
+        const std::string name = link.substr(link.rfind('/') + 1);
+        return readRate(target, port, prefix + name, settings.clients, settings.reads, variants[0].size(), &failures);
+    };
+    const char *readsLine = "raw/NAME.png reads (%s), %d clients, %.0f KiB: %.0f per second, p99 %.2f ms\n";
+    reportUploads(server, "this build");
+    if (!settings.compareBinary.isEmpty()) {
+        BenchServer before;
+        if (!before.start(settings.compareBinary)) {
+            std::fprintf(stderr, "server_bench: could not start %s\n", qPrintable(settings.compareBinary));
+            return 1;
+        }
+        reportUploads(before, qPrintable(settings.compareBinary));
+        const auto rate = measureReads(before, before.port(), "/raw/");
+        std::printf(readsLine, qPrintable(settings.compareBinary), settings.clients, double(variants[0].size()) / 1024.0,
+                    rate.first, rate.second);
+    }
+
+    // Beside nginx serving the same file from the same folder with the same certificate.
+    NginxServer nginx;
+    if (!nginx.start(server)) {
+        std::fprintf(stderr, "server_bench: nginx did not start\n");
+        return 1;
+    }
+    const auto ours = measureReads(server, server.port(), "/raw/");
+    const auto floor = measureReads(server, nginx.port, "/raw/");
+    std::printf(readsLine, "this build", settings.clients, double(variants[0].size()) / 1024.0, ours.first, ours.second);
+    std::printf(readsLine, "nginx", settings.clients, double(variants[0].size()) / 1024.0, floor.first, floor.second);
+    std::printf("  this build / nginx: %.2f\n", ours.first / floor.first);
 
     // One user with a long history.
     const std::string tiny = pngvariants::screenLikePng(99, 16, 16);

@@ -7,3 +7,6 @@ cmake -S . -B build-tests -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build-tests -j"$(nproc)"
 cd build-tests
 ctest --output-on-failure -j2 --timeout 600
+cd ..
+# The parsers under AddressSanitizer and UndefinedBehaviorSanitizer, 30 s each.
+bash scripts/fuzz.sh

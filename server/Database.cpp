@@ -91,21 +91,27 @@ sqlite3_stmt *Database::prepare(const char *sql)
     return statement;
 }
 
-bool Database::insertImage(const std::string &name, const std::string &owner, int64_t nowMillis, int64_t *millis)
+// What the last failed call on the connection means (called under the mutex).
+Change Database::failure() const
+{
+    return sqlite3_errcode(m_db) == SQLITE_FULL ? Change::full : Change::failed;
+}
+
+Change Database::insertImage(const std::string &name, const std::string &owner, int64_t nowMillis, int64_t *millis)
 {
     std::lock_guard lock(m_mutex);
     const int64_t stamp = std::max(nowMillis, m_lastMillis + 1);
     Statement insert{prepare("INSERT INTO images(name, owner, millis) VALUES(?, ?, ?)")};
     if (!insert.handle)
-        return false;
+        return failure();
     insert.bind(1, name);
     insert.bind(2, owner);
     insert.bind(3, stamp);
     if (sqlite3_step(insert.handle) != SQLITE_DONE)
-        return false;
+        return failure();
     m_lastMillis = stamp;
     *millis = stamp;
-    return true;
+    return Change::done;
 }
 
 std::optional<ImageRecord> Database::image(const std::string &name)
@@ -120,28 +126,52 @@ std::optional<ImageRecord> Database::image(const std::string &name)
     return ImageRecord{select.text(0), select.text(1), sqlite3_column_int64(select.handle, 2), select.text(3)};
 }
 
-bool Database::deleteImage(const std::string &name, const std::string &owner)
+Change Database::deleteImage(const std::string &name, const std::string &owner)
 {
     std::lock_guard lock(m_mutex);
     if (!exec("BEGIN IMMEDIATE"))
-        return false;
+        return failure();
     Statement remove{prepare("DELETE FROM images WHERE name = ? AND owner = ?")};
     Statement unbanner{prepare("UPDATE users SET header_image = '' WHERE id = ? AND header_image = ?")};
-    bool removed = false;
+    Change outcome = Change::failed;
     if (remove.handle && unbanner.handle) {
         remove.bind(1, name);
         remove.bind(2, owner);
-        removed = sqlite3_step(remove.handle) == SQLITE_DONE && sqlite3_changes(m_db) == 1;
-        unbanner.bind(1, owner);
-        unbanner.bind(2, name);
-        if (removed && sqlite3_step(unbanner.handle) != SQLITE_DONE)
-            removed = false;
+        if (sqlite3_step(remove.handle) != SQLITE_DONE)
+            outcome = failure();
+        else if (sqlite3_changes(m_db) != 1)
+            outcome = Change::notFound;
+        else {
+            unbanner.bind(1, owner);
+            unbanner.bind(2, name);
+            outcome = sqlite3_step(unbanner.handle) == SQLITE_DONE ? Change::done : failure();
+        }
     }
-    if (!removed) {
+    if (outcome == Change::done && !exec("COMMIT"))
+        outcome = failure();
+    if (outcome != Change::done)
         exec("ROLLBACK");
+    return outcome;
+}
+
+bool Database::forgetImage(const std::string &name)
+{
+    std::lock_guard lock(m_mutex);
+    Statement remove{prepare("DELETE FROM images WHERE name = ?")};
+    if (!remove.handle)
         return false;
-    }
-    return exec("COMMIT");
+    remove.bind(1, name);
+    return sqlite3_step(remove.handle) == SQLITE_DONE;
+}
+
+std::string Database::integrityReport()
+{
+    std::lock_guard lock(m_mutex);
+    std::string report;
+    Statement check{prepare("PRAGMA integrity_check")};
+    while (check.handle && sqlite3_step(check.handle) == SQLITE_ROW)
+        report += (report.empty() ? "" : "; ") + check.text(0);
+    return report.empty() ? "integrity check did not run" : report;
 }
 
 std::vector<ImageRecord> Database::history(const std::string &owner, size_t limit)

@@ -24,6 +24,9 @@ struct UserRecord {
     std::string headerColor;  // "#RRGGBB", or empty
 };
 
+// How a change to the database went. `full`: the disk (or quota) had no room.
+enum class Change { done, notFound, full, failed };
+
 // The index of uploads and users, in SQLite (WAL). One connection, used by one
 // thread at a time.
 class Database
@@ -40,10 +43,14 @@ public:
 
     // Records an upload at the current time; upload times are made strictly
     // increasing so that history keys are unique and the order is stable.
-    bool insertImage(const std::string &name, const std::string &owner, int64_t nowMillis, int64_t *millis);
+    Change insertImage(const std::string &name, const std::string &owner, int64_t nowMillis, int64_t *millis);
     std::optional<ImageRecord> image(const std::string &name);
     // Removes the image if it belongs to `owner`; also drops it as that user's banner.
-    bool deleteImage(const std::string &name, const std::string &owner);
+    Change deleteImage(const std::string &name, const std::string &owner);
+    // Removes the row of an image whose file is gone, whoever owns it.
+    bool forgetImage(const std::string &name);
+    // "ok", or what SQLite's integrity check found.
+    std::string integrityReport();
     // The user's uploads, newest first; limit 0 means all.
     std::vector<ImageRecord> history(const std::string &owner, size_t limit);
     bool setBannerKey(const std::string &name, const std::string &key);
@@ -54,6 +61,7 @@ public:
 
 private:
     bool exec(const char *sql);
+    Change failure() const;
     sqlite3_stmt *prepare(const char *sql);
 
     std::mutex m_mutex;

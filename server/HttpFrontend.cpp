@@ -1,182 +1,578 @@
 #include "server/HttpFrontend.h"
 
 #include "server/HelpPages.h"
+#include "server/Routes.h"
 #include "server/Service.h"
 
-#include <httplib.h>
+#include <boost/asio.hpp>
+#include <boost/asio/ssl.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+#include <boost/beast/ssl.hpp>
 
 #include <cstdio>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
+#include <map>
+#include <mutex>
+#include <shared_mutex>
+#include <thread>
+
+namespace beast = boost::beast;
+namespace http = beast::http;
+namespace net = boost::asio;
+namespace ssl = net::ssl;
+using tcp = net::ip::tcp;
 
 namespace vornik::server {
 namespace {
 
-// The stock form reader of cpp-httplib rejects field names that hold line breaks,
-// and our client's user-id field has one. Upload bodies are therefore relabelled
-// before routing so that they arrive unparsed, and the service reads the form
-// itself; the original content type travels in a header of our own.
-const char *const originalTypeHeader = "X-Vornik-Form-Type";
+using namespace std::chrono_literals;
 
-// No reply is to be read as anything but its declared type, and none may load or
-// run anything: the pages are plain documents, the rest is data.
-void lockDown(httplib::Response &response)
+constexpr size_t headerLimit = 16 * 1024;  // every header line of a request together
+constexpr long maxHeaderFields = 100;
+constexpr int maxRequestsPerConnection = 1000;
+constexpr auto handshakeTimeout = 10s;
+
+// TLS 1.2 suites with forward secrecy and authenticated encryption only (the
+// "intermediate" server profile, without finite-field Diffie-Hellman); TLS 1.3
+// suites are all of that kind.
+const char *const tls12Suites = "ECDHE-ECDSA-AES128-GCM-SHA256:ECDHE-RSA-AES128-GCM-SHA256:"
+                                "ECDHE-ECDSA-AES256-GCM-SHA384:ECDHE-RSA-AES256-GCM-SHA384:"
+                                "ECDHE-ECDSA-CHACHA20-POLY1305:ECDHE-RSA-CHACHA20-POLY1305";
+
+std::shared_ptr<ssl::context> makeTlsContext(const ServerOptions &options)
 {
-    response.set_header("X-Content-Type-Options", "nosniff");
-    response.set_header("Content-Security-Policy", pagePolicy);
+    auto context = std::make_shared<ssl::context>(ssl::context::tls_server);
+    SSL_CTX *native = context->native_handle();
+    SSL_CTX_set_min_proto_version(native, TLS1_2_VERSION);
+    SSL_CTX_set_options(native, SSL_OP_NO_COMPRESSION | SSL_OP_NO_RENEGOTIATION);
+    if (SSL_CTX_set_cipher_list(native, tls12Suites) != 1 || SSL_CTX_set1_groups_list(native, "X25519:P-256:P-384") != 1)
+        return nullptr;
+    beast::error_code error;
+    context->use_certificate_chain_file(options.certFile, error);
+    if (!error)
+        context->use_private_key_file(options.keyFile, ssl::context::pem, error);
+    if (error || SSL_CTX_check_private_key(native) != 1)
+        return nullptr;
+    return context;
 }
 
-void send(httplib::Response &response, const Reply &reply)
+// Open connections, in total and per client address; a connection over either
+// cap is closed as soon as it is accepted.
+class ConnectionCounter
 {
-    response.status = reply.status;
-    response.set_content(reply.body, reply.contentType.c_str());
-    lockDown(response);
+public:
+    struct Ticket {
+        ConnectionCounter *counter;
+        std::string address;
+        Ticket(ConnectionCounter *counter, std::string address) : counter(counter), address(std::move(address)) {}
+        Ticket(const Ticket &) = delete;
+        Ticket &operator=(const Ticket &) = delete;
+        ~Ticket() { counter->release(address); }
+    };
+
+    ConnectionCounter(int total, int perAddress) : m_total(total), m_perAddress(perAddress) {}
+
+    std::unique_ptr<Ticket> admit(const std::string &address)
+    {
+        std::lock_guard lock(m_mutex);
+        int &open = m_open[address];
+        if (m_all >= m_total || open >= m_perAddress) {
+            if (open == 0)
+                m_open.erase(address);
+            return nullptr;
+        }
+        ++open;
+        ++m_all;
+        return std::make_unique<Ticket>(this, address);
+    }
+
+private:
+    void release(const std::string &address)
+    {
+        std::lock_guard lock(m_mutex);
+        --m_all;
+        if (--m_open[address] <= 0)
+            m_open.erase(address);
+    }
+
+    std::mutex m_mutex;
+    int m_total;
+    int m_perAddress;
+    int m_all = 0;
+    std::map<std::string, int> m_open;
+};
+
+// What every connection needs from the front end.
+struct Shared {
+    const ServerOptions &options;
+    Service &service;
+    net::thread_pool &workers;
+    std::shared_mutex &gate;  // held shared while the service works on a request
+    bool tls;
+
+    size_t bodyLimit() const { return size_t(options.maxUploadBytes) + 1024 * 1024; }
+    // Time for `bytes` to cross at the slowest accepted rate, on top of the
+    // deadline for a request's headers.
+    std::chrono::milliseconds transferDeadline(uint64_t bytes) const
+    {
+        return std::chrono::milliseconds(options.headerTimeoutMs + bytes * 1000 / uint64_t(options.minRateBytes));
+    }
+};
+
+// A reply ready to be written: text in memory, or a file streamed from disk.
+struct Outgoing {
+    std::optional<http::response<http::string_body>> text;
+    std::optional<http::response<http::file_body>> file;
+    uint64_t size = 0;
+};
+
+void addCommonHeaders(http::response_header<> &header, const Reply &reply, bool tls)
+{
+    // No reply is to be read as anything but its declared type, and none may load
+    // or run anything: the pages are plain documents, the rest is data.
+    header.set("X-Content-Type-Options", "nosniff");
+    header.set("Content-Security-Policy", pagePolicy);
+    header.set(http::field::cache_control, reply.cacheControl);
+    if (!reply.etag.empty())
+        header.set(http::field::etag, reply.etag);
+    if (tls)
+        header.set(http::field::strict_transport_security, "max-age=31536000");
 }
 
-Reply pageReply(const std::string &path)
+std::shared_ptr<Outgoing> textReply(const Reply &reply, unsigned version, bool keepAlive, bool tls, bool headOnly)
 {
-    if (auto html = helpPage(path))
-        return Reply{200, std::move(*html), "text/html; charset=utf-8"};
-    return Reply::text(404, "not found");
+    auto outgoing = std::make_shared<Outgoing>();
+    auto &response = outgoing->text.emplace(http::status(reply.status), version);
+    response.set(http::field::content_type, reply.contentType);
+    addCommonHeaders(response.base(), reply, tls);
+    response.keep_alive(keepAlive);
+    outgoing->size = reply.body.size();
+    if (headOnly) {
+        response.content_length(reply.body.size());
+    } else {
+        response.body() = reply.body;
+        response.prepare_payload();
+    }
+    return outgoing;
 }
 
-std::string firstPathWord(const std::string &path)
+// Runs on a worker: the routes and the service, then the reply put together.
+std::shared_ptr<Outgoing> answer(Shared &shared, const http::request<http::string_body> &request, bool keepAlive)
 {
-    const size_t end = path.find('/', 1);
-    return path.substr(0, std::min(end, size_t(24)));
+    const bool headOnly = request.method() == http::verb::head;
+    Reply reply;
+    try {
+        const std::shared_lock serving(shared.gate);
+        reply = route(shared.service, RouteRequest{request.method_string(), request.target(),
+                                                   request[http::field::content_type], request.body()});
+    } catch (const std::exception &) {
+        reply = Reply::text(500, "internal error");
+    }
+    const std::string_view target = request.target();
+    std::fprintf(stderr, "%s %s %d\n", std::string(request.method_string()).c_str(),
+                 firstPathWord(target.substr(0, target.find('?'))).c_str(), reply.status);
+    if (!reply.etag.empty() && request[http::field::if_none_match] == reply.etag) {
+        Reply unchanged = reply;
+        unchanged.status = 304;
+        unchanged.body.clear();
+        auto outgoing = textReply(unchanged, request.version(), keepAlive, shared.tls, true);
+        outgoing->text->content_length(boost::none);
+        return outgoing;
+    }
+    if (reply.file.empty())
+        return textReply(reply, request.version(), keepAlive, shared.tls, headOnly);
+
+    http::file_body::value_type file;
+    beast::error_code error;
+    file.open(reply.file.c_str(), beast::file_mode::scan, error);
+    if (error)
+        return textReply(Reply::text(404, "no such image"), request.version(), keepAlive, shared.tls, headOnly);
+    if (headOnly) {
+        reply.body.clear();
+        auto outgoing = textReply(reply, request.version(), keepAlive, shared.tls, true);
+        outgoing->text->content_length(file.size());
+        return outgoing;
+    }
+    auto outgoing = std::make_shared<Outgoing>();
+    outgoing->size = file.size();
+    auto &response = outgoing->file.emplace(http::status(reply.status), request.version());
+    response.set(http::field::content_type, reply.contentType);
+    addCommonHeaders(response.base(), reply, shared.tls);
+    response.keep_alive(keepAlive);
+    response.body() = std::move(file);
+    response.prepare_payload();
+    return outgoing;
 }
+
+bool isProtocolError(const beast::error_code &error)
+{
+    return error.category() == http::make_error_code(http::error::bad_target).category();
+}
+
+// One connection: reads a request (headers within the header deadline, the body
+// at the minimum rate), has a worker answer it, writes the answer, and goes on
+// with the next request on the connection. Requests sent ahead (pipelined) wait in
+// the buffer, so answers go out in order.
+template <class Derived>
+class Session
+{
+public:
+    Session(Shared &shared, std::unique_ptr<ConnectionCounter::Ticket> ticket)
+        : m_shared(shared), m_ticket(std::move(ticket))
+    {
+    }
+
+    void readHeader()
+    {
+        m_parser.emplace();
+        m_parser->header_limit(headerLimit);
+        m_parser->body_limit(m_shared.bodyLimit());
+        lowest().expires_after(std::chrono::milliseconds(m_shared.options.headerTimeoutMs));
+        http::async_read_header(self().stream(), m_buffer, *m_parser,
+                                [me = self().shared_from_this()](beast::error_code error, size_t) {
+                                    me->onHeader(error);
+                                });
+    }
+
+private:
+    Derived &self() { return static_cast<Derived &>(*this); }
+    beast::tcp_stream &lowest() { return beast::get_lowest_layer(self().stream()); }
+
+    void onHeader(const beast::error_code &error)
+    {
+        if (error == http::error::header_limit)
+            return refuse(431, "request headers too large");
+        if (error == http::error::body_limit)
+            return refuse(413, "image too large");
+        if (error)
+            return isProtocolError(error) && error != http::error::end_of_stream ? refuse(400, "bad request")
+                                                                                 : self().shutdown();
+        const auto &request = m_parser->get();
+        if (std::distance(request.begin(), request.end()) > maxHeaderFields)
+            return refuse(431, "too many request headers");
+        const auto encoding = request[http::field::content_encoding];
+        if (!encoding.empty() && !beast::iequals(encoding, "identity"))
+            return refuse(415, "compressed request bodies are not accepted");
+        if (m_parser->is_done())
+            return dispatch();
+        if (beast::iequals(request[http::field::expect], "100-continue"))
+            return sendContinue();
+        readBody();
+    }
+
+    void sendContinue()
+    {
+        auto proceed = std::make_shared<http::response<http::empty_body>>(http::status::continue_, 11);
+        http::async_write(self().stream(), *proceed,
+                          [me = self().shared_from_this(), proceed](beast::error_code error, size_t) {
+                              if (error)
+                                  return me->self().shutdown();
+                              me->readBody();
+                          });
+    }
+
+    void readBody()
+    {
+        const uint64_t length = m_parser->content_length().value_or(m_shared.bodyLimit());
+        lowest().expires_after(m_shared.transferDeadline(length));
+        http::async_read(self().stream(), m_buffer, *m_parser,
+                         [me = self().shared_from_this()](beast::error_code error, size_t) {
+                             if (error == http::error::body_limit)
+                                 return me->refuse(413, "image too large");
+                             if (error)
+                                 return isProtocolError(error) ? me->refuse(400, "bad request") : me->self().shutdown();
+                             me->dispatch();
+                         });
+    }
+
+    void dispatch()
+    {
+        auto request = std::make_shared<http::request<http::string_body>>(m_parser->release());
+        const bool keepAlive = request->keep_alive() && ++m_requests < maxRequestsPerConnection;
+        // Nothing is read while a worker answers: the next request waits its turn.
+        lowest().expires_never();
+        net::post(m_shared.workers, [me = self().shared_from_this(), request, keepAlive] {
+            auto outgoing = answer(me->m_shared, *request, keepAlive);
+            net::post(me->self().stream().get_executor(), [me, outgoing] { me->write(outgoing); });
+        });
+    }
+
+    // Answers a request that cannot be read on, and closes the connection.
+    void refuse(int status, const char *text)
+    {
+        m_refused = true;
+        write(textReply(Reply::text(status, text), 11, false, m_shared.tls, false));
+    }
+
+protected:
+    // Whether the connection ends on a refusal, with the rest of the request unread.
+    bool refused() const { return m_refused; }
+
+private:
+
+    void write(const std::shared_ptr<Outgoing> &outgoing)
+    {
+        m_writing = outgoing;
+        lowest().expires_after(m_shared.transferDeadline(outgoing->size));
+        auto done = [me = self().shared_from_this()](beast::error_code error, size_t) { me->onWritten(error); };
+        if (outgoing->file)
+            http::async_write(self().stream(), *outgoing->file, std::move(done));
+        else
+            http::async_write(self().stream(), *outgoing->text, std::move(done));
+    }
+
+    void onWritten(const beast::error_code &error)
+    {
+        const bool keepAlive = m_writing->file ? m_writing->file->keep_alive() : m_writing->text->keep_alive();
+        m_writing.reset();
+        if (error || !keepAlive)
+            return self().shutdown();
+        readHeader();
+    }
+
+    Shared &m_shared;
+    std::unique_ptr<ConnectionCounter::Ticket> m_ticket;
+    beast::flat_buffer m_buffer{headerLimit + 64 * 1024};
+    std::optional<http::request_parser<http::string_body>> m_parser;
+    std::shared_ptr<Outgoing> m_writing;
+    int m_requests = 0;
+    bool m_refused = false;
+};
+
+class PlainSession : public Session<PlainSession>, public std::enable_shared_from_this<PlainSession>
+{
+public:
+    PlainSession(tcp::socket &&socket, Shared &shared, std::unique_ptr<ConnectionCounter::Ticket> ticket)
+        : Session(shared, std::move(ticket)), m_stream(std::move(socket))
+    {
+    }
+
+    void run()
+    {
+        net::dispatch(m_stream.get_executor(), [me = shared_from_this()] { me->readHeader(); });
+    }
+
+    beast::tcp_stream &stream() { return m_stream; }
+
+    void shutdown()
+    {
+        beast::error_code ignored;
+        m_stream.socket().shutdown(tcp::socket::shutdown_send, ignored);
+        // Closing with unread input would reset the connection, and the client could
+        // lose the refusal: the rest of the request is read and dropped first, for a
+        // short while and up to a few megabytes.
+        if (refused()) {
+            m_scratch = std::make_unique<char[]>(scratchSize);
+            m_stream.expires_after(2s);
+            drain(0);
+        }
+    }
+
+private:
+    static constexpr size_t scratchSize = 16 * 1024;
+
+    void drain(size_t dropped)
+    {
+        if (dropped > 4 * 1024 * 1024)
+            return;
+        m_stream.async_read_some(net::buffer(m_scratch.get(), scratchSize),
+                                 [me = shared_from_this(), dropped](beast::error_code error, size_t got) {
+                                     if (!error)
+                                         me->drain(dropped + got);
+                                 });
+    }
+
+    beast::tcp_stream m_stream;
+    std::unique_ptr<char[]> m_scratch;
+};
+
+class TlsSession : public Session<TlsSession>, public std::enable_shared_from_this<TlsSession>
+{
+public:
+    TlsSession(tcp::socket &&socket, std::shared_ptr<ssl::context> context, Shared &shared,
+               std::unique_ptr<ConnectionCounter::Ticket> ticket)
+        : Session(shared, std::move(ticket)), m_context(std::move(context)), m_stream(std::move(socket), *m_context)
+    {
+    }
+
+    void run()
+    {
+        net::dispatch(m_stream.get_executor(), [me = shared_from_this()] {
+            beast::get_lowest_layer(me->m_stream).expires_after(handshakeTimeout);
+            me->m_stream.async_handshake(ssl::stream_base::server, [me](beast::error_code error) {
+                if (!error)
+                    me->readHeader();
+            });
+        });
+    }
+
+    beast::ssl_stream<beast::tcp_stream> &stream() { return m_stream; }
+
+    void shutdown()
+    {
+        beast::get_lowest_layer(m_stream).expires_after(5s);
+        m_stream.async_shutdown([me = shared_from_this()](beast::error_code) {});
+    }
+
+private:
+    std::shared_ptr<ssl::context> m_context;  // before the stream, which uses it
+    beast::ssl_stream<beast::tcp_stream> m_stream;
+};
 
 } // namespace
 
-HttpFrontend::HttpFrontend(const ServerOptions &options, Service &service) : m_options(options), m_service(service)
+class HttpFrontend::Impl
 {
-    if (options.certFile.empty())
-        m_server = std::make_unique<httplib::Server>();
-    else
-        m_server = std::make_unique<httplib::SSLServer>(options.certFile.c_str(), options.keyFile.c_str());
-    const int threads = options.threads;
-    m_server->new_task_queue = [threads] { return new httplib::ThreadPool(size_t(threads)); };
-    // Room for the form around the largest accepted image; the image itself is
-    // measured exactly once the form is read.
-    m_server->set_payload_max_length(size_t(options.maxUploadBytes) + 1024 * 1024);
-    // Only SO_REUSEADDR: the library's default adds SO_REUSEPORT, which would let a
-    // second server start on a port already in use and take half its requests.
-    // TCP_NODELAY is inherited by accepted connections: the library writes a reply's
-    // headers and body separately, and with Nagle's rule the body would wait for the
-    // client's delayed acknowledgement (about 40 ms) on every reused connection.
-    m_server->set_socket_options([](socket_t socket) {
-        int yes = 1;
-        setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-        setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-    });
-    m_server->set_read_timeout(30, 0);
-    m_server->set_write_timeout(30, 0);
-    installRoutes();
+public:
+    Impl(const ServerOptions &options, Service &service)
+        : options(options),
+          counter(options.maxConnections, options.maxConnectionsPerAddress),
+          workers(size_t(options.threads)),
+          shared{this->options, service, workers, gate, !options.certFile.empty()}
+    {
+        if (shared.tls)
+            tlsContext = makeTlsContext(options);
+    }
+
+    bool valid() const { return !shared.tls || tlsContext; }
+
+    bool reload()
+    {
+        auto fresh = makeTlsContext(options);
+        if (!fresh)
+            return false;
+        std::lock_guard lock(contextMutex);
+        tlsContext = std::move(fresh);
+        return true;
+    }
+
+    bool bind()
+    {
+        beast::error_code error;
+        tcp::resolver resolver(ioc);
+        const auto found = resolver.resolve(options.listenHost, std::to_string(options.listenPort),
+                                            tcp::resolver::passive | tcp::resolver::numeric_service, error);
+        if (error || found.empty())
+            return false;
+        const tcp::endpoint endpoint = found.begin()->endpoint();
+        // Only SO_REUSEADDR: SO_REUSEPORT would let a second server start on a
+        // port already in use and take half its requests.
+        acceptor.open(endpoint.protocol(), error);
+        if (!error)
+            acceptor.set_option(net::socket_base::reuse_address(true), error);
+        if (!error)
+            acceptor.bind(endpoint, error);
+        if (!error)
+            acceptor.listen(net::socket_base::max_listen_connections, error);
+        return !error;
+    }
+
+    void accept()
+    {
+        acceptor.async_accept(net::make_strand(ioc), [this](beast::error_code error, tcp::socket socket) {
+            if (error == net::error::operation_aborted || !acceptor.is_open())
+                return;
+            if (error) {
+                // Out of file descriptors, most likely: try again shortly rather than spin.
+                retry.expires_after(50ms);
+                retry.async_wait([this](beast::error_code) { accept(); });
+                return;
+            }
+            start(std::move(socket));
+            accept();
+        });
+    }
+
+    void start(tcp::socket socket)
+    {
+        beast::error_code error;
+        const auto remote = socket.remote_endpoint(error);
+        auto ticket = error ? nullptr : counter.admit(remote.address().to_string());
+        if (!ticket)
+            return;  // the socket closes as it goes
+        socket.set_option(tcp::no_delay(true), error);
+        if (!shared.tls) {
+            std::make_shared<PlainSession>(std::move(socket), shared, std::move(ticket))->run();
+            return;
+        }
+        std::shared_ptr<ssl::context> context;
+        {
+            std::lock_guard lock(contextMutex);
+            context = tlsContext;
+        }
+        std::make_shared<TlsSession>(std::move(socket), std::move(context), shared, std::move(ticket))->run();
+    }
+
+    void run()
+    {
+        accept();
+        std::vector<std::thread> threads;
+        const unsigned extra = std::clamp(std::thread::hardware_concurrency(), 1u, 4u) - 1;
+        for (unsigned i = 0; i < extra; ++i)
+            threads.emplace_back([this] { ioc.run(); });
+        ioc.run();
+        for (std::thread &thread : threads)
+            thread.join();
+    }
+
+    void closeAcceptor()
+    {
+        net::post(ioc, [this] {
+            beast::error_code ignored;
+            acceptor.close(ignored);
+        });
+    }
+
+    ServerOptions options;
+    ConnectionCounter counter;
+    std::mutex contextMutex;
+    std::shared_ptr<ssl::context> tlsContext;
+    std::shared_mutex gate;
+    net::io_context ioc;
+    tcp::acceptor acceptor{ioc};
+    net::steady_timer retry{ioc};
+    // After the I/O context: destroyed first, with the sessions its tasks hold.
+    net::thread_pool workers;
+    Shared shared;
+};
+
+HttpFrontend::HttpFrontend(const ServerOptions &options, Service &service)
+    : m_impl(std::make_unique<Impl>(options, service))
+{
 }
 
 HttpFrontend::~HttpFrontend() = default;
 
 bool HttpFrontend::valid() const
 {
-    return m_server->is_valid();
-}
-
-void HttpFrontend::installRoutes()
-{
-    httplib::Server &server = *m_server;
-    Service &service = m_service;
-    std::shared_mutex &gate = m_requestGate;
-
-    server.set_pre_routing_handler([](const httplib::Request &request, httplib::Response &) {
-        if (request.method == "POST" && request.is_multipart_form_data()) {
-            // The request object is the server's own, writable one; only the handler
-            // signature is const.
-            auto &headers = const_cast<httplib::Request &>(request).headers;
-            const std::string type = request.get_header_value("Content-Type");
-            headers.erase(originalTypeHeader);
-            headers.erase("Content-Type");
-            headers.emplace(originalTypeHeader, type);
-            headers.emplace("Content-Type", "application/octet-stream");
-        }
-        return httplib::Server::HandlerResponse::Unhandled;
-    });
-
-    // Every route does its work under the request gate, so that a stop can wait for
-    // the requests being handled.
-    const auto route = [&gate](auto work) {
-        return [&gate, work](const httplib::Request &request, httplib::Response &response) {
-            const std::shared_lock serving(gate);
-            send(response, work(request));
-        };
-    };
-    using Request = const httplib::Request &;
-
-    server.Get("/", route([](Request request) { return pageReply(request.path); }));
-    server.Get("/help/[a-z-]+", route([](Request request) { return pageReply(request.path); }));
-    server.Get("/salt/", route([&service](Request) { return service.salt(); }));
-    server.Post("/upload/([^/]*)", route([&service](Request request) {
-        return service.upload(request.matches[1], request.get_header_value(originalTypeHeader), request.body);
-    }));
-    server.Get("/history/([^/]*)/([^/]*)", route([&service](Request request) {
-        return service.history(request.matches[1], request.matches[2], false);
-    }));
-    server.Get("/history/([^/]*)/([^/]*)/10", route([&service](Request request) {
-        return service.history(request.matches[1], request.matches[2], true);
-    }));
-    server.Get("/delete/([^/]*)/([A-Za-z0-9]+)/([^/]*)", route([&service](Request request) {
-        return service.remove(request.matches[1], request.matches[2], request.matches[3]);
-    }));
-    server.Get("/setuser/([^/]*)", route([&service](Request request) {
-        return service.setUser(request.matches[1], request.get_param_value("id"),
-                               request.get_param_value("headerImage"), request.get_param_value("headerColor"));
-    }));
-    server.Get("/raw/([A-Za-z0-9]+)\\.png", route([&service](Request request) {
-        return service.raw(request.matches[1]);
-    }));
-    server.Get("/([A-Za-z0-9]+)\\.png", route([&service](Request request) {
-        return service.decorated(request.matches[1]);
-    }));
-
-    server.set_error_handler([](const httplib::Request &, httplib::Response &response) {
-        if (!response.body.empty())
-            return;
-        lockDown(response);
-        switch (response.status) {
-        case 404: response.set_content("not found", "text/plain; charset=utf-8"); break;
-        case 413: response.set_content("image too large", "text/plain; charset=utf-8"); break;
-        default: response.set_content("request failed", "text/plain; charset=utf-8");
-        }
-    });
-    server.set_exception_handler([](const httplib::Request &, httplib::Response &response, std::exception_ptr) {
-        response.status = 500;
-        response.set_content("internal error", "text/plain; charset=utf-8");
-        lockDown(response);
-    });
-    // Tokens and user ids stay out of the log: only the first path word is written.
-    server.set_logger([](const httplib::Request &request, const httplib::Response &response) {
-        std::fprintf(stderr, "%s %s %d\n", request.method.c_str(), firstPathWord(request.path).c_str(),
-                     response.status);
-    });
+    return m_impl->valid();
 }
 
 bool HttpFrontend::listen()
 {
-    if (!m_server->bind_to_port(m_options.listenHost, m_options.listenPort))
+    if (!m_impl->bind())
         return false;
-    std::fprintf(stderr, "vornik-server: serving %s on %s:%d\n", m_options.publicUrl.c_str(),
-                 m_options.listenHost.c_str(), m_options.listenPort);
-    return m_server->listen_after_bind();
+    std::fprintf(stderr, "vornik-server: serving %s on %s:%d\n", m_impl->options.publicUrl.c_str(),
+                 m_impl->options.listenHost.c_str(), m_impl->options.listenPort);
+    m_impl->run();
+    return true;
 }
 
 void HttpFrontend::stop()
 {
-    m_server->stop();
+    m_impl->closeAcceptor();
+    m_impl->ioc.stop();
 }
 
 void HttpFrontend::stopAndDrain()
 {
-    m_server->stop();
-    m_requestGate.lock();
+    m_impl->closeAcceptor();
+    m_impl->gate.lock();
+}
+
+bool HttpFrontend::reloadCertificate()
+{
+    return m_impl->reload();
 }
 
 } // namespace vornik::server

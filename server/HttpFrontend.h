@@ -3,18 +3,15 @@
 #include "server/ServerOptions.h"
 
 #include <memory>
-#include <shared_mutex>
-#include <string>
-
-namespace httplib {
-class Server;
-}
 
 namespace vornik::server {
 
 class Service;
 
-// Binds the service's requests to HTTP(S) routes with cpp-httplib.
+// The HTTP(S) side of the server: an event-driven front end (Boost.Beast over
+// Asio) that reads every request within a deadline and hands complete requests to
+// a pool of workers, which run the routes into the service. Connections that send
+// slowly or not at all cost a socket and a small buffer each, never a thread.
 class HttpFrontend
 {
 public:
@@ -25,21 +22,18 @@ public:
     // Blocks serving until stop() is called; false when the address cannot be bound.
     bool listen();
     void stop();
-    // Stops accepting connections and waits for the requests being handled to finish;
-    // requests that arrive later wait for good. The process is meant to exit next:
-    // idle keep-alive connections would otherwise hold the listener for seconds.
+    // Stops accepting connections and waits for the requests being worked on to
+    // finish; requests that arrive later wait for good. The process is meant to
+    // exit next.
     void stopAndDrain();
+    // Loads the certificate and key again for the connections made from now on;
+    // false (and the old ones kept) when they cannot be loaded.
+    bool reloadCertificate();
+
+    class Impl;
 
 private:
-    void installRoutes();
-
-    // Held shared by every request while the service works on it, and for good by
-    // stopAndDrain().
-    std::shared_mutex m_requestGate;
-
-    ServerOptions m_options;
-    Service &m_service;
-    std::unique_ptr<httplib::Server> m_server;
+    std::unique_ptr<Impl> m_impl;
 };
 
 } // namespace vornik::server

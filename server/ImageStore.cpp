@@ -115,31 +115,44 @@ std::string ImageStore::cachedPath(const std::string &name) const
     return m_cache + "/" + name + ".png";
 }
 
-bool ImageStore::writeAtomically(const std::string &folder, const std::string &name, std::string_view bytes)
+bool ImageStore::writeAtomically(const std::string &folder, const std::string &name, std::string_view bytes, int *error)
 {
-    if (!isValidName(name))
+    const auto fail = [error](int code) {
+        if (error)
+            *error = code;
         return false;
+    };
+    if (!isValidName(name))
+        return fail(EINVAL);
     const std::string temporary = m_temporary + "/" + randomName(24);
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
-        return false;
-    const bool written = writeAll(fd, bytes) && fsync(fd) == 0;
-    const bool closed = close(fd) == 0;
-    if (!written || !closed || rename(temporary.c_str(), (folder + "/" + name + ".png").c_str()) != 0) {
-        unlink(temporary.c_str());
-        return false;
+        return fail(errno);
+    bool written = writeAll(fd, bytes) && fsync(fd) == 0;
+    int code = written ? 0 : errno;
+    if (close(fd) != 0 && written) {
+        written = false;
+        code = errno;
     }
-    return syncFolder(folder);
+    if (written && rename(temporary.c_str(), (folder + "/" + name + ".png").c_str()) != 0) {
+        written = false;
+        code = errno;
+    }
+    if (!written) {
+        unlink(temporary.c_str());
+        return fail(code);
+    }
+    return syncFolder(folder) || fail(errno);
 }
 
-bool ImageStore::writeOriginal(const std::string &name, std::string_view bytes)
+bool ImageStore::writeOriginal(const std::string &name, std::string_view bytes, int *error)
 {
-    return writeAtomically(m_images, name, bytes);
+    return writeAtomically(m_images, name, bytes, error);
 }
 
 bool ImageStore::writeCached(const std::string &name, std::string_view bytes)
 {
-    return writeAtomically(m_cache, name, bytes);
+    return writeAtomically(m_cache, name, bytes, nullptr);
 }
 
 std::optional<std::string> ImageStore::readOriginal(const std::string &name) const
@@ -156,6 +169,11 @@ std::optional<std::string> ImageStore::readCached(const std::string &name) const
     return readWhole(cachedPath(name));
 }
 
+bool ImageStore::hasCached(const std::string &name) const
+{
+    return isValidName(name) && access(cachedPath(name).c_str(), R_OK) == 0;
+}
+
 void ImageStore::remove(const std::string &name)
 {
     if (!isValidName(name))
@@ -168,6 +186,21 @@ void ImageStore::removeCached(const std::string &name)
 {
     if (isValidName(name))
         unlink(cachedPath(name).c_str());
+}
+
+std::vector<std::string> ImageStore::originalNames() const
+{
+    std::vector<std::string> names;
+    DIR *folder = opendir(m_images.c_str());
+    if (!folder)
+        return names;
+    while (const dirent *entry = readdir(folder)) {
+        const std::string file = entry->d_name;
+        if (file.size() > 4 && file.compare(file.size() - 4, 4, ".png") == 0 && isValidName(file.substr(0, file.size() - 4)))
+            names.push_back(file.substr(0, file.size() - 4));
+    }
+    closedir(folder);
+    return names;
 }
 
 } // namespace vornik::server

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vornik::server {
 
@@ -17,18 +18,22 @@ public:
     static bool isValidName(std::string_view name);
 
     // Writes to a temporary file, syncs it, renames it into place and syncs the folder.
-    bool writeOriginal(const std::string &name, std::string_view bytes);
+    // On failure `error` (when given) holds the errno, ENOSPC when the disk is full.
+    bool writeOriginal(const std::string &name, std::string_view bytes, int *error = nullptr);
     bool writeCached(const std::string &name, std::string_view bytes);
     std::optional<std::string> readOriginal(const std::string &name) const;
     std::optional<std::string> readCached(const std::string &name) const;
+    bool hasCached(const std::string &name) const;
     void remove(const std::string &name);
     void removeCached(const std::string &name);
+    // The names of the images that have a file.
+    std::vector<std::string> originalNames() const;
 
     std::string originalPath(const std::string &name) const;
     std::string cachedPath(const std::string &name) const;
 
 private:
-    bool writeAtomically(const std::string &folder, const std::string &name, std::string_view bytes);
+    bool writeAtomically(const std::string &folder, const std::string &name, std::string_view bytes, int *error);
 
     std::string m_images;
     std::string m_cache;

@@ -25,6 +25,9 @@ bool parseListen(const std::string &text, ServerOptions *options)
     return true;
 }
 
+// Longer lifetimes would overflow the clock arithmetic of the token store.
+constexpr long long maxLifetimeMs = 7LL * 24 * 3600 * 1000;
+
 } // namespace
 
 std::string ServerOptions::publicBase() const
@@ -53,12 +56,24 @@ ParseResult parseCommandLine(const std::vector<std::string> &arguments)
             options.showHelp = true;
             return result;
         }
+        if (flag == "--check" || flag == "--repair") {
+            (flag == "--check" ? options.checkStore : options.repairStore) = true;
+            continue;
+        }
         if (i + 1 >= arguments.size()) {
             result.error = flag.rfind("--", 0) == 0 ? flag + " needs a value" : "unknown argument " + flag;
             return result;
         }
         const std::string &value = arguments[++i];
         long long number = 0;
+        // A whole number within [low, high]; the option keeps its value otherwise.
+        const auto bounded = [&](long long low, long long high, const char *error) {
+            if (!parseNumber(value, &number) || number < low || number > high) {
+                result.error = flag + error;
+                return false;
+            }
+            return true;
+        };
         if (flag == "--data") {
             options.dataDir = value;
         } else if (flag == "--listen") {
@@ -71,17 +86,26 @@ ParseResult parseCommandLine(const std::vector<std::string> &arguments)
         } else if (flag == "--key") {
             options.keyFile = value;
         } else if (flag == "--max-upload-mb") {
-            if (!parseNumber(value, &number) || number < 1 || number > 1024)
-                result.error = "--max-upload-mb takes a whole number from 1 to 1024";
-            options.maxUploadBytes = number * 1024 * 1024;
+            if (bounded(1, 1024, " takes a whole number from 1 to 1024"))
+                options.maxUploadBytes = number * 1024 * 1024;
         } else if (flag == "--token-lifetime-ms") {
-            if (!parseNumber(value, &number) || number < 0)
-                result.error = "--token-lifetime-ms takes a whole number of milliseconds";
-            options.tokenLifetimeMs = number;
+            if (bounded(0, maxLifetimeMs, " takes a whole number of milliseconds up to seven days"))
+                options.tokenLifetimeMs = number;
         } else if (flag == "--threads") {
-            if (!parseNumber(value, &number) || number < 1 || number > 256)
-                result.error = "--threads takes a whole number from 1 to 256";
-            options.threads = static_cast<int>(number);
+            if (bounded(1, 256, " takes a whole number from 1 to 256"))
+                options.threads = static_cast<int>(number);
+        } else if (flag == "--header-timeout-ms") {
+            if (bounded(100, 600000, " takes a whole number of milliseconds from 100 to 600000"))
+                options.headerTimeoutMs = number;
+        } else if (flag == "--min-rate") {
+            if (bounded(1, 1LL << 30, " takes a whole number of bytes per second"))
+                options.minRateBytes = number;
+        } else if (flag == "--max-connections") {
+            if (bounded(1, 1000000, " takes a whole number from 1 to 1000000"))
+                options.maxConnections = static_cast<int>(number);
+        } else if (flag == "--max-connections-per-address") {
+            if (bounded(1, 1000000, " takes a whole number from 1 to 1000000"))
+                options.maxConnectionsPerAddress = static_cast<int>(number);
         } else {
             result.error = "unknown argument " + flag;
         }
@@ -116,6 +140,17 @@ std::string helpText()
            "  --max-upload-mb N       largest accepted image in MiB (default 25)\n"
            "  --threads N             worker threads (default 16)\n"
            "  --token-lifetime-ms N   how long a salt stays usable (default 600000)\n"
+           "  --header-timeout-ms N   time for a request's headers (default 10000)\n"
+           "  --min-rate N            slowest accepted body or reply transfer, bytes per\n"
+           "                          second (default 32768)\n"
+           "  --max-connections N     open connections in total (default 10000)\n"
+           "  --max-connections-per-address N\n"
+           "                          open connections from one address (default 256)\n"
+           "  --check                 report image files without database rows, rows\n"
+           "                          without files and the database's integrity, then exit\n"
+           "                          (1 when anything is wrong); on a stopped server\n"
+           "  --repair                remove what --check reports, then exit; every start\n"
+           "                          does this too\n"
            "  --help                  show this text\n"
            "\n"
            "Requests: GET salt/, POST upload/TOKEN, GET history/TOKEN/UID[/10],\n"

@@ -16,7 +16,13 @@ struct ServerOptions {
     long long maxUploadBytes = 25LL * 1024 * 1024;
     long long tokenLifetimeMs = 600000;
     int threads = 16;
+    long long headerTimeoutMs = 10000;   // for a request's headers; also the slack on top of a body's transfer
+    long long minRateBytes = 32 * 1024;  // slowest accepted transfer of a body or reply, bytes per second
+    int maxConnections = 10000;
+    int maxConnectionsPerAddress = 256;
     bool showHelp = false;
+    bool checkStore = false;   // --check: report where files and database disagree, and leave
+    bool repairStore = false;  // --repair: mend that, and leave
 
     // The public address without scheme and without trailing "/": "host:port".
     std::string publicBase() const;

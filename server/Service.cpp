@@ -5,7 +5,10 @@
 #include "server/Random.h"
 #include "service/Protocol.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <iterator>
 
 namespace vornik::server {
 namespace {
@@ -13,16 +16,12 @@ namespace {
 const char *const badToken = "invalid or expired token";
 const char *const badUserId = "invalid user id";
 const char *const noSuchImage = "no such image";
+const char *const diskFull = "the server's disk is full";
 
 int64_t nowMillis()
 {
     using namespace std::chrono;
     return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
-}
-
-Reply pngReply(std::string bytes)
-{
-    return Reply{200, std::move(bytes), "image/png"};
 }
 
 // The user-id field as our client names it, and as an encoder that escapes line
@@ -44,6 +43,29 @@ Service::Service(const ServerOptions &options)
 bool Service::open(std::string *error)
 {
     return m_images.open(m_options.dataDir, error) && m_database.open(m_options.dataDir + "/vornik.db", error);
+}
+
+StoreReport Service::checkStore()
+{
+    StoreReport report;
+    std::vector<std::string> rows = m_database.allImageNames();
+    std::vector<std::string> files = m_images.originalNames();
+    std::sort(rows.begin(), rows.end());
+    std::sort(files.begin(), files.end());
+    std::set_difference(files.begin(), files.end(), rows.begin(), rows.end(), std::back_inserter(report.filesWithoutRows));
+    std::set_difference(rows.begin(), rows.end(), files.begin(), files.end(), std::back_inserter(report.rowsWithoutFiles));
+    report.integrity = m_database.integrityReport();
+    return report;
+}
+
+bool Service::repairStore(const StoreReport &report)
+{
+    bool repaired = true;
+    for (const std::string &name : report.filesWithoutRows)
+        m_images.remove(name);
+    for (const std::string &name : report.rowsWithoutFiles)
+        repaired = m_database.forgetImage(name) && repaired;
+    return repaired;
 }
 
 void Service::close()
@@ -72,16 +94,24 @@ Reply Service::upload(const std::string &token, std::string_view contentType, st
         return Reply::text(400, "no image in the form");
     if (static_cast<long long>(file->data.size()) > m_options.maxUploadBytes)
         return Reply::text(413, "image too large");
-    if (!isDecodablePng(file->data))
-        return Reply::text(415, "not a PNG image");
+    switch (checkPng(file->data)) {
+    case PngCheck::decodable: break;
+    case PngCheck::notPng: return Reply::text(415, "not a PNG image");
+    case PngCheck::tooLarge:
+        return Reply::text(415, "image too large to share: at most 64 megapixels with the banner strip");
+    }
 
+    // The file goes in before its row: a crash in between leaves a file that no
+    // reply ever named, which the next start removes.
     const std::string name = randomName();
-    if (!m_images.writeOriginal(name, file->data))
-        return Reply::text(500, "could not store the image");
+    int error = 0;
+    if (!m_images.writeOriginal(name, file->data, &error))
+        return error == ENOSPC || error == EDQUOT ? Reply::text(507, diskFull) : Reply::text(500, "could not store the image");
     int64_t millis = 0;
-    if (!m_database.insertImage(name, std::string(user->data), nowMillis(), &millis)) {
+    const Change recorded = m_database.insertImage(name, std::string(user->data), nowMillis(), &millis);
+    if (recorded != Change::done) {
         m_images.remove(name);
-        return Reply::text(500, "could not record the image");
+        return recorded == Change::full ? Reply::text(507, diskFull) : Reply::text(500, "could not record the image");
     }
     return Reply::text(200, m_options.publicBase() + "/" + name + ".png");
 }
@@ -118,8 +148,12 @@ Reply Service::remove(const std::string &token, const std::string &name, const s
     if (!ImageStore::isValidName(name))
         return Reply::text(404, noSuchImage);
     std::lock_guard lock(imageLock(name));
-    if (!m_database.deleteImage(name, userId))
-        return Reply::text(404, noSuchImage);
+    switch (m_database.deleteImage(name, userId)) {
+    case Change::done: break;
+    case Change::notFound: return Reply::text(404, noSuchImage);
+    case Change::full: return Reply::text(507, "the server's disk is full: nothing was deleted");
+    case Change::failed: return Reply::text(500, "could not delete the image");
+    }
     m_images.remove(name);
     return Reply::text(200, "deleted");
 }
@@ -180,15 +214,24 @@ Reply Service::raw(const std::string &name)
 {
     if (!ImageStore::isValidName(name) || !m_database.image(name))
         return Reply::text(404, noSuchImage);
-    auto bytes = m_images.readOriginal(name);
-    if (!bytes)
-        return Reply::text(404, noSuchImage);
-    return pngReply(std::move(*bytes));
+    // What a name shows never changes: clients and caches may keep it for good.
+    Reply reply{200, {}, "image/png", m_images.originalPath(name), "public, max-age=31536000, immutable"};
+    reply.etag = '"' + name + '"';
+    return reply;
 }
 
 std::mutex &Service::imageLock(const std::string &name)
 {
     return m_imageLocks[std::hash<std::string>{}(name) % m_imageLocks.size()];
+}
+
+// A decorated image from a file; the owner may change the banner, so it is kept
+// only briefly, and its tag names the banner it shows.
+Reply Service::decoratedFile(const std::string &path, const std::string &name, const std::string &bannerKey)
+{
+    Reply reply{200, {}, "image/png", path, "public, max-age=60"};
+    reply.etag = '"' + name + '-' + std::to_string(std::hash<std::string>{}(bannerKey) & 0xffffffffffffULL) + '"';
+    return reply;
 }
 
 Reply Service::decorated(const std::string &name)
@@ -199,26 +242,26 @@ Reply Service::decorated(const std::string &name)
     const auto image = m_database.image(name);
     if (!image)
         return Reply::text(404, noSuchImage);
-    const auto original = m_images.readOriginal(name);
-    if (!original)
-        return Reply::text(404, noSuchImage);
     const auto owner = m_database.user(image->owner);
     if (!owner || owner->headerImage.empty())
-        return pngReply(*original);
+        return decoratedFile(m_images.originalPath(name), name, {});
 
     // The cache holds one composite per image; its key says which banner it shows.
     const std::string key = owner->headerImage + owner->headerColor;
-    if (image->bannerKey == key) {
-        if (auto cached = m_images.readCached(name))
-            return pngReply(std::move(*cached));
-    }
+    if (image->bannerKey == key && m_images.hasCached(name))
+        return decoratedFile(m_images.cachedPath(name), name, key);
+    const auto original = m_images.readOriginal(name);
+    if (!original)
+        return Reply::text(404, noSuchImage);
     const auto banner = m_images.readOriginal(owner->headerImage);
     auto composed = banner ? composeWithBanner(*original, *banner, owner->headerColor) : std::nullopt;
     if (!composed)
-        return pngReply(*original);
-    if (m_images.writeCached(name, *composed))
-        m_database.setBannerKey(name, key);
-    return pngReply(std::move(*composed));
+        return decoratedFile(m_images.originalPath(name), name, {});
+    if (m_images.writeCached(name, *composed) && m_database.setBannerKey(name, key))
+        return decoratedFile(m_images.cachedPath(name), name, key);
+    Reply reply = decoratedFile({}, name, key);
+    reply.body = std::move(*composed);
+    return reply;
 }
 
 } // namespace vornik::server

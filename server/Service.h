@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vornik::server {
 
@@ -16,8 +17,22 @@ struct Reply {
     int status = 200;
     std::string body;
     std::string contentType = "text/plain; charset=utf-8";
+    std::string file{};                     // when set, the body is this file, streamed from disk
+    std::string cacheControl = "no-store";  // salts, tokens and histories are never kept
+    std::string etag{};
 
     static Reply text(int status, std::string body) { return Reply{status, std::move(body)}; }
+};
+
+// Where the image files and the database disagree. Uploads write the file before
+// the row and deletions remove the row before the file, so a crash can leave only
+// files without rows; rows without files come from files lost some other way.
+struct StoreReport {
+    std::vector<std::string> filesWithoutRows;
+    std::vector<std::string> rowsWithoutFiles;
+    std::string integrity;  // SQLite's integrity check: "ok" when sound
+
+    bool consistent() const { return filesWithoutRows.empty() && rowsWithoutFiles.empty() && integrity == "ok"; }
 };
 
 // What each request does, apart from HTTP itself. Path pieces arrive already
@@ -29,6 +44,10 @@ public:
     bool open(std::string *error);
     // Closes the database; no request may be in progress or follow.
     void close();
+    // Compares the image files with the database; only while no request runs.
+    StoreReport checkStore();
+    // Removes the files without rows and the rows without files.
+    bool repairStore(const StoreReport &report);
 
     Reply salt();
     Reply upload(const std::string &token, std::string_view contentType, std::string_view body);
@@ -45,6 +64,7 @@ private:
     std::optional<std::string> ownUploadName(const std::string &link) const;
     static std::string historyText(const std::vector<ImageRecord> &records);
     std::mutex &imageLock(const std::string &name);
+    Reply decoratedFile(const std::string &path, const std::string &name, const std::string &bannerKey);
 
     ServerOptions m_options;
     TokenStore m_tokens;

@@ -8,10 +8,21 @@
 #include <csignal>
 #include <cstdio>
 #include <pthread.h>
+#include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
 
 using namespace vornik::server;
+
+namespace {
+
+void printStoreReport(const StoreReport &store)
+{
+    std::fprintf(stderr, "vornik-server: %zu image files without rows, %zu rows without files, database: %s\n",
+                 store.filesWithoutRows.size(), store.rowsWithoutFiles.size(), store.integrity.c_str());
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -33,7 +44,14 @@ int main(int argc, char **argv)
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGTERM);
     sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    // Every open connection is a descriptor: take all the system allows.
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
+    }
 
     Service service(options);
     std::string error;
@@ -41,6 +59,20 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "vornik-server: %s\n", error.c_str());
         return 1;
     }
+    // A crash can leave image files that no row names; they go before serving.
+    const StoreReport store = service.checkStore();
+    if (options.checkStore || options.repairStore) {
+        printStoreReport(store);
+        const bool repaired = options.repairStore && service.repairStore(store);
+        service.close();
+        return store.consistent() || (repaired && store.integrity == "ok") ? 0 : 1;
+    }
+    if (!store.filesWithoutRows.empty() || !store.rowsWithoutFiles.empty()) {
+        printStoreReport(store);
+        service.repairStore(store);
+    }
+    if (store.integrity != "ok")
+        std::fprintf(stderr, "vornik-server: the database's integrity check says: %s\n", store.integrity.c_str());
     HttpFrontend frontend(options, service);
     if (!frontend.valid()) {
         std::fprintf(stderr, "vornik-server: cannot load the certificate or key\n");
@@ -48,13 +80,16 @@ int main(int argc, char **argv)
     }
 
     // On a stop signal: no new connections, let the requests in progress finish, close
-    // the database and leave. Waiting for the worker threads instead would wait for
-    // every idle keep-alive connection to time out. Files are always renamed into
+    // the database and leave, without waiting for idle keep-alive connections. Files are always renamed into
     // place complete and the database commits each change, so nothing is half done.
     std::atomic<bool> listenFailed = false;
     std::thread stopper([&frontend, &service, &listenFailed, stopSignals] {
         int signal = 0;
-        sigwait(&stopSignals, &signal);
+        // SIGHUP loads the certificate and key again (after a renewal).
+        while (sigwait(&stopSignals, &signal) == 0 && signal == SIGHUP && !listenFailed) {
+            if (!frontend.reloadCertificate())
+                std::fprintf(stderr, "vornik-server: cannot load the certificate or key; keeping the old ones\n");
+        }
         if (listenFailed)
             return;
         frontend.stopAndDrain();

@@ -51,7 +51,7 @@ bool ServerProcess::prepareFolders()
     const TestEnvironment *environment = TestEnvironment::current();
     const QString root = environment ? environment->root() : QDir::tempPath();
     const QString base = root + QStringLiteral("/server-") + QUuid::createUuid().toString(QUuid::Id128).left(8);
-    m_dataDir = base + QStringLiteral("/data");
+    m_dataDir = m_options.dataDir.isEmpty() ? base + QStringLiteral("/data") : m_options.dataDir;
     m_certFile = base + QStringLiteral("/localhost.crt");
     m_keyFile = base + QStringLiteral("/localhost.key");
     m_logFile = base + QStringLiteral("/server.log");
@@ -62,16 +62,18 @@ bool ServerProcess::makeCertificate()
 {
     if (QFile::exists(m_certFile) && QFile::exists(m_keyFile))
         return true;
-    // An EC key: far quicker to make than RSA, and Qt and OpenSSL both take it.
+    // An EC key by default: far quicker to make than RSA, and Qt and OpenSSL both take it.
+    QStringList command{QStringLiteral("openssl"), QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey")};
+    if (m_options.rsaCertificate)
+        command << QStringLiteral("rsa:2048");
+    else
+        command << QStringLiteral("ec") << QStringLiteral("-pkeyopt") << QStringLiteral("ec_paramgen_curve:prime256v1");
+    command << QStringLiteral("-nodes") << QStringLiteral("-days") << QStringLiteral("2") << QStringLiteral("-subj")
+            << QStringLiteral("/CN=localhost") << QStringLiteral("-addext")
+            << QStringLiteral("subjectAltName=DNS:localhost,IP:127.0.0.1") << QStringLiteral("-keyout") << m_keyFile
+            << QStringLiteral("-out") << m_certFile;
     QString output;
-    const int status = run({QStringLiteral("openssl"), QStringLiteral("req"), QStringLiteral("-x509"),
-                            QStringLiteral("-newkey"), QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
-                            QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes"),
-                            QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"),
-                            QStringLiteral("/CN=localhost"), QStringLiteral("-addext"),
-                            QStringLiteral("subjectAltName=DNS:localhost,IP:127.0.0.1"), QStringLiteral("-keyout"),
-                            m_keyFile, QStringLiteral("-out"), m_certFile},
-                           &output);
+    const int status = run(command, &output);
     if (status != 0)
         std::fprintf(stderr, "ServerProcess: openssl failed: %s\n", qPrintable(output));
     return status == 0;
@@ -103,6 +105,7 @@ bool ServerProcess::start(const Options &options)
         command << QStringLiteral("--max-upload-mb") << QString::number(options.maxUploadMb);
     if (options.tokenLifetimeMs >= 0)
         command << QStringLiteral("--token-lifetime-ms") << QString::number(options.tokenLifetimeMs);
+    command << options.extraArguments;
 
     m_pid = spawn(command, m_logFile);
     if (m_pid <= 0 || !waitForPort(20000)) {

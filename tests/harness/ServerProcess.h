@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <sys/types.h>
 
@@ -18,6 +19,9 @@ public:
         bool tls = true;
         int maxUploadMb = 0;       // 0: the server's default limit
         int tokenLifetimeMs = -1;  // -1: the server's default (ten minutes)
+        bool rsaCertificate = false;  // an RSA key instead of the quicker EC one
+        QStringList extraArguments{};
+        QString dataDir{};  // empty: a folder under the test's root
     };
 
     ServerProcess() = default;

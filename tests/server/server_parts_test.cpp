@@ -1,6 +1,7 @@
 #include "server/ImageStore.h"
 #include "server/ImageWork.h"
 #include "server/Multipart.h"
+#include "server/Routes.h"
 #include "server/ServerOptions.h"
 #include "server/Service.h"
 #include "server/TokenStore.h"
@@ -149,6 +150,38 @@ private slots:
         QVERIFY(!parse({"--data", "/d", "--bogus", "1"}).error.empty());
         QVERIFY(!parse({"--data"}).error.empty());
         QVERIFY(helpText().find("--public-url") != std::string::npos);
+
+        // Values that would overflow are refused, and the defaults stay as they were.
+        const ParseResult huge = parse({"--data", "/d", "--max-upload-mb", "9223372036854775807"});
+        QVERIFY(!huge.error.empty());
+        QCOMPARE(huge.options.maxUploadBytes, ServerOptions().maxUploadBytes);
+        const ParseResult lasting = parse({"--data", "/d", "--token-lifetime-ms", "9223372036854775807"});
+        QVERIFY(!lasting.error.empty());
+        QCOMPARE(lasting.options.tokenLifetimeMs, ServerOptions().tokenLifetimeMs);
+        QVERIFY(!parse({"--data", "/d", "--header-timeout-ms", "99999999999"}).error.empty());
+        const ParseResult limits = parse({"--data", "/d", "--max-connections", "50", "--max-connections-per-address", "5",
+                                          "--header-timeout-ms", "1500", "--min-rate", "1000"});
+        QVERIFY2(limits.error.empty(), limits.error.c_str());
+        QCOMPARE(limits.options.maxConnections, 50);
+        QCOMPARE(limits.options.maxConnectionsPerAddress, 5);
+        QCOMPARE(limits.options.headerTimeoutMs, 1500LL);
+        QCOMPARE(limits.options.minRateBytes, 1000LL);
+    }
+
+    // Request targets as the routes read them.
+    void targetDecoding()
+    {
+        QCOMPARE(percentDecoded("/a%2Fb%zz%4", false), std::string("/a/b%zz%4"));
+        QCOMPARE(percentDecoded("a+b%2B", true), std::string("a b+"));
+        QCOMPARE(percentDecoded("a+b", false), std::string("a+b"));
+        const std::string query = "id=abc&headerImage=https://h:1/N.png&headerColor=%23FF00AA&empty=&flag";
+        QCOMPARE(queryValue(query, "headerColor"), std::string("#FF00AA"));
+        QCOMPARE(queryValue(query, "headerImage"), std::string("https://h:1/N.png"));
+        QCOMPARE(queryValue(query, "empty"), std::string());
+        QCOMPARE(queryValue(query, "flag"), std::string());
+        QCOMPARE(queryValue(query, "missing"), std::string());
+        QCOMPARE(firstPathWord("/upload/0123456789abcdef"), std::string("/upload"));
+        QCOMPARE(firstPathWord("/" + std::string(40, 'x')), "/" + std::string(23, 'x'));
     }
 
     void bannerComposite()

@@ -1,0 +1,444 @@
+#include "tests/harness/TestMain.h"
+#include "tests/server/WireClient.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <arpa/inet.h>
+#include <csignal>
+#include <cerrno>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+// vornik-server against clients that mean harm, over loopback: every attack is
+// bounded in size and time, and after each one the server's peak memory (VmHWM)
+// has stayed small and a normal client is still answered.
+namespace {
+
+constexpr long kMiB = 1024;  // VmHWM is in kB
+
+long peakMemoryKb(pid_t pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    }
+    return -1;
+}
+
+// A plain TCP connection from `source` (any 127.x.y.z address) to the server.
+int connectFrom(int port, const char *source = "127.0.0.1")
+{
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    inet_pton(AF_INET, source, &local.sin_addr);
+    sockaddr_in remote{};
+    remote.sin_family = AF_INET;
+    remote.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    remote.sin_port = htons(uint16_t(port));
+    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr *>(&local), sizeof local) != 0
+        || ::connect(fd, reinterpret_cast<sockaddr *>(&remote), sizeof remote) != 0) {
+        if (fd >= 0)
+            close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Sends as much of `bytes` as the server takes; false once it stops reading.
+bool sendAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t sent = send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (sent <= 0)
+            return false;
+        bytes.remove_prefix(size_t(sent));
+    }
+    return true;
+}
+
+// Everything the server sends until it closes or `timeoutMs` passes.
+std::string readUntilClosed(int fd, int timeoutMs)
+{
+    std::string received;
+    QElapsedTimer clock;
+    clock.start();
+    char buffer[65536];
+    while (clock.elapsed() < timeoutMs) {
+        pollfd waiter{fd, POLLIN, 0};
+        if (poll(&waiter, 1, int(timeoutMs - clock.elapsed())) <= 0)
+            break;
+        const ssize_t got = recv(fd, buffer, sizeof buffer, 0);
+        if (got <= 0)
+            break;
+        received.append(buffer, size_t(got));
+    }
+    return received;
+}
+
+int statusOf(const std::string &response)
+{
+    return response.rfind("HTTP/1.1 ", 0) == 0 ? std::atoi(response.c_str() + 9) : 0;
+}
+
+// Whether the server has closed the connection (or reset it).
+bool closedByServer(int fd)
+{
+    pollfd waiter{fd, POLLIN, 0};
+    if (poll(&waiter, 1, 0) <= 0)
+        return false;
+    char byte;
+    return recv(fd, &byte, 1, MSG_DONTWAIT) <= 0;
+}
+
+// A PNG of noise, which does not compress: `width` × `height` × 3 bytes or so.
+std::string noisePng(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, QRandomGenerator::global()->generate() | 0xff000000);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "png");
+    return bytes.toStdString();
+}
+
+} // namespace
+
+class ServerHostileTest : public QObject
+{
+    Q_OBJECT
+private:
+    vtest::ServerProcess m_server;
+    long m_startPeakKb = 0;
+
+    // The server's peak memory so far, beyond what it took at start.
+    long peakGrowthKb() const { return peakMemoryKb(m_server.pid()) - m_startPeakKb; }
+
+    bool normalClientAnswered()
+    {
+        wire::Client client(m_server);
+        QElapsedTimer clock;
+        clock.start();
+        const wire::Answer answer = client.get("/salt/");
+        qInfo("normal client answered %d in %lld ms", answer.status, clock.elapsed());
+        return answer.status == 200 && answer.body.size() == 32;
+    }
+
+    // Opens `count` connections from `sources` in turn, each having sent `opening`.
+    QList<int> openSlowConnections(int count, const QList<const char *> &sources, std::string_view opening)
+    {
+        QList<int> sockets;
+        for (int i = 0; i < count; ++i) {
+            const int fd = connectFrom(m_server.port(), sources.at(i % sources.size()));
+            if (fd < 0)
+                break;
+            sendAll(fd, opening);
+            sockets.append(fd);
+        }
+        return sockets;
+    }
+
+    std::string uploadedName(int width, int height)
+    {
+        wire::Client client(m_server);
+        return wire::nameFromAddress(client.upload(wire::userId("hostile"), noisePng(width, height)).body);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        // Room for a few thousand sockets in this process as well.
+        rlimit files{};
+        getrlimit(RLIMIT_NOFILE, &files);
+        files.rlim_cur = std::min<rlim_t>(files.rlim_max, 8192);
+        setrlimit(RLIMIT_NOFILE, &files);
+        QVERIFY(files.rlim_cur >= 4096);
+        QVERIFY(m_server.start({.tls = false, .extraArguments = {QStringLiteral("--header-timeout-ms"), QStringLiteral("2000"),
+                                                                  QStringLiteral("--max-connections-per-address"),
+                                                                  QStringLiteral("256")}}));
+        QVERIFY(normalClientAnswered());
+        m_startPeakKb = peakMemoryKb(m_server.pid());
+        QVERIFY(m_startPeakKb > 0);
+    }
+
+    // A small body that would inflate to 64 MiB, under every encoding and on any
+    // path: refused before anything is inflated or routed.
+    void compressedBodiesAreRefused()
+    {
+        const QByteArray zeros(64 * 1024 * 1024, '\0');
+        const std::string deflated = qCompress(zeros, 9).mid(4).toStdString();   // a zlib stream
+        for (const char *encoding : {"gzip", "deflate", "br"}) {
+            for (const char *path : {"/upload/0123", "/salt/"}) {
+                const int fd = connectFrom(m_server.port());
+                QVERIFY(fd >= 0);
+                const std::string head = std::string("POST ") + path + " HTTP/1.1\r\nHost: x\r\nContent-Encoding: " + encoding
+                                       + "\r\nContent-Type: application/octet-stream\r\nContent-Length: "
+                                       + std::to_string(deflated.size()) + "\r\n\r\n";
+                sendAll(fd, head + deflated);
+                const std::string answer = readUntilClosed(fd, 5000);
+                close(fd);
+                QCOMPARE(statusOf(answer), 415);
+            }
+        }
+        qInfo("peak memory growth after the compressed bodies: %ld kB", peakGrowthKb());
+        QVERIFY(peakGrowthKb() < 16 * kMiB);
+        QVERIFY(normalClientAnswered());
+    }
+
+    // 20 MiB of header lines, and a hundred and one short ones: 431, read no further.
+    void headerFloodsGet431()
+    {
+        const int fd = connectFrom(m_server.port());
+        QVERIFY(fd >= 0);
+        sendAll(fd, "GET /salt/ HTTP/1.1\r\nHost: x\r\n");
+        // Header lines go out as fast as the server takes them, until it answers.
+        const std::string lines = [] {
+            std::string text;
+            for (int i = 0; i < 64; ++i)
+                text += "X-Flood: " + std::string(1000, 'a') + "\r\n";
+            return text;
+        }();
+        size_t sent = 0;
+        while (sent < 20u * 1024 * 1024) {
+            pollfd waiter{fd, POLLIN | POLLOUT, 0};
+            if (poll(&waiter, 1, 5000) <= 0 || (waiter.revents & (POLLIN | POLLERR | POLLHUP)))
+                break;
+            const ssize_t written = send(fd, lines.data(), lines.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (written < 0 && errno != EAGAIN)
+                break;
+            sent += size_t(std::max<ssize_t>(written, 0));
+        }
+        const std::string answer = readUntilClosed(fd, 5000);
+        close(fd);
+        QCOMPARE(statusOf(answer), 431);
+        QVERIFY2(sent < 20u * 1024 * 1024, "the server read every header line");
+
+        std::string many = "GET /salt/ HTTP/1.1\r\nHost: x\r\n";
+        for (int i = 0; i < 101; ++i)
+            many += "X-" + std::to_string(i) + ": 1\r\n";
+        const int second = connectFrom(m_server.port());
+        sendAll(second, many + "\r\n");
+        QCOMPARE(statusOf(readUntilClosed(second, 5000)), 431);
+        close(second);
+        qInfo("peak memory growth after the header floods: %ld kB", peakGrowthKb());
+        QVERIFY(peakGrowthKb() < 16 * kMiB);
+        QVERIFY(normalClientAnswered());
+    }
+
+    // 2,700 ranges in one header get the file once, never 2,700 copies.
+    void multiRangeGetsTheFileOnce()
+    {
+        const std::string name = uploadedName(400, 300);
+        QVERIFY(!name.empty());
+        const qint64 fileSize = QFileInfo(m_server.dataDir() + QStringLiteral("/images/%1.png").arg(QString::fromStdString(name))).size();
+        QVERIFY(fileSize > 300000);
+        std::string ranges = "bytes=0-";
+        for (int i = 1; i < 2700; ++i)
+            ranges += ",0-";
+        const int fd = connectFrom(m_server.port());
+        sendAll(fd, "GET /raw/" + name + ".png HTTP/1.1\r\nHost: x\r\nConnection: close\r\nRange: " + ranges + "\r\n\r\n");
+        const std::string answer = readUntilClosed(fd, 10000);
+        close(fd);
+        QCOMPARE(statusOf(answer), 200);
+        QVERIFY2(qint64(answer.size()) <= fileSize + 2048, qPrintable(QString::number(answer.size())));
+        QVERIFY(answer.substr(answer.find("\r\n\r\n") + 4) == wire::Client(m_server).get("/raw/" + name + ".png").body);
+        QVERIFY(peakGrowthKb() < 16 * kMiB);
+    }
+
+    // Slow clients hold a socket each, not the service: a normal client is answered
+    // while they trickle, and each is cut off at the header deadline (2 s here)
+    // however often it sends a byte.
+    void slowClientsCannotStarveTheService_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::newRow("64") << 64;
+        QTest::newRow("2000") << 2000;
+    }
+
+    void slowClientsCannotStarveTheService()
+    {
+        QFETCH(int, count);
+        // Spread over eight addresses, under the cap of 256 connections per address.
+        const QList<const char *> sources = {"127.0.0.2", "127.0.0.3", "127.0.0.4", "127.0.0.5",
+                                             "127.0.0.6", "127.0.0.7", "127.0.0.8", "127.0.0.9"};
+        const QList<int> sockets = openSlowConnections(count, sources, "G");
+        QCOMPARE(sockets.size(), count);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(normalClientAnswered());
+        int closed = 0;
+        QList<bool> gone(count, false);
+        while (closed < count && clock.elapsed() < 15000) {
+            for (int i = 0; i < count; ++i) {
+                if (gone[i])
+                    continue;
+                if (closedByServer(sockets[i]) || !sendAll(sockets[i], "E")) {
+                    gone[i] = true;
+                    ++closed;
+                }
+            }
+            QTest::qWait(250);
+        }
+        qInfo("%d slow connections cut off after %lld ms; peak memory growth %ld kB", closed, clock.elapsed(),
+              peakGrowthKb());
+        for (int fd : sockets)
+            close(fd);
+        QCOMPARE(closed, count);
+        QVERIFY(peakGrowthKb() < 64 * kMiB);
+        QVERIFY(normalClientAnswered());
+    }
+
+    // One address gets 256 connections; the ones beyond are closed at once.
+    void connectionsPerAddressAreCapped()
+    {
+        const QList<int> sockets = openSlowConnections(300, {"127.0.0.10"}, "");
+        QCOMPARE(sockets.size(), 300);
+        // Well within the header deadline (2 s), when only the ones over the cap are closed.
+        int closed = 0;
+        QTRY_VERIFY_WITH_TIMEOUT((closed = int(std::count_if(sockets.begin(), sockets.end(), closedByServer))) >= 44, 1000);
+        QCOMPARE(closed, 44);
+        for (int fd : sockets)
+            close(fd);
+        QVERIFY(normalClientAnswered());
+    }
+
+    // 1,000,000 × 33 pixels in a 1-bit PNG of a few kilobytes: decorating it would
+    // take gigabytes, so it is refused at upload, before a pixel is decoded.
+    void imagesTooLargeToDecorateAreRefused()
+    {
+        wire::Client client(m_server);
+        const std::string uid = wire::userId("wide");
+        const std::string banner = client.upload(uid, wire::pngBytes(40, 20, qRgb(255, 0, 0))).body;
+        QCOMPARE(client.get("/setuser/" + client.token() + "?id=" + uid + "&headerImage=http://" + banner
+                            + "&headerColor=%23FFFFFF").status, 200);
+        QImage wide(1000000, 33, QImage::Format_Mono);
+        wide.fill(1);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(wide.save(&buffer, "png"));
+        QVERIFY(bytes.size() < 1024 * 1024);
+        const wire::Answer refused = client.upload(uid, bytes.toStdString());
+        QCOMPARE(refused.status, 415);
+        QVERIFY2(refused.body.find("too large") != std::string::npos, refused.body.c_str());
+        // Just under the bound is fine, and decorated.
+        const std::string fine = wire::nameFromAddress(client.upload(uid, wire::pngBytes(4000, 100, qRgb(0, 0, 255))).body);
+        QVERIFY(!fine.empty());
+        QVERIFY(decodedHeight(client.get("/" + fine + ".png").body) > 100);
+        qInfo("peak memory growth after the wide image: %ld kB", peakGrowthKb());
+        QVERIFY(peakGrowthKb() < 64 * kMiB);
+    }
+
+    // Three requests sent at once get three answers, in order.
+    void pipelinedRequestsAreAnsweredInOrder()
+    {
+        const int fd = connectFrom(m_server.port());
+        sendAll(fd, "GET /salt/ HTTP/1.1\r\nHost: x\r\n\r\nGET /help/editor HTTP/1.1\r\nHost: x\r\n\r\n"
+                    "GET /raw/none.png HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+        const std::string answers = readUntilClosed(fd, 5000);
+        close(fd);
+        QList<int> statuses;
+        for (size_t at = answers.find("HTTP/1.1 "); at != std::string::npos; at = answers.find("HTTP/1.1 ", at + 1))
+            statuses << std::atoi(answers.c_str() + at + 9);
+        QCOMPARE(statuses, (QList<int>{200, 200, 404}));
+        QVERIFY(answers.find("The Vornik editor") < answers.find("no such image"));
+    }
+
+    // What each kind of reply lets clients and caches do with it.
+    void cachingHeadersFollowWhatCanChange()
+    {
+        const std::string name = uploadedName(20, 20);
+        httplib::Client client(m_server.baseUrl().chopped(1).toStdString());
+        const auto raw = client.Get(("/raw/" + name + ".png").c_str());
+        QVERIFY(raw && raw->status == 200);
+        QCOMPARE(raw->get_header_value("Cache-Control"), std::string("public, max-age=31536000, immutable"));
+        const std::string tag = raw->get_header_value("ETag");
+        QVERIFY(!tag.empty());
+        const auto again = client.Get(("/raw/" + name + ".png").c_str(), {{"If-None-Match", tag}});
+        QVERIFY(again && again->status == 304 && again->body.empty());
+        const auto shown = client.Get(("/" + name + ".png").c_str());
+        QVERIFY(shown && shown->get_header_value("Cache-Control") == "public, max-age=60");
+        QVERIFY(!shown->get_header_value("ETag").empty());
+        for (const char *path : {"/salt/", "/history/0/0", "/nothing"}) {
+            const auto reply = client.Get(path);
+            QVERIFY(reply);
+            QCOMPARE(reply->get_header_value("Cache-Control"), std::string("no-store"));
+            QCOMPARE(reply->get_header_value("X-Content-Type-Options"), std::string("nosniff"));
+        }
+    }
+
+    // TLS 1.2 and 1.3 with forward-secret AEAD suites only, checked with openssl's
+    // own client against an RSA certificate (which static-RSA suites could use).
+    void tlsOffersOnlyModernSuites()
+    {
+        if (!vtest::haveProgram(QStringLiteral("openssl")))
+            QSKIP("openssl is not installed");
+        vtest::ServerProcess secure;
+        QVERIFY(secure.start({.rsaCertificate = true}));
+        const auto handshake = [&secure](const QStringList &arguments) {
+            return vtest::run(QStringList{QStringLiteral("sh"), QStringLiteral("-c"),
+                                          QStringLiteral("openssl s_client -connect 127.0.0.1:%1 %2 </dev/null >/dev/null 2>&1")
+                                              .arg(secure.port())
+                                              .arg(arguments.join(QLatin1Char(' ')))});
+        };
+        QCOMPARE(handshake({QStringLiteral("-tls1_2"), QStringLiteral("-cipher"), QStringLiteral("ECDHE-RSA-AES128-GCM-SHA256")}), 0);
+        QCOMPARE(handshake({QStringLiteral("-tls1_3")}), 0);
+        QVERIFY(handshake({QStringLiteral("-tls1_2"), QStringLiteral("-cipher"), QStringLiteral("AES128-GCM-SHA256")}) != 0);
+        QVERIFY(handshake({QStringLiteral("-tls1_2"), QStringLiteral("-cipher"), QStringLiteral("ECDHE-RSA-AES128-SHA")}) != 0);
+        QVERIFY(handshake({QStringLiteral("-tls1_1"), QStringLiteral("-cipher"), QStringLiteral("ALL:@SECLEVEL=0")}) != 0);
+
+        wire::Client client(secure);
+        QCOMPARE(client.get("/salt/").status, 200);
+        httplib::Client raw(secure.baseUrl().chopped(1).toStdString());
+        raw.set_ca_cert_path(secure.caFile().toStdString());
+        const auto reply = raw.Get("/salt/");
+        QVERIFY(reply);
+        QCOMPARE(reply->get_header_value("Strict-Transport-Security"), std::string("max-age=31536000"));
+
+        // A renewed certificate is served to new connections after SIGHUP.
+        const auto fingerprint = [](const QString &command) {
+            QString output;
+            vtest::run({QStringLiteral("sh"), QStringLiteral("-c"), command + QStringLiteral(" | openssl x509 -noout -fingerprint")},
+                       &output);
+            return output.trimmed();
+        };
+        const QString served = QStringLiteral("openssl s_client -connect 127.0.0.1:%1 </dev/null 2>/dev/null").arg(secure.port());
+        const QString before = fingerprint(served);
+        QVERIFY(before.contains(QStringLiteral("Fingerprint")));
+        QString key = secure.caFile();
+        key.replace(QStringLiteral(".crt"), QStringLiteral(".key"));
+        QCOMPARE(vtest::run({QStringLiteral("openssl"), QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                             QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("1"),
+                             QStringLiteral("-subj"), QStringLiteral("/CN=renewed"), QStringLiteral("-keyout"), key,
+                             QStringLiteral("-out"), secure.caFile()}),
+                 0);
+        const QString renewed = fingerprint(QStringLiteral("cat ") + secure.caFile());
+        QVERIFY(renewed != before);
+        ::kill(secure.pid(), SIGHUP);
+        QTRY_COMPARE_WITH_TIMEOUT(fingerprint(served), renewed, 10000);
+        QVERIFY(secure.stop());
+    }
+
+    void cleanupTestCase() { QVERIFY(m_server.stop()); }
+
+private:
+    static int decodedHeight(const std::string &png)
+    {
+        return QImage::fromData(QByteArray::fromStdString(png), "PNG").height();
+    }
+};
+
+VORNIK_TEST_MAIN(ServerHostileTest, (vtest::EnvironmentOptions{.dbus = false}))
+#include "server_hostile_test.moc"
