@@ -13,7 +13,7 @@ $SUDO apt-get install -y -q --no-install-recommends \
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins libqt6opengl6 \
   libgl-dev libxkbcommon-dev \
   libxcb1-dev libxcb-keysyms1-dev libx11-dev libx11-xcb-dev libxcb-xkb-dev libxcb-shm0-dev libxcb-xfixes0-dev libxcb-randr0-dev \
-  libcpp-httplib-dev libboost1.81-dev libsqlite3-dev libssl-dev sqlite3 nginx-light \
+  libcpp-httplib-dev libboost1.81-dev libsqlite3-dev libssl-dev sqlite3 nginx-light clang libclang-rt-14-dev \
   googletest libgtest-dev libbenchmark-dev \
   xvfb xauth xdotool x11-utils x11-xserver-utils xclip dbus dbus-x11 imagemagick trayer \
   desktop-file-utils fonts-dejavu-core libglib2.0-bin \
