@@ -3,6 +3,7 @@
 #include "platform/Preferences.h"
 #include "app/ServiceSetting.h"
 #include "platform/SingleInstance.h"
+#include "service/vornikHTTP.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -15,6 +16,7 @@ struct CommandLine {
     bool capture = false;
     bool version = false;
     bool help = false;
+    bool userId = false;
     const char *serviceUrl = nullptr;  // --set-service URL
     const char *caFile = nullptr;      // --ca-file FILE
     const char *unknown = nullptr;
@@ -32,6 +34,8 @@ CommandLine parseCommandLine(int argc, char **argv)
             line.version = true;
         else if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0)
             line.help = true;
+        else if (std::strcmp(argument, "--user-id") == 0)
+            line.userId = true;
         else if (std::strcmp(argument, "--set-service") == 0 || std::strcmp(argument, "--ca-file") == 0) {
             const char *&value = std::strcmp(argument, "--set-service") == 0 ? line.serviceUrl : line.caFile;
             if (i + 1 < argc)
@@ -48,7 +52,7 @@ CommandLine parseCommandLine(int argc, char **argv)
 void printHelp(FILE *out)
 {
     std::fprintf(out,
-                 "Usage: vornik [--capture | --version | --help]\n"
+                 "Usage: vornik [--capture | --user-id | --version | --help]\n"
                  "       vornik --set-service URL [--ca-file FILE]\n"
                  "Vornik lives in the system tray: take, mark up and share screenshots.\n"
                  "\n"
@@ -57,6 +61,8 @@ void printHelp(FILE *out)
                  "                     settings as serviceurl) and exit\n"
                  "  --ca-file FILE     with --set-service: also trust the PEM certificate in FILE for it\n"
                  "                     (kept as servicecafile; left out, an earlier one is cleared)\n"
+                 "  --user-id          print the id this Vornik uploads as (for a server that takes\n"
+                 "                     only registered users) and exit\n"
                  "  --version          print the version and exit\n"
                  "  --help             print this help and exit\n"
                  "\n"
@@ -137,6 +143,11 @@ int main(int argc, char **argv)
 
     if (line.serviceUrl)
         return setService(argc, argv, line);
+    if (line.userId) {
+        QCoreApplication core(argc, argv);
+        std::printf("%s\n", qPrintable(vornikHTTP::getUserID()));
+        return 0;
+    }
 
     SingleInstance instance;
     if (!instance.tryLock())

@@ -4,6 +4,7 @@
 #include "server/Routes.h"
 #include "server/Service.h"
 
+#include <algorithm>
 #include <boost/asio.hpp>
 #include <boost/asio/ssl.hpp>
 #include <boost/beast/core.hpp>
@@ -72,11 +73,11 @@ public:
 
     ConnectionCounter(int total, int perAddress) : m_total(total), m_perAddress(perAddress) {}
 
-    std::unique_ptr<Ticket> admit(const std::string &address)
+    std::unique_ptr<Ticket> admit(const std::string &address, bool capPerAddress)
     {
         std::lock_guard lock(m_mutex);
         int &open = m_open[address];
-        if (m_all >= m_total || open >= m_perAddress) {
+        if (m_all >= m_total || (capPerAddress && open >= m_perAddress)) {
             if (open == 0)
                 m_open.erase(address);
             return nullptr;
@@ -137,6 +138,8 @@ void addCommonHeaders(http::response_header<> &header, const Reply &reply, bool 
         header.set(http::field::etag, reply.etag);
     if (tls)
         header.set(http::field::strict_transport_security, "max-age=31536000");
+    if (reply.retryAfterSeconds > 0)
+        header.set(http::field::retry_after, std::to_string(reply.retryAfterSeconds));
 }
 
 std::shared_ptr<Outgoing> textReply(const Reply &reply, unsigned version, bool keepAlive, bool tls, bool headOnly)
@@ -157,14 +160,17 @@ std::shared_ptr<Outgoing> textReply(const Reply &reply, unsigned version, bool k
 }
 
 // Runs on a worker: the routes and the service, then the reply put together.
-std::shared_ptr<Outgoing> answer(Shared &shared, const http::request<http::string_body> &request, bool keepAlive)
+std::shared_ptr<Outgoing> answer(Shared &shared, const http::request<http::string_body> &request, bool keepAlive,
+                                 const std::string &peer)
 {
     const bool headOnly = request.method() == http::verb::head;
     Reply reply;
     try {
         const std::shared_lock serving(shared.gate);
         reply = route(shared.service, RouteRequest{request.method_string(), request.target(),
-                                                   request[http::field::content_type], request.body()});
+                                                   request[http::field::content_type], request.body(),
+                                                   clientAddress(peer, request["X-Forwarded-For"],
+                                                                 shared.options.trustedProxies)});
     } catch (const std::exception &) {
         reply = Reply::text(500, "internal error");
     }
@@ -292,7 +298,7 @@ private:
         // Nothing is read while a worker answers: the next request waits its turn.
         lowest().expires_never();
         net::post(m_shared.workers, [me = self().shared_from_this(), request, keepAlive] {
-            auto outgoing = answer(me->m_shared, *request, keepAlive);
+            auto outgoing = answer(me->m_shared, *request, keepAlive, me->m_ticket->address);
             net::post(me->self().stream().get_executor(), [me, outgoing] { me->write(outgoing); });
         });
     }
@@ -487,7 +493,9 @@ public:
     {
         beast::error_code error;
         const auto remote = socket.remote_endpoint(error);
-        auto ticket = error ? nullptr : counter.admit(remote.address().to_string());
+        const std::string peer = error ? std::string() : remote.address().to_string();
+        const auto &proxies = shared.options.trustedProxies;
+        auto ticket = error ? nullptr : counter.admit(peer, std::find(proxies.begin(), proxies.end(), peer) == proxies.end());
         if (!ticket)
             return;  // the socket closes as it goes
         socket.set_option(tcp::no_delay(true), error);

@@ -36,4 +36,11 @@ std::string md5Hex(const std::string &bytes)
     return digest.toStdString();
 }
 
+std::string sha256Hex(const std::string &bytes)
+{
+    return QCryptographicHash::hash(QByteArrayView(bytes.data(), qsizetype(bytes.size())), QCryptographicHash::Sha256)
+        .toHex()
+        .toStdString();
+}
+
 } // namespace vornik::server

@@ -2,6 +2,7 @@
 
 #include "server/HelpPages.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace vornik::server {
@@ -67,14 +68,14 @@ Reply page(const std::string &path)
     return notFound();
 }
 
-Reply routeGet(Service &service, const std::string &path, std::string_view query)
+Reply routeGet(Service &service, const std::string &path, std::string_view query, std::string_view address)
 {
     const std::vector<std::string> parts = segments(path);
     const std::string &word = parts[0];
     if (path == "/" || (word == "help" && parts.size() == 2))
         return page(path);
     if (word == "salt" && parts.size() == 2 && parts[1].empty())
-        return service.salt();
+        return service.salt(std::string(address));
     if (word == "history" && (parts.size() == 3 || (parts.size() == 4 && parts[3] == "10")))
         return service.history(parts[1], parts[2], parts.size() == 4);
     if (word == "delete" && parts.size() == 4 && isAlnum(parts[2]))
@@ -124,6 +125,22 @@ std::string queryValue(std::string_view query, std::string_view key)
     return {};
 }
 
+std::string clientAddress(std::string_view peer, std::string_view forwardedFor,
+                          const std::vector<std::string> &trustedProxies)
+{
+    if (std::find(trustedProxies.begin(), trustedProxies.end(), peer) == trustedProxies.end())
+        return std::string(peer);
+    std::string_view last = forwardedFor.substr(std::min(forwardedFor.rfind(',') + 1, forwardedFor.size()));
+    while (!last.empty() && (last.front() == ' ' || last.front() == '\t'))
+        last.remove_prefix(1);
+    while (!last.empty() && (last.back() == ' ' || last.back() == '\t'))
+        last.remove_suffix(1);
+    const bool plausible = !last.empty() && last.size() <= 45 && std::all_of(last.begin(), last.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F') || c == '.' || c == ':';
+    });
+    return plausible ? std::string(last) : std::string(peer);
+}
+
 std::string firstPathWord(std::string_view path)
 {
     const size_t end = path.find('/', 1);
@@ -139,11 +156,11 @@ Reply route(Service &service, const RouteRequest &request)
         return Reply::text(400, "bad request");
     const std::string path = percentDecoded(rawPath, false);
     if (request.method == "GET" || request.method == "HEAD")
-        return routeGet(service, path, query);
+        return routeGet(service, path, query, request.clientAddress);
     if (request.method == "POST") {
         const std::vector<std::string> parts = segments(path);
         if (parts.size() == 2 && parts[0] == "upload")
-            return service.upload(parts[1], request.contentType, request.body);
+            return service.upload(parts[1], request.contentType, request.body, std::string(request.clientAddress));
     }
     return notFound();
 }

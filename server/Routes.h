@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vornik::server {
 
@@ -15,6 +16,7 @@ struct RouteRequest {
     std::string_view target;
     std::string_view contentType;
     std::string_view body;
+    std::string_view clientAddress{};  // for the per-address limits
 };
 
 // Which service call a request is, with its path pieces decoded; a reply of its
@@ -27,6 +29,12 @@ std::string percentDecoded(std::string_view text, bool plusIsSpace);
 
 // The decoded value of `key` in a query string ("a=1&b=2"), or "" when absent.
 std::string queryValue(std::string_view query, std::string_view key);
+
+// The address the per-address limits count a request under: the connection's peer,
+// or, when the peer is one of `trustedProxies`, the address that proxy appended last
+// to X-Forwarded-For (the ones before it are the client's own claims).
+std::string clientAddress(std::string_view peer, std::string_view forwardedFor,
+                          const std::vector<std::string> &trustedProxies);
 
 // The first word of a path, at most 24 characters ("/upload"): what the request log
 // shows, so that tokens and user ids stay out of it.

@@ -27,6 +27,8 @@ bool parseListen(const std::string &text, ServerOptions *options)
 
 // Longer lifetimes would overflow the clock arithmetic of the token store.
 constexpr long long maxLifetimeMs = 7LL * 24 * 3600 * 1000;
+// An exbibyte: far beyond any disk, and still clear of overflow once in bytes.
+constexpr long long maxQuotaMb = 1LL << 40;
 
 } // namespace
 
@@ -106,12 +108,29 @@ ParseResult parseCommandLine(const std::vector<std::string> &arguments)
         } else if (flag == "--max-connections-per-address") {
             if (bounded(1, 1000000, " takes a whole number from 1 to 1000000"))
                 options.maxConnectionsPerAddress = static_cast<int>(number);
+        } else if (flag == "--rate-limit") {
+            if (bounded(0, 1000000, " takes a whole number of requests a minute from 0 (no limit) to 1000000"))
+                options.rateLimitPerMinute = number;
+        } else if (flag == "--max-pending-salts") {
+            if (bounded(1, 1000000, " takes a whole number from 1 to 1000000"))
+                options.pendingSaltsPerAddress = number;
+        } else if (flag == "--user-quota-mb" || flag == "--total-quota-mb") {
+            if (bounded(0, maxQuotaMb, " takes a whole number of MiB (0: no quota)"))
+                (flag == "--user-quota-mb" ? options.userQuotaBytes : options.totalQuotaBytes) = number * 1024 * 1024;
+        } else if (flag == "--trusted-proxy") {
+            options.trustedProxies.push_back(value);
+        } else if (flag == "--users") {
+            options.usersFile = value;
+        } else if (flag == "--add-user") {
+            options.addUser = value;
         } else {
             result.error = "unknown argument " + flag;
         }
         if (!result.error.empty())
             return result;
     }
+    if (!options.addUser.empty())
+        return result;
     if (options.dataDir.empty())
         result.error = "--data DIR is required";
     else if (options.certFile.empty() != options.keyFile.empty())
@@ -126,6 +145,7 @@ ParseResult parseCommandLine(const std::vector<std::string> &arguments)
 std::string helpText()
 {
     return "Usage: vornik-server --data DIR [options]\n"
+           "       vornik-server --add-user ID\n"
            "\n"
            "The sharing service for Vornik: hands out one-time salts, stores uploaded PNG\n"
            "images per user, lists and deletes them, and serves them with the owner's banner.\n"
@@ -146,6 +166,19 @@ std::string helpText()
            "  --max-connections N     open connections in total (default 10000)\n"
            "  --max-connections-per-address N\n"
            "                          open connections from one address (default 256)\n"
+           "  --rate-limit N          salts and uploads a minute from one address (default\n"
+           "                          600; 0: no limit); answered 429 beyond it\n"
+           "  --max-pending-salts N   unused salts one address may hold (default 1000); its\n"
+           "                          oldest go first, never another address's\n"
+           "  --user-quota-mb N       storage for each user's uploads (default 10240; 0: none)\n"
+           "  --total-quota-mb N      storage for all uploads (default 0: only the disk)\n"
+           "  --trusted-proxy ADDR    a reverse proxy at ADDR (such as 127.0.0.1) whose\n"
+           "                          X-Forwarded-For names the client for the limits above;\n"
+           "                          its connections are not capped per address (repeatable)\n"
+           "  --users FILE            closed registration: only the user ids listed in FILE\n"
+           "                          may upload or set a banner; read again on SIGHUP\n"
+           "  --add-user ID           print the line that lists user ID (from vornik\n"
+           "                          --user-id) in the users file, and exit\n"
            "  --check                 report image files without database rows, rows\n"
            "                          without files and the database's integrity, then exit\n"
            "                          (1 when anything is wrong); on a stopped server\n"

@@ -20,6 +20,17 @@ struct ServerOptions {
     long long minRateBytes = 32 * 1024;  // slowest accepted transfer of a body or reply, bytes per second
     int maxConnections = 10000;
     int maxConnectionsPerAddress = 256;
+    // Salts and uploads from one address per minute (0: no limit); a full minute's
+    // worth may come at once.
+    long long rateLimitPerMinute = 600;
+    long long pendingSaltsPerAddress = 1000;
+    long long userQuotaBytes = 10LL * 1024 * 1024 * 1024;  // 0: no quota
+    long long totalQuotaBytes = 0;                           // 0: only the disk limits
+    // Reverse proxies whose X-Forwarded-For names the client; their own connections
+    // are not capped per address.
+    std::vector<std::string> trustedProxies;
+    std::string usersFile;  // closed registration: only the ids listed there may upload
+    std::string addUser;    // --add-user ID: print its line for the users file and leave
     bool showHelp = false;
     bool checkStore = false;   // --check: report where files and database disagree, and leave
     bool repairStore = false;  // --repair: mend that, and leave

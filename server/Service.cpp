@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <iterator>
+#include <sys/stat.h>
 
 namespace vornik::server {
 namespace {
@@ -17,6 +18,13 @@ const char *const badToken = "invalid or expired token";
 const char *const badUserId = "invalid user id";
 const char *const noSuchImage = "no such image";
 const char *const diskFull = "the server's disk is full";
+const char *const notRegistered = "this server takes uploads only from its registered users";
+
+long long fileSize(const std::string &path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? static_cast<long long>(info.st_size) : 0;
+}
 
 int64_t nowMillis()
 {
@@ -36,13 +44,47 @@ const FormPart *userIdPart(const std::vector<FormPart> &parts)
 } // namespace
 
 Service::Service(const ServerOptions &options)
-    : m_options(options), m_tokens(std::chrono::milliseconds(options.tokenLifetimeMs))
+    : m_options(options),
+      m_tokens(std::chrono::milliseconds(options.tokenLifetimeMs), TokenStore::Clock::now, 200000,
+               static_cast<size_t>(options.pendingSaltsPerAddress)),
+      m_requestLimit(options.rateLimitPerMinute, options.rateLimitPerMinute),
+      m_usage(options.userQuotaBytes, options.totalQuotaBytes)
 {
 }
 
 bool Service::open(std::string *error)
 {
-    return m_images.open(m_options.dataDir, error) && m_database.open(m_options.dataDir + "/vornik.db", error);
+    if (!m_images.open(m_options.dataDir, error) || !m_database.open(m_options.dataDir + "/vornik.db", error))
+        return false;
+    if (!m_options.usersFile.empty() && !m_users.load(m_options.usersFile, error))
+        return false;
+    countStoredImages();
+    return true;
+}
+
+bool Service::reloadUsers(std::string *error)
+{
+    return m_options.usersFile.empty() || m_users.load(m_options.usersFile, error);
+}
+
+// What each user keeps, for the quotas: the sizes of the files their rows name.
+void Service::countStoredImages()
+{
+    if (m_options.userQuotaBytes == 0 && m_options.totalQuotaBytes == 0)
+        return;
+    for (const std::string &name : m_database.allImageNames()) {
+        if (const auto image = m_database.image(name))
+            m_usage.add(image->owner, fileSize(m_images.originalPath(name)));
+    }
+}
+
+std::optional<Reply> Service::overRateLimit(const std::string &address)
+{
+    if (m_requestLimit.allow(address))
+        return std::nullopt;
+    Reply reply = Reply::text(429, "too many requests from your address; try again in a minute");
+    reply.retryAfterSeconds = m_requestLimit.secondsUntilNext(address);
+    return reply;
 }
 
 StoreReport Service::checkStore()
@@ -73,13 +115,24 @@ void Service::close()
     m_database.close();
 }
 
-Reply Service::salt()
+Reply Service::salt(const std::string &address)
 {
-    return Reply::text(200, m_tokens.issueSalt());
+    if (auto refused = overRateLimit(address))
+        return *refused;
+    std::string salt = m_tokens.issueSalt(address);
+    if (salt.empty()) {
+        Reply reply = Reply::text(503, "the server is handing out too many salts; try again in a minute");
+        reply.retryAfterSeconds = 60;
+        return reply;
+    }
+    return Reply::text(200, std::move(salt));
 }
 
-Reply Service::upload(const std::string &token, std::string_view contentType, std::string_view body)
+Reply Service::upload(const std::string &token, std::string_view contentType, std::string_view body,
+                      const std::string &address)
 {
+    if (auto refused = overRateLimit(address))
+        return *refused;
     if (!m_tokens.consume(token))
         return Reply::text(403, badToken);
     const auto boundary = multipartBoundary(contentType);
@@ -89,6 +142,9 @@ Reply Service::upload(const std::string &token, std::string_view contentType, st
     const FormPart *user = userIdPart(*parts);
     if (!user || !protocol::isUserId(user->data))
         return Reply::text(400, badUserId);
+    const std::string owner(user->data);
+    if (!m_users.allows(owner))
+        return Reply::text(403, notRegistered);
     const FormPart *file = findPart(*parts, protocol::formFileField);
     if (!file)
         return Reply::text(400, "no image in the form");
@@ -101,19 +157,40 @@ Reply Service::upload(const std::string &token, std::string_view contentType, st
         return Reply::text(415, "image too large to share: at most 64 megapixels with the banner strip");
     }
 
+    std::string name;
+    if (auto failed = storeUpload(owner, file->data, &name))
+        return *failed;
+    return Reply::text(200, m_options.publicBase() + "/" + name + ".png");
+}
+
+// Keeps a checked upload within its owner's quota: the file, then its row. Empty
+// when it is stored, with `name` set; otherwise the reply that says why not.
+std::optional<Reply> Service::storeUpload(const std::string &owner, std::string_view png, std::string *name)
+{
+    const auto size = static_cast<long long>(png.size());
+    switch (m_usage.reserve(owner, size)) {
+    case StorageUsage::Verdict::fits: break;
+    case StorageUsage::Verdict::userFull:
+        return Reply::text(507, "your storage on this server is full; delete some of your uploads first");
+    case StorageUsage::Verdict::serverFull:
+        return Reply::text(507, "the server's storage for uploads is full");
+    }
     // The file goes in before its row: a crash in between leaves a file that no
     // reply ever named, which the next start removes.
-    const std::string name = randomName();
+    *name = randomName();
     int error = 0;
-    if (!m_images.writeOriginal(name, file->data, &error))
+    if (!m_images.writeOriginal(*name, png, &error)) {
+        m_usage.release(owner, size);
         return error == ENOSPC || error == EDQUOT ? Reply::text(507, diskFull) : Reply::text(500, "could not store the image");
+    }
     int64_t millis = 0;
-    const Change recorded = m_database.insertImage(name, std::string(user->data), nowMillis(), &millis);
+    const Change recorded = m_database.insertImage(*name, owner, nowMillis(), &millis);
     if (recorded != Change::done) {
-        m_images.remove(name);
+        m_images.remove(*name);
+        m_usage.release(owner, size);
         return recorded == Change::full ? Reply::text(507, diskFull) : Reply::text(500, "could not record the image");
     }
-    return Reply::text(200, m_options.publicBase() + "/" + name + ".png");
+    return std::nullopt;
 }
 
 std::string Service::historyText(const std::vector<ImageRecord> &records)
@@ -148,6 +225,7 @@ Reply Service::remove(const std::string &token, const std::string &name, const s
     if (!ImageStore::isValidName(name))
         return Reply::text(404, noSuchImage);
     std::lock_guard lock(imageLock(name));
+    const long long size = fileSize(m_images.originalPath(name));
     switch (m_database.deleteImage(name, userId)) {
     case Change::done: break;
     case Change::notFound: return Reply::text(404, noSuchImage);
@@ -155,6 +233,7 @@ Reply Service::remove(const std::string &token, const std::string &name, const s
     case Change::failed: return Reply::text(500, "could not delete the image");
     }
     m_images.remove(name);
+    m_usage.release(userId, size);
     return Reply::text(200, "deleted");
 }
 
@@ -188,6 +267,8 @@ Reply Service::setUser(const std::string &token, const std::string &userId, cons
         return Reply::text(403, badToken);
     if (!protocol::isUserId(userId))
         return Reply::text(400, badUserId);
+    if (!m_users.allows(userId))
+        return Reply::text(403, notRegistered);
     if (!isHexColor(headerColor))
         return Reply::text(400, "invalid banner color");
     UserRecord user{userId, {}, headerColor};

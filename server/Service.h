@@ -1,8 +1,11 @@
 #pragma once
 
+#include "server/AllowedUsers.h"
 #include "server/Database.h"
 #include "server/ImageStore.h"
+#include "server/RateLimiter.h"
 #include "server/ServerOptions.h"
+#include "server/StorageUsage.h"
 #include "server/TokenStore.h"
 
 #include <array>
@@ -20,6 +23,7 @@ struct Reply {
     std::string file{};                     // when set, the body is this file, streamed from disk
     std::string cacheControl = "no-store";  // salts, tokens and histories are never kept
     std::string etag{};
+    long long retryAfterSeconds = 0;        // when set, the client may try again after this long
 
     static Reply text(int status, std::string body) { return Reply{status, std::move(body)}; }
 };
@@ -49,8 +53,13 @@ public:
     // Removes the files without rows and the rows without files.
     bool repairStore(const StoreReport &report);
 
-    Reply salt();
-    Reply upload(const std::string &token, std::string_view contentType, std::string_view body);
+    // Reads the users file again (on SIGHUP); the old list stays on failure.
+    bool reloadUsers(std::string *error);
+
+    // `address` is the client's, for the per-address limits.
+    Reply salt(const std::string &address = {});
+    Reply upload(const std::string &token, std::string_view contentType, std::string_view body,
+                 const std::string &address = {});
     Reply history(const std::string &token, const std::string &userId, bool shortList);
     Reply remove(const std::string &token, const std::string &name, const std::string &userId);
     Reply setUser(const std::string &token, const std::string &userId, const std::string &headerImage,
@@ -59,17 +68,24 @@ public:
     Reply raw(const std::string &name);
 
     TokenStore &tokens() { return m_tokens; }
+    const StorageUsage &usage() const { return m_usage; }
 
 private:
     std::optional<std::string> ownUploadName(const std::string &link) const;
     static std::string historyText(const std::vector<ImageRecord> &records);
     std::mutex &imageLock(const std::string &name);
     Reply decoratedFile(const std::string &path, const std::string &name, const std::string &bannerKey);
+    std::optional<Reply> overRateLimit(const std::string &address);
+    std::optional<Reply> storeUpload(const std::string &owner, std::string_view png, std::string *name);
+    void countStoredImages();
 
     ServerOptions m_options;
     TokenStore m_tokens;
     Database m_database;
     ImageStore m_images;
+    RateLimiter m_requestLimit;
+    StorageUsage m_usage;
+    AllowedUsers m_users;
     // Serialise the cache writes and removals of one image, striped by name.
     std::array<std::mutex, 64> m_imageLocks;
 };

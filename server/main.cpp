@@ -1,8 +1,10 @@
 // vornik-server: the sharing service that Vornik uploads to.
 
+#include "server/AllowedUsers.h"
 #include "server/HttpFrontend.h"
 #include "server/Service.h"
 #include "server/ServerOptions.h"
+#include "service/Protocol.h"
 
 #include <atomic>
 #include <csignal>
@@ -36,6 +38,15 @@ int main(int argc, char **argv)
         return 2;
     }
     const ServerOptions &options = parsed.options;
+    if (!options.addUser.empty()) {
+        if (!vornik::protocol::isUserId(options.addUser)) {
+            std::fprintf(stderr, "vornik-server: %s is not a user id (32 hex digits, from vornik --user-id)\n",
+                         options.addUser.c_str());
+            return 2;
+        }
+        std::printf("%s\n", AllowedUsers::lineFor(options.addUser).c_str());
+        return 0;
+    }
 
     // SIGTERM and SIGINT are taken by one thread that stops the server cleanly; every
     // other thread inherits the blocked mask. SIGPIPE from a vanished client is ignored.
@@ -85,10 +96,13 @@ int main(int argc, char **argv)
     std::atomic<bool> listenFailed = false;
     std::thread stopper([&frontend, &service, &listenFailed, stopSignals] {
         int signal = 0;
-        // SIGHUP loads the certificate and key again (after a renewal).
+        // SIGHUP loads the certificate and key again (after a renewal), and the users file.
         while (sigwait(&stopSignals, &signal) == 0 && signal == SIGHUP && !listenFailed) {
             if (!frontend.reloadCertificate())
                 std::fprintf(stderr, "vornik-server: cannot load the certificate or key; keeping the old ones\n");
+            std::string usersError;
+            if (!service.reloadUsers(&usersError))
+                std::fprintf(stderr, "vornik-server: %s; keeping the old list of users\n", usersError.c_str());
         }
         if (listenFailed)
             return;

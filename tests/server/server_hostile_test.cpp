@@ -2,6 +2,7 @@
 #include "tests/server/WireClient.h"
 
 #include <QElapsedTimer>
+#include <functional>
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -154,6 +155,25 @@ private:
     {
         wire::Client client(m_server);
         return wire::nameFromAddress(client.upload(wire::userId("hostile"), noisePng(width, height)).body);
+    }
+
+    // Sends `count` pipelined salt requests from `source` and returns the replies.
+    QByteArray pipelinedSalts(int port, const char *source, int count, const std::function<std::string(int)> &header)
+    {
+        const int fd = connectFrom(port, source);
+        if (fd < 0)
+            return {};
+        std::string requests;
+        for (int i = 0; i < count; ++i)
+            requests += "GET /salt/ HTTP/1.1\r\nHost: x\r\n" + header(i) + "\r\n";
+        sendAll(fd, requests);
+        QByteArray answers;
+        QElapsedTimer clock;
+        clock.start();
+        while (answers.count("HTTP/1.1 ") < count && clock.elapsed() < 10000)
+            answers += QByteArray::fromStdString(readUntilClosed(fd, 100));
+        close(fd);
+        return answers;
     }
 
 private slots:
@@ -312,6 +332,36 @@ private slots:
         for (int fd : sockets)
             close(fd);
         QVERIFY(normalClientAnswered());
+    }
+
+    // A salt flood from one address is cut off at that address's rate (429 with a
+    // Retry-After), while another address's pending salt stays usable. Behind a
+    // trusted proxy the address it forwards is what counts; from anyone else the
+    // header is ignored.
+    void saltFloodIsLimitedPerAddress()
+    {
+        vtest::ServerProcess limited;
+        QVERIFY(limited.start({.tls = false, .extraArguments = {QStringLiteral("--rate-limit"), QStringLiteral("20"),
+                                                                 QStringLiteral("--max-pending-salts"), QStringLiteral("5"),
+                                                                 QStringLiteral("--trusted-proxy"), QStringLiteral("127.0.0.1")}}));
+        wire::Client client(limited);
+        const std::string salt = client.salt();
+        QCOMPARE(salt.size(), size_t(32));
+        const auto spoofed = [](int i) { return "X-Forwarded-For: 198.51.100." + std::to_string(i) + "\r\n"; };
+        const QByteArray flood = pipelinedSalts(limited.port(), "127.0.0.3", 40, spoofed);
+        QCOMPARE(flood.count("HTTP/1.1 200"), 20);
+        QCOMPARE(flood.count("HTTP/1.1 429"), 20);
+        QVERIFY(flood.contains("Retry-After: "));
+        const QByteArray forwarded = pipelinedSalts(limited.port(), "127.0.0.1", 25, [](int) {
+            return std::string("X-Forwarded-For: 10.9.9.9, 198.51.100.7\r\n");
+        });
+        QCOMPARE(forwarded.count("HTTP/1.1 200"), 20);
+        QCOMPARE(forwarded.count("HTTP/1.1 429"), 5);
+        const std::string png = wire::pngBytes(8, 8, 0xff102030);
+        const wire::Answer upload = client.post("/upload/" + wire::tokenFor(salt), wire::uploadForm("b", wire::userId("quiet"), png),
+                                                "multipart/form-data; boundary=b");
+        QCOMPARE(upload.status, 200);
+        QVERIFY(limited.stop());
     }
 
     // 1,000,000 × 33 pixels in a 1-bit PNG of a few kilobytes: decorating it would
