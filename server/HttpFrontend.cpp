@@ -3,6 +3,7 @@
 #include "server/HelpPages.h"
 #include "server/Routes.h"
 #include "server/Service.h"
+#include "server/StreamedFileBody.h"
 
 #include <algorithm>
 #include <boost/asio.hpp>
@@ -123,7 +124,7 @@ struct Shared {
 // A reply ready to be written: text in memory, or a file streamed from disk.
 struct Outgoing {
     std::optional<http::response<http::string_body>> text;
-    std::optional<http::response<http::file_body>> file;
+    std::optional<http::response<StreamedFileBody>> file;
     uint64_t size = 0;
 };
 
@@ -188,9 +189,9 @@ std::shared_ptr<Outgoing> answer(Shared &shared, const http::request<http::strin
     if (reply.file.empty())
         return textReply(reply, request.version(), keepAlive, shared.tls, headOnly);
 
-    http::file_body::value_type file;
+    StreamedFileBody::value_type file;
     beast::error_code error;
-    file.open(reply.file.c_str(), beast::file_mode::scan, error);
+    file.open(reply.file.c_str(), error);
     if (error)
         return textReply(Reply::text(404, "no such image"), request.version(), keepAlive, shared.tls, headOnly);
     if (headOnly) {
