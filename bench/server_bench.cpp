@@ -1,7 +1,8 @@
 // Throughput and latency of vornik-server over loopback HTTPS, as Vornik uses it:
 // a salt, then the upload form. Prints uploads per second with the median and
 // 99th-percentile upload latency for full-screen PNGs from concurrent clients,
-// then the history latency for one user with 10,000 uploads.
+// then raw/ reads beside nginx, a client's latency while 2,000 slow connections are
+// open, and the history latency for one user with 10,000 uploads.
 //
 // With --compare BINARY the uploads are measured against an earlier server too, in
 // the same run; raw/NAME.png reads are measured beside Debian's nginx serving the
@@ -15,6 +16,12 @@
 #include "tests/server/PngVariants.h"
 
 #include <httplib.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -282,6 +289,56 @@ std::pair<double, double> readRate(const BenchServer &server, int port, const st
     return {double(total) / std::chrono::duration<double>(Clock::now() - started).count(), percentile(latencies, 0.99)};
 }
 
+// A plain TCP connection from `source` (a 127.x.y.z address) to the server, or -1.
+int connectFrom(int port, const char *source)
+{
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    inet_pton(AF_INET, source, &local.sin_addr);
+    sockaddr_in remote{};
+    remote.sin_family = AF_INET;
+    remote.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    remote.sin_port = htons(uint16_t(port));
+    if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr *>(&local), sizeof local) == 0
+        && ::connect(fd, reinterpret_cast<sockaddr *>(&remote), sizeof remote) == 0)
+        return fd;
+    if (fd >= 0)
+        close(fd);
+    return -1;
+}
+
+// Latencies of a normal client's salt requests, each on a fresh TLS connection,
+// while `slow` connections from other addresses have each sent one byte of their
+// headers and then nothing. Returns the latencies and how many slow ones opened.
+std::pair<std::vector<double>, int> latencyBesideSlowClients(const BenchServer &server, int slow, int requests)
+{
+    std::vector<int> sockets;
+    for (int i = 0; i < slow; ++i) {
+        // 250 from each address, under the server's cap per address.
+        const std::string source = "127.0.1." + std::to_string(2 + i / 250);
+        const int fd = connectFrom(server.port(), source.c_str());
+        if (fd < 0)
+            break;
+        if (send(fd, "G", 1, MSG_NOSIGNAL) == 1)
+            sockets.push_back(fd);
+        else
+            close(fd);
+    }
+    std::vector<double> latencies;
+    for (int i = 0; i < requests; ++i) {
+        auto client = server.client();
+        const auto begin = Clock::now();
+        const auto reply = client->Get("/salt/");
+        latencies.push_back(std::chrono::duration<double, std::milli>(Clock::now() - begin).count());
+        if (!reply || reply->status != 200)
+            latencies.back() = 1e9;
+    }
+    for (int fd : sockets)
+        close(fd);
+    return {latencies, int(sockets.size())};
+}
+
 std::vector<double> historyLatencies(const BenchServer &server, const std::string &uid, int requests, bool shortList,
                                      size_t *bytes)
 {
@@ -396,6 +453,20 @@ int main(int argc, char **argv)
     std::printf("  this build / nginx: %.2f (median of %d alternating rounds; lowest %.2f, highest %.2f)\n",
                 percentile(ratios, 0.5), rounds, *std::min_element(ratios.begin(), ratios.end()),
                 *std::max_element(ratios.begin(), ratios.end()));
+
+    // A normal client while 2,000 connections trickle their headers.
+    {
+        rlimit files{};
+        getrlimit(RLIMIT_NOFILE, &files);
+        files.rlim_cur = std::min<rlim_t>(files.rlim_max, 8192);
+        setrlimit(RLIMIT_NOFILE, &files);
+        const auto [idle, none] = latencyBesideSlowClients(server, 0, 30);
+        const auto [crowded, opened] = latencyBesideSlowClients(server, 2000, 30);
+        std::printf("salt on a fresh TLS connection, alone: median %.1f ms, p99 %.1f ms\n", percentile(idle, 0.5),
+                    percentile(idle, 0.99));
+        std::printf("  beside %d slow connections: median %.1f ms, p99 %.1f ms, worst %.1f ms (target: 100 ms)\n", opened,
+                    percentile(crowded, 0.5), percentile(crowded, 0.99), *std::max_element(crowded.begin(), crowded.end()));
+    }
 
     // One user with a long history.
     const std::string tiny = pngvariants::screenLikePng(99, 16, 16);
