@@ -137,6 +137,8 @@ private slots:
         // Nearly as wide as the page: less than 250 points would be left free across.
         QTest::newRow("wide") << QSize(1100, 300) << 1 << QRectF(5, 150, 1100, 300);
         QTest::newRow("tall") << QSize(400, 800) << 1 << QRectF(400, 5, 400, 800);
+        // Exactly 250 points left free across: still centred.
+        QTest::newRow("wide, at the limit") << QSize(700, 300) << 1 << QRectF(250, 150, 700, 300);
         // Two pixels per point: placed by its size in points, offsets divided by the scale.
         QTest::newRow("double density") << QSize(300, 200) << 2 << QRectF(225, 87.5, 300, 200);
     }
@@ -168,6 +170,60 @@ private slots:
         QCOMPARE(other.viewSize(), std::optional(Size{1510, 1010}));
         // A picture that fits leaves the page at the display's size.
         QCOMPARE(view().renderCanvas(1.0).size(), QSize(1200, 900));
+    }
+
+    // A picture one or two points wide keeps its own pixels in the export: the
+    // ratio of pixels to points comes from the picture, however narrow it is.
+    void narrowPicturesExportAtTheirOwnResolution()
+    {
+        for (const QSize points : {QSize(1, 20), QSize(2, 20)}) {
+            PaintView other;
+            other.setupCanvas(kCanvas, writePicture(m_folder.path(), QStringLiteral("narrow.png"), 2, points));
+            QCOMPARE(other.renderExport(other.myDrawings()).size(), points * 2);
+        }
+    }
+
+    // The selection mark is drawn around the marked figure and nowhere else; with
+    // nothing marked the view shows no trace of it.
+    void selectionMarkOnlyAroundTheMarkedFigure()
+    {
+        view().resize(1200, 900);
+        const QColor markBlue(20, 90, 200);
+        const auto markPixels = [&] {
+            const QImage shown = view().viewport()->grab().toImage();
+            int count = 0;
+            for (int y = 0; y < shown.height(); ++y)
+                for (int x = 0; x < shown.width(); ++x)
+                    count += shown.pixelColor(x, y) == markBlue;
+            return count;
+        };
+        QCOMPARE(markPixels(), 0);
+        view().setSelectedTool(PanelTool::filledrectangle);
+        drag({600, 600}, {{700, 680}});
+        view().setSelectedTool(PanelTool::pointer);
+        press({650, 640});
+        release({650, 640});
+        QVERIFY(view().markedFigure());
+        QVERIFY(markPixels() > 100);
+        // Its handles stand six pixels outside the figure on every side (the far
+        // sides one more, where a one-pixel pen lies outside the rectangle it draws).
+        const QImage shown = view().viewport()->grab().toImage();
+        QRect mark, figure;
+        for (int y = 0; y < shown.height(); ++y) {
+            for (int x = 0; x < shown.width(); ++x) {
+                const QColor pixel = shown.pixelColor(x, y);
+                if (pixel == markBlue)
+                    mark |= QRect(x, y, 1, 1);
+                else if (pixel == QColor(Qt::red) || pixel == QColor(Qt::blue))
+                    figure |= QRect(x, y, 1, 1);
+            }
+        }
+        QCOMPARE(QMargins(figure.left() - mark.left(), figure.top() - mark.top(), mark.right() - figure.right(),
+                          mark.bottom() - figure.bottom()),
+                 QMargins(6, 6, 7, 7));
+        view().undo();
+        QVERIFY(!view().markedFigure());
+        QCOMPARE(markPixels(), 0);
     }
 
     void rectangleDraggedUpAndLeftKeepsItsSignsInTheScene()
