@@ -226,6 +226,15 @@ private slots:
         QCOMPARE(markPixels(), 0);
     }
 
+    // The page takes presses right up to its edges.
+    void drawingStartsAtThePageEdge()
+    {
+        view().setSelectedTool(PanelTool::rectangle);
+        drag({0, 450}, {{40, 480}, {80, 500}});
+        QCOMPARE(figureCount(), 1);
+        QCOMPARE(std::get<Rect>(std::dynamic_pointer_cast<scene::Shape>(lastNode())->form()).x, 0.0);
+    }
+
     void rectangleDraggedUpAndLeftKeepsItsSignsInTheScene()
     {
         view().setSelectedTool(PanelTool::rectangle);
