@@ -13,6 +13,7 @@
 // this program in the build tree.
 
 #include "service/Protocol.h"
+#include "tests/server/LoopbackSocket.h"
 #include "tests/server/PngVariants.h"
 
 #include <httplib.h>
@@ -289,25 +290,6 @@ std::pair<double, double> readRate(const BenchServer &server, int port, const st
     return {double(total) / std::chrono::duration<double>(Clock::now() - started).count(), percentile(latencies, 0.99)};
 }
 
-// A plain TCP connection from `source` (a 127.x.y.z address) to the server, or -1.
-int connectFrom(int port, const char *source)
-{
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    inet_pton(AF_INET, source, &local.sin_addr);
-    sockaddr_in remote{};
-    remote.sin_family = AF_INET;
-    remote.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    remote.sin_port = htons(uint16_t(port));
-    if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr *>(&local), sizeof local) == 0
-        && ::connect(fd, reinterpret_cast<sockaddr *>(&remote), sizeof remote) == 0)
-        return fd;
-    if (fd >= 0)
-        close(fd);
-    return -1;
-}
-
 // Latencies of a normal client's salt requests, each on a fresh TLS connection,
 // while `slow` connections from other addresses have each sent one byte of their
 // headers and then nothing. Returns the latencies and how many slow ones opened.
@@ -317,7 +299,7 @@ std::pair<std::vector<double>, int> latencyBesideSlowClients(const BenchServer &
     for (int i = 0; i < slow; ++i) {
         // 250 from each address, under the server's cap per address.
         const std::string source = "127.0.1." + std::to_string(2 + i / 250);
-        const int fd = connectFrom(server.port(), source.c_str());
+        const int fd = loopback::connectFrom(server.port(), source.c_str());
         if (fd < 0)
             break;
         if (send(fd, "G", 1, MSG_NOSIGNAL) == 1)

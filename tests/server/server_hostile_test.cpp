@@ -1,4 +1,5 @@
 #include "tests/harness/TestMain.h"
+#include "tests/server/LoopbackSocket.h"
 #include "tests/server/WireClient.h"
 
 #include <QElapsedTimer>
@@ -33,26 +34,6 @@ long peakMemoryKb(pid_t pid)
             return line.mid(6).trimmed().split(' ').first().toLong();
     }
     return -1;
-}
-
-// A plain TCP connection from `source` (any 127.x.y.z address) to the server.
-int connectFrom(int port, const char *source = "127.0.0.1")
-{
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    inet_pton(AF_INET, source, &local.sin_addr);
-    sockaddr_in remote{};
-    remote.sin_family = AF_INET;
-    remote.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    remote.sin_port = htons(uint16_t(port));
-    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr *>(&local), sizeof local) != 0
-        || ::connect(fd, reinterpret_cast<sockaddr *>(&remote), sizeof remote) != 0) {
-        if (fd >= 0)
-            close(fd);
-        return -1;
-    }
-    return fd;
 }
 
 // Sends as much of `bytes` as the server takes; false once it stops reading.
@@ -142,7 +123,7 @@ private:
     {
         QList<int> sockets;
         for (int i = 0; i < count; ++i) {
-            const int fd = connectFrom(m_server.port(), sources.at(i % sources.size()));
+            const int fd = loopback::connectFrom(m_server.port(), sources.at(i % sources.size()));
             if (fd < 0)
                 break;
             sendAll(fd, opening);
@@ -160,7 +141,7 @@ private:
     // Sends `count` pipelined salt requests from `source` and returns the replies.
     QByteArray pipelinedSalts(int port, const char *source, int count, const std::function<std::string(int)> &header)
     {
-        const int fd = connectFrom(port, source);
+        const int fd = loopback::connectFrom(port, source);
         if (fd < 0)
             return {};
         std::string requests;
@@ -201,7 +182,7 @@ private slots:
         const std::string deflated = qCompress(zeros, 9).mid(4).toStdString();   // a zlib stream
         for (const char *encoding : {"gzip", "deflate", "br"}) {
             for (const char *path : {"/upload/0123", "/salt/"}) {
-                const int fd = connectFrom(m_server.port());
+                const int fd = loopback::connectFrom(m_server.port());
                 QVERIFY(fd >= 0);
                 const std::string head = std::string("POST ") + path + " HTTP/1.1\r\nHost: x\r\nContent-Encoding: " + encoding
                                        + "\r\nContent-Type: application/octet-stream\r\nContent-Length: "
@@ -220,7 +201,7 @@ private slots:
     // 20 MiB of header lines, and a hundred and one short ones: 431, read no further.
     void headerFloodsGet431()
     {
-        const int fd = connectFrom(m_server.port());
+        const int fd = loopback::connectFrom(m_server.port());
         QVERIFY(fd >= 0);
         sendAll(fd, "GET /salt/ HTTP/1.1\r\nHost: x\r\n");
         // Header lines go out as fast as the server takes them, until it answers.
@@ -248,7 +229,7 @@ private slots:
         std::string many = "GET /salt/ HTTP/1.1\r\nHost: x\r\n";
         for (int i = 0; i < 101; ++i)
             many += "X-" + std::to_string(i) + ": 1\r\n";
-        const int second = connectFrom(m_server.port());
+        const int second = loopback::connectFrom(m_server.port());
         sendAll(second, many + "\r\n");
         QCOMPARE(statusOf(readUntilClosed(second, 5000)), 431);
         close(second);
@@ -267,7 +248,7 @@ private slots:
         std::string ranges = "bytes=0-";
         for (int i = 1; i < 2700; ++i)
             ranges += ",0-";
-        const int fd = connectFrom(m_server.port());
+        const int fd = loopback::connectFrom(m_server.port());
         sendAll(fd, "GET /raw/" + name + ".png HTTP/1.1\r\nHost: x\r\nConnection: close\r\nRange: " + ranges + "\r\n\r\n");
         const std::string answer = readUntilClosed(fd, 10000);
         close(fd);
@@ -394,7 +375,7 @@ private slots:
     // Three requests sent at once get three answers, in order.
     void pipelinedRequestsAreAnsweredInOrder()
     {
-        const int fd = connectFrom(m_server.port());
+        const int fd = loopback::connectFrom(m_server.port());
         sendAll(fd, "GET /salt/ HTTP/1.1\r\nHost: x\r\n\r\nGET /help/editor HTTP/1.1\r\nHost: x\r\n\r\n"
                     "GET /raw/none.png HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
         const std::string answers = readUntilClosed(fd, 5000);
