@@ -118,15 +118,22 @@ private slots:
         QVERIFY(line.autoFillBackground());
     }
 
+    // A missing file, or one that is there but holds no picture, gives a plain page.
     void missingImageLeavesAPlainPage()
     {
-        PaintView empty;
-        empty.setupCanvas(kCanvas, m_folder.filePath(QStringLiteral("nothing-here.png")));
-        QCOMPARE(empty.imagerect(), std::nullopt);
-        QVERIFY(empty.rootGroup()->contents().isEmpty());
-        const QImage page = empty.renderCanvas(1.0);
-        QCOMPARE(page.size(), QSize(1200, 900));
-        QCOMPARE(page.pixelColor(600, 450), QColor(Qt::white));
+        QFile notPicture(m_folder.filePath(QStringLiteral("not-a-picture.png")));
+        QVERIFY(notPicture.open(QIODevice::WriteOnly));
+        notPicture.write("\x89PNG but not really");
+        notPicture.close();
+        for (const QString name : {QStringLiteral("nothing-here.png"), QStringLiteral("not-a-picture.png")}) {
+            PaintView empty;
+            empty.setupCanvas(kCanvas, m_folder.filePath(name));
+            QCOMPARE(empty.imagerect(), std::nullopt);
+            QVERIFY(empty.rootGroup()->contents().isEmpty());
+            const QImage page = empty.renderCanvas(1.0);
+            QCOMPARE(page.size(), QSize(1200, 900));
+            QCOMPARE(page.pixelColor(600, 450), QColor(Qt::white));
+        }
     }
 
     void imagePlacementPinsNearTheEdges_data()
