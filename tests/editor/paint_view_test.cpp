@@ -474,6 +474,11 @@ private slots:
         QCOMPARE(view().fontsize(), 74);
         QCOMPARE(text->font().size, 74);
         QCOMPARE(Preferences::standard().integerForKey(QStringLiteral("fontsize")), 74);
+        // An odd size kept in the settings steps up to the largest, never past it.
+        Preferences::standard().setInteger(QStringLiteral("fontsize"), 73);
+        view().loadDrawingDefaults();
+        view().increaseFont();
+        QCOMPARE(view().fontsize(), 74);
 
         Preferences::standard().setInteger(QStringLiteral("fontsize"), 8);
         view().loadDrawingDefaults();
