@@ -133,6 +133,7 @@ private slots:
             const QImage page = empty.renderCanvas(1.0);
             QCOMPARE(page.size(), QSize(1200, 900));
             QCOMPARE(page.pixelColor(600, 450), QColor(Qt::white));
+            QVERIFY(empty.renderExport(empty.myDrawings()).isNull());
         }
     }
 
