@@ -14,8 +14,15 @@ $SUDO apt-get install -y -q --no-install-recommends \
   libgl-dev libxkbcommon-dev \
   libxcb1-dev libxcb-keysyms1-dev libx11-dev libx11-xcb-dev libxcb-xkb-dev libxcb-shm0-dev libxcb-xfixes0-dev libxcb-randr0-dev \
   libcpp-httplib-dev libboost1.81-dev libsqlite3-dev libssl-dev sqlite3 nginx-light clang libclang-rt-14-dev \
+  libpq-dev postgresql postgresql-15 \
   googletest libgtest-dev libbenchmark-dev \
   xvfb xauth xdotool x11-utils x11-xserver-utils xclip dbus dbus-x11 imagemagick trayer \
   desktop-file-utils fonts-dejavu-core libglib2.0-bin \
   scdoc dpkg-dev file lintian appstream systemd man-db bsdextrautils \
   xdg-desktop-portal
+
+# The server's tests run throw-away PostgreSQL clusters, which refuse to run as root:
+# they run as this unprivileged system user (no login, no home).
+if [ "$(id -u)" -eq 0 ] && ! getent passwd vornik-test >/dev/null; then
+  useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin vornik-test
+fi

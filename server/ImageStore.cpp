@@ -6,6 +6,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <ctime>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -65,22 +66,28 @@ std::optional<std::string> readWhole(const std::string &path)
 }
 
 // Leftovers of writes that a crash interrupted; never referenced by the database.
-void clearFolder(const std::string &path)
+// In a folder that other instances share, only those older than `minimumAge`
+// seconds: younger ones may be another instance's write in progress.
+void clearFolder(const std::string &path, time_t minimumAge)
 {
     DIR *folder = opendir(path.c_str());
     if (!folder)
         return;
+    const time_t now = time(nullptr);
     while (const dirent *entry = readdir(folder)) {
-        if (entry->d_name[0] != '.')
-            unlink((path + "/" + entry->d_name).c_str());
+        const std::string file = path + "/" + entry->d_name;
+        struct stat info{};
+        if (entry->d_name[0] != '.' && (minimumAge == 0 || (stat(file.c_str(), &info) == 0 && now - info.st_mtime > minimumAge)))
+            unlink(file.c_str());
     }
     closedir(folder);
 }
 
 } // namespace
 
-bool ImageStore::open(const std::string &dataDir, std::string *error)
+bool ImageStore::open(const std::string &dataDir, std::string *error, bool shared)
 {
+    m_root = dataDir;
     m_images = dataDir + "/images";
     m_cache = dataDir + "/cache";
     m_temporary = dataDir + "/tmp";
@@ -90,7 +97,7 @@ bool ImageStore::open(const std::string &dataDir, std::string *error)
             return false;
         }
     }
-    clearFolder(m_temporary);
+    clearFolder(m_temporary, shared ? 3600 : 0);
     return true;
 }
 
@@ -110,12 +117,20 @@ std::string ImageStore::originalPath(const std::string &name) const
     return m_images + "/" + name + ".png";
 }
 
-std::string ImageStore::cachedPath(const std::string &name) const
+std::string ImageStore::cachedPath(const std::string &name, const std::string &key) const
 {
-    return m_cache + "/" + name + ".png";
+    const bool version = !key.empty() && key.size() < 20 && key.find_first_not_of("0123456789") == std::string::npos;
+    return m_cache + "/" + name + (version ? "-" + key : std::string()) + ".png";
 }
 
-bool ImageStore::writeAtomically(const std::string &folder, const std::string &name, std::string_view bytes, int *error)
+std::optional<ImageSource> ImageStore::compositeSource(const std::string &name, const std::string &key) const
+{
+    if (!hasCached(name, key))
+        return std::nullopt;
+    return ImageSource{cachedPath(name, key), {}};
+}
+
+bool ImageStore::writeAtomically(const std::string &target, const std::string &name, std::string_view bytes, int *error)
 {
     const auto fail = [error](int code) {
         if (error)
@@ -134,7 +149,7 @@ bool ImageStore::writeAtomically(const std::string &folder, const std::string &n
         written = false;
         code = errno;
     }
-    if (written && rename(temporary.c_str(), (folder + "/" + name + ".png").c_str()) != 0) {
+    if (written && rename(temporary.c_str(), target.c_str()) != 0) {
         written = false;
         code = errno;
     }
@@ -142,17 +157,17 @@ bool ImageStore::writeAtomically(const std::string &folder, const std::string &n
         unlink(temporary.c_str());
         return fail(code);
     }
-    return syncFolder(folder) || fail(errno);
+    return syncFolder(target.substr(0, target.rfind('/'))) || fail(errno);
 }
 
 bool ImageStore::writeOriginal(const std::string &name, std::string_view bytes, int *error)
 {
-    return writeAtomically(m_images, name, bytes, error);
+    return writeAtomically(originalPath(name), name, bytes, error);
 }
 
-bool ImageStore::writeCached(const std::string &name, std::string_view bytes)
+bool ImageStore::writeCached(const std::string &name, std::string_view bytes, const std::string &key)
 {
-    return writeAtomically(m_cache, name, bytes, nullptr);
+    return writeAtomically(cachedPath(name, key), name, bytes, nullptr);
 }
 
 std::optional<std::string> ImageStore::readOriginal(const std::string &name) const
@@ -162,30 +177,36 @@ std::optional<std::string> ImageStore::readOriginal(const std::string &name) con
     return readWhole(originalPath(name));
 }
 
-std::optional<std::string> ImageStore::readCached(const std::string &name) const
+std::optional<std::string> ImageStore::readCached(const std::string &name, const std::string &key) const
 {
     if (!isValidName(name))
         return std::nullopt;
-    return readWhole(cachedPath(name));
+    return readWhole(cachedPath(name, key));
 }
 
-bool ImageStore::hasCached(const std::string &name) const
+bool ImageStore::hasCached(const std::string &name, const std::string &key) const
 {
-    return isValidName(name) && access(cachedPath(name).c_str(), R_OK) == 0;
+    return isValidName(name) && access(cachedPath(name, key).c_str(), R_OK) == 0;
 }
 
-void ImageStore::remove(const std::string &name)
+void ImageStore::remove(const std::string &name, const std::string &cachedKey)
 {
     if (!isValidName(name))
         return;
     unlink(originalPath(name).c_str());
-    removeCached(name);
+    removeCached(name, cachedKey);
 }
 
-void ImageStore::removeCached(const std::string &name)
+void ImageStore::removeCached(const std::string &name, const std::string &key)
 {
     if (isValidName(name))
-        unlink(cachedPath(name).c_str());
+        unlink(cachedPath(name, key).c_str());
+}
+
+long long ImageStore::originalSize(const std::string &name) const
+{
+    struct stat info{};
+    return isValidName(name) && stat(originalPath(name).c_str(), &info) == 0 ? static_cast<long long>(info.st_size) : 0;
 }
 
 std::vector<std::string> ImageStore::originalNames() const

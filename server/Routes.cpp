@@ -76,6 +76,8 @@ Reply routeGet(Service &service, const std::string &path, std::string_view query
         return page(path);
     if (word == "salt" && parts.size() == 2 && parts[1].empty())
         return service.salt(std::string(address));
+    if (path == "/healthz")
+        return service.health();
     if (word == "history" && (parts.size() == 3 || (parts.size() == 4 && parts[3] == "10")))
         return service.history(parts[1], parts[2], parts.size() == 4);
     if (word == "delete" && parts.size() == 4 && isAlnum(parts[2]))

@@ -25,6 +25,12 @@ bool parseListen(const std::string &text, ServerOptions *options)
     return true;
 }
 
+bool databaseUrlIsSound(const std::string &url)
+{
+    return (url.rfind("sqlite:", 0) == 0 && url.size() > 7) || url.rfind("postgresql://", 0) == 0
+        || url.rfind("postgres://", 0) == 0;
+}
+
 // Longer lifetimes would overflow the clock arithmetic of the token store.
 constexpr long long maxLifetimeMs = 7LL * 24 * 3600 * 1000;
 // An exbibyte: far beyond any disk, and still clear of overflow once in bytes.
@@ -40,6 +46,11 @@ std::string ServerOptions::publicBase() const
     while (!base.empty() && base.back() == '/')
         base.pop_back();
     return base;
+}
+
+std::string ServerOptions::imageFolder() const
+{
+    return storage.rfind("folder:", 0) == 0 ? storage.substr(7) : dataDir;
 }
 
 std::string ServerOptions::publicScheme() const
@@ -58,8 +69,8 @@ ParseResult parseCommandLine(const std::vector<std::string> &arguments)
             options.showHelp = true;
             return result;
         }
-        if (flag == "--check" || flag == "--repair") {
-            (flag == "--check" ? options.checkStore : options.repairStore) = true;
+        if (flag == "--check" || flag == "--repair" || flag == "--migrate-storage") {
+            (flag == "--check" ? options.checkStore : flag == "--repair" ? options.repairStore : options.migrateStorage) = true;
             continue;
         }
         if (i + 1 >= arguments.size()) {
@@ -78,6 +89,14 @@ ParseResult parseCommandLine(const std::vector<std::string> &arguments)
         };
         if (flag == "--data") {
             options.dataDir = value;
+        } else if (flag == "--database") {
+            options.databaseUrl = value;
+            if (!databaseUrlIsSound(value))
+                result.error = "--database takes sqlite:PATH or postgresql://...";
+        } else if (flag == "--storage") {
+            options.storage = value;
+            if (value != "database" && (value.rfind("folder:", 0) != 0 || value.size() <= 7))
+                result.error = "--storage takes folder:DIR or database";
         } else if (flag == "--listen") {
             if (!parseListen(value, &options))
                 result.error = "--listen takes HOST:PORT";
@@ -131,10 +150,15 @@ ParseResult parseCommandLine(const std::vector<std::string> &arguments)
     }
     if (!options.addUser.empty())
         return result;
-    if (options.dataDir.empty())
+    // Without a data folder, the database and the images must both be named.
+    if (options.dataDir.empty() && (options.databaseUrl.empty() || options.storage.empty()))
         result.error = "--data DIR is required";
     else if (options.certFile.empty() != options.keyFile.empty())
         result.error = "--cert and --key go together";
+    if (options.databaseUrl.empty())
+        options.databaseUrl = "sqlite:" + options.dataDir + "/vornik.db";
+    if (options.storage.empty())
+        options.storage = "folder:" + options.dataDir;
     if (options.publicUrl.empty()) {
         const std::string scheme = options.certFile.empty() ? "http://" : "https://";
         options.publicUrl = scheme + options.listenHost + ":" + std::to_string(options.listenPort) + "/";
@@ -146,12 +170,20 @@ std::string helpText()
 {
     return "Usage: vornik-server --data DIR [options]\n"
            "       vornik-server --add-user ID\n"
+           "       vornik-server --database URL --storage WHERE [options]\n"
            "\n"
            "The sharing service for Vornik: hands out one-time salts, stores uploaded PNG\n"
            "images per user, lists and deletes them, and serves them with the owner's banner.\n"
            "\n"
            "Options:\n"
-           "  --data DIR              folder for the database and the images (required)\n"
+           "  --data DIR              folder for the database and the images (required\n"
+           "                          unless --database and --storage name both)\n"
+           "  --database URL          sqlite:PATH (default DIR/vornik.db), or\n"
+           "                          postgresql://USER@HOST/NAME for several instances\n"
+           "                          on one database (libpq's URL form and variables)\n"
+           "  --storage WHERE         folder:DIR (default: the data folder; several\n"
+           "                          instances may share it) or database (the PNG bytes\n"
+           "                          in the database)\n"
            "  --listen HOST:PORT      address to listen on (default 127.0.0.1:8443)\n"
            "  --public-url URL        the address clients reach this server at, such as\n"
            "                          https://localhost:8443/ (default: from --listen)\n"
@@ -179,16 +211,21 @@ std::string helpText()
            "                          may upload or set a banner; read again on SIGHUP\n"
            "  --add-user ID           print the line that lists user ID (from vornik\n"
            "                          --user-id) in the users file, and exit\n"
-           "  --check                 report image files without database rows, rows\n"
-           "                          without files and the database's integrity, then exit\n"
-           "                          (1 when anything is wrong); on a stopped server\n"
-           "  --repair                remove what --check reports, then exit; every start\n"
-           "                          does this too\n"
+           "  --check                 report the schema version, images without database\n"
+           "                          rows, rows without images and the database's\n"
+           "                          integrity, then exit (1 when anything is wrong)\n"
+           "  --repair                remove what --check reports, then exit; with every\n"
+           "                          instance stopped. Each start on SQLite does this too\n"
+           "  --migrate-storage       move every image into --storage from the other kind\n"
+           "                          (into the database from the folder of --data, or\n"
+           "                          into folder:DIR from the database), then exit;\n"
+           "                          with every instance stopped\n"
            "  --help                  show this text\n"
            "\n"
            "Requests: GET salt/, POST upload/TOKEN, GET history/TOKEN/UID[/10],\n"
            "GET delete/TOKEN/NAME/UID, GET setuser/TOKEN?id=UID&headerImage=LINK&headerColor=%23RRGGBB,\n"
-           "GET NAME.png (with banner), GET raw/NAME.png (as uploaded).\n";
+           "GET NAME.png (with banner), GET raw/NAME.png (as uploaded),\n"
+           "GET healthz (200 while the database answers).\n";
 }
 
 } // namespace vornik::server

@@ -34,6 +34,13 @@ struct ServerOptions {
     bool showHelp = false;
     bool checkStore = false;   // --check: report where files and database disagree, and leave
     bool repairStore = false;  // --repair: mend that, and leave
+    bool migrateStorage = false;  // --migrate-storage: move the images into --storage, and leave
+    std::string databaseUrl;  // "sqlite:PATH" (default DIR/vornik.db) or "postgresql://..."
+    std::string storage;      // "folder:DIR" (default: the data folder) or "database"
+
+    bool imagesInDatabase() const { return storage == "database"; }
+    // The folder of folder storage: for "folder:DIR" DIR, else the data folder.
+    std::string imageFolder() const;
 
     // The public address without scheme and without trailing "/": "host:port".
     std::string publicBase() const;

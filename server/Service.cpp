@@ -3,13 +3,13 @@
 #include "server/ImageWork.h"
 #include "server/Multipart.h"
 #include "server/Random.h"
+#include "server/StoreFactory.h"
+#include "server/TokenStore.h"
 #include "service/Protocol.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <iterator>
-#include <sys/stat.h>
 
 namespace vornik::server {
 namespace {
@@ -19,18 +19,6 @@ const char *const badUserId = "invalid user id";
 const char *const noSuchImage = "no such image";
 const char *const diskFull = "the server's disk is full";
 const char *const notRegistered = "this server takes uploads only from its registered users";
-
-long long fileSize(const std::string &path)
-{
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 ? static_cast<long long>(info.st_size) : 0;
-}
-
-int64_t nowMillis()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
-}
 
 // The user-id field as our client names it, and as an encoder that escapes line
 // breaks in field names (the HTML form rules) would write it.
@@ -45,17 +33,32 @@ const FormPart *userIdPart(const std::vector<FormPart> &parts)
 
 Service::Service(const ServerOptions &options)
     : m_options(options),
-      m_tokens(std::chrono::milliseconds(options.tokenLifetimeMs), TokenStore::Clock::now, 200000,
-               static_cast<size_t>(options.pendingSaltsPerAddress)),
       m_requestLimit(options.rateLimitPerMinute, options.rateLimitPerMinute),
       m_usage(options.userQuotaBytes, options.totalQuotaBytes)
 {
+    if (m_options.databaseUrl.empty())
+        m_options.databaseUrl = "sqlite:" + m_options.dataDir + "/vornik.db";
+    if (m_options.storage.empty())
+        m_options.storage = "folder:" + m_options.dataDir;
 }
 
 bool Service::open(std::string *error)
 {
-    if (!m_images.open(m_options.dataDir, error) || !m_database.open(m_options.dataDir + "/vornik.db", error))
+    // A connection for each worker thread, and one for the odd request beside them.
+    const TokenRules tokenRules{m_options.tokenLifetimeMs, 200000, size_t(m_options.pendingSaltsPerAddress)};
+    m_store = makeStore(m_options.databaseUrl, m_options.threads + 1, tokenRules, error);
+    if (!m_store)
         return false;
+    // The folder first: it also holds the SQLite database by default.
+    if (!m_options.imagesInDatabase()) {
+        if (!m_folder.open(m_options.imageFolder(), error, m_store->shared()) || !m_store->open(error))
+            return false;
+    } else {
+        if (!m_store->open(error))
+            return false;
+        m_databaseImages = std::make_unique<DatabaseImages>(*m_store);
+        m_images = m_databaseImages.get();
+    }
     if (!m_options.usersFile.empty() && !m_users.load(m_options.usersFile, error))
         return false;
     countStoredImages();
@@ -67,14 +70,14 @@ bool Service::reloadUsers(std::string *error)
     return m_options.usersFile.empty() || m_users.load(m_options.usersFile, error);
 }
 
-// What each user keeps, for the quotas: the sizes of the files their rows name.
+// What each user keeps, for the quotas: the sizes of the images their rows name.
 void Service::countStoredImages()
 {
     if (m_options.userQuotaBytes == 0 && m_options.totalQuotaBytes == 0)
         return;
-    for (const std::string &name : m_database.allImageNames()) {
-        if (const auto image = m_database.image(name))
-            m_usage.add(image->owner, fileSize(m_images.originalPath(name)));
+    for (const std::string &name : m_store->allImageNames()) {
+        if (const auto image = m_store->image(name))
+            m_usage.add(image->owner, m_images->originalSize(name));
     }
 }
 
@@ -90,13 +93,15 @@ std::optional<Reply> Service::overRateLimit(const std::string &address)
 StoreReport Service::checkStore()
 {
     StoreReport report;
-    std::vector<std::string> rows = m_database.allImageNames();
-    std::vector<std::string> files = m_images.originalNames();
+    report.schemaVersion = m_store->schemaVersion();
+    report.latestSchemaVersion = m_store->latestSchemaVersion();
+    std::vector<std::string> rows = m_store->allImageNames();
+    std::vector<std::string> files = m_images->originalNames();
     std::sort(rows.begin(), rows.end());
     std::sort(files.begin(), files.end());
     std::set_difference(files.begin(), files.end(), rows.begin(), rows.end(), std::back_inserter(report.filesWithoutRows));
     std::set_difference(rows.begin(), rows.end(), files.begin(), files.end(), std::back_inserter(report.rowsWithoutFiles));
-    report.integrity = m_database.integrityReport();
+    report.integrity = m_store->integrityReport();
     return report;
 }
 
@@ -104,28 +109,77 @@ bool Service::repairStore(const StoreReport &report)
 {
     bool repaired = true;
     for (const std::string &name : report.filesWithoutRows)
-        m_images.remove(name);
+        m_images->removeImage(name, {});
     for (const std::string &name : report.rowsWithoutFiles)
-        repaired = m_database.forgetImage(name) && repaired;
+        repaired = m_store->forgetImage(name) && repaired;
     return repaired;
+}
+
+int Service::migrateStorage(std::string *error)
+{
+    ImageStore folder;
+    DatabaseImages database(*m_store);
+    ImageStorage *source = &database;
+    if (m_options.imagesInDatabase()) {
+        if (!folder.open(m_options.dataDir, error))
+            return -1;
+        source = &folder;
+    }
+    const std::vector<std::string> names = source->originalNames();
+    for (const std::string &name : names) {
+        const auto bytes = source->readOriginal(name);
+        int code = 0;
+        if (!bytes || !m_images->writeOriginal(name, *bytes, &code) || m_images->readOriginal(name) != bytes) {
+            *error = "cannot move " + name + " into " + m_images->description();
+            return -1;
+        }
+    }
+    // Every copy is in place: only now do the originals go, and every composite with
+    // them (the next request makes it again where the images now are).
+    for (const std::string &name : names) {
+        const auto record = m_store->image(name);
+        source->removeImage(name, record ? record->bannerKey : std::string());
+    }
+    m_store->clearBannerKeys();
+    return int(names.size());
 }
 
 void Service::close()
 {
-    m_database.close();
+    if (m_store)
+        m_store->close();
+}
+
+std::optional<Reply> Service::tokenRefusal(const std::string &token)
+{
+    switch (m_store->consumeToken(token)) {
+    case TokenUse::accepted: return std::nullopt;
+    case TokenUse::refused: return Reply::text(403, badToken);
+    case TokenUse::unavailable: break;
+    }
+    return Reply::text(503, "the database is not available");
 }
 
 Reply Service::salt(const std::string &address)
 {
     if (auto refused = overRateLimit(address))
         return *refused;
-    std::string salt = m_tokens.issueSalt(address);
-    if (salt.empty()) {
-        Reply reply = Reply::text(503, "the server is handing out too many salts; try again in a minute");
-        reply.retryAfterSeconds = 60;
-        return reply;
+    const std::string salt = randomHex(16);
+    switch (m_store->rememberToken(TokenStore::tokenForSalt(salt), address)) {
+    case TokenIssue::remembered: return Reply::text(200, salt);
+    case TokenIssue::unavailable: return Reply::text(503, "the database is not available");
+    case TokenIssue::full: break;
     }
-    return Reply::text(200, std::move(salt));
+    Reply reply = Reply::text(503, "the server is handing out too many salts; try again in a minute");
+    reply.retryAfterSeconds = 60;
+    return reply;
+}
+
+Reply Service::health()
+{
+    if (!m_store->reachable())
+        return Reply::text(503, "the database is not available");
+    return Reply::text(200, "ok");
 }
 
 Reply Service::upload(const std::string &token, std::string_view contentType, std::string_view body,
@@ -133,8 +187,8 @@ Reply Service::upload(const std::string &token, std::string_view contentType, st
 {
     if (auto refused = overRateLimit(address))
         return *refused;
-    if (!m_tokens.consume(token))
-        return Reply::text(403, badToken);
+    if (auto refusal = tokenRefusal(token))
+        return std::move(*refusal);
     const auto boundary = multipartBoundary(contentType);
     const auto parts = boundary ? parseMultipart(body, *boundary) : std::nullopt;
     if (!parts)
@@ -179,14 +233,14 @@ std::optional<Reply> Service::storeUpload(const std::string &owner, std::string_
     // reply ever named, which the next start removes.
     *name = randomName();
     int error = 0;
-    if (!m_images.writeOriginal(*name, png, &error)) {
+    if (!m_images->writeOriginal(*name, png, &error)) {
         m_usage.release(owner, size);
         return error == ENOSPC || error == EDQUOT ? Reply::text(507, diskFull) : Reply::text(500, "could not store the image");
     }
     int64_t millis = 0;
-    const Change recorded = m_database.insertImage(*name, owner, nowMillis(), &millis);
+    const Change recorded = m_store->insertImage(*name, owner, &millis);
     if (recorded != Change::done) {
-        m_images.remove(*name);
+        m_images->removeImage(*name, {});
         m_usage.release(owner, size);
         return recorded == Change::full ? Reply::text(507, diskFull) : Reply::text(500, "could not record the image");
     }
@@ -207,32 +261,33 @@ std::string Service::historyText(const std::vector<ImageRecord> &records)
 
 Reply Service::history(const std::string &token, const std::string &userId, bool shortList)
 {
-    if (!m_tokens.consume(token))
-        return Reply::text(403, badToken);
+    if (auto refusal = tokenRefusal(token))
+        return std::move(*refusal);
     if (!protocol::isUserId(userId))
         return Reply::text(400, badUserId);
-    const auto records = m_database.history(userId, shortList ? protocol::shortHistoryLimit : 0);
+    const auto records = m_store->history(userId, shortList ? protocol::shortHistoryLimit : 0);
     return Reply{200, historyText(records), "application/json"};
 }
 
 Reply Service::remove(const std::string &token, const std::string &name, const std::string &userId)
 {
-    if (!m_tokens.consume(token))
-        return Reply::text(403, badToken);
+    if (auto refusal = tokenRefusal(token))
+        return std::move(*refusal);
     if (!protocol::isUserId(userId))
         return Reply::text(400, badUserId);
     // The row goes first: a file without a row is harmless, a row without a file is not.
     if (!ImageStore::isValidName(name))
         return Reply::text(404, noSuchImage);
     std::lock_guard lock(imageLock(name));
-    const long long size = fileSize(m_images.originalPath(name));
-    switch (m_database.deleteImage(name, userId)) {
+    const long long size = m_images->originalSize(name);
+    ImageRecord removed;
+    switch (m_store->deleteImage(name, userId, &removed)) {
     case Change::done: break;
     case Change::notFound: return Reply::text(404, noSuchImage);
     case Change::full: return Reply::text(507, "the server's disk is full: nothing was deleted");
     case Change::failed: return Reply::text(500, "could not delete the image");
     }
-    m_images.remove(name);
+    m_images->removeImage(name, removed.bannerKey);
     m_usage.release(userId, size);
     return Reply::text(200, "deleted");
 }
@@ -263,8 +318,8 @@ std::optional<std::string> Service::ownUploadName(const std::string &link) const
 Reply Service::setUser(const std::string &token, const std::string &userId, const std::string &headerImage,
                        const std::string &headerColor)
 {
-    if (!m_tokens.consume(token))
-        return Reply::text(403, badToken);
+    if (auto refusal = tokenRefusal(token))
+        return std::move(*refusal);
     if (!protocol::isUserId(userId))
         return Reply::text(400, badUserId);
     if (!m_users.allows(userId))
@@ -277,13 +332,13 @@ Reply Service::setUser(const std::string &token, const std::string &userId, cons
         const auto name = ownUploadName(headerImage);
         if (!name)
             return Reply::text(400, "the banner image must be one of your uploads here");
-        const auto image = m_database.image(*name);
+        const auto image = m_store->image(*name);
         if (!image || image->owner != userId)
             return Reply::text(404, noSuchImage);
         user.headerImage = *name;
         bannerAddress = m_options.publicScheme() + m_options.publicBase() + "/" + *name + ".png";
     }
-    if (!m_database.setUser(user))
+    if (!m_store->setUser(user))
         return Reply::text(500, "could not record the banner");
     // The client keeps this reply as the banner's address and compares its history
     // rows (full links) with it after their scheme, so the reply is the full link
@@ -293,10 +348,13 @@ Reply Service::setUser(const std::string &token, const std::string &userId, cons
 
 Reply Service::raw(const std::string &name)
 {
-    if (!ImageStore::isValidName(name) || !m_database.image(name))
+    if (!ImageStore::isValidName(name) || !m_store->image(name))
+        return Reply::text(404, noSuchImage);
+    ImageSource source = m_images->originalSource(name);
+    if (source.file.empty() && source.bytes.empty())
         return Reply::text(404, noSuchImage);
     // What a name shows never changes: clients and caches may keep it for good.
-    Reply reply{200, {}, "image/png", m_images.originalPath(name), "public, max-age=31536000, immutable"};
+    Reply reply{200, std::move(source.bytes), "image/png", std::move(source.file), "public, max-age=31536000, immutable"};
     reply.etag = '"' + name + '"';
     return reply;
 }
@@ -306,12 +364,14 @@ std::mutex &Service::imageLock(const std::string &name)
     return m_imageLocks[std::hash<std::string>{}(name) % m_imageLocks.size()];
 }
 
-// A decorated image from a file; the owner may change the banner, so it is kept
-// only briefly, and its tag names the banner it shows.
-Reply Service::decoratedFile(const std::string &path, const std::string &name, const std::string &bannerKey)
+// A decorated image; the owner may change the banner, so it is kept only briefly,
+// and its tag names the banner version it shows.
+Reply Service::decoratedReply(ImageSource source, const std::string &name, const std::string &bannerKey)
 {
-    Reply reply{200, {}, "image/png", path, "public, max-age=60"};
-    reply.etag = '"' + name + '-' + std::to_string(std::hash<std::string>{}(bannerKey) & 0xffffffffffffULL) + '"';
+    if (source.file.empty() && source.bytes.empty())
+        return Reply::text(404, noSuchImage);
+    Reply reply{200, std::move(source.bytes), "image/png", std::move(source.file), "public, max-age=60"};
+    reply.etag = '"' + name + (bannerKey.empty() ? std::string() : '-' + bannerKey) + '"';
     return reply;
 }
 
@@ -320,29 +380,32 @@ Reply Service::decorated(const std::string &name)
     if (!ImageStore::isValidName(name))
         return Reply::text(404, noSuchImage);
     std::unique_lock lock(imageLock(name));
-    const auto image = m_database.image(name);
+    const auto image = m_store->image(name);
     if (!image)
         return Reply::text(404, noSuchImage);
-    const auto owner = m_database.user(image->owner);
+    const auto owner = m_store->user(image->owner);
     if (!owner || owner->headerImage.empty())
-        return decoratedFile(m_images.originalPath(name), name, {});
+        return decoratedReply(m_images->originalSource(name), name, {});
 
-    // The cache holds one composite per image; its key says which banner it shows.
-    const std::string key = owner->headerImage + owner->headerColor;
-    if (image->bannerKey == key && m_images.hasCached(name))
-        return decoratedFile(m_images.cachedPath(name), name, key);
-    const auto original = m_images.readOriginal(name);
+    // A composite per banner version, which the database keeps for every instance:
+    // once written it never changes, so any instance may serve it.
+    const std::string key = std::to_string(owner->bannerVersion);
+    if (auto cached = m_images->compositeSource(name, key))
+        return decoratedReply(std::move(*cached), name, key);
+    const auto original = m_images->readOriginal(name);
     if (!original)
         return Reply::text(404, noSuchImage);
-    const auto banner = m_images.readOriginal(owner->headerImage);
+    const auto banner = m_images->readOriginal(owner->headerImage);
     auto composed = banner ? composeWithBanner(*original, *banner, owner->headerColor) : std::nullopt;
     if (!composed)
-        return decoratedFile(m_images.originalPath(name), name, {});
-    if (m_images.writeCached(name, *composed) && m_database.setBannerKey(name, key))
-        return decoratedFile(m_images.cachedPath(name), name, key);
-    Reply reply = decoratedFile({}, name, key);
-    reply.body = std::move(*composed);
-    return reply;
+        return decoratedReply(m_images->originalSource(name), name, {});
+    if (m_images->writeComposite(name, key, *composed) && m_store->setBannerKey(name, key)) {
+        if (image->bannerKey != key)
+            m_images->removeComposite(name, image->bannerKey);
+        if (auto written = m_images->compositeSource(name, key))
+            return decoratedReply(std::move(*written), name, key);
+    }
+    return decoratedReply(ImageSource{{}, std::move(*composed)}, name, key);
 }
 
 } // namespace vornik::server

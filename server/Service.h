@@ -1,14 +1,14 @@
 #pragma once
 
 #include "server/AllowedUsers.h"
-#include "server/Database.h"
 #include "server/ImageStore.h"
 #include "server/RateLimiter.h"
 #include "server/ServerOptions.h"
 #include "server/StorageUsage.h"
-#include "server/TokenStore.h"
+#include "server/Store.h"
 
 #include <array>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -34,13 +34,20 @@ struct Reply {
 struct StoreReport {
     std::vector<std::string> filesWithoutRows;
     std::vector<std::string> rowsWithoutFiles;
-    std::string integrity;  // SQLite's integrity check: "ok" when sound
+    std::string integrity;  // the engine's integrity check: "ok" when sound
+    int schemaVersion = 0;
+    int latestSchemaVersion = 0;
 
-    bool consistent() const { return filesWithoutRows.empty() && rowsWithoutFiles.empty() && integrity == "ok"; }
+    bool consistent() const
+    {
+        return filesWithoutRows.empty() && rowsWithoutFiles.empty() && integrity == "ok"
+            && schemaVersion == latestSchemaVersion;
+    }
 };
 
 // What each request does, apart from HTTP itself. Path pieces arrive already
-// split out of the URL; every method is safe to call from several threads.
+// split out of the URL; every method is safe to call from several threads. Which
+// database and which image storage it runs on is the options' business only.
 class Service
 {
 public:
@@ -52,6 +59,12 @@ public:
     StoreReport checkStore();
     // Removes the files without rows and the rows without files.
     bool repairStore(const StoreReport &report);
+    // Copies every image from the other kind of storage into this one, checks each
+    // copy, then removes the originals there; composites are made again on demand.
+    // Returns how many images moved, or -1 on a failure (the source keeps its images).
+    int migrateStorage(std::string *error);
+    // True when several instances may share the database and the images.
+    bool sharedStore() const { return m_store && m_store->shared(); }
 
     // Reads the users file again (on SIGHUP); the old list stays on failure.
     bool reloadUsers(std::string *error);
@@ -67,22 +80,25 @@ public:
     Reply decorated(const std::string &name);
     Reply raw(const std::string &name);
 
-    TokenStore &tokens() { return m_tokens; }
     const StorageUsage &usage() const { return m_usage; }
+    Reply health();
 
 private:
     std::optional<std::string> ownUploadName(const std::string &link) const;
     static std::string historyText(const std::vector<ImageRecord> &records);
     std::mutex &imageLock(const std::string &name);
-    Reply decoratedFile(const std::string &path, const std::string &name, const std::string &bannerKey);
+    Reply decoratedReply(ImageSource source, const std::string &name, const std::string &bannerKey);
+    // The reply that refuses a request for its token, or nothing when the token is good.
+    std::optional<Reply> tokenRefusal(const std::string &token);
     std::optional<Reply> overRateLimit(const std::string &address);
     std::optional<Reply> storeUpload(const std::string &owner, std::string_view png, std::string *name);
     void countStoredImages();
 
     ServerOptions m_options;
-    TokenStore m_tokens;
-    Database m_database;
-    ImageStore m_images;
+    std::unique_ptr<Store> m_store;
+    ImageStore m_folder;
+    std::unique_ptr<DatabaseImages> m_databaseImages;
+    ImageStorage *m_images = &m_folder;
     RateLimiter m_requestLimit;
     StorageUsage m_usage;
     AllowedUsers m_users;

@@ -26,7 +26,11 @@ std::string TokenStore::issueSalt(const std::string &address)
 
 bool TokenStore::remember(const std::string &salt, const std::string &address)
 {
-    const std::string token = tokenForSalt(salt);
+    return rememberToken(tokenForSalt(salt), address);
+}
+
+bool TokenStore::rememberToken(const std::string &token, const std::string &address)
+{
     std::lock_guard lock(m_mutex);
     const Clock::time_point now = m_now();
     dropStale(now);

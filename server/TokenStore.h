@@ -31,6 +31,7 @@ public:
     // Remembers the token of a given salt; for salts made elsewhere. False when the
     // table is full.
     bool remember(const std::string &salt, const std::string &address = {});
+    bool rememberToken(const std::string &token, const std::string &address = {});
     // True when the token was issued, not used before and not expired. Either way
     // the token is gone afterwards.
     bool consume(const std::string &token);

@@ -20,8 +20,31 @@ namespace {
 
 void printStoreReport(const StoreReport &store)
 {
-    std::fprintf(stderr, "vornik-server: %zu image files without rows, %zu rows without files, database: %s\n",
-                 store.filesWithoutRows.size(), store.rowsWithoutFiles.size(), store.integrity.c_str());
+    std::fprintf(stderr,
+                 "vornik-server: schema version %d of %d, %zu image files without rows, %zu rows without files, "
+                 "database: %s\n",
+                 store.schemaVersion, store.latestSchemaVersion, store.filesWithoutRows.size(),
+                 store.rowsWithoutFiles.size(), store.integrity.c_str());
+}
+
+// The offline steps: --check, --repair and --migrate-storage. Returns the exit status.
+int runOfflineStep(const ServerOptions &options, Service &service)
+{
+    if (options.migrateStorage) {
+        std::string error;
+        const int moved = service.migrateStorage(&error);
+        if (moved < 0)
+            std::fprintf(stderr, "vornik-server: %s; nothing was removed\n", error.c_str());
+        else
+            std::fprintf(stderr, "vornik-server: moved %d images into %s\n", moved, options.storage.c_str());
+        service.close();
+        return moved < 0 ? 1 : 0;
+    }
+    const StoreReport store = service.checkStore();
+    printStoreReport(store);
+    const bool repaired = options.repairStore && service.repairStore(store);
+    service.close();
+    return store.consistent() || (repaired && store.integrity == "ok") ? 0 : 1;
 }
 
 } // namespace
@@ -70,20 +93,20 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "vornik-server: %s\n", error.c_str());
         return 1;
     }
-    // A crash can leave image files that no row names; they go before serving.
-    const StoreReport store = service.checkStore();
-    if (options.checkStore || options.repairStore) {
-        printStoreReport(store);
-        const bool repaired = options.repairStore && service.repairStore(store);
-        service.close();
-        return store.consistent() || (repaired && store.integrity == "ok") ? 0 : 1;
+    if (options.checkStore || options.repairStore || options.migrateStorage)
+        return runOfflineStep(options, service);
+    // A crash can leave image files that no row names; they go before serving. Not
+    // on a shared store: there a file without a row may be another instance's upload
+    // in progress (--repair, with every instance stopped, mends those).
+    if (!service.sharedStore()) {
+        const StoreReport store = service.checkStore();
+        if (!store.filesWithoutRows.empty() || !store.rowsWithoutFiles.empty()) {
+            printStoreReport(store);
+            service.repairStore(store);
+        }
+        if (store.integrity != "ok")
+            std::fprintf(stderr, "vornik-server: the database's integrity check says: %s\n", store.integrity.c_str());
     }
-    if (!store.filesWithoutRows.empty() || !store.rowsWithoutFiles.empty()) {
-        printStoreReport(store);
-        service.repairStore(store);
-    }
-    if (store.integrity != "ok")
-        std::fprintf(stderr, "vornik-server: the database's integrity check says: %s\n", store.integrity.c_str());
     HttpFrontend frontend(options, service);
     if (!frontend.valid()) {
         std::fprintf(stderr, "vornik-server: cannot load the certificate or key\n");

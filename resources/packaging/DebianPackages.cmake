@@ -33,13 +33,16 @@ set(CPACK_DEBIAN_VORNIK-SERVER_PACKAGE_NAME vornik-server)
 set(CPACK_DEBIAN_VORNIK-SERVER_PACKAGE_SECTION net)
 # The personal server's user unit makes its certificate with openssl.
 set(CPACK_DEBIAN_VORNIK-SERVER_PACKAGE_RECOMMENDS "openssl")
+# Several instances share one PostgreSQL database (libpq5 itself comes from shlibdeps).
+set(CPACK_DEBIAN_VORNIK-SERVER_PACKAGE_SUGGESTS "postgresql")
 set(CPACK_DEBIAN_VORNIK-SERVER_PACKAGE_CONTROL_EXTRA
     "${CMAKE_CURRENT_LIST_DIR}/debian-server/conffiles;${CMAKE_CURRENT_LIST_DIR}/debian-server/postinst;${CMAKE_CURRENT_LIST_DIR}/debian-server/prerm;${CMAKE_CURRENT_LIST_DIR}/debian-server/postrm")
 set(CPACK_DEBIAN_VORNIK-SERVER_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_COMPONENT_VORNIK-SERVER_DESCRIPTION "sharing service for Vornik screenshots
 vornik-server receives the screenshots that Vornik uploads, stores them per
-user in SQLite and a folder of images, lists and deletes them, and serves
-each image with its owner's banner. Users need no account.
+user in SQLite (or, for several instances, PostgreSQL) and a folder of
+images, lists and deletes them, and serves each image with its owner's
+banner. Users need no account.
 .
 This package holds the server, a hardened systemd system unit (not enabled
 on installation) with its options in /etc/default/vornik-server, and a

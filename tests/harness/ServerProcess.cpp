@@ -1,5 +1,6 @@
 #include "tests/harness/ServerProcess.h"
 
+#include "tests/harness/PostgresCluster.h"
 #include "tests/harness/TestEnvironment.h"
 
 #include "service/HttpTransport.h"
@@ -13,6 +14,7 @@
 #include <optional>
 
 #include <arpa/inet.h>
+#include <csignal>
 #include <cstdio>
 #include <netinet/in.h>
 #include <poll.h>
@@ -55,7 +57,28 @@ bool ServerProcess::prepareFolders()
     m_certFile = base + QStringLiteral("/localhost.crt");
     m_keyFile = base + QStringLiteral("/localhost.key");
     m_logFile = base + QStringLiteral("/server.log");
-    return QDir().mkpath(m_dataDir);
+    return QDir().mkpath(m_dataDir) && QDir().mkpath(base);
+}
+
+bool testsUsePostgres()
+{
+    return qEnvironmentVariable("VORNIK_TEST_DATABASE") == QStringLiteral("postgresql");
+}
+
+bool ServerProcess::chooseDatabase()
+{
+    if (!m_databaseUrl.isEmpty())
+        return true;  // a restart keeps its database
+    if (!m_options.databaseUrl.isEmpty())
+        m_databaseUrl = m_options.databaseUrl;
+    else if (!testsUsePostgres())
+        m_databaseUrl = QStringLiteral("sqlite:") + m_dataDir + QStringLiteral("/vornik.db");
+    else if (PostgresCluster *cluster = PostgresCluster::shared())
+        m_databaseUrl = cluster->createDatabase();
+    if (m_databaseUrl.isEmpty())
+        std::fprintf(stderr, "ServerProcess: no PostgreSQL cluster for VORNIK_TEST_DATABASE=postgresql: %s\n",
+                     qPrintable(PostgresCluster::unavailableReason()));
+    return !m_databaseUrl.isEmpty();
 }
 
 bool ServerProcess::makeCertificate()
@@ -88,7 +111,7 @@ bool ServerProcess::start(const Options &options)
         std::fprintf(stderr, "ServerProcess: VORNIK_SERVER_BINARY is not set to a file\n");
         return false;
     }
-    if (!prepareFolders())
+    if (!prepareFolders() || !chooseDatabase())
         return false;
     if (options.tls && !makeCertificate())
         return false;
@@ -97,6 +120,7 @@ bool ServerProcess::start(const Options &options)
     const QString scheme = options.tls ? QStringLiteral("https://") : QStringLiteral("http://");
     QStringList command{binary,
                         QStringLiteral("--data"), m_dataDir,
+                        QStringLiteral("--database"), m_databaseUrl,
                         QStringLiteral("--listen"), publicHost(),
                         QStringLiteral("--public-url"), scheme + publicHost() + QLatin1Char('/')};
     if (options.tls)
@@ -137,6 +161,31 @@ bool ServerProcess::stop()
     const bool clean = vtest::stop(m_pid);
     m_pid = -1;
     return clean;
+}
+
+void ServerProcess::kill()
+{
+    if (m_pid <= 0)
+        return;
+    ::kill(m_pid, SIGKILL);
+    waitpid(m_pid, nullptr, 0);
+    m_pid = -1;
+}
+
+QStringList recordedImageNames(const ServerProcess &server)
+{
+    const QString url = server.databaseUrl();
+    if (url.startsWith(QStringLiteral("postgresql://"))) {
+        PostgresCluster *cluster = PostgresCluster::shared();
+        return cluster ? cluster->query(url, QStringLiteral("SELECT name FROM images")) : QStringList{};
+    }
+    // SQLite, through its own command-line shell.
+    QString output;
+    if (run({QStringLiteral("sqlite3"), QStringLiteral("-readonly"), url.mid(7), QStringLiteral("SELECT name FROM images")},
+            &output)
+        != 0)
+        return {QStringLiteral("query failed")};
+    return output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 QString ServerProcess::publicHost() const

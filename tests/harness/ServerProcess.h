@@ -10,6 +10,9 @@
 // test's temporary root, over HTTPS with a fresh self-signed certificate for
 // localhost unless told otherwise. The binary comes from VORNIK_SERVER_BINARY, which
 // CTest sets. Stopped by process id in stop() or when the object goes away.
+// The database is SQLite in the data folder, unless the options name one, or
+// VORNIK_TEST_DATABASE=postgresql asks for a fresh database in the test's own
+// PostgreSQL cluster (so that a whole suite runs on either engine).
 namespace vtest {
 
 class ServerProcess
@@ -22,6 +25,7 @@ public:
         bool rsaCertificate = false;  // an RSA key instead of the quicker EC one
         QStringList extraArguments{};
         QString dataDir{};  // empty: a folder under the test's root
+        QString databaseUrl{};  // empty: see above
     };
 
     ServerProcess() = default;
@@ -45,9 +49,13 @@ public:
     int port() const { return m_port; }
     QString logFile() const { return m_logFile; }
     pid_t pid() const { return m_pid; }
+    QString databaseUrl() const { return m_databaseUrl; }
+    // Ends the server at once (SIGKILL), as a crash would.
+    void kill();
 
 private:
     bool prepareFolders();
+    bool chooseDatabase();
     bool makeCertificate();
     bool waitForPort(int timeoutMs);
 
@@ -56,6 +64,7 @@ private:
     QString m_certFile;
     QString m_keyFile;
     QString m_logFile;
+    QString m_databaseUrl;
     int m_port = -1;
     pid_t m_pid = -1;
 };
@@ -66,5 +75,11 @@ QByteArray fetchUrl(const QUrl &url, int timeoutMs = 20000);
 
 // What the server keeps under raw/ for an image link: the bytes exactly as uploaded.
 QByteArray fetchRaw(const QString &link, int timeoutMs = 20000);
+
+// True when the suite runs its servers on PostgreSQL (VORNIK_TEST_DATABASE=postgresql).
+bool testsUsePostgres();
+
+// The names recorded in a server's database, whichever engine it uses.
+QStringList recordedImageNames(const ServerProcess &server);
 
 } // namespace vtest

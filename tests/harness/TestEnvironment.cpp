@@ -169,6 +169,8 @@ TestEnvironment::TestEnvironment(const EnvironmentOptions &options)
 
 TestEnvironment::~TestEnvironment()
 {
+    for (auto step = m_teardown.rbegin(); step != m_teardown.rend(); ++step)
+        (*step)();
     stop(m_xvfbPid);
     stop(m_busPid);
     if (qEnvironmentVariableIsEmpty("VORNIK_KEEP_TEST_DIRS"))

@@ -5,6 +5,8 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <vector>
 #include <sys/types.h>
 
 // What a test process needs around it, started before QApplication exists and
@@ -47,6 +49,9 @@ public:
     // The only folder the test's bus activates services from (.service files).
     QString serviceFolder() const { return m_root + QStringLiteral("/dbus-services"); }
     pid_t xvfbPid() const { return m_xvfbPid; }
+    // Runs `step` first when the environment goes away (newest first), while the
+    // folders are still there: for servers that the test shares between its cases.
+    void atTeardown(std::function<void()> step) { m_teardown.push_back(std::move(step)); }
 
 private:
     void makeFolders();
@@ -60,6 +65,7 @@ private:
     QString m_busAddress;
     pid_t m_xvfbPid = -1;
     pid_t m_busPid = -1;
+    std::vector<std::function<void()>> m_teardown;
 };
 
 // Starts a program with stdout and stderr sent to `logFile` (or /dev/null when empty).

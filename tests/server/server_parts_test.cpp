@@ -3,6 +3,7 @@
 #include "server/Multipart.h"
 #include "server/Routes.h"
 #include "server/ServerOptions.h"
+#include "server/StoreFactory.h"
 #include "server/Service.h"
 #include "server/TokenStore.h"
 #include "service/Protocol.h"
@@ -166,6 +167,35 @@ private slots:
         QCOMPARE(limits.options.maxConnectionsPerAddress, 5);
         QCOMPARE(limits.options.headerTimeoutMs, 1500LL);
         QCOMPARE(limits.options.minRateBytes, 1000LL);
+    }
+
+    // Which database and image storage the command line names, and the defaults:
+    // SQLite and the image folder both in the data folder.
+    void databaseAndStorage()
+    {
+        auto parse = [](std::vector<std::string> arguments) { return parseCommandLine(arguments); };
+        const ParseResult plain = parse({"--data", "/d"});
+        QCOMPARE(plain.options.databaseUrl, std::string("sqlite:/d/vornik.db"));
+        QCOMPARE(plain.options.imageFolder(), std::string("/d"));
+        QVERIFY(!plain.options.imagesInDatabase());
+        const ParseResult team = parse({"--database", "postgresql://v@db/v", "--storage", "folder:/srv/images"});
+        QVERIFY2(team.error.empty(), team.error.c_str());
+        QCOMPARE(team.options.imageFolder(), std::string("/srv/images"));
+        const ParseResult whole = parse({"--database", "postgres://v@db/v", "--storage", "database", "--migrate-storage"});
+        QVERIFY2(whole.error.empty(), whole.error.c_str());
+        QVERIFY(whole.options.imagesInDatabase() && whole.options.migrateStorage);
+        // Without --data, both must be named; and only the known forms are taken.
+        QVERIFY(!parse({"--database", "postgresql://v@db/v"}).error.empty());
+        QVERIFY(!parse({"--data", "/d", "--database", "mysql://v@db/v"}).error.empty());
+        QVERIFY(!parse({"--data", "/d", "--database", "sqlite:"}).error.empty());
+        QVERIFY(!parse({"--data", "/d", "--storage", "folder:"}).error.empty());
+        QVERIFY(!parse({"--data", "/d", "--storage", "s3"}).error.empty());
+        std::string error;
+        QVERIFY(!makeStore("mysql://x", 1, {}, &error) && !error.empty());
+        QCOMPARE(makeStore("sqlite:/d/x.db", 1, {}, &error)->engine(), std::string("sqlite"));
+        const auto shared = makeStore("postgresql://v@db/v", 4, {}, &error);
+        QVERIFY(shared->shared());
+        QCOMPARE(shared->engine(), std::string("postgresql"));
     }
 
     // Request targets as the routes read them.

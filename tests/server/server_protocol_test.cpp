@@ -8,8 +8,6 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
-#include <sqlite3.h>
-
 // vornik-server over loopback HTTPS, spoken to in raw bytes: the client's exact
 // upload form, token rules, per-user isolation, limits, paths that try to leave
 // the data folder, and the banner composite.
@@ -28,21 +26,10 @@ class ServerProtocolTest : public QObject
         return text;
     }
 
-    // Names recorded in the database, read straight from the file.
+    // Names recorded in the database, read straight from it.
     QStringList recordedNames(const vtest::ServerProcess &server)
     {
-        QStringList names;
-        sqlite3 *db = nullptr;
-        const QByteArray file = (server.dataDir() + QStringLiteral("/vornik.db")).toLocal8Bit();
-        if (sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-            sqlite3_stmt *select = nullptr;
-            sqlite3_prepare_v2(db, "SELECT name FROM images", -1, &select, nullptr);
-            while (select && sqlite3_step(select) == SQLITE_ROW)
-                names << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(select, 0)));
-            sqlite3_finalize(select);
-        }
-        sqlite3_close(db);
-        return names;
+        return vtest::recordedImageNames(server);
     }
 
     static QImage decode(const std::string &bytes)
@@ -262,7 +249,7 @@ private slots:
             const wire::Answer reply = client.get(path("delete/", {client.token(), victim, uid}));
             QVERIFY2(reply.status == 404, victim.c_str());
         }
-        QVERIFY(QFile::exists(m_server.dataDir() + QStringLiteral("/vornik.db")));
+        QVERIFY(recordedNames(m_server).contains(QString::fromStdString(name)));
         QCOMPARE(client.get("/raw/" + name + ".png").status, 200);
     }
 
