@@ -12,6 +12,7 @@
 // The server binary is VORNIK_SERVER_BINARY, or ../server/vornik-server beside
 // this program in the build tree.
 
+#include "bench/ServerBenchTools.h"
 #include "service/Protocol.h"
 #include "tests/server/LoopbackSocket.h"
 #include "tests/server/PngVariants.h"
@@ -44,6 +45,9 @@
 
 namespace {
 
+using benchtools::md5;
+using benchtools::percentile;
+using benchtools::uploadForm;
 using Clock = std::chrono::steady_clock;
 
 struct Settings {
@@ -54,20 +58,6 @@ struct Settings {
     int reads = 4000;
     QString compareBinary;  // an earlier vornik-server to measure the same uploads against
 };
-
-std::string md5(const std::string &bytes)
-{
-    return QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Md5).toHex().toStdString();
-}
-
-double percentile(std::vector<double> values, double fraction)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const size_t index = std::min(values.size() - 1, size_t(fraction * double(values.size() - 1) + 0.5));
-    return values[index];
-}
 
 class BenchServer
 {
@@ -212,15 +202,6 @@ std::string token(httplib::Client &client)
 {
     const auto salt = client.Get("/salt/");
     return salt ? md5(salt->body + std::string(vornik::protocol::sharedKey)) : std::string();
-}
-
-std::string uploadForm(const std::string &uid, const std::string &png)
-{
-    const std::string dash = "--bench-boundary\r\n";
-    return dash + "Content-Disposition: form-data; name=\"name\"\r\n\r\nuserid\r\n" + dash
-         + "Content-Disposition: form-data; name=\"" + std::string(vornik::protocol::formUserIdField) + "\"\r\n\r\n" + uid
-         + "\r\n" + dash + "Content-Disposition: form-data; name=\"filename\"; filename=\"a2.png\"\r\n"
-         + "Content-Type: image/png\r\n\r\n" + png + "\r\n--bench-boundary--\r\n";
 }
 
 // Uploads `total` images from `clients` threads; returns each upload's latency in

@@ -9,6 +9,7 @@
 // The server binary is VORNIK_SERVER_BINARY, or ../server/vornik-server beside this
 // program in the build tree.
 
+#include "bench/ServerBenchTools.h"
 #include "service/Protocol.h"
 #include "tests/harness/PostgresCluster.h"
 #include "tests/harness/ServerProcess.h"
@@ -34,6 +35,9 @@
 
 namespace {
 
+using benchtools::md5;
+using benchtools::percentile;
+using benchtools::uploadForm;
 using Clock = std::chrono::steady_clock;
 using Servers = std::vector<std::unique_ptr<vtest::ServerProcess>>;
 
@@ -51,19 +55,6 @@ struct Figures {
     int failed = 0;
 };
 
-std::string md5(const std::string &bytes)
-{
-    return QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Md5).toHex().toStdString();
-}
-
-double percentile(std::vector<double> values, double fraction)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, size_t(fraction * double(values.size() - 1) + 0.5))];
-}
-
 std::unique_ptr<httplib::Client> clientFor(const vtest::ServerProcess &server)
 {
     auto made = std::make_unique<httplib::Client>(server.baseUrl().chopped(1).toStdString());
@@ -73,15 +64,6 @@ std::unique_ptr<httplib::Client> clientFor(const vtest::ServerProcess &server)
     made->set_read_timeout(60, 0);
     made->set_write_timeout(60, 0);
     return made;
-}
-
-std::string uploadForm(const std::string &uid, const std::string &png)
-{
-    const std::string dash = "--bench-boundary\r\n";
-    return dash + "Content-Disposition: form-data; name=\"name\"\r\n\r\nuserid\r\n" + dash
-         + "Content-Disposition: form-data; name=\"" + std::string(vornik::protocol::formUserIdField) + "\"\r\n\r\n" + uid
-         + "\r\n" + dash + "Content-Disposition: form-data; name=\"filename\"; filename=\"a2.png\"\r\n"
-         + "Content-Type: image/png\r\n\r\n" + png + "\r\n--bench-boundary--\r\n";
 }
 
 // `total` uploads from `clients` threads; upload i takes its salt from server i and
@@ -106,7 +88,7 @@ Figures uploadMany(const Servers &servers, int clients, int total, const std::fu
                 const std::string body = uploadForm(uid, pngFor(i));
                 const auto begin = Clock::now();
                 const auto salt = toEach[size_t(i) % toEach.size()]->Get("/salt/");
-                const std::string token = salt ? md5(salt->body + std::string(vornik::protocol::sharedKey)) : std::string();
+                const std::string token = salt ? benchtools::tokenFor(salt->body) : std::string();
                 const auto reply = toEach[size_t(i + 1) % toEach.size()]->Post(
                     ("/upload/" + token).c_str(), body, "multipart/form-data; boundary=bench-boundary");
                 own.push_back(std::chrono::duration<double, std::milli>(Clock::now() - begin).count());
@@ -154,7 +136,7 @@ int printHistory(const vtest::ServerProcess &server, const std::string &uid, con
         size_t bytes = 0;
         for (int i = 0; i < settings.historyRequests; ++i) {
             const auto salt = client->Get("/salt/");
-            const std::string token = salt ? md5(salt->body + std::string(vornik::protocol::sharedKey)) : std::string();
+            const std::string token = salt ? benchtools::tokenFor(salt->body) : std::string();
             const std::string path = "/history/" + token + "/" + uid + (shortList ? "/10" : "");
             const auto begin = Clock::now();
             const auto reply = client->Get(path.c_str());
