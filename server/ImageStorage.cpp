@@ -36,9 +36,10 @@ std::optional<ImageSource> DatabaseImages::compositeSource(const std::string &na
     return ImageSource{{}, std::move(*bytes)};
 }
 
-void DatabaseImages::removeComposite(const std::string &name, const std::string &)
+// writeComposite already replaced every older composite of the image; removing by
+// name here would take the new one too.
+void DatabaseImages::removeComposite(const std::string &, const std::string &)
 {
-    m_store.removeBlobs(name, false);
 }
 
 void DatabaseImages::removeImage(const std::string &name, const std::string &)

@@ -49,14 +49,18 @@ class ServerDatabaseTest : public QObject
         return uploaded;
     }
 
-    static bool allComeBack(const vtest::ServerProcess &server, const std::map<std::string, std::string> &images)
+    // Every image comes back raw as uploaded, and with the banner (the first image,
+    // whose name is `banner`) a strip taller than the image.
+    static bool allComeBack(const vtest::ServerProcess &server, const std::map<std::string, std::string> &images,
+                            const std::string &banner)
     {
         wire::Client client(server);
         for (const auto &[name, png] : images) {
-            if (client.get("/raw/" + name + ".png").body != png || client.get("/" + name + ".png").body != png)
+            const QImage shown = QImage::fromData(QByteArray::fromStdString(client.get("/" + name + ".png").body), "PNG");
+            if (client.get("/raw/" + name + ".png").body != png || shown.height() <= 10)
                 return false;
         }
-        return true;
+        return images.count(banner) == 1;
     }
 
     void moveBackAndForth(const QString &databaseUrl)
@@ -69,7 +73,12 @@ class ServerDatabaseTest : public QObject
         QCOMPARE(wire::Client(inDatabase).get("/healthz").status, 200);
         const auto uploaded = uploadSome(inDatabase, 5);
         QCOMPARE(int(uploaded.size()), 5);
-        QVERIFY(allComeBack(inDatabase, uploaded));
+        const std::string banner = uploaded.begin()->first;
+        wire::Client setter(inDatabase);
+        QCOMPARE(setter.get("/setuser/" + setter.token() + "?id=" + wire::userId("moved") + "&headerImage=" +
+                            inDatabase.baseUrl().toStdString() + banner + ".png&headerColor=%23FFFFFF").status, 200);
+        QVERIFY(allComeBack(inDatabase, uploaded, banner));
+        QVERIFY(allComeBack(inDatabase, uploaded, banner));  // from the stored composites
         QCOMPARE(fileCount(data + QStringLiteral("/images")), 0);  // nothing on disk
         QVERIFY(inDatabase.stop());
         const Outcome check = runServer(where + QStringList{QStringLiteral("--storage"), QStringLiteral("database"), QStringLiteral("--check")});
@@ -84,7 +93,7 @@ class ServerDatabaseTest : public QObject
         QVERIFY(runServer(where + QStringList{QStringLiteral("--storage"), QStringLiteral("database"), QStringLiteral("--check")}).status == 1);
         vtest::ServerProcess inFolder;
         QVERIFY(inFolder.start({.tls = true, .dataDir = data, .databaseUrl = databaseUrl}));
-        QVERIFY(allComeBack(inFolder, uploaded));
+        QVERIFY(allComeBack(inFolder, uploaded, banner));
         QVERIFY(inFolder.stop());
 
         // And back into the database.
@@ -93,7 +102,7 @@ class ServerDatabaseTest : public QObject
         QCOMPARE(fileCount(data + QStringLiteral("/images")), 0);
         QVERIFY(inDatabase.start({.tls = true, .extraArguments = {QStringLiteral("--storage"), QStringLiteral("database")},
                                   .dataDir = data, .databaseUrl = databaseUrl}));
-        QVERIFY(allComeBack(inDatabase, uploaded));
+        QVERIFY(allComeBack(inDatabase, uploaded, banner));
     }
 
 private slots:
