@@ -1,0 +1,184 @@
+// The capture path on a real Wayland compositor: `vornik --capture` on headless sway
+// with the real xdg-desktop-portal, one overlay per output, a drag with a virtual
+// pointer, and what copy and save deliver compared pixel for pixel with the portal's
+// own picture of the desktop.
+#include "tests/harness/TestMain.h"
+#include "tests/wayland/WaylandTestSupport.h"
+
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <memory>
+
+namespace {
+const QString kFirst = QStringLiteral("HEADLESS-1");
+const QString kSecond = QStringLiteral("HEADLESS-2");
+const QRect kFirstArea(0, 0, 1280, 720);
+const QRect kSecondArea(1280, 0, 800, 600);
+// The pointer rests here between drags; what lies under the cursor is not compared.
+const QPoint kParked(4, 4);
+const QRect kCursorBox(0, 0, 64, 64);
+} // namespace
+
+class WaylandCaptureTest : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<vtest::WaylandSession> session;
+    std::unique_ptr<wtest::VornikProcess> vornik;
+    QImage desktop;   // the portal's picture of the desktop before Vornik ran
+
+    // Runs `vornik --capture` and waits until each output shows an overlay of Vornik,
+    // full screen on that output; returns how long that took (ms), or -1.
+    qint64 captureAndWaitForOverlays(const QMap<QString, QRect> &outputs)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        const qint64 pid = vornik->capture();
+        const bool shown = QTest::qWaitFor([&] {
+            const auto windows = wtest::windowsOf(*session, pid);
+            if (windows.size() != outputs.size())
+                return false;
+            for (auto output = outputs.cbegin(); output != outputs.cend(); ++output) {
+                const QJsonObject window = windows.value(output.key());
+                if (window.value(QStringLiteral("fullscreen_mode")).toInt() != 1 || wtest::rectOf(window) != output.value())
+                    return false;
+            }
+            return true;
+        }, 15000);
+        return shown ? clock.elapsed() : -1;
+    }
+
+    bool overlaysClosed() const
+    {
+        return QTest::qWaitFor([&] { return wtest::windowsOf(*session, vornik->pid()).isEmpty(); }, 5000);
+    }
+
+    // Waits until grim shows `expected` on `output` (the window may take a frame or two).
+    QString waitForPicture(const QString &output, const QImage &expected, const QRect &ignored = QRect())
+    {
+        QString difference;
+        (void)QTest::qWaitFor([&] {
+            difference = wtest::firstDifference(session->grim(output), expected, ignored);
+            return difference.isEmpty();
+        }, 5000);
+        return difference;
+    }
+
+    QImage pastedPng()
+    {
+        return QImage::fromData(session->paste(QStringLiteral("image/png")), "PNG").convertToFormat(QImage::Format_RGB32);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        const QString root = vtest::TestEnvironment::current()->root();
+        session = std::make_unique<vtest::WaylandSession>(
+            root, QList<vtest::WaylandOutput>{{kFirstArea.size(), wtest::wallpaper(kFirstArea.size(), 0)},
+                                              {kSecondArea.size(), wtest::wallpaper(kSecondArea.size(), 90)}});
+        QVERIFY2(session->isRunning(), qPrintable(session->failure()));
+        qInfo("session started: %s", qPrintable(session->startTimes().join(QStringLiteral(", "))));
+        QVERIFY(session->movePointer(kParked));
+        QString failure;
+        desktop = session->portalScreenshot(&failure);
+        QVERIFY2(!desktop.isNull(), qPrintable(failure));
+        QCOMPARE(desktop.size(), QSize(2080, 720));
+        vornik = std::make_unique<wtest::VornikProcess>(*session, root);
+    }
+
+    void cleanupTestCase()
+    {
+        if (vornik && QTest::currentTestFailed())
+            qInfo("Vornik said:\n%s", qPrintable(vornik->log()));
+        vornik.reset();
+        session.reset();
+    }
+
+    // One overlay per output, full screen on it, showing that output's own picture.
+    void overlayOnEachOutput()
+    {
+        const qint64 ms = captureAndWaitForOverlays({{kFirst, kFirstArea}, {kSecond, kSecondArea}});
+        QVERIFY2(ms >= 0, qPrintable(vornik->log()));
+        qInfo("capture request -> every overlay shown (first capture, Vornik starting): %lld ms", ms);
+        QCOMPARE(waitForPicture(kFirst, desktop.copy(kFirstArea), kCursorBox), QString());
+        QCOMPARE(waitForPicture(kSecond, desktop.copy(kSecondArea)), QString());
+    }
+
+    // A real drag on the second output, then Ctrl+C: the Wayland clipboard holds the
+    // region, pixel for pixel, and still does once the overlays are gone.
+    void dragAndCopy()
+    {
+        const QRect region(kSecondArea.x() + 100, 80, 240, 180);
+        QVERIFY(session->drag(region.topLeft(), region.topLeft() + QPoint(region.width(), region.height())));
+        QVERIFY(session->type({QStringLiteral("-M"), QStringLiteral("ctrl"), QStringLiteral("c"), QStringLiteral("-m"), QStringLiteral("ctrl")}));
+        QVERIFY(overlaysClosed());
+        QImage pasted;
+        QVERIFY2(QTest::qWaitFor([&] { return !(pasted = pastedPng()).isNull(); }, 5000), qPrintable(vornik->log()));
+        QCOMPARE(wtest::firstDifference(pasted, desktop.copy(region)), QString());
+        QVERIFY(session->movePointer(kParked));
+    }
+
+    // Save writes the selected region, pixel for pixel, into the pictures folder.
+    void dragAndSave()
+    {
+        QVERIFY(captureAndWaitForOverlays({{kFirst, kFirstArea}, {kSecond, kSecondArea}}) >= 0);
+        const QRect region(200, 150, 320, 250);
+        QVERIFY(session->drag(region.topLeft(), region.topLeft() + QPoint(region.width(), region.height())));
+        QVERIFY(session->type({QStringLiteral("-M"), QStringLiteral("ctrl"), QStringLiteral("s"), QStringLiteral("-m"), QStringLiteral("ctrl")}));
+        QVERIFY(overlaysClosed());
+        QString saved;
+        QVERIFY2(QTest::qWaitFor([&] {
+            QFile opened(vornik->openedLog());
+            saved = opened.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(opened.readAll()).trimmed() : QString();
+            return !saved.isEmpty();
+        }, 5000), qPrintable(vornik->log()));
+        const QString path = QUrl(saved).isLocalFile() ? QUrl(saved).toLocalFile() : saved;
+        QVERIFY2(path.startsWith(QDir::homePath()), qPrintable(path));
+        QCOMPARE(wtest::firstDifference(QImage(path).convertToFormat(QImage::Format_RGB32), desktop.copy(region)), QString());
+        // The earlier copy is still on the clipboard: Vornik kept it while it ran.
+        QCOMPARE(pastedPng().size(), QSize(240, 180));
+        QVERIFY(session->movePointer(kParked));
+    }
+
+    void escapeClosesEveryOverlay()
+    {
+        QVERIFY(captureAndWaitForOverlays({{kFirst, kFirstArea}, {kSecond, kSecondArea}}) >= 0);
+        QVERIFY(session->type({QStringLiteral("-k"), QStringLiteral("Escape")}));
+        QVERIFY(overlaysClosed());
+    }
+
+    // An output at scale 2: its overlay covers it in logical pixels and shows its
+    // picture at full device resolution; a copy from it keeps every device pixel.
+    void outputAtScaleTwo()
+    {
+        QVERIFY(session->swaymsg({QStringLiteral("output"), kSecond, QStringLiteral("scale"), QStringLiteral("2")}));
+        const QRect scaledArea(kSecondArea.topLeft(), kSecondArea.size() / 2);
+        QVERIFY(QTest::qWaitFor([&] {
+            for (const QJsonObject &output : session->outputs())
+                if (output.value(QStringLiteral("name")).toString() == kSecond)
+                    return wtest::rectOf(output) == scaledArea;
+            return false;
+        }, 5000));
+        QVERIFY(session->movePointer(kParked));
+        QString failure;
+        const QImage scaledDesktop = session->portalScreenshot(&failure);
+        QVERIFY2(!scaledDesktop.isNull(), qPrintable(failure));
+        // The portal's picture is at the largest scale of any output.
+        QCOMPARE(scaledDesktop.size(), QSize(2 * (kFirstArea.width() + scaledArea.width()), 2 * kFirstArea.height()));
+        const QRect deviceArea(scaledArea.topLeft() * 2, scaledArea.size() * 2);
+
+        QVERIFY(captureAndWaitForOverlays({{kFirst, kFirstArea}, {kSecond, scaledArea}}) >= 0);
+        QCOMPARE(waitForPicture(kSecond, scaledDesktop.copy(deviceArea)), QString());
+
+        const QRect region(scaledArea.x() + 50, 40, 200, 150);   // logical
+        QVERIFY(session->drag(region.topLeft(), region.topLeft() + QPoint(region.width(), region.height())));
+        QVERIFY(session->type({QStringLiteral("-M"), QStringLiteral("ctrl"), QStringLiteral("c"), QStringLiteral("-m"), QStringLiteral("ctrl")}));
+        QVERIFY(overlaysClosed());
+        QImage pasted;
+        QVERIFY(QTest::qWaitFor([&] { pasted = pastedPng(); return pasted.size() == region.size() * 2; }, 5000));
+        QCOMPARE(wtest::firstDifference(pasted, scaledDesktop.copy(QRect(region.topLeft() * 2, region.size() * 2))), QString());
+    }
+};
+
+VORNIK_TEST_MAIN(WaylandCaptureTest, (vtest::EnvironmentOptions{.dbus = false}))
+#include "wayland_capture_test.moc"
