@@ -280,8 +280,24 @@ bool WaylandSession::startPortal()
     step(QStringLiteral("pipewire"), started);
 
     started = QDateTime::currentMSecsSinceEpoch();
-    spawnHere({QStringLiteral("/usr/libexec/xdg-desktop-portal"), QStringLiteral("-r")},
-              QStringLiteral("xdg-desktop-portal.log"));
+    // Now and then (about one start in five here) the front end comes up without the
+    // Screenshot interface; a second start has always brought it.
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        const pid_t portal = spawnHere({QStringLiteral("/usr/libexec/xdg-desktop-portal"), QStringLiteral("-r")},
+                                       QStringLiteral("xdg-desktop-portal.log"));
+        if (waitForScreenshotPortal(attempt < 3 ? 8000 : kStartTimeoutMs)) {
+            step(QStringLiteral("portal"), started);
+            return true;
+        }
+        stopBusClients();
+        stop(portal);
+        m_pids.removeAll(portal);
+    }
+    return fail(QStringLiteral("the screenshot portal did not appear; see %1/xdg-desktop-portal.log").arg(m_root));
+}
+
+bool WaylandSession::waitForScreenshotPortal(int timeoutMs)
+{
     QDBusConnection bus = QDBusConnection::connectToBus(m_busAddress, QStringLiteral("wayland-session-probe"));
     const auto exported = [&] {
         const QDBusMessage introspect = QDBusMessage::createMethodCall(
@@ -289,12 +305,9 @@ bool WaylandSession::startPortal()
         const QDBusReply<QString> xml = bus.call(introspect, QDBus::Block, 2000);
         return xml.isValid() && xml.value().contains(QLatin1String("\"org.freedesktop.portal.Screenshot\""));
     };
-    const bool ready = waitFor(exported, kStartTimeoutMs);
+    const bool ready = waitFor(exported, timeoutMs);
     QDBusConnection::disconnectFromBus(QStringLiteral("wayland-session-probe"));
-    if (!ready)
-        return fail(QStringLiteral("the screenshot portal did not appear; see %1/xdg-desktop-portal.log").arg(m_root));
-    step(QStringLiteral("portal"), started);
-    return true;
+    return ready;
 }
 
 bool WaylandSession::startPointer()
@@ -425,9 +438,24 @@ bool WaylandSession::sendPointer(const QByteArray &command)
     }, 5000);
 }
 
+QRect WaylandSession::layoutBox() const
+{
+    QRect box;
+    for (const QJsonObject &output : outputs()) {
+        const QJsonObject r = output.value(QStringLiteral("rect")).toObject();
+        box |= QRect(r.value(QStringLiteral("x")).toInt(), r.value(QStringLiteral("y")).toInt(),
+                     r.value(QStringLiteral("width")).toInt(), r.value(QStringLiteral("height")).toInt());
+    }
+    return box;
+}
+
 bool WaylandSession::movePointer(const QPoint &point)
 {
-    return sendPointer("move " + QByteArray::number(point.x()) + ' ' + QByteArray::number(point.y()));
+    // Absolute motion is a fraction of the layout box: it must be the box of now (an
+    // output's scale changes it).
+    const QRect box = layoutBox();
+    return sendPointer("move " + QByteArray::number(point.x() - box.x()) + ' ' + QByteArray::number(point.y() - box.y())
+                       + ' ' + QByteArray::number(box.width()) + ' ' + QByteArray::number(box.height()));
 }
 
 bool WaylandSession::pressButton()

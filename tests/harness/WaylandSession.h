@@ -54,6 +54,8 @@ public:
     // swaymsg -t get_tree / get_outputs, parsed.
     QJsonObject tree() const;
     QList<QJsonObject> outputs() const;
+    // The rectangle around every output, in logical pixels.
+    QRect layoutBox() const;
     // The visible application windows of the tree, each with the name of its output
     // under "output".
     QList<QJsonObject> visibleWindows() const;
@@ -85,6 +87,7 @@ private:
     bool addOutputs(const QList<WaylandOutput> &outputs);
     bool startBus();
     bool startPortal();
+    bool waitForScreenshotPortal(int timeoutMs);
     bool startPointer();
     bool sendPointer(const QByteArray &command);
     QString writeSwayConfiguration(const QList<WaylandOutput> &outputs);

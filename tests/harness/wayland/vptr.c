@@ -1,7 +1,9 @@
 /* A virtual pointer on the compositor's seat for the Wayland tests
  * (wlr-virtual-pointer-unstable-v1). Holding it gives the seat the pointer capability;
  * commands read from FIFO, one a line, drive real motion and buttons:
- *     move X Y        absolute, in layout coordinates of the WIDTH x HEIGHT layout box
+ *     move X Y [W H]  absolute, in layout coordinates of the W x H layout box (the
+ *                     compositor maps it onto the layout as it is now, so W x H must
+ *                     follow changes of the layout; WIDTH x HEIGHT when left out)
  *     down [BUTTON]   press (BTN_LEFT = 272 unless given)
  *     up [BUTTON]     release
  * After each command the compositor has received it (a round trip), and "done N" is
@@ -48,7 +50,8 @@ static uint32_t now_ms(void)
 static int send_command(struct zwlr_virtual_pointer_v1 *pointer, const char *line, unsigned width, unsigned height)
 {
     unsigned x, y, button = 272;
-    if (sscanf(line, "move %u %u", &x, &y) == 2)
+    const int fields = sscanf(line, "move %u %u %u %u", &x, &y, &width, &height);
+    if (fields == 2 || fields == 4)
         zwlr_virtual_pointer_v1_motion_absolute(pointer, now_ms(), x, y, width, height);
     else if (!strncmp(line, "down", 4)) {
         sscanf(line, "down %u", &button);
