@@ -39,7 +39,7 @@ void vorKeyEvents::registerHotKeys(ScreenCapture *capture)
 void vorKeyEvents::registerPortalShortcuts()
 {
     if (!PortalGlobalShortcuts::available()) {
-        std::fprintf(stderr, "%s\n", qPrintable(noGlobalShortcutsMessage()));
+        reportNoGlobalShortcuts();
         return;
     }
     portalShortcuts = std::make_unique<PortalGlobalShortcuts>();
@@ -56,6 +56,15 @@ void vorKeyEvents::registerPortalShortcuts()
                           {{QStringLiteral("description"), QStringLiteral("Take a Vornik screenshot (%1)").arg(names.at(i))},
                            {QStringLiteral("preferred_trigger"), triggers.at(i)}}});
     portalShortcuts->bind(shortcuts);
+}
+
+void vorKeyEvents::reportNoGlobalShortcuts()
+{
+    static bool reported = false;
+    if (reported)
+        return;
+    reported = true;
+    std::fprintf(stderr, "%s\n", qPrintable(noGlobalShortcutsMessage()));
 }
 
 QString vorKeyEvents::noGlobalShortcutsMessage()

@@ -32,6 +32,8 @@ public:
 
     // What Vornik says when the desktop offers no global shortcuts.
     static QString noGlobalShortcutsMessage();
+    // Says it on stderr, the first time only.
+    static void reportNoGlobalShortcuts();
     ScreenCapture *sc = nullptr;
 
 signals:

@@ -71,22 +71,9 @@ public:
     }
 
     // `vornik --capture`: the first starts Vornik, later ones reach the running one.
-    qint64 capture()
-    {
-        auto *process = m_process ? new QProcess : (m_process = new QProcess);
-        process->setProcessEnvironment(environment());
-        if (process != m_process) {
-            process->start(binary(), {QStringLiteral("--capture")});
-            process->waitForFinished(10000);
-            delete process;
-            return m_process->processId();
-        }
-        process->setStandardOutputFile(logPath(), QIODevice::Append);
-        process->setStandardErrorFile(logPath(), QIODevice::Append);
-        process->start(binary(), {QStringLiteral("--capture")});
-        process->waitForStarted(10000);
-        return process->processId();
-    }
+    qint64 capture() { return run({QStringLiteral("--capture")}); }
+    // `vornik`: starts Vornik without capturing.
+    qint64 start() { return run({}); }
 
     qint64 pid() const { return m_process ? m_process->processId() : 0; }
 
@@ -111,6 +98,25 @@ public:
     }
 
 private:
+    qint64 run(const QStringList &arguments)
+    {
+        if (m_process) {
+            // A later start hands its request to the running Vornik and ends.
+            QProcess later;
+            later.setProcessEnvironment(environment());
+            later.start(binary(), arguments);
+            later.waitForFinished(10000);
+            return m_process->processId();
+        }
+        m_process = new QProcess;
+        m_process->setProcessEnvironment(environment());
+        m_process->setStandardOutputFile(logPath(), QIODevice::Append);
+        m_process->setStandardErrorFile(logPath(), QIODevice::Append);
+        m_process->start(binary(), arguments);
+        m_process->waitForStarted(10000);
+        return m_process->processId();
+    }
+
     static QString binary() { return qEnvironmentVariable("VORNIK_BINARY"); }
 
     const vtest::WaylandSession &m_session;
