@@ -90,6 +90,7 @@ WaylandSession::WaylandSession(const QString &root, const QList<WaylandOutput> &
     , m_swayRuntime(root + QStringLiteral("/sway-runtime"))
     , m_runtime(qEnvironmentVariable("XDG_RUNTIME_DIR", root + QStringLiteral("/runtime")))
 {
+    QDir().mkpath(root);
     for (const WaylandOutput &output : outputs)
         m_layout = QSize(m_layout.width() + output.size.width(), std::max(m_layout.height(), output.size.height()));
     startSway(outputs) && addOutputs(outputs) && startBus() && startPortal() && startPointer();
