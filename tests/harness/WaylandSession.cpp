@@ -5,18 +5,14 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDBusObjectPath>
 #include <QDBusReply>
 #include <QDateTime>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QTest>
-#include <QTimer>
 #include <QUrl>
 
 #include <csignal>
@@ -231,21 +227,7 @@ QString WaylandSession::writeBusConfiguration()
         const QString file = QLatin1String(name) + QStringLiteral(".service");
         QFile::copy(QStringLiteral("/usr/share/dbus-1/services/") + file, services + QLatin1Char('/') + file);
     }
-    const QString config = QStringLiteral(R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <keep_umask/>
-  <listen>unix:path=%1</listen>
-  <auth>EXTERNAL</auth>
-  <servicedir>%2</servicedir>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-)").arg(m_runtime + QStringLiteral("/wayland-bus"), services);
+    const QString config = busConfiguration(QStringLiteral("unix:path=") + m_runtime + QStringLiteral("/wayland-bus"), services);
     const QString path = m_root + QStringLiteral("/wayland-bus.conf");
     return writeFile(path, config.toUtf8()) ? path : QString();
 }

@@ -168,6 +168,31 @@ private slots:
         QVERIFY(overlaysClosed());
     }
 
+    // Enter opens the selection in the editor, a window of its own on Wayland too.
+    void enterOpensTheEditor()
+    {
+        QVERIFY(captureAndWaitForOverlays({{kFirst, kFirstArea}, {kSecond, kSecondArea}}) >= 0);
+        QVERIFY(!dragSelection(kFirst, kFirstArea.topLeft(), {300, 200}, {600, 420}).isEmpty());
+        QVERIFY(session->type({QStringLiteral("-k"), QStringLiteral("Return")}));
+        QJsonObject editor;
+        QVERIFY2(QTest::qWaitFor([&] {
+            const QList<QJsonObject> windows = session->visibleWindows();
+            int overlays = 0;
+            for (const QJsonObject &window : windows) {
+                if (window.value(QStringLiteral("pid")).toInteger() != vornik->pid())
+                    continue;
+                if (window.value(QStringLiteral("name")).toString() == QLatin1String("Vornik editor"))
+                    editor = window;
+                overlays += window.value(QStringLiteral("fullscreen_mode")).toInt() == 1;
+            }
+            return !editor.isEmpty() && overlays == 0;
+        }, 10000), qPrintable(vornik->log()));
+        // Closed as the compositor closes a window; nothing was changed, so nothing is asked.
+        QVERIFY(session->swaymsg({QStringLiteral("[con_id=%1]").arg(editor.value(QStringLiteral("id")).toInteger()), QStringLiteral("kill")}));
+        QVERIFY(overlaysClosed());
+        QVERIFY(session->movePointer(kParked));
+    }
+
     // An output at scale 2: its overlay covers it in logical pixels and shows its
     // picture at full device resolution; a copy from it keeps every device pixel.
     void outputAtScaleTwo()
