@@ -2,7 +2,8 @@
 // from outside in one run: `vornik --capture` is handed to a running Vornik, and the
 // clock stops when the display server shows a full-screen Vornik window on each of
 // two 1920 x 1080 displays (sway's tree on Wayland, xdotool's visible windows on X11).
-// Escape closes them between rounds. On Wayland the pictures come from the real
+// Escape closes them between rounds. The floor printed under the Wayland line is the
+// screenshot portal alone, asked by the benchmark itself for the same picture. On Wayland the pictures come from the real
 // screenshot portal (xdg-desktop-portal-wlr, which runs grim); on X11 from MIT-SHM.
 //
 //   wayland_capture_bench [ROUNDS]     (VORNIK_BINARY and VORNIK_TEST_VPTR as for the tests)
@@ -28,6 +29,7 @@ struct Figures {
     qint64 first = -1;          // Vornik starting with --capture
     QList<qint64> later;        // a running Vornik
     QString failure;
+    QList<qint64> floor;        // the screenshot portal alone (request to picture decoded), Wayland only
 };
 
 qint64 median(QList<qint64> values)
@@ -86,8 +88,11 @@ Figures measure(QProcess &vornik, const QProcessEnvironment &environment, int ro
 Figures measureWayland(const QString &root, int rounds)
 {
     vtest::WaylandSession session(root + QStringLiteral("/wayland"), {{QSize(1920, 1080), {}}, {QSize(1920, 1080), {}}});
-    if (!session.isRunning())
-        return {-1, {}, session.failure()};
+    if (!session.isRunning()) {
+        Figures failed;
+        failed.failure = session.failure();
+        return failed;
+    }
     QProcessEnvironment environment = session.environment();
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), root + QStringLiteral("/wayland-config"));
     QProcess vornik;
@@ -98,9 +103,17 @@ Figures measureWayland(const QString &root, int rounds)
                         && window.value(QStringLiteral("fullscreen_mode")).toInt() == 1;
         return overlays;
     };
-    return measure(vornik, environment, rounds, [&] { return windows() == 2; },
-                   [&] { session.type({QStringLiteral("-k"), QStringLiteral("Escape")}); },
-                   [&] { return windows() == 0; });
+    Figures figures = measure(vornik, environment, rounds, [&] { return windows() == 2; },
+                              [&] { session.type({QStringLiteral("-k"), QStringLiteral("Escape")}); },
+                              [&] { return windows() == 0; });
+    // The floor: what the portal itself takes for the same picture, asked by this process.
+    for (int i = 0; i < rounds; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        if (!session.portalScreenshot().isNull())
+            figures.floor.append(clock.elapsed());
+    }
+    return figures;
 }
 
 Figures measureX11(const QString &root, int rounds)
@@ -128,6 +141,8 @@ void print(const char *name, const Figures &figures)
     const auto [low, high] = std::minmax_element(figures.later.cbegin(), figures.later.cend());
     std::printf("%-44s first %5lld ms   then median %5lld ms (min %lld, max %lld, %lld rounds)\n", name,
                 figures.first, median(figures.later), *low, *high, qint64(figures.later.size()));
+    if (!figures.floor.isEmpty())
+        std::printf("%-44s median %5lld ms\n", "  floor: the screenshot portal alone", median(figures.floor));
 }
 } // namespace
 
