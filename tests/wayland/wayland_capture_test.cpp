@@ -3,6 +3,7 @@
 // pointer, and what copy and save deliver compared pixel for pixel with the portal's
 // own picture of the desktop.
 #include "tests/harness/TestMain.h"
+#include "tests/harness/ServerProcess.h"
 #include "tests/wayland/WaylandTestSupport.h"
 
 #include <QBuffer>
@@ -25,6 +26,7 @@ class WaylandCaptureTest : public QObject
 
     std::unique_ptr<vtest::WaylandSession> session;
     std::unique_ptr<wtest::VornikProcess> vornik;
+    vtest::ServerProcess server;
     QImage desktop;   // the portal's picture of the desktop before Vornik ran
 
     // Runs `vornik --capture` and waits until each output shows an overlay of Vornik,
@@ -104,6 +106,10 @@ private slots:
         desktop = session->portalScreenshot(&failure);
         QVERIFY2(!desktop.isNull(), qPrintable(failure));
         QCOMPARE(desktop.size(), QSize(2080, 720));
+        // Uploads go to a vornik-server of the test's own; Vornik inherits these.
+        QVERIFY(server.start());
+        qputenv("VORNIK_SERVICE_URL", server.baseUrl().toUtf8());
+        qputenv("VORNIK_CA_FILE", server.caFile().toUtf8());
         vornik = std::make_unique<wtest::VornikProcess>(*session, root);
     }
 
@@ -158,6 +164,29 @@ private slots:
         QCOMPARE(wtest::firstDifference(QImage(path).convertToFormat(QImage::Format_RGB32), desktop.copy(region)), QString());
         // The earlier copy is still on the clipboard: Vornik kept it while it ran.
         QCOMPARE(pastedPng().size(), QSize(250, 190));
+        QVERIFY(session->movePointer(kParked));
+    }
+
+    // The upload button: the server keeps the region's pixels and the link is on the
+    // Wayland clipboard, put there after the overlays closed.
+    void dragAndUpload()
+    {
+        QVERIFY(captureAndWaitForOverlays({{kFirst, kFirstArea}, {kSecond, kSecondArea}}) >= 0);
+        const QRect region = dragSelection(kFirst, kFirstArea.topLeft(), {640, 300}, {900, 500});
+        QVERIFY(!region.isEmpty());
+        // The buttons stand in a column inside the box's upper right corner, a border's
+        // width (10) in: edit, save, upload, copy, cancel, each 22 x 21.
+        const QPoint upload(region.right() - 20, region.top() + 10 + 2 * 21 + 10);
+        QVERIFY(session->movePointer(upload) && session->pressButton() && session->releaseButton());
+        QVERIFY(overlaysClosed());
+        QString link;
+        QVERIFY2(QTest::qWaitFor([&] {
+            link = QString::fromUtf8(session->paste(QStringLiteral("text/plain")));
+            return link.endsWith(QLatin1String(".png"));
+        }, 20000), qPrintable(vornik->log() + link));
+        QVERIFY2(link.startsWith(QStringLiteral("https://") + server.publicHost() + QLatin1Char('/')), qPrintable(link));
+        const QImage uploaded = QImage::fromData(vtest::fetchUrl(QUrl(server.baseUrl() + QStringLiteral("raw/") + QUrl(link).fileName())), "PNG");
+        QCOMPARE(wtest::firstDifference(uploaded.convertToFormat(QImage::Format_RGB32), desktop.copy(region)), QString());
         QVERIFY(session->movePointer(kParked));
     }
 
