@@ -81,15 +81,18 @@ int runIn(const QProcessEnvironment &environment, const QString &program, const 
 }
 } // namespace
 
-WaylandSession::WaylandSession(const QString &root, const QList<WaylandOutput> &outputs)
+WaylandSession::WaylandSession(const QString &root, const QList<WaylandOutput> &outputs, bool withPortal)
     : m_root(root)
     , m_swayRuntime(root + QStringLiteral("/sway-runtime"))
-    , m_runtime(qEnvironmentVariable("XDG_RUNTIME_DIR", root + QStringLiteral("/runtime")))
+    , m_runtime(root + QStringLiteral("/runtime"))
 {
-    QDir().mkpath(root);
+    // The clients' runtime folder (bus, PipeWire, Vornik's own files): private, and the
+    // session's own, so that two sessions of one test do not meet.
+    QDir().mkpath(m_runtime);
+    chmod(QFile::encodeName(m_runtime).constData(), 0700);
     for (const WaylandOutput &output : outputs)
         m_layout = QSize(m_layout.width() + output.size.width(), std::max(m_layout.height(), output.size.height()));
-    startSway(outputs) && addOutputs(outputs) && startBus() && startPortal() && startPointer();
+    startSway(outputs) && addOutputs(outputs) && startBus() && (!withPortal || startPortal()) && startPointer();
 }
 
 WaylandSession::~WaylandSession()

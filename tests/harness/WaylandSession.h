@@ -33,9 +33,10 @@ struct WaylandOutput {
 class WaylandSession
 {
 public:
-    // Starts everything under `root` (a folder of the test's own); `failure` says what
-    // did not come up. The session is stopped by the destructor.
-    WaylandSession(const QString &root, const QList<WaylandOutput> &outputs);
+    // Starts everything under `root` (a folder of the test's own; `withPortal` false
+    // leaves out PipeWire and the portal); `failure` says what did not come up. The
+    // session is stopped by the destructor.
+    WaylandSession(const QString &root, const QList<WaylandOutput> &outputs, bool withPortal = true);
     ~WaylandSession();
     WaylandSession(const WaylandSession &) = delete;
     WaylandSession &operator=(const WaylandSession &) = delete;

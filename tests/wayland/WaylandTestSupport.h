@@ -41,8 +41,9 @@ inline QString firstDifference(const QImage &actual, const QImage &expected, con
     return QString();
 }
 
-// Vornik, run as a Wayland client of `session` with the test's own folders. Its
-// xdg-open is a stand-in that writes what it was asked to open into a file.
+// Vornik, run as a Wayland client of `session` with the test's own folders and
+// settings of its own (under `root`). Its xdg-open is a stand-in that writes what it
+// was asked to open into a file.
 class VornikProcess
 {
 public:
@@ -67,6 +68,7 @@ public:
     {
         QProcessEnvironment environment = m_session.environment();
         environment.insert(QStringLiteral("PATH"), m_root + QStringLiteral("/bin:") + environment.value(QStringLiteral("PATH")));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_root + QStringLiteral("/config"));
         return environment;
     }
 

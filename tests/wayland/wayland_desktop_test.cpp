@@ -94,6 +94,28 @@ private slots:
         QCOMPARE(log.count(QStringLiteral("gives applications no global hot keys")), 1);
     }
 
+    // Without a screenshot portal Vornik cannot read the screen: the first request says
+    // why on stderr, a later one shows the screen-recording window. (Vornik sizes it
+    // for the primary output, but a Wayland client cannot choose where a window opens:
+    // sway opens it on the focused output.)
+    void withoutPortalThePermissionWindowShows()
+    {
+        vtest::WaylandSession bare(root + QStringLiteral("/no-portal"), {{kFirstArea.size(), {}}, {kSecondArea.size(), {}}}, false);
+        QVERIFY2(bare.isRunning(), qPrintable(bare.failure()));
+        wtest::VornikProcess vornik(bare, root + QStringLiteral("/no-portal-vornik"));
+        const qint64 pid = vornik.capture();
+        QVERIFY2(QTest::qWaitFor([&] { return vornik.log().contains(QLatin1String("screen capture failed")); }, 10000),
+                 qPrintable(vornik.log()));
+        vornik.capture();
+        QJsonObject window;
+        QVERIFY2(QTest::qWaitFor([&] {
+            const auto windows = wtest::windowsOf(bare, pid);
+            window = windows.isEmpty() ? QJsonObject() : windows.first();
+            return windows.size() == 1 && window.value(QStringLiteral("name")).toString().contains(QLatin1String("Screen Recording"));
+        }, 10000), qPrintable(vornik.log()));
+        QVERIFY(bare.swaymsg({QStringLiteral("[con_id=%1]").arg(window.value(QStringLiteral("id")).toInteger()), QStringLiteral("kill")}));
+    }
+
     // The tray menu over StatusNotifierItem and its D-Bus menu; its capture entry
     // shows the overlays.
     void trayMenuCaptures()
