@@ -266,13 +266,15 @@ bool WaylandSession::startPortal()
     step(QStringLiteral("pipewire"), started);
 
     started = QDateTime::currentMSecsSinceEpoch();
-    // Now and then (about one start in five here) the front end comes up without the
-    // Screenshot interface; a second start has always brought it.
-    for (int attempt = 1; attempt <= 3; ++attempt) {
+    // About one start in four here, xdg-desktop-portal 1.16 hangs before it takes its
+    // bus name, waiting (25 s) in the synchronous set-up of one of its back ends; a
+    // fresh start has always come up, within half a second when it does.
+    constexpr int attempts = 5;
+    for (int attempt = 1; attempt <= attempts; ++attempt) {
         const pid_t portal = spawnHere({QStringLiteral("/usr/libexec/xdg-desktop-portal"), QStringLiteral("-r")},
                                        QStringLiteral("xdg-desktop-portal.log"));
-        if (waitForScreenshotPortal(attempt < 3 ? 8000 : kStartTimeoutMs)) {
-            step(QStringLiteral("portal"), started);
+        if (waitForScreenshotPortal(attempt < attempts ? 3000 : kStartTimeoutMs)) {
+            step(QStringLiteral("portal (start %1)").arg(attempt), started);
             return true;
         }
         stopBusClients();
@@ -285,14 +287,18 @@ bool WaylandSession::startPortal()
 bool WaylandSession::waitForScreenshotPortal(int timeoutMs)
 {
     QDBusConnection bus = QDBusConnection::connectToBus(m_busAddress, QStringLiteral("wayland-session-probe"));
+    QString interfaces;
     const auto exported = [&] {
         const QDBusMessage introspect = QDBusMessage::createMethodCall(
             kPortal, kPortalPath, QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect"));
         const QDBusReply<QString> xml = bus.call(introspect, QDBus::Block, 2000);
+        interfaces = xml.isValid() ? xml.value() : xml.error().message();
         return xml.isValid() && xml.value().contains(QLatin1String("\"org.freedesktop.portal.Screenshot\""));
     };
     const bool ready = waitFor(exported, timeoutMs);
     QDBusConnection::disconnectFromBus(QStringLiteral("wayland-session-probe"));
+    if (!ready)
+        writeFile(m_root + QStringLiteral("/portal-without-screenshot.xml"), interfaces.toUtf8());
     return ready;
 }
 
