@@ -179,8 +179,11 @@ bool WaylandSession::startSway(const QList<WaylandOutput> &outputs)
         for (const QString &owned : {m_swayRuntime, home})
             if (chown(QFile::encodeName(owned).constData(), account->pw_uid, account->pw_gid) != 0)
                 return fail(QStringLiteral("cannot give %1 to vornik-test").arg(owned));
+        // A change of account clears the signal a child gets when its parent dies: set
+        // it again, so that sway ends with a test that is killed.
         command << QStringLiteral("setpriv") << QStringLiteral("--reuid=%1").arg(account->pw_uid)
-                << QStringLiteral("--regid=%1").arg(account->pw_gid) << QStringLiteral("--clear-groups");
+                << QStringLiteral("--regid=%1").arg(account->pw_gid) << QStringLiteral("--clear-groups")
+                << QStringLiteral("--pdeathsig=TERM");
     }
     command << QStringLiteral("sway") << QStringLiteral("-c") << config;
     if (spawnHere(command, QStringLiteral("sway.log")) <= 0)
