@@ -100,6 +100,9 @@ void AppDelegate::setupAccessibility()
     if (!userDefaults.hasKey(kInitialAppStartup)) {
         userDefaults.setInteger(kInitialAppStartup, 1);
         if (!AccessibilityTrust::isProcessTrustedWithPrompt()) {
+            // No grab to ask the user for: say how to get a hot key all the same.
+            if (QGuiApplication::platformName() != QLatin1String("xcb"))
+                vorKeyEvents::reportNoGlobalShortcuts();
             m_accessibilityWatch = new QTimer(this);
             m_accessibilityWatch->setInterval(1000);
             connect(m_accessibilityWatch, &QTimer::timeout, this, [this] { watchAXIsProcess(m_accessibilityWatch); });
@@ -200,8 +203,10 @@ void AppDelegate::setupStatusItem()
             m_statusMenu->popup(QCursor::pos());
     });
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        std::fprintf(stderr, "Vornik: no system tray is running; capture with Ctrl+Shift+9, Ctrl+F9 "
-                             "or \"vornik --capture\"\n");
+        // Only keys this desktop binds are named (none on Wayland unless its portal binds them).
+        const QStringList keys = vorKeyEvents::boundKeyNames();
+        std::fprintf(stderr, "Vornik: no system tray is running; capture with %s\"vornik --capture\"\n",
+                     keys.isEmpty() ? "" : qPrintable(keys.join(QStringLiteral(", ")) + QStringLiteral(" or ")));
     }
     item->show();
 }
@@ -252,7 +257,10 @@ void AppDelegate::requestCapture()
 
 void AppDelegate::showPermissionWindow()
 {
-    QScreen *display = screenContaining(QCursor::pos(), QGuiApplication::screens());
+    // Wayland tells a client nothing of the pointer outside its own windows: the
+    // window goes on the primary display there.
+    const bool pointerKnown = !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    QScreen *display = pointerKnown ? screenContaining(QCursor::pos(), QGuiApplication::screens()) : nullptr;
     if (!display)
         display = QGuiApplication::primaryScreen();
     const QRect frame = permissionWindowGeometry(display ? display->geometry() : QRect(0, 0, 1024, 768));

@@ -1,6 +1,7 @@
 #include "app/vorKeyEvents.h"
 
 #include "capture/ScreenCapture.h"
+#include "platform/PortalGlobalShortcuts.h"
 #include "platform/X11HotKey.h"
 
 #include <QGuiApplication>
@@ -21,8 +22,9 @@ void vorKeyEvents::registerHotKeys(ScreenCapture *capture)
     // the old object would release the new grab with it.
     hotKey1.reset();
     hotKey2.reset();
+    portalShortcuts.reset();
     if (QGuiApplication::platformName() != QLatin1String("xcb")) {
-        std::fprintf(stderr, "Vornik: no global hot keys on this desktop; bind \"vornik --capture\" to a key instead\n");
+        registerPortalShortcuts();
         return;
     }
     const QStringList names = boundKeyNames();
@@ -32,6 +34,44 @@ void vorKeyEvents::registerHotKeys(ScreenCapture *capture)
         if (hotKey)
             hotKey->setKeyUpHandler([this] { captureTrigger(); });
     }
+}
+
+void vorKeyEvents::registerPortalShortcuts()
+{
+    if (!PortalGlobalShortcuts::available()) {
+        reportNoGlobalShortcuts();
+        return;
+    }
+    portalShortcuts = std::make_unique<PortalGlobalShortcuts>();
+    connect(portalShortcuts.get(), &PortalGlobalShortcuts::released, this, [this] { captureTrigger(); });
+    connect(portalShortcuts.get(), &PortalGlobalShortcuts::failed, this, [](const QString &why) {
+        std::fprintf(stderr, "Vornik: %s\n%s\n", qPrintable(why), qPrintable(noGlobalShortcutsMessage()));
+    });
+    // The portal's names for keys: modifiers in capitals, then the key's xkb name.
+    const QStringList names{QStringLiteral("Ctrl+Shift+9"), QStringLiteral("Ctrl+F9")};
+    const QStringList triggers{QStringLiteral("CTRL+SHIFT+9"), QStringLiteral("CTRL+F9")};
+    QList<PortalShortcut> shortcuts;
+    for (int i = 0; i < names.size(); ++i)
+        shortcuts.append({QStringLiteral("capture%1").arg(i + 1),
+                          {{QStringLiteral("description"), QStringLiteral("Take a Vornik screenshot (%1)").arg(names.at(i))},
+                           {QStringLiteral("preferred_trigger"), triggers.at(i)}}});
+    portalShortcuts->bind(shortcuts);
+}
+
+void vorKeyEvents::reportNoGlobalShortcuts()
+{
+    static bool reported = false;
+    if (reported)
+        return;
+    reported = true;
+    std::fprintf(stderr, "%s\n", qPrintable(noGlobalShortcutsMessage()));
+}
+
+QString vorKeyEvents::noGlobalShortcutsMessage()
+{
+    return QStringLiteral("Vornik: this desktop gives applications no global hot keys; bind Ctrl+Shift+9 to the "
+                          "command \"vornik --capture\" in its keyboard shortcut settings (the README shows how "
+                          "for GNOME, KDE and sway)");
 }
 
 QStringList vorKeyEvents::boundKeyNames()

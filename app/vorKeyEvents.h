@@ -5,11 +5,12 @@
 #include <memory>
 
 class ScreenCapture;
+class PortalGlobalShortcuts;
 class X11HotKey;
 
 // The global hot keys: Ctrl+Shift+9 and Ctrl+F9 start a capture on key release.
-// Where the desktop offers no hot-key backend (Wayland), registration says so on
-// stderr and `vornik --capture` remains the way to start a capture.
+// On Wayland they are asked of the desktop's GlobalShortcuts portal; where it has
+// none, registration says once on stderr how to bind `vornik --capture` instead.
 class vorKeyEvents : public QObject
 {
     Q_OBJECT
@@ -27,6 +28,12 @@ public:
 
     std::unique_ptr<X11HotKey> hotKey1; // Ctrl+Shift+9
     std::unique_ptr<X11HotKey> hotKey2; // Ctrl+F9
+    std::unique_ptr<PortalGlobalShortcuts> portalShortcuts;   // Wayland
+
+    // What Vornik says when the desktop offers no global shortcuts.
+    static QString noGlobalShortcutsMessage();
+    // Says it on stderr, the first time only.
+    static void reportNoGlobalShortcuts();
     ScreenCapture *sc = nullptr;
 
 signals:
@@ -35,4 +42,5 @@ signals:
 
 private:
     void captureTrigger();
+    void registerPortalShortcuts();
 };

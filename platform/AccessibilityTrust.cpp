@@ -1,5 +1,7 @@
 #include "platform/AccessibilityTrust.h"
 
+#include "platform/PortalGlobalShortcuts.h"
+
 #include <QGuiApplication>
 
 namespace {
@@ -11,8 +13,11 @@ AccessibilityTrust::Probe &probeSlot()
 
 bool platformAnswer()
 {
-    // The hot keys grab keys on the X server; only the xcb platform has one.
-    return QGuiApplication::platformName() == QLatin1String("xcb");
+    // The hot keys grab keys on the X server; on Wayland they are asked of the
+    // desktop's GlobalShortcuts portal, where it has one.
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        return true;
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland")) && PortalGlobalShortcuts::available();
 }
 
 bool ask(bool prompt)

@@ -20,9 +20,14 @@ $SUDO apt-get install -y -q --no-install-recommends \
   desktop-file-utils fonts-dejavu-core libglib2.0-bin \
   scdoc dpkg-dev file lintian appstream systemd man-db bsdextrautils \
   xdg-desktop-portal
-
-# The server's tests run throw-away PostgreSQL clusters, which refuse to run as root:
-# they run as this unprivileged system user (no login, no home).
-if [ "$(id -u)" -eq 0 ] && ! getent passwd vornik-test >/dev/null; then
-  useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin vornik-test
-fi
+# The Wayland end-to-end tests: sway headless (wlroots, pixman renderer) with the real
+# screenshot portal (-wlr implements Screenshot, -gtk Access; the front end exports
+# Screenshot only when some back end implements Access), PipeWire (the wlr back end
+# exits without it), Qt's wayland platform plugin, grim/wl-clipboard/wtype to look and
+# type, and the Wayland client library and scanner to build the virtual pointer helper.
+$SUDO apt-get install -y -q --no-install-recommends \
+  sway swaybg grim wl-clipboard wtype xdg-desktop-portal-wlr xdg-desktop-portal-gtk pipewire \
+  qt6-wayland libwayland-dev libwayland-bin python3-gi bc
+# sway and PostgreSQL refuse to run as root: the Wayland tests run the compositor,
+# and the server's tests their throw-away database clusters, as this system user.
+id -u vornik-test >/dev/null 2>&1 || $SUDO useradd --system --no-create-home --shell /usr/sbin/nologin vornik-test 2>/dev/null || id -u vornik-test >/dev/null

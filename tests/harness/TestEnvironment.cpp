@@ -155,6 +155,25 @@ int freeLoopbackPort()
     return port;
 }
 
+QString busConfiguration(const QString &listen, const QString &serviceFolder)
+{
+    return QStringLiteral(R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <keep_umask/>
+  <listen>%1</listen>
+  <auth>EXTERNAL</auth>
+  <servicedir>%2</servicedir>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+)").arg(listen, serviceFolder);
+}
+
 TestEnvironment::TestEnvironment(const EnvironmentOptions &options)
 {
     g_current = this;
@@ -235,21 +254,7 @@ QString TestEnvironment::writeBusConfiguration()
 {
     const QString services = serviceFolder();
     QDir().mkpath(services);
-    const QString config = QStringLiteral(R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <keep_umask/>
-  <listen>unix:dir=%1</listen>
-  <auth>EXTERNAL</auth>
-  <servicedir>%2</servicedir>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-)").arg(m_root + QStringLiteral("/runtime"), services);
+    const QString config = busConfiguration(QStringLiteral("unix:dir=") + m_root + QStringLiteral("/runtime"), services);
     const QString path = m_root + QStringLiteral("/session-bus.conf");
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(config.toUtf8()) < 0)

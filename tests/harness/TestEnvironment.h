@@ -68,6 +68,10 @@ private:
     std::vector<std::function<void()>> m_teardown;
 };
 
+// The configuration of a session bus that listens at `listen` (a D-Bus address such as
+// "unix:dir=/x") and activates services only from `serviceFolder`, never the system's.
+QString busConfiguration(const QString &listen, const QString &serviceFolder);
+
 // Starts a program with stdout and stderr sent to `logFile` (or /dev/null when empty).
 // The child is killed if the test process dies. Returns the pid, or -1.
 pid_t spawn(const QStringList &command, const QString &logFile = QString());

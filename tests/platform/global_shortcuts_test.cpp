@@ -1,0 +1,161 @@
+// The GlobalShortcuts portal client against a stand-in portal on the test's own bus
+// (Debian 12's xdg-desktop-portal predates the interface).
+#include "tests/harness/TestMain.h"
+
+#include "app/vorKeyEvents.h"
+#include "platform/PortalGlobalShortcuts.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusVirtualObject>
+#include <QSignalSpy>
+#include <QThread>
+
+namespace {
+const QString kPortal = QStringLiteral("org.freedesktop.portal.Desktop");
+const QString kPath = QStringLiteral("/org/freedesktop/portal/desktop");
+const QString kInterface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
+
+// Answers CreateSession and BindShortcuts as the portal does: the call returns the
+// request's path, the answer comes as that request's Response signal.
+class FakeShortcutsPortal : public QDBusVirtualObject
+{
+public:
+    QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("fake-shortcuts"));
+    QList<PortalShortcut> boundShortcuts;
+    QString session;
+    uint bindAnswer = 0;
+
+    bool start()
+    {
+        return bus.registerVirtualObject(kPath, this) && bus.registerService(kPortal);
+    }
+
+    QString introspect(const QString &) const override { return QString(); }
+
+    bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override
+    {
+        if (message.interface() == QLatin1String("org.freedesktop.DBus.Properties")) {
+            connection.send(message.createReply(QVariant::fromValue(QDBusVariant(1u))));
+            return true;
+        }
+        const QVariantMap options = qdbus_cast<QVariantMap>(message.arguments().constLast());
+        QString sender = message.service().mid(1);
+        sender.replace(QLatin1Char('.'), QLatin1Char('_'));
+        const QString request = kPath + QStringLiteral("/request/") + sender + QLatin1Char('/')
+                                + options.value(QStringLiteral("handle_token")).toString();
+        connection.send(message.createReply(QVariant::fromValue(QDBusObjectPath(request))));
+        QVariantMap results;
+        uint answer = 0;
+        if (message.member() == QLatin1String("CreateSession")) {
+            session = kPath + QStringLiteral("/session/") + sender + QLatin1Char('/')
+                      + options.value(QStringLiteral("session_handle_token")).toString();
+            results.insert(QStringLiteral("session_handle"), session);
+        } else {
+            boundShortcuts = qdbus_cast<QList<PortalShortcut>>(message.arguments().at(1));
+            answer = bindAnswer;
+            results.insert(QStringLiteral("shortcuts"), QVariant::fromValue(boundShortcuts));
+        }
+        QDBusMessage response = QDBusMessage::createSignal(request, QStringLiteral("org.freedesktop.portal.Request"),
+                                                           QStringLiteral("Response"));
+        response << answer << results;
+        connection.send(response);
+        return true;
+    }
+
+    void emitKey(const QString &signal, const QString &sessionPath, const QString &id)
+    {
+        QDBusMessage message = QDBusMessage::createSignal(kPath, kInterface, signal);
+        message << QVariant::fromValue(QDBusObjectPath(sessionPath)) << id << qulonglong(1000) << QVariantMap();
+        bus.send(message);
+    }
+};
+// The stand-in runs in a thread of its own: the client's calls block until answered.
+class PortalThread
+{
+public:
+    explicit PortalThread(uint bindAnswer = 0)
+    {
+        portal.bindAnswer = bindAnswer;
+        portal.moveToThread(&thread);
+        thread.start();
+    }
+    ~PortalThread()
+    {
+        portal.bus.unregisterService(kPortal);
+        portal.bus.unregisterObject(kPath);
+        thread.quit();
+        thread.wait();
+    }
+    FakeShortcutsPortal portal;
+    QThread thread;
+};
+} // namespace
+
+class GlobalShortcutsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void withoutPortalNothingIsAvailable()
+    {
+        QVERIFY(!PortalGlobalShortcuts::available());
+        // What Vornik says then names the command to bind.
+        QVERIFY(vorKeyEvents::noGlobalShortcutsMessage().contains(QLatin1String("\"vornik --capture\"")));
+    }
+
+    // Both keys are asked for with their preferred triggers; a capture fires on the
+    // release that follows a press of a bound shortcut of this session, once.
+    void bindsAndFiresOnRelease()
+    {
+        PortalThread running;
+        FakeShortcutsPortal &portal = running.portal;
+        QVERIFY(portal.start());
+        QVERIFY(PortalGlobalShortcuts::available());
+
+        vorKeyEvents keys;
+        QSignalSpy captures(&keys, &vorKeyEvents::captureRequested);
+        keys.registerHotKeys(nullptr);
+        QVERIFY(keys.portalShortcuts);
+        QSignalSpy bound(keys.portalShortcuts.get(), &PortalGlobalShortcuts::bound);
+        QVERIFY(bound.wait(5000));
+        QCOMPARE(portal.boundShortcuts.size(), 2);
+        QCOMPARE(portal.boundShortcuts.at(0).properties.value(QStringLiteral("preferred_trigger")).toString(), QStringLiteral("CTRL+SHIFT+9"));
+        QCOMPARE(portal.boundShortcuts.at(1).properties.value(QStringLiteral("preferred_trigger")).toString(), QStringLiteral("CTRL+F9"));
+        QCOMPARE(bound.at(0).at(0).value<QList<PortalShortcut>>().size(), 2);
+        QCOMPARE(keys.portalShortcuts->sessionHandle(), portal.session);
+
+        const QString id = portal.boundShortcuts.at(0).id;
+        portal.emitKey(QStringLiteral("Activated"), portal.session, id);
+        QVERIFY(!captures.wait(300));   // a press alone does not capture
+        portal.emitKey(QStringLiteral("Deactivated"), portal.session, id);
+        QVERIFY(captures.wait(2000));
+        QCOMPARE(captures.size(), 1);
+
+        // A release without a press, and a press and release of another session, do nothing.
+        portal.emitKey(QStringLiteral("Deactivated"), portal.session, portal.boundShortcuts.at(1).id);
+        portal.emitKey(QStringLiteral("Activated"), kPath + QStringLiteral("/session/other/s1"), id);
+        portal.emitKey(QStringLiteral("Deactivated"), kPath + QStringLiteral("/session/other/s1"), id);
+        // The second key still works after them.
+        portal.emitKey(QStringLiteral("Activated"), portal.session, portal.boundShortcuts.at(1).id);
+        portal.emitKey(QStringLiteral("Deactivated"), portal.session, portal.boundShortcuts.at(1).id);
+        QVERIFY(QTest::qWaitFor([&] { return captures.size() >= 2; }, 2000));
+        QCOMPARE(captures.size(), 2);
+    }
+
+    void declinedBindingIsReported()
+    {
+        PortalThread running(1);
+        QVERIFY(running.portal.start());
+        PortalGlobalShortcuts shortcuts;
+        QSignalSpy failed(&shortcuts, &PortalGlobalShortcuts::failed);
+        shortcuts.bind({{QStringLiteral("capture1"), {}}});
+        QVERIFY(failed.wait(5000));
+        QVERIFY(failed.at(0).at(0).toString().contains(QLatin1String("declined")));
+    }
+};
+
+VORNIK_TEST_MAIN(GlobalShortcutsTest, vtest::EnvironmentOptions{})
+#include "global_shortcuts_test.moc"
