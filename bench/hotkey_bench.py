@@ -229,7 +229,8 @@ class Watcher:
         for _ in self.events(timeout):
             if not any(self.covered_probes(w) for w in self.mapped - windows_before):
                 return
-        left = [(hex(w), self.geometry.get(w)) for w in self.mapped - windows_before]
+        left = [(hex(w), self.geometry.get(w), self.x.create_resource_object("window", w).get_wm_class())
+                for w in self.mapped - windows_before]
         focus = self.x.get_input_focus().focus
         left.append(("focus", focus if isinstance(focus, int) else hex(focus.id)))
         raise RuntimeError(f"an overlay did not close: {left}")
@@ -279,15 +280,63 @@ def start_flameshot(session):
                                 "/org/freedesktop/DBus", "org.freedesktop.DBus.ListNames"],
                                env=session.environment, capture_output=True, text=True).stdout
         return "flameshot" in names.lower()
-    wait_until(registered, 20, "the flameshot daemon")
+    wait_until(registered, 40, "the flameshot daemon")
 
 
-def vornik_round(watcher, keys, expected):
+class Trace:
+    """Vornik's own steps (VORNIK_CAPTURE_TRACE=1 on its stderr), on the same clock."""
+
+    def __init__(self, process):
+        self.stream = process.stderr.fileno()
+        os.set_blocking(self.stream, False)
+        self.pending = b""
+        self.steps = {}  # step -> offsets in ms, one per round
+
+    def read(self):
+        try:
+            while chunk := os.read(self.stream, 65536):
+                self.pending += chunk
+        except BlockingIOError:
+            pass
+
+    def wait_for(self, step, timeout=2):
+        """Until Vornik reports `step` (older builds that never do: the timeout)."""
+        deadline = time.monotonic() + timeout
+        marker = f"vornik-trace {step} ".encode()
+        while marker not in self.pending and time.monotonic() < deadline:
+            select.select([self.stream], [], [], deadline - time.monotonic())
+            self.read()
+
+    def collect(self, started):
+        self.read()
+        lines = self.pending.split(b"\n")
+        self.pending = lines.pop()
+        seen = set()
+        for line in lines:
+            fields = line.decode(errors="replace").split()
+            if len(fields) == 3 and fields[0] == "vornik-trace" and fields[1] not in seen:
+                seen.add(fields[1])
+                self.steps.setdefault(fields[1], []).append((float(fields[2]) - started) * 1000)
+
+    def report(self):
+        if self.steps:
+            print("  vornik's steps after the key release was sent (median ms, first occurrence per round):")
+        for step, offsets in sorted(self.steps.items(), key=lambda item: statistics.median(item[1])):
+            print(f"    {step:14s} {statistics.median(offsets):6.1f}")
+
+
+def vornik_round(watcher, keys, expected, trace=None):
     before = set(watcher.mapped)
     started = keys.press("Control_L", "Shift_L", "9")
     figures = watcher.overlay_up(started, expected)
+    # No one presses Escape within a millisecond of the overlay: wait, untimed, until
+    # the overlay holds the keyboard.
+    if trace:
+        trace.wait_for("keyboard")
     keys.press("Escape")
     watcher.overlays_gone(before)
+    if trace:
+        trace.collect(started)
     return figures
 
 
@@ -296,11 +345,16 @@ def flameshot_round(session, watcher, keys):
     started = time.perf_counter()
     client = subprocess.Popen(["flameshot", "gui"], env=session.environment, stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL)
-    figures = watcher.overlay_up(started, None)
-    keys.press("Escape")
-    watcher.overlays_gone(before)
-    client.wait(10)
-    return figures
+    try:
+        figures = watcher.overlay_up(started, None)
+        keys.press("Escape")
+        watcher.overlays_gone(before)
+        client.wait(10)
+        return figures
+    except (RuntimeError, subprocess.TimeoutExpired) as problem:
+        print(f"  flameshot round failed ({problem}); left out", file=sys.stderr)
+        stop(client)
+        return None
 
 
 def summary(values):
@@ -315,21 +369,25 @@ def run(binary, displays, rounds, with_peer):
         watcher = Watcher(session.x, displays)
         keys = Keys(session.x)
         expected = [watcher.pixel(point) for point in watcher.probes]
-        environment = dict(session.environment, VORNIK_STARTUP_TRACE="1")
+        environment = dict(session.environment, VORNIK_STARTUP_TRACE="1", VORNIK_CAPTURE_TRACE="1")
         vornik = subprocess.Popen([binary], env=environment, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         session.helpers.append(vornik)
         wait_for_vornik(vornik)
         if with_peer:
             start_flameshot(session)
         results = {"vornik": [], "flameshot": []}
-        first = {"vornik": vornik_round(watcher, keys, expected)}
+        trace = Trace(vornik)
+        first = {"vornik": vornik_round(watcher, keys, expected, trace)}
+        trace.steps.clear()
         if with_peer:
-            first["flameshot"] = flameshot_round(session, watcher, keys)
+            first["flameshot"] = flameshot_round(session, watcher, keys) or (float("nan"),) * 2
         for _ in range(rounds):
-            results["vornik"].append(vornik_round(watcher, keys, expected))
+            results["vornik"].append(vornik_round(watcher, keys, expected, trace))
             if with_peer:
-                results["flameshot"].append(flameshot_round(session, watcher, keys))
-        return first, results
+                figures = flameshot_round(session, watcher, keys)
+                if figures:
+                    results["flameshot"].append(figures)
+        return first, results, trace
     finally:
         session.close()
 
@@ -368,8 +426,9 @@ def main():
         if not shutil.which(program):
             sys.exit(f"{program} is needed (scripts/install-deps.sh installs it)")
     for displays in ((1, 3) if options.displays == "both" else (int(options.displays),)):
-        first, results = run(binary, displays, options.rounds, with_peer)
+        first, results, trace = run(binary, displays, options.rounds, with_peer)
         report(displays, first, results)
+        trace.report()
 
 
 if __name__ == "__main__":
