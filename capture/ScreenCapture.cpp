@@ -145,11 +145,12 @@ void ScreenCapture::showBackdrops(const QList<QPointer<QScreen>> &screens, const
         if (!pixmaps.value(i) || !screens.at(i))
             break;
         controller(i)->showOverBackdrop(screens.at(i), pixmaps.at(i));
-        // Keys pressed from now on wait in the queue for the key monitors.
-        if (i == 0)
-            takeKeyboard();
         m_backdropsShown = true;
     }
+    // Keys pressed from now on wait in the queue for the key monitors. The grab waits
+    // for the server's answer, so it goes after every window's requests.
+    if (m_backdropsShown)
+        takeKeyboard();
     traceCaptureStep("backdrops-shown");
 }
 
