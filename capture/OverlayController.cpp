@@ -155,8 +155,6 @@ void OverlayController::showOverBackdrop(QScreen *screen, quint32 pixmap)
 {
     OverlayWindow *w = window();
     myscreen = screen;
-    w->setScreen(screen);
-    w->setGeometry(screen->geometry());
     setX11WindowBackground(quint32(w->winId()), pixmap);
     m_hasBackdrop = true;
     raiseOnScreen(w);
@@ -165,8 +163,10 @@ void OverlayController::showOverBackdrop(QScreen *screen, quint32 pixmap)
 void OverlayController::raiseOnScreen(OverlayWindow *w)
 {
     if (myscreen) {
-        w->setScreen(myscreen);
-        w->setGeometry(myscreen->geometry());
+        if (w->screen() != myscreen)
+            w->setScreen(myscreen);
+        if (w->geometry() != myscreen->geometry())
+            w->setGeometry(myscreen->geometry());
     }
     // Without a window manager the geometry set above is what counts; with one, the
     // full-screen state keeps panels and docks out of the way.
