@@ -100,11 +100,12 @@ void measure(const QString &folder, int ratio, int rounds)
 
     const QImage sample = view.renderExport(view.figuresOnCanvas());
     const QString savePath = folder + QStringLiteral("/saved.png");
-    Series floor, copy, save;
+    Series floor, render, copy, save;
     bool allDone = true;
     // Interleaved, so that the three see the same load on the machine.
     for (int i = 0; i < rounds; ++i) {
         floor.ms.push_back(timed([&] { allDone &= !encodePNG(sample, kDefaultPngQuality).isEmpty(); }));
+        render.ms.push_back(timed([&] { allDone &= !view.renderExport(view.figuresOnCanvas()).isNull(); }));
         copy.ms.push_back(timed([&] {
             const QImage rendering = view.renderExport(view.figuresOnCanvas());
             allDone &= copyImageToClipboard(rendering, {}, QRectF(QPointF(0, 0), QSizeF(rendering.size())));
@@ -118,6 +119,7 @@ void measure(const QString &folder, int ratio, int rounds)
     std::printf("ratio %d: %dx%d pixels, %d figures%s\n", ratio, sample.width(), sample.height(), figures,
                 allDone ? "" : " (SOME COPIES OR SAVES FAILED)");
     std::printf("  level-1 zlib encode (floor): median %6.1f ms, p90 %6.1f ms\n", floor.median(), floor.p90());
+    std::printf("  the canvas rendering alone:      median %6.1f ms\n", render.median());
     for (const auto &[name, series] : {std::pair<const char *, const Series &>{"copy", copy}, {"save", save}})
         std::printf("  editor %s:                median %6.1f ms, p90 %6.1f ms, %.2f x the floor (medians)\n", name,
                     series.median(), series.p90(), series.median() / floor.median());
