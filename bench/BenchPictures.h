@@ -9,6 +9,8 @@
 #include <QRandomGenerator>
 #include <QStringList>
 
+#include "helpers/output/OutputActions.h"
+
 namespace bench {
 
 // Something that compresses like a desktop: a wallpaper gradient, windows with title
@@ -57,5 +59,21 @@ inline QImage desktopPicture(int width, int height)
     painter.end();
     return image;
 }
+
+
+// The overlay's selection covering the whole picture.
+class WholePicture : public SelectionSurface
+{
+public:
+    explicit WholePicture(const QImage &picture) : m_picture(picture) {}
+    QRectF selectionFrame() const override { return m_frame; }
+    void setSelectionFrame(const QRectF &frame) override { m_frame = frame; }
+    QImage renderRegion(const QRectF &region) override { return m_picture.copy(region.toRect()); }
+    void reset() { m_frame = QRectF(QPointF(0, 0), m_picture.size()); }
+
+private:
+    QImage m_picture;
+    QRectF m_frame;
+};
 
 } // namespace bench

@@ -25,21 +25,6 @@
 
 namespace {
 
-// The overlay's selection covering the whole picture.
-class WholePicture : public SelectionSurface
-{
-public:
-    explicit WholePicture(const QImage &picture) : m_picture(picture) {}
-    QRectF selectionFrame() const override { return m_frame; }
-    void setSelectionFrame(const QRectF &frame) override { m_frame = frame; }
-    QImage renderRegion(const QRectF &region) override { return m_picture.copy(region.toRect()); }
-    void reset() { m_frame = QRectF(QPointF(0, 0), m_picture.size()); }
-
-private:
-    QImage m_picture;
-    QRectF m_frame;
-};
-
 double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -76,7 +61,7 @@ Sample writeOnce(const QImage &image, int quality)
 // From the save button's action to the viewer being asked to open the file, which
 // happens once the PNG is on disk. `returned` gets how long the action itself held
 // the main thread (the overlays close within that time).
-Sample saveOnce(WholePicture &overlay, int quality, double *returned)
+Sample saveOnce(bench::WholePicture &overlay, int quality, double *returned)
 {
     setPngQuality(quality);
     overlay.reset();
@@ -131,7 +116,7 @@ int main(int argc, char **argv)
                 "vs (medians; bests)");
     for (const QSize size : {QSize(1920, 1080), QSize(3840, 2160)}) {
         const QImage picture = bench::desktopPicture(size.width(), size.height());
-        WholePicture overlay(picture);
+        bench::WholePicture overlay(picture);
         const int n = size.width() > 2000 ? std::max(1, runs / 2) : runs;
         // Interleaved, so that every variant sees the same load on the machine, and in
         // a rotating order, so that none always runs straight after the same other one
