@@ -19,3 +19,6 @@ $SUDO apt-get install -y -q --no-install-recommends \
   desktop-file-utils fonts-dejavu-core libglib2.0-bin \
   scdoc dpkg-dev file lintian appstream systemd man-db bsdextrautils \
   xdg-desktop-portal
+# Benchmarks only: the window manager, X client library and peer of bench/hotkey_bench.py,
+# and the curl that bench/upload_bench compares with.
+$SUDO apt-get install -y -q --no-install-recommends openbox python3-xlib flameshot curl
