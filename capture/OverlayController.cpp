@@ -7,6 +7,7 @@
 #include "helpers/Notifications.h"
 #include "helpers/output/OverlayActions.h"
 #include "helpers/extensions/ResourceImages.h"
+#include "platform/XcbShmCapture.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -18,8 +19,11 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+// Past the window manager: the server maps the window at once, above every managed
+// window, where a managed one waits for the manager's answer and may be refused the
+// focus. The keys come through the keyboard grab the capture takes.
 OverlayWindow::OverlayWindow(QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::BypassWindowManagerHint)
     , m_view(new SelectionView(this))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -143,16 +147,33 @@ void OverlayController::showFullScreen()
     // The picture and the place do not depend on the window's parts being intact.
     if (imageView)
         imageView->setPicture(image);
+    raiseOnScreen(w);
+    ++m_showCount;
+}
+
+void OverlayController::showOverBackdrop(QScreen *screen, quint32 pixmap)
+{
+    OverlayWindow *w = window();
+    myscreen = screen;
+    setX11WindowBackground(quint32(w->winId()), pixmap);
+    m_hasBackdrop = true;
+    raiseOnScreen(w);
+}
+
+void OverlayController::raiseOnScreen(OverlayWindow *w)
+{
     if (myscreen) {
-        w->setScreen(myscreen);
-        w->setGeometry(myscreen->geometry());
+        if (w->screen() != myscreen)
+            w->setScreen(myscreen);
+        if (w->geometry() != myscreen->geometry())
+            w->setGeometry(myscreen->geometry());
     }
     // Without a window manager the geometry set above is what counts; with one, the
     // full-screen state keeps panels and docks out of the way.
-    w->showFullScreen();
+    if (!w->isVisible())
+        w->showFullScreen();
     w->raise();
     w->activateWindow();
-    ++m_showCount;
 }
 
 void OverlayController::hideOverlay()
@@ -164,7 +185,14 @@ void OverlayController::hideOverlay()
         imageView->boxApplyCursor(CursorRef::arrow(), true);
     }
     removeKeyMonitor();
+    if (QWindow *handle = m_window->windowHandle())
+        handle->setKeyboardGrabEnabled(false);
     m_window->hide();
+    // The server lets the frozen copy go with the last reference to it.
+    if (m_hasBackdrop) {
+        setX11WindowBackground(quint32(m_window->internalWinId()), 0);
+        m_hasBackdrop = false;
+    }
     // The picture is not needed once the overlay is down; the next capture brings a new one.
     image = QImage();
     if (imageView)

@@ -76,6 +76,9 @@ public:
     int showCount() const { return m_showCount; }
     // Puts the window on its display, full screen and in front, with the key focus.
     void showFullScreen();
+    // Shows the window on `screen` with the server's copy of that display as its
+    // background, before the picture itself has arrived; showFullScreen() follows.
+    void showOverBackdrop(QScreen *screen, quint32 pixmap);
     // Takes the window down (the picture is let go with it).
     void hideOverlay();
 
@@ -113,6 +116,9 @@ private:
     QPointer<OverlayWindow> m_window;
     EventMonitor *m_mouseMonitor = nullptr;
     int m_showCount = 0;
+    bool m_hasBackdrop = false; // the X window's background is a frozen display
+
+    void raiseOnScreen(OverlayWindow *w);
 };
 
 class screencapturecontroller1 : public OverlayController

@@ -7,12 +7,15 @@
 #include "helpers/Notifications.h"
 #include "helpers/TempFolder.h"
 #include "platform/CaptureBackendLoader.h"
+#include "platform/CaptureTrace.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QTimer>
+#include <QWindow>
 
 #include <cerrno>
 #include <cstdio>
@@ -108,6 +111,7 @@ void ScreenCapture::captureAllScreens()
     // is not stacked with a second one.
     if (m_capturing)
         return;
+    traceCaptureStep("capture-start");
     // Another account must not receive or swap this user's screenshots.
     if (!temporaryFolderIsPrivate()) {
         emit overlaysShown(0);
@@ -120,12 +124,34 @@ void ScreenCapture::captureAllScreens()
     QList<QPointer<QScreen>> grabbed(screens.cbegin(), screens.cend());
     QPointer<ScreenCapture> self(this);
     m_capturing = true;
-    captureBackend().grabScreens(screens, [self, grabbed](const QList<QImage> &pictures, const QString &failure) {
+    CaptureBackend &backend = captureBackend();
+    backend.setBackdropHandler([self, grabbed](const QList<quint32> &pixmaps) {
+        if (self)
+            self->showBackdrops(grabbed, pixmaps);
+    });
+    backend.grabScreens(screens, [self, grabbed](const QList<QImage> &pictures, const QString &failure) {
         if (!self)
             return;
         self->m_capturing = false;
+        traceCaptureStep("grabbed");
         self->showOverlays(grabbed, pictures, failure);
     });
+    backend.setBackdropHandler({});
+}
+
+void ScreenCapture::showBackdrops(const QList<QPointer<QScreen>> &screens, const QList<quint32> &pixmaps)
+{
+    for (int i = 0; i < screens.size() && i < 3; ++i) {
+        if (!pixmaps.value(i) || !screens.at(i))
+            break;
+        controller(i)->showOverBackdrop(screens.at(i), pixmaps.at(i));
+        m_backdropsShown = true;
+    }
+    // Keys pressed from now on wait in the queue for the key monitors. The grab waits
+    // for the server's answer, so it goes after every window's requests.
+    if (m_backdropsShown)
+        takeKeyboard();
+    traceCaptureStep("backdrops-shown");
 }
 
 void ScreenCapture::showOverlays(const QList<QPointer<QScreen>> &screens, const QList<QImage> &pictures,
@@ -161,7 +187,28 @@ void ScreenCapture::showOverlays(const QList<QPointer<QScreen>> &screens, const 
         overlay->showFullScreen();
         ++shown;
     }
+    if (shown > 0 && !m_backdropsShown)
+        takeKeyboard();
+    m_backdropsShown = false;
+    traceCaptureStep("shown");
     emit overlaysShown(shown);
+}
+
+void ScreenCapture::takeKeyboard(int attemptsLeft)
+{
+    // The overlays bypass the window manager, which gives them no focus: the first one
+    // takes the keyboard, and the key monitors hear every key from there. Another
+    // program may hold it for a moment (an open menu): try again for a second.
+    OverlayWindow *first = controller(0)->window();
+    QWindow *handle = first->windowHandle();
+    if (!handle || !first->isVisible())
+        return;
+    if (handle->setKeyboardGrabEnabled(true)) {
+        traceCaptureStep("keyboard");
+        return;
+    }
+    if (attemptsLeft > 0)
+        QTimer::singleShot(20, this, [this, attemptsLeft] { takeKeyboard(attemptsLeft - 1); });
 }
 
 void ScreenCapture::closeOverlays()

@@ -69,7 +69,12 @@ private:
     // Checks the temporary folder before a capture; when another account could reach
     // it, says so on stderr and in a notification and returns false.
     static bool temporaryFolderIsPrivate();
+    // Puts the overlays up over the server's copies of their displays while the
+    // pictures are still being read back.
+    void showBackdrops(const QList<QPointer<QScreen>> &screens, const QList<quint32> &pixmaps);
+    void takeKeyboard(int attemptsLeft = 50);
     void showOverlays(const QList<QPointer<QScreen>> &screens, const QList<QImage> &pictures, const QString &failure);
 
     bool m_capturing = false;
+    bool m_backdropsShown = false; // this capture's overlays went up before their pictures
 };

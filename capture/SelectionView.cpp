@@ -1,6 +1,7 @@
 #include "capture/SelectionView.h"
 
 #include "capture/CursorImages.h"
+#include "platform/CaptureTrace.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -132,6 +133,7 @@ void SelectionView::paintEvent(QPaintEvent *event)
         painter.drawImage(QRectF(area), m_picture, source);
     }
     painter.end();
+    traceCaptureStep("painted");
     emit painted();
 }
 

@@ -27,6 +27,17 @@ public:
     // read the screens themselves call `done` before returning; one that has to ask
     // another process calls it later from the event loop, exactly once.
     virtual void grabScreens(const QList<QScreen *> &screens, const ScreensGrabbed &done);
+
+    // A backend that can first copy the displays into pixmaps on the X server hands
+    // them to this handler, in the order of `screens` (0 for a display it could not
+    // copy), before it reads their pixels back: windows that take them as background
+    // are drawn by the server as soon as they are mapped. The pixmaps are freed after
+    // grabScreens(); a window keeps its background until it is given another.
+    using BackdropsReady = std::function<void(const QList<quint32> &pixmaps)>;
+    void setBackdropHandler(BackdropsReady handler) { m_backdropsReady = std::move(handler); }
+
+protected:
+    BackdropsReady m_backdropsReady;
 };
 
 // QScreen::grabWindow(0): works on every Qt platform that can read its screens

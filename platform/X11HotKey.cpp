@@ -1,5 +1,7 @@
 #include "platform/X11HotKey.h"
 
+#include "platform/CaptureTrace.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QList>
@@ -173,6 +175,7 @@ bool X11HotKey::nativeEventFilter(const QByteArray &eventType, void *message, qi
     if (!m_armed)
         return false;
     m_armed = false;
+    traceCaptureStep("key-release");
     // The handler may open windows; let it run after the X event is through.
     if (m_keyUp)
         QMetaObject::invokeMethod(this, [this] { if (m_keyUp) m_keyUp(); }, Qt::QueuedConnection);

@@ -1,5 +1,7 @@
 #include "platform/XcbShmCapture.h"
 
+#include "platform/CaptureTrace.h"
+
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
 #include <QScreen>
@@ -74,6 +76,8 @@ struct XcbShmCapture::Grab {
     QScreen *screen = nullptr;
     QSize size;
     qreal ratio = 1;
+    QPoint origin;           // the display's top-left corner on the root window
+    quint32 pixmap = 0;      // the display's copy on the server, if one was made
     Segment segment;
     xcb_shm_get_image_cookie_t cookie{};
 };
@@ -154,7 +158,7 @@ XcbShmCapture::Segment XcbShmCapture::attachSysVSegment(qsizetype bytes)
     return segment;
 }
 
-XcbShmCapture::Grab XcbShmCapture::startGrab(QScreen *screen)
+XcbShmCapture::Grab XcbShmCapture::freezeScreen(QScreen *screen, bool intoPixmap)
 {
     Grab grab;
     grab.screen = screen;
@@ -163,24 +167,48 @@ XcbShmCapture::Grab XcbShmCapture::startGrab(QScreen *screen)
     // Qt keeps a screen's top-left corner in device pixels and scales only its size.
     grab.ratio = screen->devicePixelRatio();
     const QRect logical = screen->geometry();
+    grab.origin = logical.topLeft();
     grab.size = (QSizeF(logical.size()) * grab.ratio).toSize();
-    if (grab.size.isEmpty())
+    if (grab.size.isEmpty() || !intoPixmap)
         return grab;
+    // A copy inside the server: no pixels travel, and the display is frozen at this
+    // request whatever is mapped over it next.
+    grab.pixmap = xcb_generate_id(m_connection);
+    xcb_create_pixmap(m_connection, 24, grab.pixmap, m_root, uint16_t(grab.size.width()),
+                      uint16_t(grab.size.height()));
+    const xcb_gcontext_t gc = xcb_generate_id(m_connection);
+    const uint32_t includeInferiors = XCB_SUBWINDOW_MODE_INCLUDE_INFERIORS;
+    xcb_create_gc(m_connection, gc, grab.pixmap, XCB_GC_SUBWINDOW_MODE, &includeInferiors);
+    xcb_copy_area(m_connection, m_root, grab.pixmap, gc, int16_t(grab.origin.x()), int16_t(grab.origin.y()), 0, 0,
+                  uint16_t(grab.size.width()), uint16_t(grab.size.height()));
+    xcb_free_gc(m_connection, gc);
+    return grab;
+}
+
+void XcbShmCapture::startGrab(Grab &grab)
+{
+    if (!grab.screen || grab.size.isEmpty())
+        return;
     grab.segment = attachSegment(qsizetype(grab.size.width()) * grab.size.height() * 4);
     if (!grab.segment.mapping)
-        return grab;
-    grab.cookie = xcb_shm_get_image(m_connection, m_root, int16_t(logical.x()), int16_t(logical.y()),
-                                    uint16_t(grab.size.width()), uint16_t(grab.size.height()), ~0u,
-                                    XCB_IMAGE_FORMAT_Z_PIXMAP, grab.segment.id, 0);
+        return;
+    traceCaptureStep("segment-ready");
+    const QPoint from = grab.pixmap ? QPoint(0, 0) : grab.origin;
+    grab.cookie = xcb_shm_get_image(m_connection, grab.pixmap ? grab.pixmap : m_root, int16_t(from.x()),
+                                    int16_t(from.y()), uint16_t(grab.size.width()), uint16_t(grab.size.height()),
+                                    ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP, grab.segment.id, 0);
     // Sent now, so the server copies this display while the next one is prepared.
     xcb_flush(m_connection);
-    return grab;
 }
 
 QImage XcbShmCapture::finishGrab(Grab &grab)
 {
     if (!grab.screen)
         return QImage();
+    if (grab.pixmap) {
+        xcb_free_pixmap(m_connection, grab.pixmap);
+        grab.pixmap = 0;
+    }
     Mapping *mapping = grab.segment.mapping;
     if (!mapping)
         return ScreenGrabBackend().grabScreen(grab.screen);
@@ -212,7 +240,8 @@ QImage XcbShmCapture::finishGrab(Grab &grab)
 
 QImage XcbShmCapture::grabScreen(QScreen *screen)
 {
-    Grab grab = startGrab(screen);
+    Grab grab = freezeScreen(screen, false);
+    startGrab(grab);
     return finishGrab(grab);
 }
 
@@ -220,11 +249,29 @@ void XcbShmCapture::grabScreens(const QList<QScreen *> &screens, const ScreensGr
 {
     std::vector<Grab> grabs;
     grabs.reserve(size_t(screens.size()));
+    const bool backdrops = bool(m_backdropsReady);
     for (QScreen *screen : screens)
-        grabs.push_back(startGrab(screen));
+        grabs.push_back(freezeScreen(screen, backdrops));
+    if (backdrops) {
+        QList<quint32> pixmaps;
+        for (const Grab &grab : grabs)
+            pixmaps.append(grab.pixmap);
+        m_backdropsReady(pixmaps);
+    }
+    for (Grab &grab : grabs)
+        startGrab(grab);
     QList<QImage> pictures;
     pictures.reserve(screens.size());
     for (Grab &grab : grabs)
         pictures.append(finishGrab(grab));
     done(pictures, QString());
+}
+
+void setX11WindowBackground(quint32 window, quint32 pixmap)
+{
+    xcb_connection_t *connection = qtConnection();
+    if (!connection || !window)
+        return;
+    const uint32_t background = pixmap ? pixmap : uint32_t(XCB_BACK_PIXMAP_NONE);
+    xcb_change_window_attributes(connection, window, XCB_CW_BACK_PIXMAP, &background);
 }

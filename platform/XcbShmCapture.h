@@ -35,8 +35,10 @@ private:
     Segment attachSegment(qsizetype bytes);
     Segment attachSysVSegment(qsizetype bytes);
     Segment attachFdSegment(qsizetype bytes);
+    // Copies the display into a pixmap on the server, when a backdrop is wanted.
+    Grab freezeScreen(QScreen *screen, bool intoPixmap);
     // Asks the server for the display's pixels; the reply is collected by finishGrab().
-    Grab startGrab(QScreen *screen);
+    void startGrab(Grab &grab);
     QImage finishGrab(Grab &grab);
 
     xcb_connection_t *m_connection;
@@ -44,3 +46,7 @@ private:
     // The server takes segments as file descriptors (MIT-SHM 1.2).
     bool m_passesFds;
 };
+
+// Makes `pixmap` the X window's background (0: none), which the server draws on every
+// exposure before the window's own painting.
+void setX11WindowBackground(quint32 window, quint32 pixmap);

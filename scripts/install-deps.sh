@@ -31,3 +31,6 @@ $SUDO apt-get install -y -q --no-install-recommends \
 # sway and PostgreSQL refuse to run as root: the Wayland tests run the compositor,
 # and the server's tests their throw-away database clusters, as this system user.
 id -u vornik-test >/dev/null 2>&1 || $SUDO useradd --system --no-create-home --shell /usr/sbin/nologin vornik-test 2>/dev/null || id -u vornik-test >/dev/null
+# Benchmarks only: the window manager, X client library and peer of bench/hotkey_bench.py,
+# and the curl that bench/upload_bench compares with.
+$SUDO apt-get install -y -q --no-install-recommends openbox python3-xlib flameshot curl

@@ -6,6 +6,9 @@
 #include "service/Protocol.h"
 #include "service/ServiceConfiguration.h"
 
+#include <memory>
+#include <optional>
+#include <utility>
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
@@ -399,6 +402,35 @@ void vornikHTTP::uploadFile(VorOperations op, const QString &path, VorCompletion
     getSalt(VorOperations::salt, [path, completion = std::move(completion)](const QString &) {
         ServiceEngine::instance().beginSecondHalf([path, completion] { sendUpload(path, completion); });
     });
+}
+
+vornikHTTP::FileWritten vornikHTTP::uploadFileOnceWritten(VorOperations op, VorCompletion completion)
+{
+    struct Pending {
+        std::optional<QString> path;
+        std::function<void(const QString &)> post; // set while the salt has come and the file has not
+    };
+    auto pending = std::make_shared<Pending>();
+    FileWritten written = [pending](const QString &path) {
+        if (pending->path)
+            return;
+        pending->path = path;
+        if (auto post = std::exchange(pending->post, {}))
+            post(path);
+    };
+    if (op != VorOperations::upload) {
+        ServiceEngine::instance().deliver(std::move(completion), kInvalidOperation);
+        return written;
+    }
+    getSalt(VorOperations::salt, [pending, completion = std::move(completion)](const QString &) {
+        ServiceEngine::instance().beginSecondHalf([pending, completion] {
+            if (pending->path)
+                sendUpload(*pending->path, completion);
+            else
+                pending->post = [completion](const QString &path) { sendUpload(path, completion); };
+        });
+    });
+    return written;
 }
 
 void vornikHTTP::deleteImage(VorOperations op, const QString &name, VorCompletion completion)

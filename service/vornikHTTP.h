@@ -65,6 +65,13 @@ public:
     // "Error: File doesn't exist".
     static void uploadFile(VorOperations op, const QString &path, VorCompletion completion);
 
+    // The same for a file that is still being written: the salt request goes out now,
+    // the POST once the returned function has been called with the file's path (empty
+    // when it could not be written, which completes as a missing file). Only the first
+    // call counts. The chain holds its place in the queue meanwhile.
+    using FileWritten = std::function<void(const QString &path)>;
+    static FileWritten uploadFileOnceWritten(VorOperations op, VorCompletion completion);
+
     // Salt, then deletes the uploaded image `name`. Completes with the reply text.
     static void deleteImage(VorOperations op, const QString &name, VorCompletion completion);
 

@@ -11,7 +11,6 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -64,18 +63,17 @@ bool uploadImage(const QImage &image, const FigureRects &figures, const QRectF &
 
 bool copyImageToClipboard(const QImage &image, const FigureRects &figures, const QRectF &rect)
 {
-    const QString written = writeImage(QString(), image, figures, rect);
-    if (written.isEmpty()) {
+    // Encoded once in memory: no file to write, read back and decode again, and the
+    // picture offered beside the bytes is the exported one itself.
+    const QImage exported = exportImage(image, figures, rect);
+    const QByteArray png = encodePNG(exported);
+    if (png.isEmpty()) {
         postOutputMessage(OutputMessage::ClipboardFailed);
         return false;
     }
-    QFile file(written);
-    const QByteArray png = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    file.close();
     Clipboard::clear();
-    const bool copied = Clipboard::putImage(png, QImage::fromData(png, "PNG"));
+    const bool copied = Clipboard::putImage(png, exported);
     postOutputMessage(copied ? OutputMessage::ImageCopied : OutputMessage::ClipboardFailed);
-    QFile::remove(written);
     return copied;
 }
 

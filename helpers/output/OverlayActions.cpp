@@ -8,6 +8,7 @@
 #include "helpers/SaveFolder.h"
 #include "helpers/TempFolder.h"
 #include "platform/Opener.h"
+#include "service/ServiceConfiguration.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -175,7 +176,21 @@ void saveSelectionLocally(const OverlayContext &overlay)
 
 void uploadSelection(const OverlayContext &overlay)
 {
-    writeSelectionThen(overlay, [](const QString &written) { handOffUpload(written); });
+    if (!isConnectedToNetwork()) {
+        // The hand-off keeps the file where the user finds it and says why.
+        writeSelectionThen(overlay, [](const QString &written) { handOffUpload(written); });
+        return;
+    }
+    QImage rendered;
+    if (!takeSelection(overlay, rendered) || rendered.isNull())
+        return;
+    const QImage image = atFullResolution(rendered);
+    // The salt travels while the picture is encoded; the upload follows the file.
+    std::function<void(const QString &)> uploadWritten = startUploadOnceWritten();
+    runInBackground<QString>([image] { return writeImage(QString(), image, {}, wholeImage(image)); },
+                             [uploadWritten](const QString &written) {
+                                 uploadWritten(!written.isEmpty() && QFile::exists(written) ? written : QString());
+                             });
 }
 
 void copySelectionToClipboard(const OverlayContext &overlay)

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -38,6 +39,24 @@ void startUpload(const QString &path)
         // Chains run one at a time, so the recorded status is this upload's.
         uploadFinished(reply, path, int(vornikHTTP::state().lastStatusCode));
     });
+}
+
+std::function<void(const QString &path)> startUploadOnceWritten()
+{
+    vornikHTTP::getUserID();
+    auto path = std::make_shared<QString>();
+    const vornikHTTP::FileWritten written =
+        vornikHTTP::uploadFileOnceWritten(VorOperations::upload, [path](const QString &reply) {
+            TempFolder::releaseFile(*path);
+            uploadFinished(reply, *path, int(vornikHTTP::state().lastStatusCode));
+        });
+    return [path, written](const QString &writtenPath) {
+        *path = writtenPath;
+        // Held from now on, so that a capture meanwhile does not clean it away.
+        if (!writtenPath.isEmpty())
+            TempFolder::holdFile(writtenPath);
+        written(writtenPath);
+    };
 }
 
 // ---- Upload hand-off ---------------------------------------------------------------

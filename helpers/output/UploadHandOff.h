@@ -2,9 +2,15 @@
 
 #include <QString>
 
+#include <functional>
+
 // Makes sure the user id exists and sends the file at `path` to the sharing service;
 // uploadFinished runs with the reply. The callers have checked the network.
 void startUpload(const QString &path);
+// The same for a file still being written: the request for the salt goes out now, and
+// the returned function takes the written file's path (empty when writing failed,
+// which ends as a failed upload).
+std::function<void(const QString &path)> startUploadOnceWritten();
 
 // Upload hand-off: checks the network and that there is a file, then sends it to the
 // sharing service; `uploadFinished` runs with the reply.

@@ -22,6 +22,9 @@
 #include <QToolButton>
 #include <QWindow>
 
+#include <cstdlib>
+#include <xcb/xcb.h>
+
 using namespace capturetest;
 
 // Captures on a real X server cut into four displays, driven with real X input. The
@@ -202,6 +205,52 @@ private slots:
             QCOMPARE(c->monitor, nullptr);
         // With the key monitor gone, Escape does nothing to a later capture's slots.
         QCOMPARE(sc->sc1->imageView->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    // The overlays go past the window manager and hold the keyboard while they are up,
+    // and the server itself draws each one's frozen picture as its background: what
+    // another client paints over an overlay is replaced by the picture, not by black.
+    void overlaysHoldTheKeyboardOverTheirFrozenPicture()
+    {
+        xcb_connection_t *other = xcb_connect(nullptr, nullptr);
+        QVERIFY(!xcb_connection_has_error(other));
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(other)).data->root;
+        const auto keyboardFree = [other, root] {
+            auto *reply = xcb_grab_keyboard_reply(other,
+                xcb_grab_keyboard(other, 0, root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC), nullptr);
+            const bool free = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
+            std::free(reply);
+            if (free)
+                xcb_ungrab_keyboard(other, XCB_CURRENT_TIME);
+            std::free(xcb_get_input_focus_reply(other, xcb_get_input_focus(other), nullptr));
+            return free;
+        };
+        QVERIFY(keyboardFree());
+        captureAndWait(3);
+        QVERIFY(!keyboardFree());
+        const auto screens = QGuiApplication::screens();
+        for (int i = 0; i < 3; ++i) {
+            OverlayController *c = controllers().at(i);
+            const xcb_window_t window = xcb_window_t(c->window()->winId());
+            auto *attributes = xcb_get_window_attributes_reply(other, xcb_get_window_attributes(other, window), nullptr);
+            QVERIFY(attributes && attributes->override_redirect);
+            std::free(attributes);
+            // Black over the whole window, then the window's background, without an
+            // Expose that would make the overlay paint.
+            const xcb_gcontext_t gc = xcb_generate_id(other);
+            const uint32_t black = 0;
+            xcb_create_gc(other, gc, window, XCB_GC_FOREGROUND, &black);
+            const xcb_rectangle_t all{0, 0, 1920, 1080};
+            xcb_poly_fill_rectangle(other, window, gc, 1, &all);
+            xcb_clear_area(other, 0, window, 0, 0, 0, 0);
+            xcb_free_gc(other, gc);
+            std::free(xcb_get_input_focus_reply(other, xcb_get_input_focus(other), nullptr));
+            const QString shown = firstDifference(ScreenGrabBackend().grabScreen(screens.at(i)), c->image);
+            QVERIFY2(shown.isEmpty(), qPrintable(QStringLiteral("overlay %1: %2").arg(i).arg(shown)));
+        }
+        closeAll();
+        QVERIFY(keyboardFree());
+        xcb_disconnect(other);
     }
 
     void secondCaptureReusesTheWindows()

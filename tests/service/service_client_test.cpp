@@ -184,6 +184,42 @@ private slots:
         QCOMPARE(state.currentToken, QString());   // an upload spends its token
     }
 
+    // The salt goes out before the file exists; the chain keeps its place (a request
+    // started meanwhile waits) until the file is there, then posts it. A file that
+    // could not be written ends the upload as a missing file, without a POST.
+    void uploadOnceWrittenFetchesTheSaltFirst()
+    {
+        serve({Reply{200, "abc"}}, Reply{200, "127.0.0.1:1/Ab12.png"});
+        Outcome upload, later;
+        const vornikHTTP::FileWritten written = vornikHTTP::uploadFileOnceWritten(VorOperations::upload,
+                                                                                 upload.completion());
+        vornikHTTP::getSalt(VorOperations::salt, later.completion());
+        QTRY_COMPARE_WITH_TIMEOUT(vornikHTTP::state().currentToken, QStringLiteral("fbb3cdbcd998cdc6200d67780340324c"),
+                                  10000);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        QCOMPARE(m_server->requests().size(), 1);
+        QVERIFY(upload.texts.isEmpty() && later.texts.isEmpty());
+
+        written(m_pngPath);
+        written(QDir::tempPath() + QStringLiteral("/other.png"));   // only the first call counts
+        QTRY_COMPARE_WITH_TIMEOUT(upload.texts, QStringList{QStringLiteral("127.0.0.1:1/Ab12.png")}, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(later.texts.size(), 1, 10000);
+        const auto &requests = m_server->requests();
+        QCOMPARE(requests.size(), 3);
+        QCOMPARE(requests.at(1).method, QByteArray("POST"));
+        QCOMPARE(pathOf(requests.at(1)), QStringLiteral("/upload/fbb3cdbcd998cdc6200d67780340324c"));
+        QVERIFY(requests.at(1).body.contains("filename=\"shot.png\""));
+        QCOMPARE(requests.at(2).target, QByteArray("/salt/"));
+
+        serve({}, Reply{200, "unexpected"});
+        Outcome unwritten;
+        vornikHTTP::uploadFileOnceWritten(VorOperations::upload, unwritten.completion())(QString());
+        QTRY_COMPARE_WITH_TIMEOUT(unwritten.texts, QStringList{QStringLiteral("Error: File doesn't exist")}, 10000);
+        QCOMPARE(m_server->requests().size(), 1);
+        QCOMPARE(m_server->requests().first().target, QByteArray("/salt/"));
+    }
+
     void uploadReportsWhateverTheServiceAnswers()
     {
         // Status 500 with a body: the body is the outcome.
