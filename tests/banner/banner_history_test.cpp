@@ -98,7 +98,7 @@ private:
     {
         QSignalSpy asked(window->imgTrashDeleter.data(), &vorImageDeleter::confirmationShown);
         QTest::keyClick(window->imagetable, Qt::Key_Delete);
-        QTest::qWaitFor([&] { return !asked.isEmpty() || !m_notifications->received.isEmpty(); }, kWaitMs);
+        (void)QTest::qWaitFor([&] { return !asked.isEmpty() || !m_notifications->received.isEmpty(); }, kWaitMs);
         if (!asked.isEmpty())
             asked.takeFirst().first().value<QMessageBox *>()->button(QMessageBox::Yes)->click();
     }

@@ -125,7 +125,7 @@ private slots:
         QVERIFY(notPicture.open(QIODevice::WriteOnly));
         notPicture.write("\x89PNG but not really");
         notPicture.close();
-        for (const QString name : {QStringLiteral("nothing-here.png"), QStringLiteral("not-a-picture.png")}) {
+        for (const QString &name : {QStringLiteral("nothing-here.png"), QStringLiteral("not-a-picture.png")}) {
             PaintView empty;
             empty.setupCanvas(kCanvas, m_folder.filePath(name));
             QCOMPARE(empty.imagerect(), std::nullopt);
