@@ -212,7 +212,16 @@ private slots:
         press({650, 640});
         release({650, 640});
         QVERIFY(view().markedFigure());
+        // Choosing the pointer tool again keeps the mark; only another tool takes it.
+        view().setSelectedTool(PanelTool::pointer);
+        QVERIFY(view().markedFigure());
         QVERIFY(markPixels() > 100);
+        // Undo waits while a figure is being moved.
+        press({650, 640});
+        QVERIFY(view().movingfigure());
+        view().undo();
+        QCOMPARE(figureCount(), 1);
+        release({650, 640});
         // Its handles stand six pixels outside the figure on every side (the far
         // sides one more, where a one-pixel pen lies outside the rectangle it draws).
         const QImage shown = view().viewport()->grab().toImage();
