@@ -427,8 +427,13 @@ int main(int argc, char **argv)
         const auto [crowded, opened] = latencyBesideSlowClients(server, 2000, 30);
         std::printf("salt on a fresh TLS connection, alone: median %.1f ms, p99 %.1f ms\n", percentile(idle, 0.5),
                     percentile(idle, 0.99));
-        std::printf("  beside %d slow connections: median %.1f ms, p99 %.1f ms, worst %.1f ms (target: 100 ms)\n", opened,
-                    percentile(crowded, 0.5), percentile(crowded, 0.99), *std::max_element(crowded.begin(), crowded.end()));
+        // The first request queues behind the server accepting the 2,000 that have just
+        // connected; the others meet them open and waiting.
+        const std::vector<double> settled(crowded.begin() + 1, crowded.end());
+        std::printf("  beside %d slow connections: first %.1f ms (behind their accepts), then median %.1f ms, "
+                    "p99 %.1f ms, worst %.1f ms (target: 100 ms)\n",
+                    opened, crowded.front(), percentile(settled, 0.5), percentile(settled, 0.99),
+                    *std::max_element(settled.begin(), settled.end()));
     }
 
     // One user with a long history.
