@@ -209,6 +209,8 @@ private slots:
         // A sliver one pixel wide or high is still a picture.
         QCOMPARE(exportImage(plain, {}, QRectF(10, 10, 0.5, 5)).size(), QSize(1, 5));
         QCOMPARE(exportImage(plain, {}, QRectF(10, 10, 5, 1)).size(), QSize(5, 1));
+        // No picture, no export: never the stand-in icon shown for a missing picture.
+        QVERIFY(exportImage(QImage(), {}, QRectF(0, 0, 10, 10)).isNull());
     }
 
     // The widening rule on each side of the area, without the export around it.

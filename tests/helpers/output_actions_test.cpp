@@ -397,7 +397,11 @@ private slots:
         QVERIFY(QFile::link(folder, fallback.chopped(1)));   // planted by another account
         QVERIFY(TempFolder::preparePrivateFolders().contains(QStringLiteral("symbolic link")));
         QVERIFY(!TempFolder::ensureFinalImagesFolder());
+        // Even with the image folder laid out ready inside it, nothing is written there.
+        QVERIFY(QDir(folder).mkdir(QStringLiteral("Vornik")));
         QVERIFY(writeImage(QString(), patterned(8, 8), {}, QRectF(0, 0, 8, 8)).isEmpty());
+        QVERIFY(QDir(folder + QStringLiteral("/Vornik")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+        QVERIFY(QDir(folder + QStringLiteral("/Vornik")).removeRecursively());
         QVERIFY(QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
         QFile::remove(fallback.chopped(1));
         qputenv("XDG_RUNTIME_DIR", runtime);
