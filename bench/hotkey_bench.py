@@ -27,44 +27,13 @@ import sys
 import tempfile
 import time
 
+from benchproc import find_binary, start_with_fd_line
+
 from Xlib import X, XK, display as xdisplay
 from Xlib.ext import damage, xtest
 
 WIDTH, HEIGHT = 1920, 1080
 PROBE = (777, 555)  # inside each display, clear of panels and buttons
-
-
-def find_binary(given):
-    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    for candidate in [given, os.path.join(root, "build-release", "vornik"), os.path.join(root, "build", "vornik"),
-                      os.path.join(root, "build-tests", "vornik")]:
-        if candidate and os.access(candidate, os.X_OK):
-            return candidate
-    sys.exit("no vornik binary found; build one or pass its path")
-
-
-def read_line(fd, timeout):
-    data = b""
-    deadline = time.monotonic() + timeout
-    while b"\n" not in data:
-        remaining = deadline - time.monotonic()
-        if remaining <= 0 or not select.select([fd], [], [], remaining)[0]:
-            break
-        chunk = os.read(fd, 256)
-        if not chunk:
-            break
-        data += chunk
-    return data.decode().strip()
-
-
-def start_with_fd_line(command_for_fd, environment=None):
-    read_end, write_end = os.pipe()
-    process = subprocess.Popen(command_for_fd(write_end), pass_fds=(write_end,), env=environment,
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
-    os.close(write_end)
-    line = read_line(read_end, 20)
-    os.close(read_end)
-    return process, line
 
 
 def stop(process):

@@ -23,41 +23,9 @@ import sys
 import tempfile
 import time
 
+from benchproc import find_binary, start_with_fd_line
+
 READY = re.compile(rb"tray ready at (\d+\.\d+)")
-
-
-def find_binary(given):
-    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    for candidate in [given, os.path.join(root, "build-release", "vornik"), os.path.join(root, "build", "vornik")]:
-        if candidate and os.access(candidate, os.X_OK):
-            return candidate
-    sys.exit("no vornik binary found; build one or pass its path")
-
-
-def read_line_from_fd(fd, timeout):
-    """One line written to the pipe fd (Xvfb -displayfd, dbus --print-address)."""
-    data = b""
-    deadline = time.monotonic() + timeout
-    while b"\n" not in data:
-        remaining = deadline - time.monotonic()
-        if remaining <= 0 or not select.select([fd], [], [], remaining)[0]:
-            break
-        chunk = os.read(fd, 256)
-        if not chunk:
-            break
-        data += chunk
-    return data.decode().strip()
-
-
-def start_with_fd_line(make_command, timeout=20):
-    """Starts make_command(fd) and reads the one line it writes to fd."""
-    read_end, write_end = os.pipe()
-    process = subprocess.Popen(make_command(write_end), pass_fds=(write_end,), stdout=subprocess.DEVNULL,
-                               stderr=subprocess.DEVNULL, start_new_session=True)
-    os.close(write_end)
-    line = read_line_from_fd(read_end, timeout)
-    os.close(read_end)
-    return process, line
 
 
 def wait_for_tray_host(environment, trayer, timeout=20):
