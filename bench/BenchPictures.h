@@ -2,7 +2,9 @@
 
 // Pictures shared by the benchmarks.
 
+#include <QBuffer>
 #include <QFont>
+#include <QImageWriter>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
@@ -12,6 +14,18 @@
 #include "helpers/output/OutputActions.h"
 
 namespace bench {
+
+// The floor for encoding: the same pixels through Qt's own PNG writer (libpng, one
+// thread) at zlib level 1, as any Qt program would write them.
+inline QByteArray levelOnePngFloor(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    writer.setQuality(85); // (100 - 85) * 9 / 91 = zlib level 1
+    return writer.write(image) ? bytes : QByteArray();
+}
 
 // Something that compresses like a desktop: a wallpaper gradient, windows with title
 // bars, lines of text in a few fonts, icons, and one photograph-like patch.

@@ -45,6 +45,15 @@ Sample encodeOnce(const QImage &image, int quality)
     return {timer.nsecsElapsed() / 1e6, bytes};
 }
 
+// Qt's own writer at level 1 (libpng on one thread), for comparison.
+Sample encodeWithQt(const QImage &image)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const qint64 bytes = bench::levelOnePngFloor(image).size();
+    return {timer.nsecsElapsed() / 1e6, bytes};
+}
+
 // writePNG alone: the encode plus the atomic, durable file write.
 Sample writeOnce(const QImage &image, int quality)
 {
@@ -121,10 +130,11 @@ int main(int argc, char **argv)
         // Interleaved, so that every variant sees the same load on the machine, and in
         // a rotating order, so that none always runs straight after the same other one
         // (the first encode after a save otherwise pays for the thread hand-off).
-        Series level1, level6, written, chosen, standard;
+        Series level1, qtLevel1, level6, written, chosen, standard;
         std::vector<double> returns;
         const std::vector<std::function<void()>> variants = {
             [&] { level1.add(encodeOnce(picture, fastest)); },
+            [&] { qtLevel1.add(encodeWithQt(picture)); },
             [&] { level6.add(encodeOnce(picture, zlibDefault)); },
             [&] { written.add(writeOnce(picture, kDefaultPngQuality)); },
             [&] {
@@ -150,6 +160,7 @@ int main(int argc, char **argv)
             std::printf("\n");
         };
         row("encode only, zlib level 1", level1, false);
+        row("Qt's writer, zlib level 1", qtLevel1, true);
         row("encode only, zlib default", level6, false);
         row("writePNG only, chosen level", written, true);
         row("save, chosen level", chosen, true);

@@ -1,5 +1,6 @@
 #include "helpers/ImageOutput.h"
 
+#include "helpers/PngEncoder.h"
 #include "helpers/TempFolder.h"
 #include "helpers/extensions/ResourceImages.h"
 
@@ -14,8 +15,20 @@ namespace {
 
 std::atomic<int> g_pngQuality{kDefaultPngQuality};
 
+// The zlib level Qt's PNG writer uses for a quality; -1 leaves libpng's default.
+int zlibLevelForQuality(int quality)
+{
+    return quality >= 0 ? std::min((100 - std::min(quality, 100)) * 9 / 91, 9) : -1;
+}
+
 bool encodeInto(QIODevice *device, const QImage &image, int quality)
 {
+    // Screenshots take the writer that deflates on every core; anything else Qt's.
+    const int level = zlibLevelForQuality(quality);
+    if (level >= 0 && PngEncoder::handles(image)) {
+        if (const std::optional<QByteArray> png = PngEncoder::encode(image, level))
+            return device->write(*png) == png->size();
+    }
     QImageWriter writer(device, QByteArrayLiteral("png"));
     writer.setQuality(quality);
     return writer.write(image);
