@@ -3,6 +3,7 @@
 // zlib level takes just to encode the same pixels. Prints one table; run it on an
 // otherwise idle machine:  build/bench/png_save_bench [runs]
 #include "helpers/ImageOutput.h"
+#include "helpers/PngEncoder.h"
 #include "helpers/output/OutputActions.h"
 #include "platform/Opener.h"
 #include "bench/BenchPictures.h"
@@ -42,6 +43,15 @@ Sample encodeOnce(const QImage &image, int quality)
     QElapsedTimer timer;
     timer.start();
     const qint64 bytes = encodePNG(image, quality).size();
+    return {timer.nsecsElapsed() / 1e6, bytes};
+}
+
+// This writer on one thread, at level 1: what the bands add beside it.
+Sample encodeOneBand(const QImage &image)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const qint64 bytes = PngEncoder::encode(image, 1, 1).value_or(QByteArray()).size();
     return {timer.nsecsElapsed() / 1e6, bytes};
 }
 
@@ -130,11 +140,12 @@ int main(int argc, char **argv)
         // Interleaved, so that every variant sees the same load on the machine, and in
         // a rotating order, so that none always runs straight after the same other one
         // (the first encode after a save otherwise pays for the thread hand-off).
-        Series level1, qtLevel1, level6, written, chosen, standard;
+        Series level1, oneBand, qtLevel1, level6, written, chosen, standard;
         std::vector<double> returns;
         const std::vector<std::function<void()>> variants = {
             [&] { level1.add(encodeOnce(picture, fastest)); },
             [&] { qtLevel1.add(encodeWithQt(picture)); },
+            [&] { oneBand.add(encodeOneBand(picture)); },
             [&] { level6.add(encodeOnce(picture, zlibDefault)); },
             [&] { written.add(writeOnce(picture, kDefaultPngQuality)); },
             [&] {
@@ -160,6 +171,7 @@ int main(int argc, char **argv)
             std::printf("\n");
         };
         row("encode only, zlib level 1", level1, false);
+        row("same, one thread", oneBand, true);
         row("Qt's writer, zlib level 1", qtLevel1, true);
         row("encode only, zlib default", level6, false);
         row("writePNG only, chosen level", written, true);

@@ -1,4 +1,5 @@
 #include "service/transport/NetworkTransport.h"
+#include "service/transport/LowDelaySockets.h"
 
 #include <QFile>
 #include <QNetworkAccessManager>
@@ -6,6 +7,7 @@
 #include <QNetworkRequest>
 #include <QUrl>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -97,6 +99,7 @@ quint64 NetworkTransport::start(const HttpRequest &request, Handler done)
     } else {
         networkRequest.setHeader(QNetworkRequest::ContentTypeHeader, request.contentType);
         reply = network().post(networkRequest, request.body);
+        sendBodyWithoutDelay(reply, networkRequest.url());
     }
     const quint64 id = m_nextId++;
     m_replies.insert(id, reply);
@@ -104,6 +107,19 @@ quint64 NetworkTransport::start(const HttpRequest &request, Handler done)
         finish(id, reply, done);
     });
     return id;
+}
+
+void NetworkTransport::sendBodyWithoutDelay(QNetworkReply *reply, const QUrl &url)
+{
+    const quint16 port = quint16(url.port(url.scheme() == QLatin1String("https") ? 443 : 80));
+    // A connection kept open from an earlier request is changed now; a new one as
+    // soon as the body starts to go, well before its last segment.
+    disableNagleOnConnectionsTo(port);
+    auto changed = std::make_shared<bool>(false);
+    connect(reply, &QNetworkReply::uploadProgress, this, [port, changed](qint64 sent, qint64) {
+        if (sent > 0 && !*changed)
+            *changed = disableNagleOnConnectionsTo(port) > 0;
+    });
 }
 
 void NetworkTransport::finish(quint64 id, QNetworkReply *reply, const Handler &done)

@@ -12,6 +12,7 @@
 
 class QNetworkAccessManager;
 class QNetworkReply;
+class QUrl;
 
 // HttpTransport over Qt's network access manager: one manager for the process, so
 // the service client and the history preview share connections.
@@ -33,6 +34,8 @@ private:
     QNetworkAccessManager &network();
     QSslConfiguration sslConfiguration(const QString &caFile);
     void finish(quint64 id, QNetworkReply *reply, const Handler &done);
+    // Sets TCP_NODELAY on the connection that carries this request body.
+    void sendBodyWithoutDelay(QNetworkReply *reply, const QUrl &url);
 
     std::unique_ptr<QNetworkAccessManager> m_network;
     QHash<quint64, QPointer<QNetworkReply>> m_replies;
