@@ -18,6 +18,7 @@
 #include "service/allHistoryWindowController.h"
 #include "platform/AccessibilityTrust.h"
 #include "platform/Reachability.h"
+#include "platform/IdlePages.h"
 #include "service/ServiceConfiguration.h"
 #include "platform/Autostart.h"
 #include "platform/SingleInstance.h"
@@ -40,6 +41,8 @@
 namespace {
 
 const QString kLunchAtStartup = QStringLiteral("lunchAtStartup");
+// How long after the tray is up its start-up pages are handed back.
+constexpr int kIdleAfterStartMs = 1000;
 const QString kInitialAppStartup = QStringLiteral("initialappstartup");
 
 } // namespace
@@ -83,6 +86,8 @@ void AppDelegate::applicationDidFinishLaunching()
     buildStatusMenu();
     setupStatusItem();
     reportStartupTrace();
+    // Once start-up has settled, the tray idles: its start-up code need not stay resident.
+    QTimer::singleShot(kIdleAfterStartMs, this, [] { releaseIdleProgramPages(); });
 }
 
 void AppDelegate::setupLoginTitle()
