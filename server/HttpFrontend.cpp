@@ -6,6 +6,7 @@
 #include "server/StreamedFileBody.h"
 
 #include <algorithm>
+#include <array>
 #include <boost/asio.hpp>
 #include <boost/asio/ssl.hpp>
 #include <boost/beast/core.hpp>
@@ -32,7 +33,6 @@ using namespace std::chrono_literals;
 constexpr size_t headerLimit = 16 * 1024;  // every header line of a request together
 constexpr long maxHeaderFields = 100;
 constexpr int maxRequestsPerConnection = 1000;
-constexpr auto handshakeTimeout = 10s;
 
 // TLS 1.2 suites with forward secrecy and authenticated encryption only (the
 // "intermediate" server profile, without finite-field Diffie-Hellman); TLS 1.3
@@ -57,6 +57,27 @@ std::shared_ptr<ssl::context> makeTlsContext(const ServerOptions &options)
         return nullptr;
     return context;
 }
+
+// The TLS context that new connections take; replaced when the certificate is
+// reloaded, while connections made before keep theirs.
+class TlsContexts
+{
+public:
+    std::shared_ptr<ssl::context> current()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_context;
+    }
+    void replace(std::shared_ptr<ssl::context> context)
+    {
+        std::lock_guard lock(m_mutex);
+        m_context = std::move(context);
+    }
+
+private:
+    std::mutex m_mutex;
+    std::shared_ptr<ssl::context> m_context;
+};
 
 // Open connections, in total and per client address; a connection over either
 // cap is closed as soon as it is accepted.
@@ -110,6 +131,7 @@ struct Shared {
     Service &service;
     net::thread_pool &workers;
     std::shared_mutex &gate;  // held shared while the service works on a request
+    TlsContexts &tlsContexts;
     bool tls;
 
     size_t bodyLimit() const { return size_t(options.maxUploadBytes) + 1024 * 1024; }
@@ -393,24 +415,31 @@ private:
     std::unique_ptr<char[]> m_scratch;
 };
 
+// The first bytes of a TLS handshake: a record header, which the client sends
+// before anything else.
+using RecordHeader = std::array<unsigned char, 5>;
+
 class TlsSession : public Session<TlsSession>, public std::enable_shared_from_this<TlsSession>
 {
 public:
-    TlsSession(tcp::socket &&socket, std::shared_ptr<ssl::context> context, Shared &shared,
+    TlsSession(beast::tcp_stream &&stream, std::shared_ptr<ssl::context> context, Shared &shared,
                std::unique_ptr<ConnectionCounter::Ticket> ticket)
-        : Session(shared, std::move(ticket)), m_context(std::move(context)), m_stream(std::move(socket), *m_context)
+        : Session(shared, std::move(ticket)), m_context(std::move(context)), m_stream(std::move(stream), *m_context)
     {
     }
 
-    void run()
+    // Completes the handshake whose first record header has been read already,
+    // within the deadline the stream carries from its greeting.
+    void run(const RecordHeader &header)
     {
-        net::dispatch(m_stream.get_executor(), [me = shared_from_this()] {
-            beast::get_lowest_layer(me->m_stream).expires_after(handshakeTimeout);
-            me->m_stream.async_handshake(ssl::stream_base::server, [me](beast::error_code error) {
-                if (!error)
-                    me->readHeader();
-            });
-        });
+        m_header = header;
+        // (Beast checks this overload's handler against the signature without the
+        // byte count, so the count has a default.)
+        m_stream.async_handshake(ssl::stream_base::server, net::buffer(m_header),
+                                 [me = shared_from_this()](beast::error_code error, size_t = 0) {
+                                     if (!error)
+                                         me->readHeader();
+                                 });
     }
 
     beast::ssl_stream<beast::tcp_stream> &stream() { return m_stream; }
@@ -424,6 +453,56 @@ public:
 private:
     std::shared_ptr<ssl::context> m_context;  // before the stream, which uses it
     beast::ssl_stream<beast::tcp_stream> m_stream;
+    RecordHeader m_header{};
+};
+
+// A TLS connection until the first record header of its handshake has arrived:
+// a socket, a deadline and five bytes. The TLS state, some 100 KiB with its
+// buffers, is made only then, so a crowd of connections that send little or
+// nothing costs little memory, and a burst of them is accepted quickly.
+class TlsGreeting : public std::enable_shared_from_this<TlsGreeting>
+{
+public:
+    TlsGreeting(tcp::socket &&socket, Shared &shared, std::unique_ptr<ConnectionCounter::Ticket> ticket)
+        : m_stream(std::move(socket)), m_shared(shared), m_ticket(std::move(ticket))
+    {
+    }
+
+    // The handshake has the same deadline as a request's headers, from now on.
+    void run()
+    {
+        m_stream.expires_after(std::chrono::milliseconds(m_shared.options.headerTimeoutMs));
+        read();
+    }
+
+private:
+    void read()
+    {
+        m_stream.async_read_some(net::buffer(m_header.data() + m_got, m_header.size() - m_got),
+                                 [me = shared_from_this()](beast::error_code error, size_t got) {
+                                     // On an error (the deadline, or the client gone) the socket closes with `me`.
+                                     if (error)
+                                         return;
+                                     me->m_got += got;
+                                     if (me->m_got < me->m_header.size())
+                                         return me->read();
+                                     me->startTls();
+                                 });
+    }
+
+    void startTls()
+    {
+        beast::error_code ignored;
+        m_stream.socket().set_option(tcp::no_delay(true), ignored);
+        auto context = m_shared.tlsContexts.current();
+        std::make_shared<TlsSession>(std::move(m_stream), std::move(context), m_shared, std::move(m_ticket))->run(m_header);
+    }
+
+    beast::tcp_stream m_stream;
+    Shared &m_shared;
+    std::unique_ptr<ConnectionCounter::Ticket> m_ticket;
+    RecordHeader m_header{};
+    size_t m_got = 0;
 };
 
 } // namespace
@@ -435,21 +514,20 @@ public:
         : options(options),
           counter(options.maxConnections, options.maxConnectionsPerAddress),
           workers(size_t(options.threads)),
-          shared{this->options, service, workers, gate, !options.certFile.empty()}
+          shared{this->options, service, workers, gate, tlsContexts, !options.certFile.empty()}
     {
         if (shared.tls)
-            tlsContext = makeTlsContext(options);
+            tlsContexts.replace(makeTlsContext(options));
     }
 
-    bool valid() const { return !shared.tls || tlsContext; }
+    bool valid() { return !shared.tls || tlsContexts.current(); }
 
     bool reload()
     {
         auto fresh = makeTlsContext(options);
         if (!fresh)
             return false;
-        std::lock_guard lock(contextMutex);
-        tlsContext = std::move(fresh);
+        tlsContexts.replace(std::move(fresh));
         return true;
     }
 
@@ -471,12 +549,15 @@ public:
             acceptor.bind(endpoint, error);
         if (!error)
             acceptor.listen(net::socket_base::max_listen_connections, error);
+        // For taking the connections already waiting without blocking (acceptWaiting).
+        if (!error)
+            acceptor.non_blocking(true, error);
         return !error;
     }
 
     void accept()
     {
-        acceptor.async_accept(net::make_strand(ioc), [this](beast::error_code error, tcp::socket socket) {
+        acceptor.async_accept(net::make_strand(ioc), peerSeen, [this](beast::error_code error, tcp::socket socket) {
             if (error == net::error::operation_aborted || !acceptor.is_open())
                 return;
             if (error) {
@@ -485,31 +566,44 @@ public:
                 retry.async_wait([this](beast::error_code) { accept(); });
                 return;
             }
-            start(std::move(socket));
+            start(std::move(socket), peerSeen);
+            acceptWaiting();
             accept();
         });
     }
 
-    void start(tcp::socket socket)
+    // Takes the connections that are already waiting in one go, rather than with a
+    // trip through the event loop each, so that a normal client behind a burst of
+    // connections is not held up by the work those connections queue meanwhile.
+    void acceptWaiting()
     {
-        beast::error_code error;
-        const auto remote = socket.remote_endpoint(error);
-        const std::string peer = error ? std::string() : remote.address().to_string();
+        for (int taken = 0; taken < 512; ++taken) {
+            tcp::socket socket(net::make_strand(ioc));
+            tcp::endpoint peer;
+            beast::error_code error;
+            acceptor.accept(socket, peer, error);
+            if (error)
+                return;  // none waiting (or out of descriptors: accept() deals with that)
+            start(std::move(socket), peer);
+        }
+    }
+
+    // Kept cheap, as it runs for every connection accepted: the TLS state and the
+    // request buffers are made once the client has sent something.
+    void start(tcp::socket socket, const tcp::endpoint &peer)
+    {
+        const std::string address = peer.address().to_string();
         const auto &proxies = shared.options.trustedProxies;
-        auto ticket = error ? nullptr : counter.admit(peer, std::find(proxies.begin(), proxies.end(), peer) == proxies.end());
+        auto ticket = counter.admit(address, std::find(proxies.begin(), proxies.end(), address) == proxies.end());
         if (!ticket)
             return;  // the socket closes as it goes
-        socket.set_option(tcp::no_delay(true), error);
-        if (!shared.tls) {
-            std::make_shared<PlainSession>(std::move(socket), shared, std::move(ticket))->run();
+        if (shared.tls) {
+            std::make_shared<TlsGreeting>(std::move(socket), shared, std::move(ticket))->run();
             return;
         }
-        std::shared_ptr<ssl::context> context;
-        {
-            std::lock_guard lock(contextMutex);
-            context = tlsContext;
-        }
-        std::make_shared<TlsSession>(std::move(socket), std::move(context), shared, std::move(ticket))->run();
+        beast::error_code ignored;
+        socket.set_option(tcp::no_delay(true), ignored);
+        std::make_shared<PlainSession>(std::move(socket), shared, std::move(ticket))->run();
     }
 
     void run()
@@ -526,7 +620,7 @@ public:
 
     void closeAcceptor()
     {
-        net::post(ioc, [this] {
+        net::post(acceptor.get_executor(), [this] {
             beast::error_code ignored;
             acceptor.close(ignored);
         });
@@ -534,12 +628,13 @@ public:
 
     ServerOptions options;
     ConnectionCounter counter;
-    std::mutex contextMutex;
-    std::shared_ptr<ssl::context> tlsContext;
+    TlsContexts tlsContexts;
     std::shared_mutex gate;
     net::io_context ioc;
-    tcp::acceptor acceptor{ioc};
-    net::steady_timer retry{ioc};
+    // On a strand of its own: closeAcceptor() may run on another I/O thread.
+    tcp::acceptor acceptor{net::make_strand(ioc)};
+    tcp::endpoint peerSeen;  // the address of the connection async_accept takes
+    net::steady_timer retry{acceptor.get_executor()};
     // After the I/O context: destroyed first, with the sessions its tasks hold.
     net::thread_pool workers;
     Shared shared;
