@@ -182,21 +182,12 @@ std::shared_ptr<Outgoing> textReply(const Reply &reply, unsigned version, bool k
     return outgoing;
 }
 
-// Runs on a worker: the routes and the service, then the reply put together.
-std::shared_ptr<Outgoing> answer(Shared &shared, const http::request<http::string_body> &request, bool keepAlive,
-                                 const std::string &peer)
+// The reply put together for the wire, with its line in the request log. A file
+// reply uses `opened` when given, or opens its file (404 when it has gone).
+std::shared_ptr<Outgoing> outgoingFor(Shared &shared, const http::request<http::string_body> &request, bool keepAlive,
+                                      Reply reply, StreamedFileBody::value_type *opened = nullptr)
 {
     const bool headOnly = request.method() == http::verb::head;
-    Reply reply;
-    try {
-        const std::shared_lock serving(shared.gate);
-        reply = route(shared.service, RouteRequest{request.method_string(), request.target(),
-                                                   request[http::field::content_type], request.body(),
-                                                   clientAddress(peer, request["X-Forwarded-For"],
-                                                                 shared.options.trustedProxies)});
-    } catch (const std::exception &) {
-        reply = Reply::text(500, "internal error");
-    }
     const std::string_view target = request.target();
     std::fprintf(stderr, "%s %s %d\n", std::string(request.method_string()).c_str(),
                  firstPathWord(target.substr(0, target.find('?'))).c_str(), reply.status);
@@ -212,10 +203,14 @@ std::shared_ptr<Outgoing> answer(Shared &shared, const http::request<http::strin
         return textReply(reply, request.version(), keepAlive, shared.tls, headOnly);
 
     StreamedFileBody::value_type file;
-    beast::error_code error;
-    file.open(reply.file.c_str(), error);
-    if (error)
-        return textReply(Reply::text(404, "no such image"), request.version(), keepAlive, shared.tls, headOnly);
+    if (opened) {
+        file = std::move(*opened);
+    } else {
+        beast::error_code error;
+        file.open(reply.file.c_str(), error);
+        if (error)
+            return textReply(Reply::text(404, "no such image"), request.version(), keepAlive, shared.tls, headOnly);
+    }
     if (headOnly) {
         reply.body.clear();
         auto outgoing = textReply(reply, request.version(), keepAlive, shared.tls, true);
@@ -231,6 +226,54 @@ std::shared_ptr<Outgoing> answer(Shared &shared, const http::request<http::strin
     response.body() = std::move(file);
     response.prepare_payload();
     return outgoing;
+}
+
+RouteRequest routeRequest(Shared &shared, const http::request<http::string_body> &request, const std::string &peer)
+{
+    return RouteRequest{request.method_string(), request.target(), request[http::field::content_type], request.body(),
+                        clientAddress(peer, request["X-Forwarded-For"], shared.options.trustedProxies)};
+}
+
+// Runs on a worker: the routes and the service, then the reply put together.
+std::shared_ptr<Outgoing> answer(Shared &shared, const http::request<http::string_body> &request, bool keepAlive,
+                                 const std::string &peer)
+{
+    Reply reply;
+    try {
+        const std::shared_lock serving(shared.gate);
+        const RouteRequest routed = routeRequest(shared, request, peer);
+        reply = route(shared.service, routed);
+    } catch (const std::exception &) {
+        reply = Reply::text(500, "internal error");
+    }
+    return outgoingFor(shared, request, keepAlive, std::move(reply));
+}
+
+// Runs on the connection's I/O thread: the answer when it needs neither the
+// database nor a worker (an image read again), else nothing, and a worker answers.
+// Reads of the same images are most of what a busy server does, and the trip
+// through a worker costs them more than the reading.
+std::shared_ptr<Outgoing> answerAtOnce(Shared &shared, const http::request<http::string_body> &request, bool keepAlive,
+                                       const std::string &peer)
+{
+    const std::shared_lock serving(shared.gate, std::try_to_lock);
+    if (!serving.owns_lock())
+        return nullptr;  // draining: the request waits with the others
+    std::optional<Reply> reply;
+    try {
+        reply = routeFromMemory(shared.service, routeRequest(shared, request, peer));
+    } catch (const std::exception &) {
+        return nullptr;
+    }
+    if (!reply || reply->file.empty())
+        return nullptr;
+    // An image deleted by another instance sharing the storage: the service says so.
+    StreamedFileBody::value_type file;
+    beast::error_code error;
+    file.open(reply->file.c_str(), error);
+    if (error)
+        return nullptr;
+    return outgoingFor(shared, request, keepAlive, std::move(*reply), &file);
 }
 
 bool isProtocolError(const beast::error_code &error)
@@ -318,6 +361,8 @@ private:
     {
         auto request = std::make_shared<http::request<http::string_body>>(m_parser->release());
         const bool keepAlive = request->keep_alive() && ++m_requests < maxRequestsPerConnection;
+        if (auto outgoing = answerAtOnce(m_shared, *request, keepAlive, m_ticket->address))
+            return write(outgoing);
         // Nothing is read while a worker answers: the next request waits its turn.
         lowest().expires_never();
         net::post(m_shared.workers, [me = self().shared_from_this(), request, keepAlive] {

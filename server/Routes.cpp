@@ -167,4 +167,18 @@ Reply route(Service &service, const RouteRequest &request)
     return notFound();
 }
 
+std::optional<Reply> routeFromMemory(const Service &service, const RouteRequest &request)
+{
+    if (request.method != "GET" && request.method != "HEAD")
+        return std::nullopt;
+    const std::string_view rawPath = request.target.substr(0, request.target.find('?'));
+    if (rawPath.empty() || rawPath[0] != '/')
+        return std::nullopt;
+    const std::vector<std::string> parts = segments(percentDecoded(rawPath, false));
+    if (parts.size() != 2 || parts[0] != "raw")
+        return std::nullopt;
+    const auto name = pngName(parts[1]);
+    return name ? service.rawFromMemory(*name) : std::nullopt;
+}
+
 } // namespace vornik::server

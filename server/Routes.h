@@ -23,6 +23,10 @@ struct RouteRequest {
 // own for requests that are none (404).
 Reply route(Service &service, const RouteRequest &request);
 
+// The reply to a request that can be answered without waiting on the database (a
+// raw image served before), as route() would give it; nothing for every other.
+std::optional<Reply> routeFromMemory(const Service &service, const RouteRequest &request);
+
 // %XX sequences decoded; with `plusIsSpace` (query values) "+" is a space. A "%"
 // not followed by two hex digits is kept as it is.
 std::string percentDecoded(std::string_view text, bool plusIsSpace);

@@ -287,6 +287,10 @@ Reply Service::remove(const std::string &token, const std::string &name, const s
     case Change::full: return Reply::text(507, "the server's disk is full: nothing was deleted");
     case Change::failed: return Reply::text(500, "could not delete the image");
     }
+    {
+        std::lock_guard served(m_servedMutex);
+        m_servedFiles.erase(name);
+    }
     m_images->removeImage(name, removed.bannerKey);
     m_usage.release(userId, size);
     return Reply::text(200, "deleted");
@@ -346,17 +350,47 @@ Reply Service::setUser(const std::string &token, const std::string &userId, cons
     return Reply::text(200, bannerAddress);
 }
 
+namespace {
+
+// What a name shows never changes: clients and caches may keep it for good.
+Reply rawReply(const std::string &name, ImageSource source)
+{
+    Reply reply{200, std::move(source.bytes), "image/png", std::move(source.file), "public, max-age=31536000, immutable"};
+    reply.etag = '"' + name + '"';
+    return reply;
+}
+
+// Enough for the images being read at any one time; past it the list starts again.
+constexpr size_t maxServedFiles = 10000;
+
+} // namespace
+
 Reply Service::raw(const std::string &name)
 {
-    if (!ImageStore::isValidName(name) || !m_store->image(name))
+    if (!ImageStore::isValidName(name))
+        return Reply::text(404, noSuchImage);
+    std::lock_guard lock(imageLock(name));
+    if (!m_store->image(name))
         return Reply::text(404, noSuchImage);
     ImageSource source = m_images->originalSource(name);
     if (source.file.empty() && source.bytes.empty())
         return Reply::text(404, noSuchImage);
-    // What a name shows never changes: clients and caches may keep it for good.
-    Reply reply{200, std::move(source.bytes), "image/png", std::move(source.file), "public, max-age=31536000, immutable"};
-    reply.etag = '"' + name + '"';
-    return reply;
+    if (!source.file.empty()) {
+        std::lock_guard served(m_servedMutex);
+        if (m_servedFiles.size() >= maxServedFiles)
+            m_servedFiles.clear();
+        m_servedFiles.insert_or_assign(name, source.file);
+    }
+    return rawReply(name, std::move(source));
+}
+
+std::optional<Reply> Service::rawFromMemory(const std::string &name) const
+{
+    std::lock_guard served(m_servedMutex);
+    const auto found = m_servedFiles.find(name);
+    if (found == m_servedFiles.end())
+        return std::nullopt;
+    return rawReply(name, ImageSource{found->second, {}});
 }
 
 std::mutex &Service::imageLock(const std::string &name)

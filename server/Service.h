@@ -10,8 +10,10 @@
 #include <array>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace vornik::server {
@@ -79,6 +81,10 @@ public:
                   const std::string &headerColor);
     Reply decorated(const std::string &name);
     Reply raw(const std::string &name);
+    // raw() without touching the database, for an image that raw() has served from
+    // a file before and nobody has deleted through this service since; nothing
+    // otherwise. Cheap enough for a thread that must not wait.
+    std::optional<Reply> rawFromMemory(const std::string &name) const;
 
     const StorageUsage &usage() const { return m_usage; }
     Reply health();
@@ -104,6 +110,10 @@ private:
     AllowedUsers m_users;
     // Serialise the cache writes and removals of one image, striped by name.
     std::array<std::mutex, 64> m_imageLocks;
+    // Names raw() has found, with their files: written under the image's lock,
+    // so that a deletion and a lookup of the same image cannot cross.
+    mutable std::mutex m_servedMutex;
+    std::unordered_map<std::string, std::string> m_servedFiles;
 };
 
 } // namespace vornik::server
