@@ -228,10 +228,16 @@ std::shared_ptr<Outgoing> outgoingFor(Shared &shared, const http::request<http::
     return outgoing;
 }
 
-RouteRequest routeRequest(Shared &shared, const http::request<http::string_body> &request, const std::string &peer)
+// The request as the routes take it; it views `request` and `address`.
+RouteRequest routeRequest(const http::request<http::string_body> &request, const std::string &address)
 {
     return RouteRequest{request.method_string(), request.target(), request[http::field::content_type], request.body(),
-                        clientAddress(peer, request["X-Forwarded-For"], shared.options.trustedProxies)};
+                        address};
+}
+
+std::string addressOf(Shared &shared, const http::request<http::string_body> &request, const std::string &peer)
+{
+    return clientAddress(peer, request["X-Forwarded-For"], shared.options.trustedProxies);
 }
 
 // Runs on a worker: the routes and the service, then the reply put together.
@@ -241,8 +247,8 @@ std::shared_ptr<Outgoing> answer(Shared &shared, const http::request<http::strin
     Reply reply;
     try {
         const std::shared_lock serving(shared.gate);
-        const RouteRequest routed = routeRequest(shared, request, peer);
-        reply = route(shared.service, routed);
+        const std::string address = addressOf(shared, request, peer);
+        reply = route(shared.service, routeRequest(request, address));
     } catch (const std::exception &) {
         reply = Reply::text(500, "internal error");
     }
@@ -261,7 +267,8 @@ std::shared_ptr<Outgoing> answerAtOnce(Shared &shared, const http::request<http:
         return nullptr;  // draining: the request waits with the others
     std::optional<Reply> reply;
     try {
-        reply = routeFromMemory(shared.service, routeRequest(shared, request, peer));
+        const std::string address = addressOf(shared, request, peer);
+        reply = routeFromMemory(shared.service, routeRequest(request, address));
     } catch (const std::exception &) {
         return nullptr;
     }
@@ -579,7 +586,7 @@ public:
     bool bind()
     {
         beast::error_code error;
-        tcp::resolver resolver(ioc);
+        tcp::resolver resolver(*loops.front());
         const auto found = resolver.resolve(options.listenHost, std::to_string(options.listenPort),
                                             tcp::resolver::passive | tcp::resolver::numeric_service, error);
         if (error || found.empty())
@@ -602,7 +609,7 @@ public:
 
     void accept()
     {
-        acceptor.async_accept(net::make_strand(ioc), peerSeen, [this](beast::error_code error, tcp::socket socket) {
+        acceptor.async_accept(nextLoop(), peerSeen, [this](beast::error_code error, tcp::socket socket) {
             if (error == net::error::operation_aborted || !acceptor.is_open())
                 return;
             if (error) {
@@ -623,7 +630,7 @@ public:
     void acceptWaiting()
     {
         for (int taken = 0; taken < 512; ++taken) {
-            tcp::socket socket(net::make_strand(ioc));
+            tcp::socket socket(nextLoop());
             tcp::endpoint peer;
             beast::error_code error;
             acceptor.accept(socket, peer, error);
@@ -651,16 +658,28 @@ public:
         std::make_shared<PlainSession>(std::move(socket), shared, std::move(ticket))->run();
     }
 
+    // The loop the next connection runs on, in turn.
+    net::io_context::executor_type nextLoop()
+    {
+        return loops[nextLoopIndex++ % loops.size()]->get_executor();
+    }
+
     void run()
     {
         accept();
         std::vector<std::thread> threads;
-        const unsigned extra = std::clamp(std::thread::hardware_concurrency(), 1u, 4u) - 1;
-        for (unsigned i = 0; i < extra; ++i)
-            threads.emplace_back([this] { ioc.run(); });
-        ioc.run();
+        for (size_t i = 1; i < loops.size(); ++i)
+            threads.emplace_back([loop = loops[i].get()] { loop->run(); });
+        loops.front()->run();
         for (std::thread &thread : threads)
             thread.join();
+    }
+
+    void stop()
+    {
+        closeAcceptor();
+        for (auto &loop : loops)
+            loop->stop();
     }
 
     void closeAcceptor()
@@ -675,9 +694,24 @@ public:
     ConnectionCounter counter;
     TlsContexts tlsContexts;
     std::shared_mutex gate;
-    net::io_context ioc;
-    // On a strand of its own: closeAcceptor() may run on another I/O thread.
-    tcp::acceptor acceptor{net::make_strand(ioc)};
+    // One event loop for each I/O thread (up to four), and each connection on one
+    // of them: its handlers never run on two threads at once, with no strand to
+    // pass, and no thread wakes another for a connection's next step.
+    std::vector<std::unique_ptr<net::io_context>> loops = [] {
+        std::vector<std::unique_ptr<net::io_context>> made;
+        for (unsigned i = 0; i < std::clamp(std::thread::hardware_concurrency(), 1u, 4u); ++i)
+            made.push_back(std::make_unique<net::io_context>(1));
+        return made;
+    }();
+    // Keeps every loop running while it has no connection.
+    std::vector<net::executor_work_guard<net::io_context::executor_type>> keepRunning = [this] {
+        std::vector<net::executor_work_guard<net::io_context::executor_type>> guards;
+        for (auto &loop : loops)
+            guards.push_back(net::make_work_guard(*loop));
+        return guards;
+    }();
+    size_t nextLoopIndex = 0;  // only the accepting handler touches it
+    tcp::acceptor acceptor{loops.front()->get_executor()};
     tcp::endpoint peerSeen;  // the address of the connection async_accept takes
     net::steady_timer retry{acceptor.get_executor()};
     // After the I/O context: destroyed first, with the sessions its tasks hold.
@@ -709,8 +743,7 @@ bool HttpFrontend::listen()
 
 void HttpFrontend::stop()
 {
-    m_impl->closeAcceptor();
-    m_impl->ioc.stop();
+    m_impl->stop();
 }
 
 void HttpFrontend::stopAndDrain()
