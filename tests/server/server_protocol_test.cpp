@@ -281,6 +281,39 @@ private slots:
         QCOMPARE(client.get(path("delete/", {client.token(), name, owner})).status, 404);
     }
 
+    // The first read of an image asks the database; later ones are answered from
+    // the server's memory, and must not differ from it in anything: headers, HEAD,
+    // a tag that still matches, ranges, and the 404 once the owner deletes it.
+    void rawReadsAgainAreAnsweredAlike()
+    {
+        wire::Client client(m_server);
+        const std::string owner = wire::userId("reader again");
+        const std::string png = noisePng(300, 200);
+        const std::string name = wire::nameFromAddress(client.upload(owner, png).body);
+        QVERIFY(!name.empty());
+        httplib::Client raw(m_server.baseUrl().chopped(1).toStdString());
+        raw.set_ca_cert_path(m_server.caFile().toStdString());
+        const std::string target = "/raw/" + name + ".png";
+        const auto first = raw.Get(target.c_str());
+        QVERIFY(first && first->status == 200 && first->body == png);
+        for (int again = 0; again < 2; ++again) {
+            const auto later = raw.Get(target.c_str());
+            QVERIFY(later && later->status == 200 && later->body == png);
+            QCOMPARE(later->headers, first->headers);
+        }
+        const auto head = raw.Head(target.c_str());
+        QVERIFY(head && head->status == 200 && head->body.empty());
+        QCOMPARE(head->get_header_value("Content-Length"), std::to_string(png.size()));
+        const auto unchanged = raw.Get(target.c_str(), {{"If-None-Match", first->get_header_value("ETag")}});
+        QVERIFY(unchanged && unchanged->status == 304 && unchanged->body.empty());
+        const auto ranged = raw.Get(target.c_str(), {{"Range", "bytes=0-9,0-9,0-9"}});
+        QVERIFY(ranged && ranged->body.size() <= png.size());
+
+        QCOMPARE(client.get(path("delete/", {client.token(), name, owner})).status, 200);
+        QCOMPARE(raw.Get(target.c_str())->status, 404);
+        QCOMPARE(raw.Head(target.c_str())->status, 404);
+    }
+
     void bannerDecoratesOnlyTheOwnersImages()
     {
         wire::Client client(m_server);
