@@ -289,6 +289,7 @@ Reply Service::remove(const std::string &token, const std::string &name, const s
     }
     {
         std::lock_guard served(m_servedMutex);
+        ++m_servedDeletions;
         m_servedFiles.erase(name);
     }
     m_images->removeImage(name, removed.bannerKey);
@@ -369,17 +370,24 @@ Reply Service::raw(const std::string &name)
 {
     if (!ImageStore::isValidName(name))
         return Reply::text(404, noSuchImage);
-    std::lock_guard lock(imageLock(name));
+    const uint64_t deletionsBefore = [this] {
+        std::lock_guard served(m_servedMutex);
+        return m_servedDeletions;
+    }();
     if (!m_store->image(name))
         return Reply::text(404, noSuchImage);
     ImageSource source = m_images->originalSource(name);
     if (source.file.empty() && source.bytes.empty())
         return Reply::text(404, noSuchImage);
     if (!source.file.empty()) {
+        // A deletion since the lookup may have been of this very image: the row
+        // found above can be gone, so the name is not listed this time.
         std::lock_guard served(m_servedMutex);
-        if (m_servedFiles.size() >= maxServedFiles)
-            m_servedFiles.clear();
-        m_servedFiles.insert_or_assign(name, source.file);
+        if (m_servedDeletions == deletionsBefore) {
+            if (m_servedFiles.size() >= maxServedFiles)
+                m_servedFiles.clear();
+            m_servedFiles.insert_or_assign(name, source.file);
+        }
     }
     return rawReply(name, std::move(source));
 }

@@ -110,10 +110,13 @@ private:
     AllowedUsers m_users;
     // Serialise the cache writes and removals of one image, striped by name.
     std::array<std::mutex, 64> m_imageLocks;
-    // Names raw() has found, with their files: written under the image's lock,
-    // so that a deletion and a lookup of the same image cannot cross.
+    // Names raw() has found, with their files. A lookup lists its name only when
+    // no deletion has been counted since it started, so that a deletion and a
+    // lookup of the same image cannot cross (without waiting on the image's lock,
+    // which a banner being composed may hold for long).
     mutable std::mutex m_servedMutex;
     std::unordered_map<std::string, std::string> m_servedFiles;
+    uint64_t m_servedDeletions = 0;
 };
 
 } // namespace vornik::server
