@@ -6,7 +6,6 @@
 #include "server/StreamedFileBody.h"
 
 #include <algorithm>
-#include <array>
 #include <boost/asio.hpp>
 #include <boost/asio/ssl.hpp>
 #include <boost/beast/core.hpp>
@@ -467,10 +466,6 @@ private:
     std::unique_ptr<char[]> m_scratch;
 };
 
-// The first bytes of a TLS handshake: a record header, which the client sends
-// before anything else.
-using RecordHeader = std::array<unsigned char, 5>;
-
 class TlsSession : public Session<TlsSession>, public std::enable_shared_from_this<TlsSession>
 {
 public:
@@ -480,14 +475,14 @@ public:
     {
     }
 
-    // Completes the handshake whose first record header has been read already,
-    // within the deadline the stream carries from its greeting.
-    void run(const RecordHeader &header)
+    // Completes the handshake whose first record has been read already, within
+    // the deadline the stream carries from its greeting.
+    void run(std::string firstRecord)
     {
-        m_header = header;
+        m_firstRecord = std::move(firstRecord);
         // (Beast checks this overload's handler against the signature without the
         // byte count, so the count has a default.)
-        m_stream.async_handshake(ssl::stream_base::server, net::buffer(m_header),
+        m_stream.async_handshake(ssl::stream_base::server, net::buffer(m_firstRecord),
                                  [me = shared_from_this()](beast::error_code error, size_t = 0) {
                                      if (!error)
                                          me->readHeader();
@@ -505,13 +500,14 @@ public:
 private:
     std::shared_ptr<ssl::context> m_context;  // before the stream, which uses it
     beast::ssl_stream<beast::tcp_stream> m_stream;
-    RecordHeader m_header{};
+    std::string m_firstRecord;
 };
 
-// A TLS connection until the first record header of its handshake has arrived:
-// a socket, a deadline and five bytes. The TLS state, some 100 KiB with its
-// buffers, is made only then, so a crowd of connections that send little or
-// nothing costs little memory, and a burst of them is accepted quickly.
+// A TLS connection until the first record of its handshake (the client's hello,
+// some hundreds of bytes) has arrived: a socket, a deadline and those bytes. The
+// TLS state, some 100 KiB with its buffers, is made only then, so a crowd of
+// connections that send little or nothing, or send their hello slowly, costs
+// little memory, and a burst of them is accepted quickly.
 class TlsGreeting : public std::enable_shared_from_this<TlsGreeting>
 {
 public:
@@ -528,18 +524,33 @@ public:
     }
 
 private:
+    static constexpr size_t headerSize = 5;  // type, version, length of the record that follows
+    static constexpr size_t largestRecord = 16 * 1024 + 2048;
+
     void read()
     {
-        m_stream.async_read_some(net::buffer(m_header.data() + m_got, m_header.size() - m_got),
+        m_record.resize(wanted());
+        m_stream.async_read_some(net::buffer(m_record.data() + m_got, m_record.size() - m_got),
                                  [me = shared_from_this()](beast::error_code error, size_t got) {
                                      // On an error (the deadline, or the client gone) the socket closes with `me`.
                                      if (error)
                                          return;
                                      me->m_got += got;
-                                     if (me->m_got < me->m_header.size())
+                                     if (me->m_got < me->wanted())
                                          return me->read();
                                      me->startTls();
                                  });
+    }
+
+    // The bytes to read before the TLS state is made: the record header, then the
+    // record it announces. A length no hello has is left to the TLS library to refuse.
+    size_t wanted() const
+    {
+        if (m_got < headerSize)
+            return headerSize;
+        const auto byte = [this](size_t at) { return size_t(static_cast<unsigned char>(m_record[at])); };
+        const size_t length = byte(3) << 8 | byte(4);
+        return length <= largestRecord ? headerSize + length : headerSize;
     }
 
     void startTls()
@@ -547,13 +558,14 @@ private:
         beast::error_code ignored;
         m_stream.socket().set_option(tcp::no_delay(true), ignored);
         auto context = m_shared.tlsContexts.current();
-        std::make_shared<TlsSession>(std::move(m_stream), std::move(context), m_shared, std::move(m_ticket))->run(m_header);
+        std::make_shared<TlsSession>(std::move(m_stream), std::move(context), m_shared, std::move(m_ticket))
+            ->run(std::move(m_record));
     }
 
     beast::tcp_stream m_stream;
     Shared &m_shared;
     std::unique_ptr<ConnectionCounter::Ticket> m_ticket;
-    RecordHeader m_header{};
+    std::string m_record;
     size_t m_got = 0;
 };
 
