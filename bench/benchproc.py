@@ -3,6 +3,7 @@ starting servers (Xvfb, dbus-daemon) that report their address on a descriptor."
 
 import os
 import select
+import signal
 import subprocess
 import sys
 import time
@@ -42,3 +43,14 @@ def start_with_fd_line(make_command, timeout=20, environment=None):
     line = read_line_from_fd(read_end, timeout)
     os.close(read_end)
     return process, line
+
+
+def stop(process):
+    """Ends a helper process: SIGTERM, then SIGKILL if it has not gone within 5 s."""
+    if process and process.poll() is None:
+        process.send_signal(signal.SIGTERM)
+        try:
+            process.wait(5)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()

@@ -20,30 +20,19 @@ import argparse
 import os
 import select
 import shutil
-import signal
 import statistics
 import subprocess
 import sys
 import tempfile
 import time
 
-from benchproc import find_binary, start_with_fd_line
+from benchproc import find_binary, start_with_fd_line, stop
 
 from Xlib import X, XK, display as xdisplay
 from Xlib.ext import damage, xtest
 
 WIDTH, HEIGHT = 1920, 1080
 PROBE = (777, 555)  # inside each display, clear of panels and buttons
-
-
-def stop(process):
-    if process and process.poll() is None:
-        process.send_signal(signal.SIGTERM)
-        try:
-            process.wait(5)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            process.wait()
 
 
 def wait_until(condition, timeout, what):

@@ -16,14 +16,13 @@ import os
 import re
 import select
 import shutil
-import signal
 import statistics
 import subprocess
 import sys
 import tempfile
 import time
 
-from benchproc import find_binary, start_with_fd_line
+from benchproc import find_binary, start_with_fd_line, stop
 
 READY = re.compile(rb"tray ready at (\d+\.\d+)")
 
@@ -38,16 +37,6 @@ def wait_for_tray_host(environment, trayer, timeout=20):
             return True
         time.sleep(0.05)
     return False
-
-
-def stop(process):
-    if process and process.poll() is None:
-        process.send_signal(signal.SIGTERM)
-        try:
-            process.wait(5)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            process.wait()
 
 
 def memory_of(pid):
