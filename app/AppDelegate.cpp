@@ -14,7 +14,7 @@
 #include "editor/PaintWindowController.h"
 #include "helpers/Links.h"
 #include "helpers/Notifications.h"
-#include "helpers/extensions/ResourceImages.h"
+#include "helpers/ResourceImages.h"
 #include "service/allHistoryWindowController.h"
 #include "platform/AccessibilityTrust.h"
 #include "platform/Reachability.h"
@@ -48,7 +48,7 @@ const QString kInitialAppStartup = QStringLiteral("initialappstartup");
 } // namespace
 
 AppDelegate::AppDelegate(QObject *parent)
-    : AppDelegateOperations(parent)
+    : AppRequests(parent)
     , sc(new ScreenCapture(this))
     , keyEvents(new vorKeyEvents(this))
     , userDefaults(Preferences::standard())

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "helpers/AppDelegateOperations.h"
+#include "helpers/AppRequests.h"
 
 #include <QObject>
 #include <QPointer>
@@ -28,7 +28,7 @@ class vorMenu;
 // "Take Vornik ... Ctrl+Shift+9 or Ctrl+F9" on X11.
 QString captureEntryTitle(const QStringList &keyNames);
 
-class AppDelegate : public AppDelegateOperations
+class AppDelegate : public AppRequests
 {
     Q_OBJECT
     // The status item's title. Tray hosts show no text beside the icon, so it is kept

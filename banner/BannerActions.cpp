@@ -10,8 +10,8 @@
 #include "helpers/Links.h"
 #include "helpers/Notifications.h"
 #include "helpers/TempFolder.h"
-#include "helpers/extensions/NamedColors.h"
-#include "helpers/extensions/ResourceImages.h"
+#include "helpers/NamedColors.h"
+#include "helpers/ResourceImages.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,7 +2,7 @@
 
 #include "platform/Preferences.h"
 #include "banner/ModalRuns.h"
-#include "helpers/extensions/NamedColors.h"
+#include "helpers/NamedColors.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -8,7 +8,7 @@
 #include "editor/SegmentedToolBar.h"
 #include "helpers/FilePanels.h"
 #include "helpers/Notifications.h"
-#include "helpers/extensions/NamedColors.h"
+#include "helpers/NamedColors.h"
 
 #include <QImage>
 #include <QTimer>

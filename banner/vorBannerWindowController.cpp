@@ -8,8 +8,8 @@
 #include "editor/SegmentedToolBar.h"
 #include "helpers/ImageOutput.h"
 #include "helpers/TempFolder.h"
-#include "helpers/extensions/NamedColors.h"
-#include "helpers/extensions/ResourceImages.h"
+#include "helpers/NamedColors.h"
+#include "helpers/ResourceImages.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -11,7 +11,7 @@
 #include <QRandomGenerator>
 #include <QStringList>
 
-#include "helpers/output/OutputActions.h"
+#include "output/OutputActions.h"
 
 namespace bench {
 

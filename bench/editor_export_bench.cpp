@@ -13,7 +13,7 @@
 #include "bench/BenchPictures.h"
 #include "editor/PaintView.h"
 #include "helpers/ImageOutput.h"
-#include "helpers/output/EditorActions.h"
+#include "output/EditorActions.h"
 #include "platform/Preferences.h"
 
 #include <QApplication>

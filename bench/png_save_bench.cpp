@@ -4,7 +4,7 @@
 // otherwise idle machine:  build/bench/png_save_bench [runs]
 #include "helpers/ImageOutput.h"
 #include "helpers/PngEncoder.h"
-#include "helpers/output/OutputActions.h"
+#include "output/OutputActions.h"
 #include "platform/Opener.h"
 #include "bench/BenchPictures.h"
 

@@ -12,7 +12,7 @@
 #include "bench/BenchPictures.h"
 #include "helpers/Clipboard.h"
 #include "helpers/ImageOutput.h"
-#include "helpers/output/OverlayActions.h"
+#include "output/OverlayActions.h"
 #include "platform/Reachability.h"
 #include "service/MultipartForm.h"
 #include "service/vornikHTTP.h"

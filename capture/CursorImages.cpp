@@ -1,6 +1,6 @@
 #include "capture/CursorImages.h"
 
-#include "helpers/extensions/ResourceImages.h"
+#include "helpers/ResourceImages.h"
 
 #include <QPixmap>
 

@@ -1,12 +1,12 @@
 #include "capture/OverlayController.h"
 
-#include "helpers/AppDelegateOperations.h"
+#include "helpers/AppRequests.h"
 #include "capture/CursorImages.h"
 #include "capture/EventMonitor.h"
 #include "capture/SelectionView.h"
 #include "helpers/Notifications.h"
-#include "helpers/output/OverlayActions.h"
-#include "helpers/extensions/ResourceImages.h"
+#include "output/OverlayActions.h"
+#include "helpers/ResourceImages.h"
 #include "platform/XcbShmCapture.h"
 
 #include <QAbstractButton>

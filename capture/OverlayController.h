@@ -7,7 +7,7 @@
 #include <QPointer>
 #include <QWidget>
 
-class AppDelegateOperations;
+class AppRequests;
 class EventMonitor;
 class QKeyEvent;
 class QLabel;
@@ -65,7 +65,7 @@ public:
     QPointer<SelectionBox> movingView;
 
     QPointer<QScreen> myscreen;
-    AppDelegateOperations *delegate = nullptr;
+    AppRequests *delegate = nullptr;
     QPointer<QWidget> paintwindowController;   // the editor opened from this overlay
     bool benloadedonce = false;
     QImage image;

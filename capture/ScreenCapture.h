@@ -7,7 +7,7 @@
 
 #include <functional>
 
-class AppDelegateOperations;
+class AppRequests;
 class QImage;
 class QScreen;
 class OverlayController;
@@ -32,7 +32,7 @@ public:
     ~ScreenCapture() override;
 
     // Handed on to each overlay; set by the application at start-up.
-    AppDelegateOperations *delegate = nullptr;
+    AppRequests *delegate = nullptr;
 
     // T + "Vornik/", made private (mode 0700) at construction when missing.
     QString tempDir;

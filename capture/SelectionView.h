@@ -1,7 +1,7 @@
 #pragma once
 
 #include "capture/SelectionModel.h"
-#include "helpers/output/SelectionSurface.h"
+#include "output/SelectionSurface.h"
 
 #include <QImage>
 #include <QPointer>

@@ -1,6 +1,6 @@
 #include "editor/ColorPaletteGrid.h"
 
-#include "helpers/extensions/NamedColors.h"
+#include "helpers/NamedColors.h"
 
 #include <QGridLayout>
 #include <QPainter>

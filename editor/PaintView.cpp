@@ -5,7 +5,7 @@
 #include "editor/tools/ToolTable.h"
 #include "helpers/ImageOutput.h"
 #include "platform/Preferences.h"
-#include "helpers/extensions/NamedColors.h"
+#include "helpers/NamedColors.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,14 +1,14 @@
 #include "editor/PaintWindowController.h"
 
 #include "editor/ClosePrompt.h"
-#include "helpers/AppDelegateOperations.h"
+#include "helpers/AppRequests.h"
 #include "platform/Preferences.h"
 #include "editor/ToolTipTable.h"
 #include "editor/tools/ToolTable.h"
 #include "helpers/Links.h"
-#include "helpers/output/EditorActions.h"
-#include "helpers/extensions/NamedColors.h"
-#include "helpers/extensions/ResourceImages.h"
+#include "output/EditorActions.h"
+#include "helpers/NamedColors.h"
+#include "helpers/ResourceImages.h"
 #include "service/ServiceConfiguration.h"
 #include "platform/Opener.h"
 
@@ -143,7 +143,7 @@ void setFrame(QWidget *window, const QRect &frame)
 } // namespace
 
 PaintWindowController *PaintWindowController::openOn(const QString &path, QScreen *display,
-                                                     AppDelegateOperations *delegate)
+                                                     AppRequests *delegate)
 {
     auto *editor = new PaintWindowController;
     editor->delegate = delegate;

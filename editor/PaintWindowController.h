@@ -11,7 +11,7 @@
 #include <functional>
 #include <optional>
 
-class AppDelegateOperations;
+class AppRequests;
 class Preferences;
 class QScreen;
 
@@ -64,7 +64,7 @@ public:
     // the region came from; none: wherever the window system puts it), telling
     // `delegate` when it opens and closes. The window deletes itself when closed.
     static PaintWindowController *openOn(const QString &path, QScreen *display,
-                                         AppDelegateOperations *delegate);
+                                         AppRequests *delegate);
 
     QString imagelocation;
     Preferences &userDefaults;
@@ -75,7 +75,7 @@ public:
     textEditPopover *texteditpopover = nullptr;
     textEditViewController *texteditview = nullptr;
     lineViewController *linesizeview = nullptr;
-    QPointer<AppDelegateOperations> delegate;   // told when the window opens and closes; set by the opener
+    QPointer<AppRequests> delegate;   // told when the window opens and closes; set by the opener
     lineViewPopover *linesizepopup = nullptr;
     std::optional<QPoint> mouselocation;   // last left press in this window, window coordinates
     int screennum = 0;

@@ -1,6 +1,6 @@
 #include "editor/Scene.h"
 
-#include "helpers/extensions/NamedColors.h"
+#include "helpers/NamedColors.h"
 
 #include <QFontMetricsF>
 #include <QGraphicsScene>

@@ -1,7 +1,7 @@
 #include "editor/colorpickerview.h"
 
 #include "platform/Preferences.h"
-#include "helpers/extensions/NamedColors.h"
+#include "helpers/NamedColors.h"
 
 #include <QVBoxLayout>
 

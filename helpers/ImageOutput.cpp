@@ -2,7 +2,7 @@
 
 #include "helpers/PngEncoder.h"
 #include "helpers/TempFolder.h"
-#include "helpers/extensions/ResourceImages.h"
+#include "helpers/ResourceImages.h"
 
 #include <QBuffer>
 #include <QFile>

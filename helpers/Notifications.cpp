@@ -1,6 +1,6 @@
 #include "helpers/Notifications.h"
 
-#include "helpers/extensions/ResourceImages.h"
+#include "helpers/ResourceImages.h"
 #include "platform/Opener.h"
 
 #include <QDBusArgument>

@@ -2,7 +2,7 @@
 
 #include "platform/Preferences.h"
 #include "helpers/Notifications.h"
-#include "helpers/extensions/ResourceImages.h"
+#include "helpers/ResourceImages.h"
 #include "platform/Reachability.h"
 #include "service/ServiceConfiguration.h"
 #include "service/HistoryRows.h"

@@ -1,7 +1,7 @@
 #include "service/vorImagePreview.h"
 
 #include "helpers/Links.h"
-#include "helpers/extensions/ResourceImages.h"
+#include "helpers/ResourceImages.h"
 #include "platform/Opener.h"
 #include "service/HttpTransport.h"
 #include "service/ServiceConfiguration.h"

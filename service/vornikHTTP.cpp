@@ -1,6 +1,6 @@
 #include "service/vornikHTTP.h"
 
-#include "helpers/extensions/NamedColors.h"
+#include "helpers/NamedColors.h"
 #include "service/HttpTransport.h"
 #include "service/MultipartForm.h"
 #include "service/Protocol.h"

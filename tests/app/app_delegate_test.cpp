@@ -12,7 +12,7 @@
 #include "platform/WindowList.h"
 #include "tests/harness/NotificationRecorder.h"
 #include "tests/harness/TestMain.h"
-#include "helpers/extensions/ResourceImages.h"
+#include "helpers/ResourceImages.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -5,7 +5,7 @@
 #include "banner/vorBannerImageView.h"
 #include "helpers/Notifications.h"
 #include "helpers/TempFolder.h"
-#include "helpers/extensions/NamedColors.h"
+#include "helpers/NamedColors.h"
 #include "tests/banner/BannerTestSupport.h"
 #include "tests/harness/NotificationRecorder.h"
 #include "tests/harness/TestMain.h"

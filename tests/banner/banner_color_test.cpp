@@ -1,7 +1,7 @@
 #include "banner/ModalRuns.h"
 #include "banner/bannercolor.h"
 #include "banner/bannercolorwindow.h"
-#include "helpers/extensions/NamedColors.h"
+#include "helpers/NamedColors.h"
 #include "tests/banner/BannerTestSupport.h"
 #include "tests/harness/TestMain.h"
 

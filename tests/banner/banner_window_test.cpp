@@ -8,7 +8,7 @@
 #include "editor/SegmentedToolBar.h"
 #include "helpers/Notifications.h"
 #include "helpers/TempFolder.h"
-#include "helpers/extensions/NamedColors.h"
+#include "helpers/NamedColors.h"
 #include "platform/Opener.h"
 #include "tests/banner/BannerTestSupport.h"
 #include "tests/harness/NotificationRecorder.h"

@@ -5,7 +5,7 @@
 #include "capture/SelectionView.h"
 #include "platform/Preferences.h"
 #include "helpers/TempFolder.h"
-#include "helpers/extensions/DisplayInfo.h"
+#include "helpers/DisplayInfo.h"
 #include "platform/CaptureBackend.h"
 #include "platform/Opener.h"
 #include "tests/capture/CaptureTestSupport.h"

@@ -1,5 +1,5 @@
 #include "editor/PaintWindowController.h"
-#include "helpers/output/OutputActions.h"
+#include "output/OutputActions.h"
 #include "tests/editor/EditorDriver.h"
 #include "tests/harness/FakeDelegate.h"
 #include "tests/harness/TestMain.h"

@@ -5,7 +5,7 @@
 #include "editor/lineViewController.h"
 #include "editor/textEditPopover.h"
 #include "helpers/Links.h"
-#include "helpers/extensions/NamedColors.h"
+#include "helpers/NamedColors.h"
 #include "tests/harness/TestMain.h"
 
 #include <QAction>

@@ -2,7 +2,7 @@
 #include "editor/PaintWindowController.h"
 #include "helpers/Notifications.h"
 #include "helpers/TempFolder.h"
-#include "helpers/extensions/NamedColors.h"
+#include "helpers/NamedColors.h"
 #include "platform/Opener.h"
 #include "platform/Reachability.h"
 #include "tests/editor/EditorDriver.h"
@@ -21,7 +21,7 @@ class EditorWindowTest : public QObject
     Q_OBJECT
 
     QPointer<PaintWindowController> editor;
-    AppDelegateOperations *application = nullptr;   // what the editors opened next report to
+    AppRequests *application = nullptr;   // what the editors opened next report to
 
     // Opens an editor the way the capture overlay does.
     PaintWindowController &openEditor(const QString &imagePath)
@@ -289,7 +289,7 @@ private slots:
         AppDelegate application;
         this->application = &application;
         PaintWindowController &window = openEditorOnPattern();
-        QCOMPARE(window.delegate.data(), static_cast<AppDelegateOperations *>(&application));
+        QCOMPARE(window.delegate.data(), static_cast<AppRequests *>(&application));
         QVERIFY(application.usepaintcontroller);
         QCOMPARE(application.paintWindow, &window);
         QSignalSpy closing(&window, &PaintWindowController::windowWillClose);

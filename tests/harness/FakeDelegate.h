@@ -1,6 +1,6 @@
 #pragma once
 
-#include "helpers/AppDelegateOperations.h"
+#include "helpers/AppRequests.h"
 
 #include <QList>
 #include <QPointer>
@@ -12,11 +12,11 @@ namespace vtest {
 
 // Stands in for the application where overlays, the editor and the output actions
 // need one: it counts what they ask for and opens real editor windows.
-class FakeDelegate : public AppDelegateOperations
+class FakeDelegate : public AppRequests
 {
     Q_OBJECT
 public:
-    using AppDelegateOperations::AppDelegateOperations;
+    using AppRequests::AppRequests;
 
     int captureRequests = 0;
     int overlayCloses = 0;

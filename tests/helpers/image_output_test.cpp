@@ -2,9 +2,9 @@
 #include "helpers/Clipboard.h"
 #include "helpers/FilePanels.h"
 #include "helpers/ImageOutput.h"
-#include "helpers/output/OutputActions.h"
+#include "output/OutputActions.h"
 #include "helpers/TempFolder.h"
-#include "helpers/extensions/ResourceImages.h"
+#include "helpers/ResourceImages.h"
 #include "tests/harness/TestMain.h"
 
 #include <QClipboard>

@@ -1,6 +1,6 @@
 #include "platform/Preferences.h"
 #include "helpers/Notifications.h"
-#include "helpers/extensions/NamedColors.h"
+#include "helpers/NamedColors.h"
 #include "tests/harness/NotificationRecorder.h"
 #include "tests/harness/TestMain.h"
 

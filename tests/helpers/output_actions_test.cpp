@@ -4,7 +4,7 @@
 #include "helpers/FilePanels.h"
 #include "helpers/ImageOutput.h"
 #include "helpers/Notifications.h"
-#include "helpers/output/OutputActions.h"
+#include "output/OutputActions.h"
 #include "helpers/SaveFolder.h"
 #include "helpers/TempFolder.h"
 #include "platform/Opener.h"

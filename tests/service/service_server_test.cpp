@@ -1,5 +1,5 @@
 #include "platform/Preferences.h"
-#include "helpers/extensions/NamedColors.h"
+#include "helpers/NamedColors.h"
 #include "service/HistoryReply.h"
 #include "service/ServiceConfiguration.h"
 #include "service/vornikHTTP.h"

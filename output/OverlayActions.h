@@ -1,16 +1,16 @@
 #pragma once
 
-#include "helpers/output/SelectionSurface.h"
+#include "output/SelectionSurface.h"
 
 #include <QPointer>
 #include <QWidget>
 
-class AppDelegateOperations;
+class AppRequests;
 class QScreen;
 
 // What an overlay hands to each of its actions.
 struct OverlayContext {
-    AppDelegateOperations *delegate = nullptr;   // closes the overlays, opens the editor
+    AppRequests *delegate = nullptr;   // closes the overlays, opens the editor
     SelectionSurface *selection = nullptr;
     QScreen *display = nullptr;
     // The overlay's editor-controller slot, filled by openSelectionInEditor. A guarded

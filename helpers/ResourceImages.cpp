@@ -1,4 +1,4 @@
-#include "helpers/extensions/ResourceImages.h"
+#include "helpers/ResourceImages.h"
 
 #include <QFile>
 #include <QImageReader>

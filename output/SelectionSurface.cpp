@@ -1,4 +1,4 @@
-#include "helpers/output/SelectionSurface.h"
+#include "output/SelectionSurface.h"
 
 #include "helpers/ImageOutput.h"
 #include "helpers/TempFolder.h"

@@ -1,4 +1,4 @@
-#include "helpers/extensions/DisplayInfo.h"
+#include "helpers/DisplayInfo.h"
 
 #include <QGuiApplication>
 #include <QScreen>

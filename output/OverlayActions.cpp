@@ -1,7 +1,7 @@
-#include "helpers/output/OverlayActions.h"
+#include "output/OverlayActions.h"
 
-#include "helpers/AppDelegateOperations.h"
-#include "helpers/output/UploadHandOff.h"
+#include "helpers/AppRequests.h"
+#include "output/UploadHandOff.h"
 #include "helpers/Clipboard.h"
 #include "helpers/ImageOutput.h"
 #include "helpers/OutputMessages.h"
@@ -101,7 +101,7 @@ void openSelectionInEditor(const OverlayContext &overlay)
     image.setDotsPerMeterX(qRound(kDotsPerMeterAt96Dpi * image.devicePixelRatio()));
     image.setDotsPerMeterY(qRound(kDotsPerMeterAt96Dpi * image.devicePixelRatio()));
     const QString path = TempFolder::renderedSelectionPath();
-    QPointer<AppDelegateOperations> delegate = overlay.delegate;
+    QPointer<AppRequests> delegate = overlay.delegate;
     QPointer<QScreen> display = overlay.display;
     QPointer<QWidget> *slot = overlay.editorSlot;
     runInBackground<bool>([image, path] { return writePNG(image, path); },

@@ -1,4 +1,4 @@
-#include "helpers/output/UploadHandOff.h"
+#include "output/UploadHandOff.h"
 
 #include "helpers/Clipboard.h"
 #include "helpers/Links.h"

@@ -1,4 +1,4 @@
-#include "helpers/extensions/NamedColors.h"
+#include "helpers/NamedColors.h"
 
 #include "platform/Preferences.h"
 

@@ -1,4 +1,4 @@
-#include "helpers/output/EditorActions.h"
+#include "output/EditorActions.h"
 
 #include "platform/Preferences.h"
 #include "helpers/Clipboard.h"
@@ -6,7 +6,7 @@
 #include "helpers/ImageOutput.h"
 #include "helpers/OutputMessages.h"
 #include "helpers/SaveFolder.h"
-#include "helpers/output/UploadHandOff.h"
+#include "output/UploadHandOff.h"
 #include "service/ServiceConfiguration.h"
 
 #include <QDateTime>

@@ -9,12 +9,12 @@ class QWidget;
 // What the capture overlays, the editor and the output actions ask of the
 // application. The application delegate implements it and hands itself to whatever
 // it creates; tests hand in a fake. A QObject, so holders can keep a QPointer.
-class AppDelegateOperations : public QObject
+class AppRequests : public QObject
 {
     Q_OBJECT
 public:
     using QObject::QObject;
-    ~AppDelegateOperations() override = default;
+    ~AppRequests() override = default;
 
     // Starts a capture of every display (the permission check included).
     virtual void requestCapture() = 0;
