@@ -3,7 +3,7 @@
 #include "platform/Preferences.h"
 #include "app/ServiceSetting.h"
 #include "platform/SingleInstance.h"
-#include "service/vornikHTTP.h"
+#include "service/ShareClient.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -145,7 +145,7 @@ int main(int argc, char **argv)
         return setService(argc, argv, line);
     if (line.userId) {
         QCoreApplication core(argc, argv);
-        std::printf("%s\n", qPrintable(vornikHTTP::getUserID()));
+        std::printf("%s\n", qPrintable(ShareClient::getUserID()));
         return 0;
     }
 

@@ -7,7 +7,7 @@
 #include "app/ViewController.h"
 #include "service/WebPages.h"
 #include "app/vorKeyEvents.h"
-#include "app/vorMenu.h"
+#include "history/RecentUploadsMenu.h"
 #include "banner/BannerActions.h"
 #include "banner/vorBannerWindowController.h"
 #include "capture/ScreenCapture.h"
@@ -15,7 +15,7 @@
 #include "helpers/Links.h"
 #include "helpers/Notifications.h"
 #include "helpers/ResourceImages.h"
-#include "service/allHistoryWindowController.h"
+#include "history/HistoryWindow.h"
 #include "platform/AccessibilityTrust.h"
 #include "platform/Reachability.h"
 #include "platform/IdlePages.h"
@@ -148,8 +148,8 @@ void AppDelegate::buildStatusMenu()
     m_statusMenu = new QMenu;
     m_statusMenu->setObjectName(QStringLiteral("statusMenu"));
     connect(m_statusMenu, &QMenu::aboutToShow, this, &AppDelegate::menuWillOpen);
-    m_historyMenu = new vorMenu(m_statusMenu);
-    connect(m_historyMenu, &vorMenu::allHistoryRequested, this, [this](QObject *item) { openallhistory(item); });
+    m_historyMenu = new RecentUploadsMenu(m_statusMenu);
+    connect(m_historyMenu, &RecentUploadsMenu::allHistoryRequested, this, [this](QObject *item) { openallhistory(item); });
 
     const QString version = shortVersionString();
     addMenuEntry(m_statusMenu, QStringLiteral("About/Usage Video For Vornik ") + version, &AppDelegate::open);
@@ -396,7 +396,7 @@ void AppDelegate::openallhistory(QObject *)
         return;
     }
     // A new window each time; it deletes itself when closed.
-    auto *window = new allHistoryWindowController;
+    auto *window = new HistoryWindow;
     window->showWindow();
 }
 

@@ -18,7 +18,7 @@ class ScreenCapture;
 class SingleInstance;
 class ViewController;
 class vorKeyEvents;
-class vorMenu;
+class RecentUploadsMenu;
 
 // The application: owns the capture service, the hot keys, the tray icon with the
 // status menu and the history submenu, and the editor that is open, if any.
@@ -65,7 +65,7 @@ public:
     void openWebPage(const QString &url);
 
     QMenu *statusMenu() const { return m_statusMenu; }
-    vorMenu *historyMenu() const { return m_historyMenu; }
+    RecentUploadsMenu *historyMenu() const { return m_historyMenu; }
     QSystemTrayIcon *statusItem();
     QString statusItemTitle() const { return m_statusTitle; }
     QString statusItemToolTip() const { return m_statusToolTip; }
@@ -130,7 +130,7 @@ private:
     void reportStartupTrace();
 
     QMenu *m_statusMenu = nullptr;
-    vorMenu *m_historyMenu = nullptr;
+    RecentUploadsMenu *m_historyMenu = nullptr;
     QSystemTrayIcon *m_statusItem = nullptr;
     QTimer *m_accessibilityWatch = nullptr;
     QPointer<PaintWindowController> m_paintWindowGuard;

@@ -73,13 +73,13 @@ QString writeNewBannerFile(const QImage &image, BannerForm form)
 // Upload, then bannerUploaded; `setUserDone` takes the set-user reply.
 void sendBanner(const QString &path, const QString &colorName, VorCompletion setUserDone)
 {
-    vornikHTTP::getUserID();
+    ShareClient::getUserID();
     g_filesBeingSent.append(path);
-    vornikHTTP::uploadFile(VorOperations::upload, path,
+    ShareClient::uploadFile(ShareOperation::upload, path,
                            [path, colorName, setUserDone = std::move(setUserDone)](const QString &reply) {
                                g_filesBeingSent.removeOne(path);
                                bannerUploaded(reply, path, colorName, setUserDone,
-                                              int(vornikHTTP::state().lastStatusCode));
+                                              int(ShareClient::state().lastStatusCode));
                            });
 }
 
@@ -215,9 +215,9 @@ void bannerUploaded(const QString &reply, const QString &path, const QString &co
     defaults().setString(kBannerPathKey, path);
     defaults().setString(kBannerColorKey, colorName);
     const QColor color = colorNamed(colorName);
-    vornikHTTP::getUserID();
-    vornikHTTP::getSalt(VorOperations::salt, [colorName, color, link, setUserDone](const QString &) {
-        vornikHTTP::setUser(colorName, color, link, [setUserDone](const QString &text) {
+    ShareClient::getUserID();
+    ShareClient::getSalt(ShareOperation::salt, [colorName, color, link, setUserDone](const QString &) {
+        ShareClient::setUser(colorName, color, link, [setUserDone](const QString &text) {
             if (setUserDone)
                 setUserDone(text);
         });

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "service/vornikHTTP.h"
+#include "service/ShareClient.h"
 
 #include <QImage>
 #include <QString>

@@ -5,8 +5,8 @@
 //   history_window_bench [rows]    (default 10000; runs on the offscreen platform)
 //
 // Prints one line per figure (median of 9 runs); no pass/fail.
-#include "service/HistoryRows.h"
-#include "service/vorImageView.h"
+#include "history/HistoryRows.h"
+#include "history/HistoryTable.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -65,10 +65,10 @@ int main(int argc, char **argv)
     const double parseMs = medianMs([&] { parsed = historyRowsFromReply(reply, kBase); });
     std::printf("reply of %d entries to rows: %.2f ms\n", rows, parseMs);
 
-    vorImageView view;
+    HistoryTable view;
     {
         QEventLoop loop;
-        QObject::connect(&view, &vorImageView::historyLoaded, &loop, &QEventLoop::quit);
+        QObject::connect(&view, &HistoryTable::historyLoaded, &loop, &QEventLoop::quit);
         QTimer::singleShot(10000, &loop, &QEventLoop::quit);
         loop.exec();
     }

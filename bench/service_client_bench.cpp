@@ -7,7 +7,7 @@
 // Prints one line per figure; no pass/fail.
 #include "service/HistoryReply.h"
 #include "service/MultipartForm.h"
-#include "service/vornikHTTP.h"
+#include "service/ShareClient.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -131,7 +131,7 @@ void benchUploads(const QString &serverBinary, const QString &pngPath)
         QElapsedTimer timer;
         timer.start();
         bool done = false;
-        vornikHTTP::uploadFile(VorOperations::upload, pngPath, [&](const QString &) { done = true; });
+        ShareClient::uploadFile(ShareOperation::upload, pngPath, [&](const QString &) { done = true; });
         waitFor([&] { return done; }, 30000);
         latencies.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
@@ -144,7 +144,7 @@ void benchUploads(const QString &serverBinary, const QString &pngPath)
     QElapsedTimer timer;
     timer.start();
     for (int i = 0; i < kQueued; ++i)
-        vornikHTTP::uploadFile(VorOperations::upload, pngPath, [&](const QString &) { ++finished; });
+        ShareClient::uploadFile(ShareOperation::upload, pngPath, [&](const QString &) { ++finished; });
     waitFor([&] { return finished == kQueued; }, 120000);
     std::printf("queued uploads: %d in %.0f ms, %.1f uploads/s\n", finished, double(timer.elapsed()),
                 finished * 1000.0 / double(std::max<qint64>(1, timer.elapsed())));
@@ -154,8 +154,8 @@ void benchUploads(const QString &serverBinary, const QString &pngPath)
         QElapsedTimer historyTimer;
         historyTimer.start();
         bool done = false;
-        vornikHTTP::getSalt(VorOperations::salt, [&](const QString &) {
-            vornikHTTP::getHistory(VorOperations::allhistory, [&](const QString &) { done = true; });
+        ShareClient::getSalt(ShareOperation::salt, [&](const QString &) {
+            ShareClient::getHistory(ShareOperation::allhistory, [&](const QString &) { done = true; });
         });
         waitFor([&] { return done; }, 30000);
         historyMs.push_back(double(historyTimer.nsecsElapsed()) / 1e6);
@@ -183,7 +183,7 @@ int main(int argc, char **argv)
 
     const auto tokenMs = timeRuns(15, [] {
         for (int i = 0; i < 10000; ++i)
-            vornikHTTP::tokenForSalt(QByteArray::number(i));
+            ShareClient::tokenForSalt(QByteArray::number(i));
     });
     std::printf("token: median %.3f us each\n", median(tokenMs) * 1000.0 / 10000.0);
 
@@ -191,7 +191,7 @@ int main(int argc, char **argv)
     const auto formMs = timeRuns(15, [&] {
         MultipartForm form;
         form.addText("name", "userid");
-        form.addText(vornikHTTP::userIDFieldName(), "0123456789abcdef0123456789abcdef");
+        form.addText(ShareClient::userIDFieldName(), "0123456789abcdef0123456789abcdef");
         form.addFile("filename", "shot.png", "image/png", png);
         count = size_t(form.body().size());
     });

@@ -15,7 +15,7 @@
 #include "output/OverlayActions.h"
 #include "platform/Reachability.h"
 #include "service/MultipartForm.h"
-#include "service/vornikHTTP.h"
+#include "service/ShareClient.h"
 #include "tests/harness/ServerProcess.h"
 
 #include <QApplication>
@@ -71,7 +71,7 @@ QString uploadWithCurl(const QImage &picture, const QString &base, const QString
         return QString();
     MultipartForm form;
     form.addText("name", "userid");
-    form.addText(vornikHTTP::userIDFieldName(), vornikHTTP::getUserID().toUtf8());
+    form.addText(ShareClient::userIDFieldName(), ShareClient::getUserID().toUtf8());
     form.addFile("filename", "20261207123456_viewimage.png", "image/png", png);
     const QString bodyPath = folder + QStringLiteral("/form.bin");
     QFile body(bodyPath);
@@ -81,7 +81,7 @@ QString uploadWithCurl(const QImage &picture, const QString &base, const QString
     part.start();
     const QByteArray reply = curl({QStringLiteral("-H"), QStringLiteral("Content-Type: ") + form.contentType(),
                                    QStringLiteral("--data-binary"), QLatin1Char('@') + bodyPath,
-                                   base + QStringLiteral("upload/") + vornikHTTP::tokenForSalt(salt)},
+                                   base + QStringLiteral("upload/") + ShareClient::tokenForSalt(salt)},
                                   caFile);
     g_curlPost.ms.push_back(part.nsecsElapsed() / 1e6);
     return reply.isEmpty() ? QString() : QStringLiteral("https://") + QString::fromUtf8(reply).trimmed();
@@ -155,7 +155,7 @@ int main(int argc, char **argv)
         bool answered = false;
         settle();
         timer.start();
-        vornikHTTP::uploadFile(VorOperations::upload, path, [&answered](const QString &) { answered = true; });
+        ShareClient::uploadFile(ShareOperation::upload, path, [&answered](const QString &) { answered = true; });
         const QDeadlineTimer chainDeadline(30000);
         while (!answered && !chainDeadline.hasExpired())
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
@@ -163,7 +163,7 @@ int main(int argc, char **argv)
         QFile::remove(path);
         answered = false;
         timer.start();
-        vornikHTTP::getSalt(VorOperations::salt, [&answered](const QString &) { answered = true; });
+        ShareClient::getSalt(ShareOperation::salt, [&answered](const QString &) { answered = true; });
         while (!answered && !chainDeadline.hasExpired())
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
         salt.ms.push_back(timer.nsecsElapsed() / 1e6);

@@ -5,7 +5,7 @@
 #include "helpers/OutputMessages.h"
 #include "helpers/TempFolder.h"
 #include "service/ServiceConfiguration.h"
-#include "service/vornikHTTP.h"
+#include "service/ShareClient.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,25 +30,25 @@ QString freeNameIn(const QString &folder, const QString &fileName)
 
 void startUpload(const QString &path)
 {
-    vornikHTTP::getUserID();
+    ShareClient::getUserID();
     // The upload may wait for its turn behind other requests: a capture meanwhile must
     // not clean its file away.
     TempFolder::holdFile(path);
-    vornikHTTP::uploadFile(VorOperations::upload, path, [path](const QString &reply) {
+    ShareClient::uploadFile(ShareOperation::upload, path, [path](const QString &reply) {
         TempFolder::releaseFile(path);
         // Chains run one at a time, so the recorded status is this upload's.
-        uploadFinished(reply, path, int(vornikHTTP::state().lastStatusCode));
+        uploadFinished(reply, path, int(ShareClient::state().lastStatusCode));
     });
 }
 
 std::function<void(const QString &path)> startUploadOnceWritten()
 {
-    vornikHTTP::getUserID();
+    ShareClient::getUserID();
     auto path = std::make_shared<QString>();
-    const vornikHTTP::FileWritten written =
-        vornikHTTP::uploadFileOnceWritten(VorOperations::upload, [path](const QString &reply) {
+    const ShareClient::FileWritten written =
+        ShareClient::uploadFileOnceWritten(ShareOperation::upload, [path](const QString &reply) {
             TempFolder::releaseFile(*path);
-            uploadFinished(reply, *path, int(vornikHTTP::state().lastStatusCode));
+            uploadFinished(reply, *path, int(ShareClient::state().lastStatusCode));
         });
     return [path, written](const QString &writtenPath) {
         *path = writtenPath;

@@ -1,7 +1,7 @@
 #include "Version.h"
 #include "app/AppDelegate.h"
 #include "platform/Preferences.h"
-#include "app/vorMenu.h"
+#include "history/RecentUploadsMenu.h"
 #include "banner/vorBannerWindowController.h"
 #include "capture/ScreenCapture.h"
 #include "editor/PaintWindowController.h"
@@ -231,7 +231,7 @@ private slots:
         bannerWindow->close();
         QTRY_VERIFY(bannerWindow.isNull());
         QCOMPARE(submenuTitled(tools, QStringLiteral("History")), static_cast<QMenu *>(delegate->historyMenu()));
-        QVERIFY(qobject_cast<vorMenu *>(delegate->historyMenu()));
+        QVERIFY(qobject_cast<RecentUploadsMenu *>(delegate->historyMenu()));
         for (const QAction *action : delegate->statusMenu()->actions())
             QVERIFY(action->shortcut().isEmpty());
         QCOMPARE(delegate->statusItem()->contextMenu(), delegate->statusMenu());

@@ -2,7 +2,7 @@
 // History submenu, which gets its uploads only after it has opened, must end up
 // inside the screen once they have arrived.
 #include "app/AppDelegate.h"
-#include "app/vorMenu.h"
+#include "history/RecentUploadsMenu.h"
 #include "platform/AccessibilityTrust.h"
 #include "platform/Reachability.h"
 #include "platform/WindowList.h"
@@ -76,7 +76,7 @@ private slots:
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         QCOMPARE(screen, QRect(0, 0, 1920, 1080));
         QMenu *status = m_delegate->statusMenu();
-        vorMenu *history = m_delegate->historyMenu();
+        RecentUploadsMenu *history = m_delegate->historyMenu();
 
         // As the tray opens it: the status menu at the icon, then tools, then History.
         status->popup(trayAt);
@@ -86,7 +86,7 @@ private slots:
         status->setActiveAction(toolsEntry);
         QMenu *tools = toolsEntry->menu();
         QTRY_VERIFY_WITH_TIMEOUT(tools->isVisible(), kWaitMs);
-        QSignalSpy arrived(history, &vorMenu::historyArrived);
+        QSignalSpy arrived(history, &RecentUploadsMenu::historyArrived);
         tools->setActiveAction(entryTitled(tools, QStringLiteral("History")));
         QTRY_VERIFY_WITH_TIMEOUT(history->isVisible(), kWaitMs);
         const QRect opened = history->geometry();

@@ -8,7 +8,7 @@
 #include "banner/ModalRuns.h"
 #include "helpers/FilePanels.h"
 #include "service/ServiceConfiguration.h"
-#include "service/vornikHTTP.h"
+#include "service/ShareClient.h"
 #include "tests/harness/ServerProcess.h"
 #include "tests/harness/TestEnvironment.h"
 
@@ -162,8 +162,8 @@ inline bool drainRequestChains()
 {
     for (int round = 0; round < 2; ++round) {
         bool done = false;
-        vornikHTTP::getSalt(VorOperations::salt, [&done](const QString &) {
-            vornikHTTP::getHistory(VorOperations::allhistory, [&done](const QString &) { done = true; });
+        ShareClient::getSalt(ShareOperation::salt, [&done](const QString &) {
+            ShareClient::getHistory(ShareOperation::allhistory, [&done](const QString &) { done = true; });
         });
         if (!QTest::qWaitFor([&] { return done; }, kWaitMs))
             return false;
@@ -176,7 +176,7 @@ inline QString upload(const QString &path)
 {
     QString reply;
     bool done = false;
-    vornikHTTP::uploadFile(VorOperations::upload, path, [&](const QString &text) {
+    ShareClient::uploadFile(ShareOperation::upload, path, [&](const QString &text) {
         reply = text;
         done = true;
     });

@@ -75,7 +75,7 @@ private:
     // The uploaded banner's name and color as the server keeps them for this user.
     QStringList serverBanner() const
     {
-        return serverUserRecord(m_server, vornikHTTP::getUserID()).split(QLatin1Char('|'));
+        return serverUserRecord(m_server, ShareClient::getUserID()).split(QLatin1Char('|'));
     }
 
     static QString grayImage()
@@ -382,15 +382,15 @@ private slots:
         auto setUser = [](const QString &link) {
             QString reply;
             bool done = false;
-            vornikHTTP::getSalt(VorOperations::salt, [&](const QString &) {
-                vornikHTTP::setUser(QStringLiteral("red"), colorNamed(QStringLiteral("red")), link, [&](const QString &text) {
+            ShareClient::getSalt(ShareOperation::salt, [&](const QString &) {
+                ShareClient::setUser(QStringLiteral("red"), colorNamed(QStringLiteral("red")), link, [&](const QString &text) {
                     reply = text;
                     done = true;
                 });
             });
             if (!QTest::qWaitFor([&] { return done; }, kWaitMs))
                 reply = QStringLiteral("(no answer)");
-            return qMakePair(vornikHTTP::state().lastStatusCode, reply);
+            return qMakePair(ShareClient::state().lastStatusCode, reply);
         };
 
         // Another host: refused without a look at it.

@@ -1,8 +1,8 @@
 #include "banner/BannerActions.h"
 #include "platform/Reachability.h"
-#include "service/allHistoryWindowController.h"
-#include "service/vorImageDeleter.h"
-#include "service/vorImageView.h"
+#include "history/HistoryWindow.h"
+#include "history/TrashDropTarget.h"
+#include "history/HistoryTable.h"
 #include "tests/banner/BannerTestSupport.h"
 #include "tests/harness/NotificationRecorder.h"
 #include "tests/harness/TestMain.h"
@@ -25,7 +25,7 @@ private:
     NotificationRecorder *m_notifications = nullptr;
     AnsweringPanels m_panels;
 
-    static QStringList shownAddresses(allHistoryWindowController *window)
+    static QStringList shownAddresses(HistoryWindow *window)
     {
         QStringList addresses;
         QAbstractItemModel *model = window->imagetable->model();
@@ -63,14 +63,14 @@ private slots:
         QCOMPARE(images.size(), 2);
         QVERIFY(!images.contains(QString()));
 
-        auto *window = new allHistoryWindowController;
-        QSignalSpy loaded(window->vorviewer.data(), &vorImageView::historyLoaded);
+        auto *window = new HistoryWindow;
+        QSignalSpy loaded(window->vorviewer.data(), &HistoryTable::historyLoaded);
         window->showWindow();
         QVERIFY(loaded.wait(kWaitMs));
         QCOMPARE(shownAddresses(window), (QStringList{images.at(1), images.at(0), bannerLink}));
 
         // Every row selected and Delete pressed: the images go, the banner is skipped.
-        QSignalSpy finished(window->imgTrashDeleter.data(), &vorImageDeleter::deletionsFinished);
+        QSignalSpy finished(window->imgTrashDeleter.data(), &TrashDropTarget::deletionsFinished);
         window->imagetable->selectAll();
         window->imagetable->setFocus();
         pressDeleteAndConfirm(window);
@@ -94,9 +94,9 @@ private slots:
 private:
     // Presses Delete on the table and says yes if the window asks first (it does
     // not ask about the banner alone: that is refused with a notification).
-    void pressDeleteAndConfirm(allHistoryWindowController *window)
+    void pressDeleteAndConfirm(HistoryWindow *window)
     {
-        QSignalSpy asked(window->imgTrashDeleter.data(), &vorImageDeleter::confirmationShown);
+        QSignalSpy asked(window->imgTrashDeleter.data(), &TrashDropTarget::confirmationShown);
         QTest::keyClick(window->imagetable, Qt::Key_Delete);
         (void)QTest::qWaitFor([&] { return !asked.isEmpty() || !m_notifications->received.isEmpty(); }, kWaitMs);
         if (!asked.isEmpty())
@@ -106,7 +106,7 @@ private:
     // The name of the user's banner image as the server's database holds it.
     QString serverBanner() const
     {
-        return serverUserRecord(m_server, vornikHTTP::getUserID()).section(QLatin1Char('|'), 0, 0);
+        return serverUserRecord(m_server, ShareClient::getUserID()).section(QLatin1Char('|'), 0, 0);
     }
 };
 

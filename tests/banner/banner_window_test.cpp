@@ -59,7 +59,7 @@ private:
 
     QStringList serverBanner() const
     {
-        return serverUserRecord(m_server, vornikHTTP::getUserID()).split(QLatin1Char('|'));
+        return serverUserRecord(m_server, ShareClient::getUserID()).split(QLatin1Char('|'));
     }
 
 private slots:

@@ -1,7 +1,7 @@
 #include "tests/harness/UploadedHistory.h"
 
 #include "service/HistoryReply.h"
-#include "service/vornikHTTP.h"
+#include "service/ShareClient.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -16,7 +16,7 @@ namespace vtest {
 QStringList uploadImages(int count, const QList<QColor> &colors, int timeoutMs)
 {
     QStringList links;
-    vornikHTTP::getUserID();
+    ShareClient::getUserID();
     for (int i = 0; i < count; ++i) {
         QImage image(96, 72, QImage::Format_RGB32);
         image.fill(colors.isEmpty() ? QColor(Qt::gray) : colors.at(i % colors.size()));
@@ -28,7 +28,7 @@ QStringList uploadImages(int count, const QList<QColor> &colors, int timeoutMs)
         }
         // Shared with the completion, which may still come after a timed-out wait.
         auto answer = std::make_shared<std::optional<QString>>();
-        vornikHTTP::uploadFile(VorOperations::upload, path, [answer](const QString &text) { *answer = text; });
+        ShareClient::uploadFile(ShareOperation::upload, path, [answer](const QString &text) { *answer = text; });
         (void)QTest::qWaitFor([&] { return answer->has_value(); }, timeoutMs);
         QFile::remove(path);
         const QString reply = answer->value_or(QString());
@@ -43,9 +43,9 @@ QStringList uploadImages(int count, const QList<QColor> &colors, int timeoutMs)
 QString historyReply(bool shortHistory, int timeoutMs)
 {
     auto answer = std::make_shared<std::optional<QString>>();
-    vornikHTTP::getUserID();
-    vornikHTTP::getSalt(VorOperations::salt, [answer, shortHistory](const QString &) {
-        vornikHTTP::getHistory(shortHistory ? VorOperations::shorthistory : VorOperations::allhistory,
+    ShareClient::getUserID();
+    ShareClient::getSalt(ShareOperation::salt, [answer, shortHistory](const QString &) {
+        ShareClient::getHistory(shortHistory ? ShareOperation::shorthistory : ShareOperation::allhistory,
                                [answer](const QString &text) { *answer = text; });
     });
     if (!QTest::qWaitFor([&] { return answer->has_value(); }, timeoutMs))

@@ -2,7 +2,7 @@
 #include "helpers/NamedColors.h"
 #include "service/MultipartForm.h"
 #include "service/ServiceConfiguration.h"
-#include "service/vornikHTTP.h"
+#include "service/ShareClient.h"
 #include "tests/harness/FileAccess.h"
 #include "tests/harness/ScriptedHttpServer.h"
 #include "tests/harness/TestMain.h"
@@ -72,9 +72,9 @@ private slots:
 
     void tokensHashTheSaltAsReceived()
     {
-        QCOMPARE(vornikHTTP::tokenForSalt("abc"), QStringLiteral("fbb3cdbcd998cdc6200d67780340324c"));
-        QCOMPARE(vornikHTTP::tokenForSalt("abc\n"), QStringLiteral("950ac9edbdba1cc8e0ad30c013b535f8"));
-        QCOMPARE(vornikHTTP::userIDForUUID(QStringLiteral("0F9B6C84-1D2E-4A3B-9C8D-7E6F5A4B3C2D")),
+        QCOMPARE(ShareClient::tokenForSalt("abc"), QStringLiteral("fbb3cdbcd998cdc6200d67780340324c"));
+        QCOMPARE(ShareClient::tokenForSalt("abc\n"), QStringLiteral("950ac9edbdba1cc8e0ad30c013b535f8"));
+        QCOMPARE(ShareClient::userIDForUUID(QStringLiteral("0F9B6C84-1D2E-4A3B-9C8D-7E6F5A4B3C2D")),
                  QStringLiteral("faf7c8b79bdc95693731f4bec95a3986"));
     }
 
@@ -82,17 +82,17 @@ private slots:
     {
         const QString key = QStringLiteral("ApplicationUniqueIdentifier");
         QVERIFY(!Preferences::standard().hasKey(key));
-        const QString first = vornikHTTP::getUserID();
+        const QString first = ShareClient::getUserID();
         QVERIFY(QRegularExpression(QStringLiteral("^[0-9a-f]{32}$")).match(first).hasMatch());
-        QCOMPARE(vornikHTTP::state().currentUserID, first);
+        QCOMPARE(ShareClient::state().currentUserID, first);
         // Written through at once: another reader of the file sees it already.
         QCOMPARE(QSettings(Preferences::standard().fileName(), QSettings::IniFormat).value(key).toString(), first);
         // A later run reads the same id.
         Preferences::resetStandard();
-        QCOMPARE(vornikHTTP::getUserID(), first);
+        QCOMPARE(ShareClient::getUserID(), first);
         // A stored value that is no usable text is replaced by a fresh id.
         Preferences::standard().setString(key, QString());
-        const QString replaced = vornikHTTP::getUserID();
+        const QString replaced = ShareClient::getUserID();
         QVERIFY(replaced != first && replaced.size() == 32);
         QCOMPARE(Preferences::standard().stringForKey(key), replaced);
     }
@@ -106,18 +106,18 @@ private slots:
         QCOMPARE(normalizedServiceURL(QStringLiteral("https://a/")), QStringLiteral("https://a/"));
 
         qunsetenv("VORNIK_SERVICE_URL");
-        QCOMPARE(vornikHTTP::serviceBaseURL(), QStringLiteral("https://localhost:8443/"));
+        QCOMPARE(ShareClient::serviceBaseURL(), QStringLiteral("https://localhost:8443/"));
         Preferences::standard().setString(QStringLiteral("serviceurl"), QStringLiteral("https://pref.example"));
-        QCOMPARE(vornikHTTP::serviceBaseURL(), QStringLiteral("https://pref.example/"));
+        QCOMPARE(ShareClient::serviceBaseURL(), QStringLiteral("https://pref.example/"));
         qputenv("VORNIK_SERVICE_URL", "https://env.example:1");
-        QCOMPARE(vornikHTTP::serviceBaseURL(), QStringLiteral("https://env.example:1/"));
+        QCOMPARE(ShareClient::serviceBaseURL(), QStringLiteral("https://env.example:1/"));
         Preferences::standard().setString(QStringLiteral("serviceurl"), QString());
     }
 
     void colorTextsAreEscapedHex()
     {
-        QCOMPARE(vornikHTTP::colorText(QStringLiteral("white"), Qt::black), QStringLiteral("%23FFFFFF"));
-        QCOMPARE(vornikHTTP::colorText(QStringLiteral("teal"), colorNamed(QStringLiteral("teal"))),
+        QCOMPARE(ShareClient::colorText(QStringLiteral("white"), Qt::black), QStringLiteral("%23FFFFFF"));
+        QCOMPARE(ShareClient::colorText(QStringLiteral("teal"), colorNamed(QStringLiteral("teal"))),
                  QStringLiteral("%23008080"));
     }
 
@@ -125,7 +125,7 @@ private slots:
     {
         MultipartForm form("BOUNDARY");
         form.addText("name", "userid");
-        form.addText(vornikHTTP::userIDFieldName(), "0123");
+        form.addText(ShareClient::userIDFieldName(), "0123");
         form.addFile("filename", "a\"b.png", "image/png", QByteArray("P\0N", 3));
         QCOMPARE(form.contentType(), QByteArray("multipart/form-data; boundary=BOUNDARY"));
         const QByteArray expected = QByteArray("--BOUNDARY\r\n"
@@ -154,7 +154,7 @@ private slots:
     {
         serve({Reply{200, "abc"}}, Reply{200, "127.0.0.1:1/Ab12.png"});
         Outcome outcome;
-        vornikHTTP::uploadFile(VorOperations::upload, m_pngPath, outcome.completion());
+        ShareClient::uploadFile(ShareOperation::upload, m_pngPath, outcome.completion());
         QVERIFY(outcome.texts.isEmpty());
         QTRY_COMPARE_WITH_TIMEOUT(outcome.texts, QStringList{QStringLiteral("127.0.0.1:1/Ab12.png")}, 10000);
         QVERIFY(!outcome.offMainThread);
@@ -172,13 +172,13 @@ private slots:
         QVERIFY(png.open(QIODevice::ReadOnly));
         const QByteArray expected = "--" + boundary + "\r\nContent-Disposition: form-data; name=\"name\"\r\n\r\nuserid\r\n--"
                                     + boundary + "\r\nContent-Disposition: form-data; name=\"\\r\n\r\n\"\r\n\r\n"
-                                    + vornikHTTP::getUserID().toUtf8() + "\r\n--" + boundary
+                                    + ShareClient::getUserID().toUtf8() + "\r\n--" + boundary
                                     + "\r\nContent-Disposition: form-data; name=\"filename\"; filename=\"shot.png\"\r\n"
                                       "Content-Type: image/png\r\n\r\n"
                                     + png.readAll() + "\r\n--" + boundary + "--\r\n";
         QCOMPARE(post.body, expected);
 
-        const VorClientState &state = vornikHTTP::state();
+        const ShareClientState &state = ShareClient::state();
         QCOMPARE(state.lastStatusCode, 200);
         QCOMPARE(state.lastReplyText, QStringLiteral("127.0.0.1:1/Ab12.png"));
         QCOMPARE(state.currentToken, QString());   // an upload spends its token
@@ -191,10 +191,10 @@ private slots:
     {
         serve({Reply{200, "abc"}}, Reply{200, "127.0.0.1:1/Ab12.png"});
         Outcome upload, later;
-        const vornikHTTP::FileWritten written = vornikHTTP::uploadFileOnceWritten(VorOperations::upload,
+        const ShareClient::FileWritten written = ShareClient::uploadFileOnceWritten(ShareOperation::upload,
                                                                                  upload.completion());
-        vornikHTTP::getSalt(VorOperations::salt, later.completion());
-        QTRY_COMPARE_WITH_TIMEOUT(vornikHTTP::state().currentToken, QStringLiteral("fbb3cdbcd998cdc6200d67780340324c"),
+        ShareClient::getSalt(ShareOperation::salt, later.completion());
+        QTRY_COMPARE_WITH_TIMEOUT(ShareClient::state().currentToken, QStringLiteral("fbb3cdbcd998cdc6200d67780340324c"),
                                   10000);
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
@@ -214,7 +214,7 @@ private slots:
 
         serve({}, Reply{200, "unexpected"});
         Outcome unwritten;
-        vornikHTTP::uploadFileOnceWritten(VorOperations::upload, unwritten.completion())(QString());
+        ShareClient::uploadFileOnceWritten(ShareOperation::upload, unwritten.completion())(QString());
         QTRY_COMPARE_WITH_TIMEOUT(unwritten.texts, QStringList{QStringLiteral("Error: File doesn't exist")}, 10000);
         QCOMPARE(m_server->requests().size(), 1);
         QCOMPARE(m_server->requests().first().target, QByteArray("/salt/"));
@@ -225,35 +225,35 @@ private slots:
         // Status 500 with a body: the body is the outcome.
         serve({}, Reply{500, "disk full"});
         Outcome failed;
-        vornikHTTP::uploadFile(VorOperations::upload, m_pngPath, failed.completion());
+        ShareClient::uploadFile(ShareOperation::upload, m_pngPath, failed.completion());
         QTRY_COMPARE_WITH_TIMEOUT(failed.texts, QStringList{QStringLiteral("disk full")}, 10000);
-        QCOMPARE(vornikHTTP::state().lastStatusCode, 500);
+        QCOMPARE(ShareClient::state().lastStatusCode, 500);
 
         // A body that is not text still ends the upload, with a failure text.
         serve({}, Reply{200, "\xff\xfe\xfd"});
         Outcome garbled;
-        vornikHTTP::uploadFile(VorOperations::upload, m_pngPath, garbled.completion());
+        ShareClient::uploadFile(ShareOperation::upload, m_pngPath, garbled.completion());
         QTRY_COMPARE_WITH_TIMEOUT(garbled.texts, QStringList{QStringLiteral("Invalid Operation")}, 10000);
 
         // The connection dropped before an answer: the platform's description.
         serve({}, Reply{0, {}, true});
         Outcome dropped;
-        vornikHTTP::uploadFile(VorOperations::upload, m_pngPath, dropped.completion());
+        ShareClient::uploadFile(ShareOperation::upload, m_pngPath, dropped.completion());
         QTRY_COMPARE_WITH_TIMEOUT(dropped.texts.size(), 1, 10000);
         QVERIFY(!dropped.texts.first().isEmpty());
-        QCOMPARE(vornikHTTP::state().lastErrorText, dropped.texts.first());
+        QCOMPARE(ShareClient::state().lastErrorText, dropped.texts.first());
     }
 
     void missingFileSendsNoPost()
     {
         serve({}, Reply{200, "unexpected"});
         Outcome outcome;
-        vornikHTTP::uploadFile(VorOperations::upload, QDir::tempPath() + QStringLiteral("/nothing.png"),
+        ShareClient::uploadFile(ShareOperation::upload, QDir::tempPath() + QStringLiteral("/nothing.png"),
                                outcome.completion());
         QTRY_COMPARE_WITH_TIMEOUT(outcome.texts, QStringList{QStringLiteral("Error: File doesn't exist")}, 10000);
         QCOMPARE(m_server->requests().size(), 1);
         QCOMPARE(m_server->requests().first().target, QByteArray("/salt/"));
-        QCOMPARE(vornikHTTP::state().lastErrorText, QStringLiteral("Error: File doesn't exist"));
+        QCOMPARE(ShareClient::state().lastErrorText, QStringLiteral("Error: File doesn't exist"));
     }
 
     // There, but not readable: the upload ends after the salt with the system's reason.
@@ -266,9 +266,9 @@ private slots:
         vtest::WithoutFileAccessOverride asAUser;
         QVERIFY(asAUser.active());
         Outcome outcome;
-        vornikHTTP::uploadFile(VorOperations::upload, path, outcome.completion());
+        ShareClient::uploadFile(ShareOperation::upload, path, outcome.completion());
         QTRY_COMPARE_WITH_TIMEOUT(outcome.texts, QStringList{QStringLiteral("Error: Permission denied")}, 10000);
-        QCOMPARE(vornikHTTP::state().lastErrorText, QStringLiteral("Error: Permission denied"));
+        QCOMPARE(ShareClient::state().lastErrorText, QStringLiteral("Error: Permission denied"));
         QCOMPARE(m_server->requests().size(), 1);
         QVERIFY(!outcome.offMainThread);
     }
@@ -278,50 +278,50 @@ private slots:
         serve({Reply{403, "nope"}}, Reply{404, "no such page"});
         Outcome salt;
         Outcome history;
-        vornikHTTP::getSalt(VorOperations::salt, [&](const QString &text) {
+        ShareClient::getSalt(ShareOperation::salt, [&](const QString &text) {
             salt.completion()(text);
-            QCOMPARE(vornikHTTP::state().currentToken, vornikHTTP::tokenForSalt("nope"));
-            vornikHTTP::getHistory(VorOperations::shorthistory, history.completion());
+            QCOMPARE(ShareClient::state().currentToken, ShareClient::tokenForSalt("nope"));
+            ShareClient::getHistory(ShareOperation::shorthistory, history.completion());
         });
         QTRY_COMPARE_WITH_TIMEOUT(history.texts, QStringList{QStringLiteral("server returned error code")}, 10000);
         QCOMPARE(salt.texts, QStringList{QStringLiteral("403 Status code was returned")});
-        const QString userID = vornikHTTP::getUserID();
+        const QString userID = ShareClient::getUserID();
         QCOMPARE(pathOf(m_server->requests().at(1)),
                  QStringLiteral("/history/af8136382275fbfba2d70517b5fbd290/") + userID + QStringLiteral("/10"));
-        QCOMPARE(vornikHTTP::state().lastErrorText, QStringLiteral("404 Status code was returned"));
-        QCOMPARE(vornikHTTP::state().lastStatusCode, 404);
+        QCOMPARE(ShareClient::state().lastErrorText, QStringLiteral("404 Status code was returned"));
+        QCOMPARE(ShareClient::state().lastStatusCode, 404);
     }
 
     void saltThatIsNotTextIsAnInvalidOperation()
     {
         serve({Reply{200, "\xc3\x28salt"}}, Reply{200, "{}"});
         Outcome salt, history;
-        VorClientState seen;
-        vornikHTTP::getSalt(VorOperations::salt, [&](const QString &text) {
+        ShareClientState seen;
+        ShareClient::getSalt(ShareOperation::salt, [&](const QString &text) {
             salt.completion()(text);
-            seen = vornikHTTP::state();
-            vornikHTTP::getHistory(VorOperations::allhistory, history.completion());
+            seen = ShareClient::state();
+            ShareClient::getHistory(ShareOperation::allhistory, history.completion());
         });
         QTRY_COMPARE_WITH_TIMEOUT(history.texts, QStringList{QStringLiteral("{}")}, 10000);
         QCOMPARE(salt.texts, QStringList{QStringLiteral("Invalid Operation")});
         QCOMPARE(seen.lastStatusCode, 404);
         QCOMPARE(seen.lastReplyText, QString());
         QCOMPARE(seen.currentToken, QString());   // no token is made from such a body
-        QCOMPARE(pathOf(m_server->requests().at(1)), QStringLiteral("/history//") + vornikHTTP::getUserID());
+        QCOMPARE(pathOf(m_server->requests().at(1)), QStringLiteral("/history//") + ShareClient::getUserID());
     }
 
     void requestUrlsAreConcatenated()
     {
         serve({Reply{200, "abc"}, Reply{200, "abc"}, Reply{200, "abc"}}, Reply{200, "done"});
-        const QString token = vornikHTTP::tokenForSalt("abc");
-        const QString userID = vornikHTTP::getUserID();
+        const QString token = ShareClient::tokenForSalt("abc");
+        const QString userID = ShareClient::getUserID();
         Outcome deleted, all, banner;
-        vornikHTTP::deleteImage(VorOperations::delete_, QStringLiteral("Xy9"), deleted.completion());
-        vornikHTTP::getSalt(VorOperations::salt, [&](const QString &) {
-            vornikHTTP::getHistory(VorOperations::allhistory, all.completion());
+        ShareClient::deleteImage(ShareOperation::delete_, QStringLiteral("Xy9"), deleted.completion());
+        ShareClient::getSalt(ShareOperation::salt, [&](const QString &) {
+            ShareClient::getHistory(ShareOperation::allhistory, all.completion());
         });
-        vornikHTTP::getSalt(VorOperations::salt, [&](const QString &) {
-            vornikHTTP::setUser(QStringLiteral("white"), colorNamed(QStringLiteral("navy")), QString(),
+        ShareClient::getSalt(ShareOperation::salt, [&](const QString &) {
+            ShareClient::setUser(QStringLiteral("white"), colorNamed(QStringLiteral("navy")), QString(),
                                 banner.completion());
         });
         QTRY_COMPARE_WITH_TIMEOUT(banner.texts, QStringList{QStringLiteral("done")}, 10000);
@@ -338,24 +338,24 @@ private slots:
                                      QStringLiteral("/setuser/%1?id=%2&headerImage=&headerColor=%23FFFFFF")
                                          .arg(token, userID)}));
         // Delete, history and set-user leave the token in place.
-        QCOMPARE(vornikHTTP::state().currentToken, token);
+        QCOMPARE(ShareClient::state().currentToken, token);
     }
 
     void wrongOperationsAnswerAtOnceButLater()
     {
         serve({}, Reply{200, "unexpected"});
         Outcome salt, upload, remove, history;
-        vornikHTTP::getSalt(VorOperations::upload, salt.completion());
-        vornikHTTP::uploadFile(VorOperations::salt, m_pngPath, upload.completion());
-        vornikHTTP::deleteImage(VorOperations::allhistory, QStringLiteral("x"), remove.completion());
-        vornikHTTP::getHistory(VorOperations::upload, history.completion());
+        ShareClient::getSalt(ShareOperation::upload, salt.completion());
+        ShareClient::uploadFile(ShareOperation::salt, m_pngPath, upload.completion());
+        ShareClient::deleteImage(ShareOperation::allhistory, QStringLiteral("x"), remove.completion());
+        ShareClient::getHistory(ShareOperation::upload, history.completion());
         // Never before the call has returned.
         QVERIFY(salt.texts.isEmpty() && upload.texts.isEmpty() && remove.texts.isEmpty() && history.texts.isEmpty());
         QTRY_COMPARE_WITH_TIMEOUT(history.texts, QStringList{QStringLiteral("not implemented")}, 10000);
         QCOMPARE(salt.texts, QStringList{QStringLiteral("Invalid Operation")});
         QCOMPARE(upload.texts, QStringList{QStringLiteral("Invalid Operation")});
         QCOMPARE(remove.texts, QStringList{QStringLiteral("Invalid Operation")});
-        QCOMPARE(vornikHTTP::state().lastErrorText, QStringLiteral("not implemented"));
+        QCOMPARE(ShareClient::state().lastErrorText, QStringLiteral("not implemented"));
         QVERIFY(m_server->requests().isEmpty());   // nothing went out
     }
 
@@ -364,13 +364,13 @@ private slots:
         // Nothing listens on a port that was just freed.
         qputenv("VORNIK_SERVICE_URL", QStringLiteral("http://127.0.0.1:%1/").arg(vtest::freeLoopbackPort()).toUtf8());
         Outcome salt, history, removed, banner;
-        vornikHTTP::getSalt(VorOperations::salt, [&](const QString &text) {
+        ShareClient::getSalt(ShareOperation::salt, [&](const QString &text) {
             salt.completion()(text);
-            vornikHTTP::getHistory(VorOperations::allhistory, history.completion());
+            ShareClient::getHistory(ShareOperation::allhistory, history.completion());
         });
-        vornikHTTP::deleteImage(VorOperations::delete_, QStringLiteral("x"), removed.completion());
-        vornikHTTP::getSalt(VorOperations::salt, [&](const QString &) {
-            vornikHTTP::setUser(QStringLiteral("red"), Qt::red, QStringLiteral("https://a/b.png"), banner.completion());
+        ShareClient::deleteImage(ShareOperation::delete_, QStringLiteral("x"), removed.completion());
+        ShareClient::getSalt(ShareOperation::salt, [&](const QString &) {
+            ShareClient::setUser(QStringLiteral("red"), Qt::red, QStringLiteral("https://a/b.png"), banner.completion());
         });
         QTRY_COMPARE_WITH_TIMEOUT(banner.texts.size(), 1, 10000);
         QCOMPARE(salt.texts.size(), 1);
@@ -378,7 +378,7 @@ private slots:
         QCOMPARE(history.texts, QStringList{QStringLiteral("server returned error code")});
         QCOMPARE(removed.texts, QStringList{QStringLiteral("error")});
         QCOMPARE(banner.texts.first(), salt.texts.first());   // the same description, "Connection refused"
-        QCOMPARE(vornikHTTP::state().lastReplyText, QStringLiteral("error"));
+        QCOMPARE(ShareClient::state().lastReplyText, QStringLiteral("error"));
     }
 
     void chainsRunOneAfterAnother()
@@ -394,13 +394,13 @@ private slots:
         qputenv("VORNIK_SERVICE_URL", m_server->baseUrl().toUtf8());
         Outcome first, second, upload;
         auto historyChain = [](Outcome &outcome) {
-            vornikHTTP::getSalt(VorOperations::salt, [&outcome](const QString &) {
-                vornikHTTP::getHistory(VorOperations::shorthistory, outcome.completion());
+            ShareClient::getSalt(ShareOperation::salt, [&outcome](const QString &) {
+                ShareClient::getHistory(ShareOperation::shorthistory, outcome.completion());
             });
         };
         historyChain(first);
         historyChain(second);
-        vornikHTTP::uploadFile(VorOperations::upload, m_pngPath, upload.completion());
+        ShareClient::uploadFile(ShareOperation::upload, m_pngPath, upload.completion());
 
         const QStringList salts{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")};
         for (const QString &salt : salts) {
@@ -411,16 +411,16 @@ private slots:
         QCOMPARE(first.texts, QStringList{QStringLiteral("{}")});
         QCOMPARE(second.texts, QStringList{QStringLiteral("{}")});
 
-        const QString userID = vornikHTTP::getUserID();
+        const QString userID = ShareClient::getUserID();
         QStringList paths;
         for (const Request &request : m_server->requests())
             paths.append(pathOf(request));
         QCOMPARE(paths, (QStringList{QStringLiteral("/salt/"),
-                                     QStringLiteral("/history/%1/%2/10").arg(vornikHTTP::tokenForSalt("one"), userID),
+                                     QStringLiteral("/history/%1/%2/10").arg(ShareClient::tokenForSalt("one"), userID),
                                      QStringLiteral("/salt/"),
-                                     QStringLiteral("/history/%1/%2/10").arg(vornikHTTP::tokenForSalt("two"), userID),
+                                     QStringLiteral("/history/%1/%2/10").arg(ShareClient::tokenForSalt("two"), userID),
                                      QStringLiteral("/salt/"),
-                                     QStringLiteral("/upload/") + vornikHTTP::tokenForSalt("three")}));
+                                     QStringLiteral("/upload/") + ShareClient::tokenForSalt("three")}));
     }
 
     void stalledTransferGivesUpAndLetsTheNextChainRun()
@@ -439,31 +439,31 @@ private slots:
         });
         QVERIFY(m_server->start());
         qputenv("VORNIK_SERVICE_URL", m_server->baseUrl().toUtf8());
-        vornikHTTP::setStalledTransferLimitMs(300);
+        ShareClient::setStalledTransferLimitMs(300);
         Outcome stalledSalt, stalled, next;
-        vornikHTTP::getSalt(VorOperations::salt, [&](const QString &text) {
+        ShareClient::getSalt(ShareOperation::salt, [&](const QString &text) {
             stalledSalt.completion()(text);
-            vornikHTTP::getHistory(VorOperations::allhistory, stalled.completion());
+            ShareClient::getHistory(ShareOperation::allhistory, stalled.completion());
         });
-        vornikHTTP::getSalt(VorOperations::salt, [&](const QString &) {
-            vornikHTTP::getHistory(VorOperations::allhistory, next.completion());
+        ShareClient::getSalt(ShareOperation::salt, [&](const QString &) {
+            ShareClient::getHistory(ShareOperation::allhistory, next.completion());
         });
         QTRY_COMPARE_WITH_TIMEOUT(next.texts.size(), 1, 20000);
-        vornikHTTP::setStalledTransferLimitMs(0);   // back to the default
+        ShareClient::setStalledTransferLimitMs(0);   // back to the default
 
         QCOMPARE(stalledSalt.texts.size(), 1);
         QVERIFY(!stalledSalt.texts.first().isEmpty());
         QVERIFY(stalledSalt.texts.first() != QStringLiteral("Invalid Operation"));
         QCOMPARE(stalled.texts, QStringList{QStringLiteral("{}")});
         QCOMPARE(next.texts, QStringList{QStringLiteral("{}")});
-        const QString userID = vornikHTTP::getUserID();
+        const QString userID = ShareClient::getUserID();
         QStringList paths;
         for (const Request &request : m_server->requests())
             paths.append(pathOf(request));
         QCOMPARE(paths, (QStringList{QStringLiteral("/salt/"), QStringLiteral("/history//") + userID,
                                      QStringLiteral("/salt/"),
-                                     QStringLiteral("/history/%1/%2").arg(vornikHTTP::tokenForSalt("fresh"), userID)}));
-        QCOMPARE(vornikHTTP::stalledTransferLimitMs(), 120000);
+                                     QStringLiteral("/history/%1/%2").arg(ShareClient::tokenForSalt("fresh"), userID)}));
+        QCOMPARE(ShareClient::stalledTransferLimitMs(), 120000);
     }
 
     void chainsStartedFromCompletionsFollow()
@@ -472,10 +472,10 @@ private slots:
         // completion; a continuation that starts nothing ends its chain.
         serve({Reply{200, "a"}, Reply{200, "b"}, Reply{200, "c"}}, Reply{200, "host/img.png"});
         Outcome idle, banner;
-        vornikHTTP::getSalt(VorOperations::salt, [](const QString &) {});
-        vornikHTTP::uploadFile(VorOperations::upload, m_pngPath, [&](const QString &text) {
-            vornikHTTP::getSalt(VorOperations::salt, [&, link = QStringLiteral("https://") + text](const QString &) {
-                vornikHTTP::setUser(QStringLiteral("teal"), colorNamed(QStringLiteral("teal")), link,
+        ShareClient::getSalt(ShareOperation::salt, [](const QString &) {});
+        ShareClient::uploadFile(ShareOperation::upload, m_pngPath, [&](const QString &text) {
+            ShareClient::getSalt(ShareOperation::salt, [&, link = QStringLiteral("https://") + text](const QString &) {
+                ShareClient::setUser(QStringLiteral("teal"), colorNamed(QStringLiteral("teal")), link,
                                     banner.completion());
             });
         });
@@ -484,7 +484,7 @@ private slots:
         QCOMPARE(requests.size(), 5);
         QCOMPARE(pathOf(requests.at(4)), QStringLiteral("/setuser/%1?id=%2&headerImage=https://host/img.png"
                                                         "&headerColor=%23008080")
-                                             .arg(vornikHTTP::tokenForSalt("c"), vornikHTTP::getUserID()));
+                                             .arg(ShareClient::tokenForSalt("c"), ShareClient::getUserID()));
     }
 };
 

@@ -2,7 +2,7 @@
 #include "helpers/NamedColors.h"
 #include "service/HistoryReply.h"
 #include "service/ServiceConfiguration.h"
-#include "service/vornikHTTP.h"
+#include "service/ShareClient.h"
 #include "tests/harness/ServerProcess.h"
 #include "tests/harness/TestMain.h"
 
@@ -47,11 +47,11 @@ private:
     QString m_blue;
 
     // Runs a history chain and returns the reply text.
-    static QString history(VorOperations op)
+    static QString history(ShareOperation op)
     {
         Outcome outcome;
-        vornikHTTP::getSalt(VorOperations::salt, [&](const QString &) {
-            vornikHTTP::getHistory(op, outcome.completion());
+        ShareClient::getSalt(ShareOperation::salt, [&](const QString &) {
+            ShareClient::getHistory(op, outcome.completion());
         });
         if (!QTest::qWaitFor([&] { return !outcome.texts.isEmpty(); }, kWaitMs))
             return QStringLiteral("(no answer)");
@@ -61,7 +61,7 @@ private:
     static QString upload(const QString &path)
     {
         Outcome outcome;
-        vornikHTTP::uploadFile(VorOperations::upload, path, outcome.completion());
+        ShareClient::uploadFile(ShareOperation::upload, path, outcome.completion());
         if (!QTest::qWaitFor([&] { return !outcome.texts.isEmpty(); }, kWaitMs))
             return QStringLiteral("(no answer)");
         return outcome.texts.first();
@@ -101,17 +101,17 @@ private slots:
 
     void uploadListDeleteList()
     {
-        QCOMPARE(history(VorOperations::allhistory), QStringLiteral("{}"));
+        QCOMPARE(history(ShareOperation::allhistory), QStringLiteral("{}"));
 
         const QString reply = upload(m_red);
         const QString link = QStringLiteral("https://") + reply;
         QVERIFY2(reply.startsWith(m_server.publicHost() + QLatin1Char('/')) && reply.endsWith(QStringLiteral(".png")),
                  qPrintable(reply));
-        QCOMPARE(vornikHTTP::state().lastStatusCode, 200);
+        QCOMPARE(ShareClient::state().lastStatusCode, 200);
         QCOMPARE(fetchRaw(link), fileBytes(m_red));
 
         const QString name = nameOf(link);
-        for (VorOperations op : {VorOperations::allhistory, VorOperations::shorthistory}) {
+        for (ShareOperation op : {ShareOperation::allhistory, ShareOperation::shorthistory}) {
             const auto entries = parseHistoryReply(history(op));
             QCOMPARE(entries.size(), 1);
             QCOMPARE(entries.first().name, name);
@@ -119,11 +119,11 @@ private slots:
         }
 
         Outcome deleted;
-        vornikHTTP::deleteImage(VorOperations::delete_, name, deleted.completion());
+        ShareClient::deleteImage(ShareOperation::delete_, name, deleted.completion());
         QTRY_COMPARE_WITH_TIMEOUT(deleted.texts.size(), 1, kWaitMs);
-        QCOMPARE(vornikHTTP::state().lastStatusCode, 200);
-        QCOMPARE(deleted.texts.first(), vornikHTTP::state().lastReplyText);
-        QCOMPARE(history(VorOperations::allhistory), QStringLiteral("{}"));
+        QCOMPARE(ShareClient::state().lastStatusCode, 200);
+        QCOMPARE(deleted.texts.first(), ShareClient::state().lastReplyText);
+        QCOMPARE(history(ShareOperation::allhistory), QStringLiteral("{}"));
         QVERIFY(fetchRaw(link).isEmpty());
     }
 
@@ -132,11 +132,11 @@ private slots:
     void theSaltsTokenWorksOnceAtTheServer()
     {
         QString token;
-        vornikHTTP::getSalt(VorOperations::salt, [&](const QString &text) { token = text; });
+        ShareClient::getSalt(ShareOperation::salt, [&](const QString &text) { token = text; });
         QTRY_VERIFY_WITH_TIMEOUT(!token.isEmpty(), kWaitMs);
-        QCOMPARE(token, vornikHTTP::tokenForSalt(vornikHTTP::state().lastReplyText.toUtf8()));
+        QCOMPARE(token, ShareClient::tokenForSalt(ShareClient::state().lastReplyText.toUtf8()));
         const QUrl history(m_server.baseUrl() + QStringLiteral("history/") + token + QLatin1Char('/')
-                           + vornikHTTP::getUserID());
+                           + ShareClient::getUserID());
         QCOMPARE(vtest::fetchUrl(history, kWaitMs), QByteArray("{}"));
         QCOMPARE(vtest::fetchUrl(history, kWaitMs), QByteArray());   // refused: used up
     }
@@ -146,9 +146,9 @@ private slots:
         QStringList names;
         for (int i = 0; i < 11; ++i)
             names.prepend(nameOf(QStringLiteral("https://") + upload(i % 2 ? m_red : m_blue)));
-        const auto recent = parseHistoryReply(history(VorOperations::shorthistory));
+        const auto recent = parseHistoryReply(history(ShareOperation::shorthistory));
         QCOMPARE(recent.size(), 10);
-        const auto all = parseHistoryReply(history(VorOperations::allhistory));
+        const auto all = parseHistoryReply(history(ShareOperation::allhistory));
         QCOMPARE(all.size(), 11);
         QStringList listed;
         for (const HistoryEntry &entry : all)
@@ -156,7 +156,7 @@ private slots:
         QCOMPARE(listed, names);   // newest first
         for (const QString &name : names) {
             Outcome deleted;
-            vornikHTTP::deleteImage(VorOperations::delete_, name, deleted.completion());
+            ShareClient::deleteImage(ShareOperation::delete_, name, deleted.completion());
             QTRY_COMPARE_WITH_TIMEOUT(deleted.texts.size(), 1, kWaitMs);
         }
     }
@@ -165,12 +165,12 @@ private slots:
     {
         const QString link = QStringLiteral("https://") + upload(m_blue);
         Outcome banner;
-        vornikHTTP::getSalt(VorOperations::salt, [&](const QString &) {
-            vornikHTTP::setUser(QStringLiteral("teal"), colorNamed(QStringLiteral("teal")), link, banner.completion());
+        ShareClient::getSalt(ShareOperation::salt, [&](const QString &) {
+            ShareClient::setUser(QStringLiteral("teal"), colorNamed(QStringLiteral("teal")), link, banner.completion());
         });
         QTRY_COMPARE_WITH_TIMEOUT(banner.texts.size(), 1, kWaitMs);
-        QCOMPARE(vornikHTTP::state().lastStatusCode, 200);
-        QCOMPARE(banner.texts.first(), vornikHTTP::state().lastReplyText);
+        QCOMPARE(ShareClient::state().lastStatusCode, 200);
+        QCOMPARE(banner.texts.first(), ShareClient::state().lastReplyText);
 
         // The shared image now carries the banner, so it differs from the raw upload.
         QImage shared;
@@ -184,7 +184,7 @@ private slots:
         const qsizetype postsBefore = serverLog().count("POST ");
         const qsizetype saltsBefore = serverLog().count("GET /salt ");
         Outcome missing;
-        vornikHTTP::uploadFile(VorOperations::upload, QDir::tempPath() + QStringLiteral("/none.png"),
+        ShareClient::uploadFile(ShareOperation::upload, QDir::tempPath() + QStringLiteral("/none.png"),
                                missing.completion());
         QTRY_COMPARE_WITH_TIMEOUT(missing.texts, QStringList{QStringLiteral("Error: File doesn't exist")}, kWaitMs);
         QTRY_COMPARE_WITH_TIMEOUT(serverLog().count("GET /salt "), saltsBefore + 1, kWaitMs);
@@ -195,23 +195,23 @@ private slots:
         qputenv("VORNIK_SERVICE_URL", (m_server.baseUrl() + QStringLiteral("elsewhere/")).toUtf8());
         Outcome salt;
         Outcome listed;
-        vornikHTTP::getSalt(VorOperations::salt, [&](const QString &text) {
+        ShareClient::getSalt(ShareOperation::salt, [&](const QString &text) {
             salt.texts.append(text);
-            vornikHTTP::getHistory(VorOperations::allhistory, listed.completion());
+            ShareClient::getHistory(ShareOperation::allhistory, listed.completion());
         });
         QTRY_COMPARE_WITH_TIMEOUT(listed.texts, QStringList{QStringLiteral("server returned error code")}, kWaitMs);
         QCOMPARE(salt.texts, QStringList{QStringLiteral("404 Status code was returned")});
-        QCOMPARE(vornikHTTP::state().lastErrorText, QStringLiteral("404 Status code was returned"));
+        QCOMPARE(ShareClient::state().lastErrorText, QStringLiteral("404 Status code was returned"));
         qputenv("VORNIK_SERVICE_URL", m_server.baseUrl().toUtf8());
     }
 
     void chainsStartedTogetherAllSucceed()
     {
         Outcome red, blue, list;
-        vornikHTTP::uploadFile(VorOperations::upload, m_red, red.completion());
-        vornikHTTP::uploadFile(VorOperations::upload, m_blue, blue.completion());
-        vornikHTTP::getSalt(VorOperations::salt, [&](const QString &) {
-            vornikHTTP::getHistory(VorOperations::allhistory, list.completion());
+        ShareClient::uploadFile(ShareOperation::upload, m_red, red.completion());
+        ShareClient::uploadFile(ShareOperation::upload, m_blue, blue.completion());
+        ShareClient::getSalt(ShareOperation::salt, [&](const QString &) {
+            ShareClient::getHistory(ShareOperation::allhistory, list.completion());
         });
         QTRY_VERIFY_WITH_TIMEOUT(!red.texts.isEmpty() && !blue.texts.isEmpty() && !list.texts.isEmpty(), kWaitMs);
         QCOMPARE(red.texts.size(), 1);
@@ -233,8 +233,8 @@ private slots:
         qputenv("VORNIK_SERVICE_URL", stranger.baseUrl().toUtf8());
         const QString reply = upload(m_red);
         QVERIFY2(!reply.startsWith(stranger.publicHost()), qPrintable(reply));
-        QVERIFY(!vornikHTTP::state().lastErrorText.isEmpty());
-        QCOMPARE(reply, vornikHTTP::state().lastErrorText);
+        QVERIFY(!ShareClient::state().lastErrorText.isEmpty());
+        QCOMPARE(reply, ShareClient::state().lastErrorText);
 
         // Its certificate named in the preferences ("servicecafile") is trusted.
         qunsetenv("VORNIK_CA_FILE");

@@ -1,5 +1,5 @@
 #include "service/HttpTransport.h"
-#include "service/vornikHTTP.h"
+#include "service/ShareClient.h"
 #include "tests/harness/TestEnvironment.h"
 #include "tests/harness/TestMain.h"
 
@@ -34,7 +34,7 @@ private slots:
         bool returned = false;
         bool completedBeforeReturn = false;
         QStringList completions;
-        vornikHTTP::uploadFile(VorOperations::upload, path, [&](const QString &text) {
+        ShareClient::uploadFile(ShareOperation::upload, path, [&](const QString &text) {
             completedBeforeReturn = !returned;
             completions << text;
         });
@@ -44,7 +44,7 @@ private slots:
         QVERIFY2(completions.first().startsWith(QStringLiteral("Error: the network module could not be loaded: ")),
                  qPrintable(completions.first()));
         QVERIFY(completions.first().contains(QStringLiteral("vornik-transport.so")));
-        QCOMPARE(vornikHTTP::state().lastErrorText, completions.first());
+        QCOMPARE(ShareClient::state().lastErrorText, completions.first());
         QVERIFY(HttpTransport::isLoaded());
         // Exactly once.
         QTest::qWait(50);

@@ -7,22 +7,22 @@
 #include <optional>
 
 class QTableView;
-class vorImageView;
+class HistoryTable;
 
 // The history window's trash: rows dropped on it are deleted from the sharing
 // service, one after another, and the list is reloaded once when the last has
 // answered. The user's current banner image is never deleted from here.
-class vorImageDeleter : public QWidget
+class TrashDropTarget : public QWidget
 {
     Q_OBJECT
 public:
-    explicit vorImageDeleter(QWidget *parent = nullptr);
-    ~vorImageDeleter() override;
+    explicit TrashDropTarget(QWidget *parent = nullptr);
+    ~TrashDropTarget() override;
 
     // The dropped text from the drop until its deletions have started (one address)
     // or all answered (several); "" when idle.
     QString currentImageToDelete;
-    QPointer<vorImageView> mainhistoryview;
+    QPointer<HistoryTable> mainhistoryview;
     QPointer<QTableView> imagetable;
 
     // What a drop hands over: nothing (no text on the drag), an empty text, or the

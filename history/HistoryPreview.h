@@ -9,12 +9,12 @@
 // The history window's preview: shows the upload whose row is dropped on it, loaded
 // from its address in the background, and opens that address in the browser when
 // clicked.
-class vorImagePreview : public QWidget
+class HistoryPreview : public QWidget
 {
     Q_OBJECT
 public:
-    explicit vorImagePreview(QWidget *parent = nullptr);
-    ~vorImagePreview() override;
+    explicit HistoryPreview(QWidget *parent = nullptr);
+    ~HistoryPreview() override;
 
     // The address of the image shown (or being loaded); "" at first.
     QString imageURL;

@@ -1,8 +1,8 @@
-#include "service/allHistoryWindowController.h"
+#include "history/HistoryWindow.h"
 
-#include "service/vorImageDeleter.h"
-#include "service/vorImagePreview.h"
-#include "service/vorImageView.h"
+#include "history/TrashDropTarget.h"
+#include "history/HistoryPreview.h"
+#include "history/HistoryTable.h"
 
 #include "helpers/Clipboard.h"
 #include "helpers/Links.h"
@@ -17,7 +17,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-allHistoryWindowController::allHistoryWindowController(QWidget *parent)
+HistoryWindow::HistoryWindow(QWidget *parent)
     : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("allHistoryWindowController"));
@@ -27,12 +27,12 @@ allHistoryWindowController::allHistoryWindowController(QWidget *parent)
     windowDidLoad();
 }
 
-void allHistoryWindowController::buildLayout()
+void HistoryWindow::buildLayout()
 {
-    vorviewer = new vorImageView(this);
+    vorviewer = new HistoryTable(this);
     imagetable = vorviewer->imagetable;
-    imagePreview = new vorImagePreview(this);
-    imgTrashDeleter = new vorImageDeleter(this);
+    imagePreview = new HistoryPreview(this);
+    imgTrashDeleter = new TrashDropTarget(this);
 
     auto *side = new QVBoxLayout;
     side->addWidget(imagePreview, 1);
@@ -44,7 +44,7 @@ void allHistoryWindowController::buildLayout()
     resize(960, 540);
 }
 
-void allHistoryWindowController::windowDidLoad()
+void HistoryWindow::windowDidLoad()
 {
     if (QScreen *display = screen() ? screen() : QGuiApplication::primaryScreen()) {
         QRect centred(QPoint(), size());
@@ -61,26 +61,26 @@ void allHistoryWindowController::windowDidLoad()
     connectRowActions();
 }
 
-void allHistoryWindowController::connectRowActions()
+void HistoryWindow::connectRowActions()
 {
     connect(imagetable->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            &allHistoryWindowController::previewCurrentRow);
+            &HistoryWindow::previewCurrentRow);
     connect(imagetable, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
         const QString link = linkOfRow(index.row());
         if (!link.isEmpty())
             Opener::openUrl(QUrl(link));
     });
     imagetable->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(imagetable, &QWidget::customContextMenuRequested, this, &allHistoryWindowController::showRowMenu);
+    connect(imagetable, &QWidget::customContextMenuRequested, this, &HistoryWindow::showRowMenu);
 }
 
-QString allHistoryWindowController::linkOfRow(int row) const
+QString HistoryWindow::linkOfRow(int row) const
 {
     const std::optional<QString> address = vorviewer ? vorviewer->pasteboardWriterForRow(row) : std::nullopt;
     return address && isValidURL(*address) ? *address : QString();
 }
 
-void allHistoryWindowController::previewCurrentRow(const QModelIndex &current)
+void HistoryWindow::previewCurrentRow(const QModelIndex &current)
 {
     // Rows without an image ("no image code for ...") leave the preview as it is.
     const QString link = current.isValid() ? linkOfRow(current.row()) : QString();
@@ -92,7 +92,7 @@ void allHistoryWindowController::previewCurrentRow(const QModelIndex &current)
     imagePreview->showDroppedText(link);
 }
 
-void allHistoryWindowController::showRowMenu(const QPoint &at)
+void HistoryWindow::showRowMenu(const QPoint &at)
 {
     const QModelIndex index = imagetable->indexAt(at);
     if (!index.isValid())
@@ -120,7 +120,7 @@ void allHistoryWindowController::showRowMenu(const QPoint &at)
     emit rowMenuShown(menu);
 }
 
-void allHistoryWindowController::showWindow()
+void HistoryWindow::showWindow()
 {
     show();
     raise();

@@ -1,13 +1,13 @@
-#include "service/vorImageDeleter.h"
+#include "history/TrashDropTarget.h"
 
 #include "platform/Preferences.h"
 #include "helpers/Notifications.h"
 #include "helpers/ResourceImages.h"
 #include "platform/Reachability.h"
 #include "service/ServiceConfiguration.h"
-#include "service/HistoryRows.h"
-#include "service/vorImageView.h"
-#include "service/vornikHTTP.h"
+#include "history/HistoryRows.h"
+#include "history/HistoryTable.h"
+#include "service/ShareClient.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -46,7 +46,7 @@ bool acceptTextDrag(Event *event)
 }
 } // namespace
 
-vorImageDeleter::vorImageDeleter(QWidget *parent)
+TrashDropTarget::TrashDropTarget(QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("imgTrashDeleter"));
@@ -59,12 +59,12 @@ vorImageDeleter::vorImageDeleter(QWidget *parent)
     qApp->installEventFilter(this);
 }
 
-vorImageDeleter::~vorImageDeleter()
+TrashDropTarget::~TrashDropTarget()
 {
     qApp->removeEventFilter(this);
 }
 
-void vorImageDeleter::takeDroppedText(const std::optional<QString> &text)
+void TrashDropTarget::takeDroppedText(const std::optional<QString> &text)
 {
     if (!text)
         return;
@@ -72,7 +72,7 @@ void vorImageDeleter::takeDroppedText(const std::optional<QString> &text)
     runDeleteFlow();
 }
 
-void vorImageDeleter::runDeleteFlow()
+void TrashDropTarget::runDeleteFlow()
 {
     if (currentImageToDelete.isEmpty())
         return;
@@ -81,7 +81,7 @@ void vorImageDeleter::runDeleteFlow()
                          QStringLiteral("Please check your Internet connection."));
         return;
     }
-    const QString baseURL = vornikHTTP::serviceBaseURL();
+    const QString baseURL = ShareClient::serviceBaseURL();
     const QString bannerURL = storedBannerURL();
     if (!currentImageToDelete.contains(QLatin1Char('\n'))) {
         if (isCurrentBannerImage(currentImageToDelete, bannerURL)) {
@@ -106,7 +106,7 @@ void vorImageDeleter::runDeleteFlow()
         deleteNext();
 }
 
-void vorImageDeleter::deleteNext()
+void TrashDropTarget::deleteNext()
 {
     if (m_queue.isEmpty()) {
         finishDeletions();
@@ -116,9 +116,9 @@ void vorImageDeleter::deleteNext()
     // its own salt only after this one has answered.
     m_deleting = true;
     const QString name = m_queue.takeFirst();
-    QPointer<vorImageDeleter> guard(this);
-    vornikHTTP::getUserID();
-    vornikHTTP::deleteImage(VorOperations::delete_, name, [guard](const QString &) {
+    QPointer<TrashDropTarget> guard(this);
+    ShareClient::getUserID();
+    ShareClient::deleteImage(ShareOperation::delete_, name, [guard](const QString &) {
         if (!guard)
             return;
         ++guard->m_answered;
@@ -126,7 +126,7 @@ void vorImageDeleter::deleteNext()
     });
 }
 
-void vorImageDeleter::finishDeletions()
+void TrashDropTarget::finishDeletions()
 {
     m_deleting = false;
     const int answered = m_answered;
@@ -137,7 +137,7 @@ void vorImageDeleter::finishDeletions()
     emit deletionsFinished(answered);
 }
 
-QStringList vorImageDeleter::selectedAddresses() const
+QStringList TrashDropTarget::selectedAddresses() const
 {
     QStringList addresses;
     if (!imagetable || !mainhistoryview || !imagetable->selectionModel())
@@ -151,7 +151,7 @@ QStringList vorImageDeleter::selectedAddresses() const
     return addresses;
 }
 
-void vorImageDeleter::keyPressEvent(QKeyEvent *event)
+void TrashDropTarget::keyPressEvent(QKeyEvent *event)
 {
     // Delete or Backspace deletes the selected rows, as dropping them here would, once
     // the user has said yes.
@@ -163,7 +163,7 @@ void vorImageDeleter::keyPressEvent(QKeyEvent *event)
     event->accept();
 }
 
-void vorImageDeleter::confirmDeletion()
+void TrashDropTarget::confirmDeletion()
 {
     const QStringList addresses = selectedAddresses();
     const QString bannerURL = storedBannerURL();
@@ -187,7 +187,7 @@ void vorImageDeleter::confirmDeletion()
     box->button(QMessageBox::Yes)->setText(QStringLiteral("Delete"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     // The rows asked about are the rows deleted, whatever is selected by the answer.
-    QPointer<vorImageDeleter> guard(this);
+    QPointer<TrashDropTarget> guard(this);
     connect(box, &QMessageBox::finished, this, [guard, addresses](int answer) {
         if (guard && answer == QMessageBox::Yes)
             guard->takeDroppedText(addresses.join(QLatin1Char('\n')));
@@ -196,7 +196,7 @@ void vorImageDeleter::confirmDeletion()
     emit confirmationShown(box);
 }
 
-bool vorImageDeleter::eventFilter(QObject *watched, QEvent *event)
+bool TrashDropTarget::eventFilter(QObject *watched, QEvent *event)
 {
     // Only presses meant for this window's table; the event still goes on its way.
     if (event->type() == QEvent::KeyPress && imagetable && watched == imagetable.data()) {
@@ -209,7 +209,7 @@ bool vorImageDeleter::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void vorImageDeleter::setArmed(bool armed)
+void TrashDropTarget::setArmed(bool armed)
 {
     if (m_armed == armed)
         return;
@@ -217,22 +217,22 @@ void vorImageDeleter::setArmed(bool armed)
     update();
 }
 
-void vorImageDeleter::dragEnterEvent(QDragEnterEvent *event)
+void TrashDropTarget::dragEnterEvent(QDragEnterEvent *event)
 {
     setArmed(acceptTextDrag(event));
 }
 
-void vorImageDeleter::dragMoveEvent(QDragMoveEvent *event)
+void TrashDropTarget::dragMoveEvent(QDragMoveEvent *event)
 {
     acceptTextDrag(event);
 }
 
-void vorImageDeleter::dragLeaveEvent(QDragLeaveEvent *)
+void TrashDropTarget::dragLeaveEvent(QDragLeaveEvent *)
 {
     setArmed(false);
 }
 
-void vorImageDeleter::dropEvent(QDropEvent *event)
+void TrashDropTarget::dropEvent(QDropEvent *event)
 {
     setArmed(false);
     if (!event->mimeData()->hasText()) {
@@ -243,7 +243,7 @@ void vorImageDeleter::dropEvent(QDropEvent *event)
     takeDroppedText(event->mimeData()->text());
 }
 
-void vorImageDeleter::paintEvent(QPaintEvent *)
+void TrashDropTarget::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     const int side = qMin(width(), height()) - 8;

@@ -7,16 +7,16 @@
 #include <optional>
 
 class QTableView;
-class vorImagePreview;
-class vorImageView;
+class HistoryPreview;
+class HistoryTable;
 
-// The table's model: shows vorImageView's rows and offers the selected rows'
+// The table's model: shows HistoryTable's rows and offers the selected rows'
 // addresses as plain text when they are dragged.
 class HistoryTableModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    explicit HistoryTableModel(vorImageView *source);
+    explicit HistoryTableModel(HistoryTable *source);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -32,16 +32,16 @@ public:
     void reload();
 
 private:
-    vorImageView *m_source;
+    HistoryTable *m_source;
 };
 
 // The list of every upload: its own table, filled from the service's full history
 // when it is made and again after each deletion.
-class vorImageView : public QWidget
+class HistoryTable : public QWidget
 {
     Q_OBJECT
 public:
-    explicit vorImageView(QWidget *parent = nullptr);
+    explicit HistoryTable(QWidget *parent = nullptr);
 
     // The column titles; the address column is found by its title.
     static QString addressColumnTitle() { return QStringLiteral("URL"); }
@@ -49,7 +49,7 @@ public:
 
     // Each row: [image address, formatted upload time].
     QList<QStringList> tableViewData;
-    QPointer<vorImagePreview> imagepreview;
+    QPointer<HistoryPreview> imagepreview;
     QPointer<QTableView> imagetable;
 
     int numberOfRowsInTableView() const;

@@ -1,8 +1,8 @@
-#include "service/vorImageView.h"
+#include "history/HistoryTable.h"
 
-#include "service/HistoryRows.h"
-#include "service/vorImagePreview.h"
-#include "service/vornikHTTP.h"
+#include "history/HistoryRows.h"
+#include "history/HistoryPreview.h"
+#include "service/ShareClient.h"
 
 #include <QHeaderView>
 #include <QMimeData>
@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-HistoryTableModel::HistoryTableModel(vorImageView *source)
+HistoryTableModel::HistoryTableModel(HistoryTable *source)
     : QAbstractTableModel(source)
     , m_source(source)
 {
@@ -37,7 +37,7 @@ QVariant HistoryTableModel::headerData(int section, Qt::Orientation orientation,
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    return section == 0 ? vorImageView::addressColumnTitle() : vorImageView::timeColumnTitle();
+    return section == 0 ? HistoryTable::addressColumnTitle() : HistoryTable::timeColumnTitle();
 }
 
 Qt::ItemFlags HistoryTableModel::flags(const QModelIndex &index) const
@@ -85,7 +85,7 @@ void HistoryTableModel::reload()
     endResetModel();
 }
 
-vorImageView::vorImageView(QWidget *parent)
+HistoryTable::HistoryTable(QWidget *parent)
     : QWidget(parent)
     , m_model(new HistoryTableModel(this))
 {
@@ -110,19 +110,19 @@ vorImageView::vorImageView(QWidget *parent)
     loadHistory();
 }
 
-int vorImageView::numberOfRowsInTableView() const
+int HistoryTable::numberOfRowsInTableView() const
 {
     return int(tableViewData.size());
 }
 
-QVariant vorImageView::objectValueForTableColumn(const QString &columnTitle, int row) const
+QVariant HistoryTable::objectValueForTableColumn(const QString &columnTitle, int row) const
 {
     if (row < 0 || row >= tableViewData.size() || tableViewData.at(row).size() < 2)
         return {};
     return columnTitle == addressColumnTitle() ? tableViewData.at(row).at(0) : tableViewData.at(row).at(1);
 }
 
-std::optional<QString> vorImageView::pasteboardWriterForRow(int row) const
+std::optional<QString> HistoryTable::pasteboardWriterForRow(int row) const
 {
     const QVariant address = objectValueForTableColumn(addressColumnTitle(), row);
     if (!address.isValid() || address.toString().isEmpty())
@@ -130,38 +130,38 @@ std::optional<QString> vorImageView::pasteboardWriterForRow(int row) const
     return address.toString();
 }
 
-Qt::DropAction vorImageView::validateDrop(int proposedRow) const
+Qt::DropAction HistoryTable::validateDrop(int proposedRow) const
 {
     return pasteboardWriterForRow(proposedRow) ? Qt::MoveAction : Qt::IgnoreAction;
 }
 
-void vorImageView::reloadHistory()
+void HistoryTable::reloadHistory()
 {
     if (imagepreview)
         imagepreview->clearImage();
     loadHistory();
 }
 
-void vorImageView::loadHistory()
+void HistoryTable::loadHistory()
 {
     const quint64 generation = ++m_generation;
-    QPointer<vorImageView> guard(this);
-    vornikHTTP::getUserID();
-    vornikHTTP::getSalt(VorOperations::salt, [guard, generation](const QString &) {
-        vornikHTTP::getHistory(VorOperations::allhistory, [guard, generation](const QString &reply) {
+    QPointer<HistoryTable> guard(this);
+    ShareClient::getUserID();
+    ShareClient::getSalt(ShareOperation::salt, [guard, generation](const QString &) {
+        ShareClient::getHistory(ShareOperation::allhistory, [guard, generation](const QString &reply) {
             if (guard)
                 guard->applyReply(reply, generation);
         });
     });
 }
 
-void vorImageView::applyReply(const QString &replyText, quint64 generation)
+void HistoryTable::applyReply(const QString &replyText, quint64 generation)
 {
     if (generation != m_generation)
         return;
     // The rows are replaced as a whole and the table told at once, so it never shows
     // rows that are gone, nor keeps deleted ones when the new history is empty.
-    tableViewData = historyRowsFromReply(replyText, vornikHTTP::serviceBaseURL());
+    tableViewData = historyRowsFromReply(replyText, ShareClient::serviceBaseURL());
     m_model->reload();
     emit historyLoaded(numberOfRowsInTableView());
 }

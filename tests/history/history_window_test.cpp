@@ -1,11 +1,11 @@
 #include "platform/Preferences.h"
 #include "platform/Opener.h"
 #include "platform/Reachability.h"
-#include "service/allHistoryWindowController.h"
-#include "service/vorImageDeleter.h"
-#include "service/vorImagePreview.h"
-#include "service/vorImageView.h"
-#include "service/vornikHTTP.h"
+#include "history/HistoryWindow.h"
+#include "history/TrashDropTarget.h"
+#include "history/HistoryPreview.h"
+#include "history/HistoryTable.h"
+#include "service/ShareClient.h"
 #include "tests/harness/NotificationRecorder.h"
 #include "tests/harness/ServerProcess.h"
 #include "tests/harness/TestMain.h"
@@ -74,13 +74,13 @@ private:
     NotificationRecorder *m_recorder = nullptr;
     QStringList m_links;   // oldest first
     QList<QUrl> m_opened;
-    QPointer<allHistoryWindowController> m_window;
+    QPointer<HistoryWindow> m_window;
 
     // Opens a new window and waits until it shows the service's history.
-    allHistoryWindowController *openWindow()
+    HistoryWindow *openWindow()
     {
-        auto *window = new allHistoryWindowController;
-        QSignalSpy loaded(window->vorviewer.data(), &vorImageView::historyLoaded);
+        auto *window = new HistoryWindow;
+        QSignalSpy loaded(window->vorviewer.data(), &HistoryTable::historyLoaded);
         window->showWindow();
         if (!loaded.wait(kWaitMs)) {
             delete window;
@@ -120,8 +120,8 @@ private:
         std::unique_ptr<QMimeData> mime = dragRows(addresses);
         if (!mime)
             return false;
-        QSignalSpy finished(m_window->imgTrashDeleter.data(), &vorImageDeleter::deletionsFinished);
-        QSignalSpy loaded(m_window->vorviewer.data(), &vorImageView::historyLoaded);
+        QSignalSpy finished(m_window->imgTrashDeleter.data(), &TrashDropTarget::deletionsFinished);
+        QSignalSpy loaded(m_window->vorviewer.data(), &HistoryTable::historyLoaded);
         if (!deliverDrop(m_window->imgTrashDeleter, mime.get()) || !finished.wait(kWaitMs))
             return false;
         if (!QTest::qWaitFor([&] { return !loaded.isEmpty(); }, kWaitMs))
@@ -203,7 +203,7 @@ private:
     {
         // Apart from the last right click, or the two would make a double click.
         QTest::qWait(QApplication::doubleClickInterval() + 50);
-        QSignalSpy shown(m_window.data(), &allHistoryWindowController::rowMenuShown);
+        QSignalSpy shown(m_window.data(), &HistoryWindow::rowMenuShown);
         if (!clickRow(row, 3) || !QTest::qWaitFor([&] { return !shown.isEmpty(); }, kWaitMs)) {
             qWarning("no menu for row %d", row);
             return false;
@@ -303,8 +303,8 @@ private slots:
         const QString green = m_links.at(1);
         std::unique_ptr<QMimeData> mime = dragRows({green});
         QVERIFY(mime);
-        vorImagePreview *preview = m_window->imagePreview;
-        QSignalSpy shown(preview, &vorImagePreview::imageLoaded);
+        HistoryPreview *preview = m_window->imagePreview;
+        QSignalSpy shown(preview, &HistoryPreview::imageLoaded);
         QVERIFY(deliverDrop(preview, mime.get()));
         QCOMPARE(preview->imageURL, green);
         QVERIFY(shown.wait(kWaitMs));
@@ -341,7 +341,7 @@ private slots:
         const QString banner = m_links.at(0);
         Preferences::standard().setString(QStringLiteral("bannerurl"), banner);
         std::unique_ptr<QMimeData> mime = dragRows({banner});
-        QSignalSpy loaded(m_window->vorviewer.data(), &vorImageView::historyLoaded);
+        QSignalSpy loaded(m_window->vorviewer.data(), &HistoryTable::historyLoaded);
         QVERIFY(deliverDrop(m_window->imgTrashDeleter, mime.get()));
         QTRY_VERIFY_WITH_TIMEOUT(!m_recorder->received.isEmpty(), kWaitMs);
         QCOMPARE(m_recorder->received.size(), 1);
@@ -400,8 +400,8 @@ private slots:
         const int row = int(shownAddresses().indexOf(m_links.at(2)));
         QVERIFY(row >= 0);
         m_window->imagetable->clearSelection();
-        vorImagePreview *preview = m_window->imagePreview;
-        QSignalSpy shown(preview, &vorImagePreview::imageLoaded);
+        HistoryPreview *preview = m_window->imagePreview;
+        QSignalSpy shown(preview, &HistoryPreview::imageLoaded);
         QVERIFY(pointerDragRow(row, preview));
         QTRY_VERIFY_WITH_TIMEOUT(!shown.isEmpty(), kWaitMs);
         QVERIFY(m_window->imagetable->selectionModel()->isRowSelected(row, QModelIndex()));
@@ -415,9 +415,9 @@ private slots:
             QSKIP("xdotool is not installed");
         const int row = int(shownAddresses().indexOf(m_links.at(2)));
         QVERIFY(row >= 0);
-        vorImagePreview *preview = m_window->imagePreview;
+        HistoryPreview *preview = m_window->imagePreview;
         preview->clearImage();
-        QSignalSpy shown(preview, &vorImagePreview::imageLoaded);
+        QSignalSpy shown(preview, &HistoryPreview::imageLoaded);
         QVERIFY(clickRow(row, 1));
         QVERIFY(shown.wait(kWaitMs));
         QCOMPARE(shown.first().first().toString(), m_links.at(2));
@@ -443,15 +443,15 @@ private slots:
         QCOMPARE(Preferences::standard().stringForKey(QStringLiteral("bannerurl")), m_links.at(0));
 
         m_opened.clear();
-        QVERIFY(chooseFromRowMenu(row, allHistoryWindowController::openTitle()));
+        QVERIFY(chooseFromRowMenu(row, HistoryWindow::openTitle()));
         QCOMPARE(m_opened, QList<QUrl>{QUrl(m_links.at(2))});
-        QVERIFY(chooseFromRowMenu(row, allHistoryWindowController::copyLinkTitle()));
+        QVERIFY(chooseFromRowMenu(row, HistoryWindow::copyLinkTitle()));
         QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::clipboard()->text(), m_links.at(2), kWaitMs);
 
         // Delete asks first; cancelled, nothing goes.
-        QSignalSpy asked(m_window->imgTrashDeleter.data(), &vorImageDeleter::confirmationShown);
-        QSignalSpy finished(m_window->imgTrashDeleter.data(), &vorImageDeleter::deletionsFinished);
-        QVERIFY(chooseFromRowMenu(row, allHistoryWindowController::deleteTitle()));
+        QSignalSpy asked(m_window->imgTrashDeleter.data(), &TrashDropTarget::confirmationShown);
+        QSignalSpy finished(m_window->imgTrashDeleter.data(), &TrashDropTarget::deletionsFinished);
+        QVERIFY(chooseFromRowMenu(row, HistoryWindow::deleteTitle()));
         QString question;
         QVERIFY(answerDeletion(asked, QMessageBox::Cancel, &question));
         QCOMPARE(question, QStringLiteral("Delete this upload from the sharing service?"));
@@ -459,7 +459,7 @@ private slots:
         QVERIFY(finished.isEmpty());
 
         // The banner is refused without a question, and stays.
-        QVERIFY(chooseFromRowMenu(bannerRow, allHistoryWindowController::deleteTitle()));
+        QVERIFY(chooseFromRowMenu(bannerRow, HistoryWindow::deleteTitle()));
         QTRY_COMPARE_WITH_TIMEOUT(m_recorder->received.size(), 1, kWaitMs);
         QCOMPARE(m_recorder->received.first().summary, QStringLiteral("Banner images can't be cancelled"));
         QVERIFY(asked.isEmpty());
@@ -473,9 +473,9 @@ private slots:
 
     void failedHistoryEmptiesTheList()
     {
-        vorImagePreview *preview = m_window->imagePreview;
+        HistoryPreview *preview = m_window->imagePreview;
         std::unique_ptr<QMimeData> mime = dragRows({m_links.at(0)});
-        QSignalSpy shown(preview, &vorImagePreview::imageLoaded);
+        QSignalSpy shown(preview, &HistoryPreview::imageLoaded);
         QVERIFY(deliverDrop(preview, mime.get()));
         QVERIFY(shown.wait(kWaitMs));
 
@@ -484,7 +484,7 @@ private slots:
         qputenv("VORNIK_SERVICE_URL", m_server.baseUrl().toUtf8() + "nowhere/");
         const int rowsBefore = m_window->imagetable->model()->rowCount();
         QVERIFY(rowsBefore > 0);
-        QSignalSpy loaded(m_window->vorviewer.data(), &vorImageView::historyLoaded);
+        QSignalSpy loaded(m_window->vorviewer.data(), &HistoryTable::historyLoaded);
         m_window->vorviewer->reloadHistory();
         // The preview is cleared at once; the rows stay until the answer comes.
         QVERIFY(preview->image().isNull());
@@ -513,8 +513,8 @@ private slots:
         // Both rows selected; the press on one of them keeps the selection and drags both.
         std::unique_ptr<QMimeData> selected = dragRows(more);
         QVERIFY(selected);
-        QSignalSpy finished(m_window->imgTrashDeleter.data(), &vorImageDeleter::deletionsFinished);
-        QSignalSpy loaded(m_window->vorviewer.data(), &vorImageView::historyLoaded);
+        QSignalSpy finished(m_window->imgTrashDeleter.data(), &TrashDropTarget::deletionsFinished);
+        QSignalSpy loaded(m_window->vorviewer.data(), &HistoryTable::historyLoaded);
         QVERIFY(pointerDragRow(1, m_window->imgTrashDeleter));
         QVERIFY(finished.wait(kWaitMs));
         QCOMPARE(finished.first().first().toInt(), 2);
@@ -532,8 +532,8 @@ private slots:
         QTableView *table = m_window->imagetable;
         table->selectRow(int(shownAddresses().indexOf(m_links.at(2))));
         table->setFocus();
-        QSignalSpy finished(m_window->imgTrashDeleter.data(), &vorImageDeleter::deletionsFinished);
-        QSignalSpy asked(m_window->imgTrashDeleter.data(), &vorImageDeleter::confirmationShown);
+        QSignalSpy finished(m_window->imgTrashDeleter.data(), &TrashDropTarget::deletionsFinished);
+        QSignalSpy asked(m_window->imgTrashDeleter.data(), &TrashDropTarget::confirmationShown);
         QTest::keyClick(table, Qt::Key_Delete);
         QVERIFY(answerDeletion(asked, QMessageBox::Yes));
         QVERIFY(finished.wait(kWaitMs));
@@ -543,7 +543,7 @@ private slots:
         // No banner any more: the last upload goes too. The service's empty history
         // still reaches the table, which must not go on listing the deleted row.
         Preferences::standard().setString(QStringLiteral("bannerurl"), QString());
-        QSignalSpy loaded(m_window->vorviewer.data(), &vorImageView::historyLoaded);
+        QSignalSpy loaded(m_window->vorviewer.data(), &HistoryTable::historyLoaded);
         table->selectRow(0);
         QTest::keyClick(table, Qt::Key_Delete);
         QVERIFY(answerDeletion(asked, QMessageBox::Yes));

@@ -8,11 +8,11 @@ class QAction;
 // uploads, each opening its link. It rebuilds itself every time it opens; the
 // upload items come from the sharing service and are appended as the reply arrives,
 // even when the menu has closed again by then (they are cleared at the next opening).
-class vorMenu : public QMenu
+class RecentUploadsMenu : public QMenu
 {
     Q_OBJECT
 public:
-    explicit vorMenu(QWidget *parent = nullptr);
+    explicit RecentUploadsMenu(QWidget *parent = nullptr);
 
     // The text of the first item.
     static QString allHistoryTitle() { return QStringLiteral("View all history"); }

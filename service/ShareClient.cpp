@@ -1,4 +1,4 @@
-#include "service/vornikHTTP.h"
+#include "service/ShareClient.h"
 
 #include "helpers/NamedColors.h"
 #include "service/HttpTransport.h"
@@ -22,7 +22,7 @@
 namespace {
 
 // The client and the server share the protocol's constants.
-static_assert(std::string_view(vornikHTTP::sharedKey) == vornik::protocol::sharedKey);
+static_assert(std::string_view(ShareClient::sharedKey) == vornik::protocol::sharedKey);
 
 const QString kUserIDKey = QStringLiteral("ApplicationUniqueIdentifier");
 const QString kInvalidOperation = QStringLiteral("Invalid Operation");
@@ -34,9 +34,9 @@ const QString kRecordedError = QStringLiteral("error");
 constexpr int kDefaultStalledTransferMs = 120'000;
 int g_stalledTransferMs = kDefaultStalledTransferMs;
 
-VorClientState &clientState()
+ShareClientState &clientState()
 {
-    static VorClientState state;
+    static ShareClientState state;
     return state;
 }
 
@@ -45,7 +45,7 @@ QString statusLine(qint64 status)
     return QString::number(status) + QStringLiteral(" Status code was returned");
 }
 
-void resetForRequest(VorClientState &state)
+void resetForRequest(ShareClientState &state)
 {
     state.lastErrorText.clear();
     state.lastStatusCode = 0;
@@ -206,13 +206,13 @@ private:
 // Step A: the salt request.
 void sendSaltRequest(VorCompletion continuation)
 {
-    VorClientState &state = clientState();
+    ShareClientState &state = clientState();
     state.currentToken.clear();
     resetForRequest(state);
     ServiceEngine &engine = ServiceEngine::instance();
-    const QString url = vornikHTTP::serviceBaseURL() + QStringLiteral("salt/");
+    const QString url = ShareClient::serviceBaseURL() + QStringLiteral("salt/");
     engine.send(url, nullptr, [continuation = std::move(continuation)](const ReplyOutcome &reply) {
-        VorClientState &state = clientState();
+        ShareClientState &state = clientState();
         ServiceEngine &engine = ServiceEngine::instance();
         if (reply.transportFailed) {
             state.lastErrorText = reply.errorText;
@@ -227,7 +227,7 @@ void sendSaltRequest(VorCompletion continuation)
         }
         state.lastStatusCode = reply.status;
         state.lastReplyText = reply.text;
-        state.currentToken = vornikHTTP::tokenForSalt(reply.body);
+        state.currentToken = ShareClient::tokenForSalt(reply.body);
         if (reply.status == 200) {
             engine.deliverSaltContinuation(continuation, state.currentToken);
         } else {
@@ -240,9 +240,9 @@ void sendSaltRequest(VorCompletion continuation)
 // Step B: the multipart upload, once the salt has been handled.
 void sendUpload(const QString &path, VorCompletion completion)
 {
-    VorClientState &state = clientState();
+    ShareClientState &state = clientState();
     ServiceEngine &engine = ServiceEngine::instance();
-    const QString url = vornikHTTP::serviceBaseURL() + QStringLiteral("upload/") + state.currentToken;
+    const QString url = ShareClient::serviceBaseURL() + QStringLiteral("upload/") + state.currentToken;
     state.currentToken.clear();
     resetForRequest(state);
 
@@ -262,11 +262,11 @@ void sendUpload(const QString &path, VorCompletion completion)
     }
     MultipartForm form;
     form.addText("name", "userid");
-    form.addText(vornikHTTP::userIDFieldName(), vornikHTTP::getUserID().toUtf8());
+    form.addText(ShareClient::userIDFieldName(), ShareClient::getUserID().toUtf8());
     form.addFile("filename", info.fileName().toUtf8(), contentTypeForFile(path), file.readAll());
 
     engine.send(url, &form, [completion = std::move(completion)](const ReplyOutcome &reply) {
-        VorClientState &state = clientState();
+        ShareClientState &state = clientState();
         ServiceEngine &engine = ServiceEngine::instance();
         if (reply.transportFailed) {
             state.lastErrorText = reply.errorText;
@@ -289,7 +289,7 @@ void sendUpload(const QString &path, VorCompletion completion)
 // Steps C and D share their reply handling up to the status check.
 void recordReply(const ReplyOutcome &reply)
 {
-    VorClientState &state = clientState();
+    ShareClientState &state = clientState();
     if (reply.transportFailed) {
         state.lastErrorText = reply.errorText;
         state.lastReplyText = kRecordedError;
@@ -305,9 +305,9 @@ void recordReply(const ReplyOutcome &reply)
 // Step C: delete.
 void sendDelete(const QString &name, VorCompletion completion)
 {
-    VorClientState &state = clientState();
-    const QString url = vornikHTTP::serviceBaseURL() + QStringLiteral("delete/") + state.currentToken
-                        + QLatin1Char('/') + name + QLatin1Char('/') + vornikHTTP::getUserID();
+    ShareClientState &state = clientState();
+    const QString url = ShareClient::serviceBaseURL() + QStringLiteral("delete/") + state.currentToken
+                        + QLatin1Char('/') + name + QLatin1Char('/') + ShareClient::getUserID();
     resetForRequest(state);
     ServiceEngine::instance().send(url, nullptr, [completion = std::move(completion)](const ReplyOutcome &reply) {
         recordReply(reply);
@@ -316,17 +316,17 @@ void sendDelete(const QString &name, VorCompletion completion)
 }
 
 // Step D: history.
-void sendHistory(VorOperations op, VorCompletion completion)
+void sendHistory(ShareOperation op, VorCompletion completion)
 {
-    VorClientState &state = clientState();
-    QString url = vornikHTTP::serviceBaseURL() + QStringLiteral("history/") + state.currentToken + QLatin1Char('/')
-                  + vornikHTTP::getUserID();
-    if (op == VorOperations::shorthistory)
+    ShareClientState &state = clientState();
+    QString url = ShareClient::serviceBaseURL() + QStringLiteral("history/") + state.currentToken + QLatin1Char('/')
+                  + ShareClient::getUserID();
+    if (op == ShareOperation::shorthistory)
         url += QStringLiteral("/10");
     resetForRequest(state);
     ServiceEngine::instance().send(url, nullptr, [completion = std::move(completion)](const ReplyOutcome &reply) {
         recordReply(reply);
-        VorClientState &state = clientState();
+        ShareClientState &state = clientState();
         if (state.lastStatusCode != 200) {
             state.lastErrorText = statusLine(state.lastStatusCode);
             state.lastReplyText = kServerError;
@@ -338,13 +338,13 @@ void sendHistory(VorOperations op, VorCompletion completion)
 // Step E: set user.
 void sendSetUser(const QString &colorText, const QString &imageName, VorCompletion completion)
 {
-    VorClientState &state = clientState();
-    const QString url = vornikHTTP::serviceBaseURL() + QStringLiteral("setuser/") + state.currentToken
-                        + QStringLiteral("?id=") + vornikHTTP::getUserID() + QStringLiteral("&headerImage=")
+    ShareClientState &state = clientState();
+    const QString url = ShareClient::serviceBaseURL() + QStringLiteral("setuser/") + state.currentToken
+                        + QStringLiteral("?id=") + ShareClient::getUserID() + QStringLiteral("&headerImage=")
                         + imageName + QStringLiteral("&headerColor=") + colorText;
     resetForRequest(state);
     ServiceEngine::instance().send(url, nullptr, [completion = std::move(completion)](const ReplyOutcome &reply) {
-        VorClientState &state = clientState();
+        ShareClientState &state = clientState();
         ServiceEngine &engine = ServiceEngine::instance();
         if (reply.transportFailed) {
             state.lastErrorText = reply.errorText;
@@ -363,12 +363,12 @@ void sendSetUser(const QString &colorText, const QString &imageName, VorCompleti
 
 } // namespace
 
-QString vornikHTTP::serviceBaseURL()
+QString ShareClient::serviceBaseURL()
 {
     return ServiceConfiguration::serviceBaseURL();
 }
 
-QString vornikHTTP::getUserID()
+QString ShareClient::getUserID()
 {
     Preferences &store = Preferences::standard();
     QString userID = store.stringForKey(kUserIDKey);
@@ -382,29 +382,29 @@ QString vornikHTTP::getUserID()
     return userID;
 }
 
-void vornikHTTP::getSalt(VorOperations op, VorCompletion continuation)
+void ShareClient::getSalt(ShareOperation op, VorCompletion continuation)
 {
     ServiceEngine &engine = ServiceEngine::instance();
-    if (op != VorOperations::salt) {
+    if (op != ShareOperation::salt) {
         engine.deliver(std::move(continuation), kInvalidOperation);
         return;
     }
     engine.enqueueJob([continuation = std::move(continuation)] { sendSaltRequest(continuation); });
 }
 
-void vornikHTTP::uploadFile(VorOperations op, const QString &path, VorCompletion completion)
+void ShareClient::uploadFile(ShareOperation op, const QString &path, VorCompletion completion)
 {
     ServiceEngine &engine = ServiceEngine::instance();
-    if (op != VorOperations::upload) {
+    if (op != ShareOperation::upload) {
         engine.deliver(std::move(completion), kInvalidOperation);
         return;
     }
-    getSalt(VorOperations::salt, [path, completion = std::move(completion)](const QString &) {
+    getSalt(ShareOperation::salt, [path, completion = std::move(completion)](const QString &) {
         ServiceEngine::instance().beginSecondHalf([path, completion] { sendUpload(path, completion); });
     });
 }
 
-vornikHTTP::FileWritten vornikHTTP::uploadFileOnceWritten(VorOperations op, VorCompletion completion)
+ShareClient::FileWritten ShareClient::uploadFileOnceWritten(ShareOperation op, VorCompletion completion)
 {
     struct Pending {
         std::optional<QString> path;
@@ -418,11 +418,11 @@ vornikHTTP::FileWritten vornikHTTP::uploadFileOnceWritten(VorOperations op, VorC
         if (auto post = std::exchange(pending->post, {}))
             post(path);
     };
-    if (op != VorOperations::upload) {
+    if (op != ShareOperation::upload) {
         ServiceEngine::instance().deliver(std::move(completion), kInvalidOperation);
         return written;
     }
-    getSalt(VorOperations::salt, [pending, completion = std::move(completion)](const QString &) {
+    getSalt(ShareOperation::salt, [pending, completion = std::move(completion)](const QString &) {
         ServiceEngine::instance().beginSecondHalf([pending, completion] {
             if (pending->path)
                 sendUpload(*pending->path, completion);
@@ -433,23 +433,23 @@ vornikHTTP::FileWritten vornikHTTP::uploadFileOnceWritten(VorOperations op, VorC
     return written;
 }
 
-void vornikHTTP::deleteImage(VorOperations op, const QString &name, VorCompletion completion)
+void ShareClient::deleteImage(ShareOperation op, const QString &name, VorCompletion completion)
 {
     ServiceEngine &engine = ServiceEngine::instance();
-    if (op != VorOperations::delete_) {
+    if (op != ShareOperation::delete_) {
         engine.deliver(std::move(completion), kInvalidOperation);
         return;
     }
-    getSalt(VorOperations::salt, [name, completion = std::move(completion)](const QString &) {
+    getSalt(ShareOperation::salt, [name, completion = std::move(completion)](const QString &) {
         ServiceEngine::instance().beginSecondHalf([name, completion] { sendDelete(name, completion); });
     });
 }
 
-void vornikHTTP::getHistory(VorOperations op, VorCompletion completion)
+void ShareClient::getHistory(ShareOperation op, VorCompletion completion)
 {
     ServiceEngine &engine = ServiceEngine::instance();
     engine.beginSecondHalf([op, completion = std::move(completion)] {
-        if (op == VorOperations::shorthistory || op == VorOperations::allhistory) {
+        if (op == ShareOperation::shorthistory || op == ShareOperation::allhistory) {
             sendHistory(op, completion);
             return;
         }
@@ -458,7 +458,7 @@ void vornikHTTP::getHistory(VorOperations op, VorCompletion completion)
     });
 }
 
-void vornikHTTP::setUser(const QString &colorName, const QColor &color, const QString &imageName,
+void ShareClient::setUser(const QString &colorName, const QColor &color, const QString &imageName,
                          VorCompletion completion)
 {
     const QString text = colorText(colorName, color);
@@ -467,22 +467,22 @@ void vornikHTTP::setUser(const QString &colorName, const QColor &color, const QS
     });
 }
 
-const VorClientState &vornikHTTP::state()
+const ShareClientState &ShareClient::state()
 {
     return clientState();
 }
 
-int vornikHTTP::stalledTransferLimitMs()
+int ShareClient::stalledTransferLimitMs()
 {
     return g_stalledTransferMs;
 }
 
-void vornikHTTP::setStalledTransferLimitMs(int milliseconds)
+void ShareClient::setStalledTransferLimitMs(int milliseconds)
 {
     g_stalledTransferMs = milliseconds > 0 ? milliseconds : kDefaultStalledTransferMs;
 }
 
-QString vornikHTTP::tokenForSalt(const QByteArray &saltBody)
+QString ShareClient::tokenForSalt(const QByteArray &saltBody)
 {
     QCryptographicHash hash(QCryptographicHash::Md5);
     hash.addData(saltBody);
@@ -490,19 +490,19 @@ QString vornikHTTP::tokenForSalt(const QByteArray &saltBody)
     return QString::fromLatin1(hash.result().toHex());
 }
 
-QString vornikHTTP::userIDForUUID(const QString &uuidText)
+QString ShareClient::userIDForUUID(const QString &uuidText)
 {
     return QString::fromLatin1(QCryptographicHash::hash(uuidText.toUtf8(), QCryptographicHash::Md5).toHex());
 }
 
-QString vornikHTTP::colorText(const QString &colorName, const QColor &color)
+QString ShareClient::colorText(const QString &colorName, const QColor &color)
 {
     QString text = colorName == QLatin1String("white") ? QString::asprintf("#%02X%02X%02X", 255, 255, 255)
                                                         : hexString(color);
     return text.replace(QLatin1Char('#'), QStringLiteral("%23"));
 }
 
-QByteArray vornikHTTP::userIDFieldName()
+QByteArray ShareClient::userIDFieldName()
 {
     return QByteArray(vornik::protocol::formUserIdField.data(), qsizetype(vornik::protocol::formUserIdField.size()));
 }

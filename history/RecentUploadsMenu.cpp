@@ -1,4 +1,4 @@
-#include "app/vorMenu.h"
+#include "history/RecentUploadsMenu.h"
 
 #include "helpers/Links.h"
 #include "helpers/Notifications.h"
@@ -6,7 +6,7 @@
 #include "platform/Reachability.h"
 #include "service/ServiceConfiguration.h"
 #include "service/HistoryReply.h"
-#include "service/vornikHTTP.h"
+#include "service/ShareClient.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -15,17 +15,17 @@
 #include <QPointer>
 #include <QUrl>
 
-vorMenu::vorMenu(QWidget *parent)
+RecentUploadsMenu::RecentUploadsMenu(QWidget *parent)
     : QMenu(parent)
 {
     setTitle(QStringLiteral("History"));
     setObjectName(QStringLiteral("vorMenu"));
     // The address of each upload is its item's tool tip; show it on hover.
     setToolTipsVisible(true);
-    connect(this, &QMenu::aboutToShow, this, &vorMenu::menuWillOpen);
+    connect(this, &QMenu::aboutToShow, this, &RecentUploadsMenu::menuWillOpen);
 }
 
-void vorMenu::menuWillOpen()
+void RecentUploadsMenu::menuWillOpen()
 {
     // Let what is pending (the menu's own showing) happen before the check, which may
     // block briefly while the kernel answers.
@@ -42,21 +42,21 @@ void vorMenu::menuWillOpen()
     requestRecentUploads();
 }
 
-void vorMenu::requestRecentUploads()
+void RecentUploadsMenu::requestRecentUploads()
 {
     // The menu may be gone (application shutting down) by the time the reply comes.
-    QPointer<vorMenu> guard(this);
+    QPointer<RecentUploadsMenu> guard(this);
     const quint64 opening = ++m_opening;
-    vornikHTTP::getUserID();
-    vornikHTTP::getSalt(VorOperations::salt, [guard, opening](const QString &) {
-        vornikHTTP::getHistory(VorOperations::shorthistory, [guard, opening](const QString &reply) {
+    ShareClient::getUserID();
+    ShareClient::getSalt(ShareOperation::salt, [guard, opening](const QString &) {
+        ShareClient::getHistory(ShareOperation::shorthistory, [guard, opening](const QString &reply) {
             if (guard)
                 guard->appendUploads(reply, opening);
         });
     });
 }
 
-void vorMenu::appendUploads(const QString &replyText, quint64 opening)
+void RecentUploadsMenu::appendUploads(const QString &replyText, quint64 opening)
 {
     if (opening != m_opening)
         return;
@@ -68,7 +68,7 @@ void vorMenu::appendUploads(const QString &replyText, quint64 opening)
     emit historyArrived(int(entries.size()));
 }
 
-void vorMenu::keepOnScreen()
+void RecentUploadsMenu::keepOnScreen()
 {
     // The menu was placed for its first item; grown since, it may now reach past the
     // screen's edge (always so when the tray sits at the bottom). Move it back in.
@@ -91,7 +91,7 @@ void vorMenu::keepOnScreen()
         move(shown.topLeft());
 }
 
-QAction *vorMenu::addUploadItem(const QString &title, const QString &address)
+QAction *RecentUploadsMenu::addUploadItem(const QString &title, const QString &address)
 {
     QAction *item = addAction(title);
     item->setToolTip(address);
@@ -99,13 +99,13 @@ QAction *vorMenu::addUploadItem(const QString &title, const QString &address)
     return item;
 }
 
-void vorMenu::openimage(QObject *sender)
+void RecentUploadsMenu::openimage(QObject *sender)
 {
     const QString link = toolTipLink(sender);
     if (!link.isEmpty())
         Opener::openUrl(QUrl(link));
 }
 
-void vorMenu::openallhistory(QObject *)
+void RecentUploadsMenu::openallhistory(QObject *)
 {
 }

@@ -1,4 +1,4 @@
-#include "service/vorImagePreview.h"
+#include "history/HistoryPreview.h"
 
 #include "helpers/Links.h"
 #include "helpers/ResourceImages.h"
@@ -34,7 +34,7 @@ void acceptTextDrag(Event *event)
 }
 } // namespace
 
-vorImagePreview::vorImagePreview(QWidget *parent)
+HistoryPreview::HistoryPreview(QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("imagePreview"));
@@ -45,45 +45,45 @@ vorImagePreview::vorImagePreview(QWidget *parent)
     setCursor(Qt::PointingHandCursor);
 }
 
-vorImagePreview::~vorImagePreview()
+HistoryPreview::~HistoryPreview()
 {
     abortLoading();
 }
 
-void vorImagePreview::showDroppedText(const QString &text)
+void HistoryPreview::showDroppedText(const QString &text)
 {
     imageURL = text;
     if (isValidURL(text))
         load(text);
 }
 
-void vorImagePreview::clearImage()
+void HistoryPreview::clearImage()
 {
     abortLoading();
     m_image = QImage();
     update();
 }
 
-void vorImagePreview::load(const QString &url)
+void HistoryPreview::load(const QString &url)
 {
     abortLoading();
     HttpRequest request;
     request.url = url;
     request.caFile = ServiceConfiguration::caFilePath();
-    QPointer<vorImagePreview> preview(this);
+    QPointer<HistoryPreview> preview(this);
     m_loading = HttpTransport::shared().start(request, [preview, url](const HttpResponse &response) {
         if (preview)
             preview->finishLoading(url, response.body, response.failed);
     });
 }
 
-void vorImagePreview::abortLoading()
+void HistoryPreview::abortLoading()
 {
     if (const quint64 id = std::exchange(m_loading, 0))
         HttpTransport::shared().abort(id);
 }
 
-void vorImagePreview::finishLoading(const QString &url, const QByteArray &body, bool failed)
+void HistoryPreview::finishLoading(const QString &url, const QByteArray &body, bool failed)
 {
     m_loading = 0;
     QImage image;
@@ -103,17 +103,17 @@ void vorImagePreview::finishLoading(const QString &url, const QByteArray &body, 
     emit imageLoaded(url);
 }
 
-void vorImagePreview::dragEnterEvent(QDragEnterEvent *event)
+void HistoryPreview::dragEnterEvent(QDragEnterEvent *event)
 {
     acceptTextDrag(event);
 }
 
-void vorImagePreview::dragMoveEvent(QDragMoveEvent *event)
+void HistoryPreview::dragMoveEvent(QDragMoveEvent *event)
 {
     acceptTextDrag(event);
 }
 
-void vorImagePreview::dropEvent(QDropEvent *event)
+void HistoryPreview::dropEvent(QDropEvent *event)
 {
     if (!event->mimeData()->hasText()) {
         event->ignore();
@@ -123,7 +123,7 @@ void vorImagePreview::dropEvent(QDropEvent *event)
     showDroppedText(event->mimeData()->text());
 }
 
-void vorImagePreview::mouseReleaseEvent(QMouseEvent *event)
+void HistoryPreview::mouseReleaseEvent(QMouseEvent *event)
 {
     QWidget::mouseReleaseEvent(event);
     if (event->button() != Qt::LeftButton || !rect().contains(event->position().toPoint()))
@@ -132,7 +132,7 @@ void vorImagePreview::mouseReleaseEvent(QMouseEvent *event)
         Opener::openUrl(QUrl(imageURL));
 }
 
-void vorImagePreview::paintEvent(QPaintEvent *)
+void HistoryPreview::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);

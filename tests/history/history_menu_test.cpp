@@ -1,11 +1,11 @@
 #include "app/AppDelegate.h"
-#include "app/vorMenu.h"
+#include "history/RecentUploadsMenu.h"
 #include "platform/AccessibilityTrust.h"
 #include "platform/Opener.h"
 #include "platform/Reachability.h"
 #include "platform/WindowList.h"
-#include "service/allHistoryWindowController.h"
-#include "service/vorImageView.h"
+#include "history/HistoryWindow.h"
+#include "history/HistoryTable.h"
 #include "tests/harness/NotificationRecorder.h"
 #include "tests/harness/ServerProcess.h"
 #include "tests/harness/TestMain.h"
@@ -27,11 +27,11 @@ QStringList toolTipsOf(const QList<QAction *> &actions)
     return tips;
 }
 
-QList<allHistoryWindowController *> historyWindows()
+QList<HistoryWindow *> historyWindows()
 {
-    QList<allHistoryWindowController *> windows;
+    QList<HistoryWindow *> windows;
     for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *window = qobject_cast<allHistoryWindowController *>(widget))
+        if (auto *window = qobject_cast<HistoryWindow *>(widget))
             windows << window;
     }
     return windows;
@@ -51,12 +51,12 @@ private:
     QStringList m_links;   // oldest first
     QList<QUrl> m_opened;
 
-    vorMenu *menu() const { return m_delegate->historyMenu(); }
+    RecentUploadsMenu *menu() const { return m_delegate->historyMenu(); }
 
     // Opens the submenu as the status menu does and waits for the service's reply.
-    bool openAndWait(vorMenu *menu, bool closeAtOnce = false)
+    bool openAndWait(RecentUploadsMenu *menu, bool closeAtOnce = false)
     {
-        QSignalSpy arrived(menu, &vorMenu::historyArrived);
+        QSignalSpy arrived(menu, &RecentUploadsMenu::historyArrived);
         menu->popup(QPoint(20, 20));
         if (closeAtOnce)
             menu->hide();
@@ -102,7 +102,7 @@ private slots:
 
     void cleanupTestCase()
     {
-        for (allHistoryWindowController *window : historyWindows())
+        for (HistoryWindow *window : historyWindows())
             delete window;
         m_delegate.reset();
         Opener::setHandler({});
@@ -112,7 +112,7 @@ private slots:
     void offlineOpeningNotifiesAndSendsNothing()
     {
         Reachability::setOverride(false);
-        QSignalSpy arrived(menu(), &vorMenu::historyArrived);
+        QSignalSpy arrived(menu(), &RecentUploadsMenu::historyArrived);
         menu()->popup(QPoint(20, 20));
         QTRY_VERIFY_WITH_TIMEOUT(!m_recorder->received.isEmpty(), kWaitMs);
         menu()->hide();
@@ -177,7 +177,7 @@ private slots:
     {
         // Opened, closed and opened again before the service answered: the reply to
         // the first opening must not be added to the items of the second.
-        QSignalSpy arrived(menu(), &vorMenu::historyArrived);
+        QSignalSpy arrived(menu(), &RecentUploadsMenu::historyArrived);
         menu()->popup(QPoint(20, 20));
         menu()->hide();
         menu()->popup(QPoint(20, 20));
@@ -221,14 +221,14 @@ private slots:
         QAction *all = menu()->actions().first();
         all->trigger();
         QCOMPARE(historyWindows().size(), 1);
-        allHistoryWindowController *window = historyWindows().first();
+        HistoryWindow *window = historyWindows().first();
         QVERIFY(window->isVisible());
         QTRY_COMPARE_WITH_TIMEOUT(window->imagetable->model()->rowCount(), 12, kWaitMs);
         all->trigger();
         QCOMPARE(historyWindows().size(), 2);
 
         // Closed, a window goes away by itself.
-        QPointer<allHistoryWindowController> first = window;
+        QPointer<HistoryWindow> first = window;
         window->close();
         QTRY_VERIFY_WITH_TIMEOUT(first.isNull(), kWaitMs);
 

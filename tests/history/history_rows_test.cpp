@@ -1,6 +1,6 @@
 #include "platform/Preferences.h"
-#include "service/HistoryRows.h"
-#include "service/vorImageView.h"
+#include "history/HistoryRows.h"
+#include "history/HistoryTable.h"
 #include "tests/harness/TestMain.h"
 
 #include <QFile>
@@ -85,8 +85,8 @@ private slots:
     {
         // Nothing listens on port 1: the history request fails and the list is empty.
         qputenv("VORNIK_SERVICE_URL", "https://127.0.0.1:1/");
-        vorImageView view;
-        QSignalSpy loaded(&view, &vorImageView::historyLoaded);
+        HistoryTable view;
+        QSignalSpy loaded(&view, &HistoryTable::historyLoaded);
         QVERIFY(loaded.wait(20000));
         QCOMPARE(loaded.first().first().toInt(), 0);
         QCOMPARE(view.imagetable->model()->rowCount(), 0);

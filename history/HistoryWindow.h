@@ -6,22 +6,22 @@
 
 class QModelIndex;
 class QTableView;
-class vorImageDeleter;
-class vorImagePreview;
-class vorImageView;
+class TrashDropTarget;
+class HistoryPreview;
+class HistoryTable;
 
 // The window that lists every upload: the list (which loads the full history as soon
 // as it is made), the preview pane and the trash. Each opening makes a new one; it
 // deletes itself when closed.
-class allHistoryWindowController : public QWidget
+class HistoryWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit allHistoryWindowController(QWidget *parent = nullptr);
+    explicit HistoryWindow(QWidget *parent = nullptr);
 
-    QPointer<vorImageView> vorviewer;
-    QPointer<vorImageDeleter> imgTrashDeleter;
-    QPointer<vorImagePreview> imagePreview;
+    QPointer<HistoryTable> vorviewer;
+    QPointer<TrashDropTarget> imgTrashDeleter;
+    QPointer<HistoryPreview> imagePreview;
     QPointer<QTableView> imagetable;
 
     // Centres the window, allows several rows to be selected, keeps it above other

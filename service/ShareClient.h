@@ -9,7 +9,7 @@
 
 // The operations the request functions accept. `delete` is a keyword in C++, so
 // that case carries a trailing underscore; the ordinal values are the service's.
-enum class VorOperations : int {
+enum class ShareOperation : int {
     upload = 0,
     salt = 1,
     shorthistory = 2,
@@ -19,7 +19,7 @@ enum class VorOperations : int {
 
 // What the client knows about the last request. One record for the whole process,
 // read and written on the main thread only (replies arrive there).
-struct VorClientState {
+struct ShareClientState {
     qint64 lastStatusCode = 0;   // HTTP status of the last reply; 0 while in flight
     QString lastErrorText;       // description of the last failure, "" when none
     QString lastReplyText;       // body of the last reply, or a fixed failure word
@@ -41,7 +41,7 @@ using VorCompletion = std::function<void(const QString &text)>;
 // that chain; the chain ends when their completions have run (or at once, when the
 // continuation starts none). A completion that runs a modal loop therefore holds
 // later chains back until it returns.
-class vornikHTTP
+class ShareClient
 {
 public:
     // Appended to every salt before hashing.
@@ -58,27 +58,27 @@ public:
 
     // Fetches a salt and makes the token from it; `continuation` then runs with the
     // token, a failure text, or "Invalid Operation" when `op` is not salt.
-    static void getSalt(VorOperations op, VorCompletion continuation);
+    static void getSalt(ShareOperation op, VorCompletion continuation);
 
     // Salt, then a multipart POST of the file at `path`. Completes with the service's
     // reply (on success the image's address without scheme), a failure text, or
     // "Error: File doesn't exist".
-    static void uploadFile(VorOperations op, const QString &path, VorCompletion completion);
+    static void uploadFile(ShareOperation op, const QString &path, VorCompletion completion);
 
     // The same for a file that is still being written: the salt request goes out now,
     // the POST once the returned function has been called with the file's path (empty
     // when it could not be written, which completes as a missing file). Only the first
     // call counts. The chain holds its place in the queue meanwhile.
     using FileWritten = std::function<void(const QString &path)>;
-    static FileWritten uploadFileOnceWritten(VorOperations op, VorCompletion completion);
+    static FileWritten uploadFileOnceWritten(ShareOperation op, VorCompletion completion);
 
     // Salt, then deletes the uploaded image `name`. Completes with the reply text.
-    static void deleteImage(VorOperations op, const QString &name, VorCompletion completion);
+    static void deleteImage(ShareOperation op, const QString &name, VorCompletion completion);
 
     // The second half of a history chain: call it from a getSalt continuation.
     // Completes with the history reply body, "server returned error code" or
     // "not implemented".
-    static void getHistory(VorOperations op, VorCompletion completion);
+    static void getHistory(ShareOperation op, VorCompletion completion);
 
     // The second half of a banner chain: call it from a getSalt continuation.
     // `imageName` is the banner image's full link; `color` the value of `colorName`.
@@ -86,7 +86,7 @@ public:
                         VorCompletion completion);
 
     // The process-wide client state.
-    static const VorClientState &state();
+    static const ShareClientState &state();
 
     // The client sets no deadline of its own, but a transfer that makes no progress at
     // all for this long (120 s) fails as a transport error: chains wait for each other,

@@ -1,4 +1,4 @@
-#include "service/HistoryRows.h"
+#include "history/HistoryRows.h"
 
 #include "service/HistoryReply.h"
 
