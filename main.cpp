@@ -1,5 +1,5 @@
 #include "Version.h"
-#include "app/AppDelegate.h"
+#include "app/TrayApp.h"
 #include "platform/Preferences.h"
 #include "app/ServiceSetting.h"
 #include "platform/SingleInstance.h"
@@ -161,7 +161,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "vornik: cannot listen on %s; later starts cannot reach this one\n",
                      qPrintable(instance.socketPath()));
 
-    AppDelegate delegate;
+    TrayApp delegate;
     delegate.singleInstance = &instance;
     QObject::connect(&instance, &SingleInstance::messageReceived, &delegate, [&delegate](const QByteArray &message) {
         if (message == "capture")
@@ -170,7 +170,7 @@ int main(int argc, char **argv)
             Preferences::standard().synchronize(); // reads what `vornik --set-service` wrote
     });
     QTimer::singleShot(0, &delegate, [&delegate, capture = line.capture] {
-        delegate.applicationDidFinishLaunching();
+        delegate.start();
         if (capture)
             delegate.requestCapture();
     });

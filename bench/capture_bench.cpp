@@ -7,7 +7,7 @@
 //   capture_bench            runs both configurations (each in its own process)
 //   capture_bench N          N displays only
 
-#include "app/AppDelegate.h"
+#include "app/TrayApp.h"
 #include "capture/OverlayController.h"
 #include "capture/ScreenCapture.h"
 #include "capture/SelectionView.h"
@@ -205,7 +205,7 @@ struct CaptureTiming {
     double onServer = 0;  // and the server has taken the pixels
 };
 
-CaptureTiming timeOneCapture(AppDelegate &delegate, TimedBackend &backend, int overlays)
+CaptureTiming timeOneCapture(TrayApp &delegate, TimedBackend &backend, int overlays)
 {
     int painted = 0;
     std::vector<QMetaObject::Connection> connections;
@@ -267,7 +267,7 @@ int runConfiguration(int displays, int argc, char **argv)
         setCaptureBackend(std::move(timed));
 
         const qint64 pictureBytes = 1920LL * 1080 * 4;
-        AppDelegate delegate;
+        TrayApp delegate;
         delegate.sc->delegate = &delegate;
         const double rssBefore = residentMiB();
         const ResidentBuffers buffersBefore = residentBuffers(pictureBytes);

@@ -1,6 +1,6 @@
-#include "app/AppDelegate.h"
+#include "app/TrayApp.h"
 #include "platform/Preferences.h"
-#include "app/ScreenRecording.h"
+#include "app/CapturePermission.h"
 #include "service/WebPages.h"
 #include "app/showcolorinfocontroller.h"
 #include "platform/AccessibilityTrust.h"
@@ -45,7 +45,7 @@ class PermissionWindowTest : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<AppDelegate> m_delegate;
+    std::unique_ptr<TrayApp> m_delegate;
     QList<QUrl> m_opened;
     QList<QStringList> m_launched;
     bool m_desktopHasSettings = true;
@@ -56,7 +56,7 @@ class PermissionWindowTest : public QObject
         QCursor::setPos(point);
         if (QCursor::pos() != point)
             return nullptr;
-        QSignalSpy shown(m_delegate.get(), &AppDelegate::permissionWindowShown);
+        QSignalSpy shown(m_delegate.get(), &TrayApp::permissionWindowShown);
         m_delegate->requestCapture();
         return shown.size() == 1 ? shown.first().first().value<QWidget *>() : nullptr;
     }
@@ -77,11 +77,11 @@ private slots:
             m_launched << command;
             return true;
         });
-        m_delegate = std::make_unique<AppDelegate>();
+        m_delegate = std::make_unique<TrayApp>();
         m_delegate->setCaptureStarter([] { QFAIL("no capture may start without permission"); });
         // This version has had its first request already.
         Preferences::standard().setInteger(QStringLiteral("triedonce") + m_delegate->shortVersionString(), 1);
-        m_delegate->applicationDidFinishLaunching();
+        m_delegate->start();
     }
 
     void cleanupTestCase()

@@ -1,7 +1,7 @@
 // The status menu opened from a tray at the bottom of a 1920 x 1080 screen: the
 // History submenu, which gets its uploads only after it has opened, must end up
 // inside the screen once they have arrived.
-#include "app/AppDelegate.h"
+#include "app/TrayApp.h"
 #include "history/RecentUploadsMenu.h"
 #include "platform/AccessibilityTrust.h"
 #include "platform/Reachability.h"
@@ -38,7 +38,7 @@ class TrayMenuPlacementTest : public QObject
 {
     Q_OBJECT
     vtest::ServerProcess m_server;
-    std::unique_ptr<AppDelegate> m_delegate;
+    std::unique_ptr<TrayApp> m_delegate;
 
 private slots:
     void initTestCase()
@@ -51,10 +51,10 @@ private slots:
         Reachability::setOverride(true);
         AccessibilityTrust::setProbe([](bool) { return true; });
         WindowList::setSource([]() -> std::optional<QList<WindowRecord>> { return QList<WindowRecord>{}; });
-        m_delegate = std::make_unique<AppDelegate>();
+        m_delegate = std::make_unique<TrayApp>();
         m_delegate->setCaptureStarter([] {});
         m_delegate->setTerminator([] {});
-        m_delegate->applicationDidFinishLaunching();
+        m_delegate->start();
     }
 
     void cleanupTestCase()

@@ -1,4 +1,4 @@
-#include "app/AppDelegate.h"
+#include "app/TrayApp.h"
 #include "banner/BannerActions.h"
 #include "banner/vorBannerWindowController.h"
 #include "banner/bannercolor.h"
@@ -279,7 +279,7 @@ private slots:
 
     void statusMenuSlotsReachTheBannerActions()
     {
-        AppDelegate delegate;
+        TrayApp delegate;
         answerColorWindowWith(QString());
         delegate.changeBannerColor();
         QCOMPARE(m_runs.runs, 1);

@@ -1,7 +1,7 @@
 #include "tests/harness/TestMain.h"
 
-#include "app/AppDelegate.h"
-#include "app/vorKeyEvents.h"
+#include "app/TrayApp.h"
+#include "app/GlobalHotKeys.h"
 #include "capture/OverlayController.h"
 #include "capture/ScreenCapture.h"
 #include "platform/X11HotKey.h"
@@ -84,7 +84,7 @@ class HotKeysTest : public QObject
 {
     Q_OBJECT
 
-    AppDelegate *delegate = nullptr;
+    TrayApp *delegate = nullptr;
     int captures = 0;
 
     // Ctrl+F9 as a marker: once its capture has arrived, every key sent before it has
@@ -103,7 +103,7 @@ class HotKeysTest : public QObject
 private slots:
     void initTestCase()
     {
-        delegate = new AppDelegate;
+        delegate = new TrayApp;
         delegate->sc->delegate = delegate;
         delegate->setCaptureStarter([this] { ++captures; });
         delegate->keyEvents->registerHotKeys(delegate->sc);

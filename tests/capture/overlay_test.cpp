@@ -9,7 +9,7 @@
 #include "platform/CaptureBackend.h"
 #include "platform/Opener.h"
 #include "tests/capture/CaptureTestSupport.h"
-#include "tests/harness/FakeDelegate.h"
+#include "tests/harness/FakeAppRequests.h"
 #include "tests/harness/NotificationRecorder.h"
 
 #include <QClipboard>
@@ -33,7 +33,7 @@ class OverlayTest : public QObject
 {
     Q_OBJECT
 
-    vtest::FakeDelegate *delegate = nullptr;
+    vtest::FakeAppRequests *delegate = nullptr;
     ScreenCapture *sc = nullptr;
     PatternWindow *pattern = nullptr;
 
@@ -79,7 +79,7 @@ private slots:
     {
         QCOMPARE(QGuiApplication::screens().size(), 4);
         sc = new ScreenCapture;
-        delegate = new vtest::FakeDelegate;
+        delegate = new vtest::FakeAppRequests;
         delegate->capture = sc;
         sc->delegate = delegate;
         pattern = new PatternWindow(QRect(0, 0, 3840, 2160));

@@ -1,6 +1,6 @@
 #include "editor/PaintWindowController.h"
 #include "output/OutputActions.h"
-#include "tests/harness/FakeDelegate.h"
+#include "tests/harness/FakeAppRequests.h"
 #include "tests/editor/EditorDriver.h"
 #include "tests/harness/TestMain.h"
 
@@ -71,7 +71,7 @@ class EditorExactExportTest : public QObject
     Q_OBJECT
 
     DisplaySelection overlay;
-    vtest::FakeDelegate delegate;
+    vtest::FakeAppRequests delegate;
     QPointer<PaintWindowController> editor;
 
     // Selects `frame` on display `screenIndex` and opens it in the editor.

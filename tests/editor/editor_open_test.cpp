@@ -1,7 +1,7 @@
 #include "editor/PaintWindowController.h"
 #include "output/OutputActions.h"
 #include "tests/editor/EditorDriver.h"
-#include "tests/harness/FakeDelegate.h"
+#include "tests/harness/FakeAppRequests.h"
 #include "tests/harness/TestMain.h"
 
 #include <QGuiApplication>
@@ -54,7 +54,7 @@ private slots:
         overlay.picture.setDevicePixelRatio(ratio);
         overlay.frame = QRectF(40, 60, 150, 100);
         QPointer<QWidget> slot;
-        vtest::FakeDelegate delegate;
+        vtest::FakeAppRequests delegate;
         openSelectionInEditor(OverlayContext{.delegate = &delegate,
                                              .selection = &overlay,
                                              .display = QGuiApplication::primaryScreen(),
@@ -89,7 +89,7 @@ private slots:
             // reach past the right edge of the second.
             overlay.frame = QRectF(50, 50, 500, 300);
             QPointer<QWidget> slot;
-            vtest::FakeDelegate delegate;
+            vtest::FakeAppRequests delegate;
             openSelectionInEditor(OverlayContext{.delegate = &delegate,
                                                  .selection = &overlay,
                                                  .display = display,

@@ -1,4 +1,4 @@
-#include "app/AppDelegate.h"
+#include "app/TrayApp.h"
 #include "editor/PaintWindowController.h"
 #include "helpers/Notifications.h"
 #include "helpers/TempFolder.h"
@@ -286,7 +286,7 @@ private slots:
 
     void applicationHearsOpenAndClose()
     {
-        AppDelegate application;
+        TrayApp application;
         this->application = &application;
         PaintWindowController &window = openEditorOnPattern();
         QCOMPARE(window.delegate.data(), static_cast<AppRequests *>(&application));

@@ -11,7 +11,7 @@
 #include "platform/Reachability.h"
 #include "service/ServiceConfiguration.h"
 #include "platform/Preferences.h"
-#include "tests/harness/FakeDelegate.h"
+#include "tests/harness/FakeAppRequests.h"
 #include "tests/harness/FileAccess.h"
 #include "tests/harness/NotificationRecorder.h"
 #include "tests/harness/ScriptedHttpServer.h"
@@ -564,7 +564,7 @@ private slots:
         FakeSelection overlay;
         overlay.picture = patterned(100, 100);
         QPointer<QWidget> editor;
-        vtest::FakeDelegate delegate;
+        vtest::FakeAppRequests delegate;
         const OverlayContext context{.delegate = &delegate, .selection = &overlay, .display = nullptr, .editorSlot = &editor};
         using Action = void (*)(const OverlayContext &);
         for (Action action : {&openSelectionInEditor, &saveSelectionLocally, &uploadSelection, &copySelectionToClipboard}) {
@@ -591,7 +591,7 @@ private slots:
         overlay.picture = patterned(200, 100);
         overlay.frame = QRectF(0, 0, 60, 40);
         QPointer<QWidget> editor;
-        vtest::FakeDelegate delegate;
+        vtest::FakeAppRequests delegate;
         QScreen *screen = QGuiApplication::primaryScreen();
         openSelectionInEditor(OverlayContext{.delegate = &delegate, .selection = &overlay, .display = screen, .editorSlot = &editor});
         QTRY_VERIFY_WITH_TIMEOUT(editor != nullptr, 20000);

@@ -1,4 +1,4 @@
-#include "app/AppDelegate.h"
+#include "app/TrayApp.h"
 #include "history/RecentUploadsMenu.h"
 #include "platform/AccessibilityTrust.h"
 #include "platform/Opener.h"
@@ -47,7 +47,7 @@ class HistoryMenuTest : public QObject
 private:
     vtest::ServerProcess m_server;
     NotificationRecorder *m_recorder = nullptr;
-    std::unique_ptr<AppDelegate> m_delegate;
+    std::unique_ptr<TrayApp> m_delegate;
     QStringList m_links;   // oldest first
     QList<QUrl> m_opened;
 
@@ -84,11 +84,11 @@ private slots:
         });
         AccessibilityTrust::setProbe([](bool) { return true; });
         WindowList::setSource([]() -> std::optional<QList<WindowRecord>> { return QList<WindowRecord>{}; });
-        m_delegate = std::make_unique<AppDelegate>();
+        m_delegate = std::make_unique<TrayApp>();
         m_delegate->setCaptureStarter([] {});
         m_delegate->setTerminator([] {});
         m_delegate->setRelauncher([](const QString &, const QStringList &) { return true; });
-        m_delegate->applicationDidFinishLaunching();
+        m_delegate->start();
         QVERIFY(menu());
         QVERIFY(menu()->toolTipsVisible());
     }

@@ -2,7 +2,7 @@
 // (Debian 12's xdg-desktop-portal predates the interface).
 #include "tests/harness/TestMain.h"
 
-#include "app/vorKeyEvents.h"
+#include "app/GlobalHotKeys.h"
 #include "platform/PortalGlobalShortcuts.h"
 
 #include <QDBusConnection>
@@ -103,7 +103,7 @@ private slots:
     {
         QVERIFY(!PortalGlobalShortcuts::available());
         // What Vornik says then names the command to bind.
-        QVERIFY(vorKeyEvents::noGlobalShortcutsMessage().contains(QLatin1String("\"vornik --capture\"")));
+        QVERIFY(GlobalHotKeys::noGlobalShortcutsMessage().contains(QLatin1String("\"vornik --capture\"")));
     }
 
     // Both keys are asked for with their preferred triggers; a capture fires on the
@@ -115,8 +115,8 @@ private slots:
         QVERIFY(portal.start());
         QVERIFY(PortalGlobalShortcuts::available());
 
-        vorKeyEvents keys;
-        QSignalSpy captures(&keys, &vorKeyEvents::captureRequested);
+        GlobalHotKeys keys;
+        QSignalSpy captures(&keys, &GlobalHotKeys::captureRequested);
         keys.registerHotKeys(nullptr);
         QVERIFY(keys.portalShortcuts);
         QSignalSpy bound(keys.portalShortcuts.get(), &PortalGlobalShortcuts::bound);

@@ -11,12 +11,12 @@ class X11HotKey;
 // The global hot keys: Ctrl+Shift+9 and Ctrl+F9 start a capture on key release.
 // On Wayland they are asked of the desktop's GlobalShortcuts portal; where it has
 // none, registration says once on stderr how to bind `vornik --capture` instead.
-class vorKeyEvents : public QObject
+class GlobalHotKeys : public QObject
 {
     Q_OBJECT
 public:
-    explicit vorKeyEvents(QObject *parent = nullptr);
-    ~vorKeyEvents() override;
+    explicit GlobalHotKeys(QObject *parent = nullptr);
+    ~GlobalHotKeys() override;
 
     // Registers both hot keys, replacing earlier registrations; a press-and-release
     // emits captureRequested, which the application connects to its capture request.

@@ -1,5 +1,5 @@
 #include "Version.h"
-#include "app/AppDelegate.h"
+#include "app/TrayApp.h"
 #include "platform/Preferences.h"
 #include "history/RecentUploadsMenu.h"
 #include "banner/vorBannerWindowController.h"
@@ -65,11 +65,11 @@ QAction *entryTitled(const QMenu *menu, const QString &title)
 }
 } // namespace
 
-class AppDelegateTest : public QObject
+class TrayAppTest : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<AppDelegate> m_delegate;
+    std::unique_ptr<TrayApp> m_delegate;
     int m_captures = 0;
     int m_trustQuestions = 0;
     int m_prompts = 0;
@@ -78,13 +78,13 @@ class AppDelegateTest : public QObject
     QList<QUrl> m_opened;
 
     // A delegate as main() makes it, with capture and the desktop answered by the test.
-    AppDelegate *start()
+    TrayApp *start()
     {
-        m_delegate = std::make_unique<AppDelegate>();
+        m_delegate = std::make_unique<TrayApp>();
         m_delegate->setCaptureStarter([this] { ++m_captures; });
         m_delegate->setTerminator([] {});
         m_delegate->setRelauncher([](const QString &, const QStringList &) { return true; });
-        m_delegate->applicationDidFinishLaunching();
+        m_delegate->start();
         return m_delegate.get();
     }
 
@@ -140,7 +140,7 @@ private slots:
     void freshAccountStoresTheStartupKeys()
     {
         QVERIFY(!QFile::exists(Preferences::standard().fileName()));
-        AppDelegate *delegate = start();
+        TrayApp *delegate = start();
         QCOMPARE(storedValue(QStringLiteral("lunchAtStartup")).toInt(), 0);
         QCOMPARE(storedValue(QStringLiteral("initialappstartup")).toInt(), 1);
         QVERIFY(Preferences::standard().fileName().startsWith(qEnvironmentVariable("XDG_CONFIG_HOME")));
@@ -156,7 +156,7 @@ private slots:
     // their readers store, with their defaults; the editor announces itself while open.
     void freshAccountAfterOneEditorUse()
     {
-        AppDelegate *delegate = start();
+        TrayApp *delegate = start();
         const QString picture = QDir::tempPath() + QStringLiteral("/fresh-account.png");
         QImage image(200, 120, QImage::Format_RGB32);
         image.fill(Qt::darkCyan);
@@ -200,7 +200,7 @@ private slots:
 
     void statusMenuWithPermission()
     {
-        AppDelegate *delegate = start();
+        TrayApp *delegate = start();
         const QString version = delegate->shortVersionString();
         QCOMPARE(version, QStringLiteral(VORNIK_VERSION));
         QVERIFY(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$")).match(version).hasMatch());
@@ -244,7 +244,7 @@ private slots:
     void statusMenuWithoutPermissionHasHelp()
     {
         m_canRecord = false;
-        AppDelegate *delegate = start();
+        TrayApp *delegate = start();
         const QStringList titles = titlesOf(delegate->statusMenu());
         QCOMPARE(titles.size(), 9);
         QCOMPARE(titles.at(2), QStringLiteral("Vornik ") + delegate->shortVersionString() + QStringLiteral(" help"));
@@ -263,7 +263,7 @@ private slots:
 
     void loginEntryTwiceReturnsToStart()
     {
-        AppDelegate *delegate = start();
+        TrayApp *delegate = start();
         QMenu *tools = submenuTitled(delegate->statusMenu(), QStringLiteral("Vornik tools"));
         QAction *login = tools->actions().first();
 
@@ -292,7 +292,7 @@ private slots:
     {
         NotificationRecorder recorder;
         QVERIFY(recorder.isRegistered());
-        AppDelegate *delegate = start();
+        TrayApp *delegate = start();
         QMenu *tools = submenuTitled(delegate->statusMenu(), QStringLiteral("Vornik tools"));
         QAction *login = tools->actions().first();
         // A folder where the entry should be: it can be neither written nor removed.
@@ -324,8 +324,8 @@ private slots:
     void firstStartWatchesAccessibilityUntilTrusted()
     {
         m_trusted = false;
-        AppDelegate *delegate = start();
-        QSignalSpy registered(delegate, &AppDelegate::hotKeysRegisteredChanged);
+        TrayApp *delegate = start();
+        QSignalSpy registered(delegate, &TrayApp::hotKeysRegisteredChanged);
         QCOMPARE(m_prompts, 1);
         QVERIFY(delegate->isWatchingAccessibility());
         QVERIFY(!delegate->hotKeysRegistered());
@@ -349,7 +349,7 @@ private slots:
     {
         Preferences::standard().setInteger(QStringLiteral("initialappstartup"), 1);
         m_trusted = false;
-        AppDelegate *delegate = start();
+        TrayApp *delegate = start();
         QVERIFY(delegate->hotKeysRegistered());
         QVERIFY(!delegate->isWatchingAccessibility());
         QCOMPARE(m_trustQuestions, 0);
@@ -357,7 +357,7 @@ private slots:
 
     void firstStartAlreadyTrustedRegistersAtOnce()
     {
-        AppDelegate *delegate = start();
+        TrayApp *delegate = start();
         QCOMPARE(m_prompts, 1);
         QVERIFY(delegate->hotKeysRegistered());
         QVERIFY(!delegate->isWatchingAccessibility());
@@ -366,8 +366,8 @@ private slots:
     void captureGatePerVersion()
     {
         m_canRecord = false;
-        AppDelegate *delegate = start();
-        QSignalSpy windows(delegate, &AppDelegate::permissionWindowShown);
+        TrayApp *delegate = start();
+        QSignalSpy windows(delegate, &TrayApp::permissionWindowShown);
         const QString key = QStringLiteral("triedonce") + delegate->shortVersionString();
         QVERIFY(!Preferences::standard().hasKey(key));
 
@@ -410,7 +410,7 @@ private slots:
 
     void editorPresenceShowsInTheStatusItem()
     {
-        AppDelegate *delegate = start();
+        TrayApp *delegate = start();
         const QIcon plainIcon = delegate->statusItem()->icon();
         QVERIFY(!plainIcon.isNull());
         QVERIFY(!plainIcon.pixmap(22, 22).toImage().isNull());
@@ -455,7 +455,7 @@ private slots:
 
     void openWebPageAndOpenImage()
     {
-        AppDelegate *delegate = start();
+        TrayApp *delegate = start();
         delegate->openWebPage(QStringLiteral("not a url"));
         delegate->openWebPage(QString());
         QVERIFY(m_opened.isEmpty());
@@ -478,7 +478,7 @@ private slots:
 
     void launchFlipsTheCheckState()
     {
-        AppDelegate *delegate = start();
+        TrayApp *delegate = start();
         QCheckBox box;
         box.setTristate(true);
         delegate->launch(&box);
@@ -497,7 +497,7 @@ private slots:
 
     void restartStartsASuccessorAfterFreeingTheLock()
     {
-        AppDelegate *delegate = start();
+        TrayApp *delegate = start();
         SingleInstance instance(qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/restart"));
         QVERIFY(instance.becomePrimary());
         delegate->singleInstance = &instance;
@@ -531,5 +531,5 @@ private:
     }
 };
 
-VORNIK_TEST_MAIN(AppDelegateTest, vtest::EnvironmentOptions{})
+VORNIK_TEST_MAIN(TrayAppTest, vtest::EnvironmentOptions{})
 #include "app_delegate_test.moc"

@@ -1,4 +1,4 @@
-#include "app/ScreenRecording.h"
+#include "app/CapturePermission.h"
 
 #include <QScreen>
 

@@ -20,11 +20,11 @@ protected:
 
 // Builds the content of the permission window into the view it is given and
 // answers its three buttons.
-class ViewController : public QObject
+class PermissionWindowContent : public QObject
 {
     Q_OBJECT
 public:
-    explicit ViewController(QObject *parent = nullptr);
+    explicit PermissionWindowContent(QObject *parent = nullptr);
 
     QWidget *view() const { return m_view; }
     // The application hands over a fresh view for every permission window.

@@ -1,4 +1,4 @@
-#include "app/vorKeyEvents.h"
+#include "app/GlobalHotKeys.h"
 
 #include "capture/ScreenCapture.h"
 #include "platform/PortalGlobalShortcuts.h"
@@ -8,14 +8,14 @@
 #include <X11/keysym.h>
 #include <cstdio>
 
-vorKeyEvents::vorKeyEvents(QObject *parent)
+GlobalHotKeys::GlobalHotKeys(QObject *parent)
     : QObject(parent)
 {
 }
 
-vorKeyEvents::~vorKeyEvents() = default;
+GlobalHotKeys::~GlobalHotKeys() = default;
 
-void vorKeyEvents::registerHotKeys(ScreenCapture *capture)
+void GlobalHotKeys::registerHotKeys(ScreenCapture *capture)
 {
     sc = capture;
     // The old grab goes first: grabbing the same combination again and then dropping
@@ -36,7 +36,7 @@ void vorKeyEvents::registerHotKeys(ScreenCapture *capture)
     }
 }
 
-void vorKeyEvents::registerPortalShortcuts()
+void GlobalHotKeys::registerPortalShortcuts()
 {
     if (!PortalGlobalShortcuts::available()) {
         reportNoGlobalShortcuts();
@@ -58,7 +58,7 @@ void vorKeyEvents::registerPortalShortcuts()
     portalShortcuts->bind(shortcuts);
 }
 
-void vorKeyEvents::reportNoGlobalShortcuts()
+void GlobalHotKeys::reportNoGlobalShortcuts()
 {
     static bool reported = false;
     if (reported)
@@ -67,21 +67,21 @@ void vorKeyEvents::reportNoGlobalShortcuts()
     std::fprintf(stderr, "%s\n", qPrintable(noGlobalShortcutsMessage()));
 }
 
-QString vorKeyEvents::noGlobalShortcutsMessage()
+QString GlobalHotKeys::noGlobalShortcutsMessage()
 {
     return QStringLiteral("Vornik: this desktop gives applications no global hot keys; bind Ctrl+Shift+9 to the "
                           "command \"vornik --capture\" in its keyboard shortcut settings (the README shows how "
                           "for GNOME, KDE and sway)");
 }
 
-QStringList vorKeyEvents::boundKeyNames()
+QStringList GlobalHotKeys::boundKeyNames()
 {
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
         return {};
     return {QStringLiteral("Ctrl+Shift+9"), QStringLiteral("Ctrl+F9")};
 }
 
-void vorKeyEvents::captureTrigger()
+void GlobalHotKeys::captureTrigger()
 {
     emit captureRequested();
 }

@@ -1,12 +1,12 @@
-#include "app/AppDelegate.h"
+#include "app/TrayApp.h"
 
 #include "Version.h"
 #include "platform/Preferences.h"
-#include "app/ScreenRecording.h"
+#include "app/CapturePermission.h"
 #include "app/StatusIconEngine.h"
-#include "app/ViewController.h"
+#include "app/PermissionWindow.h"
 #include "service/WebPages.h"
-#include "app/vorKeyEvents.h"
+#include "app/GlobalHotKeys.h"
 #include "history/RecentUploadsMenu.h"
 #include "banner/BannerActions.h"
 #include "banner/vorBannerWindowController.h"
@@ -47,17 +47,17 @@ const QString kInitialAppStartup = QStringLiteral("initialappstartup");
 
 } // namespace
 
-AppDelegate::AppDelegate(QObject *parent)
+TrayApp::TrayApp(QObject *parent)
     : AppRequests(parent)
     , sc(new ScreenCapture(this))
-    , keyEvents(new vorKeyEvents(this))
+    , keyEvents(new GlobalHotKeys(this))
     , userDefaults(Preferences::standard())
-    , viewController(new ViewController(this))
+    , viewController(new PermissionWindowContent(this))
     , m_version(QStringLiteral(VORNIK_VERSION))
     , m_executablePath(QCoreApplication::applicationFilePath())
 {
     // The hot keys report upward; the delegate decides what a capture request means.
-    connect(keyEvents, &vorKeyEvents::captureRequested, this, &AppDelegate::requestCapture);
+    connect(keyEvents, &GlobalHotKeys::captureRequested, this, &TrayApp::requestCapture);
     m_captureStarter = [this] { sc->captureAllScreens(); };
     m_relauncher = [](const QString &program, const QStringList &arguments) {
         return QProcess::startDetached(program, arguments);
@@ -65,13 +65,13 @@ AppDelegate::AppDelegate(QObject *parent)
     m_terminator = [] { QCoreApplication::quit(); };
 }
 
-AppDelegate::~AppDelegate()
+TrayApp::~TrayApp()
 {
     setNotificationFallback({});
     delete m_statusMenu; // has no parent widget; owns the tools, banner and history menus
 }
 
-void AppDelegate::applicationDidFinishLaunching()
+void TrayApp::start()
 {
     // Without a notification server, notifications go to the tray balloon.
     setNotificationFallback([this](const QString &title, const QString &subtitle, const QString &text) {
@@ -90,7 +90,7 @@ void AppDelegate::applicationDidFinishLaunching()
     QTimer::singleShot(kIdleAfterStartMs, this, [] { releaseIdleProgramPages(); });
 }
 
-void AppDelegate::setupLoginTitle()
+void TrayApp::setupLoginTitle()
 {
     if (userDefaults.hasKey(kLunchAtStartup)) {
         runatstartuptext = userDefaults.integerForKey(kLunchAtStartup) == 1 ? runatstartuptextno : runatstartuptextyes;
@@ -100,14 +100,14 @@ void AppDelegate::setupLoginTitle()
     userDefaults.setInteger(kLunchAtStartup, 0);
 }
 
-void AppDelegate::setupAccessibility()
+void TrayApp::setupAccessibility()
 {
     if (!userDefaults.hasKey(kInitialAppStartup)) {
         userDefaults.setInteger(kInitialAppStartup, 1);
         if (!AccessibilityTrust::isProcessTrustedWithPrompt()) {
             // No grab to ask the user for: say how to get a hot key all the same.
             if (QGuiApplication::platformName() != QLatin1String("xcb"))
-                vorKeyEvents::reportNoGlobalShortcuts();
+                GlobalHotKeys::reportNoGlobalShortcuts();
             m_accessibilityWatch = new QTimer(this);
             m_accessibilityWatch->setInterval(1000);
             connect(m_accessibilityWatch, &QTimer::timeout, this, [this] { watchAXIsProcess(m_accessibilityWatch); });
@@ -118,7 +118,7 @@ void AppDelegate::setupAccessibility()
     registerHotKeys();
 }
 
-void AppDelegate::watchAXIsProcess(QObject *)
+void TrayApp::watchAXIsProcess(QObject *)
 {
     if (!m_accessibilityWatch || !AccessibilityTrust::isProcessTrusted())
         return;
@@ -128,14 +128,14 @@ void AppDelegate::watchAXIsProcess(QObject *)
     registerHotKeys();
 }
 
-void AppDelegate::registerHotKeys()
+void TrayApp::registerHotKeys()
 {
     keyEvents->registerHotKeys(sc);
     m_hotKeysRegistered = true;
     emit hotKeysRegisteredChanged(true);
 }
 
-QAction *AppDelegate::addMenuEntry(QMenu *menu, const QString &title, void (AppDelegate::*slot)(QObject *))
+QAction *TrayApp::addMenuEntry(QMenu *menu, const QString &title, void (TrayApp::*slot)(QObject *))
 {
     QAction *action = menu->addAction(title);
     if (slot)
@@ -143,43 +143,43 @@ QAction *AppDelegate::addMenuEntry(QMenu *menu, const QString &title, void (AppD
     return action;
 }
 
-void AppDelegate::buildStatusMenu()
+void TrayApp::buildStatusMenu()
 {
     m_statusMenu = new QMenu;
     m_statusMenu->setObjectName(QStringLiteral("statusMenu"));
-    connect(m_statusMenu, &QMenu::aboutToShow, this, &AppDelegate::menuWillOpen);
+    connect(m_statusMenu, &QMenu::aboutToShow, this, &TrayApp::menuWillOpen);
     m_historyMenu = new RecentUploadsMenu(m_statusMenu);
     connect(m_historyMenu, &RecentUploadsMenu::allHistoryRequested, this, [this](QObject *item) { openallhistory(item); });
 
     const QString version = shortVersionString();
-    addMenuEntry(m_statusMenu, QStringLiteral("About/Usage Video For Vornik ") + version, &AppDelegate::open);
+    addMenuEntry(m_statusMenu, QStringLiteral("About/Usage Video For Vornik ") + version, &TrayApp::open);
     m_statusMenu->addSeparator();
     if (!canRecordScreen()) {
         addMenuEntry(m_statusMenu, QStringLiteral("Vornik ") + version + QStringLiteral(" help"),
-                     &AppDelegate::openhelp);
+                     &TrayApp::openhelp);
         m_statusMenu->addSeparator();
     }
-    addMenuEntry(m_statusMenu, captureEntryTitle(vorKeyEvents::boundKeyNames()), &AppDelegate::takescreenshot);
+    addMenuEntry(m_statusMenu, captureEntryTitle(GlobalHotKeys::boundKeyNames()), &TrayApp::takescreenshot);
     m_statusMenu->addSeparator();
 
     auto *tools = new QMenu(QStringLiteral("Vornik tools"), m_statusMenu);
     m_statusMenu->addMenu(tools);
     m_statusMenu->addSeparator();
-    addMenuEntry(m_statusMenu, QStringLiteral("Quit Vornik"), &AppDelegate::quit);
+    addMenuEntry(m_statusMenu, QStringLiteral("Quit Vornik"), &TrayApp::quit);
 
-    addMenuEntry(tools, runatstartuptext, &AppDelegate::loginAtStartup);
-    addMenuEntry(tools, QStringLiteral("Restart"), &AppDelegate::restart);
+    addMenuEntry(tools, runatstartuptext, &TrayApp::loginAtStartup);
+    addMenuEntry(tools, QStringLiteral("Restart"), &TrayApp::restart);
     tools->addSeparator();
     auto *banner = new QMenu(QStringLiteral("Banner settings"), tools);
     tools->addMenu(banner);
     QAction *history = tools->addMenu(m_historyMenu);
     connect(history, &QAction::triggered, this, [this, history] { historyopening(history); });
 
-    addMenuEntry(banner, QStringLiteral("Set to default banner ...."), &AppDelegate::setToDefaultBanner);
-    addMenuEntry(banner, QStringLiteral("Change banner image ...."), &AppDelegate::changeBannerImage);
-    addMenuEntry(banner, QStringLiteral("Change banner color ...."), &AppDelegate::changeBannerColor);
+    addMenuEntry(banner, QStringLiteral("Set to default banner ...."), &TrayApp::setToDefaultBanner);
+    addMenuEntry(banner, QStringLiteral("Change banner image ...."), &TrayApp::changeBannerImage);
+    addMenuEntry(banner, QStringLiteral("Change banner color ...."), &TrayApp::changeBannerColor);
     // The only way to the banner window itself.
-    addMenuEntry(banner, QStringLiteral("Banner window ...."), &AppDelegate::opensettings);
+    addMenuEntry(banner, QStringLiteral("Banner window ...."), &TrayApp::opensettings);
 }
 
 QString captureEntryTitle(const QStringList &keyNames)
@@ -190,14 +190,14 @@ QString captureEntryTitle(const QStringList &keyNames)
     return QStringLiteral("Take Vornik ... ") + keyNames.join(QStringLiteral(" or "));
 }
 
-QSystemTrayIcon *AppDelegate::statusItem()
+QSystemTrayIcon *TrayApp::statusItem()
 {
     if (!m_statusItem)
         m_statusItem = new QSystemTrayIcon(this);
     return m_statusItem;
 }
 
-void AppDelegate::setupStatusItem()
+void TrayApp::setupStatusItem()
 {
     QSystemTrayIcon *item = statusItem();
     setStatusItem(QString(), QStringLiteral("Vornik"), QStringLiteral("statusIcon"));
@@ -209,14 +209,14 @@ void AppDelegate::setupStatusItem()
     });
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
         // Only keys this desktop binds are named (none on Wayland unless its portal binds them).
-        const QStringList keys = vorKeyEvents::boundKeyNames();
+        const QStringList keys = GlobalHotKeys::boundKeyNames();
         std::fprintf(stderr, "Vornik: no system tray is running; capture with %s\"vornik --capture\"\n",
                      keys.isEmpty() ? "" : qPrintable(keys.join(QStringLiteral(", ")) + QStringLiteral(" or ")));
     }
     item->show();
 }
 
-void AppDelegate::setStatusItem(const QString &title, const QString &toolTip, const QString &iconName)
+void TrayApp::setStatusItem(const QString &title, const QString &toolTip, const QString &iconName)
 {
     m_statusTitle = title;
     m_statusToolTip = toolTip;
@@ -227,7 +227,7 @@ void AppDelegate::setStatusItem(const QString &title, const QString &toolTip, co
     emit statusItemChanged();
 }
 
-void AppDelegate::reportStartupTrace()
+void TrayApp::reportStartupTrace()
 {
     if (qEnvironmentVariable("VORNIK_STARTUP_TRACE") != QLatin1String("1"))
         return;
@@ -239,12 +239,12 @@ void AppDelegate::reportStartupTrace()
     });
 }
 
-bool AppDelegate::canRecordScreen() const
+bool TrayApp::canRecordScreen() const
 {
     return ::canRecordScreen(WindowList::onScreenWindows());
 }
 
-void AppDelegate::requestCapture()
+void TrayApp::requestCapture()
 {
     const QString triedOnce = QStringLiteral("triedonce") + shortVersionString();
     if (!userDefaults.hasKey(triedOnce)) {
@@ -260,7 +260,7 @@ void AppDelegate::requestCapture()
     showPermissionWindow();
 }
 
-void AppDelegate::showPermissionWindow()
+void TrayApp::showPermissionWindow()
 {
     // Wayland tells a client nothing of the pointer outside its own windows: the
     // window goes on the primary display there.
@@ -282,22 +282,22 @@ void AppDelegate::showPermissionWindow()
     emit permissionWindowShown(window);
 }
 
-void AppDelegate::closeOverlays()
+void TrayApp::closeOverlays()
 {
     sc->closeOverlays();
 }
 
-void AppDelegate::clearSelections()
+void TrayApp::clearSelections()
 {
     sc->clearSelections();
 }
 
-QWidget *AppDelegate::openEditor(const QString &path, QScreen *display)
+QWidget *TrayApp::openEditor(const QString &path, QScreen *display)
 {
     return PaintWindowController::openOn(path, display, this);
 }
 
-void AppDelegate::setEditorActive(QWidget *editor, bool active)
+void TrayApp::setEditorActive(QWidget *editor, bool active)
 {
     auto *controller = qobject_cast<PaintWindowController *>(editor);
     if (active) {
@@ -312,7 +312,7 @@ void AppDelegate::setEditorActive(QWidget *editor, bool active)
     }
 }
 
-void AppDelegate::menuWillOpen()
+void TrayApp::menuWillOpen()
 {
     // The guard: an editor deleted without saying goodbye is not touched.
     if (!usepaintcontroller || !m_paintWindowGuard)
@@ -329,27 +329,27 @@ void AppDelegate::menuWillOpen()
     editor->activateWindow();
 }
 
-void AppDelegate::openWebPage(const QString &url)
+void TrayApp::openWebPage(const QString &url)
 {
     openWebPageText(url);
 }
 
-void AppDelegate::takescreenshot(QObject *)
+void TrayApp::takescreenshot(QObject *)
 {
     requestCapture();
 }
 
-void AppDelegate::open(QObject *)
+void TrayApp::open(QObject *)
 {
     openWebPage(homePageUrl());
 }
 
-void AppDelegate::openhelp(QObject *)
+void TrayApp::openhelp(QObject *)
 {
     openWebPage(helpPageUrl());
 }
 
-void AppDelegate::loginAtStartup(QObject *sender)
+void TrayApp::loginAtStartup(QObject *sender)
 {
     auto *entry = qobject_cast<QAction *>(sender);
     if (!entry)
@@ -371,7 +371,7 @@ void AppDelegate::loginAtStartup(QObject *sender)
     runatstartuptext = entry->text();
 }
 
-void AppDelegate::restart(QObject *)
+void TrayApp::restart(QObject *)
 {
     QStringList arguments = QCoreApplication::arguments().mid(1);
     // The successor must not capture again because this one was asked to once.
@@ -383,12 +383,12 @@ void AppDelegate::restart(QObject *)
     m_terminator();
 }
 
-void AppDelegate::quit(QObject *)
+void TrayApp::quit(QObject *)
 {
     m_terminator();
 }
 
-void AppDelegate::openallhistory(QObject *)
+void TrayApp::openallhistory(QObject *)
 {
     if (!isConnectedToNetwork()) {
         postNotification(QStringLiteral("No network connection"),
@@ -400,36 +400,36 @@ void AppDelegate::openallhistory(QObject *)
     window->showWindow();
 }
 
-void AppDelegate::openimage(QObject *sender)
+void TrayApp::openimage(QObject *sender)
 {
     const QString link = toolTipLink(sender);
     if (!link.isEmpty())
         openWebPage(link);
 }
 
-void AppDelegate::opensettings(QObject *)
+void TrayApp::opensettings(QObject *)
 {
     auto *window = new vorBannerWindowController();
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->showWindow();
 }
 
-void AppDelegate::changeBannerColor(QObject *)
+void TrayApp::changeBannerColor(QObject *)
 {
     BannerMenu::changeBannerColor();
 }
 
-void AppDelegate::changeBannerImage(QObject *)
+void TrayApp::changeBannerImage(QObject *)
 {
     BannerMenu::changeBannerImage();
 }
 
-void AppDelegate::setToDefaultBanner(QObject *)
+void TrayApp::setToDefaultBanner(QObject *)
 {
     BannerMenu::setToDefaultBanner();
 }
 
-void AppDelegate::launch(QObject *sender)
+void TrayApp::launch(QObject *sender)
 {
     if (auto *action = qobject_cast<QAction *>(sender)) {
         action->setCheckable(true);
@@ -442,13 +442,13 @@ void AppDelegate::launch(QObject *sender)
     }
 }
 
-void AppDelegate::historyopening(QObject *) {}
-void AppDelegate::takefullscreenshot(QObject *) {}
-void AppDelegate::openPreferencesSerector(QObject *) {}
-void AppDelegate::applicationWillTerminate() {}
-void AppDelegate::applicationDidResignActive() {}
+void TrayApp::historyopening(QObject *) {}
+void TrayApp::takefullscreenshot(QObject *) {}
+void TrayApp::openPreferences(QObject *) {}
+void TrayApp::applicationWillTerminate() {}
+void TrayApp::applicationDidResignActive() {}
 
-bool AppDelegate::applicationShouldHandleReopen(bool) const
+bool TrayApp::applicationShouldHandleReopen(bool) const
 {
     return false;
 }

@@ -16,19 +16,19 @@ class QSystemTrayIcon;
 class QTimer;
 class ScreenCapture;
 class SingleInstance;
-class ViewController;
-class vorKeyEvents;
+class PermissionWindowContent;
+class GlobalHotKeys;
 class RecentUploadsMenu;
 
 // The application: owns the capture service, the hot keys, the tray icon with the
 // status menu and the history submenu, and the editor that is open, if any.
-// main() creates one and calls applicationDidFinishLaunching() once the event loop
+// main() creates one and calls start() once the event loop
 // runs.
 // The status menu's capture entry for the hot keys bound on this desktop:
 // "Take Vornik ... Ctrl+Shift+9 or Ctrl+F9" on X11.
 QString captureEntryTitle(const QStringList &keyNames);
 
-class AppDelegate : public AppRequests
+class TrayApp : public AppRequests
 {
     Q_OBJECT
     // The status item's title. Tray hosts show no text beside the icon, so it is kept
@@ -36,25 +36,25 @@ class AppDelegate : public AppRequests
     Q_PROPERTY(QString statusItemTitle READ statusItemTitle NOTIFY statusItemChanged)
     Q_PROPERTY(QString statusItemToolTip READ statusItemToolTip NOTIFY statusItemChanged)
 public:
-    explicit AppDelegate(QObject *parent = nullptr);
-    ~AppDelegate() override;
+    explicit TrayApp(QObject *parent = nullptr);
+    ~TrayApp() override;
 
 
     PaintWindowController *paintWindow = nullptr; // the editor open last; created by the editor on first use
     bool usepaintcontroller = false;              // true while an editor window is open
     ScreenCapture *sc = nullptr;
-    vorKeyEvents *keyEvents = nullptr;
+    GlobalHotKeys *keyEvents = nullptr;
     QString runatstartuptext;
     const QString runatstartuptextyes = QStringLiteral("Run Vornik at startup");
     const QString runatstartuptextno = QStringLiteral("Do not run Vornik at startup");
     Preferences &userDefaults;
-    ViewController *viewController = nullptr;
+    PermissionWindowContent *viewController = nullptr;
     // Given up before a restart so the successor can take over.
     SingleInstance *singleInstance = nullptr;
 
     // Start-up, in order: notifications, capture service, login title, hot keys (at
     // once, or once the watch finds them allowed), status menu, tray icon.
-    void applicationDidFinishLaunching();
+    void start();
 
     void requestCapture() override;
     void closeOverlays() override;
@@ -107,7 +107,7 @@ public slots:
     void launch(QObject *sender);
     void historyopening(QObject *sender = nullptr);
     void takefullscreenshot(QObject *sender = nullptr);
-    void openPreferencesSerector(QObject *sender = nullptr);
+    void openPreferences(QObject *sender = nullptr);
     void menuWillOpen();
     void applicationWillTerminate();
     void applicationDidResignActive();
@@ -124,7 +124,7 @@ private:
     void registerHotKeys();
     void buildStatusMenu();
     void setupStatusItem();
-    QAction *addMenuEntry(QMenu *menu, const QString &title, void (AppDelegate::*slot)(QObject *));
+    QAction *addMenuEntry(QMenu *menu, const QString &title, void (TrayApp::*slot)(QObject *));
     void showPermissionWindow();
     void setStatusItem(const QString &title, const QString &toolTip, const QString &iconName);
     void reportStartupTrace();

@@ -12,7 +12,7 @@ namespace vtest {
 
 // Stands in for the application where overlays, the editor and the output actions
 // need one: it counts what they ask for and opens real editor windows.
-class FakeDelegate : public AppRequests
+class FakeAppRequests : public AppRequests
 {
     Q_OBJECT
 public:

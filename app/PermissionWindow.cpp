@@ -1,4 +1,4 @@
-#include "app/ViewController.h"
+#include "app/PermissionWindow.h"
 
 #include "service/WebPages.h"
 #include "platform/PrivacySettings.h"
@@ -27,17 +27,17 @@ void PermissionWindow::hideEvent(QHideEvent *event)
         deleteLater();
 }
 
-ViewController::ViewController(QObject *parent)
+PermissionWindowContent::PermissionWindowContent(QObject *parent)
     : QObject(parent)
 {
 }
 
-QRect ViewController::fromBottomLeft(const QRect &frame) const
+QRect PermissionWindowContent::fromBottomLeft(const QRect &frame) const
 {
     return QRect(frame.x(), m_view->height() - frame.y() - frame.height(), frame.width(), frame.height());
 }
 
-QLabel *ViewController::addLabel(const QString &text, const QRect &frame, int pointSize)
+QLabel *PermissionWindowContent::addLabel(const QString &text, const QRect &frame, int pointSize)
 {
     auto *label = new QLabel(text, m_view);
     QFont font = QApplication::font();
@@ -51,7 +51,7 @@ QLabel *ViewController::addLabel(const QString &text, const QRect &frame, int po
     return label;
 }
 
-QPushButton *ViewController::addButton(const QString &title, const QRect &frame)
+QPushButton *PermissionWindowContent::addButton(const QString &title, const QRect &frame)
 {
     auto *button = new QPushButton(title, m_view);
     button->setStyleSheet(QStringLiteral("QPushButton { color: black; text-align: center; }"));
@@ -60,7 +60,7 @@ QPushButton *ViewController::addButton(const QString &title, const QRect &frame)
     return button;
 }
 
-void ViewController::viewDidAppear()
+void PermissionWindowContent::viewDidAppear()
 {
     if (!m_view)
         return;
@@ -93,7 +93,7 @@ void hideWindowOf(QObject *sender)
 }
 } // namespace
 
-void ViewController::preferencesButtonPressed(QObject *sender)
+void PermissionWindowContent::preferencesButtonPressed(QObject *sender)
 {
     std::fprintf(stderr, "preferences button pressed\n");
     if (!PrivacySettings::open())
@@ -101,13 +101,13 @@ void ViewController::preferencesButtonPressed(QObject *sender)
     hideWindowOf(sender);
 }
 
-void ViewController::cancelButtonPressed(QObject *sender)
+void PermissionWindowContent::cancelButtonPressed(QObject *sender)
 {
     std::fprintf(stderr, "cancel button pressed\n");
     hideWindowOf(sender);
 }
 
-void ViewController::helpButtonPressed(QObject *)
+void PermissionWindowContent::helpButtonPressed(QObject *)
 {
     std::fprintf(stderr, "help button pressed\n");
     openWebPageText(helpPageUrl() + QStringLiteral("#bottom"));

@@ -1,25 +1,25 @@
-#include "tests/harness/FakeDelegate.h"
+#include "tests/harness/FakeAppRequests.h"
 
 #include "capture/ScreenCapture.h"
 #include "editor/PaintWindowController.h"
 
 namespace vtest {
 
-void FakeDelegate::closeOverlays()
+void FakeAppRequests::closeOverlays()
 {
     ++overlayCloses;
     if (capture)
         capture->closeOverlays();
 }
 
-void FakeDelegate::clearSelections()
+void FakeAppRequests::clearSelections()
 {
     ++selectionClears;
     if (capture)
         capture->clearSelections();
 }
 
-void FakeDelegate::setEditorActive(QWidget *editor, bool active)
+void FakeAppRequests::setEditorActive(QWidget *editor, bool active)
 {
     activeEditors.removeAll(QPointer<QWidget>());
     if (active)
@@ -28,7 +28,7 @@ void FakeDelegate::setEditorActive(QWidget *editor, bool active)
         activeEditors.removeAll(editor);
 }
 
-QWidget *FakeDelegate::openEditor(const QString &path, QScreen *display)
+QWidget *FakeAppRequests::openEditor(const QString &path, QScreen *display)
 {
     ++editorsOpened;
     return PaintWindowController::openOn(path, display, this);
