@@ -9,7 +9,7 @@
 #include "app/GlobalHotKeys.h"
 #include "history/RecentUploadsMenu.h"
 #include "banner/BannerActions.h"
-#include "banner/vorBannerWindowController.h"
+#include "banner/BannerWindow.h"
 #include "capture/ScreenCapture.h"
 #include "editor/PaintWindowController.h"
 #include "helpers/Links.h"
@@ -409,7 +409,7 @@ void TrayApp::openimage(QObject *sender)
 
 void TrayApp::opensettings(QObject *)
 {
-    auto *window = new vorBannerWindowController();
+    auto *window = new BannerWindow();
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->showWindow();
 }

@@ -2,8 +2,8 @@
 
 #include "platform/Preferences.h"
 #include "banner/ModalRuns.h"
-#include "banner/bannercolorwindow.h"
-#include "banner/vorBannerImageView.h"
+#include "banner/BannerColorWindow.h"
+#include "banner/BannerPreview.h"
 #include "editor/SegmentedToolBar.h"
 #include "helpers/FilePanels.h"
 #include "helpers/ImageOutput.h"
@@ -27,7 +27,7 @@ const QString kBannerColorKey = QStringLiteral("bannercolor");
 const QString kBannerUrlKey = QStringLiteral("bannerurl");
 const QString kBannerFileMark = QStringLiteral("_bannerimage.png");
 
-QPointer<vorBannerImageView> g_preview;
+QPointer<BannerPreview> g_preview;
 QPointer<SegmentedToolBar> g_buttonBar;
 QString g_lastResult;
 // Banner files whose upload has been asked for but not yet answered: the upload reads
@@ -85,14 +85,14 @@ void sendBanner(const QString &path, const QString &colorName, VorCompletion set
 
 } // namespace
 
-vorBannerImageView *bannerPreview()
+BannerPreview *bannerPreview()
 {
     if (!g_preview)
-        g_preview = new vorBannerImageView();
+        g_preview = new BannerPreview();
     return g_preview;
 }
 
-void bindBannerPreview(vorBannerImageView *view)
+void bindBannerPreview(BannerPreview *view)
 {
     // A fresh preview made before any window loaded is nobody's child: let it go.
     if (g_preview && g_preview != view && !g_preview->parent())
@@ -235,7 +235,7 @@ void changeBannerColor()
 {
     const QString before = bannerColorName();
     {
-        bannercolorwindow window;
+        BannerColorWindow window;
         ModalRuns::current().runModalForWindow(&window);
         window.close();
     }

@@ -6,7 +6,7 @@
 #include <QString>
 
 class SegmentedToolBar;
-class vorBannerImageView;
+class BannerPreview;
 
 // The banner: a small image and a background color that the sharing service puts on
 // every image the user shares. It lives in a PNG file in the temporary folder, in the
@@ -21,8 +21,8 @@ enum class BannerForm { statusMenu, window };
 
 // The preview that the banner window actions draw on and save: the last loaded banner
 // window's own, or a fresh one that no window shows.
-vorBannerImageView *bannerPreview();
-void bindBannerPreview(vorBannerImageView *view);
+BannerPreview *bannerPreview();
+void bindBannerPreview(BannerPreview *view);
 // The last loaded banner window's button bar, or a fresh one.
 SegmentedToolBar *bannerButtonBar();
 void bindBannerButtonBar(SegmentedToolBar *bar);

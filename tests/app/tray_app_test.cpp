@@ -2,7 +2,7 @@
 #include "app/TrayApp.h"
 #include "platform/Preferences.h"
 #include "history/RecentUploadsMenu.h"
-#include "banner/vorBannerWindowController.h"
+#include "banner/BannerWindow.h"
 #include "capture/ScreenCapture.h"
 #include "editor/PaintWindowController.h"
 #include "platform/AccessibilityTrust.h"
@@ -221,9 +221,9 @@ private slots:
                                                 QStringLiteral("Banner window ....")}));
         // The last banner entry opens the banner window.
         entryTitled(banner, QStringLiteral("Banner window ...."))->trigger();
-        QPointer<vorBannerWindowController> bannerWindow;
+        QPointer<BannerWindow> bannerWindow;
         for (QWidget *widget : QApplication::topLevelWidgets()) {
-            if (auto *window = qobject_cast<vorBannerWindowController *>(widget))
+            if (auto *window = qobject_cast<BannerWindow *>(widget))
                 bannerWindow = window;
         }
         QVERIFY(bannerWindow);

@@ -1,8 +1,8 @@
 #include "app/TrayApp.h"
 #include "banner/BannerActions.h"
-#include "banner/vorBannerWindowController.h"
-#include "banner/bannercolor.h"
-#include "banner/vorBannerImageView.h"
+#include "banner/BannerWindow.h"
+#include "banner/BannerColorPicker.h"
+#include "banner/BannerPreview.h"
 #include "helpers/Notifications.h"
 #include "helpers/TempFolder.h"
 #include "helpers/NamedColors.h"
@@ -59,7 +59,7 @@ private:
     void answerColorWindowWith(const QString &name)
     {
         m_runs.answer = [name](QWidget *window) {
-            auto *content = window->findChild<bannercolor *>();
+            auto *content = window->findChild<BannerColorPicker *>();
             QVERIFY(content);
             QPushButton *button = name.isEmpty() ? content->cancelbutton : content->palette()->button(name);
             QVERIFY(button);
@@ -289,9 +289,9 @@ private slots:
         QCOMPARE(prefs("bannercolor"), QStringLiteral("white"));
 
         delegate.opensettings();
-        QPointer<vorBannerWindowController> window;
+        QPointer<BannerWindow> window;
         for (QWidget *widget : QApplication::topLevelWidgets()) {
-            if (auto *banner = qobject_cast<vorBannerWindowController *>(widget))
+            if (auto *banner = qobject_cast<BannerWindow *>(widget))
                 window = banner;
         }
         QVERIFY(window);

@@ -1,6 +1,6 @@
 #include "banner/ModalRuns.h"
-#include "banner/bannercolor.h"
-#include "banner/bannercolorwindow.h"
+#include "banner/BannerColorPicker.h"
+#include "banner/BannerColorWindow.h"
 #include "helpers/NamedColors.h"
 #include "tests/banner/BannerTestSupport.h"
 #include "tests/harness/TestMain.h"
@@ -18,7 +18,7 @@ private:
     // Runs `window` modally with the event loop runs, letting `answer` act once the
     // run has started. Returns whether the run ended by itself (a watchdog closes the
     // window if nothing ends it, which counts as a failure).
-    static bool runAnswered(bannercolorwindow &window, std::function<void()> answer)
+    static bool runAnswered(BannerColorWindow &window, std::function<void()> answer)
     {
         bool answered = false;
         bool watchdogFired = false;
@@ -45,8 +45,8 @@ private slots:
     {
         Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("teal"));
         const QString before = bannerColorName();
-        bannercolorwindow window;
-        bannercolor *content = window.contentViewController();
+        BannerColorWindow window;
+        BannerColorPicker *content = window.contentViewController();
         QVERIFY(content);
         QVERIFY(runAnswered(window, [&] {
             QVERIFY(content->tealbutton->isChecked());   // the stored choice is shown
@@ -60,7 +60,7 @@ private slots:
 
     void maroonHasItsOwnSelector()
     {
-        bannercolorwindow window;
+        BannerColorWindow window;
         QVERIFY(runAnswered(window, [&] { window.contentViewController()->marronbuttonclick(); }));
         QCOMPARE(bannerColorName(), QStringLiteral("maroon"));
     }
@@ -68,7 +68,7 @@ private slots:
     void clickingTheStoredColorLeavesItUnchanged()
     {
         Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("purple"));
-        bannercolorwindow window;
+        BannerColorWindow window;
         QVERIFY(runAnswered(window, [&] { window.contentViewController()->purplebutton->click(); }));
         QCOMPARE(bannerColorName(), QStringLiteral("purple"));
     }
@@ -76,8 +76,8 @@ private slots:
     void cancelEndsTheRunAndStoresNothing()
     {
         Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("olive"));
-        bannercolorwindow window;
-        bannercolor *content = window.contentViewController();
+        BannerColorWindow window;
+        BannerColorPicker *content = window.contentViewController();
         QCOMPARE(content->cancelbutton->text(), QStringLiteral("Cancel"));
         QVERIFY(runAnswered(window, [&] { QTest::mouseClick(content->cancelbutton, Qt::LeftButton); }));
         QCOMPARE(prefs("bannercolor"), QStringLiteral("olive"));
@@ -86,7 +86,7 @@ private slots:
     void withoutAStoredColorRedIsStoredAndShown()
     {
         QVERIFY(!Preferences::standard().hasKey(QStringLiteral("bannercolor")));
-        bannercolorwindow window;
+        BannerColorWindow window;
         window.show();
         QCOMPARE(prefs("bannercolor"), QStringLiteral("red"));
         QCOMPARE(window.contentViewController()->palette()->namesTurnedOn(), QStringList{QStringLiteral("red")});
@@ -95,8 +95,8 @@ private slots:
     void showingTheChoiceLeavesOtherButtonsAlone()
     {
         Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("lime"));
-        bannercolorwindow window;
-        bannercolor *content = window.contentViewController();
+        BannerColorWindow window;
+        BannerColorPicker *content = window.contentViewController();
         content->silverbutton->setChecked(true);
         window.show();
         QCOMPARE(content->palette()->namesTurnedOn(), (QStringList{QStringLiteral("silver"), QStringLiteral("lime")}));
@@ -106,20 +106,20 @@ private slots:
     {
         // The system white is no swatch color, so white falls back to the white button.
         Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("white"));
-        bannercolor content;
+        BannerColorPicker content;
         content.viewWillAppear();
         QCOMPARE(content.palette()->namesTurnedOn(), QStringList{QStringLiteral("white")});
 
         // A name outside the table reads as red.
         Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("Navy"));
-        bannercolor other;
+        BannerColorPicker other;
         other.viewWillAppear();
         QCOMPARE(other.palette()->namesTurnedOn(), QStringList{QStringLiteral("red")});
     }
 
     void sixteenColorsWithTheirToolTipsInPaletteOrder()
     {
-        bannercolor content;
+        BannerColorPicker content;
         const QList<QPushButton *> buttons = {content.whitebutton, content.silverbutton, content.graybutton,
                                               content.blackbutton, content.redbutton, content.maroonbutton,
                                               content.yellowbutton, content.olivebutton, content.limebutton,
@@ -140,7 +140,7 @@ private slots:
 
     void closingTheWindowEndsARunThatNothingStopped()
     {
-        bannercolorwindow window;
+        BannerColorWindow window;
         bool closed = false;
         QTimer::singleShot(0, &window, [&] {
             closed = true;

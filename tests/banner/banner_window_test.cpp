@@ -1,10 +1,10 @@
 #include "service/WebPages.h"
 #include "banner/BannerActions.h"
-#include "banner/bannercolor.h"
-#include "banner/bannercolorwindow.h"
-#include "banner/vorBannerImageView.h"
-#include "banner/vorBannerView.h"
-#include "banner/vorBannerWindowController.h"
+#include "banner/BannerColorPicker.h"
+#include "banner/BannerColorWindow.h"
+#include "banner/BannerPreview.h"
+#include "banner/BannerView.h"
+#include "banner/BannerWindow.h"
 #include "editor/SegmentedToolBar.h"
 #include "helpers/Notifications.h"
 #include "helpers/TempFolder.h"
@@ -50,7 +50,7 @@ private:
         return seen;
     }
 
-    static void click(vorBannerWindowController &window, int segment)
+    static void click(BannerWindow &window, int segment)
     {
         QTest::mouseClick(window.buttonBar->segment(segment), Qt::LeftButton);
     }
@@ -95,7 +95,7 @@ private slots:
 
     void firstUseShowsTheLogoOnRed()
     {
-        vorBannerWindowController window;
+        BannerWindow window;
         QCOMPARE(prefs("bannercolor"), QStringLiteral("red"));
         const QString path = prefs("bannerpath");
         QVERIFY2(path.startsWith(TempFolder::finalImagesFolder()) && path.endsWith(QStringLiteral("_viewimage.png")),
@@ -138,10 +138,10 @@ private slots:
     void colorWindowOnScreenShowsTheStoredChoice()
     {
         Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("navy"));
-        bannercolorwindow window;
+        BannerColorWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        bannercolor *content = window.contentViewController();
+        BannerColorPicker *content = window.contentViewController();
         QCOMPARE(content->palette()->namesTurnedOn(), QStringList{QStringLiteral("navy")});
         const QPoint swatch = content->navyclr->mapToGlobal(content->navyclr->rect().center());
         QTRY_COMPARE_WITH_TIMEOUT(window.screen()->grabWindow(0, swatch.x(), swatch.y(), 1, 1).toImage().pixelColor(0, 0),
@@ -156,12 +156,12 @@ private slots:
         const QString file = writeSolidPng(QDir::tempPath() + QStringLiteral("/stored.png"), QSize(40, 30), Qt::magenta);
         Preferences::standard().setString(QStringLiteral("bannerpath"), file);
         Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("navy"));
-        vorBannerWindowController first;
+        BannerWindow first;
         QCOMPARE(argb(first.paintView->image()), argb(QImage(file)));
         QCOMPARE(first.paintView->backgroundColor(), colorNamed(QStringLiteral("navy")));
         QCOMPARE(prefs("bannerpath"), file);
         {
-            vorBannerWindowController second;
+            BannerWindow second;
             QCOMPARE(bannerPreview(), second.paintView);
             QCOMPARE(bannerButtonBar(), second.buttonBar);
         }
@@ -171,7 +171,7 @@ private slots:
 
     void saveSegmentWritesThePreviewWhereTheUserSays()
     {
-        vorBannerWindowController window;
+        BannerWindow window;
         // An older banner file goes with the save; the current banner stays.
         const QString stray = writeSolidPng(TempFolder::bannerImagePath(5), QSize(2, 2), Qt::black);
         const QString banner = writeSolidPng(TempFolder::bannerImagePath(7), QSize(2, 2), Qt::black);
@@ -180,8 +180,8 @@ private slots:
         const QString chosen = QDir::tempPath() + QStringLiteral("/saved/named");
         QVERIFY(QDir().mkpath(QDir::tempPath() + QStringLiteral("/saved")));
         m_panels.saveAnswer = chosen;
-        QSignalSpy answered(window.bannerView(), &vorBannerView::savePanelFinished);
-        click(window, vorBannerView::saveSegment);
+        QSignalSpy answered(window.bannerView(), &BannerView::savePanelFinished);
+        click(window, BannerView::saveSegment);
         QVERIFY(m_panels.saveRequests.isEmpty());   // the panel runs after the click has returned
         QVERIFY(answered.wait(kWaitMs));
         QCOMPARE(m_panels.saveRequests.size(), 1);
@@ -195,10 +195,10 @@ private slots:
         QVERIFY(!QFileInfo::exists(stray));
 
         m_panels.saveAnswer = QDir::tempPath() + QStringLiteral("/no/such/folder/x.png");
-        click(window, vorBannerView::saveSegment);
+        click(window, BannerView::saveSegment);
         QVERIFY(answered.wait(kWaitMs));
         m_panels.saveAnswer.clear();   // cancelled
-        click(window, vorBannerView::saveSegment);
+        click(window, BannerView::saveSegment);
         QVERIFY(answered.wait(kWaitMs));
         QCOMPARE(settledNotifications(), (QStringList{QStringLiteral("File saved / You image was saved at ") + chosen,
                                                      QStringLiteral("File save error / There was a problem saving image.")}));
@@ -212,13 +212,13 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
         const QString existing = writeSolidPng(folder + QStringLiteral("/mine.png"), QSize(3, 3), Qt::black);
         QVERIFY(!existing.isEmpty());
-        vorBannerWindowController window;
-        QSignalSpy answered(window.bannerView(), &vorBannerView::savePanelFinished);
+        BannerWindow window;
+        QSignalSpy answered(window.bannerView(), &BannerView::savePanelFinished);
         FilePanels::setCurrent(nullptr);
         vtest::SaveDialogDriver dialog;
         dialog.folder = folder;
         dialog.typedName = QStringLiteral("mine");
-        click(window, vorBannerView::saveSegment);
+        click(window, BannerView::saveSegment);
         const bool finished = answered.wait(kWaitMs);
         FilePanels::setCurrent(&m_panels);
         QVERIFY(finished);
@@ -232,10 +232,10 @@ private slots:
 
     void loadSegmentPutsTheFileIntoThePreview()
     {
-        vorBannerWindowController window;
+        BannerWindow window;
         const QString chosen = writeSolidPng(QDir::tempPath() + QStringLiteral("/load.png"), QSize(30, 30), Qt::cyan);
         m_panels.openAnswer = {chosen};
-        click(window, vorBannerView::loadSegment);
+        click(window, BannerView::loadSegment);
         QCOMPARE(m_panels.openRequests.size(), 1);
         QCOMPARE(m_panels.openRequests.constFirst().title, QStringLiteral("Select Image"));
         QCOMPARE(argb(window.paintView->image()), argb(QImage(chosen)));
@@ -246,7 +246,7 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("junk") == 4);
         file.close();
         m_panels.openAnswer = {junk};
-        click(window, vorBannerView::loadSegment);
+        click(window, BannerView::loadSegment);
         QCOMPARE(prefs("bannerpath"), chosen);
         QCOMPARE(argb(window.paintView->image()), argb(QImage(chosen)));
         QCOMPARE(settledNotifications(),
@@ -256,9 +256,9 @@ private slots:
 
     void colorPanelChangesNothing()
     {
-        vorBannerWindowController window;
+        BannerWindow window;
         m_colorPanel = RecordingColorPanel();
-        click(window, vorBannerView::colorSegment);
+        click(window, BannerView::colorSegment);
         QCOMPARE(m_colorPanel.shows, 1);
         QVERIFY(m_colorPanel.continuous);
         QCOMPARE(m_colorPanel.target, window.bannerView());
@@ -273,9 +273,9 @@ private slots:
     void uploadSegmentSendsThePreview()
     {
         Preferences::standard().setString(QStringLiteral("bannerurl"), QStringLiteral("from the menu"));
-        vorBannerWindowController window;
+        BannerWindow window;
         Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("teal"));
-        click(window, vorBannerView::uploadSegment);
+        click(window, BannerView::uploadSegment);
         QVERIFY(drainRequestChains());
         QCOMPARE(prefs("bannerurl"), QStringLiteral("from the menu"));   // the window form leaves it alone
         const QString path = prefs("bannerpath");
@@ -293,8 +293,8 @@ private slots:
         const QString file = writeSolidPng(QDir::tempPath() + QStringLiteral("/own.png"), QSize(40, 30), Qt::magenta);
         Preferences::standard().setString(QStringLiteral("bannerpath"), file);
         Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("navy"));
-        vorBannerWindowController window;
-        click(window, vorBannerView::resetSegment);
+        BannerWindow window;
+        click(window, BannerView::resetSegment);
         QCOMPARE(prefs("bannercolor"), QStringLiteral("red"));
         QCOMPARE(window.paintView->backgroundColor(), colorNamed(QStringLiteral("red")));
         QCOMPARE(argb(window.paintView->image()), argb(defaultBannerImage()));
@@ -310,9 +310,9 @@ private slots:
 
     void siteSegmentOpensTheWebsite()
     {
-        vorBannerWindowController window;
+        BannerWindow window;
         m_opened.clear();
-        click(window, vorBannerView::siteSegment);
+        click(window, BannerView::siteSegment);
         QCOMPARE(m_opened, QList<QUrl>{QUrl(homePageUrl())});
         QCOMPARE(homePageUrl(), m_server.baseUrl());
     }

@@ -6,11 +6,11 @@
 
 // The banner preview: the banner image centred on the banner color. It keeps the
 // image it shows, so that the banner window can save exactly what the user sees.
-class vorBannerImageView : public QWidget
+class BannerPreview : public QWidget
 {
     Q_OBJECT
 public:
-    explicit vorBannerImageView(QWidget *parent = nullptr);
+    explicit BannerPreview(QWidget *parent = nullptr);
 
     QImage image() const { return m_image; }
     void setImage(const QImage &image);

@@ -1,4 +1,4 @@
-#include "banner/bannercolor.h"
+#include "banner/BannerColorPicker.h"
 
 #include "platform/Preferences.h"
 #include "banner/ModalRuns.h"
@@ -12,7 +12,7 @@ namespace {
 const QString kBannerColorKey = QStringLiteral("bannercolor");
 } // namespace
 
-bannercolor::bannercolor(QWidget *parent)
+BannerColorPicker::BannerColorPicker(QWidget *parent)
     : QWidget(parent)
     , m_palette(new ColorPaletteGrid(this))
 {
@@ -48,18 +48,18 @@ bannercolor::bannercolor(QWidget *parent)
     connect(cancelbutton, &QPushButton::clicked, this, [this] { cancelclick(cancelbutton); });
 }
 
-void bannercolor::showEvent(QShowEvent *event)
+void BannerColorPicker::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     viewWillAppear();
 }
 
-void bannercolor::viewWillAppear()
+void BannerColorPicker::viewWillAppear()
 {
     m_palette->turnOnButtonMatching(colorNamed(bannerColorName()));
 }
 
-void bannercolor::chooseColor(const QString &name)
+void BannerColorPicker::chooseColor(const QString &name)
 {
     // The window closes right after, so the clicked button is not turned on.
     m_palette->turnAllOff();
@@ -67,24 +67,24 @@ void bannercolor::chooseColor(const QString &name)
     ModalRuns::current().stopModal();
 }
 
-void bannercolor::cancelclick(QObject *)
+void BannerColorPicker::cancelclick(QObject *)
 {
     ModalRuns::current().stopModal();
 }
 
-void bannercolor::whitebuttonclick(QObject *) { chooseColor(QStringLiteral("white")); }
-void bannercolor::silverbuttonclick(QObject *) { chooseColor(QStringLiteral("silver")); }
-void bannercolor::graybuttonclick(QObject *) { chooseColor(QStringLiteral("gray")); }
-void bannercolor::blackbuttonclick(QObject *) { chooseColor(QStringLiteral("black")); }
-void bannercolor::redbuttonclick(QObject *) { chooseColor(QStringLiteral("red")); }
-void bannercolor::marronbuttonclick(QObject *) { chooseColor(QStringLiteral("maroon")); }
-void bannercolor::yellowbuttonclick(QObject *) { chooseColor(QStringLiteral("yellow")); }
-void bannercolor::olivebuttonclick(QObject *) { chooseColor(QStringLiteral("olive")); }
-void bannercolor::limebuttonclick(QObject *) { chooseColor(QStringLiteral("lime")); }
-void bannercolor::greenbuttonclick(QObject *) { chooseColor(QStringLiteral("green")); }
-void bannercolor::aquabuttonclick(QObject *) { chooseColor(QStringLiteral("aqua")); }
-void bannercolor::tealbuttonclick(QObject *) { chooseColor(QStringLiteral("teal")); }
-void bannercolor::bluebuttonclick(QObject *) { chooseColor(QStringLiteral("blue")); }
-void bannercolor::navybuttonclick(QObject *) { chooseColor(QStringLiteral("navy")); }
-void bannercolor::fuchsiabuttonclick(QObject *) { chooseColor(QStringLiteral("fuchsia")); }
-void bannercolor::purplebuttonclick(QObject *) { chooseColor(QStringLiteral("purple")); }
+void BannerColorPicker::whitebuttonclick(QObject *) { chooseColor(QStringLiteral("white")); }
+void BannerColorPicker::silverbuttonclick(QObject *) { chooseColor(QStringLiteral("silver")); }
+void BannerColorPicker::graybuttonclick(QObject *) { chooseColor(QStringLiteral("gray")); }
+void BannerColorPicker::blackbuttonclick(QObject *) { chooseColor(QStringLiteral("black")); }
+void BannerColorPicker::redbuttonclick(QObject *) { chooseColor(QStringLiteral("red")); }
+void BannerColorPicker::marronbuttonclick(QObject *) { chooseColor(QStringLiteral("maroon")); }
+void BannerColorPicker::yellowbuttonclick(QObject *) { chooseColor(QStringLiteral("yellow")); }
+void BannerColorPicker::olivebuttonclick(QObject *) { chooseColor(QStringLiteral("olive")); }
+void BannerColorPicker::limebuttonclick(QObject *) { chooseColor(QStringLiteral("lime")); }
+void BannerColorPicker::greenbuttonclick(QObject *) { chooseColor(QStringLiteral("green")); }
+void BannerColorPicker::aquabuttonclick(QObject *) { chooseColor(QStringLiteral("aqua")); }
+void BannerColorPicker::tealbuttonclick(QObject *) { chooseColor(QStringLiteral("teal")); }
+void BannerColorPicker::bluebuttonclick(QObject *) { chooseColor(QStringLiteral("blue")); }
+void BannerColorPicker::navybuttonclick(QObject *) { chooseColor(QStringLiteral("navy")); }
+void BannerColorPicker::fuchsiabuttonclick(QObject *) { chooseColor(QStringLiteral("fuchsia")); }
+void BannerColorPicker::purplebuttonclick(QObject *) { chooseColor(QStringLiteral("purple")); }

@@ -1,12 +1,12 @@
-#include "banner/bannercolorwindow.h"
+#include "banner/BannerColorWindow.h"
 
-#include "banner/bannercolor.h"
+#include "banner/BannerColorPicker.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 #include <QVBoxLayout>
 
-bannercolorwindow::bannercolorwindow(QWidget *parent)
+BannerColorWindow::BannerColorWindow(QWidget *parent)
     : QWidget(parent, Qt::Dialog)
 {
     setObjectName(QStringLiteral("bannercolorwindow"));
@@ -14,15 +14,15 @@ bannercolorwindow::bannercolorwindow(QWidget *parent)
     windowDidLoad();
 }
 
-void bannercolorwindow::windowDidLoad()
+void BannerColorWindow::windowDidLoad()
 {
-    m_content = new bannercolor(this);
+    m_content = new BannerColorPicker(this);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_content);
 }
 
-void bannercolorwindow::showEvent(QShowEvent *event)
+void BannerColorWindow::showEvent(QShowEvent *event)
 {
     // Centred the first time it appears, like the other windows of the banner.
     if (!m_centred) {

@@ -8,11 +8,11 @@
 // The content of the banner color window: the editor's sixteen-color palette, always
 // editing the preference "bannercolor". A click on a color stores it and ends the
 // window's modal run; Cancel ends the run and stores nothing.
-class bannercolor : public QWidget
+class BannerColorPicker : public QWidget
 {
     Q_OBJECT
 public:
-    explicit bannercolor(QWidget *parent = nullptr);
+    explicit BannerColorPicker(QWidget *parent = nullptr);
 
     ColorPaletteGrid *palette() const { return m_palette; }
 

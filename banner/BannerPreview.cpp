@@ -1,26 +1,26 @@
-#include "banner/vorBannerImageView.h"
+#include "banner/BannerPreview.h"
 
 #include <QPainter>
 
-vorBannerImageView::vorBannerImageView(QWidget *parent)
+BannerPreview::BannerPreview(QWidget *parent)
     : QWidget(parent)
 {
     setAccessibleName(QStringLiteral("Banner preview"));
 }
 
-void vorBannerImageView::setImage(const QImage &image)
+void BannerPreview::setImage(const QImage &image)
 {
     m_image = image;
     update();
 }
 
-void vorBannerImageView::setBackgroundColor(const QColor &color)
+void BannerPreview::setBackgroundColor(const QColor &color)
 {
     m_background = color;
     update();
 }
 
-void vorBannerImageView::paintEvent(QPaintEvent *)
+void BannerPreview::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.fillRect(rect(), m_background);

@@ -4,24 +4,24 @@
 
 class Preferences;
 class SegmentedToolBar;
-class vorBannerImageView;
-class vorBannerView;
+class BannerPreview;
+class BannerView;
 
 // The banner window: a six-segment button bar over a preview of the banner image on
 // the banner color. Loading it makes its bar and preview the ones the banner actions
 // use. On first use (no "bannerpath") it shows the default logo on red and keeps that
 // as the banner.
-class vorBannerWindowController : public QWidget
+class BannerWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit vorBannerWindowController(QWidget *parent = nullptr);
+    explicit BannerWindow(QWidget *parent = nullptr);
 
     Preferences &userDefaults;
     SegmentedToolBar *buttonBar = nullptr;
-    vorBannerImageView *paintView = nullptr;
+    BannerPreview *paintView = nullptr;
 
-    vorBannerView *bannerView() const { return m_view; }
+    BannerView *bannerView() const { return m_view; }
 
     // Shows the window in front.
     void showWindow();
@@ -34,5 +34,5 @@ private:
     void showFirstUseBanner();
     void showStoredBanner();
 
-    vorBannerView *m_view = nullptr;
+    BannerView *m_view = nullptr;
 };

@@ -1,10 +1,10 @@
-#include "banner/vorBannerView.h"
+#include "banner/BannerView.h"
 
 #include "platform/Preferences.h"
 #include "service/WebPages.h"
 #include "banner/BannerActions.h"
 #include "banner/ColorPanel.h"
-#include "banner/vorBannerImageView.h"
+#include "banner/BannerPreview.h"
 #include "editor/SegmentedToolBar.h"
 #include "helpers/FilePanels.h"
 #include "helpers/Notifications.h"
@@ -21,13 +21,13 @@ void printLine(const char *text)
 }
 } // namespace
 
-vorBannerView::vorBannerView(QWidget *parent)
+BannerView::BannerView(QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("vorBannerView"));
 }
 
-void vorBannerView::buttonsBarClick(QObject *sender)
+void BannerView::buttonsBarClick(QObject *sender)
 {
     auto *bar = qobject_cast<SegmentedToolBar *>(sender);
     if (!bar)
@@ -56,9 +56,9 @@ void vorBannerView::buttonsBarClick(QObject *sender)
     }
 }
 
-void vorBannerView::changeBannercolorWithSender(const QColor &) {}
+void BannerView::changeBannercolorWithSender(const QColor &) {}
 
-void vorBannerView::saveBannerToFile()
+void BannerView::saveBannerToFile()
 {
     printLine("save banner image to file");
     // The panel runs once this click has returned, as a sheet would.
@@ -82,7 +82,7 @@ void vorBannerView::saveBannerToFile()
     });
 }
 
-void vorBannerView::loadPictureIntoPreview()
+void BannerView::loadPictureIntoPreview()
 {
     printLine("Load picture into preview");
     const QString chosen = choosePNGFile();
@@ -100,7 +100,7 @@ void vorBannerView::loadPictureIntoPreview()
     postNotification(QStringLiteral("Banner Image Action"), QStringLiteral("Banner Image Uploaded!"));
 }
 
-void vorBannerView::uploadBannerImage()
+void BannerView::uploadBannerImage()
 {
     printLine("upload banner image");
     uploadBannerFromWindow();
@@ -108,24 +108,24 @@ void vorBannerView::uploadBannerImage()
                      QStringLiteral("Your banner will now be ued for your uploaded screen shot images."));
 }
 
-void vorBannerView::showColorPanel()
+void BannerView::showColorPanel()
 {
     printLine("change banner color");
     ColorPanel::shared().show(this, [this](const QColor &color) { changeBannercolorWithSender(color); }, true);
 }
 
-void vorBannerView::resetBanner()
+void BannerView::resetBanner()
 {
     const QString red = QStringLiteral("red");
     Preferences::standard().setString(QStringLiteral("bannercolor"), red);
-    vorBannerImageView *preview = bannerPreview();
+    BannerPreview *preview = bannerPreview();
     preview->setBackgroundColor(colorNamed(red));
     preview->setImage(defaultBannerImage());
     Preferences::standard().setString(QStringLiteral("bannerpath"), savePreviewImage(QString()));
     uploadBannerFromWindow();
 }
 
-void vorBannerView::browseToSite(SegmentedToolBar *bar)
+void BannerView::browseToSite(SegmentedToolBar *bar)
 {
     printLine("Browse to Site");
     openWebPageText(bar->segmentToolTip(siteSegment));

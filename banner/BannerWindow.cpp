@@ -1,10 +1,10 @@
-#include "banner/vorBannerWindowController.h"
+#include "banner/BannerWindow.h"
 
 #include "platform/Preferences.h"
 #include "service/WebPages.h"
 #include "banner/BannerActions.h"
-#include "banner/vorBannerImageView.h"
-#include "banner/vorBannerView.h"
+#include "banner/BannerPreview.h"
+#include "banner/BannerView.h"
 #include "editor/SegmentedToolBar.h"
 #include "helpers/ImageOutput.h"
 #include "helpers/TempFolder.h"
@@ -20,7 +20,7 @@ const QString kBannerPathKey = QStringLiteral("bannerpath");
 const QString kBannerColorKey = QStringLiteral("bannercolor");
 } // namespace
 
-vorBannerWindowController::vorBannerWindowController(QWidget *parent)
+BannerWindow::BannerWindow(QWidget *parent)
     : QWidget(parent, Qt::Window)
     , userDefaults(Preferences::standard())
 {
@@ -28,13 +28,13 @@ vorBannerWindowController::vorBannerWindowController(QWidget *parent)
     setWindowTitle(QStringLiteral("Vornik banner"));
     setWindowIcon(iconNamed(QStringLiteral("AppIcon")));
 
-    m_view = new vorBannerView(this);
+    m_view = new BannerView(this);
     auto *content = new QVBoxLayout(m_view);
     buttonBar = new SegmentedToolBar(m_view);
     buttonBar->setObjectName(QStringLiteral("buttonBar"));
     for (const char *icon : {"save", "load", "upload", "color", "reset", "site"})
         buttonBar->addSegment(iconNamed(QStringLiteral("banner/banner-") + QLatin1String(icon)));
-    paintView = new vorBannerImageView(m_view);
+    paintView = new BannerPreview(m_view);
     paintView->setObjectName(QStringLiteral("paintView"));
     paintView->setMinimumSize(paintView->sizeHint());
     content->addWidget(buttonBar, 0, Qt::AlignHCenter);
@@ -48,14 +48,14 @@ vorBannerWindowController::vorBannerWindowController(QWidget *parent)
     windowDidLoad();
 }
 
-QStringList vorBannerWindowController::segmentToolTips()
+QStringList BannerWindow::segmentToolTips()
 {
     return {QStringLiteral("Save current banner to your computer"), QStringLiteral("Load an image into the preview below."),
             QStringLiteral("Upload an image to use as a Vornik banner."), QStringLiteral("Change your Vornik banner color"),
             QStringLiteral("Reset banner color and image"), homePageUrl()};
 }
 
-void vorBannerWindowController::windowDidLoad()
+void BannerWindow::windowDidLoad()
 {
     bindBannerPreview(paintView);
     bindBannerButtonBar(buttonBar);
@@ -69,7 +69,7 @@ void vorBannerWindowController::windowDidLoad()
         buttonBar->setSegmentToolTip(i, tips[i]);
 }
 
-void vorBannerWindowController::showFirstUseBanner()
+void BannerWindow::showFirstUseBanner()
 {
     const QString red = QStringLiteral("red");
     userDefaults.setString(kBannerColorKey, red);
@@ -83,13 +83,13 @@ void vorBannerWindowController::showFirstUseBanner()
         userDefaults.setString(kBannerPathKey, path);
 }
 
-void vorBannerWindowController::showStoredBanner()
+void BannerWindow::showStoredBanner()
 {
     paintView->setImage(QImage(userDefaults.stringForKey(kBannerPathKey)));
     paintView->setBackgroundColor(colorNamed(bannerColorName()));
 }
 
-void vorBannerWindowController::showWindow()
+void BannerWindow::showWindow()
 {
     adjustSize();
     if (QScreen *screen = QGuiApplication::primaryScreen()) {

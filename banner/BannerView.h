@@ -7,11 +7,11 @@ class SegmentedToolBar;
 
 // The content of the banner window and the target of its button bar: each of the six
 // segments saves, loads, uploads, recolors or resets the banner, or opens the site.
-class vorBannerView : public QWidget
+class BannerView : public QWidget
 {
     Q_OBJECT
 public:
-    explicit vorBannerView(QWidget *parent = nullptr);
+    explicit BannerView(QWidget *parent = nullptr);
 
     // The segments in bar order.
     enum Segment { saveSegment, loadSegment, uploadSegment, colorSegment, resetSegment, siteSegment };

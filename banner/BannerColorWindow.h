@@ -2,19 +2,19 @@
 
 #include <QWidget>
 
-class bannercolor;
+class BannerColorPicker;
 
 // The small window in which the user picks the banner color. The caller runs it
 // modally (ModalRuns) and closes it when the run ends; the choice is in the
 // preference "bannercolor".
-class bannercolorwindow : public QWidget
+class BannerColorWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit bannercolorwindow(QWidget *parent = nullptr);
+    explicit BannerColorWindow(QWidget *parent = nullptr);
 
     // The palette shown as the window's content.
-    bannercolor *contentViewController() const { return m_content; }
+    BannerColorPicker *contentViewController() const { return m_content; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -23,5 +23,5 @@ private:
     void windowDidLoad();
     bool m_centred = false;
 
-    bannercolor *m_content = nullptr;
+    BannerColorPicker *m_content = nullptr;
 };
