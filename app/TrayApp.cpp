@@ -11,7 +11,7 @@
 #include "banner/BannerActions.h"
 #include "banner/BannerWindow.h"
 #include "capture/ScreenCapture.h"
-#include "editor/PaintWindowController.h"
+#include "editor/EditorWindow.h"
 #include "helpers/Links.h"
 #include "helpers/Notifications.h"
 #include "helpers/ResourceImages.h"
@@ -294,12 +294,12 @@ void TrayApp::clearSelections()
 
 QWidget *TrayApp::openEditor(const QString &path, QScreen *display)
 {
-    return PaintWindowController::openOn(path, display, this);
+    return EditorWindow::openOn(path, display, this);
 }
 
 void TrayApp::setEditorActive(QWidget *editor, bool active)
 {
-    auto *controller = qobject_cast<PaintWindowController *>(editor);
+    auto *controller = qobject_cast<EditorWindow *>(editor);
     if (active) {
         paintWindow = controller;
         m_paintWindowGuard = controller;

@@ -7,7 +7,7 @@
 #include <QString>
 #include <functional>
 
-class PaintWindowController;
+class EditorWindow;
 class Preferences;
 class QAction;
 class QMenu;
@@ -40,7 +40,7 @@ public:
     ~TrayApp() override;
 
 
-    PaintWindowController *paintWindow = nullptr; // the editor open last; created by the editor on first use
+    EditorWindow *paintWindow = nullptr; // the editor open last; created by the editor on first use
     bool usepaintcontroller = false;              // true while an editor window is open
     ScreenCapture *sc = nullptr;
     GlobalHotKeys *keyEvents = nullptr;
@@ -133,7 +133,7 @@ private:
     RecentUploadsMenu *m_historyMenu = nullptr;
     QSystemTrayIcon *m_statusItem = nullptr;
     QTimer *m_accessibilityWatch = nullptr;
-    QPointer<PaintWindowController> m_paintWindowGuard;
+    QPointer<EditorWindow> m_paintWindowGuard;
     QString m_statusTitle;
     QString m_statusToolTip = QStringLiteral("Vornik");
     QString m_version;

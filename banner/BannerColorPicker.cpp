@@ -77,7 +77,7 @@ void BannerColorPicker::silverbuttonclick(QObject *) { chooseColor(QStringLitera
 void BannerColorPicker::graybuttonclick(QObject *) { chooseColor(QStringLiteral("gray")); }
 void BannerColorPicker::blackbuttonclick(QObject *) { chooseColor(QStringLiteral("black")); }
 void BannerColorPicker::redbuttonclick(QObject *) { chooseColor(QStringLiteral("red")); }
-void BannerColorPicker::marronbuttonclick(QObject *) { chooseColor(QStringLiteral("maroon")); }
+void BannerColorPicker::maroonButtonClicked(QObject *) { chooseColor(QStringLiteral("maroon")); }
 void BannerColorPicker::yellowbuttonclick(QObject *) { chooseColor(QStringLiteral("yellow")); }
 void BannerColorPicker::olivebuttonclick(QObject *) { chooseColor(QStringLiteral("olive")); }
 void BannerColorPicker::limebuttonclick(QObject *) { chooseColor(QStringLiteral("lime")); }

@@ -36,7 +36,7 @@ public slots:
     void graybuttonclick(QObject *sender = nullptr);
     void blackbuttonclick(QObject *sender = nullptr);
     void redbuttonclick(QObject *sender = nullptr);
-    void marronbuttonclick(QObject *sender = nullptr);
+    void maroonButtonClicked(QObject *sender = nullptr);
     void yellowbuttonclick(QObject *sender = nullptr);
     void olivebuttonclick(QObject *sender = nullptr);
     void limebuttonclick(QObject *sender = nullptr);

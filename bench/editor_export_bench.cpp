@@ -11,7 +11,7 @@
 // temporary folder.
 
 #include "bench/BenchPictures.h"
-#include "editor/PaintView.h"
+#include "editor/EditorCanvas.h"
 #include "helpers/ImageOutput.h"
 #include "output/EditorActions.h"
 #include "platform/Preferences.h"
@@ -40,12 +40,12 @@ void send(QWidget *target, QEvent::Type type, QPoint at, Qt::MouseButton button,
 }
 
 // Every drawing tool in turn, each figure dragged out with pointer events.
-void drawFigures(PaintView &view)
+void drawFigures(EditorCanvas &view)
 {
-    const PanelTool tools[] = {PanelTool::rectangle, PanelTool::ellipse,         PanelTool::line,
-                               PanelTool::arrow,     PanelTool::filledrectangle, PanelTool::filledellipse,
-                               PanelTool::pixelate,  PanelTool::blur,            PanelTool::highlighter,
-                               PanelTool::counter,   PanelTool::pen};
+    const ToolKind tools[] = {ToolKind::rectangle, ToolKind::ellipse,         ToolKind::line,
+                               ToolKind::arrow,     ToolKind::filledrectangle, ToolKind::filledellipse,
+                               ToolKind::pixelate,  ToolKind::blur,            ToolKind::highlighter,
+                               ToolKind::counter,   ToolKind::pen};
     for (int i = 0; i < kFigures; ++i) {
         const QPoint from(120 + (i % 5) * 340, 120 + (i / 5) * 220);
         view.setSelectedTool(tools[i % int(std::size(tools))]);
@@ -53,7 +53,7 @@ void drawFigures(PaintView &view)
         send(view.viewport(), QEvent::MouseMove, from + QPoint(160, 110), Qt::NoButton, Qt::LeftButton);
         send(view.viewport(), QEvent::MouseButtonRelease, from + QPoint(160, 110), Qt::LeftButton, Qt::NoButton);
     }
-    view.setSelectedTool(PanelTool::pointer);
+    view.setSelectedTool(ToolKind::pointer);
 }
 
 // A full-screen picture at `ratio` device pixels per point, with its density recorded
@@ -90,7 +90,7 @@ double timed(const std::function<void()> &work)
 
 void measure(const QString &folder, int ratio, int rounds)
 {
-    PaintView view;
+    EditorCanvas view;
     view.setupCanvas(kCanvas, writePicture(folder, ratio));
     view.resize(kCanvas.size().toSize());
     view.show();

@@ -23,7 +23,7 @@ qsizetype takeNode(scene::Group &root, const std::shared_ptr<scene::Node> &node)
 
 } // namespace
 
-AddFigureStep::AddFigureStep(scene::Group &root, drawingItems &records, std::shared_ptr<drawingItem> record,
+AddFigureStep::AddFigureStep(scene::Group &root, FigureList &records, std::shared_ptr<Figure> record,
                              std::shared_ptr<scene::Node> node)
     : m_root(root)
     , m_records(records)
@@ -51,7 +51,7 @@ void AddFigureStep::redo()
         m_records.lst.insert(std::min(m_recordIndex, m_records.lst.size()), m_record);
 }
 
-MoveFigureStep::MoveFigureStep(drawingItems &records, std::shared_ptr<scene::Node> node, QPointF by)
+MoveFigureStep::MoveFigureStep(FigureList &records, std::shared_ptr<scene::Node> node, QPointF by)
     : m_records(records)
     , m_node(std::move(node))
     , m_by(by)
@@ -91,7 +91,7 @@ void RemoveNodeStep::redo()
     m_index = takeNode(m_root, m_node);
 }
 
-DropRecordStep::DropRecordStep(drawingItems &records, std::shared_ptr<drawingItem> record)
+DropRecordStep::DropRecordStep(FigureList &records, std::shared_ptr<Figure> record)
     : m_records(records)
     , m_record(std::move(record))
 {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "editor/Scene.h"
-#include "editor/drawingItem.h"
+#include "editor/Figure.h"
 
 #include <QUndoCommand>
 #include <functional>
@@ -16,15 +16,15 @@
 class AddFigureStep : public QUndoCommand
 {
 public:
-    AddFigureStep(scene::Group &root, drawingItems &records, std::shared_ptr<drawingItem> record,
+    AddFigureStep(scene::Group &root, FigureList &records, std::shared_ptr<Figure> record,
                   std::shared_ptr<scene::Node> node);
     void undo() override;
     void redo() override;
 
 private:
     scene::Group &m_root;
-    drawingItems &m_records;
-    std::shared_ptr<drawingItem> m_record;
+    FigureList &m_records;
+    std::shared_ptr<Figure> m_record;
     std::shared_ptr<scene::Node> m_node;
     qsizetype m_nodeIndex = -1;
     qsizetype m_recordIndex = -1;
@@ -35,14 +35,14 @@ private:
 class MoveFigureStep : public QUndoCommand
 {
 public:
-    MoveFigureStep(drawingItems &records, std::shared_ptr<scene::Node> node, QPointF by);
+    MoveFigureStep(FigureList &records, std::shared_ptr<scene::Node> node, QPointF by);
     void undo() override { shift(-m_by); }
     void redo() override;
 
 private:
     void shift(QPointF by);
 
-    drawingItems &m_records;
+    FigureList &m_records;
     std::shared_ptr<scene::Node> m_node;
     QPointF m_by;
     bool m_done = true;
@@ -66,13 +66,13 @@ private:
 class DropRecordStep : public QUndoCommand
 {
 public:
-    DropRecordStep(drawingItems &records, std::shared_ptr<drawingItem> record);
+    DropRecordStep(FigureList &records, std::shared_ptr<Figure> record);
     void undo() override;
     void redo() override;
 
 private:
-    drawingItems &m_records;
-    std::shared_ptr<drawingItem> m_record;
+    FigureList &m_records;
+    std::shared_ptr<Figure> m_record;
     qsizetype m_index = -1;
 };
 

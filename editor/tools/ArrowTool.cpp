@@ -15,7 +15,7 @@ StartedFigure ArrowTool::start(ToolCanvas &, const FigureStyle &style, const Poi
 }
 
 // The head is drawn anew at every move, with the line color and width of the moment.
-void ArrowTool::drag(ToolCanvas &canvas, const std::shared_ptr<drawingItem> &latest, const Point &from,
+void ArrowTool::drag(ToolCanvas &canvas, const std::shared_ptr<Figure> &latest, const Point &from,
                      const Point &to) const
 {
     const auto arrow = latest ? latest->mGroup : nullptr;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "editor/Scene.h"
-#include "editor/drawingItem.h"
+#include "editor/Figure.h"
 
 #include <QIcon>
 #include <QKeySequence>
@@ -40,7 +40,7 @@ public:
     // Pixels per point of the canvas on its display.
     virtual double displayPixelRatio() const = 0;
     // The figure records, whose rectangles follow a figure as it is drawn out.
-    virtual drawingItems &figures() = 0;
+    virtual FigureList &figures() = 0;
     // Steps the latest figure's text size up or down, when it is a text.
     virtual void stepTextSize(bool larger) = 0;
     // Where a text size drag last saw the pointer; every press on the page resets it.
@@ -76,9 +76,9 @@ public:
     // The pointer is at `to` in the drag that began at `from`. `latest` is the record of
     // the latest figure, which need not be this tool's (a press the popovers kept to
     // themselves started none); null before the first figure.
-    virtual void drag(ToolCanvas &canvas, const std::shared_ptr<drawingItem> &latest, const scene::Point &from,
+    virtual void drag(ToolCanvas &canvas, const std::shared_ptr<Figure> &latest, const scene::Point &from,
                       const scene::Point &to) const = 0;
-    virtual void release(ToolCanvas &, const std::shared_ptr<drawingItem> &) const {}
+    virtual void release(ToolCanvas &, const std::shared_ptr<Figure> &) const {}
 
     // The tool bar segment's tool tip, shortcut and picture. The first group's segments
     // take theirs from the tool bar's own tables and leave these empty.

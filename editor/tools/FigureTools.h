@@ -11,7 +11,7 @@ public:
     QString typeName() const override { return QString(); }
     bool takesPagePresses() const override { return false; }
     StartedFigure start(ToolCanvas &, const FigureStyle &, const scene::Point &) const override { return {}; }
-    void drag(ToolCanvas &, const std::shared_ptr<drawingItem> &, const scene::Point &,
+    void drag(ToolCanvas &, const std::shared_ptr<Figure> &, const scene::Point &,
               const scene::Point &) const override
     {
     }
@@ -23,7 +23,7 @@ class ShapeTool : public DrawingTool
 {
 public:
     StartedFigure start(ToolCanvas &canvas, const FigureStyle &style, const scene::Point &at) const override;
-    void drag(ToolCanvas &canvas, const std::shared_ptr<drawingItem> &latest, const scene::Point &from,
+    void drag(ToolCanvas &canvas, const std::shared_ptr<Figure> &latest, const scene::Point &from,
               const scene::Point &to) const final;
 
 protected:
@@ -82,7 +82,7 @@ class ArrowTool : public DrawingTool
 public:
     QString typeName() const override { return QStringLiteral("arrow"); }
     StartedFigure start(ToolCanvas &canvas, const FigureStyle &style, const scene::Point &at) const override;
-    void drag(ToolCanvas &canvas, const std::shared_ptr<drawingItem> &latest, const scene::Point &from,
+    void drag(ToolCanvas &canvas, const std::shared_ptr<Figure> &latest, const scene::Point &from,
               const scene::Point &to) const override;
 };
 
@@ -93,6 +93,6 @@ class TextTool : public DrawingTool
 public:
     QString typeName() const override { return QStringLiteral("text"); }
     StartedFigure start(ToolCanvas &canvas, const FigureStyle &style, const scene::Point &at) const override;
-    void drag(ToolCanvas &canvas, const std::shared_ptr<drawingItem> &latest, const scene::Point &from,
+    void drag(ToolCanvas &canvas, const std::shared_ptr<Figure> &latest, const scene::Point &from,
               const scene::Point &to) const override;
 };

@@ -18,7 +18,7 @@ StartedFigure ShapeTool::start(ToolCanvas &, const FigureStyle &style, const Poi
     return {shape, boundsOf(*shape)};
 }
 
-void ShapeTool::drag(ToolCanvas &canvas, const std::shared_ptr<drawingItem> &latest, const Point &from,
+void ShapeTool::drag(ToolCanvas &canvas, const std::shared_ptr<Figure> &latest, const Point &from,
                      const Point &to) const
 {
     const auto shape = latest ? latest->mShape : nullptr;

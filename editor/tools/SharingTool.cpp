@@ -14,7 +14,7 @@ StartedFigure SharingTool::start(ToolCanvas &canvas, const FigureStyle &style, c
     return {figure, coveredRect(*figure)};
 }
 
-void SharingTool::drag(ToolCanvas &, const std::shared_ptr<drawingItem> &latest, const scene::Point &from,
+void SharingTool::drag(ToolCanvas &, const std::shared_ptr<Figure> &latest, const scene::Point &from,
                        const scene::Point &to) const
 {
     const auto figure = latest ? latest->mGroup : nullptr;

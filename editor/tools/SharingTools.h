@@ -26,7 +26,7 @@ class SharingTool : public DrawingTool
 public:
     StartedFigure start(ToolCanvas &canvas, const FigureStyle &style, const scene::Point &at) const final;
     // Draws out the latest figure when this tool made it.
-    void drag(ToolCanvas &canvas, const std::shared_ptr<drawingItem> &latest, const scene::Point &from,
+    void drag(ToolCanvas &canvas, const std::shared_ptr<Figure> &latest, const scene::Point &from,
               const scene::Point &to) const final;
 
 protected:

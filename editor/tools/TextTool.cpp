@@ -9,7 +9,7 @@ StartedFigure TextTool::start(ToolCanvas &canvas, const FigureStyle &style, cons
     return {text, QRectF(at.x, at.y, size.width(), size.height())};
 }
 
-void TextTool::drag(ToolCanvas &canvas, const std::shared_ptr<drawingItem> &, const Point &, const Point &to) const
+void TextTool::drag(ToolCanvas &canvas, const std::shared_ptr<Figure> &, const Point &, const Point &to) const
 {
     const Point last = canvas.lastTextDragPoint();
     canvas.stepTextSize(!(to.x - last.x < 0 || to.y - last.y < 0));

@@ -18,9 +18,9 @@ const QList<const DrawingTool *> &sharingTools()
 
 namespace {
 
-constexpr int kToolCount = int(PanelTool::pen) + 1;
+constexpr int kToolCount = int(ToolKind::pen) + 1;
 
-// Every tool by its PanelTool value; null for the values that draw nothing.
+// Every tool by its ToolKind value; null for the values that draw nothing.
 std::array<const DrawingTool *, kToolCount> toolTable()
 {
     static const PointerTool pointer;
@@ -32,23 +32,23 @@ std::array<const DrawingTool *, kToolCount> toolTable()
     static const FilledEllipseTool filledEllipse;
     static const FilledRectangleTool filledRectangle;
     std::array<const DrawingTool *, kToolCount> table{};
-    table[int(PanelTool::pointer)] = &pointer;
-    table[int(PanelTool::ellipse)] = &ellipse;
-    table[int(PanelTool::rectangle)] = &rectangle;
-    table[int(PanelTool::line)] = &line;
-    table[int(PanelTool::arrow)] = &arrow;
-    table[int(PanelTool::text)] = &text;
-    table[int(PanelTool::filledellipse)] = &filledEllipse;
-    table[int(PanelTool::filledrectangle)] = &filledRectangle;
+    table[int(ToolKind::pointer)] = &pointer;
+    table[int(ToolKind::ellipse)] = &ellipse;
+    table[int(ToolKind::rectangle)] = &rectangle;
+    table[int(ToolKind::line)] = &line;
+    table[int(ToolKind::arrow)] = &arrow;
+    table[int(ToolKind::text)] = &text;
+    table[int(ToolKind::filledellipse)] = &filledEllipse;
+    table[int(ToolKind::filledrectangle)] = &filledRectangle;
     const auto &sharing = sharingTools();
     for (int i = 0; i < sharing.size(); ++i)
-        table[int(PanelTool::pixelate) + i] = sharing.at(i);
+        table[int(ToolKind::pixelate) + i] = sharing.at(i);
     return table;
 }
 
 } // namespace
 
-const DrawingTool *drawingToolFor(PanelTool tool)
+const DrawingTool *drawingToolFor(ToolKind tool)
 {
     static const std::array<const DrawingTool *, kToolCount> table = toolTable();
     const int index = int(tool);

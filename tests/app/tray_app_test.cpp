@@ -4,7 +4,7 @@
 #include "history/RecentUploadsMenu.h"
 #include "banner/BannerWindow.h"
 #include "capture/ScreenCapture.h"
-#include "editor/PaintWindowController.h"
+#include "editor/EditorWindow.h"
 #include "platform/AccessibilityTrust.h"
 #include "platform/Autostart.h"
 #include "platform/Opener.h"
@@ -162,7 +162,7 @@ private slots:
         image.fill(Qt::darkCyan);
         QVERIFY(image.save(picture));
 
-        QPointer<PaintWindowController> editor = new PaintWindowController;
+        QPointer<EditorWindow> editor = new EditorWindow;
         editor->delegate = delegate;
         editor->imagelocation = picture;
         editor->screennum = 0;
@@ -414,7 +414,7 @@ private slots:
         const QIcon plainIcon = delegate->statusItem()->icon();
         QVERIFY(!plainIcon.isNull());
         QVERIFY(!plainIcon.pixmap(22, 22).toImage().isNull());
-        auto editor = std::make_unique<PaintWindowController>();
+        auto editor = std::make_unique<EditorWindow>();
         editor->resize(300, 200);
         editor->move(5, 5);
         delegate->setEditorActive(editor.get(), true);

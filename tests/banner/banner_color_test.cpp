@@ -61,7 +61,7 @@ private slots:
     void maroonHasItsOwnSelector()
     {
         BannerColorWindow window;
-        QVERIFY(runAnswered(window, [&] { window.contentViewController()->marronbuttonclick(); }));
+        QVERIFY(runAnswered(window, [&] { window.contentViewController()->maroonButtonClicked(); }));
         QCOMPARE(bannerColorName(), QStringLiteral("maroon"));
     }
 

@@ -4,7 +4,7 @@
 // window-system path (popups see clicks outside them, as with a real mouse).
 
 #include "platform/Preferences.h"
-#include "editor/PaintWindowController.h"
+#include "editor/EditorWindow.h"
 
 #include <QDir>
 #include <QFile>
@@ -68,30 +68,30 @@ inline void click(QWidget *widget, const QPoint &local)
     release(widget, local);
 }
 
-inline void clickSegment(PaintWindowController &editor, int index)
+inline void clickSegment(EditorWindow &editor, int index)
 {
     ToolBarSegment *segment = editor.buttonBar->segment(index);
     click(segment, segment->rect().center());
 }
 
 // Where a canvas point is in the canvas widget's viewport.
-inline QPoint onCanvas(PaintWindowController &editor, const QPointF &canvasPoint)
+inline QPoint onCanvas(EditorWindow &editor, const QPointF &canvasPoint)
 {
     return editor.paintView->mapFromScene(canvasPoint);
 }
 
-inline void pressCanvas(PaintWindowController &editor, const QPointF &canvasPoint)
+inline void pressCanvas(EditorWindow &editor, const QPointF &canvasPoint)
 {
     press(editor.paintView->viewport(), onCanvas(editor, canvasPoint));
 }
 
-inline void releaseCanvas(PaintWindowController &editor, const QPointF &canvasPoint)
+inline void releaseCanvas(EditorWindow &editor, const QPointF &canvasPoint)
 {
     release(editor.paintView->viewport(), onCanvas(editor, canvasPoint));
 }
 
 // A press, a few moves and a release from `from` to `to`, in canvas points.
-inline void dragOnCanvas(PaintWindowController &editor, const QPointF &from, const QPointF &to, int steps = 4)
+inline void dragOnCanvas(EditorWindow &editor, const QPointF &from, const QPointF &to, int steps = 4)
 {
     QWidget *viewport = editor.paintView->viewport();
     press(viewport, onCanvas(editor, from));

@@ -1,4 +1,4 @@
-#include "editor/PaintWindowController.h"
+#include "editor/EditorWindow.h"
 #include "output/OutputActions.h"
 #include "tests/harness/FakeAppRequests.h"
 #include "tests/editor/EditorDriver.h"
@@ -72,7 +72,7 @@ class EditorExactExportTest : public QObject
 
     DisplaySelection overlay;
     vtest::FakeAppRequests delegate;
-    QPointer<PaintWindowController> editor;
+    QPointer<EditorWindow> editor;
 
     // Selects `frame` on display `screenIndex` and opens it in the editor.
     void openSelection(int screenIndex, const QRectF &frame)
@@ -88,7 +88,7 @@ class EditorExactExportTest : public QObject
         openSelectionInEditor(OverlayContext{.delegate = &delegate, .selection = &overlay, .display = display,
                                              .editorSlot = &slot});
         QTRY_VERIFY_WITH_TIMEOUT(slot, 20000);
-        editor = qobject_cast<PaintWindowController *>(slot.data());
+        editor = qobject_cast<EditorWindow *>(slot.data());
         QTRY_VERIFY_WITH_TIMEOUT(editor && editor->isLoaded(), 20000);
         QVERIFY(QTest::qWaitForWindowExposed(editor));
     }
@@ -96,7 +96,7 @@ class EditorExactExportTest : public QObject
     QImage copyFromTheEditor()
     {
         QGuiApplication::clipboard()->clear();
-        clickSegment(*editor, PaintWindowController::CopySegment);
+        clickSegment(*editor, EditorWindow::CopySegment);
         [&] { QTRY_VERIFY_WITH_TIMEOUT(editor.isNull(), 10000); }();
         return opaque(clipboardPng());
     }
@@ -149,9 +149,9 @@ private slots:
         const QPointF origin = editor->paintView->imagerect()->topLeft();
 
         // A filled rectangle inside the picture: the size stays.
-        clickSegment(*editor, PaintWindowController::FilledRectangleSegment);
+        clickSegment(*editor, EditorWindow::FilledRectangleSegment);
         dragOnCanvas(*editor, origin + QPointF(50, 40), origin + QPointF(120, 100));
-        clickSegment(*editor, PaintWindowController::CopySegment);
+        clickSegment(*editor, EditorWindow::CopySegment);
         QTRY_VERIFY_WITH_TIMEOUT(editor.isNull(), 10000);
         QImage copied = opaque(clipboardPng());
         QCOMPARE(copied.size(), source.size());
@@ -166,7 +166,7 @@ private slots:
         // A line from inside the picture to 40 points past its right and bottom edges.
         openSelection(screenIndex, frame);
         const QPointF again = editor->paintView->imagerect()->topLeft();
-        clickSegment(*editor, PaintWindowController::LineSegment);
+        clickSegment(*editor, EditorWindow::LineSegment);
         dragOnCanvas(*editor, again + QPointF(250, 150), again + QPointF(341, 241));
         copied = copyFromTheEditor();
         QVERIFY2(copied.width() > source.width() && copied.height() > source.height(),

@@ -1,4 +1,4 @@
-#include "editor/PaintWindowController.h"
+#include "editor/EditorWindow.h"
 #include "helpers/FilePanels.h"
 #include "tests/editor/EditorDriver.h"
 #include "tests/harness/SaveDialogDriver.h"
@@ -45,7 +45,7 @@ private slots:
         panels.answer = QDir::tempPath() + QStringLiteral("/edited");   // no extension: ".png" is added
         FilePanels::setCurrent(&panels);
 
-        QPointer<PaintWindowController> editor = new PaintWindowController;
+        QPointer<EditorWindow> editor = new EditorWindow;
         editor->imagelocation = writeCapture(capture);
         editor->show();
         editor->setGeometry(QGuiApplication::primaryScreen()->geometry());
@@ -55,18 +55,18 @@ private slots:
 
         // A filled rectangle over (30, 30)-(110, 90) of the picture, an arrow from
         // (150, 50) to (250, 150).
-        clickSegment(*editor, PaintWindowController::FilledRectangleSegment);
+        clickSegment(*editor, EditorWindow::FilledRectangleSegment);
         dragOnCanvas(*editor, origin + QPointF(30, 30), origin + QPointF(110, 90));
-        clickSegment(*editor, PaintWindowController::ArrowSegment);
+        clickSegment(*editor, EditorWindow::ArrowSegment);
         dragOnCanvas(*editor, origin + QPointF(150, 50), origin + QPointF(250, 150), 6);
         QCOMPARE(editor->paintView->myDrawings().lst.size(), 2);
 
-        clickSegment(*editor, PaintWindowController::SaveSegment);
+        clickSegment(*editor, EditorWindow::SaveSegment);
         QCOMPARE(panels.saveRuns, 1);
         // Saving keeps the editor open, back on the pointer tool.
         QVERIFY(editor && editor->isVisible());
-        QCOMPARE(editor->paintView->selectedTool(), std::optional(PanelTool::pointer));
-        QCOMPARE(editor->buttonBar->selectedSegment(), int(PaintWindowController::PointerSegment));
+        QCOMPARE(editor->paintView->selectedTool(), std::optional(ToolKind::pointer));
+        QCOMPARE(editor->buttonBar->selectedSegment(), int(EditorWindow::PointerSegment));
 
         const QImage saved(panels.answer + QStringLiteral(".png"));
         QVERIFY(!saved.isNull());
@@ -96,7 +96,7 @@ private slots:
         const QImage capture = patternImage(300, 200);
         AnsweringPanels panels;
         FilePanels::setCurrent(&panels);
-        QPointer<PaintWindowController> editor = new PaintWindowController;
+        QPointer<EditorWindow> editor = new EditorWindow;
         editor->imagelocation = writeCapture(capture);
         editor->show();
         editor->setGeometry(QGuiApplication::primaryScreen()->geometry());
@@ -104,10 +104,10 @@ private slots:
         const QPointF origin = editor->paintView->imagerect()->topLeft();
 
         // A filled rectangle reaching 60 points past the right edge of the picture.
-        clickSegment(*editor, PaintWindowController::FilledRectangleSegment);
+        clickSegment(*editor, EditorWindow::FilledRectangleSegment);
         dragOnCanvas(*editor, origin + QPointF(250, 50), origin + QPointF(360, 120));
         panels.answer = QDir::tempPath() + QStringLiteral("/with-figure.png");
-        clickSegment(*editor, PaintWindowController::SaveSegment);
+        clickSegment(*editor, EditorWindow::SaveSegment);
         const QImage withFigure(panels.answer);
         // The figure on the canvas takes the export past the picture's edge.
         QVERIFY2(withFigure.width() > capture.width(), qPrintable(QString::number(withFigure.width())));
@@ -118,7 +118,7 @@ private slots:
         QCOMPARE(editor->paintView->rootGroup()->contents().size(), 1);
         QCOMPARE(editor->paintView->myDrawings().lst.size(), 1);
         panels.answer = QDir::tempPath() + QStringLiteral("/deleted.png");
-        clickSegment(*editor, PaintWindowController::SaveSegment);
+        clickSegment(*editor, EditorWindow::SaveSegment);
         const QImage deleted(panels.answer);
         QCOMPARE(deleted.size(), capture.size());
         for (const QPoint p : {QPoint(0, 0), QPoint(260, 60), QPoint(299, 100), QPoint(299, 199)})
@@ -139,7 +139,7 @@ private slots:
         QImage older(3, 3, QImage::Format_RGB32);
         older.fill(Qt::black);
         QVERIFY(older.save(existing, "PNG"));
-        QPointer<PaintWindowController> editor = new PaintWindowController;
+        QPointer<EditorWindow> editor = new EditorWindow;
         editor->imagelocation = writeCapture(patternImage(120, 80));
         editor->show();
         QVERIFY(QTest::qWaitForWindowExposed(editor));
@@ -147,7 +147,7 @@ private slots:
         vtest::SaveDialogDriver dialog;
         dialog.folder = folder;
         dialog.typedName = QStringLiteral("shot");
-        clickSegment(*editor, PaintWindowController::SaveSegment);
+        clickSegment(*editor, EditorWindow::SaveSegment);
         QCOMPARE(dialog.dialogsAnswered, 1);
         QCOMPARE(dialog.questions.size(), 1);
         QVERIFY2(dialog.questions.constFirst().contains(QStringLiteral("shot.png")), qPrintable(dialog.questions.constFirst()));
@@ -155,7 +155,7 @@ private slots:
         QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("shot.png")});
 
         dialog.replace = true;
-        clickSegment(*editor, PaintWindowController::SaveSegment);
+        clickSegment(*editor, EditorWindow::SaveSegment);
         QCOMPARE(dialog.questions.size(), 2);
         QCOMPARE(QImage(existing).size(), QSize(120, 80));
         QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("shot.png")});
@@ -168,12 +168,12 @@ private slots:
         clearPreferences();
         AnsweringPanels panels;   // answers with an empty path: cancelled
         FilePanels::setCurrent(&panels);
-        QPointer<PaintWindowController> editor = new PaintWindowController;
+        QPointer<EditorWindow> editor = new EditorWindow;
         editor->imagelocation = writeCapture(patternImage(120, 80));
         editor->show();
         QVERIFY(QTest::qWaitForWindowExposed(editor));
         const QStringList before = QDir(QDir::tempPath()).entryList(QDir::Files);
-        clickSegment(*editor, PaintWindowController::SaveSegment);
+        clickSegment(*editor, EditorWindow::SaveSegment);
         QCOMPARE(panels.saveRuns, 1);
         QVERIFY(editor && editor->isVisible());
         QCOMPARE(QDir(QDir::tempPath()).entryList(QDir::Files), before);

@@ -1,4 +1,4 @@
-#include "editor/PaintWindowController.h"
+#include "editor/EditorWindow.h"
 #include "output/OutputActions.h"
 #include "tests/editor/EditorDriver.h"
 #include "tests/harness/FakeAppRequests.h"
@@ -60,7 +60,7 @@ private slots:
                                              .display = QGuiApplication::primaryScreen(),
                                              .editorSlot = &slot});
         QTRY_VERIFY_WITH_TIMEOUT(slot, 20000);
-        QPointer<PaintWindowController> editor = qobject_cast<PaintWindowController *>(slot.data());
+        QPointer<EditorWindow> editor = qobject_cast<EditorWindow *>(slot.data());
         QTRY_VERIFY_WITH_TIMEOUT(editor && editor->isLoaded(), 20000);
 
         // The picture lies on the canvas at the selection's size in points...
@@ -95,7 +95,7 @@ private slots:
                                                  .display = display,
                                                  .editorSlot = &slot});
             QTRY_VERIFY_WITH_TIMEOUT(slot, 20000);
-            QPointer<PaintWindowController> editor = qobject_cast<PaintWindowController *>(slot.data());
+            QPointer<EditorWindow> editor = qobject_cast<EditorWindow *>(slot.data());
             QTRY_VERIFY_WITH_TIMEOUT(editor && editor->isLoaded(), 20000);
             QTRY_COMPARE_WITH_TIMEOUT(editor->frameGeometry(), display->geometry(), 10000);
             QTRY_COMPARE_WITH_TIMEOUT(editor->screen(), display, 10000);

@@ -1,9 +1,9 @@
 #include "platform/Preferences.h"
 #include "editor/SegmentedToolBar.h"
 #include "editor/ToolTipTable.h"
-#include "editor/colorpickerview.h"
-#include "editor/lineViewController.h"
-#include "editor/textEditPopover.h"
+#include "editor/ColorPalettePopup.h"
+#include "editor/LineWidthPopup.h"
+#include "editor/TextEntryPopup.h"
 #include "helpers/Links.h"
 #include "helpers/NamedColors.h"
 #include "tests/harness/TestMain.h"
@@ -113,7 +113,7 @@ private slots:
         auto bar = makeEditorLikeToolBar();
         colorTarget = 2;
         sharedToolBar = bar.get();
-        colorpickerview view;
+        ColorPaletteView view;
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QTest::mouseClick(view.tealbutton, Qt::LeftButton);
@@ -130,7 +130,7 @@ private slots:
         auto bar = makeEditorLikeToolBar();
         colorTarget = 1;
         sharedToolBar = bar.get();
-        colorpickerview view;
+        ColorPaletteView view;
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QTest::mouseClick(view.navybutton, Qt::LeftButton);
@@ -143,7 +143,7 @@ private slots:
 
     void withoutTargetAClickStoresNothing()
     {
-        colorpickerview view;
+        ColorPaletteView view;
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         // Showing the palette reads (and so first stores) the banner color.
@@ -159,7 +159,7 @@ private slots:
     void bannerTargetStoresBannerColor()
     {
         colorTarget = 0;
-        colorpickerview view;
+        ColorPaletteView view;
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QTest::mouseClick(view.limebutton, Qt::LeftButton);
@@ -183,7 +183,7 @@ private slots:
         QFETCH(QString, shown);
         colorTarget = 2;
         Preferences::standard().setString(QStringLiteral("fillcolor"), stored);
-        colorpickerpopover popover(new colorpickerview);
+        ColorPalettePopup popover(new ColorPaletteView);
         // A stale choice must be cleared when the palette appears again.
         popover.view()->aquabutton->setChecked(true);
         popover.show();
@@ -203,8 +203,8 @@ private slots:
 
     void widthButtonsStoreTheirWidth()
     {
-        lineViewPopover popover(new lineViewController);
-        lineViewController *widths = popover.controller();
+        LineWidthPopup popover(new LineWidthView);
+        LineWidthView *widths = popover.controller();
         popover.show();
         QVERIFY(QTest::qWaitForWindowExposed(&popover));
         const QList<QPair<QRadioButton *, int>> expected = {
@@ -247,11 +247,11 @@ private slots:
         QFETCH(bool, present);
         if (present)
             Preferences::standard().setInteger(QStringLiteral("linesize"), stored);
-        lineViewPopover popover(new lineViewController);
+        LineWidthPopup popover(new LineWidthView);
         popover.controller()->rbThinnest->setChecked(true);
         popover.show();
         QVERIFY(QTest::qWaitForWindowExposed(&popover));
-        lineViewController *widths = popover.controller();
+        LineWidthView *widths = popover.controller();
         QVERIFY(widths->rbThick->isChecked());
         for (QRadioButton *other : {widths->rbThinnest, widths->rbThin, widths->rbThicker, widths->rbThickest})
             QVERIFY(!other->isChecked());
@@ -263,7 +263,7 @@ private slots:
     void unknownTitleChangesNothing()
     {
         Preferences::standard().setInteger(QStringLiteral("linesize"), 7);
-        lineViewController widths;
+        LineWidthView widths;
         widths.viewWillAppear();
         QRadioButton stranger(QString{});
         widths.checkclicked(&stranger);
@@ -277,8 +277,8 @@ private slots:
 
     void pointerOverTheTextViewIsTracked()
     {
-        textEditPopover popover(new textEditViewController);
-        textEditViewController *entry = popover.controller();
+        TextEntryPopup popover(new TextEntryView);
+        TextEntryView *entry = popover.controller();
         popover.show();
         QVERIFY(QTest::qWaitForWindowExposed(&popover));
         QEvent leave(QEvent::Leave);
@@ -321,7 +321,7 @@ private slots:
         QTest::keyClick(field, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(triggered, 1);
 
-        textEditPopover popover(new textEditViewController);
+        TextEntryPopup popover(new TextEntryView);
         popover.show();
         QVERIFY(QTest::qWaitForWindowExposed(&popover));
         QPlainTextEdit *text = popover.controller()->textview;

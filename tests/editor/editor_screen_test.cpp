@@ -1,4 +1,4 @@
-#include "editor/PaintWindowController.h"
+#include "editor/EditorWindow.h"
 #include "tests/editor/EditorDriver.h"
 #include "tests/harness/TestMain.h"
 
@@ -19,7 +19,7 @@ private slots:
         Preferences::standard().setString(QStringLiteral("linecolor"), QStringLiteral("blue"));
         Preferences::standard().setString(QStringLiteral("fillcolor"), QStringLiteral("yellow"));
         QScreen *screen = QGuiApplication::primaryScreen();
-        QPointer<PaintWindowController> editor = new PaintWindowController;
+        QPointer<EditorWindow> editor = new EditorWindow;
         editor->imagelocation = writeCapture(patternImage(700, 420));
         editor->show();
         editor->setGeometry(screen->geometry());
@@ -28,19 +28,19 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(editor));
         const QPointF origin = editor->paintView->imagerect()->topLeft();
 
-        clickSegment(*editor, PaintWindowController::FilledEllipseSegment);
+        clickSegment(*editor, EditorWindow::FilledEllipseSegment);
         dragOnCanvas(*editor, origin + QPointF(40, 40), origin + QPointF(200, 140));
-        clickSegment(*editor, PaintWindowController::RectangleSegment);
+        clickSegment(*editor, EditorWindow::RectangleSegment);
         dragOnCanvas(*editor, origin + QPointF(380, 200), origin + QPointF(250, 90));
-        clickSegment(*editor, PaintWindowController::ArrowSegment);
+        clickSegment(*editor, EditorWindow::ArrowSegment);
         dragOnCanvas(*editor, origin + QPointF(500, 330), origin + QPointF(620, 220), 6);
-        clickSegment(*editor, PaintWindowController::TextSegment);
+        clickSegment(*editor, EditorWindow::TextSegment);
         QTest::keyClicks(editor->texteditview->textview, QStringLiteral("Look here"));
         pressCanvas(*editor, origin + QPointF(60, 300));
         releaseCanvas(*editor, origin + QPointF(60, 300));
         QCOMPARE(editor->paintView->myDrawings().lst.size(), 4);
-        clickSegment(*editor, PaintWindowController::FillColorSegment);
-        QVERIFY(editor->colorpickerpopover->isVisible());
+        clickSegment(*editor, EditorWindow::FillColorSegment);
+        QVERIFY(editor->ColorPalettePopup->isVisible());
 
         // The middle of the filled ellipse shows yellow on the screen itself.
         const QPoint ellipseCentre =
@@ -48,7 +48,7 @@ private slots:
         const QPoint onScreen = ellipseCentre - screen->geometry().topLeft();
         QTRY_COMPARE_WITH_TIMEOUT(screen->grabWindow(0).toImage().pixel(onScreen), qRgb(255, 255, 0), 10000);
         // The fill swatch of the tool bar shows the fill color too.
-        ToolBarSegment *swatch = editor->buttonBar->segment(PaintWindowController::FillColorSegment);
+        ToolBarSegment *swatch = editor->buttonBar->segment(EditorWindow::FillColorSegment);
         const QPoint swatchCentre = swatch->mapToGlobal(swatch->rect().center()) - screen->geometry().topLeft();
         QCOMPARE(screen->grabWindow(0).toImage().pixel(swatchCentre), qRgb(255, 255, 0));
 
@@ -65,7 +65,7 @@ private slots:
         clearPreferences();
         Preferences::standard().setString(QStringLiteral("linecolor"), QStringLiteral("red"));
         QScreen *screen = QGuiApplication::primaryScreen();
-        QPointer<PaintWindowController> editor = new PaintWindowController;
+        QPointer<EditorWindow> editor = new EditorWindow;
         editor->imagelocation = writeCapture(patternImage(700, 420));
         editor->show();
         editor->setGeometry(screen->geometry());
@@ -74,20 +74,20 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(editor));
         const QPointF origin = editor->paintView->imagerect()->topLeft();
 
-        clickSegment(*editor, PaintWindowController::PixelateSegment);
+        clickSegment(*editor, EditorWindow::PixelateSegment);
         dragOnCanvas(*editor, origin + QPointF(30, 30), origin + QPointF(200, 150));
-        clickSegment(*editor, PaintWindowController::BlurSegment);
+        clickSegment(*editor, EditorWindow::BlurSegment);
         dragOnCanvas(*editor, origin + QPointF(230, 30), origin + QPointF(400, 150));
-        clickSegment(*editor, PaintWindowController::HighlighterSegment);
+        clickSegment(*editor, EditorWindow::HighlighterSegment);
         dragOnCanvas(*editor, origin + QPointF(30, 200), origin + QPointF(400, 205), 8);
-        clickSegment(*editor, PaintWindowController::PenSegment);
+        clickSegment(*editor, EditorWindow::PenSegment);
         dragOnCanvas(*editor, origin + QPointF(450, 60), origin + QPointF(650, 300), 8);
-        clickSegment(*editor, PaintWindowController::CounterSegment);
+        clickSegment(*editor, EditorWindow::CounterSegment);
         for (int i = 0; i < 3; ++i) {
             pressCanvas(*editor, origin + QPointF(80 + 80 * i, 320));
             releaseCanvas(*editor, origin + QPointF(80 + 80 * i, 320));
         }
-        clickSegment(*editor, PaintWindowController::PointerSegment);
+        clickSegment(*editor, EditorWindow::PointerSegment);
         pressCanvas(*editor, origin + QPointF(240, 320));
         releaseCanvas(*editor, origin + QPointF(240, 320));
         QVERIFY(editor->paintView->markedFigure());

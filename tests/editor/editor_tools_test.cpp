@@ -1,5 +1,5 @@
 #include "editor/ClosePrompt.h"
-#include "editor/PaintWindowController.h"
+#include "editor/EditorWindow.h"
 #include "editor/tools/SharingTools.h"
 #include "helpers/FilePanels.h"
 #include "helpers/SaveFolder.h"
@@ -45,13 +45,13 @@ class EditorToolsTest : public QObject
 {
     Q_OBJECT
 
-    QPointer<PaintWindowController> editor;
+    QPointer<EditorWindow> editor;
     ScriptedPrompt prompt;
     RecordingPanels panels;
 
-    PaintWindowController &open(const QImage &picture = patternImage(400, 300))
+    EditorWindow &open(const QImage &picture = patternImage(400, 300))
     {
-        editor = new PaintWindowController;
+        editor = new EditorWindow;
         editor->imagelocation = writeCapture(picture);
         editor->show();
         editor->setGeometry(QGuiApplication::primaryScreen()->geometry());
@@ -80,7 +80,7 @@ class EditorToolsTest : public QObject
     QImage saved(const QString &name)
     {
         panels.answer = QDir::tempPath() + QLatin1Char('/') + name;
-        clickSegment(*editor, PaintWindowController::SaveSegment);
+        clickSegment(*editor, EditorWindow::SaveSegment);
         return QImage(panels.answer).convertToFormat(QImage::Format_RGB32);
     }
 
@@ -99,7 +99,7 @@ class EditorToolsTest : public QObject
             dragOnCanvas(*editor, from, from + QPointF(30, 60));
             QCOMPARE(editor->paintView->myDrawings().lst.constLast()->mobjType, kinds[i].second);
         }
-        editor->buttonBar->clickSegment(PaintWindowController::FilledRectangleSegment);
+        editor->buttonBar->clickSegment(EditorWindow::FilledRectangleSegment);
         dragOnCanvas(*editor, origin() + QPointF(10, 200), origin() + QPointF(60, 240));
     }
 
@@ -121,7 +121,7 @@ private slots:
 
     void undoAndRedoEveryChange()
     {
-        PaintWindowController &window = open();
+        EditorWindow &window = open();
         drawEveryKind();
         QCOMPARE(figuresDrawn(), 10);
         const auto moved = window.paintView->myDrawings().lst.at(4);   // the pixelated patch
@@ -172,7 +172,7 @@ private slots:
     void undoneFiguresLeaveTheExport()
     {
         Preferences::standard().setString(QStringLiteral("linecolor"), QStringLiteral("blue"));
-        PaintWindowController &window = open(patternImage(200, 150));
+        EditorWindow &window = open(patternImage(200, 150));
         key(QKeySequence(Qt::Key_P));
         dragOnCanvas(window, origin() + QPointF(150, 100), origin() + QPointF(260, 120));
         QVERIFY(saved("pen.png").width() > 200);
@@ -180,15 +180,15 @@ private slots:
         const QImage after = saved("undone.png");
         QCOMPARE(after, patternImage(200, 150));
 
-        clickSegment(window, PaintWindowController::TextSegment);
+        clickSegment(window, EditorWindow::TextSegment);
         QTest::keyClicks(window.texteditview->textview, QStringLiteral("Note"));
         pressCanvas(window, origin() + QPointF(20, 170));
         releaseCanvas(window, origin() + QPointF(20, 170));
         const auto text = window.paintView->myDrawings().lst.constLast()->mText;
         QVERIFY(text);
         const int size = text->font().size;
-        clickSegment(window, PaintWindowController::IncreaseFontSegment);
-        clickSegment(window, PaintWindowController::IncreaseFontSegment);
+        clickSegment(window, EditorWindow::IncreaseFontSegment);
+        clickSegment(window, EditorWindow::IncreaseFontSegment);
         QCOMPARE(text->font().size, size + 4);
         key(QKeySequence(Qt::CTRL | Qt::Key_Z));
         QCOMPARE(text->font().size, size);
@@ -199,7 +199,7 @@ private slots:
 
     void countersNumberOnAndNeverRenumber()
     {
-        PaintWindowController &window = open();
+        EditorWindow &window = open();
         key(QKeySequence(Qt::Key_N));
         for (int i = 0; i < 3; ++i) {
             pressCanvas(window, origin() + QPointF(40 + 60 * i, 200));
@@ -228,15 +228,15 @@ private slots:
     void pixelateAndBlurHideTheirRegion_data()
     {
         QTest::addColumn<int>("segment");
-        QTest::newRow("pixelate") << int(PaintWindowController::PixelateSegment);
-        QTest::newRow("blur") << int(PaintWindowController::BlurSegment);
+        QTest::newRow("pixelate") << int(EditorWindow::PixelateSegment);
+        QTest::newRow("blur") << int(EditorWindow::BlurSegment);
     }
 
     void pixelateAndBlurHideTheirRegion()
     {
         QFETCH(int, segment);
         const QImage picture = patternImage(400, 300);
-        PaintWindowController &window = open(picture);
+        EditorWindow &window = open(picture);
         clickSegment(window, segment);
         dragOnCanvas(window, origin() + QPointF(100, 80), origin() + QPointF(260, 190));
         const QImage out = saved(QStringLiteral("hidden.png"));
@@ -270,7 +270,7 @@ private slots:
         QTRY_VERIFY(editor.isNull());
         QCOMPARE(prompt.asked, 0);
 
-        PaintWindowController &window = open();
+        EditorWindow &window = open();
         key(QKeySequence(Qt::Key_R));
         dragOnCanvas(window, origin() + QPointF(20, 20), origin() + QPointF(90, 90));
         prompt.answer = ClosePrompt::Answer::cancel;
@@ -294,7 +294,7 @@ private slots:
         QCOMPARE(QImage(panels.answer).size(), QSize(400, 300));
 
         // Discard closes; a copy first means nothing is asked.
-        PaintWindowController &second = open();
+        EditorWindow &second = open();
         key(QKeySequence(Qt::Key_E));
         dragOnCanvas(second, origin() + QPointF(20, 20), origin() + QPointF(90, 90));
         prompt.answer = ClosePrompt::Answer::discard;
@@ -302,7 +302,7 @@ private slots:
         QCOMPARE(prompt.asked, 4);
         QTRY_VERIFY(editor.isNull());
 
-        PaintWindowController &third = open();
+        EditorWindow &third = open();
         key(QKeySequence(Qt::Key_A));
         dragOnCanvas(third, origin() + QPointF(20, 20), origin() + QPointF(90, 90));
         QGuiApplication::clipboard()->clear();
@@ -314,18 +314,18 @@ private slots:
 
     void shortcutsChooseToolsAndShowInToolTips()
     {
-        PaintWindowController &window = open();
-        const QList<std::tuple<int, QKeySequence, PanelTool>> tools = {
-            {PaintWindowController::PointerSegment, QKeySequence(Qt::Key_V), PanelTool::pointer},
-            {PaintWindowController::RectangleSegment, QKeySequence(Qt::Key_R), PanelTool::rectangle},
-            {PaintWindowController::EllipseSegment, QKeySequence(Qt::Key_E), PanelTool::ellipse},
-            {PaintWindowController::LineSegment, QKeySequence(Qt::Key_L), PanelTool::line},
-            {PaintWindowController::ArrowSegment, QKeySequence(Qt::Key_A), PanelTool::arrow},
-            {PaintWindowController::PixelateSegment, QKeySequence(Qt::Key_X), PanelTool::pixelate},
-            {PaintWindowController::BlurSegment, QKeySequence(Qt::Key_B), PanelTool::blur},
-            {PaintWindowController::HighlighterSegment, QKeySequence(Qt::Key_H), PanelTool::highlighter},
-            {PaintWindowController::CounterSegment, QKeySequence(Qt::Key_N), PanelTool::counter},
-            {PaintWindowController::PenSegment, QKeySequence(Qt::Key_P), PanelTool::pen}};
+        EditorWindow &window = open();
+        const QList<std::tuple<int, QKeySequence, ToolKind>> tools = {
+            {EditorWindow::PointerSegment, QKeySequence(Qt::Key_V), ToolKind::pointer},
+            {EditorWindow::RectangleSegment, QKeySequence(Qt::Key_R), ToolKind::rectangle},
+            {EditorWindow::EllipseSegment, QKeySequence(Qt::Key_E), ToolKind::ellipse},
+            {EditorWindow::LineSegment, QKeySequence(Qt::Key_L), ToolKind::line},
+            {EditorWindow::ArrowSegment, QKeySequence(Qt::Key_A), ToolKind::arrow},
+            {EditorWindow::PixelateSegment, QKeySequence(Qt::Key_X), ToolKind::pixelate},
+            {EditorWindow::BlurSegment, QKeySequence(Qt::Key_B), ToolKind::blur},
+            {EditorWindow::HighlighterSegment, QKeySequence(Qt::Key_H), ToolKind::highlighter},
+            {EditorWindow::CounterSegment, QKeySequence(Qt::Key_N), ToolKind::counter},
+            {EditorWindow::PenSegment, QKeySequence(Qt::Key_P), ToolKind::pen}};
         for (const auto &[segment, sequence, tool] : tools) {
             key(sequence);
             QCOMPARE(window.paintView->selectedTool(), std::optional(tool));
@@ -343,10 +343,10 @@ private slots:
         // T opens the text popover; while it is up, keys are text.
         key(QKeySequence(Qt::Key_T));
         QVERIFY(window.texteditpopover->isVisible());
-        QCOMPARE(window.paintView->selectedTool(), std::optional(PanelTool::text));
+        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::text));
         key(QKeySequence(Qt::Key_R));
         key(QKeySequence(Qt::CTRL | Qt::Key_S));
-        QCOMPARE(window.paintView->selectedTool(), std::optional(PanelTool::text));
+        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::text));
         QVERIFY(panels.requests.isEmpty());
         window.texteditpopover->close();
 

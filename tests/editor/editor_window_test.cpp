@@ -1,5 +1,5 @@
 #include "app/TrayApp.h"
-#include "editor/PaintWindowController.h"
+#include "editor/EditorWindow.h"
 #include "helpers/Notifications.h"
 #include "helpers/TempFolder.h"
 #include "helpers/NamedColors.h"
@@ -20,13 +20,13 @@ class EditorWindowTest : public QObject
 {
     Q_OBJECT
 
-    QPointer<PaintWindowController> editor;
+    QPointer<EditorWindow> editor;
     AppRequests *application = nullptr;   // what the editors opened next report to
 
     // Opens an editor the way the capture overlay does.
-    PaintWindowController &openEditor(const QString &imagePath)
+    EditorWindow &openEditor(const QString &imagePath)
     {
-        editor = new PaintWindowController;
+        editor = new EditorWindow;
         editor->delegate = application;
         editor->imagelocation = imagePath;
         editor->screennum = 0;
@@ -37,7 +37,7 @@ class EditorWindowTest : public QObject
         return *editor;
     }
 
-    PaintWindowController &openEditorOnPattern() { return openEditor(writeCapture(patternImage(300, 200))); }
+    EditorWindow &openEditorOnPattern() { return openEditor(writeCapture(patternImage(300, 200))); }
 
     int figureCount() const { return int(editor->paintView->rootGroup()->contents().size()) - 1; }
 
@@ -86,7 +86,7 @@ private slots:
     {
         Preferences::standard().setString(QStringLiteral("linecolor"), QStringLiteral("navy"));
         Preferences::standard().setString(QStringLiteral("fillcolor"), QStringLiteral("olive"));
-        PaintWindowController &window = openEditorOnPattern();
+        EditorWindow &window = openEditorOnPattern();
         SegmentedToolBar *bar = window.buttonBar;
         // The 19 segments of the table, then the five sharing tools.
         QCOMPARE(bar->segmentCount(), 24);
@@ -105,28 +105,28 @@ private slots:
 
     void spacerSegmentsChangeNothing()
     {
-        PaintWindowController &window = openEditorOnPattern();
+        EditorWindow &window = openEditorOnPattern();
         clickSegment(window, 5);
-        QCOMPARE(window.paintView->selectedTool(), std::optional(PanelTool::rectangle));
+        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::rectangle));
         for (int spacer : {3, 9}) {
             clickSegment(window, spacer);
-            QCOMPARE(window.paintView->selectedTool(), std::optional(PanelTool::rectangle));
+            QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::rectangle));
             QCOMPARE(window.buttonBar->selectedSegment(), 5);
         }
         QVERIFY(!window.texteditpopover->isVisible());
         QVERIFY(!window.linesizepopup->isVisible());
-        QVERIFY(!window.colorpickerpopover->isVisible());
+        QVERIFY(!window.ColorPalettePopup->isVisible());
         QCOMPARE(figureCount(), 0);
         QVERIFY(window.isVisible());
     }
 
     void toolSegmentsChooseTheirTools()
     {
-        PaintWindowController &window = openEditorOnPattern();
-        const QList<QPair<int, PanelTool>> tools = {
-            {4, PanelTool::pointer}, {5, PanelTool::rectangle}, {6, PanelTool::ellipse},
-            {7, PanelTool::line}, {8, PanelTool::arrow}, {10, PanelTool::filledrectangle},
-            {11, PanelTool::filledellipse}, {13, PanelTool::increasefont}, {14, PanelTool::decreasefont}};
+        EditorWindow &window = openEditorOnPattern();
+        const QList<QPair<int, ToolKind>> tools = {
+            {4, ToolKind::pointer}, {5, ToolKind::rectangle}, {6, ToolKind::ellipse},
+            {7, ToolKind::line}, {8, ToolKind::arrow}, {10, ToolKind::filledrectangle},
+            {11, ToolKind::filledellipse}, {13, ToolKind::increasefont}, {14, ToolKind::decreasefont}};
         for (const auto &[segment, tool] : tools) {
             clickSegment(window, segment);
             QCOMPARE(window.paintView->selectedTool(), std::optional(tool));
@@ -136,7 +136,7 @@ private slots:
 
     void withoutAnImageTheToolBarIsIgnored()
     {
-        PaintWindowController &window = openEditor(QDir::tempPath() + QStringLiteral("/missing.png"));
+        EditorWindow &window = openEditor(QDir::tempPath() + QStringLiteral("/missing.png"));
         QVERIFY(!window.paintView->imagerect().has_value());
         clickSegment(window, 5);
         clickSegment(window, 12);
@@ -146,10 +146,10 @@ private slots:
 
     void typedTextLandsAtThePressPoint()
     {
-        PaintWindowController &window = openEditorOnPattern();
+        EditorWindow &window = openEditorOnPattern();
         clickSegment(window, 12);
         QVERIFY(window.texteditpopover->isVisible());
-        QCOMPARE(window.paintView->selectedTool(), std::optional(PanelTool::text));
+        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::text));
         QTest::keyClicks(window.texteditview->textview, QStringLiteral("Hello there"));
         // Below the popover, which hangs from the tool bar over the top of the picture.
         const QPointF at = window.paintView->imagerect()->topLeft() + QPointF(40, 170);
@@ -158,7 +158,7 @@ private slots:
         releaseCanvas(window, at);
         QVERIFY(!window.texteditpopover->isVisible());
         QCOMPARE(window.paintView->myDrawings().lst.size(), 1);
-        const std::shared_ptr<drawingItem> record = window.paintView->myDrawings().lst.first();
+        const std::shared_ptr<Figure> record = window.paintView->myDrawings().lst.first();
         QCOMPARE(record->mobjType, QStringLiteral("text"));
         QVERIFY(record->mText);
         QCOMPARE(record->mText->text(), QStringLiteral("Hello there"));
@@ -168,7 +168,7 @@ private slots:
 
     void pressInsideTheTextViewMakesNoFigure()
     {
-        PaintWindowController &window = openEditorOnPattern();
+        EditorWindow &window = openEditorOnPattern();
         clickSegment(window, 12);
         QPlainTextEdit *text = window.texteditview->textview;
         QTest::keyClicks(text, QStringLiteral("abc"));
@@ -181,28 +181,28 @@ private slots:
 
     void textSegmentTogglesThePopoverAndEmptiesIt()
     {
-        PaintWindowController &window = openEditorOnPattern();
+        EditorWindow &window = openEditorOnPattern();
         clickSegment(window, 12);
         QVERIFY(window.texteditpopover->isVisible());
         QTest::keyClicks(window.texteditview->textview, QStringLiteral("draft"));
         // The second click lands outside the popup, which closes it first.
         clickSegment(window, 12);
         QVERIFY(!window.texteditpopover->isVisible());
-        QCOMPARE(window.paintView->selectedTool(), std::optional(PanelTool::text));
+        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::text));
         QCOMPARE(window.texteditview->text(), QString());
         clickSegment(window, 12);
         QVERIFY(window.texteditpopover->isVisible());
-        QCOMPARE(window.paintView->selectedTool(), std::optional(PanelTool::text));
+        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::text));
     }
 
     void lineWidthSegmentLeavesThePointerTool()
     {
         Preferences::standard().setInteger(QStringLiteral("linesize"), 9);
-        PaintWindowController &window = openEditorOnPattern();
+        EditorWindow &window = openEditorOnPattern();
         clickSegment(window, 8);
         clickSegment(window, 15);
         QVERIFY(window.linesizepopup->isVisible());
-        QCOMPARE(window.paintView->selectedTool(), std::optional(PanelTool::pointer));
+        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::pointer));
         QCOMPARE(window.buttonBar->selectedSegment(), 4);
         QVERIFY(window.linesizeview->rbThick->isChecked());
         QCOMPARE(Preferences::standard().integerForKey(QStringLiteral("linesize")), 9);
@@ -214,34 +214,34 @@ private slots:
 
     void paletteFromTheFillSwatchPaintsIt()
     {
-        PaintWindowController &window = openEditorOnPattern();
+        EditorWindow &window = openEditorOnPattern();
         ToolBarSegment *fill = window.buttonBar->segment(17);
         const QPoint clickPoint = fill->rect().center() + QPoint(3, 0);
         click(fill, clickPoint);
         QCOMPARE(colorTarget, 2);
         QCOMPARE(sharedToolBar.data(), window.buttonBar.data());
-        QVERIFY(window.colorpickerpopover->isVisible());
+        QVERIFY(window.ColorPalettePopup->isVisible());
         // The popover points at the place of the click, under the tool bar.
         // It points at the middle of a place one fiftieth of the tool bar wide starting there.
         const int clickX = fill->mapToGlobal(clickPoint).x();
-        QVERIFY(window.colorpickerpopover->arrowTip().x() >= clickX);
-        QVERIFY(window.colorpickerpopover->arrowTip().x() <= clickX + window.buttonBar->width() / 50);
-        QCOMPARE(window.colorpickerpopover->arrowTip().y(),
+        QVERIFY(window.ColorPalettePopup->arrowTip().x() >= clickX);
+        QVERIFY(window.ColorPalettePopup->arrowTip().x() <= clickX + window.buttonBar->width() / 50);
+        QCOMPARE(window.ColorPalettePopup->arrowTip().y(),
                  window.buttonBar->mapToGlobal(QPoint(0, window.buttonBar->height())).y());
-        QTest::mouseClick(window.colorpickerview->tealbutton, Qt::LeftButton);
+        QTest::mouseClick(window.ColorPaletteView->tealbutton, Qt::LeftButton);
         QCOMPARE(Preferences::standard().stringForKey(QStringLiteral("fillcolor")), QStringLiteral("teal"));
         QCOMPARE(hexString(fill->swatchColor()), QStringLiteral("#008080"));
-        QCOMPARE(window.colorpickerview->palette()->namesTurnedOn(), QStringList{QStringLiteral("teal")});
+        QCOMPARE(window.ColorPaletteView->palette()->namesTurnedOn(), QStringList{QStringLiteral("teal")});
 
         clickSegment(window, 16);
         QCOMPARE(colorTarget, 1);
-        QVERIFY(window.colorpickerpopover->isVisible());
-        QCOMPARE(window.colorpickerview->palette()->namesTurnedOn(), QStringList{QStringLiteral("red")});
+        QVERIFY(window.ColorPalettePopup->isVisible());
+        QCOMPARE(window.ColorPaletteView->palette()->namesTurnedOn(), QStringList{QStringLiteral("red")});
     }
 
     void deleteRemovesTheSelectedFigureUnlessTyping()
     {
-        PaintWindowController &window = openEditorOnPattern();
+        EditorWindow &window = openEditorOnPattern();
         const QPointF origin = window.paintView->imagerect()->topLeft();
         clickSegment(window, 10);
         dragOnCanvas(window, origin + QPointF(20, 20), origin + QPointF(120, 90));
@@ -272,7 +272,7 @@ private slots:
         });
         // The help page is the configured sharing service's, wherever that is.
         qputenv("VORNIK_SERVICE_URL", "https://pictures.example:9443/shots");
-        PaintWindowController &window = openEditorOnPattern();
+        EditorWindow &window = openEditorOnPattern();
         qunsetenv("VORNIK_SERVICE_URL");
         QCOMPARE(window.buttonBar->segmentToolTip(18), QStringLiteral("https://pictures.example:9443/shots/help/editor"));
         clickSegment(window, 18);
@@ -288,16 +288,16 @@ private slots:
     {
         TrayApp application;
         this->application = &application;
-        PaintWindowController &window = openEditorOnPattern();
+        EditorWindow &window = openEditorOnPattern();
         QCOMPARE(window.delegate.data(), static_cast<AppRequests *>(&application));
         QVERIFY(application.usepaintcontroller);
         QCOMPARE(application.paintWindow, &window);
-        QSignalSpy closing(&window, &PaintWindowController::windowWillClose);
+        QSignalSpy closing(&window, &EditorWindow::windowWillClose);
         window.close();
         QCOMPARE(closing.size(), 1);
         QVERIFY(!application.usepaintcontroller);
         // Another window of the application closing tells nobody anything.
-        PaintWindowController &second = openEditorOnPattern();
+        EditorWindow &second = openEditorOnPattern();
         QVERIFY(application.usepaintcontroller);
         QWidget other;
         other.show();
@@ -310,14 +310,14 @@ private slots:
     void sizeSegmentsStepTheNewestTextBetween6And74()
     {
         Preferences::standard().setInteger(QStringLiteral("fontsize"), 72);
-        PaintWindowController &window = openEditorOnPattern();
+        EditorWindow &window = openEditorOnPattern();
         const QPointF at = window.paintView->imagerect()->topLeft() + QPointF(20, 170);
         clickSegment(window, 12);
         QTest::keyClicks(window.texteditview->textview, QStringLiteral("Wg"));
         pressCanvas(window, at);
         releaseCanvas(window, at);
         QCOMPARE(figureCount(), 1);
-        const std::shared_ptr<drawingItem> record = window.paintView->myDrawings().lst.first();
+        const std::shared_ptr<Figure> record = window.paintView->myDrawings().lst.first();
         QVERIFY(record->mText);
         QCOMPARE(record->mText->font().size, 72);
 
@@ -327,7 +327,7 @@ private slots:
         };
         QCOMPARE(sizeAfterClicking(13), 74);
         QCOMPARE(sizeAfterClicking(13), 74);
-        QCOMPARE(window.paintView->selectedTool(), std::optional(PanelTool::increasefont));
+        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::increasefont));
         const QRectF largest = *record->mrect;
 
         // Down by two per click, from 74 to 8 in 33 clicks, then to 6 and no further.
@@ -335,7 +335,7 @@ private slots:
             QCOMPARE(sizeAfterClicking(14), expected);
         QCOMPARE(sizeAfterClicking(14), 6);
         QCOMPARE(sizeAfterClicking(14), 6);
-        QCOMPARE(window.paintView->selectedTool(), std::optional(PanelTool::decreasefont));
+        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::decreasefont));
         QCOMPARE(Preferences::standard().integerForKey(QStringLiteral("fontsize")), 6);
         // The record follows the text's size and stays where the text was placed.
         QCOMPARE(record->mrect->topLeft(), at);
@@ -349,14 +349,14 @@ private slots:
     // clipboard, the failure is posted and the window stays open with every figure.
     void failedUploadOrCopyKeepsTheDrawing()
     {
-        PaintWindowController &window = openEditorOnPattern();
+        EditorWindow &window = openEditorOnPattern();
         const QPointF origin = window.paintView->imagerect()->topLeft();
         clickSegment(window, 5);
         dragOnCanvas(window, origin + QPointF(20, 20), origin + QPointF(120, 90));
         clickSegment(window, 8);
         dragOnCanvas(window, origin + QPointF(150, 40), origin + QPointF(250, 150));
         QCOMPARE(figureCount(), 2);
-        QSignalSpy closing(&window, &PaintWindowController::windowWillClose);
+        QSignalSpy closing(&window, &EditorWindow::windowWillClose);
 
         Reachability::setOverride(false);
         clickSegment(window, 1);
@@ -379,7 +379,7 @@ private slots:
         QCOMPARE(closing.size(), 0);
         QCOMPARE(figureCount(), 2);
         QCOMPARE(window.paintView->myDrawings().lst.size(), 2);
-        QCOMPARE(window.paintView->selectedTool(), std::optional(PanelTool::pointer));
+        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::pointer));
 
         // The copy writes no file: with the folder still blocked it goes through, and
         // the editor closes.
@@ -392,9 +392,9 @@ private slots:
 
     void copyClosesTheEditor()
     {
-        PaintWindowController &window = openEditorOnPattern();
+        EditorWindow &window = openEditorOnPattern();
         clickSegment(window, 5);
-        QSignalSpy closing(&window, &PaintWindowController::windowWillClose);
+        QSignalSpy closing(&window, &EditorWindow::windowWillClose);
         clickSegment(window, 2);
         QCOMPARE(closing.size(), 1);
         QTRY_VERIFY_WITH_TIMEOUT(editor.isNull(), 10000);   // deleted once closed

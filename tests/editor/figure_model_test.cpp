@@ -1,4 +1,4 @@
-#include "editor/drawingItem.h"
+#include "editor/Figure.h"
 #include "tests/harness/TestMain.h"
 
 #include <QGraphicsScene>
@@ -8,10 +8,10 @@ using namespace scene;
 
 namespace {
 
-std::shared_ptr<drawingItem> added(drawingItems &list, const QString &type, std::shared_ptr<scene::Shape> shape,
+std::shared_ptr<Figure> added(FigureList &list, const QString &type, std::shared_ptr<scene::Shape> shape,
                                    std::shared_ptr<Text> text = nullptr, std::shared_ptr<Group> group = nullptr)
 {
-    auto record = std::make_shared<drawingItem>();
+    auto record = std::make_shared<Figure>();
     list.addItem(type, record, shape, text, group, 1, 2, 3, 4);
     return record;
 }
@@ -34,7 +34,7 @@ class FigureModelTest : public QObject
 private slots:
     void addItemMakesTheNewRecordTheOnlySelectedOne()
     {
-        drawingItems list;
+        FigureList list;
         const auto a = added(list, "rectangle", makeOutlineRectangle(Color::white(), 0, 0, 4, 4, 4));
         const auto b = added(list, "ellipse", makeOutlineEllipse(Color::white(), 0, 0, 4, 4, 4));
         QCOMPARE(list.lst.size(), 2);
@@ -48,7 +48,7 @@ private slots:
 
     void selectItemsMatchesAllThreeFields()
     {
-        drawingItems list;
+        FigureList list;
         const auto shape = makeOutlineRectangle(Color::white(), 0, 0, 4, 4, 4);
         const auto text = makeTextFigure(Color::white(), "t", Font{}, 0, 0);
         const auto arrow = makeArrow(Color::white(), 0, 0, 0, 0, 4);
@@ -69,19 +69,19 @@ private slots:
 
     void removeItemDropsOnlyThatRecord()
     {
-        drawingItems list;
+        FigureList list;
         const auto a = added(list, "line", makeLine(Color::white(), 0, 0, 1, 1, 1));
         const auto b = added(list, "line", makeLine(Color::white(), 0, 0, 1, 1, 1));
         const auto c = added(list, "line", makeLine(Color::white(), 0, 0, 1, 1, 1));
-        list.removeItem(std::make_shared<drawingItem>(*b));   // an equal copy is another record
+        list.removeItem(std::make_shared<Figure>(*b));   // an equal copy is another record
         QCOMPARE(list.lst.size(), 3);
         list.removeItem(b);
-        QCOMPARE(list.lst, (QList<std::shared_ptr<drawingItem>>{a, c}));
+        QCOMPARE(list.lst, (QList<std::shared_ptr<Figure>>{a, c}));
     }
 
     void originAndSizeFollowTheNodeOnly()
     {
-        drawingItems list;
+        FigureList list;
         const auto shape = makeOutlineRectangle(Color::white(), 0, 0, 4, 4, 4);
         const auto arrow = makeArrow(Color::white(), 0, 0, 0, 0, 4);
         const auto r1 = added(list, "rectangle", shape);

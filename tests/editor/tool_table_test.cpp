@@ -3,7 +3,7 @@
 
 // The canvas hands each record the node a tool starts in the field of its kind (shape,
 // text or group) and stores the tool's type name, which the export, the undo steps and
-// the counters read back. A tool listed under the wrong PanelTool, or one that starts
+// the counters read back. A tool listed under the wrong ToolKind, or one that starts
 // the wrong kind of node, would still draw but file its figure wrongly.
 
 namespace {
@@ -11,7 +11,7 @@ namespace {
 class FakeCanvas : public ToolCanvas
 {
 public:
-    drawingItems records;
+    FigureList records;
     scene::Point lastTextPoint;
     int steps = 0;
 
@@ -23,7 +23,7 @@ public:
     QString typedText() const override { return QStringLiteral("typed"); }
     int fontSize() const override { return 14; }
     double displayPixelRatio() const override { return 1; }
-    drawingItems &figures() override { return records; }
+    FigureList &figures() override { return records; }
     void stepTextSize(bool) override { ++steps; }
     scene::Point lastTextDragPoint() const override { return lastTextPoint; }
     void setLastTextDragPoint(const scene::Point &at) override { lastTextPoint = at; }
@@ -52,23 +52,23 @@ private slots:
     void everyPanelToolStartsTheFigureItsRecordExpects()
     {
         struct Expected {
-            PanelTool tool;
+            ToolKind tool;
             QString type;
             NodeKind kind;
         };
         const QList<Expected> drawing{
-            {PanelTool::ellipse, QStringLiteral("ellipse"), NodeKind::shape},
-            {PanelTool::filledellipse, QStringLiteral("ellipse"), NodeKind::shape},
-            {PanelTool::rectangle, QStringLiteral("rectangle"), NodeKind::shape},
-            {PanelTool::filledrectangle, QStringLiteral("rectangle"), NodeKind::shape},
-            {PanelTool::line, QStringLiteral("line"), NodeKind::shape},
-            {PanelTool::arrow, QStringLiteral("arrow"), NodeKind::group},
-            {PanelTool::text, QStringLiteral("text"), NodeKind::text},
-            {PanelTool::pixelate, QStringLiteral("pixelate"), NodeKind::group},
-            {PanelTool::blur, QStringLiteral("blur"), NodeKind::group},
-            {PanelTool::highlighter, QStringLiteral("highlighter"), NodeKind::group},
-            {PanelTool::counter, QStringLiteral("counter"), NodeKind::group},
-            {PanelTool::pen, QStringLiteral("pen"), NodeKind::group},
+            {ToolKind::ellipse, QStringLiteral("ellipse"), NodeKind::shape},
+            {ToolKind::filledellipse, QStringLiteral("ellipse"), NodeKind::shape},
+            {ToolKind::rectangle, QStringLiteral("rectangle"), NodeKind::shape},
+            {ToolKind::filledrectangle, QStringLiteral("rectangle"), NodeKind::shape},
+            {ToolKind::line, QStringLiteral("line"), NodeKind::shape},
+            {ToolKind::arrow, QStringLiteral("arrow"), NodeKind::group},
+            {ToolKind::text, QStringLiteral("text"), NodeKind::text},
+            {ToolKind::pixelate, QStringLiteral("pixelate"), NodeKind::group},
+            {ToolKind::blur, QStringLiteral("blur"), NodeKind::group},
+            {ToolKind::highlighter, QStringLiteral("highlighter"), NodeKind::group},
+            {ToolKind::counter, QStringLiteral("counter"), NodeKind::group},
+            {ToolKind::pen, QStringLiteral("pen"), NodeKind::group},
         };
         FakeCanvas canvas;
         const FigureStyle style{canvas.currentLineColor(), scene::Color::named(QStringLiteral("blue")), 4};
@@ -82,14 +82,14 @@ private slots:
         }
         // The sharing segments follow the enum's order.
         for (int i = 0; i < sharingTools().size(); ++i)
-            QCOMPARE(drawingToolFor(PanelTool(int(PanelTool::pixelate) + i)), sharingTools().at(i));
+            QCOMPARE(drawingToolFor(ToolKind(int(ToolKind::pixelate) + i)), sharingTools().at(i));
 
-        const DrawingTool *pointer = drawingToolFor(PanelTool::pointer);
+        const DrawingTool *pointer = drawingToolFor(ToolKind::pointer);
         QVERIFY(pointer);
         QVERIFY(!pointer->takesPagePresses());
         QVERIFY(!pointer->start(canvas, style, scene::Point{40, 30}).node);
-        for (PanelTool setting : {PanelTool::linesize, PanelTool::increasefont, PanelTool::decreasefont,
-                                  PanelTool::savelocal})
+        for (ToolKind setting : {ToolKind::linesize, ToolKind::increasefont, ToolKind::decreasefont,
+                                  ToolKind::savelocal})
             QVERIFY(!drawingToolFor(setting));
     }
 
@@ -99,14 +99,14 @@ private slots:
     {
         FakeCanvas canvas;
         const FigureStyle style{canvas.currentLineColor(), canvas.currentLineColor(), 4};
-        const DrawingTool *arrow = drawingToolFor(PanelTool::arrow);
+        const DrawingTool *arrow = drawingToolFor(ToolKind::arrow);
         const StartedFigure started = arrow->start(canvas, style, scene::Point{10, 10});
-        auto record = std::make_shared<drawingItem>();
+        auto record = std::make_shared<Figure>();
         canvas.records.addItem(arrow->typeName(), record, nullptr, nullptr,
                                std::dynamic_pointer_cast<scene::Group>(started.node), started.rect.x(),
                                started.rect.y(), started.rect.width(), started.rect.height());
         const QRectF before = *record->mrect;
-        drawingToolFor(PanelTool::pen)->drag(canvas, record, scene::Point{10, 10}, scene::Point{200, 150});
+        drawingToolFor(ToolKind::pen)->drag(canvas, record, scene::Point{10, 10}, scene::Point{200, 150});
         QCOMPARE(*record->mrect, before);
         arrow->drag(canvas, record, scene::Point{10, 10}, scene::Point{200, 150});
         QCOMPARE(*record->mrect, QRectF(10, 10, 190, 140));

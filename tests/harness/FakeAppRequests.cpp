@@ -1,7 +1,7 @@
 #include "tests/harness/FakeAppRequests.h"
 
 #include "capture/ScreenCapture.h"
-#include "editor/PaintWindowController.h"
+#include "editor/EditorWindow.h"
 
 namespace vtest {
 
@@ -31,7 +31,7 @@ void FakeAppRequests::setEditorActive(QWidget *editor, bool active)
 QWidget *FakeAppRequests::openEditor(const QString &path, QScreen *display)
 {
     ++editorsOpened;
-    return PaintWindowController::openOn(path, display, this);
+    return EditorWindow::openOn(path, display, this);
 }
 
 } // namespace vtest

@@ -1,4 +1,4 @@
-#include "editor/drawingItem.h"
+#include "editor/Figure.h"
 #include "helpers/Clipboard.h"
 #include "helpers/FilePanels.h"
 #include "helpers/ImageOutput.h"
@@ -54,9 +54,9 @@ bool samePixels(const QImage &a, const QImage &b, int tolerance = 0)
     return true;
 }
 
-std::shared_ptr<drawingItem> figureAt(const QRectF &rect)
+std::shared_ptr<Figure> figureAt(const QRectF &rect)
 {
-    auto figure = std::make_shared<drawingItem>();
+    auto figure = std::make_shared<Figure>();
     figure->mrect = rect;
     return figure;
 }
@@ -165,7 +165,7 @@ private slots:
     {
         const QImage plain = patterned(100, 100);
         QTemporaryDir dir;
-        drawingItems figures;
+        FigureList figures;
         // Reaches 20 points past the right edge of the picture.
         figures.lst << figureAt(QRectF(70, 30, 50, 10));
         const QRectF widened = widenForFigures(QRectF(20, 20, 40, 40), figures.rects());
@@ -174,14 +174,14 @@ private slots:
         QVERIFY(samePixels(readPng(written), plain.copy(20, 20, 80, 40)));
 
         // Up and left of the area: a 6-point margin on the left, none on top.
-        drawingItems leftUp;
+        FigureList leftUp;
         leftUp.lst << figureAt(QRectF(5, 8, 10, 10));
         QCOMPARE(widenForFigures(QRectF(20, 20, 40, 40), leftUp.rects()), QRectF(-1, 8, 55, 52));
         const QString clipped = writeImage(dir.filePath("leftup.png"), plain, leftUp.rects(), QRectF(20, 20, 40, 40));
         QVERIFY(samePixels(readPng(clipped), plain.copy(0, 8, 54, 52)));
 
         // Figures entirely off the picture still clip to it.
-        drawingItems far;
+        FigureList far;
         far.lst << figureAt(QRectF(500, 500, 10, 10));
         QVERIFY(samePixels(readPng(writeImage(dir.filePath("far.png"), plain, far.rects(), QRectF(90, 90, 5, 5))),
                            plain.copy(90, 90, 10, 10)));
@@ -235,13 +235,13 @@ private slots:
     void repeatedFigureRectanglesAreSkipped()
     {
         // A record equal to the area passed in adds nothing (else it would add 6).
-        drawingItems same;
+        FigureList same;
         same.lst << figureAt(QRectF(20, 20, 40, 40));
         QCOMPARE(widenForFigures(QRectF(20, 20, 40, 40), same.rects()), QRectF(20, 20, 40, 40));
 
         // A second record equal to the one before it is skipped; taken twice, the
         // wide figure left of the area would grow the width from 100 to 112.
-        drawingItems twice;
+        FigureList twice;
         twice.lst << figureAt(QRectF(5, 8, 100, 10)) << figureAt(QRectF(5, 8, 100, 10));
         QCOMPARE(widenForFigures(QRectF(20, 20, 40, 40), twice.rects()), QRectF(-1, 8, 100, 52));
         // Not skipped once another rectangle came between them.
@@ -249,8 +249,8 @@ private slots:
         QCOMPARE(widenForFigures(QRectF(20, 20, 40, 40), twice.rects()), QRectF(-1, 8, 112, 52));
 
         // Records without a rectangle are passed over.
-        drawingItems unplaced;
-        unplaced.lst << std::make_shared<drawingItem>();
+        FigureList unplaced;
+        unplaced.lst << std::make_shared<Figure>();
         QCOMPARE(widenForFigures(QRectF(1, 2, 3, 4), unplaced.rects()), QRectF(1, 2, 3, 4));
     }
 

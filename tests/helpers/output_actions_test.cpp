@@ -1,5 +1,5 @@
-#include "editor/PaintWindowController.h"
-#include "editor/drawingItem.h"
+#include "editor/EditorWindow.h"
+#include "editor/Figure.h"
 #include "helpers/Clipboard.h"
 #include "helpers/FilePanels.h"
 #include "helpers/ImageOutput.h"
@@ -171,8 +171,8 @@ private slots:
         QTemporaryDir dir;
         QImage image = patterned(200, 100);
         image.setDevicePixelRatio(2);   // 100 × 50 points
-        drawingItems figures;
-        auto figure = std::make_shared<drawingItem>();
+        FigureList figures;
+        auto figure = std::make_shared<Figure>();
         figure->mrect = QRectF(60, 10, 10, 10);   // right of the area: widens it to 76 points
         figures.lst << figure;
         panels.saveAnswer = dir.filePath("typed");
@@ -596,7 +596,7 @@ private slots:
         openSelectionInEditor(OverlayContext{.delegate = &delegate, .selection = &overlay, .display = screen, .editorSlot = &editor});
         QTRY_VERIFY_WITH_TIMEOUT(editor != nullptr, 20000);
         QCOMPARE(delegate.overlayCloses, 1);
-        auto *controller = qobject_cast<PaintWindowController *>(editor.data());
+        auto *controller = qobject_cast<EditorWindow *>(editor.data());
         QVERIFY(controller);
         QCOMPARE(controller->imagelocation, TempFolder::renderedSelectionPath());
         QCOMPARE(controller->screennum, 0);
@@ -657,8 +657,8 @@ private slots:
         // The editor's upload: the area widened for its figures goes up the same way.
         recorder->received.clear();
         const QImage canvas = patterned(160, 120, 23);
-        drawingItems figures;
-        auto figure = std::make_shared<drawingItem>();
+        FigureList figures;
+        auto figure = std::make_shared<Figure>();
         figure->mrect = QRectF(100, 40, 30, 20);   // past the area's right and bottom edges
         figures.lst << figure;
         uploadImage(canvas, figures.rects(), QRectF(10, 10, 60, 50));

@@ -1,4 +1,4 @@
-#include "editor/PaintWindowController.h"
+#include "editor/EditorWindow.h"
 
 #include "editor/ClosePrompt.h"
 #include "helpers/AppRequests.h"
@@ -25,7 +25,7 @@
 
 namespace {
 // Icon of each segment; spacers and swatches have none.
-const char *const kSegmentIcons[PaintWindowController::SegmentCount] = {
+const char *const kSegmentIcons[EditorWindow::SegmentCount] = {
     "tools/tool-save",           "tools/tool-upload",         "tools/tool-copy",   nullptr,
     "tools/tool-pointer",        "tools/tool-rectangle",      "tools/tool-ellipse", "tools/tool-line",
     "tools/tool-arrow",          nullptr,                     "tools/tool-filledrectangle",
@@ -44,7 +44,7 @@ void closeIfShown(ToolPopover *popover)
 }
 } // namespace
 
-PaintWindowController::PaintWindowController(QWidget *parent)
+EditorWindow::EditorWindow(QWidget *parent)
     : QWidget(parent, Qt::Window)
     , userDefaults(Preferences::standard())
 {
@@ -52,12 +52,12 @@ PaintWindowController::PaintWindowController(QWidget *parent)
     setWindowTitle(tr("Vornik editor"));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    colorpickerview = new class colorpickerview;
-    colorpickerpopover = new class colorpickerpopover(colorpickerview, this);
-    texteditview = new textEditViewController;
-    texteditpopover = new textEditPopover(texteditview, this);
-    linesizeview = new lineViewController;
-    linesizepopup = new lineViewPopover(linesizeview, this);
+    ColorPaletteView = new class ColorPaletteView;
+    ColorPalettePopup = new class ColorPalettePopup(ColorPaletteView, this);
+    texteditview = new TextEntryView;
+    texteditpopover = new TextEntryPopup(texteditview, this);
+    linesizeview = new LineWidthView;
+    linesizepopup = new LineWidthPopup(linesizeview, this);
 
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -66,21 +66,21 @@ PaintWindowController::PaintWindowController(QWidget *parent)
     buttonBar->setObjectName(QStringLiteral("buttonBar"));
     buildToolBar();
     column->addWidget(buttonBar);
-    paintView = new PaintView(this);
+    paintView = new EditorCanvas(this);
     paintView->setObjectName(QStringLiteral("paintView"));
     column->addWidget(paintView, 1);
     connectCanvasToPopovers();
 
-    connect(buttonBar, &SegmentedToolBar::segmentClicked, this, &PaintWindowController::buttonClicked);
+    connect(buttonBar, &SegmentedToolBar::segmentClicked, this, &EditorWindow::buttonClicked);
     // A line color chosen while the highlighter is the tool becomes the highlighter's.
-    connect(colorpickerview->palette(), &ColorPaletteGrid::colorClicked, this, [this](const QString &name) {
-        if (colorTarget == kLineColorMode && paintView && paintView->selectedTool() == PanelTool::highlighter)
+    connect(ColorPaletteView->palette(), &ColorPaletteGrid::colorClicked, this, [this](const QString &name) {
+        if (colorTarget == kLineColorMode && paintView && paintView->selectedTool() == ToolKind::highlighter)
             userDefaults.setString(QStringLiteral("highlightcolor"), name);
     });
     installShortcuts();
 }
 
-void PaintWindowController::addShortcut(const QKeySequence &key, std::function<void()> action)
+void EditorWindow::addShortcut(const QKeySequence &key, std::function<void()> action)
 {
     auto *shortcut = new QShortcut(key, this);
     shortcut->setContext(Qt::WindowShortcut);
@@ -92,14 +92,14 @@ void PaintWindowController::addShortcut(const QKeySequence &key, std::function<v
     });
 }
 
-void PaintWindowController::clickByKey(int segment)
+void EditorWindow::clickByKey(int segment)
 {
     m_clickedByKey = true;
     buttonBar->clickSegment(segment);
     m_clickedByKey = false;
 }
 
-void PaintWindowController::installShortcuts()
+void EditorWindow::installShortcuts()
 {
     const QList<QPair<int, QKeySequence>> segmentKeys = {
         {SaveSegment, QKeySequence(Qt::CTRL | Qt::Key_S)},   {UploadSegment, QKeySequence(Qt::CTRL | Qt::Key_U)},
@@ -142,10 +142,10 @@ void setFrame(QWidget *window, const QRect &frame)
 
 } // namespace
 
-PaintWindowController *PaintWindowController::openOn(const QString &path, QScreen *display,
+EditorWindow *EditorWindow::openOn(const QString &path, QScreen *display,
                                                      AppRequests *delegate)
 {
-    auto *editor = new PaintWindowController;
+    auto *editor = new EditorWindow;
     editor->delegate = delegate;
     editor->imagelocation = path;
     editor->screennum = 0;
@@ -162,13 +162,13 @@ PaintWindowController *PaintWindowController::openOn(const QString &path, QScree
     return editor;
 }
 
-PaintWindowController::~PaintWindowController()
+EditorWindow::~EditorWindow()
 {
     if (m_monitorInstalled)
         qApp->removeEventFilter(this);
 }
 
-void PaintWindowController::buildToolBar()
+void EditorWindow::buildToolBar()
 {
     for (int index = 0; index < SegmentCount; ++index) {
         const char *iconName = kSegmentIcons[index];
@@ -180,11 +180,11 @@ void PaintWindowController::buildToolBar()
         buttonBar->addSegment(tool->icon());
 }
 
-void PaintWindowController::connectCanvasToPopovers()
+void EditorWindow::connectCanvasToPopovers()
 {
-    QPointer<PaintWindowController> self(this);
-    PaintPopovers hooks;
-    hooks.colorPaletteShown = [self] { return self && self->colorpickerpopover->isShown(); };
+    QPointer<EditorWindow> self(this);
+    CanvasPopovers hooks;
+    hooks.colorPaletteShown = [self] { return self && self->ColorPalettePopup->isShown(); };
     hooks.textEntryShown = [self] { return self && self->texteditpopover->isShown(); };
     hooks.pointerInTextEntry = [self] { return self && self->texteditview->mouseineditor; };
     hooks.textEntryString = [self] { return self ? self->texteditview->text() : QString(); };
@@ -200,13 +200,13 @@ void PaintWindowController::connectCanvasToPopovers()
     paintView->setPopovers(hooks);
 }
 
-void PaintWindowController::showEvent(QShowEvent *event)
+void EditorWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     windowDidLoad();
 }
 
-void PaintWindowController::windowDidLoad()
+void EditorWindow::windowDidLoad()
 {
     if (m_loaded)
         return;
@@ -235,7 +235,7 @@ void PaintWindowController::windowDidLoad()
     activateWindow();
 }
 
-void PaintWindowController::loadToolTips()
+void EditorWindow::loadToolTips()
 {
     const QMap<int, QString> toolTips = parseToolTips(toolTipsAsset());
     for (auto it = toolTips.begin(); it != toolTips.end(); ++it)
@@ -247,19 +247,19 @@ void PaintWindowController::loadToolTips()
     buttonBar->setSegmentToolTip(HelpSegment, ServiceConfiguration::serviceBaseURL() + toolTips.value(HelpSegment));
 }
 
-void PaintWindowController::paintSwatches()
+void EditorWindow::paintSwatches()
 {
     buttonBar->segment(LineColorSegment)->setSwatchColor(colorNamed(lineColorName()));
     buttonBar->segment(FillColorSegment)->setSwatchColor(colorNamed(fillColorName()));
 }
 
-bool PaintWindowController::belongsToThisWindow(QObject *object) const
+bool EditorWindow::belongsToThisWindow(QObject *object) const
 {
     auto *widget = qobject_cast<QWidget *>(object);
     return widget && widget->window() == this;
 }
 
-bool PaintWindowController::eventFilter(QObject *watched, QEvent *event)
+bool EditorWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseButtonPress && belongsToThisWindow(watched)) {
         auto *press = static_cast<QMouseEvent *>(event);
@@ -269,33 +269,33 @@ bool PaintWindowController::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void PaintWindowController::mouseDown(const QPoint &globalPosition)
+void EditorWindow::mouseDown(const QPoint &globalPosition)
 {
     mouselocation = mapFromGlobal(globalPosition);
     m_textShownAtPress = texteditpopover->isShown();
 }
 
-void PaintWindowController::keyPressEvent(QKeyEvent *event)
+void EditorWindow::keyPressEvent(QKeyEvent *event)
 {
     // Keys the focused child did not take (the canvas takes none) arrive here.
     QWidget::keyPressEvent(event);
     keyDown(event->key());
 }
 
-void PaintWindowController::keyDown(int key)
+void EditorWindow::keyDown(int key)
 {
     if (key != Qt::Key_Delete && key != Qt::Key_Backspace)
         return;
     if (texteditpopover->isShown() || !paintView)
         return;
-    if (paintView->selectedTool() == PanelTool::savelocal)
+    if (paintView->selectedTool() == ToolKind::savelocal)
         return;
     paintView->deleteSelected();
 }
 
 // Asked when the window closes with figures not yet saved, copied or uploaded. Returns
 // whether the window may close.
-bool PaintWindowController::saveBeforeClosing()
+bool EditorWindow::saveBeforeClosing()
 {
     if (!paintView || !paintView->imagerect() || paintView->history().isClean())
         return true;
@@ -312,7 +312,7 @@ bool PaintWindowController::saveBeforeClosing()
     return false;
 }
 
-void PaintWindowController::closeEvent(QCloseEvent *event)
+void EditorWindow::closeEvent(QCloseEvent *event)
 {
     if (!saveBeforeClosing()) {
         event->ignore();
@@ -323,25 +323,25 @@ void PaintWindowController::closeEvent(QCloseEvent *event)
         return;
     closeIfShown(texteditpopover);
     closeIfShown(linesizepopup);
-    closeIfShown(colorpickerpopover);
+    closeIfShown(ColorPalettePopup);
     if (delegate && m_announcedOpen)
         delegate->setEditorActive(this, false);
     m_announcedOpen = false;
     emit windowWillClose();
 }
 
-void PaintWindowController::setTool(PanelTool tool)
+void EditorWindow::setTool(ToolKind tool)
 {
     paintView->setSelectedTool(tool);
 }
 
-void PaintWindowController::buttonClicked(int segment)
+void EditorWindow::buttonClicked(int segment)
 {
     const bool textShownAtPress = m_textShownAtPress.value_or(false);
     m_textShownAtPress.reset();
 
     closeIfShown(linesizepopup);
-    closeIfShown(colorpickerpopover);
+    closeIfShown(ColorPalettePopup);
     if (!windowHandle() || !windowHandle()->screen() || !paintView)
         return;
     // Without a canvas or an image on it there is nothing to draw on or export.
@@ -355,25 +355,25 @@ void PaintWindowController::buttonClicked(int segment)
         exportImage(segment);
         break;
     case PointerSegment:
-        setTool(PanelTool::pointer);
+        setTool(ToolKind::pointer);
         break;
     case RectangleSegment:
-        setTool(PanelTool::rectangle);
+        setTool(ToolKind::rectangle);
         break;
     case EllipseSegment:
-        setTool(PanelTool::ellipse);
+        setTool(ToolKind::ellipse);
         break;
     case LineSegment:
-        setTool(PanelTool::line);
+        setTool(ToolKind::line);
         break;
     case ArrowSegment:
-        setTool(PanelTool::arrow);
+        setTool(ToolKind::arrow);
         break;
     case FilledRectangleSegment:
-        setTool(PanelTool::filledrectangle);
+        setTool(ToolKind::filledrectangle);
         break;
     case FilledEllipseSegment:
-        setTool(PanelTool::filledellipse);
+        setTool(ToolKind::filledellipse);
         break;
     case TextSegment:
         closeIfShown(linesizepopup);
@@ -383,14 +383,14 @@ void PaintWindowController::buttonClicked(int segment)
             showToolPopover(true, buttonBar, QStringLiteral("text"), 0, segment);
         else
             closeIfShown(texteditpopover);
-        setTool(PanelTool::text);
+        setTool(ToolKind::text);
         break;
     case IncreaseFontSegment:
-        setTool(PanelTool::increasefont);
+        setTool(ToolKind::increasefont);
         paintView->increaseFont();
         break;
     case DecreaseFontSegment:
-        setTool(PanelTool::decreasefont);
+        setTool(ToolKind::decreasefont);
         paintView->decreaseFont();
         break;
     case LineWidthSegment:
@@ -400,7 +400,7 @@ void PaintWindowController::buttonClicked(int segment)
         else
             closeIfShown(linesizepopup);
         buttonBar->setSelectedSegment(PointerSegment);
-        setTool(PanelTool::pointer);
+        setTool(ToolKind::pointer);
         break;
     case LineColorSegment:
         showToolPopover(false, buttonBar, QStringLiteral("color"), kLineColorMode, segment);
@@ -419,14 +419,14 @@ void PaintWindowController::buttonClicked(int segment)
     case HighlighterSegment:
     case CounterSegment:
     case PenSegment:
-        setTool(PanelTool(int(PanelTool::pixelate) + segment - PixelateSegment));
+        setTool(ToolKind(int(ToolKind::pixelate) + segment - PixelateSegment));
         break;
     default:
         break;
     }
 }
 
-void PaintWindowController::exportImage(int segment)
+void EditorWindow::exportImage(int segment)
 {
     // The canvas renders the exported area itself, at the picture's full resolution:
     // the output actions get it whole, with nothing left to widen or scale.
@@ -437,18 +437,18 @@ void PaintWindowController::exportImage(int segment)
     const FigureRects figures;
     if (segment == SaveSegment) {
         // The canvas takes no press while the save panel is up.
-        setTool(PanelTool::savelocal);
+        setTool(ToolKind::savelocal);
         const bool saved = saveImageWithPanel(rendering, figures, rect);
         if (saved && paintView)
             paintView->history().setClean();
         if (paintView)
-            setTool(PanelTool::pointer);
+            setTool(ToolKind::pointer);
         buttonBar->setSelectedSegment(PointerSegment);
         return;
     }
     const bool handedOn = segment == UploadSegment ? uploadImage(rendering, figures, rect)
                                                    : copyImageToClipboard(rendering, figures, rect);
-    setTool(PanelTool::pointer);
+    setTool(ToolKind::pointer);
     buttonBar->setSelectedSegment(PointerSegment);
     // A failed upload or copy has posted its message; the drawing stays so that the
     // user can try again or save it.
@@ -458,7 +458,7 @@ void PaintWindowController::exportImage(int segment)
     }
 }
 
-void PaintWindowController::showToolPopover(bool text, QWidget *anchor, const QString &kind, int colorMode,
+void EditorWindow::showToolPopover(bool text, QWidget *anchor, const QString &kind, int colorMode,
                                             int segment)
 {
     ToolPopover *popover = nullptr;
@@ -467,7 +467,7 @@ void PaintWindowController::showToolPopover(bool text, QWidget *anchor, const QS
     } else if (kind == QLatin1String("color")) {
         colorTarget = colorMode;
         sharedToolBar = buttonBar;
-        popover = colorpickerpopover;
+        popover = ColorPalettePopup;
     } else {
         popover = linesizepopup;
     }

@@ -7,7 +7,7 @@
 // file to receive the rendered canvas.
 
 #include "platform/Preferences.h"
-#include "editor/PaintView.h"
+#include "editor/EditorCanvas.h"
 #include "helpers/ImageOutput.h"
 
 #include <QApplication>
@@ -82,12 +82,12 @@ Summary summarise(std::vector<double> ms)
 // Draws the figures with real pointer events: a mix of every drawing tool (the sharing
 // tools among them), spread over
 // the page, each started on a spot no figure covers yet.
-void drawFigures(PaintView &view)
+void drawFigures(EditorCanvas &view)
 {
-    const PanelTool tools[] = {PanelTool::rectangle, PanelTool::ellipse,  PanelTool::line,
-                               PanelTool::arrow,     PanelTool::filledrectangle, PanelTool::filledellipse,
-                               PanelTool::pixelate,  PanelTool::blur,     PanelTool::highlighter,
-                               PanelTool::counter,   PanelTool::pen};
+    const ToolKind tools[] = {ToolKind::rectangle, ToolKind::ellipse,  ToolKind::line,
+                               ToolKind::arrow,     ToolKind::filledrectangle, ToolKind::filledellipse,
+                               ToolKind::pixelate,  ToolKind::blur,     ToolKind::highlighter,
+                               ToolKind::counter,   ToolKind::pen};
     constexpr int kinds = int(std::size(tools));
     QRandomGenerator random(1234);
     int drawn = 0;
@@ -115,7 +115,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     Preferences::standard().setInteger(QStringLiteral("linesize"), 4);
 
-    PaintView view;
+    EditorCanvas view;
     view.setupCanvas(kCanvas, writePicture(home.path()));
     view.resize(kCanvas.size().toSize());
     view.show();
@@ -125,12 +125,12 @@ int main(int argc, char **argv)
     const auto figures = view.myDrawings().lst.size();
 
     // Drag a filled rectangle in the middle of the crowd back and forth.
-    view.setSelectedTool(PanelTool::filledrectangle);
+    view.setSelectedTool(ToolKind::filledrectangle);
     QPoint grip(960, 540);
     while (view.nodeAt(grip) && view.nodeAt(grip)->handlesPan())
         grip += QPoint(7, 3);
     drag(view.viewport(), grip, grip + QPoint(90, 70));
-    view.setSelectedTool(PanelTool::pointer);
+    view.setSelectedTool(ToolKind::pointer);
     QPoint at = grip + QPoint(10, 10);
     const auto moving = view.nodeAt(at);
     if (!moving || !moving->handlesPan()) {

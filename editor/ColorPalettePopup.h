@@ -18,11 +18,11 @@ QString colorTargetKey(int target);
 
 // The content of the editor's color popover: sixteen colors; a click stores the color
 // for colorTarget and repaints the matching swatch of sharedToolBar.
-class colorpickerview : public QWidget
+class ColorPaletteView : public QWidget
 {
     Q_OBJECT
 public:
-    explicit colorpickerview(QWidget *parent = nullptr);
+    explicit ColorPaletteView(QWidget *parent = nullptr);
 
     ColorPaletteGrid *palette() const { return m_palette; }
 
@@ -39,7 +39,7 @@ public slots:
     void graybuttonclick(QObject *sender);
     void blackbuttonclick(QObject *sender);
     void redbuttonclick(QObject *sender);
-    void marronbuttonclick(QObject *sender);
+    void maroonButtonClicked(QObject *sender);
     void yellowbuttonclick(QObject *sender);
     void olivebuttonclick(QObject *sender);
     void limebuttonclick(QObject *sender);
@@ -61,13 +61,13 @@ private:
 };
 
 // The transient popup holding the color palette.
-class colorpickerpopover : public ToolPopover
+class ColorPalettePopup : public ToolPopover
 {
     Q_OBJECT
 public:
-    explicit colorpickerpopover(colorpickerview *view, QWidget *parent = nullptr);
-    colorpickerview *view() const { return m_view; }
+    explicit ColorPalettePopup(ColorPaletteView *view, QWidget *parent = nullptr);
+    ColorPaletteView *view() const { return m_view; }
 
 private:
-    colorpickerview *m_view;
+    ColorPaletteView *m_view;
 };

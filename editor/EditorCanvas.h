@@ -1,8 +1,8 @@
 #pragma once
 
-#include "editor/PanelTool.h"
+#include "editor/ToolKind.h"
 #include "editor/Scene.h"
-#include "editor/drawingItem.h"
+#include "editor/Figure.h"
 #include "editor/tools/DrawingTool.h"
 
 #include <QImage>
@@ -19,7 +19,7 @@ class Preferences;
 // How the canvas asks the editor window about its popovers when it is pressed. The
 // window fills these in; a hook left empty reads as "not shown" / empty text / does
 // nothing.
-struct PaintPopovers {
+struct CanvasPopovers {
     std::function<bool()> colorPaletteShown;
     std::function<bool()> textEntryShown;
     std::function<bool()> pointerInTextEntry;   // the text popover's mouseineditor
@@ -33,27 +33,27 @@ struct PaintPopovers {
 // over it. Presses on the page start a figure with the current tool; a press on a
 // figure selects it and dragging moves it, whatever the tool. What a press and a drag
 // on the page do is the selected tool's business (drawingToolFor).
-class PaintView : public scene::SceneView, private ToolCanvas
+class EditorCanvas : public scene::SceneView, private ToolCanvas
 {
     Q_OBJECT
 public:
-    explicit PaintView(QWidget *parent = nullptr);
+    explicit EditorCanvas(QWidget *parent = nullptr);
     // Sets the canvas up at once with no swatches (see setupCanvas).
-    PaintView(const QString &imageLocation, const QRectF &canvasRect, QWidget *parent = nullptr);
+    EditorCanvas(const QString &imageLocation, const QRectF &canvasRect, QWidget *parent = nullptr);
 
     // Builds the scene of `canvasRect`'s size with the PNG at `imageLocation` on it,
     // deletes that file, loads the drawing defaults and paints the two swatches (either
     // may be null) with the current line and fill colors. Run once.
     void setupCanvas(const QRectF &canvasRect, const QString &imageLocation, QWidget *lineSwatch = nullptr,
                      QWidget *fillSwatch = nullptr);
-    void setPopovers(const PaintPopovers &popovers) { m_popovers = popovers; }
+    void setPopovers(const CanvasPopovers &popovers) { m_popovers = popovers; }
 
     // Stores "linesize" 4 when absent; loads `fontsize` from "fontsize" (14, stored,
     // when absent).
     void loadDrawingDefaults();
 
-    std::optional<PanelTool> selectedTool() const { return m_selectedTool; }
-    void setSelectedTool(std::optional<PanelTool> tool);
+    std::optional<ToolKind> selectedTool() const { return m_selectedTool; }
+    void setSelectedTool(std::optional<ToolKind> tool);
 
     // Every change to the canvas, as undo steps. Clean while nothing changed since the
     // picture was last handed out.
@@ -63,7 +63,7 @@ public:
     void redo();
     // The figure that shows a selection mark: the one last pressed with the pointer
     // tool, while it is selected and on the canvas (null otherwise).
-    std::shared_ptr<drawingItem> markedFigure() const;
+    std::shared_ptr<Figure> markedFigure() const;
 
     // Text size steps of 2 points on the latest figure when it is a text (up to 74,
     // down to 6); nothing otherwise.
@@ -77,14 +77,14 @@ public:
     // Where the captured image lies on the canvas; none when there was no image file.
     std::optional<QRectF> imagerect() const { return m_imagerect; }
     std::optional<scene::Size> viewSize() const { return m_viewSize; }
-    const drawingItems &myDrawings() const { return m_myDrawings; }
-    drawingItems &myDrawings() { return m_myDrawings; }
+    const FigureList &myDrawings() const { return m_myDrawings; }
+    FigureList &myDrawings() { return m_myDrawings; }
     // The records of the figures still drawn on the canvas, in order. A figure taken
     // off by Delete keeps its record until a second Delete; the export must not reach
     // out to include it.
-    drawingItems figuresOnCanvas() const;
+    FigureList figuresOnCanvas() const;
     std::shared_ptr<scene::Group> rootGroup() const { return m_rootGroup; }
-    std::shared_ptr<drawingItem> currentFigure() const { return m_currentFigure; }
+    std::shared_ptr<Figure> currentFigure() const { return m_currentFigure; }
     bool movingfigure() const { return m_movingfigure; }
 
     // The whole canvas (white page, image and figures) at `devicePixelRatio` pixels
@@ -98,7 +98,7 @@ public:
     // it, widened where they reach past it (clipped to the page), at the picture's own
     // resolution with the picture's pixels on whole pixels, so that every one of them
     // comes out as it went in. Ratio 1; null without a picture.
-    QImage renderExport(const drawingItems &figures) const;
+    QImage renderExport(const FigureList &figures) const;
 
     // Shows `color` as the background of a tool bar swatch.
     static void paintSwatch(QWidget *swatch, const QColor &color);
@@ -118,7 +118,7 @@ private:
     const DrawingTool *selectedDrawingTool() const;
     bool popoversLetPressThrough();
     std::shared_ptr<scene::Node> startFigure(const DrawingTool &tool, const scene::Point &at,
-                                             const std::shared_ptr<drawingItem> &record);
+                                             const std::shared_ptr<Figure> &record);
     // What the tools read and change on the canvas.
     scene::Color currentLineColor() const override;
     double currentLineWidth() const override;
@@ -128,7 +128,7 @@ private:
     QString typedText() const override { return m_textCell; }
     int fontSize() const override { return m_fontsize; }
     double displayPixelRatio() const override { return devicePixelRatioF(); }
-    drawingItems &figures() override { return m_myDrawings; }
+    FigureList &figures() override { return m_myDrawings; }
     void stepTextSize(bool larger) override;
     scene::Point lastTextDragPoint() const override { return m_lastDragCell; }
     void setLastTextDragPoint(const scene::Point &at) override { m_lastDragCell = at; }
@@ -139,19 +139,19 @@ private:
 
     std::shared_ptr<scene::Image> m_picture;   // the captured picture's node
     QUndoStack m_history;
-    std::weak_ptr<drawingItem> m_marked;       // last pressed with the pointer tool
+    std::weak_ptr<Figure> m_marked;       // last pressed with the pointer tool
     QRectF m_markShown;                        // where the mark was last drawn (canvas points)
     QPointF m_moved;                           // how far the pressed figure has moved in this gesture
     bool m_pressedOnCanvas = false;            // a press on the page is still held
-    std::optional<PanelTool> m_selectedTool;
+    std::optional<ToolKind> m_selectedTool;
     std::optional<QRectF> m_imagerect;
     std::optional<scene::Size> m_viewSize;
     std::shared_ptr<scene::Group> m_rootGroup;
-    drawingItems m_myDrawings;
+    FigureList m_myDrawings;
     bool m_movingfigure = false;
-    std::shared_ptr<drawingItem> m_currentFigure;
+    std::shared_ptr<Figure> m_currentFigure;
     int m_fontsize = 14;
-    PaintPopovers m_popovers;
+    CanvasPopovers m_popovers;
 
     QString m_textCell;            // the text of the next text figure
     scene::Point m_pressCell;      // where the last canvas press was

@@ -6,11 +6,11 @@
 #include <QRadioButton>
 
 // The five named stroke widths; the choice is stored as an integer under "linesize".
-class lineViewController : public QWidget
+class LineWidthView : public QWidget
 {
     Q_OBJECT
 public:
-    explicit lineViewController(QWidget *parent = nullptr);
+    explicit LineWidthView(QWidget *parent = nullptr);
 
     QRadioButton *rbThinnest;
     QRadioButton *rbThin;
@@ -41,13 +41,13 @@ private:
 };
 
 // The transient popup holding the line widths.
-class lineViewPopover : public ToolPopover
+class LineWidthPopup : public ToolPopover
 {
     Q_OBJECT
 public:
-    explicit lineViewPopover(lineViewController *controller, QWidget *parent = nullptr);
-    lineViewController *controller() const { return m_controller; }
+    explicit LineWidthPopup(LineWidthView *controller, QWidget *parent = nullptr);
+    LineWidthView *controller() const { return m_controller; }
 
 private:
-    lineViewController *m_controller;
+    LineWidthView *m_controller;
 };

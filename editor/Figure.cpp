@@ -1,4 +1,4 @@
-#include "editor/drawingItem.h"
+#include "editor/Figure.h"
 
 #include <QApplication>
 #include <QFontMetricsF>
@@ -9,7 +9,7 @@
 
 using namespace scene;
 
-std::shared_ptr<Node> drawingItem::node() const
+std::shared_ptr<Node> Figure::node() const
 {
     if (mShape)
         return mShape;
@@ -18,7 +18,7 @@ std::shared_ptr<Node> drawingItem::node() const
     return mGroup;
 }
 
-void drawingItems::addItem(const QString &type, const std::shared_ptr<drawingItem> &record,
+void FigureList::addItem(const QString &type, const std::shared_ptr<Figure> &record,
                            const std::shared_ptr<Shape> &shape, const std::shared_ptr<Text> &text,
                            const std::shared_ptr<Group> &group, double x, double y, double width, double height)
 {
@@ -33,12 +33,12 @@ void drawingItems::addItem(const QString &type, const std::shared_ptr<drawingIte
     lst.append(record);
 }
 
-void drawingItems::removeItem(const std::shared_ptr<drawingItem> &record)
+void FigureList::removeItem(const std::shared_ptr<Figure> &record)
 {
     lst.removeAll(record);
 }
 
-void drawingItems::selectItems(const std::shared_ptr<Shape> &shape, const std::shared_ptr<Text> &text,
+void FigureList::selectItems(const std::shared_ptr<Shape> &shape, const std::shared_ptr<Text> &text,
                                const std::shared_ptr<Group> &group)
 {
     const bool none = !shape && !text && !group;
@@ -49,7 +49,7 @@ void drawingItems::selectItems(const std::shared_ptr<Shape> &shape, const std::s
 namespace {
 
 template <typename Field>
-std::shared_ptr<drawingItem> firstHolding(const QList<std::shared_ptr<drawingItem>> &lst, Field field,
+std::shared_ptr<Figure> firstHolding(const QList<std::shared_ptr<Figure>> &lst, Field field,
                                           const Node *node)
 {
     if (!node)
@@ -64,44 +64,44 @@ std::shared_ptr<drawingItem> firstHolding(const QList<std::shared_ptr<drawingIte
 
 } // namespace
 
-void drawingItems::setShapeOrigin(const Node *node, double x, double y)
+void FigureList::setShapeOrigin(const Node *node, double x, double y)
 {
-    const auto record = firstHolding(lst, &drawingItem::mShape, node);
+    const auto record = firstHolding(lst, &Figure::mShape, node);
     if (record && record->mrect)
         record->mrect->moveTo(x, y);
 }
 
-void drawingItems::setShapeSize(const Node *node, double width, double height)
+void FigureList::setShapeSize(const Node *node, double width, double height)
 {
-    const auto record = firstHolding(lst, &drawingItem::mShape, node);
+    const auto record = firstHolding(lst, &Figure::mShape, node);
     if (record && record->mrect)
         record->mrect->setSize(QSizeF(width, height));
 }
 
-void drawingItems::setGroupOrigin(const Node *node, double x, double y)
+void FigureList::setGroupOrigin(const Node *node, double x, double y)
 {
-    const auto record = firstHolding(lst, &drawingItem::mGroup, node);
+    const auto record = firstHolding(lst, &Figure::mGroup, node);
     if (record && record->mrect)
         record->mrect->moveTo(x, y);
 }
 
-void drawingItems::setGroupSize(const Node *node, double width, double height)
+void FigureList::setGroupSize(const Node *node, double width, double height)
 {
-    const auto record = firstHolding(lst, &drawingItem::mGroup, node);
+    const auto record = firstHolding(lst, &Figure::mGroup, node);
     if (record && record->mrect)
         record->mrect->setSize(QSizeF(width, height));
 }
 
-std::shared_ptr<drawingItem> drawingItems::recordFor(const Node *node) const
+std::shared_ptr<Figure> FigureList::recordFor(const Node *node) const
 {
-    if (auto r = firstHolding(lst, &drawingItem::mShape, node))
+    if (auto r = firstHolding(lst, &Figure::mShape, node))
         return r;
-    if (auto r = firstHolding(lst, &drawingItem::mText, node))
+    if (auto r = firstHolding(lst, &Figure::mText, node))
         return r;
-    return firstHolding(lst, &drawingItem::mGroup, node);
+    return firstHolding(lst, &Figure::mGroup, node);
 }
 
-std::shared_ptr<drawingItem> drawingItems::firstSelected() const
+std::shared_ptr<Figure> FigureList::firstSelected() const
 {
     const auto it = std::find_if(lst.cbegin(), lst.cend(), [](const auto &item) { return item->mSelected; });
     return it == lst.cend() ? nullptr : *it;
@@ -175,7 +175,7 @@ QRectF normalisedRect(const Point &a, const Point &b)
     return QRectF(std::min(a.x, b.x), std::min(a.y, b.y), std::abs(b.x - a.x), std::abs(b.y - a.y));
 }
 
-QList<std::optional<QRectF>> drawingItems::rects() const
+QList<std::optional<QRectF>> FigureList::rects() const
 {
     QList<std::optional<QRectF>> rectangles;
     for (const auto &record : lst) {

@@ -1,4 +1,4 @@
-#include "editor/PaintView.h"
+#include "editor/EditorCanvas.h"
 
 #include "editor/CanvasHistory.h"
 #include "editor/tools/SharingTools.h"
@@ -41,7 +41,7 @@ double pixelsPerPoint(const QImage &image)
 
 } // namespace
 
-PaintView::PaintView(QWidget *parent)
+EditorCanvas::EditorCanvas(QWidget *parent)
     : SceneView(parent)
 {
     // The page is the size of the display; a window that fits the display shows the
@@ -51,18 +51,18 @@ PaintView::PaintView(QWidget *parent)
     setNode(group({}), QSizeF());
 }
 
-PaintView::PaintView(const QString &imageLocation, const QRectF &canvasRect, QWidget *parent)
-    : PaintView(parent)
+EditorCanvas::EditorCanvas(const QString &imageLocation, const QRectF &canvasRect, QWidget *parent)
+    : EditorCanvas(parent)
 {
     setupCanvas(canvasRect, imageLocation);
 }
 
-Preferences &PaintView::userDefaults()
+Preferences &EditorCanvas::userDefaults()
 {
     return Preferences::standard();
 }
 
-void PaintView::paintSwatch(QWidget *swatch, const QColor &color)
+void EditorCanvas::paintSwatch(QWidget *swatch, const QColor &color)
 {
     if (!swatch)
         return;
@@ -73,7 +73,7 @@ void PaintView::paintSwatch(QWidget *swatch, const QColor &color)
     swatch->update();
 }
 
-void PaintView::setupCanvas(const QRectF &canvasRect, const QString &imageLocation, QWidget *lineSwatch,
+void EditorCanvas::setupCanvas(const QRectF &canvasRect, const QString &imageLocation, QWidget *lineSwatch,
                             QWidget *fillSwatch)
 {
     m_viewSize = Size{canvasRect.width(), canvasRect.height()};
@@ -86,7 +86,7 @@ void PaintView::setupCanvas(const QRectF &canvasRect, const QString &imageLocati
     paintSwatch(fillSwatch, colorNamed(fillColorName()));
 }
 
-void PaintView::loadDrawingDefaults()
+void EditorCanvas::loadDrawingDefaults()
 {
     if (!userDefaults().hasKey(kLineSize))
         userDefaults().setInteger(kLineSize, 4);
@@ -98,7 +98,7 @@ void PaintView::loadDrawingDefaults()
     }
 }
 
-void PaintView::buildScene(const QString &imageLocation)
+void EditorCanvas::buildScene(const QString &imageLocation)
 {
     m_textCell.clear();
     m_rootGroup = group({});
@@ -108,14 +108,14 @@ void PaintView::buildScene(const QString &imageLocation)
     auto background = std::make_shared<scene::Shape>(Rect(0, 0, size.w, size.h), Color::white());
     m_pressCell = Point{};
     m_lastDragCell = Point{};
-    m_currentFigure = m_myDrawings.lst.isEmpty() ? std::make_shared<drawingItem>() : m_myDrawings.firstSelected();
+    m_currentFigure = m_myDrawings.lst.isEmpty() ? std::make_shared<Figure>() : m_myDrawings.firstSelected();
     background->onTouchPressed([this](const TouchEvent &event) { canvasPressed(event); });
     background->onTouchMoved([this](const TouchEvent &event) { canvasDragged(event); });
     background->onTouchReleased([this](const TouchEvent &) { canvasReleased(); });
     setNode(group({group({background, m_rootGroup})}), QSizeF(size.w, size.h));
 }
 
-void PaintView::placeImage(const QString &imageLocation)
+void EditorCanvas::placeImage(const QString &imageLocation)
 {
     if (imageLocation.isEmpty() || !QFile::exists(imageLocation))
         return;
@@ -146,14 +146,14 @@ void PaintView::placeImage(const QString &imageLocation)
 }
 
 // The popovers' say on a canvas press: false when the press must go no further.
-bool PaintView::popoversLetPressThrough()
+bool EditorCanvas::popoversLetPressThrough()
 {
     if (m_popovers.colorPaletteShown && m_popovers.colorPaletteShown())
         return false;
     if (m_popovers.textEntryShown && m_popovers.textEntryShown()) {
         if (m_popovers.pointerInTextEntry && m_popovers.pointerInTextEntry())
             return false;
-        if (m_selectedTool == PanelTool::text)
+        if (m_selectedTool == ToolKind::text)
             m_textCell = m_popovers.textEntryString ? m_popovers.textEntryString() : QString();
         if (m_popovers.closeTextEntry)
             m_popovers.closeTextEntry();
@@ -167,14 +167,14 @@ bool PaintView::popoversLetPressThrough()
 }
 
 // The tool behind the selection, or null when nothing that draws is selected.
-const DrawingTool *PaintView::selectedDrawingTool() const
+const DrawingTool *EditorCanvas::selectedDrawingTool() const
 {
     return m_selectedTool ? drawingToolFor(*m_selectedTool) : nullptr;
 }
 
-void PaintView::canvasPressed(const TouchEvent &event)
+void EditorCanvas::canvasPressed(const TouchEvent &event)
 {
-    if (!m_selectedTool || *m_selectedTool == PanelTool::savelocal || m_movingfigure)
+    if (!m_selectedTool || *m_selectedTool == ToolKind::savelocal || m_movingfigure)
         return;
     const DrawingTool *tool = selectedDrawingTool();
     if (tool && !tool->takesPagePresses())
@@ -187,7 +187,7 @@ void PaintView::canvasPressed(const TouchEvent &event)
     m_lastDragCell = p;
     if (!tool)
         return;
-    auto record = std::make_shared<drawingItem>();
+    auto record = std::make_shared<Figure>();
     auto node = startFigure(*tool, p, record);
     if (!node)
         return;
@@ -199,8 +199,8 @@ void PaintView::canvasPressed(const TouchEvent &event)
 
 // Builds the figure of `tool` at `at`, points `record` at it and adds the record.
 // Returns the new node, or null for tools that draw nothing.
-std::shared_ptr<Node> PaintView::startFigure(const DrawingTool &tool, const Point &at,
-                                             const std::shared_ptr<drawingItem> &record)
+std::shared_ptr<Node> EditorCanvas::startFigure(const DrawingTool &tool, const Point &at,
+                                             const std::shared_ptr<Figure> &record)
 {
     FigureStyle style;
     style.line = Color::named(lineColorName());
@@ -216,7 +216,7 @@ std::shared_ptr<Node> PaintView::startFigure(const DrawingTool &tool, const Poin
     return started.node;
 }
 
-void PaintView::canvasReleased()
+void EditorCanvas::canvasReleased()
 {
     const bool pressed = m_pressedOnCanvas;
     m_pressedOnCanvas = false;
@@ -224,17 +224,17 @@ void PaintView::canvasReleased()
         tool->release(*this, m_currentFigure);
 }
 
-Color PaintView::currentLineColor() const
+Color EditorCanvas::currentLineColor() const
 {
     return Color::named(lineColorName());
 }
 
-double PaintView::currentLineWidth() const
+double EditorCanvas::currentLineWidth() const
 {
     return userDefaults().integerForKey(kLineSize);
 }
 
-Color PaintView::highlightColor() const
+Color EditorCanvas::highlightColor() const
 {
     const QString highlight = userDefaults().stringForKey(kHighlightColor);
     return Color::named(highlight.isEmpty() ? QStringLiteral("yellow") : highlight);
@@ -242,7 +242,7 @@ Color PaintView::highlightColor() const
 
 // One more than the highest number on the canvas: undoing or deleting the last counter
 // gives its number again, and no counter is ever renumbered.
-int PaintView::nextCounterNumber() const
+int EditorCanvas::nextCounterNumber() const
 {
     int highest = 0;
     for (const std::shared_ptr<Node> &node : m_rootGroup->contents()) {
@@ -254,7 +254,7 @@ int PaintView::nextCounterNumber() const
 
 // A figure takes presses on itself: it becomes the selected one and follows the
 // pointer until released, with whatever tool.
-void PaintView::attachFigureHandlers(const std::shared_ptr<Node> &node)
+void EditorCanvas::attachFigureHandlers(const std::shared_ptr<Node> &node)
 {
     Node *raw = node.get();
     const auto shape = std::dynamic_pointer_cast<scene::Shape>(node);
@@ -268,7 +268,7 @@ void PaintView::attachFigureHandlers(const std::shared_ptr<Node> &node)
         m_movingfigure = true;
         m_moved = QPointF();
         m_myDrawings.selectItems(weakShape.lock(), weakText.lock(), weakGroup.lock());
-        if (m_selectedTool == PanelTool::pointer)
+        if (m_selectedTool == ToolKind::pointer)
             m_marked = m_myDrawings.recordFor(raw);
         updateMark();
     });
@@ -289,17 +289,17 @@ void PaintView::attachFigureHandlers(const std::shared_ptr<Node> &node)
     });
 }
 
-void PaintView::canvasDragged(const TouchEvent &event)
+void EditorCanvas::canvasDragged(const TouchEvent &event)
 {
     if (m_popovers.textEntryShown && m_popovers.textEntryShown())
         return;
-    if (m_movingfigure || !m_selectedTool || *m_selectedTool == PanelTool::savelocal)
+    if (m_movingfigure || !m_selectedTool || *m_selectedTool == ToolKind::savelocal)
         return;
     if (const DrawingTool *tool = selectedDrawingTool())
         tool->drag(*this, m_currentFigure, m_pressCell, event.location);
 }
 
-void PaintView::stepTextSize(bool larger)
+void EditorCanvas::stepTextSize(bool larger)
 {
     if (larger)
         increaseFont();
@@ -307,7 +307,7 @@ void PaintView::stepTextSize(bool larger)
         decreaseFont();
 }
 
-void PaintView::increaseFont()
+void EditorCanvas::increaseFont()
 {
     if (!m_currentFigure || !m_currentFigure->mText)
         return;
@@ -317,7 +317,7 @@ void PaintView::increaseFont()
     applyFontSize();
 }
 
-void PaintView::decreaseFont()
+void EditorCanvas::decreaseFont()
 {
     if (!m_currentFigure || !m_currentFigure->mText)
         return;
@@ -327,7 +327,7 @@ void PaintView::decreaseFont()
     applyFontSize();
 }
 
-void PaintView::applyFontSize()
+void EditorCanvas::applyFontSize()
 {
     userDefaults().setInteger(kFontSize, m_fontsize);
     const auto text = m_currentFigure->mText;
@@ -335,14 +335,14 @@ void PaintView::applyFontSize()
     setTextSize(text, m_fontsize);
     if (before == m_fontsize)
         return;
-    QPointer<PaintView> self(this);
+    QPointer<EditorCanvas> self(this);
     m_history.push(new TextSizeStep(text, before, m_fontsize, [self, text](int size) {
         if (self)
             self->setTextSize(text, size);
     }));
 }
 
-void PaintView::setTextSize(const std::shared_ptr<Text> &text, int size)
+void EditorCanvas::setTextSize(const std::shared_ptr<Text> &text, int size)
 {
     text->setFont(textFigureFont(size));
     const QSizeF measured = measuredTextSize(text->text(), text->font().size);
@@ -350,14 +350,14 @@ void PaintView::setTextSize(const std::shared_ptr<Text> &text, int size)
         record->mrect->setSize(measured);
 }
 
-double PaintView::picturePixelRatio() const
+double EditorCanvas::picturePixelRatio() const
 {
     if (!m_picture || m_picture->size().w <= 0)
         return 1.0;
     return m_picture->image().width() / m_picture->size().w;
 }
 
-QImage PaintView::renderExport(const drawingItems &figures) const
+QImage EditorCanvas::renderExport(const FigureList &figures) const
 {
     if (!m_imagerect || !m_viewSize)
         return QImage();
@@ -381,22 +381,22 @@ QImage PaintView::renderExport(const drawingItems &figures) const
     return renderScene(canvasToPixels, pixels.size());
 }
 
-drawingItems PaintView::figuresOnCanvas() const
+FigureList EditorCanvas::figuresOnCanvas() const
 {
-    drawingItems onCanvas;
+    FigureList onCanvas;
     if (!m_rootGroup)
         return onCanvas;
     QSet<const Node *> drawn;
     for (const std::shared_ptr<Node> &node : m_rootGroup->contents())
         drawn.insert(node.get());
-    for (const std::shared_ptr<drawingItem> &record : m_myDrawings.lst) {
+    for (const std::shared_ptr<Figure> &record : m_myDrawings.lst) {
         if (drawn.contains(record->node().get()))
             onCanvas.lst.append(record);
     }
     return onCanvas;
 }
 
-void PaintView::deleteSelected()
+void EditorCanvas::deleteSelected()
 {
     if (m_myDrawings.lst.isEmpty())
         return;
@@ -421,22 +421,22 @@ void PaintView::deleteSelected()
     m_history.push(new DropRecordStep(m_myDrawings, selected));
 }
 
-void PaintView::setSelectedTool(std::optional<PanelTool> tool)
+void EditorCanvas::setSelectedTool(std::optional<ToolKind> tool)
 {
     m_selectedTool = tool;
     // The mark belongs to the pointer tool.
-    if (tool != PanelTool::pointer && !m_marked.expired()) {
+    if (tool != ToolKind::pointer && !m_marked.expired()) {
         m_marked.reset();
         updateMark();
     }
 }
 
-bool PaintView::drawing() const
+bool EditorCanvas::drawing() const
 {
     return m_movingfigure || m_pressedOnCanvas;
 }
 
-void PaintView::undo()
+void EditorCanvas::undo()
 {
     if (drawing())
         return;
@@ -444,7 +444,7 @@ void PaintView::undo()
     updateMark();
 }
 
-void PaintView::redo()
+void EditorCanvas::redo()
 {
     if (drawing())
         return;
@@ -452,28 +452,28 @@ void PaintView::redo()
     updateMark();
 }
 
-std::shared_ptr<drawingItem> PaintView::markedFigure() const
+std::shared_ptr<Figure> EditorCanvas::markedFigure() const
 {
-    const std::shared_ptr<drawingItem> marked = m_marked.lock();
-    if (!marked || !marked->mSelected || m_selectedTool != PanelTool::pointer || !m_rootGroup)
+    const std::shared_ptr<Figure> marked = m_marked.lock();
+    if (!marked || !marked->mSelected || m_selectedTool != ToolKind::pointer || !m_rootGroup)
         return nullptr;
     const std::shared_ptr<Node> node = marked->node();
     return node && m_rootGroup->contents().contains(node) ? marked : nullptr;
 }
 
 // Repaints where the mark was and where it is now.
-void PaintView::updateMark()
+void EditorCanvas::updateMark()
 {
     const auto area = [this](const QRectF &r) { return mapFromScene(r.adjusted(-6, -6, 6, 6)).boundingRect(); };
     if (!m_markShown.isNull())
         viewport()->update(area(m_markShown));
-    const std::shared_ptr<drawingItem> marked = markedFigure();
+    const std::shared_ptr<Figure> marked = markedFigure();
     m_markShown = marked ? coveredRect(*marked->node()) : QRectF();
     if (!m_markShown.isNull())
         viewport()->update(area(m_markShown));
 }
 
-void PaintView::drawForeground(QPainter *painter, const QRectF &)
+void EditorCanvas::drawForeground(QPainter *painter, const QRectF &)
 {
     if (m_markShown.isNull() || !markedFigure())
         return;

@@ -1,4 +1,4 @@
-#include "editor/lineViewController.h"
+#include "editor/LineWidthPopup.h"
 
 #include "platform/Preferences.h"
 
@@ -8,7 +8,7 @@ namespace {
 const QString kLineSizeKey = QStringLiteral("linesize");
 }
 
-lineViewController::lineViewController(QWidget *parent)
+LineWidthView::LineWidthView(QWidget *parent)
     : QWidget(parent)
 {
     auto *column = new QVBoxLayout(this);
@@ -30,18 +30,18 @@ lineViewController::lineViewController(QWidget *parent)
     rbThickest = makeButton(QStringLiteral("Thickest"));
 }
 
-QList<QRadioButton *> lineViewController::buttons() const
+QList<QRadioButton *> LineWidthView::buttons() const
 {
     return {rbThinnest, rbThin, rbThick, rbThicker, rbThickest};
 }
 
-void lineViewController::turnOnOnly(QRadioButton *chosen)
+void LineWidthView::turnOnOnly(QRadioButton *chosen)
 {
     for (QRadioButton *button : buttons())
         button->setChecked(button == chosen);
 }
 
-void lineViewController::checkclicked(QObject *sender)
+void LineWidthView::checkclicked(QObject *sender)
 {
     const QString title = sender ? sender->property("text").toString() : QString();
     const QList<QRadioButton *> all = buttons();
@@ -55,13 +55,13 @@ void lineViewController::checkclicked(QObject *sender)
     }
 }
 
-void lineViewController::showEvent(QShowEvent *event)
+void LineWidthView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     viewWillAppear();
 }
 
-void lineViewController::viewWillAppear()
+void LineWidthView::viewWillAppear()
 {
     const int stored = Preferences::standard().integerForKey(kLineSizeKey);
     const QList<QRadioButton *> all = buttons();
@@ -75,7 +75,7 @@ void lineViewController::viewWillAppear()
     turnOnOnly(rbThick);
 }
 
-lineViewPopover::lineViewPopover(lineViewController *controller, QWidget *parent)
+LineWidthPopup::LineWidthPopup(LineWidthView *controller, QWidget *parent)
     : ToolPopover(controller, parent)
     , m_controller(controller)
 {

@@ -1,5 +1,5 @@
 #include "platform/Preferences.h"
-#include "editor/PaintView.h"
+#include "editor/EditorCanvas.h"
 #include "tests/harness/TestMain.h"
 
 #include <QDir>
@@ -31,16 +31,16 @@ QString writePicture(const QString &folder, const QString &name, int density = 1
 
 } // namespace
 
-class PaintViewTest : public QObject
+class EditorCanvasTest : public QObject
 {
     Q_OBJECT
 
 private:
     QTemporaryDir m_folder;
-    std::unique_ptr<PaintView> m_view;
+    std::unique_ptr<EditorCanvas> m_view;
     QString m_imagePath;
 
-    PaintView &view() { return *m_view; }
+    EditorCanvas &view() { return *m_view; }
     QWidget *surface() { return m_view->viewport(); }
 
     void press(QPoint p) { QTest::mousePress(surface(), Qt::LeftButton, {}, p); }
@@ -65,7 +65,7 @@ private slots:
         prefs.setInteger(QStringLiteral("linesize"), 4);
         prefs.setInteger(QStringLiteral("fontsize"), 14);
         m_imagePath = writePicture(m_folder.path(), QStringLiteral("a2.png"));
-        m_view = std::make_unique<PaintView>();
+        m_view = std::make_unique<EditorCanvas>();
         m_view->setupCanvas(kCanvas, m_imagePath);
         m_view->resize(kCanvas.size().toSize());
         m_view->show();
@@ -98,7 +98,7 @@ private slots:
         file.remove(QStringLiteral("fontsize"));
         file.sync();
         Preferences::resetStandard();
-        PaintView fresh;
+        EditorCanvas fresh;
         fresh.setupCanvas(kCanvas, QString());
         QCOMPARE(Preferences::standard().integerForKey(QStringLiteral("linesize")), 4);
         QCOMPARE(Preferences::standard().integerForKey(QStringLiteral("fontsize")), 14);
@@ -111,7 +111,7 @@ private slots:
     void swatchesShowTheStoredColors()
     {
         QWidget line, fill;
-        PaintView other;
+        EditorCanvas other;
         other.setupCanvas(kCanvas, QString(), &line, &fill);
         QCOMPARE(line.palette().color(QPalette::Window), QColor(0, 0, 255));
         QCOMPARE(fill.palette().color(QPalette::Window), QColor(255, 0, 0));
@@ -126,7 +126,7 @@ private slots:
         notPicture.write("\x89PNG but not really");
         notPicture.close();
         for (const QString &name : {QStringLiteral("nothing-here.png"), QStringLiteral("not-a-picture.png")}) {
-            PaintView empty;
+            EditorCanvas empty;
             empty.setupCanvas(kCanvas, m_folder.filePath(name));
             QCOMPARE(empty.imagerect(), std::nullopt);
             QVERIFY(empty.rootGroup()->contents().isEmpty());
@@ -156,7 +156,7 @@ private slots:
         QFETCH(QSize, points);
         QFETCH(int, density);
         QFETCH(QRectF, expected);
-        PaintView other;
+        EditorCanvas other;
         other.setupCanvas(kCanvas, writePicture(m_folder.path(), QStringLiteral("p.png"), density, points));
         QCOMPARE(other.imagerect(), std::optional<QRectF>(expected));
     }
@@ -165,7 +165,7 @@ private slots:
     {
         // A region from a display larger than the main one: 1500 × 1000 points on a
         // 1200 × 900 page.
-        PaintView other;
+        EditorCanvas other;
         other.setupCanvas(kCanvas, writePicture(m_folder.path(), QStringLiteral("big.png"), 1, QSize(1500, 1000)));
         QCOMPARE(other.imagerect(), std::optional<QRectF>(QRectF(5, 5, 1500, 1000)));
         // The rendering the export crops holds all of it, with the same margin on the
@@ -185,7 +185,7 @@ private slots:
     void narrowPicturesExportAtTheirOwnResolution()
     {
         for (const QSize points : {QSize(1, 20), QSize(2, 20)}) {
-            PaintView other;
+            EditorCanvas other;
             other.setupCanvas(kCanvas, writePicture(m_folder.path(), QStringLiteral("narrow.png"), 2, points));
             QCOMPARE(other.renderExport(other.myDrawings()).size(), points * 2);
         }
@@ -206,14 +206,14 @@ private slots:
             return count;
         };
         QCOMPARE(markPixels(), 0);
-        view().setSelectedTool(PanelTool::filledrectangle);
+        view().setSelectedTool(ToolKind::filledrectangle);
         drag({600, 600}, {{700, 680}});
-        view().setSelectedTool(PanelTool::pointer);
+        view().setSelectedTool(ToolKind::pointer);
         press({650, 640});
         release({650, 640});
         QVERIFY(view().markedFigure());
         // Choosing the pointer tool again keeps the mark; only another tool takes it.
-        view().setSelectedTool(PanelTool::pointer);
+        view().setSelectedTool(ToolKind::pointer);
         QVERIFY(view().markedFigure());
         QVERIFY(markPixels() > 100);
         // Undo waits while a figure is being moved.
@@ -246,7 +246,7 @@ private slots:
     // The page takes presses right up to its edges.
     void drawingStartsAtThePageEdge()
     {
-        view().setSelectedTool(PanelTool::rectangle);
+        view().setSelectedTool(ToolKind::rectangle);
         drag({0, 450}, {{40, 480}, {80, 500}});
         QCOMPARE(figureCount(), 1);
         QCOMPARE(std::get<Rect>(std::dynamic_pointer_cast<scene::Shape>(lastNode())->form()).x, 0.0);
@@ -254,7 +254,7 @@ private slots:
 
     void rectangleDraggedUpAndLeftKeepsItsSignsInTheScene()
     {
-        view().setSelectedTool(PanelTool::rectangle);
+        view().setSelectedTool(ToolKind::rectangle);
         drag({700, 500}, {{680, 480}, {600, 420}});
         QCOMPARE(figureCount(), 1);
         const auto shape = std::dynamic_pointer_cast<scene::Shape>(lastNode());
@@ -275,7 +275,7 @@ private slots:
     void everyShapeToolFollowsTheDrag()
     {
         Preferences::standard().setInteger(QStringLiteral("linesize"), 7);
-        view().setSelectedTool(PanelTool::filledellipse);
+        view().setSelectedTool(ToolKind::filledellipse);
         drag({100, 100}, {{160, 140}});
         auto ellipse = std::dynamic_pointer_cast<scene::Shape>(lastNode());
         QCOMPARE(std::get<Ellipse>(ellipse->form()), Ellipse(130, 120, 30, 20));
@@ -285,14 +285,14 @@ private slots:
         // The record is the spanned rectangle, from the press point.
         QCOMPARE(view().myDrawings().lst.last()->mrect, std::optional<QRectF>(QRectF(100, 100, 60, 40)));
 
-        view().setSelectedTool(PanelTool::line);
+        view().setSelectedTool(ToolKind::line);
         drag({900, 100}, {{850, 160}});
         auto line = std::dynamic_pointer_cast<scene::Shape>(lastNode());
         QCOMPARE(std::get<Line>(line->form()), Line(900, 100, 850, 160));
         QCOMPARE(view().myDrawings().lst.last()->mrect, std::optional<QRectF>(QRectF(850, 100, 50, 60)));
         QCOMPARE(view().myDrawings().lst.last()->mobjType, QStringLiteral("line"));
 
-        view().setSelectedTool(PanelTool::arrow);
+        view().setSelectedTool(ToolKind::arrow);
         drag({100, 700}, {{150, 700}, {200, 700}});
         auto arrow = std::dynamic_pointer_cast<Group>(lastNode());
         QVERIFY(arrow);
@@ -312,14 +312,14 @@ private slots:
 
     void noToolDrawsNothingButFiguresStillMove()
     {
-        view().setSelectedTool(PanelTool::filledrectangle);
+        view().setSelectedTool(ToolKind::filledrectangle);
         drag({100, 100}, {{200, 180}});
         const auto figure = lastNode();
         const auto record = view().myDrawings().lst.first();
 
-        for (std::optional<PanelTool> tool : {std::optional<PanelTool>(), std::optional(PanelTool::pointer),
-                                              std::optional(PanelTool::linesize),
-                                              std::optional(PanelTool::increasefont)}) {
+        for (std::optional<ToolKind> tool : {std::optional<ToolKind>(), std::optional(ToolKind::pointer),
+                                              std::optional(ToolKind::linesize),
+                                              std::optional(ToolKind::increasefont)}) {
             view().setSelectedTool(tool);
             drag({600, 700}, {{650, 760}});
             QCOMPARE(figureCount(), 1);
@@ -341,7 +341,7 @@ private slots:
         QCOMPARE(figureCount(), 1);
 
         // With a drawing tool a press on a figure moves it too and starts nothing.
-        view().setSelectedTool(PanelTool::ellipse);
+        view().setSelectedTool(ToolKind::ellipse);
         drag({200, 170}, {{190, 170}});
         QCOMPARE(figure->place().dx(), 20.0);
         QCOMPARE(figureCount(), 1);
@@ -350,7 +350,7 @@ private slots:
     void pressesHitOnlyTheDrawnGeometry()
     {
         // An outlined rectangle from (100, 100) to (300, 200), 4 points wide.
-        view().setSelectedTool(PanelTool::rectangle);
+        view().setSelectedTool(ToolKind::rectangle);
         drag({100, 100}, {{300, 200}});
         const auto outlined = lastNode();
         QCOMPARE(figureCount(), 1);
@@ -370,7 +370,7 @@ private slots:
 
     void savelocalTakesNoPress()
     {
-        view().setSelectedTool(PanelTool::savelocal);
+        view().setSelectedTool(ToolKind::savelocal);
         drag({100, 100}, {{200, 200}});
         QCOMPARE(figureCount(), 0);
     }
@@ -380,7 +380,7 @@ private slots:
         bool textShown = true;
         bool pointerInside = true;
         int closes = 0;
-        PaintPopovers popovers;
+        CanvasPopovers popovers;
         popovers.textEntryShown = [&] { return textShown; };
         popovers.pointerInTextEntry = [&] { return pointerInside; };
         popovers.textEntryString = [] { return QStringLiteral("Look here"); };
@@ -389,7 +389,7 @@ private slots:
             textShown = false;
         };
         view().setPopovers(popovers);
-        view().setSelectedTool(PanelTool::text);
+        view().setSelectedTool(ToolKind::text);
 
         // A press while the pointer is over the text view belongs to the text view.
         press({500, 600});
@@ -440,7 +440,7 @@ private slots:
         bool paletteShown = true;
         bool widthShown = false;
         int widthCloses = 0;
-        PaintPopovers popovers;
+        CanvasPopovers popovers;
         popovers.colorPaletteShown = [&] { return paletteShown; };
         popovers.lineWidthShown = [&] { return widthShown; };
         popovers.closeLineWidth = [&] {
@@ -448,7 +448,7 @@ private slots:
             widthShown = false;
         };
         view().setPopovers(popovers);
-        view().setSelectedTool(PanelTool::rectangle);
+        view().setSelectedTool(ToolKind::rectangle);
 
         drag({100, 100}, {{200, 200}});
         QCOMPARE(figureCount(), 0);
@@ -471,7 +471,7 @@ private slots:
 
         Preferences::standard().setInteger(QStringLiteral("fontsize"), 72);
         view().loadDrawingDefaults();
-        view().setSelectedTool(PanelTool::text);
+        view().setSelectedTool(ToolKind::text);
         press({300, 300});
         release({300, 300});
         const auto text = std::dynamic_pointer_cast<Text>(lastNode());
@@ -501,7 +501,7 @@ private slots:
         QCOMPARE(view().myDrawings().lst.last()->mrect->topLeft(), before.topLeft());
 
         // A newer non-text figure takes the steps away from the text.
-        view().setSelectedTool(PanelTool::rectangle);
+        view().setSelectedTool(ToolKind::rectangle);
         drag({600, 700}, {{650, 750}});
         view().increaseFont();
         QCOMPARE(view().fontsize(), 6);
@@ -509,7 +509,7 @@ private slots:
 
     void deleteRemovesTheFigureThenItsRecord()
     {
-        view().setSelectedTool(PanelTool::filledrectangle);
+        view().setSelectedTool(ToolKind::filledrectangle);
         drag({100, 100}, {{200, 200}});
         drag({300, 600}, {{400, 700}});
         const auto first = view().myDrawings().lst.at(0);
@@ -530,7 +530,7 @@ private slots:
         QCOMPARE(figureCount(), 1);
 
         // Pressing the remaining figure selects it for the next Delete.
-        view().setSelectedTool(PanelTool::pointer);
+        view().setSelectedTool(ToolKind::pointer);
         press({150, 150});
         release({150, 150});
         view().deleteSelected();
@@ -539,7 +539,7 @@ private slots:
 
     void renderingShowsPageImageAndFigures()
     {
-        view().setSelectedTool(PanelTool::filledrectangle);
+        view().setSelectedTool(ToolKind::filledrectangle);
         drag({420, 200}, {{500, 260}});
         for (qreal ratio : {1.0, 2.0}) {
             const QImage canvas = view().renderCanvas(ratio);
@@ -556,7 +556,7 @@ private slots:
 };
 
 // Offscreen, and no bus: the canvas talks to nothing outside the process.
-VORNIK_TEST_MAIN(PaintViewTest, ([] {
+VORNIK_TEST_MAIN(EditorCanvasTest, ([] {
                      vtest::EnvironmentOptions options;
                      options.dbus = false;
                      return options;

@@ -1,7 +1,7 @@
 #pragma once
 
 // The editor's tools. Having no tool at all is a separate state (std::nullopt).
-enum class PanelTool {
+enum class ToolKind {
     pointer = 0,          // draws nothing; figures can be pressed and moved
     ellipse = 1,
     rectangle = 2,

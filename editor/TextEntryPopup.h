@@ -8,11 +8,11 @@
 // Where the user types the text of the next text figure. The canvas reads
 // `textview` when it is pressed with the text tool, and asks `mouseineditor` so
 // that a press inside the text view is not taken as a press on the canvas.
-class textEditViewController : public QWidget
+class TextEntryView : public QWidget
 {
     Q_OBJECT
 public:
-    explicit textEditViewController(QWidget *parent = nullptr);
+    explicit TextEntryView(QWidget *parent = nullptr);
 
     QPointer<QPlainTextEdit> textview;
     // The pointer has entered the text view and not left it since.
@@ -31,13 +31,13 @@ protected:
 };
 
 // The transient popup holding the text entry.
-class textEditPopover : public ToolPopover
+class TextEntryPopup : public ToolPopover
 {
     Q_OBJECT
 public:
-    explicit textEditPopover(textEditViewController *controller, QWidget *parent = nullptr);
-    textEditViewController *controller() const { return m_controller; }
+    explicit TextEntryPopup(TextEntryView *controller, QWidget *parent = nullptr);
+    TextEntryView *controller() const { return m_controller; }
 
 private:
-    textEditViewController *m_controller;
+    TextEntryView *m_controller;
 };

@@ -1,4 +1,4 @@
-#include "editor/colorpickerview.h"
+#include "editor/ColorPalettePopup.h"
 
 #include "platform/Preferences.h"
 #include "helpers/NamedColors.h"
@@ -40,7 +40,7 @@ QString colorTargetKey(int target)
     }
 }
 
-colorpickerview::colorpickerview(QWidget *parent)
+ColorPaletteView::ColorPaletteView(QWidget *parent)
     : QWidget(parent)
     , m_palette(new ColorPaletteGrid(this))
 {
@@ -69,13 +69,13 @@ colorpickerview::colorpickerview(QWidget *parent)
             [this](const QString &name, QPushButton *button) { chooseColor(name, button); });
 }
 
-void colorpickerview::showEvent(QShowEvent *event)
+void ColorPaletteView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     viewWillAppear();
 }
 
-void colorpickerview::viewWillAppear()
+void ColorPaletteView::viewWillAppear()
 {
     QString stored;
     switch (colorTarget) {
@@ -93,7 +93,7 @@ void colorpickerview::viewWillAppear()
     m_palette->turnOnButtonMatching(colorNamed(stored));
 }
 
-void colorpickerview::chooseColor(const QString &name, QObject *sender)
+void ColorPaletteView::chooseColor(const QString &name, QObject *sender)
 {
     m_palette->turnAllOff();
     const QString key = colorTargetKey(colorTarget);
@@ -104,24 +104,24 @@ void colorpickerview::chooseColor(const QString &name, QObject *sender)
     repaintToolBarSwatch();
 }
 
-void colorpickerview::whitebuttonclick(QObject *sender) { chooseColor(QStringLiteral("white"), sender); }
-void colorpickerview::silverbuttonclick(QObject *sender) { chooseColor(QStringLiteral("silver"), sender); }
-void colorpickerview::graybuttonclick(QObject *sender) { chooseColor(QStringLiteral("gray"), sender); }
-void colorpickerview::blackbuttonclick(QObject *sender) { chooseColor(QStringLiteral("black"), sender); }
-void colorpickerview::redbuttonclick(QObject *sender) { chooseColor(QStringLiteral("red"), sender); }
-void colorpickerview::marronbuttonclick(QObject *sender) { chooseColor(QStringLiteral("maroon"), sender); }
-void colorpickerview::yellowbuttonclick(QObject *sender) { chooseColor(QStringLiteral("yellow"), sender); }
-void colorpickerview::olivebuttonclick(QObject *sender) { chooseColor(QStringLiteral("olive"), sender); }
-void colorpickerview::limebuttonclick(QObject *sender) { chooseColor(QStringLiteral("lime"), sender); }
-void colorpickerview::greenbuttonclick(QObject *sender) { chooseColor(QStringLiteral("green"), sender); }
-void colorpickerview::aquabuttonclick(QObject *sender) { chooseColor(QStringLiteral("aqua"), sender); }
-void colorpickerview::tealbuttonclick(QObject *sender) { chooseColor(QStringLiteral("teal"), sender); }
-void colorpickerview::bluebuttonclick(QObject *sender) { chooseColor(QStringLiteral("blue"), sender); }
-void colorpickerview::navybuttonclick(QObject *sender) { chooseColor(QStringLiteral("navy"), sender); }
-void colorpickerview::fuchsiabuttonclick(QObject *sender) { chooseColor(QStringLiteral("fuchsia"), sender); }
-void colorpickerview::purplebuttonclick(QObject *sender) { chooseColor(QStringLiteral("purple"), sender); }
+void ColorPaletteView::whitebuttonclick(QObject *sender) { chooseColor(QStringLiteral("white"), sender); }
+void ColorPaletteView::silverbuttonclick(QObject *sender) { chooseColor(QStringLiteral("silver"), sender); }
+void ColorPaletteView::graybuttonclick(QObject *sender) { chooseColor(QStringLiteral("gray"), sender); }
+void ColorPaletteView::blackbuttonclick(QObject *sender) { chooseColor(QStringLiteral("black"), sender); }
+void ColorPaletteView::redbuttonclick(QObject *sender) { chooseColor(QStringLiteral("red"), sender); }
+void ColorPaletteView::maroonButtonClicked(QObject *sender) { chooseColor(QStringLiteral("maroon"), sender); }
+void ColorPaletteView::yellowbuttonclick(QObject *sender) { chooseColor(QStringLiteral("yellow"), sender); }
+void ColorPaletteView::olivebuttonclick(QObject *sender) { chooseColor(QStringLiteral("olive"), sender); }
+void ColorPaletteView::limebuttonclick(QObject *sender) { chooseColor(QStringLiteral("lime"), sender); }
+void ColorPaletteView::greenbuttonclick(QObject *sender) { chooseColor(QStringLiteral("green"), sender); }
+void ColorPaletteView::aquabuttonclick(QObject *sender) { chooseColor(QStringLiteral("aqua"), sender); }
+void ColorPaletteView::tealbuttonclick(QObject *sender) { chooseColor(QStringLiteral("teal"), sender); }
+void ColorPaletteView::bluebuttonclick(QObject *sender) { chooseColor(QStringLiteral("blue"), sender); }
+void ColorPaletteView::navybuttonclick(QObject *sender) { chooseColor(QStringLiteral("navy"), sender); }
+void ColorPaletteView::fuchsiabuttonclick(QObject *sender) { chooseColor(QStringLiteral("fuchsia"), sender); }
+void ColorPaletteView::purplebuttonclick(QObject *sender) { chooseColor(QStringLiteral("purple"), sender); }
 
-colorpickerpopover::colorpickerpopover(colorpickerview *view, QWidget *parent)
+ColorPalettePopup::ColorPalettePopup(ColorPaletteView *view, QWidget *parent)
     : ToolPopover(view, parent)
     , m_view(view)
 {

@@ -1,10 +1,10 @@
-#include "editor/textEditPopover.h"
+#include "editor/TextEntryPopup.h"
 
 #include <QEvent>
 #include <QKeyEvent>
 #include <QVBoxLayout>
 
-textEditViewController::textEditViewController(QWidget *parent)
+TextEntryView::TextEntryView(QWidget *parent)
     : QWidget(parent)
 {
     auto *layout = new QVBoxLayout(this);
@@ -21,22 +21,22 @@ textEditViewController::textEditViewController(QWidget *parent)
     textview->viewport()->installEventFilter(this);
 }
 
-QString textEditViewController::text() const
+QString TextEntryView::text() const
 {
     return textview ? textview->toPlainText() : QString();
 }
 
-void textEditViewController::mouseEntered()
+void TextEntryView::mouseEntered()
 {
     mouseineditor = true;
 }
 
-void textEditViewController::mouseExited()
+void TextEntryView::mouseExited()
 {
     mouseineditor = false;
 }
 
-bool textEditViewController::eventFilter(QObject *watched, QEvent *event)
+bool TextEntryView::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::Enter:
@@ -58,7 +58,7 @@ bool textEditViewController::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void textEditViewController::showEvent(QShowEvent *event)
+void TextEntryView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     mouseineditor = false;
@@ -66,14 +66,14 @@ void textEditViewController::showEvent(QShowEvent *event)
         textview->setFocus(Qt::PopupFocusReason);
 }
 
-void textEditViewController::hideEvent(QHideEvent *event)
+void TextEntryView::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
     // A hidden view cannot be under the pointer, and no leave event may follow.
     mouseineditor = false;
 }
 
-textEditPopover::textEditPopover(textEditViewController *controller, QWidget *parent)
+TextEntryPopup::TextEntryPopup(TextEntryView *controller, QWidget *parent)
     : ToolPopover(controller, parent)
     , m_controller(controller)
 {

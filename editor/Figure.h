@@ -12,7 +12,7 @@
 
 // One figure of the annotation editor: which scene node it is, where it lies and
 // what kind it is. Records are compared by identity.
-class drawingItem
+class Figure
 {
 public:
     std::shared_ptr<scene::Shape> mShape;   // lines, rectangles and ellipses
@@ -28,18 +28,18 @@ public:
 };
 
 // The figure records in order of creation.
-class drawingItems
+class FigureList
 {
 public:
-    QList<std::shared_ptr<drawingItem>> lst;
+    QList<std::shared_ptr<Figure>> lst;
 
     // Makes `record` the only selected one, points it at the given node and
     // rectangle, and appends it.
-    void addItem(const QString &type, const std::shared_ptr<drawingItem> &record,
+    void addItem(const QString &type, const std::shared_ptr<Figure> &record,
                  const std::shared_ptr<scene::Shape> &shape, const std::shared_ptr<scene::Text> &text,
                  const std::shared_ptr<scene::Group> &group, double x, double y, double width, double height);
     // Drops every entry that is this very record.
-    void removeItem(const std::shared_ptr<drawingItem> &record);
+    void removeItem(const std::shared_ptr<Figure> &record);
     // With all three absent, deselects everything; otherwise selects exactly the
     // records whose three fields match the arguments (absent matches absent).
     void selectItems(const std::shared_ptr<scene::Shape> &shape, const std::shared_ptr<scene::Text> &text,
@@ -51,9 +51,9 @@ public:
     void setGroupSize(const scene::Node *node, double width, double height);
 
     // The first record holding `node` in any of its fields, or null.
-    std::shared_ptr<drawingItem> recordFor(const scene::Node *node) const;
+    std::shared_ptr<Figure> recordFor(const scene::Node *node) const;
     // The first selected record, or null.
-    std::shared_ptr<drawingItem> firstSelected() const;
+    std::shared_ptr<Figure> firstSelected() const;
     // The rectangles of the records in order (absent for unplaced ones), as the image
     // writer widens the export by them; null records are left out.
     QList<std::optional<QRectF>> rects() const;

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "editor/PaintView.h"
+#include "editor/EditorCanvas.h"
 #include "editor/SegmentedToolBar.h"
-#include "editor/colorpickerview.h"
-#include "editor/lineViewController.h"
-#include "editor/textEditPopover.h"
+#include "editor/ColorPalettePopup.h"
+#include "editor/LineWidthPopup.h"
+#include "editor/TextEntryPopup.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -22,7 +22,7 @@ class QScreen;
 // The opener sets imagelocation (the PNG of the selected region), shows the window
 // and gives it the frame of the display the region came from; the window sets
 // itself up when it is first shown.
-class PaintWindowController : public QWidget
+class EditorWindow : public QWidget
 {
     Q_OBJECT
 public:
@@ -57,26 +57,26 @@ public:
         AllSegmentCount = 24,
     };
 
-    explicit PaintWindowController(QWidget *parent = nullptr);
-    ~PaintWindowController() override;
+    explicit EditorWindow(QWidget *parent = nullptr);
+    ~EditorWindow() override;
 
     // Opens a new editor on the PNG at `path` over the whole of `display` (the display
     // the region came from; none: wherever the window system puts it), telling
     // `delegate` when it opens and closes. The window deletes itself when closed.
-    static PaintWindowController *openOn(const QString &path, QScreen *display,
+    static EditorWindow *openOn(const QString &path, QScreen *display,
                                          AppRequests *delegate);
 
     QString imagelocation;
     Preferences &userDefaults;
-    class colorpickerpopover *colorpickerpopover = nullptr;
-    class colorpickerview *colorpickerview = nullptr;
+    class ColorPalettePopup *ColorPalettePopup = nullptr;
+    class ColorPaletteView *ColorPaletteView = nullptr;
     QPointer<SegmentedToolBar> buttonBar;
-    QPointer<PaintView> paintView;
-    textEditPopover *texteditpopover = nullptr;
-    textEditViewController *texteditview = nullptr;
-    lineViewController *linesizeview = nullptr;
+    QPointer<EditorCanvas> paintView;
+    TextEntryPopup *texteditpopover = nullptr;
+    TextEntryView *texteditview = nullptr;
+    LineWidthView *linesizeview = nullptr;
     QPointer<AppRequests> delegate;   // told when the window opens and closes; set by the opener
-    lineViewPopover *linesizepopup = nullptr;
+    LineWidthPopup *linesizepopup = nullptr;
     std::optional<QPoint> mouselocation;   // last left press in this window, window coordinates
     int screennum = 0;
 
@@ -112,7 +112,7 @@ private:
     void keyDown(int key);
     void showToolPopover(bool text, QWidget *anchor, const QString &kind, int colorMode, int segment);
     void exportImage(int segment);
-    void setTool(PanelTool tool);
+    void setTool(ToolKind tool);
     bool belongsToThisWindow(QObject *object) const;
 
     bool m_loaded = false;
