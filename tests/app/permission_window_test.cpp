@@ -2,7 +2,6 @@
 #include "platform/Preferences.h"
 #include "app/CapturePermission.h"
 #include "service/WebPages.h"
-#include "app/showcolorinfocontroller.h"
 #include "platform/AccessibilityTrust.h"
 #include "platform/Opener.h"
 #include "platform/PrivacySettings.h"
@@ -188,23 +187,6 @@ private slots:
         QVERIFY(menu->geometry().contains(QPoint(41, 41)));
         menu->close();
         QTRY_VERIFY_WITH_TIMEOUT(!menu->isVisible(), 10000);
-    }
-
-    void colorInformationCheckBox()
-    {
-        const QString key = QStringLiteral("explaincolors");
-        showcolorinfocontroller info;
-        info.show();
-        QVERIFY(!Preferences::standard().hasKey(key));
-        info.notAgainBox->click(); // ticked on a fresh account
-        QCOMPARE(storedValue(key).toInt(), 1);
-        info.notAgainBox->click(); // unticked
-        QCOMPARE(storedValue(key).toInt(), 0);
-        info.notAgainBox->click(); // ticked again: the key exists, nothing changes
-        QVERIFY(info.notAgainBox->isChecked());
-        QCOMPARE(storedValue(key).toInt(), 0);
-        info.continueButton->click();
-        QVERIFY(!info.isVisible());
     }
 };
 
