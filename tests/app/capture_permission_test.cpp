@@ -89,4 +89,4 @@ VORNIK_TEST_MAIN(ScreenRecordingTest, ([] {
                      options.dbus = false; // nothing here talks to the bus
                      return options;
                  }()))
-#include "screen_recording_test.moc"
+#include "capture_permission_test.moc"

@@ -532,4 +532,4 @@ private:
 };
 
 VORNIK_TEST_MAIN(TrayAppTest, vtest::EnvironmentOptions{})
-#include "app_delegate_test.moc"
+#include "tray_app_test.moc"

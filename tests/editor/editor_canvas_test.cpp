@@ -561,4 +561,4 @@ VORNIK_TEST_MAIN(EditorCanvasTest, ([] {
                      options.dbus = false;
                      return options;
                  }()))
-#include "paint_view_test.moc"
+#include "editor_canvas_test.moc"
