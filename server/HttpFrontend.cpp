@@ -1,9 +1,12 @@
 #include "server/HttpFrontend.h"
 
+#include "server/AddressNetwork.h"
+#include "server/ConnectionCounter.h"
 #include "server/HelpPages.h"
 #include "server/Routes.h"
 #include "server/Service.h"
 #include "server/StreamedFileBody.h"
+#include "server/TransferRate.h"
 
 #include <algorithm>
 #include <boost/asio.hpp>
@@ -13,7 +16,6 @@
 #include <boost/beast/ssl.hpp>
 
 #include <cstdio>
-#include <map>
 #include <mutex>
 #include <shared_mutex>
 #include <thread>
@@ -78,52 +80,6 @@ private:
     std::shared_ptr<ssl::context> m_context;
 };
 
-// Open connections, in total and per client address; a connection over either
-// cap is closed as soon as it is accepted.
-class ConnectionCounter
-{
-public:
-    struct Ticket {
-        ConnectionCounter *counter;
-        std::string address;
-        Ticket(ConnectionCounter *counter, std::string address) : counter(counter), address(std::move(address)) {}
-        Ticket(const Ticket &) = delete;
-        Ticket &operator=(const Ticket &) = delete;
-        ~Ticket() { counter->release(address); }
-    };
-
-    ConnectionCounter(int total, int perAddress) : m_total(total), m_perAddress(perAddress) {}
-
-    std::unique_ptr<Ticket> admit(const std::string &address, bool capPerAddress)
-    {
-        std::lock_guard lock(m_mutex);
-        int &open = m_open[address];
-        if (m_all >= m_total || (capPerAddress && open >= m_perAddress)) {
-            if (open == 0)
-                m_open.erase(address);
-            return nullptr;
-        }
-        ++open;
-        ++m_all;
-        return std::make_unique<Ticket>(this, address);
-    }
-
-private:
-    void release(const std::string &address)
-    {
-        std::lock_guard lock(m_mutex);
-        --m_all;
-        if (--m_open[address] <= 0)
-            m_open.erase(address);
-    }
-
-    std::mutex m_mutex;
-    int m_total;
-    int m_perAddress;
-    int m_all = 0;
-    std::map<std::string, int> m_open;
-};
-
 // What every connection needs from the front end.
 struct Shared {
     const ServerOptions &options;
@@ -134,11 +90,11 @@ struct Shared {
     bool tls;
 
     size_t bodyLimit() const { return size_t(options.maxUploadBytes) + 1024 * 1024; }
-    // Time for `bytes` to cross at the slowest accepted rate, on top of the
-    // deadline for a request's headers.
-    std::chrono::milliseconds transferDeadline(uint64_t bytes) const
+    // Bodies and replies must keep up the minimum rate over every stretch as long
+    // as the deadline for a request's headers.
+    TransferRate transferRate() const
     {
-        return std::chrono::milliseconds(options.headerTimeoutMs + bytes * 1000 / uint64_t(options.minRateBytes));
+        return TransferRate(std::chrono::milliseconds(options.headerTimeoutMs), uint64_t(options.minRateBytes));
     }
 };
 
@@ -234,9 +190,12 @@ RouteRequest routeRequest(const http::request<http::string_body> &request, const
                         address};
 }
 
+// The network the client's requests count under for the per-address limits.
 std::string addressOf(Shared &shared, const http::request<http::string_body> &request, const std::string &peer)
 {
-    return clientAddress(peer, request["X-Forwarded-For"], shared.options.trustedProxies);
+    const ServerOptions &options = shared.options;
+    return networkOf(clientAddress(peer, request["X-Forwarded-For"], options.trustedProxies), options.ipv4PrefixBits,
+                     options.ipv6PrefixBits);
 }
 
 // Runs on a worker: the routes and the service, then the reply put together.
@@ -351,28 +310,38 @@ private:
 
     void readBody()
     {
-        const uint64_t length = m_parser->content_length().value_or(m_shared.bodyLimit());
-        lowest().expires_after(m_shared.transferDeadline(length));
-        http::async_read(self().stream(), m_buffer, *m_parser,
-                         [me = self().shared_from_this()](beast::error_code error, size_t) {
-                             if (error == http::error::body_limit)
-                                 return me->refuse(413, "image too large");
-                             if (error)
-                                 return isProtocolError(error) ? me->refuse(400, "bad request") : me->self().shutdown();
-                             me->dispatch();
-                         });
+        m_rate.start(TransferRate::Clock::now());
+        readMoreBody();
+    }
+
+    // Reads the body a piece at a time, each piece moving the deadline that the
+    // minimum rate sets, so a client that stops sending is cut off one window later.
+    void readMoreBody()
+    {
+        lowest().expires_at(m_rate.deadline());
+        http::async_read_some(self().stream(), m_buffer, *m_parser,
+                              [me = self().shared_from_this()](beast::error_code error, size_t got) {
+                                  if (error == http::error::body_limit)
+                                      return me->refuse(413, "image too large");
+                                  if (error)
+                                      return isProtocolError(error) ? me->refuse(400, "bad request") : me->self().shutdown();
+                                  if (me->m_parser->is_done())
+                                      return me->dispatch();
+                                  me->m_rate.count(TransferRate::Clock::now(), got);
+                                  me->readMoreBody();
+                              });
     }
 
     void dispatch()
     {
         auto request = std::make_shared<http::request<http::string_body>>(m_parser->release());
         const bool keepAlive = request->keep_alive() && ++m_requests < maxRequestsPerConnection;
-        if (auto outgoing = answerAtOnce(m_shared, *request, keepAlive, m_ticket->address))
+        if (auto outgoing = answerAtOnce(m_shared, *request, keepAlive, m_ticket->peer()))
             return write(outgoing);
         // Nothing is read while a worker answers: the next request waits its turn.
         lowest().expires_never();
         net::post(m_shared.workers, [me = self().shared_from_this(), request, keepAlive] {
-            auto outgoing = answer(me->m_shared, *request, keepAlive, me->m_ticket->address);
+            auto outgoing = answer(me->m_shared, *request, keepAlive, me->m_ticket->peer());
             net::post(me->self().stream().get_executor(), [me, outgoing] { me->write(outgoing); });
         });
     }
@@ -387,23 +356,44 @@ private:
 protected:
     // Whether the connection ends on a refusal, with the rest of the request unread.
     bool refused() const { return m_refused; }
+    // The connection stops counting; before its socket closes (see Ticket).
+    void releaseTicket() { m_ticket.reset(); }
 
 private:
 
     void write(const std::shared_ptr<Outgoing> &outgoing)
     {
         m_writing = outgoing;
-        lowest().expires_after(m_shared.transferDeadline(outgoing->size));
-        auto done = [me = self().shared_from_this()](beast::error_code error, size_t) { me->onWritten(error); };
+        m_rate.start(TransferRate::Clock::now());
         if (outgoing->file)
-            http::async_write(self().stream(), *outgoing->file, std::move(done));
+            m_fileWriter.emplace(*outgoing->file);
         else
-            http::async_write(self().stream(), *outgoing->text, std::move(done));
+            m_textWriter.emplace(*outgoing->text);
+        writeMore();
+    }
+
+    // Writes the reply a piece at a time, at the minimum rate as the body is read.
+    void writeMore()
+    {
+        lowest().expires_at(m_rate.deadline());
+        auto wrote = [me = self().shared_from_this()](beast::error_code error, size_t sent) {
+            const bool done = me->m_fileWriter ? me->m_fileWriter->is_done() : me->m_textWriter->is_done();
+            if (error || done)
+                return me->onWritten(error);
+            me->m_rate.count(TransferRate::Clock::now(), sent);
+            me->writeMore();
+        };
+        if (m_fileWriter)
+            http::async_write_some(self().stream(), *m_fileWriter, std::move(wrote));
+        else
+            http::async_write_some(self().stream(), *m_textWriter, std::move(wrote));
     }
 
     void onWritten(const beast::error_code &error)
     {
         const bool keepAlive = m_writing->file ? m_writing->file->keep_alive() : m_writing->text->keep_alive();
+        m_fileWriter.reset();
+        m_textWriter.reset();
         m_writing.reset();
         if (error || !keepAlive)
             return self().shutdown();
@@ -415,6 +405,9 @@ private:
     beast::flat_buffer m_buffer{headerLimit + 64 * 1024};
     std::optional<http::request_parser<http::string_body>> m_parser;
     std::shared_ptr<Outgoing> m_writing;
+    std::optional<http::response_serializer<StreamedFileBody>> m_fileWriter;
+    std::optional<http::response_serializer<http::string_body>> m_textWriter;
+    TransferRate m_rate = m_shared.transferRate();
     int m_requests = 0;
     bool m_refused = false;
 };
@@ -426,6 +419,7 @@ public:
         : Session(shared, std::move(ticket)), m_stream(std::move(socket))
     {
     }
+    ~PlainSession() { releaseTicket(); }
 
     void run()
     {
@@ -474,6 +468,7 @@ public:
         : Session(shared, std::move(ticket)), m_context(std::move(context)), m_stream(std::move(stream), *m_context)
     {
     }
+    ~TlsSession() { releaseTicket(); }
 
     // Completes the handshake whose first record has been read already, within
     // the deadline the stream carries from its greeting.
@@ -658,7 +653,9 @@ public:
     {
         const std::string address = peer.address().to_string();
         const auto &proxies = shared.options.trustedProxies;
-        auto ticket = counter.admit(address, std::find(proxies.begin(), proxies.end(), address) == proxies.end());
+        auto ticket = counter.admit(address, networkOf(address, options.ipv4PrefixBits, options.ipv6PrefixBits),
+                                    socket.native_handle(),
+                                    std::find(proxies.begin(), proxies.end(), address) == proxies.end());
         if (!ticket)
             return;  // the socket closes as it goes
         if (shared.tls) {

@@ -42,6 +42,17 @@ void DatabaseImages::removeComposite(const std::string &, const std::string &)
 {
 }
 
+// The database keeps one composite per image, so removing by name takes just it.
+void DatabaseImages::evictComposite(const std::string &name, const std::string &)
+{
+    m_store.removeBlobs(name, false);
+}
+
+long long DatabaseImages::compositeSize(const std::string &name, const std::string &key) const
+{
+    return m_store.blobSize(BlobKind::composite, name, key);
+}
+
 void DatabaseImages::removeImage(const std::string &name, const std::string &)
 {
     m_store.removeBlobs(name, true);

@@ -34,6 +34,18 @@ public:
     // The composite for a reply, when there is one for this key.
     virtual std::optional<ImageSource> compositeSource(const std::string &name, const std::string &key) const = 0;
     virtual void removeComposite(const std::string &name, const std::string &key) = 0;
+    // Removes a composite to keep the cache of composites within its bound.
+    virtual void evictComposite(const std::string &name, const std::string &key) { removeComposite(name, key); }
+    // A composite's size in bytes; 0 when there is none.
+    virtual long long compositeSize(const std::string &name, const std::string &key) const = 0;
+    // The composites kept now (image name and key), least recently used first, with
+    // their sizes; as far as the storage can tell cheaply at start-up.
+    struct Composite {
+        std::string name;
+        std::string key;
+        long long bytes = 0;
+    };
+    virtual std::vector<Composite> composites() const { return {}; }
     // Removes the original and the composite made for `compositeKey`.
     virtual void removeImage(const std::string &name, const std::string &compositeKey) = 0;
     // The names of the images that have an original.
@@ -56,6 +68,8 @@ public:
     bool writeComposite(const std::string &name, const std::string &key, std::string_view bytes) override;
     std::optional<ImageSource> compositeSource(const std::string &name, const std::string &key) const override;
     void removeComposite(const std::string &name, const std::string &key) override;
+    void evictComposite(const std::string &name, const std::string &key) override;
+    long long compositeSize(const std::string &name, const std::string &key) const override;
     void removeImage(const std::string &name, const std::string &compositeKey) override;
     std::vector<std::string> originalNames() const override;
     long long originalSize(const std::string &name) const override;

@@ -2,6 +2,7 @@
 
 #include "server/Random.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -207,6 +208,40 @@ long long ImageStore::originalSize(const std::string &name) const
 {
     struct stat info{};
     return isValidName(name) && stat(originalPath(name).c_str(), &info) == 0 ? static_cast<long long>(info.st_size) : 0;
+}
+
+long long ImageStore::compositeSize(const std::string &name, const std::string &key) const
+{
+    struct stat info{};
+    return isValidName(name) && stat(cachedPath(name, key).c_str(), &info) == 0 ? static_cast<long long>(info.st_size) : 0;
+}
+
+std::vector<ImageStorage::Composite> ImageStore::composites() const
+{
+    std::vector<std::pair<time_t, Composite>> found;
+    DIR *folder = opendir(m_cache.c_str());
+    if (!folder)
+        return {};
+    while (const dirent *entry = readdir(folder)) {
+        const std::string file = entry->d_name;
+        struct stat info{};
+        if (file.size() <= 4 || file.compare(file.size() - 4, 4, ".png") != 0
+            || stat((m_cache + "/" + file).c_str(), &info) != 0)
+            continue;
+        // NAME-KEY.png, or NAME.png from older versions.
+        const std::string stem = file.substr(0, file.size() - 4);
+        const auto dash = stem.rfind('-');
+        const std::string name = dash == std::string::npos ? stem : stem.substr(0, dash);
+        const std::string key = dash == std::string::npos ? std::string() : stem.substr(dash + 1);
+        if (isValidName(name) && cachedPath(name, key) == m_cache + "/" + file)
+            found.emplace_back(info.st_mtime, Composite{name, key, static_cast<long long>(info.st_size)});
+    }
+    closedir(folder);
+    std::stable_sort(found.begin(), found.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    std::vector<Composite> composites;
+    for (auto &[changed, composite] : found)
+        composites.push_back(std::move(composite));
+    return composites;
 }
 
 std::vector<std::string> ImageStore::originalNames() const

@@ -43,6 +43,9 @@ public:
     }
     std::optional<ImageSource> compositeSource(const std::string &name, const std::string &key) const override;
     void removeComposite(const std::string &name, const std::string &key) override { removeCached(name, key); }
+    long long compositeSize(const std::string &name, const std::string &key) const override;
+    // The files under cache/, least recently changed first.
+    std::vector<Composite> composites() const override;
     void removeImage(const std::string &name, const std::string &compositeKey) override { remove(name, compositeKey); }
 
     std::string originalPath(const std::string &name) const;

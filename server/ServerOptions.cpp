@@ -127,15 +127,22 @@ ParseResult parseCommandLine(const std::vector<std::string> &arguments)
         } else if (flag == "--max-connections-per-address") {
             if (bounded(1, 1000000, " takes a whole number from 1 to 1000000"))
                 options.maxConnectionsPerAddress = static_cast<int>(number);
+        } else if (flag == "--ipv4-prefix" || flag == "--ipv6-prefix") {
+            const bool v4 = flag == "--ipv4-prefix";
+            if (bounded(v4 ? 8 : 16, v4 ? 32 : 128, v4 ? " takes a prefix length from 8 to 32" : " takes a prefix length from 16 to 128"))
+                (v4 ? options.ipv4PrefixBits : options.ipv6PrefixBits) = static_cast<int>(number);
         } else if (flag == "--rate-limit") {
             if (bounded(0, 1000000, " takes a whole number of requests a minute from 0 (no limit) to 1000000"))
                 options.rateLimitPerMinute = number;
-        } else if (flag == "--max-pending-salts") {
-            if (bounded(1, 1000000, " takes a whole number from 1 to 1000000"))
-                options.pendingSaltsPerAddress = number;
+        } else if (flag == "--max-pending-salts" || flag == "--max-salts") {
+            if (bounded(1, 10000000, " takes a whole number from 1 to 10000000"))
+                (flag == "--max-salts" ? options.pendingSalts : options.pendingSaltsPerAddress) = number;
         } else if (flag == "--user-quota-mb" || flag == "--total-quota-mb") {
             if (bounded(0, maxQuotaMb, " takes a whole number of MiB (0: no quota)"))
                 (flag == "--user-quota-mb" ? options.userQuotaBytes : options.totalQuotaBytes) = number * 1024 * 1024;
+        } else if (flag == "--composite-cache-mb") {
+            if (bounded(1, maxQuotaMb, " takes a whole number of MiB from 1"))
+                options.compositeCacheBytes = number * 1024 * 1024;
         } else if (flag == "--trusted-proxy") {
             options.trustedProxies.push_back(value);
         } else if (flag == "--users") {
@@ -195,16 +202,27 @@ std::string helpText()
            "  --header-timeout-ms N   time for a request's headers, and for a TLS\n"
            "                          handshake (default 10000)\n"
            "  --min-rate N            slowest accepted body or reply transfer, bytes per\n"
-           "                          second (default 32768)\n"
+           "                          second over any stretch as long as the header\n"
+           "                          timeout (default 32768)\n"
            "  --max-connections N     open connections in total (default 10000)\n"
            "  --max-connections-per-address N\n"
-           "                          open connections from one address (default 256)\n"
+           "                          open connections from one address (default 256);\n"
+           "                          once the total is reached, the address holding the\n"
+           "                          most loses its newest to make room for another\n"
+           "  --ipv4-prefix N         leading bits of an IPv4 address that the limits per\n"
+           "                          address count together (default 32)\n"
+           "  --ipv6-prefix N         the same for IPv6 (default 64: a /64 is one address)\n"
            "  --rate-limit N          salts and uploads a minute from one address (default\n"
            "                          600; 0: no limit); answered 429 beyond it\n"
            "  --max-pending-salts N   unused salts one address may hold (default 1000); its\n"
-           "                          oldest go first, never another address's\n"
+           "                          oldest go first; when all addresses together hold\n"
+           "                          --max-salts, the address holding the most loses its\n"
+           "                          newest\n"
+           "  --max-salts N           unused salts of all addresses together (default 200000)\n"
            "  --user-quota-mb N       storage for each user's uploads (default 10240; 0: none)\n"
            "  --total-quota-mb N      storage for all uploads (default 0: only the disk)\n"
+           "  --composite-cache-mb N  storage for images kept with their owner's banner\n"
+           "                          (default 1024); the least recently read go first\n"
            "  --trusted-proxy ADDR    a reverse proxy at ADDR (such as 127.0.0.1) whose\n"
            "                          X-Forwarded-For names the client for the limits above;\n"
            "                          its connections are not capped per address (repeatable)\n"

@@ -16,16 +16,25 @@ struct ServerOptions {
     long long maxUploadBytes = 25LL * 1024 * 1024;
     long long tokenLifetimeMs = 600000;
     int threads = 16;
-    long long headerTimeoutMs = 10000;   // for a request's headers; also the slack on top of a body's transfer
+    long long headerTimeoutMs = 10000;   // for a request's headers; also the window the minimum rate is judged over
     long long minRateBytes = 32 * 1024;  // slowest accepted transfer of a body or reply, bytes per second
     int maxConnections = 10000;
     int maxConnectionsPerAddress = 256;
+    // The per-address limits (connections, requests, salts) count a client's
+    // network: its IPv4 address with this many leading bits, its IPv6 address
+    // with this many (a /64 is what one subscriber usually holds).
+    int ipv4PrefixBits = 32;
+    int ipv6PrefixBits = 64;
     // Salts and uploads from one address per minute (0: no limit); a full minute's
     // worth may come at once.
     long long rateLimitPerMinute = 600;
     long long pendingSaltsPerAddress = 1000;
+    long long pendingSalts = 200000;  // unused salts of all addresses together
     long long userQuotaBytes = 10LL * 1024 * 1024 * 1024;  // 0: no quota
     long long totalQuotaBytes = 0;                           // 0: only the disk limits
+    // Images shown with their owner's banner, kept for reading again; the least
+    // recently read go beyond this.
+    long long compositeCacheBytes = 1024LL * 1024 * 1024;
     // Reverse proxies whose X-Forwarded-For names the client; their own connections
     // are not capped per address.
     std::vector<std::string> trustedProxies;

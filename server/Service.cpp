@@ -34,7 +34,8 @@ const FormPart *userIdPart(const std::vector<FormPart> &parts)
 Service::Service(const ServerOptions &options)
     : m_options(options),
       m_requestLimit(options.rateLimitPerMinute, options.rateLimitPerMinute),
-      m_usage(options.userQuotaBytes, options.totalQuotaBytes)
+      m_usage(options.userQuotaBytes, options.totalQuotaBytes),
+      m_composites(options.compositeCacheBytes)
 {
     if (m_options.databaseUrl.empty())
         m_options.databaseUrl = "sqlite:" + m_options.dataDir + "/vornik.db";
@@ -45,7 +46,8 @@ Service::Service(const ServerOptions &options)
 bool Service::open(std::string *error)
 {
     // A connection for each worker thread, and one for the odd request beside them.
-    const TokenRules tokenRules{m_options.tokenLifetimeMs, 200000, size_t(m_options.pendingSaltsPerAddress)};
+    const TokenRules tokenRules{m_options.tokenLifetimeMs, size_t(m_options.pendingSalts),
+                                size_t(m_options.pendingSaltsPerAddress)};
     m_store = makeStore(m_options.databaseUrl, m_options.threads + 1, tokenRules, error);
     if (!m_store)
         return false;
@@ -62,6 +64,9 @@ bool Service::open(std::string *error)
     if (!m_options.usersFile.empty() && !m_users.load(m_options.usersFile, error))
         return false;
     countStoredImages();
+    // The composites kept from before count against the cache's bound at once.
+    for (const ImageStorage::Composite &kept : m_images->composites())
+        evictComposites(m_composites.use(kept.name, kept.key, kept.bytes));
     return true;
 }
 
@@ -293,6 +298,7 @@ Reply Service::remove(const std::string &token, const std::string &name, const s
         m_servedFiles.erase(name);
     }
     m_images->removeImage(name, removed.bannerKey);
+    m_composites.forget(name, removed.bannerKey);
     m_usage.release(userId, size);
     return Reply::text(200, "deleted");
 }
@@ -421,6 +427,26 @@ Reply Service::decorated(const std::string &name)
 {
     if (!ImageStore::isValidName(name))
         return Reply::text(404, noSuchImage);
+    std::vector<CompositeCache::Entry> evicted;
+    Reply reply = decoratedUnderLock(name, &evicted);
+    evictComposites(evicted);
+    return reply;
+}
+
+// Removes composites that the cache no longer keeps, each under its image's lock
+// (never while holding another's, so two readers cannot wait on each other).
+void Service::evictComposites(const std::vector<CompositeCache::Entry> &evicted)
+{
+    for (const auto &[name, key] : evicted) {
+        std::lock_guard lock(imageLock(name));
+        m_images->evictComposite(name, key);
+    }
+}
+
+// The decorated image, made and kept when there is none for the banner's version.
+// `evicted` receives the other composites that the cache bound pushes out.
+Reply Service::decoratedUnderLock(const std::string &name, std::vector<CompositeCache::Entry> *evicted)
+{
     std::unique_lock lock(imageLock(name));
     const auto image = m_store->image(name);
     if (!image)
@@ -432,8 +458,15 @@ Reply Service::decorated(const std::string &name)
     // A composite per banner version, which the database keeps for every instance:
     // once written it never changes, so any instance may serve it.
     const std::string key = std::to_string(owner->bannerVersion);
-    if (auto cached = m_images->compositeSource(name, key))
+    if (auto cached = m_images->compositeSource(name, key)) {
+        *evicted = m_composites.use(name, key, cached->file.empty() ? static_cast<long long>(cached->bytes.size())
+                                                                    : m_images->compositeSize(name, key));
+        // One over the whole bound (made by another instance) is still served, not
+        // removed under the reader.
+        if (!evicted->empty() && evicted->back() == CompositeCache::Entry{name, key})
+            evicted->pop_back();
         return decoratedReply(std::move(*cached), name, key);
+    }
     const auto original = m_images->readOriginal(name);
     if (!original)
         return Reply::text(404, noSuchImage);
@@ -442,10 +475,18 @@ Reply Service::decorated(const std::string &name)
     if (!composed)
         return decoratedReply(m_images->originalSource(name), name, {});
     if (m_images->writeComposite(name, key, *composed) && m_store->setBannerKey(name, key)) {
-        if (image->bannerKey != key)
+        if (image->bannerKey != key) {
             m_images->removeComposite(name, image->bannerKey);
-        if (auto written = m_images->compositeSource(name, key))
+            m_composites.forget(name, image->bannerKey);
+        }
+        *evicted = m_composites.use(name, key, static_cast<long long>(composed->size()));
+        // Larger than the whole cache: served this once, and not kept.
+        if (!evicted->empty() && evicted->back() == CompositeCache::Entry{name, key}) {
+            evicted->pop_back();
+            m_images->evictComposite(name, key);
+        } else if (auto written = m_images->compositeSource(name, key)) {
             return decoratedReply(std::move(*written), name, key);
+        }
     }
     return decoratedReply(ImageSource{{}, std::move(*composed)}, name, key);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "server/AllowedUsers.h"
+#include "server/CompositeCache.h"
 #include "server/ImageStore.h"
 #include "server/RateLimiter.h"
 #include "server/ServerOptions.h"
@@ -94,6 +95,8 @@ private:
     static std::string historyText(const std::vector<ImageRecord> &records);
     std::mutex &imageLock(const std::string &name);
     Reply decoratedReply(ImageSource source, const std::string &name, const std::string &bannerKey);
+    Reply decoratedUnderLock(const std::string &name, std::vector<CompositeCache::Entry> *evicted);
+    void evictComposites(const std::vector<CompositeCache::Entry> &evicted);
     // The reply that refuses a request for its token, or nothing when the token is good.
     std::optional<Reply> tokenRefusal(const std::string &token);
     std::optional<Reply> overRateLimit(const std::string &address);
@@ -107,6 +110,7 @@ private:
     ImageStorage *m_images = &m_folder;
     RateLimiter m_requestLimit;
     StorageUsage m_usage;
+    CompositeCache m_composites;
     AllowedUsers m_users;
     // Serialise the cache writes and removals of one image, striped by name.
     std::array<std::mutex, 64> m_imageLocks;

@@ -36,13 +36,14 @@ bool TokenStore::rememberToken(const std::string &token, const std::string &addr
     dropStale(now);
     if (const auto own = m_byAddress.find(address); own != m_byAddress.end() && own->second.live >= m_perAddress)
         dropOldestOf(address);
-    if (m_pending.size() >= m_capacity && !m_pending.contains(token))
+    if (m_pending.size() >= m_capacity && !m_pending.contains(token) && !dropNewestOfHeaviest(address))
         return false;
     const Clock::time_point expiry = now + m_lifetime;
     if (const auto earlier = m_pending.find(token); earlier != m_pending.end())
         forget(earlier);
     m_pending[token] = Pending{expiry, address};
     AddressTokens &counted = m_byAddress[address];
+    recount(address, counted.live, counted.live + 1);
     ++counted.live;
     counted.tokens.push_back(token);
     m_order.emplace_back(expiry, token);
@@ -81,6 +82,7 @@ void TokenStore::forget(std::unordered_map<std::string, Pending>::iterator pendi
     m_pending.erase(pending);
     if (address == m_byAddress.end())
         return;
+    recount(address->first, address->second.live, address->second.live - 1);
     if (--address->second.live == 0) {
         m_byAddress.erase(address);
         return;
@@ -109,6 +111,39 @@ void TokenStore::dropOldestOf(const std::string &address)
             return;
         }
     }
+}
+
+// The table is full: the address holding the most pending tokens loses its newest,
+// if it holds more than `address` does (which would then hold no more than it).
+bool TokenStore::dropNewestOfHeaviest(const std::string &address)
+{
+    if (m_bySize.empty())
+        return false;
+    const auto [heaviest, heaviestAddress] = *m_bySize.rbegin();
+    const auto own = m_byAddress.find(address);
+    const size_t held = own == m_byAddress.end() ? 0 : own->second.live;
+    if (heaviestAddress == address || held + 1 >= heaviest)
+        return false;
+    std::deque<std::string> &tokens = m_byAddress.at(heaviestAddress).tokens;
+    while (!tokens.empty()) {
+        const std::string token = std::move(tokens.back());
+        tokens.pop_back();
+        const auto found = m_pending.find(token);
+        if (found != m_pending.end() && found->second.address == heaviestAddress) {
+            forget(found);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Keeps the addresses ordered by how many tokens they hold.
+void TokenStore::recount(const std::string &address, size_t before, size_t after)
+{
+    if (before > 0)
+        m_bySize.erase({before, address});
+    if (after > 0)
+        m_bySize.emplace(after, address);
 }
 
 // Forgets expired tokens.

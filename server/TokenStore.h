@@ -4,6 +4,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <set>
 #include <string>
 #include <unordered_map>
 
@@ -13,9 +14,12 @@ namespace vornik::server {
 // md5(salt + shared key); it authorises exactly one request, and only until it
 // expires. Safe to use from every worker thread.
 //
-// Pending tokens are counted per client address: an address that asks for more
-// than its share loses its own oldest pending tokens, never another address's.
-// When the whole table is full, new salts are refused rather than old ones dropped.
+// Pending tokens are counted per client address (a network, see networkOf): an
+// address that asks for more than its share loses its own oldest pending tokens.
+// When the whole table is full, the address holding the most pending tokens loses
+// its newest to make room for one that holds at least two fewer; only an address
+// holding about as many as the most is refused. So a flood from many addresses takes the table from
+// the flooders, never from a client that asks for a salt now and then.
 class TokenStore
 {
 public:
@@ -29,7 +33,7 @@ public:
     // and remembers its token; "" when the table is full.
     std::string issueSalt(const std::string &address = {});
     // Remembers the token of a given salt; for salts made elsewhere. False when the
-    // table is full.
+    // table is full and `address` holds as many as any other.
     bool remember(const std::string &salt, const std::string &address = {});
     bool rememberToken(const std::string &token, const std::string &address = {});
     // True when the token was issued, not used before and not expired. Either way
@@ -55,6 +59,8 @@ private:
     void dropStale(Clock::time_point now);
     void forget(std::unordered_map<std::string, Pending>::iterator pending);
     void dropOldestOf(const std::string &address);
+    bool dropNewestOfHeaviest(const std::string &address);
+    void recount(const std::string &address, size_t before, size_t after);
 
     std::chrono::milliseconds m_lifetime;
     Now m_now;
@@ -63,6 +69,7 @@ private:
     mutable std::mutex m_mutex;
     std::unordered_map<std::string, Pending> m_pending;
     std::unordered_map<std::string, AddressTokens> m_byAddress;
+    std::set<std::pair<size_t, std::string>> m_bySize;  // addresses by pending tokens
     // Tokens in the order they were issued, which is also the order they expire in.
     std::deque<std::pair<Clock::time_point, std::string>> m_order;
 };

@@ -1,6 +1,7 @@
 // vornik-server: the sharing service that Vornik uploads to.
 
 #include "server/AllowedUsers.h"
+#include "server/DataFolderLock.h"
 #include "server/HttpFrontend.h"
 #include "server/Service.h"
 #include "server/ServerOptions.h"
@@ -47,6 +48,31 @@ int runOfflineStep(const ServerOptions &options, Service &service)
     return store.consistent() || (repaired && store.integrity == "ok") ? 0 : 1;
 }
 
+// The folder holding the SQLite database (and the image folder, when elsewhere)
+// belongs to one process: a second server would repair files away under the first,
+// and --check would report its uploads in progress as faults. PostgreSQL is meant
+// to be shared, and needs no lock. False (with the message printed) when another
+// process holds them.
+bool lockDataFolders(const ServerOptions &options, DataFolderLock *database, DataFolderLock *images)
+{
+    if (options.databaseUrl.rfind("sqlite:", 0) != 0)
+        return true;
+    const std::string path = options.databaseUrl.substr(7);
+    const auto slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    std::string error;
+    bool locked = database->acquire(folder, &error);
+    if (locked && !options.imagesInDatabase() && options.imageFolder() != folder)
+        locked = images->acquire(options.imageFolder(), &error);
+    if (locked)
+        return true;
+    const bool offline = options.checkStore || options.repairStore || options.migrateStorage;
+    std::fprintf(stderr, "vornik-server: %s; %s\n", error.c_str(),
+                 offline ? "stop it first: --check, --repair and --migrate-storage need the folder to themselves"
+                         : "only one server may use it (several instances share a PostgreSQL database)");
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -87,6 +113,9 @@ int main(int argc, char **argv)
         setrlimit(RLIMIT_NOFILE, &files);
     }
 
+    DataFolderLock databaseFolder, imageFolder;
+    if (!lockDataFolders(options, &databaseFolder, &imageFolder))
+        return 1;
     Service service(options);
     std::string error;
     if (!service.open(&error)) {

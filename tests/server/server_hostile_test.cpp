@@ -322,21 +322,29 @@ private slots:
 
     // Slow clients hold a socket each, not the service: a normal client is answered
     // while they trickle, and each is cut off at the header deadline (2 s here)
-    // however often it sends a byte.
+    // however often it sends a byte. A body is judged by its rate over a window as
+    // long (2 s): a client that announces 26 MiB and then trickles is cut off
+    // within seconds, not after the time 26 MiB would take at the minimum rate.
     void slowClientsCannotStarveTheService_data()
     {
         QTest::addColumn<int>("count");
-        QTest::newRow("64") << 64;
-        QTest::newRow("2000") << 2000;
+        QTest::addColumn<bool>("inBody");
+        QTest::newRow("64 in the headers") << 64 << false;
+        QTest::newRow("2000 in the headers") << 2000 << false;
+        QTest::newRow("2000 in the body") << 2000 << true;
     }
 
     void slowClientsCannotStarveTheService()
     {
         QFETCH(int, count);
+        QFETCH(bool, inBody);
+        const std::string bodyHead = "POST /upload/" + wire::Client(m_server).token()
+                                   + " HTTP/1.1\r\nHost: x\r\nContent-Type: multipart/form-data; boundary=b\r\n"
+                                     "Content-Length: 27262976\r\n\r\n--b\r\n";
         // Spread over eight addresses, under the cap of 256 connections per address.
         const QList<const char *> sources = {"127.0.0.2", "127.0.0.3", "127.0.0.4", "127.0.0.5",
                                              "127.0.0.6", "127.0.0.7", "127.0.0.8", "127.0.0.9"};
-        const QList<int> sockets = openSlowConnections(count, sources, "G");
+        const QList<int> sockets = openSlowConnections(count, sources, inBody ? std::string_view(bodyHead) : "G");
         QCOMPARE(sockets.size(), count);
         QElapsedTimer clock;
         clock.start();
@@ -413,6 +421,46 @@ private slots:
         QCOMPARE(saltWithHelloInPieces(secure.port()).size(), size_t(32));
     }
 
+    // With every connection taken by a flood from a few addresses, a client from
+    // another address is still answered: the address holding the most loses its
+    // newest connection; the flood's own addresses get no more.
+    void connectionFloodLeavesRoomForOtherAddresses()
+    {
+        vtest::ServerProcess crowded;
+        QVERIFY(crowded.start({.tls = false, .extraArguments = {QStringLiteral("--max-connections"), QStringLiteral("300"),
+                                                                 QStringLiteral("--max-connections-per-address"),
+                                                                 QStringLiteral("100")}}));
+        QList<int> sockets;
+        for (int i = 0; i < 320; ++i) {
+            const int fd = loopback::connectFrom(crowded.port(), i % 4 == 0 ? "127.0.0.41" : i % 4 == 1 ? "127.0.0.42"
+                                                                     : i % 4 == 2 ? "127.0.0.43" : "127.0.0.44");
+            QVERIFY(fd >= 0);
+            sendAll(fd, "G");
+            sockets.append(fd);
+        }
+        // 300 are taken; the 20 over the total are closed at once (and a few more
+        // when the server happens to take them in another order than they came,
+        // as one flooding address then holds more than another).
+        QTRY_VERIFY_WITH_TIMEOUT(std::count_if(sockets.begin(), sockets.end(), closedByServer) >= 20, 2000);
+        wire::Client client(crowded);
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(client.salt().size(), size_t(32));
+        qInfo("a client from another address answered in %lld ms with all 300 connections taken", clock.elapsed());
+        // The client has gone; another takes its place, and then a flooding address,
+        // holding as many as the heaviest, gets nothing more.
+        const int newcomer = loopback::connectFrom(crowded.port(), "127.0.0.45");
+        sendAll(newcomer, "G");
+        const int more = loopback::connectFrom(crowded.port(), "127.0.0.41");
+        QTRY_VERIFY_WITH_TIMEOUT(closedByServer(more), 1000);
+        QVERIFY(!closedByServer(newcomer));
+        close(more);
+        close(newcomer);
+        for (int fd : sockets)
+            close(fd);
+        QVERIFY(crowded.stop());
+    }
+
     // One address gets 256 connections; the ones beyond are closed at once.
     void connectionsPerAddressAreCapped()
     {
@@ -436,6 +484,7 @@ private slots:
         vtest::ServerProcess limited;
         QVERIFY(limited.start({.tls = false, .extraArguments = {QStringLiteral("--rate-limit"), QStringLiteral("20"),
                                                                  QStringLiteral("--max-pending-salts"), QStringLiteral("5"),
+                                                                 QStringLiteral("--max-salts"), QStringLiteral("30"),
                                                                  QStringLiteral("--trusted-proxy"), QStringLiteral("127.0.0.1")}}));
         wire::Client client(limited);
         const std::string salt = client.salt();
@@ -450,6 +499,16 @@ private slots:
         });
         QCOMPARE(forwarded.count("HTTP/1.1 200"), 20);
         QCOMPARE(forwarded.count("HTTP/1.1 429"), 5);
+        // Eight more addresses fill the table of 30 salts: they take salts from each
+        // other, and only the ones holding the most are refused (503). A quiet
+        // address still gets a salt, and its pending one stays usable.
+        int full = 0;
+        for (int i = 0; i < 8; ++i) {
+            const std::string source = "127.0.0." + std::to_string(60 + i);
+            full += pipelinedSalts(limited.port(), source.c_str(), 10, [](int) { return std::string(); }).count("HTTP/1.1 503");
+        }
+        QVERIFY(full > 0);
+        QCOMPARE(client.salt().size(), size_t(32));
         const std::string png = wire::pngBytes(8, 8, 0xff102030);
         const wire::Answer upload = client.post("/upload/" + wire::tokenFor(salt), wire::uploadForm("b", wire::userId("quiet"), png),
                                                 "multipart/form-data; boundary=b");
@@ -482,6 +541,55 @@ private slots:
         QVERIFY(decodedHeight(client.get("/" + fine + ".png").body) > 100);
         qInfo("peak memory growth after the wide image: %ld kB", peakGrowthKb());
         QVERIFY(peakGrowthKb() < 64 * kMiB);
+    }
+
+    // Anyone may read decorated images, and each read of a new one makes a
+    // composite: they are kept within the cache's bound, the least recently read
+    // going first, and one pushed out is made again when read. Started with a
+    // smaller bound, the server shrinks what it kept before to it.
+    void compositesStayWithinTheirCache()
+    {
+        vtest::ServerProcess decorating;
+        const auto startWithCacheMb = [&](int megabytes) {
+            return decorating.start({.tls = false, .extraArguments = {QStringLiteral("--composite-cache-mb"),
+                                                                       QString::number(megabytes)}});
+        };
+        QVERIFY(startWithCacheMb(8));
+        wire::Client client(decorating);
+        const std::string uid = wire::userId("decorated");
+        const std::string banner = client.upload(uid, noisePng(300, 100)).body;
+        QCOMPARE(client.get("/setuser/" + client.token() + "?id=" + uid + "&headerImage=http://" + banner
+                            + "&headerColor=%23FFFFFF").status, 200);
+        std::vector<std::string> names;
+        for (int i = 0; i < 20; ++i)
+            names.push_back(wire::nameFromAddress(client.upload(uid, noisePng(200, 150)).body));
+        const auto cacheBytes = [&] {
+            qint64 bytes = 0;
+            for (const QFileInfo &file : QDir(decorating.dataDir() + QStringLiteral("/cache")).entryInfoList(QDir::Files))
+                bytes += file.size();
+            return bytes;
+        };
+        const auto readAll = [&] {
+            for (const std::string &name : names) {
+                const wire::Answer decorated = wire::Client(decorating).get("/" + name + ".png");
+                if (decorated.status != 200 || decodedHeight(decorated.body) <= 150 || cacheBytes() > 1024 * 1024)
+                    return false;
+            }
+            return true;
+        };
+        for (const std::string &name : names)
+            QCOMPARE(client.get("/" + name + ".png").status, 200);
+        const qint64 unbounded = cacheBytes();
+        QVERIFY(unbounded > 2 * 1024 * 1024);
+        QVERIFY(decorating.stop());
+
+        QVERIFY(startWithCacheMb(1));
+        QVERIFY(cacheBytes() <= 1024 * 1024);
+        QVERIFY(readAll());
+        QVERIFY(readAll());
+        qInfo("20 composites of %lld bytes in all, read twice with a cache of 1 MiB: it holds %lld", unbounded, cacheBytes());
+        QVERIFY(cacheBytes() > 0);
+        QVERIFY(decorating.stop());
     }
 
     // Three requests sent at once get three answers, in order.

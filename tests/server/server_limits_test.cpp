@@ -1,4 +1,6 @@
+#include "server/AddressNetwork.h"
 #include "server/AllowedUsers.h"
+#include "server/ConnectionCounter.h"
 #include "server/RateLimiter.h"
 #include "server/Routes.h"
 #include "server/ServerOptions.h"
@@ -10,6 +12,10 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <array>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace vornik::server;
 
@@ -61,23 +67,81 @@ private slots:
             QVERIFY(store.consume(TokenStore::tokenForSalt("quiet" + std::to_string(i))));
         QCOMPARE(store.pendingFor("10.0.0.1"), size_t(0));
 
-        // Three addresses at their share fill the table; a fourth is refused, and
-        // nobody's salt was taken to make room.
+        // A full table (30) still takes a salt from a newcomer: the address holding
+        // the most loses its newest, nobody else anything.
         for (int i = 0; i < 10; ++i) {
             QVERIFY(store.remember("a" + std::to_string(i), "10.0.0.3"));
             QVERIFY(store.remember("b" + std::to_string(i), "10.0.0.4"));
         }
-        QCOMPARE(store.size(), size_t(28));
         QVERIFY(store.remember("c0", "10.0.0.5"));
         QVERIFY(store.remember("c1", "10.0.0.5"));
-        QVERIFY(!store.remember("late", "10.0.0.6"));
-        QCOMPARE(store.issueSalt("10.0.0.6"), std::string());
-        QVERIFY(store.consume(TokenStore::tokenForSalt("a0")));
-        QVERIFY(store.consume(TokenStore::tokenForSalt("c0")));
+        QCOMPARE(store.size(), size_t(30));
+        QVERIFY(store.remember("late", "10.0.0.6"));
+        QCOMPARE(store.size(), size_t(30));
+        QCOMPARE(store.pendingFor("10.0.0.4"), size_t(9));
+        QVERIFY(!store.consume(TokenStore::tokenForSalt("b9")));
+        for (const char *kept : {"a9", "b8", "c1", "flood998", "late"})
+            QVERIFY(store.consume(TokenStore::tokenForSalt(kept)));
         // Expiry frees the table for everyone.
         now += std::chrono::milliseconds(600000);
-        QVERIFY(store.remember("late", "10.0.0.6"));
+        QVERIFY(store.remember("later", "10.0.0.6"));
         QCOMPARE(store.size(), size_t(1));
+
+        // Only an address holding as many as the most (or one fewer) is refused.
+        TokenStore full(std::chrono::milliseconds(600000), [&now] { return now; }, 4, 10);
+        for (const char *address : {"x", "x", "y", "y"})
+            QVERIFY(!full.issueSalt(address).empty());
+        QCOMPARE(full.issueSalt("x"), std::string());
+        QVERIFY(!full.issueSalt("z").empty());
+        QCOMPARE(full.pendingFor("y"), size_t(1));
+        QCOMPARE(full.issueSalt("x"), std::string());
+        QCOMPARE(full.issueSalt("z"), std::string());
+        QCOMPARE(full.size(), size_t(4));
+    }
+
+    // The limits per address count networks: an IPv4 address (or its leading bits)
+    // and an IPv6 /64. Connections beyond the total cap push out the newest of the
+    // network holding the most, when it holds more than the newcomer's.
+    void limitsCountNetworks()
+    {
+        QCOMPARE(networkOf("203.0.113.9", 32, 64), std::string("203.0.113.9/32"));
+        QCOMPARE(networkOf("203.0.113.9", 24, 64), std::string("203.0.113.0/24"));
+        QCOMPARE(networkOf("2001:db8:1:2:aaaa::7", 32, 64), std::string("2001:db8:1:2::/64"));
+        QCOMPARE(networkOf("2001:db8:1:2:aaaa::7", 32, 48), std::string("2001:db8:1::/48"));
+        QCOMPARE(networkOf("::ffff:198.51.100.4", 32, 64), std::string("198.51.100.4/32"));
+        QCOMPARE(networkOf("not an address", 32, 64), std::string("not an address"));
+
+        ConnectionCounter counter(5, 3);
+        std::vector<std::array<int, 2>> pairs(7);
+        for (auto &pair : pairs)
+            QCOMPARE(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair.data()), 0);
+        std::vector<std::unique_ptr<ConnectionCounter::Ticket>> tickets;
+        for (int i = 0; i < 4; ++i)
+            tickets.push_back(counter.admit("10.0.0.1", "heavy", pairs[size_t(i)][0], true));
+        QVERIFY(tickets[0] && tickets[2] && !tickets[3]);  // three per network
+        tickets.push_back(counter.admit("10.0.0.2", "light", pairs[4][0], true));
+        tickets.push_back(counter.admit("10.0.0.3", "proxy", pairs[5][0], false));
+        QCOMPARE(counter.open(), 5);
+        // Full: a newcomer gets in, and the heavy network's newest connection is shut.
+        auto newcomer = counter.admit("10.0.0.4", "other", pairs[6][0], true);
+        QVERIFY(newcomer);
+        QCOMPARE(counter.openFrom("heavy"), 2);
+        QCOMPARE(counter.open(), 5);
+        char byte = 0;
+        QCOMPARE(recv(pairs[2][1], &byte, 1, MSG_DONTWAIT), ssize_t(0));
+        QCOMPARE(recv(pairs[1][1], &byte, 1, MSG_DONTWAIT), ssize_t(-1));
+        // Networks holding as many as the heaviest (or one fewer) are refused.
+        QVERIFY(!counter.admit("10.0.0.2", "light", pairs[4][0], true));
+        QVERIFY(!counter.admit("10.0.0.1", "heavy", pairs[2][0], true));
+        tickets[2].reset();  // the cut-off connection closes: counted once only
+        QCOMPARE(counter.open(), 5);
+        tickets[0].reset();
+        QCOMPARE(counter.open(), 4);
+        QVERIFY(counter.admit("10.0.0.2", "light", pairs[4][0], true));
+        for (auto &pair : pairs) {
+            close(pair[0]);
+            close(pair[1]);
+        }
     }
 
     void rateLimitRefillsPerAddress()
@@ -253,7 +317,23 @@ private slots:
         QVERIFY(!parse({"--total-quota-mb", "1099511627777"}).error.empty());
         QVERIFY(!parse({"--rate-limit", "-1"}).error.empty());
         QVERIFY(!parse({"--max-pending-salts", "0"}).error.empty());
+        const ParseResult networks = parse({"--ipv4-prefix", "24", "--ipv6-prefix", "56", "--max-salts", "50",
+                                            "--composite-cache-mb", "3"});
+        QCOMPARE(networks.error, std::string());
+        QCOMPARE(networks.options.ipv4PrefixBits, 24);
+        QCOMPARE(networks.options.ipv6PrefixBits, 56);
+        QCOMPARE(networks.options.pendingSalts, 50LL);
+        QCOMPARE(networks.options.compositeCacheBytes, 3LL << 20);
+        for (const char *flag : {"--ipv4-prefix", "--ipv6-prefix"}) {
+            QVERIFY(!parse({flag, "0"}).error.empty());
+            QVERIFY(!parse({flag, "129"}).error.empty());
+        }
+        QVERIFY(!parse({"--composite-cache-mb", "0"}).error.empty());
         const ParseResult defaults = parse({});
+        QCOMPARE(defaults.options.ipv4PrefixBits, 32);
+        QCOMPARE(defaults.options.ipv6PrefixBits, 64);
+        QCOMPARE(defaults.options.pendingSalts, 200000LL);
+        QCOMPARE(defaults.options.compositeCacheBytes, 1LL << 30);
         QCOMPARE(defaults.options.rateLimitPerMinute, 600LL);
         QCOMPARE(defaults.options.userQuotaBytes, 10LL << 30);
         // Printing a users-file line needs no data folder.

@@ -50,6 +50,9 @@ public:
             m_thread.join();
     }
 
+    int uploads() const { return m_uploads; }
+    int failed() const { return m_failed; }  // uploads not answered 200
+
     std::set<std::string> kept() const
     {
         std::lock_guard lock(m_mutex);
@@ -67,7 +70,10 @@ private:
             if (upload.status == 200) {
                 std::lock_guard lock(m_mutex);
                 m_kept.insert(wire::nameFromAddress(upload.body));
+            } else {
+                ++m_failed;
             }
+            ++m_uploads;
             std::string doomed;
             {
                 std::lock_guard lock(m_mutex);
@@ -86,6 +92,8 @@ private:
 
     const vtest::ServerProcess &m_server;
     std::atomic<bool> m_running = false;
+    std::atomic<int> m_uploads = 0;
+    std::atomic<int> m_failed = 0;
     std::thread m_thread;
     mutable std::mutex m_mutex;
     std::set<std::string> m_kept;  // acknowledged and not acknowledged as deleted
@@ -97,6 +105,41 @@ class ServerStorageTest : public QObject
 {
     Q_OBJECT
 private slots:
+    // A server owns its SQLite data folder: a second one on it refuses to start,
+    // and --check and --repair refuse, each naming the running one, while uploads
+    // to the first go on untouched and every acknowledged one stays.
+    void liveFolderBelongsToItsServer()
+    {
+        vtest::ServerProcess server;
+        QVERIFY(server.start({.tls = false, .extraArguments = {QStringLiteral("--rate-limit"), QStringLiteral("0")}}));
+        Traffic traffic(server);
+        traffic.start();
+        QVERIFY(QTest::qWaitFor([&] { return traffic.uploads() > 5; }, 10000));
+        const QString holder = QStringLiteral("in use by another vornik-server (pid %1)").arg(server.pid());
+        for (const char *mode : {"--check", "--repair", "--listen"}) {
+            // (Bounded in time: a second server that were let in would serve for good.)
+            QStringList command{QStringLiteral("timeout"), QStringLiteral("20"), qEnvironmentVariable("VORNIK_SERVER_BINARY"),
+                                QStringLiteral("--data"), server.dataDir()};
+            command << QString::fromLatin1(mode);
+            if (command.last() == QStringLiteral("--listen"))
+                command << QStringLiteral("127.0.0.1:%1").arg(server.port() + 1);
+            QString output;
+            QCOMPARE(vtest::run(command, &output), 1);
+            QVERIFY2(output.contains(holder), qPrintable(output));
+        }
+        const int before = traffic.uploads();
+        QVERIFY(QTest::qWaitFor([&] { return traffic.uploads() > before + 5; }, 10000));
+        traffic.stop();
+        QCOMPARE(traffic.failed(), 0);
+        wire::Client client(server);
+        for (const std::string &name : traffic.kept())
+            QCOMPARE(client.get("/raw/" + name + ".png").status, 200);
+        QVERIFY(server.stop());
+        // Stopped, the folder is free again.
+        const CheckResult check = runStoreCommand(server, "--check");
+        QVERIFY2(check.status == 0, qPrintable(check.output));
+    }
+
     // Twenty kills in the middle of uploads and deletions.
     void killNineLeavesFilesAndRowsTogether()
     {
