@@ -44,6 +44,35 @@ CREATE UNLOGGED TABLE tokens(
 CREATE INDEX tokens_by_expiry ON tokens(expires_at);
 CREATE INDEX tokens_by_address ON tokens(address, expires_at);
 )sql",
+    R"sql(
+-- The request rate of each client address, counted by every instance together: a
+-- bucket that holds a minute's worth and refills; swept once it is full again.
+CREATE UNLOGGED TABLE request_rates(
+    address text PRIMARY KEY,
+    tokens double precision NOT NULL,
+    refilled timestamptz NOT NULL);
+-- Each upload's size, so that every instance judges a user's quota alike.
+ALTER TABLE images ADD COLUMN bytes bigint;
+-- Records an upload when its owner's uploads with it stay within the quota (0: none);
+-- NULL when they would not. The owner's lock keeps two instances from both taking
+-- the last room (each statement here sees what was committed before it).
+CREATE FUNCTION insert_image_within_quota(new_name text, new_owner text, new_bytes bigint, quota bigint)
+RETURNS bigint LANGUAGE plpgsql AS $$
+DECLARE
+    stamp bigint;
+BEGIN
+    PERFORM pg_advisory_xact_lock(hashtext('vornik quota'), hashtext(new_owner));
+    IF quota > 0 AND (SELECT COALESCE(SUM(bytes), 0) FROM images WHERE owner = new_owner) + new_bytes > quota THEN
+        RETURN NULL;
+    END IF;
+    INSERT INTO images(name, owner, millis, bytes)
+        SELECT new_name, new_owner, GREATEST((extract(epoch FROM clock_timestamp()) * 1000)::bigint,
+                                             COALESCE(MAX(millis), 0) + 1), new_bytes
+        FROM images WHERE owner = new_owner
+        RETURNING millis INTO stamp;
+    RETURN stamp;
+END $$;
+)sql",
 };
 
 constexpr long long migrationLock = 0x766f726e696bLL;  // any number; the same for every instance
@@ -288,6 +317,60 @@ Change PostgresStore::insertImage(const std::string &name, const std::string &ow
             return changeFailure(result);
     }
     return Change::failed;
+}
+
+std::optional<RateUse> PostgresStore::countRequest(const std::string &address, long long perMinute,
+                                                   long long *retryAfterSeconds)
+{
+    // Buckets that have refilled hold nothing worth keeping: swept now and then.
+    if (m_requestsCounted.fetch_add(1) % 512 == 511)
+        run("DELETE FROM request_rates WHERE refilled < statement_timestamp() - interval '1 minute'", {});
+    // One statement: the bucket refilled for the time since, and one taken when it
+    // holds one; no row back when it does not.
+    const std::string rate = std::to_string(perMinute);
+    const Result taken = run(
+        "INSERT INTO request_rates AS r(address, tokens, refilled) VALUES($1, $2::float8 - 1, statement_timestamp()) "
+        "ON CONFLICT(address) DO UPDATE SET tokens = LEAST($2::float8, r.tokens + extract(epoch FROM "
+        "statement_timestamp() - r.refilled) * $2::float8 / 60) - 1, refilled = statement_timestamp() "
+        "WHERE LEAST($2::float8, r.tokens + extract(epoch FROM statement_timestamp() - r.refilled) * $2::float8 / 60) >= 1 "
+        "RETURNING tokens",
+        {{address}, {rate}});
+    if (!succeeded(taken))
+        return RateUse::unavailable;
+    if (PQntuples(taken.get()) == 1)
+        return RateUse::allowed;
+    const Result wait = run(
+        "SELECT GREATEST(1, ceil((1 - LEAST($2::float8, tokens + extract(epoch FROM statement_timestamp() - refilled) "
+        "* $2::float8 / 60)) * 60 / $2::float8)) FROM request_rates WHERE address = $1",
+        {{address}, {rate}});
+    *retryAfterSeconds = succeeded(wait) && PQntuples(wait.get()) == 1 ? std::atoll(value(wait, 0, 0).c_str()) : 1;
+    return RateUse::refused;
+}
+
+std::optional<Change> PostgresStore::insertImageWithinQuota(const std::string &name, const std::string &owner,
+                                                            long long bytes, long long userQuota, int64_t *millis,
+                                                            bool *overQuota)
+{
+    const Result result = run("SELECT insert_image_within_quota($1, $2, $3::bigint, $4::bigint)",
+                              {{name}, {owner}, {std::to_string(bytes)}, {std::to_string(userQuota)}});
+    if (!succeeded(result) || PQntuples(result.get()) != 1)
+        return changeFailure(result);
+    *overQuota = PQgetisnull(result.get(), 0, 0);
+    if (*overQuota)
+        return Change::failed;
+    *millis = std::stoll(value(result, 0, 0));
+    return Change::done;
+}
+
+bool PostgresStore::setImageSize(const std::string &name, long long bytes)
+{
+    return succeeded(run("UPDATE images SET bytes = $2::bigint WHERE name = $1 AND bytes IS NULL",
+                         {{name}, {std::to_string(bytes)}}));
+}
+
+std::vector<std::string> PostgresStore::imagesWithoutSize()
+{
+    return column("SELECT name FROM images WHERE bytes IS NULL");
 }
 
 std::optional<ImageRecord> PostgresStore::image(const std::string &name)

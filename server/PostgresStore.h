@@ -37,6 +37,12 @@ public:
     TokenUse consumeToken(const std::string &token) override;
 
     Change insertImage(const std::string &name, const std::string &owner, int64_t *millis) override;
+    std::optional<RateUse> countRequest(const std::string &address, long long perMinute,
+                                        long long *retryAfterSeconds) override;
+    std::optional<Change> insertImageWithinQuota(const std::string &name, const std::string &owner, long long bytes,
+                                                 long long userQuota, int64_t *millis, bool *overQuota) override;
+    bool setImageSize(const std::string &name, long long bytes) override;
+    std::vector<std::string> imagesWithoutSize() override;
     std::optional<ImageRecord> image(const std::string &name) override;
     Change deleteImage(const std::string &name, const std::string &owner, ImageRecord *removed) override;
     bool forgetImage(const std::string &name) override;
@@ -81,6 +87,7 @@ private:
     std::vector<pg_conn *> m_idle;
     size_t m_open = 0;
     std::atomic<unsigned> m_tokensIssued = 0;
+    std::atomic<unsigned> m_requestsCounted = 0;
 };
 
 } // namespace vornik::server

@@ -18,6 +18,7 @@ const char *const badToken = "invalid or expired token";
 const char *const badUserId = "invalid user id";
 const char *const noSuchImage = "no such image";
 const char *const diskFull = "the server's disk is full";
+const char *const userFull = "your storage on this server is full; delete some of your uploads first";
 const char *const notRegistered = "this server takes uploads only from its registered users";
 
 // The user-id field as our client names it, and as an encoder that escapes line
@@ -80,18 +81,30 @@ void Service::countStoredImages()
 {
     if (m_options.userQuotaBytes == 0 && m_options.totalQuotaBytes == 0)
         return;
+    // A shared database judges each user's quota from the sizes in its rows; rows
+    // from before sizes were kept get theirs now.
+    for (const std::string &name : m_store->imagesWithoutSize())
+        m_store->setImageSize(name, m_images->originalSize(name));
     for (const std::string &name : m_store->allImageNames()) {
         if (const auto image = m_store->image(name))
             m_usage.add(image->owner, m_images->originalSize(name));
     }
 }
 
+// The rate limit per address: counted in the database when several instances
+// share it (so that together they allow what one would), else in memory.
 std::optional<Reply> Service::overRateLimit(const std::string &address)
 {
-    if (m_requestLimit.allow(address))
+    long long retryAfter = 1;
+    const auto shared = m_options.rateLimitPerMinute > 0
+                          ? m_store->countRequest(address, m_options.rateLimitPerMinute, &retryAfter)
+                          : std::nullopt;
+    if (shared == RateUse::unavailable)
+        return Reply::text(503, "the database is not available");
+    if (shared ? shared == RateUse::allowed : m_requestLimit.allow(address))
         return std::nullopt;
     Reply reply = Reply::text(429, "too many requests from your address; try again in a minute");
-    reply.retryAfterSeconds = m_requestLimit.secondsUntilNext(address);
+    reply.retryAfterSeconds = shared ? retryAfter : m_requestLimit.secondsUntilNext(address);
     return reply;
 }
 
@@ -227,10 +240,10 @@ Reply Service::upload(const std::string &token, std::string_view contentType, st
 std::optional<Reply> Service::storeUpload(const std::string &owner, std::string_view png, std::string *name)
 {
     const auto size = static_cast<long long>(png.size());
-    switch (m_usage.reserve(owner, size)) {
+    const bool quotaInDatabase = sharedStore() && m_options.userQuotaBytes > 0;
+    switch (m_usage.reserve(owner, size, !quotaInDatabase)) {
     case StorageUsage::Verdict::fits: break;
-    case StorageUsage::Verdict::userFull:
-        return Reply::text(507, "your storage on this server is full; delete some of your uploads first");
+    case StorageUsage::Verdict::userFull: return Reply::text(507, userFull);
     case StorageUsage::Verdict::serverFull:
         return Reply::text(507, "the server's storage for uploads is full");
     }
@@ -243,11 +256,16 @@ std::optional<Reply> Service::storeUpload(const std::string &owner, std::string_
         return error == ENOSPC || error == EDQUOT ? Reply::text(507, diskFull) : Reply::text(500, "could not store the image");
     }
     int64_t millis = 0;
-    const Change recorded = m_store->insertImage(*name, owner, &millis);
-    if (recorded != Change::done) {
+    bool overQuota = false;
+    const auto withinQuota = m_store->insertImageWithinQuota(
+        *name, owner, size, quotaInDatabase ? m_options.userQuotaBytes : 0, &millis, &overQuota);
+    const Change kept = withinQuota ? *withinQuota : m_store->insertImage(*name, owner, &millis);
+    if (kept != Change::done) {
         m_images->removeImage(*name, {});
         m_usage.release(owner, size);
-        return recorded == Change::full ? Reply::text(507, diskFull) : Reply::text(500, "could not record the image");
+        if (overQuota)
+            return Reply::text(507, userFull);
+        return kept == Change::full ? Reply::text(507, diskFull) : Reply::text(500, "could not record the image");
     }
     return std::nullopt;
 }

@@ -61,6 +61,11 @@ CREATE TABLE blobs(
     png BLOB NOT NULL,
     PRIMARY KEY(kind, name, key));
 )sql",
+    // Each upload's size: kept on PostgreSQL, where several instances judge the
+    // quotas together; one instance on SQLite counts them in memory.
+    R"sql(
+ALTER TABLE images ADD COLUMN bytes INTEGER;
+)sql",
 };
 
 int64_t nowMillis()

@@ -16,13 +16,13 @@ void StorageUsage::add(const std::string &owner, long long bytes)
     m_total += bytes;
 }
 
-StorageUsage::Verdict StorageUsage::reserve(const std::string &owner, long long bytes)
+StorageUsage::Verdict StorageUsage::reserve(const std::string &owner, long long bytes, bool userQuotaHere)
 {
     std::lock_guard lock(m_mutex);
     const auto found = m_byOwner.find(owner);
     const long long own = found == m_byOwner.end() ? 0 : found->second;
     // Compared as "what is left" so that no sum can overflow.
-    if (m_userQuota > 0 && bytes > m_userQuota - own)
+    if (userQuotaHere && m_userQuota > 0 && bytes > m_userQuota - own)
         return Verdict::userFull;
     if (m_totalQuota > 0 && bytes > m_totalQuota - m_total)
         return Verdict::serverFull;

@@ -18,7 +18,9 @@ public:
 
     // Counts an image already stored (at start-up).
     void add(const std::string &owner, long long bytes);
-    Verdict reserve(const std::string &owner, long long bytes);
+    // `userQuotaHere`: false when the user's quota is judged elsewhere (in a
+    // database that several instances share); the total quota still counts here.
+    Verdict reserve(const std::string &owner, long long bytes, bool userQuotaHere = true);
     void release(const std::string &owner, long long bytes);
 
     long long usedBy(const std::string &owner) const;

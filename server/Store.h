@@ -40,6 +40,9 @@ struct TokenRules {
     size_t perAddress = 1000;
 };
 
+// How counting a request against its address's rate went.
+enum class RateUse { allowed, refused, unavailable };
+
 // Which PNG bytes a blob holds: an upload as sent, or a composite with a banner.
 enum class BlobKind { original, composite };
 
@@ -76,6 +79,30 @@ public:
     // Records an upload now; upload times are unique per owner and increasing, so
     // history keys are unique and the order is stable.
     virtual Change insertImage(const std::string &name, const std::string &owner, int64_t *millis) = 0;
+
+    // The limits that several instances must count together, kept in the database by
+    // a shared store. Stores of one instance answer nothing, and the service counts
+    // in its own memory.
+    //
+    // Counts a request from `address` against `perMinute` (a minute's worth may come
+    // at once); when refused, `retryAfterSeconds` says when the next one may come.
+    virtual std::optional<RateUse> countRequest(const std::string & /*address*/, long long /*perMinute*/,
+                                                long long * /*retryAfterSeconds*/)
+    {
+        return std::nullopt;
+    }
+    // insertImage() for an upload of `bytes`, only when the owner's uploads with it
+    // stay within `userQuota` (0: no quota); `overQuota` is set when they would not.
+    virtual std::optional<Change> insertImageWithinQuota(const std::string & /*name*/, const std::string & /*owner*/,
+                                                         long long /*bytes*/, long long /*userQuota*/,
+                                                         int64_t * /*millis*/, bool * /*overQuota*/)
+    {
+        return std::nullopt;
+    }
+    // Records the size of an upload made before sizes were kept, for the quotas;
+    // the names of those come from imagesWithoutSize().
+    virtual bool setImageSize(const std::string & /*name*/, long long /*bytes*/) { return true; }
+    virtual std::vector<std::string> imagesWithoutSize() { return {}; }
     virtual std::optional<ImageRecord> image(const std::string &name) = 0;
     // Removes the image if it belongs to `owner`; also drops it as that user's banner
     // (a new banner version). `removed` receives the row as it was.

@@ -3,10 +3,15 @@
 #include "tests/server/PngVariants.h"
 #include "tests/server/WireClient.h"
 
+#include <QBuffer>
+#include <QImage>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
+#include <cstdint>
 #include <barrier>
 #include <map>
 #include <memory>
@@ -145,7 +150,9 @@ private slots:
     void tokenReplayedOnAllInstancesWorksOnce()
     {
         constexpr int rounds = 200;
-        Instances instances = startInstances(3);
+        // 800 requests from one address: more than the rate limit, which the
+        // instances count together.
+        Instances instances = startInstances(3, {QStringLiteral("--rate-limit"), QStringLiteral("0")});
         QCOMPARE(int(instances.size()), 3);
         const std::string uid = wire::userId("replay");
         const std::string png = wire::pngBytes(8, 8, qRgb(1, 2, 3));
@@ -212,6 +219,69 @@ private slots:
         for (size_t i = 0; i < tokens.size(); ++i)
             statuses.push_back(clients[(i + 1) % 3]->get("/history/" + tokens[i] + "/" + uid).status);
         QCOMPARE(statuses, (std::vector<int>{403, 403, 200, 200, 200}));
+    }
+
+    // The rate limit per address and each user's quota are counted by the instances
+    // together, not each alone: 12 salts a minute from one address in all, and
+    // uploads from three instances at once that never exceed the user's 1 MiB.
+    void rateAndQuotaHoldAcrossInstances()
+    {
+        Instances limited = startInstances(3, {QStringLiteral("--rate-limit"), QStringLiteral("12")});
+        QCOMPARE(int(limited.size()), 3);
+        int granted = 0, refused = 0;
+        for (int i = 0; i < 36; ++i) {
+            const wire::Answer answer = wire::Client(*limited[size_t(i) % 3]).get("/salt/");
+            granted += answer.status == 200 ? 1 : 0;
+            refused += answer.status == 429 ? 1 : 0;
+        }
+        // A minute's worth at once, and what refilled while the test asked (a fifth a second).
+        QVERIFY2(granted >= 12 && granted <= 14 && granted + refused == 36, qPrintable(QString::number(granted)));
+
+        Instances quota = startInstances(3, {QStringLiteral("--rate-limit"), QStringLiteral("0"),
+                                             QStringLiteral("--user-quota-mb"), QStringLiteral("1")});
+        QCOMPARE(int(quota.size()), 3);
+        const std::string uid = wire::userId("quota");
+        const auto noise = [] {
+            QImage image(300, 300, QImage::Format_RGB32);
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    image.setPixel(x, y, QRandomGenerator::global()->generate() | 0xff000000);
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            image.save(&buffer, "png");
+            return bytes.toStdString();
+        };
+        std::mutex lock;
+        long long stored = 0;
+        size_t smallest = SIZE_MAX;
+        int full = 0;
+        std::vector<std::string> failures;
+        std::vector<std::thread> threads;
+        for (size_t c = 0; c < quota.size(); ++c) {
+            threads.emplace_back([&, c] {
+                wire::Client client(*quota[c]);
+                for (int i = 0; i < 3; ++i) {
+                    const std::string png = noise();
+                    const wire::Answer answer = client.upload(uid, png);
+                    std::lock_guard guard(lock);
+                    smallest = std::min(smallest, png.size());
+                    if (answer.status == 200)
+                        stored += qsizetype(png.size());
+                    else if (answer.status == 507 && answer.body.find("your storage") == 0)
+                        ++full;
+                    else
+                        failures.push_back(std::to_string(answer.status) + " " + answer.body);
+                }
+            });
+        }
+        for (std::thread &thread : threads)
+            thread.join();
+        QVERIFY2(failures.empty(), failures.empty() ? "" : failures.front().c_str());
+        qInfo("%lld bytes stored of 9 uploads of %zu bytes or more, %d refused", stored, smallest, full);
+        QVERIFY(smallest > 200 * 1024);
+        QVERIFY(stored <= 1024 * 1024);
+        QVERIFY(full > 0);
     }
 
     // A banner set or changed through one instance is what the next request to any
