@@ -2,7 +2,8 @@
 // a salt, then the upload form. Prints uploads per second with the median and
 // 99th-percentile upload latency for full-screen PNGs from concurrent clients,
 // then raw/ reads beside nginx, a client's latency while 2,000 slow connections are
-// open, and the history latency for one user with 10,000 uploads.
+// open and while 10,000 connections from 41 addresses announce a body and send
+// nothing, and the history latency for one user with 10,000 uploads.
 //
 // With --compare BINARY the uploads are measured against an earlier server too, in
 // the same run; raw/NAME.png reads are measured beside Debian's nginx serving the
@@ -37,6 +38,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <mutex>
@@ -69,8 +71,11 @@ class BenchServer
     }
 
 public:
-    bool start(const QString &binary)
+    // `tls`: over HTTPS, as Vornik uses it; plain HTTP for the floods, whose cost
+    // would otherwise be the benchmark's own handshakes.
+    bool start(const QString &binary, bool tls = true)
     {
+        m_tls = tls;
         m_port = freePort();
         const QString cert = m_folder.filePath(QStringLiteral("localhost.crt"));
         const QString key = m_folder.filePath(QStringLiteral("localhost.key"));
@@ -86,8 +91,9 @@ public:
         const QString host = QStringLiteral("127.0.0.1:%1").arg(m_port);
         m_process.setProgram(binary);
         QStringList arguments{QStringLiteral("--data"), m_folder.filePath(QStringLiteral("data")), QStringLiteral("--listen"), host,
-                              QStringLiteral("--public-url"), QStringLiteral("https://") + host + QLatin1Char('/'),
-                              QStringLiteral("--cert"), cert, QStringLiteral("--key"), key};
+                              QStringLiteral("--public-url"), QStringLiteral(tls ? "https://" : "http://") + host + QLatin1Char('/')};
+        if (tls)
+            arguments << QStringLiteral("--cert") << cert << QStringLiteral("--key") << key;
         // Every request comes from one address here: lift the per-address limit
         // where the server has one (an older binary compared against may not).
         if (helpMentions(binary, "--rate-limit"))
@@ -118,7 +124,7 @@ public:
 
     std::unique_ptr<httplib::Client> clientFor(int port) const
     {
-        auto made = std::make_unique<httplib::Client>("https://127.0.0.1:" + std::to_string(port));
+        auto made = std::make_unique<httplib::Client>((m_tls ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(port));
         made->set_keep_alive(true);
         made->set_ca_cert_path(m_cert);
         made->enable_server_certificate_verification(true);
@@ -144,6 +150,7 @@ private:
     QProcess m_process;
     std::string m_cert;
     int m_port = 0;
+    bool m_tls = true;
 };
 
 // Debian's nginx serving the server's image folder at /raw/ over HTTPS with the same
@@ -302,6 +309,87 @@ std::pair<std::vector<double>, int> latencyBesideSlowClients(const BenchServer &
     return {latencies, int(sockets.size())};
 }
 
+// What a normal client meets while `flood` connections from 41 addresses (under
+// the cap per address) each announce a 26 MiB upload and then send nothing: its
+// salt requests, one every 100 ms on a fresh connection, during the flood and for
+// two seconds after; then how long the server keeps the flood's connections.
+struct FloodFigures {
+    std::vector<double> latencies;  // of the answered requests, ms
+    int asked = 0;
+    int opened = 0;
+    double openingSeconds = 0;
+    double closedAfterSeconds = -1;  // until the server had closed them all; -1: not within 60 s
+    int stillOpen = 0;
+};
+
+FloodFigures idleBodyFlood(const BenchServer &server, int flood)
+{
+    FloodFigures figures;
+    const std::string head = "POST /upload/" + token(*server.client())
+                           + " HTTP/1.1\r\nHost: x\r\nContent-Type: multipart/form-data; boundary=b\r\n"
+                             "Content-Length: 27262976\r\n\r\n";
+    std::atomic<bool> flooding = true;
+    std::thread normal([&] {
+        while (flooding) {
+            auto client = server.client();
+            client->set_keep_alive(false);
+            client->set_connection_timeout(5, 0);
+            client->set_read_timeout(5, 0);
+            const auto begin = Clock::now();
+            const auto reply = client->Get("/salt/");
+            ++figures.asked;
+            if (reply && reply->status == 200)
+                figures.latencies.push_back(std::chrono::duration<double, std::milli>(Clock::now() - begin).count());
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    });
+    std::vector<int> sockets;
+    const auto begin = Clock::now();
+    for (int i = 0; i < flood; ++i) {
+        const std::string source = "127.0.2." + std::to_string(1 + i % 41);
+        const int fd = loopback::connectFrom(server.port(), source.c_str());
+        if (fd < 0)
+            continue;
+        send(fd, head.data(), head.size(), MSG_NOSIGNAL);
+        sockets.push_back(fd);
+    }
+    figures.opened = int(sockets.size());
+    figures.openingSeconds = std::chrono::duration<double>(Clock::now() - begin).count();
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    flooding = false;
+    normal.join();
+    // Closed by the server: readable with nothing to read (or reset).
+    const auto closedByServer = [](int fd) {
+        char byte;
+        const ssize_t got = recv(fd, &byte, 1, MSG_DONTWAIT);
+        return got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
+    };
+    while (std::chrono::duration<double>(Clock::now() - begin).count() < 60) {
+        figures.stillOpen = int(std::count_if(sockets.begin(), sockets.end(), [&](int fd) { return !closedByServer(fd); }));
+        if (figures.stillOpen == 0) {
+            figures.closedAfterSeconds = std::chrono::duration<double>(Clock::now() - begin).count();
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    }
+    for (int fd : sockets)
+        close(fd);
+    return figures;
+}
+
+void reportFlood(const FloodFigures &figures, const char *label)
+{
+    std::printf("normal client during an idle-body flood (%s): %d connections from 41 addresses opened in %.1f s; "
+                "%zu of %d salts answered, median %.1f ms, p99 %.1f ms, worst %.1f ms (target: 100 ms)\n",
+                label, figures.opened, figures.openingSeconds, figures.latencies.size(), figures.asked,
+                percentile(figures.latencies, 0.5), percentile(figures.latencies, 0.99),
+                figures.latencies.empty() ? 0.0 : *std::max_element(figures.latencies.begin(), figures.latencies.end()));
+    if (figures.closedAfterSeconds >= 0)
+        std::printf("  the server closed them all %.1f s after the flood began\n", figures.closedAfterSeconds);
+    else
+        std::printf("  %d still open 60 s after the flood began\n", figures.stillOpen);
+}
+
 std::vector<double> historyLatencies(const BenchServer &server, const std::string &uid, int requests, bool shortList,
                                      size_t *bytes)
 {
@@ -434,6 +522,27 @@ int main(int argc, char **argv)
                     "p99 %.1f ms, worst %.1f ms (target: 100 ms)\n",
                     opened, crowded.front(), percentile(settled, 0.5), percentile(settled, 0.99),
                     *std::max_element(settled.begin(), settled.end()));
+    }
+
+    // 10,000 connections that announce a body and send nothing, from 41 addresses,
+    // against a fresh plain-HTTP server of this build (and of the earlier one).
+    {
+        rlimit files{};
+        getrlimit(RLIMIT_NOFILE, &files);
+        files.rlim_cur = std::min<rlim_t>(files.rlim_max, 16384);
+        setrlimit(RLIMIT_NOFILE, &files);
+        const auto flood = [](const QString &binary, const char *label) {
+            BenchServer plain;
+            if (!plain.start(binary, false))
+                return false;
+            reportFlood(idleBodyFlood(plain, 10000), label);
+            return true;
+        };
+        if (!flood(binary, "this build")
+            || (!settings.compareBinary.isEmpty() && !flood(settings.compareBinary, qPrintable(settings.compareBinary)))) {
+            std::fprintf(stderr, "server_bench: a plain-HTTP server did not start\n");
+            return 1;
+        }
     }
 
     // One user with a long history.
