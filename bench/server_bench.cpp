@@ -91,7 +91,7 @@ public:
         const QString host = QStringLiteral("127.0.0.1:%1").arg(m_port);
         m_process.setProgram(binary);
         QStringList arguments{QStringLiteral("--data"), m_folder.filePath(QStringLiteral("data")), QStringLiteral("--listen"), host,
-                              QStringLiteral("--public-url"), QStringLiteral(tls ? "https://" : "http://") + host + QLatin1Char('/')};
+                              QStringLiteral("--public-url"), QString::fromLatin1(tls ? "https://" : "http://") + host + QLatin1Char('/')};
         if (tls)
             arguments << QStringLiteral("--cert") << cert << QStringLiteral("--key") << key;
         // Every request comes from one address here: lift the per-address limit

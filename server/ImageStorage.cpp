@@ -53,6 +53,14 @@ long long DatabaseImages::compositeSize(const std::string &name, const std::stri
     return m_store.blobSize(BlobKind::composite, name, key);
 }
 
+std::vector<ImageStorage::Composite> DatabaseImages::composites() const
+{
+    std::vector<Composite> composites;
+    for (Store::BlobEntry &blob : m_store.compositeBlobs())
+        composites.push_back(Composite{std::move(blob.name), std::move(blob.key), blob.bytes});
+    return composites;
+}
+
 void DatabaseImages::removeImage(const std::string &name, const std::string &)
 {
     m_store.removeBlobs(name, true);

@@ -70,6 +70,7 @@ public:
     void removeComposite(const std::string &name, const std::string &key) override;
     void evictComposite(const std::string &name, const std::string &key) override;
     long long compositeSize(const std::string &name, const std::string &key) const override;
+    std::vector<Composite> composites() const override;
     void removeImage(const std::string &name, const std::string &compositeKey) override;
     std::vector<std::string> originalNames() const override;
     long long originalSize(const std::string &name) const override;

@@ -467,6 +467,15 @@ bool PostgresStore::removeBlobs(const std::string &name, bool original)
                          {{name}, {original ? "0" : "1"}}));
 }
 
+std::vector<Store::BlobEntry> PostgresStore::compositeBlobs()
+{
+    std::vector<BlobEntry> composites;
+    const Result result = run("SELECT name, key, octet_length(png) FROM blobs WHERE kind = 1", {});
+    for (int row = 0; succeeded(result) && row < PQntuples(result.get()); ++row)
+        composites.push_back(BlobEntry{value(result, row, 0), value(result, row, 1), std::stoll(value(result, row, 2))});
+    return composites;
+}
+
 std::vector<std::string> PostgresStore::blobNames()
 {
     return column("SELECT name FROM blobs WHERE kind = 0");

@@ -382,6 +382,16 @@ bool SqliteStore::removeBlobs(const std::string &name, bool original)
     return sqlite3_step(remove.handle) == SQLITE_DONE;
 }
 
+std::vector<Store::BlobEntry> SqliteStore::compositeBlobs()
+{
+    std::lock_guard lock(m_mutex);
+    std::vector<BlobEntry> composites;
+    Statement select{prepare("SELECT name, key, length(png) FROM blobs WHERE kind = 1")};
+    while (select.handle && sqlite3_step(select.handle) == SQLITE_ROW)
+        composites.push_back(BlobEntry{select.text(0), select.text(1), sqlite3_column_int64(select.handle, 2)});
+    return composites;
+}
+
 std::vector<std::string> SqliteStore::blobNames()
 {
     std::lock_guard lock(m_mutex);

@@ -48,6 +48,7 @@ public:
     std::optional<std::string> blob(BlobKind kind, const std::string &name, const std::string &key) override;
     bool removeBlobs(const std::string &name, bool original) override;
     std::vector<std::string> blobNames() override;
+    std::vector<BlobEntry> compositeBlobs() override;
     long long blobSize(BlobKind kind, const std::string &name, const std::string &key) override;
 
 private:

@@ -126,6 +126,13 @@ public:
     // Removes the blobs of an image; composites only, or the original too.
     virtual bool removeBlobs(const std::string &name, bool original) = 0;
     virtual std::vector<std::string> blobNames() = 0;
+    // The composites kept as blobs: image name, key and size.
+    struct BlobEntry {
+        std::string name;
+        std::string key;
+        long long bytes = 0;
+    };
+    virtual std::vector<BlobEntry> compositeBlobs() = 0;
     // A blob's size in bytes; 0 when there is none.
     virtual long long blobSize(BlobKind kind, const std::string &name, const std::string &key) = 0;
 };

@@ -445,8 +445,9 @@ private slots:
         wire::Client client(crowded);
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(client.salt().size(), size_t(32));
-        qInfo("a client from another address answered in %lld ms with all 300 connections taken", clock.elapsed());
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(client.salt().size(), size_t(32));
+        qInfo("a client from another address answered 3 times in %lld ms with all 300 connections taken", clock.elapsed());
         // The client has gone; another takes its place, and then a flooding address,
         // holding as many as the heaviest, gets nothing more.
         const int newcomer = loopback::connectFrom(crowded.port(), "127.0.0.45");

@@ -5,12 +5,17 @@
 #include "server/Routes.h"
 #include "server/ServerOptions.h"
 #include "server/Service.h"
+#include "server/StoreFactory.h"
 #include "server/StorageUsage.h"
 #include "server/TokenStore.h"
 #include "tests/harness/TestMain.h"
 #include "tests/server/WireClient.h"
 
+#include <QBuffer>
+#include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <array>
@@ -236,6 +241,66 @@ private slots:
         const Reply serverFull = upload(restarted, bob, png);
         QCOMPARE(serverFull.status, 507);
         QCOMPARE(serverFull.body, std::string("the server's storage for uploads is full"));
+        restarted.close();
+    }
+
+    // With the images in the database, composites are blobs there: they keep within
+    // the cache's bound too, and a restart counts the ones kept before.
+    void compositeCacheBoundHoldsInTheDatabase()
+    {
+        ServerOptions options = optionsIn(QStringLiteral("composites"));
+        options.storage = "database";
+        options.databaseUrl = "sqlite:" + options.dataDir + "/vornik.db";
+        options.compositeCacheBytes = 64 * 1024;
+        QVERIFY(QDir().mkpath(QString::fromStdString(options.dataDir)));
+        const auto noise = [] {
+            QImage image(64, 64, QImage::Format_RGB32);
+            for (int y = 0; y < 64; ++y)
+                for (int x = 0; x < 64; ++x)
+                    image.setPixel(x, y, QRandomGenerator::global()->generate() | 0xff000000);
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            image.save(&buffer, "png");
+            return bytes.toStdString();
+        };
+        const auto keptComposites = [&] {
+            std::string error;
+            const auto store = makeStore(options.databaseUrl, 1, TokenRules{}, &error);
+            long long bytes = 0;
+            size_t count = 0;
+            if (store && store->open(&error)) {
+                for (const Store::BlobEntry &blob : store->compositeBlobs())
+                    bytes += blob.bytes, ++count;
+                store->close();
+            }
+            return std::make_pair(count, bytes);
+        };
+        const std::string uid = wire::userId("composer");
+        std::vector<std::string> names;
+        {
+            Service service(options);
+            std::string error;
+            QVERIFY2(service.open(&error), error.c_str());
+            const std::string banner = upload(service, uid, noise()).body;
+            QCOMPARE(service.setUser(tokenFor(service), uid, "http://" + banner, "#102030").status, 200);
+            for (int i = 0; i < 12; ++i)
+                names.push_back(wire::nameFromAddress(upload(service, uid, noise()).body));
+            for (const std::string &name : names) {
+                const Reply decorated = service.decorated(name);
+                QCOMPARE(decorated.status, 200);
+                QVERIFY(decorated.body.size() > 12 * 1024);
+                QVERIFY(keptComposites().second <= options.compositeCacheBytes);
+            }
+            QVERIFY(keptComposites().first > 0 && keptComposites().first < names.size());
+            service.close();
+        }
+        options.compositeCacheBytes = 20 * 1024;
+        Service restarted(options);
+        std::string error;
+        QVERIFY2(restarted.open(&error), error.c_str());
+        QVERIFY(keptComposites().second <= options.compositeCacheBytes);
+        QCOMPARE(restarted.decorated(names.front()).status, 200);
         restarted.close();
     }
 
