@@ -1,4 +1,5 @@
 #include "Version.h"
+#include "app/AppServices.h"
 #include "app/TrayApp.h"
 #include "platform/Preferences.h"
 #include "app/ServiceSetting.h"
@@ -161,7 +162,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "vornik: cannot listen on %s; later starts cannot reach this one\n",
                      qPrintable(instance.socketPath()));
 
-    TrayApp delegate;
+    // The one place the desktop's back ends are chosen; everything below is handed them.
+    TrayApp delegate(AppServices::desktop());
     delegate.singleInstance = &instance;
     QObject::connect(&instance, &SingleInstance::messageReceived, &delegate, [&delegate](const QByteArray &message) {
         if (message == "capture")

@@ -27,8 +27,9 @@ void PermissionWindow::hideEvent(QHideEvent *event)
         deleteLater();
 }
 
-PermissionWindowContent::PermissionWindowContent(QObject *parent)
+PermissionWindowContent::PermissionWindowContent(AppServices::ProgramStarter startProgram, QObject *parent)
     : QObject(parent)
+    , m_startProgram(std::move(startProgram))
 {
 }
 
@@ -96,7 +97,8 @@ void hideWindowOf(QObject *sender)
 void PermissionWindowContent::preferencesButtonPressed(QObject *sender)
 {
     std::fprintf(stderr, "preferences button pressed\n");
-    if (!PrivacySettings::open())
+    const QStringList command = PrivacySettings::command();
+    if (command.isEmpty() || !m_startProgram(command.first(), command.mid(1)))
         openWebPageText(helpPageUrl());
     hideWindowOf(sender);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/AppServices.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -24,7 +26,8 @@ class PermissionWindowContent : public QObject
 {
     Q_OBJECT
 public:
-    explicit PermissionWindowContent(QObject *parent = nullptr);
+    // `startProgram` starts the desktop's privacy settings.
+    explicit PermissionWindowContent(AppServices::ProgramStarter startProgram, QObject *parent = nullptr);
 
     QWidget *view() const { return m_view; }
     // The application hands over a fresh view for every permission window.
@@ -48,4 +51,5 @@ private:
     QRect fromBottomLeft(const QRect &frame) const;
 
     QPointer<QWidget> m_view;
+    AppServices::ProgramStarter m_startProgram;
 };

@@ -2,6 +2,7 @@
 
 #include "platform/Preferences.h"
 #include "service/ServiceConfiguration.h"
+#include "platform/SettingsKeys.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -60,8 +61,8 @@ std::optional<Choice> check(const QString &url, const QString &caFile, QString *
 bool store(const Choice &choice)
 {
     Preferences &preferences = Preferences::standard();
-    preferences.setString(QStringLiteral("serviceurl"), choice.url);
-    preferences.setString(QStringLiteral("servicecafile"), choice.caFile);
+    preferences.setString(SettingsKeys::serviceUrl, choice.url);
+    preferences.setString(SettingsKeys::serviceCaFile, choice.caFile);
     return preferences.synchronize();
 }
 

@@ -16,52 +16,37 @@
 #include "helpers/Notifications.h"
 #include "helpers/ResourceImages.h"
 #include "history/HistoryWindow.h"
-#include "platform/AccessibilityTrust.h"
 #include "platform/Reachability.h"
-#include "platform/IdlePages.h"
 #include "service/ServiceConfiguration.h"
 #include "platform/Autostart.h"
 #include "platform/SingleInstance.h"
-#include "platform/WindowList.h"
+#include "platform/SettingsKeys.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QCursor>
 #include <QDateTime>
 #include <QPixmap>
 #include <QMenu>
-#include <QProcess>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <cstdio>
 
-namespace {
-
-const QString kLunchAtStartup = QStringLiteral("lunchAtStartup");
-// How long after the tray is up its start-up pages are handed back.
-constexpr int kIdleAfterStartMs = 1000;
-const QString kInitialAppStartup = QStringLiteral("initialappstartup");
-
-} // namespace
-
-TrayApp::TrayApp(QObject *parent)
+TrayApp::TrayApp(AppServices services, QObject *parent)
     : AppRequests(parent)
     , sc(new ScreenCapture(this))
     , keyEvents(new GlobalHotKeys(this))
     , userDefaults(Preferences::standard())
-    , viewController(new PermissionWindowContent(this))
+    , m_services(std::move(services))
     , m_version(QStringLiteral(VORNIK_VERSION))
     , m_executablePath(QCoreApplication::applicationFilePath())
 {
+    viewController = new PermissionWindowContent(m_services.startProgram, this);
     // The hot keys report upward; the delegate decides what a capture request means.
     connect(keyEvents, &GlobalHotKeys::captureRequested, this, &TrayApp::requestCapture);
     m_captureStarter = [this] { sc->captureAllScreens(); };
-    m_relauncher = [](const QString &program, const QStringList &arguments) {
-        return QProcess::startDetached(program, arguments);
-    };
+    m_relauncher = m_services.startProgram;
     m_terminator = [] { QCoreApplication::quit(); };
 }
 
@@ -82,49 +67,32 @@ void TrayApp::start()
     });
     sc->delegate = this;
     setupLoginTitle();
-    setupAccessibility();
+    setupHotKeys();
     buildStatusMenu();
     setupStatusItem();
     reportStartupTrace();
-    // Once start-up has settled, the tray idles: its start-up code need not stay resident.
-    QTimer::singleShot(kIdleAfterStartMs, this, [] { releaseIdleProgramPages(); });
 }
 
 void TrayApp::setupLoginTitle()
 {
-    if (userDefaults.hasKey(kLunchAtStartup)) {
-        runatstartuptext = userDefaults.integerForKey(kLunchAtStartup) == 1 ? runatstartuptextno : runatstartuptextyes;
+    if (userDefaults.hasKey(SettingsKeys::runAtLogin)) {
+        runatstartuptext = userDefaults.integerForKey(SettingsKeys::runAtLogin) == 1 ? runatstartuptextno : runatstartuptextyes;
         return;
     }
     runatstartuptext = runatstartuptextyes;
-    userDefaults.setInteger(kLunchAtStartup, 0);
+    userDefaults.setInteger(SettingsKeys::runAtLogin, 0);
 }
 
-void TrayApp::setupAccessibility()
+void TrayApp::setupHotKeys()
 {
-    if (!userDefaults.hasKey(kInitialAppStartup)) {
-        userDefaults.setInteger(kInitialAppStartup, 1);
-        if (!AccessibilityTrust::isProcessTrustedWithPrompt()) {
-            // No grab to ask the user for: say how to get a hot key all the same.
-            if (QGuiApplication::platformName() != QLatin1String("xcb"))
-                GlobalHotKeys::reportNoGlobalShortcuts();
-            m_accessibilityWatch = new QTimer(this);
-            m_accessibilityWatch->setInterval(1000);
-            connect(m_accessibilityWatch, &QTimer::timeout, this, [this] { watchAXIsProcess(m_accessibilityWatch); });
-            m_accessibilityWatch->start();
-            return;
-        }
-    }
-    registerHotKeys();
-}
-
-void TrayApp::watchAXIsProcess(QObject *)
-{
-    if (!m_accessibilityWatch || !AccessibilityTrust::isProcessTrusted())
+    // Written on the first start only; existing settings files keep it.
+    if (!userDefaults.hasKey(SettingsKeys::firstStartDone))
+        userDefaults.setInteger(SettingsKeys::firstStartDone, 1);
+    if (!m_services.hotKeyBackendPresent()) {
+        // No keys to bind: say how to get a capture key all the same.
+        GlobalHotKeys::reportNoGlobalShortcuts();
         return;
-    m_accessibilityWatch->stop();
-    m_accessibilityWatch->deleteLater();
-    m_accessibilityWatch = nullptr;
+    }
     registerHotKeys();
 }
 
@@ -172,8 +140,7 @@ void TrayApp::buildStatusMenu()
     tools->addSeparator();
     auto *banner = new QMenu(QStringLiteral("Banner settings"), tools);
     tools->addMenu(banner);
-    QAction *history = tools->addMenu(m_historyMenu);
-    connect(history, &QAction::triggered, this, [this, history] { historyopening(history); });
+    tools->addMenu(m_historyMenu);
 
     addMenuEntry(banner, QStringLiteral("Set to default banner ...."), &TrayApp::setToDefaultBanner);
     addMenuEntry(banner, QStringLiteral("Change banner image ...."), &TrayApp::changeBannerImage);
@@ -241,15 +208,14 @@ void TrayApp::reportStartupTrace()
 
 bool TrayApp::canRecordScreen() const
 {
-    return ::canRecordScreen(WindowList::onScreenWindows());
+    return m_services.captureBackendPresent();
 }
 
 void TrayApp::requestCapture()
 {
-    const QString triedOnce = QStringLiteral("triedonce") + shortVersionString();
+    const QString triedOnce = SettingsKeys::firstCaptureOfVersionPrefix + shortVersionString();
     if (!userDefaults.hasKey(triedOnce)) {
         userDefaults.setInteger(triedOnce, 1);
-        canRecordScreen();
         m_captureStarter();
         return;
     }
@@ -367,7 +333,7 @@ void TrayApp::loginAtStartup(QObject *sender)
         return;
     }
     entry->setText(adding ? runatstartuptextno : runatstartuptextyes);
-    userDefaults.setInteger(kLunchAtStartup, adding ? 1 : 0);
+    userDefaults.setInteger(SettingsKeys::runAtLogin, adding ? 1 : 0);
     runatstartuptext = entry->text();
 }
 
@@ -416,7 +382,7 @@ void TrayApp::opensettings(QObject *)
 
 void TrayApp::changeBannerColor(QObject *)
 {
-    BannerMenu::changeBannerColor();
+    BannerMenu::changeBannerColor(*m_services.modalRuns);
 }
 
 void TrayApp::changeBannerImage(QObject *)
@@ -427,28 +393,4 @@ void TrayApp::changeBannerImage(QObject *)
 void TrayApp::setToDefaultBanner(QObject *)
 {
     BannerMenu::setToDefaultBanner();
-}
-
-void TrayApp::launch(QObject *sender)
-{
-    if (auto *action = qobject_cast<QAction *>(sender)) {
-        action->setCheckable(true);
-        action->setChecked(!action->isChecked());
-    } else if (auto *box = qobject_cast<QCheckBox *>(sender)) {
-        box->setCheckState(box->checkState() == Qt::Unchecked ? Qt::Checked : Qt::Unchecked);
-    } else if (auto *button = qobject_cast<QAbstractButton *>(sender)) {
-        button->setCheckable(true);
-        button->setChecked(!button->isChecked());
-    }
-}
-
-void TrayApp::historyopening(QObject *) {}
-void TrayApp::takefullscreenshot(QObject *) {}
-void TrayApp::openPreferences(QObject *) {}
-void TrayApp::applicationWillTerminate() {}
-void TrayApp::applicationDidResignActive() {}
-
-bool TrayApp::applicationShouldHandleReopen(bool) const
-{
-    return false;
 }

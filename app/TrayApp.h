@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/AppServices.h"
 #include "helpers/AppRequests.h"
 
 #include <QObject>
@@ -13,7 +14,6 @@ class QAction;
 class QMenu;
 class QScreen;
 class QSystemTrayIcon;
-class QTimer;
 class ScreenCapture;
 class SingleInstance;
 class PermissionWindowContent;
@@ -36,9 +36,9 @@ class TrayApp : public AppRequests
     Q_PROPERTY(QString statusItemTitle READ statusItemTitle NOTIFY statusItemChanged)
     Q_PROPERTY(QString statusItemToolTip READ statusItemToolTip NOTIFY statusItemChanged)
 public:
-    explicit TrayApp(QObject *parent = nullptr);
+    // `services` answers what the desktop offers (main() hands in AppServices::desktop()).
+    explicit TrayApp(AppServices services, QObject *parent = nullptr);
     ~TrayApp() override;
-
 
     EditorWindow *paintWindow = nullptr; // the editor open last; created by the editor on first use
     bool usepaintcontroller = false;              // true while an editor window is open
@@ -52,8 +52,8 @@ public:
     // Given up before a restart so the successor can take over.
     SingleInstance *singleInstance = nullptr;
 
-    // Start-up, in order: notifications, capture service, login title, hot keys (at
-    // once, or once the watch finds them allowed), status menu, tray icon.
+    // Start-up, in order: notifications, capture service, login title, hot keys (where
+    // the desktop has a back end for them), status menu, tray icon.
     void start();
 
     void requestCapture() override;
@@ -70,7 +70,6 @@ public:
     QString statusItemTitle() const { return m_statusTitle; }
     QString statusItemToolTip() const { return m_statusToolTip; }
     bool hotKeysRegistered() const { return m_hotKeysRegistered; }
-    bool isWatchingAccessibility() const { return m_accessibilityWatch != nullptr; }
 
     // The short version string; "triedonce" + version gates the first capture of
     // each version. Tests set another to act as an updated installation.
@@ -86,10 +85,6 @@ public:
     // The program the login entry and restart start (this executable by default).
     void setExecutablePath(const QString &path) { m_executablePath = path; }
 
-    // Notifications show even while Vornik is in front; reopening does nothing.
-    bool userNotificationCenterShouldPresentNotification() const { return true; }
-    bool applicationShouldHandleReopen(bool hasVisibleWindows) const;
-
 public slots:
     void takescreenshot(QObject *sender = nullptr);
     void open(QObject *sender = nullptr);
@@ -97,20 +92,13 @@ public slots:
     void loginAtStartup(QObject *sender);
     void restart(QObject *sender = nullptr);
     void quit(QObject *sender = nullptr);
-    void watchAXIsProcess(QObject *sender = nullptr);
     void openallhistory(QObject *sender = nullptr);
     void openimage(QObject *sender);
     void opensettings(QObject *sender = nullptr);
     void changeBannerColor(QObject *sender = nullptr);
     void changeBannerImage(QObject *sender = nullptr);
     void setToDefaultBanner(QObject *sender = nullptr);
-    void launch(QObject *sender);
-    void historyopening(QObject *sender = nullptr);
-    void takefullscreenshot(QObject *sender = nullptr);
-    void openPreferences(QObject *sender = nullptr);
     void menuWillOpen();
-    void applicationWillTerminate();
-    void applicationDidResignActive();
 
 signals:
     void statusItemChanged();
@@ -120,7 +108,7 @@ signals:
 
 private:
     void setupLoginTitle();
-    void setupAccessibility();
+    void setupHotKeys();
     void registerHotKeys();
     void buildStatusMenu();
     void setupStatusItem();
@@ -129,10 +117,10 @@ private:
     void setStatusItem(const QString &title, const QString &toolTip, const QString &iconName);
     void reportStartupTrace();
 
+    AppServices m_services;
     QMenu *m_statusMenu = nullptr;
     RecentUploadsMenu *m_historyMenu = nullptr;
     QSystemTrayIcon *m_statusItem = nullptr;
-    QTimer *m_accessibilityWatch = nullptr;
     QPointer<EditorWindow> m_paintWindowGuard;
     QString m_statusTitle;
     QString m_statusToolTip = QStringLiteral("Vornik");

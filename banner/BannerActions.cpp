@@ -12,6 +12,7 @@
 #include "helpers/TempFolder.h"
 #include "helpers/NamedColors.h"
 #include "helpers/ResourceImages.h"
+#include "platform/SettingsKeys.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,9 +23,6 @@
 
 namespace {
 
-const QString kBannerPathKey = QStringLiteral("bannerpath");
-const QString kBannerColorKey = QStringLiteral("bannercolor");
-const QString kBannerUrlKey = QStringLiteral("bannerurl");
 const QString kBannerFileMark = QStringLiteral("_bannerimage.png");
 
 QPointer<BannerPreview> g_preview;
@@ -54,7 +52,7 @@ void postFileSaveError()
 void cleanOlderBannerFiles(const QString &written, BannerForm form)
 {
     QStringList keep = g_filesBeingSent;
-    keep << written << defaults().stringForKey(kBannerPathKey);
+    keep << written << defaults().stringForKey(SettingsKeys::bannerPath);
     cleanBannerFiles(TempFolder::finalImagesFolder(), form, keep);
 }
 
@@ -178,14 +176,14 @@ QString uploadBanner()
 {
     // Through the getter: a missing color is sent and stored as "red", never as "".
     const QString colorName = bannerColorName();
-    const QString path = defaults().stringForKey(kBannerPathKey);
+    const QString path = defaults().stringForKey(SettingsKeys::bannerPath);
     if (path.isEmpty()) {
         postFileSaveError();
         return QString();
     }
     sendBanner(path, colorName, [](const QString &reply) {
         g_lastResult = reply;
-        defaults().setString(kBannerUrlKey, reply);
+        defaults().setString(SettingsKeys::bannerUrl, reply);
     });
     return QString();
 }
@@ -212,8 +210,8 @@ void bannerUploaded(const QString &reply, const QString &path, const QString &co
         g_lastResult = QStringLiteral("Invalid URL");
         return;
     }
-    defaults().setString(kBannerPathKey, path);
-    defaults().setString(kBannerColorKey, colorName);
+    defaults().setString(SettingsKeys::bannerPath, path);
+    defaults().setString(SettingsKeys::bannerColor, colorName);
     const QColor color = colorNamed(colorName);
     ShareClient::getUserID();
     ShareClient::getSalt(ShareOperation::salt, [colorName, color, link, setUserDone](const QString &) {
@@ -231,12 +229,12 @@ QString lastBannerResult()
 
 namespace BannerMenu {
 
-void changeBannerColor()
+void changeBannerColor(ModalRuns &runs)
 {
     const QString before = bannerColorName();
     {
         BannerColorWindow window;
-        ModalRuns::current().runModalForWindow(&window);
+        window.runModal(runs);
         window.close();
     }
     QCoreApplication::processEvents();
@@ -245,10 +243,10 @@ void changeBannerColor()
         postNotification(QStringLiteral("Banner"), QStringLiteral("Banner color change has been cancelled."));
         return;
     }
-    if (!QFileInfo::exists(defaults().stringForKey(kBannerPathKey)))
-        defaults().setString(kBannerPathKey, saveBannerImage(defaultBannerImage()));
+    if (!QFileInfo::exists(defaults().stringForKey(SettingsKeys::bannerPath)))
+        defaults().setString(SettingsKeys::bannerPath, saveBannerImage(defaultBannerImage()));
     uploadBanner();
-    defaults().setString(kBannerColorKey, chosen);
+    defaults().setString(SettingsKeys::bannerColor, chosen);
     postNotification(QStringLiteral("Banner"), QStringLiteral("New banner color information is uploaded."));
 }
 
@@ -270,16 +268,16 @@ void changeBannerImage()
         postFileSaveError();
         return;
     }
-    defaults().setString(kBannerPathKey, path);
+    defaults().setString(SettingsKeys::bannerPath, path);
     uploadBanner();
     postNotification(QStringLiteral("Banner Image Action"), QStringLiteral("Banner Image Uploaded!"));
 }
 
 void setToDefaultBanner()
 {
-    defaults().setString(kBannerPathKey, saveBannerImage(defaultBannerImage()));
-    defaults().setString(kBannerColorKey, QStringLiteral("white"));
-    defaults().setString(kBannerUrlKey, uploadBanner());
+    defaults().setString(SettingsKeys::bannerPath, saveBannerImage(defaultBannerImage()));
+    defaults().setString(SettingsKeys::bannerColor, QStringLiteral("white"));
+    defaults().setString(SettingsKeys::bannerUrl, uploadBanner());
     postNotification(QStringLiteral("Banner"), QStringLiteral("Reset complete."));
 }
 

@@ -7,6 +7,7 @@
 
 class SegmentedToolBar;
 class BannerPreview;
+class ModalRuns;
 
 // The banner: a small image and a background color that the sharing service puts on
 // every image the user shares. It lives in a PNG file in the temporary folder, in the
@@ -74,9 +75,10 @@ QString lastBannerResult();
 
 // The status menu's banner actions.
 namespace BannerMenu {
-// Runs the banner color window; an unchanged color posts "Banner color change has been
-// cancelled.", a new one is sent (with the default logo when the banner file is gone).
-void changeBannerColor();
+// Runs the banner color window through `runs`; an unchanged color posts "Banner color
+// change has been cancelled.", a new one is sent (with the default logo when the
+// banner file is gone).
+void changeBannerColor(ModalRuns &runs);
 // Lets the user pick a PNG file and sends it as the banner image.
 void changeBannerImage();
 // Sends the default logo on white; "bannerurl" is "" until the service replies.

@@ -1,16 +1,12 @@
 #include "banner/BannerColorPicker.h"
 
 #include "platform/Preferences.h"
-#include "banner/ModalRuns.h"
 #include "helpers/NamedColors.h"
+#include "platform/SettingsKeys.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
-
-namespace {
-const QString kBannerColorKey = QStringLiteral("bannercolor");
-} // namespace
 
 BannerColorPicker::BannerColorPicker(QWidget *parent)
     : QWidget(parent)
@@ -63,13 +59,13 @@ void BannerColorPicker::chooseColor(const QString &name)
 {
     // The window closes right after, so the clicked button is not turned on.
     m_palette->turnAllOff();
-    Preferences::standard().setString(kBannerColorKey, name);
-    ModalRuns::current().stopModal();
+    Preferences::standard().setString(SettingsKeys::bannerColor, name);
+    emit finished();
 }
 
 void BannerColorPicker::cancelclick(QObject *)
 {
-    ModalRuns::current().stopModal();
+    emit finished();
 }
 
 void BannerColorPicker::whitebuttonclick(QObject *) { chooseColor(QStringLiteral("white")); }

@@ -49,6 +49,10 @@ public slots:
     void purplebuttonclick(QObject *sender = nullptr);
     void cancelclick(QObject *sender = nullptr);
 
+signals:
+    // A color was chosen (and stored) or Cancel was clicked: the window may go.
+    void finished();
+
 protected:
     void showEvent(QShowEvent *event) override;
 

@@ -1,6 +1,7 @@
 #include "banner/BannerColorWindow.h"
 
 #include "banner/BannerColorPicker.h"
+#include "banner/ModalRuns.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -20,6 +21,14 @@ void BannerColorWindow::windowDidLoad()
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_content);
+}
+
+void BannerColorWindow::runModal(ModalRuns &runs)
+{
+    const QMetaObject::Connection ending =
+        connect(m_content, &BannerColorPicker::finished, this, [&runs] { runs.stopModal(); });
+    runs.runModalForWindow(this);
+    disconnect(ending);
 }
 
 void BannerColorWindow::showEvent(QShowEvent *event)

@@ -3,15 +3,20 @@
 #include <QWidget>
 
 class BannerColorPicker;
+class ModalRuns;
 
 // The small window in which the user picks the banner color. The caller runs it
-// modally (ModalRuns) and closes it when the run ends; the choice is in the
-// preference "bannercolor".
+// modally and closes it when the run ends; the choice is in the preference
+// "bannercolor".
 class BannerColorWindow : public QWidget
 {
     Q_OBJECT
 public:
     explicit BannerColorWindow(QWidget *parent = nullptr);
+
+    // Shows the window through `runs` until a color is chosen, Cancel is clicked or
+    // the window is closed.
+    void runModal(ModalRuns &runs);
 
     // The palette shown as the window's content.
     BannerColorPicker *contentViewController() const { return m_content; }

@@ -9,6 +9,7 @@
 #include "helpers/FilePanels.h"
 #include "helpers/Notifications.h"
 #include "helpers/NamedColors.h"
+#include "platform/SettingsKeys.h"
 
 #include <QImage>
 #include <QTimer>
@@ -23,9 +24,13 @@ void printLine(const char *text)
 
 BannerView::BannerView(QWidget *parent)
     : QWidget(parent)
+    , m_ownColorPanel(ColorPanel::dialog())
+    , m_colorPanel(m_ownColorPanel.get())
 {
     setObjectName(QStringLiteral("vorBannerView"));
 }
+
+BannerView::~BannerView() = default;
 
 void BannerView::buttonsBarClick(QObject *sender)
 {
@@ -96,7 +101,7 @@ void BannerView::loadPictureIntoPreview()
         return;
     }
     bannerPreview()->setImage(image);
-    Preferences::standard().setString(QStringLiteral("bannerpath"), chosen);
+    Preferences::standard().setString(SettingsKeys::bannerPath, chosen);
     postNotification(QStringLiteral("Banner Image Action"), QStringLiteral("Banner Image Uploaded!"));
 }
 
@@ -111,17 +116,17 @@ void BannerView::uploadBannerImage()
 void BannerView::showColorPanel()
 {
     printLine("change banner color");
-    ColorPanel::shared().show(this, [this](const QColor &color) { changeBannercolorWithSender(color); }, true);
+    m_colorPanel->show(this, [this](const QColor &color) { changeBannercolorWithSender(color); }, true);
 }
 
 void BannerView::resetBanner()
 {
     const QString red = QStringLiteral("red");
-    Preferences::standard().setString(QStringLiteral("bannercolor"), red);
+    Preferences::standard().setString(SettingsKeys::bannerColor, red);
     BannerPreview *preview = bannerPreview();
     preview->setBackgroundColor(colorNamed(red));
     preview->setImage(defaultBannerImage());
-    Preferences::standard().setString(QStringLiteral("bannerpath"), savePreviewImage(QString()));
+    Preferences::standard().setString(SettingsKeys::bannerPath, savePreviewImage(QString()));
     uploadBannerFromWindow();
 }
 

@@ -2,7 +2,9 @@
 
 #include <QColor>
 #include <QWidget>
+#include <memory>
 
+class ColorPanel;
 class SegmentedToolBar;
 
 // The content of the banner window and the target of its button bar: each of the six
@@ -12,6 +14,11 @@ class BannerView : public QWidget
     Q_OBJECT
 public:
     explicit BannerView(QWidget *parent = nullptr);
+    ~BannerView() override;
+
+    // The color panel the color segment shows (not owned); by default a color dialog
+    // of the view's own.
+    void setColorPanel(ColorPanel *panel) { m_colorPanel = panel; }
 
     // The segments in bar order.
     enum Segment { saveSegment, loadSegment, uploadSegment, colorSegment, resetSegment, siteSegment };
@@ -34,4 +41,7 @@ private:
     void showColorPanel();
     void resetBanner();
     void browseToSite(SegmentedToolBar *bar);
+
+    std::unique_ptr<ColorPanel> m_ownColorPanel;
+    ColorPanel *m_colorPanel = nullptr;
 };

@@ -10,15 +10,11 @@
 #include "helpers/TempFolder.h"
 #include "helpers/NamedColors.h"
 #include "helpers/ResourceImages.h"
+#include "platform/SettingsKeys.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 #include <QVBoxLayout>
-
-namespace {
-const QString kBannerPathKey = QStringLiteral("bannerpath");
-const QString kBannerColorKey = QStringLiteral("bannercolor");
-} // namespace
 
 BannerWindow::BannerWindow(QWidget *parent)
     : QWidget(parent, Qt::Window)
@@ -59,7 +55,7 @@ void BannerWindow::windowDidLoad()
 {
     bindBannerPreview(paintView);
     bindBannerButtonBar(buttonBar);
-    if (userDefaults.stringForKey(kBannerPathKey).isEmpty())
+    if (userDefaults.stringForKey(SettingsKeys::bannerPath).isEmpty())
         showFirstUseBanner();
     else
         showStoredBanner();
@@ -72,7 +68,7 @@ void BannerWindow::windowDidLoad()
 void BannerWindow::showFirstUseBanner()
 {
     const QString red = QStringLiteral("red");
-    userDefaults.setString(kBannerColorKey, red);
+    userDefaults.setString(SettingsKeys::bannerColor, red);
     paintView->setBackgroundColor(colorNamed(red));
     paintView->setImage(defaultBannerImage());
     // Kept as a view image: it is the banner until the user sends one of their own.
@@ -80,12 +76,12 @@ void BannerWindow::showFirstUseBanner()
         return;
     const QString path = TempFolder::viewImagePath();
     if (writePNG(paintView->image(), path))
-        userDefaults.setString(kBannerPathKey, path);
+        userDefaults.setString(SettingsKeys::bannerPath, path);
 }
 
 void BannerWindow::showStoredBanner()
 {
-    paintView->setImage(QImage(userDefaults.stringForKey(kBannerPathKey)));
+    paintView->setImage(QImage(userDefaults.stringForKey(SettingsKeys::bannerPath)));
     paintView->setBackgroundColor(colorNamed(bannerColorName()));
 }
 

@@ -8,6 +8,8 @@ namespace {
 class DialogColorPanel : public ColorPanel
 {
 public:
+    ~DialogColorPanel() override { delete m_dialog; }
+
     void show(QObject *target, Action action, bool continuous) override
     {
         if (!m_dialog) {
@@ -36,21 +38,9 @@ private:
     QMetaObject::Connection m_connection;
 };
 
-ColorPanel *&installedPanel()
-{
-    static ColorPanel *panel = nullptr;
-    return panel;
-}
-
 } // namespace
 
-ColorPanel &ColorPanel::shared()
+std::unique_ptr<ColorPanel> ColorPanel::dialog()
 {
-    static DialogColorPanel dialog;
-    return installedPanel() ? *installedPanel() : dialog;
-}
-
-void ColorPanel::setShared(ColorPanel *panel)
-{
-    installedPanel() = panel;
+    return std::make_unique<DialogColorPanel>();
 }

@@ -3,10 +3,11 @@
 #include <QColor>
 #include <QObject>
 #include <functional>
+#include <memory>
 
-// The desktop's shared color panel: one per process, shown without blocking, telling
-// its target of every color the user picks. Behind this small interface so that a
-// test can pick colors without a person.
+// A color panel shown without blocking, telling its target of every color the user
+// picks. Behind this small interface so that a test can hand its own to the view that
+// shows one and pick colors without a person.
 class ColorPanel
 {
 public:
@@ -19,8 +20,6 @@ public:
     // dropped when `target` goes away.
     virtual void show(QObject *target, Action action, bool continuous) = 0;
 
-    // The panel in use: a shared QColorDialog unless replaced.
-    static ColorPanel &shared();
-    // Replaces the panel (not owned); nullptr restores the dialog.
-    static void setShared(ColorPanel *panel);
+    // A panel on a QColorDialog of its own, made on first show.
+    static std::unique_ptr<ColorPanel> dialog();
 };

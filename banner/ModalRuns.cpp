@@ -61,21 +61,9 @@ private:
     QList<QEventLoop *> m_loops;
 };
 
-ModalRuns *&installedRuns()
-{
-    static ModalRuns *runs = nullptr;
-    return runs;
-}
-
 } // namespace
 
-ModalRuns &ModalRuns::current()
+std::unique_ptr<ModalRuns> ModalRuns::eventLoops()
 {
-    static EventLoopRuns loops;
-    return installedRuns() ? *installedRuns() : loops;
-}
-
-void ModalRuns::setCurrent(ModalRuns *runs)
-{
-    installedRuns() = runs;
+    return std::make_unique<EventLoopRuns>();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
 
 // Modal runs of a window on the main thread: runModalForWindow shows the window and
 // returns once stopModal has been called (or the window was closed). Behind this
@@ -15,8 +16,6 @@ public:
     // Ends the innermost modal run; does nothing when none is running.
     virtual void stopModal() = 0;
 
-    // The runs in use: real event loops unless replaced.
-    static ModalRuns &current();
-    // Replaces the runs (not owned); nullptr restores the event loops.
-    static void setCurrent(ModalRuns *runs);
+    // Runs on nested event loops: the desktop's.
+    static std::unique_ptr<ModalRuns> eventLoops();
 };

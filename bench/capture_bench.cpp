@@ -7,6 +7,7 @@
 //   capture_bench            runs both configurations (each in its own process)
 //   capture_bench N          N displays only
 
+#include "app/AppServices.h"
 #include "app/TrayApp.h"
 #include "capture/OverlayController.h"
 #include "capture/ScreenCapture.h"
@@ -267,7 +268,7 @@ int runConfiguration(int displays, int argc, char **argv)
         setCaptureBackend(std::move(timed));
 
         const qint64 pictureBytes = 1920LL * 1080 * 4;
-        TrayApp delegate;
+        TrayApp delegate(AppServices::desktop());
         delegate.sc->delegate = &delegate;
         const double rssBefore = residentMiB();
         const ResidentBuffers buffersBefore = residentBuffers(pictureBytes);

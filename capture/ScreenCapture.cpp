@@ -8,6 +8,7 @@
 #include "helpers/TempFolder.h"
 #include "platform/CaptureBackendLoader.h"
 #include "platform/CaptureTrace.h"
+#include "platform/SettingsKeys.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -62,7 +63,7 @@ bool ScreenCapture::temporaryFolderIsPrivate()
 // it is a "_viewimage.png") and files that a pending upload still needs.
 static bool isStillNeeded(const QString &path)
 {
-    const QString banner = Preferences::standard().stringForKey(QStringLiteral("bannerpath"));
+    const QString banner = Preferences::standard().stringForKey(SettingsKeys::bannerPath);
     return TempFolder::isHeld(path) || (!banner.isEmpty() && QDir::cleanPath(banner) == QDir::cleanPath(path));
 }
 

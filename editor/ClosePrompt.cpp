@@ -25,21 +25,9 @@ public:
     }
 };
 
-ClosePrompt *&installedPrompt()
-{
-    static ClosePrompt *prompt = nullptr;
-    return prompt;
-}
-
 } // namespace
 
-ClosePrompt &ClosePrompt::current()
+std::unique_ptr<ClosePrompt> ClosePrompt::messageBox()
 {
-    static MessageBoxPrompt messageBox;
-    return installedPrompt() ? *installedPrompt() : messageBox;
-}
-
-void ClosePrompt::setCurrent(ClosePrompt *prompt)
-{
-    installedPrompt() = prompt;
+    return std::make_unique<MessageBoxPrompt>();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 class QWidget;
 
 // The question asked when an editor holding unsaved figures is closed, behind a small
@@ -12,8 +14,6 @@ public:
     virtual ~ClosePrompt() = default;
     virtual Answer ask(QWidget *window) = 0;
 
-    // The prompt in use: a message box unless replaced.
-    static ClosePrompt &current();
-    // Replaces the prompt (not owned); nullptr restores the message box.
-    static void setCurrent(ClosePrompt *prompt);
+    // Asks with a message box.
+    static std::unique_ptr<ClosePrompt> messageBox();
 };

@@ -2,6 +2,7 @@
 
 #include "platform/Preferences.h"
 #include "helpers/NamedColors.h"
+#include "platform/SettingsKeys.h"
 
 #include <QVBoxLayout>
 
@@ -30,11 +31,11 @@ QString colorTargetKey(int target)
 {
     switch (target) {
     case kBannerTarget:
-        return QStringLiteral("bannercolor");
+        return SettingsKeys::bannerColor;
     case kLineTarget:
-        return QStringLiteral("linecolor");
+        return SettingsKeys::lineColor;
     case kFillTarget:
-        return QStringLiteral("fillcolor");
+        return SettingsKeys::fillColor;
     default:
         return QString();
     }

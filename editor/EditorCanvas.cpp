@@ -6,6 +6,7 @@
 #include "helpers/ImageOutput.h"
 #include "platform/Preferences.h"
 #include "helpers/NamedColors.h"
+#include "platform/SettingsKeys.h"
 
 #include <QApplication>
 #include <QFile>
@@ -19,9 +20,6 @@ using namespace scene;
 
 namespace {
 
-const QString kLineSize = QStringLiteral("linesize");
-const QString kHighlightColor = QStringLiteral("highlightcolor");
-const QString kFontSize = QStringLiteral("fontsize");
 
 constexpr int kLargestFont = 74;
 constexpr int kSmallestFont = 6;
@@ -88,13 +86,13 @@ void EditorCanvas::setupCanvas(const QRectF &canvasRect, const QString &imageLoc
 
 void EditorCanvas::loadDrawingDefaults()
 {
-    if (!userDefaults().hasKey(kLineSize))
-        userDefaults().setInteger(kLineSize, 4);
-    if (userDefaults().hasKey(kFontSize)) {
-        m_fontsize = userDefaults().integerForKey(kFontSize);
+    if (!userDefaults().hasKey(SettingsKeys::lineSize))
+        userDefaults().setInteger(SettingsKeys::lineSize, 4);
+    if (userDefaults().hasKey(SettingsKeys::fontSize)) {
+        m_fontsize = userDefaults().integerForKey(SettingsKeys::fontSize);
     } else {
         m_fontsize = 14;
-        userDefaults().setInteger(kFontSize, m_fontsize);
+        userDefaults().setInteger(SettingsKeys::fontSize, m_fontsize);
     }
 }
 
@@ -205,7 +203,7 @@ std::shared_ptr<Node> EditorCanvas::startFigure(const DrawingTool &tool, const P
     FigureStyle style;
     style.line = Color::named(lineColorName());
     style.fill = Color::named(fillColorName());
-    style.lineWidth = userDefaults().integerForKey(kLineSize);
+    style.lineWidth = userDefaults().integerForKey(SettingsKeys::lineSize);
     const StartedFigure started = tool.start(*this, style, at);
     if (!started.node)
         return nullptr;
@@ -231,12 +229,12 @@ Color EditorCanvas::currentLineColor() const
 
 double EditorCanvas::currentLineWidth() const
 {
-    return userDefaults().integerForKey(kLineSize);
+    return userDefaults().integerForKey(SettingsKeys::lineSize);
 }
 
 Color EditorCanvas::highlightColor() const
 {
-    const QString highlight = userDefaults().stringForKey(kHighlightColor);
+    const QString highlight = userDefaults().stringForKey(SettingsKeys::highlightColor);
     return Color::named(highlight.isEmpty() ? QStringLiteral("yellow") : highlight);
 }
 
@@ -329,7 +327,7 @@ void EditorCanvas::decreaseFont()
 
 void EditorCanvas::applyFontSize()
 {
-    userDefaults().setInteger(kFontSize, m_fontsize);
+    userDefaults().setInteger(SettingsKeys::fontSize, m_fontsize);
     const auto text = m_currentFigure->mText;
     const int before = text->font().size;
     setTextSize(text, m_fontsize);

@@ -11,6 +11,7 @@
 #include "helpers/ResourceImages.h"
 #include "service/ServiceConfiguration.h"
 #include "platform/Opener.h"
+#include "platform/SettingsKeys.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -47,6 +48,8 @@ void closeIfShown(ToolPopover *popover)
 EditorWindow::EditorWindow(QWidget *parent)
     : QWidget(parent, Qt::Window)
     , userDefaults(Preferences::standard())
+    , m_ownClosePrompt(ClosePrompt::messageBox())
+    , m_closePrompt(m_ownClosePrompt.get())
 {
     setObjectName(QStringLiteral("PaintWindowController"));
     setWindowTitle(tr("Vornik editor"));
@@ -75,7 +78,7 @@ EditorWindow::EditorWindow(QWidget *parent)
     // A line color chosen while the highlighter is the tool becomes the highlighter's.
     connect(ColorPaletteView->palette(), &ColorPaletteGrid::colorClicked, this, [this](const QString &name) {
         if (colorTarget == kLineColorMode && paintView && paintView->selectedTool() == ToolKind::highlighter)
-            userDefaults.setString(QStringLiteral("highlightcolor"), name);
+            userDefaults.setString(SettingsKeys::highlightColor, name);
     });
     installShortcuts();
 }
@@ -299,7 +302,7 @@ bool EditorWindow::saveBeforeClosing()
 {
     if (!paintView || !paintView->imagerect() || paintView->history().isClean())
         return true;
-    switch (ClosePrompt::current().ask(this)) {
+    switch (m_closePrompt->ask(this)) {
     case ClosePrompt::Answer::discard:
         return true;
     case ClosePrompt::Answer::cancel:

@@ -9,9 +9,11 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class AppRequests;
+class ClosePrompt;
 class Preferences;
 class QScreen;
 
@@ -59,6 +61,10 @@ public:
 
     explicit EditorWindow(QWidget *parent = nullptr);
     ~EditorWindow() override;
+
+    // What asks whether unsaved figures are saved on closing (not owned); by default
+    // a message box of the window's own.
+    void setClosePrompt(ClosePrompt *prompt) { m_closePrompt = prompt; }
 
     // Opens a new editor on the PNG at `path` over the whole of `display` (the display
     // the region came from; none: wherever the window system puts it), telling
@@ -122,4 +128,6 @@ private:
     // Whether the text popover was shown when the press of the current click began:
     // a press outside a popup closes it before the click ends.
     std::optional<bool> m_textShownAtPress;
+    std::unique_ptr<ClosePrompt> m_ownClosePrompt;
+    ClosePrompt *m_closePrompt = nullptr;
 };

@@ -1,12 +1,9 @@
 #include "editor/LineWidthPopup.h"
 
 #include "platform/Preferences.h"
+#include "platform/SettingsKeys.h"
 
 #include <QVBoxLayout>
-
-namespace {
-const QString kLineSizeKey = QStringLiteral("linesize");
-}
 
 LineWidthView::LineWidthView(QWidget *parent)
     : QWidget(parent)
@@ -48,7 +45,7 @@ void LineWidthView::checkclicked(QObject *sender)
     const int widths[] = {ithinnest, ithin, ithick, ithicker, ithickest};
     for (int i = 0; i < all.size(); ++i) {
         if (title == all[i]->text()) {
-            Preferences::standard().setInteger(kLineSizeKey, widths[i]);
+            Preferences::standard().setInteger(SettingsKeys::lineSize, widths[i]);
             turnOnOnly(all[i]);
             return;
         }
@@ -63,7 +60,7 @@ void LineWidthView::showEvent(QShowEvent *event)
 
 void LineWidthView::viewWillAppear()
 {
-    const int stored = Preferences::standard().integerForKey(kLineSizeKey);
+    const int stored = Preferences::standard().integerForKey(SettingsKeys::lineSize);
     const QList<QRadioButton *> all = buttons();
     const int widths[] = {ithinnest, ithin, ithick, ithicker, ithickest};
     for (int i = 0; i < all.size(); ++i) {

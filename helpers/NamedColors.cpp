@@ -1,6 +1,7 @@
 #include "helpers/NamedColors.h"
 
 #include "platform/Preferences.h"
+#include "platform/SettingsKeys.h"
 
 #include <cmath>
 #include <optional>
@@ -95,15 +96,15 @@ bool isKnownColorName(const QString &name)
 
 QString lineColorName()
 {
-    return storedColorName(QStringLiteral("linecolor"));
+    return storedColorName(SettingsKeys::lineColor);
 }
 
 QString fillColorName()
 {
-    return storedColorName(QStringLiteral("fillcolor"));
+    return storedColorName(SettingsKeys::fillColor);
 }
 
 QString bannerColorName()
 {
-    return storedColorName(QStringLiteral("bannercolor"));
+    return storedColorName(SettingsKeys::bannerColor);
 }

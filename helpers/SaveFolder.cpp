@@ -1,6 +1,7 @@
 #include "helpers/SaveFolder.h"
 
 #include "platform/Preferences.h"
+#include "platform/SettingsKeys.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,7 +11,7 @@ namespace SaveFolder {
 
 QString folder()
 {
-    QString chosen = Preferences::standard().stringForKey(QStringLiteral("savefolder")).trimmed();
+    QString chosen = Preferences::standard().stringForKey(SettingsKeys::saveFolder).trimmed();
     if (chosen == QLatin1String("~"))
         chosen = QDir::homePath();
     else if (chosen.startsWith(QLatin1String("~/")))

@@ -8,6 +8,7 @@
 #include "history/HistoryRows.h"
 #include "history/HistoryTable.h"
 #include "service/ShareClient.h"
+#include "platform/SettingsKeys.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -26,7 +27,7 @@ const QString kToolTip = QStringLiteral("Drop uploads here to delete them");
 QString storedBannerURL()
 {
     // Absent means no banner was ever set: nothing is protected, nothing is stored.
-    return Preferences::standard().stringForKey(QStringLiteral("bannerurl"));
+    return Preferences::standard().stringForKey(SettingsKeys::bannerUrl);
 }
 
 template <typename Event>

@@ -8,15 +8,11 @@
 #include "helpers/SaveFolder.h"
 #include "output/UploadHandOff.h"
 #include "service/ServiceConfiguration.h"
+#include "platform/SettingsKeys.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-
-namespace {
-// Where the editor's save panel was last confirmed.
-const QString kLastSaveFolder = QStringLiteral("lastsavefolder");
-} // namespace
 
 // ---- Actions of the editor window --------------------------------------------------
 
@@ -26,7 +22,7 @@ bool saveImageWithPanel(const QImage &image, const FigureRects &figures, const Q
     request.allowedFileTypes = {QStringLiteral("png")};
     request.defaultSuffix = QStringLiteral("png");
     // The panel opens where the user last saved, at first in the pictures folder.
-    const QString lastFolder = Preferences::standard().stringForKey(kLastSaveFolder);
+    const QString lastFolder = Preferences::standard().stringForKey(SettingsKeys::lastSaveFolder);
     if (!lastFolder.isEmpty() && QFileInfo(lastFolder).isDir()) {
         request.directory = lastFolder;
     } else {
@@ -41,7 +37,7 @@ bool saveImageWithPanel(const QImage &image, const FigureRects &figures, const Q
     const QString written = writeImage(chosen, image, figures, rect);
     if (written.isEmpty())
         return false;
-    Preferences::standard().setString(kLastSaveFolder, QFileInfo(written).absolutePath());
+    Preferences::standard().setString(SettingsKeys::lastSaveFolder, QFileInfo(written).absolutePath());
     postOutputMessage(OutputMessage::ImageSaved, QString(), {written, {}});
     return true;
 }

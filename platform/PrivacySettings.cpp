@@ -1,20 +1,6 @@
 #include "platform/PrivacySettings.h"
 
-#include <QProcess>
 #include <QStandardPaths>
-
-namespace {
-PrivacySettings::Launcher &launcherSlot()
-{
-    static PrivacySettings::Launcher launcher;
-    return launcher;
-}
-
-bool startDetached(const QStringList &command)
-{
-    return QProcess::startDetached(command.first(), command.mid(1));
-}
-} // namespace
 
 QStringList PrivacySettings::commandFor(const QString &currentDesktop,
                                         const std::function<bool(const QString &)> &haveProgram)
@@ -31,17 +17,9 @@ QStringList PrivacySettings::commandFor(const QString &currentDesktop,
     return {};
 }
 
-bool PrivacySettings::open()
+QStringList PrivacySettings::command()
 {
-    const QStringList command = commandFor(qEnvironmentVariable("XDG_CURRENT_DESKTOP"), [](const QString &program) {
+    return commandFor(qEnvironmentVariable("XDG_CURRENT_DESKTOP"), [](const QString &program) {
         return !QStandardPaths::findExecutable(program).isEmpty();
     });
-    if (command.isEmpty())
-        return false;
-    return launcherSlot() ? launcherSlot()(command) : startDetached(command);
-}
-
-void PrivacySettings::setLauncher(Launcher launcher)
-{
-    launcherSlot() = std::move(launcher);
 }

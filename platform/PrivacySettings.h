@@ -13,12 +13,8 @@ namespace PrivacySettings {
 // answers whether a program is installed.
 QStringList commandFor(const QString &currentDesktop, const std::function<bool(const QString &)> &haveProgram);
 
-// Starts the command for this session; false when there is none or it could not
-// be started.
-bool open();
-
-// Replaces how the command is started (tests); an empty launcher restores it.
-using Launcher = std::function<bool(const QStringList &command)>;
-void setLauncher(Launcher launcher);
+// The command for this session (XDG_CURRENT_DESKTOP, programs on PATH); empty when
+// its desktop has no such page.
+QStringList command();
 
 } // namespace PrivacySettings

@@ -2,6 +2,7 @@
 
 #include "platform/Preferences.h"
 #include "platform/Reachability.h"
+#include "platform/SettingsKeys.h"
 
 namespace ServiceConfiguration {
 
@@ -19,7 +20,7 @@ QString serviceBaseURL()
 {
     QString configured = qEnvironmentVariable("VORNIK_SERVICE_URL").trimmed();
     if (configured.isEmpty())
-        configured = Preferences::standard().stringForKey(QStringLiteral("serviceurl"));
+        configured = Preferences::standard().stringForKey(SettingsKeys::serviceUrl);
     return normalizedServiceURL(configured);
 }
 
@@ -28,7 +29,7 @@ QString caFilePath()
     const QString fromEnvironment = qEnvironmentVariable("VORNIK_CA_FILE").trimmed();
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
-    return Preferences::standard().stringForKey(QStringLiteral("servicecafile")).trimmed();
+    return Preferences::standard().stringForKey(SettingsKeys::serviceCaFile).trimmed();
 }
 
 } // namespace ServiceConfiguration

@@ -5,6 +5,7 @@
 #include "service/MultipartForm.h"
 #include "service/Protocol.h"
 #include "service/ServiceConfiguration.h"
+#include "platform/SettingsKeys.h"
 
 #include <memory>
 #include <optional>
@@ -24,7 +25,6 @@ namespace {
 // The client and the server share the protocol's constants.
 static_assert(std::string_view(ShareClient::sharedKey) == vornik::protocol::sharedKey);
 
-const QString kUserIDKey = QStringLiteral("ApplicationUniqueIdentifier");
 const QString kInvalidOperation = QStringLiteral("Invalid Operation");
 const QString kFileMissing = QStringLiteral("Error: File doesn't exist");
 const QString kNotImplemented = QStringLiteral("not implemented");
@@ -371,11 +371,11 @@ QString ShareClient::serviceBaseURL()
 QString ShareClient::getUserID()
 {
     Preferences &store = Preferences::standard();
-    QString userID = store.stringForKey(kUserIDKey);
+    QString userID = store.stringForKey(SettingsKeys::userId);
     if (userID.isEmpty()) {
         // Absent, or stored as something that reads as no text: make a fresh one.
         userID = userIDForUUID(QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper());
-        store.setString(kUserIDKey, userID);
+        store.setString(SettingsKeys::userId, userID);
         store.synchronize();
     }
     clientState().currentUserID = userID;

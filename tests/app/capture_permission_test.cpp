@@ -4,52 +4,12 @@
 
 #include <QScreen>
 
-namespace {
-WindowRecord named(const QString &name)
-{
-    return {QVariant(name), QVariant()};
-}
-WindowRecord unnamed(const QVariant &sharingState)
-{
-    return {QVariant(), sharingState};
-}
-} // namespace
-
-// The screen-recording decision over window records, the permission window's place,
-// and which desktop settings page the permission button opens.
+// The permission window's place, and which desktop settings page the permission
+// button opens.
 class ScreenRecordingTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void windowListDecides_data()
-    {
-        QTest::addColumn<std::optional<QList<WindowRecord>>>("windows");
-        QTest::addColumn<bool>("allowed");
-        QTest::newRow("list unreadable") << std::optional<QList<WindowRecord>>() << false;
-        QTest::newRow("empty list") << std::optional(QList<WindowRecord>{}) << true;
-        QTest::newRow("one named") << std::optional(QList<WindowRecord>{named(QStringLiteral("Terminal"))}) << true;
-        QTest::newRow("empty name still a text") << std::optional(QList<WindowRecord>{named(QString())}) << true;
-        QTest::newRow("one unnamed shareable") << std::optional(QList<WindowRecord>{unnamed(1)}) << true;
-        QTest::newRow("one unnamed not shareable") << std::optional(QList<WindowRecord>{unnamed(0)}) << false;
-        QTest::newRow("first fails") << std::optional(QList<WindowRecord>{unnamed(2), named(QStringLiteral("a"))})
-                                     << false;
-        QTest::newRow("later fails")
-            << std::optional(QList<WindowRecord>{named(QStringLiteral("a")), unnamed(1), unnamed(QVariant())}) << false;
-        QTest::newRow("all pass") << std::optional(QList<WindowRecord>{named(QStringLiteral("a")), unnamed(1),
-                                                                        named(QStringLiteral("b"))})
-                                  << true;
-        // A sharing state that is not an integer does not pass, even when it reads as 1.
-        QTest::newRow("state as text") << std::optional(QList<WindowRecord>{unnamed(QStringLiteral("1"))}) << false;
-        QTest::newRow("name not a text") << std::optional(QList<WindowRecord>{{QVariant(42), QVariant(0)}}) << false;
-    }
-
-    void windowListDecides()
-    {
-        QFETCH(std::optional<QList<WindowRecord>>, windows);
-        QFETCH(bool, allowed);
-        QCOMPARE(canRecordScreen(windows), allowed);
-    }
-
     void permissionWindowSitsOnTheCentreLine()
     {
         // 242 to the left of the centre, lower edge on the horizontal centre line.

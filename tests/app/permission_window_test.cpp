@@ -2,10 +2,8 @@
 #include "platform/Preferences.h"
 #include "app/CapturePermission.h"
 #include "service/WebPages.h"
-#include "platform/AccessibilityTrust.h"
 #include "platform/Opener.h"
-#include "platform/PrivacySettings.h"
-#include "platform/WindowList.h"
+#include "tests/harness/FakeAppServices.h"
 #include "tests/harness/TestMain.h"
 
 #include <QCheckBox>
@@ -30,12 +28,6 @@ QPushButton *buttonTitled(QWidget *window, const QString &title)
     }
     return nullptr;
 }
-
-QVariant storedValue(const QString &key)
-{
-    Preferences::standard().synchronize();
-    return QSettings(Preferences::standard().fileName(), QSettings::IniFormat).value(key);
-}
 } // namespace
 
 // The window a refused capture request opens, on a desktop of two displays, and the
@@ -46,7 +38,7 @@ class PermissionWindowTest : public QObject
 
     std::unique_ptr<TrayApp> m_delegate;
     QList<QUrl> m_opened;
-    QList<QStringList> m_launched;
+    vtest::FakeAppServices m_desktop;   // no capture back end: every request is refused
     bool m_desktopHasSettings = true;
 
     // A refused request with the pointer at `point`: returns the window it opened.
@@ -66,17 +58,12 @@ private slots:
         qRegisterMetaType<QWidget *>();
         qputenv("VORNIK_SERVICE_URL", "https://vornik.test/");
         QCOMPARE(QGuiApplication::screens().size(), 2);
-        AccessibilityTrust::setProbe([](bool) { return true; });
-        WindowList::setSource([] { return std::optional<QList<WindowRecord>>(); }); // never permitted
         Opener::setHandler([this](const QUrl &url) {
             m_opened << url;
             return true;
         });
-        PrivacySettings::setLauncher([this](const QStringList &command) {
-            m_launched << command;
-            return true;
-        });
-        m_delegate = std::make_unique<TrayApp>();
+        m_desktop.captureBackendPresent = false;
+        m_delegate = std::make_unique<TrayApp>(m_desktop.services());
         m_delegate->setCaptureStarter([] { QFAIL("no capture may start without permission"); });
         // This version has had its first request already.
         Preferences::standard().setInteger(QStringLiteral("triedonce") + m_delegate->shortVersionString(), 1);
@@ -153,7 +140,7 @@ private slots:
         qputenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
         m_opened.clear();
         buttonTitled(newer, QStringLiteral("Allow Vornik to Record Screen"))->click();
-        QCOMPARE(m_launched, QList<QStringList>{(QStringList{QStringLiteral("gnome-control-center"),
+        QCOMPARE(m_desktop.startedPrograms, QList<QStringList>{(QStringList{QStringLiteral("gnome-control-center"),
                                                              QStringLiteral("privacy")})});
         QVERIFY(m_opened.isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(newer.isNull(), 10000);

@@ -5,17 +5,15 @@
 #include "banner/BannerWindow.h"
 #include "capture/ScreenCapture.h"
 #include "editor/EditorWindow.h"
-#include "platform/AccessibilityTrust.h"
 #include "platform/Autostart.h"
 #include "platform/Opener.h"
 #include "platform/SingleInstance.h"
-#include "platform/WindowList.h"
+#include "tests/harness/FakeAppServices.h"
 #include "tests/harness/NotificationRecorder.h"
 #include "tests/harness/TestMain.h"
 #include "helpers/ResourceImages.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QIcon>
@@ -71,16 +69,13 @@ class TrayAppTest : public QObject
 
     std::unique_ptr<TrayApp> m_delegate;
     int m_captures = 0;
-    int m_trustQuestions = 0;
-    int m_prompts = 0;
-    bool m_trusted = true;
-    bool m_canRecord = true;
+    vtest::FakeAppServices m_desktop;
     QList<QUrl> m_opened;
 
     // A delegate as main() makes it, with capture and the desktop answered by the test.
     TrayApp *start()
     {
-        m_delegate = std::make_unique<TrayApp>();
+        m_delegate = std::make_unique<TrayApp>(m_desktop.services());
         m_delegate->setCaptureStarter([this] { ++m_captures; });
         m_delegate->setTerminator([] {});
         m_delegate->setRelauncher([](const QString &, const QStringList &) { return true; });
@@ -108,19 +103,9 @@ private slots:
     void init()
     {
         freshAccount();
-        m_captures = m_trustQuestions = m_prompts = 0;
-        m_trusted = m_canRecord = true;
+        m_captures = 0;
+        m_desktop = vtest::FakeAppServices();
         m_opened.clear();
-        AccessibilityTrust::setProbe([this](bool prompt) {
-            ++m_trustQuestions;
-            m_prompts += prompt ? 1 : 0;
-            return m_trusted;
-        });
-        WindowList::setSource([this]() -> std::optional<QList<WindowRecord>> {
-            if (m_canRecord)
-                return QList<WindowRecord>{};
-            return std::nullopt;
-        });
         Opener::setHandler([this](const QUrl &url) {
             m_opened << url;
             return true;
@@ -243,7 +228,7 @@ private slots:
 
     void statusMenuWithoutPermissionHasHelp()
     {
-        m_canRecord = false;
+        m_desktop.captureBackendPresent = false;
         TrayApp *delegate = start();
         const QStringList titles = titlesOf(delegate->statusMenu());
         QCOMPARE(titles.size(), 9);
@@ -251,7 +236,7 @@ private slots:
         QCOMPARE(titles.at(3), QStringLiteral("---"));
         QCOMPARE(titles.at(4), QStringLiteral("Take Vornik ... Ctrl+Shift+9 or Ctrl+F9"));
         // Built once: granting later does not remove the entry.
-        m_canRecord = true;
+        m_desktop.captureBackendPresent = true;
         QCOMPARE(titlesOf(delegate->statusMenu()).size(), 9);
 
         entryTitled(delegate->statusMenu(), titles.at(2))->trigger();
@@ -321,51 +306,34 @@ private slots:
         QVERIFY(QDir(Autostart::entryPath()).removeRecursively());
     }
 
-    void firstStartWatchesAccessibilityUntilTrusted()
+    // The hot keys are bound where the desktop has a back end for them, on the first
+    // start and every later one, and the desktop is asked once per start.
+    void hotKeysFollowTheBackend_data()
     {
-        m_trusted = false;
-        TrayApp *delegate = start();
-        QSignalSpy registered(delegate, &TrayApp::hotKeysRegisteredChanged);
-        QCOMPARE(m_prompts, 1);
-        QVERIFY(delegate->isWatchingAccessibility());
-        QVERIFY(!delegate->hotKeysRegistered());
-        // Let the watch ask twice more while still untrusted: nothing may register.
-        QTRY_VERIFY_WITH_TIMEOUT(m_trustQuestions >= 3, 10000);
-        QVERIFY(!delegate->hotKeysRegistered());
-        QCOMPARE(registered.count(), 0);
-        QCOMPARE(m_prompts, 1); // the watch asks without prompting
-
-        m_trusted = true;
-        QVERIFY(registered.wait(10000));
-        QVERIFY(delegate->hotKeysRegistered());
-        QVERIFY(!delegate->isWatchingAccessibility());
-        const int questions = m_trustQuestions;
-        delegate->watchAXIsProcess(); // a late tick after the watch stopped changes nothing
-        QCOMPARE(m_trustQuestions, questions);
-        QCOMPARE(registered.count(), 1);
+        QTest::addColumn<bool>("backend");
+        QTest::addColumn<bool>("laterStart");
+        QTest::newRow("first start, back end") << true << false;
+        QTest::newRow("first start, none") << false << false;
+        QTest::newRow("later start, back end") << true << true;
+        QTest::newRow("later start, none") << false << true;
     }
 
-    void laterStartRegistersHotKeysWithoutAsking()
+    void hotKeysFollowTheBackend()
     {
-        Preferences::standard().setInteger(QStringLiteral("initialappstartup"), 1);
-        m_trusted = false;
+        QFETCH(bool, backend);
+        QFETCH(bool, laterStart);
+        if (laterStart)
+            Preferences::standard().setInteger(QStringLiteral("initialappstartup"), 1);
+        m_desktop.hotKeyBackendPresent = backend;
         TrayApp *delegate = start();
-        QVERIFY(delegate->hotKeysRegistered());
-        QVERIFY(!delegate->isWatchingAccessibility());
-        QCOMPARE(m_trustQuestions, 0);
-    }
-
-    void firstStartAlreadyTrustedRegistersAtOnce()
-    {
-        TrayApp *delegate = start();
-        QCOMPARE(m_prompts, 1);
-        QVERIFY(delegate->hotKeysRegistered());
-        QVERIFY(!delegate->isWatchingAccessibility());
+        QCOMPARE(delegate->hotKeysRegistered(), backend);
+        QCOMPARE(m_desktop.hotKeyQuestions, 1);
+        QCOMPARE(storedValue(QStringLiteral("initialappstartup")).toInt(), 1);
     }
 
     void captureGatePerVersion()
     {
-        m_canRecord = false;
+        m_desktop.captureBackendPresent = false;
         TrayApp *delegate = start();
         QSignalSpy windows(delegate, &TrayApp::permissionWindowShown);
         const QString key = QStringLiteral("triedonce") + delegate->shortVersionString();
@@ -388,13 +356,13 @@ private slots:
             QCOMPARE(window->windowTitle(), QStringLiteral("Vornik needs you to grant 'Screen Recording' access."));
         }
 
-        m_canRecord = true;
+        m_desktop.captureBackendPresent = true;
         delegate->requestCapture();
         QCOMPARE(m_captures, 2);
         QCOMPARE(windows.count(), 2);
 
         // An update: exactly one new key, and the first request passes again.
-        m_canRecord = false;
+        m_desktop.captureBackendPresent = false;
         const QStringList keysBefore = QSettings(Preferences::standard().fileName(), QSettings::IniFormat).allKeys();
         delegate->setShortVersionString(QStringLiteral("0.2.0"));
         delegate->requestCapture();
@@ -474,25 +442,6 @@ private slots:
         local.setToolTip(QStringLiteral("file:///etc/passwd"));
         delegate->openimage(&local);
         QCOMPARE(m_opened.size(), 2);
-    }
-
-    void launchFlipsTheCheckState()
-    {
-        TrayApp *delegate = start();
-        QCheckBox box;
-        box.setTristate(true);
-        delegate->launch(&box);
-        QCOMPARE(box.checkState(), Qt::Checked);
-        delegate->launch(&box);
-        QCOMPARE(box.checkState(), Qt::Unchecked);
-        box.setCheckState(Qt::PartiallyChecked);
-        delegate->launch(&box);
-        QCOMPARE(box.checkState(), Qt::Unchecked);
-        QAction item(QStringLiteral("item"));
-        delegate->launch(&item);
-        QVERIFY(item.isChecked());
-        delegate->launch(&item);
-        QVERIFY(!item.isChecked());
     }
 
     void restartStartsASuccessorAfterFreeingTheLock()

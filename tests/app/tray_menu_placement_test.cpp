@@ -3,11 +3,10 @@
 // inside the screen once they have arrived.
 #include "app/TrayApp.h"
 #include "history/RecentUploadsMenu.h"
-#include "platform/AccessibilityTrust.h"
 #include "platform/Reachability.h"
-#include "platform/WindowList.h"
 #include "tests/harness/NotificationRecorder.h"
 #include "tests/harness/ServerProcess.h"
+#include "tests/harness/FakeAppServices.h"
 #include "tests/harness/TestMain.h"
 #include "tests/harness/UploadedHistory.h"
 
@@ -49,9 +48,7 @@ private slots:
         qputenv("VORNIK_CA_FILE", m_server.caFile().toUtf8());
         QCOMPARE(vtest::uploadImages(10, {Qt::red, Qt::blue}).size(), 10);
         Reachability::setOverride(true);
-        AccessibilityTrust::setProbe([](bool) { return true; });
-        WindowList::setSource([]() -> std::optional<QList<WindowRecord>> { return QList<WindowRecord>{}; });
-        m_delegate = std::make_unique<TrayApp>();
+        m_delegate = std::make_unique<TrayApp>(vtest::fixedAppServices());
         m_delegate->setCaptureStarter([] {});
         m_delegate->setTerminator([] {});
         m_delegate->start();

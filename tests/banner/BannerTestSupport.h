@@ -88,7 +88,7 @@ struct AnsweringPanels : FilePanels {
     }
 };
 
-// The shared color panel, kept by the test: it remembers what it was asked to call.
+// A color panel the test hands to the banner view: it remembers what it was asked to call.
 struct RecordingColorPanel : ColorPanel {
     int shows = 0;
     bool continuous = false;

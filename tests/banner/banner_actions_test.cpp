@@ -8,6 +8,7 @@
 #include "helpers/NamedColors.h"
 #include "tests/banner/BannerTestSupport.h"
 #include "tests/harness/NotificationRecorder.h"
+#include "tests/harness/FakeAppServices.h"
 #include "tests/harness/TestMain.h"
 
 #include <QFileInfo>
@@ -91,14 +92,12 @@ private slots:
         QVERIFY(m_server.start());
         qputenv("VORNIK_SERVICE_URL", m_server.baseUrl().toUtf8());
         qputenv("VORNIK_CA_FILE", m_server.caFile().toUtf8());
-        ModalRuns::setCurrent(&m_runs);
         FilePanels::setCurrent(&m_panels);
         QVERIFY(!grayImage().isEmpty());
     }
 
     void cleanupTestCase()
     {
-        ModalRuns::setCurrent(nullptr);
         FilePanels::setCurrent(nullptr);
     }
 
@@ -144,7 +143,7 @@ private slots:
 
         // Navy from the color window: the same logo, sent again with the new color.
         answerColorWindowWith(QStringLiteral("navy"));
-        BannerMenu::changeBannerColor();
+        BannerMenu::changeBannerColor(m_runs);
         QCOMPARE(m_runs.runs, 1);
         QVERIFY(m_runs.windowWasVisible);
         QCOMPARE(prefs("bannercolor"), QStringLiteral("navy"));
@@ -174,7 +173,7 @@ private slots:
         const QStringList bannerBefore = serverBanner();
 
         answerColorWindowWith(answer);
-        BannerMenu::changeBannerColor();
+        BannerMenu::changeBannerColor(m_runs);
         QCOMPARE(m_runs.stops, 1);   // the window's click or Cancel ended the run
         QCOMPARE(prefs("bannercolor"), QStringLiteral("teal"));
         QVERIFY(drainRequestChains());
@@ -189,7 +188,7 @@ private slots:
         Preferences::standard().setString(QStringLiteral("bannerpath"), gone);
         Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("red"));
         answerColorWindowWith(QStringLiteral("green"));
-        BannerMenu::changeBannerColor();
+        BannerMenu::changeBannerColor(m_runs);
 
         const QString path = prefs("bannerpath");
         QVERIFY(path != gone && path.endsWith(QStringLiteral("_bannerimage.png")));
@@ -279,7 +278,9 @@ private slots:
 
     void statusMenuSlotsReachTheBannerActions()
     {
-        TrayApp delegate;
+        AppServices desktop = vtest::fixedAppServices();
+        desktop.modalRuns = std::shared_ptr<ModalRuns>(std::shared_ptr<void>(), &m_runs);   // not owned
+        TrayApp delegate(desktop);
         answerColorWindowWith(QString());
         delegate.changeBannerColor();
         QCOMPARE(m_runs.runs, 1);

@@ -33,7 +33,7 @@ private:
             window.close();
         });
         watchdog.start(kWaitMs);
-        ModalRuns::current().runModalForWindow(&window);
+        window.runModal(*ModalRuns::eventLoops());
         window.close();
         return answered && !watchdogFired;
     }
@@ -146,7 +146,7 @@ private slots:
             closed = true;
             window.close();
         });
-        ModalRuns::current().runModalForWindow(&window);
+        window.runModal(*ModalRuns::eventLoops());
         QVERIFY(closed);
         QCOMPARE(prefs("bannercolor"), QStringLiteral("red"));   // shown, nothing chosen
     }

@@ -71,7 +71,6 @@ private slots:
         qputenv("VORNIK_SERVICE_URL", m_server.baseUrl().toUtf8());
         qputenv("VORNIK_CA_FILE", m_server.caFile().toUtf8());
         FilePanels::setCurrent(&m_panels);
-        ColorPanel::setShared(&m_colorPanel);
         Opener::setHandler([this](const QUrl &url) {
             m_opened.append(url);
             return true;
@@ -81,7 +80,6 @@ private slots:
     void cleanupTestCase()
     {
         FilePanels::setCurrent(nullptr);
-        ColorPanel::setShared(nullptr);
         Opener::setHandler({});
     }
 
@@ -258,6 +256,7 @@ private slots:
     {
         BannerWindow window;
         m_colorPanel = RecordingColorPanel();
+        window.bannerView()->setColorPanel(&m_colorPanel);
         click(window, BannerView::colorSegment);
         QCOMPARE(m_colorPanel.shows, 1);
         QVERIFY(m_colorPanel.continuous);

@@ -1,6 +1,7 @@
 #include "tests/harness/TestMain.h"
 
 #include "app/TrayApp.h"
+#include "tests/harness/FakeAppServices.h"
 #include "app/GlobalHotKeys.h"
 #include "capture/OverlayController.h"
 #include "capture/ScreenCapture.h"
@@ -103,7 +104,7 @@ class HotKeysTest : public QObject
 private slots:
     void initTestCase()
     {
-        delegate = new TrayApp;
+        delegate = new TrayApp(vtest::fixedAppServices());
         delegate->sc->delegate = delegate;
         delegate->setCaptureStarter([this] { ++captures; });
         delegate->keyEvents->registerHotKeys(delegate->sc);

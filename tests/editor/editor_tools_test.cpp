@@ -52,6 +52,7 @@ class EditorToolsTest : public QObject
     EditorWindow &open(const QImage &picture = patternImage(400, 300))
     {
         editor = new EditorWindow;
+        editor->setClosePrompt(&prompt);
         editor->imagelocation = writeCapture(picture);
         editor->show();
         editor->setGeometry(QGuiApplication::primaryScreen()->geometry());
@@ -106,7 +107,6 @@ class EditorToolsTest : public QObject
 private slots:
     void initTestCase()
     {
-        ClosePrompt::setCurrent(&prompt);
         FilePanels::setCurrent(&panels);
     }
 

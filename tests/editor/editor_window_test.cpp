@@ -7,6 +7,7 @@
 #include "platform/Reachability.h"
 #include "tests/editor/EditorDriver.h"
 #include "tests/harness/NotificationRecorder.h"
+#include "tests/harness/FakeAppServices.h"
 #include "tests/harness/TestMain.h"
 
 #include <QGuiApplication>
@@ -286,7 +287,7 @@ private slots:
 
     void applicationHearsOpenAndClose()
     {
-        TrayApp application;
+        TrayApp application(vtest::fixedAppServices());
         this->application = &application;
         EditorWindow &window = openEditorOnPattern();
         QCOMPARE(window.delegate.data(), static_cast<AppRequests *>(&application));

@@ -1,13 +1,12 @@
 #include "app/TrayApp.h"
 #include "history/RecentUploadsMenu.h"
-#include "platform/AccessibilityTrust.h"
 #include "platform/Opener.h"
 #include "platform/Reachability.h"
-#include "platform/WindowList.h"
 #include "history/HistoryWindow.h"
 #include "history/HistoryTable.h"
 #include "tests/harness/NotificationRecorder.h"
 #include "tests/harness/ServerProcess.h"
+#include "tests/harness/FakeAppServices.h"
 #include "tests/harness/TestMain.h"
 #include "tests/harness/UploadedHistory.h"
 
@@ -82,9 +81,7 @@ private slots:
             m_opened << url;
             return true;
         });
-        AccessibilityTrust::setProbe([](bool) { return true; });
-        WindowList::setSource([]() -> std::optional<QList<WindowRecord>> { return QList<WindowRecord>{}; });
-        m_delegate = std::make_unique<TrayApp>();
+        m_delegate = std::make_unique<TrayApp>(vtest::fixedAppServices());
         m_delegate->setCaptureStarter([] {});
         m_delegate->setTerminator([] {});
         m_delegate->setRelauncher([](const QString &, const QStringList &) { return true; });

@@ -1,0 +1,35 @@
+#include "app/AppServices.h"
+
+#include "banner/ModalRuns.h"
+#include "platform/CaptureBackend.h"
+#include "platform/PortalCapture.h"
+#include "platform/PortalGlobalShortcuts.h"
+
+#include <QGuiApplication>
+#include <QProcess>
+
+namespace {
+bool desktopCaptureBackendPresent()
+{
+    return !captureUsesPortal() || PortalScreenshot::servicePresent();
+}
+
+bool desktopHotKeyBackendPresent()
+{
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        return true;
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland")) && PortalGlobalShortcuts::available();
+}
+} // namespace
+
+AppServices AppServices::desktop()
+{
+    AppServices services;
+    services.captureBackendPresent = desktopCaptureBackendPresent;
+    services.hotKeyBackendPresent = desktopHotKeyBackendPresent;
+    services.startProgram = [](const QString &program, const QStringList &arguments) {
+        return QProcess::startDetached(program, arguments);
+    };
+    services.modalRuns = ModalRuns::eventLoops();
+    return services;
+}
