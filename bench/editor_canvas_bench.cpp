@@ -84,10 +84,10 @@ Summary summarise(std::vector<double> ms)
 // the page, each started on a spot no figure covers yet.
 void drawFigures(EditorCanvas &view)
 {
-    const ToolKind tools[] = {ToolKind::rectangle, ToolKind::ellipse,  ToolKind::line,
-                               ToolKind::arrow,     ToolKind::filledrectangle, ToolKind::filledellipse,
-                               ToolKind::pixelate,  ToolKind::blur,     ToolKind::highlighter,
-                               ToolKind::counter,   ToolKind::pen};
+    const ToolKind tools[] = {ToolKind::Rectangle, ToolKind::Ellipse,  ToolKind::Line,
+                               ToolKind::Arrow,     ToolKind::FilledRectangle, ToolKind::FilledEllipse,
+                               ToolKind::Pixelate,  ToolKind::Blur,     ToolKind::Highlighter,
+                               ToolKind::Counter,   ToolKind::Pen};
     constexpr int kinds = int(std::size(tools));
     QRandomGenerator random(1234);
     int drawn = 0;
@@ -125,12 +125,12 @@ int main(int argc, char **argv)
     const auto figures = view.myDrawings().lst.size();
 
     // Drag a filled rectangle in the middle of the crowd back and forth.
-    view.setSelectedTool(ToolKind::filledrectangle);
+    view.setSelectedTool(ToolKind::FilledRectangle);
     QPoint grip(960, 540);
     while (view.nodeAt(grip) && view.nodeAt(grip)->handlesPan())
         grip += QPoint(7, 3);
     drag(view.viewport(), grip, grip + QPoint(90, 70));
-    view.setSelectedTool(ToolKind::pointer);
+    view.setSelectedTool(ToolKind::Pointer);
     QPoint at = grip + QPoint(10, 10);
     const auto moving = view.nodeAt(at);
     if (!moving || !moving->handlesPan()) {

@@ -42,10 +42,10 @@ void send(QWidget *target, QEvent::Type type, QPoint at, Qt::MouseButton button,
 // Every drawing tool in turn, each figure dragged out with pointer events.
 void drawFigures(EditorCanvas &view)
 {
-    const ToolKind tools[] = {ToolKind::rectangle, ToolKind::ellipse,         ToolKind::line,
-                               ToolKind::arrow,     ToolKind::filledrectangle, ToolKind::filledellipse,
-                               ToolKind::pixelate,  ToolKind::blur,            ToolKind::highlighter,
-                               ToolKind::counter,   ToolKind::pen};
+    const ToolKind tools[] = {ToolKind::Rectangle, ToolKind::Ellipse,         ToolKind::Line,
+                               ToolKind::Arrow,     ToolKind::FilledRectangle, ToolKind::FilledEllipse,
+                               ToolKind::Pixelate,  ToolKind::Blur,            ToolKind::Highlighter,
+                               ToolKind::Counter,   ToolKind::Pen};
     for (int i = 0; i < kFigures; ++i) {
         const QPoint from(120 + (i % 5) * 340, 120 + (i / 5) * 220);
         view.setSelectedTool(tools[i % int(std::size(tools))]);
@@ -53,7 +53,7 @@ void drawFigures(EditorCanvas &view)
         send(view.viewport(), QEvent::MouseMove, from + QPoint(160, 110), Qt::NoButton, Qt::LeftButton);
         send(view.viewport(), QEvent::MouseButtonRelease, from + QPoint(160, 110), Qt::LeftButton, Qt::NoButton);
     }
-    view.setSelectedTool(ToolKind::pointer);
+    view.setSelectedTool(ToolKind::Pointer);
 }
 
 // A full-screen picture at `ratio` device pixels per point, with its density recorded

@@ -151,7 +151,7 @@ bool EditorCanvas::popoversLetPressThrough()
     if (m_popovers.textEntryShown && m_popovers.textEntryShown()) {
         if (m_popovers.pointerInTextEntry && m_popovers.pointerInTextEntry())
             return false;
-        if (m_selectedTool == ToolKind::text)
+        if (m_selectedTool == ToolKind::Text)
             m_textCell = m_popovers.textEntryString ? m_popovers.textEntryString() : QString();
         if (m_popovers.closeTextEntry)
             m_popovers.closeTextEntry();
@@ -167,12 +167,12 @@ bool EditorCanvas::popoversLetPressThrough()
 // The tool behind the selection, or null when nothing that draws is selected.
 const DrawingTool *EditorCanvas::selectedDrawingTool() const
 {
-    return m_selectedTool ? drawingToolFor(*m_selectedTool) : nullptr;
+    return m_selectedTool ? m_tools->drawingToolFor(*m_selectedTool) : nullptr;
 }
 
 void EditorCanvas::canvasPressed(const TouchEvent &event)
 {
-    if (!m_selectedTool || *m_selectedTool == ToolKind::savelocal || m_movingfigure)
+    if (!m_selectedTool || *m_selectedTool == ToolKind::SaveLocal || m_movingfigure)
         return;
     const DrawingTool *tool = selectedDrawingTool();
     if (tool && !tool->takesPagePresses())
@@ -266,7 +266,7 @@ void EditorCanvas::attachFigureHandlers(const std::shared_ptr<Node> &node)
         m_movingfigure = true;
         m_moved = QPointF();
         m_myDrawings.selectItems(weakShape.lock(), weakText.lock(), weakGroup.lock());
-        if (m_selectedTool == ToolKind::pointer)
+        if (m_selectedTool == ToolKind::Pointer)
             m_marked = m_myDrawings.recordFor(raw);
         updateMark();
     });
@@ -291,7 +291,7 @@ void EditorCanvas::canvasDragged(const TouchEvent &event)
 {
     if (m_popovers.textEntryShown && m_popovers.textEntryShown())
         return;
-    if (m_movingfigure || !m_selectedTool || *m_selectedTool == ToolKind::savelocal)
+    if (m_movingfigure || !m_selectedTool || *m_selectedTool == ToolKind::SaveLocal)
         return;
     if (const DrawingTool *tool = selectedDrawingTool())
         tool->drag(*this, m_currentFigure, m_pressCell, event.location);
@@ -423,7 +423,7 @@ void EditorCanvas::setSelectedTool(std::optional<ToolKind> tool)
 {
     m_selectedTool = tool;
     // The mark belongs to the pointer tool.
-    if (tool != ToolKind::pointer && !m_marked.expired()) {
+    if (tool != ToolKind::Pointer && !m_marked.expired()) {
         m_marked.reset();
         updateMark();
     }
@@ -453,7 +453,7 @@ void EditorCanvas::redo()
 std::shared_ptr<Figure> EditorCanvas::markedFigure() const
 {
     const std::shared_ptr<Figure> marked = m_marked.lock();
-    if (!marked || !marked->mSelected || m_selectedTool != ToolKind::pointer || !m_rootGroup)
+    if (!marked || !marked->mSelected || m_selectedTool != ToolKind::Pointer || !m_rootGroup)
         return nullptr;
     const std::shared_ptr<Node> node = marked->node();
     return node && m_rootGroup->contents().contains(node) ? marked : nullptr;

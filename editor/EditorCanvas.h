@@ -4,6 +4,7 @@
 #include "editor/Scene.h"
 #include "editor/Figure.h"
 #include "editor/tools/DrawingTool.h"
+#include "editor/tools/ToolTable.h"
 
 #include <QImage>
 #include <QPointer>
@@ -32,7 +33,7 @@ struct CanvasPopovers {
 // The editor's canvas: the captured image on a white page, with the figures drawn
 // over it. Presses on the page start a figure with the current tool; a press on a
 // figure selects it and dragging moves it, whatever the tool. What a press and a drag
-// on the page do is the selected tool's business (drawingToolFor).
+// on the page do is the selected tool's business (ToolTable::drawingToolFor).
 class EditorCanvas : public scene::SceneView, private ToolCanvas
 {
     Q_OBJECT
@@ -47,6 +48,9 @@ public:
     void setupCanvas(const QRectF &canvasRect, const QString &imageLocation, QWidget *lineSwatch = nullptr,
                      QWidget *fillSwatch = nullptr);
     void setPopovers(const CanvasPopovers &popovers) { m_popovers = popovers; }
+    // The tools the canvas draws with (ToolTable::standard() unless set); the table
+    // outlives the canvas.
+    void setToolTable(const ToolTable &tools) { m_tools = &tools; }
 
     // Stores "linesize" 4 when absent; loads `fontsize` from "fontsize" (14, stored,
     // when absent).
@@ -152,6 +156,7 @@ private:
     std::shared_ptr<Figure> m_currentFigure;
     int m_fontsize = 14;
     CanvasPopovers m_popovers;
+    const ToolTable *m_tools = &ToolTable::standard();
 
     QString m_textCell;            // the text of the next text figure
     scene::Point m_pressCell;      // where the last canvas press was

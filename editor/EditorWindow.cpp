@@ -8,7 +8,6 @@
 #include "helpers/Links.h"
 #include "output/EditorActions.h"
 #include "helpers/NamedColors.h"
-#include "helpers/ResourceImages.h"
 #include "service/ServiceConfiguration.h"
 #include "platform/Opener.h"
 #include "platform/SettingsKeys.h"
@@ -25,19 +24,6 @@
 #include <QWindow>
 
 namespace {
-// Icon of each segment; spacers and swatches have none.
-const char *const kSegmentIcons[EditorWindow::SegmentCount] = {
-    "tools/tool-save",           "tools/tool-upload",         "tools/tool-copy",   nullptr,
-    "tools/tool-pointer",        "tools/tool-rectangle",      "tools/tool-ellipse", "tools/tool-line",
-    "tools/tool-arrow",          nullptr,                     "tools/tool-filledrectangle",
-    "tools/tool-filledellipse",  "tools/tool-text",           "tools/tool-increasefont",
-    "tools/tool-decreasefont",   "tools/tool-linesize",       nullptr,             nullptr,
-    "tools/tool-help",
-};
-
-constexpr int kLineColorMode = 1;
-constexpr int kFillColorMode = 2;
-
 void closeIfShown(ToolPopover *popover)
 {
     if (popover && popover->isVisible())
@@ -46,8 +32,14 @@ void closeIfShown(ToolPopover *popover)
 } // namespace
 
 EditorWindow::EditorWindow(QWidget *parent)
+    : EditorWindow(ToolTable::standard(), parent)
+{
+}
+
+EditorWindow::EditorWindow(const ToolTable &tools, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , userDefaults(Preferences::standard())
+    , m_tools(tools)
     , m_ownClosePrompt(ClosePrompt::messageBox())
     , m_closePrompt(m_ownClosePrompt.get())
 {
@@ -55,8 +47,8 @@ EditorWindow::EditorWindow(QWidget *parent)
     setWindowTitle(tr("Vornik editor"));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    ColorPaletteView = new class ColorPaletteView;
-    ColorPalettePopup = new class ColorPalettePopup(ColorPaletteView, this);
+    colorPalette = new ColorPaletteView;
+    colorPopup = new ColorPalettePopup(colorPalette, this);
     texteditview = new TextEntryView;
     texteditpopover = new TextEntryPopup(texteditview, this);
     linesizeview = new LineWidthView;
@@ -71,15 +63,12 @@ EditorWindow::EditorWindow(QWidget *parent)
     column->addWidget(buttonBar);
     paintView = new EditorCanvas(this);
     paintView->setObjectName(QStringLiteral("paintView"));
+    paintView->setToolTable(m_tools);
     column->addWidget(paintView, 1);
     connectCanvasToPopovers();
 
     connect(buttonBar, &SegmentedToolBar::segmentClicked, this, &EditorWindow::buttonClicked);
-    // A line color chosen while the highlighter is the tool becomes the highlighter's.
-    connect(ColorPaletteView->palette(), &ColorPaletteGrid::colorClicked, this, [this](const QString &name) {
-        if (colorTarget == kLineColorMode && paintView && paintView->selectedTool() == ToolKind::highlighter)
-            userDefaults.setString(SettingsKeys::highlightColor, name);
-    });
+    connect(colorPalette, &ColorPaletteView::colorChosen, this, &EditorWindow::paletteColorChosen);
     installShortcuts();
 }
 
@@ -104,21 +93,15 @@ void EditorWindow::clickByKey(int segment)
 
 void EditorWindow::installShortcuts()
 {
-    const QList<QPair<int, QKeySequence>> segmentKeys = {
-        {SaveSegment, QKeySequence(Qt::CTRL | Qt::Key_S)},   {UploadSegment, QKeySequence(Qt::CTRL | Qt::Key_U)},
-        {CopySegment, QKeySequence(Qt::CTRL | Qt::Key_C)},   {PointerSegment, QKeySequence(Qt::Key_V)},
-        {RectangleSegment, QKeySequence(Qt::Key_R)},         {EllipseSegment, QKeySequence(Qt::Key_E)},
-        {LineSegment, QKeySequence(Qt::Key_L)},              {ArrowSegment, QKeySequence(Qt::Key_A)},
-        {TextSegment, QKeySequence(Qt::Key_T)},
-    };
-    for (const auto &[segment, key] : segmentKeys) {
-        addShortcut(key, [this, segment = segment] { clickByKey(segment); });
-        buttonBar->setSegmentShortcut(segment, key);
-    }
-    for (int i = 0; i < sharingTools().size(); ++i) {
-        const int segment = PixelateSegment + i;
-        addShortcut(sharingTools().at(i)->shortcut(), [this, segment] { clickByKey(segment); });
-        buttonBar->setSegmentShortcut(segment, sharingTools().at(i)->shortcut());
+    // Each segment's key clicks the segment; the undo, redo and close keys belong to
+    // the window.
+    const QList<ToolDescriptor> &segments = m_tools.segments();
+    for (int index = 0; index < segments.size(); ++index) {
+        const QKeySequence &key = segments.at(index).shortcut;
+        if (key.isEmpty())
+            continue;
+        addShortcut(key, [this, index] { clickByKey(index); });
+        buttonBar->setSegmentShortcut(index, key);
     }
     addShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), [this] {
         if (paintView)
@@ -173,21 +156,27 @@ EditorWindow::~EditorWindow()
 
 void EditorWindow::buildToolBar()
 {
-    for (int index = 0; index < SegmentCount; ++index) {
-        const char *iconName = kSegmentIcons[index];
-        buttonBar->addSegment(iconName ? iconNamed(QLatin1String(iconName)) : QIcon());
+    for (int index = 0; index < m_tools.segments().size(); ++index) {
+        buttonBar->addSegment(m_tools.icon(index));
+        if (m_tools.segments().at(index).action == SegmentAction::Spacer)
+            buttonBar->segment(index)->setSpacer(true);
     }
-    buttonBar->segment(FirstSpacerSegment)->setSpacer(true);
-    buttonBar->segment(SecondSpacerSegment)->setSpacer(true);
-    for (const DrawingTool *tool : sharingTools())
-        buttonBar->addSegment(tool->icon());
+}
+
+ToolBarSegment *EditorWindow::swatch(ColorPaletteView::Target target) const
+{
+    if (target == ColorPaletteView::Target::LineColor)
+        return buttonBar->segment(m_tools.segmentOf(SegmentAction::LineColor));
+    if (target == ColorPaletteView::Target::FillColor)
+        return buttonBar->segment(m_tools.segmentOf(SegmentAction::FillColor));
+    return nullptr;
 }
 
 void EditorWindow::connectCanvasToPopovers()
 {
     QPointer<EditorWindow> self(this);
     CanvasPopovers hooks;
-    hooks.colorPaletteShown = [self] { return self && self->ColorPalettePopup->isShown(); };
+    hooks.colorPaletteShown = [self] { return self && self->colorPopup->isShown(); };
     hooks.textEntryShown = [self] { return self && self->texteditpopover->isShown(); };
     hooks.pointerInTextEntry = [self] { return self && self->texteditview->mouseineditor; };
     hooks.textEntryString = [self] { return self ? self->texteditview->text() : QString(); };
@@ -206,10 +195,10 @@ void EditorWindow::connectCanvasToPopovers()
 void EditorWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    windowDidLoad();
+    setUpOnFirstShow();
 }
 
-void EditorWindow::windowDidLoad()
+void EditorWindow::setUpOnFirstShow()
 {
     if (m_loaded)
         return;
@@ -221,8 +210,9 @@ void EditorWindow::windowDidLoad()
     QPalette background = palette();
     background.setColor(QPalette::Window, Qt::white);
     setPalette(background);
-    buttonBar->segment(LineColorSegment)->setSwatchEnabled(true);
-    buttonBar->segment(FillColorSegment)->setSwatchEnabled(true);
+    for (const auto target : {ColorPaletteView::Target::LineColor, ColorPaletteView::Target::FillColor})
+        if (ToolBarSegment *segment = swatch(target))
+            segment->setSwatchEnabled(true);
     // The page is the size of the display the editor opens on (the opener puts it on
     // the display of the selection), so the picture is placed where the window shows it.
     QScreen *display = screen() ? screen() : QGuiApplication::primaryScreen();
@@ -240,20 +230,41 @@ void EditorWindow::windowDidLoad()
 
 void EditorWindow::loadToolTips()
 {
-    const QMap<int, QString> toolTips = parseToolTips(toolTipsAsset());
-    for (auto it = toolTips.begin(); it != toolTips.end(); ++it)
-        buttonBar->setSegmentToolTip(it.key(), it.value());
-    for (int i = 0; i < sharingTools().size(); ++i)
-        buttonBar->setSegmentToolTip(PixelateSegment + i, sharingTools().at(i)->toolTip());
-    // The help segment's tool tip is the link it opens. The asset names the page by
-    // its path on the sharing service, which serves the help wherever it is set up.
-    buttonBar->setSegmentToolTip(HelpSegment, ServiceConfiguration::serviceBaseURL() + toolTips.value(HelpSegment));
+    const QMap<int, QString> assetToolTips = parseToolTips(toolTipsAsset());
+    const QList<ToolDescriptor> &segments = m_tools.segments();
+    for (int index = 0; index < segments.size(); ++index) {
+        const ToolDescriptor &segment = segments.at(index);
+        const QString text = segment.toolTip.isEmpty() ? assetToolTips.value(index) : segment.toolTip;
+        // The help segment's tool tip is the link it opens. The asset names the page by
+        // its path on the sharing service, which serves the help wherever it is set up.
+        if (segment.action == SegmentAction::Help)
+            buttonBar->setSegmentToolTip(index, ServiceConfiguration::serviceBaseURL() + text);
+        else if (!text.isEmpty())
+            buttonBar->setSegmentToolTip(index, text);
+    }
 }
 
 void EditorWindow::paintSwatches()
 {
-    buttonBar->segment(LineColorSegment)->setSwatchColor(colorNamed(lineColorName()));
-    buttonBar->segment(FillColorSegment)->setSwatchColor(colorNamed(fillColorName()));
+    if (ToolBarSegment *line = swatch(ColorPaletteView::Target::LineColor))
+        line->setSwatchColor(colorNamed(lineColorName()));
+    if (ToolBarSegment *fill = swatch(ColorPaletteView::Target::FillColor))
+        fill->setSwatchColor(colorNamed(fillColorName()));
+}
+
+// A color clicked in the palette has been stored: its swatch shows it, and a line color
+// chosen while the highlighter is the tool becomes the highlighter's.
+void EditorWindow::paletteColorChosen(ColorPaletteView::Target target, const QString &name)
+{
+    if (target == ColorPaletteView::Target::LineColor) {
+        if (ToolBarSegment *line = swatch(target))
+            line->setSwatchColor(colorNamed(lineColorName()));
+        if (paintView && paintView->selectedTool() == ToolKind::Highlighter)
+            userDefaults.setString(SettingsKeys::highlightColor, name);
+    } else if (target == ColorPaletteView::Target::FillColor) {
+        if (ToolBarSegment *fill = swatch(target))
+            fill->setSwatchColor(colorNamed(fillColorName()));
+    }
 }
 
 bool EditorWindow::belongsToThisWindow(QObject *object) const
@@ -291,7 +302,7 @@ void EditorWindow::keyDown(int key)
         return;
     if (texteditpopover->isShown() || !paintView)
         return;
-    if (paintView->selectedTool() == ToolKind::savelocal)
+    if (paintView->selectedTool() == ToolKind::SaveLocal)
         return;
     paintView->deleteSelected();
 }
@@ -308,7 +319,7 @@ bool EditorWindow::saveBeforeClosing()
     case ClosePrompt::Answer::cancel:
         return false;
     case ClosePrompt::Answer::save:
-        exportImage(SaveSegment);
+        exportImage(SegmentAction::Save);
         // A cancelled or failed save keeps the window.
         return paintView && paintView->history().isClean();
     }
@@ -326,7 +337,7 @@ void EditorWindow::closeEvent(QCloseEvent *event)
         return;
     closeIfShown(texteditpopover);
     closeIfShown(linesizepopup);
-    closeIfShown(ColorPalettePopup);
+    closeIfShown(colorPopup);
     if (delegate && m_announcedOpen)
         delegate->setEditorActive(this, false);
     m_announcedOpen = false;
@@ -335,7 +346,14 @@ void EditorWindow::closeEvent(QCloseEvent *event)
 
 void EditorWindow::setTool(ToolKind tool)
 {
-    paintView->setSelectedTool(tool);
+    if (paintView)
+        paintView->setSelectedTool(tool);
+}
+
+void EditorWindow::choosePointer()
+{
+    setTool(ToolKind::Pointer);
+    buttonBar->setSelectedSegment(m_tools.segmentOf(ToolKind::Pointer));
 }
 
 void EditorWindow::buttonClicked(int segment)
@@ -344,92 +362,91 @@ void EditorWindow::buttonClicked(int segment)
     m_textShownAtPress.reset();
 
     closeIfShown(linesizepopup);
-    closeIfShown(ColorPalettePopup);
+    closeIfShown(colorPopup);
     if (!windowHandle() || !windowHandle()->screen() || !paintView)
         return;
     // Without a canvas or an image on it there is nothing to draw on or export.
     if (!paintView->viewSize() || !paintView->imagerect())
         return;
+    if (segment < 0 || segment >= m_tools.segments().size())
+        return;
+    const ToolDescriptor &clicked = m_tools.segments().at(segment);
+    if (clicked.kind)
+        setTool(*clicked.kind);
+    runSegmentAction(clicked.action, segment, textShownAtPress);
+}
 
-    switch (segment) {
-    case SaveSegment:
-    case UploadSegment:
-    case CopySegment:
-        exportImage(segment);
+void EditorWindow::runSegmentAction(SegmentAction action, int segment, bool textShownAtPress)
+{
+    switch (action) {
+    case SegmentAction::Save:
+    case SegmentAction::Upload:
+    case SegmentAction::Copy:
+        exportImage(action);
         break;
-    case PointerSegment:
-        setTool(ToolKind::pointer);
+    case SegmentAction::TextEntry:
+        toggleTextEntry(segment, textShownAtPress);
         break;
-    case RectangleSegment:
-        setTool(ToolKind::rectangle);
-        break;
-    case EllipseSegment:
-        setTool(ToolKind::ellipse);
-        break;
-    case LineSegment:
-        setTool(ToolKind::line);
-        break;
-    case ArrowSegment:
-        setTool(ToolKind::arrow);
-        break;
-    case FilledRectangleSegment:
-        setTool(ToolKind::filledrectangle);
-        break;
-    case FilledEllipseSegment:
-        setTool(ToolKind::filledellipse);
-        break;
-    case TextSegment:
-        closeIfShown(linesizepopup);
-        if (texteditview->textview)
-            texteditview->textview->setPlainText(QString());
-        if (!texteditpopover->isShown() && !textShownAtPress)
-            showToolPopover(true, buttonBar, QStringLiteral("text"), 0, segment);
-        else
-            closeIfShown(texteditpopover);
-        setTool(ToolKind::text);
-        break;
-    case IncreaseFontSegment:
-        setTool(ToolKind::increasefont);
+    case SegmentAction::IncreaseFont:
         paintView->increaseFont();
         break;
-    case DecreaseFontSegment:
-        setTool(ToolKind::decreasefont);
+    case SegmentAction::DecreaseFont:
         paintView->decreaseFont();
         break;
-    case LineWidthSegment:
-        closeIfShown(texteditpopover);
-        if (!linesizepopup->isShown())
-            showToolPopover(false, buttonBar, QStringLiteral("linesize"), 0, segment);
-        else
-            closeIfShown(linesizepopup);
-        buttonBar->setSelectedSegment(PointerSegment);
-        setTool(ToolKind::pointer);
+    case SegmentAction::LineWidth:
+        toggleLineWidth(segment);
         break;
-    case LineColorSegment:
-        showToolPopover(false, buttonBar, QStringLiteral("color"), kLineColorMode, segment);
+    case SegmentAction::LineColor:
+        showColorPalette(ColorPaletteView::Target::LineColor, segment);
         break;
-    case FillColorSegment:
-        showToolPopover(false, buttonBar, QStringLiteral("color"), kFillColorMode, segment);
+    case SegmentAction::FillColor:
+        showColorPalette(ColorPaletteView::Target::FillColor, segment);
         break;
-    case HelpSegment: {
-        const QString link = buttonBar->segmentToolTip(HelpSegment);
-        if (isValidURL(link))
-            Opener::openUrl(QUrl(link));
+    case SegmentAction::Help:
+        openHelp(segment);
         break;
-    }
-    case PixelateSegment:
-    case BlurSegment:
-    case HighlighterSegment:
-    case CounterSegment:
-    case PenSegment:
-        setTool(ToolKind(int(ToolKind::pixelate) + segment - PixelateSegment));
-        break;
-    default:
+    case SegmentAction::None:
+    case SegmentAction::Spacer:
         break;
     }
 }
 
-void EditorWindow::exportImage(int segment)
+// The text segment opens the text popover empty, and closes it when it was open (or
+// was open when the press of this click began: that press closed it).
+void EditorWindow::toggleTextEntry(int segment, bool textShownAtPress)
+{
+    if (texteditview->textview)
+        texteditview->textview->setPlainText(QString());
+    if (!texteditpopover->isShown() && !textShownAtPress)
+        showToolPopover(texteditpopover, segment);
+    else
+        closeIfShown(texteditpopover);
+}
+
+void EditorWindow::toggleLineWidth(int segment)
+{
+    closeIfShown(texteditpopover);
+    if (!linesizepopup->isShown())
+        showToolPopover(linesizepopup, segment);
+    else
+        closeIfShown(linesizepopup);
+    choosePointer();
+}
+
+void EditorWindow::showColorPalette(ColorPaletteView::Target target, int segment)
+{
+    colorPalette->setTarget(target);
+    showToolPopover(colorPopup, segment);
+}
+
+void EditorWindow::openHelp(int segment)
+{
+    const QString link = buttonBar->segmentToolTip(segment);
+    if (isValidURL(link))
+        Opener::openUrl(QUrl(link));
+}
+
+void EditorWindow::exportImage(SegmentAction way)
 {
     // The canvas renders the exported area itself, at the picture's full resolution:
     // the output actions get it whole, with nothing left to widen or scale.
@@ -438,21 +455,18 @@ void EditorWindow::exportImage(int segment)
         return;
     const QRectF rect(QPointF(0, 0), QSizeF(rendering.size()));
     const FigureRects figures;
-    if (segment == SaveSegment) {
+    if (way == SegmentAction::Save) {
         // The canvas takes no press while the save panel is up.
-        setTool(ToolKind::savelocal);
+        setTool(ToolKind::SaveLocal);
         const bool saved = saveImageWithPanel(rendering, figures, rect);
         if (saved && paintView)
             paintView->history().setClean();
-        if (paintView)
-            setTool(ToolKind::pointer);
-        buttonBar->setSelectedSegment(PointerSegment);
+        choosePointer();
         return;
     }
-    const bool handedOn = segment == UploadSegment ? uploadImage(rendering, figures, rect)
-                                                   : copyImageToClipboard(rendering, figures, rect);
-    setTool(ToolKind::pointer);
-    buttonBar->setSelectedSegment(PointerSegment);
+    const bool handedOn = way == SegmentAction::Upload ? uploadImage(rendering, figures, rect)
+                                                       : copyImageToClipboard(rendering, figures, rect);
+    choosePointer();
     // A failed upload or copy has posted its message; the drawing stays so that the
     // user can try again or save it.
     if (handedOn) {
@@ -461,22 +475,12 @@ void EditorWindow::exportImage(int segment)
     }
 }
 
-void EditorWindow::showToolPopover(bool text, QWidget *anchor, const QString &kind, int colorMode,
-                                            int segment)
+// Shows `popover` under the tool bar, pointing at the place of the click; a click made
+// without the pointer points at the middle of the segment.
+void EditorWindow::showToolPopover(ToolPopover *popover, int segment)
 {
-    ToolPopover *popover = nullptr;
-    if (text) {
-        popover = texteditpopover;
-    } else if (kind == QLatin1String("color")) {
-        colorTarget = colorMode;
-        sharedToolBar = buttonBar;
-        popover = ColorPalettePopup;
-    } else {
-        popover = linesizepopup;
-    }
+    QWidget *anchor = buttonBar;
     const int anchorLeft = anchor->mapTo(this, QPoint(0, 0)).x();
-    // Point at the place of the click; a click made without the pointer points at the
-    // middle of the segment.
     int x = 0;
     if (mouselocation && !m_clickedByKey)
         x = mouselocation->x() - anchorLeft;

@@ -5,6 +5,7 @@
 #include "editor/ColorPalettePopup.h"
 #include "editor/LineWidthPopup.h"
 #include "editor/TextEntryPopup.h"
+#include "editor/tools/ToolTable.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -17,9 +18,11 @@ class ClosePrompt;
 class Preferences;
 class QScreen;
 
-// The annotation editor window: the segmented tool bar over the canvas. It turns tool
-// bar clicks into tool changes, popovers and output actions, deletes the selected
-// figure on Delete or Backspace, and tells the application when it opens and closes.
+// The annotation editor window: the segmented tool bar over the canvas. The tool bar,
+// its shortcuts and what a click does come from a ToolTable: a click chooses the
+// segment's tool and runs its action (popovers, output actions). The window deletes the
+// selected figure on Delete or Backspace and tells the application when it opens and
+// closes.
 //
 // The opener sets imagelocation (the PNG of the selected region), shows the window
 // and gives it the frame of the display the region came from; the window sets
@@ -28,38 +31,10 @@ class EditorWindow : public QWidget
 {
     Q_OBJECT
 public:
-    // The tool bar's segments, by index.
-    enum Segment {
-        SaveSegment = 0,
-        UploadSegment = 1,
-        CopySegment = 2,
-        FirstSpacerSegment = 3,
-        PointerSegment = 4,
-        RectangleSegment = 5,
-        EllipseSegment = 6,
-        LineSegment = 7,
-        ArrowSegment = 8,
-        SecondSpacerSegment = 9,
-        FilledRectangleSegment = 10,
-        FilledEllipseSegment = 11,
-        TextSegment = 12,
-        IncreaseFontSegment = 13,
-        DecreaseFontSegment = 14,
-        LineWidthSegment = 15,
-        LineColorSegment = 16,
-        FillColorSegment = 17,
-        HelpSegment = 18,
-        SegmentCount = 19,   // the segments above
-        // The sharing tools follow, one segment each, in the order of sharingTools().
-        PixelateSegment = 19,
-        BlurSegment = 20,
-        HighlighterSegment = 21,
-        CounterSegment = 22,
-        PenSegment = 23,
-        AllSegmentCount = 24,
-    };
-
+    // A window with the editor's own tool bar (ToolTable::standard()).
     explicit EditorWindow(QWidget *parent = nullptr);
+    // A window whose tool bar, shortcuts and tools are `tools`'s; the table outlives it.
+    explicit EditorWindow(const ToolTable &tools, QWidget *parent = nullptr);
     ~EditorWindow() override;
 
     // What asks whether unsaved figures are saved on closing (not owned); by default
@@ -74,8 +49,8 @@ public:
 
     QString imagelocation;
     Preferences &userDefaults;
-    class ColorPalettePopup *ColorPalettePopup = nullptr;
-    class ColorPaletteView *ColorPaletteView = nullptr;
+    ColorPalettePopup *colorPopup = nullptr;
+    ColorPaletteView *colorPalette = nullptr;
     QPointer<SegmentedToolBar> buttonBar;
     QPointer<EditorCanvas> paintView;
     TextEntryPopup *texteditpopover = nullptr;
@@ -88,11 +63,12 @@ public:
 
     // The set-up run when the window is first shown (tool tips, monitor, canvas,
     // announcement); calling it again does nothing.
-    void windowDidLoad();
+    void setUpOnFirstShow();
     bool isLoaded() const { return m_loaded; }
 
 public slots:
-    // The tool bar's action: the clicked segment's index.
+    // The tool bar's action: the clicked segment's index. Chooses the segment's tool
+    // and does its action (ToolDescriptor).
     void buttonClicked(int segment);
 
 signals:
@@ -116,11 +92,21 @@ private:
     void paintSwatches();
     void mouseDown(const QPoint &globalPosition);
     void keyDown(int key);
-    void showToolPopover(bool text, QWidget *anchor, const QString &kind, int colorMode, int segment);
-    void exportImage(int segment);
+    void runSegmentAction(SegmentAction action, int segment, bool textShownAtPress);
+    void toggleTextEntry(int segment, bool textShownAtPress);
+    void toggleLineWidth(int segment);
+    void showColorPalette(ColorPaletteView::Target target, int segment);
+    void openHelp(int segment);
+    void showToolPopover(ToolPopover *popover, int segment);
+    void paletteColorChosen(ColorPaletteView::Target target, const QString &name);
+    // The tool bar segment that shows the color of `target`, or null.
+    ToolBarSegment *swatch(ColorPaletteView::Target target) const;
+    void exportImage(SegmentAction way);
+    void choosePointer();
     void setTool(ToolKind tool);
     bool belongsToThisWindow(QObject *object) const;
 
+    const ToolTable &m_tools;
     bool m_loaded = false;
     bool m_clickedByKey = false;   // the current click came from a shortcut
     bool m_announcedOpen = false;

@@ -1,80 +1,8 @@
 #include "editor/LineWidthPopup.h"
 
-#include "platform/Preferences.h"
-#include "platform/SettingsKeys.h"
-
-#include <QVBoxLayout>
-
-LineWidthView::LineWidthView(QWidget *parent)
-    : QWidget(parent)
-{
-    auto *column = new QVBoxLayout(this);
-    column->setContentsMargins(4, 4, 4, 4);
-    auto makeButton = [this, column](const QString &title) {
-        auto *button = new QRadioButton(title, this);
-        // The buttons are turned on and off here, not by Qt's exclusivity, so that
-        // "all off" and the stored choice can both be shown.
-        button->setAutoExclusive(false);
-        button->setAccessibleName(title);
-        column->addWidget(button);
-        connect(button, &QRadioButton::clicked, this, [this, button] { checkclicked(button); });
-        return button;
-    };
-    rbThinnest = makeButton(QStringLiteral("Thinnest"));
-    rbThin = makeButton(QStringLiteral("Thin"));
-    rbThick = makeButton(QStringLiteral("Thick"));
-    rbThicker = makeButton(QStringLiteral("Thicker"));
-    rbThickest = makeButton(QStringLiteral("Thickest"));
-}
-
-QList<QRadioButton *> LineWidthView::buttons() const
-{
-    return {rbThinnest, rbThin, rbThick, rbThicker, rbThickest};
-}
-
-void LineWidthView::turnOnOnly(QRadioButton *chosen)
-{
-    for (QRadioButton *button : buttons())
-        button->setChecked(button == chosen);
-}
-
-void LineWidthView::checkclicked(QObject *sender)
-{
-    const QString title = sender ? sender->property("text").toString() : QString();
-    const QList<QRadioButton *> all = buttons();
-    const int widths[] = {ithinnest, ithin, ithick, ithicker, ithickest};
-    for (int i = 0; i < all.size(); ++i) {
-        if (title == all[i]->text()) {
-            Preferences::standard().setInteger(SettingsKeys::lineSize, widths[i]);
-            turnOnOnly(all[i]);
-            return;
-        }
-    }
-}
-
-void LineWidthView::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    viewWillAppear();
-}
-
-void LineWidthView::viewWillAppear()
-{
-    const int stored = Preferences::standard().integerForKey(SettingsKeys::lineSize);
-    const QList<QRadioButton *> all = buttons();
-    const int widths[] = {ithinnest, ithin, ithick, ithicker, ithickest};
-    for (int i = 0; i < all.size(); ++i) {
-        if (stored == widths[i]) {
-            turnOnOnly(all[i]);
-            return;
-        }
-    }
-    turnOnOnly(rbThick);
-}
-
-LineWidthPopup::LineWidthPopup(LineWidthView *controller, QWidget *parent)
-    : ToolPopover(controller, parent)
-    , m_controller(controller)
+LineWidthPopup::LineWidthPopup(LineWidthView *view, QWidget *parent)
+    : ToolPopover(view, parent)
+    , m_view(view)
 {
     setObjectName(QStringLiteral("linesizepopup"));
 }

@@ -1,53 +1,16 @@
 #pragma once
 
+#include "editor/LineWidthView.h"
 #include "editor/ToolPopover.h"
-
-#include <QList>
-#include <QRadioButton>
-
-// The five named stroke widths; the choice is stored as an integer under "linesize".
-class LineWidthView : public QWidget
-{
-    Q_OBJECT
-public:
-    explicit LineWidthView(QWidget *parent = nullptr);
-
-    QRadioButton *rbThinnest;
-    QRadioButton *rbThin;
-    QRadioButton *rbThick;
-    QRadioButton *rbThicker;
-    QRadioButton *rbThickest;
-
-    const int ithinnest = 4;
-    const int ithin = 5;
-    const int ithick = 6;
-    const int ithicker = 7;
-    const int ithickest = 8;
-
-    // Shows the stored width; a stored value that is not one of the five shows
-    // "Thick" and is left as it is.
-    void viewWillAppear();
-
-public slots:
-    // The action of every width button: stores the width named by the sender's title.
-    void checkclicked(QObject *sender);
-
-protected:
-    void showEvent(QShowEvent *event) override;
-
-private:
-    void turnOnOnly(QRadioButton *chosen);
-    QList<QRadioButton *> buttons() const;
-};
 
 // The transient popup holding the line widths.
 class LineWidthPopup : public ToolPopover
 {
     Q_OBJECT
 public:
-    explicit LineWidthPopup(LineWidthView *controller, QWidget *parent = nullptr);
-    LineWidthView *controller() const { return m_controller; }
+    explicit LineWidthPopup(LineWidthView *view, QWidget *parent = nullptr);
+    LineWidthView *view() const { return m_view; }
 
 private:
-    LineWidthView *m_controller;
+    LineWidthView *m_view;
 };

@@ -1,43 +1,16 @@
 #pragma once
 
+#include "editor/TextEntryView.h"
 #include "editor/ToolPopover.h"
-
-#include <QPlainTextEdit>
-#include <QPointer>
-
-// Where the user types the text of the next text figure. The canvas reads
-// `textview` when it is pressed with the text tool, and asks `mouseineditor` so
-// that a press inside the text view is not taken as a press on the canvas.
-class TextEntryView : public QWidget
-{
-    Q_OBJECT
-public:
-    explicit TextEntryView(QWidget *parent = nullptr);
-
-    QPointer<QPlainTextEdit> textview;
-    // The pointer has entered the text view and not left it since.
-    bool mouseineditor = false;
-
-    // The whole text typed so far; empty without a text view.
-    QString text() const;
-
-    void mouseEntered();
-    void mouseExited();
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
-};
 
 // The transient popup holding the text entry.
 class TextEntryPopup : public ToolPopover
 {
     Q_OBJECT
 public:
-    explicit TextEntryPopup(TextEntryView *controller, QWidget *parent = nullptr);
-    TextEntryView *controller() const { return m_controller; }
+    explicit TextEntryPopup(TextEntryView *view, QWidget *parent = nullptr);
+    TextEntryView *view() const { return m_view; }
 
 private:
-    TextEntryView *m_controller;
+    TextEntryView *m_view;
 };

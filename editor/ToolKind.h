@@ -1,23 +1,24 @@
 #pragma once
 
-// The editor's tools. Having no tool at all is a separate state (std::nullopt).
-enum class ToolKind {
-    pointer = 0,          // draws nothing; figures can be pressed and moved
-    ellipse = 1,
-    rectangle = 2,
-    line = 3,
-    arrow = 4,
-    text = 5,
-    linesize = 6,         // draws nothing
-    filledellipse = 7,
-    filledrectangle = 8,
-    increasefont = 9,     // draws nothing
-    decreasefont = 10,    // draws nothing
-    savelocal = 11,       // draws nothing and takes no press or drag; set while a local save runs
-    // The sharing tools, in the order of sharingTools().
-    pixelate = 12,
-    blur = 13,
-    highlighter = 14,
-    counter = 15,
-    pen = 16,
+// The editor's tools. Having no tool at all is a separate state (std::nullopt). The
+// tool bar's table (editor/tools/ToolTable.cpp) says which segment chooses which kind
+// and which DrawingTool stands behind it.
+enum class ToolKind : int {
+    Pointer = 0,          // draws nothing; figures can be pressed and moved
+    Ellipse = 1,
+    Rectangle = 2,
+    Line = 3,
+    Arrow = 4,
+    Text = 5,
+    LineSize = 6,         // draws nothing
+    FilledEllipse = 7,
+    FilledRectangle = 8,
+    IncreaseFont = 9,     // draws nothing
+    DecreaseFont = 10,    // draws nothing
+    SaveLocal = 11,       // draws nothing and takes no press or drag; set while a local save runs
+    Pixelate = 12,
+    Blur = 13,
+    Highlighter = 14,
+    Counter = 15,
+    Pen = 16,
 };

@@ -4,7 +4,6 @@
 #include "editor/Figure.h"
 
 #include <QIcon>
-#include <QKeySequence>
 #include <QRectF>
 #include <QString>
 #include <memory>
@@ -80,10 +79,8 @@ public:
                       const scene::Point &to) const = 0;
     virtual void release(ToolCanvas &, const std::shared_ptr<Figure> &) const {}
 
-    // The tool bar segment's tool tip, shortcut and picture. The first group's segments
-    // take theirs from the tool bar's own tables and leave these empty.
-    virtual QString toolTip() const { return {}; }
-    virtual QKeySequence shortcut() const { return {}; }
+    // The picture of the tool's segment, for a tool whose descriptor names no resource
+    // icon (ToolTable).
     QIcon icon() const;
 
 protected:

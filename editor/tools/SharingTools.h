@@ -4,7 +4,6 @@
 
 #include <QColor>
 #include <QIcon>
-#include <QKeySequence>
 #include <QList>
 #include <QString>
 #include <memory>
@@ -39,8 +38,6 @@ class PixelateTool : public SharingTool
 {
 public:
     QString typeName() const override { return QStringLiteral("pixelate"); }
-    QString toolTip() const override { return QStringLiteral("Pixelate"); }
-    QKeySequence shortcut() const override { return QKeySequence(Qt::Key_X); }
 
 protected:
     std::shared_ptr<scene::Group> startGroup(const FigureStart &with, const QPointF &at) const override;
@@ -52,8 +49,6 @@ class BlurTool : public SharingTool
 {
 public:
     QString typeName() const override { return QStringLiteral("blur"); }
-    QString toolTip() const override { return QStringLiteral("Blur"); }
-    QKeySequence shortcut() const override { return QKeySequence(Qt::Key_B); }
 
 protected:
     std::shared_ptr<scene::Group> startGroup(const FigureStart &with, const QPointF &at) const override;
@@ -65,8 +60,6 @@ class HighlighterTool : public SharingTool
 {
 public:
     QString typeName() const override { return QStringLiteral("highlighter"); }
-    QString toolTip() const override { return QStringLiteral("Highlighter"); }
-    QKeySequence shortcut() const override { return QKeySequence(Qt::Key_H); }
 
 protected:
     std::shared_ptr<scene::Group> startGroup(const FigureStart &with, const QPointF &at) const override;
@@ -78,8 +71,6 @@ class CounterTool : public SharingTool
 {
 public:
     QString typeName() const override { return QStringLiteral("counter"); }
-    QString toolTip() const override { return QStringLiteral("Numbered marker"); }
-    QKeySequence shortcut() const override { return QKeySequence(Qt::Key_N); }
 
 protected:
     std::shared_ptr<scene::Group> startGroup(const FigureStart &with, const QPointF &at) const override;
@@ -91,8 +82,6 @@ class PenTool : public SharingTool
 {
 public:
     QString typeName() const override { return QStringLiteral("pen"); }
-    QString toolTip() const override { return QStringLiteral("Pen"); }
-    QKeySequence shortcut() const override { return QKeySequence(Qt::Key_P); }
 
 protected:
     std::shared_ptr<scene::Group> startGroup(const FigureStart &with, const QPointF &at) const override;

@@ -2,55 +2,87 @@
 
 #include "editor/tools/FigureTools.h"
 #include "editor/tools/SharingTools.h"
+#include "helpers/ResourceImages.h"
 
-#include <array>
-
-const QList<const DrawingTool *> &sharingTools()
+QList<ToolDescriptor> ToolTable::standardSegments()
 {
-    static const PixelateTool pixelate;
-    static const BlurTool blur;
-    static const HighlighterTool highlighter;
-    static const CounterTool counter;
-    static const PenTool pen;
-    static const QList<const DrawingTool *> tools{&pixelate, &blur, &highlighter, &counter, &pen};
-    return tools;
+    using A = SegmentAction;
+    using K = ToolKind;
+    const QKeySequence none;
+    return {
+        {{}, A::Save, QStringLiteral("tools/tool-save"), QKeySequence(Qt::CTRL | Qt::Key_S), {}, {}},
+        {{}, A::Upload, QStringLiteral("tools/tool-upload"), QKeySequence(Qt::CTRL | Qt::Key_U), {}, {}},
+        {{}, A::Copy, QStringLiteral("tools/tool-copy"), QKeySequence(Qt::CTRL | Qt::Key_C), {}, {}},
+        {{}, A::Spacer, {}, none, {}, {}},
+        {K::Pointer, A::None, QStringLiteral("tools/tool-pointer"), QKeySequence(Qt::Key_V), {}, makeTool<PointerTool>},
+        {K::Rectangle, A::None, QStringLiteral("tools/tool-rectangle"), QKeySequence(Qt::Key_R), {},
+         makeTool<RectangleTool>},
+        {K::Ellipse, A::None, QStringLiteral("tools/tool-ellipse"), QKeySequence(Qt::Key_E), {}, makeTool<EllipseTool>},
+        {K::Line, A::None, QStringLiteral("tools/tool-line"), QKeySequence(Qt::Key_L), {}, makeTool<LineTool>},
+        {K::Arrow, A::None, QStringLiteral("tools/tool-arrow"), QKeySequence(Qt::Key_A), {}, makeTool<ArrowTool>},
+        {{}, A::Spacer, {}, none, {}, {}},
+        {K::FilledRectangle, A::None, QStringLiteral("tools/tool-filledrectangle"), none, {},
+         makeTool<FilledRectangleTool>},
+        {K::FilledEllipse, A::None, QStringLiteral("tools/tool-filledellipse"), none, {}, makeTool<FilledEllipseTool>},
+        {K::Text, A::TextEntry, QStringLiteral("tools/tool-text"), QKeySequence(Qt::Key_T), {}, makeTool<TextTool>},
+        {K::IncreaseFont, A::IncreaseFont, QStringLiteral("tools/tool-increasefont"), none, {}, {}},
+        {K::DecreaseFont, A::DecreaseFont, QStringLiteral("tools/tool-decreasefont"), none, {}, {}},
+        {{}, A::LineWidth, QStringLiteral("tools/tool-linesize"), none, {}, {}},
+        {{}, A::LineColor, {}, none, {}, {}},
+        {{}, A::FillColor, {}, none, {}, {}},
+        {{}, A::Help, QStringLiteral("tools/tool-help"), none, {}, {}},
+        {K::Pixelate, A::None, {}, QKeySequence(Qt::Key_X), QStringLiteral("Pixelate"), makeTool<PixelateTool>},
+        {K::Blur, A::None, {}, QKeySequence(Qt::Key_B), QStringLiteral("Blur"), makeTool<BlurTool>},
+        {K::Highlighter, A::None, {}, QKeySequence(Qt::Key_H), QStringLiteral("Highlighter"),
+         makeTool<HighlighterTool>},
+        {K::Counter, A::None, {}, QKeySequence(Qt::Key_N), QStringLiteral("Numbered marker"), makeTool<CounterTool>},
+        {K::Pen, A::None, {}, QKeySequence(Qt::Key_P), QStringLiteral("Pen"), makeTool<PenTool>},
+    };
 }
 
-namespace {
-
-constexpr int kToolCount = int(ToolKind::pen) + 1;
-
-// Every tool by its ToolKind value; null for the values that draw nothing.
-std::array<const DrawingTool *, kToolCount> toolTable()
+const ToolTable &ToolTable::standard()
 {
-    static const PointerTool pointer;
-    static const EllipseTool ellipse;
-    static const RectangleTool rectangle;
-    static const LineTool line;
-    static const ArrowTool arrow;
-    static const TextTool text;
-    static const FilledEllipseTool filledEllipse;
-    static const FilledRectangleTool filledRectangle;
-    std::array<const DrawingTool *, kToolCount> table{};
-    table[int(ToolKind::pointer)] = &pointer;
-    table[int(ToolKind::ellipse)] = &ellipse;
-    table[int(ToolKind::rectangle)] = &rectangle;
-    table[int(ToolKind::line)] = &line;
-    table[int(ToolKind::arrow)] = &arrow;
-    table[int(ToolKind::text)] = &text;
-    table[int(ToolKind::filledellipse)] = &filledEllipse;
-    table[int(ToolKind::filledrectangle)] = &filledRectangle;
-    const auto &sharing = sharingTools();
-    for (int i = 0; i < sharing.size(); ++i)
-        table[int(ToolKind::pixelate) + i] = sharing.at(i);
+    static const ToolTable table(standardSegments());
     return table;
 }
 
-} // namespace
-
-const DrawingTool *drawingToolFor(ToolKind tool)
+ToolTable::ToolTable(QList<ToolDescriptor> segments)
+    : m_segments(std::move(segments))
 {
-    static const std::array<const DrawingTool *, kToolCount> table = toolTable();
-    const int index = int(tool);
-    return index >= 0 && index < kToolCount ? table[index] : nullptr;
+    for (const ToolDescriptor &segment : std::as_const(m_segments))
+        if (segment.kind && segment.createTool && !m_tools.count(*segment.kind))
+            m_tools.emplace(*segment.kind, segment.createTool());
+}
+
+int ToolTable::segmentOf(ToolKind kind) const
+{
+    for (int index = 0; index < m_segments.size(); ++index)
+        if (m_segments.at(index).kind == kind)
+            return index;
+    return -1;
+}
+
+int ToolTable::segmentOf(SegmentAction action) const
+{
+    for (int index = 0; index < m_segments.size(); ++index)
+        if (m_segments.at(index).action == action)
+            return index;
+    return -1;
+}
+
+const DrawingTool *ToolTable::drawingToolFor(ToolKind kind) const
+{
+    const auto found = m_tools.find(kind);
+    return found != m_tools.end() ? found->second.get() : nullptr;
+}
+
+QIcon ToolTable::icon(int segment) const
+{
+    if (segment < 0 || segment >= m_segments.size())
+        return {};
+    const ToolDescriptor &descriptor = m_segments.at(segment);
+    if (!descriptor.iconName.isEmpty())
+        return iconNamed(descriptor.iconName);
+    const DrawingTool *tool = descriptor.kind ? drawingToolFor(*descriptor.kind) : nullptr;
+    return tool ? tool->icon() : QIcon();
 }

@@ -15,6 +15,33 @@
 
 namespace editortest {
 
+// The editor's tool bar as users see it, segment by segment: tests click by these
+// indexes, and the tool tip asset is keyed by them.
+enum StandardSegment {
+    SaveSegment = 0,
+    UploadSegment = 1,
+    CopySegment = 2,
+    PointerSegment = 4,
+    RectangleSegment = 5,
+    EllipseSegment = 6,
+    LineSegment = 7,
+    ArrowSegment = 8,
+    FilledRectangleSegment = 10,
+    FilledEllipseSegment = 11,
+    TextSegment = 12,
+    IncreaseFontSegment = 13,
+    DecreaseFontSegment = 14,
+    LineWidthSegment = 15,
+    LineColorSegment = 16,
+    FillColorSegment = 17,
+    HelpSegment = 18,
+    PixelateSegment = 19,
+    BlurSegment = 20,
+    HighlighterSegment = 21,
+    CounterSegment = 22,
+    PenSegment = 23,
+};
+
 inline void clearPreferences()
 {
     const QString file = Preferences::standard().fileName();

@@ -206,14 +206,14 @@ private slots:
             return count;
         };
         QCOMPARE(markPixels(), 0);
-        view().setSelectedTool(ToolKind::filledrectangle);
+        view().setSelectedTool(ToolKind::FilledRectangle);
         drag({600, 600}, {{700, 680}});
-        view().setSelectedTool(ToolKind::pointer);
+        view().setSelectedTool(ToolKind::Pointer);
         press({650, 640});
         release({650, 640});
         QVERIFY(view().markedFigure());
         // Choosing the pointer tool again keeps the mark; only another tool takes it.
-        view().setSelectedTool(ToolKind::pointer);
+        view().setSelectedTool(ToolKind::Pointer);
         QVERIFY(view().markedFigure());
         QVERIFY(markPixels() > 100);
         // Undo waits while a figure is being moved.
@@ -246,7 +246,7 @@ private slots:
     // The page takes presses right up to its edges.
     void drawingStartsAtThePageEdge()
     {
-        view().setSelectedTool(ToolKind::rectangle);
+        view().setSelectedTool(ToolKind::Rectangle);
         drag({0, 450}, {{40, 480}, {80, 500}});
         QCOMPARE(figureCount(), 1);
         QCOMPARE(std::get<Rect>(std::dynamic_pointer_cast<scene::Shape>(lastNode())->form()).x, 0.0);
@@ -254,7 +254,7 @@ private slots:
 
     void rectangleDraggedUpAndLeftKeepsItsSignsInTheScene()
     {
-        view().setSelectedTool(ToolKind::rectangle);
+        view().setSelectedTool(ToolKind::Rectangle);
         drag({700, 500}, {{680, 480}, {600, 420}});
         QCOMPARE(figureCount(), 1);
         const auto shape = std::dynamic_pointer_cast<scene::Shape>(lastNode());
@@ -275,7 +275,7 @@ private slots:
     void everyShapeToolFollowsTheDrag()
     {
         Preferences::standard().setInteger(QStringLiteral("linesize"), 7);
-        view().setSelectedTool(ToolKind::filledellipse);
+        view().setSelectedTool(ToolKind::FilledEllipse);
         drag({100, 100}, {{160, 140}});
         auto ellipse = std::dynamic_pointer_cast<scene::Shape>(lastNode());
         QCOMPARE(std::get<Ellipse>(ellipse->form()), Ellipse(130, 120, 30, 20));
@@ -285,14 +285,14 @@ private slots:
         // The record is the spanned rectangle, from the press point.
         QCOMPARE(view().myDrawings().lst.last()->mrect, std::optional<QRectF>(QRectF(100, 100, 60, 40)));
 
-        view().setSelectedTool(ToolKind::line);
+        view().setSelectedTool(ToolKind::Line);
         drag({900, 100}, {{850, 160}});
         auto line = std::dynamic_pointer_cast<scene::Shape>(lastNode());
         QCOMPARE(std::get<Line>(line->form()), Line(900, 100, 850, 160));
         QCOMPARE(view().myDrawings().lst.last()->mrect, std::optional<QRectF>(QRectF(850, 100, 50, 60)));
         QCOMPARE(view().myDrawings().lst.last()->mobjType, QStringLiteral("line"));
 
-        view().setSelectedTool(ToolKind::arrow);
+        view().setSelectedTool(ToolKind::Arrow);
         drag({100, 700}, {{150, 700}, {200, 700}});
         auto arrow = std::dynamic_pointer_cast<Group>(lastNode());
         QVERIFY(arrow);
@@ -312,14 +312,14 @@ private slots:
 
     void noToolDrawsNothingButFiguresStillMove()
     {
-        view().setSelectedTool(ToolKind::filledrectangle);
+        view().setSelectedTool(ToolKind::FilledRectangle);
         drag({100, 100}, {{200, 180}});
         const auto figure = lastNode();
         const auto record = view().myDrawings().lst.first();
 
-        for (std::optional<ToolKind> tool : {std::optional<ToolKind>(), std::optional(ToolKind::pointer),
-                                              std::optional(ToolKind::linesize),
-                                              std::optional(ToolKind::increasefont)}) {
+        for (std::optional<ToolKind> tool : {std::optional<ToolKind>(), std::optional(ToolKind::Pointer),
+                                              std::optional(ToolKind::LineSize),
+                                              std::optional(ToolKind::IncreaseFont)}) {
             view().setSelectedTool(tool);
             drag({600, 700}, {{650, 760}});
             QCOMPARE(figureCount(), 1);
@@ -341,7 +341,7 @@ private slots:
         QCOMPARE(figureCount(), 1);
 
         // With a drawing tool a press on a figure moves it too and starts nothing.
-        view().setSelectedTool(ToolKind::ellipse);
+        view().setSelectedTool(ToolKind::Ellipse);
         drag({200, 170}, {{190, 170}});
         QCOMPARE(figure->place().dx(), 20.0);
         QCOMPARE(figureCount(), 1);
@@ -350,7 +350,7 @@ private slots:
     void pressesHitOnlyTheDrawnGeometry()
     {
         // An outlined rectangle from (100, 100) to (300, 200), 4 points wide.
-        view().setSelectedTool(ToolKind::rectangle);
+        view().setSelectedTool(ToolKind::Rectangle);
         drag({100, 100}, {{300, 200}});
         const auto outlined = lastNode();
         QCOMPARE(figureCount(), 1);
@@ -370,7 +370,7 @@ private slots:
 
     void savelocalTakesNoPress()
     {
-        view().setSelectedTool(ToolKind::savelocal);
+        view().setSelectedTool(ToolKind::SaveLocal);
         drag({100, 100}, {{200, 200}});
         QCOMPARE(figureCount(), 0);
     }
@@ -389,7 +389,7 @@ private slots:
             textShown = false;
         };
         view().setPopovers(popovers);
-        view().setSelectedTool(ToolKind::text);
+        view().setSelectedTool(ToolKind::Text);
 
         // A press while the pointer is over the text view belongs to the text view.
         press({500, 600});
@@ -448,7 +448,7 @@ private slots:
             widthShown = false;
         };
         view().setPopovers(popovers);
-        view().setSelectedTool(ToolKind::rectangle);
+        view().setSelectedTool(ToolKind::Rectangle);
 
         drag({100, 100}, {{200, 200}});
         QCOMPARE(figureCount(), 0);
@@ -471,7 +471,7 @@ private slots:
 
         Preferences::standard().setInteger(QStringLiteral("fontsize"), 72);
         view().loadDrawingDefaults();
-        view().setSelectedTool(ToolKind::text);
+        view().setSelectedTool(ToolKind::Text);
         press({300, 300});
         release({300, 300});
         const auto text = std::dynamic_pointer_cast<Text>(lastNode());
@@ -501,7 +501,7 @@ private slots:
         QCOMPARE(view().myDrawings().lst.last()->mrect->topLeft(), before.topLeft());
 
         // A newer non-text figure takes the steps away from the text.
-        view().setSelectedTool(ToolKind::rectangle);
+        view().setSelectedTool(ToolKind::Rectangle);
         drag({600, 700}, {{650, 750}});
         view().increaseFont();
         QCOMPARE(view().fontsize(), 6);
@@ -509,7 +509,7 @@ private slots:
 
     void deleteRemovesTheFigureThenItsRecord()
     {
-        view().setSelectedTool(ToolKind::filledrectangle);
+        view().setSelectedTool(ToolKind::FilledRectangle);
         drag({100, 100}, {{200, 200}});
         drag({300, 600}, {{400, 700}});
         const auto first = view().myDrawings().lst.at(0);
@@ -530,7 +530,7 @@ private slots:
         QCOMPARE(figureCount(), 1);
 
         // Pressing the remaining figure selects it for the next Delete.
-        view().setSelectedTool(ToolKind::pointer);
+        view().setSelectedTool(ToolKind::Pointer);
         press({150, 150});
         release({150, 150});
         view().deleteSelected();
@@ -539,7 +539,7 @@ private slots:
 
     void renderingShowsPageImageAndFigures()
     {
-        view().setSelectedTool(ToolKind::filledrectangle);
+        view().setSelectedTool(ToolKind::FilledRectangle);
         drag({420, 200}, {{500, 260}});
         for (qreal ratio : {1.0, 2.0}) {
             const QImage canvas = view().renderCanvas(ratio);

@@ -96,7 +96,7 @@ class EditorExactExportTest : public QObject
     QImage copyFromTheEditor()
     {
         QGuiApplication::clipboard()->clear();
-        clickSegment(*editor, EditorWindow::CopySegment);
+        clickSegment(*editor, CopySegment);
         [&] { QTRY_VERIFY_WITH_TIMEOUT(editor.isNull(), 10000); }();
         return opaque(clipboardPng());
     }
@@ -149,9 +149,9 @@ private slots:
         const QPointF origin = editor->paintView->imagerect()->topLeft();
 
         // A filled rectangle inside the picture: the size stays.
-        clickSegment(*editor, EditorWindow::FilledRectangleSegment);
+        clickSegment(*editor, FilledRectangleSegment);
         dragOnCanvas(*editor, origin + QPointF(50, 40), origin + QPointF(120, 100));
-        clickSegment(*editor, EditorWindow::CopySegment);
+        clickSegment(*editor, CopySegment);
         QTRY_VERIFY_WITH_TIMEOUT(editor.isNull(), 10000);
         QImage copied = opaque(clipboardPng());
         QCOMPARE(copied.size(), source.size());
@@ -166,7 +166,7 @@ private slots:
         // A line from inside the picture to 40 points past its right and bottom edges.
         openSelection(screenIndex, frame);
         const QPointF again = editor->paintView->imagerect()->topLeft();
-        clickSegment(*editor, EditorWindow::LineSegment);
+        clickSegment(*editor, LineSegment);
         dragOnCanvas(*editor, again + QPointF(250, 150), again + QPointF(341, 241));
         copied = copyFromTheEditor();
         QVERIFY2(copied.width() > source.width() && copied.height() > source.height(),

@@ -55,18 +55,18 @@ private slots:
 
         // A filled rectangle over (30, 30)-(110, 90) of the picture, an arrow from
         // (150, 50) to (250, 150).
-        clickSegment(*editor, EditorWindow::FilledRectangleSegment);
+        clickSegment(*editor, FilledRectangleSegment);
         dragOnCanvas(*editor, origin + QPointF(30, 30), origin + QPointF(110, 90));
-        clickSegment(*editor, EditorWindow::ArrowSegment);
+        clickSegment(*editor, ArrowSegment);
         dragOnCanvas(*editor, origin + QPointF(150, 50), origin + QPointF(250, 150), 6);
         QCOMPARE(editor->paintView->myDrawings().lst.size(), 2);
 
-        clickSegment(*editor, EditorWindow::SaveSegment);
+        clickSegment(*editor, SaveSegment);
         QCOMPARE(panels.saveRuns, 1);
         // Saving keeps the editor open, back on the pointer tool.
         QVERIFY(editor && editor->isVisible());
-        QCOMPARE(editor->paintView->selectedTool(), std::optional(ToolKind::pointer));
-        QCOMPARE(editor->buttonBar->selectedSegment(), int(EditorWindow::PointerSegment));
+        QCOMPARE(editor->paintView->selectedTool(), std::optional(ToolKind::Pointer));
+        QCOMPARE(editor->buttonBar->selectedSegment(), int(PointerSegment));
 
         const QImage saved(panels.answer + QStringLiteral(".png"));
         QVERIFY(!saved.isNull());
@@ -104,10 +104,10 @@ private slots:
         const QPointF origin = editor->paintView->imagerect()->topLeft();
 
         // A filled rectangle reaching 60 points past the right edge of the picture.
-        clickSegment(*editor, EditorWindow::FilledRectangleSegment);
+        clickSegment(*editor, FilledRectangleSegment);
         dragOnCanvas(*editor, origin + QPointF(250, 50), origin + QPointF(360, 120));
         panels.answer = QDir::tempPath() + QStringLiteral("/with-figure.png");
-        clickSegment(*editor, EditorWindow::SaveSegment);
+        clickSegment(*editor, SaveSegment);
         const QImage withFigure(panels.answer);
         // The figure on the canvas takes the export past the picture's edge.
         QVERIFY2(withFigure.width() > capture.width(), qPrintable(QString::number(withFigure.width())));
@@ -118,7 +118,7 @@ private slots:
         QCOMPARE(editor->paintView->rootGroup()->contents().size(), 1);
         QCOMPARE(editor->paintView->myDrawings().lst.size(), 1);
         panels.answer = QDir::tempPath() + QStringLiteral("/deleted.png");
-        clickSegment(*editor, EditorWindow::SaveSegment);
+        clickSegment(*editor, SaveSegment);
         const QImage deleted(panels.answer);
         QCOMPARE(deleted.size(), capture.size());
         for (const QPoint p : {QPoint(0, 0), QPoint(260, 60), QPoint(299, 100), QPoint(299, 199)})
@@ -147,7 +147,7 @@ private slots:
         vtest::SaveDialogDriver dialog;
         dialog.folder = folder;
         dialog.typedName = QStringLiteral("shot");
-        clickSegment(*editor, EditorWindow::SaveSegment);
+        clickSegment(*editor, SaveSegment);
         QCOMPARE(dialog.dialogsAnswered, 1);
         QCOMPARE(dialog.questions.size(), 1);
         QVERIFY2(dialog.questions.constFirst().contains(QStringLiteral("shot.png")), qPrintable(dialog.questions.constFirst()));
@@ -155,7 +155,7 @@ private slots:
         QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("shot.png")});
 
         dialog.replace = true;
-        clickSegment(*editor, EditorWindow::SaveSegment);
+        clickSegment(*editor, SaveSegment);
         QCOMPARE(dialog.questions.size(), 2);
         QCOMPARE(QImage(existing).size(), QSize(120, 80));
         QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("shot.png")});
@@ -173,7 +173,7 @@ private slots:
         editor->show();
         QVERIFY(QTest::qWaitForWindowExposed(editor));
         const QStringList before = QDir(QDir::tempPath()).entryList(QDir::Files);
-        clickSegment(*editor, EditorWindow::SaveSegment);
+        clickSegment(*editor, SaveSegment);
         QCOMPARE(panels.saveRuns, 1);
         QVERIFY(editor && editor->isVisible());
         QCOMPARE(QDir(QDir::tempPath()).entryList(QDir::Files), before);

@@ -43,8 +43,6 @@ private slots:
     void init()
     {
         clearPreferences();
-        colorTarget = -1;
-        sharedToolBar = nullptr;
     }
 
     void toolTipTableKeepsDecimalKeysWithText()
@@ -108,37 +106,37 @@ private slots:
         QCOMPARE(bar->segment(16)->swatchColor(), QColor(Qt::red));
     }
 
-    void tealForTheFillColorStoresAndRepaintsSwatch17()
+    void tealForTheFillColorStoresAndReportsIt()
     {
-        auto bar = makeEditorLikeToolBar();
-        colorTarget = 2;
-        sharedToolBar = bar.get();
         ColorPaletteView view;
+        view.setTarget(ColorPaletteView::Target::FillColor);
+        QSignalSpy chosen(&view, &ColorPaletteView::colorChosen);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QTest::mouseClick(view.tealbutton, Qt::LeftButton);
         QCOMPARE(Preferences::standard().stringForKey(QStringLiteral("fillcolor")), QStringLiteral("teal"));
         QCOMPARE(view.palette()->namesTurnedOn(), QStringList{QStringLiteral("teal")});
-        QCOMPARE(hexString(bar->segment(17)->swatchColor()), QStringLiteral("#008080"));
-        QCOMPARE(bar->segment(16)->swatchColor(), QColor(Qt::black));   // the line swatch is untouched
+        QCOMPARE(chosen.size(), 1);
+        QCOMPARE(chosen.at(0).at(0).value<ColorPaletteView::Target>(), ColorPaletteView::Target::FillColor);
+        QCOMPARE(chosen.at(0).at(1).toString(), QStringLiteral("teal"));
         QVERIFY(!Preferences::standard().hasKey(QStringLiteral("linecolor")));
         QVERIFY(view.isVisible());   // the click does not close the palette
     }
 
-    void lineColorGoesToSwatch16()
+    void lineColorStoresTheLastClicked()
     {
-        auto bar = makeEditorLikeToolBar();
-        colorTarget = 1;
-        sharedToolBar = bar.get();
         ColorPaletteView view;
+        view.setTarget(ColorPaletteView::Target::LineColor);
+        QSignalSpy chosen(&view, &ColorPaletteView::colorChosen);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QTest::mouseClick(view.navybutton, Qt::LeftButton);
         QTest::mouseClick(view.maroonbutton, Qt::LeftButton);
         QCOMPARE(lineColorName(), QStringLiteral("maroon"));
         QCOMPARE(view.palette()->namesTurnedOn(), QStringList{QStringLiteral("maroon")});
-        QCOMPARE(hexString(bar->segment(16)->swatchColor()), QStringLiteral("#800000"));
-        QCOMPARE(bar->segment(17)->swatchColor(), QColor(Qt::black));
+        QCOMPARE(chosen.size(), 2);
+        QCOMPARE(chosen.at(1).at(0).value<ColorPaletteView::Target>(), ColorPaletteView::Target::LineColor);
+        QVERIFY(!Preferences::standard().hasKey(QStringLiteral("fillcolor")));
     }
 
     void withoutTargetAClickStoresNothing()
@@ -158,8 +156,8 @@ private slots:
 
     void bannerTargetStoresBannerColor()
     {
-        colorTarget = 0;
         ColorPaletteView view;
+        view.setTarget(ColorPaletteView::Target::Banner);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QTest::mouseClick(view.limebutton, Qt::LeftButton);
@@ -181,9 +179,9 @@ private slots:
     {
         QFETCH(QString, stored);
         QFETCH(QString, shown);
-        colorTarget = 2;
         Preferences::standard().setString(QStringLiteral("fillcolor"), stored);
         ColorPalettePopup popover(new ColorPaletteView);
+        popover.view()->setTarget(ColorPaletteView::Target::FillColor);
         // A stale choice must be cleared when the palette appears again.
         popover.view()->aquabutton->setChecked(true);
         popover.show();
@@ -204,7 +202,7 @@ private slots:
     void widthButtonsStoreTheirWidth()
     {
         LineWidthPopup popover(new LineWidthView);
-        LineWidthView *widths = popover.controller();
+        LineWidthView *widths = popover.view();
         popover.show();
         QVERIFY(QTest::qWaitForWindowExposed(&popover));
         const QList<QPair<QRadioButton *, int>> expected = {
@@ -248,10 +246,10 @@ private slots:
         if (present)
             Preferences::standard().setInteger(QStringLiteral("linesize"), stored);
         LineWidthPopup popover(new LineWidthView);
-        popover.controller()->rbThinnest->setChecked(true);
+        popover.view()->rbThinnest->setChecked(true);
         popover.show();
         QVERIFY(QTest::qWaitForWindowExposed(&popover));
-        LineWidthView *widths = popover.controller();
+        LineWidthView *widths = popover.view();
         QVERIFY(widths->rbThick->isChecked());
         for (QRadioButton *other : {widths->rbThinnest, widths->rbThin, widths->rbThicker, widths->rbThickest})
             QVERIFY(!other->isChecked());
@@ -264,12 +262,12 @@ private slots:
     {
         Preferences::standard().setInteger(QStringLiteral("linesize"), 7);
         LineWidthView widths;
-        widths.viewWillAppear();
+        widths.showStoredChoice();
         QRadioButton stranger(QString{});
-        widths.checkclicked(&stranger);
+        widths.widthButtonClicked(&stranger);
         QRadioButton lookalike(QStringLiteral("thick"));
-        widths.checkclicked(&lookalike);
-        widths.checkclicked(nullptr);
+        widths.widthButtonClicked(&lookalike);
+        widths.widthButtonClicked(nullptr);
         QCOMPARE(Preferences::standard().integerForKey(QStringLiteral("linesize")), 7);
         QVERIFY(widths.rbThicker->isChecked());
         QVERIFY(!widths.rbThick->isChecked());
@@ -278,7 +276,7 @@ private slots:
     void pointerOverTheTextViewIsTracked()
     {
         TextEntryPopup popover(new TextEntryView);
-        TextEntryView *entry = popover.controller();
+        TextEntryView *entry = popover.view();
         popover.show();
         QVERIFY(QTest::qWaitForWindowExposed(&popover));
         QEvent leave(QEvent::Leave);
@@ -324,13 +322,13 @@ private slots:
         TextEntryPopup popover(new TextEntryView);
         popover.show();
         QVERIFY(QTest::qWaitForWindowExposed(&popover));
-        QPlainTextEdit *text = popover.controller()->textview;
+        QPlainTextEdit *text = popover.view()->textview;
         QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), text, 5000);
         // ...but not from the text entry, which keeps typing.
         QTest::keyClicks(text, QStringLiteral("ab"));
         QTest::keyClick(text, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(triggered, 1);
-        QCOMPARE(popover.controller()->text(), QStringLiteral("ab"));
+        QCOMPARE(popover.view()->text(), QStringLiteral("ab"));
     }
 };
 

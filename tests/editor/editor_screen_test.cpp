@@ -28,19 +28,19 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(editor));
         const QPointF origin = editor->paintView->imagerect()->topLeft();
 
-        clickSegment(*editor, EditorWindow::FilledEllipseSegment);
+        clickSegment(*editor, FilledEllipseSegment);
         dragOnCanvas(*editor, origin + QPointF(40, 40), origin + QPointF(200, 140));
-        clickSegment(*editor, EditorWindow::RectangleSegment);
+        clickSegment(*editor, RectangleSegment);
         dragOnCanvas(*editor, origin + QPointF(380, 200), origin + QPointF(250, 90));
-        clickSegment(*editor, EditorWindow::ArrowSegment);
+        clickSegment(*editor, ArrowSegment);
         dragOnCanvas(*editor, origin + QPointF(500, 330), origin + QPointF(620, 220), 6);
-        clickSegment(*editor, EditorWindow::TextSegment);
+        clickSegment(*editor, TextSegment);
         QTest::keyClicks(editor->texteditview->textview, QStringLiteral("Look here"));
         pressCanvas(*editor, origin + QPointF(60, 300));
         releaseCanvas(*editor, origin + QPointF(60, 300));
         QCOMPARE(editor->paintView->myDrawings().lst.size(), 4);
-        clickSegment(*editor, EditorWindow::FillColorSegment);
-        QVERIFY(editor->ColorPalettePopup->isVisible());
+        clickSegment(*editor, FillColorSegment);
+        QVERIFY(editor->colorPopup->isVisible());
 
         // The middle of the filled ellipse shows yellow on the screen itself.
         const QPoint ellipseCentre =
@@ -48,7 +48,7 @@ private slots:
         const QPoint onScreen = ellipseCentre - screen->geometry().topLeft();
         QTRY_COMPARE_WITH_TIMEOUT(screen->grabWindow(0).toImage().pixel(onScreen), qRgb(255, 255, 0), 10000);
         // The fill swatch of the tool bar shows the fill color too.
-        ToolBarSegment *swatch = editor->buttonBar->segment(EditorWindow::FillColorSegment);
+        ToolBarSegment *swatch = editor->buttonBar->segment(FillColorSegment);
         const QPoint swatchCentre = swatch->mapToGlobal(swatch->rect().center()) - screen->geometry().topLeft();
         QCOMPARE(screen->grabWindow(0).toImage().pixel(swatchCentre), qRgb(255, 255, 0));
 
@@ -74,20 +74,20 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(editor));
         const QPointF origin = editor->paintView->imagerect()->topLeft();
 
-        clickSegment(*editor, EditorWindow::PixelateSegment);
+        clickSegment(*editor, PixelateSegment);
         dragOnCanvas(*editor, origin + QPointF(30, 30), origin + QPointF(200, 150));
-        clickSegment(*editor, EditorWindow::BlurSegment);
+        clickSegment(*editor, BlurSegment);
         dragOnCanvas(*editor, origin + QPointF(230, 30), origin + QPointF(400, 150));
-        clickSegment(*editor, EditorWindow::HighlighterSegment);
+        clickSegment(*editor, HighlighterSegment);
         dragOnCanvas(*editor, origin + QPointF(30, 200), origin + QPointF(400, 205), 8);
-        clickSegment(*editor, EditorWindow::PenSegment);
+        clickSegment(*editor, PenSegment);
         dragOnCanvas(*editor, origin + QPointF(450, 60), origin + QPointF(650, 300), 8);
-        clickSegment(*editor, EditorWindow::CounterSegment);
+        clickSegment(*editor, CounterSegment);
         for (int i = 0; i < 3; ++i) {
             pressCanvas(*editor, origin + QPointF(80 + 80 * i, 320));
             releaseCanvas(*editor, origin + QPointF(80 + 80 * i, 320));
         }
-        clickSegment(*editor, EditorWindow::PointerSegment);
+        clickSegment(*editor, PointerSegment);
         pressCanvas(*editor, origin + QPointF(240, 320));
         releaseCanvas(*editor, origin + QPointF(240, 320));
         QVERIFY(editor->paintView->markedFigure());

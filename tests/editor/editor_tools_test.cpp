@@ -1,6 +1,8 @@
 #include "editor/ClosePrompt.h"
 #include "editor/EditorWindow.h"
+#include "editor/tools/FigureTools.h"
 #include "editor/tools/SharingTools.h"
+#include "editor/tools/ToolTable.h"
 #include "helpers/FilePanels.h"
 #include "helpers/SaveFolder.h"
 #include "tests/editor/EditorDriver.h"
@@ -9,6 +11,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QSignalSpy>
 
@@ -37,6 +40,16 @@ struct RecordingPanels : FilePanels {
     }
 };
 
+// A tool only this test knows: rectangles filed as stamps, with an icon of its own.
+class StampTool : public RectangleTool
+{
+public:
+    QString typeName() const override { return QStringLiteral("stamp"); }
+
+protected:
+    void drawIcon(QPainter &painter) const override { painter.fillRect(5, 5, 12, 12, Qt::darkRed); }
+};
+
 } // namespace
 
 // The editor's additions around the specified tools, driven through its window with
@@ -49,9 +62,10 @@ class EditorToolsTest : public QObject
     ScriptedPrompt prompt;
     RecordingPanels panels;
 
-    EditorWindow &open(const QImage &picture = patternImage(400, 300))
+    EditorWindow &open(const QImage &picture = patternImage(400, 300),
+                       const ToolTable &tools = ToolTable::standard())
     {
-        editor = new EditorWindow;
+        editor = new EditorWindow(tools);
         editor->setClosePrompt(&prompt);
         editor->imagelocation = writeCapture(picture);
         editor->show();
@@ -81,7 +95,7 @@ class EditorToolsTest : public QObject
     QImage saved(const QString &name)
     {
         panels.answer = QDir::tempPath() + QLatin1Char('/') + name;
-        clickSegment(*editor, EditorWindow::SaveSegment);
+        clickSegment(*editor, SaveSegment);
         return QImage(panels.answer).convertToFormat(QImage::Format_RGB32);
     }
 
@@ -100,7 +114,7 @@ class EditorToolsTest : public QObject
             dragOnCanvas(*editor, from, from + QPointF(30, 60));
             QCOMPARE(editor->paintView->myDrawings().lst.constLast()->mobjType, kinds[i].second);
         }
-        editor->buttonBar->clickSegment(EditorWindow::FilledRectangleSegment);
+        editor->buttonBar->clickSegment(FilledRectangleSegment);
         dragOnCanvas(*editor, origin() + QPointF(10, 200), origin() + QPointF(60, 240));
     }
 
@@ -180,15 +194,15 @@ private slots:
         const QImage after = saved("undone.png");
         QCOMPARE(after, patternImage(200, 150));
 
-        clickSegment(window, EditorWindow::TextSegment);
+        clickSegment(window, TextSegment);
         QTest::keyClicks(window.texteditview->textview, QStringLiteral("Note"));
         pressCanvas(window, origin() + QPointF(20, 170));
         releaseCanvas(window, origin() + QPointF(20, 170));
         const auto text = window.paintView->myDrawings().lst.constLast()->mText;
         QVERIFY(text);
         const int size = text->font().size;
-        clickSegment(window, EditorWindow::IncreaseFontSegment);
-        clickSegment(window, EditorWindow::IncreaseFontSegment);
+        clickSegment(window, IncreaseFontSegment);
+        clickSegment(window, IncreaseFontSegment);
         QCOMPARE(text->font().size, size + 4);
         key(QKeySequence(Qt::CTRL | Qt::Key_Z));
         QCOMPARE(text->font().size, size);
@@ -228,8 +242,8 @@ private slots:
     void pixelateAndBlurHideTheirRegion_data()
     {
         QTest::addColumn<int>("segment");
-        QTest::newRow("pixelate") << int(EditorWindow::PixelateSegment);
-        QTest::newRow("blur") << int(EditorWindow::BlurSegment);
+        QTest::newRow("pixelate") << int(PixelateSegment);
+        QTest::newRow("blur") << int(BlurSegment);
     }
 
     void pixelateAndBlurHideTheirRegion()
@@ -260,6 +274,31 @@ private slots:
                     if (hidden.intersects(QRect(ox, oy, 8, 1)) && out.copy(ox, oy, 8, 1) == run)
                         QFAIL(qPrintable(QStringLiteral("row %1 found at %2,%3").arg(y).arg(ox).arg(oy)));
         }
+    }
+
+    // A new tool is one more descriptor in the table: it gets its segment after the
+    // others, with its icon and tool tip, its key, and draws its own figures.
+    void aToolAddedToTheTableIsOnTheBarOnItsKeyAndDraws()
+    {
+        const auto stamp = ToolKind(100);
+        QList<ToolDescriptor> segments = ToolTable::standardSegments();
+        segments.append(ToolDescriptor{stamp, SegmentAction::None, {}, QKeySequence(Qt::Key_K),
+                                       QStringLiteral("Stamp"), makeTool<StampTool>});
+        const ToolTable tools(segments);
+        EditorWindow &window = open(patternImage(400, 300), tools);
+        QCOMPARE(window.buttonBar->segmentCount(), 25);
+        ToolBarSegment *shown = window.buttonBar->segment(24);
+        QCOMPARE(shown->toolTip(), QStringLiteral("Stamp (K)"));
+        QCOMPARE(shown->icon().pixmap(22, 22).toImage().pixelColor(10, 10), QColor(Qt::darkRed));
+        QCOMPARE(window.buttonBar->segmentToolTip(PenSegment), QStringLiteral("Pen"));
+
+        key(QKeySequence(Qt::Key_K));
+        QCOMPARE(window.paintView->selectedTool(), std::optional(stamp));
+        QCOMPARE(window.buttonBar->selectedSegment(), 24);
+        dragOnCanvas(window, origin() + QPointF(20, 20), origin() + QPointF(90, 70));
+        QCOMPARE(figuresDrawn(), 1);
+        QCOMPARE(window.paintView->myDrawings().lst.constLast()->mobjType, QStringLiteral("stamp"));
+        delete editor.data();   // before the table it draws with
     }
 
     void closingAsksOnlyWhileFiguresAreUnsaved()
@@ -316,16 +355,16 @@ private slots:
     {
         EditorWindow &window = open();
         const QList<std::tuple<int, QKeySequence, ToolKind>> tools = {
-            {EditorWindow::PointerSegment, QKeySequence(Qt::Key_V), ToolKind::pointer},
-            {EditorWindow::RectangleSegment, QKeySequence(Qt::Key_R), ToolKind::rectangle},
-            {EditorWindow::EllipseSegment, QKeySequence(Qt::Key_E), ToolKind::ellipse},
-            {EditorWindow::LineSegment, QKeySequence(Qt::Key_L), ToolKind::line},
-            {EditorWindow::ArrowSegment, QKeySequence(Qt::Key_A), ToolKind::arrow},
-            {EditorWindow::PixelateSegment, QKeySequence(Qt::Key_X), ToolKind::pixelate},
-            {EditorWindow::BlurSegment, QKeySequence(Qt::Key_B), ToolKind::blur},
-            {EditorWindow::HighlighterSegment, QKeySequence(Qt::Key_H), ToolKind::highlighter},
-            {EditorWindow::CounterSegment, QKeySequence(Qt::Key_N), ToolKind::counter},
-            {EditorWindow::PenSegment, QKeySequence(Qt::Key_P), ToolKind::pen}};
+            {PointerSegment, QKeySequence(Qt::Key_V), ToolKind::Pointer},
+            {RectangleSegment, QKeySequence(Qt::Key_R), ToolKind::Rectangle},
+            {EllipseSegment, QKeySequence(Qt::Key_E), ToolKind::Ellipse},
+            {LineSegment, QKeySequence(Qt::Key_L), ToolKind::Line},
+            {ArrowSegment, QKeySequence(Qt::Key_A), ToolKind::Arrow},
+            {PixelateSegment, QKeySequence(Qt::Key_X), ToolKind::Pixelate},
+            {BlurSegment, QKeySequence(Qt::Key_B), ToolKind::Blur},
+            {HighlighterSegment, QKeySequence(Qt::Key_H), ToolKind::Highlighter},
+            {CounterSegment, QKeySequence(Qt::Key_N), ToolKind::Counter},
+            {PenSegment, QKeySequence(Qt::Key_P), ToolKind::Pen}};
         for (const auto &[segment, sequence, tool] : tools) {
             key(sequence);
             QCOMPARE(window.paintView->selectedTool(), std::optional(tool));
@@ -343,10 +382,10 @@ private slots:
         // T opens the text popover; while it is up, keys are text.
         key(QKeySequence(Qt::Key_T));
         QVERIFY(window.texteditpopover->isVisible());
-        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::text));
+        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::Text));
         key(QKeySequence(Qt::Key_R));
         key(QKeySequence(Qt::CTRL | Qt::Key_S));
-        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::text));
+        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::Text));
         QVERIFY(panels.requests.isEmpty());
         window.texteditpopover->close();
 

@@ -72,7 +72,6 @@ private slots:
     void init()
     {
         clearPreferences();
-        colorTarget = -1;
     }
 
     void cleanup()
@@ -108,15 +107,15 @@ private slots:
     {
         EditorWindow &window = openEditorOnPattern();
         clickSegment(window, 5);
-        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::rectangle));
+        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::Rectangle));
         for (int spacer : {3, 9}) {
             clickSegment(window, spacer);
-            QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::rectangle));
+            QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::Rectangle));
             QCOMPARE(window.buttonBar->selectedSegment(), 5);
         }
         QVERIFY(!window.texteditpopover->isVisible());
         QVERIFY(!window.linesizepopup->isVisible());
-        QVERIFY(!window.ColorPalettePopup->isVisible());
+        QVERIFY(!window.colorPopup->isVisible());
         QCOMPARE(figureCount(), 0);
         QVERIFY(window.isVisible());
     }
@@ -125,9 +124,9 @@ private slots:
     {
         EditorWindow &window = openEditorOnPattern();
         const QList<QPair<int, ToolKind>> tools = {
-            {4, ToolKind::pointer}, {5, ToolKind::rectangle}, {6, ToolKind::ellipse},
-            {7, ToolKind::line}, {8, ToolKind::arrow}, {10, ToolKind::filledrectangle},
-            {11, ToolKind::filledellipse}, {13, ToolKind::increasefont}, {14, ToolKind::decreasefont}};
+            {4, ToolKind::Pointer}, {5, ToolKind::Rectangle}, {6, ToolKind::Ellipse},
+            {7, ToolKind::Line}, {8, ToolKind::Arrow}, {10, ToolKind::FilledRectangle},
+            {11, ToolKind::FilledEllipse}, {13, ToolKind::IncreaseFont}, {14, ToolKind::DecreaseFont}};
         for (const auto &[segment, tool] : tools) {
             clickSegment(window, segment);
             QCOMPARE(window.paintView->selectedTool(), std::optional(tool));
@@ -150,7 +149,7 @@ private slots:
         EditorWindow &window = openEditorOnPattern();
         clickSegment(window, 12);
         QVERIFY(window.texteditpopover->isVisible());
-        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::text));
+        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::Text));
         QTest::keyClicks(window.texteditview->textview, QStringLiteral("Hello there"));
         // Below the popover, which hangs from the tool bar over the top of the picture.
         const QPointF at = window.paintView->imagerect()->topLeft() + QPointF(40, 170);
@@ -189,11 +188,11 @@ private slots:
         // The second click lands outside the popup, which closes it first.
         clickSegment(window, 12);
         QVERIFY(!window.texteditpopover->isVisible());
-        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::text));
+        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::Text));
         QCOMPARE(window.texteditview->text(), QString());
         clickSegment(window, 12);
         QVERIFY(window.texteditpopover->isVisible());
-        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::text));
+        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::Text));
     }
 
     void lineWidthSegmentLeavesThePointerTool()
@@ -203,7 +202,7 @@ private slots:
         clickSegment(window, 8);
         clickSegment(window, 15);
         QVERIFY(window.linesizepopup->isVisible());
-        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::pointer));
+        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::Pointer));
         QCOMPARE(window.buttonBar->selectedSegment(), 4);
         QVERIFY(window.linesizeview->rbThick->isChecked());
         QCOMPARE(Preferences::standard().integerForKey(QStringLiteral("linesize")), 9);
@@ -219,25 +218,29 @@ private slots:
         ToolBarSegment *fill = window.buttonBar->segment(17);
         const QPoint clickPoint = fill->rect().center() + QPoint(3, 0);
         click(fill, clickPoint);
-        QCOMPARE(colorTarget, 2);
-        QCOMPARE(sharedToolBar.data(), window.buttonBar.data());
-        QVERIFY(window.ColorPalettePopup->isVisible());
+        QCOMPARE(window.colorPalette->target(), ColorPaletteView::Target::FillColor);
+        QVERIFY(window.colorPopup->isVisible());
         // The popover points at the place of the click, under the tool bar.
         // It points at the middle of a place one fiftieth of the tool bar wide starting there.
         const int clickX = fill->mapToGlobal(clickPoint).x();
-        QVERIFY(window.ColorPalettePopup->arrowTip().x() >= clickX);
-        QVERIFY(window.ColorPalettePopup->arrowTip().x() <= clickX + window.buttonBar->width() / 50);
-        QCOMPARE(window.ColorPalettePopup->arrowTip().y(),
+        QVERIFY(window.colorPopup->arrowTip().x() >= clickX);
+        QVERIFY(window.colorPopup->arrowTip().x() <= clickX + window.buttonBar->width() / 50);
+        QCOMPARE(window.colorPopup->arrowTip().y(),
                  window.buttonBar->mapToGlobal(QPoint(0, window.buttonBar->height())).y());
-        QTest::mouseClick(window.ColorPaletteView->tealbutton, Qt::LeftButton);
+        QTest::mouseClick(window.colorPalette->tealbutton, Qt::LeftButton);
         QCOMPARE(Preferences::standard().stringForKey(QStringLiteral("fillcolor")), QStringLiteral("teal"));
         QCOMPARE(hexString(fill->swatchColor()), QStringLiteral("#008080"));
-        QCOMPARE(window.ColorPaletteView->palette()->namesTurnedOn(), QStringList{QStringLiteral("teal")});
+        QCOMPARE(window.colorPalette->palette()->namesTurnedOn(), QStringList{QStringLiteral("teal")});
 
         clickSegment(window, 16);
-        QCOMPARE(colorTarget, 1);
-        QVERIFY(window.ColorPalettePopup->isVisible());
-        QCOMPARE(window.ColorPaletteView->palette()->namesTurnedOn(), QStringList{QStringLiteral("red")});
+        QCOMPARE(window.colorPalette->target(), ColorPaletteView::Target::LineColor);
+        QVERIFY(window.colorPopup->isVisible());
+        QCOMPARE(window.colorPalette->palette()->namesTurnedOn(), QStringList{QStringLiteral("red")});
+        // A line color paints the line swatch only.
+        QTest::mouseClick(window.colorPalette->maroonbutton, Qt::LeftButton);
+        QCOMPARE(lineColorName(), QStringLiteral("maroon"));
+        QCOMPARE(hexString(window.buttonBar->segment(16)->swatchColor()), QStringLiteral("#800000"));
+        QCOMPARE(hexString(fill->swatchColor()), QStringLiteral("#008080"));
     }
 
     void deleteRemovesTheSelectedFigureUnlessTyping()
@@ -328,7 +331,7 @@ private slots:
         };
         QCOMPARE(sizeAfterClicking(13), 74);
         QCOMPARE(sizeAfterClicking(13), 74);
-        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::increasefont));
+        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::IncreaseFont));
         const QRectF largest = *record->mrect;
 
         // Down by two per click, from 74 to 8 in 33 clicks, then to 6 and no further.
@@ -336,7 +339,7 @@ private slots:
             QCOMPARE(sizeAfterClicking(14), expected);
         QCOMPARE(sizeAfterClicking(14), 6);
         QCOMPARE(sizeAfterClicking(14), 6);
-        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::decreasefont));
+        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::DecreaseFont));
         QCOMPARE(Preferences::standard().integerForKey(QStringLiteral("fontsize")), 6);
         // The record follows the text's size and stays where the text was placed.
         QCOMPARE(record->mrect->topLeft(), at);
@@ -380,7 +383,7 @@ private slots:
         QCOMPARE(closing.size(), 0);
         QCOMPARE(figureCount(), 2);
         QCOMPARE(window.paintView->myDrawings().lst.size(), 2);
-        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::pointer));
+        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::Pointer));
 
         // The copy writes no file: with the folder still blocked it goes through, and
         // the editor closes.

@@ -57,40 +57,37 @@ private slots:
             NodeKind kind;
         };
         const QList<Expected> drawing{
-            {ToolKind::ellipse, QStringLiteral("ellipse"), NodeKind::shape},
-            {ToolKind::filledellipse, QStringLiteral("ellipse"), NodeKind::shape},
-            {ToolKind::rectangle, QStringLiteral("rectangle"), NodeKind::shape},
-            {ToolKind::filledrectangle, QStringLiteral("rectangle"), NodeKind::shape},
-            {ToolKind::line, QStringLiteral("line"), NodeKind::shape},
-            {ToolKind::arrow, QStringLiteral("arrow"), NodeKind::group},
-            {ToolKind::text, QStringLiteral("text"), NodeKind::text},
-            {ToolKind::pixelate, QStringLiteral("pixelate"), NodeKind::group},
-            {ToolKind::blur, QStringLiteral("blur"), NodeKind::group},
-            {ToolKind::highlighter, QStringLiteral("highlighter"), NodeKind::group},
-            {ToolKind::counter, QStringLiteral("counter"), NodeKind::group},
-            {ToolKind::pen, QStringLiteral("pen"), NodeKind::group},
+            {ToolKind::Ellipse, QStringLiteral("ellipse"), NodeKind::shape},
+            {ToolKind::FilledEllipse, QStringLiteral("ellipse"), NodeKind::shape},
+            {ToolKind::Rectangle, QStringLiteral("rectangle"), NodeKind::shape},
+            {ToolKind::FilledRectangle, QStringLiteral("rectangle"), NodeKind::shape},
+            {ToolKind::Line, QStringLiteral("line"), NodeKind::shape},
+            {ToolKind::Arrow, QStringLiteral("arrow"), NodeKind::group},
+            {ToolKind::Text, QStringLiteral("text"), NodeKind::text},
+            {ToolKind::Pixelate, QStringLiteral("pixelate"), NodeKind::group},
+            {ToolKind::Blur, QStringLiteral("blur"), NodeKind::group},
+            {ToolKind::Highlighter, QStringLiteral("highlighter"), NodeKind::group},
+            {ToolKind::Counter, QStringLiteral("counter"), NodeKind::group},
+            {ToolKind::Pen, QStringLiteral("pen"), NodeKind::group},
         };
         FakeCanvas canvas;
         const FigureStyle style{canvas.currentLineColor(), scene::Color::named(QStringLiteral("blue")), 4};
         for (const Expected &expected : drawing) {
-            const DrawingTool *tool = drawingToolFor(expected.tool);
+            const DrawingTool *tool = ToolTable::standard().drawingToolFor(expected.tool);
             QVERIFY2(tool, qPrintable(expected.type));
             QCOMPARE(tool->typeName(), expected.type);
             QVERIFY(tool->takesPagePresses());
             const StartedFigure started = tool->start(canvas, style, scene::Point{40, 30});
             QVERIFY2(kindOf(started.node) == expected.kind, qPrintable(expected.type));
         }
-        // The sharing segments follow the enum's order.
-        for (int i = 0; i < sharingTools().size(); ++i)
-            QCOMPARE(drawingToolFor(ToolKind(int(ToolKind::pixelate) + i)), sharingTools().at(i));
 
-        const DrawingTool *pointer = drawingToolFor(ToolKind::pointer);
+        const DrawingTool *pointer = ToolTable::standard().drawingToolFor(ToolKind::Pointer);
         QVERIFY(pointer);
         QVERIFY(!pointer->takesPagePresses());
         QVERIFY(!pointer->start(canvas, style, scene::Point{40, 30}).node);
-        for (ToolKind setting : {ToolKind::linesize, ToolKind::increasefont, ToolKind::decreasefont,
-                                  ToolKind::savelocal})
-            QVERIFY(!drawingToolFor(setting));
+        for (ToolKind setting : {ToolKind::LineSize, ToolKind::IncreaseFont, ToolKind::DecreaseFont,
+                                  ToolKind::SaveLocal})
+            QVERIFY(!ToolTable::standard().drawingToolFor(setting));
     }
 
     // A drag only reshapes the latest figure when it is of a kind the tool can draw out:
@@ -99,14 +96,15 @@ private slots:
     {
         FakeCanvas canvas;
         const FigureStyle style{canvas.currentLineColor(), canvas.currentLineColor(), 4};
-        const DrawingTool *arrow = drawingToolFor(ToolKind::arrow);
+        const DrawingTool *arrow = ToolTable::standard().drawingToolFor(ToolKind::Arrow);
         const StartedFigure started = arrow->start(canvas, style, scene::Point{10, 10});
         auto record = std::make_shared<Figure>();
         canvas.records.addItem(arrow->typeName(), record, nullptr, nullptr,
                                std::dynamic_pointer_cast<scene::Group>(started.node), started.rect.x(),
                                started.rect.y(), started.rect.width(), started.rect.height());
         const QRectF before = *record->mrect;
-        drawingToolFor(ToolKind::pen)->drag(canvas, record, scene::Point{10, 10}, scene::Point{200, 150});
+        const DrawingTool *pen = ToolTable::standard().drawingToolFor(ToolKind::Pen);
+        pen->drag(canvas, record, scene::Point{10, 10}, scene::Point{200, 150});
         QCOMPARE(*record->mrect, before);
         arrow->drag(canvas, record, scene::Point{10, 10}, scene::Point{200, 150});
         QCOMPARE(*record->mrect, QRectF(10, 10, 190, 140));
