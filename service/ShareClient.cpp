@@ -1,6 +1,5 @@
 #include "service/ShareClient.h"
 
-#include "helpers/Links.h"
 #include "helpers/NamedColors.h"
 #include "platform/Preferences.h"
 #include "service/HttpTransport.h"
@@ -33,34 +32,20 @@ int g_stalledTransferMs = kDefaultStalledTransferMs;
 
 using ReplyHandler = std::function<void(const ShareReply &reply)>;
 
-// The transport's answer as a reply: an accepted status is 2xx, and a body that is
-// not UTF-8 makes the whole answer unreadable.
+// The transport's answer as a reply: a body that is not UTF-8 makes the whole answer
+// unreadable.
 ShareReply replyFrom(const HttpResponse &response)
 {
-    ShareReply reply;
-    if (response.transportFailed) {
-        reply.error = ShareError::Transport;
-        reply.errorText = response.errorText;
-        return reply;
-    }
-    reply.status = response.hasStatus ? int(response.status) : 0;
+    if (response.transportFailed)
+        return ShareReply::failure(ShareError::Transport, response.errorText);
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decoder(response.body);
     if (!response.hasStatus || decoder.hasError()) {
-        reply.error = ShareError::UnreadableReply;
-        return reply;
+        ShareReply unreadable = ShareReply::failure(ShareError::UnreadableReply);
+        unreadable.status = response.hasStatus ? int(response.status) : 0;
+        return unreadable;
     }
-    reply.body = text;
-    reply.error = isSuccessStatus(reply.status) ? ShareError::None : ShareError::HttpStatus;
-    return reply;
-}
-
-ShareReply failure(ShareError error, const QString &errorText = QString())
-{
-    ShareReply reply;
-    reply.error = error;
-    reply.errorText = errorText;
-    return reply;
+    return ShareReply::answer(int(response.status), text);
 }
 
 QByteArray contentTypeForFile(const QString &path)
@@ -204,12 +189,12 @@ void sendUpload(const QString &path, const QString &token, const ReplyHandler &d
 {
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists() || info.isDir()) {
-        done(failure(ShareError::FileMissing));
+        done(ShareReply::failure(ShareError::FileMissing));
         return;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        done(failure(ShareError::FileUnreadable, file.errorString()));
+        done(ShareReply::failure(ShareError::FileUnreadable, file.errorString()));
         return;
     }
     MultipartForm form;

@@ -25,4 +25,23 @@ struct ShareReply {
     QString errorText;
 
     bool succeeded() const { return error == ShareError::None; }
+
+    // An answer with a text body: accepted when its status is 2xx.
+    static ShareReply answer(int status, const QString &body)
+    {
+        ShareReply reply;
+        reply.status = status;
+        reply.body = body;
+        reply.error = status >= 200 && status < 300 ? ShareError::None : ShareError::HttpStatus;
+        return reply;
+    }
+
+    // A request that ended without an answer to read.
+    static ShareReply failure(ShareError error, const QString &errorText = QString())
+    {
+        ShareReply reply;
+        reply.error = error;
+        reply.errorText = errorText;
+        return reply;
+    }
 };

@@ -261,12 +261,12 @@ private slots:
         QCOMPARE(lastBannerResult(), QStringLiteral("Invalid URL"));
 
         // A reply with white space is no link either, whatever it starts with.
-        bannerUploaded(ShareReply{200, m_server.publicHost() + QStringLiteral("/a.png oops")},
+        bannerUploaded(ShareReply::answer(200, m_server.publicHost() + QStringLiteral("/a.png oops")),
                        QStringLiteral("/elsewhere.png"), QStringLiteral("navy"));
         QVERIFY(drainRequestChains());
         // A link-shaped body under an error status is a failed upload too.
         m_notifications->received.clear();
-        bannerUploaded(ShareReply{503, m_server.publicHost() + QStringLiteral("/a.png"), ShareError::HttpStatus},
+        bannerUploaded(ShareReply::answer(503, m_server.publicHost() + QStringLiteral("/a.png")),
                        QStringLiteral("/elsewhere.png"), QStringLiteral("navy"));
         QVERIFY(notified(QStringLiteral("File Upload Error"), QStringLiteral("There was a problem uploading your banner image.")));
         QVERIFY(drainRequestChains());

@@ -63,7 +63,7 @@ private:
         Outcome outcome;
         ShareClient::uploadFile(path, outcome.completion());
         if (!QTest::qWaitFor([&] { return !outcome.replies.isEmpty(); }, kWaitMs))
-            return ShareReply{0, QStringLiteral("(no answer)"), ShareError::Transport};
+            return ShareReply::failure(ShareError::Transport, QStringLiteral("(no answer)"));
         return outcome.replies.first();
     }
 
