@@ -13,6 +13,7 @@
 #include "helpers/NamedColors.h"
 #include "helpers/ResourceImages.h"
 #include "platform/SettingsKeys.h"
+#include "service/ShareClient.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -68,17 +69,22 @@ QString writeNewBannerFile(const QImage &image, BannerForm form)
     return path;
 }
 
-// Upload, then bannerUploaded; `setUserDone` takes the set-user reply.
-void sendBanner(const QString &path, const QString &colorName, VorCompletion setUserDone)
+// What a set-user answer leaves as the banner chain's result: the service's text, or
+// the system's description when no answer came at all.
+QString setUserResult(const ShareReply &reply)
+{
+    return reply.error == ShareError::Transport ? reply.errorText : reply.body;
+}
+
+// Upload, then bannerUploaded; `setUserDone` takes the set-user result.
+void sendBanner(const QString &path, const QString &colorName, SetUserDone setUserDone)
 {
     ShareClient::getUserID();
     g_filesBeingSent.append(path);
-    ShareClient::uploadFile(ShareOperation::upload, path,
-                           [path, colorName, setUserDone = std::move(setUserDone)](const QString &reply) {
-                               g_filesBeingSent.removeOne(path);
-                               bannerUploaded(reply, path, colorName, setUserDone,
-                                              int(ShareClient::state().lastStatusCode));
-                           });
+    ShareClient::uploadFile(path, [path, colorName, setUserDone = std::move(setUserDone)](const ShareReply &reply) {
+        g_filesBeingSent.removeOne(path);
+        bannerUploaded(reply, path, colorName, setUserDone);
+    });
 }
 
 } // namespace
@@ -201,11 +207,10 @@ QString uploadBannerFromWindow()
     return QString();
 }
 
-void bannerUploaded(const QString &reply, const QString &path, const QString &colorName, VorCompletion setUserDone,
-                    int status)
+void bannerUploaded(const ShareReply &reply, const QString &path, const QString &colorName, SetUserDone setUserDone)
 {
-    const QString link = QStringLiteral("https://") + reply;
-    if (!isSuccessStatus(status) || !isValidURL(link)) {
+    const QString link = QStringLiteral("https://") + reply.body;
+    if (!reply.succeeded() || !isValidURL(link)) {
         postNotification(QStringLiteral("File Upload Error"), QStringLiteral("There was a problem uploading your banner image."));
         g_lastResult = QStringLiteral("Invalid URL");
         return;
@@ -214,11 +219,9 @@ void bannerUploaded(const QString &reply, const QString &path, const QString &co
     defaults().setString(SettingsKeys::bannerColor, colorName);
     const QColor color = colorNamed(colorName);
     ShareClient::getUserID();
-    ShareClient::getSalt(ShareOperation::salt, [colorName, color, link, setUserDone](const QString &) {
-        ShareClient::setUser(colorName, color, link, [setUserDone](const QString &text) {
-            if (setUserDone)
-                setUserDone(text);
-        });
+    ShareClient::setBanner(colorName, color, link, [setUserDone](const ShareReply &setUser) {
+        if (setUserDone)
+            setUserDone(setUserResult(setUser));
     });
 }
 

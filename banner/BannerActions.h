@@ -1,9 +1,11 @@
 #pragma once
 
-#include "service/ShareClient.h"
+#include "service/ShareReply.h"
 
 #include <QImage>
 #include <QString>
+
+#include <functional>
 
 class SegmentedToolBar;
 class BannerPreview;
@@ -61,13 +63,17 @@ QString uploadBanner();
 // saved, "" otherwise.
 QString uploadBannerFromWindow();
 
-// The upload's completion: the reply must make a link ("https://" + reply). Then the
-// path and color are stored and the service is told the user id, the link and the
-// color; `setUserDone` runs with the set-user reply. A reply that is no link, or
-// whose HTTP `status` is not 2xx, posts "File Upload Error", sets the result to
-// "Invalid URL" and sends nothing more.
-void bannerUploaded(const QString &reply, const QString &path, const QString &colorName,
-                    VorCompletion setUserDone = {}, int status = 200);
+// Takes the set-user answer: the service's text, or the system's description when
+// no answer came.
+using SetUserDone = std::function<void(const QString &result)>;
+
+// The upload's completion: the reply must have succeeded and its body make a link
+// ("https://" + body). Then the path and color are stored and the service is told
+// the user id, the link and the color; `setUserDone` runs with the set-user answer.
+// A failed upload, or a body that is no link, posts "File Upload Error", sets the
+// result to "Invalid URL" and sends nothing more.
+void bannerUploaded(const ShareReply &reply, const QString &path, const QString &colorName,
+                    SetUserDone setUserDone = {});
 
 // The last result of a banner upload chain: a set-user reply, "Invalid URL" or
 // "File not found"; "" before any.

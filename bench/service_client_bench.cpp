@@ -131,7 +131,7 @@ void benchUploads(const QString &serverBinary, const QString &pngPath)
         QElapsedTimer timer;
         timer.start();
         bool done = false;
-        ShareClient::uploadFile(ShareOperation::upload, pngPath, [&](const QString &) { done = true; });
+        ShareClient::uploadFile(pngPath, [&](const ShareReply &) { done = true; });
         waitFor([&] { return done; }, 30000);
         latencies.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
@@ -144,7 +144,7 @@ void benchUploads(const QString &serverBinary, const QString &pngPath)
     QElapsedTimer timer;
     timer.start();
     for (int i = 0; i < kQueued; ++i)
-        ShareClient::uploadFile(ShareOperation::upload, pngPath, [&](const QString &) { ++finished; });
+        ShareClient::uploadFile(pngPath, [&](const ShareReply &) { ++finished; });
     waitFor([&] { return finished == kQueued; }, 120000);
     std::printf("queued uploads: %d in %.0f ms, %.1f uploads/s\n", finished, double(timer.elapsed()),
                 finished * 1000.0 / double(std::max<qint64>(1, timer.elapsed())));
@@ -154,9 +154,7 @@ void benchUploads(const QString &serverBinary, const QString &pngPath)
         QElapsedTimer historyTimer;
         historyTimer.start();
         bool done = false;
-        ShareClient::getSalt(ShareOperation::salt, [&](const QString &) {
-            ShareClient::getHistory(ShareOperation::allhistory, [&](const QString &) { done = true; });
-        });
+        ShareClient::fetchAllHistory([&](const ShareReply &) { done = true; });
         waitFor([&] { return done; }, 30000);
         historyMs.push_back(double(historyTimer.nsecsElapsed()) / 1e6);
     }

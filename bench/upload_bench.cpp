@@ -155,7 +155,7 @@ int main(int argc, char **argv)
         bool answered = false;
         settle();
         timer.start();
-        ShareClient::uploadFile(ShareOperation::upload, path, [&answered](const QString &) { answered = true; });
+        ShareClient::uploadFile(path, [&answered](const ShareReply &) { answered = true; });
         const QDeadlineTimer chainDeadline(30000);
         while (!answered && !chainDeadline.hasExpired())
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
@@ -163,7 +163,7 @@ int main(int argc, char **argv)
         QFile::remove(path);
         answered = false;
         timer.start();
-        ShareClient::getSalt(ShareOperation::salt, [&answered](const QString &) { answered = true; });
+        ShareClient::fetchSalt([&answered](const ShareReply &) { answered = true; });
         while (!answered && !chainDeadline.hasExpired())
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
         salt.ms.push_back(timer.nsecsElapsed() / 1e6);

@@ -147,11 +147,10 @@ void HistoryTable::loadHistory()
     const quint64 generation = ++m_generation;
     QPointer<HistoryTable> guard(this);
     ShareClient::getUserID();
-    ShareClient::getSalt(ShareOperation::salt, [guard, generation](const QString &) {
-        ShareClient::getHistory(ShareOperation::allhistory, [guard, generation](const QString &reply) {
-            if (guard)
-                guard->applyReply(reply, generation);
-        });
+    ShareClient::fetchAllHistory([guard, generation](const ShareReply &reply) {
+        // A failed request lists nothing.
+        if (guard)
+            guard->applyReply(reply.succeeded() ? reply.body : QString(), generation);
     });
 }
 

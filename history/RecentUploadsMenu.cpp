@@ -48,11 +48,9 @@ void RecentUploadsMenu::requestRecentUploads()
     QPointer<RecentUploadsMenu> guard(this);
     const quint64 opening = ++m_opening;
     ShareClient::getUserID();
-    ShareClient::getSalt(ShareOperation::salt, [guard, opening](const QString &) {
-        ShareClient::getHistory(ShareOperation::shorthistory, [guard, opening](const QString &reply) {
-            if (guard)
-                guard->appendUploads(reply, opening);
-        });
+    ShareClient::fetchRecentHistory([guard, opening](const ShareReply &reply) {
+        if (guard)
+            guard->appendUploads(reply.succeeded() ? reply.body : QString(), opening);
     });
 }
 
@@ -60,7 +58,7 @@ void RecentUploadsMenu::appendUploads(const QString &replyText, quint64 opening)
 {
     if (opening != m_opening)
         return;
-    // A failed request hands back a fixed text that holds no entry: nothing is added.
+    // A failed request hands over no text, which holds no entry: nothing is added.
     const QList<HistoryEntry> entries = parseHistoryReply(replyText);
     for (const HistoryEntry &entry : entries)
         addUploadItem(entry.uploadTime + QStringLiteral(" - view"), entry.address);

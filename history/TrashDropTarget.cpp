@@ -119,7 +119,7 @@ void TrashDropTarget::deleteNext()
     const QString name = m_queue.takeFirst();
     QPointer<TrashDropTarget> guard(this);
     ShareClient::getUserID();
-    ShareClient::deleteImage(ShareOperation::delete_, name, [guard](const QString &) {
+    ShareClient::deleteImage(name, [guard](const ShareReply &) {
         if (!guard)
             return;
         ++guard->m_answered;

@@ -34,10 +34,9 @@ void startUpload(const QString &path)
     // The upload may wait for its turn behind other requests: a capture meanwhile must
     // not clean its file away.
     TempFolder::holdFile(path);
-    ShareClient::uploadFile(ShareOperation::upload, path, [path](const QString &reply) {
+    ShareClient::uploadFile(path, [path](const ShareReply &reply) {
         TempFolder::releaseFile(path);
-        // Chains run one at a time, so the recorded status is this upload's.
-        uploadFinished(reply, path, int(ShareClient::state().lastStatusCode));
+        uploadFinished(reply, path);
     });
 }
 
@@ -45,11 +44,10 @@ std::function<void(const QString &path)> startUploadOnceWritten()
 {
     ShareClient::getUserID();
     auto path = std::make_shared<QString>();
-    const ShareClient::FileWritten written =
-        ShareClient::uploadFileOnceWritten(ShareOperation::upload, [path](const QString &reply) {
-            TempFolder::releaseFile(*path);
-            uploadFinished(reply, *path, int(ShareClient::state().lastStatusCode));
-        });
+    const ShareClient::FileWritten written = ShareClient::uploadFileOnceWritten([path](const ShareReply &reply) {
+        TempFolder::releaseFile(*path);
+        uploadFinished(reply, *path);
+    });
     return [path, written](const QString &writtenPath) {
         *path = writtenPath;
         // Held from now on, so that a capture meanwhile does not clean it away.
@@ -80,11 +78,11 @@ void handOffUpload(const QString &path)
     startUpload(path);
 }
 
-void uploadFinished(const QString &replyText, const QString &path, int status)
+void uploadFinished(const ShareReply &reply, const QString &path)
 {
-    const QString link = QStringLiteral("https://") + replyText;
+    const QString link = QStringLiteral("https://") + reply.body;
     // An error page whose text happens to look like a host name is still an error.
-    if (isSuccessStatus(status) && isValidURL(link)) {
+    if (reply.succeeded() && isValidURL(link)) {
         QFile::remove(path);
         Clipboard::clear();
         // The image is on the server either way; when the link did not reach the

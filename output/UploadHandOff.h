@@ -1,5 +1,7 @@
 #pragma once
 
+#include "service/ShareReply.h"
+
 #include <QString>
 
 #include <functional>
@@ -17,9 +19,9 @@ std::function<void(const QString &path)> startUploadOnceWritten();
 void handOffUpload(const QString &path);
 
 // Turns the service's reply into a link on the clipboard and removes the uploaded
-// file. When the reply is no link, or its HTTP `status` is not 2xx whatever its text,
-// the file is kept in the unsent folder and the failure notification says where.
-void uploadFinished(const QString &replyText, const QString &path, int status = 200);
+// file. When the upload failed, or the reply's body is no link, the file is kept in
+// the unsent folder and the failure notification says where.
+void uploadFinished(const ShareReply &reply, const QString &path);
 
 // Moves a file whose upload failed into TempFolder::unsentFolder(); returns where the
 // image now is (its old path when it could not be moved, empty when it is gone).

@@ -1,15 +1,13 @@
 #include "service/ShareClient.h"
 
 #include "helpers/NamedColors.h"
+#include "platform/Preferences.h"
 #include "service/HttpTransport.h"
 #include "service/MultipartForm.h"
 #include "service/Protocol.h"
 #include "service/ServiceConfiguration.h"
 #include "platform/SettingsKeys.h"
 
-#include <memory>
-#include <optional>
-#include <utility>
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
@@ -19,58 +17,35 @@
 #include <QStringDecoder>
 #include <QUuid>
 #include <deque>
+#include <memory>
+#include <optional>
+#include <utility>
 
 namespace {
 
 // The client and the server share the protocol's constants.
 static_assert(std::string_view(ShareClient::sharedKey) == vornik::protocol::sharedKey);
 
-const QString kInvalidOperation = QStringLiteral("Invalid Operation");
-const QString kFileMissing = QStringLiteral("Error: File doesn't exist");
-const QString kNotImplemented = QStringLiteral("not implemented");
-const QString kServerError = QStringLiteral("server returned error code");
-const QString kRecordedError = QStringLiteral("error");
 
 constexpr int kDefaultStalledTransferMs = 120'000;
 int g_stalledTransferMs = kDefaultStalledTransferMs;
 
-ShareClientState &clientState()
+using ReplyHandler = std::function<void(const ShareReply &reply)>;
+
+// The transport's answer as a reply: a body that is not UTF-8 makes the whole answer
+// unreadable.
+ShareReply replyFrom(const HttpResponse &response)
 {
-    static ShareClientState state;
-    return state;
-}
-
-QString statusLine(qint64 status)
-{
-    return QString::number(status) + QStringLiteral(" Status code was returned");
-}
-
-void resetForRequest(ShareClientState &state)
-{
-    state.lastErrorText.clear();
-    state.lastStatusCode = 0;
-    state.lastReplyText.clear();
-}
-
-// A reply as the client reads it: the transport's answer, and its body as text when
-// the body is UTF-8.
-struct ReplyOutcome : HttpResponse {
-    bool hasText = false;
-    QString text;
-
-    bool complete() const { return hasStatus && hasText; }
-};
-
-ReplyOutcome readReply(const HttpResponse &response)
-{
-    ReplyOutcome outcome;
-    static_cast<HttpResponse &>(outcome) = response;
     if (response.transportFailed)
-        return outcome;
+        return ShareReply::failure(ShareError::Transport, response.errorText);
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    outcome.text = decoder(outcome.body);
-    outcome.hasText = !decoder.hasError();
-    return outcome;
+    const QString text = decoder(response.body);
+    if (!response.hasStatus || decoder.hasError()) {
+        ShareReply unreadable = ShareReply::failure(ShareError::UnreadableReply);
+        unreadable.status = response.hasStatus ? int(response.status) : 0;
+        return unreadable;
+    }
+    return ShareReply::answer(int(response.status), text);
 }
 
 QByteArray contentTypeForFile(const QString &path)
@@ -78,287 +53,169 @@ QByteArray contentTypeForFile(const QString &path)
     return QMimeDatabase().mimeTypeForFile(path, QMimeDatabase::MatchExtension).name().toUtf8();
 }
 
-// Owns the network access and the order in which request chains run. Lives on the
-// main thread as a child of the application, so replies, state changes and
-// completions all happen there.
-class ServiceEngine : public QObject
+// Sends a GET, or with `form` a multipart POST; `done` gets the transport's answer.
+void send(const QString &url, const MultipartForm *form, HttpTransport::Handler done)
+{
+    HttpRequest request;
+    request.url = url;
+    request.caFile = ServiceConfiguration::caFilePath();
+    request.stalledTransferMs = g_stalledTransferMs;
+    if (form) {
+        MultipartForm body = *form;
+        request.body = body.body();
+        request.contentType = body.contentType();
+    }
+    HttpTransport::shared().start(request, std::move(done));
+}
+
+void sendForReply(const QString &url, const MultipartForm *form, ReplyHandler done)
+{
+    send(url, form, [done = std::move(done)](const HttpResponse &response) { done(replyFrom(response)); });
+}
+
+// One salt request and the request that spends its token. The queue starts it; it
+// asks for the salt, sends the second request, hands the reply to the completion on
+// a later turn of the event loop, tells the queue it is done and deletes itself.
+class RequestChain : public QObject
 {
 public:
-    static ServiceEngine &instance()
+    // Sends the request that spends `token`; `done` takes its reply, once. A chain
+    // without one completes with the salt's own reply.
+    using SecondRequest = std::function<void(const QString &token, ReplyHandler done)>;
+
+    RequestChain(SecondRequest second, ShareClient::Completion completion)
+        : m_second(std::move(second))
+        , m_completion(std::move(completion))
     {
-        if (!s_engine) {
-            s_engine = new ServiceEngine(QCoreApplication::instance());
-            qAddPostRoutine(destroyInstance);
-        }
-        return *s_engine;
     }
 
-    // Runs `job` now when no chain is in flight, otherwise after the ones before it.
-    void enqueueJob(std::function<void()> job)
+    void start(std::function<void()> finished)
     {
-        m_pendingJobs.push_back(std::move(job));
-        if (!m_jobRunning)
-            startNextJob();
-    }
-
-    // A salt reply has been handled: the continuation runs later on the main thread,
-    // and whatever it starts belongs to this chain.
-    void deliverSaltContinuation(VorCompletion continuation, const QString &text)
-    {
-        later([this, continuation = std::move(continuation), text] {
-            const bool outerContinuation = m_inSaltContinuation;
-            m_inSaltContinuation = true;
-            if (continuation)
-                continuation(text);
-            m_inSaltContinuation = outerContinuation;
-            if (m_openSecondHalves == 0)
-                finishJob();
-        });
-    }
-
-    // Starts a request that uses the current token: inside a salt continuation as
-    // part of that chain, otherwise as a chain of its own.
-    void beginSecondHalf(std::function<void()> send)
-    {
-        if (m_inSaltContinuation) {
-            ++m_openSecondHalves;
-            send();
-            return;
-        }
-        enqueueJob([this, send = std::move(send)] {
-            ++m_openSecondHalves;
-            send();
-        });
-    }
-
-    void deliverSecondHalf(VorCompletion completion, const QString &text)
-    {
-        later([this, completion = std::move(completion), text] {
-            if (completion)
-                completion(text);
-            if (--m_openSecondHalves == 0)
-                finishJob();
-        });
-    }
-
-    // A completion that belongs to no chain (a call rejected before any request).
-    void deliver(VorCompletion completion, const QString &text)
-    {
-        later([completion = std::move(completion), text] {
-            if (completion)
-                completion(text);
-        });
-    }
-
-    void send(const QString &url, const MultipartForm *form, std::function<void(const ReplyOutcome &)> onReply)
-    {
-        HttpRequest request;
-        request.url = url;
-        request.caFile = ServiceConfiguration::caFilePath();
-        request.stalledTransferMs = g_stalledTransferMs;
-        if (form) {
-            MultipartForm body = *form;
-            request.body = body.body();
-            request.contentType = body.contentType();
-        }
-        HttpTransport::shared().start(request, [onReply = std::move(onReply)](const HttpResponse &response) {
-            onReply(readReply(response));
-        });
+        m_finished = std::move(finished);
+        send(ShareClient::serviceBaseURL() + QStringLiteral("salt/"), nullptr,
+             [chain = QPointer<RequestChain>(this)](const HttpResponse &response) {
+                 if (chain)
+                     chain->saltAnswered(response);
+             });
     }
 
 private:
-    explicit ServiceEngine(QObject *parent)
+    void saltAnswered(const HttpResponse &response)
+    {
+        const ShareReply salt = replyFrom(response);
+        if (!m_second) {
+            complete(salt);
+            return;
+        }
+        // The token is made from the bytes exactly as received, whatever the status.
+        const bool hasText = salt.error == ShareError::None || salt.error == ShareError::HttpStatus;
+        const QString token = hasText ? ShareClient::tokenForSalt(response.body) : QString();
+        m_second(token, [chain = QPointer<RequestChain>(this)](const ShareReply &reply) {
+            if (chain)
+                chain->complete(reply);
+        });
+    }
+
+    void complete(const ShareReply &reply)
+    {
+        QMetaObject::invokeMethod(this, [this, reply] {
+            if (m_completion)
+                m_completion(reply);
+            deleteLater();
+            if (m_finished)
+                m_finished();
+        }, Qt::QueuedConnection);
+    }
+
+    SecondRequest m_second;
+    ShareClient::Completion m_completion;
+    std::function<void()> m_finished;
+};
+
+// Runs the chains one after another. A child of the application, so that replies and
+// completions happen on the main thread and nothing outlives the application object.
+class ChainQueue : public QObject
+{
+public:
+    static void add(RequestChain *chain)
+    {
+        if (!s_queue) {
+            s_queue = new ChainQueue(QCoreApplication::instance());
+            qAddPostRoutine(destroyQueue);
+        }
+        s_queue->enqueue(chain);
+    }
+
+private:
+    explicit ChainQueue(QObject *parent)
         : QObject(parent)
     {
     }
 
-    static void destroyInstance() { delete s_engine.data(); }
+    static void destroyQueue() { delete s_queue.data(); }
 
-    static inline QPointer<ServiceEngine> s_engine;
-
-    void later(std::function<void()> work)
+    void enqueue(RequestChain *chain)
     {
-        QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
+        chain->setParent(this);
+        m_waiting.push_back(chain);
+        if (!m_running)
+            startNext();
     }
 
-    void startNextJob()
+    void startNext()
     {
-        if (m_pendingJobs.empty())
-            return;
-        std::function<void()> job = std::move(m_pendingJobs.front());
-        m_pendingJobs.pop_front();
-        m_jobRunning = true;
-        job();
+        m_running = false;
+        while (!m_waiting.empty() && !m_running) {
+            const QPointer<RequestChain> chain = m_waiting.front();
+            m_waiting.pop_front();
+            if (!chain)
+                continue;
+            m_running = true;
+            chain->start([this] { startNext(); });
+        }
     }
 
-    void finishJob()
-    {
-        m_jobRunning = false;
-        startNextJob();
-    }
-
-    std::deque<std::function<void()>> m_pendingJobs;
-    bool m_jobRunning = false;
-    bool m_inSaltContinuation = false;
-    int m_openSecondHalves = 0;
+    static inline QPointer<ChainQueue> s_queue;
+    std::deque<QPointer<RequestChain>> m_waiting;
+    bool m_running = false;
 };
 
-// Step A: the salt request.
-void sendSaltRequest(VorCompletion continuation)
+void startChain(RequestChain::SecondRequest second, ShareClient::Completion completion)
 {
-    ShareClientState &state = clientState();
-    state.currentToken.clear();
-    resetForRequest(state);
-    ServiceEngine &engine = ServiceEngine::instance();
-    const QString url = ShareClient::serviceBaseURL() + QStringLiteral("salt/");
-    engine.send(url, nullptr, [continuation = std::move(continuation)](const ReplyOutcome &reply) {
-        ShareClientState &state = clientState();
-        ServiceEngine &engine = ServiceEngine::instance();
-        if (reply.transportFailed) {
-            state.lastErrorText = reply.errorText;
-            engine.deliverSaltContinuation(continuation, reply.errorText);
-            return;
-        }
-        if (!reply.complete()) {
-            state.lastStatusCode = 404;
-            state.lastReplyText.clear();
-            engine.deliverSaltContinuation(continuation, kInvalidOperation);
-            return;
-        }
-        state.lastStatusCode = reply.status;
-        state.lastReplyText = reply.text;
-        state.currentToken = ShareClient::tokenForSalt(reply.body);
-        if (reply.status == 200) {
-            engine.deliverSaltContinuation(continuation, state.currentToken);
-        } else {
-            state.lastErrorText = statusLine(reply.status);
-            engine.deliverSaltContinuation(continuation, state.lastErrorText);
-        }
-    });
+    ChainQueue::add(new RequestChain(std::move(second), std::move(completion)));
 }
 
-// Step B: the multipart upload, once the salt has been handled.
-void sendUpload(const QString &path, VorCompletion completion)
+void sendUpload(const QString &path, const QString &token, const ReplyHandler &done)
 {
-    ShareClientState &state = clientState();
-    ServiceEngine &engine = ServiceEngine::instance();
-    const QString url = ShareClient::serviceBaseURL() + QStringLiteral("upload/") + state.currentToken;
-    state.currentToken.clear();
-    resetForRequest(state);
-
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists() || info.isDir()) {
-        state.lastErrorText = kFileMissing;
-        engine.deliverSecondHalf(completion, kFileMissing);
+        done(ShareReply::failure(ShareError::FileMissing));
         return;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        // The file is there but cannot be read: report it like any other failure to
-        // send, with the system's description.
-        state.lastErrorText = QStringLiteral("Error: ") + file.errorString();
-        engine.deliverSecondHalf(completion, state.lastErrorText);
+        done(ShareReply::failure(ShareError::FileUnreadable, file.errorString()));
         return;
     }
     MultipartForm form;
     form.addText("name", "userid");
     form.addText(ShareClient::userIDFieldName(), ShareClient::getUserID().toUtf8());
     form.addFile("filename", info.fileName().toUtf8(), contentTypeForFile(path), file.readAll());
-
-    engine.send(url, &form, [completion = std::move(completion)](const ReplyOutcome &reply) {
-        ShareClientState &state = clientState();
-        ServiceEngine &engine = ServiceEngine::instance();
-        if (reply.transportFailed) {
-            state.lastErrorText = reply.errorText;
-            engine.deliverSecondHalf(completion, reply.errorText);
-            return;
-        }
-        if (!reply.complete()) {
-            // A reply without a status or a readable body still ends the upload, with
-            // a failure text, so the caller can tell the user.
-            state.lastErrorText = kInvalidOperation;
-            engine.deliverSecondHalf(completion, kInvalidOperation);
-            return;
-        }
-        state.lastStatusCode = reply.status;
-        state.lastReplyText = reply.text;
-        engine.deliverSecondHalf(completion, reply.text);
-    });
+    sendForReply(ShareClient::serviceBaseURL() + QStringLiteral("upload/") + token, &form, done);
 }
 
-// Steps C and D share their reply handling up to the status check.
-void recordReply(const ReplyOutcome &reply)
+void fetchHistory(const QString &suffix, ShareClient::Completion completion)
 {
-    ShareClientState &state = clientState();
-    if (reply.transportFailed) {
-        state.lastErrorText = reply.errorText;
-        state.lastReplyText = kRecordedError;
-        return;
-    }
-    if (reply.complete()) {
-        state.lastStatusCode = reply.status;
-        state.lastReplyText = reply.text;
-    }
-    state.lastErrorText.clear();
-}
-
-// Step C: delete.
-void sendDelete(const QString &name, VorCompletion completion)
-{
-    ShareClientState &state = clientState();
-    const QString url = ShareClient::serviceBaseURL() + QStringLiteral("delete/") + state.currentToken
-                        + QLatin1Char('/') + name + QLatin1Char('/') + ShareClient::getUserID();
-    resetForRequest(state);
-    ServiceEngine::instance().send(url, nullptr, [completion = std::move(completion)](const ReplyOutcome &reply) {
-        recordReply(reply);
-        ServiceEngine::instance().deliverSecondHalf(completion, clientState().lastReplyText);
-    });
-}
-
-// Step D: history.
-void sendHistory(ShareOperation op, VorCompletion completion)
-{
-    ShareClientState &state = clientState();
-    QString url = ShareClient::serviceBaseURL() + QStringLiteral("history/") + state.currentToken + QLatin1Char('/')
-                  + ShareClient::getUserID();
-    if (op == ShareOperation::shorthistory)
-        url += QStringLiteral("/10");
-    resetForRequest(state);
-    ServiceEngine::instance().send(url, nullptr, [completion = std::move(completion)](const ReplyOutcome &reply) {
-        recordReply(reply);
-        ShareClientState &state = clientState();
-        if (state.lastStatusCode != 200) {
-            state.lastErrorText = statusLine(state.lastStatusCode);
-            state.lastReplyText = kServerError;
-        }
-        ServiceEngine::instance().deliverSecondHalf(completion, state.lastReplyText);
-    });
-}
-
-// Step E: set user.
-void sendSetUser(const QString &colorText, const QString &imageName, VorCompletion completion)
-{
-    ShareClientState &state = clientState();
-    const QString url = ShareClient::serviceBaseURL() + QStringLiteral("setuser/") + state.currentToken
-                        + QStringLiteral("?id=") + ShareClient::getUserID() + QStringLiteral("&headerImage=")
-                        + imageName + QStringLiteral("&headerColor=") + colorText;
-    resetForRequest(state);
-    ServiceEngine::instance().send(url, nullptr, [completion = std::move(completion)](const ReplyOutcome &reply) {
-        ShareClientState &state = clientState();
-        ServiceEngine &engine = ServiceEngine::instance();
-        if (reply.transportFailed) {
-            state.lastErrorText = reply.errorText;
-            state.lastReplyText = kRecordedError;
-            engine.deliverSecondHalf(completion, reply.errorText);
-            return;
-        }
-        if (reply.complete()) {
-            state.lastStatusCode = reply.status;
-            state.lastReplyText = reply.text;
-        }
-        state.lastErrorText.clear();
-        engine.deliverSecondHalf(completion, state.lastReplyText);
-    });
+    startChain([suffix](const QString &token, ReplyHandler done) {
+        const QString url = ShareClient::serviceBaseURL() + QStringLiteral("history/") + token + QLatin1Char('/')
+                            + ShareClient::getUserID() + suffix;
+        sendForReply(url, nullptr, [done = std::move(done)](ShareReply reply) {
+            // The history is only read from a plain 200.
+            if (reply.error == ShareError::None && reply.status != 200)
+                reply.error = ShareError::HttpStatus;
+            done(reply);
+        });
+    }, std::move(completion));
 }
 
 } // namespace
@@ -378,98 +235,71 @@ QString ShareClient::getUserID()
         store.setString(SettingsKeys::userId, userID);
         store.synchronize();
     }
-    clientState().currentUserID = userID;
     return userID;
 }
 
-void ShareClient::getSalt(ShareOperation op, VorCompletion continuation)
+void ShareClient::fetchSalt(Completion completion)
 {
-    ServiceEngine &engine = ServiceEngine::instance();
-    if (op != ShareOperation::salt) {
-        engine.deliver(std::move(continuation), kInvalidOperation);
-        return;
-    }
-    engine.enqueueJob([continuation = std::move(continuation)] { sendSaltRequest(continuation); });
+    startChain({}, std::move(completion));
 }
 
-void ShareClient::uploadFile(ShareOperation op, const QString &path, VorCompletion completion)
+void ShareClient::uploadFile(const QString &path, Completion completion)
 {
-    ServiceEngine &engine = ServiceEngine::instance();
-    if (op != ShareOperation::upload) {
-        engine.deliver(std::move(completion), kInvalidOperation);
-        return;
-    }
-    getSalt(ShareOperation::salt, [path, completion = std::move(completion)](const QString &) {
-        ServiceEngine::instance().beginSecondHalf([path, completion] { sendUpload(path, completion); });
-    });
+    startChain([path](const QString &token, ReplyHandler done) { sendUpload(path, token, done); },
+               std::move(completion));
 }
 
-ShareClient::FileWritten ShareClient::uploadFileOnceWritten(ShareOperation op, VorCompletion completion)
+ShareClient::FileWritten ShareClient::uploadFileOnceWritten(Completion completion)
 {
     struct Pending {
         std::optional<QString> path;
         std::function<void(const QString &)> post; // set while the salt has come and the file has not
     };
     auto pending = std::make_shared<Pending>();
-    FileWritten written = [pending](const QString &path) {
+    startChain([pending](const QString &token, ReplyHandler done) {
+        if (pending->path)
+            sendUpload(*pending->path, token, done);
+        else
+            pending->post = [token, done](const QString &path) { sendUpload(path, token, done); };
+    }, std::move(completion));
+    return [pending](const QString &path) {
         if (pending->path)
             return;
         pending->path = path;
         if (auto post = std::exchange(pending->post, {}))
             post(path);
     };
-    if (op != ShareOperation::upload) {
-        ServiceEngine::instance().deliver(std::move(completion), kInvalidOperation);
-        return written;
-    }
-    getSalt(ShareOperation::salt, [pending, completion = std::move(completion)](const QString &) {
-        ServiceEngine::instance().beginSecondHalf([pending, completion] {
-            if (pending->path)
-                sendUpload(*pending->path, completion);
-            else
-                pending->post = [completion](const QString &path) { sendUpload(path, completion); };
-        });
-    });
-    return written;
 }
 
-void ShareClient::deleteImage(ShareOperation op, const QString &name, VorCompletion completion)
+void ShareClient::deleteImage(const QString &name, Completion completion)
 {
-    ServiceEngine &engine = ServiceEngine::instance();
-    if (op != ShareOperation::delete_) {
-        engine.deliver(std::move(completion), kInvalidOperation);
-        return;
-    }
-    getSalt(ShareOperation::salt, [name, completion = std::move(completion)](const QString &) {
-        ServiceEngine::instance().beginSecondHalf([name, completion] { sendDelete(name, completion); });
-    });
+    startChain([name](const QString &token, ReplyHandler done) {
+        const QString url = serviceBaseURL() + QStringLiteral("delete/") + token + QLatin1Char('/') + name
+                            + QLatin1Char('/') + getUserID();
+        sendForReply(url, nullptr, std::move(done));
+    }, std::move(completion));
 }
 
-void ShareClient::getHistory(ShareOperation op, VorCompletion completion)
+void ShareClient::fetchRecentHistory(Completion completion)
 {
-    ServiceEngine &engine = ServiceEngine::instance();
-    engine.beginSecondHalf([op, completion = std::move(completion)] {
-        if (op == ShareOperation::shorthistory || op == ShareOperation::allhistory) {
-            sendHistory(op, completion);
-            return;
-        }
-        clientState().lastErrorText = kNotImplemented;
-        ServiceEngine::instance().deliverSecondHalf(completion, kNotImplemented);
-    });
+    fetchHistory(QStringLiteral("/10"), std::move(completion));
 }
 
-void ShareClient::setUser(const QString &colorName, const QColor &color, const QString &imageName,
-                         VorCompletion completion)
+void ShareClient::fetchAllHistory(Completion completion)
 {
-    const QString text = colorText(colorName, color);
-    ServiceEngine::instance().beginSecondHalf([text, imageName, completion = std::move(completion)] {
-        sendSetUser(text, imageName, completion);
-    });
+    fetchHistory(QString(), std::move(completion));
 }
 
-const ShareClientState &ShareClient::state()
+void ShareClient::setBanner(const QString &colorName, const QColor &color, const QString &imageLink,
+                            Completion completion)
 {
-    return clientState();
+    const QString colorValue = colorText(colorName, color);
+    startChain([colorValue, imageLink](const QString &token, ReplyHandler done) {
+        const QString url = serviceBaseURL() + QStringLiteral("setuser/") + token + QStringLiteral("?id=")
+                            + getUserID() + QStringLiteral("&headerImage=") + imageLink
+                            + QStringLiteral("&headerColor=") + colorValue;
+        sendForReply(url, nullptr, std::move(done));
+    }, std::move(completion));
 }
 
 int ShareClient::stalledTransferLimitMs()

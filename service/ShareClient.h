@@ -1,46 +1,24 @@
 #pragma once
 
-#include "platform/Preferences.h"
+#include "service/ShareReply.h"
 
 #include <QByteArray>
 #include <QColor>
 #include <QString>
 #include <functional>
 
-// The operations the request functions accept. `delete` is a keyword in C++, so
-// that case carries a trailing underscore; the ordinal values are the service's.
-enum class ShareOperation : int {
-    upload = 0,
-    salt = 1,
-    shorthistory = 2,
-    allhistory = 3,
-    delete_ = 4,
-};
-
-// What the client knows about the last request. One record for the whole process,
-// read and written on the main thread only (replies arrive there).
-struct ShareClientState {
-    qint64 lastStatusCode = 0;   // HTTP status of the last reply; 0 while in flight
-    QString lastErrorText;       // description of the last failure, "" when none
-    QString lastReplyText;       // body of the last reply, or a fixed failure word
-    QString currentToken;        // the token made from the last salt
-    QString currentUserID;       // the user id, as last read or made
-};
-
-// Every completion takes the reply (or failure) text. It is always called on the
-// main thread, after the call that took it has returned, and exactly once.
-using VorCompletion = std::function<void(const QString &text)>;
-
-// The one client of the sharing service. Every operation is class-level and must be
-// called on the main thread.
+// The one client of the sharing service. Every call must be made on the main thread.
 //
-// A request chain is a salt request followed by the request that uses its token.
-// Chains run one after another: a salt request started while another chain is in
-// flight waits until that chain's last completion has run, so no chain ever sends
-// another chain's token. Requests started from inside a salt continuation belong to
-// that chain; the chain ends when their completions have run (or at once, when the
-// continuation starts none). A completion that runs a modal loop therefore holds
-// later chains back until it returns.
+// Every request is a chain: a salt request, then (except for fetchSalt) the request
+// that spends the token made from it, then the completion, which gets a ShareReply.
+// Chains run one after another in the order they were started, so no chain ever
+// sends another chain's token. A chain ends when its completion has returned: a
+// completion that runs a modal loop holds later chains back, and a call made from a
+// completion starts a chain that waits behind those already queued.
+//
+// A salt that is refused still lets the second request go, with the token made from
+// whatever text came back (with none when no text came); the completion then gets the
+// answer to that second request.
 class ShareClient
 {
 public:
@@ -56,37 +34,38 @@ public:
     // under "ApplicationUniqueIdentifier" on first use. Never touches the network.
     static QString getUserID();
 
-    // Fetches a salt and makes the token from it; `continuation` then runs with the
-    // token, a failure text, or "Invalid Operation" when `op` is not salt.
-    static void getSalt(ShareOperation op, VorCompletion continuation);
+    // Every completion runs on the main thread, after the call that took it has
+    // returned, exactly once.
+    using Completion = std::function<void(const ShareReply &reply)>;
 
-    // Salt, then a multipart POST of the file at `path`. Completes with the service's
-    // reply (on success the image's address without scheme), a failure text, or
-    // "Error: File doesn't exist".
-    static void uploadFile(ShareOperation op, const QString &path, VorCompletion completion);
+    // Asks for a salt alone. The reply's body is the salt as received; its token is
+    // tokenForSalt of those bytes.
+    static void fetchSalt(Completion completion);
+
+    // Salt, then a multipart POST of the file at `path`. On success the body is the
+    // image's address without scheme. A missing file ends with FileMissing and an
+    // unreadable one with FileUnreadable, both without a POST.
+    static void uploadFile(const QString &path, Completion completion);
 
     // The same for a file that is still being written: the salt request goes out now,
     // the POST once the returned function has been called with the file's path (empty
-    // when it could not be written, which completes as a missing file). Only the first
-    // call counts. The chain holds its place in the queue meanwhile.
+    // when it could not be written, which ends as a missing file). Only the first call
+    // counts. The chain holds its place in the queue meanwhile.
     using FileWritten = std::function<void(const QString &path)>;
-    static FileWritten uploadFileOnceWritten(ShareOperation op, VorCompletion completion);
+    static FileWritten uploadFileOnceWritten(Completion completion);
 
-    // Salt, then deletes the uploaded image `name`. Completes with the reply text.
-    static void deleteImage(ShareOperation op, const QString &name, VorCompletion completion);
+    // Salt, then deletes the uploaded image `name`.
+    static void deleteImage(const QString &name, Completion completion);
 
-    // The second half of a history chain: call it from a getSalt continuation.
-    // Completes with the history reply body, "server returned error code" or
-    // "not implemented".
-    static void getHistory(ShareOperation op, VorCompletion completion);
+    // Salt, then the history: the ten newest uploads, or all of them. Any status but
+    // 200 is an HttpStatus failure.
+    static void fetchRecentHistory(Completion completion);
+    static void fetchAllHistory(Completion completion);
 
-    // The second half of a banner chain: call it from a getSalt continuation.
-    // `imageName` is the banner image's full link; `color` the value of `colorName`.
-    static void setUser(const QString &colorName, const QColor &color, const QString &imageName,
-                        VorCompletion completion);
-
-    // The process-wide client state.
-    static const ShareClientState &state();
+    // Salt, then the set-user request that gives the service the user's banner:
+    // `imageLink` is the banner image's full link, `color` the value of `colorName`.
+    static void setBanner(const QString &colorName, const QColor &color, const QString &imageLink,
+                          Completion completion);
 
     // The client sets no deadline of its own, but a transfer that makes no progress at
     // all for this long (120 s) fails as a transport error: chains wait for each other,
@@ -102,8 +81,4 @@ public:
     static QString colorText(const QString &colorName, const QColor &color);
     // The name of the form field that carries the user id: the bytes 5C 72 0A 0D 0A.
     static QByteArray userIDFieldName();
-
-    // Kept for the callers that expect them; no operation reads them.
-    QString tempbannerimagefile;
-    Preferences &userDefaults = Preferences::standard();
 };

@@ -162,9 +162,7 @@ inline bool drainRequestChains()
 {
     for (int round = 0; round < 2; ++round) {
         bool done = false;
-        ShareClient::getSalt(ShareOperation::salt, [&done](const QString &) {
-            ShareClient::getHistory(ShareOperation::allhistory, [&done](const QString &) { done = true; });
-        });
+        ShareClient::fetchAllHistory([&done](const ShareReply &) { done = true; });
         if (!QTest::qWaitFor([&] { return done; }, kWaitMs))
             return false;
     }
@@ -176,8 +174,8 @@ inline QString upload(const QString &path)
 {
     QString reply;
     bool done = false;
-    ShareClient::uploadFile(ShareOperation::upload, path, [&](const QString &text) {
-        reply = text;
+    ShareClient::uploadFile(path, [&](const ShareReply &answer) {
+        reply = answer.body;
         done = true;
     });
     return QTest::qWaitFor([&] { return done; }, kWaitMs) ? reply : QStringLiteral("(no answer)");

@@ -261,13 +261,13 @@ private slots:
         QCOMPARE(lastBannerResult(), QStringLiteral("Invalid URL"));
 
         // A reply with white space is no link either, whatever it starts with.
-        bannerUploaded(m_server.publicHost() + QStringLiteral("/a.png oops"), QStringLiteral("/elsewhere.png"),
-                       QStringLiteral("navy"));
+        bannerUploaded(ShareReply::answer(200, m_server.publicHost() + QStringLiteral("/a.png oops")),
+                       QStringLiteral("/elsewhere.png"), QStringLiteral("navy"));
         QVERIFY(drainRequestChains());
         // A link-shaped body under an error status is a failed upload too.
         m_notifications->received.clear();
-        bannerUploaded(m_server.publicHost() + QStringLiteral("/a.png"), QStringLiteral("/elsewhere.png"),
-                       QStringLiteral("navy"), {}, 503);
+        bannerUploaded(ShareReply::answer(503, m_server.publicHost() + QStringLiteral("/a.png")),
+                       QStringLiteral("/elsewhere.png"), QStringLiteral("navy"));
         QVERIFY(notified(QStringLiteral("File Upload Error"), QStringLiteral("There was a problem uploading your banner image.")));
         QVERIFY(drainRequestChains());
         QCOMPARE(setUserRequestsLogged(m_server), setUsersBefore);
@@ -381,17 +381,16 @@ private slots:
         QVERIFY(ownerLink.endsWith(QStringLiteral(".png")));
 
         auto setUser = [](const QString &link) {
-            QString reply;
+            ShareReply reply;
             bool done = false;
-            ShareClient::getSalt(ShareOperation::salt, [&](const QString &) {
-                ShareClient::setUser(QStringLiteral("red"), colorNamed(QStringLiteral("red")), link, [&](const QString &text) {
-                    reply = text;
-                    done = true;
-                });
-            });
+            ShareClient::setBanner(QStringLiteral("red"), colorNamed(QStringLiteral("red")), link,
+                                   [&](const ShareReply &answer) {
+                                       reply = answer;
+                                       done = true;
+                                   });
             if (!QTest::qWaitFor([&] { return done; }, kWaitMs))
-                reply = QStringLiteral("(no answer)");
-            return qMakePair(ShareClient::state().lastStatusCode, reply);
+                reply.body = QStringLiteral("(no answer)");
+            return qMakePair(reply.status, reply.body);
         };
 
         // Another host: refused without a look at it.

@@ -28,7 +28,7 @@ QStringList uploadImages(int count, const QList<QColor> &colors, int timeoutMs)
         }
         // Shared with the completion, which may still come after a timed-out wait.
         auto answer = std::make_shared<std::optional<QString>>();
-        ShareClient::uploadFile(ShareOperation::upload, path, [answer](const QString &text) { *answer = text; });
+        ShareClient::uploadFile(path, [answer](const ShareReply &reply) { *answer = reply.body; });
         (void)QTest::qWaitFor([&] { return answer->has_value(); }, timeoutMs);
         QFile::remove(path);
         const QString reply = answer->value_or(QString());
@@ -44,10 +44,11 @@ QString historyReply(bool shortHistory, int timeoutMs)
 {
     auto answer = std::make_shared<std::optional<QString>>();
     ShareClient::getUserID();
-    ShareClient::getSalt(ShareOperation::salt, [answer, shortHistory](const QString &) {
-        ShareClient::getHistory(shortHistory ? ShareOperation::shorthistory : ShareOperation::allhistory,
-                               [answer](const QString &text) { *answer = text; });
-    });
+    const auto keep = [answer](const ShareReply &reply) { *answer = reply.body; };
+    if (shortHistory)
+        ShareClient::fetchRecentHistory(keep);
+    else
+        ShareClient::fetchAllHistory(keep);
     if (!QTest::qWaitFor([&] { return answer->has_value(); }, timeoutMs))
         return QStringLiteral("(no answer)");
     return answer->value();

@@ -146,7 +146,7 @@ private slots:
         QFile upload(QDir::tempPath() + QStringLiteral("/upload.png"));
         QVERIFY(upload.open(QIODevice::WriteOnly));
         upload.close();
-        uploadFinished(QStringLiteral("share.example.test/k3y.png"), upload.fileName());
+        uploadFinished(ShareReply::answer(200, QStringLiteral("share.example.test/k3y.png")), upload.fileName());
         QTRY_COMPARE_WITH_TIMEOUT(recorder.received.size(), 2, 10000);
         QCOMPARE(recorder.received.at(1).summary, QStringLiteral("SAVED TO CLIPBOARD"));
 

@@ -252,7 +252,7 @@ private slots:
         TempFolder::ensureFinalImagesFolder();
         const QString path = TempFolder::viewImagePath(1);
         QVERIFY(writePNG(patterned(10, 10), path));
-        uploadFinished(QStringLiteral("127.0.0.1:9/abc.png"), path);
+        uploadFinished(ShareReply::answer(200, QStringLiteral("127.0.0.1:9/abc.png")), path);
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("https://127.0.0.1:9/abc.png"));
         QVERIFY(!QFile::exists(path));
         const auto seen = settledNotifications();
@@ -271,7 +271,7 @@ private slots:
             offered << link;
             return false;
         });
-        uploadFinished(QStringLiteral("127.0.0.1:9/def.png"), path);
+        uploadFinished(ShareReply::answer(200, QStringLiteral("127.0.0.1:9/def.png")), path);
         Clipboard::setLinkWriter({});
         QCOMPARE(offered, QStringList{QStringLiteral("https://127.0.0.1:9/def.png")});
         const auto seen = settledNotifications();
@@ -291,7 +291,9 @@ private slots:
         QVERIFY(unsent.startsWith(qEnvironmentVariable("XDG_DATA_HOME") + "/Vornik/unsent/"));
         QStringList keptAt;
         // Two failures of files with the same name keep both.
-        for (const QString &reply : {QStringLiteral("Error: File doesn't exist"), QStringLiteral("Connection refused")}) {
+        const ShareReply failures[] = {ShareReply::failure(ShareError::FileMissing),
+                                       ShareReply::failure(ShareError::Transport, QStringLiteral("Connection refused"))};
+        for (const ShareReply &reply : failures) {
             const QString path = TempFolder::viewImagePath(7);
             QVERIFY(writePNG(image, path));
             uploadFinished(reply, path);
@@ -311,7 +313,7 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
 
         // Nothing left to keep: the plain text.
-        uploadFinished(QStringLiteral("not a link"), TempFolder::viewImagePath(8));
+        uploadFinished(ShareReply::answer(200, QStringLiteral("not a link")), TempFolder::viewImagePath(8));
         const auto seen = settledNotifications();
         QCOMPARE(seen.size(), 1);
         QCOMPARE(seen[0].body, QStringLiteral("There was a problem uploading your image."));
@@ -345,14 +347,14 @@ private slots:
         QVERIFY2(seen[0].body.startsWith(lead), qPrintable(seen[0].body));
         QVERIFY(samePixels(readPng(seen[0].body.mid(lead.size())), image));
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
-        // Every other status outside 2xx fails the same way; 2xx with a link succeeds.
+        // Every status outside 2xx fails the same way; 2xx with a link succeeds.
         for (int status : {0, 199, 300, 404, 500}) {
             QVERIFY(writePNG(image, path));
-            uploadFinished(QStringLiteral("example.org/a.png"), path, status);
+            uploadFinished(ShareReply::answer(status, QStringLiteral("example.org/a.png")), path);
             QCOMPARE(settledNotifications().value(0).summary, QStringLiteral("File Upload Error"));
         }
         QVERIFY(writePNG(image, path));
-        uploadFinished(QStringLiteral("example.org/a.png"), path, 201);
+        uploadFinished(ShareReply::answer(201, QStringLiteral("example.org/a.png")), path);
         QCOMPARE(settledNotifications().value(0).summary, QStringLiteral("SAVED TO CLIPBOARD"));
         qunsetenv("VORNIK_SERVICE_URL");
     }
@@ -420,7 +422,7 @@ private slots:
         qputenv("XDG_DATA_HOME", (blocker + QStringLiteral("/data")).toUtf8());
         const QString path = TempFolder::viewImagePath(9);
         QVERIFY(writePNG(patterned(10, 10), path));
-        uploadFinished(QStringLiteral("Connection refused"), path);
+        uploadFinished(ShareReply::failure(ShareError::Transport, QStringLiteral("Connection refused")), path);
         qputenv("XDG_DATA_HOME", dataHome);
         const QString lead = QStringLiteral("There was a problem uploading your image. It was kept at ");
         auto seen = settledNotifications();
@@ -436,7 +438,7 @@ private slots:
         {
             vtest::WithoutFileAccessOverride asAUser;
             QVERIFY(asAUser.active());
-            uploadFinished(QStringLiteral("Connection refused"), path);
+            uploadFinished(ShareReply::failure(ShareError::Transport, QStringLiteral("Connection refused")), path);
         }
         QFile::setPermissions(unsent, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         seen = settledNotifications();

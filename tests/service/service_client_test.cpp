@@ -16,20 +16,28 @@
 using vtest::ScriptedHttpServer;
 using Reply = ScriptedHttpServer::Reply;
 using Request = ScriptedHttpServer::Request;
+Q_DECLARE_METATYPE(vtest::ScriptedHttpServer::Reply)
 
 namespace {
 
 // Collects what a completion was handed, and checks it came on the main thread,
 // after the call that took it had returned.
 struct Outcome {
-    QStringList texts;
+    QList<ShareReply> replies;
     bool offMainThread = false;
-    VorCompletion completion()
+    ShareClient::Completion completion()
     {
-        return [this](const QString &text) {
+        return [this](const ShareReply &reply) {
             offMainThread |= QThread::currentThread() != qApp->thread();
-            texts.append(text);
+            replies.append(reply);
         };
+    }
+    QStringList bodies() const
+    {
+        QStringList texts;
+        for (const ShareReply &reply : replies)
+            texts.append(reply.body);
+        return texts;
     }
 };
 
@@ -84,7 +92,6 @@ private slots:
         QVERIFY(!Preferences::standard().hasKey(key));
         const QString first = ShareClient::getUserID();
         QVERIFY(QRegularExpression(QStringLiteral("^[0-9a-f]{32}$")).match(first).hasMatch());
-        QCOMPARE(ShareClient::state().currentUserID, first);
         // Written through at once: another reader of the file sees it already.
         QCOMPARE(QSettings(Preferences::standard().fileName(), QSettings::IniFormat).value(key).toString(), first);
         // A later run reads the same id.
@@ -154,10 +161,12 @@ private slots:
     {
         serve({Reply{200, "abc"}}, Reply{200, "127.0.0.1:1/Ab12.png"});
         Outcome outcome;
-        ShareClient::uploadFile(ShareOperation::upload, m_pngPath, outcome.completion());
-        QVERIFY(outcome.texts.isEmpty());
-        QTRY_COMPARE_WITH_TIMEOUT(outcome.texts, QStringList{QStringLiteral("127.0.0.1:1/Ab12.png")}, 10000);
+        ShareClient::uploadFile(m_pngPath, outcome.completion());
+        QVERIFY(outcome.replies.isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(outcome.bodies(), QStringList{QStringLiteral("127.0.0.1:1/Ab12.png")}, 10000);
         QVERIFY(!outcome.offMainThread);
+        QCOMPARE(outcome.replies.first().status, 200);
+        QVERIFY(outcome.replies.first().succeeded());
 
         const auto &requests = m_server->requests();
         QCOMPARE(requests.size(), 2);
@@ -177,11 +186,6 @@ private slots:
                                       "Content-Type: image/png\r\n\r\n"
                                     + png.readAll() + "\r\n--" + boundary + "--\r\n";
         QCOMPARE(post.body, expected);
-
-        const ShareClientState &state = ShareClient::state();
-        QCOMPARE(state.lastStatusCode, 200);
-        QCOMPARE(state.lastReplyText, QStringLiteral("127.0.0.1:1/Ab12.png"));
-        QCOMPARE(state.currentToken, QString());   // an upload spends its token
     }
 
     // The salt goes out before the file exists; the chain keeps its place (a request
@@ -191,20 +195,18 @@ private slots:
     {
         serve({Reply{200, "abc"}}, Reply{200, "127.0.0.1:1/Ab12.png"});
         Outcome upload, later;
-        const ShareClient::FileWritten written = ShareClient::uploadFileOnceWritten(ShareOperation::upload,
-                                                                                 upload.completion());
-        ShareClient::getSalt(ShareOperation::salt, later.completion());
-        QTRY_COMPARE_WITH_TIMEOUT(ShareClient::state().currentToken, QStringLiteral("fbb3cdbcd998cdc6200d67780340324c"),
-                                  10000);
+        const ShareClient::FileWritten written = ShareClient::uploadFileOnceWritten(upload.completion());
+        ShareClient::fetchSalt(later.completion());
+        QTRY_COMPARE_WITH_TIMEOUT(m_server->requests().size(), 1, 10000);
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
         QCOMPARE(m_server->requests().size(), 1);
-        QVERIFY(upload.texts.isEmpty() && later.texts.isEmpty());
+        QVERIFY(upload.replies.isEmpty() && later.replies.isEmpty());
 
         written(m_pngPath);
         written(QDir::tempPath() + QStringLiteral("/other.png"));   // only the first call counts
-        QTRY_COMPARE_WITH_TIMEOUT(upload.texts, QStringList{QStringLiteral("127.0.0.1:1/Ab12.png")}, 10000);
-        QTRY_COMPARE_WITH_TIMEOUT(later.texts.size(), 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(upload.bodies(), QStringList{QStringLiteral("127.0.0.1:1/Ab12.png")}, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(later.replies.size(), 1, 10000);
         const auto &requests = m_server->requests();
         QCOMPARE(requests.size(), 3);
         QCOMPARE(requests.at(1).method, QByteArray("POST"));
@@ -214,46 +216,64 @@ private slots:
 
         serve({}, Reply{200, "unexpected"});
         Outcome unwritten;
-        ShareClient::uploadFileOnceWritten(ShareOperation::upload, unwritten.completion())(QString());
-        QTRY_COMPARE_WITH_TIMEOUT(unwritten.texts, QStringList{QStringLiteral("Error: File doesn't exist")}, 10000);
+        ShareClient::uploadFileOnceWritten(unwritten.completion())(QString());
+        QTRY_COMPARE_WITH_TIMEOUT(unwritten.replies.size(), 1, 10000);
+        QVERIFY(unwritten.replies.first().error == ShareError::FileMissing);
         QCOMPARE(m_server->requests().size(), 1);
         QCOMPARE(m_server->requests().first().target, QByteArray("/salt/"));
     }
 
-    void uploadReportsWhateverTheServiceAnswers()
+    // What the service answers to the POST reaches the caller as status, error kind
+    // and body; a connection refused at once, or dropped before an answer, is a
+    // transport error with the platform's description.
+    void uploadRepliesAreTyped_data()
     {
-        // Status 500 with a body: the body is the outcome.
-        serve({}, Reply{500, "disk full"});
-        Outcome failed;
-        ShareClient::uploadFile(ShareOperation::upload, m_pngPath, failed.completion());
-        QTRY_COMPARE_WITH_TIMEOUT(failed.texts, QStringList{QStringLiteral("disk full")}, 10000);
-        QCOMPARE(ShareClient::state().lastStatusCode, 500);
+        QTest::addColumn<Reply>("answer");
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("body");
+        const int none = int(ShareError::None), http = int(ShareError::HttpStatus);
+        QTest::newRow("200") << Reply{200, "127.0.0.1:1/Ab12.png"} << false << 200 << none << "127.0.0.1:1/Ab12.png";
+        QTest::newRow("201") << Reply{201, "h/x.png"} << false << 201 << none << "h/x.png";
+        QTest::newRow("404") << Reply{404, "no such page"} << false << 404 << http << "no such page";
+        QTest::newRow("500") << Reply{500, "disk full"} << false << 500 << http << "disk full";
+        QTest::newRow("not text") << Reply{200, "\xff\xfe\xfd"} << false << 200 << int(ShareError::UnreadableReply)
+                                  << QString();
+        QTest::newRow("dropped") << Reply{0, {}, true} << false << 0 << int(ShareError::Transport) << QString();
+        QTest::newRow("refused") << Reply{} << true << 0 << int(ShareError::Transport) << QString();
+    }
 
-        // A body that is not text still ends the upload, with a failure text.
-        serve({}, Reply{200, "\xff\xfe\xfd"});
-        Outcome garbled;
-        ShareClient::uploadFile(ShareOperation::upload, m_pngPath, garbled.completion());
-        QTRY_COMPARE_WITH_TIMEOUT(garbled.texts, QStringList{QStringLiteral("Invalid Operation")}, 10000);
-
-        // The connection dropped before an answer: the platform's description.
-        serve({}, Reply{0, {}, true});
-        Outcome dropped;
-        ShareClient::uploadFile(ShareOperation::upload, m_pngPath, dropped.completion());
-        QTRY_COMPARE_WITH_TIMEOUT(dropped.texts.size(), 1, 10000);
-        QVERIFY(!dropped.texts.first().isEmpty());
-        QCOMPARE(ShareClient::state().lastErrorText, dropped.texts.first());
+    void uploadRepliesAreTyped()
+    {
+        QFETCH(Reply, answer);
+        QFETCH(bool, refused);
+        serve({}, answer);
+        if (refused)   // nothing listens on a port that was just freed
+            qputenv("VORNIK_SERVICE_URL", QStringLiteral("http://127.0.0.1:%1/").arg(vtest::freeLoopbackPort()).toUtf8());
+        Outcome outcome;
+        ShareClient::uploadFile(m_pngPath, outcome.completion());
+        QTRY_COMPARE_WITH_TIMEOUT(outcome.replies.size(), 1, 10000);
+        const ShareReply &reply = outcome.replies.first();
+        QTEST(reply.status, "status");
+        QTEST(int(reply.error), "error");
+        QTEST(reply.body, "body");
+        // Only a reply that never came carries a description of its own.
+        QCOMPARE(reply.errorText.isEmpty(), reply.error != ShareError::Transport);
+        // Qt sends a request once more when a kept-alive connection drops unanswered.
+        QCOMPARE(m_server->requests().isEmpty(), refused);
     }
 
     void missingFileSendsNoPost()
     {
         serve({}, Reply{200, "unexpected"});
         Outcome outcome;
-        ShareClient::uploadFile(ShareOperation::upload, QDir::tempPath() + QStringLiteral("/nothing.png"),
-                               outcome.completion());
-        QTRY_COMPARE_WITH_TIMEOUT(outcome.texts, QStringList{QStringLiteral("Error: File doesn't exist")}, 10000);
+        ShareClient::uploadFile(QDir::tempPath() + QStringLiteral("/nothing.png"), outcome.completion());
+        QTRY_COMPARE_WITH_TIMEOUT(outcome.replies.size(), 1, 10000);
+        QVERIFY(outcome.replies.first().error == ShareError::FileMissing);
+        QCOMPARE(outcome.replies.first().status, 0);
         QCOMPARE(m_server->requests().size(), 1);
         QCOMPARE(m_server->requests().first().target, QByteArray("/salt/"));
-        QCOMPARE(ShareClient::state().lastErrorText, QStringLiteral("Error: File doesn't exist"));
     }
 
     // There, but not readable: the upload ends after the salt with the system's reason.
@@ -266,48 +286,54 @@ private slots:
         vtest::WithoutFileAccessOverride asAUser;
         QVERIFY(asAUser.active());
         Outcome outcome;
-        ShareClient::uploadFile(ShareOperation::upload, path, outcome.completion());
-        QTRY_COMPARE_WITH_TIMEOUT(outcome.texts, QStringList{QStringLiteral("Error: Permission denied")}, 10000);
-        QCOMPARE(ShareClient::state().lastErrorText, QStringLiteral("Error: Permission denied"));
+        ShareClient::uploadFile(path, outcome.completion());
+        QTRY_COMPARE_WITH_TIMEOUT(outcome.replies.size(), 1, 10000);
+        QVERIFY(outcome.replies.first().error == ShareError::FileUnreadable);
+        QCOMPARE(outcome.replies.first().errorText, QStringLiteral("Permission denied"));
         QCOMPARE(m_server->requests().size(), 1);
         QVERIFY(!outcome.offMainThread);
     }
 
     void refusedSaltStillSendsTheSecondHalf()
     {
-        serve({Reply{403, "nope"}}, Reply{404, "no such page"});
-        Outcome salt;
-        Outcome history;
-        ShareClient::getSalt(ShareOperation::salt, [&](const QString &text) {
-            salt.completion()(text);
-            QCOMPARE(ShareClient::state().currentToken, ShareClient::tokenForSalt("nope"));
-            ShareClient::getHistory(ShareOperation::shorthistory, history.completion());
-        });
-        QTRY_COMPARE_WITH_TIMEOUT(history.texts, QStringList{QStringLiteral("server returned error code")}, 10000);
-        QCOMPARE(salt.texts, QStringList{QStringLiteral("403 Status code was returned")});
+        serve({Reply{403, "nope"}, Reply{403, "nope"}}, Reply{404, "no such page"});
+        Outcome salt, history;
+        ShareClient::fetchSalt(salt.completion());
+        ShareClient::fetchRecentHistory(history.completion());
+        QTRY_COMPARE_WITH_TIMEOUT(history.replies.size(), 1, 10000);
+        QCOMPARE(salt.replies.size(), 1);
+        QCOMPARE(salt.replies.first().status, 403);
+        QVERIFY(salt.replies.first().error == ShareError::HttpStatus);
+        QCOMPARE(salt.replies.first().body, QStringLiteral("nope"));
+        QCOMPARE(history.replies.first().status, 404);
+        QVERIFY(history.replies.first().error == ShareError::HttpStatus);
         const QString userID = ShareClient::getUserID();
-        QCOMPARE(pathOf(m_server->requests().at(1)),
+        QCOMPARE(pathOf(m_server->requests().at(2)),
                  QStringLiteral("/history/af8136382275fbfba2d70517b5fbd290/") + userID + QStringLiteral("/10"));
-        QCOMPARE(ShareClient::state().lastErrorText, QStringLiteral("404 Status code was returned"));
-        QCOMPARE(ShareClient::state().lastStatusCode, 404);
     }
 
-    void saltThatIsNotTextIsAnInvalidOperation()
+    // A history is read from a plain 200 only.
+    void historyTakesOnlyA200()
     {
-        serve({Reply{200, "\xc3\x28salt"}}, Reply{200, "{}"});
+        serve({}, Reply{201, "{}"});
+        Outcome history;
+        ShareClient::fetchAllHistory(history.completion());
+        QTRY_COMPARE_WITH_TIMEOUT(history.replies.size(), 1, 10000);
+        QCOMPARE(history.replies.first().status, 201);
+        QVERIFY(history.replies.first().error == ShareError::HttpStatus);
+    }
+
+    void saltThatIsNotTextMakesNoToken()
+    {
+        serve({Reply{200, "\xc3\x28salt"}, Reply{200, "\xc3\x28salt"}}, Reply{200, "{}"});
         Outcome salt, history;
-        ShareClientState seen;
-        ShareClient::getSalt(ShareOperation::salt, [&](const QString &text) {
-            salt.completion()(text);
-            seen = ShareClient::state();
-            ShareClient::getHistory(ShareOperation::allhistory, history.completion());
-        });
-        QTRY_COMPARE_WITH_TIMEOUT(history.texts, QStringList{QStringLiteral("{}")}, 10000);
-        QCOMPARE(salt.texts, QStringList{QStringLiteral("Invalid Operation")});
-        QCOMPARE(seen.lastStatusCode, 404);
-        QCOMPARE(seen.lastReplyText, QString());
-        QCOMPARE(seen.currentToken, QString());   // no token is made from such a body
-        QCOMPARE(pathOf(m_server->requests().at(1)), QStringLiteral("/history//") + ShareClient::getUserID());
+        ShareClient::fetchSalt(salt.completion());
+        ShareClient::fetchAllHistory(history.completion());
+        QTRY_COMPARE_WITH_TIMEOUT(history.bodies(), QStringList{QStringLiteral("{}")}, 10000);
+        QCOMPARE(salt.replies.size(), 1);
+        QVERIFY(salt.replies.first().error == ShareError::UnreadableReply);
+        QCOMPARE(salt.replies.first().body, QString());
+        QCOMPARE(pathOf(m_server->requests().at(2)), QStringLiteral("/history//") + ShareClient::getUserID());
     }
 
     void requestUrlsAreConcatenated()
@@ -316,17 +342,13 @@ private slots:
         const QString token = ShareClient::tokenForSalt("abc");
         const QString userID = ShareClient::getUserID();
         Outcome deleted, all, banner;
-        ShareClient::deleteImage(ShareOperation::delete_, QStringLiteral("Xy9"), deleted.completion());
-        ShareClient::getSalt(ShareOperation::salt, [&](const QString &) {
-            ShareClient::getHistory(ShareOperation::allhistory, all.completion());
-        });
-        ShareClient::getSalt(ShareOperation::salt, [&](const QString &) {
-            ShareClient::setUser(QStringLiteral("white"), colorNamed(QStringLiteral("navy")), QString(),
-                                banner.completion());
-        });
-        QTRY_COMPARE_WITH_TIMEOUT(banner.texts, QStringList{QStringLiteral("done")}, 10000);
-        QCOMPARE(deleted.texts, QStringList{QStringLiteral("done")});
-        QCOMPARE(all.texts, QStringList{QStringLiteral("done")});
+        ShareClient::deleteImage(QStringLiteral("Xy9"), deleted.completion());
+        ShareClient::fetchAllHistory(all.completion());
+        ShareClient::setBanner(QStringLiteral("white"), colorNamed(QStringLiteral("navy")), QString(),
+                               banner.completion());
+        QTRY_COMPARE_WITH_TIMEOUT(banner.bodies(), QStringList{QStringLiteral("done")}, 10000);
+        QCOMPARE(deleted.bodies(), QStringList{QStringLiteral("done")});
+        QCOMPARE(all.bodies(), QStringList{QStringLiteral("done")});
         QStringList paths;
         for (const Request &request : m_server->requests())
             paths.append(pathOf(request));
@@ -337,48 +359,29 @@ private slots:
                                      QStringLiteral("/salt/"),
                                      QStringLiteral("/setuser/%1?id=%2&headerImage=&headerColor=%23FFFFFF")
                                          .arg(token, userID)}));
-        // Delete, history and set-user leave the token in place.
-        QCOMPARE(ShareClient::state().currentToken, token);
     }
 
-    void wrongOperationsAnswerAtOnceButLater()
-    {
-        serve({}, Reply{200, "unexpected"});
-        Outcome salt, upload, remove, history;
-        ShareClient::getSalt(ShareOperation::upload, salt.completion());
-        ShareClient::uploadFile(ShareOperation::salt, m_pngPath, upload.completion());
-        ShareClient::deleteImage(ShareOperation::allhistory, QStringLiteral("x"), remove.completion());
-        ShareClient::getHistory(ShareOperation::upload, history.completion());
-        // Never before the call has returned.
-        QVERIFY(salt.texts.isEmpty() && upload.texts.isEmpty() && remove.texts.isEmpty() && history.texts.isEmpty());
-        QTRY_COMPARE_WITH_TIMEOUT(history.texts, QStringList{QStringLiteral("not implemented")}, 10000);
-        QCOMPARE(salt.texts, QStringList{QStringLiteral("Invalid Operation")});
-        QCOMPARE(upload.texts, QStringList{QStringLiteral("Invalid Operation")});
-        QCOMPARE(remove.texts, QStringList{QStringLiteral("Invalid Operation")});
-        QCOMPARE(ShareClient::state().lastErrorText, QStringLiteral("not implemented"));
-        QVERIFY(m_server->requests().isEmpty());   // nothing went out
-    }
-
-    void transportFailuresAreRecorded()
+    void transportFailuresReachEveryCaller()
     {
         // Nothing listens on a port that was just freed.
         qputenv("VORNIK_SERVICE_URL", QStringLiteral("http://127.0.0.1:%1/").arg(vtest::freeLoopbackPort()).toUtf8());
         Outcome salt, history, removed, banner;
-        ShareClient::getSalt(ShareOperation::salt, [&](const QString &text) {
-            salt.completion()(text);
-            ShareClient::getHistory(ShareOperation::allhistory, history.completion());
-        });
-        ShareClient::deleteImage(ShareOperation::delete_, QStringLiteral("x"), removed.completion());
-        ShareClient::getSalt(ShareOperation::salt, [&](const QString &) {
-            ShareClient::setUser(QStringLiteral("red"), Qt::red, QStringLiteral("https://a/b.png"), banner.completion());
-        });
-        QTRY_COMPARE_WITH_TIMEOUT(banner.texts.size(), 1, 10000);
-        QCOMPARE(salt.texts.size(), 1);
-        QVERIFY(!salt.texts.first().isEmpty());
-        QCOMPARE(history.texts, QStringList{QStringLiteral("server returned error code")});
-        QCOMPARE(removed.texts, QStringList{QStringLiteral("error")});
-        QCOMPARE(banner.texts.first(), salt.texts.first());   // the same description, "Connection refused"
-        QCOMPARE(ShareClient::state().lastReplyText, QStringLiteral("error"));
+        ShareClient::fetchSalt(salt.completion());
+        ShareClient::fetchAllHistory(history.completion());
+        ShareClient::deleteImage(QStringLiteral("x"), removed.completion());
+        ShareClient::setBanner(QStringLiteral("red"), Qt::red, QStringLiteral("https://a/b.png"), banner.completion());
+        QTRY_COMPARE_WITH_TIMEOUT(banner.replies.size(), 1, 10000);
+        QCOMPARE(salt.replies.size(), 1);
+        const QString description = salt.replies.first().errorText;   // "Connection refused"
+        QVERIFY(!description.isEmpty());
+        for (const Outcome *outcome : {&salt, &history, &removed, &banner}) {
+            QCOMPARE(outcome->replies.size(), 1);
+            const ShareReply &reply = outcome->replies.first();
+            QVERIFY(reply.error == ShareError::Transport);
+            QCOMPARE(reply.status, 0);
+            QCOMPARE(reply.body, QString());
+            QCOMPARE(reply.errorText, description);
+        }
     }
 
     void chainsRunOneAfterAnother()
@@ -393,23 +396,18 @@ private slots:
         QVERIFY(m_server->start());
         qputenv("VORNIK_SERVICE_URL", m_server->baseUrl().toUtf8());
         Outcome first, second, upload;
-        auto historyChain = [](Outcome &outcome) {
-            ShareClient::getSalt(ShareOperation::salt, [&outcome](const QString &) {
-                ShareClient::getHistory(ShareOperation::shorthistory, outcome.completion());
-            });
-        };
-        historyChain(first);
-        historyChain(second);
-        ShareClient::uploadFile(ShareOperation::upload, m_pngPath, upload.completion());
+        ShareClient::fetchRecentHistory(first.completion());
+        ShareClient::fetchRecentHistory(second.completion());
+        ShareClient::uploadFile(m_pngPath, upload.completion());
 
         const QStringList salts{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")};
         for (const QString &salt : salts) {
             QTRY_COMPARE_WITH_TIMEOUT(m_server->heldCount(), 1, 10000);
             m_server->release(Reply{200, salt.toUtf8()});
         }
-        QTRY_COMPARE_WITH_TIMEOUT(upload.texts.size(), 1, 10000);
-        QCOMPARE(first.texts, QStringList{QStringLiteral("{}")});
-        QCOMPARE(second.texts, QStringList{QStringLiteral("{}")});
+        QTRY_COMPARE_WITH_TIMEOUT(upload.replies.size(), 1, 10000);
+        QCOMPARE(first.bodies(), QStringList{QStringLiteral("{}")});
+        QCOMPARE(second.bodies(), QStringList{QStringLiteral("{}")});
 
         const QString userID = ShareClient::getUserID();
         QStringList paths;
@@ -425,13 +423,13 @@ private slots:
 
     void stalledTransferGivesUpAndLetsTheNextChainRun()
     {
-        // The first salt is never answered. Once the stall limit passes it fails as a
-        // transport error, its second half still goes out (with no token), and the
-        // chain queued behind it then runs normally.
-        bool firstSalt = true;
-        m_server = std::make_unique<ScriptedHttpServer>([&firstSalt](const Request &request) -> std::optional<Reply> {
+        // The first two salts are never answered. Once the stall limit passes each
+        // fails as a transport error; a history chain's second half still goes out
+        // (with no token), and the chain queued behind it then runs normally.
+        int saltsSeen = 0;
+        m_server = std::make_unique<ScriptedHttpServer>([&saltsSeen](const Request &request) -> std::optional<Reply> {
             if (request.target == "/salt/") {
-                if (std::exchange(firstSalt, false))
+                if (++saltsSeen <= 2)
                     return std::nullopt;
                 return Reply{200, "fresh"};
             }
@@ -441,27 +439,23 @@ private slots:
         qputenv("VORNIK_SERVICE_URL", m_server->baseUrl().toUtf8());
         ShareClient::setStalledTransferLimitMs(300);
         Outcome stalledSalt, stalled, next;
-        ShareClient::getSalt(ShareOperation::salt, [&](const QString &text) {
-            stalledSalt.completion()(text);
-            ShareClient::getHistory(ShareOperation::allhistory, stalled.completion());
-        });
-        ShareClient::getSalt(ShareOperation::salt, [&](const QString &) {
-            ShareClient::getHistory(ShareOperation::allhistory, next.completion());
-        });
-        QTRY_COMPARE_WITH_TIMEOUT(next.texts.size(), 1, 20000);
+        ShareClient::fetchSalt(stalledSalt.completion());
+        ShareClient::fetchAllHistory(stalled.completion());
+        ShareClient::fetchAllHistory(next.completion());
+        QTRY_COMPARE_WITH_TIMEOUT(next.replies.size(), 1, 20000);
         ShareClient::setStalledTransferLimitMs(0);   // back to the default
 
-        QCOMPARE(stalledSalt.texts.size(), 1);
-        QVERIFY(!stalledSalt.texts.first().isEmpty());
-        QVERIFY(stalledSalt.texts.first() != QStringLiteral("Invalid Operation"));
-        QCOMPARE(stalled.texts, QStringList{QStringLiteral("{}")});
-        QCOMPARE(next.texts, QStringList{QStringLiteral("{}")});
+        QCOMPARE(stalledSalt.replies.size(), 1);
+        QVERIFY(stalledSalt.replies.first().error == ShareError::Transport);
+        QVERIFY(!stalledSalt.replies.first().errorText.isEmpty());
+        QCOMPARE(stalled.bodies(), QStringList{QStringLiteral("{}")});
+        QCOMPARE(next.bodies(), QStringList{QStringLiteral("{}")});
         const QString userID = ShareClient::getUserID();
         QStringList paths;
         for (const Request &request : m_server->requests())
             paths.append(pathOf(request));
-        QCOMPARE(paths, (QStringList{QStringLiteral("/salt/"), QStringLiteral("/history//") + userID,
-                                     QStringLiteral("/salt/"),
+        QCOMPARE(paths, (QStringList{QStringLiteral("/salt/"), QStringLiteral("/salt/"),
+                                     QStringLiteral("/history//") + userID, QStringLiteral("/salt/"),
                                      QStringLiteral("/history/%1/%2").arg(ShareClient::tokenForSalt("fresh"), userID)}));
         QCOMPARE(ShareClient::stalledTransferLimitMs(), 120000);
     }
@@ -469,17 +463,15 @@ private slots:
     void chainsStartedFromCompletionsFollow()
     {
         // The banner actions upload, then run a set-user chain from the upload's
-        // completion; a continuation that starts nothing ends its chain.
+        // completion; a chain whose completion starts nothing simply ends.
         serve({Reply{200, "a"}, Reply{200, "b"}, Reply{200, "c"}}, Reply{200, "host/img.png"});
-        Outcome idle, banner;
-        ShareClient::getSalt(ShareOperation::salt, [](const QString &) {});
-        ShareClient::uploadFile(ShareOperation::upload, m_pngPath, [&](const QString &text) {
-            ShareClient::getSalt(ShareOperation::salt, [&, link = QStringLiteral("https://") + text](const QString &) {
-                ShareClient::setUser(QStringLiteral("teal"), colorNamed(QStringLiteral("teal")), link,
-                                    banner.completion());
-            });
+        Outcome banner;
+        ShareClient::fetchSalt({});
+        ShareClient::uploadFile(m_pngPath, [&](const ShareReply &reply) {
+            ShareClient::setBanner(QStringLiteral("teal"), colorNamed(QStringLiteral("teal")),
+                                   QStringLiteral("https://") + reply.body, banner.completion());
         });
-        QTRY_COMPARE_WITH_TIMEOUT(banner.texts.size(), 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(banner.replies.size(), 1, 10000);
         const QList<Request> &requests = m_server->requests();
         QCOMPARE(requests.size(), 5);
         QCOMPARE(pathOf(requests.at(4)), QStringLiteral("/setuser/%1?id=%2&headerImage=https://host/img.png"

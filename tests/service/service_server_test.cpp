@@ -17,14 +17,16 @@ namespace {
 
 constexpr int kWaitMs = 20000;
 
-// Every text a completion was handed.
+// Every reply a completion was handed.
 struct Outcome {
-    QStringList texts;
-    VorCompletion completion()
+    QList<ShareReply> replies;
+    ShareClient::Completion completion()
     {
-        return [this](const QString &text) { texts.append(text); };
+        return [this](const ShareReply &reply) { replies.append(reply); };
     }
 };
+
+using HistoryFetch = void (*)(ShareClient::Completion);
 
 QString writePng(const QString &name, QColor color)
 {
@@ -46,25 +48,23 @@ private:
     QString m_red;
     QString m_blue;
 
-    // Runs a history chain and returns the reply text.
-    static QString history(ShareOperation op)
+    // Runs a history chain and returns the reply's body.
+    static QString history(HistoryFetch fetch = ShareClient::fetchAllHistory)
     {
         Outcome outcome;
-        ShareClient::getSalt(ShareOperation::salt, [&](const QString &) {
-            ShareClient::getHistory(op, outcome.completion());
-        });
-        if (!QTest::qWaitFor([&] { return !outcome.texts.isEmpty(); }, kWaitMs))
+        fetch(outcome.completion());
+        if (!QTest::qWaitFor([&] { return !outcome.replies.isEmpty(); }, kWaitMs))
             return QStringLiteral("(no answer)");
-        return outcome.texts.first();
+        return outcome.replies.first().body;
     }
 
-    static QString upload(const QString &path)
+    static ShareReply upload(const QString &path)
     {
         Outcome outcome;
-        ShareClient::uploadFile(ShareOperation::upload, path, outcome.completion());
-        if (!QTest::qWaitFor([&] { return !outcome.texts.isEmpty(); }, kWaitMs))
-            return QStringLiteral("(no answer)");
-        return outcome.texts.first();
+        ShareClient::uploadFile(path, outcome.completion());
+        if (!QTest::qWaitFor([&] { return !outcome.replies.isEmpty(); }, kWaitMs))
+            return ShareReply::failure(ShareError::Transport, QStringLiteral("(no answer)"));
+        return outcome.replies.first();
     }
 
     // What the server hands out for `link` under raw/ (the bytes exactly as uploaded).
@@ -101,29 +101,31 @@ private slots:
 
     void uploadListDeleteList()
     {
-        QCOMPARE(history(ShareOperation::allhistory), QStringLiteral("{}"));
+        QCOMPARE(history(), QStringLiteral("{}"));
 
-        const QString reply = upload(m_red);
+        const ShareReply uploaded = upload(m_red);
+        const QString reply = uploaded.body;
         const QString link = QStringLiteral("https://") + reply;
         QVERIFY2(reply.startsWith(m_server.publicHost() + QLatin1Char('/')) && reply.endsWith(QStringLiteral(".png")),
                  qPrintable(reply));
-        QCOMPARE(ShareClient::state().lastStatusCode, 200);
+        QCOMPARE(uploaded.status, 200);
+        QVERIFY(uploaded.succeeded());
         QCOMPARE(fetchRaw(link), fileBytes(m_red));
 
         const QString name = nameOf(link);
-        for (ShareOperation op : {ShareOperation::allhistory, ShareOperation::shorthistory}) {
-            const auto entries = parseHistoryReply(history(op));
+        for (HistoryFetch fetch : {&ShareClient::fetchAllHistory, &ShareClient::fetchRecentHistory}) {
+            const auto entries = parseHistoryReply(history(fetch));
             QCOMPARE(entries.size(), 1);
             QCOMPARE(entries.first().name, name);
             QCOMPARE(entries.first().address, link);   // the service's address plus the name
         }
 
         Outcome deleted;
-        ShareClient::deleteImage(ShareOperation::delete_, name, deleted.completion());
-        QTRY_COMPARE_WITH_TIMEOUT(deleted.texts.size(), 1, kWaitMs);
-        QCOMPARE(ShareClient::state().lastStatusCode, 200);
-        QCOMPARE(deleted.texts.first(), ShareClient::state().lastReplyText);
-        QCOMPARE(history(ShareOperation::allhistory), QStringLiteral("{}"));
+        ShareClient::deleteImage(name, deleted.completion());
+        QTRY_COMPARE_WITH_TIMEOUT(deleted.replies.size(), 1, kWaitMs);
+        QCOMPARE(deleted.replies.first().status, 200);
+        QVERIFY(deleted.replies.first().succeeded());
+        QCOMPARE(history(), QStringLiteral("{}"));
         QVERIFY(fetchRaw(link).isEmpty());
     }
 
@@ -131,10 +133,12 @@ private slots:
     // only once: checked by the server itself, not by the client's own arithmetic.
     void theSaltsTokenWorksOnceAtTheServer()
     {
-        QString token;
-        ShareClient::getSalt(ShareOperation::salt, [&](const QString &text) { token = text; });
-        QTRY_VERIFY_WITH_TIMEOUT(!token.isEmpty(), kWaitMs);
-        QCOMPARE(token, ShareClient::tokenForSalt(ShareClient::state().lastReplyText.toUtf8()));
+        Outcome salt;
+        ShareClient::fetchSalt(salt.completion());
+        QTRY_COMPARE_WITH_TIMEOUT(salt.replies.size(), 1, kWaitMs);
+        QVERIFY(salt.replies.first().succeeded());
+        QVERIFY(!salt.replies.first().body.isEmpty());
+        const QString token = ShareClient::tokenForSalt(salt.replies.first().body.toUtf8());
         const QUrl history(m_server.baseUrl() + QStringLiteral("history/") + token + QLatin1Char('/')
                            + ShareClient::getUserID());
         QCOMPARE(vtest::fetchUrl(history, kWaitMs), QByteArray("{}"));
@@ -145,10 +149,10 @@ private slots:
     {
         QStringList names;
         for (int i = 0; i < 11; ++i)
-            names.prepend(nameOf(QStringLiteral("https://") + upload(i % 2 ? m_red : m_blue)));
-        const auto recent = parseHistoryReply(history(ShareOperation::shorthistory));
+            names.prepend(nameOf(QStringLiteral("https://") + upload(i % 2 ? m_red : m_blue).body));
+        const auto recent = parseHistoryReply(history(ShareClient::fetchRecentHistory));
         QCOMPARE(recent.size(), 10);
-        const auto all = parseHistoryReply(history(ShareOperation::allhistory));
+        const auto all = parseHistoryReply(history());
         QCOMPARE(all.size(), 11);
         QStringList listed;
         for (const HistoryEntry &entry : all)
@@ -156,21 +160,19 @@ private slots:
         QCOMPARE(listed, names);   // newest first
         for (const QString &name : names) {
             Outcome deleted;
-            ShareClient::deleteImage(ShareOperation::delete_, name, deleted.completion());
-            QTRY_COMPARE_WITH_TIMEOUT(deleted.texts.size(), 1, kWaitMs);
+            ShareClient::deleteImage(name, deleted.completion());
+            QTRY_COMPARE_WITH_TIMEOUT(deleted.replies.size(), 1, kWaitMs);
         }
     }
 
     void bannerIsSetWithAnUploadedLink()
     {
-        const QString link = QStringLiteral("https://") + upload(m_blue);
+        const QString link = QStringLiteral("https://") + upload(m_blue).body;
         Outcome banner;
-        ShareClient::getSalt(ShareOperation::salt, [&](const QString &) {
-            ShareClient::setUser(QStringLiteral("teal"), colorNamed(QStringLiteral("teal")), link, banner.completion());
-        });
-        QTRY_COMPARE_WITH_TIMEOUT(banner.texts.size(), 1, kWaitMs);
-        QCOMPARE(ShareClient::state().lastStatusCode, 200);
-        QCOMPARE(banner.texts.first(), ShareClient::state().lastReplyText);
+        ShareClient::setBanner(QStringLiteral("teal"), colorNamed(QStringLiteral("teal")), link, banner.completion());
+        QTRY_COMPARE_WITH_TIMEOUT(banner.replies.size(), 1, kWaitMs);
+        QCOMPARE(banner.replies.first().status, 200);
+        QVERIFY(banner.replies.first().succeeded());
 
         // The shared image now carries the banner, so it differs from the raw upload.
         QImage shared;
@@ -178,15 +180,15 @@ private slots:
         QVERIFY(shared.size() != QSize(64, 48));
     }
 
-    void failureTexts()
+    void failuresReachTheCaller()
     {
         // A missing file ends the upload after the salt; the server sees no POST.
         const qsizetype postsBefore = serverLog().count("POST ");
         const qsizetype saltsBefore = serverLog().count("GET /salt ");
         Outcome missing;
-        ShareClient::uploadFile(ShareOperation::upload, QDir::tempPath() + QStringLiteral("/none.png"),
-                               missing.completion());
-        QTRY_COMPARE_WITH_TIMEOUT(missing.texts, QStringList{QStringLiteral("Error: File doesn't exist")}, kWaitMs);
+        ShareClient::uploadFile(QDir::tempPath() + QStringLiteral("/none.png"), missing.completion());
+        QTRY_COMPARE_WITH_TIMEOUT(missing.replies.size(), 1, kWaitMs);
+        QVERIFY(missing.replies.first().error == ShareError::FileMissing);
         QTRY_COMPARE_WITH_TIMEOUT(serverLog().count("GET /salt "), saltsBefore + 1, kWaitMs);
         QCOMPARE(serverLog().count("POST "), postsBefore);
 
@@ -195,33 +197,32 @@ private slots:
         qputenv("VORNIK_SERVICE_URL", (m_server.baseUrl() + QStringLiteral("elsewhere/")).toUtf8());
         Outcome salt;
         Outcome listed;
-        ShareClient::getSalt(ShareOperation::salt, [&](const QString &text) {
-            salt.texts.append(text);
-            ShareClient::getHistory(ShareOperation::allhistory, listed.completion());
-        });
-        QTRY_COMPARE_WITH_TIMEOUT(listed.texts, QStringList{QStringLiteral("server returned error code")}, kWaitMs);
-        QCOMPARE(salt.texts, QStringList{QStringLiteral("404 Status code was returned")});
-        QCOMPARE(ShareClient::state().lastErrorText, QStringLiteral("404 Status code was returned"));
+        ShareClient::fetchSalt(salt.completion());
+        ShareClient::fetchAllHistory(listed.completion());
+        QTRY_COMPARE_WITH_TIMEOUT(listed.replies.size(), 1, kWaitMs);
+        QCOMPARE(salt.replies.size(), 1);
+        for (const ShareReply &reply : {salt.replies.first(), listed.replies.first()}) {
+            QCOMPARE(reply.status, 404);
+            QVERIFY(reply.error == ShareError::HttpStatus);
+        }
         qputenv("VORNIK_SERVICE_URL", m_server.baseUrl().toUtf8());
     }
 
     void chainsStartedTogetherAllSucceed()
     {
         Outcome red, blue, list;
-        ShareClient::uploadFile(ShareOperation::upload, m_red, red.completion());
-        ShareClient::uploadFile(ShareOperation::upload, m_blue, blue.completion());
-        ShareClient::getSalt(ShareOperation::salt, [&](const QString &) {
-            ShareClient::getHistory(ShareOperation::allhistory, list.completion());
-        });
-        QTRY_VERIFY_WITH_TIMEOUT(!red.texts.isEmpty() && !blue.texts.isEmpty() && !list.texts.isEmpty(), kWaitMs);
-        QCOMPARE(red.texts.size(), 1);
-        QCOMPARE(blue.texts.size(), 1);
-        QCOMPARE(fetchRaw(QStringLiteral("https://") + red.texts.first()), fileBytes(m_red));
-        QCOMPARE(fetchRaw(QStringLiteral("https://") + blue.texts.first()), fileBytes(m_blue));
-        const auto entries = parseHistoryReply(list.texts.first());
+        ShareClient::uploadFile(m_red, red.completion());
+        ShareClient::uploadFile(m_blue, blue.completion());
+        ShareClient::fetchAllHistory(list.completion());
+        QTRY_VERIFY_WITH_TIMEOUT(!red.replies.isEmpty() && !blue.replies.isEmpty() && !list.replies.isEmpty(), kWaitMs);
+        QCOMPARE(red.replies.size(), 1);
+        QCOMPARE(blue.replies.size(), 1);
+        QCOMPARE(fetchRaw(QStringLiteral("https://") + red.replies.first().body), fileBytes(m_red));
+        QCOMPARE(fetchRaw(QStringLiteral("https://") + blue.replies.first().body), fileBytes(m_blue));
+        const auto entries = parseHistoryReply(list.replies.first().body);
         QVERIFY(entries.size() >= 2);
-        QCOMPARE(entries.at(0).name, nameOf(QStringLiteral("https://") + blue.texts.first()));
-        QCOMPARE(entries.at(1).name, nameOf(QStringLiteral("https://") + red.texts.first()));
+        QCOMPARE(entries.at(0).name, nameOf(QStringLiteral("https://") + blue.replies.first().body));
+        QCOMPARE(entries.at(1).name, nameOf(QStringLiteral("https://") + red.replies.first().body));
     }
 
     void certificatesAreVerified()
@@ -231,15 +232,15 @@ private slots:
         vtest::ServerProcess stranger;
         QVERIFY(stranger.start());
         qputenv("VORNIK_SERVICE_URL", stranger.baseUrl().toUtf8());
-        const QString reply = upload(m_red);
-        QVERIFY2(!reply.startsWith(stranger.publicHost()), qPrintable(reply));
-        QVERIFY(!ShareClient::state().lastErrorText.isEmpty());
-        QCOMPARE(reply, ShareClient::state().lastErrorText);
+        const ShareReply refused = upload(m_red);
+        QVERIFY(refused.error == ShareError::Transport);
+        QVERIFY2(!refused.errorText.isEmpty(), qPrintable(refused.errorText));
+        QCOMPARE(refused.body, QString());
 
         // Its certificate named in the preferences ("servicecafile") is trusted.
         qunsetenv("VORNIK_CA_FILE");
         Preferences::standard().setString(QStringLiteral("servicecafile"), stranger.caFile());
-        const QString trusted = upload(m_red);
+        const QString trusted = upload(m_red).body;
         QVERIFY2(trusted.startsWith(stranger.publicHost() + QLatin1Char('/')), qPrintable(trusted));
         Preferences::standard().setString(QStringLiteral("servicecafile"), QString());
         qputenv("VORNIK_CA_FILE", m_server.caFile().toUtf8());

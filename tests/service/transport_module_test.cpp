@@ -33,18 +33,20 @@ private slots:
 
         bool returned = false;
         bool completedBeforeReturn = false;
-        QStringList completions;
-        ShareClient::uploadFile(ShareOperation::upload, path, [&](const QString &text) {
+        QList<ShareReply> completions;
+        ShareClient::uploadFile(path, [&](const ShareReply &reply) {
             completedBeforeReturn = !returned;
-            completions << text;
+            completions << reply;
         });
         returned = true;
         QTRY_COMPARE_WITH_TIMEOUT(completions.size(), 1, 10000);
         QVERIFY(!completedBeforeReturn);
-        QVERIFY2(completions.first().startsWith(QStringLiteral("Error: the network module could not be loaded: ")),
-                 qPrintable(completions.first()));
-        QVERIFY(completions.first().contains(QStringLiteral("vornik-transport.so")));
-        QCOMPARE(ShareClient::state().lastErrorText, completions.first());
+        const ShareReply &failed = completions.first();
+        QVERIFY(failed.error == ShareError::Transport);
+        QCOMPARE(failed.status, 0);
+        QVERIFY2(failed.errorText.startsWith(QStringLiteral("Error: the network module could not be loaded: ")),
+                 qPrintable(failed.errorText));
+        QVERIFY(failed.errorText.contains(QStringLiteral("vornik-transport.so")));
         QVERIFY(HttpTransport::isLoaded());
         // Exactly once.
         QTest::qWait(50);
