@@ -156,7 +156,9 @@ public:
     std::optional<std::string_view> bytes()
     {
         beast::error_code error;
-        m_size = size_t(m_file.size());
+        m_size = size_t(m_file.file().size(error));  // (the body's own count is of when it was empty)
+        if (error)
+            return std::nullopt;
         if (m_size == 0)
             return std::string_view();
         m_mapped = mmap(nullptr, m_size, PROT_READ, MAP_PRIVATE, m_file.file().native_handle(), 0);
@@ -373,16 +375,23 @@ private:
             return dispatch(std::make_shared<http::request<http::string_body>>(
                                 http::request_parser<http::string_body>(std::move(*m_header)).release()),
                             nullptr);
-        // Nothing of a body is read before the headers show a request that may carry it.
+        // Nothing of a body is read before the headers show a request that may carry
+        // it. (The headers move on to the parser that reads the body.)
+        const bool expectsContinue = beast::iequals(request[http::field::expect], "100-continue");
         switch (requestKind(request.method_string(), request.target())) {
         case RequestKind::uploadWithBadToken: return refuse(403, "invalid or expired token");
         case RequestKind::upload:
             if (!prepareSpool())
                 return;
             break;
-        case RequestKind::other: m_text.emplace(std::move(*m_header)).body_limit(smallBodyLimit); break;
+        case RequestKind::other:
+            // (A declared length is judged against the limit with the headers only.)
+            if (m_header->content_length().value_or(0) > smallBodyLimit)
+                return refuse(413, "request body too large");
+            m_text.emplace(std::move(*m_header)).body_limit(smallBodyLimit);
+            break;
         }
-        if (beast::iequals(request[http::field::expect], "100-continue"))
+        if (expectsContinue)
             return sendContinue();
         readBody();
     }
@@ -459,6 +468,8 @@ private:
                               [me = self().shared_from_this(), &parser, tooLarge](beast::error_code error, size_t got) {
                                   if (error == http::error::body_limit)
                                       return me->refuse(413, tooLarge);
+                                  if (error == beast::errc::no_space_on_device)
+                                      return me->refuse(507, "the server's disk is full");
                                   if (error)
                                       return isProtocolError(error) ? me->refuse(400, "bad request") : me->self().shutdown();
                                   if (parser.is_done())
