@@ -181,7 +181,8 @@ private slots:
         QFile log(server.logFile());
         QVERIFY(log.open(QIODevice::ReadOnly));
         const QByteArray logged = log.readAll();
-        QVERIFY2(!logged.contains("database:"), logged.constData());
+        const qsizetype firstError = logged.indexOf("database:");
+        QVERIFY2(firstError < 0, logged.mid(firstError, 300).constData());
     }
 
     void storageMovesBetweenDatabaseAndFolder_data()
