@@ -24,6 +24,7 @@
 
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace beast = boost::beast;
@@ -123,27 +124,89 @@ Reply busyReply()
     return reply;
 }
 
-// An upload's body as it arrived, in a file with no name (it is gone with the last
-// descriptor, whatever happens to the process), and mapped into memory only while a
-// worker checks and stores it: a connection receiving an upload holds its buffer
-// and a descriptor, never the body.
+// An upload's body, written as it arrives to a file with no name (gone with its
+// descriptor, whatever happens to the process), which is made when the first body
+// bytes come: a connection that announces a body and sends nothing holds no file.
+struct SpoolBody {
+    struct value_type {
+        std::string folder;  // where the file is made
+        int fd = -1;
+
+        value_type() = default;
+        value_type(value_type &&other) noexcept : folder(std::move(other.folder)), fd(std::exchange(other.fd, -1)) {}
+        value_type &operator=(value_type &&other) noexcept
+        {
+            std::swap(folder, other.folder);
+            std::swap(fd, other.fd);
+            return *this;
+        }
+        ~value_type()
+        {
+            if (fd >= 0)
+                ::close(fd);
+        }
+    };
+
+    class reader
+    {
+    public:
+        template <bool isRequest, class Fields>
+        reader(http::header<isRequest, Fields> &, value_type &body) : m_body(body)
+        {
+        }
+        void init(const boost::optional<uint64_t> &, beast::error_code &error) { error = {}; }
+        template <class ConstBufferSequence>
+        size_t put(const ConstBufferSequence &buffers, beast::error_code &error)
+        {
+            if (m_body.fd < 0 && (m_body.fd = create(m_body.folder)) < 0) {
+                error.assign(errno, beast::system_category());
+                return 0;
+            }
+            size_t written = 0;
+            for (auto it = net::buffer_sequence_begin(buffers); it != net::buffer_sequence_end(buffers); ++it) {
+                const net::const_buffer buffer = *it;
+                for (size_t done = 0; done < buffer.size();) {
+                    const ssize_t wrote = ::write(m_body.fd, static_cast<const char *>(buffer.data()) + done, buffer.size() - done);
+                    if (wrote < 0 && errno == EINTR)
+                        continue;
+                    if (wrote <= 0) {
+                        error.assign(wrote < 0 ? errno : EIO, beast::system_category());
+                        return written;
+                    }
+                    done += size_t(wrote);
+                    written += size_t(wrote);
+                }
+            }
+            error = {};
+            return written;
+        }
+        void finish(beast::error_code &error) { error = {}; }
+
+    private:
+        // A new empty file in `folder`; -1 and errno set when none can be made.
+        static int create(const std::string &folder)
+        {
+            int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+            if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL))
+                return fd;
+            std::string path = folder + "/.upload-XXXXXX";
+            fd = mkostemp(path.data(), O_CLOEXEC);
+            if (fd >= 0)
+                unlink(path.c_str());
+            return fd;
+        }
+
+        value_type &m_body;
+    };
+};
+
+// A received upload body, mapped into memory only while a worker checks and stores
+// it: a connection receiving an upload holds its buffer and a descriptor, never
+// the body.
 class SpooledBody
 {
 public:
-    // A new empty file in `folder`; -1 and errno set when none can be made.
-    static int create(const std::string &folder)
-    {
-        int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-        if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL))
-            return fd;
-        std::string path = folder + "/.upload-XXXXXX";
-        fd = mkostemp(path.data(), O_CLOEXEC);
-        if (fd >= 0)
-            unlink(path.c_str());
-        return fd;
-    }
-
-    explicit SpooledBody(http::file_body::value_type &&file) : m_file(std::move(file)) {}
+    explicit SpooledBody(SpoolBody::value_type &&file) : m_file(std::move(file)) {}
     ~SpooledBody()
     {
         if (m_mapped != MAP_FAILED)
@@ -155,20 +218,22 @@ public:
     // The bytes; nothing when they cannot be mapped.
     std::optional<std::string_view> bytes()
     {
-        beast::error_code error;
-        m_size = size_t(m_file.file().size(error));  // (the body's own count is of when it was empty)
-        if (error)
+        struct stat info {};
+        if (m_file.fd < 0)
+            return std::string_view();
+        if (fstat(m_file.fd, &info) != 0)
             return std::nullopt;
+        m_size = size_t(info.st_size);
         if (m_size == 0)
             return std::string_view();
-        m_mapped = mmap(nullptr, m_size, PROT_READ, MAP_PRIVATE, m_file.file().native_handle(), 0);
+        m_mapped = mmap(nullptr, m_size, PROT_READ, MAP_PRIVATE, m_file.fd, 0);
         if (m_mapped == MAP_FAILED)
             return std::nullopt;
         return std::string_view(static_cast<const char *>(m_mapped), m_size);
     }
 
 private:
-    http::file_body::value_type m_file;
+    SpoolBody::value_type m_file;
     void *m_mapped = MAP_FAILED;
     size_t m_size = 0;
 };
@@ -380,10 +445,7 @@ private:
         const bool expectsContinue = beast::iequals(request[http::field::expect], "100-continue");
         switch (requestKind(request.method_string(), request.target())) {
         case RequestKind::uploadWithBadToken: return refuse(403, "invalid or expired token");
-        case RequestKind::upload:
-            if (!prepareSpool())
-                return;
-            break;
+        case RequestKind::upload: prepareSpool(); break;
         case RequestKind::other:
             // (A declared length is judged against the limit with the headers only.)
             if (m_header->content_length().value_or(0) > smallBodyLimit)
@@ -420,23 +482,12 @@ private:
         return text;
     }
 
-    // The upload's body goes to a new temporary file as it arrives. False (with
-    // the request refused) when no file can be made.
-    bool prepareSpool()
+    // The upload's body goes to a temporary file as it arrives.
+    void prepareSpool()
     {
-        const int fd = SpooledBody::create(m_shared.spoolFolder);
-        if (fd < 0) {
-            const bool outOfFiles = errno == EMFILE || errno == ENFILE || errno == ENOSPC;
-            refuse(outOfFiles ? 503 : 500, outOfFiles ? outOfResources : "could not store the image");
-            return false;
-        }
         m_spool.emplace(std::move(*m_header));
         m_spool->body_limit(m_shared.bodyLimit());
-        beast::file spool;
-        spool.native_handle(fd);
-        beast::error_code error;
-        m_spool->get().body().reset(std::move(spool), error);
-        return true;
+        m_spool->get().body().folder = m_shared.spoolFolder;
     }
 
     void sendContinue()
@@ -470,6 +521,9 @@ private:
                                       return me->refuse(413, tooLarge);
                                   if (error == beast::errc::no_space_on_device)
                                       return me->refuse(507, "the server's disk is full");
+                                  if (error == beast::errc::too_many_files_open
+                                      || error == beast::errc::too_many_files_open_in_system)
+                                      return me->refuse(503, outOfResources);
                                   if (error)
                                       return isProtocolError(error) ? me->refuse(400, "bad request") : me->self().shutdown();
                                   if (parser.is_done())
@@ -594,7 +648,7 @@ private:
     beast::flat_buffer m_buffer{headerLimit + 64 * 1024};
     std::optional<HeaderParser> m_header;
     std::optional<http::request_parser<http::string_body>> m_text;  // a small body, in memory
-    std::optional<http::request_parser<http::file_body>> m_spool;   // an upload's body, to a file
+    std::optional<http::request_parser<SpoolBody>> m_spool;         // an upload's body, to a file
     std::shared_ptr<Outgoing> m_writing;
     std::optional<http::response_serializer<StreamedFileBody>> m_fileWriter;
     std::optional<http::response_serializer<http::string_body>> m_textWriter;
