@@ -15,10 +15,17 @@
 #include <boost/beast/http.hpp>
 #include <boost/beast/ssl.hpp>
 
+#include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <mutex>
 #include <shared_mutex>
 #include <thread>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace beast = boost::beast;
 namespace http = beast::http;
@@ -34,6 +41,10 @@ using namespace std::chrono_literals;
 constexpr size_t headerLimit = 16 * 1024;  // every header line of a request together
 constexpr long maxHeaderFields = 100;
 constexpr int maxRequestsPerConnection = 1000;
+// The body of any request but an upload (none of them uses one) is read into memory
+// up to this size; an upload's goes to a temporary file.
+constexpr size_t smallBodyLimit = 16 * 1024;
+const char *const outOfResources = "the server is out of resources right now; try again shortly";
 
 // TLS 1.2 suites with forward secrecy and authenticated encryption only (the
 // "intermediate" server profile, without finite-field Diffie-Hellman); TLS 1.3
@@ -88,6 +99,7 @@ struct Shared {
     std::shared_mutex &gate;  // held shared while the service works on a request
     TlsContexts &tlsContexts;
     bool tls;
+    std::string spoolFolder;  // where upload bodies are written as they arrive
 
     size_t bodyLimit() const { return size_t(options.maxUploadBytes) + 1024 * 1024; }
     // Bodies and replies must keep up the minimum rate over every stretch as long
@@ -103,6 +115,127 @@ struct Outgoing {
     std::optional<http::response<http::string_body>> text;
     std::optional<http::response<StreamedFileBody>> file;
     uint64_t size = 0;
+};
+
+Reply busyReply()
+{
+    Reply reply = Reply::text(503, outOfResources);
+    reply.retryAfterSeconds = 1;
+    return reply;
+}
+
+// An upload's body, written as it arrives to a file with no name (gone with its
+// descriptor, whatever happens to the process), which is made when the first body
+// bytes come: a connection that announces a body and sends nothing holds no file.
+struct SpoolBody {
+    struct value_type {
+        std::string folder;  // where the file is made
+        int fd = -1;
+
+        value_type() = default;
+        value_type(value_type &&other) noexcept : folder(std::move(other.folder)), fd(std::exchange(other.fd, -1)) {}
+        value_type &operator=(value_type &&other) noexcept
+        {
+            std::swap(folder, other.folder);
+            std::swap(fd, other.fd);
+            return *this;
+        }
+        ~value_type()
+        {
+            if (fd >= 0)
+                ::close(fd);
+        }
+    };
+
+    class reader
+    {
+    public:
+        template <bool isRequest, class Fields>
+        reader(http::header<isRequest, Fields> &, value_type &body) : m_body(body)
+        {
+        }
+        void init(const boost::optional<uint64_t> &, beast::error_code &error) { error = {}; }
+        template <class ConstBufferSequence>
+        size_t put(const ConstBufferSequence &buffers, beast::error_code &error)
+        {
+            if (m_body.fd < 0 && (m_body.fd = create(m_body.folder)) < 0) {
+                error.assign(errno, beast::system_category());
+                return 0;
+            }
+            size_t written = 0;
+            for (auto it = net::buffer_sequence_begin(buffers); it != net::buffer_sequence_end(buffers); ++it) {
+                const net::const_buffer buffer = *it;
+                for (size_t done = 0; done < buffer.size();) {
+                    const ssize_t wrote = ::write(m_body.fd, static_cast<const char *>(buffer.data()) + done, buffer.size() - done);
+                    if (wrote < 0 && errno == EINTR)
+                        continue;
+                    if (wrote <= 0) {
+                        error.assign(wrote < 0 ? errno : EIO, beast::system_category());
+                        return written;
+                    }
+                    done += size_t(wrote);
+                    written += size_t(wrote);
+                }
+            }
+            error = {};
+            return written;
+        }
+        void finish(beast::error_code &error) { error = {}; }
+
+    private:
+        // A new empty file in `folder`; -1 and errno set when none can be made.
+        static int create(const std::string &folder)
+        {
+            int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+            if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL))
+                return fd;
+            std::string path = folder + "/.upload-XXXXXX";
+            fd = mkostemp(path.data(), O_CLOEXEC);
+            if (fd >= 0)
+                unlink(path.c_str());
+            return fd;
+        }
+
+        value_type &m_body;
+    };
+};
+
+// A received upload body, mapped into memory only while a worker checks and stores
+// it: a connection receiving an upload holds its buffer and a descriptor, never
+// the body.
+class SpooledBody
+{
+public:
+    explicit SpooledBody(SpoolBody::value_type &&file) : m_file(std::move(file)) {}
+    ~SpooledBody()
+    {
+        if (m_mapped != MAP_FAILED)
+            munmap(m_mapped, m_size);
+    }
+    SpooledBody(const SpooledBody &) = delete;
+    SpooledBody &operator=(const SpooledBody &) = delete;
+
+    // The bytes; nothing when they cannot be mapped.
+    std::optional<std::string_view> bytes()
+    {
+        struct stat info {};
+        if (m_file.fd < 0)
+            return std::string_view();
+        if (fstat(m_file.fd, &info) != 0)
+            return std::nullopt;
+        m_size = size_t(info.st_size);
+        if (m_size == 0)
+            return std::string_view();
+        m_mapped = mmap(nullptr, m_size, PROT_READ, MAP_PRIVATE, m_file.fd, 0);
+        if (m_mapped == MAP_FAILED)
+            return std::nullopt;
+        return std::string_view(static_cast<const char *>(m_mapped), m_size);
+    }
+
+private:
+    SpoolBody::value_type m_file;
+    void *m_mapped = MAP_FAILED;
+    size_t m_size = 0;
 };
 
 void addCommonHeaders(http::response_header<> &header, const Reply &reply, bool tls)
@@ -163,6 +296,8 @@ std::shared_ptr<Outgoing> outgoingFor(Shared &shared, const http::request<http::
     } else {
         beast::error_code error;
         file.open(reply.file.c_str(), error);
+        if (error == beast::errc::too_many_files_open || error == beast::errc::too_many_files_open_in_system)
+            return textReply(busyReply(), request.version(), keepAlive, shared.tls, headOnly);
         if (error)
             return textReply(Reply::text(404, "no such image"), request.version(), keepAlive, shared.tls, headOnly);
     }
@@ -183,11 +318,13 @@ std::shared_ptr<Outgoing> outgoingFor(Shared &shared, const http::request<http::
     return outgoing;
 }
 
-// The request as the routes take it; it views `request` and `address`.
-RouteRequest routeRequest(const http::request<http::string_body> &request, const std::string &address)
+// The request as the routes take it; it views `request`, `address` and `body`
+// (the request's own body when not given).
+RouteRequest routeRequest(const http::request<http::string_body> &request, const std::string &address,
+                          std::optional<std::string_view> body = std::nullopt)
 {
-    return RouteRequest{request.method_string(), request.target(), request[http::field::content_type], request.body(),
-                        address};
+    return RouteRequest{request.method_string(), request.target(), request[http::field::content_type],
+                        body.value_or(std::string_view(request.body())), address};
 }
 
 // The network the client's requests count under for the per-address limits.
@@ -198,15 +335,20 @@ std::string addressOf(Shared &shared, const http::request<http::string_body> &re
                      options.ipv6PrefixBits);
 }
 
-// Runs on a worker: the routes and the service, then the reply put together.
+// Runs on a worker: the routes and the service, then the reply put together. An
+// upload's body is in `spooled`.
 std::shared_ptr<Outgoing> answer(Shared &shared, const http::request<http::string_body> &request, bool keepAlive,
-                                 const std::string &peer)
+                                 const std::string &peer, SpooledBody *spooled)
 {
     Reply reply;
     try {
         const std::shared_lock serving(shared.gate);
         const std::string address = addressOf(shared, request, peer);
-        reply = route(shared.service, routeRequest(request, address));
+        std::optional<std::string_view> body;
+        if (spooled && !(body = spooled->bytes()))
+            reply = busyReply();
+        else
+            reply = route(shared.service, routeRequest(request, address, body));
     } catch (const std::exception &) {
         reply = Reply::text(500, "internal error");
     }
@@ -261,17 +403,19 @@ public:
 
     void readHeader()
     {
-        m_parser.emplace();
-        m_parser->header_limit(headerLimit);
-        m_parser->body_limit(m_shared.bodyLimit());
+        m_header.emplace();
+        m_header->header_limit(headerLimit);
+        m_header->body_limit(m_shared.bodyLimit());
         lowest().expires_after(std::chrono::milliseconds(m_shared.options.headerTimeoutMs));
-        http::async_read_header(self().stream(), m_buffer, *m_parser,
+        http::async_read_header(self().stream(), m_buffer, *m_header,
                                 [me = self().shared_from_this()](beast::error_code error, size_t) {
                                     me->onHeader(error);
                                 });
     }
 
 private:
+    using HeaderParser = http::request_parser<http::empty_body>;
+
     Derived &self() { return static_cast<Derived &>(*this); }
     beast::tcp_stream &lowest() { return beast::get_lowest_layer(self().stream()); }
 
@@ -284,17 +428,66 @@ private:
         if (error)
             return isProtocolError(error) && error != http::error::end_of_stream ? refuse(400, "bad request")
                                                                                  : self().shutdown();
-        const auto &request = m_parser->get();
+        const auto &request = m_header->get();
         if (std::distance(request.begin(), request.end()) > maxHeaderFields)
             return refuse(431, "too many request headers");
+        if (!framedSoundly(request))
+            return refuse(400, "bad request");
         const auto encoding = request[http::field::content_encoding];
         if (!encoding.empty() && !beast::iequals(encoding, "identity"))
             return refuse(415, "compressed request bodies are not accepted");
-        if (m_parser->is_done())
-            return dispatch();
-        if (beast::iequals(request[http::field::expect], "100-continue"))
+        if (m_header->is_done())
+            return dispatch(std::make_shared<http::request<http::string_body>>(
+                                http::request_parser<http::string_body>(std::move(*m_header)).release()),
+                            nullptr);
+        // Nothing of a body is read before the headers show a request that may carry
+        // it. (The headers move on to the parser that reads the body.)
+        const bool expectsContinue = beast::iequals(request[http::field::expect], "100-continue");
+        switch (requestKind(request.method_string(), request.target())) {
+        case RequestKind::uploadWithBadToken: return refuse(403, "invalid or expired token");
+        case RequestKind::upload: prepareSpool(); break;
+        case RequestKind::other:
+            // (A declared length is judged against the limit with the headers only.)
+            if (m_header->content_length().value_or(0) > smallBodyLimit)
+                return refuse(413, "request body too large");
+            m_text.emplace(std::move(*m_header)).body_limit(smallBodyLimit);
+            break;
+        }
+        if (expectsContinue)
             return sendContinue();
         readBody();
+    }
+
+    // HTTP/1.1 names its host once; a body's length is told one way, which this
+    // server can read: a Transfer-Encoding other than plain "chunked" (gzip, an
+    // unknown coding, a list) would leave the body to be read as the next request.
+    static bool framedSoundly(const http::request_header<> &request)
+    {
+        const auto hosts = request.count(http::field::host);
+        if (hosts > 1 || (request.version() >= 11 && hosts == 0))
+            return false;
+        const auto codings = request.count(http::field::transfer_encoding);
+        if (codings == 0)
+            return true;
+        return codings == 1 && request.version() >= 11
+            && beast::iequals(trimmed(request[http::field::transfer_encoding]), "chunked");
+    }
+
+    static std::string_view trimmed(std::string_view text)
+    {
+        while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+            text.remove_prefix(1);
+        while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+            text.remove_suffix(1);
+        return text;
+    }
+
+    // The upload's body goes to a temporary file as it arrives.
+    void prepareSpool()
+    {
+        m_spool.emplace(std::move(*m_header));
+        m_spool->body_limit(m_shared.bodyLimit());
+        m_spool->get().body().folder = m_shared.spoolFolder;
     }
 
     void sendContinue()
@@ -311,37 +504,57 @@ private:
     void readBody()
     {
         m_rate.start(TransferRate::Clock::now());
-        readMoreBody();
+        if (m_spool)
+            return readMoreBody(*m_spool, "image too large");
+        readMoreBody(*m_text, "request body too large");
     }
 
     // Reads the body a piece at a time, each piece moving the deadline that the
     // minimum rate sets, so a client that stops sending is cut off one window later.
-    void readMoreBody()
+    template <class Parser>
+    void readMoreBody(Parser &parser, const char *tooLarge)
     {
         lowest().expires_at(m_rate.deadline());
-        http::async_read_some(self().stream(), m_buffer, *m_parser,
-                              [me = self().shared_from_this()](beast::error_code error, size_t got) {
+        http::async_read_some(self().stream(), m_buffer, parser,
+                              [me = self().shared_from_this(), &parser, tooLarge](beast::error_code error, size_t got) {
                                   if (error == http::error::body_limit)
-                                      return me->refuse(413, "image too large");
+                                      return me->refuse(413, tooLarge);
+                                  if (error == beast::errc::no_space_on_device)
+                                      return me->refuse(507, "the server's disk is full");
+                                  if (error == beast::errc::too_many_files_open
+                                      || error == beast::errc::too_many_files_open_in_system)
+                                      return me->refuse(503, outOfResources);
                                   if (error)
                                       return isProtocolError(error) ? me->refuse(400, "bad request") : me->self().shutdown();
-                                  if (me->m_parser->is_done())
-                                      return me->dispatch();
+                                  if (parser.is_done())
+                                      return me->onBody();
                                   me->m_rate.count(TransferRate::Clock::now(), got);
-                                  me->readMoreBody();
+                                  me->readMoreBody(parser, tooLarge);
                               });
     }
 
-    void dispatch()
+    void onBody()
     {
-        auto request = std::make_shared<http::request<http::string_body>>(m_parser->release());
+        if (!m_spool)
+            return dispatch(std::make_shared<http::request<http::string_body>>(m_text->release()), nullptr);
+        auto spooled = m_spool->release();
+        auto body = std::make_shared<SpooledBody>(std::move(spooled.body()));
+        m_spool.reset();
+        dispatch(std::make_shared<http::request<http::string_body>>(std::move(spooled.base())), std::move(body));
+    }
+
+    void dispatch(std::shared_ptr<http::request<http::string_body>> request, std::shared_ptr<SpooledBody> spooled)
+    {
+        m_text.reset();
         const bool keepAlive = request->keep_alive() && ++m_requests < maxRequestsPerConnection;
-        if (auto outgoing = answerAtOnce(m_shared, *request, keepAlive, m_ticket->peer()))
-            return write(outgoing);
+        if (!spooled) {
+            if (auto outgoing = answerAtOnce(m_shared, *request, keepAlive, m_ticket->peer()))
+                return write(outgoing);
+        }
         // Nothing is read while a worker answers: the next request waits its turn.
         lowest().expires_never();
-        net::post(m_shared.workers, [me = self().shared_from_this(), request, keepAlive] {
-            auto outgoing = answer(me->m_shared, *request, keepAlive, me->m_ticket->peer());
+        net::post(m_shared.workers, [me = self().shared_from_this(), request, spooled, keepAlive] {
+            auto outgoing = answer(me->m_shared, *request, keepAlive, me->m_ticket->peer(), spooled.get());
             net::post(me->self().stream().get_executor(), [me, outgoing] { me->write(outgoing); });
         });
     }
@@ -350,7 +563,12 @@ private:
     void refuse(int status, const char *text)
     {
         m_refused = true;
-        write(textReply(Reply::text(status, text), 11, false, m_shared.tls, false));
+        m_spool.reset();
+        m_text.reset();
+        Reply reply = Reply::text(status, text);
+        if (status == 503)
+            reply.retryAfterSeconds = 1;
+        write(textReply(reply, 11, false, m_shared.tls, false));
     }
 
 protected:
@@ -359,7 +577,32 @@ protected:
     // The connection stops counting; before its socket closes (see Ticket).
     void releaseTicket() { m_ticket.reset(); }
 
+    // Closing with unread input would reset the connection, and the client could
+    // lose the refusal: after the write side is shut, the rest of the request is
+    // read and dropped (as it comes over the socket, TLS or not) for a short while
+    // and up to a few megabytes.
+    void drainAfterRefusal()
+    {
+        beast::error_code ignored;
+        lowest().socket().shutdown(tcp::socket::shutdown_send, ignored);
+        m_scratch = std::make_unique<char[]>(scratchSize);
+        lowest().expires_after(2s);
+        drain(0);
+    }
+
 private:
+    static constexpr size_t scratchSize = 16 * 1024;
+
+    void drain(size_t dropped)
+    {
+        if (dropped > 4 * 1024 * 1024)
+            return;
+        lowest().async_read_some(net::buffer(m_scratch.get(), scratchSize),
+                                 [me = self().shared_from_this(), dropped](beast::error_code error, size_t got) {
+                                     if (!error)
+                                         me->drain(dropped + got);
+                                 });
+    }
 
     void write(const std::shared_ptr<Outgoing> &outgoing)
     {
@@ -403,11 +646,14 @@ private:
     Shared &m_shared;
     std::unique_ptr<ConnectionCounter::Ticket> m_ticket;
     beast::flat_buffer m_buffer{headerLimit + 64 * 1024};
-    std::optional<http::request_parser<http::string_body>> m_parser;
+    std::optional<HeaderParser> m_header;
+    std::optional<http::request_parser<http::string_body>> m_text;  // a small body, in memory
+    std::optional<http::request_parser<SpoolBody>> m_spool;         // an upload's body, to a file
     std::shared_ptr<Outgoing> m_writing;
     std::optional<http::response_serializer<StreamedFileBody>> m_fileWriter;
     std::optional<http::response_serializer<http::string_body>> m_textWriter;
     TransferRate m_rate = m_shared.transferRate();
+    std::unique_ptr<char[]> m_scratch;  // what a refused request's rest is read into
     int m_requests = 0;
     bool m_refused = false;
 };
@@ -430,34 +676,14 @@ public:
 
     void shutdown()
     {
+        if (refused())
+            return drainAfterRefusal();
         beast::error_code ignored;
         m_stream.socket().shutdown(tcp::socket::shutdown_send, ignored);
-        // Closing with unread input would reset the connection, and the client could
-        // lose the refusal: the rest of the request is read and dropped first, for a
-        // short while and up to a few megabytes.
-        if (refused()) {
-            m_scratch = std::make_unique<char[]>(scratchSize);
-            m_stream.expires_after(2s);
-            drain(0);
-        }
     }
 
 private:
-    static constexpr size_t scratchSize = 16 * 1024;
-
-    void drain(size_t dropped)
-    {
-        if (dropped > 4 * 1024 * 1024)
-            return;
-        m_stream.async_read_some(net::buffer(m_scratch.get(), scratchSize),
-                                 [me = shared_from_this(), dropped](beast::error_code error, size_t got) {
-                                     if (!error)
-                                         me->drain(dropped + got);
-                                 });
-    }
-
     beast::tcp_stream m_stream;
-    std::unique_ptr<char[]> m_scratch;
 };
 
 class TlsSession : public Session<TlsSession>, public std::enable_shared_from_this<TlsSession>
@@ -488,6 +714,11 @@ public:
 
     void shutdown()
     {
+        // A refused request's rest is still coming in, and a TLS shutdown would
+        // wait on it: the refusal is followed by the end of the stream, then the
+        // rest is dropped unread.
+        if (refused())
+            return drainAfterRefusal();
         beast::get_lowest_layer(m_stream).expires_after(5s);
         m_stream.async_shutdown([me = shared_from_this()](beast::error_code) {});
     }
@@ -566,6 +797,19 @@ private:
 
 } // namespace
 
+// Upload bodies go beside the images (or the data), on disk: a temporary folder
+// may be memory.
+static std::string spoolFolderFor(const ServerOptions &options)
+{
+    if (!options.imagesInDatabase())
+        return options.imageFolder();
+    if (!options.dataDir.empty())
+        return options.dataDir;
+    std::error_code error;
+    const auto temporary = std::filesystem::temp_directory_path(error);
+    return error ? std::string("/tmp") : temporary.string();
+}
+
 class HttpFrontend::Impl
 {
 public:
@@ -573,7 +817,7 @@ public:
         : options(options),
           counter(options.maxConnections, options.maxConnectionsPerAddress),
           workers(size_t(options.threads)),
-          shared{this->options, service, workers, gate, tlsContexts, !options.certFile.empty()}
+          shared{this->options, service, workers, gate, tlsContexts, !options.certFile.empty(), spoolFolderFor(options)}
     {
         if (shared.tls)
             tlsContexts.replace(makeTlsContext(options));

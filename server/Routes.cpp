@@ -167,6 +167,20 @@ Reply route(Service &service, const RouteRequest &request)
     return notFound();
 }
 
+RequestKind requestKind(std::string_view method, std::string_view target)
+{
+    const std::string_view rawPath = target.substr(0, target.find('?'));
+    if (method != "POST" || rawPath.empty() || rawPath[0] != '/')
+        return RequestKind::other;
+    const std::vector<std::string> parts = segments(percentDecoded(rawPath, false));
+    if (parts.size() != 2 || parts[0] != "upload")
+        return RequestKind::other;
+    // A token is the MD5 of a salt and the shared key, in hex.
+    const std::string &token = parts[1];
+    const bool tokenShaped = token.size() == 32 && std::all_of(token.begin(), token.end(), [](char c) { return hexDigit(c) >= 0; });
+    return tokenShaped ? RequestKind::upload : RequestKind::uploadWithBadToken;
+}
+
 std::optional<Reply> routeFromMemory(const Service &service, const RouteRequest &request)
 {
     if (request.method != "GET" && request.method != "HEAD")

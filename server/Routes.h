@@ -27,6 +27,12 @@ Reply route(Service &service, const RouteRequest &request);
 // raw image served before), as route() would give it; nothing for every other.
 std::optional<Reply> routeFromMemory(const Service &service, const RouteRequest &request);
 
+// What a request is, as far as its method and target tell before its body is read:
+// an upload whose token has a token's form, one whose token cannot be any, or
+// something else (which takes no body worth keeping).
+enum class RequestKind { upload, uploadWithBadToken, other };
+RequestKind requestKind(std::string_view method, std::string_view target);
+
 // %XX sequences decoded; with `plusIsSpace` (query values) "+" is a space. A "%"
 // not followed by two hex digits is kept as it is.
 std::string percentDecoded(std::string_view text, bool plusIsSpace);

@@ -20,6 +20,7 @@ const char *const noSuchImage = "no such image";
 const char *const diskFull = "the server's disk is full";
 const char *const userFull = "your storage on this server is full; delete some of your uploads first";
 const char *const notRegistered = "this server takes uploads only from its registered users";
+const char *const databaseDown = "the database is not available";
 
 // The user-id field as our client names it, and as an encoder that escapes line
 // breaks in field names (the HTML form rules) would write it.
@@ -175,7 +176,7 @@ std::optional<Reply> Service::tokenRefusal(const std::string &token)
     case TokenUse::refused: return Reply::text(403, badToken);
     case TokenUse::unavailable: break;
     }
-    return Reply::text(503, "the database is not available");
+    return Reply::text(503, databaseDown);
 }
 
 Reply Service::salt(const std::string &address)
@@ -253,7 +254,14 @@ std::optional<Reply> Service::storeUpload(const std::string &owner, std::string_
     int error = 0;
     if (!m_images->writeOriginal(*name, png, &error)) {
         m_usage.release(owner, size);
-        return error == ENOSPC || error == EDQUOT ? Reply::text(507, diskFull) : Reply::text(500, "could not store the image");
+        if (error == ENOSPC || error == EDQUOT)
+            return Reply::text(507, diskFull);
+        if (error == EMFILE || error == ENFILE) {
+            Reply busy = Reply::text(503, "the server is out of resources right now; try again shortly");
+            busy.retryAfterSeconds = 1;
+            return busy;
+        }
+        return Reply::text(500, "could not store the image");
     }
     int64_t millis = 0;
     bool overQuota = false;
@@ -375,6 +383,13 @@ Reply Service::setUser(const std::string &token, const std::string &userId, cons
     return Reply::text(200, bannerAddress);
 }
 
+// An image the database did not find: none by that name, or no answer from the
+// database (which says nothing about the image).
+Reply Service::missingImage()
+{
+    return m_store->reachable() ? Reply::text(404, noSuchImage) : Reply::text(503, databaseDown);
+}
+
 namespace {
 
 // What a name shows never changes: clients and caches may keep it for good.
@@ -399,7 +414,7 @@ Reply Service::raw(const std::string &name)
         return m_servedDeletions;
     }();
     if (!m_store->image(name))
-        return Reply::text(404, noSuchImage);
+        return missingImage();
     ImageSource source = m_images->originalSource(name);
     if (source.file.empty() && source.bytes.empty())
         return Reply::text(404, noSuchImage);
@@ -468,7 +483,7 @@ Reply Service::decoratedUnderLock(const std::string &name, std::vector<Composite
     std::unique_lock lock(imageLock(name));
     const auto image = m_store->image(name);
     if (!image)
-        return Reply::text(404, noSuchImage);
+        return missingImage();
     const auto owner = m_store->user(image->owner);
     if (!owner || owner->headerImage.empty())
         return decoratedReply(m_images->originalSource(name), name, {});

@@ -94,6 +94,7 @@ private:
     std::optional<std::string> ownUploadName(const std::string &link) const;
     static std::string historyText(const std::vector<ImageRecord> &records);
     std::mutex &imageLock(const std::string &name);
+    Reply missingImage();
     Reply decoratedReply(ImageSource source, const std::string &name, const std::string &bannerKey);
     Reply decoratedUnderLock(const std::string &name, std::vector<CompositeCache::Entry> *evicted);
     void evictComposites(const std::vector<CompositeCache::Entry> &evicted);

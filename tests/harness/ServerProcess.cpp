@@ -118,7 +118,8 @@ bool ServerProcess::start(const Options &options)
 
     m_port = freeLoopbackPort();
     const QString scheme = options.tls ? QStringLiteral("https://") : QStringLiteral("http://");
-    QStringList command{binary,
+    QStringList command = options.launcher;
+    command << QStringList{binary,
                         QStringLiteral("--data"), m_dataDir,
                         QStringLiteral("--database"), m_databaseUrl,
                         QStringLiteral("--listen"), publicHost(),

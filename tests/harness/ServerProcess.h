@@ -26,6 +26,9 @@ public:
         QStringList extraArguments{};
         QString dataDir{};  // empty: a folder under the test's root
         QString databaseUrl{};  // empty: see above
+        // Put before the server's command line, such as {"prlimit", "--as=..."}: it
+        // must exec the server, so that pid() stays the server's.
+        QStringList launcher{};
     };
 
     ServerProcess() = default;

@@ -6,6 +6,10 @@
 #include <QFile>
 #include <QRegularExpression>
 
+#include <atomic>
+#include <thread>
+#include <vector>
+
 // What runs around the database: the health endpoint while PostgreSQL goes away and
 // comes back, images kept in the database and moved between it and a folder with
 // --migrate-storage, --check on the schema version, and a SQLite database made
@@ -125,17 +129,60 @@ private slots:
         const wire::Answer healthy = client.get("/healthz");
         QCOMPARE(healthy.status, 200);
         QCOMPARE(healthy.body, std::string("ok"));
+        const std::string name = wire::nameFromAddress(client.upload(wire::userId("health"), wire::pngBytes(5, 5, 0xff000000)).body);
+        QVERIFY(!name.empty());
         QVERIFY(cluster.stop());
         QCOMPARE(client.get("/healthz").status, 503);
         QCOMPARE(client.get("/salt/").status, 503);
+        // An image the database cannot be asked about is not said to be missing.
+        QCOMPARE(client.get("/raw/" + name + ".png").status, 503);
+        QCOMPARE(client.get("/" + name + ".png").status, 503);
         // A token cannot be judged without the database: "try again", not "forbidden".
         QCOMPARE(client.get("/history/" + wire::md5("any") + "/" + wire::userId("health")).status, 503);
         QVERIFY(server.isRunning());
         QVERIFY(cluster.start(root() + QStringLiteral("/own-cluster")));
         QCOMPARE(client.get("/healthz").status, 200);
         QCOMPARE(client.upload(wire::userId("health"), wire::pngBytes(4, 4, qRgb(4, 4, 4))).status, 200);
+        QCOMPARE(client.get("/raw/" + name + ".png").status, 200);
         QVERIFY(server.stop());
         cluster.stop();
+    }
+
+    // One user's 16 clients uploading at once on PostgreSQL: every upload is
+    // recorded, each at a time of its own, and the server logs no database error.
+    void oneUsersParallelUploadsAreRecordedQuietly()
+    {
+        vtest::PostgresCluster *cluster = vtest::PostgresCluster::shared();
+        QVERIFY(cluster);
+        vtest::ServerProcess server;
+        QVERIFY(server.start({.tls = false, .extraArguments = {QStringLiteral("--rate-limit"), QStringLiteral("100000")},
+                              .databaseUrl = cluster->createDatabase()}));
+        constexpr int clients = 16;
+        constexpr int uploadsEach = 25;
+        const std::string uid = wire::userId("parallel");
+        const std::string png = wire::pngBytes(3, 3, 0xff203040);
+        std::atomic<int> stored = 0;
+        std::vector<std::thread> threads;
+        for (int i = 0; i < clients; ++i) {
+            threads.emplace_back([&] {
+                wire::Client client(server);
+                client.keepAlive();
+                for (int upload = 0; upload < uploadsEach; ++upload)
+                    stored += client.upload(uid, png).status == 200;
+            });
+        }
+        for (std::thread &thread : threads)
+            thread.join();
+        QCOMPARE(stored.load(), clients * uploadsEach);
+        wire::Client client(server);
+        const std::string history = client.history(uid).body;
+        QCOMPARE(int(std::count(history.begin(), history.end(), ':')), clients * uploadsEach);
+        QVERIFY(server.stop());
+        QFile log(server.logFile());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QByteArray logged = log.readAll();
+        const qsizetype firstError = logged.indexOf("database:");
+        QVERIFY2(firstError < 0, logged.mid(firstError, 300).constData());
     }
 
     void storageMovesBetweenDatabaseAndFolder_data()

@@ -1,5 +1,6 @@
 #include "tests/harness/TestMain.h"
 #include "tests/server/LoopbackSocket.h"
+#include "tests/server/PngVariants.h"
 #include "tests/server/WireClient.h"
 
 #include <QElapsedTimer>
@@ -7,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -20,6 +22,7 @@
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // vornik-server against clients that mean harm, over loopback: every attack is
@@ -28,6 +31,11 @@
 namespace {
 
 constexpr long kMiB = 1024;  // VmHWM is in kB
+// What a server is given where a test caps it: address space (room for its
+// threads' stacks and arenas, far less than inflating an upload's chunks would
+// take) and file descriptors.
+constexpr long long addressSpaceCap = 2LL << 30;
+constexpr int descriptorCap = 96;
 
 long peakMemoryKb(pid_t pid)
 {
@@ -74,7 +82,49 @@ std::string readUntilClosed(int fd, int timeoutMs)
 
 int statusOf(const std::string &response)
 {
-    return response.rfind("HTTP/1.1 ", 0) == 0 ? std::atoi(response.c_str() + 9) : 0;
+    return response.rfind("HTTP/1.1 ", 0) == 0 || response.rfind("HTTP/1.0 ", 0) == 0 ? std::atoi(response.c_str() + 9) : 0;
+}
+
+// What the server sends until `end` has come and `more` bytes after it.
+std::string readUntil(int fd, const std::string &end, int timeoutMs, size_t more = 0)
+{
+    std::string received;
+    QElapsedTimer clock;
+    clock.start();
+    char buffer[4096];
+    while (clock.elapsed() < timeoutMs) {
+        const size_t found = received.find(end);
+        if (found != std::string::npos && received.size() >= found + end.size() + more)
+            break;
+        pollfd waiter{fd, POLLIN, 0};
+        if (poll(&waiter, 1, int(timeoutMs - clock.elapsed())) <= 0)
+            break;
+        const ssize_t got = recv(fd, buffer, sizeof buffer, 0);
+        if (got <= 0)
+            break;
+        received.append(buffer, size_t(got));
+    }
+    return received;
+}
+
+// The descriptors a process has open, and the bytes in those of them that are
+// files without a name any more (the upload bodies being received, here).
+int openDescriptors(pid_t pid)
+{
+    return int(QDir(QStringLiteral("/proc/%1/fd").arg(pid)).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
+}
+
+long long openFileBytes(pid_t pid)
+{
+    long long total = 0;
+    const QString folder = QStringLiteral("/proc/%1/fd/").arg(pid);
+    for (const QString &entry : QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        struct stat info {};
+        if (QFile::symLinkTarget(folder + entry).endsWith(QStringLiteral(" (deleted)"))
+            && stat(qPrintable(folder + entry), &info) == 0 && S_ISREG(info.st_mode))
+            total += info.st_size;
+    }
+    return total;
 }
 
 // Whether the server has closed the connection (or reset it).
@@ -180,12 +230,13 @@ private:
         return answer.status == 200 && answer.body.size() == 32;
     }
 
-    // Opens `count` connections from `sources` in turn, each having sent `opening`.
-    QList<int> openSlowConnections(int count, const QList<const char *> &sources, std::string_view opening)
+    // Opens `count` connections from `sources` in turn, each having sent `opening`,
+    // to the suite's server or the one on `port`.
+    QList<int> openSlowConnections(int count, const QList<const char *> &sources, std::string_view opening, int port = 0)
     {
         QList<int> sockets;
         for (int i = 0; i < count; ++i) {
-            const int fd = loopback::connectFrom(m_server.port(), sources.at(i % sources.size()));
+            const int fd = loopback::connectFrom(port ? port : m_server.port(), sources.at(i % sources.size()));
             if (fd < 0)
                 break;
             sendAll(fd, opening);
@@ -591,6 +642,205 @@ private slots:
         qInfo("20 composites of %lld bytes in all, read twice with a cache of 1 MiB: it holds %lld", unbounded, cacheBytes());
         QVERIFY(cacheBytes() > 0);
         QVERIFY(decorating.stop());
+    }
+
+    // Text, colour-profile and unknown chunks that would inflate to gigabytes, before
+    // and after the image data: the upload is checked and stored as sent, and shown
+    // with a banner that is such an image too, without inflating any of them, under
+    // an address-space cap set on the server.
+    void ancillaryChunkBombsAreNeverInflated()
+    {
+        const std::string bomb = pngvariants::deflatedZeros(8 * 1024 * 1024);
+        std::string before;
+        std::string after;
+        for (int i = 0; i < 300; ++i) {
+            before += pngvariants::chunk("zTXt", "Comment" + std::string(2, '\0') + bomb);
+            before += pngvariants::chunk("iTXt", "Comment" + std::string(5, '\0').replace(1, 1, 1, '\1') + bomb);
+            after += pngvariants::chunk("zTXt", "Comment" + std::string(2, '\0') + bomb);
+        }
+        before += pngvariants::chunk("iCCP", "icc" + std::string(2, '\0') + bomb) + pngvariants::chunk("vrNk", bomb);
+        const std::string png = pngvariants::zeroPng(640, 480, 8, 6, false, before, after);
+        vtest::ServerProcess capped;
+        QVERIFY(capped.start({.tls = false, .launcher = {QStringLiteral("prlimit"), QStringLiteral("--as=%1").arg(addressSpaceCap)}}));
+        const long startPeakKb = peakMemoryKb(capped.pid());
+        wire::Client client(capped);
+        const std::string uid = wire::userId("bombs");
+        const wire::Answer stored = client.upload(uid, png);
+        QCOMPARE(stored.status, 200);
+        const std::string name = wire::nameFromAddress(stored.body);
+        QVERIFY(client.get("/raw/" + name + ".png").body == png);
+        QCOMPARE(client.get("/setuser/" + client.token() + "?id=" + uid + "&headerImage=http://" + stored.body
+                            + "&headerColor=%23FFFFFF").status, 200);
+        QVERIFY(decodedHeight(client.get("/" + name + ".png").body) > 480);
+        const long growthKb = peakMemoryKb(capped.pid()) - startPeakKb;
+        qInfo("a %zu-byte upload holding %d GiB of inflatable chunks: peak memory growth %ld kB", png.size(),
+              int(901LL * 8 / 1024), growthKb);
+        QVERIFY(growthKb < 64 * kMiB + long(png.size() / 1024));
+        QVERIFY(capped.stop());
+    }
+
+    // Ordinary PNGs up to the pixel limit go in however they are stored: 16-bit,
+    // interlaced, grey. The largest is checked a row at a time, never held whole.
+    void anyOrdinaryPngWithinTheLimitIsAccepted_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("bitDepth");
+        QTest::addColumn<int>("colorType");
+        QTest::addColumn<bool>("interlaced");
+        QTest::newRow("16-bit RGBA interlaced 7900 x 8000") << 7900 << 8000 << 16 << 6 << true;
+        QTest::newRow("8-bit RGBA interlaced 7900 x 8000") << 7900 << 8000 << 8 << 6 << true;
+        QTest::newRow("16-bit grey interlaced") << 333 << 77 << 16 << 0 << true;
+        QTest::newRow("1-bit grey") << 1001 << 3 << 1 << 0 << false;
+    }
+
+    void anyOrdinaryPngWithinTheLimitIsAccepted()
+    {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(int, bitDepth);
+        QFETCH(int, colorType);
+        QFETCH(bool, interlaced);
+        const std::string png = pngvariants::zeroPng(width, height, bitDepth, colorType, interlaced);
+        wire::Client client(m_server);
+        const wire::Answer stored = client.upload(wire::userId("ordinary"), png);
+        QCOMPARE(stored.status, 200);
+        QVERIFY(client.get("/raw/" + wire::nameFromAddress(stored.body) + ".png").body == png);
+        qInfo("peak memory growth after the image: %ld kB", peakGrowthKb());
+        QVERIFY(peakGrowthKb() < 64 * kMiB);
+    }
+
+    // 64 uploads announcing 26 MiB each, with a token of the right form that is no
+    // token, send 1 MiB each and wait: their bodies go to disk as they come, and the
+    // server holds no memory for them. A token that cannot be one is refused from
+    // the headers, before any body or a 100 Continue; a plausible one gets its 100.
+    void uploadsAreNotBufferedBeforeTheyAreAuthorized()
+    {
+        const auto head = [](const std::string &token, const char *extra) {
+            return "POST /upload/" + token + " HTTP/1.1\r\nHost: x\r\nContent-Type: multipart/form-data; boundary=b\r\n"
+                 + extra + "Content-Length: " + std::to_string(26 << 20) + "\r\n\r\n";
+        };
+        const QList<int> sockets = openSlowConnections(64, {"127.0.0.31", "127.0.0.32"}, head(wire::md5("no salt"), ""));
+        QCOMPARE(sockets.size(), 64);
+        const std::string megabyte(1 << 20, 'x');
+        for (int fd : sockets)
+            QVERIFY(sendAll(fd, megabyte));
+        // The bodies are in files the server holds open: wait until all of them are.
+        QTRY_VERIFY_WITH_TIMEOUT(openFileBytes(m_server.pid()) >= 64LL << 20, 20000);
+        qInfo("64 unauthorized bodies of 1 MiB held: peak memory growth %ld kB", peakGrowthKb());
+        QVERIFY(peakGrowthKb() < 64 * kMiB);
+
+        const int badToken = loopback::connectFrom(m_server.port());
+        sendAll(badToken, head("not-a-token", "Expect: 100-continue\r\n"));
+        const std::string refused = readUntilClosed(badToken, 5000);
+        close(badToken);
+        QCOMPARE(statusOf(refused), 403);
+        QVERIFY(refused.find("HTTP/1.1 100") == std::string::npos);
+        const int plausible = loopback::connectFrom(m_server.port());
+        sendAll(plausible, head(wire::md5("another"), "Expect: 100-continue\r\n"));
+        QCOMPARE(statusOf(readUntil(plausible, "\r\n\r\n", 5000)), 100);
+        close(plausible);
+        for (int fd : sockets)
+            close(fd);
+        QTRY_VERIFY_WITH_TIMEOUT(openFileBytes(m_server.pid()) < 1 << 20, 10000);
+        QVERIFY(normalClientAnswered());
+    }
+
+    // A body whose length the server cannot tell for sure is never read as the
+    // next request: 400 and the connection closed. HTTP/1.1 names its host, once.
+    void framingThatCannotBeReadIsRefused_data()
+    {
+        QTest::addColumn<QByteArray>("head");
+        QTest::addColumn<int>("status");
+        const std::string smuggled = "POST /salt/ HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: ";
+        for (const char *coding : {"xchunked", "gzip", "chunked, identity", "identity, chunked", "chunked\r\nTransfer-Encoding: chunked"})
+            QTest::newRow(coding) << QByteArray::fromStdString(smuggled + coding + "\r\n\r\n") << 400;
+        QTest::newRow("chunked in HTTP/1.0") << QByteArray("POST /salt/ HTTP/1.0\r\nTransfer-Encoding: chunked\r\n\r\n") << 400;
+        QTest::newRow("no host") << QByteArray("GET /salt/ HTTP/1.1\r\n\r\n") << 400;
+        QTest::newRow("two hosts") << QByteArray("GET /salt/ HTTP/1.1\r\nHost: x\r\nHost: y\r\n\r\n") << 400;
+        QTest::newRow("HTTP/1.0 without host") << QByteArray("GET /salt/ HTTP/1.0\r\n\r\n") << 200;
+    }
+
+    void framingThatCannotBeReadIsRefused()
+    {
+        QFETCH(QByteArray, head);
+        QFETCH(int, status);
+        const int fd = loopback::connectFrom(m_server.port());
+        // What follows would be a request of its own if the body were taken as empty.
+        sendAll(fd, head.toStdString() + "0\r\n\r\nGET /salt/ HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+        const std::string answer = readUntilClosed(fd, 5000);
+        close(fd);
+        QCOMPARE(statusOf(answer), status);
+        size_t replies = 0;
+        for (size_t at = answer.find("HTTP/1."); at != std::string::npos; at = answer.find("HTTP/1.", at + 1))
+            ++replies;
+        QCOMPARE(replies, size_t(1));
+    }
+
+    // A refusal sent while the client is still sending its body (413 for a body over
+    // the limit) reaches it over TLS every time: the server ends its side and drops
+    // the rest of the body before it closes.
+    void refusalsReachTlsClientsStillSending()
+    {
+        if (!vtest::haveProgram(QStringLiteral("curl")))
+            QSKIP("curl is not installed");
+        vtest::ServerProcess secure;
+        QVERIFY(secure.start({.maxUploadMb = 1}));
+        const QString body = vtest::TestEnvironment::current()->root() + QStringLiteral("/eight-megabytes");
+        QFile file(body);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(8 << 20, 'x'));
+        file.close();
+        int delivered = 0;
+        for (int i = 0; i < 30; ++i) {
+            QString output;
+            // No "Expect: 100-continue": the body goes out at once, as many clients send it.
+            const int status = vtest::run({QStringLiteral("curl"), QStringLiteral("-sS"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
+                                           QStringLiteral("-w"), QStringLiteral("%{http_code}"), QStringLiteral("--cacert"), secure.caFile(),
+                                           QStringLiteral("-H"), QStringLiteral("Expect:"), QStringLiteral("--data-binary"), QLatin1Char('@') + body,
+                                           secure.baseUrl() + QStringLiteral("upload/") + QString::fromStdString(wire::md5("big"))},
+                                          &output);
+            delivered += status == 0 && output.trimmed() == QStringLiteral("413");
+            if (status != 0 || output.trimmed() != QStringLiteral("413"))
+                qInfo("try %d: curl exit %d, %s", i, status, qPrintable(output.trimmed()));
+        }
+        QCOMPARE(delivered, 30);
+        QVERIFY(secure.stop());
+    }
+
+    // With every file descriptor in use, reads and uploads are told to come back
+    // (503 with Retry-After), never that the image is missing (404) or a failure
+    // (500); once descriptors are free again, everything works.
+    void runningOutOfDescriptorsIsTemporary()
+    {
+        vtest::ServerProcess limited;
+        QVERIFY(limited.start({.tls = false, .extraArguments = {QStringLiteral("--header-timeout-ms"), QStringLiteral("60000")},
+                               .launcher = {QStringLiteral("prlimit"), QStringLiteral("--nofile=%1").arg(descriptorCap)}}));
+        wire::Client client(limited);
+        const std::string name = wire::nameFromAddress(client.upload(wire::userId("files"), wire::pngBytes(9, 9, 0xff445566)).body);
+        QVERIFY(!name.empty());
+        const std::string token = client.token();
+        const int fd = loopback::connectFrom(limited.port());
+        sendAll(fd, "GET /salt/ HTTP/1.1\r\nHost: x\r\n\r\n");
+        QCOMPARE(statusOf(readUntil(fd, "\r\n\r\n", 5000, 32)), 200);
+        // Idle connections take every descriptor left, and more wait to be accepted.
+        const QList<int> idle = openSlowConnections(descriptorCap, {"127.0.0.41", "127.0.0.42"}, "", limited.port());
+        QTRY_VERIFY_WITH_TIMEOUT(openDescriptors(limited.pid()) >= descriptorCap, 10000);
+        const std::string form = wire::uploadForm("b", wire::userId("files"), wire::pngBytes(9, 9, 0xff445566));
+        sendAll(fd, "GET /raw/" + name + ".png HTTP/1.1\r\nHost: x\r\n\r\nPOST /upload/" + token
+                        + " HTTP/1.1\r\nHost: x\r\nContent-Type: multipart/form-data; boundary=b\r\nContent-Length: "
+                        + std::to_string(form.size()) + "\r\nConnection: close\r\n\r\n" + form);
+        const std::string answers = readUntilClosed(fd, 10000);
+        close(fd);
+        QCOMPARE(statusOf(answers), 503);
+        const size_t second = answers.find("HTTP/1.1 ", 1);
+        QVERIFY2(second != std::string::npos && statusOf(answers.substr(second)) == 503, answers.c_str());
+        QVERIFY(answers.find("Retry-After: ") != std::string::npos);
+        for (int socket : idle)
+            close(socket);
+        QCOMPARE(wire::Client(limited).get("/raw/" + name + ".png").status, 200);
+        QCOMPARE(wire::Client(limited).upload(wire::userId("files"), wire::pngBytes(9, 9, 0xff445566)).status, 200);
+        QVERIFY(limited.stop());
     }
 
     // Three requests sent at once get three answers, in order.
