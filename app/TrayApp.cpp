@@ -98,7 +98,7 @@ void TrayApp::setupHotKeys()
 
 void TrayApp::registerHotKeys()
 {
-    keyEvents->registerHotKeys(sc);
+    keyEvents->registerHotKeys();
     m_hotKeysRegistered = true;
     emit hotKeysRegisteredChanged(true);
 }

@@ -107,7 +107,7 @@ private slots:
         delegate = new TrayApp(vtest::fixedAppServices());
         delegate->sc->delegate = delegate;
         delegate->setCaptureStarter([this] { ++captures; });
-        delegate->keyEvents->registerHotKeys(delegate->sc);
+        delegate->keyEvents->registerHotKeys();
         QVERIFY(delegate->keyEvents->hotKey1);
         QVERIFY(delegate->keyEvents->hotKey2);
         QCOMPARE(X11HotKey::activeCount(), 2);
@@ -154,7 +154,7 @@ private slots:
 
     void registeringAgainKeepsTwoGrabs()
     {
-        delegate->keyEvents->registerHotKeys(delegate->sc);
+        delegate->keyEvents->registerHotKeys();
         QCOMPARE(X11HotKey::activeCount(), 2);
         QCOMPARE(capturesFrom({"ctrl+shift+9"}), 1);
         OtherClient other;
@@ -172,7 +172,7 @@ private slots:
     {
         OtherClient other;
         QVERIFY(other.grab(XK_F9, XCB_MOD_MASK_CONTROL));
-        delegate->keyEvents->registerHotKeys(delegate->sc);
+        delegate->keyEvents->registerHotKeys();
         QVERIFY(delegate->keyEvents->hotKey1);
         QVERIFY(!delegate->keyEvents->hotKey2);
         QCOMPARE(X11HotKey::activeCount(), 1);
@@ -180,7 +180,7 @@ private slots:
         QVERIFY(xdotool({"key", "ctrl+shift+9"}));
         QTRY_COMPARE_WITH_TIMEOUT(captures, before + 1, 10000);
         other.ungrabAll();
-        delegate->keyEvents->registerHotKeys(delegate->sc);
+        delegate->keyEvents->registerHotKeys();
         QCOMPARE(X11HotKey::activeCount(), 2);
     }
 
