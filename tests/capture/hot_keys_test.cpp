@@ -4,6 +4,7 @@
 #include "tests/harness/FakeAppServices.h"
 #include "app/GlobalHotKeys.h"
 #include "capture/OverlayController.h"
+#include "capture/OverlayWindow.h"
 #include "capture/ScreenCapture.h"
 #include "platform/X11HotKey.h"
 #include "tests/capture/CaptureTestSupport.h"
@@ -105,7 +106,6 @@ private slots:
     void initTestCase()
     {
         delegate = new TrayApp(vtest::fixedAppServices());
-        delegate->sc->delegate = delegate;
         delegate->setCaptureStarter([this] { ++captures; });
         delegate->keyEvents->registerHotKeys();
         QVERIFY(delegate->keyEvents->hotKey1);
@@ -191,14 +191,14 @@ private slots:
             ++captures;
             sc->captureAllScreens();
         });
-        const int shows = sc->sc1->showCount();
+        const int shows = sc->overlay(0)->showCount();
         QVERIFY(xdotool({"key", "ctrl+shift+9"}));
-        QTRY_COMPARE_WITH_TIMEOUT(sc->sc1->showCount(), shows + 1, 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(sc->sc1->window()->isVisible(), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(sc->overlay(0)->showCount(), shows + 1, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(sc->overlay(0)->window()->isVisible(), 10000);
         QVERIFY(xdotool({"key", "ctrl+F9"}));
-        QTRY_COMPARE_WITH_TIMEOUT(sc->sc1->showCount(), shows + 2, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(sc->overlay(0)->showCount(), shows + 2, 10000);
         QVERIFY(xdotool({"key", "Escape"}));
-        QTRY_VERIFY_WITH_TIMEOUT(!sc->sc1->window()->isVisible(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!sc->overlay(0)->window()->isVisible(), 10000);
     }
 };
 
