@@ -82,7 +82,7 @@ public:
     QStringList lastTypes;
 };
 
-// An overlay's selection over a fixed picture (y up, as the overlay keeps it).
+// An overlay's selection over a fixed picture, in its points.
 class FakeSelection : public SelectionSurface
 {
 public:
