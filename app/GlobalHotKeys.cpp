@@ -1,6 +1,5 @@
 #include "app/GlobalHotKeys.h"
 
-#include "capture/ScreenCapture.h"
 #include "platform/PortalGlobalShortcuts.h"
 #include "platform/X11HotKey.h"
 
@@ -15,9 +14,8 @@ GlobalHotKeys::GlobalHotKeys(QObject *parent)
 
 GlobalHotKeys::~GlobalHotKeys() = default;
 
-void GlobalHotKeys::registerHotKeys(ScreenCapture *capture)
+void GlobalHotKeys::registerHotKeys()
 {
-    sc = capture;
     // The old grab goes first: grabbing the same combination again and then dropping
     // the old object would release the new grab with it.
     hotKey1.reset();

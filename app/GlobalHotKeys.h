@@ -4,7 +4,6 @@
 #include <QStringList>
 #include <memory>
 
-class ScreenCapture;
 class PortalGlobalShortcuts;
 class X11HotKey;
 
@@ -20,7 +19,7 @@ public:
 
     // Registers both hot keys, replacing earlier registrations; a press-and-release
     // emits captureRequested, which the application connects to its capture request.
-    void registerHotKeys(ScreenCapture *sc);
+    void registerHotKeys();
 
     // The names of the keys registerHotKeys binds on this desktop, in the order they
     // are registered; none on Wayland, which gives a client no global keys.
@@ -34,7 +33,6 @@ public:
     static QString noGlobalShortcutsMessage();
     // Says it on stderr, the first time only.
     static void reportNoGlobalShortcuts();
-    ScreenCapture *sc = nullptr;
 
 signals:
     // A hot key was released and a capture requested.

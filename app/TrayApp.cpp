@@ -11,6 +11,7 @@
 #include "banner/BannerActions.h"
 #include "banner/BannerWindow.h"
 #include "capture/ScreenCapture.h"
+#include "output/OverlayActions.h"
 #include "editor/EditorWindow.h"
 #include "helpers/Links.h"
 #include "helpers/Notifications.h"
@@ -45,6 +46,7 @@ TrayApp::TrayApp(AppServices services, QObject *parent)
     viewController = new PermissionWindowContent(m_services.startProgram, this);
     // The hot keys report upward; the delegate decides what a capture request means.
     connect(keyEvents, &GlobalHotKeys::captureRequested, this, &TrayApp::requestCapture);
+    connect(sc, &ScreenCapture::selectionChosen, this, &TrayApp::actOnSelection);
     m_captureStarter = [this] { sc->captureAllScreens(); };
     m_relauncher = m_services.startProgram;
     m_terminator = [] { QCoreApplication::quit(); };
@@ -65,7 +67,6 @@ void TrayApp::start()
         m_statusItem->showMessage(title, subtitle + QLatin1Char('\n') + text);
         return true;
     });
-    sc->delegate = this;
     setupLoginTitle();
     setupHotKeys();
     buildStatusMenu();
@@ -98,7 +99,7 @@ void TrayApp::setupHotKeys()
 
 void TrayApp::registerHotKeys()
 {
-    keyEvents->registerHotKeys(sc);
+    keyEvents->registerHotKeys();
     m_hotKeysRegistered = true;
     emit hotKeysRegisteredChanged(true);
 }
@@ -248,19 +249,23 @@ void TrayApp::showPermissionWindow()
     emit permissionWindowShown(window);
 }
 
-void TrayApp::closeOverlays()
+void TrayApp::actOnSelection(const CaptureChoice &choice)
 {
-    sc->closeOverlays();
-}
-
-void TrayApp::clearSelections()
-{
-    sc->clearSelections();
-}
-
-QWidget *TrayApp::openEditor(const QString &path, QScreen *display)
-{
-    return EditorWindow::openOn(path, display, this);
+    switch (choice.action) {
+    case CaptureChoice::Action::Edit:
+        if (!choice.picture.isNull())
+            EditorWindow::openOn(choice.picture, choice.screen, this);
+        break;
+    case CaptureChoice::Action::Save:
+        saveSelectionLocally(choice.picture);
+        break;
+    case CaptureChoice::Action::Upload:
+        uploadSelection(choice.picture);
+        break;
+    case CaptureChoice::Action::Copy:
+        copySelectionToClipboard(choice.picture);
+        break;
+    }
 }
 
 void TrayApp::setEditorActive(QWidget *editor, bool active)

@@ -8,6 +8,7 @@
 #include <QString>
 #include <functional>
 
+struct CaptureChoice;
 class EditorWindow;
 class Preferences;
 class QAction;
@@ -57,10 +58,10 @@ public:
     void start();
 
     void requestCapture() override;
-    void closeOverlays() override;
-    void clearSelections() override;
     void setEditorActive(QWidget *editor, bool active) override;
-    QWidget *openEditor(const QString &path, QScreen *display) override;
+    // What the user chose in the capture overlays: the editor opens on the region, or
+    // it is saved, uploaded or copied.
+    void actOnSelection(const CaptureChoice &choice);
     bool canRecordScreen() const;
     void openWebPage(const QString &url);
 

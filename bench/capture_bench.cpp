@@ -10,6 +10,7 @@
 #include "app/AppServices.h"
 #include "app/TrayApp.h"
 #include "capture/OverlayController.h"
+#include "capture/OverlayWindow.h"
 #include "capture/ScreenCapture.h"
 #include "capture/SelectionView.h"
 #include "platform/CaptureBackendLoader.h"
@@ -211,7 +212,7 @@ CaptureTiming timeOneCapture(TrayApp &delegate, TimedBackend &backend, int overl
     int painted = 0;
     std::vector<QMetaObject::Connection> connections;
     for (int i = 0; i < overlays; ++i) {
-        SelectionView *view = delegate.sc->controller(i)->window()->view();
+        SelectionView *view = delegate.sc->overlay(i)->window()->view();
         connections.push_back(QObject::connect(view, &SelectionView::painted, [&painted] { ++painted; }));
     }
     QElapsedTimer timer;
@@ -250,7 +251,7 @@ int runConfiguration(int displays, int argc, char **argv)
         setvbuf(stdout, nullptr, _IOLBF, 0);
         QApplication app(argc, argv);
         app.setQuitOnLastWindowClosed(false);
-        const int overlays = std::min(int(QGuiApplication::screens().size()), 3);
+        const int overlays = int(QGuiApplication::screens().size());
         std::printf("\n== %d display(s) of 1920 x 1080 (Xvfb %s, %d screens seen) ==\n", displays, display.c_str(),
                     int(QGuiApplication::screens().size()));
         const double rssStart = residentMiB();
@@ -269,13 +270,12 @@ int runConfiguration(int displays, int argc, char **argv)
 
         const qint64 pictureBytes = 1920LL * 1080 * 4;
         TrayApp delegate(AppServices::desktop());
-        delegate.sc->delegate = &delegate;
         const double rssBefore = residentMiB();
         const ResidentBuffers buffersBefore = residentBuffers(pictureBytes);
         const CaptureTiming first = timeOneCapture(delegate, backend, overlays);
         const double rssFirst = residentMiB();
         const ResidentBuffers buffersFirst = residentBuffers(pictureBytes);
-        delegate.closeOverlays();
+        delegate.sc->closeOverlays();
         QCoreApplication::processEvents();
         std::printf("first capture (windows created): grab %.2f ms, shown %.2f ms, painted %.2f ms, on the server %.2f ms\n",
                     first.grab, first.shown, first.painted, first.onServer);
@@ -293,7 +293,7 @@ int runConfiguration(int displays, int argc, char **argv)
             shown.push_back(t.shown);
             painted.push_back(t.painted);
             onServer.push_back(t.onServer);
-            delegate.closeOverlays();
+            delegate.sc->closeOverlays();
             QCoreApplication::processEvents();
         }
         const double rssAfter = residentMiB();

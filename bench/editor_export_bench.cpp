@@ -58,14 +58,11 @@ void drawFigures(EditorCanvas &view)
 
 // A full-screen picture at `ratio` device pixels per point, with its density recorded
 // the way the overlay records it for the editor.
-QString writePicture(const QString &folder, int ratio)
+QImage makePicture(int ratio)
 {
     QImage picture = bench::desktopPicture(1920 * ratio, 1080 * ratio);
-    picture.setDotsPerMeterX(qRound(96 / 0.0254 * ratio));
-    picture.setDotsPerMeterY(qRound(96 / 0.0254 * ratio));
-    const QString path = folder + QStringLiteral("/picture-%1x.png").arg(ratio);
-    picture.save(path);
-    return path;
+    picture.setDevicePixelRatio(ratio);
+    return picture;
 }
 
 struct Series {
@@ -91,7 +88,7 @@ double timed(const std::function<void()> &work)
 void measure(const QString &folder, int ratio, int rounds)
 {
     EditorCanvas view;
-    view.setupCanvas(kCanvas, writePicture(folder, ratio));
+    view.setupCanvas(kCanvas, makePicture(ratio));
     view.resize(kCanvas.size().toSize());
     view.show();
     QApplication::processEvents();

@@ -93,7 +93,7 @@ Sample saveOnce(bench::WholePicture &overlay, int quality, double *returned)
     });
     QElapsedTimer timer;
     timer.start();
-    saveSelectionLocally(OverlayContext{.delegate = nullptr, .selection = &overlay, .display = nullptr, .editorSlot = nullptr});
+    saveSelectionLocally(renderSelectionImage(overlay).image);
     *returned = timer.nsecsElapsed() / 1e6;
     loop.exec();
     const Sample sample{timer.nsecsElapsed() / 1e6, QFileInfo(written).size()};

@@ -134,7 +134,7 @@ int main(int argc, char **argv)
         QElapsedTimer timer;
         settle();
         timer.start();
-        uploadSelection(OverlayContext{nullptr, &selection, nullptr, nullptr});
+        uploadSelection(renderSelectionImage(selection).image);
         const QDeadlineTimer deadline(30000);
         while (linked.isEmpty() && !deadline.hasExpired())
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);

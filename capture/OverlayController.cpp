@@ -1,52 +1,27 @@
 #include "capture/OverlayController.h"
 
-#include "helpers/AppRequests.h"
 #include "capture/CursorImages.h"
-#include "capture/EventMonitor.h"
+#include "capture/OverlayWindow.h"
 #include "capture/SelectionView.h"
 #include "helpers/Notifications.h"
-#include "output/OverlayActions.h"
 #include "helpers/ResourceImages.h"
 #include "platform/XcbShmCapture.h"
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWindow>
 
-// Past the window manager: the server maps the window at once, above every managed
-// window, where a managed one waits for the manager's answer and may be refused the
-// focus. The keys come through the keyboard grab the capture takes.
-OverlayWindow::OverlayWindow(QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::BypassWindowManagerHint)
-    , m_view(new SelectionView(this))
-{
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setAttribute(Qt::WA_NoSystemBackground);
-    setFocusPolicy(Qt::StrongFocus);
-}
-
-void OverlayWindow::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    m_view->setGeometry(rect());
-}
-
-OverlayController::OverlayController(const QString &resourceName, QObject *parent)
+OverlayController::OverlayController(const QString &name, QObject *parent)
     : QObject(parent)
-    , m_resourceName(resourceName)
+    , m_name(name)
 {
 }
 
 OverlayController::~OverlayController()
 {
-    removeKeyMonitor();
-    delete m_mouseMonitor;
     delete m_window;
 }
 
@@ -54,15 +29,26 @@ OverlayWindow *OverlayController::window()
 {
     if (!m_window) {
         m_window = new OverlayWindow;
-        m_window->setObjectName(m_resourceName);
+        m_window->setObjectName(m_name);
         m_window->setWindowTitle(QStringLiteral("Vornik"));
         windowDidLoad();
     }
     return m_window;
 }
 
+bool OverlayController::isOpen() const
+{
+    return m_window && m_window->isVisible();
+}
+
+void OverlayController::setDisplay(QScreen *screen, const QImage &picture)
+{
+    m_screen = screen;
+    m_picture = picture;
+}
+
 QToolButton *OverlayController::makeButton(const QString &icon, const QString &toolTip,
-                                           void (OverlayController::*action)(QObject *), const QKeySequence &keys)
+                                           void (OverlayController::*action)(), const QKeySequence &keys)
 {
     auto *button = new QToolButton;
     button->setIcon(iconNamed(icon));
@@ -76,77 +62,73 @@ QToolButton *OverlayController::makeButton(const QString &icon, const QString &t
                                       : toolTip + QStringLiteral(" (") + keys.toString(QKeySequence::NativeText)
                                             + QLatin1Char(')'));
     button->setAccessibleName(toolTip);
-    connect(button, &QToolButton::clicked, this, [this, button, action] { (this->*action)(button); });
+    connect(button, &QToolButton::clicked, this, action);
     return button;
 }
 
 void OverlayController::windowDidLoad()
 {
-    imageView = m_window->view();
-    movingView = new SelectionBox(imageView);
-    statusText = new QLabel(imageView);
-    statusText->setObjectName(QStringLiteral("statusText"));
-    statusText->setStyleSheet(QStringLiteral("QLabel { background: rgba(0,0,0,160); color: white; padding: 2px 4px; }"));
-    statusText->setAttribute(Qt::WA_TransparentForMouseEvents);
+    selectionView = m_window->view();
+    selectionBox = new SelectionBox(selectionView);
+    statusLabel = new QLabel(selectionView);
+    statusLabel->setObjectName(QStringLiteral("statusText"));
+    statusLabel->setStyleSheet(QStringLiteral("QLabel { background: rgba(0,0,0,160); color: white; padding: 2px 4px; }"));
+    statusLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
 
-    auto *panel = new QWidget(imageView);
+    auto *panel = new QWidget(selectionView);
     panel->setObjectName(QStringLiteral("overlayButtons"));
     auto *column = new QVBoxLayout(panel);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    editcell = makeButton(QStringLiteral("overlay-edit"), QStringLiteral("Edit screenshot now"),
-                          &OverlayController::captureSSClick, QKeySequence(Qt::Key_Enter));
-    savecell = makeButton(QStringLiteral("overlay-save"), QStringLiteral("Save screenshot locally"),
-                          &OverlayController::savelocalclick, QKeySequence(QKeySequence::Save));
-    uploadcell = makeButton(QStringLiteral("overlay-upload"), QStringLiteral("Upload/Share screenshot"),
-                            &OverlayController::uploadclick);
-    clipboardcopy = makeButton(QStringLiteral("overlay-copy"), QStringLiteral("Copy selection area to clipboard"),
-                               &OverlayController::copytoclipboardClick, QKeySequence(QKeySequence::Copy));
+    editButton = makeButton(QStringLiteral("overlay-edit"), QStringLiteral("Edit screenshot now"),
+                            &OverlayController::edit, QKeySequence(Qt::Key_Enter));
+    saveButton = makeButton(QStringLiteral("overlay-save"), QStringLiteral("Save screenshot locally"),
+                            &OverlayController::save, QKeySequence(QKeySequence::Save));
+    uploadButton = makeButton(QStringLiteral("overlay-upload"), QStringLiteral("Upload/Share screenshot"),
+                              &OverlayController::upload);
+    copyButton = makeButton(QStringLiteral("overlay-copy"), QStringLiteral("Copy selection area to clipboard"),
+                            &OverlayController::copy, QKeySequence(QKeySequence::Copy));
     // The cancel button's tip is ours: the other four are the window's own texts.
-    cxlbutton = makeButton(QStringLiteral("overlay-cancel"), QStringLiteral("Cancel"), &OverlayController::cancelclick,
-                           QKeySequence(Qt::Key_Escape));
-    for (QToolButton *button : {editcell.data(), savecell.data(), uploadcell.data(), clipboardcopy.data(), cxlbutton.data()})
+    cancelButton = makeButton(QStringLiteral("overlay-cancel"), QStringLiteral("Cancel"), &OverlayController::cancel,
+                              QKeySequence(Qt::Key_Escape));
+    for (QToolButton *button : {editButton.data(), saveButton.data(), uploadButton.data(), copyButton.data(),
+                                cancelButton.data()})
         column->addWidget(button);
 
-    imageView->setSelectionBox(movingView);
-    imageView->setStatusLabel(statusText);
-    imageView->setButtonPanel(panel);
-    imageView->setSelectionFrame(QRectF());
-
-    m_mouseMonitor = new EventMonitor(QEvent::MouseButtonPress, [this](QEvent *event) {
-        mouseDown(static_cast<QMouseEvent *>(event));
-    });
-    benloadedonce = true;
+    selectionView->setSelectionBox(selectionBox);
+    selectionView->setStatusLabel(statusLabel);
+    selectionView->setButtonPanel(panel);
+    selectionView->setSelectionFrame(QRectF());
     prepareOverlay();
 }
 
 void OverlayController::prepareOverlay()
 {
-    if (!movingView || !imageView)
+    if (!selectionBox || !selectionView)
         return;
     if (!crosshairImageAvailable())
         return;
-    crosshaircursor = CursorRef::fromImage(CursorShape::ImageCrosshair);
-    imageView->applyCursor(crosshaircursor, false);
+    m_crosshair = CursorRef::fromImage(CursorShape::ImageCrosshair);
+    selectionView->applyCursor(m_crosshair, false);
 
-    imageView->setSelectionBox(movingView);
-    imageView->setStatusLabel(statusText);
-    movingView->setFillColor(QColor(255, 255, 255, 204));
-    imageView->setPicture(image);
-    if (myscreen && m_window) {
-        m_window->setScreen(myscreen);
-        m_window->setGeometry(myscreen->geometry());
+    selectionView->setSelectionBox(selectionBox);
+    selectionView->setStatusLabel(statusLabel);
+    selectionBox->setFillColor(QColor(255, 255, 255, 204));
+    selectionView->setPicture(m_picture);
+    if (m_screen && m_window) {
+        m_window->setScreen(m_screen);
+        m_window->setGeometry(m_screen->geometry());
     }
-    imageView->setSelectionFrame(QRectF());
-    imageView->applyCursor(crosshaircursor, true);
+    selectionView->setSelectionFrame(QRectF());
+    selectionView->applyCursor(m_crosshair, true);
 }
 
 void OverlayController::showFullScreen()
 {
     OverlayWindow *w = window();
     // The picture and the place do not depend on the window's parts being intact.
-    if (imageView)
-        imageView->setPicture(image);
+    if (selectionView)
+        selectionView->setPicture(m_picture);
     raiseOnScreen(w);
     ++m_showCount;
 }
@@ -154,7 +136,7 @@ void OverlayController::showFullScreen()
 void OverlayController::showOverBackdrop(QScreen *screen, quint32 pixmap)
 {
     OverlayWindow *w = window();
-    myscreen = screen;
+    m_screen = screen;
     setX11WindowBackground(quint32(w->winId()), pixmap);
     m_hasBackdrop = true;
     raiseOnScreen(w);
@@ -162,11 +144,11 @@ void OverlayController::showOverBackdrop(QScreen *screen, quint32 pixmap)
 
 void OverlayController::raiseOnScreen(OverlayWindow *w)
 {
-    if (myscreen) {
-        if (w->screen() != myscreen)
-            w->setScreen(myscreen);
-        if (w->geometry() != myscreen->geometry())
-            w->setGeometry(myscreen->geometry());
+    if (m_screen) {
+        if (w->screen() != m_screen)
+            w->setScreen(m_screen);
+        if (w->geometry() != m_screen->geometry())
+            w->setGeometry(m_screen->geometry());
     }
     // Without a window manager the geometry set above is what counts; with one, the
     // full-screen state keeps panels and docks out of the way.
@@ -180,11 +162,10 @@ void OverlayController::hideOverlay()
 {
     if (!m_window)
         return;
-    if (imageView) {
-        imageView->applyCursor(CursorRef::arrow(), true);
-        imageView->boxApplyCursor(CursorRef::arrow(), true);
+    if (selectionView) {
+        selectionView->applyCursor(CursorRef::arrow(), true);
+        selectionView->boxApplyCursor(CursorRef::arrow(), true);
     }
-    removeKeyMonitor();
     if (QWindow *handle = m_window->windowHandle())
         handle->setKeyboardGrabEnabled(false);
     m_window->hide();
@@ -194,41 +175,43 @@ void OverlayController::hideOverlay()
         m_hasBackdrop = false;
     }
     // The picture is not needed once the overlay is down; the next capture brings a new one.
-    image = QImage();
-    if (imageView)
-        imageView->setPicture(QImage());
+    m_picture = QImage();
+    if (selectionView)
+        selectionView->setPicture(QImage());
 }
 
-void OverlayController::removeKeyMonitor()
+bool OverlayController::hasSelection() const
 {
-    if (!monitor)
-        return;
-    // Often called from inside the monitor's own handler (Escape closes the
-    // overlays): stop it now, free it once the event is through.
-    monitor->stop();
-    monitor->deleteLater();
-    monitor = nullptr;
+    return selectionView && !selectionView->selectionFrame().isEmpty();
 }
 
-void OverlayController::keyDown(QKeyEvent *event)
+void OverlayController::clearSelection()
 {
-    if (event->key() == Qt::Key_Escape) {
-        closeAllOverlays();
-        return;
-    }
-    // The other keys act on a selection, and every overlay hears them: only the one
-    // holding a selection answers.
-    if (!imageView || imageView->selectionFrame().isEmpty())
-        return;
+    if (selectionView)
+        selectionView->setSelectionFrame(QRectF());
+}
+
+bool OverlayController::showsCrosshair() const
+{
+    return selectionView && CursorTracker::shared().current() == selectionView->model().crosshaircursor;
+}
+
+bool OverlayController::handleSelectionKey(QKeyEvent *event)
+{
+    if (!hasSelection())
+        return false;
     if (nudgeForArrowKey(event))
-        return;
+        return true;
     if (event->matches(QKeySequence::Copy))
-        copytoclipboardClick(clipboardcopy);
+        copy();
     else if (event->matches(QKeySequence::Save))
-        savelocalclick(savecell);
+        save();
     else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
              && !(event->modifiers() & ~(Qt::KeypadModifier)))
-        captureSSClick(editcell);
+        edit();
+    else
+        return false;
+    return true;
 }
 
 bool OverlayController::nudgeForArrowKey(QKeyEvent *event)
@@ -239,111 +222,57 @@ bool OverlayController::nudgeForArrowKey(QKeyEvent *event)
     const int step = event->modifiers() & Qt::ShiftModifier ? 10 : 1;
     switch (event->key()) {
     case Qt::Key_Left:
-        imageView->nudgeSelection(-step, 0);
+        selectionView->nudgeSelection(-step, 0);
         return true;
     case Qt::Key_Right:
-        imageView->nudgeSelection(step, 0);
+        selectionView->nudgeSelection(step, 0);
         return true;
     case Qt::Key_Up:
-        imageView->nudgeSelection(0, -step);
+        selectionView->nudgeSelection(0, -step);
         return true;
     case Qt::Key_Down:
-        imageView->nudgeSelection(0, step);
+        selectionView->nudgeSelection(0, step);
         return true;
     default:
         return false;
     }
 }
 
-void OverlayController::mouseDown(QMouseEvent *event)
+void OverlayController::edit()
 {
-    if (event->button() != Qt::LeftButton || !imageView)
-        return;
-    // A press on an overlay button acts on the selection; it must not empty it first.
-    if (qobject_cast<QAbstractButton *>(QApplication::widgetAt(event->globalPosition().toPoint())))
-        return;
-    if (CursorTracker::shared().current() == imageView->model().crosshaircursor)
-        clearAllSelections();
-}
-
-void OverlayController::closeAllOverlays()
-{
-    if (delegate)
-        delegate->closeOverlays();
-    else
-        emit closeOverlaysRequested();
-}
-
-void OverlayController::clearAllSelections()
-{
-    if (delegate)
-        delegate->clearSelections();
-    else
-        emit clearSelectionsRequested();
-}
-
-void OverlayController::captureSSClick(QObject *)
-{
-    if (!movingView || !cxlbutton || !delegate) {
+    if (!selectionBox || !cancelButton) {
         postNotification(QStringLiteral("Image Editor"),
                          QStringLiteral("The image selection made an incorrect call to the editor."));
         return;
     }
-    removeKeyMonitor();
-    openSelectionInEditor(OverlayContext{delegate, imageView, myscreen, &paintwindowController});
+    emit actionChosen(CaptureChoice::Action::Edit);
 }
 
-void OverlayController::savelocalclick(QObject *)
+void OverlayController::save()
 {
-    if (!delegate || !movingView || !imageView || !cxlbutton || !m_window || !myscreen)
+    if (!selectionBox || !selectionView || !cancelButton || !m_window || !m_screen)
         return;
-    removeKeyMonitor();
-    saveSelectionLocally(OverlayContext{delegate, imageView, myscreen, &paintwindowController});
+    emit actionChosen(CaptureChoice::Action::Save);
 }
 
-void OverlayController::uploadclick(QObject *)
+void OverlayController::upload()
 {
-    if (!delegate || !movingView || !imageView || !cxlbutton || !m_window || !myscreen) {
+    if (!selectionBox || !selectionView || !cancelButton || !m_window || !m_screen) {
         postNotification(QStringLiteral("NOT SAVED TO CLIPBOARD"),
                          QStringLiteral("There was a problem copying  the selected URL to clipboard."));
         return;
     }
-    uploadSelection(OverlayContext{delegate, imageView, myscreen, &paintwindowController});
+    emit actionChosen(CaptureChoice::Action::Upload);
 }
 
-void OverlayController::copytoclipboardClick(QObject *)
+void OverlayController::copy()
 {
-    if (!movingView || !delegate || !imageView || !cxlbutton || !m_window)
+    if (!selectionBox || !selectionView || !cancelButton || !m_window)
         return;
-    copySelectionToClipboard(OverlayContext{delegate, imageView, myscreen, &paintwindowController});
+    emit actionChosen(CaptureChoice::Action::Copy);
 }
 
-void OverlayController::cancelclick(QObject *)
+void OverlayController::cancel()
 {
-    closeAllOverlays();
-}
-
-screencapturecontroller1::screencapturecontroller1(QObject *parent)
-    : OverlayController(QStringLiteral("screencapture1"), parent)
-{
-}
-
-screencapture22::screencapture22(QObject *parent)
-    : OverlayController(QStringLiteral("screencapture22"), parent)
-{
-}
-
-void screencapture22::CancelVornikWithSender(QObject *sender)
-{
-    cancelclick(sender);
-}
-
-screencapture33::screencapture33(QObject *parent)
-    : OverlayController(QStringLiteral("screencapture33"), parent)
-{
-}
-
-void screencapture33::CancelVornikWithSender(QObject *sender)
-{
-    cancelclick(sender);
+    emit cancelRequested();
 }

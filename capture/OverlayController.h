@@ -1,76 +1,59 @@
 #pragma once
 
+#include "capture/CaptureChoice.h"
 #include "capture/CursorIdentity.h"
 
 #include <QImage>
 #include <QKeySequence>
 #include <QPointer>
-#include <QWidget>
+#include <QObject>
 
-class AppRequests;
-class EventMonitor;
+class OverlayWindow;
 class QKeyEvent;
 class QLabel;
-class QMouseEvent;
 class QScreen;
 class QToolButton;
 class SelectionBox;
 class SelectionView;
 
-// The full-screen window of one overlay: frameless, above all other windows, filled by
-// the selection view.
-class OverlayWindow : public QWidget
-{
-    Q_OBJECT
-public:
-    explicit OverlayWindow(QWidget *parent = nullptr);
-    SelectionView *view() const { return m_view; }
-
-protected:
-    void resizeEvent(QResizeEvent *event) override;
-
-private:
-    SelectionView *m_view;
-};
-
-// Drives the overlay of one display slot: shows that display's frozen picture, lets
-// the user select a region and hands it to the action buttons. The capture service
-// owns one per slot and reuses it for every capture; the window is built on first use.
+// Drives the overlay of one display: shows that display's frozen picture, lets the
+// user select a region and offers the actions on it. The capture service owns one per
+// display and reuses it for every capture; the window is built on first use.
+//
+// The overlay decides nothing beyond its own display: its buttons and keys say what
+// the user chose (actionChosen, cancelRequested), and the capture service takes the
+// region, closes the overlays and hands the choice on.
 class OverlayController : public QObject
 {
     Q_OBJECT
 public:
-    // `resourceName` names the window ("screencapture1", "screencapture22", ...).
-    OverlayController(const QString &resourceName, QObject *parent = nullptr);
+    // `name` names the window.
+    explicit OverlayController(const QString &name, QObject *parent = nullptr);
     ~OverlayController() override;
 
     // The window, built (and set up once) on first access.
     OverlayWindow *window();
     bool isWindowLoaded() const { return m_window != nullptr; }
-    QString resourceName() const { return m_resourceName; }
+    // The window is loaded and up.
+    bool isOpen() const;
+
+    // The display this overlay covers and its frozen picture, for the capture under way.
+    void setDisplay(QScreen *screen, const QImage &picture);
+    QScreen *screen() const { return m_screen; }
+    QImage picture() const { return m_picture; }
 
     // Make the overlay ready for a new selection.
     void prepareOverlay();
-    // Drops the key-down monitor, if one is installed.
-    void removeKeyMonitor();
 
     // Controls (empty until the window is loaded; a test may take one away).
-    QPointer<QToolButton> editcell;
-    QPointer<QToolButton> savecell;
-    QPointer<QToolButton> uploadcell;
-    QPointer<QToolButton> clipboardcopy;
-    QPointer<QToolButton> cxlbutton;
-    QPointer<QLabel> statusText;
-    QPointer<SelectionView> imageView;
-    QPointer<SelectionBox> movingView;
-
-    QPointer<QScreen> myscreen;
-    AppRequests *delegate = nullptr;
-    QPointer<QWidget> paintwindowController;   // the editor opened from this overlay
-    bool benloadedonce = false;
-    QImage image;
-    CursorRef crosshaircursor = CursorRef::system(CursorShape::SystemCrosshair);
-    EventMonitor *monitor = nullptr;
+    QPointer<QToolButton> editButton;
+    QPointer<QToolButton> saveButton;
+    QPointer<QToolButton> uploadButton;
+    QPointer<QToolButton> copyButton;
+    QPointer<QToolButton> cancelButton;
+    QPointer<QLabel> statusLabel;
+    QPointer<SelectionView> selectionView;
+    QPointer<SelectionBox> selectionBox;
 
     // How many times this overlay was shown (tests follow captures with it).
     int showCount() const { return m_showCount; }
@@ -82,66 +65,44 @@ public:
     // Takes the window down (the picture is let go with it).
     void hideOverlay();
 
+    // Whether a region is selected, and emptying it.
+    bool hasSelection() const;
+    void clearSelection();
+    // Whether the pointer shows this overlay's crosshair (it is over the picture,
+    // outside the box).
+    bool showsCrosshair() const;
+
+    // A key for the selection: Ctrl+C copies, Ctrl+S saves, Enter edits and the arrow
+    // keys move it. Returns false for other keys and when nothing is selected.
+    bool handleSelectionKey(QKeyEvent *event);
+
 public slots:
-    void captureSSClick(QObject *sender = nullptr);
-    void savelocalclick(QObject *sender = nullptr);
-    void uploadclick(QObject *sender = nullptr);
-    void copytoclipboardClick(QObject *sender = nullptr);
-    void cancelclick(QObject *sender = nullptr);
+    void edit();
+    void save();
+    void upload();
+    void copy();
+    void cancel();
 
 signals:
-    // Without a delegate the overlay asks its capture service through these.
-    void closeOverlaysRequested();
-    void clearSelectionsRequested();
-
-public:
-    // Every left press in the application (installed once, with the window).
-    void mouseDown(QMouseEvent *event);
-    // Every key press while the overlay is open (through the capture's key monitor):
-    // Escape closes; with a selection, Ctrl+C copies, Ctrl+S saves, Enter edits and
-    // the arrow keys move it.
-    void keyDown(QKeyEvent *event);
+    // The user chose what to do with the selection.
+    void actionChosen(CaptureChoice::Action action);
+    // The user asked to close the overlays without a choice.
+    void cancelRequested();
 
 private:
     void windowDidLoad();
     // The tool tip names `keys` after the text; the accessible name is the text alone.
-    QToolButton *makeButton(const QString &icon, const QString &toolTip, void (OverlayController::*action)(QObject *),
+    QToolButton *makeButton(const QString &icon, const QString &toolTip, void (OverlayController::*action)(),
                             const QKeySequence &keys = QKeySequence());
     // Arrow keys move the selection by a point, with Shift by ten; false for other keys.
     bool nudgeForArrowKey(QKeyEvent *event);
-    void closeAllOverlays();
-    void clearAllSelections();
+    void raiseOnScreen(OverlayWindow *w);
 
-    QString m_resourceName;
+    QString m_name;
     QPointer<OverlayWindow> m_window;
-    EventMonitor *m_mouseMonitor = nullptr;
+    QPointer<QScreen> m_screen;
+    QImage m_picture;
+    CursorRef m_crosshair = CursorRef::system(CursorShape::SystemCrosshair);
     int m_showCount = 0;
     bool m_hasBackdrop = false; // the X window's background is a frozen display
-
-    void raiseOnScreen(OverlayWindow *w);
-};
-
-class screencapturecontroller1 : public OverlayController
-{
-    Q_OBJECT
-public:
-    explicit screencapturecontroller1(QObject *parent = nullptr);
-};
-
-class screencapture22 : public OverlayController
-{
-    Q_OBJECT
-public:
-    explicit screencapture22(QObject *parent = nullptr);
-public slots:
-    void CancelVornikWithSender(QObject *sender = nullptr);
-};
-
-class screencapture33 : public OverlayController
-{
-    Q_OBJECT
-public:
-    explicit screencapture33(QObject *parent = nullptr);
-public slots:
-    void CancelVornikWithSender(QObject *sender = nullptr);
 };

@@ -1,8 +1,9 @@
 #include "capture/ScreenCapture.h"
 
-#include "capture/EventMonitor.h"
 #include "capture/OverlayController.h"
+#include "capture/OverlayWindow.h"
 #include "capture/SelectionView.h"
+#include "output/SelectionSurface.h"
 #include "platform/Preferences.h"
 #include "helpers/Notifications.h"
 #include "helpers/TempFolder.h"
@@ -10,9 +11,12 @@
 #include "platform/CaptureTrace.h"
 #include "platform/SettingsKeys.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QTimer>
@@ -26,18 +30,15 @@
 ScreenCapture::ScreenCapture(QObject *parent)
     : QObject(parent)
     , tempDir(TempFolder::root() + QStringLiteral("Vornik/"))
-    , sc1(new screencapturecontroller1(this))
-    , sc2(new screencapture22(this))
-    , sc3(new screencapture33(this))
 {
-    for (OverlayController *overlay : {controller(0), controller(1), controller(2)}) {
-        connect(overlay, &OverlayController::closeOverlaysRequested, this, &ScreenCapture::closeOverlays);
-        connect(overlay, &OverlayController::clearSelectionsRequested, this, &ScreenCapture::clearSelections);
-    }
+    keepOverlays(int(QGuiApplication::screens().size()));
     makeTemporaryFolder();
 }
 
-ScreenCapture::~ScreenCapture() = default;
+ScreenCapture::~ScreenCapture()
+{
+    listenToInput(false);
+}
 
 void ScreenCapture::makeTemporaryFolder()
 {
@@ -67,13 +68,31 @@ static bool isStillNeeded(const QString &path)
     return TempFolder::isHeld(path) || (!banner.isEmpty() && QDir::cleanPath(banner) == QDir::cleanPath(path));
 }
 
-OverlayController *ScreenCapture::controller(int index) const
+OverlayController *ScreenCapture::overlay(int index) const
 {
-    switch (index) {
-    case 0: return sc1;
-    case 1: return sc2;
-    case 2: return sc3;
-    default: return nullptr;
+    return index >= 0 && index < overlayCount() ? m_overlays[size_t(index)].get() : nullptr;
+}
+
+int ScreenCapture::openOverlayCount() const
+{
+    int open = 0;
+    for (const auto &overlay : m_overlays)
+        open += overlay->isOpen();
+    return open;
+}
+
+void ScreenCapture::keepOverlays(int count)
+{
+    count = std::max(count, 1);
+    if (overlayCount() > count)
+        m_overlays.resize(size_t(count));
+    while (overlayCount() < count) {
+        auto overlay = std::make_unique<OverlayController>(QStringLiteral("captureOverlay%1").arg(overlayCount() + 1));
+        OverlayController *raw = overlay.get();
+        connect(raw, &OverlayController::actionChosen, this,
+                [this, raw](CaptureChoice::Action action) { choose(raw, action); });
+        connect(raw, &OverlayController::cancelRequested, this, &ScreenCapture::closeOverlays);
+        m_overlays.push_back(std::move(overlay));
     }
 }
 
@@ -101,11 +120,6 @@ void ScreenCapture::cleanTemporaryFolder(const QString &folder, const EntryRemov
     }
 }
 
-void ScreenCapture::screenCaptureVorSel(QObject *)
-{
-    captureAllScreens();
-}
-
 void ScreenCapture::captureAllScreens()
 {
     // A capture whose pictures are still on their way (the portal's dialog may be up)
@@ -123,6 +137,7 @@ void ScreenCapture::captureAllScreens()
     // Every display first, so that no overlay is in another display's picture.
     const QList<QScreen *> screens = QGuiApplication::screens();
     QList<QPointer<QScreen>> grabbed(screens.cbegin(), screens.cend());
+    keepOverlays(int(screens.size()));
     QPointer<ScreenCapture> self(this);
     m_capturing = true;
     CaptureBackend &backend = captureBackend();
@@ -142,13 +157,13 @@ void ScreenCapture::captureAllScreens()
 
 void ScreenCapture::showBackdrops(const QList<QPointer<QScreen>> &screens, const QList<quint32> &pixmaps)
 {
-    for (int i = 0; i < screens.size() && i < 3; ++i) {
+    for (int i = 0; i < screens.size() && i < overlayCount(); ++i) {
         if (!pixmaps.value(i) || !screens.at(i))
             break;
-        controller(i)->showOverBackdrop(screens.at(i), pixmaps.at(i));
+        overlay(i)->showOverBackdrop(screens.at(i), pixmaps.at(i));
         m_backdropsShown = true;
     }
-    // Keys pressed from now on wait in the queue for the key monitors. The grab waits
+    // Keys pressed from now on wait in the queue for the input filter. The grab waits
     // for the server's answer, so it goes after every window's requests.
     if (m_backdropsShown)
         takeKeyboard();
@@ -167,27 +182,22 @@ void ScreenCapture::showOverlays(const QList<QPointer<QScreen>> &screens, const 
         return;
 
     int shown = 0;
-    for (int i = 0; i < screens.size() && i < 3; ++i) {
+    for (int i = 0; i < screens.size() && i < overlayCount(); ++i) {
         // A display that gave no picture (or went away while it was taken) ends the
-        // capture here, so that displays and controllers stay paired by index.
+        // capture here, so that displays and overlays stay paired by index.
         if (pictures.value(i).isNull() || !screens.at(i)) {
             std::fprintf(stderr, "Vornik: display %d could not be captured\n", i + 1);
             break;
         }
-        OverlayController *overlay = controller(i);
-        overlay->image = pictures.at(i);
-        overlay->myscreen = screens.at(i);
-        overlay->delegate = delegate;
+        OverlayController *overlay = this->overlay(i);
+        overlay->setDisplay(screens.at(i), pictures.at(i));
         overlay->window();
-        if (overlay->benloadedonce)
-            overlay->prepareOverlay();
-        overlay->removeKeyMonitor();
-        overlay->monitor = new EventMonitor(QEvent::KeyPress, [overlay](QEvent *event) {
-            overlay->keyDown(static_cast<QKeyEvent *>(event));
-        });
+        overlay->prepareOverlay();
         overlay->showFullScreen();
         ++shown;
     }
+    if (shown > 0)
+        listenToInput(true);
     if (shown > 0 && !m_backdropsShown)
         takeKeyboard();
     m_backdropsShown = false;
@@ -198,9 +208,9 @@ void ScreenCapture::showOverlays(const QList<QPointer<QScreen>> &screens, const 
 void ScreenCapture::takeKeyboard(int attemptsLeft)
 {
     // The overlays bypass the window manager, which gives them no focus: the first one
-    // takes the keyboard, and the key monitors hear every key from there. Another
+    // takes the keyboard, and the input filter hears every key from there. Another
     // program may hold it for a moment (an open menu): try again for a second.
-    OverlayWindow *first = controller(0)->window();
+    OverlayWindow *first = overlay(0)->window();
     QWindow *handle = first->windowHandle();
     if (!handle || !first->isVisible())
         return;
@@ -214,23 +224,90 @@ void ScreenCapture::takeKeyboard(int attemptsLeft)
 
 void ScreenCapture::closeOverlays()
 {
-    // The slots of displays still present; an overlay still up on a display that has
-    // gone since is taken down too.
-    const int displays = int(QGuiApplication::screens().size());
-    for (int i = 0; i < 3; ++i) {
-        OverlayController *overlay = controller(i);
-        const bool open = overlay->isWindowLoaded() && overlay->window()->isVisible();
-        if (i < std::max(displays, 1) || open)
-            overlay->hideOverlay();
-    }
+    listenToInput(false);
+    const bool wereOpen = openOverlayCount() > 0;
+    for (const auto &overlay : m_overlays)
+        overlay->hideOverlay();
+    if (wereOpen)
+        emit overlaysClosed();
 }
 
 void ScreenCapture::clearSelections()
 {
-    const int displays = int(QGuiApplication::screens().size());
-    for (int i = 0; i < 3 && i < std::max(displays, 1); ++i) {
-        OverlayController *overlay = controller(i);
-        if (overlay->imageView)
-            overlay->imageView->setSelectionFrame(QRectF());
+    for (const auto &overlay : m_overlays)
+        overlay->clearSelection();
+}
+
+void ScreenCapture::choose(OverlayController *overlay, CaptureChoice::Action action)
+{
+    SelectionView *view = overlay->selectionView;
+    if (!view)
+        return;
+    const RenderedSelection rendered = renderSelectionImage(*view);
+    if (rendered.frame.isEmpty())
+        return;
+    const QPointer<QScreen> screen = overlay->screen();
+    // The overlays are gone before anything is encoded or opened.
+    closeOverlays();
+    emit selectionChosen(CaptureChoice{action, rendered.image, screen, rendered.frame});
+}
+
+void ScreenCapture::listenToInput(bool listen)
+{
+    if (listen == m_listening || !QCoreApplication::instance())
+        return;
+    m_listening = listen;
+    if (listen)
+        QCoreApplication::instance()->installEventFilter(this);
+    else
+        QCoreApplication::instance()->removeEventFilter(this);
+}
+
+bool ScreenCapture::eventFilter(QObject *watched, QEvent *event)
+{
+    // Input reaches the window (QWindow) first and is then passed down to widgets;
+    // watching only the window level sees each event exactly once. The event goes on
+    // as usual either way.
+    if (!watched->isWindowType())
+        return false;
+    if (event->type() == QEvent::KeyPress)
+        keyPressed(static_cast<QKeyEvent *>(event));
+    else if (event->type() == QEvent::MouseButtonPress)
+        pointerPressed(static_cast<QMouseEvent *>(event));
+    return false;
+}
+
+void ScreenCapture::keyPressed(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        closeOverlays();
+        return;
+    }
+    // The keyboard is grabbed by the first overlay, so the key goes to the overlay
+    // holding the selection: the active one if it holds one, else the first that does.
+    OverlayController *target = nullptr;
+    for (const auto &overlay : m_overlays) {
+        if (!overlay->isOpen() || !overlay->hasSelection())
+            continue;
+        if (!target || overlay->window()->isActiveWindow())
+            target = overlay.get();
+    }
+    if (target)
+        target->handleSelectionKey(event);
+}
+
+void ScreenCapture::pointerPressed(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    // A press on an overlay button acts on the selection; it must not empty it first.
+    if (qobject_cast<QAbstractButton *>(QApplication::widgetAt(event->globalPosition().toPoint())))
+        return;
+    // A press on the crosshair starts a new selection: the old ones, on every display, go.
+    for (const auto &overlay : m_overlays) {
+        if (overlay->isOpen() && overlay->showsCrosshair()) {
+            clearSelections();
+            return;
+        }
     }
 }

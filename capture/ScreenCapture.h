@@ -1,25 +1,34 @@
 #pragma once
 
+#include "capture/CaptureChoice.h"
+
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
-class AppRequests;
 class QImage;
+class QKeyEvent;
+class QMouseEvent;
 class QScreen;
 class OverlayController;
-class screencapturecontroller1;
-class screencapture22;
-class screencapture33;
 
-// Captures every display and shows the first three in full-screen overlays.
+// Captures every display and shows each in a full-screen overlay of its own.
 //
 // Every display is grabbed (through the session's capture backend) before the first
 // overlay shows, so no overlay appears in another display's picture. The n-th display
-// always uses the n-th overlay controller; a fourth display is grabbed but gets none.
+// of QGuiApplication::screens() uses the n-th overlay; there are as many overlays as
+// displays at the last capture.
+//
+// While the overlays are up, one application-wide filter hears the keys and the
+// presses: Escape closes them, the other keys go to the overlay holding the selection,
+// and a press on the crosshair empties every selection. When the user chooses an
+// action, the capture takes the region, closes the overlays and emits selectionChosen;
+// what follows is the application's business.
 //
 // The backend may answer later (the screenshot portal does): the overlays show when
 // it does, and a capture asked for meanwhile is ignored. A failed capture shows
@@ -31,21 +40,18 @@ public:
     explicit ScreenCapture(QObject *parent = nullptr);
     ~ScreenCapture() override;
 
-    // Handed on to each overlay; set by the application at start-up.
-    AppRequests *delegate = nullptr;
-
     // T + "Vornik/", made private (mode 0700) at construction when missing.
     QString tempDir;
-    screencapturecontroller1 *sc1;
-    screencapture22 *sc2;
-    screencapture33 *sc3;
 
     void captureAllScreens();
     void closeOverlays();
     void clearSelections();
 
-    // The controller of display slot 0, 1 or 2; nullptr otherwise.
-    OverlayController *controller(int index) const;
+    // The overlay of display `index`; nullptr past the last one.
+    OverlayController *overlay(int index) const;
+    int overlayCount() const { return int(m_overlays.size()); }
+    // How many overlays are up.
+    int openOverlayCount() const;
 
     // Removes one folder entry (a folder with all it holds); false when it could not.
     using EntryRemover = std::function<bool(const QString &path)>;
@@ -57,24 +63,37 @@ public:
     // are the banner image the settings name and files a pending upload holds.
     static void cleanTemporaryFolder(const QString &folder, const EntryRemover &remove = removeEntry);
 
-public slots:
-    void screenCaptureVorSel(QObject *sender = nullptr);
-
 signals:
     // Every overlay of a capture has been shown.
     void overlaysShown(int count);
+    // The user chose a region and an action; the overlays are down already.
+    void selectionChosen(const CaptureChoice &choice);
+    // The overlays that were up have been taken down (after a choice, too).
+    void overlaysClosed();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void makeTemporaryFolder();
     // Checks the temporary folder before a capture; when another account could reach
     // it, says so on stderr and in a notification and returns false.
     static bool temporaryFolderIsPrivate();
+    // One overlay for each of `count` displays: new ones are made, surplus ones go.
+    void keepOverlays(int count);
     // Puts the overlays up over the server's copies of their displays while the
     // pictures are still being read back.
     void showBackdrops(const QList<QPointer<QScreen>> &screens, const QList<quint32> &pixmaps);
     void takeKeyboard(int attemptsLeft = 50);
     void showOverlays(const QList<QPointer<QScreen>> &screens, const QList<QImage> &pictures, const QString &failure);
+    // Takes `overlay`'s selection for `action`; an empty selection leaves everything as it is.
+    void choose(OverlayController *overlay, CaptureChoice::Action action);
+    void keyPressed(QKeyEvent *event);
+    void pointerPressed(QMouseEvent *event);
+    void listenToInput(bool listen);
 
+    std::vector<std::unique_ptr<OverlayController>> m_overlays;
     bool m_capturing = false;
     bool m_backdropsShown = false; // this capture's overlays went up before their pictures
+    bool m_listening = false;      // the input filter is installed
 };

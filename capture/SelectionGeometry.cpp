@@ -2,81 +2,99 @@
 
 #include <algorithm>
 
-double boarderthickness = 10.0;
-edgehit mousehitlocation = hitnone;
-
 namespace {
 // Target lines of a drag: the dragged edge stays one band beyond the pointer.
 struct DragLines {
     double left, right, top, bottom;
 };
 
-DragLines dragLines(const QPointF &p)
+DragLines dragLines(const QPointF &p, double border)
 {
-    const double t = boarderthickness;
-    return {p.x() - t, p.x() + t, p.y() + t, p.y() - t};
+    return {p.x() - border, p.x() + border, p.y() - border, p.y() + border};
 }
 
-bool dragsLeftEdge(edgehit zone)
+bool dragsLeftEdge(EdgeHit zone)
 {
-    return zone == hitleft || zone == hitupperleftcorner || zone == hitlowerleftcorner;
+    return zone == EdgeHit::Left || zone == EdgeHit::UpperLeftCorner || zone == EdgeHit::LowerLeftCorner;
 }
 
-bool dragsBottomEdge(edgehit zone)
+bool dragsBottomEdge(EdgeHit zone)
 {
-    return zone == hitbottom || zone == hitlowerrightcorner || zone == hitlowerleftcorner;
+    return zone == EdgeHit::Bottom || zone == EdgeHit::LowerRightCorner || zone == EdgeHit::LowerLeftCorner;
 }
 
-bool dragsRightEdge(edgehit zone)
+bool dragsRightEdge(EdgeHit zone)
 {
-    return zone == hitright || zone == hitupperrightcorner || zone == hitlowerrightcorner;
+    return zone == EdgeHit::Right || zone == EdgeHit::UpperRightCorner || zone == EdgeHit::LowerRightCorner;
 }
 
-bool dragsTopEdge(edgehit zone)
+bool dragsTopEdge(EdgeHit zone)
 {
-    return zone == hittop || zone == hitupperleftcorner || zone == hitupperrightcorner;
+    return zone == EdgeHit::Top || zone == EdgeHit::UpperLeftCorner || zone == EdgeHit::UpperRightCorner;
+}
+
+// The upper corner band holds the top line but not its inner line; the lower one
+// holds its inner line but not the bottom line.
+bool inUpperCornerBand(const QRectF &f, const QPointF &p, double border)
+{
+    return f.top() <= p.y() && p.y() < f.top() + border;
+}
+
+bool inLowerCornerBand(const QRectF &f, const QPointF &p, double border)
+{
+    return f.bottom() - border <= p.y() && p.y() < f.bottom();
 }
 
 // Which corner zone a point in a vertical band belongs to, or `otherwise`.
-edgehit cornerOrEdge(const QRectF &f, const QPointF &p, edgehit upper, edgehit lower, edgehit otherwise)
+EdgeHit cornerOrEdge(const QRectF &f, const QPointF &p, double border, EdgeHit upper, EdgeHit lower,
+                     EdgeHit otherwise)
 {
-    const double t = boarderthickness;
-    const double top = f.y() + f.height();
-    if (top - t < p.y() && p.y() <= top)
+    if (inUpperCornerBand(f, p, border))
         return upper;
-    if (f.y() < p.y() && p.y() <= f.y() + t)
+    if (inLowerCornerBand(f, p, border))
         return lower;
     return otherwise;
+}
+
+bool inLeftBand(const QRectF &f, const QPointF &p, double border)
+{
+    return f.left() <= p.x() && p.x() < f.left() + border;
+}
+
+bool inRightBand(const QRectF &f, const QPointF &p, double border)
+{
+    return f.right() - border < p.x() && p.x() <= f.right();
+}
+
+bool inBottomBand(const QRectF &f, const QPointF &p, double border)
+{
+    return f.bottom() - border < p.y() && p.y() <= f.bottom();
 }
 } // namespace
 
 bool frameContains(const QRectF &frame, const QPointF &p)
 {
-    return frame.x() <= p.x() && p.x() < frame.x() + frame.width() && frame.y() <= p.y()
-           && p.y() < frame.y() + frame.height();
+    return frame.left() <= p.x() && p.x() < frame.right() && frame.top() < p.y() && p.y() <= frame.bottom();
 }
 
-edgehit edgeHit(const QRectF &f, const QPointF &p)
+EdgeHit edgeHit(const QRectF &f, const QPointF &p, double border)
 {
-    const double t = boarderthickness;
-    const double x0 = f.x(), y0 = f.y(), right = f.x() + f.width(), top = f.y() + f.height();
-    if (x0 <= p.x() && p.x() < x0 + t)
-        return cornerOrEdge(f, p, hitupperleftcorner, hitlowerleftcorner, hitleft);
-    if (right - t < p.x() && p.x() <= right)
-        return cornerOrEdge(f, p, hitupperrightcorner, hitlowerrightcorner, hitright);
-    if (y0 <= p.y() && p.y() < y0 + t)
-        return hitbottom;
-    if (top - t <= p.y() && p.y() <= top)
-        return hittop;
-    return hitnone;
+    if (inLeftBand(f, p, border))
+        return cornerOrEdge(f, p, border, EdgeHit::UpperLeftCorner, EdgeHit::LowerLeftCorner, EdgeHit::Left);
+    if (inRightBand(f, p, border))
+        return cornerOrEdge(f, p, border, EdgeHit::UpperRightCorner, EdgeHit::LowerRightCorner, EdgeHit::Right);
+    if (inBottomBand(f, p, border))
+        return EdgeHit::Bottom;
+    // Here the inner line belongs to the band.
+    if (f.top() <= p.y() && p.y() <= f.top() + border)
+        return EdgeHit::Top;
+    return EdgeHit::None;
 }
 
-bool onBorder(const QRectF &f, const QPointF &p)
+bool onBorder(const QRectF &f, const QPointF &p, double border)
 {
-    const double t = boarderthickness;
-    const double x0 = f.x(), y0 = f.y(), right = f.x() + f.width(), top = f.y() + f.height();
-    return (x0 <= p.x() && p.x() < x0 + t) || (right - t < p.x() && p.x() <= right)
-           || (y0 <= p.y() && p.y() < y0 + t) || (top - t < p.y() && p.y() <= top);
+    return inLeftBand(f, p, border) || inRightBand(f, p, border) || inBottomBand(f, p, border)
+           || inUpperCornerBand(f, p, border);
 }
 
 QString selectionSizeText(const QRectF &frame)
@@ -84,94 +102,103 @@ QString selectionSizeText(const QRectF &frame)
     return QString::asprintf("width:%.0f: height:%.0f", frame.width(), frame.height());
 }
 
-QRectF newSelectionFrame(const QRectF &frame, const QPointF &start, const QPointF &pointer)
+QRectF newSelectionFrame(const QRectF &frame, const QPointF &start, const QPointF &pointer, double border)
 {
-    QRectF f = frame;
     const double dx = start.x() - pointer.x();
-    if (dx > 0)
-        f.moveLeft(pointer.x());
-    const double dy = start.y() - pointer.y();
-    double height = kMinimumSelectionHeight;
-    if (dy >= kMinimumSelectionHeight) {
-        f.moveTop(pointer.y()); // QRectF's "top" is its origin y, the lower edge here
-        height = dy;
-    }
-    f.setSize({std::max(kMinimumSelectionWidth, dx), height});
-    return resizeWithMinimum(f, hitlowerrightcorner, pointer);
+    const double left = dx > 0 ? pointer.x() : frame.left();
+    // Far enough below the press, the top stands at the press; closer, the box is the
+    // minimum height above the bottom the last event left.
+    const double dy = pointer.y() - start.y();
+    const bool tallEnough = dy >= kMinimumSelectionHeight;
+    const double height = tallEnough ? dy : kMinimumSelectionHeight;
+    const double top = tallEnough ? start.y() : frame.bottom() - kMinimumSelectionHeight;
+    const QRectF f(left, top, std::max(kMinimumSelectionWidth, dx), height);
+    return resizeWithMinimum(f, EdgeHit::LowerRightCorner, pointer, border);
 }
 
-QRectF resizeWithMinimum(const QRectF &frame, edgehit zone, const QPointF &pointer)
+namespace {
+// The three corners other than the upper right one, with the minimum: a drag that
+// would leave a side too short gives that side its minimum, and the height is then
+// measured up from the bottom edge, which stays.
+QRectF resizeCornerWithMinimum(const QRectF &frame, EdgeHit zone, const DragLines &d)
 {
-    const DragLines d = dragLines(pointer);
-    const double x0 = frame.x(), y0 = frame.y(), w = frame.width(), h = frame.height();
+    const bool upper = zone == EdgeHit::UpperLeftCorner;
+    const double newHeight = upper ? frame.bottom() - d.top : d.bottom - frame.top();
+    double top = frame.bottom() - kMinimumSelectionHeight, height = kMinimumSelectionHeight;
+    if (newHeight > kMinimumSelectionHeight) {
+        top = upper ? d.top : frame.top();
+        height = newHeight;
+    }
+    double left = frame.left(), width;
+    if (zone == EdgeHit::LowerRightCorner) {
+        width = std::max(kMinimumSelectionWidth, d.right - frame.left());
+    } else {
+        const double newWidth = frame.right() - d.left;
+        width = kMinimumSelectionWidth;
+        if (newWidth > kMinimumSelectionWidth) {
+            left = d.left;
+            width = newWidth;
+        }
+    }
+    return QRectF(left, top, width, height);
+}
+} // namespace
+
+QRectF resizeWithMinimum(const QRectF &frame, EdgeHit zone, const QPointF &pointer, double border)
+{
+    const DragLines d = dragLines(pointer, border);
+    const double x0 = frame.left(), y0 = frame.top(), w = frame.width(), h = frame.height();
+    const double bottom = frame.bottom();
     QRectF f = frame;
     switch (zone) {
-    case hitleft:
+    case EdgeHit::Left:
         if (x0 + w - d.left > kMinimumSelectionWidth)
             f = QRectF(d.left, y0, x0 + w - d.left, h);
         break;
-    case hitright:
+    case EdgeHit::Right:
         if (d.right - x0 > kMinimumSelectionWidth)
             f.setWidth(d.right - x0);
         break;
-    case hittop:
-        if (d.top - y0 > kMinimumSelectionHeight)
-            f.setHeight(d.top - y0);
+    case EdgeHit::Top:
+        if (bottom - d.top > kMinimumSelectionHeight)
+            f = QRectF(x0, d.top, w, bottom - d.top);
         break;
-    case hitbottom:
-        if (y0 + h - d.bottom > kMinimumSelectionHeight)
-            f = QRectF(x0, d.bottom, w, y0 + h - d.bottom);
+    case EdgeHit::Bottom:
+        if (d.bottom - y0 > kMinimumSelectionHeight)
+            f.setHeight(d.bottom - y0);
         break;
-    case hitupperrightcorner:
-        f.setSize({std::max(kMinimumSelectionWidth, d.right - x0), std::max(kMinimumSelectionHeight, d.top - y0)});
-        break;
-    case hitupperleftcorner:
-    case hitlowerleftcorner:
-    case hitlowerrightcorner: {
-        // Height first: the upper corner keeps the lower edge, the lower corners move it.
-        const bool upper = zone == hitupperleftcorner;
-        const double newHeight = upper ? d.top - y0 : y0 + h - d.bottom;
-        double originY = y0, height = kMinimumSelectionHeight;
-        if (newHeight > kMinimumSelectionHeight) {
-            originY = upper ? d.top - newHeight : d.bottom;
-            height = newHeight;
-        }
-        double originX = x0, width;
-        if (zone == hitlowerrightcorner) {
-            width = std::max(kMinimumSelectionWidth, d.right - x0);
-        } else {
-            const double newWidth = x0 + w - d.left;
-            width = kMinimumSelectionWidth;
-            if (newWidth > kMinimumSelectionWidth) {
-                originX = d.left;
-                width = newWidth;
-            }
-        }
-        f = QRectF(originX, originY, width, height);
+    case EdgeHit::UpperRightCorner: {
+        // The lower-left corner stays.
+        const double height = std::max(kMinimumSelectionHeight, bottom - d.top);
+        f = QRectF(x0, bottom - height, std::max(kMinimumSelectionWidth, d.right - x0), height);
         break;
     }
-    case hitnone:
+    case EdgeHit::UpperLeftCorner:
+    case EdgeHit::LowerLeftCorner:
+    case EdgeHit::LowerRightCorner:
+        f = resizeCornerWithMinimum(frame, zone, d);
+        break;
+    case EdgeHit::None:
         break;
     }
     return f;
 }
 
-QRectF resizeWithoutMinimum(const QRectF &frame, edgehit zone, const QPointF &pointer)
+QRectF resizeWithoutMinimum(const QRectF &frame, EdgeHit zone, const QPointF &pointer, double border)
 {
-    if (zone == hitnone)
+    if (zone == EdgeHit::None)
         return frame;
-    const DragLines d = dragLines(pointer);
-    const double x0 = frame.x(), y0 = frame.y(), right = x0 + frame.width(), top = y0 + frame.height();
-    double left = x0, bottom = y0, newRight = right, newTop = top;
+    const DragLines d = dragLines(pointer, border);
+    double left = frame.left(), top = frame.top(), right = frame.right(), bottom = frame.bottom();
     if (dragsLeftEdge(zone))
-        left = std::min(d.left, right);
+        left = std::min(d.left, frame.right());
     if (dragsRightEdge(zone))
-        newRight = std::max(d.right, x0);
-    if (dragsBottomEdge(zone))
-        bottom = std::min(d.bottom, top);
+        right = std::max(d.right, frame.left());
     if (dragsTopEdge(zone))
-        newTop = std::max(d.top, y0);
-    return QRectF(left, bottom, newRight - left, newTop - bottom);
+        top = std::min(d.top, frame.bottom());
+    if (dragsBottomEdge(zone))
+        bottom = std::max(d.bottom, frame.top());
+    return QRectF(left, top, right - left, bottom - top);
 }
 
 QRectF keptInside(const QRectF &frame, const QRectF &bounds)
@@ -191,14 +218,4 @@ QPointF clampedInto(const QPointF &point, const QRectF &bounds)
     if (bounds.isEmpty())
         return point;
     return {std::clamp(point.x(), bounds.left(), bounds.right()), std::clamp(point.y(), bounds.top(), bounds.bottom())};
-}
-
-QRectF toWidgetRect(const QRectF &frame, double viewHeight)
-{
-    return QRectF(frame.x(), viewHeight - (frame.y() + frame.height()), frame.width(), frame.height());
-}
-
-QRectF fromWidgetRect(const QRectF &rect, double viewHeight)
-{
-    return QRectF(rect.x(), viewHeight - (rect.y() + rect.height()), rect.width(), rect.height());
 }

@@ -102,7 +102,7 @@ void SelectionModel::keepInsideBounds()
     // its pointer ran past.
     if (m_bounds.isEmpty() || m_frame.width() <= 0 || m_frame.height() <= 0 || m_bounds.contains(m_frame))
         return;
-    const bool moving = mousedown && JustMoving && mousehitlocation == hitnone;
+    const bool moving = mousedown && JustMoving && m_hitZone == EdgeHit::None;
     const QRectF kept = moving ? keptInside(m_frame, m_bounds) : m_frame.intersected(m_bounds);
     if (kept == m_frame)
         return;
@@ -128,22 +128,22 @@ void SelectionModel::applyCursor(const CursorRef &cursor, bool force)
     m_tracker->set(cursor);
 }
 
-CursorRef SelectionModel::cursorForZone(edgehit zone) const
+CursorRef SelectionModel::cursorForZone(EdgeHit zone) const
 {
     switch (zone) {
-    case hitleft:
-    case hitright:
+    case EdgeHit::Left:
+    case EdgeHit::Right:
         return CursorRef::resizeLeftRight();
-    case hittop:
-    case hitbottom:
+    case EdgeHit::Top:
+    case EdgeHit::Bottom:
         return CursorRef::resizeUpDown();
-    case hitupperleftcorner:
-    case hitlowerrightcorner:
+    case EdgeHit::UpperLeftCorner:
+    case EdgeHit::LowerRightCorner:
         return CursorRef::fromImage(CursorShape::Corner1);
-    case hitupperrightcorner:
-    case hitlowerleftcorner:
+    case EdgeHit::UpperRightCorner:
+    case EdgeHit::LowerLeftCorner:
         return CursorRef::fromImage(CursorShape::Corner2);
-    case hitnone:
+    case EdgeHit::None:
         break;
     }
     return CursorRef::openHand();
@@ -166,8 +166,8 @@ void SelectionModel::viewMouseMoved(const QPointF &p)
         applyCursor(crosshaircursor, false);
         return;
     }
-    mousehitlocation = edgeHit(m_frame, p);
-    applyCursor(cursorForZone(mousehitlocation), false);
+    m_hitZone = edgeHit(m_frame, p, m_borderWidth);
+    applyCursor(cursorForZone(m_hitZone), false);
 }
 
 void SelectionModel::viewMouseEntered(const QPointF &p)
@@ -198,12 +198,12 @@ void SelectionModel::viewMouseDragged(const QPointF &p)
 {
     applyCursor(CursorRef::closedHand(), false);
     if (mouseStart.x() != -1 && !JustMoving) {
-        m_frame = newSelectionFrame(m_frame, mouseStart, p);
-    } else if (mousehitlocation == hitnone) {
+        m_frame = newSelectionFrame(m_frame, mouseStart, p, m_borderWidth);
+    } else if (m_hitZone == EdgeHit::None) {
         m_frame.translate(p - mouseStart);
         mouseStart = p;
     } else {
-        m_frame = resizeWithMinimum(m_frame, mousehitlocation, p);
+        m_frame = resizeWithMinimum(m_frame, m_hitZone, p, m_borderWidth);
     }
     refreshStatusText();
 }
@@ -233,7 +233,7 @@ void SelectionModel::boxApplyCursor(const CursorRef &cursor, bool force)
 
 void SelectionModel::applyCursorOffBorder(const CursorRef &cursor, const QPointF &p)
 {
-    if (cursor == boxOvercursor || onBorder(m_frame, p))
+    if (cursor == boxOvercursor || onBorder(m_frame, p, m_borderWidth))
         return;
     boxOvercursor = cursor;
     m_tracker->set(cursor);
@@ -272,7 +272,7 @@ void SelectionModel::boxMouseDragged(const QPointF &p)
     if (m_tracker->current() == CursorRef::closedHand() && !amdragging)
         return;
     if (boxOvercursor == CursorRef::closedHand())
-        m_frame = resizeWithoutMinimum(m_frame, mousehitlocation, p);
+        m_frame = resizeWithoutMinimum(m_frame, m_hitZone, p, m_borderWidth);
     refreshStatusText();
     boxMousedown = true;
     applyCursorOffBorder(CursorRef::closedHand(), p);

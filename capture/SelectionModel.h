@@ -8,9 +8,9 @@
 #include <QString>
 
 // The selection of one overlay: the selection view that fills the overlay and the
-// selection box lying in front of it, as plain state and event handlers in y-up points.
-// The widgets feed it pointer events (already converted to y-up) and show what it
-// holds: the box's frame, the size label and the current cursor.
+// selection box lying in front of it, as plain state and event handlers in the view's
+// points (Qt's coordinates, y down). The widgets feed it pointer events and show what
+// it holds: the box's frame, the size label and the current cursor.
 //
 // Event routing follows the window: a press inside the box goes to the box, which
 // hands every event to the view first and then does its own part; a press outside it
@@ -51,7 +51,7 @@ public:
     void boxApplyCursor(const CursorRef &cursor, bool force);
     void applyCursorOffBorder(const CursorRef &cursor, const QPointF &p);
 
-    // The area the selection must stay in (the view, y-up): drags are held to it, so
+    // The area the selection must stay in (the view): drags are held to it, so
     // a drag that runs on into the next display leaves the box and its buttons here.
     void setBounds(const QRectF &bounds);
     QRectF bounds() const { return m_bounds; }
@@ -62,7 +62,14 @@ public:
     void viewDidUnhide();
 
     // The cursor for a zone; corner cursors are made anew each time.
-    CursorRef cursorForZone(edgehit zone) const;
+    CursorRef cursorForZone(EdgeHit zone) const;
+
+    // The width of the hit band along each edge of the box, and how far a dragged
+    // edge stays beyond the pointer.
+    double borderWidth() const { return m_borderWidth; }
+    // The zone under the pointer as last classified while it moved inside the box;
+    // every drag of the box works on this zone.
+    EdgeHit hitZone() const { return m_hitZone; }
 
     QRectF frame() const { return m_frame; }
     void setFrame(const QRectF &frame) { m_frame = frame; }
@@ -89,6 +96,8 @@ private:
     void trackBoxCrossing(const QPointF &p);
 
     CursorTracker *m_tracker;
+    double m_borderWidth = kDefaultSelectionBorder;
+    EdgeHit m_hitZone = EdgeHit::None;
     QRectF m_frame;
     QRectF m_bounds;
     QString m_statusText;

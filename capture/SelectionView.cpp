@@ -54,7 +54,7 @@ void SelectionView::updateBounds()
 
 void SelectionView::nudgeSelection(int dx, int dy)
 {
-    m_model.nudge(QPointF(dx, -dy));
+    m_model.nudge(QPointF(dx, dy));
     syncFromModel();
 }
 
@@ -108,16 +108,10 @@ QImage SelectionView::renderRegion(const QRectF &frame)
     if (m_picture.isNull())
         return QImage();
     const qreal ratio = m_picture.devicePixelRatio();
-    const QRectF points = toWidgetRect(frame, viewHeight());
-    const QRect pixels = QRectF(points.topLeft() * ratio, points.size() * ratio).toAlignedRect();
+    const QRect pixels = QRectF(frame.topLeft() * ratio, frame.size() * ratio).toAlignedRect();
     QImage region = m_picture.copy(pixels);
     region.setDevicePixelRatio(ratio);
     return region;
-}
-
-QPointF SelectionView::toModel(const QPointF &widgetPoint) const
-{
-    return toYUp(widgetPoint, viewHeight());
 }
 
 void SelectionView::paintEvent(QPaintEvent *event)
@@ -140,7 +134,7 @@ void SelectionView::paintEvent(QPaintEvent *event)
 void SelectionView::mouseMoveEvent(QMouseEvent *event)
 {
     QWidget::mouseMoveEvent(event);
-    const QPointF p = toModel(event->position());
+    const QPointF p = event->position();
     if (event->buttons() & Qt::LeftButton)
         m_model.pointerDragged(p);
     else
@@ -153,7 +147,7 @@ void SelectionView::mousePressEvent(QMouseEvent *event)
     QWidget::mousePressEvent(event);
     if (event->button() != Qt::LeftButton)
         return;
-    m_model.pointerPressed(toModel(event->position()));
+    m_model.pointerPressed(event->position());
     syncFromModel();
 }
 
@@ -162,14 +156,14 @@ void SelectionView::mouseReleaseEvent(QMouseEvent *event)
     QWidget::mouseReleaseEvent(event);
     if (event->button() != Qt::LeftButton)
         return;
-    m_model.pointerReleased(toModel(event->position()));
+    m_model.pointerReleased(event->position());
     syncFromModel();
 }
 
 void SelectionView::enterEvent(QEnterEvent *event)
 {
     QWidget::enterEvent(event);
-    m_model.pointerEnteredView(toModel(event->position()));
+    m_model.pointerEnteredView(event->position());
     syncFromModel();
 }
 
@@ -200,7 +194,7 @@ void SelectionView::resizeEvent(QResizeEvent *event)
 void SelectionView::syncFromModel()
 {
     const QRectF frame = m_model.frame();
-    const QRect box = toWidgetRect(frame, viewHeight()).toRect();
+    const QRect box = frame.toRect();
     const bool visible = frame.width() > 0 && frame.height() > 0;
     if (m_box) {
         m_box->setGeometry(box);
@@ -229,7 +223,7 @@ void SelectionView::placeButtons(const QRect &box)
 {
     // Inside the box's upper-right corner; a box narrower than the buttons, or one at
     // the very edge, must not push them off this view, where nothing would draw them.
-    const int band = int(boarderthickness);
+    const int band = int(m_model.borderWidth());
     const QSize size = m_panel->sizeHint();
     QRect place(QPoint(box.right() + 1 - band - size.width(), box.top() + band), size);
     place.moveLeft(std::clamp(place.left(), 0, std::max(0, width() - size.width())));

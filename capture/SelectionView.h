@@ -28,9 +28,8 @@ private:
 };
 
 // The view that fills a capture overlay: it shows the display's frozen picture pixel
-// for pixel and turns pointer events into the selection model's events (converting
-// Qt's y-down positions to the model's y-up points once, here). It lays out the box,
-// the size label and the action buttons from the model after every event.
+// for pixel and turns pointer events into the selection model's events. It lays out
+// the box, the size label and the action buttons from the model after every event.
 class SelectionView : public QWidget, public SelectionSurface
 {
     Q_OBJECT
@@ -54,16 +53,13 @@ public:
     void applyCursor(const CursorRef &cursor, bool force);
     void boxApplyCursor(const CursorRef &cursor, bool force);
 
-    // SelectionSurface: the frame in y-up points; the region of the picture.
+    // SelectionSurface: the frame in the view's points; the region of the picture.
     QRectF selectionFrame() const override { return m_model.frame(); }
     void setSelectionFrame(const QRectF &frame) override;
     QImage renderRegion(const QRectF &frame) override;
 
-    // Moves the selection by `dx`, `dy` points on the screen (y down), inside the view.
+    // Moves the selection by `dx`, `dy` points, inside the view.
     void nudgeSelection(int dx, int dy);
-
-    // The view's height in points, the line that y-up coordinates are mirrored on.
-    double viewHeight() const;
 
 signals:
     // A paint of the picture has finished (the benchmark and tests wait for it).
@@ -80,7 +76,8 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    QPointF toModel(const QPointF &widgetPoint) const;
+    // The view's extent in points; before the window has its size, the picture's.
+    double viewHeight() const;
     // Shows what the model holds: box, label, buttons, cursor.
     void syncFromModel();
     void placeLabel(const QRect &box);

@@ -9,8 +9,6 @@
 #include "platform/SettingsKeys.h"
 
 #include <QApplication>
-#include <QFile>
-#include <QImageReader>
 #include <QPainter>
 #include <QSet>
 #include <algorithm>
@@ -26,15 +24,10 @@ constexpr int kSmallestFont = 6;
 constexpr double kImageMargin = 5.0;      // an image never starts nearer the page's edge
 constexpr double kMinimumFreeSpace = 250.0;
 
-// Pixels per point of a picture file: PNGs record their density, and 96 dots per
-// inch is one pixel per point. Files without a usable density are taken as 1×.
+// Pixels per point of a picture: its device pixel ratio, never less than one.
 double pixelsPerPoint(const QImage &image)
 {
-    const double perInch = image.dotsPerMeterX() * 0.0254;
-    if (perInch <= 0)
-        return 1.0;
-    const double ratio = std::round(perInch / 96.0 * 100.0) / 100.0;
-    return std::max(1.0, ratio);
+    return std::max(1.0, double(image.devicePixelRatio()));
 }
 
 } // namespace
@@ -49,10 +42,10 @@ EditorCanvas::EditorCanvas(QWidget *parent)
     setNode(group({}), QSizeF());
 }
 
-EditorCanvas::EditorCanvas(const QString &imageLocation, const QRectF &canvasRect, QWidget *parent)
+EditorCanvas::EditorCanvas(const QImage &picture, const QRectF &canvasRect, QWidget *parent)
     : EditorCanvas(parent)
 {
-    setupCanvas(canvasRect, imageLocation);
+    setupCanvas(canvasRect, picture);
 }
 
 Preferences &EditorCanvas::userDefaults()
@@ -71,14 +64,11 @@ void EditorCanvas::paintSwatch(QWidget *swatch, const QColor &color)
     swatch->update();
 }
 
-void EditorCanvas::setupCanvas(const QRectF &canvasRect, const QString &imageLocation, QWidget *lineSwatch,
+void EditorCanvas::setupCanvas(const QRectF &canvasRect, const QImage &picture, QWidget *lineSwatch,
                             QWidget *fillSwatch)
 {
     m_viewSize = Size{canvasRect.width(), canvasRect.height()};
-    buildScene(imageLocation);
-    // The scene holds the only copy of the picture from here on.
-    if (!imageLocation.isEmpty())
-        QFile::remove(imageLocation);
+    buildScene(picture);
     loadDrawingDefaults();
     paintSwatch(lineSwatch, colorNamed(lineColorName()));
     paintSwatch(fillSwatch, colorNamed(fillColorName()));
@@ -96,11 +86,11 @@ void EditorCanvas::loadDrawingDefaults()
     }
 }
 
-void EditorCanvas::buildScene(const QString &imageLocation)
+void EditorCanvas::buildScene(const QImage &picture)
 {
     m_textCell.clear();
     m_rootGroup = group({});
-    placeImage(imageLocation);
+    placeImage(picture);
     // Placing the picture may have grown the page.
     const Size size = *m_viewSize;
     auto background = std::make_shared<scene::Shape>(Rect(0, 0, size.w, size.h), Color::white());
@@ -113,12 +103,8 @@ void EditorCanvas::buildScene(const QString &imageLocation)
     setNode(group({group({background, m_rootGroup})}), QSizeF(size.w, size.h));
 }
 
-void EditorCanvas::placeImage(const QString &imageLocation)
+void EditorCanvas::placeImage(const QImage &picture)
 {
-    if (imageLocation.isEmpty() || !QFile::exists(imageLocation))
-        return;
-    QImageReader reader(imageLocation);
-    const QImage picture = reader.read();
     if (picture.isNull())
         return;
     const double s = pixelsPerPoint(picture);

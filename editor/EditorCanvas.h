@@ -40,12 +40,13 @@ class EditorCanvas : public scene::SceneView, private ToolCanvas
 public:
     explicit EditorCanvas(QWidget *parent = nullptr);
     // Sets the canvas up at once with no swatches (see setupCanvas).
-    EditorCanvas(const QString &imageLocation, const QRectF &canvasRect, QWidget *parent = nullptr);
+    EditorCanvas(const QImage &picture, const QRectF &canvasRect, QWidget *parent = nullptr);
 
-    // Builds the scene of `canvasRect`'s size with the PNG at `imageLocation` on it,
-    // deletes that file, loads the drawing defaults and paints the two swatches (either
-    // may be null) with the current line and fill colors. Run once.
-    void setupCanvas(const QRectF &canvasRect, const QString &imageLocation, QWidget *lineSwatch = nullptr,
+    // Builds the scene of `canvasRect`'s size with `picture` on it at its size in
+    // points (its device pixel ratio says how many pixels make a point), loads the
+    // drawing defaults and paints the two swatches (either may be null) with the
+    // current line and fill colors. A null picture gives a plain page. Run once.
+    void setupCanvas(const QRectF &canvasRect, const QImage &picture, QWidget *lineSwatch = nullptr,
                      QWidget *fillSwatch = nullptr);
     void setPopovers(const CanvasPopovers &popovers) { m_popovers = popovers; }
     // The tools the canvas draws with (ToolTable::standard() unless set); the table
@@ -111,11 +112,11 @@ protected:
     void drawForeground(QPainter *painter, const QRectF &rect) override;
 
 private:
-    void buildScene(const QString &imageLocation);
+    void buildScene(const QImage &picture);
     void updateMark();
     bool drawing() const;
     void setTextSize(const std::shared_ptr<scene::Text> &text, int size);
-    void placeImage(const QString &imageLocation);
+    void placeImage(const QImage &picture);
     void canvasPressed(const scene::TouchEvent &event);
     void canvasDragged(const scene::TouchEvent &event);
     void canvasReleased();

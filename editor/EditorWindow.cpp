@@ -128,12 +128,11 @@ void setFrame(QWidget *window, const QRect &frame)
 
 } // namespace
 
-EditorWindow *EditorWindow::openOn(const QString &path, QScreen *display,
-                                                     AppRequests *delegate)
+EditorWindow *EditorWindow::openOn(const QImage &picture, QScreen *display, AppRequests *delegate)
 {
     auto *editor = new EditorWindow;
     editor->delegate = delegate;
-    editor->imagelocation = path;
+    editor->picture = picture;
     editor->screennum = 0;
     // Created on the display of the selection: the editor sizes its page by it. It is
     // maximized there, so the window manager keeps its frame and title bar on screen.
@@ -217,7 +216,9 @@ void EditorWindow::setUpOnFirstShow()
     // the display of the selection), so the picture is placed where the window shows it.
     QScreen *display = screen() ? screen() : QGuiApplication::primaryScreen();
     if (display) {
-        paintView->setupCanvas(QRectF(QPointF(0, 0), QSizeF(display->geometry().size())), imagelocation);
+        paintView->setupCanvas(QRectF(QPointF(0, 0), QSizeF(display->geometry().size())), picture);
+        // The canvas holds the picture from here on.
+        picture = QImage();
         paintSwatches();
     }
     if (delegate) {

@@ -24,9 +24,9 @@ class QScreen;
 // selected figure on Delete or Backspace and tells the application when it opens and
 // closes.
 //
-// The opener sets imagelocation (the PNG of the selected region), shows the window
-// and gives it the frame of the display the region came from; the window sets
-// itself up when it is first shown.
+// The opener sets the picture (the selected region, with its device pixel ratio),
+// shows the window and gives it the frame of the display the region came from; the
+// window sets itself up when it is first shown.
 class EditorWindow : public QWidget
 {
     Q_OBJECT
@@ -41,13 +41,12 @@ public:
     // a message box of the window's own.
     void setClosePrompt(ClosePrompt *prompt) { m_closePrompt = prompt; }
 
-    // Opens a new editor on the PNG at `path` over the whole of `display` (the display
-    // the region came from; none: wherever the window system puts it), telling
-    // `delegate` when it opens and closes. The window deletes itself when closed.
-    static EditorWindow *openOn(const QString &path, QScreen *display,
-                                         AppRequests *delegate);
+    // Opens a new editor on `picture` over the whole of `display` (the display the
+    // region came from; none: wherever the window system puts it), telling `delegate`
+    // when it opens and closes. The window deletes itself when closed.
+    static EditorWindow *openOn(const QImage &picture, QScreen *display, AppRequests *delegate);
 
-    QString imagelocation;
+    QImage picture;   // what the canvas shows once the window is first shown
     Preferences &userDefaults;
     ColorPalettePopup *colorPopup = nullptr;
     ColorPaletteView *colorPalette = nullptr;

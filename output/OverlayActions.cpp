@@ -1,20 +1,16 @@
 #include "output/OverlayActions.h"
 
-#include "helpers/AppRequests.h"
 #include "output/UploadHandOff.h"
 #include "helpers/Clipboard.h"
 #include "helpers/ImageOutput.h"
 #include "helpers/OutputMessages.h"
 #include "helpers/SaveFolder.h"
-#include "helpers/TempFolder.h"
 #include "platform/Opener.h"
 #include "service/ServiceConfiguration.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
-#include <QPointer>
-#include <QScreen>
 #include <QThreadPool>
 #include <QUrl>
 #include <atomic>
@@ -43,12 +39,6 @@ void runInBackground(std::function<Result()> work, std::function<void(Result)> t
     });
 }
 
-void closeOverlays(const OverlayContext &overlay)
-{
-    if (overlay.delegate)
-        overlay.delegate->closeOverlays();
-}
-
 // The selection at full display resolution: the overlay's files keep every pixel the
 // display showed, as a file loaded back would (one pixel per point).
 QImage atFullResolution(QImage image)
@@ -71,58 +61,13 @@ bool outputActionsIdle()
 
 // ---- Actions of the capture overlay ----------------------------------------------
 
-// Renders the overlay's selection and closes the overlays, running `beforeClosing`
-// in between. Returns false for an empty selection, which leaves everything as it was;
-// otherwise `image` holds the rendered region (null when nothing could be rendered).
-static bool takeSelection(const OverlayContext &overlay, QImage &image,
-                          const std::function<void()> &beforeClosing = {})
+// Writes the final image off the main thread; `whenWritten` then gets the path of the
+// file, on the main thread.
+static void writeSelectionThen(const QImage &selection, std::function<void(const QString &)> whenWritten)
 {
-    if (!overlay.selection)
-        return false;
-    const RenderedSelection rendered = renderSelectionImage(*overlay.selection);
-    if (rendered.frame.isEmpty())
-        return false;
-    if (beforeClosing)
-        beforeClosing();
-    closeOverlays(overlay);
-    image = rendered.image;
-    return true;
-}
-
-void openSelectionInEditor(const OverlayContext &overlay)
-{
-    QImage image;
-    if (!takeSelection(overlay, image) || image.isNull())
+    if (selection.isNull())
         return;
-    // The editor reads its picture from the file, at the display's full resolution. A
-    // PNG keeps no pixel ratio, only a density: record the ratio as that many times 96
-    // dots per inch, so the editor shows the region at its size in points.
-    constexpr double kDotsPerMeterAt96Dpi = 96 / 0.0254;
-    image.setDotsPerMeterX(qRound(kDotsPerMeterAt96Dpi * image.devicePixelRatio()));
-    image.setDotsPerMeterY(qRound(kDotsPerMeterAt96Dpi * image.devicePixelRatio()));
-    const QString path = TempFolder::renderedSelectionPath();
-    QPointer<AppRequests> delegate = overlay.delegate;
-    QPointer<QScreen> display = overlay.display;
-    QPointer<QWidget> *slot = overlay.editorSlot;
-    runInBackground<bool>([image, path] { return writePNG(image, path); },
-                          [delegate, display, slot, path](bool written) {
-                              if (!written || !QFile::exists(path) || !delegate)
-                                  return;
-                              QWidget *editor = delegate->openEditor(path, display);
-                              if (slot)
-                                  *slot = editor;
-                          });
-}
-
-// Takes the overlay's selection, closes the overlays and writes the final image off
-// the main thread; `whenWritten` then gets the path of the file, on the main thread.
-// An empty selection does nothing at all.
-static void writeSelectionThen(const OverlayContext &overlay, std::function<void(const QString &)> whenWritten)
-{
-    QImage rendered;
-    if (!takeSelection(overlay, rendered) || rendered.isNull())
-        return;
-    const QImage image = atFullResolution(rendered);
+    const QImage image = atFullResolution(selection);
     runInBackground<QString>([image] { return writeImage(QString(), image, {}, wholeImage(image)); },
                              [whenWritten = std::move(whenWritten)](const QString &written) {
                                  if (!written.isEmpty() && QFile::exists(written))
@@ -145,17 +90,16 @@ static QString saveIntoFolder(const QImage &image, const QString &folder, const 
     return path;
 }
 
-void saveSelectionLocally(const OverlayContext &overlay)
+void saveSelectionLocally(const QImage &selection)
 {
-    QImage rendered;
-    if (!takeSelection(overlay, rendered) || rendered.isNull())
+    if (selection.isNull())
         return;
     // Into the user's own folder: the temporary one is emptied before every capture.
     struct Saved {
         QString path;
         QString error;
     };
-    const QImage image = atFullResolution(rendered);
+    const QImage image = atFullResolution(selection);
     const QString folder = SaveFolder::folder();
     const QDateTime now = QDateTime::currentDateTime();
     runInBackground<Saved>(
@@ -174,17 +118,16 @@ void saveSelectionLocally(const OverlayContext &overlay)
         });
 }
 
-void uploadSelection(const OverlayContext &overlay)
+void uploadSelection(const QImage &selection)
 {
     if (!isConnectedToNetwork()) {
         // The hand-off keeps the file where the user finds it and says why.
-        writeSelectionThen(overlay, [](const QString &written) { handOffUpload(written); });
+        writeSelectionThen(selection, [](const QString &written) { handOffUpload(written); });
         return;
     }
-    QImage rendered;
-    if (!takeSelection(overlay, rendered) || rendered.isNull())
+    if (selection.isNull())
         return;
-    const QImage image = atFullResolution(rendered);
+    const QImage image = atFullResolution(selection);
     // The salt travels while the picture is encoded; the upload follows the file.
     std::function<void(const QString &)> uploadWritten = startUploadOnceWritten();
     runInBackground<QString>([image] { return writeImage(QString(), image, {}, wholeImage(image)); },
@@ -193,16 +136,15 @@ void uploadSelection(const OverlayContext &overlay)
                              });
 }
 
-void copySelectionToClipboard(const OverlayContext &overlay)
+void copySelectionToClipboard(const QImage &selection)
 {
-    QImage rendered;
-    if (!takeSelection(overlay, rendered, [] { Clipboard::clear(); }))
-        return;
-    if (rendered.isNull()) {
+    // What was on the clipboard goes whether or not the selection makes it there.
+    Clipboard::clear();
+    if (selection.isNull()) {
         postOutputMessage(OutputMessage::ClipboardFailed);
         return;
     }
-    const QImage image = atFullResolution(rendered);
+    const QImage image = atFullResolution(selection);
     runInBackground<QByteArray>([image] { return encodePNG(imageCGImage(image)); },
                                 [image](const QByteArray &png) {
                                     const bool copied = Clipboard::putImage(png, image);

@@ -1,29 +1,14 @@
 #pragma once
 
-#include "output/SelectionSurface.h"
+#include <QImage>
 
-#include <QPointer>
-#include <QWidget>
-
-class AppRequests;
-class QScreen;
-
-// What an overlay hands to each of its actions.
-struct OverlayContext {
-    AppRequests *delegate = nullptr;   // closes the overlays, opens the editor
-    SelectionSurface *selection = nullptr;
-    QScreen *display = nullptr;
-    // The overlay's editor-controller slot, filled by openSelectionInEditor. A guarded
-    // pointer: the editor deletes itself when it closes.
-    QPointer<QWidget> *editorSlot = nullptr;
-};
-
-// Actions of the capture overlay's buttons.
-void openSelectionInEditor(const OverlayContext &overlay);
-void saveSelectionLocally(const OverlayContext &overlay);
-void uploadSelection(const OverlayContext &overlay);
-void copySelectionToClipboard(const OverlayContext &overlay);
+// What can be done with a region the user chose in the capture overlays. `selection`
+// is the region at the display's device pixel ratio, with that ratio set; a null one
+// could not be rendered. The overlays are down by now: each action returns at once and
+// finishes its encoding and writing in the background.
+void saveSelectionLocally(const QImage &selection);
+void uploadSelection(const QImage &selection);
+void copySelectionToClipboard(const QImage &selection);
 
 // True when no output action is still encoding or writing in the background.
-// The overlay actions close the overlays at once and finish their work later.
 bool outputActionsIdle();

@@ -10,8 +10,8 @@ class SelectionSurface
 {
 public:
     virtual ~SelectionSurface() = default;
-    // The selection box's frame in the selection view's coordinates (points, origin
-    // lower left, y up, as the selection model keeps it).
+    // The selection box's frame in the selection view's coordinates (Qt's points,
+    // origin upper left, y down).
     virtual QRectF selectionFrame() const = 0;
     // Moves or resizes the box; renderSelection empties it so the box is not drawn.
     virtual void setSelectionFrame(const QRectF &frame) = 0;

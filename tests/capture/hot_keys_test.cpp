@@ -4,6 +4,7 @@
 #include "tests/harness/FakeAppServices.h"
 #include "app/GlobalHotKeys.h"
 #include "capture/OverlayController.h"
+#include "capture/OverlayWindow.h"
 #include "capture/ScreenCapture.h"
 #include "platform/X11HotKey.h"
 #include "tests/capture/CaptureTestSupport.h"
@@ -105,9 +106,8 @@ private slots:
     void initTestCase()
     {
         delegate = new TrayApp(vtest::fixedAppServices());
-        delegate->sc->delegate = delegate;
         delegate->setCaptureStarter([this] { ++captures; });
-        delegate->keyEvents->registerHotKeys(delegate->sc);
+        delegate->keyEvents->registerHotKeys();
         QVERIFY(delegate->keyEvents->hotKey1);
         QVERIFY(delegate->keyEvents->hotKey2);
         QCOMPARE(X11HotKey::activeCount(), 2);
@@ -154,7 +154,7 @@ private slots:
 
     void registeringAgainKeepsTwoGrabs()
     {
-        delegate->keyEvents->registerHotKeys(delegate->sc);
+        delegate->keyEvents->registerHotKeys();
         QCOMPARE(X11HotKey::activeCount(), 2);
         QCOMPARE(capturesFrom({"ctrl+shift+9"}), 1);
         OtherClient other;
@@ -172,7 +172,7 @@ private slots:
     {
         OtherClient other;
         QVERIFY(other.grab(XK_F9, XCB_MOD_MASK_CONTROL));
-        delegate->keyEvents->registerHotKeys(delegate->sc);
+        delegate->keyEvents->registerHotKeys();
         QVERIFY(delegate->keyEvents->hotKey1);
         QVERIFY(!delegate->keyEvents->hotKey2);
         QCOMPARE(X11HotKey::activeCount(), 1);
@@ -180,7 +180,7 @@ private slots:
         QVERIFY(xdotool({"key", "ctrl+shift+9"}));
         QTRY_COMPARE_WITH_TIMEOUT(captures, before + 1, 10000);
         other.ungrabAll();
-        delegate->keyEvents->registerHotKeys(delegate->sc);
+        delegate->keyEvents->registerHotKeys();
         QCOMPARE(X11HotKey::activeCount(), 2);
     }
 
@@ -191,14 +191,14 @@ private slots:
             ++captures;
             sc->captureAllScreens();
         });
-        const int shows = sc->sc1->showCount();
+        const int shows = sc->overlay(0)->showCount();
         QVERIFY(xdotool({"key", "ctrl+shift+9"}));
-        QTRY_COMPARE_WITH_TIMEOUT(sc->sc1->showCount(), shows + 1, 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(sc->sc1->window()->isVisible(), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(sc->overlay(0)->showCount(), shows + 1, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(sc->overlay(0)->window()->isVisible(), 10000);
         QVERIFY(xdotool({"key", "ctrl+F9"}));
-        QTRY_COMPARE_WITH_TIMEOUT(sc->sc1->showCount(), shows + 2, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(sc->overlay(0)->showCount(), shows + 2, 10000);
         QVERIFY(xdotool({"key", "Escape"}));
-        QTRY_VERIFY_WITH_TIMEOUT(!sc->sc1->window()->isVisible(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!sc->overlay(0)->window()->isVisible(), 10000);
     }
 };
 

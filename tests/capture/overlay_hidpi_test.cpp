@@ -1,6 +1,7 @@
 #include "tests/harness/TestMain.h"
 
 #include "capture/OverlayController.h"
+#include "capture/OverlayWindow.h"
 #include "capture/ScreenCapture.h"
 #include "capture/SelectionView.h"
 #include "platform/CaptureBackend.h"
@@ -46,8 +47,8 @@ private slots:
         pattern.show();
         QTRY_VERIFY_WITH_TIMEOUT(pattern.paintedOnce, 10000);
         ScreenCapture sc;
-        QSignalSpy painted1(sc.sc1->window()->view(), &SelectionView::painted);
-        QSignalSpy painted2(sc.sc2->window()->view(), &SelectionView::painted);
+        QSignalSpy painted1(sc.overlay(0)->window()->view(), &SelectionView::painted);
+        QSignalSpy painted2(sc.overlay(1)->window()->view(), &SelectionView::painted);
         // The pattern window paints at ratio 2 from a 1x image, so compare against what
         // X holds rather than against the formula: the first grab is the reference.
         const QImage before0 = ScreenGrabBackend().grabScreen(screens.at(0));
@@ -57,24 +58,24 @@ private slots:
 
         const QList<QImage> before{before0, before1};
         for (int i = 0; i < 2; ++i) {
-            OverlayController *c = sc.controller(i);
-            QCOMPARE(c->image.size(), nativeGeometry(screens.at(i)).size());
-            QCOMPARE(c->image.devicePixelRatio(), 2.0);
-            QVERIFY2(firstDifference(c->image, before.at(i)).isEmpty(), qPrintable(firstDifference(c->image, before.at(i))));
+            OverlayController *c = sc.overlay(i);
+            QCOMPARE(c->picture().size(), nativeGeometry(screens.at(i)).size());
+            QCOMPARE(c->picture().devicePixelRatio(), 2.0);
+            QVERIFY2(firstDifference(c->picture(), before.at(i)).isEmpty(), qPrintable(firstDifference(c->picture(), before.at(i))));
             const QImage shown = ScreenGrabBackend().grabScreen(screens.at(i));
-            const QString diff = firstDifference(shown, c->image);
+            const QString diff = firstDifference(shown, c->picture());
             QVERIFY2(diff.isEmpty(), qPrintable(QStringLiteral("overlay %1: %2").arg(i).arg(diff)));
         }
 
         // A region in points comes out in device pixels, at ratio 2.
-        SelectionView *view = sc.sc2->imageView;
-        const QRectF frame(10, 10, 60, 130); // y-up: its top edge is 140 points above the bottom
+        SelectionView *view = sc.overlay(1)->selectionView;
+        const double height = screens.at(1)->geometry().height();
+        const QRectF frame(10, height - 140, 60, 130); // its top edge 140 points above the bottom
         const QImage region = view->renderRegion(frame);
         QCOMPARE(region.size(), QSize(120, 260));
         QCOMPARE(region.devicePixelRatio(), 2.0);
-        const double height = screens.at(1)->geometry().height();
         const QRect pixels(20, int((height - 140) * 2), 120, 260);
-        QVERIFY(firstDifference(region, sc.sc2->image.copy(pixels)).isEmpty());
+        QVERIFY(firstDifference(region, sc.overlay(1)->picture().copy(pixels)).isEmpty());
         sc.closeOverlays();
     }
 };

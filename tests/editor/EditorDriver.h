@@ -61,14 +61,6 @@ inline QImage patternImage(int width, int height)
     return image;
 }
 
-// Writes the picture where the capture would have left it and returns the path.
-inline QString writeCapture(const QImage &image, const QString &name = QStringLiteral("a2.png"))
-{
-    const QString path = QDir::tempPath() + QLatin1Char('/') + name;
-    image.save(path, "PNG");
-    return path;
-}
-
 inline QPoint inWindow(QWidget *widget, const QPoint &local)
 {
     return widget->mapTo(widget->window(), local);

@@ -16,17 +16,15 @@ const QRectF kCanvas(0, 0, 1200, 900);
 
 // A 400 × 300 picture (at `density` pixels per point) whose left half is green and
 // right half navy, so tests can tell image pixels from page and figure pixels.
-QString writePicture(const QString &folder, const QString &name, int density = 1, QSize points = QSize(400, 300))
+// A picture of `points` at `density` pixels per point, green on the left, navy on the right.
+QImage makePicture(int density = 1, QSize points = QSize(400, 300))
 {
     QImage picture(points * density, QImage::Format_RGB32);
     picture.fill(QColor(0, 160, 0));
     QPainter(&picture).fillRect(QRect(picture.width() / 2, 0, picture.width() / 2, picture.height()),
                                 QColor(0, 0, 128));
-    picture.setDotsPerMeterX(qRound(3779.53 * density));
-    picture.setDotsPerMeterY(qRound(3779.53 * density));
-    const QString path = folder + QLatin1Char('/') + name;
-    picture.save(path, "PNG");
-    return path;
+    picture.setDevicePixelRatio(density);
+    return picture;
 }
 
 } // namespace
@@ -36,9 +34,7 @@ class EditorCanvasTest : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_folder;
     std::unique_ptr<EditorCanvas> m_view;
-    QString m_imagePath;
 
     EditorCanvas &view() { return *m_view; }
     QWidget *surface() { return m_view->viewport(); }
@@ -64,9 +60,8 @@ private slots:
         prefs.setString(QStringLiteral("fillcolor"), QStringLiteral("red"));
         prefs.setInteger(QStringLiteral("linesize"), 4);
         prefs.setInteger(QStringLiteral("fontsize"), 14);
-        m_imagePath = writePicture(m_folder.path(), QStringLiteral("a2.png"));
         m_view = std::make_unique<EditorCanvas>();
-        m_view->setupCanvas(kCanvas, m_imagePath);
+        m_view->setupCanvas(kCanvas, makePicture());
         m_view->resize(kCanvas.size().toSize());
         m_view->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
@@ -74,9 +69,8 @@ private slots:
 
     void cleanup() { m_view.reset(); }
 
-    void setupPlacesTheImageAndDeletesItsFile()
+    void setupPlacesTheImage()
     {
-        QVERIFY(!QFile::exists(m_imagePath));
         // 1200 × 900 page, 400 × 300 picture: centred across, a quarter of the free
         // height down.
         QCOMPARE(view().imagerect(), std::optional<QRectF>(QRectF(400, 150, 400, 300)));
@@ -99,7 +93,7 @@ private slots:
         file.sync();
         Preferences::resetStandard();
         EditorCanvas fresh;
-        fresh.setupCanvas(kCanvas, QString());
+        fresh.setupCanvas(kCanvas, QImage());
         QCOMPARE(Preferences::standard().integerForKey(QStringLiteral("linesize")), 4);
         QCOMPARE(Preferences::standard().integerForKey(QStringLiteral("fontsize")), 14);
         QCOMPARE(fresh.fontsize(), 14);
@@ -112,29 +106,23 @@ private slots:
     {
         QWidget line, fill;
         EditorCanvas other;
-        other.setupCanvas(kCanvas, QString(), &line, &fill);
+        other.setupCanvas(kCanvas, QImage(), &line, &fill);
         QCOMPARE(line.palette().color(QPalette::Window), QColor(0, 0, 255));
         QCOMPARE(fill.palette().color(QPalette::Window), QColor(255, 0, 0));
         QVERIFY(line.autoFillBackground());
     }
 
-    // A missing file, or one that is there but holds no picture, gives a plain page.
+    // Without a picture the page is plain.
     void missingImageLeavesAPlainPage()
     {
-        QFile notPicture(m_folder.filePath(QStringLiteral("not-a-picture.png")));
-        QVERIFY(notPicture.open(QIODevice::WriteOnly));
-        notPicture.write("\x89PNG but not really");
-        notPicture.close();
-        for (const QString &name : {QStringLiteral("nothing-here.png"), QStringLiteral("not-a-picture.png")}) {
-            EditorCanvas empty;
-            empty.setupCanvas(kCanvas, m_folder.filePath(name));
-            QCOMPARE(empty.imagerect(), std::nullopt);
-            QVERIFY(empty.rootGroup()->contents().isEmpty());
-            const QImage page = empty.renderCanvas(1.0);
-            QCOMPARE(page.size(), QSize(1200, 900));
-            QCOMPARE(page.pixelColor(600, 450), QColor(Qt::white));
-            QVERIFY(empty.renderExport(empty.myDrawings()).isNull());
-        }
+        EditorCanvas empty;
+        empty.setupCanvas(kCanvas, QImage());
+        QCOMPARE(empty.imagerect(), std::nullopt);
+        QVERIFY(empty.rootGroup()->contents().isEmpty());
+        const QImage page = empty.renderCanvas(1.0);
+        QCOMPARE(page.size(), QSize(1200, 900));
+        QCOMPARE(page.pixelColor(600, 450), QColor(Qt::white));
+        QVERIFY(empty.renderExport(empty.myDrawings()).isNull());
     }
 
     void imagePlacementPinsNearTheEdges_data()
@@ -157,7 +145,7 @@ private slots:
         QFETCH(int, density);
         QFETCH(QRectF, expected);
         EditorCanvas other;
-        other.setupCanvas(kCanvas, writePicture(m_folder.path(), QStringLiteral("p.png"), density, points));
+        other.setupCanvas(kCanvas, makePicture(density, points));
         QCOMPARE(other.imagerect(), std::optional<QRectF>(expected));
     }
 
@@ -166,7 +154,7 @@ private slots:
         // A region from a display larger than the main one: 1500 × 1000 points on a
         // 1200 × 900 page.
         EditorCanvas other;
-        other.setupCanvas(kCanvas, writePicture(m_folder.path(), QStringLiteral("big.png"), 1, QSize(1500, 1000)));
+        other.setupCanvas(kCanvas, makePicture(1, QSize(1500, 1000)));
         QCOMPARE(other.imagerect(), std::optional<QRectF>(QRectF(5, 5, 1500, 1000)));
         // The rendering the export crops holds all of it, with the same margin on the
         // far sides, and the far corner is the picture's own.
@@ -186,7 +174,7 @@ private slots:
     {
         for (const QSize points : {QSize(1, 20), QSize(2, 20)}) {
             EditorCanvas other;
-            other.setupCanvas(kCanvas, writePicture(m_folder.path(), QStringLiteral("narrow.png"), 2, points));
+            other.setupCanvas(kCanvas, makePicture(2, points));
             QCOMPARE(other.renderExport(other.myDrawings()).size(), points * 2);
         }
     }

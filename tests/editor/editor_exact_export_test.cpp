@@ -17,7 +17,7 @@ class DisplaySelection : public SelectionSurface
 {
 public:
     QImage picture;   // ratio set
-    QRectF frame;     // points, origin lower left
+    QRectF frame;     // points
 
     QRectF selectionFrame() const override { return frame; }
     void setSelectionFrame(const QRectF &f) override { frame = f; }
@@ -27,14 +27,11 @@ public:
         part.setDevicePixelRatio(picture.devicePixelRatio());
         return part;
     }
-    // The pixels of `region` (points, y up) in the picture (y down).
+    // The pixels of `region` (points) in the picture.
     QRect pixelsOf(const QRectF &region) const
     {
         const qreal ratio = picture.devicePixelRatio();
-        const qreal heightPoints = picture.height() / ratio;
-        return QRectF(region.x() * ratio, (heightPoints - region.y() - region.height()) * ratio,
-                      region.width() * ratio, region.height() * ratio)
-            .toRect();
+        return QRectF(region.topLeft() * ratio, region.size() * ratio).toRect();
     }
 };
 
@@ -83,12 +80,7 @@ class EditorExactExportTest : public QObject
                                        qRound(display->geometry().height() * ratio));
         overlay.picture.setDevicePixelRatio(ratio);
         overlay.frame = frame;
-        editor.clear();
-        QPointer<QWidget> slot;
-        openSelectionInEditor(OverlayContext{.delegate = &delegate, .selection = &overlay, .display = display,
-                                             .editorSlot = &slot});
-        QTRY_VERIFY_WITH_TIMEOUT(slot, 20000);
-        editor = qobject_cast<EditorWindow *>(slot.data());
+        editor = EditorWindow::openOn(renderSelectionImage(overlay).image, display, &delegate);
         QTRY_VERIFY_WITH_TIMEOUT(editor && editor->isLoaded(), 20000);
         QVERIFY(QTest::qWaitForWindowExposed(editor));
     }

@@ -46,7 +46,7 @@ private slots:
         FilePanels::setCurrent(&panels);
 
         QPointer<EditorWindow> editor = new EditorWindow;
-        editor->imagelocation = writeCapture(capture);
+        editor->picture = capture;
         editor->show();
         editor->setGeometry(QGuiApplication::primaryScreen()->geometry());
         QVERIFY(QTest::qWaitForWindowExposed(editor));
@@ -97,7 +97,7 @@ private slots:
         AnsweringPanels panels;
         FilePanels::setCurrent(&panels);
         QPointer<EditorWindow> editor = new EditorWindow;
-        editor->imagelocation = writeCapture(capture);
+        editor->picture = capture;
         editor->show();
         editor->setGeometry(QGuiApplication::primaryScreen()->geometry());
         QVERIFY(QTest::qWaitForWindowExposed(editor));
@@ -140,7 +140,7 @@ private slots:
         older.fill(Qt::black);
         QVERIFY(older.save(existing, "PNG"));
         QPointer<EditorWindow> editor = new EditorWindow;
-        editor->imagelocation = writeCapture(patternImage(120, 80));
+        editor->picture = patternImage(120, 80);
         editor->show();
         QVERIFY(QTest::qWaitForWindowExposed(editor));
 
@@ -169,7 +169,7 @@ private slots:
         AnsweringPanels panels;   // answers with an empty path: cancelled
         FilePanels::setCurrent(&panels);
         QPointer<EditorWindow> editor = new EditorWindow;
-        editor->imagelocation = writeCapture(patternImage(120, 80));
+        editor->picture = patternImage(120, 80);
         editor->show();
         QVERIFY(QTest::qWaitForWindowExposed(editor));
         const QStringList before = QDir(QDir::tempPath()).entryList(QDir::Files);

@@ -15,17 +15,14 @@ class DenseSelection : public SelectionSurface
 {
 public:
     QImage picture;   // the whole display, ratio set
-    QRectF frame;     // points, origin lower left
+    QRectF frame;     // points
 
     QRectF selectionFrame() const override { return frame; }
     void setSelectionFrame(const QRectF &f) override { frame = f; }
     QImage renderRegion(const QRectF &region) override
     {
         const qreal ratio = picture.devicePixelRatio();
-        const qreal heightPoints = picture.height() / ratio;
-        const QRect pixels = QRectF(region.x() * ratio, (heightPoints - region.y() - region.height()) * ratio,
-                                    region.width() * ratio, region.height() * ratio)
-                                 .toRect();
+        const QRect pixels = QRectF(region.topLeft() * ratio, region.size() * ratio).toRect();
         QImage part = picture.copy(pixels);
         part.setDevicePixelRatio(ratio);
         return part;
@@ -52,15 +49,10 @@ private slots:
         DenseSelection overlay;
         overlay.picture = patternImage(qRound(400 * ratio), qRound(300 * ratio));
         overlay.picture.setDevicePixelRatio(ratio);
-        overlay.frame = QRectF(40, 60, 150, 100);
-        QPointer<QWidget> slot;
+        overlay.frame = QRectF(40, 140, 150, 100);
         vtest::FakeAppRequests delegate;
-        openSelectionInEditor(OverlayContext{.delegate = &delegate,
-                                             .selection = &overlay,
-                                             .display = QGuiApplication::primaryScreen(),
-                                             .editorSlot = &slot});
-        QTRY_VERIFY_WITH_TIMEOUT(slot, 20000);
-        QPointer<EditorWindow> editor = qobject_cast<EditorWindow *>(slot.data());
+        QPointer<EditorWindow> editor = EditorWindow::openOn(renderSelectionImage(overlay).image,
+                                                             QGuiApplication::primaryScreen(), &delegate);
         QTRY_VERIFY_WITH_TIMEOUT(editor && editor->isLoaded(), 20000);
 
         // The picture lies on the canvas at the selection's size in points...
@@ -68,8 +60,8 @@ private slots:
         QVERIFY(placed);
         QCOMPARE(placed->size(), QSizeF(150, 100));
         // ...with every pixel of the display kept: at the display's ratio the canvas
-        // shows the selected pixels one for one (the selection's top left is pixel
-        // (40, 140) points of the picture, y measured down).
+        // shows the selected pixels one for one (the selection's top left is at
+        // (40, 140) points of the picture).
         const QImage canvas = editor->paintView->renderCanvas(ratio);
         const QPoint start = (placed->topLeft() * ratio).toPoint();
         const QPoint source = (QPointF(40, 140) * ratio).toPoint();
@@ -88,14 +80,8 @@ private slots:
             // Wide enough that, centred on a page as wide as the first display, it would
             // reach past the right edge of the second.
             overlay.frame = QRectF(50, 50, 500, 300);
-            QPointer<QWidget> slot;
             vtest::FakeAppRequests delegate;
-            openSelectionInEditor(OverlayContext{.delegate = &delegate,
-                                                 .selection = &overlay,
-                                                 .display = display,
-                                                 .editorSlot = &slot});
-            QTRY_VERIFY_WITH_TIMEOUT(slot, 20000);
-            QPointer<EditorWindow> editor = qobject_cast<EditorWindow *>(slot.data());
+            QPointer<EditorWindow> editor = EditorWindow::openOn(renderSelectionImage(overlay).image, display, &delegate);
             QTRY_VERIFY_WITH_TIMEOUT(editor && editor->isLoaded(), 20000);
             QTRY_COMPARE_WITH_TIMEOUT(editor->frameGeometry(), display->geometry(), 10000);
             QTRY_COMPARE_WITH_TIMEOUT(editor->screen(), display, 10000);

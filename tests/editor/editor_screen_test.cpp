@@ -20,7 +20,7 @@ private slots:
         Preferences::standard().setString(QStringLiteral("fillcolor"), QStringLiteral("yellow"));
         QScreen *screen = QGuiApplication::primaryScreen();
         QPointer<EditorWindow> editor = new EditorWindow;
-        editor->imagelocation = writeCapture(patternImage(700, 420));
+        editor->picture = patternImage(700, 420);
         editor->show();
         editor->setGeometry(screen->geometry());
         QVERIFY(QTest::qWaitForWindowExposed(editor));
@@ -66,7 +66,7 @@ private slots:
         Preferences::standard().setString(QStringLiteral("linecolor"), QStringLiteral("red"));
         QScreen *screen = QGuiApplication::primaryScreen();
         QPointer<EditorWindow> editor = new EditorWindow;
-        editor->imagelocation = writeCapture(patternImage(700, 420));
+        editor->picture = patternImage(700, 420);
         editor->show();
         editor->setGeometry(screen->geometry());
         QVERIFY(QTest::qWaitForWindowExposed(editor));

@@ -67,7 +67,7 @@ class EditorToolsTest : public QObject
     {
         editor = new EditorWindow(tools);
         editor->setClosePrompt(&prompt);
-        editor->imagelocation = writeCapture(picture);
+        editor->picture = picture;
         editor->show();
         editor->setGeometry(QGuiApplication::primaryScreen()->geometry());
         if (!QTest::qWaitForWindowExposed(editor))

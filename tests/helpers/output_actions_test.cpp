@@ -82,7 +82,7 @@ public:
     QStringList lastTypes;
 };
 
-// An overlay's selection over a fixed picture (y up, as the overlay keeps it).
+// An overlay's selection over a fixed picture, in its points.
 class FakeSelection : public SelectionSurface
 {
 public:
@@ -101,13 +101,10 @@ public:
         part.setDevicePixelRatio(ratio);
         return part;
     }
-    // The pixels of `region` (points, y up) as the picture holds them.
+    // The pixels of `region` (points) as the picture holds them.
     QRect downRect(const QRectF &region, qreal ratio) const
     {
-        const qreal heightPoints = picture.height() / ratio;
-        return QRectF(region.x() * ratio, (heightPoints - region.y() - region.height()) * ratio,
-                      region.width() * ratio, region.height() * ratio)
-            .toRect();
+        return QRectF(region.topLeft() * ratio, region.size() * ratio).toRect();
     }
 };
 
@@ -465,7 +462,7 @@ private slots:
         overlay.picture.setDevicePixelRatio(ratio);
         overlay.frame = QRectF(20, 30, 120, 70);
         const QRect expected = overlay.downRect(overlay.frame, ratio);
-        saveSelectionLocally(OverlayContext{.delegate = nullptr, .selection = &overlay, .display = nullptr, .editorSlot = nullptr});
+        saveSelectionLocally(renderSelectionImage(overlay).image);
         QVERIFY(overlay.frame.isEmpty());   // the box is out of the picture at once
         QTRY_COMPARE_WITH_TIMEOUT(opened.size(), 1, 20000);
         const QString file = opened[0].toLocalFile();
@@ -480,7 +477,7 @@ private slots:
         // A second save in the same second takes a new name; the first file stays.
         opened.clear();
         overlay.frame = QRectF(0, 0, 10, 10);
-        saveSelectionLocally(OverlayContext{.delegate = nullptr, .selection = &overlay, .display = nullptr, .editorSlot = nullptr});
+        saveSelectionLocally(renderSelectionImage(overlay).image);
         QTRY_COMPARE_WITH_TIMEOUT(opened.size(), 1, 20000);
         QVERIFY(opened[0].toLocalFile() != file);
         QVERIFY(samePixels(readPng(file), overlay.picture.copy(expected)));
@@ -523,7 +520,7 @@ private slots:
         FakeSelection overlay;
         overlay.picture = patterned(40, 40);
         overlay.frame = QRectF(0, 0, 20, 20);
-        saveSelectionLocally(OverlayContext{.delegate = nullptr, .selection = &overlay, .display = nullptr, .editorSlot = nullptr});
+        saveSelectionLocally(renderSelectionImage(overlay).image);
         waitIdle();
         const auto seen = settledNotifications();
         QCOMPARE(seen.size(), 1);
@@ -539,7 +536,7 @@ private slots:
         overlay.picture = patterned(100, 100, 9);
         overlay.frame = QRectF(10, 10, 50, 40);
         const QRect expected = overlay.downRect(overlay.frame, 1);
-        copySelectionToClipboard(OverlayContext{.delegate = nullptr, .selection = &overlay, .display = nullptr, .editorSlot = nullptr});
+        copySelectionToClipboard(renderSelectionImage(overlay).image);
         waitIdle();
         const QMimeData *data = QGuiApplication::clipboard()->mimeData();
         QVERIFY(data && data->hasFormat("image/png"));
@@ -551,7 +548,7 @@ private slots:
         // Nothing rendered, nothing on the clipboard: not reported as copied.
         overlay.frame = QRectF(10, 10, 50, 40);
         overlay.failRender = true;
-        copySelectionToClipboard(OverlayContext{.delegate = nullptr, .selection = &overlay, .display = nullptr, .editorSlot = nullptr});
+        copySelectionToClipboard(renderSelectionImage(overlay).image);
         waitIdle();
         const QMimeData *after = QGuiApplication::clipboard()->mimeData();
         QVERIFY(!after || !after->hasFormat("image/png"));
@@ -561,26 +558,22 @@ private slots:
         QCOMPARE(seen[0].body, QStringLiteral("There was a problem saving your image to the clipboard."));
     }
 
-    void emptySelectionDoesNothingAndNeverUsesAnOldRender()
+    // An empty selection renders nothing, and an earlier render lying there goes; a
+    // region that could not be rendered is neither saved nor uploaded.
+    void emptySelectionRendersNothingAndNeverAnOldRender()
     {
         FakeSelection overlay;
         overlay.picture = patterned(100, 100);
-        QPointer<QWidget> editor;
-        vtest::FakeAppRequests delegate;
-        const OverlayContext context{.delegate = &delegate, .selection = &overlay, .display = nullptr, .editorSlot = &editor};
-        using Action = void (*)(const OverlayContext &);
-        for (Action action : {&openSelectionInEditor, &saveSelectionLocally, &uploadSelection, &copySelectionToClipboard}) {
-            // An earlier action's render is still lying there.
-            QVERIFY(writePNG(patterned(40, 40), TempFolder::renderedSelectionPath()));
-            overlay.frame = QRectF(30, 30, 0, 0);
-            action(context);
-            waitIdle();
-            QVERIFY(!QFile::exists(TempFolder::renderedSelectionPath()));
-            QCOMPARE(overlay.frame, QRectF(30, 30, 0, 0));
-        }
-        QVERIFY(editor == nullptr);
-        QCOMPARE(delegate.editorsOpened, 0);
-        QCOMPARE(delegate.overlayCloses, 0);
+        QVERIFY(writePNG(patterned(40, 40), TempFolder::renderedSelectionPath()));
+        overlay.frame = QRectF(30, 30, 0, 0);
+        const RenderedSelection rendered = renderSelectionImage(overlay);
+        QVERIFY(rendered.frame.isEmpty());
+        QVERIFY(rendered.image.isNull());
+        QVERIFY(!QFile::exists(TempFolder::renderedSelectionPath()));
+        QCOMPARE(overlay.frame, QRectF(30, 30, 0, 0));
+        for (auto action : {&saveSelectionLocally, &uploadSelection})
+            action(QImage());
+        waitIdle();
         QVERIFY(opened.isEmpty());
         QVERIFY(viewImages().isEmpty());
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
@@ -592,19 +585,15 @@ private slots:
         FakeSelection overlay;
         overlay.picture = patterned(200, 100);
         overlay.frame = QRectF(0, 0, 60, 40);
-        QPointer<QWidget> editor;
         vtest::FakeAppRequests delegate;
         QScreen *screen = QGuiApplication::primaryScreen();
-        openSelectionInEditor(OverlayContext{.delegate = &delegate, .selection = &overlay, .display = screen, .editorSlot = &editor});
-        QTRY_VERIFY_WITH_TIMEOUT(editor != nullptr, 20000);
-        QCOMPARE(delegate.overlayCloses, 1);
-        auto *controller = qobject_cast<EditorWindow *>(editor.data());
-        QVERIFY(controller);
-        QCOMPARE(controller->imagelocation, TempFolder::renderedSelectionPath());
-        QCOMPARE(controller->screennum, 0);
+        QPointer<EditorWindow> editor = EditorWindow::openOn(renderSelectionImage(overlay).image, screen, &delegate);
+        QTRY_VERIFY_WITH_TIMEOUT(editor && editor->isLoaded(), 20000);
+        QCOMPARE(editor->paintView->imagerect()->size(), QSizeF(60, 40));
+        QCOMPARE(editor->screennum, 0);
         QVERIFY(editor->isVisible());
         QTRY_COMPARE_WITH_TIMEOUT(editor->frameGeometry(), screen->geometry(), 10000);
-        // The editor deletes itself when it closes; the overlay's slot must not dangle.
+        // The editor deletes itself when it closes.
         editor->close();
         QTRY_VERIFY_WITH_TIMEOUT(editor.isNull(), 10000);
     }
@@ -615,7 +604,7 @@ private slots:
         FakeSelection overlay;
         overlay.picture = patterned(64, 64);
         overlay.frame = QRectF(0, 0, 32, 32);
-        uploadSelection(OverlayContext{.delegate = nullptr, .selection = &overlay, .display = nullptr, .editorSlot = nullptr});
+        uploadSelection(renderSelectionImage(overlay).image);
         waitIdle();
         const auto seen = settledNotifications();
         QCOMPARE(seen.size(), 1);
@@ -645,7 +634,7 @@ private slots:
         overlay.picture = patterned(240, 160, 11);
         overlay.frame = QRectF(40, 20, 100, 90);
         const QImage expected = overlay.picture.copy(overlay.downRect(overlay.frame, 1));
-        uploadSelection(OverlayContext{.delegate = nullptr, .selection = &overlay, .display = nullptr, .editorSlot = nullptr});
+        uploadSelection(renderSelectionImage(overlay).image);
         QTRY_VERIFY_WITH_TIMEOUT(!recorder->received.isEmpty(), 30000);
         QCOMPARE(recorder->received[0].summary, QStringLiteral("SAVED TO CLIPBOARD"));
         const QString link = QGuiApplication::clipboard()->text();
@@ -676,7 +665,7 @@ private slots:
         server.stop();
         recorder->received.clear();
         overlay.frame = QRectF(40, 20, 100, 90);
-        uploadSelection(OverlayContext{.delegate = nullptr, .selection = &overlay, .display = nullptr, .editorSlot = nullptr});
+        uploadSelection(renderSelectionImage(overlay).image);
         QTRY_VERIFY_WITH_TIMEOUT(!recorder->received.isEmpty(), 30000);
         const auto failure = recorder->received[0];
         QCOMPARE(failure.summary, QStringLiteral("File Upload Error"));

@@ -117,7 +117,7 @@ private slots:
 
         GlobalHotKeys keys;
         QSignalSpy captures(&keys, &GlobalHotKeys::captureRequested);
-        keys.registerHotKeys(nullptr);
+        keys.registerHotKeys();
         QVERIFY(keys.portalShortcuts);
         QSignalSpy bound(keys.portalShortcuts.get(), &PortalGlobalShortcuts::bound);
         QVERIFY(bound.wait(5000));

@@ -1,6 +1,7 @@
 #include "tests/harness/TestMain.h"
 
 #include "capture/OverlayController.h"
+#include "capture/OverlayWindow.h"
 #include "capture/ScreenCapture.h"
 #include "platform/CaptureBackendLoader.h"
 #include "platform/PortalCapture.h"
@@ -193,10 +194,7 @@ private:
 
     static bool anyOverlayVisible(ScreenCapture &sc)
     {
-        for (int i = 0; i < 3; ++i)
-            if (sc.controller(i)->isWindowLoaded() && sc.controller(i)->window()->isVisible())
-                return true;
-        return false;
+        return sc.openOverlayCount() > 0;
     }
 
     // One capture that must fail: no overlay, one line on stderr naming `reason`.
@@ -301,10 +299,10 @@ private slots:
             firstToken = token;
 
             for (int i = 0; i < 2; ++i) {
-                OverlayController *overlay = sc.controller(i);
+                OverlayController *overlay = sc.overlay(i);
                 const int ratio = int(screens.at(i)->devicePixelRatio());
-                QCOMPARE(overlay->image.devicePixelRatio(), qreal(ratio));
-                QCOMPARE(firstDifference(overlay->image, expectedPiece(screens.at(i)->geometry(), ratio)), QString());
+                QCOMPARE(overlay->picture().devicePixelRatio(), qreal(ratio));
+                QCOMPARE(firstDifference(overlay->picture(), expectedPiece(screens.at(i)->geometry(), ratio)), QString());
                 QVERIFY(overlay->window()->isVisible());
             }
             QCOMPARE(QFile::exists(file), file == users);
