@@ -7,6 +7,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QPainter>
+#include <QRandomGenerator>
 
 #include <zlib.h>
 
@@ -64,6 +65,20 @@ inline std::string screenLikePng(int seed, int width = 1920, int height = 1080)
 }
 
 // The picture with a "Comment" text chunk holding `label`, placed after IHDR.
+// A PNG of noise, which does not compress: `width` × `height` × 3 bytes or so.
+inline std::string noisePng(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, QRandomGenerator::global()->generate() | 0xff000000);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "png");
+    return bytes.toStdString();
+}
+
 inline std::string labelled(const std::string &png, const std::string &label)
 {
     const size_t afterHeader = 8 + 4 + 4 + 13 + 4;  // signature, IHDR length, type, data, CRC

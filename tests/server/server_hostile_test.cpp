@@ -194,20 +194,6 @@ bool closedAfterItsData(int fd)
     }
 }
 
-// A PNG of noise, which does not compress: `width` × `height` × 3 bytes or so.
-std::string noisePng(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, QRandomGenerator::global()->generate() | 0xff000000);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "png");
-    return bytes.toStdString();
-}
-
 } // namespace
 
 class ServerHostileTest : public QObject
@@ -248,7 +234,7 @@ private:
     std::string uploadedName(int width, int height)
     {
         wire::Client client(m_server);
-        return wire::nameFromAddress(client.upload(wire::userId("hostile"), noisePng(width, height)).body);
+        return wire::nameFromAddress(client.upload(wire::userId("hostile"), pngvariants::noisePng(width, height)).body);
     }
 
     // Sends `count` pipelined salt requests from `source` and returns the replies.
@@ -609,12 +595,12 @@ private slots:
         QVERIFY(startWithCacheMb(8));
         wire::Client client(decorating);
         const std::string uid = wire::userId("decorated");
-        const std::string banner = client.upload(uid, noisePng(300, 100)).body;
+        const std::string banner = client.upload(uid, pngvariants::noisePng(300, 100)).body;
         QCOMPARE(client.get("/setuser/" + client.token() + "?id=" + uid + "&headerImage=http://" + banner
                             + "&headerColor=%23FFFFFF").status, 200);
         std::vector<std::string> names;
         for (int i = 0; i < 20; ++i)
-            names.push_back(wire::nameFromAddress(client.upload(uid, noisePng(200, 150)).body));
+            names.push_back(wire::nameFromAddress(client.upload(uid, pngvariants::noisePng(200, 150)).body));
         const auto cacheBytes = [&] {
             qint64 bytes = 0;
             for (const QFileInfo &file : QDir(decorating.dataDir() + QStringLiteral("/cache")).entryInfoList(QDir::Files))

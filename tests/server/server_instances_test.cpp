@@ -241,17 +241,7 @@ private slots:
                                              QStringLiteral("--user-quota-mb"), QStringLiteral("1")});
         QCOMPARE(int(quota.size()), 3);
         const std::string uid = wire::userId("quota");
-        const auto noise = [] {
-            QImage image(300, 300, QImage::Format_RGB32);
-            for (int y = 0; y < image.height(); ++y)
-                for (int x = 0; x < image.width(); ++x)
-                    image.setPixel(x, y, QRandomGenerator::global()->generate() | 0xff000000);
-            QByteArray bytes;
-            QBuffer buffer(&bytes);
-            buffer.open(QIODevice::WriteOnly);
-            image.save(&buffer, "png");
-            return bytes.toStdString();
-        };
+        const auto noise = [] { return pngvariants::noisePng(300, 300); };
         std::mutex lock;
         long long stored = 0;
         size_t smallest = SIZE_MAX;

@@ -9,6 +9,7 @@
 #include "server/StorageUsage.h"
 #include "server/TokenStore.h"
 #include "tests/harness/TestMain.h"
+#include "tests/server/PngVariants.h"
 #include "tests/server/WireClient.h"
 
 #include <QBuffer>
@@ -253,17 +254,7 @@ private slots:
         options.databaseUrl = "sqlite:" + options.dataDir + "/vornik.db";
         options.compositeCacheBytes = 64 * 1024;
         QVERIFY(QDir().mkpath(QString::fromStdString(options.dataDir)));
-        const auto noise = [] {
-            QImage image(64, 64, QImage::Format_RGB32);
-            for (int y = 0; y < 64; ++y)
-                for (int x = 0; x < 64; ++x)
-                    image.setPixel(x, y, QRandomGenerator::global()->generate() | 0xff000000);
-            QByteArray bytes;
-            QBuffer buffer(&bytes);
-            buffer.open(QIODevice::WriteOnly);
-            image.save(&buffer, "png");
-            return bytes.toStdString();
-        };
+        const auto noise = [] { return pngvariants::noisePng(64, 64); };
         const auto keptComposites = [&] {
             std::string error;
             const auto store = makeStore(options.databaseUrl, 1, TokenRules{}, &error);
