@@ -380,22 +380,22 @@ void TrayApp::openimage(QObject *sender)
 
 void TrayApp::opensettings(QObject *)
 {
-    auto *window = new BannerWindow();
+    auto *window = new BannerWindow(m_bannerActions);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->showWindow();
 }
 
 void TrayApp::changeBannerColor(QObject *)
 {
-    BannerMenu::changeBannerColor(*m_services.modalRuns);
+    m_bannerActions.changeBannerColor(*m_services.modalRuns);
 }
 
 void TrayApp::changeBannerImage(QObject *)
 {
-    BannerMenu::changeBannerImage();
+    m_bannerActions.changeBannerImage();
 }
 
 void TrayApp::setToDefaultBanner(QObject *)
 {
-    BannerMenu::setToDefaultBanner();
+    m_bannerActions.setToDefaultBanner();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppServices.h"
+#include "banner/BannerActions.h"
 #include "helpers/AppRequests.h"
 
 #include <QObject>
@@ -119,6 +120,8 @@ private:
     void reportStartupTrace();
 
     AppServices m_services;
+    // The status menu's banner actions, shared with every banner window it opens.
+    BannerActions m_bannerActions;
     QMenu *m_statusMenu = nullptr;
     RecentUploadsMenu *m_historyMenu = nullptr;
     QSystemTrayIcon *m_statusItem = nullptr;

@@ -4,7 +4,6 @@
 #include "banner/ModalRuns.h"
 #include "banner/BannerColorWindow.h"
 #include "banner/BannerPreview.h"
-#include "editor/SegmentedToolBar.h"
 #include "helpers/FilePanels.h"
 #include "helpers/ImageOutput.h"
 #include "helpers/Links.h"
@@ -19,19 +18,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPointer>
 #include <cstdio>
 
 namespace {
 
 const QString kBannerFileMark = QStringLiteral("_bannerimage.png");
-
-QPointer<BannerPreview> g_preview;
-QPointer<SegmentedToolBar> g_buttonBar;
-QString g_lastResult;
-// Banner files whose upload has been asked for but not yet answered: the upload reads
-// the file only once its salt has come back, so a save in between must not remove it.
-QStringList g_filesBeingSent;
 
 Preferences &defaults()
 {
@@ -48,17 +39,37 @@ void postFileSaveError()
     postNotification(QStringLiteral("File Save Error"), QStringLiteral("Your banner image couldn't be saved on your computer."));
 }
 
+// What a set-user answer leaves as the banner chain's result: the service's text, or
+// the system's description when no answer came at all.
+QString setUserResult(const ShareReply &reply)
+{
+    return reply.error == ShareError::Transport ? reply.errorText : reply.body;
+}
+
+} // namespace
+
+struct BannerActions::State {
+    // Banner files whose upload has been asked for but not yet answered.
+    QStringList filesBeingSent;
+    QString lastResult;
+};
+
+BannerActions::BannerActions()
+    : m_state(std::make_shared<State>())
+{
+}
+
 // Removes the older banner files, except `written`, the current banner and those
 // still waiting to be sent.
-void cleanOlderBannerFiles(const QString &written, BannerForm form)
+void BannerActions::cleanOlderBannerFiles(const QString &written, BannerForm form) const
 {
-    QStringList keep = g_filesBeingSent;
+    QStringList keep = m_state->filesBeingSent;
     keep << written << defaults().stringForKey(SettingsKeys::bannerPath);
     cleanBannerFiles(TempFolder::finalImagesFolder(), form, keep);
 }
 
 // Writes `image` as a new banner file; older ones go only once the new one exists.
-QString writeNewBannerFile(const QImage &image, BannerForm form)
+QString BannerActions::writeNewBannerFile(const QImage &image, BannerForm form) const
 {
     if (!TempFolder::ensureFinalImagesFolder())
         return QString();
@@ -69,53 +80,17 @@ QString writeNewBannerFile(const QImage &image, BannerForm form)
     return path;
 }
 
-// What a set-user answer leaves as the banner chain's result: the service's text, or
-// the system's description when no answer came at all.
-QString setUserResult(const ShareReply &reply)
-{
-    return reply.error == ShareError::Transport ? reply.errorText : reply.body;
-}
-
 // Upload, then bannerUploaded; `setUserDone` takes the set-user result.
-void sendBanner(const QString &path, const QString &colorName, SetUserDone setUserDone)
+void BannerActions::sendBanner(const QString &path, const QString &colorName, SetUserDone setUserDone)
 {
     ShareClient::getUserID();
-    g_filesBeingSent.append(path);
-    ShareClient::uploadFile(path, [path, colorName, setUserDone = std::move(setUserDone)](const ShareReply &reply) {
-        g_filesBeingSent.removeOne(path);
-        bannerUploaded(reply, path, colorName, setUserDone);
+    m_state->filesBeingSent.append(path);
+    // The reply keeps this state alive through its own copy of the handle.
+    ShareClient::uploadFile(path, [self = *this, path, colorName, setUserDone = std::move(setUserDone)](
+                                      const ShareReply &reply) mutable {
+        self.m_state->filesBeingSent.removeOne(path);
+        self.bannerUploaded(reply, path, colorName, setUserDone);
     });
-}
-
-} // namespace
-
-BannerPreview *bannerPreview()
-{
-    if (!g_preview)
-        g_preview = new BannerPreview();
-    return g_preview;
-}
-
-void bindBannerPreview(BannerPreview *view)
-{
-    // A fresh preview made before any window loaded is nobody's child: let it go.
-    if (g_preview && g_preview != view && !g_preview->parent())
-        g_preview->deleteLater();
-    g_preview = view;
-}
-
-SegmentedToolBar *bannerButtonBar()
-{
-    if (!g_buttonBar)
-        g_buttonBar = new SegmentedToolBar();
-    return g_buttonBar;
-}
-
-void bindBannerButtonBar(SegmentedToolBar *bar)
-{
-    if (g_buttonBar && g_buttonBar != bar && !g_buttonBar->parent())
-        g_buttonBar->deleteLater();
-    g_buttonBar = bar;
 }
 
 QImage defaultBannerImage()
@@ -160,14 +135,14 @@ bool cleanBannerFiles(const QString &folder, BannerForm form, const QStringList 
     return allRemoved;
 }
 
-QString saveBannerImage(const QImage &image)
+QString BannerActions::saveBannerImage(const QImage &image) const
 {
     return writeNewBannerFile(image, BannerForm::statusMenu);
 }
 
-QString savePreviewImage(const QString &path)
+QString BannerActions::savePreviewImage(const BannerPreview &preview, const QString &path) const
 {
-    const QImage image = bannerPreview()->image();
+    const QImage image = preview.image();
     if (path.isEmpty())
         return writeNewBannerFile(image, BannerForm::window);
     // A file of the user's own. The older banner files are cleaned as with any save,
@@ -178,7 +153,7 @@ QString savePreviewImage(const QString &path)
     return written ? target : QString();
 }
 
-QString uploadBanner()
+QString BannerActions::uploadBanner()
 {
     // Through the getter: a missing color is sent and stored as "red", never as "".
     const QString colorName = bannerColorName();
@@ -187,32 +162,33 @@ QString uploadBanner()
         postFileSaveError();
         return QString();
     }
-    sendBanner(path, colorName, [](const QString &reply) {
-        g_lastResult = reply;
+    sendBanner(path, colorName, [state = m_state](const QString &reply) {
+        state->lastResult = reply;
         defaults().setString(SettingsKeys::bannerUrl, reply);
     });
     return QString();
 }
 
-QString uploadBannerFromWindow()
+QString BannerActions::uploadBannerFromWindow(const BannerPreview &preview)
 {
     const QString colorName = bannerColorName();
-    const QString path = savePreviewImage(QString());
+    const QString path = savePreviewImage(preview, QString());
     if (path.isEmpty()) {
         postFileSaveError();
-        g_lastResult = QStringLiteral("File not found");
-        return g_lastResult;
+        m_state->lastResult = QStringLiteral("File not found");
+        return m_state->lastResult;
     }
-    sendBanner(path, colorName, [](const QString &reply) { g_lastResult = reply; });
+    sendBanner(path, colorName, [state = m_state](const QString &reply) { state->lastResult = reply; });
     return QString();
 }
 
-void bannerUploaded(const ShareReply &reply, const QString &path, const QString &colorName, SetUserDone setUserDone)
+void BannerActions::bannerUploaded(const ShareReply &reply, const QString &path, const QString &colorName,
+                                   SetUserDone setUserDone)
 {
     const QString link = QStringLiteral("https://") + reply.body;
     if (!reply.succeeded() || !isValidURL(link)) {
         postNotification(QStringLiteral("File Upload Error"), QStringLiteral("There was a problem uploading your banner image."));
-        g_lastResult = QStringLiteral("Invalid URL");
+        m_state->lastResult = QStringLiteral("Invalid URL");
         return;
     }
     defaults().setString(SettingsKeys::bannerPath, path);
@@ -225,14 +201,12 @@ void bannerUploaded(const ShareReply &reply, const QString &path, const QString 
     });
 }
 
-QString lastBannerResult()
+QString BannerActions::lastResult() const
 {
-    return g_lastResult;
+    return m_state->lastResult;
 }
 
-namespace BannerMenu {
-
-void changeBannerColor(ModalRuns &runs)
+void BannerActions::changeBannerColor(ModalRuns &runs)
 {
     const QString before = bannerColorName();
     {
@@ -253,7 +227,7 @@ void changeBannerColor(ModalRuns &runs)
     postNotification(QStringLiteral("Banner"), QStringLiteral("New banner color information is uploaded."));
 }
 
-void changeBannerImage()
+void BannerActions::changeBannerImage()
 {
     FilePanels::OpenRequest request;
     request.title = QStringLiteral("Select PNG Image (Should be 40 px wide)");
@@ -276,12 +250,10 @@ void changeBannerImage()
     postNotification(QStringLiteral("Banner Image Action"), QStringLiteral("Banner Image Uploaded!"));
 }
 
-void setToDefaultBanner()
+void BannerActions::setToDefaultBanner()
 {
     defaults().setString(SettingsKeys::bannerPath, saveBannerImage(defaultBannerImage()));
     defaults().setString(SettingsKeys::bannerColor, QStringLiteral("white"));
     defaults().setString(SettingsKeys::bannerUrl, uploadBanner());
     postNotification(QStringLiteral("Banner"), QStringLiteral("Reset complete."));
 }
-
-} // namespace BannerMenu

@@ -4,10 +4,11 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
+#include <memory>
 
-class SegmentedToolBar;
 class BannerPreview;
 class ModalRuns;
 
@@ -22,14 +23,6 @@ class ModalRuns;
 // the set-user reply is stored under "bannerurl").
 enum class BannerForm { statusMenu, window };
 
-// The preview that the banner window actions draw on and save: the last loaded banner
-// window's own, or a fresh one that no window shows.
-BannerPreview *bannerPreview();
-void bindBannerPreview(BannerPreview *view);
-// The last loaded banner window's button bar, or a fresh one.
-SegmentedToolBar *bannerButtonBar();
-void bindBannerButtonBar(SegmentedToolBar *bar);
-
 // The default banner, the compiled-in picture "logo-vornik5", at its own size.
 QImage defaultBannerImage();
 
@@ -40,53 +33,72 @@ QImage defaultBannerImage();
 bool cleanBannerFiles(const QString &folder, BannerForm form = BannerForm::statusMenu,
                       const QStringList &keep = {});
 
-// Writes `image` at its own size as a new T + "Vornik/" + M + "_bannerimage.png" and
-// then removes the older banner files (never the one "bannerpath" names, which may
-// still be needed if the next upload fails, nor one whose upload is under way).
-// Returns the path, or "" when nothing could be written, in which case no file is
-// removed.
-QString saveBannerImage(const QImage &image);
-
-// Writes bannerPreview()'s image. With a `path`, to that path (".png" appended unless it
-// holds ".png" already); without one, as a new banner file. Either way the older banner
-// files are cleaned as in saveBannerImage. Returns the path written, or "".
-QString savePreviewImage(const QString &path);
-
-// Sends the file at "bannerpath" with the color "bannercolor": upload, then
-// bannerUploaded. The set-user reply is stored under "bannerurl". Without a path it
-// posts "File Save Error" and sends nothing. Returns "" (the upload has not finished).
-QString uploadBanner();
-
-// The banner window's upload: saves the preview as a new banner file and sends it with
-// "bannercolor"; the set-user reply only becomes lastBannerResult(). Returns
-// "File not found" (after posting "File Save Error") when the preview could not be
-// saved, "" otherwise.
-QString uploadBannerFromWindow();
-
+// The banner actions of the status menu and of the banner window. Both share what is
+// under way: the banner files whose upload has been asked for but not yet answered
+// (the upload reads its file only once its salt has come back, so no save in between
+// may remove it) and the last chain's result. TrayApp makes one and hands it to every
+// banner window it opens. It is a handle: copies share one state, which the requests
+// still in flight keep alive.
 // Takes the set-user answer: the service's text, or the system's description when
 // no answer came.
 using SetUserDone = std::function<void(const QString &result)>;
 
-// The upload's completion: the reply must have succeeded and its body make a link
-// ("https://" + body). Then the path and color are stored and the service is told
-// the user id, the link and the color; `setUserDone` runs with the set-user answer.
-// A failed upload, or a body that is no link, posts "File Upload Error", sets the
-// result to "Invalid URL" and sends nothing more.
-void bannerUploaded(const ShareReply &reply, const QString &path, const QString &colorName,
-                    SetUserDone setUserDone = {});
+class BannerActions
+{
+public:
+    BannerActions();
 
-// The last result of a banner upload chain: a set-user reply, "Invalid URL" or
-// "File not found"; "" before any.
-QString lastBannerResult();
+    // Writes `image` at its own size as a new T + "Vornik/" + M + "_bannerimage.png" and
+    // then removes the older banner files (never the one "bannerpath" names, which may
+    // still be needed if the next upload fails, nor one whose upload is under way).
+    // Returns the path, or "" when nothing could be written, in which case no file is
+    // removed.
+    QString saveBannerImage(const QImage &image) const;
 
-// The status menu's banner actions.
-namespace BannerMenu {
-// Runs the banner color window through `runs`; an unchanged color posts "Banner color
-// change has been cancelled.", a new one is sent (with the default logo when the
-// banner file is gone).
-void changeBannerColor(ModalRuns &runs);
-// Lets the user pick a PNG file and sends it as the banner image.
-void changeBannerImage();
-// Sends the default logo on white; "bannerurl" is "" until the service replies.
-void setToDefaultBanner();
-} // namespace BannerMenu
+    // Writes `preview`'s image. With a `path`, to that path (".png" appended unless it
+    // holds ".png" already); without one, as a new banner file. Either way the older
+    // banner files are cleaned as in saveBannerImage. Returns the path written, or "".
+    QString savePreviewImage(const BannerPreview &preview, const QString &path) const;
+
+    // Sends the file at "bannerpath" with the color "bannercolor": upload, then
+    // bannerUploaded. The set-user reply is stored under "bannerurl". Without a path it
+    // posts "File Save Error" and sends nothing. Returns "" (the upload has not finished).
+    QString uploadBanner();
+
+    // The banner window's upload: saves `preview` as a new banner file and sends it with
+    // "bannercolor"; the set-user reply only becomes lastResult(). Returns
+    // "File not found" (after posting "File Save Error") when the preview could not be
+    // saved, "" otherwise.
+    QString uploadBannerFromWindow(const BannerPreview &preview);
+
+    // The upload's completion: the reply must have succeeded and its body make a link
+    // ("https://" + body). Then the path and color are stored and the service is told
+    // the user id, the link and the color; `setUserDone` runs with the set-user answer.
+    // A failed upload, or a body that is no link, posts "File Upload Error", sets the
+    // result to "Invalid URL" and sends nothing more.
+    void bannerUploaded(const ShareReply &reply, const QString &path, const QString &colorName,
+                        SetUserDone setUserDone = {});
+
+    // The last result of a banner upload chain: a set-user reply, "Invalid URL" or
+    // "File not found"; "" before any.
+    QString lastResult() const;
+
+    // The status menu's actions.
+    // Runs the banner color window through `runs`; an unchanged color posts "Banner color
+    // change has been cancelled.", a new one is sent (with the default logo when the
+    // banner file is gone).
+    void changeBannerColor(ModalRuns &runs);
+    // Lets the user pick a PNG file and sends it as the banner image.
+    void changeBannerImage();
+    // Sends the default logo on white; "bannerurl" is "" until the service replies.
+    void setToDefaultBanner();
+
+private:
+    struct State;
+
+    QString writeNewBannerFile(const QImage &image, BannerForm form) const;
+    void cleanOlderBannerFiles(const QString &written, BannerForm form) const;
+    void sendBanner(const QString &path, const QString &colorName, SetUserDone setUserDone);
+
+    std::shared_ptr<State> m_state;
+};

@@ -22,8 +22,10 @@ void printLine(const char *text)
 }
 } // namespace
 
-BannerView::BannerView(QWidget *parent)
+BannerView::BannerView(BannerActions actions, BannerPreview &preview, QWidget *parent)
     : QWidget(parent)
+    , m_actions(std::move(actions))
+    , m_preview(preview)
     , m_ownColorPanel(ColorPanel::dialog())
     , m_colorPanel(m_ownColorPanel.get())
 {
@@ -77,7 +79,7 @@ void BannerView::saveBannerToFile()
         request.showsHiddenFiles = true;
         const QString chosen = FilePanels::current().runSavePanel(request);
         if (!chosen.isEmpty()) {
-            if (const QString saved = savePreviewImage(chosen); !saved.isEmpty())
+            if (const QString saved = m_actions.savePreviewImage(m_preview, chosen); !saved.isEmpty())
                 postNotification(QStringLiteral("File saved"), QStringLiteral("You image was saved at ") + chosen,
                                  NotificationSubject{saved, {}});
             else
@@ -100,7 +102,7 @@ void BannerView::loadPictureIntoPreview()
         postNotification(QStringLiteral("Banner Image Action"), QStringLiteral("That file could not be read as a PNG image."));
         return;
     }
-    bannerPreview()->setImage(image);
+    m_preview.setImage(image);
     Preferences::standard().setString(SettingsKeys::bannerPath, chosen);
     postNotification(QStringLiteral("Banner Image Action"), QStringLiteral("Banner Image Uploaded!"));
 }
@@ -108,7 +110,7 @@ void BannerView::loadPictureIntoPreview()
 void BannerView::uploadBannerImage()
 {
     printLine("upload banner image");
-    uploadBannerFromWindow();
+    m_actions.uploadBannerFromWindow(m_preview);
     postNotification(QStringLiteral("Banner Info"),
                      QStringLiteral("Your banner will now be ued for your uploaded screen shot images."));
 }
@@ -123,11 +125,10 @@ void BannerView::resetBanner()
 {
     const QString red = QStringLiteral("red");
     Preferences::standard().setString(SettingsKeys::bannerColor, red);
-    BannerPreview *preview = bannerPreview();
-    preview->setBackgroundColor(colorNamed(red));
-    preview->setImage(defaultBannerImage());
-    Preferences::standard().setString(SettingsKeys::bannerPath, savePreviewImage(QString()));
-    uploadBannerFromWindow();
+    m_preview.setBackgroundColor(colorNamed(red));
+    m_preview.setImage(defaultBannerImage());
+    Preferences::standard().setString(SettingsKeys::bannerPath, m_actions.savePreviewImage(m_preview, QString()));
+    m_actions.uploadBannerFromWindow(m_preview);
 }
 
 void BannerView::browseToSite(SegmentedToolBar *bar)

@@ -1,19 +1,24 @@
 #pragma once
 
+#include "banner/BannerActions.h"
+
 #include <QColor>
 #include <QWidget>
 #include <memory>
 
+class BannerPreview;
 class ColorPanel;
 class SegmentedToolBar;
 
 // The content of the banner window and the target of its button bar: each of the six
 // segments saves, loads, uploads, recolors or resets the banner, or opens the site.
+// The segments act on the window's own preview through the banner actions handed in.
 class BannerView : public QWidget
 {
     Q_OBJECT
 public:
-    explicit BannerView(QWidget *parent = nullptr);
+    // `preview` (not owned) must outlive the view; the window makes it a child of it.
+    BannerView(BannerActions actions, BannerPreview &preview, QWidget *parent = nullptr);
     ~BannerView() override;
 
     // The color panel the color segment shows (not owned); by default a color dialog
@@ -42,6 +47,8 @@ private:
     void resetBanner();
     void browseToSite(SegmentedToolBar *bar);
 
+    BannerActions m_actions;
+    BannerPreview &m_preview;
     std::unique_ptr<ColorPanel> m_ownColorPanel;
     ColorPanel *m_colorPanel = nullptr;
 };

@@ -16,7 +16,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-BannerWindow::BannerWindow(QWidget *parent)
+BannerWindow::BannerWindow(BannerActions actions, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , userDefaults(Preferences::standard())
 {
@@ -24,13 +24,15 @@ BannerWindow::BannerWindow(QWidget *parent)
     setWindowTitle(QStringLiteral("Vornik banner"));
     setWindowIcon(iconNamed(QStringLiteral("AppIcon")));
 
-    m_view = new BannerView(this);
+    // The preview is made first so that the view can hold it; the layout makes it the
+    // view's child.
+    paintView = new BannerPreview();
+    m_view = new BannerView(std::move(actions), *paintView, this);
     auto *content = new QVBoxLayout(m_view);
     buttonBar = new SegmentedToolBar(m_view);
     buttonBar->setObjectName(QStringLiteral("buttonBar"));
     for (const char *icon : {"save", "load", "upload", "color", "reset", "site"})
         buttonBar->addSegment(iconNamed(QStringLiteral("banner/banner-") + QLatin1String(icon)));
-    paintView = new BannerPreview(m_view);
     paintView->setObjectName(QStringLiteral("paintView"));
     paintView->setMinimumSize(paintView->sizeHint());
     content->addWidget(buttonBar, 0, Qt::AlignHCenter);
@@ -53,8 +55,6 @@ QStringList BannerWindow::segmentToolTips()
 
 void BannerWindow::windowDidLoad()
 {
-    bindBannerPreview(paintView);
-    bindBannerButtonBar(buttonBar);
     if (userDefaults.stringForKey(SettingsKeys::bannerPath).isEmpty())
         showFirstUseBanner();
     else

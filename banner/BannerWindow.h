@@ -1,5 +1,7 @@
 #pragma once
 
+#include "banner/BannerActions.h"
+
 #include <QWidget>
 
 class Preferences;
@@ -8,14 +10,14 @@ class BannerPreview;
 class BannerView;
 
 // The banner window: a six-segment button bar over a preview of the banner image on
-// the banner color. Loading it makes its bar and preview the ones the banner actions
-// use. On first use (no "bannerpath") it shows the default logo on red and keeps that
+// the banner color. Its segments act on its own preview through `actions`, which the
+// status menu shares (TrayApp hands in its own). On first use (no "bannerpath") it shows the default logo on red and keeps that
 // as the banner.
 class BannerWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit BannerWindow(QWidget *parent = nullptr);
+    explicit BannerWindow(BannerActions actions, QWidget *parent = nullptr);
 
     Preferences &userDefaults;
     SegmentedToolBar *buttonBar = nullptr;

@@ -27,6 +27,7 @@ private:
     NotificationRecorder *m_notifications = nullptr;
     AnsweringRuns m_runs;
     AnsweringPanels m_panels;
+    BannerActions m_actions;
 
     bool notified(const QString &summary, const QString &body)
     {
@@ -113,7 +114,7 @@ private slots:
 
     void defaultBannerIsTheLogoOnWhiteThenNavy()
     {
-        BannerMenu::setToDefaultBanner();
+        m_actions.setToDefaultBanner();
 
         QCOMPARE(prefs("bannercolor"), QStringLiteral("white"));
         const QString path = prefs("bannerpath");
@@ -131,7 +132,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!prefs("bannerurl").isEmpty(), kWaitMs);
         const QStringList banner = serverBanner();
         QCOMPARE(prefs("bannerurl"), serverLink(banner.value(0)));   // the set-user reply: the banner's link
-        QCOMPARE(lastBannerResult(), prefs("bannerurl"));
+        QCOMPARE(m_actions.lastResult(), prefs("bannerurl"));
         QCOMPARE(banner.size(), 2);
         QCOMPARE(banner.at(1), QStringLiteral("#FFFFFF"));
         QCOMPARE(fetchRaw(serverLink(banner.at(0))), fileBytes(path));   // the logo that was uploaded
@@ -143,7 +144,7 @@ private slots:
 
         // Navy from the color window: the same logo, sent again with the new color.
         answerColorWindowWith(QStringLiteral("navy"));
-        BannerMenu::changeBannerColor(m_runs);
+        m_actions.changeBannerColor(m_runs);
         QCOMPARE(m_runs.runs, 1);
         QVERIFY(m_runs.windowWasVisible);
         QCOMPARE(prefs("bannercolor"), QStringLiteral("navy"));
@@ -165,7 +166,7 @@ private slots:
     void unchangedColorIsCancelledAndSendsNothing()
     {
         QFETCH(QString, answer);
-        BannerMenu::setToDefaultBanner();   // a banner the service already has
+        m_actions.setToDefaultBanner();   // a banner the service already has
         QVERIFY(drainRequestChains());
         Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("teal"));
         settledNotifications();
@@ -173,7 +174,7 @@ private slots:
         const QStringList bannerBefore = serverBanner();
 
         answerColorWindowWith(answer);
-        BannerMenu::changeBannerColor(m_runs);
+        m_actions.changeBannerColor(m_runs);
         QCOMPARE(m_runs.stops, 1);   // the window's click or Cancel ended the run
         QCOMPARE(prefs("bannercolor"), QStringLiteral("teal"));
         QVERIFY(drainRequestChains());
@@ -188,7 +189,7 @@ private slots:
         Preferences::standard().setString(QStringLiteral("bannerpath"), gone);
         Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("red"));
         answerColorWindowWith(QStringLiteral("green"));
-        BannerMenu::changeBannerColor(m_runs);
+        m_actions.changeBannerColor(m_runs);
 
         const QString path = prefs("bannerpath");
         QVERIFY(path != gone && path.endsWith(QStringLiteral("_bannerimage.png")));
@@ -203,7 +204,7 @@ private slots:
     void bannerImageFromAnOpenPanel()
     {
         // Cancelled: nothing stored, nothing announced.
-        BannerMenu::changeBannerImage();
+        m_actions.changeBannerImage();
         QCOMPARE(m_panels.openRequests.size(), 1);
         const FilePanels::OpenRequest asked = m_panels.openRequests.constFirst();
         QCOMPARE(asked.title, QStringLiteral("Select PNG Image (Should be 40 px wide)"));
@@ -213,7 +214,7 @@ private slots:
 
         const QString chosen = writeSolidPng(QDir::tempPath() + QStringLiteral("/mine.png"), QSize(40, 20), Qt::magenta);
         m_panels.openAnswer = {chosen};
-        BannerMenu::changeBannerImage();
+        m_actions.changeBannerImage();
         const QString path = prefs("bannerpath");
         QVERIFY(path.startsWith(TempFolder::finalImagesFolder()) && path.endsWith(QStringLiteral("_bannerimage.png")));
         QCOMPARE(QImage(path).convertToFormat(QImage::Format_ARGB32), QImage(chosen).convertToFormat(QImage::Format_ARGB32));
@@ -230,7 +231,7 @@ private slots:
         file.write("not a picture");
         file.close();
         m_panels.openAnswer = {junk};
-        BannerMenu::changeBannerImage();
+        m_actions.changeBannerImage();
         QCOMPARE(prefs("bannerpath"), path);
         QVERIFY(QFileInfo::exists(path));
         QCOMPARE(settledNotifications(),
@@ -242,7 +243,7 @@ private slots:
     {
         const int setUsersBefore = setUserRequestsLogged(m_server);
         const int uploadsBefore = uploadsLogged(m_server);
-        QCOMPARE(uploadBanner(), QString());
+        QCOMPARE(m_actions.uploadBanner(), QString());
         QVERIFY(drainRequestChains());
         QCOMPARE(setUserRequestsLogged(m_server), setUsersBefore);
         QCOMPARE(uploadsLogged(m_server), uploadsBefore);
@@ -256,18 +257,18 @@ private slots:
         Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("blue"));
         Preferences::standard().setString(QStringLiteral("bannerurl"), QStringLiteral("earlier"));
         const int setUsersBefore = setUserRequestsLogged(m_server);
-        uploadBanner();   // the client answers "Error: File doesn't exist"
+        m_actions.uploadBanner();   // the client answers "Error: File doesn't exist"
         QVERIFY(notified(QStringLiteral("File Upload Error"), QStringLiteral("There was a problem uploading your banner image.")));
-        QCOMPARE(lastBannerResult(), QStringLiteral("Invalid URL"));
+        QCOMPARE(m_actions.lastResult(), QStringLiteral("Invalid URL"));
 
         // A reply with white space is no link either, whatever it starts with.
-        bannerUploaded(ShareReply::answer(200, m_server.publicHost() + QStringLiteral("/a.png oops")),
-                       QStringLiteral("/elsewhere.png"), QStringLiteral("navy"));
+        m_actions.bannerUploaded(ShareReply::answer(200, m_server.publicHost() + QStringLiteral("/a.png oops")),
+                                 QStringLiteral("/elsewhere.png"), QStringLiteral("navy"));
         QVERIFY(drainRequestChains());
         // A link-shaped body under an error status is a failed upload too.
         m_notifications->received.clear();
-        bannerUploaded(ShareReply::answer(503, m_server.publicHost() + QStringLiteral("/a.png")),
-                       QStringLiteral("/elsewhere.png"), QStringLiteral("navy"));
+        m_actions.bannerUploaded(ShareReply::answer(503, m_server.publicHost() + QStringLiteral("/a.png")),
+                                 QStringLiteral("/elsewhere.png"), QStringLiteral("navy"));
         QVERIFY(notified(QStringLiteral("File Upload Error"), QStringLiteral("There was a problem uploading your banner image.")));
         QVERIFY(drainRequestChains());
         QCOMPARE(setUserRequestsLogged(m_server), setUsersBefore);
@@ -297,7 +298,6 @@ private slots:
         }
         QVERIFY(window);
         QVERIFY(window->isVisible());
-        QCOMPARE(bannerPreview(), window->paintView);
         window->close();   // closing lets it go
         QTRY_VERIFY_WITH_TIMEOUT(window.isNull(), kWaitMs);
         QCOMPARE(settledNotifications(), (QStringList{QStringLiteral("Banner / Banner color change has been cancelled."),
@@ -320,10 +320,10 @@ private slots:
 
     void savingReplacesOlderBannerFilesOnlyOnceWritten()
     {
-        const QString first = saveBannerImage(defaultBannerImage());
+        const QString first = m_actions.saveBannerImage(defaultBannerImage());
         QVERIFY(QFileInfo::exists(first));
         // Nothing to write: the current files stay.
-        QCOMPARE(saveBannerImage(QImage()), QString());
+        QCOMPARE(m_actions.saveBannerImage(QImage()), QString());
         QVERIFY(QFileInfo::exists(first));
 
         // The file the preferences name survives one more save, in case its upload fails.
@@ -331,12 +331,12 @@ private slots:
         const QString stray = TempFolder::bannerImagePath(2);
         QVERIFY(!writeSolidPng(stray, QSize(2, 2), Qt::black).isEmpty());
         QTRY_VERIFY(TempFolder::currentMilliseconds() != QFileInfo(first).fileName().section('_', 0, 0).toLongLong());
-        const QString second = saveBannerImage(defaultBannerImage());
+        const QString second = m_actions.saveBannerImage(defaultBannerImage());
         QVERIFY(second != first);
         QVERIFY(QFileInfo::exists(first) && QFileInfo::exists(second));
         QVERIFY(!QFileInfo::exists(stray));
         Preferences::standard().setString(QStringLiteral("bannerpath"), second);
-        const QString third = saveBannerImage(defaultBannerImage());
+        const QString third = m_actions.saveBannerImage(defaultBannerImage());
         QVERIFY(!QFileInfo::exists(first) && QFileInfo::exists(second) && QFileInfo::exists(third));
     }
 
@@ -344,28 +344,29 @@ private slots:
     // second save must not clean away the file the first upload has yet to read.
     void backToBackWindowUploadsBothReachTheServer()
     {
-        bannerPreview()->setImage(defaultBannerImage());
+        BannerPreview preview;
+        preview.setImage(defaultBannerImage());
         Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("olive"));
         const int uploadsBefore = uploadsLogged(m_server);
         const int setUsersBefore = setUserRequestsLogged(m_server);
-        QCOMPARE(uploadBannerFromWindow(), QString());
+        QCOMPARE(m_actions.uploadBannerFromWindow(preview), QString());
         const QStringList firstFiles = QDir(TempFolder::finalImagesFolder()).entryList({QStringLiteral("*_bannerimage.png")});
         // The next save gets its own file name. No events are handled meanwhile, so
         // the first upload cannot have read its file yet.
         const qint64 firstSave = TempFolder::currentMilliseconds();
         while (TempFolder::currentMilliseconds() == firstSave) {
         }
-        QCOMPARE(uploadBannerFromWindow(), QString());
+        QCOMPARE(m_actions.uploadBannerFromWindow(preview), QString());
         QVERIFY(drainRequestChains());
         QCOMPARE(uploadsLogged(m_server), uploadsBefore + 2);
         QCOMPARE(setUserRequestsLogged(m_server), setUsersBefore + 2);
         QCOMPARE(settledNotifications(), QStringList());
-        QCOMPARE(lastBannerResult(), serverLink(serverBanner().value(0)));
+        QCOMPARE(m_actions.lastResult(), serverLink(serverBanner().value(0)));
         QCOMPARE(serverBanner().value(1), QStringLiteral("#808000"));
         QCOMPARE(firstFiles.size(), 1);
         // Once both are sent, the next save cleans up as usual: only the banner the
         // preferences name and the new file are left.
-        const QString next = saveBannerImage(defaultBannerImage());
+        const QString next = m_actions.saveBannerImage(defaultBannerImage());
         const QStringList left = QDir(TempFolder::finalImagesFolder()).entryList({QStringLiteral("*_bannerimage.png")},
                                                                                  QDir::Files, QDir::Name);
         QCOMPARE(left, (QStringList{QFileInfo(prefs("bannerpath")).fileName(), QFileInfo(next).fileName()}));

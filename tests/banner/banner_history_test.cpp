@@ -53,7 +53,7 @@ private slots:
     {
         const QString chosen = writeSolidPng(QDir::tempPath() + QStringLiteral("/banner.png"), QSize(40, 20), Qt::cyan);
         m_panels.openAnswer = {chosen};
-        BannerMenu::changeBannerImage();
+        BannerActions().changeBannerImage();
         QVERIFY(drainRequestChains());
         const QString bannerLink = QStringLiteral("https://%1/%2.png").arg(m_server.publicHost(), serverBanner());
         QCOMPARE(prefs("bannerurl"), bannerLink);

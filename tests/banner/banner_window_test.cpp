@@ -32,6 +32,7 @@ private:
     AnsweringPanels m_panels;
     RecordingColorPanel m_colorPanel;
     QList<QUrl> m_opened;
+    BannerActions m_actions;
 
     QStringList settledNotifications()
     {
@@ -93,7 +94,7 @@ private slots:
 
     void firstUseShowsTheLogoOnRed()
     {
-        BannerWindow window;
+        BannerWindow window(m_actions);
         QCOMPARE(prefs("bannercolor"), QStringLiteral("red"));
         const QString path = prefs("bannerpath");
         QVERIFY2(path.startsWith(TempFolder::finalImagesFolder()) && path.endsWith(QStringLiteral("_viewimage.png")),
@@ -102,8 +103,6 @@ private slots:
         QCOMPARE(argb(QImage(path)), logo);
         QCOMPARE(argb(window.paintView->image()), logo);
         QCOMPARE(window.paintView->backgroundColor(), colorNamed(QStringLiteral("red")));
-        QCOMPARE(bannerPreview(), window.paintView);
-        QCOMPARE(bannerButtonBar(), window.buttonBar);
 
         QCOMPARE(window.buttonBar->segmentCount(), 6);
         const QStringList tips = {"Save current banner to your computer", "Load an image into the preview below.",
@@ -149,27 +148,28 @@ private slots:
                         vtest::TestEnvironment::current()->display(), shots + QStringLiteral("/banner-color-window.png")});
     }
 
-    void storedBannerIsShownAndTheLastWindowOwnsTheSharedViews()
+    void storedBannerIsShownAndEachWindowActsOnItsOwnPreview()
     {
         const QString file = writeSolidPng(QDir::tempPath() + QStringLiteral("/stored.png"), QSize(40, 30), Qt::magenta);
         Preferences::standard().setString(QStringLiteral("bannerpath"), file);
         Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("navy"));
-        BannerWindow first;
+        BannerWindow first(m_actions);
         QCOMPARE(argb(first.paintView->image()), argb(QImage(file)));
         QCOMPARE(first.paintView->backgroundColor(), colorNamed(QStringLiteral("navy")));
         QCOMPARE(prefs("bannerpath"), file);
-        {
-            BannerWindow second;
-            QCOMPARE(bannerPreview(), second.paintView);
-            QCOMPARE(bannerButtonBar(), second.buttonBar);
-        }
-        // With the last window gone the actions still have a preview to work on.
-        QVERIFY(bannerPreview() != nullptr && bannerPreview() != first.paintView);
+        // A window opened later leaves the first one's segments on the first preview.
+        BannerWindow second(m_actions);
+        const QString chosen = writeSolidPng(QDir::tempPath() + QStringLiteral("/other.png"), QSize(20, 20), Qt::cyan);
+        m_panels.openAnswer = {chosen};
+        click(first, BannerView::loadSegment);
+        QCOMPARE(argb(first.paintView->image()), argb(QImage(chosen)));
+        QCOMPARE(argb(second.paintView->image()), argb(QImage(file)));
+        QCOMPARE(settledNotifications(), QStringList{QStringLiteral("Banner Image Action / Banner Image Uploaded!")});
     }
 
     void saveSegmentWritesThePreviewWhereTheUserSays()
     {
-        BannerWindow window;
+        BannerWindow window(m_actions);
         // An older banner file goes with the save; the current banner stays.
         const QString stray = writeSolidPng(TempFolder::bannerImagePath(5), QSize(2, 2), Qt::black);
         const QString banner = writeSolidPng(TempFolder::bannerImagePath(7), QSize(2, 2), Qt::black);
@@ -210,7 +210,7 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
         const QString existing = writeSolidPng(folder + QStringLiteral("/mine.png"), QSize(3, 3), Qt::black);
         QVERIFY(!existing.isEmpty());
-        BannerWindow window;
+        BannerWindow window(m_actions);
         QSignalSpy answered(window.bannerView(), &BannerView::savePanelFinished);
         FilePanels::setCurrent(nullptr);
         vtest::SaveDialogDriver dialog;
@@ -230,7 +230,7 @@ private slots:
 
     void loadSegmentPutsTheFileIntoThePreview()
     {
-        BannerWindow window;
+        BannerWindow window(m_actions);
         const QString chosen = writeSolidPng(QDir::tempPath() + QStringLiteral("/load.png"), QSize(30, 30), Qt::cyan);
         m_panels.openAnswer = {chosen};
         click(window, BannerView::loadSegment);
@@ -254,7 +254,7 @@ private slots:
 
     void colorPanelChangesNothing()
     {
-        BannerWindow window;
+        BannerWindow window(m_actions);
         m_colorPanel = RecordingColorPanel();
         window.bannerView()->setColorPanel(&m_colorPanel);
         click(window, BannerView::colorSegment);
@@ -272,7 +272,7 @@ private slots:
     void uploadSegmentSendsThePreview()
     {
         Preferences::standard().setString(QStringLiteral("bannerurl"), QStringLiteral("from the menu"));
-        BannerWindow window;
+        BannerWindow window(m_actions);
         Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("teal"));
         click(window, BannerView::uploadSegment);
         QVERIFY(drainRequestChains());
@@ -280,7 +280,7 @@ private slots:
         const QString path = prefs("bannerpath");
         QVERIFY2(path.endsWith(QStringLiteral("_bannerimage.png")), qPrintable(path));
         const QStringList banner = serverBanner();
-        QCOMPARE(lastBannerResult(), QStringLiteral("https://%1/%2.png").arg(m_server.publicHost(), banner.value(0)));
+        QCOMPARE(m_actions.lastResult(), QStringLiteral("https://%1/%2.png").arg(m_server.publicHost(), banner.value(0)));
         QCOMPARE(banner.value(1), QStringLiteral("#008080"));
         QCOMPARE(fetchRaw(QStringLiteral("https://%1/%2.png").arg(m_server.publicHost(), banner.value(0))), fileBytes(path));
         QCOMPARE(settledNotifications(),
@@ -292,7 +292,7 @@ private slots:
         const QString file = writeSolidPng(QDir::tempPath() + QStringLiteral("/own.png"), QSize(40, 30), Qt::magenta);
         Preferences::standard().setString(QStringLiteral("bannerpath"), file);
         Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("navy"));
-        BannerWindow window;
+        BannerWindow window(m_actions);
         click(window, BannerView::resetSegment);
         QCOMPARE(prefs("bannercolor"), QStringLiteral("red"));
         QCOMPARE(window.paintView->backgroundColor(), colorNamed(QStringLiteral("red")));
@@ -301,7 +301,7 @@ private slots:
         QVERIFY(QFileInfo::exists(file));   // the user's own file is never cleaned away
         QVERIFY(drainRequestChains());
         const QStringList banner = serverBanner();
-        QCOMPARE(lastBannerResult(), QStringLiteral("https://%1/%2.png").arg(m_server.publicHost(), banner.value(0)));
+        QCOMPARE(m_actions.lastResult(), QStringLiteral("https://%1/%2.png").arg(m_server.publicHost(), banner.value(0)));
         QCOMPARE(banner.value(1), QStringLiteral("#FF0000"));
         QCOMPARE(argb(QImage::fromData(fetchRaw(QStringLiteral("https://%1/%2.png").arg(m_server.publicHost(), banner.value(0))))),
                  argb(defaultBannerImage()));
@@ -309,7 +309,7 @@ private slots:
 
     void siteSegmentOpensTheWebsite()
     {
-        BannerWindow window;
+        BannerWindow window(m_actions);
         m_opened.clear();
         click(window, BannerView::siteSegment);
         QCOMPARE(m_opened, QList<QUrl>{QUrl(homePageUrl())});
