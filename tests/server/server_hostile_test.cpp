@@ -61,30 +61,6 @@ bool sendAll(int fd, std::string_view bytes)
     return true;
 }
 
-// Everything the server sends until it closes or `timeoutMs` passes.
-std::string readUntilClosed(int fd, int timeoutMs)
-{
-    std::string received;
-    QElapsedTimer clock;
-    clock.start();
-    char buffer[65536];
-    while (clock.elapsed() < timeoutMs) {
-        pollfd waiter{fd, POLLIN, 0};
-        if (poll(&waiter, 1, int(timeoutMs - clock.elapsed())) <= 0)
-            break;
-        const ssize_t got = recv(fd, buffer, sizeof buffer, 0);
-        if (got <= 0)
-            break;
-        received.append(buffer, size_t(got));
-    }
-    return received;
-}
-
-int statusOf(const std::string &response)
-{
-    return response.rfind("HTTP/1.1 ", 0) == 0 || response.rfind("HTTP/1.0 ", 0) == 0 ? std::atoi(response.c_str() + 9) : 0;
-}
-
 // What the server sends until `end` has come and `more` bytes after it.
 std::string readUntil(int fd, const std::string &end, int timeoutMs, size_t more = 0)
 {
@@ -105,6 +81,18 @@ std::string readUntil(int fd, const std::string &end, int timeoutMs, size_t more
         received.append(buffer, size_t(got));
     }
     return received;
+}
+
+// Everything the server sends until it closes or `timeoutMs` passes: no number of
+// bytes after the empty marker is ever enough.
+std::string readUntilClosed(int fd, int timeoutMs)
+{
+    return readUntil(fd, std::string(), timeoutMs, SIZE_MAX);
+}
+
+int statusOf(const std::string &response)
+{
+    return response.rfind("HTTP/1.1 ", 0) == 0 || response.rfind("HTTP/1.0 ", 0) == 0 ? std::atoi(response.c_str() + 9) : 0;
 }
 
 // The descriptors a process has open, and the bytes in those of them that are
