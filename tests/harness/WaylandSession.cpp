@@ -199,6 +199,10 @@ bool WaylandSession::startSway(const QList<WaylandOutput> &outputs)
     // An absolute path: clients keep their own runtime folder.
     m_waylandDisplay = socketIn(QStringLiteral("wayland-?"));
     m_swaySocket = socketIn(QStringLiteral("sway-ipc.*.sock"));
+    // The socket file exists a moment before sway answers on it: a command sent in
+    // between fails, so wait for an answer before the session counts as started.
+    if (!waitFor([&] { return swaymsg({QStringLiteral("-t"), QStringLiteral("get_version")}); }, kStartTimeoutMs))
+        return fail(QStringLiteral("sway does not answer on its socket; see %1/sway.log").arg(m_root));
     step(QStringLiteral("sway"), started);
     return true;
 }
