@@ -6,7 +6,10 @@ bash scripts/install-deps.sh
 cmake -S . -B build-tests -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build-tests -j"$(nproc)"
 cd build-tests
-ctest --output-on-failure -j2 --timeout 600
+ctest --output-on-failure -j2 --timeout 600 -LE wayland
+# The Wayland sessions failed now and then on a loaded machine (see the README); they
+# run one at a time and get a second try until that is found.
+ctest --output-on-failure --timeout 600 -L wayland --repeat until-pass:2
 cd ..
 # The parsers under AddressSanitizer and UndefinedBehaviorSanitizer, 30 s each.
 bash scripts/fuzz.sh
