@@ -163,7 +163,7 @@ int main(int argc, char **argv)
                      qPrintable(instance.socketPath()));
 
     // The one place the desktop's back ends are chosen; everything below is handed them.
-    TrayApp delegate(AppServices::desktop());
+    TrayApp delegate(AppServices::standard());
     delegate.singleInstance = &instance;
     QObject::connect(&instance, &SingleInstance::messageReceived, &delegate, [&delegate](const QByteArray &message) {
         if (message == "capture")

@@ -22,7 +22,7 @@ bool desktopHotKeyBackendPresent()
 }
 } // namespace
 
-AppServices AppServices::desktop()
+AppServices AppServices::standard()
 {
     AppServices services;
     services.captureBackendPresent = desktopCaptureBackendPresent;
@@ -31,5 +31,6 @@ AppServices AppServices::desktop()
         return QProcess::startDetached(program, arguments);
     };
     services.modalRuns = ModalRuns::eventLoops();
+    services.desktop = DesktopServices::standard();
     return services;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "helpers/DesktopServices.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -8,8 +10,9 @@
 class ModalRuns;
 
 // The desktop back ends the application asks about, made in one place: main() takes
-// AppServices::desktop() and hands it to the TrayApp it creates; tests hand in their
-// own (tests/harness/FakeAppServices) and so replace the desktop as a whole.
+// AppServices::standard() and hands it to the TrayApp it creates, which hands them on
+// to the windows and actions it makes; tests hand in their own
+// (tests/harness/FakeAppServices) and so replace the desktop as a whole.
 struct AppServices {
     // Whether a back end can take the picture of the screens: always on X11; through
     // the screenshot portal (Wayland, VORNIK_CAPTURE_BACKEND=portal) only while the
@@ -24,7 +27,9 @@ struct AppServices {
     ProgramStarter startProgram;
     // Runs the banner color window modally (banner/ModalRuns.h).
     std::shared_ptr<ModalRuns> modalRuns;
+    // What opens, reports, copies, asks for files and checks the network.
+    DesktopServices desktop;
 
     // The answers of the desktop this process runs on.
-    static AppServices desktop();
+    static AppServices standard();
 };

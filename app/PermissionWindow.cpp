@@ -27,9 +27,11 @@ void PermissionWindow::hideEvent(QHideEvent *event)
         deleteLater();
 }
 
-PermissionWindowContent::PermissionWindowContent(AppServices::ProgramStarter startProgram, QObject *parent)
+PermissionWindowContent::PermissionWindowContent(AppServices::ProgramStarter startProgram,
+                                                 std::shared_ptr<Opener> opener, QObject *parent)
     : QObject(parent)
     , m_startProgram(std::move(startProgram))
+    , m_opener(std::move(opener))
 {
 }
 
@@ -99,7 +101,7 @@ void PermissionWindowContent::preferencesButtonPressed(QObject *sender)
     std::fprintf(stderr, "preferences button pressed\n");
     const QStringList command = PrivacySettings::command();
     if (command.isEmpty() || !m_startProgram(command.first(), command.mid(1)))
-        openWebPageText(helpPageUrl());
+        openWebPageText(*m_opener, helpPageUrl());
     hideWindowOf(sender);
 }
 
@@ -112,5 +114,5 @@ void PermissionWindowContent::cancelButtonPressed(QObject *sender)
 void PermissionWindowContent::helpButtonPressed(QObject *)
 {
     std::fprintf(stderr, "help button pressed\n");
-    openWebPageText(helpPageUrl() + QStringLiteral("#bottom"));
+    openWebPageText(*m_opener, helpPageUrl() + QStringLiteral("#bottom"));
 }

@@ -27,7 +27,8 @@ class PermissionWindowContent : public QObject
     Q_OBJECT
 public:
     // `startProgram` starts the desktop's privacy settings.
-    explicit PermissionWindowContent(AppServices::ProgramStarter startProgram, QObject *parent = nullptr);
+    PermissionWindowContent(AppServices::ProgramStarter startProgram, std::shared_ptr<Opener> opener,
+                            QObject *parent = nullptr);
 
     QWidget *view() const { return m_view; }
     // The application hands over a fresh view for every permission window.
@@ -52,4 +53,5 @@ private:
 
     QPointer<QWidget> m_view;
     AppServices::ProgramStarter m_startProgram;
+    std::shared_ptr<Opener> m_opener;
 };

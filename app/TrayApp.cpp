@@ -14,10 +14,8 @@
 #include "output/OverlayActions.h"
 #include "editor/EditorWindow.h"
 #include "helpers/Links.h"
-#include "helpers/Notifications.h"
 #include "helpers/ResourceImages.h"
 #include "history/HistoryWindow.h"
-#include "platform/Reachability.h"
 #include "service/ServiceConfiguration.h"
 #include "platform/Autostart.h"
 #include "platform/SingleInstance.h"
@@ -36,14 +34,16 @@
 
 TrayApp::TrayApp(AppServices services, QObject *parent)
     : AppRequests(parent)
-    , sc(new ScreenCapture(this))
     , keyEvents(new GlobalHotKeys(this))
     , userDefaults(Preferences::standard())
     , m_services(std::move(services))
+    , m_bannerActions(m_services.desktop)
+    , m_overlayActions(m_services.desktop)
     , m_version(QStringLiteral(VORNIK_VERSION))
     , m_executablePath(QCoreApplication::applicationFilePath())
 {
-    viewController = new PermissionWindowContent(m_services.startProgram, this);
+    sc = new ScreenCapture(m_services.desktop.notifier, this);
+    viewController = new PermissionWindowContent(m_services.startProgram, m_services.desktop.opener, this);
     // The hot keys report upward; the delegate decides what a capture request means.
     connect(keyEvents, &GlobalHotKeys::captureRequested, this, &TrayApp::requestCapture);
     connect(sc, &ScreenCapture::selectionChosen, this, &TrayApp::actOnSelection);
@@ -54,14 +54,14 @@ TrayApp::TrayApp(AppServices services, QObject *parent)
 
 TrayApp::~TrayApp()
 {
-    setNotificationFallback({});
+    m_services.desktop.notifier->setFallback({});
     delete m_statusMenu; // has no parent widget; owns the tools, banner and history menus
 }
 
 void TrayApp::start()
 {
     // Without a notification server, notifications go to the tray balloon.
-    setNotificationFallback([this](const QString &title, const QString &subtitle, const QString &text) {
+    m_services.desktop.notifier->setFallback([this](const QString &title, const QString &subtitle, const QString &text) {
         if (!m_statusItem || !QSystemTrayIcon::isSystemTrayAvailable() || !QSystemTrayIcon::supportsMessages())
             return false;
         m_statusItem->showMessage(title, subtitle + QLatin1Char('\n') + text);
@@ -117,7 +117,7 @@ void TrayApp::buildStatusMenu()
     m_statusMenu = new QMenu;
     m_statusMenu->setObjectName(QStringLiteral("statusMenu"));
     connect(m_statusMenu, &QMenu::aboutToShow, this, &TrayApp::menuWillOpen);
-    m_historyMenu = new RecentUploadsMenu(m_statusMenu);
+    m_historyMenu = new RecentUploadsMenu(m_services.desktop, m_statusMenu);
     connect(m_historyMenu, &RecentUploadsMenu::allHistoryRequested, this, [this](QObject *item) { openallhistory(item); });
 
     const QString version = shortVersionString();
@@ -254,16 +254,16 @@ void TrayApp::actOnSelection(const CaptureChoice &choice)
     switch (choice.action) {
     case CaptureChoice::Action::Edit:
         if (!choice.picture.isNull())
-            EditorWindow::openOn(choice.picture, choice.screen, this);
+            EditorWindow::openOn(choice.picture, choice.screen, this, m_services.desktop);
         break;
     case CaptureChoice::Action::Save:
-        saveSelectionLocally(choice.picture);
+        m_overlayActions.saveSelectionLocally(choice.picture);
         break;
     case CaptureChoice::Action::Upload:
-        uploadSelection(choice.picture);
+        m_overlayActions.uploadSelection(choice.picture);
         break;
     case CaptureChoice::Action::Copy:
-        copySelectionToClipboard(choice.picture);
+        m_overlayActions.copySelectionToClipboard(choice.picture);
         break;
     }
 }
@@ -302,7 +302,7 @@ void TrayApp::menuWillOpen()
 
 void TrayApp::openWebPage(const QString &url)
 {
-    openWebPageText(url);
+    openWebPageText(*m_services.desktop.opener, url);
 }
 
 void TrayApp::takescreenshot(QObject *)
@@ -330,7 +330,7 @@ void TrayApp::loginAtStartup(QObject *sender)
     const bool adding = entry->text() == runatstartuptextyes;
     const bool changed = adding ? Autostart::addLoginItem(m_executablePath) : Autostart::removeLoginItem();
     if (!changed) {
-        postNotification(QStringLiteral("Login Item Error"),
+        m_services.desktop.notifier->post(QStringLiteral("Login Item Error"),
                          adding ? QStringLiteral("Vornik could not add itself to the programs started at login: "
                                                  "%1 could not be written.").arg(Autostart::entryPath())
                                 : QStringLiteral("Vornik could not remove itself from the programs started at "
@@ -361,13 +361,13 @@ void TrayApp::quit(QObject *)
 
 void TrayApp::openallhistory(QObject *)
 {
-    if (!isConnectedToNetwork()) {
-        postNotification(QStringLiteral("No network connection"),
+    if (!isConnectedToNetwork(*m_services.desktop.reachability)) {
+        m_services.desktop.notifier->post(QStringLiteral("No network connection"),
                          QStringLiteral("Please check your Internet connection."));
         return;
     }
     // A new window each time; it deletes itself when closed.
-    auto *window = new HistoryWindow;
+    auto *window = new HistoryWindow(m_services.desktop);
     window->showWindow();
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/AppServices.h"
 #include "banner/BannerActions.h"
+#include "output/OverlayActions.h"
 #include "helpers/AppRequests.h"
 
 #include <QObject>
@@ -38,7 +39,7 @@ class TrayApp : public AppRequests
     Q_PROPERTY(QString statusItemTitle READ statusItemTitle NOTIFY statusItemChanged)
     Q_PROPERTY(QString statusItemToolTip READ statusItemToolTip NOTIFY statusItemChanged)
 public:
-    // `services` answers what the desktop offers (main() hands in AppServices::desktop()).
+    // `services` answers what the desktop offers (main() hands in AppServices::standard()).
     explicit TrayApp(AppServices services, QObject *parent = nullptr);
     ~TrayApp() override;
 
@@ -122,6 +123,8 @@ private:
     AppServices m_services;
     // The status menu's banner actions, shared with every banner window it opens.
     BannerActions m_bannerActions;
+    // What the overlays' save, upload and copy buttons do with the chosen region.
+    OverlayActions m_overlayActions;
     QMenu *m_statusMenu = nullptr;
     RecentUploadsMenu *m_historyMenu = nullptr;
     QSystemTrayIcon *m_statusItem = nullptr;

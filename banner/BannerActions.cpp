@@ -4,10 +4,9 @@
 #include "banner/ModalRuns.h"
 #include "banner/BannerColorWindow.h"
 #include "banner/BannerPreview.h"
-#include "helpers/FilePanels.h"
 #include "helpers/ImageOutput.h"
 #include "helpers/Links.h"
-#include "helpers/Notifications.h"
+#include "helpers/Notifier.h"
 #include "helpers/TempFolder.h"
 #include "helpers/NamedColors.h"
 #include "helpers/ResourceImages.h"
@@ -34,11 +33,6 @@ void printLine(const QString &text)
     std::fprintf(stderr, "%s\n", qPrintable(text));
 }
 
-void postFileSaveError()
-{
-    postNotification(QStringLiteral("File Save Error"), QStringLiteral("Your banner image couldn't be saved on your computer."));
-}
-
 // What a set-user answer leaves as the banner chain's result: the service's text, or
 // the system's description when no answer came at all.
 QString setUserResult(const ShareReply &reply)
@@ -52,11 +46,24 @@ struct BannerActions::State {
     // Banner files whose upload has been asked for but not yet answered.
     QStringList filesBeingSent;
     QString lastResult;
+    DesktopServices desktop;
 };
 
-BannerActions::BannerActions()
+BannerActions::BannerActions(DesktopServices desktop)
     : m_state(std::make_shared<State>())
 {
+    m_state->desktop = std::move(desktop);
+}
+
+const DesktopServices &BannerActions::desktop() const
+{
+    return m_state->desktop;
+}
+
+void BannerActions::postFileSaveError() const
+{
+    m_state->desktop.notifier->post(QStringLiteral("File Save Error"),
+                                    QStringLiteral("Your banner image couldn't be saved on your computer."));
 }
 
 // Removes the older banner files, except `written`, the current banner and those
@@ -187,7 +194,7 @@ void BannerActions::bannerUploaded(const ShareReply &reply, const QString &path,
 {
     const QString link = QStringLiteral("https://") + reply.body;
     if (!reply.succeeded() || !isValidURL(link)) {
-        postNotification(QStringLiteral("File Upload Error"), QStringLiteral("There was a problem uploading your banner image."));
+        m_state->desktop.notifier->post(QStringLiteral("File Upload Error"), QStringLiteral("There was a problem uploading your banner image."));
         m_state->lastResult = QStringLiteral("Invalid URL");
         return;
     }
@@ -217,14 +224,14 @@ void BannerActions::changeBannerColor(ModalRuns &runs)
     QCoreApplication::processEvents();
     const QString chosen = bannerColorName();
     if (chosen == before) {
-        postNotification(QStringLiteral("Banner"), QStringLiteral("Banner color change has been cancelled."));
+        m_state->desktop.notifier->post(QStringLiteral("Banner"), QStringLiteral("Banner color change has been cancelled."));
         return;
     }
     if (!QFileInfo::exists(defaults().stringForKey(SettingsKeys::bannerPath)))
         defaults().setString(SettingsKeys::bannerPath, saveBannerImage(defaultBannerImage()));
     uploadBanner();
     defaults().setString(SettingsKeys::bannerColor, chosen);
-    postNotification(QStringLiteral("Banner"), QStringLiteral("New banner color information is uploaded."));
+    m_state->desktop.notifier->post(QStringLiteral("Banner"), QStringLiteral("New banner color information is uploaded."));
 }
 
 void BannerActions::changeBannerImage()
@@ -235,7 +242,7 @@ void BannerActions::changeBannerImage()
     request.canChooseDirectories = false;
     request.canCreateDirectories = false;
     request.allowedFileTypes = {QStringLiteral("png")};
-    const QStringList chosen = FilePanels::current().runOpenPanel(request);
+    const QStringList chosen = m_state->desktop.filePanels->runOpenPanel(request);
     if (chosen.isEmpty())
         return;
     const QString path = saveBannerImage(QImage(chosen.constFirst()));
@@ -247,7 +254,7 @@ void BannerActions::changeBannerImage()
     }
     defaults().setString(SettingsKeys::bannerPath, path);
     uploadBanner();
-    postNotification(QStringLiteral("Banner Image Action"), QStringLiteral("Banner Image Uploaded!"));
+    m_state->desktop.notifier->post(QStringLiteral("Banner Image Action"), QStringLiteral("Banner Image Uploaded!"));
 }
 
 void BannerActions::setToDefaultBanner()
@@ -255,5 +262,5 @@ void BannerActions::setToDefaultBanner()
     defaults().setString(SettingsKeys::bannerPath, saveBannerImage(defaultBannerImage()));
     defaults().setString(SettingsKeys::bannerColor, QStringLiteral("white"));
     defaults().setString(SettingsKeys::bannerUrl, uploadBanner());
-    postNotification(QStringLiteral("Banner"), QStringLiteral("Reset complete."));
+    m_state->desktop.notifier->post(QStringLiteral("Banner"), QStringLiteral("Reset complete."));
 }

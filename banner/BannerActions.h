@@ -1,5 +1,6 @@
 #pragma once
 
+#include "helpers/DesktopServices.h"
 #include "service/ShareReply.h"
 
 #include <QImage>
@@ -46,7 +47,10 @@ using SetUserDone = std::function<void(const QString &result)>;
 class BannerActions
 {
 public:
-    BannerActions();
+    // `desktop` is where the actions report, ask for files and open things.
+    explicit BannerActions(DesktopServices desktop);
+
+    const DesktopServices &desktop() const;
 
     // Writes `image` at its own size as a new T + "Vornik/" + M + "_bannerimage.png" and
     // then removes the older banner files (never the one "bannerpath" names, which may
@@ -98,6 +102,7 @@ private:
 
     QString writeNewBannerFile(const QImage &image, BannerForm form) const;
     void cleanOlderBannerFiles(const QString &written, BannerForm form) const;
+    void postFileSaveError() const;
     void sendBanner(const QString &path, const QString &colorName, SetUserDone setUserDone);
 
     std::shared_ptr<State> m_state;

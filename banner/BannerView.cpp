@@ -7,7 +7,7 @@
 #include "banner/BannerPreview.h"
 #include "editor/SegmentedToolBar.h"
 #include "helpers/FilePanels.h"
-#include "helpers/Notifications.h"
+#include "helpers/Notifier.h"
 #include "helpers/NamedColors.h"
 #include "platform/SettingsKeys.h"
 
@@ -77,13 +77,13 @@ void BannerView::saveBannerToFile()
         request.proposedName = QStringLiteral("myimagefile.png");
         request.canCreateDirectories = true;
         request.showsHiddenFiles = true;
-        const QString chosen = FilePanels::current().runSavePanel(request);
+        const QString chosen = m_actions.desktop().filePanels->runSavePanel(request);
         if (!chosen.isEmpty()) {
             if (const QString saved = m_actions.savePreviewImage(m_preview, chosen); !saved.isEmpty())
-                postNotification(QStringLiteral("File saved"), QStringLiteral("You image was saved at ") + chosen,
+                m_actions.desktop().notifier->post(QStringLiteral("File saved"), QStringLiteral("You image was saved at ") + chosen,
                                  NotificationSubject{saved, {}});
             else
-                postNotification(QStringLiteral("File save error"), QStringLiteral("There was a problem saving image."));
+                m_actions.desktop().notifier->post(QStringLiteral("File save error"), QStringLiteral("There was a problem saving image."));
         }
         emit savePanelFinished();
     });
@@ -92,26 +92,26 @@ void BannerView::saveBannerToFile()
 void BannerView::loadPictureIntoPreview()
 {
     printLine("Load picture into preview");
-    const QString chosen = choosePNGFile();
+    const QString chosen = choosePNGFile(*m_actions.desktop().filePanels);
     if (chosen.isEmpty())
         return;
     const QImage image(chosen);
     // A file that does not decode would leave an empty preview and a banner path that
     // cannot be sent: keep the current banner instead.
     if (image.isNull()) {
-        postNotification(QStringLiteral("Banner Image Action"), QStringLiteral("That file could not be read as a PNG image."));
+        m_actions.desktop().notifier->post(QStringLiteral("Banner Image Action"), QStringLiteral("That file could not be read as a PNG image."));
         return;
     }
     m_preview.setImage(image);
     Preferences::standard().setString(SettingsKeys::bannerPath, chosen);
-    postNotification(QStringLiteral("Banner Image Action"), QStringLiteral("Banner Image Uploaded!"));
+    m_actions.desktop().notifier->post(QStringLiteral("Banner Image Action"), QStringLiteral("Banner Image Uploaded!"));
 }
 
 void BannerView::uploadBannerImage()
 {
     printLine("upload banner image");
     m_actions.uploadBannerFromWindow(m_preview);
-    postNotification(QStringLiteral("Banner Info"),
+    m_actions.desktop().notifier->post(QStringLiteral("Banner Info"),
                      QStringLiteral("Your banner will now be ued for your uploaded screen shot images."));
 }
 
@@ -134,5 +134,5 @@ void BannerView::resetBanner()
 void BannerView::browseToSite(SegmentedToolBar *bar)
 {
     printLine("Browse to Site");
-    openWebPageText(bar->segmentToolTip(siteSegment));
+    openWebPageText(*m_actions.desktop().opener, bar->segmentToolTip(siteSegment));
 }

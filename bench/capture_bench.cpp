@@ -266,10 +266,9 @@ int runConfiguration(int displays, int argc, char **argv)
         auto timed = std::make_unique<TimedBackend>(useShm ? std::unique_ptr<CaptureBackend>(std::move(shm))
                                                            : std::make_unique<ScreenGrabBackend>());
         TimedBackend &backend = *timed;
-        setCaptureBackend(std::move(timed));
-
         const qint64 pictureBytes = 1920LL * 1080 * 4;
-        TrayApp delegate(AppServices::desktop());
+        TrayApp delegate(AppServices::standard());
+        delegate.sc->setBackend(std::move(timed));
         const double rssBefore = residentMiB();
         const ResidentBuffers buffersBefore = residentBuffers(pictureBytes);
         const CaptureTiming first = timeOneCapture(delegate, backend, overlays);

@@ -15,6 +15,7 @@
 #include "helpers/ImageOutput.h"
 #include "output/EditorActions.h"
 #include "platform/Preferences.h"
+#include "tests/harness/FakeDesktop.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -97,6 +98,7 @@ void measure(const QString &folder, int ratio, int rounds)
 
     const QImage sample = view.renderExport(view.figuresOnCanvas());
     const QString savePath = folder + QStringLiteral("/saved.png");
+    const vtest::FakeDesktop desktop;
     Series floor, render, copy, save;
     bool allDone = true;
     // Interleaved, so that the three see the same load on the machine.
@@ -105,7 +107,7 @@ void measure(const QString &folder, int ratio, int rounds)
         render.ms.push_back(timed([&] { allDone &= !view.renderExport(view.figuresOnCanvas()).isNull(); }));
         copy.ms.push_back(timed([&] {
             const QImage rendering = view.renderExport(view.figuresOnCanvas());
-            allDone &= copyImageToClipboard(rendering, {}, QRectF(QPointF(0, 0), QSizeF(rendering.size())));
+            allDone &= copyImageToClipboard(desktop.services, rendering, {}, QRectF(QPointF(0, 0), QSizeF(rendering.size())));
         }));
         save.ms.push_back(timed([&] {
             const QImage rendering = view.renderExport(view.figuresOnCanvas());

@@ -5,7 +5,7 @@
 #include "helpers/ImageOutput.h"
 #include "helpers/PngEncoder.h"
 #include "output/OutputActions.h"
-#include "platform/Opener.h"
+#include "tests/harness/FakeDesktop.h"
 #include "bench/BenchPictures.h"
 
 #include <QApplication>
@@ -67,11 +67,10 @@ Sample encodeWithQt(const QImage &image)
 // writePNG alone: the encode plus the atomic, durable file write.
 Sample writeOnce(const QImage &image, int quality)
 {
-    setPngQuality(quality);
     const QString path = QDir::tempPath() + QStringLiteral("/write-only.png");
     QElapsedTimer timer;
     timer.start();
-    writePNG(image, path);
+    writePNG(image, path, quality);
     const Sample sample{timer.nsecsElapsed() / 1e6, QFileInfo(path).size()};
     QFile::remove(path);
     return sample;
@@ -82,23 +81,33 @@ Sample writeOnce(const QImage &image, int quality)
 // the main thread (the overlays close within that time).
 Sample saveOnce(bench::WholePicture &overlay, int quality, double *returned)
 {
-    setPngQuality(quality);
     overlay.reset();
     QEventLoop loop;
     QString written;
-    Opener::setHandler([&](const QUrl &url) {
+    // The viewer is asked to open the file once it is on disk.
+    struct NotingOpener : Opener {
+        std::function<void(const QUrl &)> opened;
+        bool openUrl(const QUrl &url) override
+        {
+            opened(url);
+            return true;
+        }
+    };
+    auto opener = std::make_shared<NotingOpener>();
+    opener->opened = [&](const QUrl &url) {
         written = url.toLocalFile();
         loop.quit();
-        return true;
-    });
+    };
+    vtest::FakeDesktop desktop;
+    desktop.services.opener = opener;
+    OverlayActions actions(desktop.services, quality);
     QElapsedTimer timer;
     timer.start();
-    saveSelectionLocally(renderSelectionImage(overlay).image);
+    actions.saveSelectionLocally(renderSelectionImage(overlay).image);
     *returned = timer.nsecsElapsed() / 1e6;
     loop.exec();
     const Sample sample{timer.nsecsElapsed() / 1e6, QFileInfo(written).size()};
     QFile::remove(written);
-    Opener::setHandler({});
     return sample;
 }
 
@@ -180,6 +189,5 @@ int main(int argc, char **argv)
         std::printf("%-10s %-28s %9.2f   (the main thread, before the overlays go)\n", label.constData(),
                     "save button returns after", median(returns));
     }
-    setPngQuality(kDefaultPngQuality);
     return 0;
 }

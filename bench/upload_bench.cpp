@@ -10,10 +10,9 @@
 // fresh certificate; runs on Qt's offscreen platform without a session bus.
 
 #include "bench/BenchPictures.h"
-#include "helpers/Clipboard.h"
 #include "helpers/ImageOutput.h"
 #include "output/OverlayActions.h"
-#include "platform/Reachability.h"
+#include "tests/harness/FakeDesktop.h"
 #include "service/MultipartForm.h"
 #include "service/ShareClient.h"
 #include "tests/harness/ServerProcess.h"
@@ -115,13 +114,21 @@ int main(int argc, char **argv)
     }
     qputenv("VORNIK_SERVICE_URL", server.baseUrl().toUtf8());
     qputenv("VORNIK_CA_FILE", server.caFile().toUtf8());
-    Reachability::setOverride(true);
-    QString linked;
-    Clipboard::setLinkWriter([&linked](const QString &link) {
-        QGuiApplication::clipboard()->setText(link);
-        linked = link;
-        return true;
-    });
+    // The desktop's clipboard, noting when the link has arrived.
+    struct LinkNotingClipboard : Clipboard {
+        QString linked;
+        bool putLink(const QString &link) override
+        {
+            QGuiApplication::clipboard()->setText(link);
+            linked = link;
+            return true;
+        }
+    };
+    auto clipboard = std::make_shared<LinkNotingClipboard>();
+    QString &linked = clipboard->linked;
+    vtest::FakeDesktop desktop;
+    desktop.services.clipboard = clipboard;
+    OverlayActions actions(desktop.services);
 
     const QImage picture = bench::desktopPicture(1920, 1080);
     bench::WholePicture selection(picture);
@@ -134,7 +141,7 @@ int main(int argc, char **argv)
         QElapsedTimer timer;
         settle();
         timer.start();
-        uploadSelection(renderSelectionImage(selection).image);
+        actions.uploadSelection(renderSelectionImage(selection).image);
         const QDeadlineTimer deadline(30000);
         while (linked.isEmpty() && !deadline.hasExpired())
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);

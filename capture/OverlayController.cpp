@@ -3,7 +3,7 @@
 #include "capture/CursorImages.h"
 #include "capture/OverlayWindow.h"
 #include "capture/SelectionView.h"
-#include "helpers/Notifications.h"
+#include "helpers/Notifier.h"
 #include "helpers/ResourceImages.h"
 #include "platform/XcbShmCapture.h"
 
@@ -14,9 +14,10 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-OverlayController::OverlayController(const QString &name, QObject *parent)
+OverlayController::OverlayController(const QString &name, Notifier &notifier, QObject *parent)
     : QObject(parent)
     , m_name(name)
+    , m_notifier(notifier)
 {
 }
 
@@ -241,7 +242,7 @@ bool OverlayController::nudgeForArrowKey(QKeyEvent *event)
 void OverlayController::edit()
 {
     if (!selectionBox || !cancelButton) {
-        postNotification(QStringLiteral("Image Editor"),
+        m_notifier.post(QStringLiteral("Image Editor"),
                          QStringLiteral("The image selection made an incorrect call to the editor."));
         return;
     }
@@ -258,7 +259,7 @@ void OverlayController::save()
 void OverlayController::upload()
 {
     if (!selectionBox || !selectionView || !cancelButton || !m_window || !m_screen) {
-        postNotification(QStringLiteral("NOT SAVED TO CLIPBOARD"),
+        m_notifier.post(QStringLiteral("NOT SAVED TO CLIPBOARD"),
                          QStringLiteral("There was a problem copying  the selected URL to clipboard."));
         return;
     }

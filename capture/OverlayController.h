@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QObject>
 
+class Notifier;
 class OverlayWindow;
 class QKeyEvent;
 class QLabel;
@@ -27,8 +28,8 @@ class OverlayController : public QObject
 {
     Q_OBJECT
 public:
-    // `name` names the window.
-    explicit OverlayController(const QString &name, QObject *parent = nullptr);
+    // `name` names the window; `notifier` reports calls the overlay cannot serve.
+    OverlayController(const QString &name, Notifier &notifier, QObject *parent = nullptr);
     ~OverlayController() override;
 
     // The window, built (and set up once) on first access.
@@ -99,6 +100,7 @@ private:
     void raiseOnScreen(OverlayWindow *w);
 
     QString m_name;
+    Notifier &m_notifier;
     QPointer<OverlayWindow> m_window;
     QPointer<QScreen> m_screen;
     QImage m_picture;

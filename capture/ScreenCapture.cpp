@@ -5,7 +5,7 @@
 #include "capture/SelectionView.h"
 #include "output/SelectionSurface.h"
 #include "platform/Preferences.h"
-#include "helpers/Notifications.h"
+#include "helpers/Notifier.h"
 #include "helpers/TempFolder.h"
 #include "platform/CaptureBackendLoader.h"
 #include "platform/CaptureTrace.h"
@@ -27,9 +27,10 @@
 #include <cstring>
 #include <sys/stat.h>
 
-ScreenCapture::ScreenCapture(QObject *parent)
+ScreenCapture::ScreenCapture(std::shared_ptr<Notifier> notifier, QObject *parent)
     : QObject(parent)
     , tempDir(TempFolder::root() + QStringLiteral("Vornik/"))
+    , m_notifier(std::move(notifier))
 {
     keepOverlays(int(QGuiApplication::screens().size()));
     makeTemporaryFolder();
@@ -38,6 +39,18 @@ ScreenCapture::ScreenCapture(QObject *parent)
 ScreenCapture::~ScreenCapture()
 {
     listenToInput(false);
+}
+
+CaptureBackend &ScreenCapture::backend()
+{
+    if (!m_backend)
+        m_backend = makeCaptureBackend();
+    return *m_backend;
+}
+
+void ScreenCapture::setBackend(std::unique_ptr<CaptureBackend> backend)
+{
+    m_backend = std::move(backend);
 }
 
 void ScreenCapture::makeTemporaryFolder()
@@ -53,7 +66,7 @@ bool ScreenCapture::temporaryFolderIsPrivate()
     if (problem.isEmpty())
         return true;
     std::fprintf(stderr, "Vornik: not capturing: the temporary folder is not private: %s\n", qPrintable(problem));
-    postNotification(QStringLiteral("Temporary Folder Error"),
+    m_notifier->post(QStringLiteral("Temporary Folder Error"),
                      QStringLiteral("Vornik did not take the screenshot, because its temporary folder is not "
                                     "private: %1. Remove it or give it to your account with mode 700.")
                          .arg(problem));
@@ -87,7 +100,8 @@ void ScreenCapture::keepOverlays(int count)
     if (overlayCount() > count)
         m_overlays.resize(size_t(count));
     while (overlayCount() < count) {
-        auto overlay = std::make_unique<OverlayController>(QStringLiteral("captureOverlay%1").arg(overlayCount() + 1));
+        auto overlay = std::make_unique<OverlayController>(
+            QStringLiteral("captureOverlay%1").arg(overlayCount() + 1), *m_notifier);
         OverlayController *raw = overlay.get();
         connect(raw, &OverlayController::actionChosen, this,
                 [this, raw](CaptureChoice::Action action) { choose(raw, action); });
@@ -140,7 +154,7 @@ void ScreenCapture::captureAllScreens()
     keepOverlays(int(screens.size()));
     QPointer<ScreenCapture> self(this);
     m_capturing = true;
-    CaptureBackend &backend = captureBackend();
+    CaptureBackend &backend = this->backend();
     backend.setBackdropHandler([self, grabbed](const QList<quint32> &pixmaps) {
         if (self)
             self->showBackdrops(grabbed, pixmaps);

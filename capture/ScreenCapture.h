@@ -15,6 +15,8 @@ class QImage;
 class QKeyEvent;
 class QMouseEvent;
 class QScreen;
+class CaptureBackend;
+class Notifier;
 class OverlayController;
 
 // Captures every display and shows each in a full-screen overlay of its own.
@@ -37,13 +39,20 @@ class ScreenCapture : public QObject
 {
     Q_OBJECT
 public:
-    explicit ScreenCapture(QObject *parent = nullptr);
+    // `notifier` tells the user why a capture could not be taken.
+    explicit ScreenCapture(std::shared_ptr<Notifier> notifier, QObject *parent = nullptr);
     ~ScreenCapture() override;
 
     // T + "Vornik/", made private (mode 0700) at construction when missing.
     QString tempDir;
 
     void captureAllScreens();
+
+    // The backend that takes the pictures: the session's (makeCaptureBackend()), made
+    // at the first capture, unless one was handed in (benchmarks time one, tests feed
+    // pictures through one).
+    CaptureBackend &backend();
+    void setBackend(std::unique_ptr<CaptureBackend> backend);
     void closeOverlays();
     void clearSelections();
 
@@ -78,7 +87,7 @@ private:
     void makeTemporaryFolder();
     // Checks the temporary folder before a capture; when another account could reach
     // it, says so on stderr and in a notification and returns false.
-    static bool temporaryFolderIsPrivate();
+    bool temporaryFolderIsPrivate();
     // One overlay for each of `count` displays: new ones are made, surplus ones go.
     void keepOverlays(int count);
     // Puts the overlays up over the server's copies of their displays while the
@@ -92,6 +101,8 @@ private:
     void pointerPressed(QMouseEvent *event);
     void listenToInput(bool listen);
 
+    std::shared_ptr<Notifier> m_notifier;
+    std::unique_ptr<CaptureBackend> m_backend;
     std::vector<std::unique_ptr<OverlayController>> m_overlays;
     bool m_capturing = false;
     bool m_backdropsShown = false; // this capture's overlays went up before their pictures

@@ -9,7 +9,6 @@
 #include "output/EditorActions.h"
 #include "helpers/NamedColors.h"
 #include "service/ServiceConfiguration.h"
-#include "platform/Opener.h"
 #include "platform/SettingsKeys.h"
 
 #include <QApplication>
@@ -31,14 +30,15 @@ void closeIfShown(ToolPopover *popover)
 }
 } // namespace
 
-EditorWindow::EditorWindow(QWidget *parent)
-    : EditorWindow(ToolTable::standard(), parent)
+EditorWindow::EditorWindow(DesktopServices desktop, QWidget *parent)
+    : EditorWindow(std::move(desktop), ToolTable::standard(), parent)
 {
 }
 
-EditorWindow::EditorWindow(const ToolTable &tools, QWidget *parent)
+EditorWindow::EditorWindow(DesktopServices desktop, const ToolTable &tools, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , userDefaults(Preferences::standard())
+    , m_desktop(std::move(desktop))
     , m_tools(tools)
     , m_ownClosePrompt(ClosePrompt::messageBox())
     , m_closePrompt(m_ownClosePrompt.get())
@@ -128,9 +128,10 @@ void setFrame(QWidget *window, const QRect &frame)
 
 } // namespace
 
-EditorWindow *EditorWindow::openOn(const QImage &picture, QScreen *display, AppRequests *delegate)
+EditorWindow *EditorWindow::openOn(const QImage &picture, QScreen *display, AppRequests *delegate,
+                                   const DesktopServices &desktop)
 {
-    auto *editor = new EditorWindow;
+    auto *editor = new EditorWindow(desktop);
     editor->delegate = delegate;
     editor->picture = picture;
     editor->screennum = 0;
@@ -444,7 +445,7 @@ void EditorWindow::openHelp(int segment)
 {
     const QString link = buttonBar->segmentToolTip(segment);
     if (isValidURL(link))
-        Opener::openUrl(QUrl(link));
+        m_desktop.opener->openUrl(QUrl(link));
 }
 
 void EditorWindow::exportImage(SegmentAction way)
@@ -459,14 +460,14 @@ void EditorWindow::exportImage(SegmentAction way)
     if (way == SegmentAction::Save) {
         // The canvas takes no press while the save panel is up.
         setTool(ToolKind::SaveLocal);
-        const bool saved = saveImageWithPanel(rendering, figures, rect);
+        const bool saved = saveImageWithPanel(m_desktop, rendering, figures, rect);
         if (saved && paintView)
             paintView->history().setClean();
         choosePointer();
         return;
     }
-    const bool handedOn = way == SegmentAction::Upload ? uploadImage(rendering, figures, rect)
-                                                       : copyImageToClipboard(rendering, figures, rect);
+    const bool handedOn = way == SegmentAction::Upload ? uploadImage(m_desktop, rendering, figures, rect)
+                                                       : copyImageToClipboard(m_desktop, rendering, figures, rect);
     choosePointer();
     // A failed upload or copy has posted its message; the drawing stays so that the
     // user can try again or save it.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "helpers/DesktopServices.h"
 #include "editor/EditorCanvas.h"
 #include "editor/SegmentedToolBar.h"
 #include "editor/ColorPalettePopup.h"
@@ -31,10 +32,11 @@ class EditorWindow : public QWidget
 {
     Q_OBJECT
 public:
-    // A window with the editor's own tool bar (ToolTable::standard()).
-    explicit EditorWindow(QWidget *parent = nullptr);
+    // A window with the editor's own tool bar (ToolTable::standard()); `desktop` is
+    // where its save, upload, copy and help go.
+    explicit EditorWindow(DesktopServices desktop, QWidget *parent = nullptr);
     // A window whose tool bar, shortcuts and tools are `tools`'s; the table outlives it.
-    explicit EditorWindow(const ToolTable &tools, QWidget *parent = nullptr);
+    EditorWindow(DesktopServices desktop, const ToolTable &tools, QWidget *parent = nullptr);
     ~EditorWindow() override;
 
     // What asks whether unsaved figures are saved on closing (not owned); by default
@@ -44,7 +46,8 @@ public:
     // Opens a new editor on `picture` over the whole of `display` (the display the
     // region came from; none: wherever the window system puts it), telling `delegate`
     // when it opens and closes. The window deletes itself when closed.
-    static EditorWindow *openOn(const QImage &picture, QScreen *display, AppRequests *delegate);
+    static EditorWindow *openOn(const QImage &picture, QScreen *display, AppRequests *delegate,
+                                 const DesktopServices &desktop);
 
     QImage picture;   // what the canvas shows once the window is first shown
     Preferences &userDefaults;
@@ -105,6 +108,7 @@ private:
     void setTool(ToolKind tool);
     bool belongsToThisWindow(QObject *object) const;
 
+    DesktopServices m_desktop;
     const ToolTable &m_tools;
     bool m_loaded = false;
     bool m_clickedByKey = false;   // the current click came from a shortcut

@@ -8,13 +8,7 @@ namespace {
 
 const QString kPngType = QStringLiteral("image/png");
 
-Clipboard::LinkWriter &linkWriter()
-{
-    static Clipboard::LinkWriter writer;
-    return writer;
-}
-
-QClipboard *clipboard()
+QClipboard *desktopClipboard()
 {
     return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) ? QGuiApplication::clipboard() : nullptr;
 }
@@ -30,17 +24,15 @@ bool holdsOwnership(QClipboard *board)
 
 } // namespace
 
-namespace Clipboard {
-
-void clear()
+void Clipboard::clear()
 {
-    if (QClipboard *board = clipboard())
+    if (QClipboard *board = desktopClipboard())
         board->clear(QClipboard::Clipboard);
 }
 
-bool putImage(const QByteArray &png, const QImage &image)
+bool Clipboard::putImage(const QByteArray &png, const QImage &image)
 {
-    QClipboard *board = clipboard();
+    QClipboard *board = desktopClipboard();
     if (!board || png.isEmpty())
         return false;
     auto *data = new QMimeData;
@@ -53,20 +45,11 @@ bool putImage(const QByteArray &png, const QImage &image)
     return holdsOwnership(board) && now && now->data(kPngType) == png;
 }
 
-bool putLink(const QString &link)
+bool Clipboard::putLink(const QString &link)
 {
-    if (linkWriter())
-        return linkWriter()(link);
-    QClipboard *board = clipboard();
+    QClipboard *board = desktopClipboard();
     if (!board || link.isEmpty())
         return false;
     board->setText(link, QClipboard::Clipboard);
     return holdsOwnership(board) && board->text(QClipboard::Clipboard) == link;
 }
-
-void setLinkWriter(LinkWriter writer)
-{
-    linkWriter() = std::move(writer);
-}
-
-} // namespace Clipboard

@@ -57,26 +57,14 @@ public:
     }
 };
 
-FilePanels *&installedPanels()
-{
-    static FilePanels *panels = nullptr;
-    return panels;
-}
-
 } // namespace
 
-FilePanels &FilePanels::current()
+std::unique_ptr<FilePanels> FilePanels::dialogs()
 {
-    static DialogPanels dialogs;
-    return installedPanels() ? *installedPanels() : dialogs;
+    return std::make_unique<DialogPanels>();
 }
 
-void FilePanels::setCurrent(FilePanels *panels)
-{
-    installedPanels() = panels;
-}
-
-QString choosePNGFile()
+QString choosePNGFile(FilePanels &panels)
 {
     FilePanels::OpenRequest request;
     request.title = QStringLiteral("Select Image");
@@ -84,6 +72,6 @@ QString choosePNGFile()
     request.canChooseDirectories = false;
     request.canCreateDirectories = false;
     request.allowedFileTypes = {QStringLiteral("png")};
-    const QStringList chosen = FilePanels::current().runOpenPanel(request);
+    const QStringList chosen = panels.runOpenPanel(request);
     return chosen.isEmpty() ? QString() : chosen.constFirst();
 }

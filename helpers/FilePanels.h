@@ -2,9 +2,11 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 // The open and save panels Vornik shows, behind one small interface so that a test
-// (or another desktop) can answer them without a person.
+// (or another desktop) can answer them without a person. The application makes one
+// and hands it to the windows and actions that ask for files.
 class FilePanels
 {
 public:
@@ -33,11 +35,9 @@ public:
     // Runs a save panel modally; the path as the user typed it, empty when cancelled.
     virtual QString runSavePanel(const SaveRequest &request) = 0;
 
-    // The panels in use: the desktop's file dialogs unless replaced.
-    static FilePanels &current();
-    // Replaces the panels (not owned); nullptr restores the desktop's dialogs.
-    static void setCurrent(FilePanels *panels);
+    // The desktop's own file dialogs.
+    static std::unique_ptr<FilePanels> dialogs();
 };
 
 // Lets the user pick one PNG file; its path, or an empty text when nothing was chosen.
-QString choosePNGFile();
+QString choosePNGFile(FilePanels &panels);

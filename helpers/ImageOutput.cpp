@@ -8,12 +8,10 @@
 #include <QFile>
 #include <QImageWriter>
 #include <QSaveFile>
-#include <atomic>
 #include <cmath>
 
 namespace {
 
-std::atomic<int> g_pngQuality{kDefaultPngQuality};
 
 // The zlib level Qt's PNG writer uses for a quality; -1 leaves libpng's default.
 int zlibLevelForQuality(int quality)
@@ -49,16 +47,6 @@ void widenAxis(qreal &origin, qreal &length, qreal start, qreal extent, qreal ne
 
 } // namespace
 
-int pngQuality()
-{
-    return g_pngQuality.load();
-}
-
-void setPngQuality(int quality)
-{
-    g_pngQuality.store(quality);
-}
-
 QImage imageCGImage(const QImage &image)
 {
     if (image.isNull()) {
@@ -82,7 +70,7 @@ QByteArray encodePNG(const QImage &image, int quality)
     return bytes;
 }
 
-bool writePNG(const QImage &image, const QString &path)
+bool writePNG(const QImage &image, const QString &path, int quality)
 {
     if (image.isNull() || path.isEmpty())
         return false;
@@ -92,7 +80,7 @@ bool writePNG(const QImage &image, const QString &path)
     // Screenshots waiting in the temporary folder are this user's alone.
     if (TempFolder::isInside(path))
         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (!encodeInto(&file, image, pngQuality())) {
+    if (!encodeInto(&file, image, quality)) {
         file.cancelWriting();
         return false;
     }
@@ -166,7 +154,8 @@ QImage exportImage(const QImage &image, const FigureRects &figures, const QRectF
     return cropped.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
-QString writeImage(const QString &path, const QImage &image, const FigureRects &figures, const QRectF &rect)
+QString writeImage(const QString &path, const QImage &image, const FigureRects &figures, const QRectF &rect,
+                   int quality)
 {
     QString target = path;
     if (target.isEmpty()) {
@@ -178,7 +167,7 @@ QString writeImage(const QString &path, const QImage &image, const FigureRects &
         target += QStringLiteral(".png");
     }
     const QImage exported = exportImage(image, figures, rect);
-    if (exported.isNull() || !writePNG(exported, target))
+    if (exported.isNull() || !writePNG(exported, target, quality))
         return QString();
     return target;
 }

@@ -1,6 +1,6 @@
 #include "helpers/OutputMessages.h"
 
-#include "helpers/Notifications.h"
+#include "helpers/Notifier.h"
 
 OutputMessageText outputMessageText(OutputMessage message)
 {
@@ -29,8 +29,8 @@ OutputMessageText outputMessageText(OutputMessage message)
     return {};
 }
 
-void postOutputMessage(OutputMessage message, const QString &detail, const NotificationSubject &subject)
+void postOutputMessage(Notifier &notifier, OutputMessage message, const QString &detail, const NotificationSubject &subject)
 {
     const OutputMessageText words = outputMessageText(message);
-    postNotification(words.subtitle, words.text + detail, subject);
+    notifier.post(words.subtitle, words.text + detail, subject);
 }

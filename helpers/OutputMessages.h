@@ -1,6 +1,8 @@
 #pragma once
 
-#include "helpers/Notifications.h"
+#include "helpers/NotificationSubject.h"
+
+class Notifier;
 
 #include <QString>
 
@@ -26,5 +28,5 @@ OutputMessageText outputMessageText(OutputMessage message);
 
 // Posts the message; `detail` is appended to its text when given. `subject` names the
 // file or link the message is about, which the desktop may offer to open.
-void postOutputMessage(OutputMessage message, const QString &detail = QString(),
+void postOutputMessage(Notifier &notifier, OutputMessage message, const QString &detail = QString(),
                        const NotificationSubject &subject = {});

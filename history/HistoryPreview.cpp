@@ -2,7 +2,6 @@
 
 #include "helpers/Links.h"
 #include "helpers/ResourceImages.h"
-#include "platform/Opener.h"
 #include "service/HttpTransport.h"
 #include "service/ServiceConfiguration.h"
 
@@ -34,8 +33,9 @@ void acceptTextDrag(Event *event)
 }
 } // namespace
 
-HistoryPreview::HistoryPreview(QWidget *parent)
+HistoryPreview::HistoryPreview(DesktopServices desktop, QWidget *parent)
     : QWidget(parent)
+    , m_desktop(std::move(desktop))
 {
     setObjectName(QStringLiteral("imagePreview"));
     setAcceptDrops(true);
@@ -129,7 +129,7 @@ void HistoryPreview::mouseReleaseEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton || !rect().contains(event->position().toPoint()))
         return;
     if (isValidURL(imageURL))
-        Opener::openUrl(QUrl(imageURL));
+        m_desktop.opener->openUrl(QUrl(imageURL));
 }
 
 void HistoryPreview::paintEvent(QPaintEvent *)

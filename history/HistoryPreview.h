@@ -1,5 +1,6 @@
 #pragma once
 
+#include "helpers/DesktopServices.h"
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
@@ -13,7 +14,7 @@ class HistoryPreview : public QWidget
 {
     Q_OBJECT
 public:
-    explicit HistoryPreview(QWidget *parent = nullptr);
+    explicit HistoryPreview(DesktopServices desktop, QWidget *parent = nullptr);
     ~HistoryPreview() override;
 
     // The address of the image shown (or being loaded); "" at first.
@@ -48,4 +49,5 @@ private:
 
     quint64 m_loading = 0;   // the transport's id of the request in flight, 0 when none
     QImage m_image;
+    DesktopServices m_desktop;
 };

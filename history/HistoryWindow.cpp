@@ -4,9 +4,7 @@
 #include "history/HistoryPreview.h"
 #include "history/HistoryTable.h"
 
-#include "helpers/Clipboard.h"
 #include "helpers/Links.h"
-#include "platform/Opener.h"
 
 #include <QGuiApplication>
 #include <QItemSelectionModel>
@@ -17,8 +15,9 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-HistoryWindow::HistoryWindow(QWidget *parent)
+HistoryWindow::HistoryWindow(DesktopServices desktop, QWidget *parent)
     : QWidget(parent, Qt::Window)
+    , m_desktop(std::move(desktop))
 {
     setObjectName(QStringLiteral("allHistoryWindowController"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -31,8 +30,8 @@ void HistoryWindow::buildLayout()
 {
     vorviewer = new HistoryTable(this);
     imagetable = vorviewer->imagetable;
-    imagePreview = new HistoryPreview(this);
-    imgTrashDeleter = new TrashDropTarget(this);
+    imagePreview = new HistoryPreview(m_desktop, this);
+    imgTrashDeleter = new TrashDropTarget(m_desktop, this);
 
     auto *side = new QVBoxLayout;
     side->addWidget(imagePreview, 1);
@@ -68,7 +67,7 @@ void HistoryWindow::connectRowActions()
     connect(imagetable, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
         const QString link = linkOfRow(index.row());
         if (!link.isEmpty())
-            Opener::openUrl(QUrl(link));
+            m_desktop.opener->openUrl(QUrl(link));
     });
     imagetable->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(imagetable, &QWidget::customContextMenuRequested, this, &HistoryWindow::showRowMenu);
@@ -107,8 +106,8 @@ void HistoryWindow::showRowMenu(const QPoint &at)
     auto *menu = new QMenu(this);
     m_rowMenu = menu;
     menu->setObjectName(QStringLiteral("historyRowMenu"));
-    QAction *open = menu->addAction(openTitle(), this, [link] { Opener::openUrl(QUrl(link)); });
-    QAction *copy = menu->addAction(copyLinkTitle(), this, [link] { Clipboard::putLink(link); });
+    QAction *open = menu->addAction(openTitle(), this, [this, link] { m_desktop.opener->openUrl(QUrl(link)); });
+    QAction *copy = menu->addAction(copyLinkTitle(), this, [this, link] { m_desktop.clipboard->putLink(link); });
     open->setEnabled(!link.isEmpty());
     copy->setEnabled(!link.isEmpty());
     menu->addSeparator();

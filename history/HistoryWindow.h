@@ -1,5 +1,6 @@
 #pragma once
 
+#include "helpers/DesktopServices.h"
 #include <QMenu>
 #include <QPointer>
 #include <QWidget>
@@ -17,7 +18,7 @@ class HistoryWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit HistoryWindow(QWidget *parent = nullptr);
+    explicit HistoryWindow(DesktopServices desktop, QWidget *parent = nullptr);
 
     QPointer<HistoryTable> vorviewer;
     QPointer<TrashDropTarget> imgTrashDeleter;
@@ -51,4 +52,5 @@ private:
     QString linkOfRow(int row) const;
 
     QPointer<QMenu> m_rowMenu;
+    DesktopServices m_desktop;
 };

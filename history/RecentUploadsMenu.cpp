@@ -1,8 +1,6 @@
 #include "history/RecentUploadsMenu.h"
 
 #include "helpers/Links.h"
-#include "helpers/Notifications.h"
-#include "platform/Opener.h"
 #include "platform/Reachability.h"
 #include "service/ServiceConfiguration.h"
 #include "service/HistoryReply.h"
@@ -15,8 +13,9 @@
 #include <QPointer>
 #include <QUrl>
 
-RecentUploadsMenu::RecentUploadsMenu(QWidget *parent)
+RecentUploadsMenu::RecentUploadsMenu(DesktopServices desktop, QWidget *parent)
     : QMenu(parent)
+    , m_desktop(std::move(desktop))
 {
     setTitle(QStringLiteral("History"));
     setObjectName(QStringLiteral("vorMenu"));
@@ -30,9 +29,9 @@ void RecentUploadsMenu::menuWillOpen()
     // Let what is pending (the menu's own showing) happen before the check, which may
     // block briefly while the kernel answers.
     QCoreApplication::processEvents();
-    if (!isConnectedToNetwork()) {
+    if (!isConnectedToNetwork(*m_desktop.reachability)) {
         // Offline the menu keeps the uploads of its last opening.
-        postNotification(QStringLiteral("No network connection"),
+        m_desktop.notifier->post(QStringLiteral("No network connection"),
                          QStringLiteral("Please check your Internet connection."));
         return;
     }
@@ -101,7 +100,7 @@ void RecentUploadsMenu::openimage(QObject *sender)
 {
     const QString link = toolTipLink(sender);
     if (!link.isEmpty())
-        Opener::openUrl(QUrl(link));
+        m_desktop.opener->openUrl(QUrl(link));
 }
 
 void RecentUploadsMenu::openallhistory(QObject *)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "helpers/DesktopServices.h"
 #include <QMenu>
 
 class QAction;
@@ -12,7 +13,7 @@ class RecentUploadsMenu : public QMenu
 {
     Q_OBJECT
 public:
-    explicit RecentUploadsMenu(QWidget *parent = nullptr);
+    explicit RecentUploadsMenu(DesktopServices desktop, QWidget *parent = nullptr);
 
     // The text of the first item.
     static QString allHistoryTitle() { return QStringLiteral("View all history"); }
@@ -42,4 +43,5 @@ private:
     // shown: a reply to an earlier opening that arrives after the menu was cleared again
     // would otherwise list every upload twice.
     quint64 m_opening = 0;
+    DesktopServices m_desktop;
 };

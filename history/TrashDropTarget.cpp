@@ -1,7 +1,6 @@
 #include "history/TrashDropTarget.h"
 
 #include "platform/Preferences.h"
-#include "helpers/Notifications.h"
 #include "helpers/ResourceImages.h"
 #include "platform/Reachability.h"
 #include "service/ServiceConfiguration.h"
@@ -47,8 +46,9 @@ bool acceptTextDrag(Event *event)
 }
 } // namespace
 
-TrashDropTarget::TrashDropTarget(QWidget *parent)
+TrashDropTarget::TrashDropTarget(DesktopServices desktop, QWidget *parent)
     : QWidget(parent)
+    , m_desktop(std::move(desktop))
 {
     setObjectName(QStringLiteral("imgTrashDeleter"));
     setAcceptDrops(true);
@@ -77,8 +77,8 @@ void TrashDropTarget::runDeleteFlow()
 {
     if (currentImageToDelete.isEmpty())
         return;
-    if (!isConnectedToNetwork()) {
-        postNotification(QStringLiteral("No network connection"),
+    if (!isConnectedToNetwork(*m_desktop.reachability)) {
+        m_desktop.notifier->post(QStringLiteral("No network connection"),
                          QStringLiteral("Please check your Internet connection."));
         return;
     }
@@ -86,7 +86,7 @@ void TrashDropTarget::runDeleteFlow()
     const QString bannerURL = storedBannerURL();
     if (!currentImageToDelete.contains(QLatin1Char('\n'))) {
         if (isCurrentBannerImage(currentImageToDelete, bannerURL)) {
-            postNotification(QStringLiteral("Banner images can't be cancelled"), QStringLiteral("Deletion Denied"));
+            m_desktop.notifier->post(QStringLiteral("Banner images can't be cancelled"), QStringLiteral("Deletion Denied"));
             return;
         }
         m_queue.append(imageNameForAddress(currentImageToDelete, baseURL));

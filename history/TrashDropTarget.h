@@ -1,5 +1,6 @@
 #pragma once
 
+#include "helpers/DesktopServices.h"
 #include <QMessageBox>
 #include <QPointer>
 #include <QStringList>
@@ -16,7 +17,7 @@ class TrashDropTarget : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TrashDropTarget(QWidget *parent = nullptr);
+    explicit TrashDropTarget(DesktopServices desktop, QWidget *parent = nullptr);
     ~TrashDropTarget() override;
 
     // The dropped text from the drop until its deletions have started (one address)
@@ -67,4 +68,5 @@ private:
     bool m_deleting = false;
     int m_answered = 0;
     bool m_armed = false;
+    DesktopServices m_desktop;
 };

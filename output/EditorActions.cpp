@@ -1,8 +1,7 @@
 #include "output/EditorActions.h"
 
 #include "platform/Preferences.h"
-#include "helpers/Clipboard.h"
-#include "helpers/FilePanels.h"
+#include "helpers/DesktopServices.h"
 #include "helpers/ImageOutput.h"
 #include "helpers/OutputMessages.h"
 #include "helpers/SaveFolder.h"
@@ -16,7 +15,7 @@
 
 // ---- Actions of the editor window --------------------------------------------------
 
-bool saveImageWithPanel(const QImage &image, const FigureRects &figures, const QRectF &rect)
+bool saveImageWithPanel(const DesktopServices &desktop, const QImage &image, const FigureRects &figures, const QRectF &rect)
 {
     FilePanels::SaveRequest request;
     request.allowedFileTypes = {QStringLiteral("png")};
@@ -30,7 +29,7 @@ bool saveImageWithPanel(const QImage &image, const FigureRects &figures, const Q
         QDir().mkpath(request.directory);
     }
     request.proposedName = SaveFolder::fileName(QDateTime::currentDateTime());
-    const QString chosen = FilePanels::current().runSavePanel(request);
+    const QString chosen = desktop.filePanels->runSavePanel(request);
     if (chosen.isEmpty())
         return false;
     // Nothing written, nothing announced: a failed write must not read as saved.
@@ -38,38 +37,38 @@ bool saveImageWithPanel(const QImage &image, const FigureRects &figures, const Q
     if (written.isEmpty())
         return false;
     Preferences::standard().setString(SettingsKeys::lastSaveFolder, QFileInfo(written).absolutePath());
-    postOutputMessage(OutputMessage::ImageSaved, QString(), {written, {}});
+    postOutputMessage(*desktop.notifier, OutputMessage::ImageSaved, QString(), {written, {}});
     return true;
 }
 
-bool uploadImage(const QImage &image, const FigureRects &figures, const QRectF &rect)
+bool uploadImage(const DesktopServices &desktop, const QImage &image, const FigureRects &figures, const QRectF &rect)
 {
-    if (!isConnectedToNetwork()) {
-        postOutputMessage(OutputMessage::NoNetwork);
+    if (!isConnectedToNetwork(*desktop.reachability)) {
+        postOutputMessage(*desktop.notifier, OutputMessage::NoNetwork);
         return false;
     }
     const QString written = writeImage(QString(), image, figures, rect);
     if (written.isEmpty()) {
-        postOutputMessage(OutputMessage::UploadFileMissing);
+        postOutputMessage(*desktop.notifier, OutputMessage::UploadFileMissing);
         return false;
     }
-    startUpload(written);
+    startUpload(desktop, written);
     return true;
 }
 
-bool copyImageToClipboard(const QImage &image, const FigureRects &figures, const QRectF &rect)
+bool copyImageToClipboard(const DesktopServices &desktop, const QImage &image, const FigureRects &figures, const QRectF &rect)
 {
     // Encoded once in memory: no file to write, read back and decode again, and the
     // picture offered beside the bytes is the exported one itself.
     const QImage exported = exportImage(image, figures, rect);
     const QByteArray png = encodePNG(exported);
     if (png.isEmpty()) {
-        postOutputMessage(OutputMessage::ClipboardFailed);
+        postOutputMessage(*desktop.notifier, OutputMessage::ClipboardFailed);
         return false;
     }
-    Clipboard::clear();
-    const bool copied = Clipboard::putImage(png, exported);
-    postOutputMessage(copied ? OutputMessage::ImageCopied : OutputMessage::ClipboardFailed);
+    desktop.clipboard->clear();
+    const bool copied = desktop.clipboard->putImage(png, exported);
+    postOutputMessage(*desktop.notifier, copied ? OutputMessage::ImageCopied : OutputMessage::ClipboardFailed);
     return copied;
 }
 

@@ -1,11 +1,9 @@
 #include "output/OverlayActions.h"
 
 #include "output/UploadHandOff.h"
-#include "helpers/Clipboard.h"
 #include "helpers/ImageOutput.h"
 #include "helpers/OutputMessages.h"
 #include "helpers/SaveFolder.h"
-#include "platform/Opener.h"
 #include "service/ServiceConfiguration.h"
 
 #include <QCoreApplication>
@@ -13,31 +11,10 @@
 #include <QFile>
 #include <QThreadPool>
 #include <QUrl>
-#include <atomic>
 #include <cstdio>
 #include <functional>
 
 namespace {
-
-std::atomic<int> g_pendingWork{0};
-
-// Runs `work` on a pool thread and hands its result to `then` on the main thread.
-// The overlay actions use it so that the overlays are gone before the encode starts.
-template<typename Result>
-void runInBackground(std::function<Result()> work, std::function<void(Result)> then)
-{
-    ++g_pendingWork;
-    QThreadPool::globalInstance()->start([work = std::move(work), then = std::move(then)]() mutable {
-        Result result = work();
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [result = std::move(result), then = std::move(then)]() {
-                then(result);
-                --g_pendingWork;
-            },
-            Qt::QueuedConnection);
-    });
-}
 
 // The selection at full display resolution: the overlay's files keep every pixel the
 // display showed, as a file loaded back would (one pixel per point).
@@ -54,35 +31,15 @@ QRectF wholeImage(const QImage &image)
 
 } // namespace
 
-bool outputActionsIdle()
-{
-    return g_pendingWork.load() == 0;
-}
-
-// ---- Actions of the capture overlay ----------------------------------------------
-
-// Writes the final image off the main thread; `whenWritten` then gets the path of the
-// file, on the main thread.
-static void writeSelectionThen(const QImage &selection, std::function<void(const QString &)> whenWritten)
-{
-    if (selection.isNull())
-        return;
-    const QImage image = atFullResolution(selection);
-    runInBackground<QString>([image] { return writeImage(QString(), image, {}, wholeImage(image)); },
-                             [whenWritten = std::move(whenWritten)](const QString &written) {
-                                 if (!written.isEmpty() && QFile::exists(written))
-                                     whenWritten(written);
-                             });
-}
-
 // Writes the exported image into a new file of `folder` named for `time`; the path,
 // or an empty text with the reason in `error`.
-static QString saveIntoFolder(const QImage &image, const QString &folder, const QDateTime &time, QString &error)
+static QString saveIntoFolder(const QImage &image, const QString &folder, const QDateTime &time, int quality,
+                              QString &error)
 {
     const QString path = SaveFolder::claimNewFile(folder, time, &error);
     if (path.isEmpty())
         return QString();
-    if (writeImage(path, image, {}, wholeImage(image)).isEmpty()) {
+    if (writeImage(path, image, {}, wholeImage(image), quality).isEmpty()) {
         QFile::remove(path);   // the empty file that held the name
         error = QStringLiteral("%1 could not be written").arg(path);
         return QString();
@@ -90,7 +47,46 @@ static QString saveIntoFolder(const QImage &image, const QString &folder, const 
     return path;
 }
 
-void saveSelectionLocally(const QImage &selection)
+OverlayActions::OverlayActions(DesktopServices desktop, int pngQuality)
+    : m_desktop(std::move(desktop))
+    , m_pngQuality(pngQuality)
+{
+}
+
+// Runs `work` on a pool thread and hands its result to `then` on the main thread, so
+// that the overlays are gone before the encode starts.
+template<typename Result>
+void OverlayActions::runInBackground(std::function<Result()> work, std::function<void(Result)> then)
+{
+    ++*m_pendingWork;
+    QThreadPool::globalInstance()->start([work = std::move(work), then = std::move(then),
+                                          pending = m_pendingWork]() mutable {
+        Result result = work();
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [result = std::move(result), then = std::move(then), pending]() {
+                then(result);
+                --*pending;
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+// Writes the final image off the main thread; `whenWritten` then gets the path of the
+// file, on the main thread.
+void OverlayActions::writeSelectionThen(const QImage &selection, std::function<void(const QString &)> whenWritten)
+{
+    if (selection.isNull())
+        return;
+    const QImage image = atFullResolution(selection);
+    runInBackground<QString>([image, quality = m_pngQuality] { return writeImage(QString(), image, {}, wholeImage(image), quality); },
+                             [whenWritten = std::move(whenWritten)](const QString &written) {
+                                 if (!written.isEmpty() && QFile::exists(written))
+                                     whenWritten(written);
+                             });
+}
+
+void OverlayActions::saveSelectionLocally(const QImage &selection)
 {
     if (selection.isNull())
         return;
@@ -103,52 +99,53 @@ void saveSelectionLocally(const QImage &selection)
     const QString folder = SaveFolder::folder();
     const QDateTime now = QDateTime::currentDateTime();
     runInBackground<Saved>(
-        [image, folder, now] {
+        [image, folder, now, quality = m_pngQuality] {
             Saved saved;
-            saved.path = saveIntoFolder(image, folder, now, saved.error);
+            saved.path = saveIntoFolder(image, folder, now, quality, saved.error);
             return saved;
         },
-        [](const Saved &saved) {
+        [desktop = m_desktop](const Saved &saved) {
             if (saved.path.isEmpty()) {
                 std::fprintf(stderr, "Vornik: the screenshot was not saved: %s\n", qPrintable(saved.error));
-                postOutputMessage(OutputMessage::SaveFailed, saved.error);
+                postOutputMessage(*desktop.notifier, OutputMessage::SaveFailed, saved.error);
                 return;
             }
-            Opener::openUrl(QUrl::fromLocalFile(saved.path));
+            desktop.opener->openUrl(QUrl::fromLocalFile(saved.path));
         });
 }
 
-void uploadSelection(const QImage &selection)
+void OverlayActions::uploadSelection(const QImage &selection)
 {
-    if (!isConnectedToNetwork()) {
+    if (!isConnectedToNetwork(*m_desktop.reachability)) {
         // The hand-off keeps the file where the user finds it and says why.
-        writeSelectionThen(selection, [](const QString &written) { handOffUpload(written); });
+        writeSelectionThen(selection,
+                           [desktop = m_desktop](const QString &written) { handOffUpload(desktop, written); });
         return;
     }
     if (selection.isNull())
         return;
     const QImage image = atFullResolution(selection);
     // The salt travels while the picture is encoded; the upload follows the file.
-    std::function<void(const QString &)> uploadWritten = startUploadOnceWritten();
-    runInBackground<QString>([image] { return writeImage(QString(), image, {}, wholeImage(image)); },
+    std::function<void(const QString &)> uploadWritten = startUploadOnceWritten(m_desktop);
+    runInBackground<QString>([image, quality = m_pngQuality] { return writeImage(QString(), image, {}, wholeImage(image), quality); },
                              [uploadWritten](const QString &written) {
                                  uploadWritten(!written.isEmpty() && QFile::exists(written) ? written : QString());
                              });
 }
 
-void copySelectionToClipboard(const QImage &selection)
+void OverlayActions::copySelectionToClipboard(const QImage &selection)
 {
     // What was on the clipboard goes whether or not the selection makes it there.
-    Clipboard::clear();
+    m_desktop.clipboard->clear();
     if (selection.isNull()) {
-        postOutputMessage(OutputMessage::ClipboardFailed);
+        postOutputMessage(*m_desktop.notifier, OutputMessage::ClipboardFailed);
         return;
     }
     const QImage image = atFullResolution(selection);
-    runInBackground<QByteArray>([image] { return encodePNG(imageCGImage(image)); },
-                                [image](const QByteArray &png) {
-                                    const bool copied = Clipboard::putImage(png, image);
-                                    postOutputMessage(copied ? OutputMessage::ImageCopied
+    runInBackground<QByteArray>([image, quality = m_pngQuality] { return encodePNG(imageCGImage(image), quality); },
+                                [image, desktop = m_desktop](const QByteArray &png) {
+                                    const bool copied = desktop.clipboard->putImage(png, image);
+                                    postOutputMessage(*desktop.notifier, copied ? OutputMessage::ImageCopied
                                                              : OutputMessage::ClipboardFailed);
                                 });
 }

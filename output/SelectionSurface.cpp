@@ -1,6 +1,5 @@
 #include "output/SelectionSurface.h"
 
-#include "helpers/ImageOutput.h"
 #include "helpers/TempFolder.h"
 
 #include <QFile>
@@ -15,13 +14,4 @@ RenderedSelection renderSelectionImage(SelectionSurface &surface)
     surface.setSelectionFrame(QRectF());
     rendered.image = surface.renderRegion(rendered.frame);
     return rendered;
-}
-
-QString renderSelection(SelectionSurface &surface)
-{
-    const RenderedSelection rendered = renderSelectionImage(surface);
-    const QString path = TempFolder::renderedSelectionPath();
-    if (rendered.image.isNull() || !writePNG(rendered.image, path))
-        return QString();
-    return path;
 }

@@ -28,7 +28,3 @@ struct RenderedSelection {
     QImage image;   // at the display's pixel ratio; null when nothing was rendered
 };
 RenderedSelection renderSelectionImage(SelectionSurface &surface);
-
-// renderSelectionImage, then writes the picture to T + "/a2.png" and returns that
-// path; an empty text when the selection was empty or nothing could be written.
-QString renderSelection(SelectionSurface &surface);

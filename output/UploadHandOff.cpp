@@ -1,6 +1,6 @@
 #include "output/UploadHandOff.h"
 
-#include "helpers/Clipboard.h"
+#include "helpers/DesktopServices.h"
 #include "helpers/Links.h"
 #include "helpers/OutputMessages.h"
 #include "helpers/TempFolder.h"
@@ -28,25 +28,25 @@ QString freeNameIn(const QString &folder, const QString &fileName)
 
 } // namespace
 
-void startUpload(const QString &path)
+void startUpload(const DesktopServices &desktop, const QString &path)
 {
     ShareClient::getUserID();
     // The upload may wait for its turn behind other requests: a capture meanwhile must
     // not clean its file away.
     TempFolder::holdFile(path);
-    ShareClient::uploadFile(path, [path](const ShareReply &reply) {
+    ShareClient::uploadFile(path, [desktop, path](const ShareReply &reply) {
         TempFolder::releaseFile(path);
-        uploadFinished(reply, path);
+        uploadFinished(desktop, reply, path);
     });
 }
 
-std::function<void(const QString &path)> startUploadOnceWritten()
+std::function<void(const QString &path)> startUploadOnceWritten(const DesktopServices &desktop)
 {
     ShareClient::getUserID();
     auto path = std::make_shared<QString>();
-    const ShareClient::FileWritten written = ShareClient::uploadFileOnceWritten([path](const ShareReply &reply) {
+    const ShareClient::FileWritten written = ShareClient::uploadFileOnceWritten([desktop, path](const ShareReply &reply) {
         TempFolder::releaseFile(*path);
-        uploadFinished(reply, *path);
+        uploadFinished(desktop, reply, *path);
     });
     return [path, written](const QString &writtenPath) {
         *path = writtenPath;
@@ -59,46 +59,46 @@ std::function<void(const QString &path)> startUploadOnceWritten()
 
 // ---- Upload hand-off ---------------------------------------------------------------
 
-void handOffUpload(const QString &path)
+void handOffUpload(const DesktopServices &desktop, const QString &path)
 {
-    if (!isConnectedToNetwork()) {
+    if (!isConnectedToNetwork(*desktop.reachability)) {
         // The overlays are gone by now and the file would go with the next capture's
         // clean-up: keep it where the user can find it, as a failed upload does.
         const QString kept = keepUnsentImage(path);
         if (kept.isEmpty())
-            postOutputMessage(OutputMessage::NoNetwork);
+            postOutputMessage(*desktop.notifier, OutputMessage::NoNetwork);
         else
-            postOutputMessage(OutputMessage::NoNetwork, QStringLiteral(" It was kept at ") + kept, {kept, {}});
+            postOutputMessage(*desktop.notifier, OutputMessage::NoNetwork, QStringLiteral(" It was kept at ") + kept, {kept, {}});
         return;
     }
     if (path.isEmpty()) {
-        postOutputMessage(OutputMessage::UploadFileMissing);
+        postOutputMessage(*desktop.notifier, OutputMessage::UploadFileMissing);
         return;
     }
-    startUpload(path);
+    startUpload(desktop, path);
 }
 
-void uploadFinished(const ShareReply &reply, const QString &path)
+void uploadFinished(const DesktopServices &desktop, const ShareReply &reply, const QString &path)
 {
     const QString link = QStringLiteral("https://") + reply.body;
     // An error page whose text happens to look like a host name is still an error.
     if (reply.succeeded() && isValidURL(link)) {
         QFile::remove(path);
-        Clipboard::clear();
+        desktop.clipboard->clear();
         // The image is on the server either way; when the link did not reach the
         // clipboard, the message is the only place the user can find it.
-        if (Clipboard::putLink(link))
-            postOutputMessage(OutputMessage::LinkCopied, QString(), {{}, link});
+        if (desktop.clipboard->putLink(link))
+            postOutputMessage(*desktop.notifier, OutputMessage::LinkCopied, QString(), {{}, link});
         else
-            postOutputMessage(OutputMessage::LinkNotCopied, link, {{}, link});
+            postOutputMessage(*desktop.notifier, OutputMessage::LinkNotCopied, link, {{}, link});
         return;
     }
     // The file may be the only copy of the screenshot: keep it and say where.
     const QString kept = keepUnsentImage(path);
     if (kept.isEmpty())
-        postOutputMessage(OutputMessage::UploadFailed);
+        postOutputMessage(*desktop.notifier, OutputMessage::UploadFailed);
     else
-        postOutputMessage(OutputMessage::UploadFailed, QStringLiteral(" It was kept at ") + kept, {kept, {}});
+        postOutputMessage(*desktop.notifier, OutputMessage::UploadFailed, QStringLiteral(" It was kept at ") + kept, {kept, {}});
 }
 
 QString keepUnsentImage(const QString &path)

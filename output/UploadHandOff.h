@@ -6,22 +6,24 @@
 
 #include <functional>
 
+struct DesktopServices;
+
 // Makes sure the user id exists and sends the file at `path` to the sharing service;
 // uploadFinished runs with the reply. The callers have checked the network.
-void startUpload(const QString &path);
+void startUpload(const DesktopServices &desktop, const QString &path);
 // The same for a file still being written: the request for the salt goes out now, and
 // the returned function takes the written file's path (empty when writing failed,
 // which ends as a failed upload).
-std::function<void(const QString &path)> startUploadOnceWritten();
+std::function<void(const QString &path)> startUploadOnceWritten(const DesktopServices &desktop);
 
 // Upload hand-off: checks the network and that there is a file, then sends it to the
 // sharing service; `uploadFinished` runs with the reply.
-void handOffUpload(const QString &path);
+void handOffUpload(const DesktopServices &desktop, const QString &path);
 
 // Turns the service's reply into a link on the clipboard and removes the uploaded
 // file. When the upload failed, or the reply's body is no link, the file is kept in
 // the unsent folder and the failure notification says where.
-void uploadFinished(const ShareReply &reply, const QString &path);
+void uploadFinished(const DesktopServices &desktop, const ShareReply &reply, const QString &path);
 
 // Moves a file whose upload failed into TempFolder::unsentFolder(); returns where the
 // image now is (its old path when it could not be moved, empty when it is gone).

@@ -3,33 +3,13 @@
 #include "platform/PortalCapture.h"
 #include "platform/XcbShmCapture.h"
 
-namespace {
-
-std::unique_ptr<CaptureBackend> &backendSlot()
+std::unique_ptr<CaptureBackend> makeCaptureBackend()
 {
-    static std::unique_ptr<CaptureBackend> backend;
-    return backend;
-}
-
-} // namespace
-
-CaptureBackend &captureBackend()
-{
-    std::unique_ptr<CaptureBackend> &slot = backendSlot();
-    if (!slot) {
-        if (captureUsesPortal())
-            slot = std::make_unique<PortalCapture>();
-        else if (requestedCaptureBackend() == QLatin1String("qscreen"))
-            slot = std::make_unique<ScreenGrabBackend>();
-        else if (auto shm = XcbShmCapture::create())
-            slot = std::move(shm);
-        else
-            slot = std::make_unique<ScreenGrabBackend>();
-    }
-    return *slot;
-}
-
-void setCaptureBackend(std::unique_ptr<CaptureBackend> backend)
-{
-    backendSlot() = std::move(backend);
+    if (captureUsesPortal())
+        return std::make_unique<PortalCapture>();
+    if (requestedCaptureBackend() == QLatin1String("qscreen"))
+        return std::make_unique<ScreenGrabBackend>();
+    if (auto shm = XcbShmCapture::create())
+        return shm;
+    return std::make_unique<ScreenGrabBackend>();
 }

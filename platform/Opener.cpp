@@ -6,18 +6,8 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 
-namespace {
-Opener::Handler &handlerSlot()
-{
-    static Opener::Handler handler;
-    return handler;
-}
-} // namespace
-
 bool Opener::openUrl(const QUrl &url)
 {
-    if (handlerSlot())
-        return handlerSlot()(url);
     return QDesktopServices::openUrl(url);
 }
 
@@ -27,7 +17,7 @@ bool Opener::showInFolder(const QString &file)
     QDBusConnection bus = QDBusConnection::sessionBus();
     // Asked only when one runs: a call would otherwise start whatever file manager the
     // machine has installed for the name.
-    if (!handlerSlot() && bus.isConnected() && bus.interface()->isServiceRegistered(manager).value()) {
+    if (bus.isConnected() && bus.interface()->isServiceRegistered(manager).value()) {
         QDBusMessage call = QDBusMessage::createMethodCall(manager, QStringLiteral("/org/freedesktop/FileManager1"),
                                                            manager, QStringLiteral("ShowItems"));
         call << QStringList{QUrl::fromLocalFile(file).toString()} << QString();
@@ -35,9 +25,4 @@ bool Opener::showInFolder(const QString &file)
             return true;
     }
     return openUrl(QUrl::fromLocalFile(QFileInfo(file).absolutePath()));
-}
-
-void Opener::setHandler(Handler handler)
-{
-    handlerSlot() = std::move(handler);
 }

@@ -13,12 +13,6 @@ constexpr quint32 kRouteUp = 0x0001;
 constexpr quint32 kRouteReject = 0x0200;
 constexpr quint32 kInterfaceUp = 0x1;   // IFF_UP
 
-std::optional<bool> &overrideAnswer()
-{
-    static std::optional<bool> answer;
-    return answer;
-}
-
 QByteArray readProcFile(const QString &path)
 {
     // /proc files report a size of 0, so read until the end rather than by size.
@@ -160,18 +154,11 @@ bool Reachability::routesReach(const QByteArray &ipv4Routes, const QByteArray &i
     return ipv4RoutesReach(ipv4Routes, service) || ipv6RoutesReach(ipv6Routes, service);
 }
 
-bool Reachability::isConnectedToNetwork(const QString &serviceURL)
+bool Reachability::isConnectedToNetwork(const QString &serviceURL) const
 {
-    if (overrideAnswer())
-        return *overrideAnswer();
     if (qEnvironmentVariable("VORNIK_FORCE_OFFLINE") == QLatin1String("1"))
         return false;
     return routesReach(readProcFile(QStringLiteral("/proc/net/route")),
                        readProcFile(QStringLiteral("/proc/net/ipv6_route")), serviceAddress(serviceURL),
                        loopbackInterfaceUp());
-}
-
-void Reachability::setOverride(std::optional<bool> answer)
-{
-    overrideAnswer() = answer;
 }

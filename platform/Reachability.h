@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QString>
 #include <array>
-#include <optional>
 
 // An IP address as the route tables compare it.
 struct IpAddress {
@@ -22,17 +21,17 @@ struct IpAddress {
 
 // Whether the machine has a network to reach the sharing service through, read from
 // the kernel's routing tables (/proc/net/route, /proc/net/ipv6_route); no packet is
-// sent and nothing is watched. Called on the main thread just before a request.
+// sent and nothing is watched. Asked on the main thread just before a request; the
+// application makes one and hands it in, tests hand in one with a fixed answer.
 class Reachability
 {
 public:
+    virtual ~Reachability() = default;
+
     // True when a usable default route exists, or a route to the host of
     // `serviceURL` when it is an address (a loopback service counts while the
     // loopback interface is up). Setting VORNIK_FORCE_OFFLINE=1 makes it answer false.
-    static bool isConnectedToNetwork(const QString &serviceURL);
-
-    // Tests fix the answer here; std::nullopt goes back to asking the kernel.
-    static void setOverride(std::optional<bool> answer);
+    virtual bool isConnectedToNetwork(const QString &serviceURL) const;
 
     // The decision itself, over the texts of the two route tables. `service` is the
     // service's address when known (a null address when the host is a name).

@@ -34,7 +34,7 @@ QString caFilePath()
 
 } // namespace ServiceConfiguration
 
-bool isConnectedToNetwork()
+bool isConnectedToNetwork(const Reachability &reachability)
 {
-    return Reachability::isConnectedToNetwork(ServiceConfiguration::serviceBaseURL());
+    return reachability.isConnectedToNetwork(ServiceConfiguration::serviceBaseURL());
 }

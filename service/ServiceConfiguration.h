@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class Reachability;
+
 // Where the sharing service lives and which certificates to trust for it.
 namespace ServiceConfiguration {
 
@@ -21,6 +23,6 @@ QString caFilePath();
 
 } // namespace ServiceConfiguration
 
-// Whether the sharing service can be reached at all (Reachability, asked about the
+// Whether the sharing service can be reached at all (`reachability`, asked about the
 // configured service address), as callers write it before a request.
-bool isConnectedToNetwork();
+bool isConnectedToNetwork(const Reachability &reachability);

@@ -2,7 +2,6 @@
 #include "platform/Preferences.h"
 #include "app/CapturePermission.h"
 #include "service/WebPages.h"
-#include "platform/Opener.h"
 #include "tests/harness/FakeAppServices.h"
 #include "tests/harness/TestMain.h"
 
@@ -37,8 +36,8 @@ class PermissionWindowTest : public QObject
     Q_OBJECT
 
     std::unique_ptr<TrayApp> m_delegate;
-    QList<QUrl> m_opened;
     vtest::FakeAppServices m_desktop;   // no capture back end: every request is refused
+    QList<QUrl> &m_opened = m_desktop.desktop.opener->opened;
     bool m_desktopHasSettings = true;
 
     // A refused request with the pointer at `point`: returns the window it opened.
@@ -58,10 +57,6 @@ private slots:
         qRegisterMetaType<QWidget *>();
         qputenv("VORNIK_SERVICE_URL", "https://vornik.test/");
         QCOMPARE(QGuiApplication::screens().size(), 2);
-        Opener::setHandler([this](const QUrl &url) {
-            m_opened << url;
-            return true;
-        });
         m_desktop.captureBackendPresent = false;
         m_delegate = std::make_unique<TrayApp>(m_desktop.services());
         m_delegate->setCaptureStarter([] { QFAIL("no capture may start without permission"); });

@@ -6,7 +6,6 @@
 #include "capture/ScreenCapture.h"
 #include "editor/EditorWindow.h"
 #include "platform/Autostart.h"
-#include "platform/Opener.h"
 #include "platform/SingleInstance.h"
 #include "tests/harness/FakeAppServices.h"
 #include "tests/harness/NotificationRecorder.h"
@@ -70,7 +69,6 @@ class TrayAppTest : public QObject
     std::unique_ptr<TrayApp> m_delegate;
     int m_captures = 0;
     vtest::FakeAppServices m_desktop;
-    QList<QUrl> m_opened;
 
     // A delegate as main() makes it, with capture and the desktop answered by the test.
     TrayApp *start()
@@ -105,11 +103,6 @@ private slots:
         freshAccount();
         m_captures = 0;
         m_desktop = vtest::FakeAppServices();
-        m_opened.clear();
-        Opener::setHandler([this](const QUrl &url) {
-            m_opened << url;
-            return true;
-        });
     }
 
     void cleanup()
@@ -144,7 +137,7 @@ private slots:
         QImage image(200, 120, QImage::Format_RGB32);
         image.fill(Qt::darkCyan);
 
-        QPointer<EditorWindow> editor = new EditorWindow;
+        QPointer<EditorWindow> editor = new EditorWindow(m_desktop.desktop.services);
         editor->delegate = delegate;
         editor->picture = image;
         editor->screennum = 0;
@@ -238,9 +231,9 @@ private slots:
 
         entryTitled(delegate->statusMenu(), titles.at(2))->trigger();
         entryTitled(delegate->statusMenu(), titles.at(0))->trigger();
-        QCOMPARE(m_opened.size(), 2);
-        QVERIFY(m_opened.at(0).toString().contains(QStringLiteral("help")));
-        QCOMPARE(m_opened.at(1).toString(), QStringLiteral("https://vornik.test:9443/"));
+        QCOMPARE(m_desktop.desktop.opener->opened.size(), 2);
+        QVERIFY(m_desktop.desktop.opener->opened.at(0).toString().contains(QStringLiteral("help")));
+        QCOMPARE(m_desktop.desktop.opener->opened.at(1).toString(), QStringLiteral("https://vornik.test:9443/"));
     }
 
     void loginEntryTwiceReturnsToStart()
@@ -379,7 +372,7 @@ private slots:
         const QIcon plainIcon = delegate->statusItem()->icon();
         QVERIFY(!plainIcon.isNull());
         QVERIFY(!plainIcon.pixmap(22, 22).toImage().isNull());
-        auto editor = std::make_unique<EditorWindow>();
+        auto editor = std::make_unique<EditorWindow>(m_desktop.desktop.services);
         editor->resize(300, 200);
         editor->move(5, 5);
         delegate->setEditorActive(editor.get(), true);
@@ -423,14 +416,14 @@ private slots:
         TrayApp *delegate = start();
         delegate->openWebPage(QStringLiteral("not a url"));
         delegate->openWebPage(QString());
-        QVERIFY(m_opened.isEmpty());
+        QVERIFY(m_desktop.desktop.opener->opened.isEmpty());
         delegate->openWebPage(QStringLiteral("https://example.com/page"));
-        QCOMPARE(m_opened, QList<QUrl>{QUrl(QStringLiteral("https://example.com/page"))});
+        QCOMPARE(m_desktop.desktop.opener->opened, QList<QUrl>{QUrl(QStringLiteral("https://example.com/page"))});
 
         QAction upload(QStringLiteral("12:03 upload"));
         upload.setToolTip(QStringLiteral("https://example.com/i/abc.png"));
         delegate->openimage(&upload);
-        QCOMPARE(m_opened.last(), QUrl(QStringLiteral("https://example.com/i/abc.png")));
+        QCOMPARE(m_desktop.desktop.opener->opened.last(), QUrl(QStringLiteral("https://example.com/i/abc.png")));
         // Without a link in the tool tip (QAction falls back to its text), or with a
         // link of another kind, nothing opens.
         QAction bare(QStringLiteral("entry"));
@@ -438,7 +431,7 @@ private slots:
         QAction local(QStringLiteral("entry"));
         local.setToolTip(QStringLiteral("file:///etc/passwd"));
         delegate->openimage(&local);
-        QCOMPARE(m_opened.size(), 2);
+        QCOMPARE(m_desktop.desktop.opener->opened.size(), 2);
     }
 
     void restartStartsASuccessorAfterFreeingTheLock()

@@ -3,7 +3,6 @@
 // inside the screen once they have arrived.
 #include "app/TrayApp.h"
 #include "history/RecentUploadsMenu.h"
-#include "platform/Reachability.h"
 #include "tests/harness/NotificationRecorder.h"
 #include "tests/harness/ServerProcess.h"
 #include "tests/harness/FakeAppServices.h"
@@ -47,7 +46,6 @@ private slots:
         qputenv("VORNIK_SERVICE_URL", m_server.baseUrl().toUtf8());
         qputenv("VORNIK_CA_FILE", m_server.caFile().toUtf8());
         QCOMPARE(vtest::uploadImages(10, {Qt::red, Qt::blue}).size(), 10);
-        Reachability::setOverride(true);
         m_delegate = std::make_unique<TrayApp>(vtest::fixedAppServices());
         m_delegate->setCaptureStarter([] {});
         m_delegate->setTerminator([] {});
@@ -57,7 +55,6 @@ private slots:
     void cleanupTestCase()
     {
         m_delegate.reset();
-        Reachability::setOverride(std::nullopt);
     }
 
     void historySubmenuStaysOnScreenAsUploadsArrive_data()

@@ -3,7 +3,7 @@
 #include "banner/BannerWindow.h"
 #include "banner/BannerColorPicker.h"
 #include "banner/BannerPreview.h"
-#include "helpers/Notifications.h"
+#include "tests/harness/FakeDesktop.h"
 #include "helpers/TempFolder.h"
 #include "helpers/NamedColors.h"
 #include "tests/banner/BannerTestSupport.h"
@@ -27,7 +27,8 @@ private:
     NotificationRecorder *m_notifications = nullptr;
     AnsweringRuns m_runs;
     AnsweringPanels m_panels;
-    BannerActions m_actions;
+    vtest::FakeDesktop m_desktop;
+    BannerActions m_actions{m_desktop.withPanels(m_panels)};
 
     bool notified(const QString &summary, const QString &body)
     {
@@ -45,7 +46,7 @@ private:
     // Every notification so far, once a marker posted after them has arrived.
     QStringList settledNotifications()
     {
-        postNotification(QStringLiteral("marker"), QString());
+        m_desktop.services.notifier->post(QStringLiteral("marker"), QString());
         if (!notified(QStringLiteral("marker"), QString()))
             return {QStringLiteral("(marker lost)")};
         QStringList seen;
@@ -93,13 +94,7 @@ private slots:
         QVERIFY(m_server.start());
         qputenv("VORNIK_SERVICE_URL", m_server.baseUrl().toUtf8());
         qputenv("VORNIK_CA_FILE", m_server.caFile().toUtf8());
-        FilePanels::setCurrent(&m_panels);
         QVERIFY(!grayImage().isEmpty());
-    }
-
-    void cleanupTestCase()
-    {
-        FilePanels::setCurrent(nullptr);
     }
 
     void init()
@@ -281,6 +276,7 @@ private slots:
     {
         AppServices desktop = vtest::fixedAppServices();
         desktop.modalRuns = std::shared_ptr<ModalRuns>(std::shared_ptr<void>(), &m_runs);   // not owned
+        desktop.desktop = m_desktop.withPanels(m_panels);
         TrayApp delegate(desktop);
         answerColorWindowWith(QString());
         delegate.changeBannerColor();

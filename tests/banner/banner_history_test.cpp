@@ -1,9 +1,9 @@
 #include "banner/BannerActions.h"
-#include "platform/Reachability.h"
 #include "history/HistoryWindow.h"
 #include "history/TrashDropTarget.h"
 #include "history/HistoryTable.h"
 #include "tests/banner/BannerTestSupport.h"
+#include "tests/harness/FakeDesktop.h"
 #include "tests/harness/NotificationRecorder.h"
 #include "tests/harness/TestMain.h"
 #include "tests/harness/UploadedHistory.h"
@@ -24,6 +24,7 @@ private:
     vtest::ServerProcess m_server;
     NotificationRecorder *m_notifications = nullptr;
     AnsweringPanels m_panels;
+    vtest::FakeDesktop m_desktop;
 
     static QStringList shownAddresses(HistoryWindow *window)
     {
@@ -42,18 +43,14 @@ private slots:
         QVERIFY(m_server.start());
         qputenv("VORNIK_SERVICE_URL", m_server.baseUrl().toUtf8());
         qputenv("VORNIK_CA_FILE", m_server.caFile().toUtf8());
-        Reachability::setOverride(true);
-        FilePanels::setCurrent(&m_panels);
         clearPreferences();
     }
-
-    void cleanupTestCase() { FilePanels::setCurrent(nullptr); }
 
     void bannerSurvivesDeletingEveryRow()
     {
         const QString chosen = writeSolidPng(QDir::tempPath() + QStringLiteral("/banner.png"), QSize(40, 20), Qt::cyan);
         m_panels.openAnswer = {chosen};
-        BannerActions().changeBannerImage();
+        BannerActions(m_desktop.withPanels(m_panels)).changeBannerImage();
         QVERIFY(drainRequestChains());
         const QString bannerLink = QStringLiteral("https://%1/%2.png").arg(m_server.publicHost(), serverBanner());
         QCOMPARE(prefs("bannerurl"), bannerLink);
@@ -63,7 +60,7 @@ private slots:
         QCOMPARE(images.size(), 2);
         QVERIFY(!images.contains(QString()));
 
-        auto *window = new HistoryWindow;
+        auto *window = new HistoryWindow(m_desktop.services);
         QSignalSpy loaded(window->vorviewer.data(), &HistoryTable::historyLoaded);
         window->showWindow();
         QVERIFY(loaded.wait(kWaitMs));

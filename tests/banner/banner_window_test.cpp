@@ -6,7 +6,7 @@
 #include "banner/BannerView.h"
 #include "banner/BannerWindow.h"
 #include "editor/SegmentedToolBar.h"
-#include "helpers/Notifications.h"
+#include "tests/harness/FakeDesktop.h"
 #include "helpers/TempFolder.h"
 #include "helpers/NamedColors.h"
 #include "platform/Opener.h"
@@ -31,12 +31,13 @@ private:
     NotificationRecorder *m_notifications = nullptr;
     AnsweringPanels m_panels;
     RecordingColorPanel m_colorPanel;
-    QList<QUrl> m_opened;
-    BannerActions m_actions;
+    vtest::FakeDesktop m_desktop;
+    QList<QUrl> &m_opened = m_desktop.opener->opened;
+    BannerActions m_actions{m_desktop.withPanels(m_panels)};
 
     QStringList settledNotifications()
     {
-        postNotification(QStringLiteral("marker"), QString());
+        m_desktop.services.notifier->post(QStringLiteral("marker"), QString());
         const bool arrived = QTest::qWaitFor(
             [&] { return !m_notifications->received.isEmpty() && m_notifications->received.constLast().summary == "marker"; },
             kWaitMs);
@@ -71,17 +72,6 @@ private slots:
         QVERIFY(m_server.start());
         qputenv("VORNIK_SERVICE_URL", m_server.baseUrl().toUtf8());
         qputenv("VORNIK_CA_FILE", m_server.caFile().toUtf8());
-        FilePanels::setCurrent(&m_panels);
-        Opener::setHandler([this](const QUrl &url) {
-            m_opened.append(url);
-            return true;
-        });
-    }
-
-    void cleanupTestCase()
-    {
-        FilePanels::setCurrent(nullptr);
-        Opener::setHandler({});
     }
 
     void init()
@@ -210,15 +200,14 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
         const QString existing = writeSolidPng(folder + QStringLiteral("/mine.png"), QSize(3, 3), Qt::black);
         QVERIFY(!existing.isEmpty());
-        BannerWindow window(m_actions);
+        // The desktop's own dialogs, driven as a user would.
+        BannerWindow window(BannerActions(m_desktop.services));
         QSignalSpy answered(window.bannerView(), &BannerView::savePanelFinished);
-        FilePanels::setCurrent(nullptr);
         vtest::SaveDialogDriver dialog;
         dialog.folder = folder;
         dialog.typedName = QStringLiteral("mine");
         click(window, BannerView::saveSegment);
         const bool finished = answered.wait(kWaitMs);
-        FilePanels::setCurrent(&m_panels);
         QVERIFY(finished);
         QCOMPARE(dialog.dialogsAnswered, 1);
         QCOMPARE(dialog.questions.size(), 1);

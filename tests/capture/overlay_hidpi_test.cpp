@@ -1,3 +1,4 @@
+#include "tests/harness/FakeDesktop.h"
 #include "tests/harness/TestMain.h"
 
 #include "capture/OverlayController.h"
@@ -46,7 +47,8 @@ private slots:
         pattern.setGeometry(QRect(0, 0, 1000, 400)); // logical points: the whole framebuffer
         pattern.show();
         QTRY_VERIFY_WITH_TIMEOUT(pattern.paintedOnce, 10000);
-        ScreenCapture sc;
+        vtest::FakeDesktop desktop;
+        ScreenCapture sc(desktop.services.notifier);
         QSignalSpy painted1(sc.overlay(0)->window()->view(), &SelectionView::painted);
         QSignalSpy painted2(sc.overlay(1)->window()->view(), &SelectionView::painted);
         // The pattern window paints at ratio 2 from a 1x image, so compare against what

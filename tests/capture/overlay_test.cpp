@@ -10,7 +10,6 @@
 #include "helpers/TempFolder.h"
 #include "helpers/DisplayInfo.h"
 #include "platform/CaptureBackend.h"
-#include "platform/Opener.h"
 #include "tests/capture/CaptureTestSupport.h"
 #include "tests/harness/FakeAppServices.h"
 #include "tests/harness/NotificationRecorder.h"
@@ -36,6 +35,7 @@ using namespace capturetest;
 class OverlayTest : public QObject
 {
     Q_OBJECT
+    vtest::FakeAppServices m_services;
 
     TrayApp *app = nullptr;
     ScreenCapture *sc = nullptr;
@@ -82,7 +82,7 @@ private slots:
     void initTestCase()
     {
         QCOMPARE(QGuiApplication::screens().size(), 4);
-        app = new TrayApp(vtest::fixedAppServices());
+        app = new TrayApp(m_services.services());
         sc = app->sc;
         pattern = new PatternWindow(QRect(0, 0, 3840, 2160));
         pattern->show();
@@ -327,11 +327,7 @@ private slots:
 
     void keysMoveCopySaveAndEdit()
     {
-        QList<QUrl> opened;
-        Opener::setHandler([&opened](const QUrl &url) {
-            opened << url;
-            return true;
-        });
+        const QList<QUrl> &opened = m_services.desktop.opener->opened;
         captureAndWait(4);
         OverlayController *c = sc->overlay(1);
         c->selectionView->setSelectionFrame(QRectF(100, 630, 200, 150));
@@ -394,7 +390,6 @@ private slots:
         QCOMPARE(editor->paintView->imagerect()->size(), QSizeF(200, 150));
         editor->close();
         QTRY_VERIFY_WITH_TIMEOUT(!app->usepaintcontroller, 10000);
-        Opener::setHandler({});
     }
 
     void cleanUpRemovesOnlyScreenshots()

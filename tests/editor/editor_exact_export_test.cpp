@@ -2,6 +2,7 @@
 #include "output/OutputActions.h"
 #include "tests/harness/FakeAppRequests.h"
 #include "tests/editor/EditorDriver.h"
+#include "tests/harness/FakeDesktop.h"
 #include "tests/harness/TestMain.h"
 
 #include <QClipboard>
@@ -66,6 +67,7 @@ QImage clipboardPng()
 class EditorExactExportTest : public QObject
 {
     Q_OBJECT
+    vtest::FakeDesktop m_desktop;
 
     DisplaySelection overlay;
     vtest::FakeAppRequests delegate;
@@ -80,7 +82,7 @@ class EditorExactExportTest : public QObject
                                        qRound(display->geometry().height() * ratio));
         overlay.picture.setDevicePixelRatio(ratio);
         overlay.frame = frame;
-        editor = EditorWindow::openOn(renderSelectionImage(overlay).image, display, &delegate);
+        editor = EditorWindow::openOn(renderSelectionImage(overlay).image, display, &delegate, m_desktop.services);
         QTRY_VERIFY_WITH_TIMEOUT(editor && editor->isLoaded(), 20000);
         QVERIFY(QTest::qWaitForWindowExposed(editor));
     }

@@ -1,6 +1,7 @@
 #include "editor/EditorWindow.h"
 #include "helpers/FilePanels.h"
 #include "tests/editor/EditorDriver.h"
+#include "tests/harness/FakeDesktop.h"
 #include "tests/harness/SaveDialogDriver.h"
 #include "tests/harness/TestMain.h"
 
@@ -34,6 +35,8 @@ bool near(QRgb pixel, QRgb expected, int tolerance = 40)
 class EditorExportTest : public QObject
 {
     Q_OBJECT
+    vtest::FakeDesktop m_desktop;
+
 private slots:
     void savedImageIsTheCaptureWithTheFiguresOverIt()
     {
@@ -43,9 +46,8 @@ private slots:
         const QImage capture = patternImage(300, 200);
         AnsweringPanels panels;
         panels.answer = QDir::tempPath() + QStringLiteral("/edited");   // no extension: ".png" is added
-        FilePanels::setCurrent(&panels);
 
-        QPointer<EditorWindow> editor = new EditorWindow;
+        QPointer<EditorWindow> editor = new EditorWindow(m_desktop.withPanels(panels));
         editor->picture = capture;
         editor->show();
         editor->setGeometry(QGuiApplication::primaryScreen()->geometry());
@@ -85,7 +87,6 @@ private slots:
         QVERIFY(near(saved.pixel(200, 100), qRgb(0, 0, 255)));
         QVERIFY(near(saved.pixel(175, 75), qRgb(0, 0, 255)));
         QVERIFY(near(saved.pixel(249, 149), qRgb(0, 0, 255), 90));
-        FilePanels::setCurrent(nullptr);
         delete editor.data();
     }
 
@@ -95,8 +96,7 @@ private slots:
         Preferences::standard().setString(QStringLiteral("fillcolor"), QStringLiteral("red"));
         const QImage capture = patternImage(300, 200);
         AnsweringPanels panels;
-        FilePanels::setCurrent(&panels);
-        QPointer<EditorWindow> editor = new EditorWindow;
+        QPointer<EditorWindow> editor = new EditorWindow(m_desktop.withPanels(panels));
         editor->picture = capture;
         editor->show();
         editor->setGeometry(QGuiApplication::primaryScreen()->geometry());
@@ -123,7 +123,6 @@ private slots:
         QCOMPARE(deleted.size(), capture.size());
         for (const QPoint p : {QPoint(0, 0), QPoint(260, 60), QPoint(299, 100), QPoint(299, 199)})
             QCOMPARE(deleted.pixel(p), capture.pixel(p));
-        FilePanels::setCurrent(nullptr);
         delete editor.data();
     }
 
@@ -132,14 +131,13 @@ private slots:
     void saveDialogAsksBeforeReplacingThePng()
     {
         clearPreferences();
-        FilePanels::setCurrent(nullptr);
         const QString folder = QDir::tempPath() + QStringLiteral("/chosen");
         QVERIFY(QDir().mkpath(folder));
         const QString existing = folder + QStringLiteral("/shot.png");
         QImage older(3, 3, QImage::Format_RGB32);
         older.fill(Qt::black);
         QVERIFY(older.save(existing, "PNG"));
-        QPointer<EditorWindow> editor = new EditorWindow;
+        QPointer<EditorWindow> editor = new EditorWindow(m_desktop.services);
         editor->picture = patternImage(120, 80);
         editor->show();
         QVERIFY(QTest::qWaitForWindowExposed(editor));
@@ -167,8 +165,7 @@ private slots:
     {
         clearPreferences();
         AnsweringPanels panels;   // answers with an empty path: cancelled
-        FilePanels::setCurrent(&panels);
-        QPointer<EditorWindow> editor = new EditorWindow;
+        QPointer<EditorWindow> editor = new EditorWindow(m_desktop.withPanels(panels));
         editor->picture = patternImage(120, 80);
         editor->show();
         QVERIFY(QTest::qWaitForWindowExposed(editor));
@@ -177,7 +174,6 @@ private slots:
         QCOMPARE(panels.saveRuns, 1);
         QVERIFY(editor && editor->isVisible());
         QCOMPARE(QDir(QDir::tempPath()).entryList(QDir::Files), before);
-        FilePanels::setCurrent(nullptr);
         delete editor.data();
     }
 };

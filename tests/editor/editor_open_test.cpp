@@ -2,6 +2,7 @@
 #include "output/OutputActions.h"
 #include "tests/editor/EditorDriver.h"
 #include "tests/harness/FakeAppRequests.h"
+#include "tests/harness/FakeDesktop.h"
 #include "tests/harness/TestMain.h"
 
 #include <QGuiApplication>
@@ -34,6 +35,7 @@ public:
 class EditorOpenTest : public QObject
 {
     Q_OBJECT
+    vtest::FakeDesktop m_desktop;
 private slots:
     void regionFromADenseDisplayKeepsItsSizeInPoints_data()
     {
@@ -52,7 +54,7 @@ private slots:
         overlay.frame = QRectF(40, 140, 150, 100);
         vtest::FakeAppRequests delegate;
         QPointer<EditorWindow> editor = EditorWindow::openOn(renderSelectionImage(overlay).image,
-                                                             QGuiApplication::primaryScreen(), &delegate);
+                                                             QGuiApplication::primaryScreen(), &delegate, m_desktop.services);
         QTRY_VERIFY_WITH_TIMEOUT(editor && editor->isLoaded(), 20000);
 
         // The picture lies on the canvas at the selection's size in points...
@@ -81,7 +83,7 @@ private slots:
             // reach past the right edge of the second.
             overlay.frame = QRectF(50, 50, 500, 300);
             vtest::FakeAppRequests delegate;
-            QPointer<EditorWindow> editor = EditorWindow::openOn(renderSelectionImage(overlay).image, display, &delegate);
+            QPointer<EditorWindow> editor = EditorWindow::openOn(renderSelectionImage(overlay).image, display, &delegate, m_desktop.services);
             QTRY_VERIFY_WITH_TIMEOUT(editor && editor->isLoaded(), 20000);
             QTRY_COMPARE_WITH_TIMEOUT(editor->frameGeometry(), display->geometry(), 10000);
             QTRY_COMPARE_WITH_TIMEOUT(editor->screen(), display, 10000);

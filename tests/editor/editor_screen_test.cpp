@@ -1,5 +1,6 @@
 #include "editor/EditorWindow.h"
 #include "tests/editor/EditorDriver.h"
+#include "tests/harness/FakeDesktop.h"
 #include "tests/harness/TestMain.h"
 
 #include <QGuiApplication>
@@ -12,6 +13,7 @@ using namespace editortest;
 class EditorScreenTest : public QObject
 {
     Q_OBJECT
+    vtest::FakeDesktop m_desktop;
 private slots:
     void figuresAppearOnTheScreen()
     {
@@ -19,7 +21,7 @@ private slots:
         Preferences::standard().setString(QStringLiteral("linecolor"), QStringLiteral("blue"));
         Preferences::standard().setString(QStringLiteral("fillcolor"), QStringLiteral("yellow"));
         QScreen *screen = QGuiApplication::primaryScreen();
-        QPointer<EditorWindow> editor = new EditorWindow;
+        QPointer<EditorWindow> editor = new EditorWindow(m_desktop.services);
         editor->picture = patternImage(700, 420);
         editor->show();
         editor->setGeometry(screen->geometry());
@@ -65,7 +67,7 @@ private slots:
         clearPreferences();
         Preferences::standard().setString(QStringLiteral("linecolor"), QStringLiteral("red"));
         QScreen *screen = QGuiApplication::primaryScreen();
-        QPointer<EditorWindow> editor = new EditorWindow;
+        QPointer<EditorWindow> editor = new EditorWindow(m_desktop.services);
         editor->picture = patternImage(700, 420);
         editor->show();
         editor->setGeometry(screen->geometry());

@@ -6,6 +6,7 @@
 #include "helpers/FilePanels.h"
 #include "helpers/SaveFolder.h"
 #include "tests/editor/EditorDriver.h"
+#include "tests/harness/FakeDesktop.h"
 #include "tests/harness/TestMain.h"
 
 #include <QClipboard>
@@ -61,11 +62,12 @@ class EditorToolsTest : public QObject
     QPointer<EditorWindow> editor;
     ScriptedPrompt prompt;
     RecordingPanels panels;
+    vtest::FakeDesktop m_desktop;
 
     EditorWindow &open(const QImage &picture = patternImage(400, 300),
                        const ToolTable &tools = ToolTable::standard())
     {
-        editor = new EditorWindow(tools);
+        editor = new EditorWindow(m_desktop.withPanels(panels), tools);
         editor->setClosePrompt(&prompt);
         editor->picture = picture;
         editor->show();
@@ -119,11 +121,6 @@ class EditorToolsTest : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        FilePanels::setCurrent(&panels);
-    }
-
     void init()
     {
         clearPreferences();

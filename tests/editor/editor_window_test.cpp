@@ -1,13 +1,11 @@
 #include "app/TrayApp.h"
 #include "editor/EditorWindow.h"
-#include "helpers/Notifications.h"
 #include "helpers/TempFolder.h"
 #include "helpers/NamedColors.h"
-#include "platform/Opener.h"
-#include "platform/Reachability.h"
 #include "tests/editor/EditorDriver.h"
 #include "tests/harness/NotificationRecorder.h"
 #include "tests/harness/FakeAppServices.h"
+#include "tests/harness/FakeDesktop.h"
 #include "tests/harness/TestMain.h"
 
 #include <QGuiApplication>
@@ -22,12 +20,13 @@ class EditorWindowTest : public QObject
     Q_OBJECT
 
     QPointer<EditorWindow> editor;
+    vtest::FakeDesktop m_desktop;
     AppRequests *application = nullptr;   // what the editors opened next report to
 
     // Opens an editor the way the capture overlay does.
     EditorWindow &openEditor(const QImage &picture)
     {
-        editor = new EditorWindow;
+        editor = new EditorWindow(m_desktop.services);
         editor->delegate = application;
         editor->picture = picture;
         editor->screennum = 0;
@@ -48,7 +47,7 @@ class EditorWindowTest : public QObject
     // seen last.
     QStringList settledNotifications()
     {
-        postNotification(QStringLiteral("marker"), QString());
+        m_desktop.services.notifier->post(QStringLiteral("marker"), QString());
         [&] {
             QTRY_VERIFY_WITH_TIMEOUT(!recorder->received.isEmpty()
                                          && recorder->received.constLast().summary == QLatin1String("marker"),
@@ -78,8 +77,8 @@ private slots:
     {
         if (editor)
             delete editor.data();
-        Opener::setHandler({});
-        Reachability::setOverride(std::nullopt);
+        m_desktop.opener->opened.clear();
+        m_desktop.reachability->connected = true;
     }
 
     void toolTipsAndSwatchesAfterLoading()
@@ -269,11 +268,7 @@ private slots:
 
     void helpSegmentOpensItsLink()
     {
-        QList<QUrl> opened;
-        Opener::setHandler([&opened](const QUrl &url) {
-            opened.append(url);
-            return true;
-        });
+        const QList<QUrl> &opened = m_desktop.opener->opened;
         // The help page is the configured sharing service's, wherever that is.
         qputenv("VORNIK_SERVICE_URL", "https://pictures.example:9443/shots");
         EditorWindow &window = openEditorOnPattern();
@@ -362,14 +357,14 @@ private slots:
         QCOMPARE(figureCount(), 2);
         QSignalSpy closing(&window, &EditorWindow::windowWillClose);
 
-        Reachability::setOverride(false);
+        m_desktop.reachability->connected = false;
         clickSegment(window, 1);
         QCOMPARE(settledNotifications(), QStringList{QStringLiteral("No network connection")});
         QCoreApplication::processEvents();
         QVERIFY(editor && window.isVisible());
 
         // The folder the picture is written to cannot be made: a file has its name.
-        Reachability::setOverride(true);
+        m_desktop.reachability->connected = true;
         const QString folder = QDir::cleanPath(TempFolder::finalImagesFolder());
         QDir(folder).removeRecursively();
         QFile blocker(folder);

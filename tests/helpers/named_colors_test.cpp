@@ -1,5 +1,5 @@
 #include "platform/Preferences.h"
-#include "helpers/Notifications.h"
+#include "tests/harness/FakeDesktop.h"
 #include "helpers/NamedColors.h"
 #include "tests/harness/NotificationRecorder.h"
 #include "tests/harness/TestMain.h"
@@ -103,7 +103,8 @@ private slots:
     {
         NotificationRecorder recorder;
         QVERIFY(recorder.isRegistered());
-        postNotification(QStringLiteral("SAVED TO CLIPBOARD"), QStringLiteral("URL to image was copied to clipboard."));
+        vtest::FakeDesktop desktop;
+        desktop.services.notifier->post(QStringLiteral("SAVED TO CLIPBOARD"), QStringLiteral("URL to image was copied to clipboard."));
         QTRY_COMPARE_WITH_TIMEOUT(recorder.received.size(), 1, 10000);
         QCOMPARE(recorder.received.first().appName, QStringLiteral("Vornik notification"));
         QCOMPARE(recorder.received.first().summary, QStringLiteral("SAVED TO CLIPBOARD"));

@@ -1,10 +1,11 @@
 #include "helpers/Clipboard.h"
-#include "helpers/Notifications.h"
+#include "helpers/Notifier.h"
 #include "output/EditorActions.h"
 #include "output/UploadHandOff.h"
 #include "helpers/FilePanels.h"
 #include "platform/Opener.h"
 #include "tests/harness/NotificationRecorder.h"
+#include "tests/harness/FakeDesktop.h"
 #include "tests/harness/TestMain.h"
 
 #include <QDBusArgument>
@@ -47,12 +48,14 @@ class NotificationsTest : public QObject
         QString title, subtitle, text;
     };
     QList<Shown> m_fallback;
+    vtest::FakeDesktop m_desktop;
+    Notifier &notifier() { return *m_desktop.services.notifier; }
 
 private slots:
     void init()
     {
         m_fallback.clear();
-        setNotificationFallback([this](const QString &title, const QString &subtitle, const QString &text) {
+        notifier().setFallback([this](const QString &title, const QString &subtitle, const QString &text) {
             m_fallback.append({title, subtitle, text});
             return true;
         });
@@ -60,7 +63,7 @@ private slots:
 
     void withoutServerTheFallbackShowsIt()
     {
-        postNotification(QStringLiteral("No network connection"), QStringLiteral("Please check your Internet connection."));
+        notifier().post(QStringLiteral("No network connection"), QStringLiteral("Please check your Internet connection."));
         QTRY_COMPARE_WITH_TIMEOUT(m_fallback.size(), 1, 10000);
         QCOMPARE(m_fallback.first().title, QStringLiteral("Vornik notification"));
         QCOMPARE(m_fallback.first().subtitle, QStringLiteral("No network connection"));
@@ -71,7 +74,7 @@ private slots:
     {
         NotificationRecorder recorder;
         QVERIFY(recorder.isRegistered());
-        postNotification(QStringLiteral("SAVED"), QStringLiteral("Image saved to \"/tmp/a b.png\" & opened."));
+        notifier().post(QStringLiteral("SAVED"), QStringLiteral("Image saved to \"/tmp/a b.png\" & opened."));
         // Delivered at once when the recorder shares our connection, later otherwise.
         QTRY_COMPARE_WITH_TIMEOUT(recorder.received.size(), 1, 10000);
         QCOMPARE(recorder.received.first().appName, QStringLiteral("Vornik notification"));
@@ -86,13 +89,13 @@ private slots:
         NotificationRecorder recorder;
         QVERIFY(recorder.isRegistered());
         const NotificationSubject file{QStringLiteral("/tmp/shots/a.png"), {}};
-        postNotification(QStringLiteral("Image Saved"), QStringLiteral("Your image has been saved."), file);
+        notifier().post(QStringLiteral("Image Saved"), QStringLiteral("Your image has been saved."), file);
         QTRY_COMPARE_WITH_TIMEOUT(recorder.received.size(), 1, 10000);
         recorder.capabilities << QStringLiteral("actions");
-        postNotification(QStringLiteral("Image Saved"), QStringLiteral("Your image has been saved."), file);
-        postNotification(QStringLiteral("SAVED TO CLIPBOARD"), QStringLiteral("URL to image was copied to clipboard."),
+        notifier().post(QStringLiteral("Image Saved"), QStringLiteral("Your image has been saved."), file);
+        notifier().post(QStringLiteral("SAVED TO CLIPBOARD"), QStringLiteral("URL to image was copied to clipboard."),
                          {{}, QStringLiteral("https://example.test/abc.png")});
-        postNotification(QStringLiteral("Banner"), QStringLiteral("Reset complete."));
+        notifier().post(QStringLiteral("Banner"), QStringLiteral("Reset complete."));
         QTRY_COMPARE_WITH_TIMEOUT(recorder.received.size(), 4, 10000);
 
         // Without the "actions" capability there are none; texts never change.
@@ -119,23 +122,18 @@ private slots:
         NotificationRecorder recorder;
         QVERIFY(recorder.isRegistered());
         recorder.capabilities << QStringLiteral("actions");
-        QList<QUrl> opened;
-        Opener::setHandler([&opened](const QUrl &url) {
-            opened << url;
-            return true;
-        });
-        Clipboard::setLinkWriter([](const QString &) { return true; });
+        const QList<QUrl> &opened = m_desktop.opener->opened;
+        m_desktop.opener->opened.clear();
 
         // The editor's save writes the file and says so.
         const QString folder = QDir::tempPath() + QStringLiteral("/saved");
         QVERIFY(QDir().mkpath(folder));
         FixedSavePanel panel;
         panel.path = folder + QStringLiteral("/mine.png");
-        FilePanels::setCurrent(&panel);
+        const DesktopServices desktop = m_desktop.withPanels(panel);
         QImage image(40, 30, QImage::Format_ARGB32);
         image.fill(Qt::red);
-        saveImageWithPanel(image, FigureRects(), QRectF(0, 0, 40, 30));
-        FilePanels::setCurrent(nullptr);
+        saveImageWithPanel(desktop, image, FigureRects(), QRectF(0, 0, 40, 30));
         QTRY_COMPARE_WITH_TIMEOUT(recorder.received.size(), 1, 10000);
         QCOMPARE(recorder.received.at(0).summary, QStringLiteral("Image Saved"));
         QCOMPARE(recorder.received.at(0).body, QStringLiteral("Your image has been saved."));
@@ -146,7 +144,7 @@ private slots:
         QFile upload(QDir::tempPath() + QStringLiteral("/upload.png"));
         QVERIFY(upload.open(QIODevice::WriteOnly));
         upload.close();
-        uploadFinished(ShareReply::answer(200, QStringLiteral("share.example.test/k3y.png")), upload.fileName());
+        uploadFinished(desktop, ShareReply::answer(200, QStringLiteral("share.example.test/k3y.png")), upload.fileName());
         QTRY_COMPARE_WITH_TIMEOUT(recorder.received.size(), 2, 10000);
         QCOMPARE(recorder.received.at(1).summary, QStringLiteral("SAVED TO CLIPBOARD"));
 
@@ -163,9 +161,6 @@ private slots:
         recorder.invokeAction(linked, QStringLiteral("open-link"));
         QTRY_COMPARE_WITH_TIMEOUT(opened.size(), 3, 10000);
         QCOMPARE(opened.at(2), QUrl(QStringLiteral("https://share.example.test/k3y.png")));
-
-        Opener::setHandler({});
-        Clipboard::setLinkWriter({});
     }
 
     void markupIsEscapedOnlyForServersThatReadIt()
@@ -174,10 +169,10 @@ private slots:
         QVERIFY(recorder.isRegistered());
         recorder.capabilities << QStringLiteral("body-markup");
         const QString path = QStringLiteral("It was kept at /tmp/a&b/<x>.png");
-        postNotification(QStringLiteral("File Upload Error"), path);
+        notifier().post(QStringLiteral("File Upload Error"), path);
         QTRY_COMPARE_WITH_TIMEOUT(recorder.received.size(), 1, 10000);
         recorder.capabilities = QStringList{QStringLiteral("body")};
-        postNotification(QStringLiteral("File Upload Error"), path);
+        notifier().post(QStringLiteral("File Upload Error"), path);
         QTRY_COMPARE_WITH_TIMEOUT(recorder.received.size(), 2, 10000);
         QCOMPARE(recorder.received.at(0).body, QStringLiteral("It was kept at /tmp/a&amp;b/&lt;x&gt;.png"));
         QCOMPARE(recorder.received.at(1).body, path);

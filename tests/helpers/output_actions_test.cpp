@@ -3,7 +3,6 @@
 #include "helpers/Clipboard.h"
 #include "helpers/FilePanels.h"
 #include "helpers/ImageOutput.h"
-#include "helpers/Notifications.h"
 #include "output/OutputActions.h"
 #include "helpers/SaveFolder.h"
 #include "helpers/TempFolder.h"
@@ -16,6 +15,7 @@
 #include "tests/harness/NotificationRecorder.h"
 #include "tests/harness/ScriptedHttpServer.h"
 #include "tests/harness/ServerProcess.h"
+#include "tests/harness/FakeDesktop.h"
 #include "tests/harness/TestMain.h"
 
 #include <QClipboard>
@@ -116,12 +116,15 @@ class OutputActionsTest : public QObject
 
     NotificationRecorder *recorder = nullptr;
     ScriptedPanels panels;
-    QList<QUrl> opened;
+    vtest::FakeDesktop fake;
+    DesktopServices desktop = fake.withPanels(panels);
+    OverlayActions overlayActions{desktop};
+    QList<QUrl> &opened = fake.opener->opened;
 
     // Everything posted so far has arrived: a marker posted last is seen last.
     QList<NotificationRecorder::Notification> settledNotifications()
     {
-        postNotification(QStringLiteral("marker"), QString());
+        desktop.notifier->post(QStringLiteral("marker"), QString());
         [&] { QTRY_VERIFY_WITH_TIMEOUT(!recorder->received.isEmpty() && recorder->received.constLast().summary == "marker", 10000); }();
         QList<NotificationRecorder::Notification> seen = recorder->received;
         seen.removeLast();
@@ -135,9 +138,9 @@ class OutputActionsTest : public QObject
         return QImage::fromData(vtest::fetchUrl(QUrl(server.baseUrl() + "raw/" + QUrl(link).fileName())), "PNG");
     }
 
-    static void waitIdle()
+    void waitIdle()
     {
-        QTRY_VERIFY_WITH_TIMEOUT(outputActionsIdle(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(overlayActions.idle(), 20000);
     }
 
 private slots:
@@ -145,19 +148,13 @@ private slots:
     {
         recorder = new NotificationRecorder(this);
         QVERIFY(recorder->isRegistered());
-        FilePanels::setCurrent(&panels);
-        Opener::setHandler([this](const QUrl &url) {
-            opened << url;
-            return true;
-        });
-        Reachability::setOverride(true);
     }
 
     void init()
     {
         recorder->received.clear();
         opened.clear();
-        Reachability::setOverride(true);
+        fake.reachability->connected = true;
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     }
 
@@ -173,7 +170,7 @@ private slots:
         figure->mrect = QRectF(60, 10, 10, 10);   // right of the area: widens it to 76 points
         figures.lst << figure;
         panels.saveAnswer = dir.filePath("typed");
-        saveImageWithPanel(image, figures.rects(), QRectF(0, 0, 50, 50));
+        saveImageWithPanel(desktop, image, figures.rects(), QRectF(0, 0, 50, 50));
         QCOMPARE(panels.lastTypes, QStringList{"png"});
         QCOMPARE(readPng(dir.filePath("typed.png")).size(), QSize(76, 50));
         auto seen = settledNotifications();
@@ -184,18 +181,18 @@ private slots:
 
         // Cancelled: nothing written, nothing said.
         panels.saveAnswer.clear();
-        saveImageWithPanel(image, figures.rects(), QRectF(0, 0, 50, 50));
+        saveImageWithPanel(desktop, image, figures.rects(), QRectF(0, 0, 50, 50));
         QVERIFY(settledNotifications().isEmpty());
         // A file that cannot be written is not announced as saved.
         panels.saveAnswer = dir.filePath("no/such/folder/x.png");
-        saveImageWithPanel(image, figures.rects(), QRectF(0, 0, 50, 50));
+        saveImageWithPanel(desktop, image, figures.rects(), QRectF(0, 0, 50, 50));
         QVERIFY(settledNotifications().isEmpty());
     }
 
     void editorCopyPutsThePngOnTheClipboard()
     {
         const QImage image = patterned(80, 60);
-        copyImageToClipboard(image, {}, QRectF(10, 10, 40, 30));
+        copyImageToClipboard(desktop, image, {}, QRectF(10, 10, 40, 30));
         const QMimeData *data = QGuiApplication::clipboard()->mimeData();
         QVERIFY(data && data->hasFormat("image/png"));
         QVERIFY(samePixels(QImage::fromData(data->data("image/png"), "PNG"), image.copy(10, 10, 40, 30)));
@@ -205,7 +202,7 @@ private slots:
         QCOMPARE(seen[0].summary, QStringLiteral("Clipboard notification"));
         QCOMPARE(seen[0].body, QStringLiteral("Your image was saved to the clipboard."));
 
-        copyImageToClipboard(QImage(), {}, QRectF(0, 0, 10, 10));
+        copyImageToClipboard(desktop, QImage(), {}, QRectF(0, 0, 10, 10));
         seen = settledNotifications();
         QCOMPARE(seen.size(), 1);
         QCOMPARE(seen[0].summary, QStringLiteral("Clipboard Error"));
@@ -214,16 +211,16 @@ private slots:
 
     void editorUploadChecksNetworkAndFile()
     {
-        Reachability::setOverride(false);
-        uploadImage(patterned(20, 20), {}, QRectF(0, 0, 20, 20));
+        fake.reachability->connected = false;
+        uploadImage(desktop, patterned(20, 20), {}, QRectF(0, 0, 20, 20));
         auto seen = settledNotifications();
         QCOMPARE(seen.size(), 1);
         QCOMPARE(seen[0].summary, QStringLiteral("No network connection"));
         QCOMPARE(seen[0].body, QStringLiteral("Please check your Internet connection."));
         QVERIFY(viewImages().isEmpty());   // checked before anything was written
 
-        Reachability::setOverride(true);
-        uploadImage(QImage(), {}, QRectF(0, 0, 20, 20));
+        fake.reachability->connected = true;
+        uploadImage(desktop, QImage(), {}, QRectF(0, 0, 20, 20));
         seen = settledNotifications();
         QCOMPARE(seen.size(), 1);
         QCOMPARE(seen[0].summary, QStringLiteral("File Save Error"));
@@ -234,10 +231,10 @@ private slots:
 
     void handOffReportsMissingNetworkAndFile()
     {
-        Reachability::setOverride(false);
-        handOffUpload(QStringLiteral("/nowhere.png"));
-        Reachability::setOverride(true);
-        handOffUpload(QString());
+        fake.reachability->connected = false;
+        handOffUpload(desktop, QStringLiteral("/nowhere.png"));
+        fake.reachability->connected = true;
+        handOffUpload(desktop, QString());
         const auto seen = settledNotifications();
         QCOMPARE(seen.size(), 2);
         QCOMPARE(seen[0].summary, QStringLiteral("No network connection"));
@@ -249,7 +246,7 @@ private slots:
         TempFolder::ensureFinalImagesFolder();
         const QString path = TempFolder::viewImagePath(1);
         QVERIFY(writePNG(patterned(10, 10), path));
-        uploadFinished(ShareReply::answer(200, QStringLiteral("127.0.0.1:9/abc.png")), path);
+        uploadFinished(desktop, ShareReply::answer(200, QStringLiteral("127.0.0.1:9/abc.png")), path);
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("https://127.0.0.1:9/abc.png"));
         QVERIFY(!QFile::exists(path));
         const auto seen = settledNotifications();
@@ -263,14 +260,20 @@ private slots:
         TempFolder::ensureFinalImagesFolder();
         const QString path = TempFolder::viewImagePath(2);
         QVERIFY(writePNG(patterned(10, 10), path));
-        QStringList offered;
-        Clipboard::setLinkWriter([&offered](const QString &link) {
-            offered << link;
-            return false;
-        });
-        uploadFinished(ShareReply::answer(200, QStringLiteral("127.0.0.1:9/def.png")), path);
-        Clipboard::setLinkWriter({});
-        QCOMPARE(offered, QStringList{QStringLiteral("https://127.0.0.1:9/def.png")});
+        // A desktop that refuses the link (as GNOME and KDE do a client without focus).
+        struct RefusingClipboard : Clipboard {
+            QStringList offered;
+            bool putLink(const QString &link) override
+            {
+                offered << link;
+                return false;
+            }
+        };
+        auto refusing = std::make_shared<RefusingClipboard>();
+        DesktopServices refused = desktop;
+        refused.clipboard = refusing;
+        uploadFinished(refused, ShareReply::answer(200, QStringLiteral("127.0.0.1:9/def.png")), path);
+        QCOMPARE(refusing->offered, QStringList{QStringLiteral("https://127.0.0.1:9/def.png")});
         const auto seen = settledNotifications();
         QCOMPARE(seen.size(), 1);
         QCOMPARE(seen[0].summary, QStringLiteral("Clipboard Error"));
@@ -293,7 +296,7 @@ private slots:
         for (const ShareReply &reply : failures) {
             const QString path = TempFolder::viewImagePath(7);
             QVERIFY(writePNG(image, path));
-            uploadFinished(reply, path);
+            uploadFinished(desktop, reply, path);
             QVERIFY(!QFile::exists(path));
             const auto seen = settledNotifications();
             QCOMPARE(seen.size(), 1);
@@ -310,7 +313,7 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
 
         // Nothing left to keep: the plain text.
-        uploadFinished(ShareReply::answer(200, QStringLiteral("not a link")), TempFolder::viewImagePath(8));
+        uploadFinished(desktop, ShareReply::answer(200, QStringLiteral("not a link")), TempFolder::viewImagePath(8));
         const auto seen = settledNotifications();
         QCOMPARE(seen.size(), 1);
         QCOMPARE(seen[0].body, QStringLiteral("There was a problem uploading your image."));
@@ -335,7 +338,7 @@ private slots:
         const QImage image = patterned(30, 20, 9);
         const QString path = TempFolder::viewImagePath(9);
         QVERIFY(writePNG(image, path));
-        handOffUpload(path);
+        handOffUpload(desktop, path);
         QTRY_VERIFY_WITH_TIMEOUT(!recorder->received.isEmpty(), 20000);
         const auto seen = settledNotifications();
         QCOMPARE(seen.size(), 1);
@@ -347,11 +350,11 @@ private slots:
         // Every status outside 2xx fails the same way; 2xx with a link succeeds.
         for (int status : {0, 199, 300, 404, 500}) {
             QVERIFY(writePNG(image, path));
-            uploadFinished(ShareReply::answer(status, QStringLiteral("example.org/a.png")), path);
+            uploadFinished(desktop, ShareReply::answer(status, QStringLiteral("example.org/a.png")), path);
             QCOMPARE(settledNotifications().value(0).summary, QStringLiteral("File Upload Error"));
         }
         QVERIFY(writePNG(image, path));
-        uploadFinished(ShareReply::answer(201, QStringLiteral("example.org/a.png")), path);
+        uploadFinished(desktop, ShareReply::answer(201, QStringLiteral("example.org/a.png")), path);
         QCOMPARE(settledNotifications().value(0).summary, QStringLiteral("SAVED TO CLIPBOARD"));
         qunsetenv("VORNIK_SERVICE_URL");
     }
@@ -419,7 +422,7 @@ private slots:
         qputenv("XDG_DATA_HOME", (blocker + QStringLiteral("/data")).toUtf8());
         const QString path = TempFolder::viewImagePath(9);
         QVERIFY(writePNG(patterned(10, 10), path));
-        uploadFinished(ShareReply::failure(ShareError::Transport, QStringLiteral("Connection refused")), path);
+        uploadFinished(desktop, ShareReply::failure(ShareError::Transport, QStringLiteral("Connection refused")), path);
         qputenv("XDG_DATA_HOME", dataHome);
         const QString lead = QStringLiteral("There was a problem uploading your image. It was kept at ");
         auto seen = settledNotifications();
@@ -435,7 +438,7 @@ private slots:
         {
             vtest::WithoutFileAccessOverride asAUser;
             QVERIFY(asAUser.active());
-            uploadFinished(ShareReply::failure(ShareError::Transport, QStringLiteral("Connection refused")), path);
+            uploadFinished(desktop, ShareReply::failure(ShareError::Transport, QStringLiteral("Connection refused")), path);
         }
         QFile::setPermissions(unsent, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         seen = settledNotifications();
@@ -462,7 +465,7 @@ private slots:
         overlay.picture.setDevicePixelRatio(ratio);
         overlay.frame = QRectF(20, 30, 120, 70);
         const QRect expected = overlay.downRect(overlay.frame, ratio);
-        saveSelectionLocally(renderSelectionImage(overlay).image);
+        overlayActions.saveSelectionLocally(renderSelectionImage(overlay).image);
         QVERIFY(overlay.frame.isEmpty());   // the box is out of the picture at once
         QTRY_COMPARE_WITH_TIMEOUT(opened.size(), 1, 20000);
         const QString file = opened[0].toLocalFile();
@@ -477,7 +480,7 @@ private slots:
         // A second save in the same second takes a new name; the first file stays.
         opened.clear();
         overlay.frame = QRectF(0, 0, 10, 10);
-        saveSelectionLocally(renderSelectionImage(overlay).image);
+        overlayActions.saveSelectionLocally(renderSelectionImage(overlay).image);
         QTRY_COMPARE_WITH_TIMEOUT(opened.size(), 1, 20000);
         QVERIFY(opened[0].toLocalFile() != file);
         QVERIFY(samePixels(readPng(file), overlay.picture.copy(expected)));
@@ -520,7 +523,7 @@ private slots:
         FakeSelection overlay;
         overlay.picture = patterned(40, 40);
         overlay.frame = QRectF(0, 0, 20, 20);
-        saveSelectionLocally(renderSelectionImage(overlay).image);
+        overlayActions.saveSelectionLocally(renderSelectionImage(overlay).image);
         waitIdle();
         const auto seen = settledNotifications();
         QCOMPARE(seen.size(), 1);
@@ -536,7 +539,7 @@ private slots:
         overlay.picture = patterned(100, 100, 9);
         overlay.frame = QRectF(10, 10, 50, 40);
         const QRect expected = overlay.downRect(overlay.frame, 1);
-        copySelectionToClipboard(renderSelectionImage(overlay).image);
+        overlayActions.copySelectionToClipboard(renderSelectionImage(overlay).image);
         waitIdle();
         const QMimeData *data = QGuiApplication::clipboard()->mimeData();
         QVERIFY(data && data->hasFormat("image/png"));
@@ -548,7 +551,7 @@ private slots:
         // Nothing rendered, nothing on the clipboard: not reported as copied.
         overlay.frame = QRectF(10, 10, 50, 40);
         overlay.failRender = true;
-        copySelectionToClipboard(renderSelectionImage(overlay).image);
+        overlayActions.copySelectionToClipboard(renderSelectionImage(overlay).image);
         waitIdle();
         const QMimeData *after = QGuiApplication::clipboard()->mimeData();
         QVERIFY(!after || !after->hasFormat("image/png"));
@@ -571,8 +574,8 @@ private slots:
         QVERIFY(rendered.image.isNull());
         QVERIFY(!QFile::exists(TempFolder::renderedSelectionPath()));
         QCOMPARE(overlay.frame, QRectF(30, 30, 0, 0));
-        for (auto action : {&saveSelectionLocally, &uploadSelection})
-            action(QImage());
+        for (auto action : {&OverlayActions::saveSelectionLocally, &OverlayActions::uploadSelection})
+            (overlayActions.*action)(QImage());
         waitIdle();
         QVERIFY(opened.isEmpty());
         QVERIFY(viewImages().isEmpty());
@@ -587,7 +590,7 @@ private slots:
         overlay.frame = QRectF(0, 0, 60, 40);
         vtest::FakeAppRequests delegate;
         QScreen *screen = QGuiApplication::primaryScreen();
-        QPointer<EditorWindow> editor = EditorWindow::openOn(renderSelectionImage(overlay).image, screen, &delegate);
+        QPointer<EditorWindow> editor = EditorWindow::openOn(renderSelectionImage(overlay).image, screen, &delegate, desktop);
         QTRY_VERIFY_WITH_TIMEOUT(editor && editor->isLoaded(), 20000);
         QCOMPARE(editor->paintView->imagerect()->size(), QSizeF(60, 40));
         QCOMPARE(editor->screennum, 0);
@@ -600,11 +603,11 @@ private slots:
 
     void overlayUploadWithoutNetworkSaysSo()
     {
-        Reachability::setOverride(false);
+        fake.reachability->connected = false;
         FakeSelection overlay;
         overlay.picture = patterned(64, 64);
         overlay.frame = QRectF(0, 0, 32, 32);
-        uploadSelection(renderSelectionImage(overlay).image);
+        overlayActions.uploadSelection(renderSelectionImage(overlay).image);
         waitIdle();
         const auto seen = settledNotifications();
         QCOMPARE(seen.size(), 1);
@@ -628,13 +631,16 @@ private slots:
         QVERIFY(server.start());
         qputenv("VORNIK_SERVICE_URL", server.baseUrl().toUtf8());
         qputenv("VORNIK_CA_FILE", server.caFile().toUtf8());
-        Reachability::setOverride(std::nullopt);   // the kernel's answer: loopback is up
+        // The kernel's answer: loopback is up.
+        DesktopServices desktop = this->desktop;
+        desktop.reachability = std::make_shared<Reachability>();
+        OverlayActions overlayActions(desktop);
 
         FakeSelection overlay;
         overlay.picture = patterned(240, 160, 11);
         overlay.frame = QRectF(40, 20, 100, 90);
         const QImage expected = overlay.picture.copy(overlay.downRect(overlay.frame, 1));
-        uploadSelection(renderSelectionImage(overlay).image);
+        overlayActions.uploadSelection(renderSelectionImage(overlay).image);
         QTRY_VERIFY_WITH_TIMEOUT(!recorder->received.isEmpty(), 30000);
         QCOMPARE(recorder->received[0].summary, QStringLiteral("SAVED TO CLIPBOARD"));
         const QString link = QGuiApplication::clipboard()->text();
@@ -652,7 +658,7 @@ private slots:
         auto figure = std::make_shared<Figure>();
         figure->mrect = QRectF(100, 40, 30, 20);   // past the area's right and bottom edges
         figures.lst << figure;
-        uploadImage(canvas, figures.rects(), QRectF(10, 10, 60, 50));
+        uploadImage(desktop, canvas, figures.rects(), QRectF(10, 10, 60, 50));
         QTRY_VERIFY_WITH_TIMEOUT(!recorder->received.isEmpty(), 30000);
         QCOMPARE(recorder->received[0].summary, QStringLiteral("SAVED TO CLIPBOARD"));
         const QString editorLink = QGuiApplication::clipboard()->text();
@@ -665,7 +671,7 @@ private slots:
         server.stop();
         recorder->received.clear();
         overlay.frame = QRectF(40, 20, 100, 90);
-        uploadSelection(renderSelectionImage(overlay).image);
+        overlayActions.uploadSelection(renderSelectionImage(overlay).image);
         QTRY_VERIFY_WITH_TIMEOUT(!recorder->received.isEmpty(), 30000);
         const auto failure = recorder->received[0];
         QCOMPARE(failure.summary, QStringLiteral("File Upload Error"));

@@ -1,7 +1,5 @@
 #include "app/TrayApp.h"
 #include "history/RecentUploadsMenu.h"
-#include "platform/Opener.h"
-#include "platform/Reachability.h"
 #include "history/HistoryWindow.h"
 #include "history/HistoryTable.h"
 #include "tests/harness/NotificationRecorder.h"
@@ -46,9 +44,10 @@ class HistoryMenuTest : public QObject
 private:
     vtest::ServerProcess m_server;
     NotificationRecorder *m_recorder = nullptr;
+    vtest::FakeAppServices m_services;
     std::unique_ptr<TrayApp> m_delegate;
     QStringList m_links;   // oldest first
-    QList<QUrl> m_opened;
+    QList<QUrl> &m_opened = m_services.desktop.opener->opened;
 
     RecentUploadsMenu *menu() const { return m_delegate->historyMenu(); }
 
@@ -77,11 +76,7 @@ private slots:
         QVERIFY(m_server.start());
         qputenv("VORNIK_SERVICE_URL", m_server.baseUrl().toUtf8());
         qputenv("VORNIK_CA_FILE", m_server.caFile().toUtf8());
-        Opener::setHandler([this](const QUrl &url) {
-            m_opened << url;
-            return true;
-        });
-        m_delegate = std::make_unique<TrayApp>(vtest::fixedAppServices());
+        m_delegate = std::make_unique<TrayApp>(m_services.services());
         m_delegate->setCaptureStarter([] {});
         m_delegate->setTerminator([] {});
         m_delegate->setRelauncher([](const QString &, const QStringList &) { return true; });
@@ -92,7 +87,7 @@ private slots:
 
     void init()
     {
-        Reachability::setOverride(true);
+        m_services.desktop.reachability->connected = true;
         m_recorder->received.clear();
         m_opened.clear();
     }
@@ -102,13 +97,11 @@ private slots:
         for (HistoryWindow *window : historyWindows())
             delete window;
         m_delegate.reset();
-        Opener::setHandler({});
-        Reachability::setOverride(std::nullopt);
     }
 
     void offlineOpeningNotifiesAndSendsNothing()
     {
-        Reachability::setOverride(false);
+        m_services.desktop.reachability->connected = false;
         QSignalSpy arrived(menu(), &RecentUploadsMenu::historyArrived);
         menu()->popup(QPoint(20, 20));
         QTRY_VERIFY_WITH_TIMEOUT(!m_recorder->received.isEmpty(), kWaitMs);
@@ -163,7 +156,7 @@ private slots:
 
         // Offline, the items of the last opening stay as they are.
         const QList<QAction *> before = menu()->actions();
-        Reachability::setOverride(false);
+        m_services.desktop.reachability->connected = false;
         menu()->popup(QPoint(20, 20));
         QTRY_VERIFY_WITH_TIMEOUT(!m_recorder->received.isEmpty(), kWaitMs);
         menu()->hide();
@@ -230,7 +223,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(first.isNull(), kWaitMs);
 
         // Offline: the notification, and no window.
-        Reachability::setOverride(false);
+        m_services.desktop.reachability->connected = false;
         all->trigger();
         QCOMPARE(historyWindows().size(), 1);
         QTRY_COMPARE_WITH_TIMEOUT(m_recorder->received.size(), 1, kWaitMs);

@@ -1,6 +1,4 @@
 #include "platform/Preferences.h"
-#include "platform/Opener.h"
-#include "platform/Reachability.h"
 #include "history/HistoryWindow.h"
 #include "history/TrashDropTarget.h"
 #include "history/HistoryPreview.h"
@@ -8,6 +6,7 @@
 #include "service/ShareClient.h"
 #include "tests/harness/NotificationRecorder.h"
 #include "tests/harness/ServerProcess.h"
+#include "tests/harness/FakeDesktop.h"
 #include "tests/harness/TestMain.h"
 #include "tests/harness/UploadedHistory.h"
 
@@ -73,13 +72,14 @@ private:
     vtest::ServerProcess m_server;
     NotificationRecorder *m_recorder = nullptr;
     QStringList m_links;   // oldest first
-    QList<QUrl> m_opened;
+    vtest::FakeDesktop m_desktop;
+    QList<QUrl> &m_opened = m_desktop.opener->opened;
     QPointer<HistoryWindow> m_window;
 
     // Opens a new window and waits until it shows the service's history.
     HistoryWindow *openWindow()
     {
-        auto *window = new HistoryWindow;
+        auto *window = new HistoryWindow(m_desktop.services);
         QSignalSpy loaded(window->vorviewer.data(), &HistoryTable::historyLoaded);
         window->showWindow();
         if (!loaded.wait(kWaitMs)) {
@@ -248,11 +248,7 @@ private slots:
         QVERIFY(m_server.start());
         qputenv("VORNIK_SERVICE_URL", m_server.baseUrl().toUtf8());
         qputenv("VORNIK_CA_FILE", m_server.caFile().toUtf8());
-        Reachability::setOverride(true);
-        Opener::setHandler([this](const QUrl &url) {
-            m_opened << url;
-            return true;
-        });
+        m_desktop.reachability->connected = true;
         m_links = vtest::uploadImages(5, kColors);
         QCOMPARE(m_links.size(), 5);
         for (const QString &link : std::as_const(m_links))
@@ -261,7 +257,7 @@ private slots:
 
     void init()
     {
-        Reachability::setOverride(true);
+        m_desktop.reachability->connected = true;
         m_recorder->received.clear();
         m_window = openWindow();
         QVERIFY(m_window);
@@ -270,12 +266,6 @@ private slots:
     void cleanup()
     {
         delete m_window.data();
-    }
-
-    void cleanupTestCase()
-    {
-        Opener::setHandler({});
-        Reachability::setOverride(std::nullopt);
     }
 
     void listsEveryUploadNewestFirst()
@@ -380,7 +370,7 @@ private slots:
 
     void offlineDropsSendNothing()
     {
-        Reachability::setOverride(false);
+        m_desktop.reachability->connected = false;
         std::unique_ptr<QMimeData> mime = dragRows({m_links.at(2)});
         QVERIFY(deliverDrop(m_window->imgTrashDeleter, mime.get()));
         QTRY_VERIFY_WITH_TIMEOUT(!m_recorder->received.isEmpty(), kWaitMs);
@@ -388,7 +378,7 @@ private slots:
         QCOMPARE(m_recorder->received.first().summary, QStringLiteral("No network connection"));
         QCOMPARE(m_recorder->received.first().body, QStringLiteral("Please check your Internet connection."));
         QVERIFY(!m_window->imgTrashDeleter->isDeleting());
-        Reachability::setOverride(true);
+        m_desktop.reachability->connected = true;
         QCOMPARE(vtest::historyAddresses().size(), 2);
     }
 

@@ -6,6 +6,8 @@
 #include "platform/CaptureBackendLoader.h"
 #include "platform/PortalCapture.h"
 #include "app/AppServices.h"
+#include "helpers/Notifier.h"
+#include "platform/Opener.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -180,6 +182,7 @@ class PortalCaptureTest : public QObject
 private:
     FakeScreenshotPortal portal;
     QString root = vtest::TestEnvironment::current()->root();
+    std::shared_ptr<Notifier> m_notifier = std::make_shared<Notifier>(std::make_shared<Opener>());
 
     // Writes the whole-desktop picture (scale 1, the pattern) to `path` for the portal to send.
     void prepareDesktopFile(const QString &path)
@@ -216,7 +219,6 @@ private slots:
     void initTestCase()
     {
         qputenv("VORNIK_CAPTURE_BACKEND", "portal");
-        setCaptureBackend(nullptr);
         QVERIFY(portal.start());
         const auto screens = QGuiApplication::screens();
         QCOMPARE(screens.size(), 2);
@@ -278,14 +280,14 @@ private slots:
     // the user's pictures.
     void captureShowsEachDisplaysPartOfThePortalPicture()
     {
-        QCOMPARE(captureBackend().name(), QStringLiteral("portal"));
+        QCOMPARE(makeCaptureBackend()->name(), QStringLiteral("portal"));
         const auto screens = QGuiApplication::screens();
         const QString temporary = QDir::tempPath() + QStringLiteral("/portal-screenshot.png");
         const QString users = root + QStringLiteral("/home/Pictures/Screenshot from today.png");
         QString firstToken;
         for (const QString &file : {temporary, users}) {
             prepareDesktopFile(file);
-            ScreenCapture sc;
+            ScreenCapture sc(m_notifier);
             QSignalSpy shown(&sc, &ScreenCapture::overlaysShown);
             sc.captureAllScreens();
             QVERIFY(shown.wait(15000));
@@ -332,7 +334,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(logText().contains(QLatin1String("NameLost")), 10000);
 
         prepareDesktopFile(QDir::tempPath() + QStringLiteral("/ordered.png"));
-        ScreenCapture sc;
+        ScreenCapture sc(m_notifier);
         QSignalSpy shown(&sc, &ScreenCapture::overlaysShown);
         sc.captureAllScreens();
         QVERIFY(shown.wait(15000));
@@ -349,7 +351,7 @@ private slots:
     void cancelledScreenshotShowsNothing()
     {
         portal.response = 1;
-        ScreenCapture sc;
+        ScreenCapture sc(m_notifier);
         expectCleanFailure(sc, QStringLiteral("cancelled"));
     }
 
@@ -357,9 +359,9 @@ private slots:
     // second request meanwhile, and the next capture works again.
     void silentPortalTimesOut()
     {
-        setCaptureBackend(std::make_unique<PortalCapture>(400));
         portal.mode = FakeScreenshotPortal::Silent;
-        ScreenCapture sc;
+        ScreenCapture sc(m_notifier);
+        sc.setBackend(std::make_unique<PortalCapture>(400));
         QSignalSpy shown(&sc, &ScreenCapture::overlaysShown);
         StderrCapture err(root + QStringLiteral("/stderr.txt"));
         sc.captureAllScreens();
@@ -380,7 +382,6 @@ private slots:
         QVERIFY(shown.wait(15000));
         QCOMPARE(shown.at(0).at(0).toInt(), 2);
         sc.closeOverlays();
-        setCaptureBackend(nullptr);
     }
 
     void unreadablePictureIsAFailure()
@@ -391,7 +392,7 @@ private slots:
         file.write("not a picture");
         file.close();
         portal.fileToSend = broken;
-        ScreenCapture sc;
+        ScreenCapture sc(m_notifier);
         expectCleanFailure(sc, QStringLiteral("cannot read"));
     }
 
@@ -421,13 +422,13 @@ private slots:
     // The desktop has a capture back end while the portal is on the bus.
     void recordingPermittedOnlyWithThePortal()
     {
-        const AppServices desktop = AppServices::desktop();
+        const AppServices desktop = AppServices::standard();
         QVERIFY(desktop.captureBackendPresent());
         portal.stop();
         QTRY_VERIFY_WITH_TIMEOUT(!QDBusConnection::sessionBus().interface()->isServiceRegistered(kPortalService), 10000);
         QVERIFY(!desktop.captureBackendPresent());
 
-        ScreenCapture sc;
+        ScreenCapture sc(m_notifier);
         expectCleanFailure(sc, QStringLiteral("refused"));
         QVERIFY(portal.start());
     }
