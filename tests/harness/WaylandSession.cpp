@@ -15,9 +15,13 @@
 #include <QTest>
 #include <QUrl>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -92,6 +96,8 @@ WaylandSession::WaylandSession(const QString &root, const QList<WaylandOutput> &
     chmod(QFile::encodeName(m_runtime).constData(), 0700);
     for (const WaylandOutput &output : outputs)
         m_layout = QSize(m_layout.width() + output.size.width(), std::max(m_layout.height(), output.size.height()));
+    if (withPortal && !usePrivateTmp())
+        return;
     startSway(outputs) && addOutputs(outputs) && startBus() && (!withPortal || startPortal()) && startPointer();
 }
 
@@ -114,6 +120,34 @@ bool WaylandSession::fail(const QString &why)
 void WaylandSession::step(const QString &name, qint64 startedMs)
 {
     m_startTimes << QStringLiteral("%1 %2 s").arg(name).arg((QDateTime::currentMSecsSinceEpoch() - startedMs) / 1000.0, 0, 'f', 2);
+}
+
+bool WaylandSession::usePrivateTmp()
+{
+    // Once per process: a later session's programs see the same /tmp.
+    static bool moved = false;
+    if (moved)
+        return true;
+    if (unshare(CLONE_NEWNS) != 0) {
+        qWarning("no mount namespace of the test's own (%s): /tmp/out.png is shared with every other "
+                 "Wayland session on this machine", strerror(errno));
+        return true;
+    }
+    // The root folder was made in the /tmp about to be covered: it is bound in again
+    // at the same path, through a handle opened before.
+    const QByteArray root = QFile::encodeName(m_root);
+    const int rootFolder = open(root.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const QByteArray handle = "/proc/self/fd/" + QByteArray::number(rootFolder);
+    const bool bound = rootFolder >= 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0
+                       && mount("tmpfs", "/tmp", "tmpfs", MS_NOSUID | MS_NODEV, "mode=1777") == 0
+                       && (!root.startsWith("/tmp/") || (QDir().mkpath(m_root) && mount(handle, root, nullptr, MS_BIND, nullptr) == 0));
+    const int error = errno;
+    if (rootFolder >= 0)
+        close(rootFolder);
+    if (!bound)
+        return fail(QStringLiteral("cannot give the session a /tmp of its own: %1").arg(QString::fromLocal8Bit(strerror(error))));
+    moved = true;
+    return true;
 }
 
 pid_t WaylandSession::spawnHere(const QStringList &command, const QString &log)

@@ -23,6 +23,16 @@
 //   - a virtual pointer on the seat (tests/harness/wayland/vptr.c) for real drags.
 // The test process itself stays on Qt's offscreen platform; programs it starts with
 // environment() are Wayland clients of this session.
+//
+// xdg-desktop-portal-wlr writes every screenshot to /tmp/out.png, as does the portal
+// of every other Wayland session on the machine (another test's, another checkout's:
+// CTest's resource lock covers one run only): a picture read there may be half
+// written, another desktop's, or gone. So the first session with the portal moves the
+// test's main thread (which starts every program and reads the pictures) into a mount
+// namespace of its own, whose /tmp is an empty file system (the test's root folder
+// bound in again at its path); everything started from then on (sway, the bus and
+// the portal it activates, Vornik) shares it. This needs CAP_SYS_ADMIN (root):
+// without it the session warns and the file stays shared.
 namespace vtest {
 
 struct WaylandOutput {
@@ -84,6 +94,7 @@ public:
 private:
     bool fail(const QString &why);
     void step(const QString &name, qint64 startedMs);
+    bool usePrivateTmp();
     bool startSway(const QList<WaylandOutput> &outputs);
     bool addOutputs(const QList<WaylandOutput> &outputs);
     bool startBus();
