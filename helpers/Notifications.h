@@ -1,5 +1,7 @@
 #pragma once
 
+#include "helpers/NotificationSubject.h"
+
 #include <QString>
 #include <functional>
 
@@ -11,13 +13,6 @@
 // installed one with setNotificationFallback) and then to a line on stderr.
 void postNotification(const QString &subtitle, const QString &text);
 
-// What a notification reports on, so that a notification server with actions can
-// offer to open it: "Open" and "Show in folder" for a file, "Open link" for an
-// uploaded image's address. Either may be empty.
-struct NotificationSubject {
-    QString file;
-    QString link;
-};
 void postNotification(const QString &subtitle, const QString &text, const NotificationSubject &subject);
 
 // The icon and desktop entry the notifications name: both "vornik".

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "helpers/Notifications.h"
+#include "helpers/OutputMessageText.h"
 
 #include <QString>
 
@@ -15,11 +16,6 @@ enum class OutputMessage {
     LinkNotCopied,       // uploaded, but the link did not reach the clipboard
     UploadFailed,        // the reply did not form a valid link
     SaveFailed,          // the overlay's save could not write its file
-};
-
-struct OutputMessageText {
-    QString subtitle;
-    QString text;
 };
 
 OutputMessageText outputMessageText(OutputMessage message);

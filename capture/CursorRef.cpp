@@ -1,4 +1,4 @@
-#include "capture/CursorIdentity.h"
+#include "capture/CursorRef.h"
 
 namespace {
 // Identities below this are reserved for the system shapes.
@@ -14,10 +14,4 @@ CursorRef CursorRef::system(CursorShape shape)
 CursorRef CursorRef::fromImage(CursorShape shape)
 {
     return {shape, g_nextImageIdentity++};
-}
-
-CursorTracker &CursorTracker::shared()
-{
-    static CursorTracker tracker;
-    return tracker;
 }
