@@ -1,13 +1,6 @@
 #include "app/PermissionWindow.h"
 
-#include "service/WebPages.h"
-#include "platform/PrivacySettings.h"
-
-#include <QApplication>
 #include <QHideEvent>
-#include <QLabel>
-#include <QPushButton>
-#include <cstdio>
 
 PermissionWindow::PermissionWindow(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint)
@@ -25,94 +18,4 @@ void PermissionWindow::hideEvent(QHideEvent *event)
     // Each refused request builds a new window; a hidden one is never shown again.
     if (!event->spontaneous())
         deleteLater();
-}
-
-PermissionWindowContent::PermissionWindowContent(AppServices::ProgramStarter startProgram,
-                                                 std::shared_ptr<Opener> opener, QObject *parent)
-    : QObject(parent)
-    , m_startProgram(std::move(startProgram))
-    , m_opener(std::move(opener))
-{
-}
-
-QRect PermissionWindowContent::fromBottomLeft(const QRect &frame) const
-{
-    return QRect(frame.x(), m_view->height() - frame.y() - frame.height(), frame.width(), frame.height());
-}
-
-QLabel *PermissionWindowContent::addLabel(const QString &text, const QRect &frame, int pointSize)
-{
-    auto *label = new QLabel(text, m_view);
-    QFont font = QApplication::font();
-    font.setPointSize(pointSize);
-    font.setWeight(QFont::Normal);
-    label->setFont(font);
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setStyleSheet(QStringLiteral("color: black; background: transparent; border: none;"));
-    label->setGeometry(fromBottomLeft(frame));
-    return label;
-}
-
-QPushButton *PermissionWindowContent::addButton(const QString &title, const QRect &frame)
-{
-    auto *button = new QPushButton(title, m_view);
-    button->setStyleSheet(QStringLiteral("QPushButton { color: black; text-align: center; }"));
-    button->setAccessibleName(title);
-    button->setGeometry(fromBottomLeft(frame));
-    return button;
-}
-
-void PermissionWindowContent::viewDidAppear()
-{
-    if (!m_view)
-        return;
-    addLabel(QStringLiteral("Allow Vornik to share your screen."), QRect(30, 90, 400, 40), 18);
-    addLabel(QStringLiteral("Click 'Allow Vornik to Record Screen' to open System Preferences > Security & Privacy "
-                            "to grant access."),
-             QRect(30, 50, 400, 40), 10);
-
-    // A 2-point border in the colour of header text, on a white page.
-    m_view->setObjectName(QStringLiteral("permissionView"));
-    m_view->setAttribute(Qt::WA_StyledBackground);
-    const QColor border = m_view->palette().color(QPalette::WindowText);
-    m_view->setStyleSheet(QStringLiteral("#permissionView { background: white; border: 2px solid %1; }")
-                              .arg(border.name()));
-
-    QPushButton *allow = addButton(QStringLiteral("Allow Vornik to Record Screen"), QRect(225, 10, 200, 30));
-    QPushButton *cancel = addButton(QStringLiteral("Cancel"), QRect(15, 10, 100, 30));
-    QPushButton *help = addButton(QStringLiteral("Help"), QRect(120, 10, 100, 30));
-    connect(allow, &QPushButton::clicked, this, [this, allow] { preferencesButtonPressed(allow); });
-    connect(cancel, &QPushButton::clicked, this, [this, cancel] { cancelButtonPressed(cancel); });
-    connect(help, &QPushButton::clicked, this, [this, help] { helpButtonPressed(help); });
-}
-
-namespace {
-void hideWindowOf(QObject *sender)
-{
-    // The button's own window: several permission windows may be open at once.
-    if (auto *widget = qobject_cast<QWidget *>(sender))
-        widget->window()->hide();
-}
-} // namespace
-
-void PermissionWindowContent::preferencesButtonPressed(QObject *sender)
-{
-    std::fprintf(stderr, "preferences button pressed\n");
-    const QStringList command = PrivacySettings::command();
-    if (command.isEmpty() || !m_startProgram(command.first(), command.mid(1)))
-        openWebPageText(*m_opener, helpPageUrl());
-    hideWindowOf(sender);
-}
-
-void PermissionWindowContent::cancelButtonPressed(QObject *sender)
-{
-    std::fprintf(stderr, "cancel button pressed\n");
-    hideWindowOf(sender);
-}
-
-void PermissionWindowContent::helpButtonPressed(QObject *)
-{
-    std::fprintf(stderr, "help button pressed\n");
-    openWebPageText(*m_opener, helpPageUrl() + QStringLiteral("#bottom"));
 }

@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QUrl>
 
-namespace ServiceSetting {
 namespace {
 
 bool checkUrl(const QString &text, QString *problem)
@@ -44,11 +43,11 @@ bool checkCertificateFile(const QString &path, QString *problem)
 
 } // namespace
 
-std::optional<Choice> check(const QString &url, const QString &caFile, QString *problem)
+std::optional<ServiceSetting> ServiceSetting::check(const QString &url, const QString &caFile, QString *problem)
 {
     if (!checkUrl(url, problem))
         return std::nullopt;
-    Choice choice;
+    ServiceSetting choice;
     choice.url = ServiceConfiguration::normalizedServiceURL(url);
     if (!caFile.isEmpty()) {
         choice.caFile = QFileInfo(caFile).absoluteFilePath();
@@ -58,12 +57,10 @@ std::optional<Choice> check(const QString &url, const QString &caFile, QString *
     return choice;
 }
 
-bool store(const Choice &choice)
+bool ServiceSetting::store(const ServiceSetting &choice)
 {
     Preferences &preferences = Preferences::standard();
     preferences.setString(SettingsKeys::serviceUrl, choice.url);
     preferences.setString(SettingsKeys::serviceCaFile, choice.caFile);
     return preferences.synchronize();
 }
-
-} // namespace ServiceSetting

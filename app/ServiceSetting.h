@@ -8,20 +8,16 @@
 // "servicecafile") so that a Vornik started from the menu or at login uses the same
 // server as one started from a terminal. VORNIK_SERVICE_URL and VORNIK_CA_FILE still
 // override both.
-namespace ServiceSetting {
-
-struct Choice {
+struct ServiceSetting {
     QString url;     // http:// or https://, ending in "/"
     QString caFile;  // absolute path of a PEM certificate file, or empty
+
+    // Checks what the user typed. Returns the settings to store, or nothing with the
+    // reason in `problem`. A relative certificate path is made absolute, since a later
+    // start from the menu runs in another folder.
+    static std::optional<ServiceSetting> check(const QString &url, const QString &caFile, QString *problem);
+
+    // Writes both keys and flushes the store to disk; false when the file did not take
+    // them. An empty caFile clears an earlier one, which belonged to the previous server.
+    static bool store(const ServiceSetting &choice);
 };
-
-// Checks what the user typed. Returns the settings to store, or nothing with the
-// reason in `problem`. A relative certificate path is made absolute, since a later
-// start from the menu runs in another folder.
-std::optional<Choice> check(const QString &url, const QString &caFile, QString *problem);
-
-// Writes both keys and flushes the store to disk; false when the file did not take
-// them. An empty caFile clears an earlier one, which belonged to the previous server.
-bool store(const Choice &choice);
-
-} // namespace ServiceSetting

@@ -14,6 +14,7 @@
 #include "capture/ScreenCapture.h"
 #include "capture/SelectionView.h"
 #include "platform/CaptureBackendLoader.h"
+#include "platform/ScreenGrabBackend.h"
 #include "platform/XcbShmCapture.h"
 
 #include <QApplication>

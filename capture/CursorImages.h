@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/CursorIdentity.h"
+#include "capture/CursorRef.h"
 
 #include <QCursor>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "capture/CaptureChoice.h"
-#include "capture/CursorIdentity.h"
+#include "capture/CursorRef.h"
 
 #include <QImage>
 #include <QKeySequence>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/CursorIdentity.h"
+#include "capture/CursorTracker.h"
 #include "capture/SelectionGeometry.h"
 
 #include <QPointF>

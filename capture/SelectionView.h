@@ -1,5 +1,6 @@
 #pragma once
 
+#include "capture/SelectionBox.h"
 #include "capture/SelectionModel.h"
 #include "output/SelectionSurface.h"
 
@@ -8,24 +9,6 @@
 #include <QWidget>
 
 class QLabel;
-
-// The visible selection box: a white fill at alpha 0.8 with a thin frame. It lies in
-// front of the selection view and lets every pointer event through to it; the view
-// decides its frame.
-class SelectionBox : public QWidget
-{
-    Q_OBJECT
-public:
-    explicit SelectionBox(QWidget *parent = nullptr);
-    QColor fillColor() const { return m_fill; }
-    void setFillColor(const QColor &color);
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-
-private:
-    QColor m_fill{255, 255, 255, 204};
-};
 
 // The view that fills a capture overlay: it shows the display's frozen picture pixel
 // for pixel and turns pointer events into the selection model's events. It lays out

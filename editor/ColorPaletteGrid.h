@@ -1,38 +1,16 @@
 #pragma once
 
+#include "editor/ColorSwatch.h"
+#include "editor/PaletteEntry.h"
+
 #include <QColor>
 #include <QList>
 #include <QPushButton>
 #include <QString>
 #include <QWidget>
 
-// One color of the palette: its on/off button, the swatch beside it, the tool tip and
-// the name that is stored when it is chosen.
-struct PaletteEntry {
-    QString name;       // "white", "silver", ...
-    QString toolTip;    // "White", "Silver", ...
-    int rgb;            // 0xRRGGBB of the swatch
-};
-
 // The sixteen palette colors in the order the palette lists and compares them.
 const QList<PaletteEntry> &paletteEntries();
-
-// A square painted with one color.
-class ColorSwatch : public QWidget
-{
-    Q_OBJECT
-public:
-    explicit ColorSwatch(QWidget *parent = nullptr);
-    void setColor(const QColor &color);
-    QColor color() const { return m_color; }
-    QSize sizeHint() const override { return {22, 22}; }
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-
-private:
-    QColor m_color;
-};
 
 // The sixteen on/off color buttons, each with its swatch, laid out in a grid. The
 // editor's color popover and the banner color window share it; what a click stores

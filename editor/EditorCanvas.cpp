@@ -1,7 +1,11 @@
 #include "editor/EditorCanvas.h"
 
-#include "editor/CanvasHistory.h"
-#include "editor/tools/SharingTools.h"
+#include "editor/AddFigureStep.h"
+#include "editor/DropRecordStep.h"
+#include "editor/MoveFigureStep.h"
+#include "editor/RemoveNodeStep.h"
+#include "editor/TextSizeStep.h"
+#include "editor/tools/CounterTool.h"
 #include "editor/tools/ToolTable.h"
 #include "helpers/ImageOutput.h"
 #include "platform/Preferences.h"

@@ -1,8 +1,17 @@
 #pragma once
 
+#include "editor/CanvasPopovers.h"
+#include "editor/FigureList.h"
+#include "editor/scene/Color.h"
+#include "editor/scene/Group.h"
+#include "editor/scene/Image.h"
+#include "editor/scene/Node.h"
+#include "editor/scene/Point.h"
+#include "editor/scene/SceneView.h"
+#include "editor/scene/Size.h"
+#include "editor/scene/Text.h"
+#include "editor/scene/TouchEvent.h"
 #include "editor/ToolKind.h"
-#include "editor/Scene.h"
-#include "editor/Figure.h"
 #include "editor/tools/DrawingTool.h"
 #include "editor/tools/ToolTable.h"
 
@@ -16,19 +25,6 @@
 #include <optional>
 
 class Preferences;
-
-// How the canvas asks the editor window about its popovers when it is pressed. The
-// window fills these in; a hook left empty reads as "not shown" / empty text / does
-// nothing.
-struct CanvasPopovers {
-    std::function<bool()> colorPaletteShown;
-    std::function<bool()> textEntryShown;
-    std::function<bool()> pointerInTextEntry;   // the text popover's mouseineditor
-    std::function<QString()> textEntryString;   // the whole text typed in the text popover
-    std::function<void()> closeTextEntry;
-    std::function<bool()> lineWidthShown;
-    std::function<void()> closeLineWidth;
-};
 
 // The editor's canvas: the captured image on a white page, with the figures drawn
 // over it. Presses on the page start a figure with the current tool; a press on a

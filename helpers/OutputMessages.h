@@ -1,6 +1,7 @@
 #pragma once
 
 #include "helpers/NotificationSubject.h"
+#include "helpers/OutputMessageText.h"
 
 class Notifier;
 
@@ -17,11 +18,6 @@ enum class OutputMessage {
     LinkNotCopied,       // uploaded, but the link did not reach the clipboard
     UploadFailed,        // the reply did not form a valid link
     SaveFailed,          // the overlay's save could not write its file
-};
-
-struct OutputMessageText {
-    QString subtitle;
-    QString text;
 };
 
 OutputMessageText outputMessageText(OutputMessage message);

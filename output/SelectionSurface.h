@@ -1,5 +1,7 @@
 #pragma once
 
+#include "output/RenderedSelection.h"
+
 #include <QImage>
 #include <QRectF>
 #include <QString>
@@ -20,11 +22,4 @@ public:
     virtual QImage renderRegion(const QRectF &frame) = 0;
 };
 
-// Takes the selection out of an overlay: reads the box's frame, empties the box so
-// that it is not drawn into the picture and renders that frame of the view. A stale
-// T + "/a2.png" of an earlier action is removed first, so nothing can pick it up.
-struct RenderedSelection {
-    QRectF frame;   // the selection as it was; empty when there was none
-    QImage image;   // at the display's pixel ratio; null when nothing was rendered
-};
 RenderedSelection renderSelectionImage(SelectionSurface &surface);

@@ -1,19 +1,7 @@
 #include "platform/CaptureBackend.h"
 
-
 #include <QGuiApplication>
-#include <QPixmap>
 #include <QScreen>
-
-QImage ScreenGrabBackend::grabScreen(QScreen *screen)
-{
-    if (!screen)
-        return QImage();
-    QImage image = screen->grabWindow(0).toImage();
-    if (!image.isNull())
-        image.setDevicePixelRatio(screen->devicePixelRatio());
-    return image;
-}
 
 void CaptureBackend::grabScreens(const QList<QScreen *> &screens, const ScreensGrabbed &done)
 {

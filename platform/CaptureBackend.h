@@ -40,15 +40,6 @@ protected:
     BackdropsReady m_backdropsReady;
 };
 
-// QScreen::grabWindow(0): works on every Qt platform that can read its screens
-// (X11, the offscreen platform).
-class ScreenGrabBackend : public CaptureBackend
-{
-public:
-    QString name() const override { return QStringLiteral("qscreen"); }
-    QImage grabScreen(QScreen *screen) override;
-};
-
 // Whether this session captures through the desktop's screenshot portal: on Wayland,
 // or when VORNIK_CAPTURE_BACKEND=portal asks for it.
 bool captureUsesPortal();

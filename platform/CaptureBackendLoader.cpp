@@ -1,6 +1,7 @@
 #include "platform/CaptureBackendLoader.h"
 
 #include "platform/PortalCapture.h"
+#include "platform/ScreenGrabBackend.h"
 #include "platform/XcbShmCapture.h"
 
 std::unique_ptr<CaptureBackend> makeCaptureBackend()

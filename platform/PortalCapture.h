@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/CaptureBackend.h"
+#include "platform/DisplayArea.h"
 
 #include <QObject>
 #include <QPointer>
@@ -17,13 +18,6 @@ namespace PortalScreenshot {
 // `uniqueName` makes with `token`: /org/freedesktop/portal/desktop/request/SENDER/TOKEN,
 // SENDER being the unique name without its ':' and with '.' written as '_'.
 QString requestPath(const QString &uniqueName, const QString &token);
-
-// A display as the desktop picture is cut for it: its rectangle on the desktop in
-// logical pixels, and its device pixel ratio.
-struct DisplayArea {
-    QRect geometry;
-    qreal ratio = 1;
-};
 
 // Cuts a picture of the whole desktop into one picture per display. The picture
 // spans the rectangle around every display; the scale between the two (usually 1 or

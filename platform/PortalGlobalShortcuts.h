@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PortalShortcut.h"
+
 #include <QDBusArgument>
 #include <QList>
 #include <QObject>
@@ -7,13 +9,6 @@
 #include <QString>
 #include <QVariantMap>
 
-// One shortcut as org.freedesktop.portal.GlobalShortcuts passes it: an id of the
-// application's own and its properties ("description", "preferred_trigger", and in
-// the portal's answer "trigger_description").
-struct PortalShortcut {
-    QString id;
-    QVariantMap properties;
-};
 Q_DECLARE_METATYPE(PortalShortcut)
 QDBusArgument &operator<<(QDBusArgument &argument, const PortalShortcut &shortcut);
 const QDBusArgument &operator>>(const QDBusArgument &argument, PortalShortcut &shortcut);

@@ -1,6 +1,7 @@
 #include "platform/XcbShmCapture.h"
 
 #include "platform/CaptureTrace.h"
+#include "platform/ScreenGrabBackend.h"
 
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>

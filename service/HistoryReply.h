@@ -1,17 +1,11 @@
 #pragma once
 
+#include "service/HistoryEntry.h"
+
 #include <QList>
 #include <QLocale>
 #include <QString>
 #include <QTimeZone>
-
-// One upload as a history reply lists it.
-struct HistoryEntry {
-    QString address;      // base URL + name + ".png"
-    QString uploadTime;   // the upload time, formatted for people
-    QString name;         // the image's name (quotes removed; may be empty)
-    QString rawValue;     // the value exactly as it stood in the reply, quotes included
-};
 
 // Takes a history reply ({"millis":"name",...}) apart with plain text operations,
 // the way the service writes it: no JSON reader, nothing trimmed, a value holding

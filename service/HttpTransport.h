@@ -1,34 +1,13 @@
 #pragma once
 
+#include "service/HttpRequest.h"
+#include "service/HttpResponse.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QtPlugin>
 #include <functional>
-
-// One HTTP request as the sharing-service client and the history preview send it.
-struct HttpRequest {
-    QString url;
-    // GET when empty; POST with this content type and `body` otherwise.
-    QByteArray contentType;
-    QByteArray body;
-    // A PEM or DER file of CA certificates trusted for https besides the system's.
-    QString caFile;
-    // A transfer that makes no progress for this long fails; 0 sets no limit.
-    int stalledTransferMs = 0;
-};
-
-// What came back. Redirects to a scheme no less safe are followed first.
-struct HttpResponse {
-    // No HTTP reply at all: connection, TLS, proxy or a stalled transfer.
-    bool transportFailed = false;
-    // Anything but a clean reply: a transport failure or an HTTP error status.
-    bool failed = false;
-    QString errorText;
-    bool hasStatus = false;
-    qint64 status = 0;
-    QByteArray body;
-};
 
 // Sends requests on the main thread. The implementation lives in a module of its own,
 // loaded on the first request, so the network stack (and what it pulls in: Kerberos,

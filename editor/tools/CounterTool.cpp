@@ -1,9 +1,8 @@
-#include "editor/tools/SharingFigures.h"
-#include "editor/tools/SharingTools.h"
+#include "editor/tools/CounterTool.h"
+
+#include "editor/tools/CounterBadge.h"
 
 #include <QPainter>
-
-// A click drops the next number.
 
 std::shared_ptr<scene::Group> CounterTool::startGroup(const FigureStart &with, const QPointF &at) const
 {
@@ -23,4 +22,13 @@ void CounterTool::drawIcon(QPainter &painter) const
     font.setPixelSize(12);
     painter.setFont(font);
     painter.drawText(QRectF(2, 2, 18, 18), Qt::AlignCenter, QStringLiteral("1"));
+}
+
+int counterNumber(const scene::Group &figure)
+{
+    for (const auto &part : figure.contents()) {
+        if (const auto *badge = dynamic_cast<const CounterBadge *>(part.get()))
+            return badge->number();
+    }
+    return 0;
 }

@@ -1,6 +1,4 @@
-#include "editor/tools/SharingTools.h"
-
-#include "editor/tools/SharingFigures.h"
+#include "editor/tools/SharingTool.h"
 
 StartedFigure SharingTool::start(ToolCanvas &canvas, const FigureStyle &style, const scene::Point &at) const
 {
@@ -23,13 +21,4 @@ void SharingTool::drag(ToolCanvas &, const std::shared_ptr<Figure> &latest, cons
     dragGroup(*figure, from.toQPointF(), to.toQPointF());
     if (latest->mrect)
         *latest->mrect = coveredRect(*figure);
-}
-
-int counterNumber(const scene::Group &figure)
-{
-    for (const auto &part : figure.contents()) {
-        if (const auto *badge = dynamic_cast<const CounterBadge *>(part.get()))
-            return badge->number();
-    }
-    return 0;
 }

@@ -1,4 +1,4 @@
-#include "editor/tools/FigureTools.h"
+#include "editor/tools/TextTool.h"
 
 using namespace scene;
 

@@ -1,7 +1,18 @@
 #include "editor/tools/ToolTable.h"
 
-#include "editor/tools/FigureTools.h"
-#include "editor/tools/SharingTools.h"
+#include "editor/tools/ArrowTool.h"
+#include "editor/tools/BlurTool.h"
+#include "editor/tools/CounterTool.h"
+#include "editor/tools/EllipseTool.h"
+#include "editor/tools/FilledEllipseTool.h"
+#include "editor/tools/FilledRectangleTool.h"
+#include "editor/tools/HighlighterTool.h"
+#include "editor/tools/LineTool.h"
+#include "editor/tools/PenTool.h"
+#include "editor/tools/PixelateTool.h"
+#include "editor/tools/PointerTool.h"
+#include "editor/tools/RectangleTool.h"
+#include "editor/tools/TextTool.h"
 #include "helpers/ResourceImages.h"
 
 QList<ToolDescriptor> ToolTable::standardSegments()

@@ -2,6 +2,8 @@
 
 #include "editor/ToolKind.h"
 #include "editor/tools/DrawingTool.h"
+#include "editor/tools/SegmentAction.h"
+#include "editor/tools/ToolDescriptor.h"
 
 #include <QIcon>
 #include <QKeySequence>
@@ -11,34 +13,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-
-// What a click on a tool bar segment does besides choosing the segment's tool.
-enum class SegmentAction {
-    None,           // only chooses the segment's tool
-    Save,           // the three ways the picture leaves the editor
-    Upload,
-    Copy,
-    Spacer,         // a divider: takes no selection and does nothing
-    TextEntry,      // opens or closes the text popover
-    IncreaseFont,   // steps the latest text up or down
-    DecreaseFont,
-    LineWidth,      // opens or closes the width popover and goes back to the pointer
-    LineColor,      // swatches that open the color palette for their color
-    FillColor,
-    Help,           // opens the help page its tool tip names
-};
-
-// One segment of the editor's tool bar.
-struct ToolDescriptor {
-    std::optional<ToolKind> kind;   // the tool a click chooses; none leaves the tool as it is
-    SegmentAction action = SegmentAction::None;
-    QString iconName;               // a resource icon; empty: the tool's own drawing, or none
-    QKeySequence shortcut;          // empty: none
-    // Empty: the text the "tooltips" asset keeps under the segment's index. The asset
-    // covers the first nineteen segments; a segment added after them brings its own.
-    QString toolTip;
-    std::function<std::unique_ptr<DrawingTool>()> createTool;   // null: the segment draws nothing
-};
 
 // The factory of a descriptor whose tool is a T.
 template <typename T>

@@ -5,7 +5,7 @@
 #include "capture/OverlayWindow.h"
 #include "capture/ScreenCapture.h"
 #include "capture/SelectionView.h"
-#include "platform/CaptureBackend.h"
+#include "platform/ScreenGrabBackend.h"
 #include "tests/capture/CaptureTestSupport.h"
 
 #include <QSignalSpy>

@@ -9,7 +9,7 @@
 #include "platform/Preferences.h"
 #include "helpers/TempFolder.h"
 #include "helpers/DisplayInfo.h"
-#include "platform/CaptureBackend.h"
+#include "platform/ScreenGrabBackend.h"
 #include "tests/capture/CaptureTestSupport.h"
 #include "tests/harness/FakeAppServices.h"
 #include "tests/harness/NotificationRecorder.h"

@@ -1,4 +1,13 @@
-#include "editor/Figure.h"
+#include "editor/FigureList.h"
+#include "editor/scene/Ellipse.h"
+#include "editor/scene/Form.h"
+#include "editor/scene/Group.h"
+#include "editor/scene/Image.h"
+#include "editor/scene/PanEvent.h"
+#include "editor/scene/Rect.h"
+#include "editor/scene/SceneView.h"
+#include "editor/scene/Size.h"
+#include "editor/scene/TouchEvent.h"
 #include "tests/harness/TestMain.h"
 
 #include <QGraphicsScene>

@@ -1,4 +1,4 @@
-#include "editor/Figure.h"
+#include "editor/FigureList.h"
 #include "helpers/Clipboard.h"
 #include "helpers/FilePanels.h"
 #include "helpers/ImageOutput.h"

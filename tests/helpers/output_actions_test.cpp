@@ -1,5 +1,5 @@
 #include "editor/EditorWindow.h"
-#include "editor/Figure.h"
+#include "editor/FigureList.h"
 #include "helpers/Clipboard.h"
 #include "helpers/FilePanels.h"
 #include "helpers/ImageOutput.h"

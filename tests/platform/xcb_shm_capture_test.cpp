@@ -1,4 +1,5 @@
 #include "platform/XcbShmCapture.h"
+#include "platform/ScreenGrabBackend.h"
 #include "tests/capture/CaptureTestSupport.h"
 #include "tests/harness/TestMain.h"
 

@@ -1,0 +1,7 @@
+#include "capture/CursorTracker.h"
+
+CursorTracker &CursorTracker::shared()
+{
+    static CursorTracker tracker;
+    return tracker;
+}

@@ -1,0 +1,22 @@
+#include "editor/DropRecordStep.h"
+
+#include <algorithm>
+
+DropRecordStep::DropRecordStep(FigureList &records, std::shared_ptr<Figure> record)
+    : m_records(records)
+    , m_record(std::move(record))
+{
+    setText(QStringLiteral("Forget figure"));
+}
+
+void DropRecordStep::undo()
+{
+    if (m_index >= 0)
+        m_records.lst.insert(std::min(m_index, m_records.lst.size()), m_record);
+}
+
+void DropRecordStep::redo()
+{
+    m_index = m_records.lst.indexOf(m_record);
+    m_records.removeItem(m_record);
+}

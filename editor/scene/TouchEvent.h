@@ -1,0 +1,11 @@
+#pragma once
+
+#include "editor/scene/Point.h"
+
+namespace scene {
+
+struct TouchEvent {
+    Point location;   // canvas points
+};
+
+} // namespace scene

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "editor/tools/ShapeTool.h"
+
+class EllipseTool : public ShapeTool
+{
+public:
+    QString typeName() const override { return QStringLiteral("ellipse"); }
+
+protected:
+    std::shared_ptr<scene::Shape> makeShape(const FigureStyle &style, const scene::Point &at) const override;
+    scene::Form formBetween(const scene::Point &from, const scene::Point &to) const override;
+};
