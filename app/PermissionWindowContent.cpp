@@ -44,7 +44,7 @@ QPushButton *PermissionWindowContent::addButton(const QString &title, const QRec
     return button;
 }
 
-void PermissionWindowContent::viewDidAppear()
+void PermissionWindowContent::buildContent()
 {
     if (!m_view)
         return;

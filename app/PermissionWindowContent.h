@@ -26,7 +26,7 @@ public:
     void setView(QWidget *view) { m_view = view; }
 
     // Builds the labels and buttons into the view.
-    void viewDidAppear();
+    void buildContent();
 
 public slots:
     // Opens the desktop's privacy settings (or, where the desktop has none, the help

@@ -34,20 +34,20 @@
 
 TrayApp::TrayApp(AppServices services, QObject *parent)
     : AppRequests(parent)
-    , keyEvents(new GlobalHotKeys(this))
-    , userDefaults(Preferences::standard())
+    , hotKeys(new GlobalHotKeys(this))
+    , preferences(Preferences::standard())
     , m_services(std::move(services))
     , m_bannerActions(m_services.desktop)
     , m_overlayActions(m_services.desktop)
     , m_version(QStringLiteral(VORNIK_VERSION))
     , m_executablePath(QCoreApplication::applicationFilePath())
 {
-    sc = new ScreenCapture(m_services.desktop.notifier, this);
-    viewController = new PermissionWindowContent(m_services.startProgram, m_services.desktop.opener, this);
+    screenCapture = new ScreenCapture(m_services.desktop.notifier, this);
+    permissionContent = new PermissionWindowContent(m_services.startProgram, m_services.desktop.opener, this);
     // The hot keys report upward; the delegate decides what a capture request means.
-    connect(keyEvents, &GlobalHotKeys::captureRequested, this, &TrayApp::requestCapture);
-    connect(sc, &ScreenCapture::selectionChosen, this, &TrayApp::actOnSelection);
-    m_captureStarter = [this] { sc->captureAllScreens(); };
+    connect(hotKeys, &GlobalHotKeys::captureRequested, this, &TrayApp::requestCapture);
+    connect(screenCapture, &ScreenCapture::selectionChosen, this, &TrayApp::actOnSelection);
+    m_captureStarter = [this] { screenCapture->captureAllScreens(); };
     m_relauncher = m_services.startProgram;
     m_terminator = [] { QCoreApplication::quit(); };
 }
@@ -76,19 +76,19 @@ void TrayApp::start()
 
 void TrayApp::setupLoginTitle()
 {
-    if (userDefaults.hasKey(SettingsKeys::runAtLogin)) {
-        runatstartuptext = userDefaults.integerForKey(SettingsKeys::runAtLogin) == 1 ? runatstartuptextno : runatstartuptextyes;
+    if (preferences.hasKey(SettingsKeys::runAtLogin)) {
+        loginItemTitle = preferences.integerForKey(SettingsKeys::runAtLogin) == 1 ? removeLoginItemTitle : addLoginItemTitle;
         return;
     }
-    runatstartuptext = runatstartuptextyes;
-    userDefaults.setInteger(SettingsKeys::runAtLogin, 0);
+    loginItemTitle = addLoginItemTitle;
+    preferences.setInteger(SettingsKeys::runAtLogin, 0);
 }
 
 void TrayApp::setupHotKeys()
 {
     // Written on the first start only; existing settings files keep it.
-    if (!userDefaults.hasKey(SettingsKeys::firstStartDone))
-        userDefaults.setInteger(SettingsKeys::firstStartDone, 1);
+    if (!preferences.hasKey(SettingsKeys::firstStartDone))
+        preferences.setInteger(SettingsKeys::firstStartDone, 1);
     if (!m_services.hotKeyBackendPresent()) {
         // No keys to bind: say how to get a capture key all the same.
         GlobalHotKeys::reportNoGlobalShortcuts();
@@ -99,7 +99,7 @@ void TrayApp::setupHotKeys()
 
 void TrayApp::registerHotKeys()
 {
-    keyEvents->registerHotKeys();
+    hotKeys->registerHotKeys();
     m_hotKeysRegistered = true;
     emit hotKeysRegisteredChanged(true);
 }
@@ -118,17 +118,17 @@ void TrayApp::buildStatusMenu()
     m_statusMenu->setObjectName(QStringLiteral("statusMenu"));
     connect(m_statusMenu, &QMenu::aboutToShow, this, &TrayApp::menuWillOpen);
     m_historyMenu = new RecentUploadsMenu(m_services.desktop, m_statusMenu);
-    connect(m_historyMenu, &RecentUploadsMenu::allHistoryRequested, this, [this](QObject *item) { openallhistory(item); });
+    connect(m_historyMenu, &RecentUploadsMenu::allHistoryRequested, this, [this](QObject *item) { openAllHistory(item); });
 
     const QString version = shortVersionString();
     addMenuEntry(m_statusMenu, QStringLiteral("About/Usage Video For Vornik ") + version, &TrayApp::open);
     m_statusMenu->addSeparator();
     if (!canRecordScreen()) {
         addMenuEntry(m_statusMenu, QStringLiteral("Vornik ") + version + QStringLiteral(" help"),
-                     &TrayApp::openhelp);
+                     &TrayApp::openHelpPage);
         m_statusMenu->addSeparator();
     }
-    addMenuEntry(m_statusMenu, captureEntryTitle(GlobalHotKeys::boundKeyNames()), &TrayApp::takescreenshot);
+    addMenuEntry(m_statusMenu, captureEntryTitle(GlobalHotKeys::boundKeyNames()), &TrayApp::takeScreenshot);
     m_statusMenu->addSeparator();
 
     auto *tools = new QMenu(QStringLiteral("Vornik tools"), m_statusMenu);
@@ -136,7 +136,7 @@ void TrayApp::buildStatusMenu()
     m_statusMenu->addSeparator();
     addMenuEntry(m_statusMenu, QStringLiteral("Quit Vornik"), &TrayApp::quit);
 
-    addMenuEntry(tools, runatstartuptext, &TrayApp::loginAtStartup);
+    addMenuEntry(tools, loginItemTitle, &TrayApp::loginAtStartup);
     addMenuEntry(tools, QStringLiteral("Restart"), &TrayApp::restart);
     tools->addSeparator();
     auto *banner = new QMenu(QStringLiteral("Banner settings"), tools);
@@ -147,7 +147,7 @@ void TrayApp::buildStatusMenu()
     addMenuEntry(banner, QStringLiteral("Change banner image ...."), &TrayApp::changeBannerImage);
     addMenuEntry(banner, QStringLiteral("Change banner color ...."), &TrayApp::changeBannerColor);
     // The only way to the banner window itself.
-    addMenuEntry(banner, QStringLiteral("Banner window ...."), &TrayApp::opensettings);
+    addMenuEntry(banner, QStringLiteral("Banner window ...."), &TrayApp::openBannerWindow);
 }
 
 QString captureEntryTitle(const QStringList &keyNames)
@@ -215,8 +215,8 @@ bool TrayApp::canRecordScreen() const
 void TrayApp::requestCapture()
 {
     const QString triedOnce = SettingsKeys::firstCaptureOfVersionPrefix + shortVersionString();
-    if (!userDefaults.hasKey(triedOnce)) {
-        userDefaults.setInteger(triedOnce, 1);
+    if (!preferences.hasKey(triedOnce)) {
+        preferences.setInteger(triedOnce, 1);
         m_captureStarter();
         return;
     }
@@ -241,8 +241,8 @@ void TrayApp::showPermissionWindow()
     window->setGeometry(frame);
     auto *view = new QWidget(window);
     view->setGeometry(0, 0, frame.width(), frame.height());
-    viewController->setView(view);
-    viewController->viewDidAppear();
+    permissionContent->setView(view);
+    permissionContent->buildContent();
     window->show();
     window->raise();
     window->activateWindow();
@@ -272,13 +272,13 @@ void TrayApp::setEditorActive(QWidget *editor, bool active)
 {
     auto *controller = qobject_cast<EditorWindow *>(editor);
     if (active) {
-        paintWindow = controller;
-        m_paintWindowGuard = controller;
-        usepaintcontroller = true;
+        lastEditor = controller;
+        m_editorGuard = controller;
+        editorOpen = true;
         setStatusItem(QStringLiteral("Bring all to front."), QStringLiteral("Vornik - Bring all to front."),
                       QStringLiteral("statusIconFront"));
     } else {
-        usepaintcontroller = false;
+        editorOpen = false;
         setStatusItem(QString(), QStringLiteral("Vornik"), QStringLiteral("statusIcon"));
     }
 }
@@ -286,9 +286,9 @@ void TrayApp::setEditorActive(QWidget *editor, bool active)
 void TrayApp::menuWillOpen()
 {
     // The guard: an editor deleted without saying goodbye is not touched.
-    if (!usepaintcontroller || !m_paintWindowGuard)
+    if (!editorOpen || !m_editorGuard)
         return;
-    QWidget *editor = m_paintWindowGuard->window();
+    QWidget *editor = m_editorGuard->window();
     // Shown first, so the frame the window manager adds is known when centring.
     editor->show();
     if (QScreen *display = editor->screen()) {
@@ -305,7 +305,7 @@ void TrayApp::openWebPage(const QString &url)
     openWebPageText(*m_services.desktop.opener, url);
 }
 
-void TrayApp::takescreenshot(QObject *)
+void TrayApp::takeScreenshot(QObject *)
 {
     requestCapture();
 }
@@ -315,7 +315,7 @@ void TrayApp::open(QObject *)
     openWebPage(homePageUrl());
 }
 
-void TrayApp::openhelp(QObject *)
+void TrayApp::openHelpPage(QObject *)
 {
     openWebPage(helpPageUrl());
 }
@@ -327,7 +327,7 @@ void TrayApp::loginAtStartup(QObject *sender)
         return;
     // The title and the stored value change only once the autostart entry really has:
     // a menu that claims a login item the session will not start is worse than none.
-    const bool adding = entry->text() == runatstartuptextyes;
+    const bool adding = entry->text() == addLoginItemTitle;
     const bool changed = adding ? Autostart::addLoginItem(m_executablePath) : Autostart::removeLoginItem();
     if (!changed) {
         m_services.desktop.notifier->post(QStringLiteral("Login Item Error"),
@@ -337,9 +337,9 @@ void TrayApp::loginAtStartup(QObject *sender)
                                                  "login: %1 could not be removed.").arg(Autostart::entryPath()));
         return;
     }
-    entry->setText(adding ? runatstartuptextno : runatstartuptextyes);
-    userDefaults.setInteger(SettingsKeys::runAtLogin, adding ? 1 : 0);
-    runatstartuptext = entry->text();
+    entry->setText(adding ? removeLoginItemTitle : addLoginItemTitle);
+    preferences.setInteger(SettingsKeys::runAtLogin, adding ? 1 : 0);
+    loginItemTitle = entry->text();
 }
 
 void TrayApp::restart(QObject *)
@@ -359,7 +359,7 @@ void TrayApp::quit(QObject *)
     m_terminator();
 }
 
-void TrayApp::openallhistory(QObject *)
+void TrayApp::openAllHistory(QObject *)
 {
     if (!isConnectedToNetwork(*m_services.desktop.reachability)) {
         m_services.desktop.notifier->post(QStringLiteral("No network connection"),
@@ -371,14 +371,14 @@ void TrayApp::openallhistory(QObject *)
     window->showWindow();
 }
 
-void TrayApp::openimage(QObject *sender)
+void TrayApp::openImage(QObject *sender)
 {
     const QString link = toolTipLink(sender);
     if (!link.isEmpty())
         openWebPage(link);
 }
 
-void TrayApp::opensettings(QObject *)
+void TrayApp::openBannerWindow(QObject *)
 {
     auto *window = new BannerWindow(m_bannerActions);
     window->setAttribute(Qt::WA_DeleteOnClose);

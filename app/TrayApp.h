@@ -43,15 +43,15 @@ public:
     explicit TrayApp(AppServices services, QObject *parent = nullptr);
     ~TrayApp() override;
 
-    EditorWindow *paintWindow = nullptr; // the editor open last; created by the editor on first use
-    bool usepaintcontroller = false;              // true while an editor window is open
-    ScreenCapture *sc = nullptr;
-    GlobalHotKeys *keyEvents = nullptr;
-    QString runatstartuptext;
-    const QString runatstartuptextyes = QStringLiteral("Run Vornik at startup");
-    const QString runatstartuptextno = QStringLiteral("Do not run Vornik at startup");
-    Preferences &userDefaults;
-    PermissionWindowContent *viewController = nullptr;
+    EditorWindow *lastEditor = nullptr; // the editor open last; created by the editor on first use
+    bool editorOpen = false;              // true while an editor window is open
+    ScreenCapture *screenCapture = nullptr;
+    GlobalHotKeys *hotKeys = nullptr;
+    QString loginItemTitle;
+    const QString addLoginItemTitle = QStringLiteral("Run Vornik at startup");
+    const QString removeLoginItemTitle = QStringLiteral("Do not run Vornik at startup");
+    Preferences &preferences;
+    PermissionWindowContent *permissionContent = nullptr;
     // Given up before a restart so the successor can take over.
     SingleInstance *singleInstance = nullptr;
 
@@ -79,7 +79,7 @@ public:
     QString shortVersionString() const { return m_version; }
     void setShortVersionString(const QString &version) { m_version = version; }
 
-    // What starts a capture (sc->captureAllScreens() unless replaced).
+    // What starts a capture (screenCapture->captureAllScreens() unless replaced).
     void setCaptureStarter(std::function<void()> starter) { m_captureStarter = std::move(starter); }
     // How restart starts the successor and how the application ends.
     using Launcher = std::function<bool(const QString &program, const QStringList &arguments)>;
@@ -89,15 +89,15 @@ public:
     void setExecutablePath(const QString &path) { m_executablePath = path; }
 
 public slots:
-    void takescreenshot(QObject *sender = nullptr);
+    void takeScreenshot(QObject *sender = nullptr);
     void open(QObject *sender = nullptr);
-    void openhelp(QObject *sender = nullptr);
+    void openHelpPage(QObject *sender = nullptr);
     void loginAtStartup(QObject *sender);
     void restart(QObject *sender = nullptr);
     void quit(QObject *sender = nullptr);
-    void openallhistory(QObject *sender = nullptr);
-    void openimage(QObject *sender);
-    void opensettings(QObject *sender = nullptr);
+    void openAllHistory(QObject *sender = nullptr);
+    void openImage(QObject *sender);
+    void openBannerWindow(QObject *sender = nullptr);
     void changeBannerColor(QObject *sender = nullptr);
     void changeBannerImage(QObject *sender = nullptr);
     void setToDefaultBanner(QObject *sender = nullptr);
@@ -128,7 +128,7 @@ private:
     QMenu *m_statusMenu = nullptr;
     RecentUploadsMenu *m_historyMenu = nullptr;
     QSystemTrayIcon *m_statusItem = nullptr;
-    QPointer<EditorWindow> m_paintWindowGuard;
+    QPointer<EditorWindow> m_editorGuard;
     QString m_statusTitle;
     QString m_statusToolTip = QStringLiteral("Vornik");
     QString m_version;

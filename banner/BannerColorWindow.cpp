@@ -12,10 +12,10 @@ BannerColorWindow::BannerColorWindow(QWidget *parent)
 {
     setObjectName(QStringLiteral("bannercolorwindow"));
     setWindowTitle(QStringLiteral("Banner color"));
-    windowDidLoad();
+    setUpWindow();
 }
 
-void BannerColorWindow::windowDidLoad()
+void BannerColorWindow::setUpWindow()
 {
     m_content = new BannerColorPicker(this);
     auto *layout = new QVBoxLayout(this);

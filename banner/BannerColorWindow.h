@@ -19,13 +19,13 @@ public:
     void runModal(ModalRuns &runs);
 
     // The palette shown as the window's content.
-    BannerColorPicker *contentViewController() const { return m_content; }
+    BannerColorPicker *picker() const { return m_content; }
 
 protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void windowDidLoad();
+    void setUpWindow();
     bool m_centred = false;
 
     BannerColorPicker *m_content = nullptr;

@@ -29,7 +29,7 @@ BannerView::BannerView(BannerActions actions, BannerPreview &preview, QWidget *p
     , m_ownColorPanel(ColorPanel::dialog())
     , m_colorPanel(m_ownColorPanel.get())
 {
-    setObjectName(QStringLiteral("vorBannerView"));
+    setObjectName(QStringLiteral("bannerView"));
 }
 
 BannerView::~BannerView() = default;

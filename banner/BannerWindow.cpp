@@ -18,32 +18,32 @@
 
 BannerWindow::BannerWindow(BannerActions actions, QWidget *parent)
     : QWidget(parent, Qt::Window)
-    , userDefaults(Preferences::standard())
+    , preferences(Preferences::standard())
 {
-    setObjectName(QStringLiteral("vorBannerWindowController"));
+    setObjectName(QStringLiteral("bannerWindow"));
     setWindowTitle(QStringLiteral("Vornik banner"));
     setWindowIcon(iconNamed(QStringLiteral("AppIcon")));
 
     // The preview is made first so that the view can hold it; the layout makes it the
     // view's child.
-    paintView = new BannerPreview();
-    m_view = new BannerView(std::move(actions), *paintView, this);
+    preview = new BannerPreview();
+    m_view = new BannerView(std::move(actions), *preview, this);
     auto *content = new QVBoxLayout(m_view);
     buttonBar = new SegmentedToolBar(m_view);
     buttonBar->setObjectName(QStringLiteral("buttonBar"));
     for (const char *icon : {"save", "load", "upload", "color", "reset", "site"})
         buttonBar->addSegment(iconNamed(QStringLiteral("banner/banner-") + QLatin1String(icon)));
-    paintView->setObjectName(QStringLiteral("paintView"));
-    paintView->setMinimumSize(paintView->sizeHint());
+    preview->setObjectName(QStringLiteral("paintView"));
+    preview->setMinimumSize(preview->sizeHint());
     content->addWidget(buttonBar, 0, Qt::AlignHCenter);
-    content->addWidget(paintView, 1);
+    content->addWidget(preview, 1);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
 
     connect(buttonBar, &SegmentedToolBar::segmentClicked, m_view, [this] { m_view->buttonsBarClick(buttonBar); });
-    windowDidLoad();
+    setUpWindow();
 }
 
 QStringList BannerWindow::segmentToolTips()
@@ -53,9 +53,9 @@ QStringList BannerWindow::segmentToolTips()
             QStringLiteral("Reset banner color and image"), homePageUrl()};
 }
 
-void BannerWindow::windowDidLoad()
+void BannerWindow::setUpWindow()
 {
-    if (userDefaults.stringForKey(SettingsKeys::bannerPath).isEmpty())
+    if (preferences.stringForKey(SettingsKeys::bannerPath).isEmpty())
         showFirstUseBanner();
     else
         showStoredBanner();
@@ -68,21 +68,21 @@ void BannerWindow::windowDidLoad()
 void BannerWindow::showFirstUseBanner()
 {
     const QString red = QStringLiteral("red");
-    userDefaults.setString(SettingsKeys::bannerColor, red);
-    paintView->setBackgroundColor(colorNamed(red));
-    paintView->setImage(defaultBannerImage());
+    preferences.setString(SettingsKeys::bannerColor, red);
+    preview->setBackgroundColor(colorNamed(red));
+    preview->setImage(defaultBannerImage());
     // Kept as a view image: it is the banner until the user sends one of their own.
     if (!TempFolder::ensureFinalImagesFolder())
         return;
     const QString path = TempFolder::viewImagePath();
-    if (writePNG(paintView->image(), path))
-        userDefaults.setString(SettingsKeys::bannerPath, path);
+    if (writePNG(preview->image(), path))
+        preferences.setString(SettingsKeys::bannerPath, path);
 }
 
 void BannerWindow::showStoredBanner()
 {
-    paintView->setImage(QImage(userDefaults.stringForKey(SettingsKeys::bannerPath)));
-    paintView->setBackgroundColor(colorNamed(bannerColorName()));
+    preview->setImage(QImage(preferences.stringForKey(SettingsKeys::bannerPath)));
+    preview->setBackgroundColor(colorNamed(bannerColorName()));
 }
 
 void BannerWindow::showWindow()

@@ -19,9 +19,9 @@ class BannerWindow : public QWidget
 public:
     explicit BannerWindow(BannerActions actions, QWidget *parent = nullptr);
 
-    Preferences &userDefaults;
+    Preferences &preferences;
     SegmentedToolBar *buttonBar = nullptr;
-    BannerPreview *paintView = nullptr;
+    BannerPreview *preview = nullptr;
 
     BannerView *bannerView() const { return m_view; }
 
@@ -32,7 +32,7 @@ public:
     static QStringList segmentToolTips();
 
 private:
-    void windowDidLoad();
+    void setUpWindow();
     void showFirstUseBanner();
     void showStoredBanner();
 

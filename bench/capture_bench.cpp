@@ -213,7 +213,7 @@ CaptureTiming timeOneCapture(TrayApp &delegate, TimedBackend &backend, int overl
     int painted = 0;
     std::vector<QMetaObject::Connection> connections;
     for (int i = 0; i < overlays; ++i) {
-        SelectionView *view = delegate.sc->overlay(i)->window()->view();
+        SelectionView *view = delegate.screenCapture->overlay(i)->window()->view();
         connections.push_back(QObject::connect(view, &SelectionView::painted, [&painted] { ++painted; }));
     }
     QElapsedTimer timer;
@@ -269,13 +269,13 @@ int runConfiguration(int displays, int argc, char **argv)
         TimedBackend &backend = *timed;
         const qint64 pictureBytes = 1920LL * 1080 * 4;
         TrayApp delegate(AppServices::standard());
-        delegate.sc->setBackend(std::move(timed));
+        delegate.screenCapture->setBackend(std::move(timed));
         const double rssBefore = residentMiB();
         const ResidentBuffers buffersBefore = residentBuffers(pictureBytes);
         const CaptureTiming first = timeOneCapture(delegate, backend, overlays);
         const double rssFirst = residentMiB();
         const ResidentBuffers buffersFirst = residentBuffers(pictureBytes);
-        delegate.sc->closeOverlays();
+        delegate.screenCapture->closeOverlays();
         QCoreApplication::processEvents();
         std::printf("first capture (windows created): grab %.2f ms, shown %.2f ms, painted %.2f ms, on the server %.2f ms\n",
                     first.grab, first.shown, first.painted, first.onServer);
@@ -293,7 +293,7 @@ int runConfiguration(int displays, int argc, char **argv)
             shown.push_back(t.shown);
             painted.push_back(t.painted);
             onServer.push_back(t.onServer);
-            delegate.sc->closeOverlays();
+            delegate.screenCapture->closeOverlays();
             QCoreApplication::processEvents();
         }
         const double rssAfter = residentMiB();

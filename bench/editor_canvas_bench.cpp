@@ -95,9 +95,9 @@ void drawFigures(EditorCanvas &view)
             continue;
         const QPoint to = from + QPoint(random.bounded(-120, 120), random.bounded(-120, 120));
         view.setSelectedTool(tools[drawn % kinds]);
-        const auto before = view.myDrawings().lst.size();
+        const auto before = view.figureList().items.size();
         drag(view.viewport(), from, to);
-        if (view.myDrawings().lst.size() > before)
+        if (view.figureList().items.size() > before)
             ++drawn;
     }
 }
@@ -120,7 +120,7 @@ int main(int argc, char **argv)
     QApplication::processEvents();
 
     drawFigures(view);
-    const auto figures = view.myDrawings().lst.size();
+    const auto figures = view.figureList().items.size();
 
     // Drag a filled rectangle in the middle of the crowd back and forth.
     view.setSelectedTool(ToolKind::FilledRectangle);
@@ -180,7 +180,7 @@ int main(int argc, char **argv)
     QSize savedSize;
     for (int i = 0; i < kExports; ++i) {
         timer.start();
-        const QString written = writeImage(savedPath, view.renderCanvas(1.0), view.myDrawings().rects(), *view.imagerect());
+        const QString written = writeImage(savedPath, view.renderCanvas(1.0), view.figureList().rects(), *view.imageRect());
         saveMs.push_back(timer.nsecsElapsed() / 1e6);
         if (written.isEmpty()) {
             std::fprintf(stderr, "the canvas could not be saved\n");

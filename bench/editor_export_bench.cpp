@@ -94,7 +94,7 @@ void measure(const QString &folder, int ratio, int rounds)
     view.show();
     QApplication::processEvents();
     drawFigures(view);
-    const int figures = int(view.figuresOnCanvas().lst.size());
+    const int figures = int(view.figuresOnCanvas().items.size());
 
     const QImage sample = view.renderExport(view.figuresOnCanvas());
     const QString savePath = folder + QStringLiteral("/saved.png");

@@ -72,7 +72,7 @@ int main(int argc, char **argv)
         QTimer::singleShot(10000, &loop, &QEventLoop::quit);
         loop.exec();
     }
-    QTableView *table = view.imagetable;
+    QTableView *table = view.tableView;
     table->resize(900, 600);
     view.show();
     QCoreApplication::processEvents();

@@ -32,7 +32,7 @@ OverlayWindow *OverlayController::window()
         m_window = new OverlayWindow;
         m_window->setObjectName(m_name);
         m_window->setWindowTitle(QStringLiteral("Vornik"));
-        windowDidLoad();
+        setUpWindow();
     }
     return m_window;
 }
@@ -67,7 +67,7 @@ QToolButton *OverlayController::makeButton(const QString &icon, const QString &t
     return button;
 }
 
-void OverlayController::windowDidLoad()
+void OverlayController::setUpWindow()
 {
     selectionView = m_window->view();
     selectionBox = new SelectionBox(selectionView);
@@ -194,7 +194,7 @@ void OverlayController::clearSelection()
 
 bool OverlayController::showsCrosshair() const
 {
-    return selectionView && CursorTracker::shared().current() == selectionView->model().crosshaircursor;
+    return selectionView && CursorTracker::shared().current() == selectionView->model().crosshairCursor;
 }
 
 bool OverlayController::handleSelectionKey(QKeyEvent *event)

@@ -91,7 +91,7 @@ signals:
     void cancelRequested();
 
 private:
-    void windowDidLoad();
+    void setUpWindow();
     // The tool tip names `keys` after the text; the accessible name is the text alone.
     QToolButton *makeButton(const QString &icon, const QString &toolTip, void (OverlayController::*action)(),
                             const QKeySequence &keys = QKeySequence());

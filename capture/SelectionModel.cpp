@@ -1,21 +1,21 @@
 #include "capture/SelectionModel.h"
 
 SelectionModel::SelectionModel(CursorTracker *tracker)
-    : overcursor(CursorRef::system(CursorShape::SystemCrosshair))
-    , crosshaircursor(CursorRef::system(CursorShape::SystemCrosshair))
+    : overCursor(CursorRef::system(CursorShape::SystemCrosshair))
+    , crosshairCursor(CursorRef::system(CursorShape::SystemCrosshair))
     , boxOvercursor(CursorRef::system(CursorShape::SystemCrosshair))
     , boxCrosshaircursor(CursorRef::system(CursorShape::SystemCrosshair))
     , m_tracker(tracker)
 {
     // The view builds its picture crosshair as soon as it exists; the box waits until
     // it is first shown.
-    crosshaircursor = CursorRef::fromImage(CursorShape::ImageCrosshair);
+    crosshairCursor = CursorRef::fromImage(CursorShape::ImageCrosshair);
 }
 
 void SelectionModel::setImagesAvailable(bool crosshair, bool corners)
 {
-    if (m_crosshairImage && !crosshair && crosshaircursor.shape == CursorShape::ImageCrosshair)
-        crosshaircursor = CursorRef::system(CursorShape::SystemCrosshair);
+    if (m_crosshairImage && !crosshair && crosshairCursor.shape == CursorShape::ImageCrosshair)
+        crosshairCursor = CursorRef::system(CursorShape::SystemCrosshair);
     m_crosshairImage = crosshair;
     m_cornerImages = corners;
 }
@@ -102,7 +102,7 @@ void SelectionModel::keepInsideBounds()
     // its pointer ran past.
     if (m_bounds.isEmpty() || m_frame.width() <= 0 || m_frame.height() <= 0 || m_bounds.contains(m_frame))
         return;
-    const bool moving = mousedown && JustMoving && m_hitZone == EdgeHit::None;
+    const bool moving = pointerDown && JustMoving && m_hitZone == EdgeHit::None;
     const QRectF kept = moving ? keptInside(m_frame, m_bounds) : m_frame.intersected(m_bounds);
     if (kept == m_frame)
         return;
@@ -122,9 +122,9 @@ void SelectionModel::nudge(const QPointF &delta)
 
 void SelectionModel::applyCursor(const CursorRef &cursor, bool force)
 {
-    if (cursor == overcursor && !(m_tracker->current() == CursorRef::arrow()) && !force)
+    if (cursor == overCursor && !(m_tracker->current() == CursorRef::arrow()) && !force)
         return;
-    overcursor = cursor;
+    overCursor = cursor;
     m_tracker->set(cursor);
 }
 
@@ -153,17 +153,17 @@ void SelectionModel::viewMouseMoved(const QPointF &p)
 {
     const CursorRef arrow = CursorRef::arrow();
     if (m_tracker->current() == arrow)
-        applyCursor(crosshaircursor, true);
+        applyCursor(crosshairCursor, true);
     if (!m_cornerImages)
         return;
     const CursorRef current = m_tracker->current();
-    if (!(current == crosshaircursor || current == CursorRef::resizeLeftRight()
+    if (!(current == crosshairCursor || current == CursorRef::resizeLeftRight()
           || current == CursorRef::resizeUpDown() || current == CursorRef::openHand()))
-        applyCursor(crosshaircursor, true);
+        applyCursor(crosshairCursor, true);
     if (m_tracker->current() == arrow)
-        applyCursor(crosshaircursor, false);
+        applyCursor(crosshairCursor, false);
     if (!frameContains(m_frame, p)) {
-        applyCursor(crosshaircursor, false);
+        applyCursor(crosshairCursor, false);
         return;
     }
     m_hitZone = edgeHit(m_frame, p, m_borderWidth);
@@ -173,7 +173,7 @@ void SelectionModel::viewMouseMoved(const QPointF &p)
 void SelectionModel::viewMouseEntered(const QPointF &p)
 {
     if (!frameContains(m_frame, p))
-        applyCursor(crosshaircursor, false);
+        applyCursor(crosshairCursor, false);
 }
 
 void SelectionModel::viewMouseExited()
@@ -183,7 +183,7 @@ void SelectionModel::viewMouseExited()
 
 void SelectionModel::viewMouseDown(const QPointF &p)
 {
-    mousedown = true;
+    pointerDown = true;
     mouseStart = p;
     if (frameContains(m_frame, p)) {
         JustMoving = true;
@@ -210,9 +210,9 @@ void SelectionModel::viewMouseDragged(const QPointF &p)
 
 void SelectionModel::viewMouseUp(const QPointF &p)
 {
-    mousedown = false;
+    pointerDown = false;
     if (!frameContains(m_frame, p))
-        applyCursor(crosshaircursor, false);
+        applyCursor(crosshairCursor, false);
     mouseStart = QPointF(-1, -1);
 }
 
@@ -242,7 +242,7 @@ void SelectionModel::applyCursorOffBorder(const CursorRef &cursor, const QPointF
 void SelectionModel::boxMouseMoved(const QPointF &p)
 {
     viewMouseMoved(p);
-    applyCursorOffBorder(boxMousedown ? CursorRef::closedHand() : CursorRef::openHand(), p);
+    applyCursorOffBorder(boxPointerDown ? CursorRef::closedHand() : CursorRef::openHand(), p);
 }
 
 // Entering and leaving the box are the box's own business: the view has its own
@@ -251,37 +251,37 @@ void SelectionModel::boxMouseMoved(const QPointF &p)
 // is recognised by.
 void SelectionModel::boxMouseEntered(const QPointF &)
 {
-    amdragging = false;
+    dragging = false;
 }
 
 void SelectionModel::boxMouseExited()
 {
-    amdragging = m_tracker->current() == CursorRef::closedHand();
+    dragging = m_tracker->current() == CursorRef::closedHand();
 }
 
 void SelectionModel::boxMouseDown(const QPointF &p)
 {
     viewMouseDown(p);
-    boxMousedown = true;
+    boxPointerDown = true;
     applyCursorOffBorder(CursorRef::closedHand(), p);
 }
 
 void SelectionModel::boxMouseDragged(const QPointF &p)
 {
     viewMouseDragged(p);
-    if (m_tracker->current() == CursorRef::closedHand() && !amdragging)
+    if (m_tracker->current() == CursorRef::closedHand() && !dragging)
         return;
     if (boxOvercursor == CursorRef::closedHand())
         m_frame = resizeWithoutMinimum(m_frame, m_hitZone, p, m_borderWidth);
     refreshStatusText();
-    boxMousedown = true;
+    boxPointerDown = true;
     applyCursorOffBorder(CursorRef::closedHand(), p);
 }
 
 void SelectionModel::boxMouseUp(const QPointF &p)
 {
     viewMouseUp(p);
-    boxMousedown = false;
+    boxPointerDown = false;
     applyCursorOffBorder(frameContains(m_frame, p) ? CursorRef::openHand() : boxCrosshaircursor, p);
 }
 
@@ -289,6 +289,6 @@ void SelectionModel::viewDidUnhide()
 {
     if (!m_crosshairImage)
         return;
-    crosshaircursor = CursorRef::fromImage(CursorShape::ImageCrosshair);
+    crosshairCursor = CursorRef::fromImage(CursorShape::ImageCrosshair);
     boxCrosshaircursor = CursorRef::fromImage(CursorShape::ImageCrosshair);
 }

@@ -78,16 +78,16 @@ public:
 
     // Selection view state.
     QPointF mouseStart{0, 0};
-    CursorRef overcursor;
-    CursorRef crosshaircursor;
+    CursorRef overCursor;
+    CursorRef crosshairCursor;
     bool JustMoving = false;
-    bool mousedown = false;
+    bool pointerDown = false;
 
     // Selection box state.
-    bool boxMousedown = false;
+    bool boxPointerDown = false;
     CursorRef boxOvercursor;
     CursorRef boxCrosshaircursor;
-    bool amdragging = false;
+    bool dragging = false;
 
 private:
     void refreshStatusText();

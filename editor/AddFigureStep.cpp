@@ -10,15 +10,15 @@ AddFigureStep::AddFigureStep(scene::Group &root, FigureList &records, std::share
     , m_record(std::move(record))
     , m_node(std::move(node))
 {
-    setText(QStringLiteral("Add ") + m_record->mobjType);
+    setText(QStringLiteral("Add ") + m_record->typeName);
 }
 
 void AddFigureStep::undo()
 {
     m_nodeIndex = m_root.take(m_node);
-    m_recordIndex = m_records.lst.indexOf(m_record);
+    m_recordIndex = m_records.items.indexOf(m_record);
     if (m_recordIndex >= 0)
-        m_records.lst.removeAt(m_recordIndex);
+        m_records.items.removeAt(m_recordIndex);
 }
 
 void AddFigureStep::redo()
@@ -28,5 +28,5 @@ void AddFigureStep::redo()
     if (m_nodeIndex >= 0)
         m_root.insert(m_nodeIndex, m_node);
     if (m_recordIndex >= 0)
-        m_records.lst.insert(std::min(m_recordIndex, m_records.lst.size()), m_record);
+        m_records.items.insert(std::min(m_recordIndex, m_records.items.size()), m_record);
 }

@@ -9,7 +9,7 @@
 struct CanvasPopovers {
     std::function<bool()> colorPaletteShown;
     std::function<bool()> textEntryShown;
-    std::function<bool()> pointerInTextEntry;   // the text popover's mouseineditor
+    std::function<bool()> pointerInTextEntry;   // the text popover's pointerInEditor
     std::function<QString()> textEntryString;   // the whole text typed in the text popover
     std::function<void()> closeTextEntry;
     std::function<bool()> lineWidthShown;

@@ -32,23 +32,6 @@ ColorPaletteView::ColorPaletteView(QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_palette);
 
-    whitebutton = m_palette->button(QStringLiteral("white"));
-    silverbutton = m_palette->button(QStringLiteral("silver"));
-    graybutton = m_palette->button(QStringLiteral("gray"));
-    blackbutton = m_palette->button(QStringLiteral("black"));
-    redbutton = m_palette->button(QStringLiteral("red"));
-    maroonbutton = m_palette->button(QStringLiteral("maroon"));
-    yellowbutton = m_palette->button(QStringLiteral("yellow"));
-    olivebutton = m_palette->button(QStringLiteral("olive"));
-    limebutton = m_palette->button(QStringLiteral("lime"));
-    greenbutton = m_palette->button(QStringLiteral("green"));
-    aquabutton = m_palette->button(QStringLiteral("aqua"));
-    tealbutton = m_palette->button(QStringLiteral("teal"));
-    bluebutton = m_palette->button(QStringLiteral("blue"));
-    navybutton = m_palette->button(QStringLiteral("navy"));
-    fuchsiabutton = m_palette->button(QStringLiteral("fuchsia"));
-    purplebutton = m_palette->button(QStringLiteral("purple"));
-
     connect(m_palette, &ColorPaletteGrid::colorClicked, this, &ColorPaletteView::chooseColor);
 }
 

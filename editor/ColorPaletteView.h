@@ -22,10 +22,6 @@ public:
     void setTarget(Target target) { m_target = target; }
     Target target() const { return m_target; }
 
-    QPushButton *whitebutton, *silverbutton, *graybutton, *blackbutton, *redbutton, *maroonbutton,
-        *yellowbutton, *olivebutton, *limebutton, *greenbutton, *aquabutton, *tealbutton, *bluebutton,
-        *navybutton, *fuchsiabutton, *purplebutton;
-
     // Turns on the button of the color stored for the target (the banner color when
     // there is none), and only that one.
     void showStoredChoice();

@@ -12,11 +12,11 @@ DropRecordStep::DropRecordStep(FigureList &records, std::shared_ptr<Figure> reco
 void DropRecordStep::undo()
 {
     if (m_index >= 0)
-        m_records.lst.insert(std::min(m_index, m_records.lst.size()), m_record);
+        m_records.items.insert(std::min(m_index, m_records.items.size()), m_record);
 }
 
 void DropRecordStep::redo()
 {
-    m_index = m_records.lst.indexOf(m_record);
+    m_index = m_records.items.indexOf(m_record);
     m_records.removeItem(m_record);
 }

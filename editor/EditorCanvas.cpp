@@ -52,7 +52,7 @@ EditorCanvas::EditorCanvas(const QImage &picture, const QRectF &canvasRect, QWid
     setupCanvas(canvasRect, picture);
 }
 
-Preferences &EditorCanvas::userDefaults()
+Preferences &EditorCanvas::preferences()
 {
     return Preferences::standard();
 }
@@ -80,13 +80,13 @@ void EditorCanvas::setupCanvas(const QRectF &canvasRect, const QImage &picture, 
 
 void EditorCanvas::loadDrawingDefaults()
 {
-    if (!userDefaults().hasKey(SettingsKeys::lineSize))
-        userDefaults().setInteger(SettingsKeys::lineSize, 4);
-    if (userDefaults().hasKey(SettingsKeys::fontSize)) {
-        m_fontsize = userDefaults().integerForKey(SettingsKeys::fontSize);
+    if (!preferences().hasKey(SettingsKeys::lineSize))
+        preferences().setInteger(SettingsKeys::lineSize, 4);
+    if (preferences().hasKey(SettingsKeys::fontSize)) {
+        m_fontsize = preferences().integerForKey(SettingsKeys::fontSize);
     } else {
         m_fontsize = 14;
-        userDefaults().setInteger(SettingsKeys::fontSize, m_fontsize);
+        preferences().setInteger(SettingsKeys::fontSize, m_fontsize);
     }
 }
 
@@ -100,7 +100,7 @@ void EditorCanvas::buildScene(const QImage &picture)
     auto background = std::make_shared<scene::Shape>(Rect(0, 0, size.w, size.h), Color::white());
     m_pressCell = Point{};
     m_lastDragCell = Point{};
-    m_currentFigure = m_myDrawings.lst.isEmpty() ? std::make_shared<Figure>() : m_myDrawings.firstSelected();
+    m_currentFigure = m_figureList.items.isEmpty() ? std::make_shared<Figure>() : m_figureList.firstSelected();
     background->onTouchPressed([this](const TouchEvent &event) { canvasPressed(event); });
     background->onTouchMoved([this](const TouchEvent &event) { canvasDragged(event); });
     background->onTouchReleased([this](const TouchEvent &) { canvasReleased(); });
@@ -182,7 +182,7 @@ void EditorCanvas::canvasPressed(const TouchEvent &event)
     attachFigureHandlers(node);
     m_currentFigure = record;
     m_rootGroup->append(node);
-    m_history.push(new AddFigureStep(*m_rootGroup, m_myDrawings, record, node));
+    m_history.push(new AddFigureStep(*m_rootGroup, m_figureList, record, node));
 }
 
 // Builds the figure of `tool` at `at`, points `record` at it and adds the record.
@@ -193,12 +193,12 @@ std::shared_ptr<Node> EditorCanvas::startFigure(const DrawingTool &tool, const P
     FigureStyle style;
     style.line = Color::named(lineColorName());
     style.fill = Color::named(fillColorName());
-    style.lineWidth = userDefaults().integerForKey(SettingsKeys::lineSize);
+    style.lineWidth = preferences().integerForKey(SettingsKeys::lineSize);
     const StartedFigure started = tool.start(*this, style, at);
     if (!started.node)
         return nullptr;
     const QRectF &r = started.rect;
-    m_myDrawings.addItem(tool.typeName(), record, std::dynamic_pointer_cast<scene::Shape>(started.node),
+    m_figureList.addItem(tool.typeName(), record, std::dynamic_pointer_cast<scene::Shape>(started.node),
                          std::dynamic_pointer_cast<Text>(started.node), std::dynamic_pointer_cast<Group>(started.node),
                          r.x(), r.y(), r.width(), r.height());
     return started.node;
@@ -219,12 +219,12 @@ Color EditorCanvas::currentLineColor() const
 
 double EditorCanvas::currentLineWidth() const
 {
-    return userDefaults().integerForKey(SettingsKeys::lineSize);
+    return preferences().integerForKey(SettingsKeys::lineSize);
 }
 
 Color EditorCanvas::highlightColor() const
 {
-    const QString highlight = userDefaults().stringForKey(SettingsKeys::highlightColor);
+    const QString highlight = preferences().stringForKey(SettingsKeys::highlightColor);
     return Color::named(highlight.isEmpty() ? QStringLiteral("yellow") : highlight);
 }
 
@@ -255,9 +255,9 @@ void EditorCanvas::attachFigureHandlers(const std::shared_ptr<Node> &node)
     raw->onTouchPressed([this, raw, weakShape, weakText, weakGroup](const TouchEvent &) {
         m_movingfigure = true;
         m_moved = QPointF();
-        m_myDrawings.selectItems(weakShape.lock(), weakText.lock(), weakGroup.lock());
+        m_figureList.selectItems(weakShape.lock(), weakText.lock(), weakGroup.lock());
         if (m_selectedTool == ToolKind::Pointer)
-            m_marked = m_myDrawings.recordFor(raw);
+            m_marked = m_figureList.recordFor(raw);
         updateMark();
     });
     raw->onPan([this, raw](const PanEvent &pan) {
@@ -265,14 +265,14 @@ void EditorCanvas::attachFigureHandlers(const std::shared_ptr<Node> &node)
             return;
         raw->setPlace(raw->place().move(pan.dx, pan.dy));
         m_moved += QPointF(pan.dx, pan.dy);
-        if (const auto record = m_myDrawings.recordFor(raw); record && record->mrect)
-            record->mrect->translate(pan.dx, pan.dy);
+        if (const auto record = m_figureList.recordFor(raw); record && record->rect)
+            record->rect->translate(pan.dx, pan.dy);
         updateMark();
     });
     raw->onTouchReleased([this, raw](const TouchEvent &) {
         m_movingfigure = false;
         if (!m_moved.isNull())
-            m_history.push(new MoveFigureStep(m_myDrawings, raw->shared_from_this(), m_moved));
+            m_history.push(new MoveFigureStep(m_figureList, raw->shared_from_this(), m_moved));
         m_moved = QPointF();
     });
 }
@@ -297,7 +297,7 @@ void EditorCanvas::stepTextSize(bool larger)
 
 void EditorCanvas::increaseFont()
 {
-    if (!m_currentFigure || !m_currentFigure->mText)
+    if (!m_currentFigure || !m_currentFigure->text)
         return;
     if (m_fontsize >= kLargestFont - 1)
         m_fontsize = kLargestFont - 2;
@@ -307,7 +307,7 @@ void EditorCanvas::increaseFont()
 
 void EditorCanvas::decreaseFont()
 {
-    if (!m_currentFigure || !m_currentFigure->mText)
+    if (!m_currentFigure || !m_currentFigure->text)
         return;
     if (m_fontsize < kSmallestFont + 2)
         m_fontsize = kSmallestFont + 2;
@@ -317,8 +317,8 @@ void EditorCanvas::decreaseFont()
 
 void EditorCanvas::applyFontSize()
 {
-    userDefaults().setInteger(SettingsKeys::fontSize, m_fontsize);
-    const auto text = m_currentFigure->mText;
+    preferences().setInteger(SettingsKeys::fontSize, m_fontsize);
+    const auto text = m_currentFigure->text;
     const int before = text->font().size;
     setTextSize(text, m_fontsize);
     if (before == m_fontsize)
@@ -334,8 +334,8 @@ void EditorCanvas::setTextSize(const std::shared_ptr<Text> &text, int size)
 {
     text->setFont(textFigureFont(size));
     const QSizeF measured = measuredTextSize(text->text(), text->font().size);
-    if (const auto record = m_myDrawings.recordFor(text.get()); record && record->mrect)
-        record->mrect->setSize(measured);
+    if (const auto record = m_figureList.recordFor(text.get()); record && record->rect)
+        record->rect->setSize(measured);
 }
 
 double EditorCanvas::picturePixelRatio() const
@@ -377,24 +377,24 @@ FigureList EditorCanvas::figuresOnCanvas() const
     QSet<const Node *> drawn;
     for (const std::shared_ptr<Node> &node : m_rootGroup->contents())
         drawn.insert(node.get());
-    for (const std::shared_ptr<Figure> &record : m_myDrawings.lst) {
+    for (const std::shared_ptr<Figure> &record : m_figureList.items) {
         if (drawn.contains(record->node().get()))
-            onCanvas.lst.append(record);
+            onCanvas.items.append(record);
     }
     return onCanvas;
 }
 
 void EditorCanvas::deleteSelected()
 {
-    if (m_myDrawings.lst.isEmpty())
+    if (m_figureList.items.isEmpty())
         return;
-    const auto selected = m_myDrawings.firstSelected();
+    const auto selected = m_figureList.firstSelected();
     if (!selected)
         return;
     QList<std::shared_ptr<Node>> contents = m_rootGroup->contents();
-    for (const std::shared_ptr<Node> &candidate : {std::shared_ptr<Node>(selected->mShape),
-                                                  std::shared_ptr<Node>(selected->mText),
-                                                  std::shared_ptr<Node>(selected->mGroup)}) {
+    for (const std::shared_ptr<Node> &candidate : {std::shared_ptr<Node>(selected->shape),
+                                                  std::shared_ptr<Node>(selected->text),
+                                                  std::shared_ptr<Node>(selected->group)}) {
         if (!candidate)
             continue;
         const auto found = std::find_if(contents.begin(), contents.end(), [&](const auto &node) {
@@ -406,7 +406,7 @@ void EditorCanvas::deleteSelected()
             return;
         }
     }
-    m_history.push(new DropRecordStep(m_myDrawings, selected));
+    m_history.push(new DropRecordStep(m_figureList, selected));
 }
 
 void EditorCanvas::setSelectedTool(std::optional<ToolKind> tool)
@@ -443,7 +443,7 @@ void EditorCanvas::redo()
 std::shared_ptr<Figure> EditorCanvas::markedFigure() const
 {
     const std::shared_ptr<Figure> marked = m_marked.lock();
-    if (!marked || !marked->mSelected || m_selectedTool != ToolKind::Pointer || !m_rootGroup)
+    if (!marked || !marked->selected || m_selectedTool != ToolKind::Pointer || !m_rootGroup)
         return nullptr;
     const std::shared_ptr<Node> node = marked->node();
     return node && m_rootGroup->contents().contains(node) ? marked : nullptr;

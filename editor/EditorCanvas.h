@@ -76,21 +76,21 @@ public:
 
     int fontsize() const { return m_fontsize; }
     // Where the captured image lies on the canvas; none when there was no image file.
-    std::optional<QRectF> imagerect() const { return m_imagerect; }
+    std::optional<QRectF> imageRect() const { return m_imagerect; }
     std::optional<scene::Size> viewSize() const { return m_viewSize; }
-    const FigureList &myDrawings() const { return m_myDrawings; }
-    FigureList &myDrawings() { return m_myDrawings; }
+    const FigureList &figureList() const { return m_figureList; }
+    FigureList &figureList() { return m_figureList; }
     // The records of the figures still drawn on the canvas, in order. A figure taken
     // off by Delete keeps its record until a second Delete; the export must not reach
     // out to include it.
     FigureList figuresOnCanvas() const;
     std::shared_ptr<scene::Group> rootGroup() const { return m_rootGroup; }
     std::shared_ptr<Figure> currentFigure() const { return m_currentFigure; }
-    bool movingfigure() const { return m_movingfigure; }
+    bool movingFigure() const { return m_movingfigure; }
 
     // The whole canvas (white page, image and figures) at `devicePixelRatio` pixels
     // per point, with that ratio set on the image. The output actions crop it to
-    // imagerect().
+    // imageRect().
     QImage renderCanvas(qreal devicePixelRatio) const { return renderScene(devicePixelRatio); }
 
     // Pixels per point of the captured picture (1 without one).
@@ -129,14 +129,14 @@ private:
     QString typedText() const override { return m_textCell; }
     int fontSize() const override { return m_fontsize; }
     double displayPixelRatio() const override { return devicePixelRatioF(); }
-    FigureList &figures() override { return m_myDrawings; }
+    FigureList &figures() override { return m_figureList; }
     void stepTextSize(bool larger) override;
     scene::Point lastTextDragPoint() const override { return m_lastDragCell; }
     void setLastTextDragPoint(const scene::Point &at) override { m_lastDragCell = at; }
     void attachFigureHandlers(const std::shared_ptr<scene::Node> &node);
     void applyFontSize();
     // Looked up on each use: the store may be reopened while the canvas lives.
-    static Preferences &userDefaults();
+    static Preferences &preferences();
 
     std::shared_ptr<scene::Image> m_picture;   // the captured picture's node
     QUndoStack m_history;
@@ -148,7 +148,7 @@ private:
     std::optional<QRectF> m_imagerect;
     std::optional<scene::Size> m_viewSize;
     std::shared_ptr<scene::Group> m_rootGroup;
-    FigureList m_myDrawings;
+    FigureList m_figureList;
     bool m_movingfigure = false;
     std::shared_ptr<Figure> m_currentFigure;
     int m_fontsize = 14;

@@ -37,22 +37,22 @@ EditorWindow::EditorWindow(DesktopServices desktop, QWidget *parent)
 
 EditorWindow::EditorWindow(DesktopServices desktop, const ToolTable &tools, QWidget *parent)
     : QWidget(parent, Qt::Window)
-    , userDefaults(Preferences::standard())
+    , preferences(Preferences::standard())
     , m_desktop(std::move(desktop))
     , m_tools(tools)
     , m_ownClosePrompt(ClosePrompt::messageBox())
     , m_closePrompt(m_ownClosePrompt.get())
 {
-    setObjectName(QStringLiteral("PaintWindowController"));
+    setObjectName(QStringLiteral("editorWindow"));
     setWindowTitle(tr("Vornik editor"));
     setAttribute(Qt::WA_DeleteOnClose);
 
     colorPalette = new ColorPaletteView;
     colorPopup = new ColorPalettePopup(colorPalette, this);
-    texteditview = new TextEntryView;
-    texteditpopover = new TextEntryPopup(texteditview, this);
-    linesizeview = new LineWidthView;
-    linesizepopup = new LineWidthPopup(linesizeview, this);
+    textView = new TextEntryView;
+    textPopup = new TextEntryPopup(textView, this);
+    lineWidthView = new LineWidthView;
+    lineWidthPopup = new LineWidthPopup(lineWidthView, this);
 
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -61,10 +61,10 @@ EditorWindow::EditorWindow(DesktopServices desktop, const ToolTable &tools, QWid
     buttonBar->setObjectName(QStringLiteral("buttonBar"));
     buildToolBar();
     column->addWidget(buttonBar);
-    paintView = new EditorCanvas(this);
-    paintView->setObjectName(QStringLiteral("paintView"));
-    paintView->setToolTable(m_tools);
-    column->addWidget(paintView, 1);
+    canvasView = new EditorCanvas(this);
+    canvasView->setObjectName(QStringLiteral("paintView"));
+    canvasView->setToolTable(m_tools);
+    column->addWidget(canvasView, 1);
     connectCanvasToPopovers();
 
     connect(buttonBar, &SegmentedToolBar::segmentClicked, this, &EditorWindow::buttonClicked);
@@ -78,7 +78,7 @@ void EditorWindow::addShortcut(const QKeySequence &key, std::function<void()> ac
     shortcut->setContext(Qt::WindowShortcut);
     connect(shortcut, &QShortcut::activated, this, [this, action = std::move(action)] {
         // Keys typed while the text popover is up belong to the text.
-        if (texteditpopover->isShown())
+        if (textPopup->isShown())
             return;
         action();
     });
@@ -104,13 +104,13 @@ void EditorWindow::installShortcuts()
         buttonBar->setSegmentShortcut(index, key);
     }
     addShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), [this] {
-        if (paintView)
-            paintView->undo();
+        if (canvasView)
+            canvasView->undo();
     });
     for (const QKeySequence &key : {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)})
         addShortcut(key, [this] {
-            if (paintView)
-                paintView->redo();
+            if (canvasView)
+                canvasView->redo();
         });
     for (const QKeySequence &key : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)})
         addShortcut(key, [this] { close(); });
@@ -134,7 +134,7 @@ EditorWindow *EditorWindow::openOn(const QImage &picture, QScreen *display, AppR
     auto *editor = new EditorWindow(desktop);
     editor->delegate = delegate;
     editor->picture = picture;
-    editor->screennum = 0;
+    editor->screenIndex = 0;
     // Created on the display of the selection: the editor sizes its page by it. It is
     // maximized there, so the window manager keeps its frame and title bar on screen.
     if (display) {
@@ -177,19 +177,19 @@ void EditorWindow::connectCanvasToPopovers()
     QPointer<EditorWindow> self(this);
     CanvasPopovers hooks;
     hooks.colorPaletteShown = [self] { return self && self->colorPopup->isShown(); };
-    hooks.textEntryShown = [self] { return self && self->texteditpopover->isShown(); };
-    hooks.pointerInTextEntry = [self] { return self && self->texteditview->mouseineditor; };
-    hooks.textEntryString = [self] { return self ? self->texteditview->text() : QString(); };
+    hooks.textEntryShown = [self] { return self && self->textPopup->isShown(); };
+    hooks.pointerInTextEntry = [self] { return self && self->textView->pointerInEditor; };
+    hooks.textEntryString = [self] { return self ? self->textView->text() : QString(); };
     hooks.closeTextEntry = [self] {
         if (self)
-            closeIfShown(self->texteditpopover);
+            closeIfShown(self->textPopup);
     };
-    hooks.lineWidthShown = [self] { return self && self->linesizepopup->isShown(); };
+    hooks.lineWidthShown = [self] { return self && self->lineWidthPopup->isShown(); };
     hooks.closeLineWidth = [self] {
         if (self)
-            closeIfShown(self->linesizepopup);
+            closeIfShown(self->lineWidthPopup);
     };
-    paintView->setPopovers(hooks);
+    canvasView->setPopovers(hooks);
 }
 
 void EditorWindow::showEvent(QShowEvent *event)
@@ -217,7 +217,7 @@ void EditorWindow::setUpOnFirstShow()
     // the display of the selection), so the picture is placed where the window shows it.
     QScreen *display = screen() ? screen() : QGuiApplication::primaryScreen();
     if (display) {
-        paintView->setupCanvas(QRectF(QPointF(0, 0), QSizeF(display->geometry().size())), picture);
+        canvasView->setupCanvas(QRectF(QPointF(0, 0), QSizeF(display->geometry().size())), picture);
         // The canvas holds the picture from here on.
         picture = QImage();
         paintSwatches();
@@ -261,8 +261,8 @@ void EditorWindow::paletteColorChosen(ColorPaletteView::Target target, const QSt
     if (target == ColorPaletteView::Target::LineColor) {
         if (ToolBarSegment *line = swatch(target))
             line->setSwatchColor(colorNamed(lineColorName()));
-        if (paintView && paintView->selectedTool() == ToolKind::Highlighter)
-            userDefaults.setString(SettingsKeys::highlightColor, name);
+        if (canvasView && canvasView->selectedTool() == ToolKind::Highlighter)
+            preferences.setString(SettingsKeys::highlightColor, name);
     } else if (target == ColorPaletteView::Target::FillColor) {
         if (ToolBarSegment *fill = swatch(target))
             fill->setSwatchColor(colorNamed(fillColorName()));
@@ -287,8 +287,8 @@ bool EditorWindow::eventFilter(QObject *watched, QEvent *event)
 
 void EditorWindow::mouseDown(const QPoint &globalPosition)
 {
-    mouselocation = mapFromGlobal(globalPosition);
-    m_textShownAtPress = texteditpopover->isShown();
+    lastPressPosition = mapFromGlobal(globalPosition);
+    m_textShownAtPress = textPopup->isShown();
 }
 
 void EditorWindow::keyPressEvent(QKeyEvent *event)
@@ -302,18 +302,18 @@ void EditorWindow::keyDown(int key)
 {
     if (key != Qt::Key_Delete && key != Qt::Key_Backspace)
         return;
-    if (texteditpopover->isShown() || !paintView)
+    if (textPopup->isShown() || !canvasView)
         return;
-    if (paintView->selectedTool() == ToolKind::SaveLocal)
+    if (canvasView->selectedTool() == ToolKind::SaveLocal)
         return;
-    paintView->deleteSelected();
+    canvasView->deleteSelected();
 }
 
 // Asked when the window closes with figures not yet saved, copied or uploaded. Returns
 // whether the window may close.
 bool EditorWindow::saveBeforeClosing()
 {
-    if (!paintView || !paintView->imagerect() || paintView->history().isClean())
+    if (!canvasView || !canvasView->imageRect() || canvasView->history().isClean())
         return true;
     switch (m_closePrompt->ask(this)) {
     case ClosePrompt::Answer::discard:
@@ -323,7 +323,7 @@ bool EditorWindow::saveBeforeClosing()
     case ClosePrompt::Answer::save:
         exportImage(SegmentAction::Save);
         // A cancelled or failed save keeps the window.
-        return paintView && paintView->history().isClean();
+        return canvasView && canvasView->history().isClean();
     }
     return false;
 }
@@ -337,8 +337,8 @@ void EditorWindow::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
     if (!event->isAccepted())
         return;
-    closeIfShown(texteditpopover);
-    closeIfShown(linesizepopup);
+    closeIfShown(textPopup);
+    closeIfShown(lineWidthPopup);
     closeIfShown(colorPopup);
     if (delegate && m_announcedOpen)
         delegate->setEditorActive(this, false);
@@ -348,8 +348,8 @@ void EditorWindow::closeEvent(QCloseEvent *event)
 
 void EditorWindow::setTool(ToolKind tool)
 {
-    if (paintView)
-        paintView->setSelectedTool(tool);
+    if (canvasView)
+        canvasView->setSelectedTool(tool);
 }
 
 void EditorWindow::choosePointer()
@@ -363,12 +363,12 @@ void EditorWindow::buttonClicked(int segment)
     const bool textShownAtPress = m_textShownAtPress.value_or(false);
     m_textShownAtPress.reset();
 
-    closeIfShown(linesizepopup);
+    closeIfShown(lineWidthPopup);
     closeIfShown(colorPopup);
-    if (!windowHandle() || !windowHandle()->screen() || !paintView)
+    if (!windowHandle() || !windowHandle()->screen() || !canvasView)
         return;
     // Without a canvas or an image on it there is nothing to draw on or export.
-    if (!paintView->viewSize() || !paintView->imagerect())
+    if (!canvasView->viewSize() || !canvasView->imageRect())
         return;
     if (segment < 0 || segment >= m_tools.segments().size())
         return;
@@ -390,10 +390,10 @@ void EditorWindow::runSegmentAction(SegmentAction action, int segment, bool text
         toggleTextEntry(segment, textShownAtPress);
         break;
     case SegmentAction::IncreaseFont:
-        paintView->increaseFont();
+        canvasView->increaseFont();
         break;
     case SegmentAction::DecreaseFont:
-        paintView->decreaseFont();
+        canvasView->decreaseFont();
         break;
     case SegmentAction::LineWidth:
         toggleLineWidth(segment);
@@ -417,21 +417,21 @@ void EditorWindow::runSegmentAction(SegmentAction action, int segment, bool text
 // was open when the press of this click began: that press closed it).
 void EditorWindow::toggleTextEntry(int segment, bool textShownAtPress)
 {
-    if (texteditview->textview)
-        texteditview->textview->setPlainText(QString());
-    if (!texteditpopover->isShown() && !textShownAtPress)
-        showToolPopover(texteditpopover, segment);
+    if (textView->textview)
+        textView->textview->setPlainText(QString());
+    if (!textPopup->isShown() && !textShownAtPress)
+        showToolPopover(textPopup, segment);
     else
-        closeIfShown(texteditpopover);
+        closeIfShown(textPopup);
 }
 
 void EditorWindow::toggleLineWidth(int segment)
 {
-    closeIfShown(texteditpopover);
-    if (!linesizepopup->isShown())
-        showToolPopover(linesizepopup, segment);
+    closeIfShown(textPopup);
+    if (!lineWidthPopup->isShown())
+        showToolPopover(lineWidthPopup, segment);
     else
-        closeIfShown(linesizepopup);
+        closeIfShown(lineWidthPopup);
     choosePointer();
 }
 
@@ -452,7 +452,7 @@ void EditorWindow::exportImage(SegmentAction way)
 {
     // The canvas renders the exported area itself, at the picture's full resolution:
     // the output actions get it whole, with nothing left to widen or scale.
-    const QImage rendering = paintView->renderExport(paintView->figuresOnCanvas());
+    const QImage rendering = canvasView->renderExport(canvasView->figuresOnCanvas());
     if (rendering.isNull())
         return;
     const QRectF rect(QPointF(0, 0), QSizeF(rendering.size()));
@@ -461,8 +461,8 @@ void EditorWindow::exportImage(SegmentAction way)
         // The canvas takes no press while the save panel is up.
         setTool(ToolKind::SaveLocal);
         const bool saved = saveImageWithPanel(m_desktop, rendering, figures, rect);
-        if (saved && paintView)
-            paintView->history().setClean();
+        if (saved && canvasView)
+            canvasView->history().setClean();
         choosePointer();
         return;
     }
@@ -472,7 +472,7 @@ void EditorWindow::exportImage(SegmentAction way)
     // A failed upload or copy has posted its message; the drawing stays so that the
     // user can try again or save it.
     if (handedOn) {
-        paintView->history().setClean();
+        canvasView->history().setClean();
         close();
     }
 }
@@ -484,8 +484,8 @@ void EditorWindow::showToolPopover(ToolPopover *popover, int segment)
     QWidget *anchor = buttonBar;
     const int anchorLeft = anchor->mapTo(this, QPoint(0, 0)).x();
     int x = 0;
-    if (mouselocation && !m_clickedByKey)
-        x = mouselocation->x() - anchorLeft;
+    if (lastPressPosition && !m_clickedByKey)
+        x = lastPressPosition->x() - anchorLeft;
     else if (ToolBarSegment *clicked = buttonBar->segment(segment))
         x = clicked->mapTo(anchor, clicked->rect().center()).x();
     const QRect place(x, 0, qMax(1, anchor->width() / 50), anchor->height());

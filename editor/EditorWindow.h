@@ -50,18 +50,18 @@ public:
                                  const DesktopServices &desktop);
 
     QImage picture;   // what the canvas shows once the window is first shown
-    Preferences &userDefaults;
+    Preferences &preferences;
     ColorPalettePopup *colorPopup = nullptr;
     ColorPaletteView *colorPalette = nullptr;
     QPointer<SegmentedToolBar> buttonBar;
-    QPointer<EditorCanvas> paintView;
-    TextEntryPopup *texteditpopover = nullptr;
-    TextEntryView *texteditview = nullptr;
-    LineWidthView *linesizeview = nullptr;
+    QPointer<EditorCanvas> canvasView;
+    TextEntryPopup *textPopup = nullptr;
+    TextEntryView *textView = nullptr;
+    LineWidthView *lineWidthView = nullptr;
     QPointer<AppRequests> delegate;   // told when the window opens and closes; set by the opener
-    LineWidthPopup *linesizepopup = nullptr;
-    std::optional<QPoint> mouselocation;   // last left press in this window, window coordinates
-    int screennum = 0;
+    LineWidthPopup *lineWidthPopup = nullptr;
+    std::optional<QPoint> lastPressPosition;   // last left press in this window, window coordinates
+    int screenIndex = 0;
 
     // The set-up run when the window is first shown (tool tips, monitor, canvas,
     // announcement); calling it again does nothing.

@@ -11,11 +11,11 @@ using namespace scene;
 
 std::shared_ptr<Node> Figure::node() const
 {
-    if (mShape)
-        return mShape;
-    if (mText)
-        return mText;
-    return mGroup;
+    if (shape)
+        return shape;
+    if (text)
+        return text;
+    return group;
 }
 
 // ---- builders ----------------------------------------------------------------

@@ -23,13 +23,13 @@
 class Figure
 {
 public:
-    std::shared_ptr<scene::Shape> mShape;   // lines, rectangles and ellipses
-    std::shared_ptr<scene::Text> mText;     // text
-    std::shared_ptr<scene::Group> mGroup;   // arrows
-    std::optional<QRectF> mrect;            // canvas points; absent until added to a list
-    bool mSelected = false;
-    double mlinelength = -1.0;
-    QString mobjType;                       // "ellipse", "rectangle", "line", "arrow" or "text"
+    std::shared_ptr<scene::Shape> shape;   // lines, rectangles and ellipses
+    std::shared_ptr<scene::Text> text;     // text
+    std::shared_ptr<scene::Group> group;   // arrows
+    std::optional<QRectF> rect;            // canvas points; absent until added to a list
+    bool selected = false;
+    double lineLength = -1.0;
+    QString typeName;                       // "ellipse", "rectangle", "line", "arrow" or "text"
 
     // The node this record stands for, whichever field holds it.
     std::shared_ptr<scene::Node> node() const;

@@ -16,7 +16,7 @@
 class FigureList
 {
 public:
-    QList<std::shared_ptr<Figure>> lst;
+    QList<std::shared_ptr<Figure>> items;
 
     // Makes `record` the only selected one, points it at the given node and
     // rectangle, and appends it.

@@ -42,7 +42,7 @@ void LineWidthView::widthButtonClicked(QObject *sender)
 {
     const QString title = sender ? sender->property("text").toString() : QString();
     const QList<QRadioButton *> all = buttons();
-    const int widths[] = {ithinnest, ithin, ithick, ithicker, ithickest};
+    const int widths[] = {thinnestIndex, ithin, ithick, ithicker, thickestIndex};
     for (int i = 0; i < all.size(); ++i) {
         if (title == all[i]->text()) {
             Preferences::standard().setInteger(SettingsKeys::lineSize, widths[i]);
@@ -62,7 +62,7 @@ void LineWidthView::showStoredChoice()
 {
     const int stored = Preferences::standard().integerForKey(SettingsKeys::lineSize);
     const QList<QRadioButton *> all = buttons();
-    const int widths[] = {ithinnest, ithin, ithick, ithicker, ithickest};
+    const int widths[] = {thinnestIndex, ithin, ithick, ithicker, thickestIndex};
     for (int i = 0; i < all.size(); ++i) {
         if (stored == widths[i]) {
             turnOnOnly(all[i]);

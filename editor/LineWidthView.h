@@ -17,11 +17,11 @@ public:
     QRadioButton *rbThicker;
     QRadioButton *rbThickest;
 
-    const int ithinnest = 4;
+    const int thinnestIndex = 4;
     const int ithin = 5;
     const int ithick = 6;
     const int ithicker = 7;
-    const int ithickest = 8;
+    const int thickestIndex = 8;
 
     // Shows the stored width; a stored value that is not one of the five shows
     // "Thick" and is left as it is.

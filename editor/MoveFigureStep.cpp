@@ -20,6 +20,6 @@ void MoveFigureStep::redo()
 void MoveFigureStep::shift(QPointF by)
 {
     m_node->setPlace(m_node->place().move(by.x(), by.y()));
-    if (const auto record = m_records.recordFor(m_node.get()); record && record->mrect)
-        record->mrect->translate(by);
+    if (const auto record = m_records.recordFor(m_node.get()); record && record->rect)
+        record->rect->translate(by);
 }

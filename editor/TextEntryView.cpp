@@ -28,12 +28,12 @@ QString TextEntryView::text() const
 
 void TextEntryView::mouseEntered()
 {
-    mouseineditor = true;
+    pointerInEditor = true;
 }
 
 void TextEntryView::mouseExited()
 {
-    mouseineditor = false;
+    pointerInEditor = false;
 }
 
 bool TextEntryView::eventFilter(QObject *watched, QEvent *event)
@@ -61,7 +61,7 @@ bool TextEntryView::eventFilter(QObject *watched, QEvent *event)
 void TextEntryView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    mouseineditor = false;
+    pointerInEditor = false;
     if (textview)
         textview->setFocus(Qt::PopupFocusReason);
 }
@@ -70,5 +70,5 @@ void TextEntryView::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
     // A hidden view cannot be under the pointer, and no leave event may follow.
-    mouseineditor = false;
+    pointerInEditor = false;
 }

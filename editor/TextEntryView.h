@@ -5,7 +5,7 @@
 #include <QWidget>
 
 // Where the user types the text of the next text figure. The canvas reads
-// `textview` when it is pressed with the text tool, and asks `mouseineditor` so
+// `textview` when it is pressed with the text tool, and asks `pointerInEditor` so
 // that a press inside the text view is not taken as a press on the canvas.
 class TextEntryView : public QWidget
 {
@@ -15,7 +15,7 @@ public:
 
     QPointer<QPlainTextEdit> textview;
     // The pointer has entered the text view and not left it since.
-    bool mouseineditor = false;
+    bool pointerInEditor = false;
 
     // The whole text typed so far; empty without a text view.
     QString text() const;

@@ -101,7 +101,7 @@ HistoryTable::HistoryTable(QWidget *parent)
     table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     table->setAccessibleName(QStringLiteral("Uploads"));
-    imagetable = table;
+    tableView = table;
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -137,8 +137,8 @@ Qt::DropAction HistoryTable::validateDrop(int proposedRow) const
 
 void HistoryTable::reloadHistory()
 {
-    if (imagepreview)
-        imagepreview->clearImage();
+    if (preview)
+        preview->clearImage();
     loadHistory();
 }
 

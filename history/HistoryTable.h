@@ -49,8 +49,8 @@ public:
 
     // Each row: [image address, formatted upload time].
     QList<QStringList> tableViewData;
-    QPointer<HistoryPreview> imagepreview;
-    QPointer<QTableView> imagetable;
+    QPointer<HistoryPreview> preview;
+    QPointer<QTableView> tableView;
 
     int numberOfRowsInTableView() const;
     // The address for the column titled "URL", the time for any other column.

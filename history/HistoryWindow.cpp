@@ -19,63 +19,63 @@ HistoryWindow::HistoryWindow(DesktopServices desktop, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_desktop(std::move(desktop))
 {
-    setObjectName(QStringLiteral("allHistoryWindowController"));
+    setObjectName(QStringLiteral("historyWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(windowTitleText());
     buildLayout();
-    windowDidLoad();
+    setUpWindow();
 }
 
 void HistoryWindow::buildLayout()
 {
-    vorviewer = new HistoryTable(this);
-    imagetable = vorviewer->imagetable;
-    imagePreview = new HistoryPreview(m_desktop, this);
-    imgTrashDeleter = new TrashDropTarget(m_desktop, this);
+    historyTable = new HistoryTable(this);
+    tableView = historyTable->tableView;
+    preview = new HistoryPreview(m_desktop, this);
+    trashTarget = new TrashDropTarget(m_desktop, this);
 
     auto *side = new QVBoxLayout;
-    side->addWidget(imagePreview, 1);
-    side->addWidget(imgTrashDeleter, 0, Qt::AlignHCenter);
+    side->addWidget(preview, 1);
+    side->addWidget(trashTarget, 0, Qt::AlignHCenter);
 
     auto *layout = new QHBoxLayout(this);
-    layout->addWidget(vorviewer, 3);
+    layout->addWidget(historyTable, 3);
     layout->addLayout(side, 2);
     resize(960, 540);
 }
 
-void HistoryWindow::windowDidLoad()
+void HistoryWindow::setUpWindow()
 {
     if (QScreen *display = screen() ? screen() : QGuiApplication::primaryScreen()) {
         QRect centred(QPoint(), size());
         centred.moveCenter(display->availableGeometry().center());
         move(centred.topLeft());
     }
-    imagetable->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    tableView->setSelectionMode(QAbstractItemView::ExtendedSelection);
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
 
-    vorviewer->imagepreview = imagePreview;
-    vorviewer->imagetable = imagetable;
-    imgTrashDeleter->imagetable = imagetable;
-    imgTrashDeleter->mainhistoryview = vorviewer;
+    historyTable->preview = preview;
+    historyTable->tableView = tableView;
+    trashTarget->tableView = tableView;
+    trashTarget->historyTable = historyTable;
     connectRowActions();
 }
 
 void HistoryWindow::connectRowActions()
 {
-    connect(imagetable->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+    connect(tableView->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &HistoryWindow::previewCurrentRow);
-    connect(imagetable, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
+    connect(tableView, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
         const QString link = linkOfRow(index.row());
         if (!link.isEmpty())
             m_desktop.opener->openUrl(QUrl(link));
     });
-    imagetable->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(imagetable, &QWidget::customContextMenuRequested, this, &HistoryWindow::showRowMenu);
+    tableView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(tableView, &QWidget::customContextMenuRequested, this, &HistoryWindow::showRowMenu);
 }
 
 QString HistoryWindow::linkOfRow(int row) const
 {
-    const std::optional<QString> address = vorviewer ? vorviewer->pasteboardWriterForRow(row) : std::nullopt;
+    const std::optional<QString> address = historyTable ? historyTable->pasteboardWriterForRow(row) : std::nullopt;
     return address && isValidURL(*address) ? *address : QString();
 }
 
@@ -83,22 +83,22 @@ void HistoryWindow::previewCurrentRow(const QModelIndex &current)
 {
     // Rows without an image ("no image code for ...") leave the preview as it is.
     const QString link = current.isValid() ? linkOfRow(current.row()) : QString();
-    if (link.isEmpty() || !imagePreview)
+    if (link.isEmpty() || !preview)
         return;
     // The image already shown (or on its way) is not fetched again.
-    if (link == imagePreview->imageURL && (!imagePreview->image().isNull() || imagePreview->isLoading()))
+    if (link == preview->imageURL && (!preview->image().isNull() || preview->isLoading()))
         return;
-    imagePreview->showDroppedText(link);
+    preview->showDroppedText(link);
 }
 
 void HistoryWindow::showRowMenu(const QPoint &at)
 {
-    const QModelIndex index = imagetable->indexAt(at);
+    const QModelIndex index = tableView->indexAt(at);
     if (!index.isValid())
         return;
     // A right click on a row outside the selection acts on that row alone.
-    if (!imagetable->selectionModel()->isRowSelected(index.row(), QModelIndex()))
-        imagetable->selectRow(index.row());
+    if (!tableView->selectionModel()->isRowSelected(index.row(), QModelIndex()))
+        tableView->selectRow(index.row());
     const QString link = linkOfRow(index.row());
     // One menu at a time, kept until the next: it may close (and be asked about) before
     // the click that opened it has been fully handled.
@@ -112,10 +112,10 @@ void HistoryWindow::showRowMenu(const QPoint &at)
     copy->setEnabled(!link.isEmpty());
     menu->addSeparator();
     menu->addAction(deleteTitle(), this, [this] {
-        if (imgTrashDeleter)
-            imgTrashDeleter->confirmDeletion();
+        if (trashTarget)
+            trashTarget->confirmDeletion();
     });
-    menu->popup(imagetable->viewport()->mapToGlobal(at));
+    menu->popup(tableView->viewport()->mapToGlobal(at));
     emit rowMenuShown(menu);
 }
 

@@ -20,14 +20,14 @@ class HistoryWindow : public QWidget
 public:
     explicit HistoryWindow(DesktopServices desktop, QWidget *parent = nullptr);
 
-    QPointer<HistoryTable> vorviewer;
-    QPointer<TrashDropTarget> imgTrashDeleter;
-    QPointer<HistoryPreview> imagePreview;
-    QPointer<QTableView> imagetable;
+    QPointer<HistoryTable> historyTable;
+    QPointer<TrashDropTarget> trashTarget;
+    QPointer<HistoryPreview> preview;
+    QPointer<QTableView> tableView;
 
     // Centres the window, allows several rows to be selected, keeps it above other
     // windows and wires the list, preview and trash to each other.
-    void windowDidLoad();
+    void setUpWindow();
     // Shows the window in front and gives it the focus.
     void showWindow();
 

@@ -92,17 +92,17 @@ QAction *RecentUploadsMenu::addUploadItem(const QString &title, const QString &a
 {
     QAction *item = addAction(title);
     item->setToolTip(address);
-    connect(item, &QAction::triggered, this, [this, item] { openimage(item); });
+    connect(item, &QAction::triggered, this, [this, item] { openImage(item); });
     return item;
 }
 
-void RecentUploadsMenu::openimage(QObject *sender)
+void RecentUploadsMenu::openImage(QObject *sender)
 {
     const QString link = toolTipLink(sender);
     if (!link.isEmpty())
         m_desktop.opener->openUrl(QUrl(link));
 }
 
-void RecentUploadsMenu::openallhistory(QObject *)
+void RecentUploadsMenu::openAllHistory(QObject *)
 {
 }

@@ -22,9 +22,9 @@ public slots:
     // Rebuilds the menu; runs whenever it is about to show.
     void menuWillOpen();
     // Opens the link held in the sender's tool tip (a menu item or a widget).
-    void openimage(QObject *sender);
+    void openImage(QObject *sender);
     // The application delegate opens the history window; the menu itself does not.
-    void openallhistory(QObject *sender = nullptr);
+    void openAllHistory(QObject *sender = nullptr);
 
 signals:
     // "View all history" was chosen. The delegate that owns the menu answers it.

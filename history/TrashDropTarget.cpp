@@ -133,20 +133,20 @@ void TrashDropTarget::finishDeletions()
     const int answered = m_answered;
     m_answered = 0;
     currentImageToDelete.clear();
-    if (mainhistoryview)
-        mainhistoryview->reloadHistory();
+    if (historyTable)
+        historyTable->reloadHistory();
     emit deletionsFinished(answered);
 }
 
 QStringList TrashDropTarget::selectedAddresses() const
 {
     QStringList addresses;
-    if (!imagetable || !mainhistoryview || !imagetable->selectionModel())
+    if (!tableView || !historyTable || !tableView->selectionModel())
         return addresses;
-    QModelIndexList rows = imagetable->selectionModel()->selectedRows();
+    QModelIndexList rows = tableView->selectionModel()->selectedRows();
     std::sort(rows.begin(), rows.end());
     for (const QModelIndex &row : rows) {
-        if (const std::optional<QString> address = mainhistoryview->pasteboardWriterForRow(row.row()))
+        if (const std::optional<QString> address = historyTable->pasteboardWriterForRow(row.row()))
             addresses.append(*address);
     }
     return addresses;
@@ -200,7 +200,7 @@ void TrashDropTarget::confirmDeletion()
 bool TrashDropTarget::eventFilter(QObject *watched, QEvent *event)
 {
     // Only presses meant for this window's table; the event still goes on its way.
-    if (event->type() == QEvent::KeyPress && imagetable && watched == imagetable.data()) {
+    if (event->type() == QEvent::KeyPress && tableView && watched == tableView.data()) {
         auto *press = static_cast<QKeyEvent *>(event);
         if (press->key() == Qt::Key_Delete || press->key() == Qt::Key_Backspace) {
             keyPressEvent(press);

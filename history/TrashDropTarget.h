@@ -23,8 +23,8 @@ public:
     // The dropped text from the drop until its deletions have started (one address)
     // or all answered (several); "" when idle.
     QString currentImageToDelete;
-    QPointer<HistoryTable> mainhistoryview;
-    QPointer<QTableView> imagetable;
+    QPointer<HistoryTable> historyTable;
+    QPointer<QTableView> tableView;
 
     // What a drop hands over: nothing (no text on the drag), an empty text, or the
     // addresses of the dragged rows, one per line.

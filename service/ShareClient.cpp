@@ -28,7 +28,6 @@ static_assert(std::string_view(ShareClient::sharedKey) == vornik::protocol::shar
 
 
 constexpr int kDefaultStalledTransferMs = 120'000;
-int g_stalledTransferMs = kDefaultStalledTransferMs;
 
 using ReplyHandler = std::function<void(const ShareReply &reply)>;
 
@@ -59,7 +58,7 @@ void send(const QString &url, const MultipartForm *form, HttpTransport::Handler 
     HttpRequest request;
     request.url = url;
     request.caFile = ServiceConfiguration::caFilePath();
-    request.stalledTransferMs = g_stalledTransferMs;
+    request.stalledTransferMs = ShareClient::stalledTransferLimitMs();
     if (form) {
         MultipartForm body = *form;
         request.body = body.body();
@@ -304,12 +303,9 @@ void ShareClient::setBanner(const QString &colorName, const QColor &color, const
 
 int ShareClient::stalledTransferLimitMs()
 {
-    return g_stalledTransferMs;
-}
-
-void ShareClient::setStalledTransferLimitMs(int milliseconds)
-{
-    g_stalledTransferMs = milliseconds > 0 ? milliseconds : kDefaultStalledTransferMs;
+    bool valid = false;
+    const int chosen = qEnvironmentVariableIntValue("VORNIK_STALLED_TRANSFER_MS", &valid);
+    return valid && chosen > 0 ? chosen : kDefaultStalledTransferMs;
 }
 
 QString ShareClient::tokenForSalt(const QByteArray &saltBody)

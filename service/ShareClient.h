@@ -69,9 +69,9 @@ public:
 
     // The client sets no deadline of its own, but a transfer that makes no progress at
     // all for this long (120 s) fails as a transport error: chains wait for each other,
-    // and a dead connection must not hold every later request back. Tests shorten it.
+    // and a dead connection must not hold every later request back. A positive
+    // VORNIK_STALLED_TRANSFER_MS (milliseconds) sets another limit; tests shorten it.
     static int stalledTransferLimitMs();
-    static void setStalledTransferLimitMs(int milliseconds);
 
     // The MD5 of the salt body exactly as received followed by sharedKey, in hex.
     static QString tokenForSalt(const QByteArray &saltBody);

@@ -18,7 +18,7 @@ StartedFigure ArrowTool::start(ToolCanvas &, const FigureStyle &style, const Poi
 void ArrowTool::drag(ToolCanvas &canvas, const std::shared_ptr<Figure> &latest, const Point &from,
                      const Point &to) const
 {
-    const auto arrow = latest ? latest->mGroup : nullptr;
+    const auto arrow = latest ? latest->group : nullptr;
     if (!arrow)
         return;
     const Color color = canvas.currentLineColor();

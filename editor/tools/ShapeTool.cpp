@@ -19,7 +19,7 @@ StartedFigure ShapeTool::start(ToolCanvas &, const FigureStyle &style, const Poi
 void ShapeTool::drag(ToolCanvas &canvas, const std::shared_ptr<Figure> &latest, const Point &from,
                      const Point &to) const
 {
-    const auto shape = latest ? latest->mShape : nullptr;
+    const auto shape = latest ? latest->shape : nullptr;
     if (!shape)
         return;
     shape->setForm(formBetween(from, to));

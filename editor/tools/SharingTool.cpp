@@ -15,10 +15,10 @@ StartedFigure SharingTool::start(ToolCanvas &canvas, const FigureStyle &style, c
 void SharingTool::drag(ToolCanvas &, const std::shared_ptr<Figure> &latest, const scene::Point &from,
                        const scene::Point &to) const
 {
-    const auto figure = latest ? latest->mGroup : nullptr;
-    if (!figure || latest->mobjType != typeName())
+    const auto figure = latest ? latest->group : nullptr;
+    if (!figure || latest->typeName != typeName())
         return;
     dragGroup(*figure, from.toQPointF(), to.toQPointF());
-    if (latest->mrect)
-        *latest->mrect = coveredRect(*figure);
+    if (latest->rect)
+        *latest->rect = coveredRect(*figure);
 }

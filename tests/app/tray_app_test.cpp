@@ -122,7 +122,7 @@ private slots:
         QCOMPARE(storedValue(QStringLiteral("lunchAtStartup")).toInt(), 0);
         QCOMPARE(storedValue(QStringLiteral("initialappstartup")).toInt(), 1);
         QVERIFY(Preferences::standard().fileName().startsWith(qEnvironmentVariable("XDG_CONFIG_HOME")));
-        QCOMPARE(delegate->runatstartuptext, QStringLiteral("Run Vornik at startup"));
+        QCOMPARE(delegate->loginItemTitle, QStringLiteral("Run Vornik at startup"));
         // Start-up never registers the login item by itself.
         QVERIFY(!QFile::exists(Autostart::entryPath()));
         QCOMPARE(delegate->statusItemTitle(), QString());
@@ -140,12 +140,12 @@ private slots:
         QPointer<EditorWindow> editor = new EditorWindow(m_desktop.desktop.services);
         editor->delegate = delegate;
         editor->picture = image;
-        editor->screennum = 0;
+        editor->screenIndex = 0;
         editor->show();
         QVERIFY(QTest::qWaitForWindowExposed(editor));
         QCOMPARE(delegate->statusItemTitle(), QStringLiteral("Bring all to front."));
         editor->close();
-        QTRY_VERIFY_WITH_TIMEOUT(!delegate->usepaintcontroller, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!delegate->editorOpen, 10000);
         QCOMPARE(delegate->statusItemToolTip(), QStringLiteral("Vornik"));
 
         Preferences::standard().synchronize();
@@ -166,10 +166,10 @@ private slots:
     void storedLoginChoiceGivesTheTitle()
     {
         Preferences::standard().setInteger(QStringLiteral("lunchAtStartup"), 1);
-        QCOMPARE(start()->runatstartuptext, QStringLiteral("Do not run Vornik at startup"));
+        QCOMPARE(start()->loginItemTitle, QStringLiteral("Do not run Vornik at startup"));
         freshAccount();
         Preferences::standard().setInteger(QStringLiteral("lunchAtStartup"), 7);
-        QCOMPARE(start()->runatstartuptext, QStringLiteral("Run Vornik at startup"));
+        QCOMPARE(start()->loginItemTitle, QStringLiteral("Run Vornik at startup"));
         QCOMPARE(storedValue(QStringLiteral("lunchAtStartup")).toInt(), 7);
     }
 
@@ -258,7 +258,7 @@ private slots:
         // The next start reads the title back from the stored choice.
         login->trigger();
         freshStartKeepingSettings();
-        QCOMPARE(m_delegate->runatstartuptext, QStringLiteral("Do not run Vornik at startup"));
+        QCOMPARE(m_delegate->loginItemTitle, QStringLiteral("Do not run Vornik at startup"));
     }
 
     // When the autostart entry cannot be written or removed, the menu keeps telling the
@@ -289,7 +289,7 @@ private slots:
         QCOMPARE(login->text(), QStringLiteral("Do not run Vornik at startup"));
         login->trigger();
         QCOMPARE(login->text(), QStringLiteral("Do not run Vornik at startup"));
-        QCOMPARE(m_delegate->runatstartuptext, QStringLiteral("Do not run Vornik at startup"));
+        QCOMPARE(m_delegate->loginItemTitle, QStringLiteral("Do not run Vornik at startup"));
         QCOMPARE(storedValue(QStringLiteral("lunchAtStartup")).toInt(), 1);
         QTRY_COMPARE_WITH_TIMEOUT(recorder.received.size(), 2, 10000);
         QVERIFY(recorder.received[1].body.contains(QStringLiteral("could not remove")));
@@ -386,8 +386,8 @@ private slots:
             QCOMPARE(front.size(), QSize(size, size));
             QVERIFY(front != plainIcon.pixmap(size, size).toImage());
         }
-        QVERIFY(delegate->usepaintcontroller);
-        QCOMPARE(delegate->paintWindow, editor.get());
+        QVERIFY(delegate->editorOpen);
+        QCOMPARE(delegate->lastEditor, editor.get());
 
         // Opening the menu brings the (hidden) editor forward, centred on its display.
         QVERIFY(!editor->isVisible());
@@ -399,8 +399,8 @@ private slots:
         delegate->setEditorActive(editor.get(), false);
         QCOMPARE(delegate->statusItemTitle(), QString());
         QCOMPARE(delegate->statusItem()->toolTip(), QStringLiteral("Vornik"));
-        QVERIFY(!delegate->usepaintcontroller);
-        QCOMPARE(delegate->paintWindow, editor.get());
+        QVERIFY(!delegate->editorOpen);
+        QCOMPARE(delegate->lastEditor, editor.get());
         editor->hide();
         emit delegate->statusMenu()->aboutToShow(); // no editor open: nothing is raised
         QVERIFY(!editor->isVisible());
@@ -422,15 +422,15 @@ private slots:
 
         QAction upload(QStringLiteral("12:03 upload"));
         upload.setToolTip(QStringLiteral("https://example.com/i/abc.png"));
-        delegate->openimage(&upload);
+        delegate->openImage(&upload);
         QCOMPARE(m_desktop.desktop.opener->opened.last(), QUrl(QStringLiteral("https://example.com/i/abc.png")));
         // Without a link in the tool tip (QAction falls back to its text), or with a
         // link of another kind, nothing opens.
         QAction bare(QStringLiteral("entry"));
-        delegate->openimage(&bare);
+        delegate->openImage(&bare);
         QAction local(QStringLiteral("entry"));
         local.setToolTip(QStringLiteral("file:///etc/passwd"));
-        delegate->openimage(&local);
+        delegate->openImage(&local);
         QCOMPARE(m_desktop.desktop.opener->opened.size(), 2);
     }
 

@@ -64,7 +64,7 @@ private:
         m_runs.answer = [name](QWidget *window) {
             auto *content = window->findChild<BannerColorPicker *>();
             QVERIFY(content);
-            QPushButton *button = name.isEmpty() ? content->cancelbutton : content->palette()->button(name);
+            QPushButton *button = name.isEmpty() ? content->cancelButton : content->palette()->button(name);
             QVERIFY(button);
             QTest::mouseClick(button, Qt::LeftButton);
         };
@@ -286,7 +286,7 @@ private slots:
         delegate.setToDefaultBanner();
         QCOMPARE(prefs("bannercolor"), QStringLiteral("white"));
 
-        delegate.opensettings();
+        delegate.openBannerWindow();
         QPointer<BannerWindow> window;
         for (QWidget *widget : QApplication::topLevelWidgets()) {
             if (auto *banner = qobject_cast<BannerWindow *>(widget))

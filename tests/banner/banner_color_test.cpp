@@ -46,11 +46,11 @@ private slots:
         Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("teal"));
         const QString before = bannerColorName();
         BannerColorWindow window;
-        BannerColorPicker *content = window.contentViewController();
+        BannerColorPicker *content = window.picker();
         QVERIFY(content);
         QVERIFY(runAnswered(window, [&] {
-            QVERIFY(content->tealbutton->isChecked());   // the stored choice is shown
-            QTest::mouseClick(content->navybutton, Qt::LeftButton);
+            QVERIFY(content->palette()->button("teal")->isChecked());   // the stored choice is shown
+            QTest::mouseClick(content->palette()->button("navy"), Qt::LeftButton);
         }));
         QCOMPARE(bannerColorName(), QStringLiteral("navy"));
         QVERIFY(bannerColorName() != before);
@@ -58,18 +58,11 @@ private slots:
         QVERIFY(content->palette()->namesTurnedOn().isEmpty());
     }
 
-    void maroonHasItsOwnSelector()
-    {
-        BannerColorWindow window;
-        QVERIFY(runAnswered(window, [&] { window.contentViewController()->maroonButtonClicked(); }));
-        QCOMPARE(bannerColorName(), QStringLiteral("maroon"));
-    }
-
     void clickingTheStoredColorLeavesItUnchanged()
     {
         Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("purple"));
         BannerColorWindow window;
-        QVERIFY(runAnswered(window, [&] { window.contentViewController()->purplebutton->click(); }));
+        QVERIFY(runAnswered(window, [&] { window.picker()->palette()->button("purple")->click(); }));
         QCOMPARE(bannerColorName(), QStringLiteral("purple"));
     }
 
@@ -77,9 +70,9 @@ private slots:
     {
         Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("olive"));
         BannerColorWindow window;
-        BannerColorPicker *content = window.contentViewController();
-        QCOMPARE(content->cancelbutton->text(), QStringLiteral("Cancel"));
-        QVERIFY(runAnswered(window, [&] { QTest::mouseClick(content->cancelbutton, Qt::LeftButton); }));
+        BannerColorPicker *content = window.picker();
+        QCOMPARE(content->cancelButton->text(), QStringLiteral("Cancel"));
+        QVERIFY(runAnswered(window, [&] { QTest::mouseClick(content->cancelButton, Qt::LeftButton); }));
         QCOMPARE(prefs("bannercolor"), QStringLiteral("olive"));
     }
 
@@ -89,15 +82,15 @@ private slots:
         BannerColorWindow window;
         window.show();
         QCOMPARE(prefs("bannercolor"), QStringLiteral("red"));
-        QCOMPARE(window.contentViewController()->palette()->namesTurnedOn(), QStringList{QStringLiteral("red")});
+        QCOMPARE(window.picker()->palette()->namesTurnedOn(), QStringList{QStringLiteral("red")});
     }
 
     void showingTheChoiceLeavesOtherButtonsAlone()
     {
         Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("lime"));
         BannerColorWindow window;
-        BannerColorPicker *content = window.contentViewController();
-        content->silverbutton->setChecked(true);
+        BannerColorPicker *content = window.picker();
+        content->palette()->button("silver")->setChecked(true);
         window.show();
         QCOMPARE(content->palette()->namesTurnedOn(), (QStringList{QStringLiteral("silver"), QStringLiteral("lime")}));
     }
@@ -107,25 +100,23 @@ private slots:
         // The system white is no swatch color, so white falls back to the white button.
         Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("white"));
         BannerColorPicker content;
-        content.viewWillAppear();
+        content.showStoredColor();
         QCOMPARE(content.palette()->namesTurnedOn(), QStringList{QStringLiteral("white")});
 
         // A name outside the table reads as red.
         Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("Navy"));
         BannerColorPicker other;
-        other.viewWillAppear();
+        other.showStoredColor();
         QCOMPARE(other.palette()->namesTurnedOn(), QStringList{QStringLiteral("red")});
     }
 
     void sixteenColorsWithTheirToolTipsInPaletteOrder()
     {
         BannerColorPicker content;
-        const QList<QPushButton *> buttons = {content.whitebutton, content.silverbutton, content.graybutton,
-                                              content.blackbutton, content.redbutton, content.maroonbutton,
-                                              content.yellowbutton, content.olivebutton, content.limebutton,
-                                              content.greenbutton, content.aquabutton, content.tealbutton,
-                                              content.bluebutton, content.navybutton, content.fuchsiabutton,
-                                              content.purplebutton};
+        QList<QPushButton *> buttons;
+        for (const char *name : {"white", "silver", "gray", "black", "red", "maroon", "yellow", "olive", "lime", "green",
+                                 "aqua", "teal", "blue", "navy", "fuchsia", "purple"})
+            buttons << content.palette()->button(QLatin1String(name));
         QStringList tips;
         for (QPushButton *button : buttons) {
             QVERIFY(button);
@@ -134,8 +125,8 @@ private slots:
         }
         QCOMPARE(tips, (QStringList{"White", "Silver", "Gray", "Black", "Red", "Maroon", "Yellow", "Olive", "Lime",
                                     "Green", "Aqua", "Teal", "Blue", "Navy", "Fuchsia", "Purple"}));
-        QCOMPARE(content.navyclr->color(), hexColor(0x000080, 1.0));
-        QCOMPARE(content.whiteclr->color(), hexColor(0xFFFFFF, 1.0));
+        QCOMPARE(content.palette()->swatch("navy")->color(), hexColor(0x000080, 1.0));
+        QCOMPARE(content.palette()->swatch("white")->color(), hexColor(0xFFFFFF, 1.0));
     }
 
     void closingTheWindowEndsARunThatNothingStopped()

@@ -29,7 +29,7 @@ private:
     static QStringList shownAddresses(HistoryWindow *window)
     {
         QStringList addresses;
-        QAbstractItemModel *model = window->imagetable->model();
+        QAbstractItemModel *model = window->tableView->model();
         for (int row = 0; row < model->rowCount(); ++row)
             addresses << model->data(model->index(row, 0)).toString();
         return addresses;
@@ -61,15 +61,15 @@ private slots:
         QVERIFY(!images.contains(QString()));
 
         auto *window = new HistoryWindow(m_desktop.services);
-        QSignalSpy loaded(window->vorviewer.data(), &HistoryTable::historyLoaded);
+        QSignalSpy loaded(window->historyTable.data(), &HistoryTable::historyLoaded);
         window->showWindow();
         QVERIFY(loaded.wait(kWaitMs));
         QCOMPARE(shownAddresses(window), (QStringList{images.at(1), images.at(0), bannerLink}));
 
         // Every row selected and Delete pressed: the images go, the banner is skipped.
-        QSignalSpy finished(window->imgTrashDeleter.data(), &TrashDropTarget::deletionsFinished);
-        window->imagetable->selectAll();
-        window->imagetable->setFocus();
+        QSignalSpy finished(window->trashTarget.data(), &TrashDropTarget::deletionsFinished);
+        window->tableView->selectAll();
+        window->tableView->setFocus();
         pressDeleteAndConfirm(window);
         QVERIFY(finished.wait(kWaitMs));
         QCOMPARE(finished.first().first().toInt(), 3);
@@ -79,7 +79,7 @@ private slots:
         QVERIFY(m_notifications->received.isEmpty());
 
         // The banner row alone is refused with a notification, and stays.
-        window->imagetable->selectRow(0);
+        window->tableView->selectRow(0);
         pressDeleteAndConfirm(window);
         QTRY_VERIFY_WITH_TIMEOUT(!m_notifications->received.isEmpty(), kWaitMs);
         QCOMPARE(m_notifications->received.first().summary, QStringLiteral("Banner images can't be cancelled"));
@@ -93,8 +93,8 @@ private:
     // not ask about the banner alone: that is refused with a notification).
     void pressDeleteAndConfirm(HistoryWindow *window)
     {
-        QSignalSpy asked(window->imgTrashDeleter.data(), &TrashDropTarget::confirmationShown);
-        QTest::keyClick(window->imagetable, Qt::Key_Delete);
+        QSignalSpy asked(window->trashTarget.data(), &TrashDropTarget::confirmationShown);
+        QTest::keyClick(window->tableView, Qt::Key_Delete);
         (void)QTest::qWaitFor([&] { return !asked.isEmpty() || !m_notifications->received.isEmpty(); }, kWaitMs);
         if (!asked.isEmpty())
             asked.takeFirst().first().value<QMessageBox *>()->button(QMessageBox::Yes)->click();

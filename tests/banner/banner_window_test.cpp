@@ -91,8 +91,8 @@ private slots:
                  qPrintable(path));
         const QImage logo = argb(defaultBannerImage());
         QCOMPARE(argb(QImage(path)), logo);
-        QCOMPARE(argb(window.paintView->image()), logo);
-        QCOMPARE(window.paintView->backgroundColor(), colorNamed(QStringLiteral("red")));
+        QCOMPARE(argb(window.preview->image()), logo);
+        QCOMPARE(window.preview->backgroundColor(), colorNamed(QStringLiteral("red")));
 
         QCOMPARE(window.buttonBar->segmentCount(), 6);
         const QStringList tips = {"Save current banner to your computer", "Load an image into the preview below.",
@@ -106,12 +106,12 @@ private slots:
         // On screen: the logo in the middle of a red preview.
         window.showWindow();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QTRY_VERIFY_WITH_TIMEOUT(window.paintView->isVisible() && window.paintView->width() > logo.width(), kWaitMs);
-        const QPoint origin = window.paintView->mapToGlobal(QPoint(0, 0));
+        QTRY_VERIFY_WITH_TIMEOUT(window.preview->isVisible() && window.preview->width() > logo.width(), kWaitMs);
+        const QPoint origin = window.preview->mapToGlobal(QPoint(0, 0));
         QImage shown;
         QTRY_VERIFY_WITH_TIMEOUT(
-            (shown = window.screen()->grabWindow(0, origin.x(), origin.y(), window.paintView->width(),
-                                                 window.paintView->height()).toImage())
+            (shown = window.screen()->grabWindow(0, origin.x(), origin.y(), window.preview->width(),
+                                                 window.preview->height()).toImage())
                     .pixelColor(2, 2) == QColor(Qt::red),
             kWaitMs);
         const QPoint logoCorner((shown.width() - logo.width()) / 2, (shown.height() - logo.height()) / 2);
@@ -128,9 +128,9 @@ private slots:
         BannerColorWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        BannerColorPicker *content = window.contentViewController();
+        BannerColorPicker *content = window.picker();
         QCOMPARE(content->palette()->namesTurnedOn(), QStringList{QStringLiteral("navy")});
-        const QPoint swatch = content->navyclr->mapToGlobal(content->navyclr->rect().center());
+        const QPoint swatch = content->palette()->swatch("navy")->mapToGlobal(content->palette()->swatch("navy")->rect().center());
         QTRY_COMPARE_WITH_TIMEOUT(window.screen()->grabWindow(0, swatch.x(), swatch.y(), 1, 1).toImage().pixelColor(0, 0),
                                   QColor(0, 0, 128), kWaitMs);
         if (const QString shots = qEnvironmentVariable("VORNIK_TEST_SHOTS"); !shots.isEmpty())
@@ -144,16 +144,16 @@ private slots:
         Preferences::standard().setString(QStringLiteral("bannerpath"), file);
         Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("navy"));
         BannerWindow first(m_actions);
-        QCOMPARE(argb(first.paintView->image()), argb(QImage(file)));
-        QCOMPARE(first.paintView->backgroundColor(), colorNamed(QStringLiteral("navy")));
+        QCOMPARE(argb(first.preview->image()), argb(QImage(file)));
+        QCOMPARE(first.preview->backgroundColor(), colorNamed(QStringLiteral("navy")));
         QCOMPARE(prefs("bannerpath"), file);
         // A window opened later leaves the first one's segments on the first preview.
         BannerWindow second(m_actions);
         const QString chosen = writeSolidPng(QDir::tempPath() + QStringLiteral("/other.png"), QSize(20, 20), Qt::cyan);
         m_panels.openAnswer = {chosen};
         click(first, BannerView::loadSegment);
-        QCOMPARE(argb(first.paintView->image()), argb(QImage(chosen)));
-        QCOMPARE(argb(second.paintView->image()), argb(QImage(file)));
+        QCOMPARE(argb(first.preview->image()), argb(QImage(chosen)));
+        QCOMPARE(argb(second.preview->image()), argb(QImage(file)));
         QCOMPARE(settledNotifications(), QStringList{QStringLiteral("Banner Image Action / Banner Image Uploaded!")});
     }
 
@@ -225,7 +225,7 @@ private slots:
         click(window, BannerView::loadSegment);
         QCOMPARE(m_panels.openRequests.size(), 1);
         QCOMPARE(m_panels.openRequests.constFirst().title, QStringLiteral("Select Image"));
-        QCOMPARE(argb(window.paintView->image()), argb(QImage(chosen)));
+        QCOMPARE(argb(window.preview->image()), argb(QImage(chosen)));
         QCOMPARE(prefs("bannerpath"), chosen);
 
         const QString junk = QDir::tempPath() + QStringLiteral("/junk.png");
@@ -235,7 +235,7 @@ private slots:
         m_panels.openAnswer = {junk};
         click(window, BannerView::loadSegment);
         QCOMPARE(prefs("bannerpath"), chosen);
-        QCOMPARE(argb(window.paintView->image()), argb(QImage(chosen)));
+        QCOMPARE(argb(window.preview->image()), argb(QImage(chosen)));
         QCOMPARE(settledNotifications(),
                  (QStringList{QStringLiteral("Banner Image Action / Banner Image Uploaded!"),
                               QStringLiteral("Banner Image Action / That file could not be read as a PNG image.")}));
@@ -253,9 +253,9 @@ private slots:
         QVERIFY(m_colorPanel.action);
         m_colorPanel.action(Qt::green);
         m_colorPanel.action(QColor(0, 0, 128));
-        QCOMPARE(window.paintView->backgroundColor(), colorNamed(QStringLiteral("red")));
+        QCOMPARE(window.preview->backgroundColor(), colorNamed(QStringLiteral("red")));
         QCOMPARE(prefs("bannercolor"), QStringLiteral("red"));
-        QCOMPARE(argb(window.paintView->image()), argb(defaultBannerImage()));
+        QCOMPARE(argb(window.preview->image()), argb(defaultBannerImage()));
     }
 
     void uploadSegmentSendsThePreview()
@@ -284,8 +284,8 @@ private slots:
         BannerWindow window(m_actions);
         click(window, BannerView::resetSegment);
         QCOMPARE(prefs("bannercolor"), QStringLiteral("red"));
-        QCOMPARE(window.paintView->backgroundColor(), colorNamed(QStringLiteral("red")));
-        QCOMPARE(argb(window.paintView->image()), argb(defaultBannerImage()));
+        QCOMPARE(window.preview->backgroundColor(), colorNamed(QStringLiteral("red")));
+        QCOMPARE(argb(window.preview->image()), argb(defaultBannerImage()));
         QVERIFY(prefs("bannerpath").endsWith(QStringLiteral("_bannerimage.png")));
         QVERIFY(QFileInfo::exists(file));   // the user's own file is never cleaned away
         QVERIFY(drainRequestChains());

@@ -107,9 +107,9 @@ private slots:
     {
         delegate = new TrayApp(vtest::fixedAppServices());
         delegate->setCaptureStarter([this] { ++captures; });
-        delegate->keyEvents->registerHotKeys();
-        QVERIFY(delegate->keyEvents->hotKey1);
-        QVERIFY(delegate->keyEvents->hotKey2);
+        delegate->hotKeys->registerHotKeys();
+        QVERIFY(delegate->hotKeys->hotKey1);
+        QVERIFY(delegate->hotKeys->hotKey2);
         QCOMPARE(X11HotKey::activeCount(), 2);
     }
 
@@ -154,15 +154,15 @@ private slots:
 
     void registeringAgainKeepsTwoGrabs()
     {
-        delegate->keyEvents->registerHotKeys();
+        delegate->hotKeys->registerHotKeys();
         QCOMPARE(X11HotKey::activeCount(), 2);
         QCOMPARE(capturesFrom({"ctrl+shift+9"}), 1);
         OtherClient other;
         QVERIFY(!other.grab(XK_9, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT));
         QVERIFY(!other.grab(XK_F9, XCB_MOD_MASK_CONTROL));
         // Dropping the registrations releases the keys for other programs.
-        delegate->keyEvents->hotKey1.reset();
-        delegate->keyEvents->hotKey2.reset();
+        delegate->hotKeys->hotKey1.reset();
+        delegate->hotKeys->hotKey2.reset();
         QCOMPARE(X11HotKey::activeCount(), 0);
         QVERIFY(other.grab(XK_9, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT));
         other.ungrabAll();
@@ -172,21 +172,21 @@ private slots:
     {
         OtherClient other;
         QVERIFY(other.grab(XK_F9, XCB_MOD_MASK_CONTROL));
-        delegate->keyEvents->registerHotKeys();
-        QVERIFY(delegate->keyEvents->hotKey1);
-        QVERIFY(!delegate->keyEvents->hotKey2);
+        delegate->hotKeys->registerHotKeys();
+        QVERIFY(delegate->hotKeys->hotKey1);
+        QVERIFY(!delegate->hotKeys->hotKey2);
         QCOMPARE(X11HotKey::activeCount(), 1);
         const int before = captures;
         QVERIFY(xdotool({"key", "ctrl+shift+9"}));
         QTRY_COMPARE_WITH_TIMEOUT(captures, before + 1, 10000);
         other.ungrabAll();
-        delegate->keyEvents->registerHotKeys();
+        delegate->hotKeys->registerHotKeys();
         QCOMPARE(X11HotKey::activeCount(), 2);
     }
 
     void hotKeyOverOpenOverlaysCapturesAgain()
     {
-        ScreenCapture *sc = delegate->sc;
+        ScreenCapture *sc = delegate->screenCapture;
         delegate->setCaptureStarter([this, sc] {
             ++captures;
             sc->captureAllScreens();

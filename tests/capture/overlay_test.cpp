@@ -83,7 +83,7 @@ private slots:
     {
         QCOMPARE(QGuiApplication::screens().size(), 4);
         app = new TrayApp(m_services.services());
-        sc = app->sc;
+        sc = app->screenCapture;
         pattern = new PatternWindow(QRect(0, 0, 3840, 2160));
         pattern->show();
         QTRY_VERIFY_WITH_TIMEOUT(pattern->paintedOnce, 10000);
@@ -172,13 +172,13 @@ private slots:
         // Second display, at (1920, 0): press at view (100, 280), drag to (400, 580).
         OverlayController *c = sc->overlay(1);
         QVERIFY(xdotool({"mousemove", "2020", "280"}));
-        QTRY_COMPARE_WITH_TIMEOUT(CursorTracker::shared().current(), c->selectionView->model().crosshaircursor, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(CursorTracker::shared().current(), c->selectionView->model().crosshairCursor, 5000);
         QVERIFY(xdotool({"mousedown", "1"}));
-        QTRY_VERIFY_WITH_TIMEOUT(c->selectionView->model().mousedown, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(c->selectionView->model().pointerDown, 5000);
         QVERIFY(xdotool({"mousemove", "2320", "580"}));
         QTRY_COMPARE_WITH_TIMEOUT(c->selectionView->selectionFrame(), QRectF(100, 280, 310, 310), 5000);
         QVERIFY(xdotool({"mouseup", "1"}));
-        QTRY_VERIFY_WITH_TIMEOUT(!c->selectionView->model().mousedown, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!c->selectionView->model().pointerDown, 5000);
         QCOMPARE(c->statusLabel->text(), QStringLiteral("width:310: height:310"));
         QVERIFY(c->statusLabel->isVisible());
         QCOMPARE(c->selectionBox->geometry(), QRect(100, 280, 310, 310));
@@ -197,7 +197,7 @@ private slots:
         QVERIFY(sc->overlay(1)->hasSelection());
         // Outside the second display's box the crosshair shows; a press there empties both.
         QVERIFY(xdotool({"mousemove", "3000", "900"}));
-        QTRY_COMPARE_WITH_TIMEOUT(CursorTracker::shared().current(), sc->overlay(1)->selectionView->model().crosshaircursor, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(CursorTracker::shared().current(), sc->overlay(1)->selectionView->model().crosshairCursor, 5000);
         QVERIFY(xdotool({"click", "1"}));
         QTRY_COMPARE_WITH_TIMEOUT(sc->overlay(0)->selectionView->selectionFrame(), QRectF(), 5000);
         QTRY_COMPARE_WITH_TIMEOUT(sc->overlay(1)->selectionView->selectionFrame().size(), QSizeF(0, 0), 5000);
@@ -289,13 +289,13 @@ private slots:
         captureAndWait(4);
         OverlayController *c = sc->overlay(0);
         QVERIFY(xdotool({"mousemove", "1700", "300"}));
-        QTRY_COMPARE_WITH_TIMEOUT(CursorTracker::shared().current(), c->selectionView->model().crosshaircursor, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(CursorTracker::shared().current(), c->selectionView->model().crosshairCursor, 5000);
         QVERIFY(xdotool({"mousedown", "1"}));
-        QTRY_VERIFY_WITH_TIMEOUT(c->selectionView->model().mousedown, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(c->selectionView->model().pointerDown, 5000);
         QVERIFY(xdotool({"mousemove", "2300", "600"}));
         QTRY_VERIFY_WITH_TIMEOUT(c->selectionBox->geometry().height() > 250, 5000);
         QVERIFY(xdotool({"mouseup", "1"}));
-        QTRY_VERIFY_WITH_TIMEOUT(!c->selectionView->model().mousedown, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!c->selectionView->model().pointerDown, 5000);
 
         const QRect view = c->selectionView->rect();
         QCOMPARE(view, QRect(0, 0, 1920, 1080));
@@ -314,13 +314,13 @@ private slots:
         // Moved as a whole, away and then on into the next display, it keeps its size
         // and stops at this display's edge.
         QVERIFY(xdotool({"mousemove", "1800", "450", "mousedown", "1"}));
-        QTRY_VERIFY_WITH_TIMEOUT(c->selectionView->model().mousedown, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(c->selectionView->model().pointerDown, 5000);
         QVERIFY(xdotool({"mousemove", "1500", "450"}));
         QTRY_COMPARE_WITH_TIMEOUT(c->selectionBox->geometry().left(), 1400, 5000);
         QVERIFY(xdotool({"mousemove", "2600", "450"}));
         QTRY_COMPARE_WITH_TIMEOUT(c->selectionBox->geometry().right(), 1919, 5000);
         QVERIFY(xdotool({"mouseup", "1"}));
-        QTRY_VERIFY_WITH_TIMEOUT(!c->selectionView->model().mousedown, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!c->selectionView->model().pointerDown, 5000);
         QCOMPARE(c->selectionBox->geometry().size(), box.size());
         closeAll();
     }
@@ -380,16 +380,16 @@ private slots:
         c->selectionView->setSelectionFrame(QRectF(100, 630, 200, 150));
         c->window()->activateWindow();
         QTRY_VERIFY_WITH_TIMEOUT(c->window()->isActiveWindow(), 5000);
-        QVERIFY(!app->usepaintcontroller);
+        QVERIFY(!app->editorOpen);
         QVERIFY(xdotool({"key", "Return"}));
-        QTRY_VERIFY_WITH_TIMEOUT(app->usepaintcontroller, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(app->editorOpen, 10000);
         QCOMPARE(openOverlays(), 0);
-        QPointer<EditorWindow> editor = app->paintWindow;
+        QPointer<EditorWindow> editor = app->lastEditor;
         QVERIFY(editor);
         QCOMPARE(editor->screen(), QGuiApplication::screens().at(1));
-        QCOMPARE(editor->paintView->imagerect()->size(), QSizeF(200, 150));
+        QCOMPARE(editor->canvasView->imageRect()->size(), QSizeF(200, 150));
         editor->close();
-        QTRY_VERIFY_WITH_TIMEOUT(!app->usepaintcontroller, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!app->editorOpen, 10000);
     }
 
     void cleanUpRemovesOnlyScreenshots()

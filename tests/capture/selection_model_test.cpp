@@ -274,7 +274,7 @@ private slots:
         model.pointerPressed({395, 250});
         model.pointerReleased({395, 250});
         QCOMPARE(model.mouseStart, QPointF(-1, -1));
-        QVERIFY(!model.mousedown);
+        QVERIFY(!model.pointerDown);
         QVERIFY(model.JustMoving);
         model.viewMouseDragged({500, 250});
         QCOMPARE(model.frame(), QRectF(100, 100, 410, 200));
@@ -286,7 +286,7 @@ private slots:
         SelectionModel model(&tracker);
         model.setFrame(box);
         model.pointerEnteredView({20, 380});
-        QCOMPARE(tracker.current(), model.crosshaircursor);
+        QCOMPARE(tracker.current(), model.crosshairCursor);
         QCOMPARE(tracker.current().shape, CursorShape::ImageCrosshair);
         model.pointerMoved({100, 250});
         QCOMPARE(tracker.current(), CursorRef::resizeLeftRight());
@@ -303,11 +303,11 @@ private slots:
         model.pointerMoved({200, 200});
         QCOMPARE(tracker.current(), CursorRef::openHand());
         model.pointerMoved({50, 350});
-        QCOMPARE(tracker.current(), model.crosshaircursor);
+        QCOMPARE(tracker.current(), model.crosshairCursor);
         model.pointerExitedView();
         QCOMPARE(tracker.current(), CursorRef::arrow());
         model.pointerEnteredView({50, 350});
-        QCOMPARE(tracker.current(), model.crosshaircursor);
+        QCOMPARE(tracker.current(), model.crosshairCursor);
     }
 
     // The compiled-in pictures behind the model's image cursors.
@@ -362,14 +362,14 @@ private slots:
         model.setFrame(box);
         model.pointerReleased({700, 700});
         QCOMPARE(tracker.current(), model.boxCrosshaircursor);
-        QVERIFY(!(model.boxCrosshaircursor == model.crosshaircursor));
+        QVERIFY(!(model.boxCrosshaircursor == model.crosshairCursor));
         // A click out there changes nothing: the view already asked for its crosshair.
         model.pointerPressed({700, 700});
         model.pointerReleased({700, 700});
         QCOMPARE(tracker.current(), model.boxCrosshaircursor);
         // The next move hands the pointer back to the view's crosshair.
         model.pointerMoved({700, 701});
-        QCOMPARE(tracker.current(), model.crosshaircursor);
+        QCOMPARE(tracker.current(), model.crosshairCursor);
         // The box's cursor is set again only when forced (as the overlay does with the
         // arrow when it closes), or when it changes.
         model.boxApplyCursor(CursorRef::arrow(), true);
@@ -377,7 +377,7 @@ private slots:
         QCOMPARE(model.boxOvercursor, CursorRef::arrow());
         model.pointerMoved({700, 702});
         model.boxApplyCursor(CursorRef::arrow(), false);
-        QCOMPARE(tracker.current(), model.crosshaircursor);
+        QCOMPARE(tracker.current(), model.crosshairCursor);
     }
 
     void withoutCornerPicturesMovesLeaveTheCursorAndZone()
@@ -422,7 +422,7 @@ private slots:
         QCOMPARE(resizeWithMinimum(model.frame(), EdgeHit::Left, {358, 200}), QRectF(348, 100, 52, 200));
 
         model.pointerDragged({402, 200});  // out of the box with the closed hand
-        QVERIFY(model.amdragging);
+        QVERIFY(model.dragging);
         QCOMPARE(model.frame(), QRectF(290, 100, 110, 200)); // first event only stores the hand
         QCOMPARE(model.boxOvercursor, CursorRef::closedHand());
 

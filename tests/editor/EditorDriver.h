@@ -96,23 +96,23 @@ inline void clickSegment(EditorWindow &editor, int index)
 // Where a canvas point is in the canvas widget's viewport.
 inline QPoint onCanvas(EditorWindow &editor, const QPointF &canvasPoint)
 {
-    return editor.paintView->mapFromScene(canvasPoint);
+    return editor.canvasView->mapFromScene(canvasPoint);
 }
 
 inline void pressCanvas(EditorWindow &editor, const QPointF &canvasPoint)
 {
-    press(editor.paintView->viewport(), onCanvas(editor, canvasPoint));
+    press(editor.canvasView->viewport(), onCanvas(editor, canvasPoint));
 }
 
 inline void releaseCanvas(EditorWindow &editor, const QPointF &canvasPoint)
 {
-    release(editor.paintView->viewport(), onCanvas(editor, canvasPoint));
+    release(editor.canvasView->viewport(), onCanvas(editor, canvasPoint));
 }
 
 // A press, a few moves and a release from `from` to `to`, in canvas points.
 inline void dragOnCanvas(EditorWindow &editor, const QPointF &from, const QPointF &to, int steps = 4)
 {
-    QWidget *viewport = editor.paintView->viewport();
+    QWidget *viewport = editor.canvasView->viewport();
     press(viewport, onCanvas(editor, from));
     for (int step = 1; step <= steps; ++step)
         moveTo(viewport, onCanvas(editor, from + (to - from) * step / steps));

@@ -73,14 +73,14 @@ private slots:
     {
         // 1200 × 900 page, 400 × 300 picture: centred across, a quarter of the free
         // height down.
-        QCOMPARE(view().imagerect(), std::optional<QRectF>(QRectF(400, 150, 400, 300)));
+        QCOMPARE(view().imageRect(), std::optional<QRectF>(QRectF(400, 150, 400, 300)));
         const auto contents = view().rootGroup()->contents();
         QCOMPARE(contents.size(), 1);
         const auto image = std::dynamic_pointer_cast<Image>(contents.first());
         QVERIFY(image);
         QCOMPARE(image->place().dx(), 400.0);
         QCOMPARE(image->place().dy(), 150.0);
-        QVERIFY(view().myDrawings().lst.isEmpty());
+        QVERIFY(view().figureList().items.isEmpty());
         QCOMPARE(view().selectedTool(), std::nullopt);
     }
 
@@ -117,12 +117,12 @@ private slots:
     {
         EditorCanvas empty;
         empty.setupCanvas(kCanvas, QImage());
-        QCOMPARE(empty.imagerect(), std::nullopt);
+        QCOMPARE(empty.imageRect(), std::nullopt);
         QVERIFY(empty.rootGroup()->contents().isEmpty());
         const QImage page = empty.renderCanvas(1.0);
         QCOMPARE(page.size(), QSize(1200, 900));
         QCOMPARE(page.pixelColor(600, 450), QColor(Qt::white));
-        QVERIFY(empty.renderExport(empty.myDrawings()).isNull());
+        QVERIFY(empty.renderExport(empty.figureList()).isNull());
     }
 
     void imagePlacementPinsNearTheEdges_data()
@@ -146,7 +146,7 @@ private slots:
         QFETCH(QRectF, expected);
         EditorCanvas other;
         other.setupCanvas(kCanvas, makePicture(density, points));
-        QCOMPARE(other.imagerect(), std::optional<QRectF>(expected));
+        QCOMPARE(other.imageRect(), std::optional<QRectF>(expected));
     }
 
     void pictureLargerThanThePageIsKeptWhole()
@@ -155,7 +155,7 @@ private slots:
         // 1200 × 900 page.
         EditorCanvas other;
         other.setupCanvas(kCanvas, makePicture(1, QSize(1500, 1000)));
-        QCOMPARE(other.imagerect(), std::optional<QRectF>(QRectF(5, 5, 1500, 1000)));
+        QCOMPARE(other.imageRect(), std::optional<QRectF>(QRectF(5, 5, 1500, 1000)));
         // The rendering the export crops holds all of it, with the same margin on the
         // far sides, and the far corner is the picture's own.
         const QImage canvas = other.renderCanvas(1.0);
@@ -175,7 +175,7 @@ private slots:
         for (const QSize points : {QSize(1, 20), QSize(2, 20)}) {
             EditorCanvas other;
             other.setupCanvas(kCanvas, makePicture(2, points));
-            QCOMPARE(other.renderExport(other.myDrawings()).size(), points * 2);
+            QCOMPARE(other.renderExport(other.figureList()).size(), points * 2);
         }
     }
 
@@ -206,7 +206,7 @@ private slots:
         QVERIFY(markPixels() > 100);
         // Undo waits while a figure is being moved.
         press({650, 640});
-        QVERIFY(view().movingfigure());
+        QVERIFY(view().movingFigure());
         view().undo();
         QCOMPARE(figureCount(), 1);
         release({650, 640});
@@ -251,12 +251,12 @@ private slots:
         QCOMPARE(shape->fill(), Color::clear());
         QCOMPARE(shape->stroke()->fill, Color(QColor(0, 0, 255)));
         QCOMPARE(shape->stroke()->width, 4.0);
-        const auto &records = view().myDrawings().lst;
+        const auto &records = view().figureList().items;
         QCOMPARE(records.size(), 1);
-        QCOMPARE(records.first()->mShape, shape);
-        QCOMPARE(records.first()->mrect, std::optional<QRectF>(QRectF(600, 420, 100, 80)));
-        QCOMPARE(records.first()->mobjType, QStringLiteral("rectangle"));
-        QVERIFY(records.first()->mSelected);
+        QCOMPARE(records.first()->shape, shape);
+        QCOMPARE(records.first()->rect, std::optional<QRectF>(QRectF(600, 420, 100, 80)));
+        QCOMPARE(records.first()->typeName, QStringLiteral("rectangle"));
+        QVERIFY(records.first()->selected);
         QCOMPARE(view().currentFigure(), records.first());
     }
 
@@ -269,16 +269,16 @@ private slots:
         QCOMPARE(std::get<Ellipse>(ellipse->form()), Ellipse(130, 120, 30, 20));
         QCOMPARE(ellipse->fill(), Color(QColor(255, 0, 0)));
         QCOMPARE(ellipse->stroke()->width, 7.0);
-        QCOMPARE(view().myDrawings().lst.last()->mobjType, QStringLiteral("ellipse"));
+        QCOMPARE(view().figureList().items.last()->typeName, QStringLiteral("ellipse"));
         // The record is the spanned rectangle, from the press point.
-        QCOMPARE(view().myDrawings().lst.last()->mrect, std::optional<QRectF>(QRectF(100, 100, 60, 40)));
+        QCOMPARE(view().figureList().items.last()->rect, std::optional<QRectF>(QRectF(100, 100, 60, 40)));
 
         view().setSelectedTool(ToolKind::Line);
         drag({900, 100}, {{850, 160}});
         auto line = std::dynamic_pointer_cast<scene::Shape>(lastNode());
         QCOMPARE(std::get<Line>(line->form()), Line(900, 100, 850, 160));
-        QCOMPARE(view().myDrawings().lst.last()->mrect, std::optional<QRectF>(QRectF(850, 100, 50, 60)));
-        QCOMPARE(view().myDrawings().lst.last()->mobjType, QStringLiteral("line"));
+        QCOMPARE(view().figureList().items.last()->rect, std::optional<QRectF>(QRectF(850, 100, 50, 60)));
+        QCOMPARE(view().figureList().items.last()->typeName, QStringLiteral("line"));
 
         view().setSelectedTool(ToolKind::Arrow);
         drag({100, 700}, {{150, 700}, {200, 700}});
@@ -289,12 +289,12 @@ private slots:
         for (int i = 0; i < 3; ++i)
             QCOMPARE(std::get<Line>(std::static_pointer_cast<scene::Shape>(arrow->contents().at(i))->form()),
                      expected.at(i));
-        QCOMPARE(view().myDrawings().lst.last()->mrect, std::optional<QRectF>(QRectF(100, 700, 100, 0)));
-        QCOMPARE(view().myDrawings().lst.last()->mobjType, QStringLiteral("arrow"));
-        QCOMPARE(view().myDrawings().lst.size(), 3);
+        QCOMPARE(view().figureList().items.last()->rect, std::optional<QRectF>(QRectF(100, 700, 100, 0)));
+        QCOMPARE(view().figureList().items.last()->typeName, QStringLiteral("arrow"));
+        QCOMPARE(view().figureList().items.size(), 3);
         // Only the newest is selected.
-        QCOMPARE(std::count_if(view().myDrawings().lst.cbegin(), view().myDrawings().lst.cend(),
-                               [](const auto &r) { return r->mSelected; }),
+        QCOMPARE(std::count_if(view().figureList().items.cbegin(), view().figureList().items.cend(),
+                               [](const auto &r) { return r->selected; }),
                  1);
     }
 
@@ -303,7 +303,7 @@ private slots:
         view().setSelectedTool(ToolKind::FilledRectangle);
         drag({100, 100}, {{200, 180}});
         const auto figure = lastNode();
-        const auto record = view().myDrawings().lst.first();
+        const auto record = view().figureList().items.first();
 
         for (std::optional<ToolKind> tool : {std::optional<ToolKind>(), std::optional(ToolKind::Pointer),
                                               std::optional(ToolKind::LineSize),
@@ -311,21 +311,21 @@ private slots:
             view().setSelectedTool(tool);
             drag({600, 700}, {{650, 760}});
             QCOMPARE(figureCount(), 1);
-            QCOMPARE(view().myDrawings().lst.size(), 1);
+            QCOMPARE(view().figureList().items.size(), 1);
         }
 
         view().setSelectedTool(std::nullopt);
-        record->mSelected = false;
+        record->selected = false;
         press({150, 140});   // inside the filled rectangle
-        QVERIFY(view().movingfigure());
-        QVERIFY(record->mSelected);
+        QVERIFY(view().movingFigure());
+        QVERIFY(record->selected);
         moveTo({160, 145});
         moveTo({180, 160});
         release({180, 160});
-        QVERIFY(!view().movingfigure());
+        QVERIFY(!view().movingFigure());
         QCOMPARE(figure->place().dx(), 30.0);
         QCOMPARE(figure->place().dy(), 20.0);
-        QCOMPARE(record->mrect, std::optional<QRectF>(QRectF(130, 120, 100, 80)));
+        QCOMPARE(record->rect, std::optional<QRectF>(QRectF(130, 120, 100, 80)));
         QCOMPARE(figureCount(), 1);
 
         // With a drawing tool a press on a figure moves it too and starts nothing.
@@ -399,10 +399,10 @@ private slots:
         QCOMPARE(text->fill(), Color(QColor(0, 0, 255)));
         QCOMPARE(text->align(), Align::min);
         QCOMPARE(text->baseline(), Baseline::top);
-        const auto record = view().myDrawings().lst.last();
-        QCOMPARE(record->mobjType, QStringLiteral("text"));
-        QCOMPARE(record->mrect->topLeft(), QPointF(500, 600));
-        QVERIFY(record->mrect->width() > 0);
+        const auto record = view().figureList().items.last();
+        QCOMPARE(record->typeName, QStringLiteral("text"));
+        QCOMPARE(record->rect->topLeft(), QPointF(500, 600));
+        QVERIFY(record->rect->width() > 0);
         // The glyphs are drawn in the line color, below and right of the press point.
         const QImage canvas = view().renderCanvas(1.0);
         int inked = 0;
@@ -464,7 +464,7 @@ private slots:
         release({300, 300});
         const auto text = std::dynamic_pointer_cast<Text>(lastNode());
         QCOMPARE(text->font().size, 72);
-        const QRectF before = *view().myDrawings().lst.last()->mrect;
+        const QRectF before = *view().figureList().items.last()->rect;
 
         view().increaseFont();
         QCOMPARE(view().fontsize(), 74);
@@ -486,7 +486,7 @@ private slots:
         QCOMPARE(view().fontsize(), 6);
         QCOMPARE(text->font().size, 6);
         QCOMPARE(Preferences::standard().integerForKey(QStringLiteral("fontsize")), 6);
-        QCOMPARE(view().myDrawings().lst.last()->mrect->topLeft(), before.topLeft());
+        QCOMPARE(view().figureList().items.last()->rect->topLeft(), before.topLeft());
 
         // A newer non-text figure takes the steps away from the text.
         view().setSelectedTool(ToolKind::Rectangle);
@@ -500,19 +500,19 @@ private slots:
         view().setSelectedTool(ToolKind::FilledRectangle);
         drag({100, 100}, {{200, 200}});
         drag({300, 600}, {{400, 700}});
-        const auto first = view().myDrawings().lst.at(0);
-        const auto second = view().myDrawings().lst.at(1);
-        QVERIFY(second->mSelected);
+        const auto first = view().figureList().items.at(0);
+        const auto second = view().figureList().items.at(1);
+        QVERIFY(second->selected);
 
         view().deleteSelected();
         QCOMPARE(figureCount(), 1);
-        QCOMPARE(lastNode(), std::static_pointer_cast<Node>(first->mShape));
-        QCOMPARE(view().myDrawings().lst.size(), 2);
+        QCOMPARE(lastNode(), std::static_pointer_cast<Node>(first->shape));
+        QCOMPARE(view().figureList().items.size(), 2);
         QCOMPARE(view().renderCanvas(1.0).pixelColor(350, 650), QColor(Qt::white));
 
         view().deleteSelected();
-        QCOMPARE(view().myDrawings().lst.size(), 1);
-        QCOMPARE(view().myDrawings().lst.first(), first);
+        QCOMPARE(view().figureList().items.size(), 1);
+        QCOMPARE(view().figureList().items.first(), first);
         // Nothing is selected now: Delete does nothing.
         view().deleteSelected();
         QCOMPARE(figureCount(), 1);

@@ -138,9 +138,9 @@ private slots:
         Preferences::standard().setInteger(QStringLiteral("linesize"), 4);
         const QRectF frame(41, 63, 301, 201);
         openSelection(screenIndex, frame);
-        const qreal ratio = editor->paintView->picturePixelRatio();
+        const qreal ratio = editor->canvasView->picturePixelRatio();
         const QImage source = opaque(overlay.picture.copy(overlay.pixelsOf(frame)));
-        const QPointF origin = editor->paintView->imagerect()->topLeft();
+        const QPointF origin = editor->canvasView->imageRect()->topLeft();
 
         // A filled rectangle inside the picture: the size stays.
         clickSegment(*editor, FilledRectangleSegment);
@@ -159,7 +159,7 @@ private slots:
 
         // A line from inside the picture to 40 points past its right and bottom edges.
         openSelection(screenIndex, frame);
-        const QPointF again = editor->paintView->imagerect()->topLeft();
+        const QPointF again = editor->canvasView->imageRect()->topLeft();
         clickSegment(*editor, LineSegment);
         dragOnCanvas(*editor, again + QPointF(250, 150), again + QPointF(341, 241));
         copied = copyFromTheEditor();

@@ -52,8 +52,8 @@ private slots:
         editor->show();
         editor->setGeometry(QGuiApplication::primaryScreen()->geometry());
         QVERIFY(QTest::qWaitForWindowExposed(editor));
-        const QPointF origin = editor->paintView->imagerect()->topLeft();
-        QCOMPARE(editor->paintView->imagerect()->size(), QSizeF(300, 200));
+        const QPointF origin = editor->canvasView->imageRect()->topLeft();
+        QCOMPARE(editor->canvasView->imageRect()->size(), QSizeF(300, 200));
 
         // A filled rectangle over (30, 30)-(110, 90) of the picture, an arrow from
         // (150, 50) to (250, 150).
@@ -61,13 +61,13 @@ private slots:
         dragOnCanvas(*editor, origin + QPointF(30, 30), origin + QPointF(110, 90));
         clickSegment(*editor, ArrowSegment);
         dragOnCanvas(*editor, origin + QPointF(150, 50), origin + QPointF(250, 150), 6);
-        QCOMPARE(editor->paintView->myDrawings().lst.size(), 2);
+        QCOMPARE(editor->canvasView->figureList().items.size(), 2);
 
         clickSegment(*editor, SaveSegment);
         QCOMPARE(panels.saveRuns, 1);
         // Saving keeps the editor open, back on the pointer tool.
         QVERIFY(editor && editor->isVisible());
-        QCOMPARE(editor->paintView->selectedTool(), std::optional(ToolKind::Pointer));
+        QCOMPARE(editor->canvasView->selectedTool(), std::optional(ToolKind::Pointer));
         QCOMPARE(editor->buttonBar->selectedSegment(), int(PointerSegment));
 
         const QImage saved(panels.answer + QStringLiteral(".png"));
@@ -101,7 +101,7 @@ private slots:
         editor->show();
         editor->setGeometry(QGuiApplication::primaryScreen()->geometry());
         QVERIFY(QTest::qWaitForWindowExposed(editor));
-        const QPointF origin = editor->paintView->imagerect()->topLeft();
+        const QPointF origin = editor->canvasView->imageRect()->topLeft();
 
         // A filled rectangle reaching 60 points past the right edge of the picture.
         clickSegment(*editor, FilledRectangleSegment);
@@ -114,9 +114,9 @@ private slots:
         QCOMPARE(withFigure.pixel(330, 80), qRgb(255, 0, 0));
 
         // Delete takes the figure off the canvas; its record stays until a second Delete.
-        QTest::keyClick(editor->paintView, Qt::Key_Delete);
-        QCOMPARE(editor->paintView->rootGroup()->contents().size(), 1);
-        QCOMPARE(editor->paintView->myDrawings().lst.size(), 1);
+        QTest::keyClick(editor->canvasView, Qt::Key_Delete);
+        QCOMPARE(editor->canvasView->rootGroup()->contents().size(), 1);
+        QCOMPARE(editor->canvasView->figureList().items.size(), 1);
         panels.answer = QDir::tempPath() + QStringLiteral("/deleted.png");
         clickSegment(*editor, SaveSegment);
         const QImage deleted(panels.answer);

@@ -58,13 +58,13 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(editor && editor->isLoaded(), 20000);
 
         // The picture lies on the canvas at the selection's size in points...
-        const std::optional<QRectF> placed = editor->paintView->imagerect();
+        const std::optional<QRectF> placed = editor->canvasView->imageRect();
         QVERIFY(placed);
         QCOMPARE(placed->size(), QSizeF(150, 100));
         // ...with every pixel of the display kept: at the display's ratio the canvas
         // shows the selected pixels one for one (the selection's top left is at
         // (40, 140) points of the picture).
-        const QImage canvas = editor->paintView->renderCanvas(ratio);
+        const QImage canvas = editor->canvasView->renderCanvas(ratio);
         const QPoint start = (placed->topLeft() * ratio).toPoint();
         const QPoint source = (QPointF(40, 140) * ratio).toPoint();
         for (const QPoint offset : {QPoint(0, 0), QPoint(7, 3), QPoint(qRound(149 * ratio), qRound(99 * ratio))})
@@ -89,8 +89,8 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(editor->screen(), display, 10000);
             // The page is that display's size, so the picture lies inside the window.
             const QSize size = display->geometry().size();
-            QCOMPARE(editor->paintView->viewSize(), std::optional(scene::Size{double(size.width()), double(size.height())}));
-            QVERIFY(QRectF(QPointF(0, 0), QSizeF(size)).contains(*editor->paintView->imagerect()));
+            QCOMPARE(editor->canvasView->viewSize(), std::optional(scene::Size{double(size.width()), double(size.height())}));
+            QVERIFY(QRectF(QPointF(0, 0), QSizeF(size)).contains(*editor->canvasView->imageRect()));
             delete editor.data();
         }
     }

@@ -113,7 +113,7 @@ private slots:
         QSignalSpy chosen(&view, &ColorPaletteView::colorChosen);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        QTest::mouseClick(view.tealbutton, Qt::LeftButton);
+        QTest::mouseClick(view.palette()->button("teal"), Qt::LeftButton);
         QCOMPARE(Preferences::standard().stringForKey(QStringLiteral("fillcolor")), QStringLiteral("teal"));
         QCOMPARE(view.palette()->namesTurnedOn(), QStringList{QStringLiteral("teal")});
         QCOMPARE(chosen.size(), 1);
@@ -130,8 +130,8 @@ private slots:
         QSignalSpy chosen(&view, &ColorPaletteView::colorChosen);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        QTest::mouseClick(view.navybutton, Qt::LeftButton);
-        QTest::mouseClick(view.maroonbutton, Qt::LeftButton);
+        QTest::mouseClick(view.palette()->button("navy"), Qt::LeftButton);
+        QTest::mouseClick(view.palette()->button("maroon"), Qt::LeftButton);
         QCOMPARE(lineColorName(), QStringLiteral("maroon"));
         QCOMPARE(view.palette()->namesTurnedOn(), QStringList{QStringLiteral("maroon")});
         QCOMPARE(chosen.size(), 2);
@@ -146,8 +146,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         // Showing the palette reads (and so first stores) the banner color.
         QCOMPARE(bannerColorName(), QStringLiteral("red"));
-        QTest::mouseClick(view.navybutton, Qt::LeftButton);
-        QVERIFY(view.navybutton->isChecked());
+        QTest::mouseClick(view.palette()->button("navy"), Qt::LeftButton);
+        QVERIFY(view.palette()->button("navy")->isChecked());
         QCOMPARE(view.palette()->namesTurnedOn(), QStringList{QStringLiteral("navy")});
         QCOMPARE(Preferences::standard().stringForKey(QStringLiteral("bannercolor")), QStringLiteral("red"));
         QVERIFY(!Preferences::standard().hasKey(QStringLiteral("linecolor")));
@@ -160,7 +160,7 @@ private slots:
         view.setTarget(ColorPaletteView::Target::Banner);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        QTest::mouseClick(view.limebutton, Qt::LeftButton);
+        QTest::mouseClick(view.palette()->button("lime"), Qt::LeftButton);
         QCOMPARE(Preferences::standard().stringForKey(QStringLiteral("bannercolor")), QStringLiteral("lime"));
     }
 
@@ -183,7 +183,7 @@ private slots:
         ColorPalettePopup popover(new ColorPaletteView);
         popover.view()->setTarget(ColorPaletteView::Target::FillColor);
         // A stale choice must be cleared when the palette appears again.
-        popover.view()->aquabutton->setChecked(true);
+        popover.view()->palette()->button("aqua")->setChecked(true);
         popover.show();
         QVERIFY(QTest::qWaitForWindowExposed(&popover));
         QCOMPARE(popover.view()->palette()->namesTurnedOn(), QStringList{shown});
@@ -281,25 +281,25 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&popover));
         QEvent leave(QEvent::Leave);
         QCoreApplication::sendEvent(entry->textview, &leave);
-        QVERIFY(!entry->mouseineditor);
+        QVERIFY(!entry->pointerInEditor);
         QEvent enter(QEvent::Enter);
         QCoreApplication::sendEvent(entry->textview->viewport(), &enter);
-        QVERIFY(entry->mouseineditor);
+        QVERIFY(entry->pointerInEditor);
         // Leaving the viewport for the frame keeps the pointer in the view.
         QEvent leaveViewport(QEvent::Leave);
         QCoreApplication::sendEvent(entry->textview->viewport(), &leaveViewport);
-        QVERIFY(entry->mouseineditor);
+        QVERIFY(entry->pointerInEditor);
         QCoreApplication::sendEvent(entry->textview, &leave);
-        QVERIFY(!entry->mouseineditor);
+        QVERIFY(!entry->pointerInEditor);
         // Entering elsewhere in the application does not count.
         QWidget elsewhere;
         QEvent enterElsewhere(QEvent::Enter);
         QCoreApplication::sendEvent(&elsewhere, &enterElsewhere);
-        QVERIFY(!entry->mouseineditor);
+        QVERIFY(!entry->pointerInEditor);
         // A popover that closes with the pointer inside is no longer under it.
         QCoreApplication::sendEvent(entry->textview, &enter);
         popover.close();
-        QVERIFY(!entry->mouseineditor);
+        QVERIFY(!entry->pointerInEditor);
     }
 
     void keyEquivalentsInTheTextViewAreSwallowed()

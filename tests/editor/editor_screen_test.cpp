@@ -28,7 +28,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(editor));
         editor->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(editor));
-        const QPointF origin = editor->paintView->imagerect()->topLeft();
+        const QPointF origin = editor->canvasView->imageRect()->topLeft();
 
         clickSegment(*editor, FilledEllipseSegment);
         dragOnCanvas(*editor, origin + QPointF(40, 40), origin + QPointF(200, 140));
@@ -37,16 +37,16 @@ private slots:
         clickSegment(*editor, ArrowSegment);
         dragOnCanvas(*editor, origin + QPointF(500, 330), origin + QPointF(620, 220), 6);
         clickSegment(*editor, TextSegment);
-        QTest::keyClicks(editor->texteditview->textview, QStringLiteral("Look here"));
+        QTest::keyClicks(editor->textView->textview, QStringLiteral("Look here"));
         pressCanvas(*editor, origin + QPointF(60, 300));
         releaseCanvas(*editor, origin + QPointF(60, 300));
-        QCOMPARE(editor->paintView->myDrawings().lst.size(), 4);
+        QCOMPARE(editor->canvasView->figureList().items.size(), 4);
         clickSegment(*editor, FillColorSegment);
         QVERIFY(editor->colorPopup->isVisible());
 
         // The middle of the filled ellipse shows yellow on the screen itself.
         const QPoint ellipseCentre =
-            editor->paintView->viewport()->mapToGlobal(onCanvas(*editor, origin + QPointF(120, 90)));
+            editor->canvasView->viewport()->mapToGlobal(onCanvas(*editor, origin + QPointF(120, 90)));
         const QPoint onScreen = ellipseCentre - screen->geometry().topLeft();
         QTRY_COMPARE_WITH_TIMEOUT(screen->grabWindow(0).toImage().pixel(onScreen), qRgb(255, 255, 0), 10000);
         // The fill swatch of the tool bar shows the fill color too.
@@ -74,7 +74,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(editor));
         editor->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(editor));
-        const QPointF origin = editor->paintView->imagerect()->topLeft();
+        const QPointF origin = editor->canvasView->imageRect()->topLeft();
 
         clickSegment(*editor, PixelateSegment);
         dragOnCanvas(*editor, origin + QPointF(30, 30), origin + QPointF(200, 150));
@@ -92,11 +92,11 @@ private slots:
         clickSegment(*editor, PointerSegment);
         pressCanvas(*editor, origin + QPointF(240, 320));
         releaseCanvas(*editor, origin + QPointF(240, 320));
-        QVERIFY(editor->paintView->markedFigure());
-        QCOMPARE(editor->paintView->myDrawings().lst.size(), 7);
+        QVERIFY(editor->canvasView->markedFigure());
+        QCOMPARE(editor->canvasView->figureList().items.size(), 7);
 
         // The middle of the pixelated patch shows one flat block on the screen.
-        const QPoint block = editor->paintView->viewport()->mapToGlobal(onCanvas(*editor, origin + QPointF(102, 92)))
+        const QPoint block = editor->canvasView->viewport()->mapToGlobal(onCanvas(*editor, origin + QPointF(102, 92)))
                              - screen->geometry().topLeft();
         QTRY_COMPARE_WITH_TIMEOUT(screen->grabWindow(0).toImage().pixel(block),
                                   screen->grabWindow(0).toImage().pixel(block + QPoint(3, 3)), 10000);

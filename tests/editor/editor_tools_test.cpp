@@ -80,17 +80,17 @@ class EditorToolsTest : public QObject
         return *editor;
     }
 
-    QPointF origin() const { return editor->paintView->imagerect()->topLeft(); }
-    int figuresDrawn() const { return int(editor->paintView->rootGroup()->contents().size()) - 1; }
+    QPointF origin() const { return editor->canvasView->imageRect()->topLeft(); }
+    int figuresDrawn() const { return int(editor->canvasView->rootGroup()->contents().size()) - 1; }
     void key(QKeySequence sequence) { QTest::keySequence(editor->windowHandle(), sequence); }
 
     // The numbers of the counters on the canvas, in drawing order.
     QList<int> counters() const
     {
         QList<int> numbers;
-        for (const auto &record : editor->paintView->figuresOnCanvas().lst)
-            if (record->mobjType == QLatin1String("counter"))
-                numbers << counterNumber(*record->mGroup);
+        for (const auto &record : editor->canvasView->figuresOnCanvas().items)
+            if (record->typeName == QLatin1String("counter"))
+                numbers << counterNumber(*record->group);
         return numbers;
     }
 
@@ -114,7 +114,7 @@ class EditorToolsTest : public QObject
             key(kinds[i].first);
             const QPointF from = origin() + QPointF(10 + 40 * i, 20);
             dragOnCanvas(*editor, from, from + QPointF(30, 60));
-            QCOMPARE(editor->paintView->myDrawings().lst.constLast()->mobjType, kinds[i].second);
+            QCOMPARE(editor->canvasView->figureList().items.constLast()->typeName, kinds[i].second);
         }
         editor->buttonBar->clickSegment(FilledRectangleSegment);
         dragOnCanvas(*editor, origin() + QPointF(10, 200), origin() + QPointF(60, 240));
@@ -135,29 +135,29 @@ private slots:
         EditorWindow &window = open();
         drawEveryKind();
         QCOMPARE(figuresDrawn(), 10);
-        const auto moved = window.paintView->myDrawings().lst.at(4);   // the pixelated patch
-        const QRectF placed = *moved->mrect;
+        const auto moved = window.canvasView->figureList().items.at(4);   // the pixelated patch
+        const QRectF placed = *moved->rect;
 
         // Move it with the pointer tool, then delete it.
         key(QKeySequence(Qt::Key_V));
         const QPointF grip = placed.center();
         dragOnCanvas(window, grip, grip + QPointF(15, 100));
-        QCOMPARE(*moved->mrect, placed.translated(15, 100));
-        QCOMPARE(window.paintView->markedFigure(), moved);
-        QTest::keyClick(window.paintView, Qt::Key_Delete);
+        QCOMPARE(*moved->rect, placed.translated(15, 100));
+        QCOMPARE(window.canvasView->markedFigure(), moved);
+        QTest::keyClick(window.canvasView, Qt::Key_Delete);
         QCOMPARE(figuresDrawn(), 9);
 
         key(QKeySequence(Qt::CTRL | Qt::Key_Z));   // the deletion
         QCOMPARE(figuresDrawn(), 10);
         key(QKeySequence(Qt::CTRL | Qt::Key_Z));   // the move
-        QCOMPARE(*moved->mrect, placed);
-        QCOMPARE(moved->mGroup->place().dx(), 0.0);
+        QCOMPARE(*moved->rect, placed);
+        QCOMPARE(moved->group->place().dx(), 0.0);
         for (int i = 10; i > 0; --i) {
             QCOMPARE(figuresDrawn(), i);
             key(QKeySequence(Qt::CTRL | Qt::Key_Z));
         }
         QCOMPARE(figuresDrawn(), 0);
-        QVERIFY(window.paintView->myDrawings().lst.isEmpty());
+        QVERIFY(window.canvasView->figureList().items.isEmpty());
         key(QKeySequence(Qt::CTRL | Qt::Key_Z));   // nothing left to undo
         QCOMPARE(figuresDrawn(), 0);
 
@@ -167,13 +167,13 @@ private slots:
         for (int i = 0; i < 5; ++i)
             key(QKeySequence(Qt::CTRL | Qt::Key_Y));
         QCOMPARE(figuresDrawn(), 10);
-        QCOMPARE(*moved->mrect, placed.translated(15, 100));
+        QCOMPARE(*moved->rect, placed.translated(15, 100));
         key(QKeySequence(Qt::CTRL | Qt::Key_Y));
         QCOMPARE(figuresDrawn(), 9);
         key(QKeySequence(Qt::CTRL | Qt::Key_Z));
         QStringList kinds;
-        for (const auto &record : window.paintView->myDrawings().lst)
-            kinds << record->mobjType;
+        for (const auto &record : window.canvasView->figureList().items)
+            kinds << record->typeName;
         QCOMPARE(kinds, (QStringList{"rectangle", "ellipse", "line", "arrow", "pixelate", "blur", "highlighter",
                                      "counter", "pen", "rectangle"}));
     }
@@ -192,10 +192,10 @@ private slots:
         QCOMPARE(after, patternImage(200, 150));
 
         clickSegment(window, TextSegment);
-        QTest::keyClicks(window.texteditview->textview, QStringLiteral("Note"));
+        QTest::keyClicks(window.textView->textview, QStringLiteral("Note"));
         pressCanvas(window, origin() + QPointF(20, 170));
         releaseCanvas(window, origin() + QPointF(20, 170));
-        const auto text = window.paintView->myDrawings().lst.constLast()->mText;
+        const auto text = window.canvasView->figureList().items.constLast()->text;
         QVERIFY(text);
         const int size = text->font().size;
         clickSegment(window, IncreaseFontSegment);
@@ -226,7 +226,7 @@ private slots:
         key(QKeySequence(Qt::Key_V));
         pressCanvas(window, origin() + QPointF(100, 200));
         releaseCanvas(window, origin() + QPointF(100, 200));
-        QTest::keyClick(window.paintView, Qt::Key_Delete);
+        QTest::keyClick(window.canvasView, Qt::Key_Delete);
         QCOMPARE(counters(), (QList<int>{1, 3}));
         key(QKeySequence(Qt::Key_N));
         pressCanvas(window, origin() + QPointF(300, 120));
@@ -290,11 +290,11 @@ private slots:
         QCOMPARE(window.buttonBar->segmentToolTip(PenSegment), QStringLiteral("Pen"));
 
         key(QKeySequence(Qt::Key_K));
-        QCOMPARE(window.paintView->selectedTool(), std::optional(stamp));
+        QCOMPARE(window.canvasView->selectedTool(), std::optional(stamp));
         QCOMPARE(window.buttonBar->selectedSegment(), 24);
         dragOnCanvas(window, origin() + QPointF(20, 20), origin() + QPointF(90, 70));
         QCOMPARE(figuresDrawn(), 1);
-        QCOMPARE(window.paintView->myDrawings().lst.constLast()->mobjType, QStringLiteral("stamp"));
+        QCOMPARE(window.canvasView->figureList().items.constLast()->typeName, QStringLiteral("stamp"));
         delete editor.data();   // before the table it draws with
     }
 
@@ -364,7 +364,7 @@ private slots:
             {PenSegment, QKeySequence(Qt::Key_P), ToolKind::Pen}};
         for (const auto &[segment, sequence, tool] : tools) {
             key(sequence);
-            QCOMPARE(window.paintView->selectedTool(), std::optional(tool));
+            QCOMPARE(window.canvasView->selectedTool(), std::optional(tool));
             QCOMPARE(window.buttonBar->selectedSegment(), segment);
             ToolBarSegment *shown = window.buttonBar->segment(segment);
             const QString text = window.buttonBar->segmentToolTip(segment);
@@ -378,13 +378,13 @@ private slots:
 
         // T opens the text popover; while it is up, keys are text.
         key(QKeySequence(Qt::Key_T));
-        QVERIFY(window.texteditpopover->isVisible());
-        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::Text));
+        QVERIFY(window.textPopup->isVisible());
+        QCOMPARE(window.canvasView->selectedTool(), std::optional(ToolKind::Text));
         key(QKeySequence(Qt::Key_R));
         key(QKeySequence(Qt::CTRL | Qt::Key_S));
-        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::Text));
+        QCOMPARE(window.canvasView->selectedTool(), std::optional(ToolKind::Text));
         QVERIFY(panels.requests.isEmpty());
-        window.texteditpopover->close();
+        window.textPopup->close();
 
         // Ctrl+S opens the save panel in the pictures folder with a dated name, and the
         // next one where the user saved.

@@ -29,7 +29,7 @@ class EditorWindowTest : public QObject
         editor = new EditorWindow(m_desktop.services);
         editor->delegate = application;
         editor->picture = picture;
-        editor->screennum = 0;
+        editor->screenIndex = 0;
         editor->show();
         editor->setGeometry(QGuiApplication::primaryScreen()->geometry());
         if (!QTest::qWaitForWindowExposed(editor))
@@ -39,7 +39,7 @@ class EditorWindowTest : public QObject
 
     EditorWindow &openEditorOnPattern() { return openEditor(patternImage(300, 200)); }
 
-    int figureCount() const { return int(editor->paintView->rootGroup()->contents().size()) - 1; }
+    int figureCount() const { return int(editor->canvasView->rootGroup()->contents().size()) - 1; }
 
     NotificationRecorder *recorder = nullptr;
 
@@ -97,8 +97,8 @@ private slots:
         }
         QCOMPARE(hexString(bar->segment(16)->swatchColor()), QStringLiteral("#000080"));
         QCOMPARE(hexString(bar->segment(17)->swatchColor()), QStringLiteral("#808000"));
-        QVERIFY(!window.paintView->selectedTool().has_value());   // no tool until one is picked
-        QVERIFY(window.paintView->imagerect().has_value());
+        QVERIFY(!window.canvasView->selectedTool().has_value());   // no tool until one is picked
+        QVERIFY(window.canvasView->imageRect().has_value());
         QVERIFY(window.picture.isNull());                            // the canvas holds the only copy
     }
 
@@ -106,14 +106,14 @@ private slots:
     {
         EditorWindow &window = openEditorOnPattern();
         clickSegment(window, 5);
-        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::Rectangle));
+        QCOMPARE(window.canvasView->selectedTool(), std::optional(ToolKind::Rectangle));
         for (int spacer : {3, 9}) {
             clickSegment(window, spacer);
-            QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::Rectangle));
+            QCOMPARE(window.canvasView->selectedTool(), std::optional(ToolKind::Rectangle));
             QCOMPARE(window.buttonBar->selectedSegment(), 5);
         }
-        QVERIFY(!window.texteditpopover->isVisible());
-        QVERIFY(!window.linesizepopup->isVisible());
+        QVERIFY(!window.textPopup->isVisible());
+        QVERIFY(!window.lineWidthPopup->isVisible());
         QVERIFY(!window.colorPopup->isVisible());
         QCOMPARE(figureCount(), 0);
         QVERIFY(window.isVisible());
@@ -128,7 +128,7 @@ private slots:
             {11, ToolKind::FilledEllipse}, {13, ToolKind::IncreaseFont}, {14, ToolKind::DecreaseFont}};
         for (const auto &[segment, tool] : tools) {
             clickSegment(window, segment);
-            QCOMPARE(window.paintView->selectedTool(), std::optional(tool));
+            QCOMPARE(window.canvasView->selectedTool(), std::optional(tool));
             QCOMPARE(window.buttonBar->selectedSegment(), segment);
         }
     }
@@ -136,32 +136,32 @@ private slots:
     void withoutAnImageTheToolBarIsIgnored()
     {
         EditorWindow &window = openEditor(QImage());
-        QVERIFY(!window.paintView->imagerect().has_value());
+        QVERIFY(!window.canvasView->imageRect().has_value());
         clickSegment(window, 5);
         clickSegment(window, 12);
-        QVERIFY(!window.paintView->selectedTool().has_value());
-        QVERIFY(!window.texteditpopover->isVisible());
+        QVERIFY(!window.canvasView->selectedTool().has_value());
+        QVERIFY(!window.textPopup->isVisible());
     }
 
     void typedTextLandsAtThePressPoint()
     {
         EditorWindow &window = openEditorOnPattern();
         clickSegment(window, 12);
-        QVERIFY(window.texteditpopover->isVisible());
-        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::Text));
-        QTest::keyClicks(window.texteditview->textview, QStringLiteral("Hello there"));
+        QVERIFY(window.textPopup->isVisible());
+        QCOMPARE(window.canvasView->selectedTool(), std::optional(ToolKind::Text));
+        QTest::keyClicks(window.textView->textview, QStringLiteral("Hello there"));
         // Below the popover, which hangs from the tool bar over the top of the picture.
-        const QPointF at = window.paintView->imagerect()->topLeft() + QPointF(40, 170);
+        const QPointF at = window.canvasView->imageRect()->topLeft() + QPointF(40, 170);
         // The press outside the popup closes it and still reaches the canvas.
         pressCanvas(window, at);
         releaseCanvas(window, at);
-        QVERIFY(!window.texteditpopover->isVisible());
-        QCOMPARE(window.paintView->myDrawings().lst.size(), 1);
-        const std::shared_ptr<Figure> record = window.paintView->myDrawings().lst.first();
-        QCOMPARE(record->mobjType, QStringLiteral("text"));
-        QVERIFY(record->mText);
-        QCOMPARE(record->mText->text(), QStringLiteral("Hello there"));
-        QCOMPARE(record->mrect->topLeft(), at);
+        QVERIFY(!window.textPopup->isVisible());
+        QCOMPARE(window.canvasView->figureList().items.size(), 1);
+        const std::shared_ptr<Figure> record = window.canvasView->figureList().items.first();
+        QCOMPARE(record->typeName, QStringLiteral("text"));
+        QVERIFY(record->text);
+        QCOMPARE(record->text->text(), QStringLiteral("Hello there"));
+        QCOMPARE(record->rect->topLeft(), at);
         QCOMPARE(figureCount(), 1);
     }
 
@@ -169,29 +169,29 @@ private slots:
     {
         EditorWindow &window = openEditorOnPattern();
         clickSegment(window, 12);
-        QPlainTextEdit *text = window.texteditview->textview;
+        QPlainTextEdit *text = window.textView->textview;
         QTest::keyClicks(text, QStringLiteral("abc"));
         QEvent enter(QEvent::Enter);
         QCoreApplication::sendEvent(text, &enter);
         QTest::mouseClick(text->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
-        QVERIFY(window.texteditpopover->isVisible());
-        QCOMPARE(window.paintView->myDrawings().lst.size(), 0);
+        QVERIFY(window.textPopup->isVisible());
+        QCOMPARE(window.canvasView->figureList().items.size(), 0);
     }
 
     void textSegmentTogglesThePopoverAndEmptiesIt()
     {
         EditorWindow &window = openEditorOnPattern();
         clickSegment(window, 12);
-        QVERIFY(window.texteditpopover->isVisible());
-        QTest::keyClicks(window.texteditview->textview, QStringLiteral("draft"));
+        QVERIFY(window.textPopup->isVisible());
+        QTest::keyClicks(window.textView->textview, QStringLiteral("draft"));
         // The second click lands outside the popup, which closes it first.
         clickSegment(window, 12);
-        QVERIFY(!window.texteditpopover->isVisible());
-        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::Text));
-        QCOMPARE(window.texteditview->text(), QString());
+        QVERIFY(!window.textPopup->isVisible());
+        QCOMPARE(window.canvasView->selectedTool(), std::optional(ToolKind::Text));
+        QCOMPARE(window.textView->text(), QString());
         clickSegment(window, 12);
-        QVERIFY(window.texteditpopover->isVisible());
-        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::Text));
+        QVERIFY(window.textPopup->isVisible());
+        QCOMPARE(window.canvasView->selectedTool(), std::optional(ToolKind::Text));
     }
 
     void lineWidthSegmentLeavesThePointerTool()
@@ -200,15 +200,15 @@ private slots:
         EditorWindow &window = openEditorOnPattern();
         clickSegment(window, 8);
         clickSegment(window, 15);
-        QVERIFY(window.linesizepopup->isVisible());
-        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::Pointer));
+        QVERIFY(window.lineWidthPopup->isVisible());
+        QCOMPARE(window.canvasView->selectedTool(), std::optional(ToolKind::Pointer));
         QCOMPARE(window.buttonBar->selectedSegment(), 4);
-        QVERIFY(window.linesizeview->rbThick->isChecked());
+        QVERIFY(window.lineWidthView->rbThick->isChecked());
         QCOMPARE(Preferences::standard().integerForKey(QStringLiteral("linesize")), 9);
         // Choosing a width stores it and leaves the popover open.
-        QTest::mouseClick(window.linesizeview->rbThickest, Qt::LeftButton);
+        QTest::mouseClick(window.lineWidthView->rbThickest, Qt::LeftButton);
         QCOMPARE(Preferences::standard().integerForKey(QStringLiteral("linesize")), 8);
-        QVERIFY(window.linesizepopup->isVisible());
+        QVERIFY(window.lineWidthPopup->isVisible());
     }
 
     void paletteFromTheFillSwatchPaintsIt()
@@ -226,7 +226,7 @@ private slots:
         QVERIFY(window.colorPopup->arrowTip().x() <= clickX + window.buttonBar->width() / 50);
         QCOMPARE(window.colorPopup->arrowTip().y(),
                  window.buttonBar->mapToGlobal(QPoint(0, window.buttonBar->height())).y());
-        QTest::mouseClick(window.colorPalette->tealbutton, Qt::LeftButton);
+        QTest::mouseClick(window.colorPalette->palette()->button("teal"), Qt::LeftButton);
         QCOMPARE(Preferences::standard().stringForKey(QStringLiteral("fillcolor")), QStringLiteral("teal"));
         QCOMPARE(hexString(fill->swatchColor()), QStringLiteral("#008080"));
         QCOMPARE(window.colorPalette->palette()->namesTurnedOn(), QStringList{QStringLiteral("teal")});
@@ -236,7 +236,7 @@ private slots:
         QVERIFY(window.colorPopup->isVisible());
         QCOMPARE(window.colorPalette->palette()->namesTurnedOn(), QStringList{QStringLiteral("red")});
         // A line color paints the line swatch only.
-        QTest::mouseClick(window.colorPalette->maroonbutton, Qt::LeftButton);
+        QTest::mouseClick(window.colorPalette->palette()->button("maroon"), Qt::LeftButton);
         QCOMPARE(lineColorName(), QStringLiteral("maroon"));
         QCOMPARE(hexString(window.buttonBar->segment(16)->swatchColor()), QStringLiteral("#800000"));
         QCOMPARE(hexString(fill->swatchColor()), QStringLiteral("#008080"));
@@ -245,25 +245,25 @@ private slots:
     void deleteRemovesTheSelectedFigureUnlessTyping()
     {
         EditorWindow &window = openEditorOnPattern();
-        const QPointF origin = window.paintView->imagerect()->topLeft();
+        const QPointF origin = window.canvasView->imageRect()->topLeft();
         clickSegment(window, 10);
         dragOnCanvas(window, origin + QPointF(20, 20), origin + QPointF(120, 90));
         QCOMPARE(figureCount(), 1);
 
         clickSegment(window, 12);
-        QVERIFY(window.texteditpopover->isVisible());
+        QVERIFY(window.textPopup->isVisible());
         // Keys reach the text entry while it is up; even sent to the editor they delete nothing.
-        QTest::keyClick(window.texteditview->textview, Qt::Key_Delete);
+        QTest::keyClick(window.textView->textview, Qt::Key_Delete);
         QTest::keyClick(&window, Qt::Key_Delete);
         QTest::keyClick(&window, Qt::Key_Backspace);
         QCOMPARE(figureCount(), 1);
-        window.texteditpopover->close();
+        window.textPopup->close();
 
-        QTest::keyClick(window.paintView, Qt::Key_Delete);
+        QTest::keyClick(window.canvasView, Qt::Key_Delete);
         QCOMPARE(figureCount(), 0);
-        QCOMPARE(window.paintView->myDrawings().lst.size(), 1);
-        QTest::keyClick(window.paintView, Qt::Key_Backspace);
-        QCOMPARE(window.paintView->myDrawings().lst.size(), 0);
+        QCOMPARE(window.canvasView->figureList().items.size(), 1);
+        QTest::keyClick(window.canvasView, Qt::Key_Backspace);
+        QCOMPARE(window.canvasView->figureList().items.size(), 0);
     }
 
     void helpSegmentOpensItsLink()
@@ -289,19 +289,19 @@ private slots:
         this->application = &application;
         EditorWindow &window = openEditorOnPattern();
         QCOMPARE(window.delegate.data(), static_cast<AppRequests *>(&application));
-        QVERIFY(application.usepaintcontroller);
-        QCOMPARE(application.paintWindow, &window);
+        QVERIFY(application.editorOpen);
+        QCOMPARE(application.lastEditor, &window);
         QSignalSpy closing(&window, &EditorWindow::windowWillClose);
         window.close();
         QCOMPARE(closing.size(), 1);
-        QVERIFY(!application.usepaintcontroller);
+        QVERIFY(!application.editorOpen);
         // Another window of the application closing tells nobody anything.
         EditorWindow &second = openEditorOnPattern();
-        QVERIFY(application.usepaintcontroller);
+        QVERIFY(application.editorOpen);
         QWidget other;
         other.show();
         other.close();
-        QVERIFY(application.usepaintcontroller);
+        QVERIFY(application.editorOpen);
         delete &second;
         this->application = nullptr;
     }
@@ -310,36 +310,36 @@ private slots:
     {
         Preferences::standard().setInteger(QStringLiteral("fontsize"), 72);
         EditorWindow &window = openEditorOnPattern();
-        const QPointF at = window.paintView->imagerect()->topLeft() + QPointF(20, 170);
+        const QPointF at = window.canvasView->imageRect()->topLeft() + QPointF(20, 170);
         clickSegment(window, 12);
-        QTest::keyClicks(window.texteditview->textview, QStringLiteral("Wg"));
+        QTest::keyClicks(window.textView->textview, QStringLiteral("Wg"));
         pressCanvas(window, at);
         releaseCanvas(window, at);
         QCOMPARE(figureCount(), 1);
-        const std::shared_ptr<Figure> record = window.paintView->myDrawings().lst.first();
-        QVERIFY(record->mText);
-        QCOMPARE(record->mText->font().size, 72);
+        const std::shared_ptr<Figure> record = window.canvasView->figureList().items.first();
+        QVERIFY(record->text);
+        QCOMPARE(record->text->font().size, 72);
 
         auto sizeAfterClicking = [&](int segment) {
             clickSegment(window, segment);
-            return record->mText->font().size;
+            return record->text->font().size;
         };
         QCOMPARE(sizeAfterClicking(13), 74);
         QCOMPARE(sizeAfterClicking(13), 74);
-        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::IncreaseFont));
-        const QRectF largest = *record->mrect;
+        QCOMPARE(window.canvasView->selectedTool(), std::optional(ToolKind::IncreaseFont));
+        const QRectF largest = *record->rect;
 
         // Down by two per click, from 74 to 8 in 33 clicks, then to 6 and no further.
         for (int expected = 72; expected >= 8; expected -= 2)
             QCOMPARE(sizeAfterClicking(14), expected);
         QCOMPARE(sizeAfterClicking(14), 6);
         QCOMPARE(sizeAfterClicking(14), 6);
-        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::DecreaseFont));
+        QCOMPARE(window.canvasView->selectedTool(), std::optional(ToolKind::DecreaseFont));
         QCOMPARE(Preferences::standard().integerForKey(QStringLiteral("fontsize")), 6);
         // The record follows the text's size and stays where the text was placed.
-        QCOMPARE(record->mrect->topLeft(), at);
-        QVERIFY(record->mrect->height() < largest.height() / 4);
-        QVERIFY(record->mrect->width() < largest.width() / 4);
+        QCOMPARE(record->rect->topLeft(), at);
+        QVERIFY(record->rect->height() < largest.height() / 4);
+        QVERIFY(record->rect->width() < largest.width() / 4);
         QCOMPARE(figureCount(), 1);
     }
 
@@ -349,7 +349,7 @@ private slots:
     void failedUploadOrCopyKeepsTheDrawing()
     {
         EditorWindow &window = openEditorOnPattern();
-        const QPointF origin = window.paintView->imagerect()->topLeft();
+        const QPointF origin = window.canvasView->imageRect()->topLeft();
         clickSegment(window, 5);
         dragOnCanvas(window, origin + QPointF(20, 20), origin + QPointF(120, 90));
         clickSegment(window, 8);
@@ -377,8 +377,8 @@ private slots:
         QVERIFY(editor && window.isVisible());
         QCOMPARE(closing.size(), 0);
         QCOMPARE(figureCount(), 2);
-        QCOMPARE(window.paintView->myDrawings().lst.size(), 2);
-        QCOMPARE(window.paintView->selectedTool(), std::optional(ToolKind::Pointer));
+        QCOMPARE(window.canvasView->figureList().items.size(), 2);
+        QCOMPARE(window.canvasView->selectedTool(), std::optional(ToolKind::Pointer));
 
         // The copy writes no file: with the folder still blocked it goes through, and
         // the editor closes.

@@ -46,13 +46,13 @@ private slots:
         FigureList list;
         const auto a = added(list, "rectangle", makeOutlineRectangle(Color::white(), 0, 0, 4, 4, 4));
         const auto b = added(list, "ellipse", makeOutlineEllipse(Color::white(), 0, 0, 4, 4, 4));
-        QCOMPARE(list.lst.size(), 2);
-        QVERIFY(!a->mSelected);
-        QVERIFY(b->mSelected);
-        QCOMPARE(b->mrect, std::optional<QRectF>(QRectF(1, 2, 3, 4)));
-        QCOMPARE(b->mobjType, QStringLiteral("ellipse"));
-        QCOMPARE(b->mlinelength, -1.0);
-        QVERIFY(!b->mText && !b->mGroup);
+        QCOMPARE(list.items.size(), 2);
+        QVERIFY(!a->selected);
+        QVERIFY(b->selected);
+        QCOMPARE(b->rect, std::optional<QRectF>(QRectF(1, 2, 3, 4)));
+        QCOMPARE(b->typeName, QStringLiteral("ellipse"));
+        QCOMPARE(b->lineLength, -1.0);
+        QVERIFY(!b->text && !b->group);
     }
 
     void selectItemsMatchesAllThreeFields()
@@ -68,12 +68,12 @@ private slots:
         const auto mixed = added(list, "rectangle", shape, text);
 
         list.selectItems(shape, nullptr, nullptr);
-        QVERIFY(r1->mSelected && !r2->mSelected && !r3->mSelected && !mixed->mSelected);
+        QVERIFY(r1->selected && !r2->selected && !r3->selected && !mixed->selected);
         list.selectItems(nullptr, nullptr, arrow);
-        QVERIFY(!r1->mSelected && r3->mSelected);
+        QVERIFY(!r1->selected && r3->selected);
         list.selectItems(nullptr, nullptr, nullptr);
-        for (const auto &r : list.lst)
-            QVERIFY(!r->mSelected);
+        for (const auto &r : list.items)
+            QVERIFY(!r->selected);
     }
 
     void removeItemDropsOnlyThatRecord()
@@ -83,9 +83,9 @@ private slots:
         const auto b = added(list, "line", makeLine(Color::white(), 0, 0, 1, 1, 1));
         const auto c = added(list, "line", makeLine(Color::white(), 0, 0, 1, 1, 1));
         list.removeItem(std::make_shared<Figure>(*b));   // an equal copy is another record
-        QCOMPARE(list.lst.size(), 3);
+        QCOMPARE(list.items.size(), 3);
         list.removeItem(b);
-        QCOMPARE(list.lst, (QList<std::shared_ptr<Figure>>{a, c}));
+        QCOMPARE(list.items, (QList<std::shared_ptr<Figure>>{a, c}));
     }
 
     void originAndSizeFollowTheNodeOnly()
@@ -97,21 +97,21 @@ private slots:
         const auto r2 = added(list, "arrow", nullptr, nullptr, arrow);
         list.setShapeOrigin(shape.get(), 10, 20);
         list.setShapeSize(shape.get(), 30, 40);
-        QCOMPARE(r1->mrect, std::optional<QRectF>(QRectF(10, 20, 30, 40)));
+        QCOMPARE(r1->rect, std::optional<QRectF>(QRectF(10, 20, 30, 40)));
         // Group operations look at groups only.
         list.setGroupOrigin(shape.get(), 99, 99);
-        QCOMPARE(r1->mrect->topLeft(), QPointF(10, 20));
+        QCOMPARE(r1->rect->topLeft(), QPointF(10, 20));
         list.setGroupOrigin(arrow.get(), 5, 6);
         list.setGroupSize(arrow.get(), 7, 8);
-        QCOMPARE(r2->mrect, std::optional<QRectF>(QRectF(5, 6, 7, 8)));
+        QCOMPARE(r2->rect, std::optional<QRectF>(QRectF(5, 6, 7, 8)));
 
         // No record, or a record without a rectangle: nothing happens.
         const auto stray = makeOutlineRectangle(Color::white(), 0, 0, 4, 4, 4);
         list.setShapeOrigin(stray.get(), 1, 1);
-        r1->mrect.reset();
+        r1->rect.reset();
         list.setShapeSize(shape.get(), 1, 1);
-        QVERIFY(!r1->mrect);
-        QCOMPARE(r2->mrect, std::optional<QRectF>(QRectF(5, 6, 7, 8)));
+        QVERIFY(!r1->rect);
+        QCOMPARE(r2->rect, std::optional<QRectF>(QRectF(5, 6, 7, 8)));
     }
 
     void buildersUseRoundCapsAndMiterJoins()

@@ -102,12 +102,12 @@ private slots:
         canvas.records.addItem(arrow->typeName(), record, nullptr, nullptr,
                                std::dynamic_pointer_cast<scene::Group>(started.node), started.rect.x(),
                                started.rect.y(), started.rect.width(), started.rect.height());
-        const QRectF before = *record->mrect;
+        const QRectF before = *record->rect;
         const DrawingTool *pen = ToolTable::standard().drawingToolFor(ToolKind::Pen);
         pen->drag(canvas, record, scene::Point{10, 10}, scene::Point{200, 150});
-        QCOMPARE(*record->mrect, before);
+        QCOMPARE(*record->rect, before);
         arrow->drag(canvas, record, scene::Point{10, 10}, scene::Point{200, 150});
-        QCOMPARE(*record->mrect, QRectF(10, 10, 190, 140));
+        QCOMPARE(*record->rect, QRectF(10, 10, 190, 140));
     }
 };
 

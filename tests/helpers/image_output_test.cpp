@@ -57,7 +57,7 @@ bool samePixels(const QImage &a, const QImage &b, int tolerance = 0)
 std::shared_ptr<Figure> figureAt(const QRectF &rect)
 {
     auto figure = std::make_shared<Figure>();
-    figure->mrect = rect;
+    figure->rect = rect;
     return figure;
 }
 
@@ -167,7 +167,7 @@ private slots:
         QTemporaryDir dir;
         FigureList figures;
         // Reaches 20 points past the right edge of the picture.
-        figures.lst << figureAt(QRectF(70, 30, 50, 10));
+        figures.items << figureAt(QRectF(70, 30, 50, 10));
         const QRectF widened = widenForFigures(QRectF(20, 20, 40, 40), figures.rects());
         QCOMPARE(widened, QRectF(20, 20, 106, 40));
         const QString written = writeImage(dir.filePath("wide.png"), plain, figures.rects(), QRectF(20, 20, 40, 40));
@@ -175,14 +175,14 @@ private slots:
 
         // Up and left of the area: a 6-point margin on the left, none on top.
         FigureList leftUp;
-        leftUp.lst << figureAt(QRectF(5, 8, 10, 10));
+        leftUp.items << figureAt(QRectF(5, 8, 10, 10));
         QCOMPARE(widenForFigures(QRectF(20, 20, 40, 40), leftUp.rects()), QRectF(-1, 8, 55, 52));
         const QString clipped = writeImage(dir.filePath("leftup.png"), plain, leftUp.rects(), QRectF(20, 20, 40, 40));
         QVERIFY(samePixels(readPng(clipped), plain.copy(0, 8, 54, 52)));
 
         // Figures entirely off the picture still clip to it.
         FigureList far;
-        far.lst << figureAt(QRectF(500, 500, 10, 10));
+        far.items << figureAt(QRectF(500, 500, 10, 10));
         QVERIFY(samePixels(readPng(writeImage(dir.filePath("far.png"), plain, far.rects(), QRectF(90, 90, 5, 5))),
                            plain.copy(90, 90, 10, 10)));
     }
@@ -236,21 +236,21 @@ private slots:
     {
         // A record equal to the area passed in adds nothing (else it would add 6).
         FigureList same;
-        same.lst << figureAt(QRectF(20, 20, 40, 40));
+        same.items << figureAt(QRectF(20, 20, 40, 40));
         QCOMPARE(widenForFigures(QRectF(20, 20, 40, 40), same.rects()), QRectF(20, 20, 40, 40));
 
         // A second record equal to the one before it is skipped; taken twice, the
         // wide figure left of the area would grow the width from 100 to 112.
         FigureList twice;
-        twice.lst << figureAt(QRectF(5, 8, 100, 10)) << figureAt(QRectF(5, 8, 100, 10));
+        twice.items << figureAt(QRectF(5, 8, 100, 10)) << figureAt(QRectF(5, 8, 100, 10));
         QCOMPARE(widenForFigures(QRectF(20, 20, 40, 40), twice.rects()), QRectF(-1, 8, 100, 52));
         // Not skipped once another rectangle came between them.
-        twice.lst.insert(1, figureAt(QRectF(30, 30, 1, 1)));
+        twice.items.insert(1, figureAt(QRectF(30, 30, 1, 1)));
         QCOMPARE(widenForFigures(QRectF(20, 20, 40, 40), twice.rects()), QRectF(-1, 8, 112, 52));
 
         // Records without a rectangle are passed over.
         FigureList unplaced;
-        unplaced.lst << std::make_shared<Figure>();
+        unplaced.items << std::make_shared<Figure>();
         QCOMPARE(widenForFigures(QRectF(1, 2, 3, 4), unplaced.rects()), QRectF(1, 2, 3, 4));
     }
 

@@ -167,8 +167,8 @@ private slots:
         image.setDevicePixelRatio(2);   // 100 × 50 points
         FigureList figures;
         auto figure = std::make_shared<Figure>();
-        figure->mrect = QRectF(60, 10, 10, 10);   // right of the area: widens it to 76 points
-        figures.lst << figure;
+        figure->rect = QRectF(60, 10, 10, 10);   // right of the area: widens it to 76 points
+        figures.items << figure;
         panels.saveAnswer = dir.filePath("typed");
         saveImageWithPanel(desktop, image, figures.rects(), QRectF(0, 0, 50, 50));
         QCOMPARE(panels.lastTypes, QStringList{"png"});
@@ -592,8 +592,8 @@ private slots:
         QScreen *screen = QGuiApplication::primaryScreen();
         QPointer<EditorWindow> editor = EditorWindow::openOn(renderSelectionImage(overlay).image, screen, &delegate, desktop);
         QTRY_VERIFY_WITH_TIMEOUT(editor && editor->isLoaded(), 20000);
-        QCOMPARE(editor->paintView->imagerect()->size(), QSizeF(60, 40));
-        QCOMPARE(editor->screennum, 0);
+        QCOMPARE(editor->canvasView->imageRect()->size(), QSizeF(60, 40));
+        QCOMPARE(editor->screenIndex, 0);
         QVERIFY(editor->isVisible());
         QTRY_COMPARE_WITH_TIMEOUT(editor->frameGeometry(), screen->geometry(), 10000);
         // The editor deletes itself when it closes.
@@ -656,8 +656,8 @@ private slots:
         const QImage canvas = patterned(160, 120, 23);
         FigureList figures;
         auto figure = std::make_shared<Figure>();
-        figure->mrect = QRectF(100, 40, 30, 20);   // past the area's right and bottom edges
-        figures.lst << figure;
+        figure->rect = QRectF(100, 40, 30, 20);   // past the area's right and bottom edges
+        figures.items << figure;
         uploadImage(desktop, canvas, figures.rects(), QRectF(10, 10, 60, 50));
         QTRY_VERIFY_WITH_TIMEOUT(!recorder->received.isEmpty(), 30000);
         QCOMPARE(recorder->received[0].summary, QStringLiteral("SAVED TO CLIPBOARD"));

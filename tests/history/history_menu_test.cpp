@@ -144,7 +144,7 @@ private slots:
         m_opened.clear();
         QAction stray(QStringLiteral("stray"));
         stray.setToolTip(QStringLiteral("Error: File doesn't exist"));
-        menu()->openimage(&stray);
+        menu()->openImage(&stray);
         QVERIFY(m_opened.isEmpty());
     }
 
@@ -213,7 +213,7 @@ private slots:
         QCOMPARE(historyWindows().size(), 1);
         HistoryWindow *window = historyWindows().first();
         QVERIFY(window->isVisible());
-        QTRY_COMPARE_WITH_TIMEOUT(window->imagetable->model()->rowCount(), 12, kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(window->tableView->model()->rowCount(), 12, kWaitMs);
         all->trigger();
         QCOMPARE(historyWindows().size(), 2);
 

@@ -89,13 +89,13 @@ private slots:
         QSignalSpy loaded(&view, &HistoryTable::historyLoaded);
         QVERIFY(loaded.wait(20000));
         QCOMPARE(loaded.first().first().toInt(), 0);
-        QCOMPARE(view.imagetable->model()->rowCount(), 0);
+        QCOMPARE(view.tableView->model()->rowCount(), 0);
 
         view.tableViewData = {{kBase + QStringLiteral("a.png"), QStringLiteral("t1")},
                               {QString(), QStringLiteral("t2")},
                               {kBase + QStringLiteral("c.png"), QStringLiteral("t3")}};
         view.model()->reload();
-        QAbstractItemModel *model = view.imagetable->model();
+        QAbstractItemModel *model = view.tableView->model();
         QCOMPARE(model->rowCount(), 3);
         QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("URL"));
         QCOMPARE(model->data(model->index(2, 0)).toString(), kBase + QStringLiteral("c.png"));
@@ -111,11 +111,11 @@ private slots:
         // row without an address is neither draggable nor carried.
         QVERIFY(model->flags(model->index(0, 0)) & Qt::ItemIsDragEnabled);
         QVERIFY(!(model->flags(model->index(1, 0)) & Qt::ItemIsDragEnabled));
-        view.imagetable->setSelectionMode(QAbstractItemView::ExtendedSelection);
-        view.imagetable->selectRow(2);
-        view.imagetable->selectionModel()->select(model->index(0, 0),
+        view.tableView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        view.tableView->selectRow(2);
+        view.tableView->selectionModel()->select(model->index(0, 0),
                                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        std::unique_ptr<QMimeData> mime(model->mimeData(view.imagetable->selectionModel()->selectedIndexes()));
+        std::unique_ptr<QMimeData> mime(model->mimeData(view.tableView->selectionModel()->selectedIndexes()));
         QVERIFY(mime);
         QCOMPARE(mime->text(), kBase + QStringLiteral("a.png\n") + kBase + QStringLiteral("c.png"));
         std::unique_ptr<QMimeData> none(model->mimeData({model->index(1, 0), model->index(1, 1)}));

@@ -80,7 +80,7 @@ private:
     HistoryWindow *openWindow()
     {
         auto *window = new HistoryWindow(m_desktop.services);
-        QSignalSpy loaded(window->vorviewer.data(), &HistoryTable::historyLoaded);
+        QSignalSpy loaded(window->historyTable.data(), &HistoryTable::historyLoaded);
         window->showWindow();
         if (!loaded.wait(kWaitMs)) {
             delete window;
@@ -92,7 +92,7 @@ private:
     QStringList shownAddresses() const
     {
         QStringList addresses;
-        QAbstractItemModel *model = m_window->imagetable->model();
+        QAbstractItemModel *model = m_window->tableView->model();
         for (int row = 0; row < model->rowCount(); ++row)
             addresses << model->data(model->index(row, 0)).toString();
         return addresses;
@@ -101,7 +101,7 @@ private:
     // Selects the rows showing `addresses` and returns what the table hands a drag.
     std::unique_ptr<QMimeData> dragRows(const QStringList &addresses)
     {
-        QTableView *table = m_window->imagetable;
+        QTableView *table = m_window->tableView;
         table->clearSelection();
         const QStringList shown = shownAddresses();
         for (const QString &address : addresses) {
@@ -120,9 +120,9 @@ private:
         std::unique_ptr<QMimeData> mime = dragRows(addresses);
         if (!mime)
             return false;
-        QSignalSpy finished(m_window->imgTrashDeleter.data(), &TrashDropTarget::deletionsFinished);
-        QSignalSpy loaded(m_window->vorviewer.data(), &HistoryTable::historyLoaded);
-        if (!deliverDrop(m_window->imgTrashDeleter, mime.get()) || !finished.wait(kWaitMs))
+        QSignalSpy finished(m_window->trashTarget.data(), &TrashDropTarget::deletionsFinished);
+        QSignalSpy loaded(m_window->historyTable.data(), &HistoryTable::historyLoaded);
+        if (!deliverDrop(m_window->trashTarget, mime.get()) || !finished.wait(kWaitMs))
             return false;
         if (!QTest::qWaitFor([&] { return !loaded.isEmpty(); }, kWaitMs))
             return false;
@@ -139,7 +139,7 @@ private:
     {
         if (!QTest::qWaitForWindowExposed(m_window))
             return false;
-        QTableView *table = m_window->imagetable;
+        QTableView *table = m_window->tableView;
         const QPoint from = table->viewport()->mapToGlobal(table->visualRect(table->model()->index(row, 0)).center());
         const QPoint to = target->mapToGlobal(target->rect().center());
         const auto number = [](int value) { return QString::number(value); };
@@ -189,7 +189,7 @@ private:
     {
         if (!QTest::qWaitForWindowExposed(m_window))
             return false;
-        QTableView *table = m_window->imagetable;
+        QTableView *table = m_window->tableView;
         const QPoint at = table->viewport()->mapToGlobal(table->visualRect(table->model()->index(row, 0)).center());
         return vtest::run({QStringLiteral("xdotool"), QStringLiteral("mousemove"), QString::number(at.x()),
                            QString::number(at.y()), QStringLiteral("click"), QStringLiteral("--repeat"),
@@ -273,14 +273,14 @@ private slots:
         QStringList newestFirst = m_links;
         std::reverse(newestFirst.begin(), newestFirst.end());
         QCOMPARE(shownAddresses(), newestFirst);
-        QAbstractItemModel *model = m_window->imagetable->model();
+        QAbstractItemModel *model = m_window->tableView->model();
         QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("URL"));
         for (int row = 0; row < 5; ++row)
             QVERIFY(model->data(model->index(row, 1)).toString().contains(QStringLiteral(", ")));
-        QCOMPARE(m_window->imagetable->selectionMode(), QAbstractItemView::ExtendedSelection);
+        QCOMPARE(m_window->tableView->selectionMode(), QAbstractItemView::ExtendedSelection);
         QVERIFY(m_window->windowFlags() & Qt::WindowStaysOnTopHint);
-        QVERIFY(m_window->vorviewer->imagepreview == m_window->imagePreview);
-        QVERIFY(m_window->imgTrashDeleter->mainhistoryview == m_window->vorviewer);
+        QVERIFY(m_window->historyTable->preview == m_window->preview);
+        QVERIFY(m_window->trashTarget->historyTable == m_window->historyTable);
 
         // Two rows dragged out carry both addresses, one a line, in table order.
         std::unique_ptr<QMimeData> mime = dragRows({newestFirst.at(3), newestFirst.at(1)});
@@ -293,7 +293,7 @@ private slots:
         const QString green = m_links.at(1);
         std::unique_ptr<QMimeData> mime = dragRows({green});
         QVERIFY(mime);
-        HistoryPreview *preview = m_window->imagePreview;
+        HistoryPreview *preview = m_window->preview;
         QSignalSpy shown(preview, &HistoryPreview::imageLoaded);
         QVERIFY(deliverDrop(preview, mime.get()));
         QCOMPARE(preview->imageURL, green);
@@ -305,7 +305,7 @@ private slots:
         QCOMPARE(image.pixelColor(48, image.height() - 2), QColor(Qt::green));
 
         if (const QByteArray shot = qgetenv("VORNIK_HISTORY_SHOT"); !shot.isEmpty()) {
-            m_window->imagetable->selectRow(3);
+            m_window->tableView->selectRow(3);
             QVERIFY(QTest::qWaitForWindowExposed(m_window));
             // Painted and sent to the X server now, before another client reads it.
             m_window->repaint();
@@ -331,14 +331,14 @@ private slots:
         const QString banner = m_links.at(0);
         Preferences::standard().setString(QStringLiteral("bannerurl"), banner);
         std::unique_ptr<QMimeData> mime = dragRows({banner});
-        QSignalSpy loaded(m_window->vorviewer.data(), &HistoryTable::historyLoaded);
-        QVERIFY(deliverDrop(m_window->imgTrashDeleter, mime.get()));
+        QSignalSpy loaded(m_window->historyTable.data(), &HistoryTable::historyLoaded);
+        QVERIFY(deliverDrop(m_window->trashTarget, mime.get()));
         QTRY_VERIFY_WITH_TIMEOUT(!m_recorder->received.isEmpty(), kWaitMs);
         QCOMPARE(m_recorder->received.size(), 1);
         QCOMPARE(m_recorder->received.first().summary, QStringLiteral("Banner images can't be cancelled"));
         QCOMPARE(m_recorder->received.first().body, QStringLiteral("Deletion Denied"));
-        QVERIFY(!m_window->imgTrashDeleter->isDeleting());
-        QCOMPARE(m_window->imgTrashDeleter->currentImageToDelete, banner);
+        QVERIFY(!m_window->trashTarget->isDeleting());
+        QCOMPARE(m_window->trashTarget->currentImageToDelete, banner);
         QCOMPARE(vtest::historyAddresses().size(), 5);
         QCOMPARE(loaded.size(), 0);
     }
@@ -352,7 +352,7 @@ private slots:
         const QStringList expected = {m_links.at(2), m_links.at(1), m_links.at(0)};
         QCOMPARE(vtest::historyAddresses(), expected);
         QCOMPARE(shownAddresses(), expected);
-        QCOMPARE(m_window->imgTrashDeleter->currentImageToDelete, QString());
+        QCOMPARE(m_window->trashTarget->currentImageToDelete, QString());
         QVERIFY(m_recorder->received.isEmpty());
     }
 
@@ -372,12 +372,12 @@ private slots:
     {
         m_desktop.reachability->connected = false;
         std::unique_ptr<QMimeData> mime = dragRows({m_links.at(2)});
-        QVERIFY(deliverDrop(m_window->imgTrashDeleter, mime.get()));
+        QVERIFY(deliverDrop(m_window->trashTarget, mime.get()));
         QTRY_VERIFY_WITH_TIMEOUT(!m_recorder->received.isEmpty(), kWaitMs);
         QCOMPARE(m_recorder->received.size(), 1);
         QCOMPARE(m_recorder->received.first().summary, QStringLiteral("No network connection"));
         QCOMPARE(m_recorder->received.first().body, QStringLiteral("Please check your Internet connection."));
-        QVERIFY(!m_window->imgTrashDeleter->isDeleting());
+        QVERIFY(!m_window->trashTarget->isDeleting());
         m_desktop.reachability->connected = true;
         QCOMPARE(vtest::historyAddresses().size(), 2);
     }
@@ -389,12 +389,12 @@ private slots:
         QVERIFY2(vtest::haveProgram(QStringLiteral("xdotool")), "xdotool (scripts/install-deps.sh) is missing");
         const int row = int(shownAddresses().indexOf(m_links.at(2)));
         QVERIFY(row >= 0);
-        m_window->imagetable->clearSelection();
-        HistoryPreview *preview = m_window->imagePreview;
+        m_window->tableView->clearSelection();
+        HistoryPreview *preview = m_window->preview;
         QSignalSpy shown(preview, &HistoryPreview::imageLoaded);
         QVERIFY(pointerDragRow(row, preview));
         QTRY_VERIFY_WITH_TIMEOUT(!shown.isEmpty(), kWaitMs);
-        QVERIFY(m_window->imagetable->selectionModel()->isRowSelected(row, QModelIndex()));
+        QVERIFY(m_window->tableView->selectionModel()->isRowSelected(row, QModelIndex()));
         QCOMPARE(preview->imageURL, m_links.at(2));
         QCOMPARE(preview->image().pixelColor(48, preview->image().height() - 2), QColor(Qt::blue));
     }
@@ -405,7 +405,7 @@ private slots:
             QSKIP("xdotool is not installed");
         const int row = int(shownAddresses().indexOf(m_links.at(2)));
         QVERIFY(row >= 0);
-        HistoryPreview *preview = m_window->imagePreview;
+        HistoryPreview *preview = m_window->preview;
         preview->clearImage();
         QSignalSpy shown(preview, &HistoryPreview::imageLoaded);
         QVERIFY(clickRow(row, 1));
@@ -439,8 +439,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::clipboard()->text(), m_links.at(2), kWaitMs);
 
         // Delete asks first; cancelled, nothing goes.
-        QSignalSpy asked(m_window->imgTrashDeleter.data(), &TrashDropTarget::confirmationShown);
-        QSignalSpy finished(m_window->imgTrashDeleter.data(), &TrashDropTarget::deletionsFinished);
+        QSignalSpy asked(m_window->trashTarget.data(), &TrashDropTarget::confirmationShown);
+        QSignalSpy finished(m_window->trashTarget.data(), &TrashDropTarget::deletionsFinished);
         QVERIFY(chooseFromRowMenu(row, HistoryWindow::deleteTitle()));
         QString question;
         QVERIFY(answerDeletion(asked, QMessageBox::Cancel, &question));
@@ -454,8 +454,8 @@ private slots:
         QCOMPARE(m_recorder->received.first().summary, QStringLiteral("Banner images can't be cancelled"));
         QVERIFY(asked.isEmpty());
         // Both rows selected: the question counts only what would go.
-        m_window->imagetable->selectAll();
-        m_window->imgTrashDeleter->confirmDeletion();
+        m_window->tableView->selectAll();
+        m_window->trashTarget->confirmDeletion();
         QVERIFY(answerDeletion(asked, QMessageBox::Cancel, &question));
         QCOMPARE(question, QStringLiteral("Delete this upload from the sharing service? The banner image is kept."));
         QCOMPARE(vtest::historyAddresses().size(), 2);
@@ -463,7 +463,7 @@ private slots:
 
     void failedHistoryEmptiesTheList()
     {
-        HistoryPreview *preview = m_window->imagePreview;
+        HistoryPreview *preview = m_window->preview;
         std::unique_ptr<QMimeData> mime = dragRows({m_links.at(0)});
         QSignalSpy shown(preview, &HistoryPreview::imageLoaded);
         QVERIFY(deliverDrop(preview, mime.get()));
@@ -472,18 +472,18 @@ private slots:
         // Under this address the server answers every request with "not found".
         const QByteArray service = qgetenv("VORNIK_SERVICE_URL");
         qputenv("VORNIK_SERVICE_URL", m_server.baseUrl().toUtf8() + "nowhere/");
-        const int rowsBefore = m_window->imagetable->model()->rowCount();
+        const int rowsBefore = m_window->tableView->model()->rowCount();
         QVERIFY(rowsBefore > 0);
-        QSignalSpy loaded(m_window->vorviewer.data(), &HistoryTable::historyLoaded);
-        m_window->vorviewer->reloadHistory();
+        QSignalSpy loaded(m_window->historyTable.data(), &HistoryTable::historyLoaded);
+        m_window->historyTable->reloadHistory();
         // The preview is cleared at once; the rows stay until the answer comes.
         QVERIFY(preview->image().isNull());
-        QCOMPARE(m_window->imagetable->model()->rowCount(), rowsBefore);
+        QCOMPARE(m_window->tableView->model()->rowCount(), rowsBefore);
         const bool answered = loaded.wait(kWaitMs);
         qputenv("VORNIK_SERVICE_URL", service);
         QVERIFY(answered);
         QCOMPARE(loaded.first().first().toInt(), 0);
-        QCOMPARE(m_window->imagetable->model()->rowCount(), 0);
+        QCOMPARE(m_window->tableView->model()->rowCount(), 0);
         QVERIFY(m_recorder->received.isEmpty());
     }
 
@@ -503,9 +503,9 @@ private slots:
         // Both rows selected; the press on one of them keeps the selection and drags both.
         std::unique_ptr<QMimeData> selected = dragRows(more);
         QVERIFY(selected);
-        QSignalSpy finished(m_window->imgTrashDeleter.data(), &TrashDropTarget::deletionsFinished);
-        QSignalSpy loaded(m_window->vorviewer.data(), &HistoryTable::historyLoaded);
-        QVERIFY(pointerDragRow(1, m_window->imgTrashDeleter));
+        QSignalSpy finished(m_window->trashTarget.data(), &TrashDropTarget::deletionsFinished);
+        QSignalSpy loaded(m_window->historyTable.data(), &HistoryTable::historyLoaded);
+        QVERIFY(pointerDragRow(1, m_window->trashTarget));
         QVERIFY(finished.wait(kWaitMs));
         QCOMPARE(finished.first().first().toInt(), 2);
         QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), kWaitMs);
@@ -519,11 +519,11 @@ private slots:
 
     void deleteKeyDeletesTheSelection()
     {
-        QTableView *table = m_window->imagetable;
+        QTableView *table = m_window->tableView;
         table->selectRow(int(shownAddresses().indexOf(m_links.at(2))));
         table->setFocus();
-        QSignalSpy finished(m_window->imgTrashDeleter.data(), &TrashDropTarget::deletionsFinished);
-        QSignalSpy asked(m_window->imgTrashDeleter.data(), &TrashDropTarget::confirmationShown);
+        QSignalSpy finished(m_window->trashTarget.data(), &TrashDropTarget::deletionsFinished);
+        QSignalSpy asked(m_window->trashTarget.data(), &TrashDropTarget::confirmationShown);
         QTest::keyClick(table, Qt::Key_Delete);
         QVERIFY(answerDeletion(asked, QMessageBox::Yes));
         QVERIFY(finished.wait(kWaitMs));
@@ -533,7 +533,7 @@ private slots:
         // No banner any more: the last upload goes too. The service's empty history
         // still reaches the table, which must not go on listing the deleted row.
         Preferences::standard().setString(QStringLiteral("bannerurl"), QString());
-        QSignalSpy loaded(m_window->vorviewer.data(), &HistoryTable::historyLoaded);
+        QSignalSpy loaded(m_window->historyTable.data(), &HistoryTable::historyLoaded);
         table->selectRow(0);
         QTest::keyClick(table, Qt::Key_Delete);
         QVERIFY(answerDeletion(asked, QMessageBox::Yes));

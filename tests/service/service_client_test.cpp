@@ -437,13 +437,13 @@ private slots:
         });
         QVERIFY(m_server->start());
         qputenv("VORNIK_SERVICE_URL", m_server->baseUrl().toUtf8());
-        ShareClient::setStalledTransferLimitMs(300);
+        qputenv("VORNIK_STALLED_TRANSFER_MS", "300");
         Outcome stalledSalt, stalled, next;
         ShareClient::fetchSalt(stalledSalt.completion());
         ShareClient::fetchAllHistory(stalled.completion());
         ShareClient::fetchAllHistory(next.completion());
         QTRY_COMPARE_WITH_TIMEOUT(next.replies.size(), 1, 20000);
-        ShareClient::setStalledTransferLimitMs(0);   // back to the default
+        qunsetenv("VORNIK_STALLED_TRANSFER_MS");   // back to the default
 
         QCOMPARE(stalledSalt.replies.size(), 1);
         QVERIFY(stalledSalt.replies.first().error == ShareError::Transport);
