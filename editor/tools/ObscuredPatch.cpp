@@ -46,8 +46,8 @@ void ObscuredPatch::paint(QPainter *painter, const QStyleOptionGraphicsItem *, Q
         return;
     if (pixels != m_filteredPixels || m_filtered.isNull()) {
         const QImage region = source.copy(pixels);
-        m_filtered = m_kind == Kind::pixelate ? pixelated(region, std::max(2, int(std::lround(kBlockPoints * s))))
-                                              : blurred(region, std::max(2, int(std::lround(kBlurPoints * s))));
+        m_filtered = m_kind == Kind::pixelate ? pixelated(region, int(std::lround(kBlockPoints * s)), m_key)
+                                              : blurred(region, int(std::lround(kBlurPoints * s)), m_key);
         m_filteredPixels = pixels;
     }
     const QRectF drawn = mapRectFromItem(picture.get(), QRectF(QPointF(pixels.topLeft()) / s, QSizeF(pixels.size()) / s));
