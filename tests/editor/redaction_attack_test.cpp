@@ -9,10 +9,11 @@
 // Plays the attacker of a redacted secret: 200 six-digit numbers and 200 eight-letter
 // words in DejaVu Sans at 11 to 16 pixels, black on white and light on dark, each
 // pixelated or blurred. The attacker knows the font, size, place, filter and strength,
-// not the filter's random values. It filters each of 10,000 candidates (the secret among
-// them) by the filter's expected result and ranks them by their distance to what it
-// sees. Plain block averages and a plain box blur, filtered the same way, show that the
-// attack finds what is there to find.
+// not the filter's random values. For each of 10,000 candidates (the secret among them)
+// it works out what the filter gives on average, on the pixelation grid it reads off the
+// picture, and ranks the candidates by their distance to what it sees. Plain block
+// averages and a plain box blur, attacked the same way, show that the attack finds what
+// is there to find.
 
 namespace {
 
