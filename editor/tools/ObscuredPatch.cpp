@@ -3,7 +3,6 @@
 #include "editor/tools/ImageFilters.h"
 
 #include <QPainter>
-#include <algorithm>
 #include <cmath>
 
 namespace {

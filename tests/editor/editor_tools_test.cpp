@@ -10,10 +10,10 @@
 #include "tests/harness/TestMain.h"
 
 #include <QClipboard>
-#include <QRandomGenerator>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSignalSpy>
 
