@@ -24,6 +24,10 @@ struct RedactionKey {
     bool operator==(const RedactionKey &) const = default;
 };
 
+// The block size and blur radius a figure uses at one picture pixel per point.
+constexpr int kDefaultBlock = 10;
+constexpr int kDefaultBlurRadius = 8;
+
 // The smallest block and blur radius the filters use, in pixels: a smaller one is
 // raised to it, as finer blocks would carry enough for a candidate search.
 constexpr int kSmallestBlock = 8;

@@ -7,8 +7,8 @@
 
 namespace {
 // The size of a pixelation block and the blur's radius, in points of the picture.
-constexpr double kBlockPoints = 10.0;
-constexpr double kBlurPoints = 8.0;
+constexpr double kBlockPoints = kDefaultBlock;
+constexpr double kBlurPoints = kDefaultBlurRadius;
 } // namespace
 
 ObscuredPatch::ObscuredPatch(Kind kind, const std::shared_ptr<scene::Image> &picture, const QRectF &rect)

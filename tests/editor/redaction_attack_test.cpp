@@ -213,10 +213,14 @@ private slots:
         QVERIFY2(id >= 0, "DejaVu Sans (fonts-dejavu-core) is missing");
         const QString family = QFontDatabase::applicationFontFamilies(id).constFirst();
         const QList<Attack> attacks = {
-            {Filter::pixelate, 10, "pixelate default"},       {Filter::pixelate, kSmallestBlock, "pixelate smallest"},
-            {Filter::blur, 8, "blur default"},                {Filter::blur, kSmallestBlurRadius, "blur smallest"},
-            {Filter::plainBlocks, 10, "plain blocks 10"},     {Filter::plainBlocks, kSmallestBlock, "plain blocks smallest"},
-            {Filter::plainBlur, 8, "plain box blur 8"},       {Filter::plainBlur, kSmallestBlurRadius, "plain box blur smallest"},
+            {Filter::pixelate, kDefaultBlock, "pixelate default"},
+            {Filter::pixelate, kSmallestBlock, "pixelate smallest"},
+            {Filter::blur, kDefaultBlurRadius, "blur default"},
+            {Filter::blur, kSmallestBlurRadius, "blur smallest"},
+            {Filter::plainBlocks, kDefaultBlock, "plain blocks default"},
+            {Filter::plainBlocks, kSmallestBlock, "plain blocks smallest"},
+            {Filter::plainBlur, kDefaultBlurRadius, "plain box blur default"},
+            {Filter::plainBlur, kSmallestBlurRadius, "plain box blur smallest"},
         };
         // Rank-1 hits per attack and background, of kSecretsPerKind * 2 cases each.
         std::vector<std::array<double, 2>> hits(size_t(attacks.size()));
