@@ -86,7 +86,16 @@ color.</li>
 <li><strong>Line width</strong>, <strong>line color</strong> and <strong>fill color</strong> for the
 figures you draw next.</li>
 <li><strong>Help</strong> opens this page.</li>
+<li><strong>Pixelate</strong> and <strong>blur</strong>: drag over what others should not read.</li>
+<li><strong>Highlighter</strong>, <strong>numbered marker</strong> and <strong>pen</strong>: mark,
+number and draw freehand.</li>
 </ol>
+<h2 id="hiding">Hiding passwords, names and numbers</h2>
+<p>The safest way to hide something is a <strong>filled rectangle</strong> over it: nothing under
+it is kept. Pixelate and blur keep the look of what they cover, so they also keep a little of it.
+Vornik's pixelate and blur add randomness and coarse steps so that text cannot be recovered by
+trying out guesses, and nothing of the original pixels is saved, uploaded or copied, but when it
+matters, use the filled rectangle.</p>
 <p>Figures that reach outside the picture widen what is saved, uploaded or copied so that they are
 kept whole.</p>
 <h2 id="bottom">When an action does not succeed</h2>

@@ -1,16 +1,42 @@
 #pragma once
 
 #include <QImage>
+#include <array>
 
 // The filters that hide part of a screenshot. Both read only the pixels of `region`
 // and give a picture of its size (32-bit RGB), so nothing from around the region
-// leaks in and nothing of the original survives in the result.
+// leaks in, and no pixel of the result keeps the value the region had there.
+//
+// An exact block average or a plain blur can be undone for text: an attacker renders
+// candidate strings in the same font, filters them the same way and keeps the one that
+// matches best. So both filters build on a coarse grid of noisy block colours: each
+// block takes the mean of a few pixels picked at random from it, plus random noise,
+// quantized coarsely, on a grid shifted by a random offset. What survives says too
+// little about the text for such a search to find it.
 
-// Every `block` × `block` square (counted from the top left corner; the last row and
-// column may be narrower) becomes the average of its pixels.
-QImage pixelated(const QImage &region, int block);
+// The random choices behind one redaction: 256 bits from the system's cryptographic
+// source. A figure draws its key once and keeps it, so the editor and every export
+// show the same pixels.
+struct RedactionKey {
+    std::array<quint32, 8> words{};
 
-// A strong blur: three passes of a box of half-width `radius` across and down, which
-// come close to a Gaussian of standard deviation about `radius`. Edges repeat the
-// region's own border pixels.
-QImage blurred(const QImage &region, int radius);
+    static RedactionKey fresh();
+    bool operator==(const RedactionKey &) const = default;
+};
+
+// The block size and blur radius a figure uses at one picture pixel per point.
+constexpr int kDefaultBlock = 10;
+constexpr int kDefaultBlurRadius = 8;
+
+// The smallest block and blur radius the filters use, in pixels: a smaller one is
+// raised to it, as finer blocks would carry enough for a candidate search.
+constexpr int kSmallestBlock = 8;
+constexpr int kSmallestBlurRadius = 6;
+
+// Blocks of `block` × `block` pixels (partial ones at the edges) in colours near the
+// region's own, on a grid offset at random.
+QImage pixelated(const QImage &region, int block, const RedactionKey &key);
+
+// A strong blur: the noisy blocks at `radius`, then three passes of a box of half-width
+// `radius` across and down (close to a Gaussian of standard deviation about `radius`).
+QImage blurred(const QImage &region, int radius, const RedactionKey &key);

@@ -3,13 +3,12 @@
 #include "editor/tools/ImageFilters.h"
 
 #include <QPainter>
-#include <algorithm>
 #include <cmath>
 
 namespace {
 // The size of a pixelation block and the blur's radius, in points of the picture.
-constexpr double kBlockPoints = 10.0;
-constexpr double kBlurPoints = 8.0;
+constexpr double kBlockPoints = kDefaultBlock;
+constexpr double kBlurPoints = kDefaultBlurRadius;
 } // namespace
 
 ObscuredPatch::ObscuredPatch(Kind kind, const std::shared_ptr<scene::Image> &picture, const QRectF &rect)
@@ -46,8 +45,8 @@ void ObscuredPatch::paint(QPainter *painter, const QStyleOptionGraphicsItem *, Q
         return;
     if (pixels != m_filteredPixels || m_filtered.isNull()) {
         const QImage region = source.copy(pixels);
-        m_filtered = m_kind == Kind::pixelate ? pixelated(region, std::max(2, int(std::lround(kBlockPoints * s))))
-                                              : blurred(region, std::max(2, int(std::lround(kBlurPoints * s))));
+        m_filtered = m_kind == Kind::pixelate ? pixelated(region, int(std::lround(kBlockPoints * s)), m_key)
+                                              : blurred(region, int(std::lround(kBlurPoints * s)), m_key);
         m_filteredPixels = pixels;
     }
     const QRectF drawn = mapRectFromItem(picture.get(), QRectF(QPointF(pixels.topLeft()) / s, QSizeF(pixels.size()) / s));

@@ -2,6 +2,7 @@
 
 #include "editor/scene/Image.h"
 #include "editor/scene/Node.h"
+#include "editor/tools/ImageFilters.h"
 
 #include <QImage>
 #include <QRect>
@@ -10,7 +11,8 @@
 
 // A rectangle that shows the captured picture under it pixelated or blurred. The
 // filtered pixels are made from the picture alone, at its own resolution and on its
-// pixel grid, and kept until the patch moves or changes size.
+// pixel grid, and kept until the patch moves or changes size. Its random choices are
+// drawn once with the patch, so every drawing and export of it gives the same pixels.
 class ObscuredPatch : public scene::Node
 {
 public:
@@ -30,6 +32,7 @@ private:
     Kind m_kind;
     std::weak_ptr<scene::Image> m_picture;
     QRectF m_rect;
+    RedactionKey m_key = RedactionKey::fresh();
     QRect m_filteredPixels;   // which pixels of the picture m_filtered was made from
     QImage m_filtered;
 };

@@ -39,6 +39,9 @@ private slots:
         // checked in the editor's own test).
         const QString editorHelp = fetched(homePageUrl() + QStringLiteral("help/editor"));
         QVERIFY2(editorHelp.contains(QStringLiteral("<h1>The Vornik editor</h1>")), qPrintable(editorHelp.left(200)));
+        // It says how to hide something for sure, as the pixelate and blur tool tips point to.
+        QVERIFY(editorHelp.contains(QStringLiteral("id=\"hiding\"")) &&
+                editorHelp.contains(QStringLiteral("<strong>filled rectangle</strong>")));
     }
 
     void cleanupTestCase() { QVERIFY(m_server.stop()); }
