@@ -181,7 +181,11 @@ void TrayApp::setupStatusItem()
         std::fprintf(stderr, "Vornik: no system tray is running; capture with %s\"vornik --capture\"\n",
                      keys.isEmpty() ? "" : qPrintable(keys.join(QStringLiteral(", ")) + QStringLiteral(" or ")));
     }
-    item->show();
+    // On X11 a hidden-by-absence icon docks once a tray appears. Elsewhere Qt decides
+    // at the icon's making whether there is a tray, and showing one without it only
+    // warns on stderr (it waits for an X11 tray that cannot come).
+    if (QSystemTrayIcon::isSystemTrayAvailable() || QGuiApplication::platformName() == QLatin1String("xcb"))
+        item->show();
 }
 
 void TrayApp::setStatusItem(const QString &title, const QString &toolTip, const QString &iconName)

@@ -117,11 +117,12 @@ int main(int argc, char **argv)
     // The desktop's clipboard, noting when the link has arrived.
     struct LinkNotingClipboard : Clipboard {
         QString linked;
-        bool putLink(const QString &link) override
+        void putLink(const QString &link, Outcome outcome) override
         {
             QGuiApplication::clipboard()->setText(link);
             linked = link;
-            return true;
+            if (outcome)
+                outcome(true);
         }
     };
     auto clipboard = std::make_shared<LinkNotingClipboard>();

@@ -2,24 +2,43 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QList>
+#include <QPair>
 #include <QString>
+#include <functional>
 
 // The desktop clipboard as the output actions use it. Other programs read an image
 // as image/png and a link as text/plain while Vornik runs (it keeps the ownership).
 // The application makes one and hands it in; tests may hand in their own.
+//
+// Whether the desktop kept an offer is not always known at once: GNOME's and KDE's
+// compositors take a selection only from a client whose surface has the keyboard and
+// otherwise cancel it a moment later. So every put reports its outcome through a
+// callback, called once, possibly before the put returns (X11, no desktop).
 class Clipboard
 {
 public:
+    // `held`: the clipboard holds what was offered.
+    using Outcome = std::function<void(bool held)>;
+
     virtual ~Clipboard() = default;
 
     // Empties the clipboard.
     virtual void clear();
 
-    // Offers `png` as image/png (and `image` to Qt programs, when given). Returns
-    // whether the clipboard now holds it: false for empty data or when the desktop
-    // refused.
-    virtual bool putImage(const QByteArray &png, const QImage &image = QImage());
+    // Offers `png` as image/png (and `image` to Qt programs, when given). Empty data
+    // is never held.
+    virtual void putImage(const QByteArray &png, const QImage &image = QImage(), Outcome outcome = {});
 
-    // Offers `link` as text/plain. Returns whether the clipboard now holds it.
-    virtual bool putLink(const QString &link);
+    // Offers `link` as text/plain.
+    virtual void putLink(const QString &link, Outcome outcome = {});
+
+    // The formats of one offer, each with its bytes, and the picture for Qt programs.
+    struct Offer {
+        QList<QPair<QString, QByteArray>> formats;
+        QImage image;
+    };
+
+private:
+    void put(const Offer &offer, Outcome outcome);
 };

@@ -12,6 +12,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <memory>
 
 // ---- Actions of the editor window --------------------------------------------------
 
@@ -67,8 +68,11 @@ bool copyImageToClipboard(const DesktopServices &desktop, const QImage &image, c
         return false;
     }
     desktop.clipboard->clear();
-    const bool copied = desktop.clipboard->putImage(png, exported);
-    postOutputMessage(*desktop.notifier, copied ? OutputMessage::ImageCopied : OutputMessage::ClipboardFailed);
-    return copied;
+    // The window still has the keyboard here, which GNOME and KDE ask of the client
+    // that sets the selection. Their answer may come after the editor closed; a refusal
+    // then keeps the picture in a file and says where.
+    auto refused = std::make_shared<bool>(false);
+    copyPictureToClipboard(desktop, png, exported, [refused](bool held) { *refused = !held; });
+    return !*refused;
 }
 

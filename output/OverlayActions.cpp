@@ -144,9 +144,10 @@ void OverlayActions::copySelectionToClipboard(const QImage &selection)
     const QImage image = atFullResolution(selection);
     runInBackground<QByteArray>([image, quality = m_pngQuality] { return encodePNG(imageCGImage(image), quality); },
                                 [image, desktop = m_desktop](const QByteArray &png) {
-                                    const bool copied = desktop.clipboard->putImage(png, image);
-                                    postOutputMessage(*desktop.notifier, copied ? OutputMessage::ImageCopied
-                                                             : OutputMessage::ClipboardFailed);
+                                    if (png.isEmpty())
+                                        postOutputMessage(*desktop.notifier, OutputMessage::ClipboardFailed);
+                                    else
+                                        copyPictureToClipboard(desktop, png, image);
                                 });
 }
 

@@ -3,10 +3,12 @@
 #include "helpers/DesktopServices.h"
 #include "helpers/Links.h"
 #include "helpers/OutputMessages.h"
+#include "helpers/SaveFolder.h"
 #include "helpers/TempFolder.h"
 #include "service/ServiceConfiguration.h"
 #include "service/ShareClient.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -87,10 +89,12 @@ void uploadFinished(const DesktopServices &desktop, const ShareReply &reply, con
         desktop.clipboard->clear();
         // The image is on the server either way; when the link did not reach the
         // clipboard, the message is the only place the user can find it.
-        if (desktop.clipboard->putLink(link))
-            postOutputMessage(*desktop.notifier, OutputMessage::LinkCopied, QString(), {{}, link});
-        else
-            postOutputMessage(*desktop.notifier, OutputMessage::LinkNotCopied, link, {{}, link});
+        desktop.clipboard->putLink(link, [desktop, link](bool held) {
+            if (held)
+                postOutputMessage(*desktop.notifier, OutputMessage::LinkCopied, QString(), {{}, link});
+            else
+                postOutputMessage(*desktop.notifier, OutputMessage::LinkNotCopied, link, {{}, link});
+        });
         return;
     }
     // The file may be the only copy of the screenshot: keep it and say where.
@@ -115,4 +119,46 @@ QString keepUnsentImage(const QString &path)
         return path;
     }
     return target;
+}
+
+// ---- Pictures on the clipboard -----------------------------------------------------
+
+void copyPictureToClipboard(const DesktopServices &desktop, const QByteArray &png, const QImage &image,
+                            std::function<void(bool held)> then)
+{
+    desktop.clipboard->putImage(png, image, [desktop, png, then = std::move(then)](bool held) {
+        if (held) {
+            postOutputMessage(*desktop.notifier, OutputMessage::ImageCopied);
+        } else {
+            // The overlays or the editor may be gone: the file is then the only copy.
+            const QString kept = keepUncopiedImage(png);
+            if (kept.isEmpty())
+                postOutputMessage(*desktop.notifier, OutputMessage::ClipboardFailed);
+            else
+                postOutputMessage(*desktop.notifier, OutputMessage::ClipboardFailed,
+                                  QStringLiteral(" It was kept at ") + kept, {kept, {}});
+        }
+        if (then)
+            then(held);
+    });
+}
+
+QString keepUncopiedImage(const QByteArray &png)
+{
+    if (png.isEmpty())
+        return QString();
+    const QString folder = QDir::cleanPath(TempFolder::unsentFolder());
+    if (!QDir().mkpath(folder))
+        return QString();
+    QString error;
+    const QString path = SaveFolder::claimNewFile(folder, QDateTime::currentDateTime(), &error);
+    if (path.isEmpty())
+        return QString();
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.flush()) {
+        file.remove();
+        std::fprintf(stderr, "Error: could not keep the picture in %s\n", qPrintable(folder));
+        return QString();
+    }
+    return path;
 }

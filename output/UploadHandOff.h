@@ -2,6 +2,8 @@
 
 #include "service/ShareReply.h"
 
+#include <QByteArray>
+#include <QImage>
 #include <QString>
 
 #include <functional>
@@ -28,3 +30,14 @@ void uploadFinished(const DesktopServices &desktop, const ShareReply &reply, con
 // Moves a file whose upload failed into TempFolder::unsentFolder(); returns where the
 // image now is (its old path when it could not be moved, empty when it is gone).
 QString keepUnsentImage(const QString &path);
+
+// Puts the picture encoded as `png` (and `image` for Qt programs) on the clipboard and
+// posts the outcome once the desktop has kept or refused it. A refused picture is
+// written into the unsent folder and the message says where. `then` (optional) gets
+// the outcome after the message, possibly before this returns.
+void copyPictureToClipboard(const DesktopServices &desktop, const QByteArray &png, const QImage &image,
+                            std::function<void(bool held)> then = {});
+
+// Writes `png` into a new file of TempFolder::unsentFolder(); its path, empty when it
+// could not be written.
+QString keepUncopiedImage(const QByteArray &png);

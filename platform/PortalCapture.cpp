@@ -17,6 +17,9 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <cstdio>
+#include <utility>
+
 namespace {
 const QString kService = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString kObjectPath = QStringLiteral("/org/freedesktop/portal/desktop");
@@ -43,16 +46,6 @@ QRect scaledRect(const QRect &area, const QPoint &origin, qreal scaleX, qreal sc
     return QRect(left, top, right - left, bottom - top);
 }
 
-bool isInside(const QString &canonicalFile, const QString &folder)
-{
-    if (folder.isEmpty())
-        return false;
-    const QString canonicalFolder = QDir(folder).canonicalPath();
-    // The root folder holds everything; it is never "our" temporary folder.
-    if (canonicalFolder.isEmpty() || canonicalFolder == QLatin1String("/"))
-        return false;
-    return canonicalFile.startsWith(canonicalFolder + QLatin1Char('/'));
-}
 } // namespace
 
 QString PortalScreenshot::requestPath(const QString &uniqueName, const QString &token)
@@ -91,14 +84,33 @@ QList<QImage> PortalScreenshot::cutDesktop(const QImage &desktop, const QList<Di
     return pictures;
 }
 
-bool PortalScreenshot::isDisposable(const QString &path)
+bool PortalScreenshot::isDisposable(const QString &path, const QDateTime &asked)
 {
     const QFileInfo file(path);
-    if (!file.isFile() || file.isSymLink())
+    if (!file.isFile() || file.isSymLink() || !asked.isValid())
         return false;
-    const QString canonical = file.canonicalFilePath();
-    return isInside(canonical, QDir::tempPath())
-        || isInside(canonical, QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation));
+    // File systems keep times to the second (or two, FAT): a file written in the same
+    // second as the request counts as new.
+    return file.lastModified() >= asked.addSecs(-2);
+}
+
+QString PortalScreenshot::preparePicturesFolder()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (folder.isEmpty() || QFileInfo::exists(folder))
+        return QString();
+    if (!QDir().mkpath(folder)) {
+        std::fprintf(stderr, "Vornik: cannot make the pictures folder %s, where the screenshot portal may want to "
+                             "save\n", qPrintable(folder));
+        return QString();
+    }
+    return folder;
+}
+
+void PortalScreenshot::removeIfEmpty(const QString &folder)
+{
+    if (!folder.isEmpty())
+        QDir().rmdir(folder);   // fails, as it should, when anything is in it
 }
 
 bool PortalScreenshot::servicePresent()
@@ -169,6 +181,8 @@ void PortalCapture::grabScreens(const QList<QScreen *> &screens, const ScreensGr
                                                        QStringLiteral("Screenshot"));
     const QVariantMap options{{QStringLiteral("handle_token"), token}, {QStringLiteral("interactive"), false}};
     call << QString() << options;
+    m_madePicturesFolder = PortalScreenshot::preparePicturesFolder();
+    m_askedAt = QDateTime::currentDateTime();
     const quint64 serial = ++m_serial;
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, m_timeoutMs + kCallGraceMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
@@ -225,7 +239,8 @@ QList<QImage> PortalCapture::picturesFrom(const QVariantMap &results, QString *f
     }
     const QString path = uri.toLocalFile();
     const QImage desktop(path);
-    if (PortalScreenshot::isDisposable(path))
+    // The back end wrote the file for this request only: once read it has served.
+    if (PortalScreenshot::isDisposable(path, m_askedAt))
         QFile::remove(path);
     if (desktop.isNull()) {
         *failure = QStringLiteral("cannot read the screenshot portal's picture %1").arg(path);
@@ -269,6 +284,7 @@ void PortalCapture::finish(const QList<QImage> &pictures, const QString &failure
     unwatchRequest();
     ++m_serial;
     m_screens.clear();
+    PortalScreenshot::removeIfEmpty(std::exchange(m_madePicturesFolder, QString()));
     // Cleared before the call: `done` may start the next capture.
     const ScreensGrabbed done = std::move(m_done);
     m_done = nullptr;

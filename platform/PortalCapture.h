@@ -3,6 +3,7 @@
 #include "platform/CaptureBackend.h"
 #include "platform/DisplayArea.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QPointer>
 #include <QRect>
@@ -25,10 +26,18 @@ QString requestPath(const QString &uniqueName, const QString &token);
 // display's geometry × ratio and carries the ratio. No desktop, no pieces.
 QList<QImage> cutDesktop(const QImage &desktop, const QList<DisplayArea> &displays);
 
-// Whether the picture the portal wrote at `path` is ours to remove: a plain file
-// (not a link) inside the temporary folder or the cache folder. Anything else may
-// be a file of the user's own and stays.
-bool isDisposable(const QString &path);
+// Whether the picture the portal named at `path` is ours to remove: a plain file (not
+// a link) written since `asked` (when the request went out), wherever the back end
+// put it (KDE's saves into the pictures folder, GNOME's into the home folder). An
+// older file is the user's own and stays.
+bool isDisposable(const QString &path, const QDateTime &asked);
+
+// Makes the user's pictures folder if it is missing: KDE's back end saves there and
+// answers "cancelled" when it cannot. Returns the folder when it was made now (for
+// removeIfEmpty once the answer is in), else an empty text.
+QString preparePicturesFolder();
+// Removes `folder` when it holds nothing.
+void removeIfEmpty(const QString &folder);
 
 // Whether a screenshot portal is on the session bus, running or ready to start.
 bool servicePresent();
@@ -76,4 +85,6 @@ private:
     QString m_requestPath;        // whose Response is being listened to; empty when none
     QList<QPointer<QScreen>> m_screens;
     ScreensGrabbed m_done;
+    QDateTime m_askedAt;          // when the open request went out
+    QString m_madePicturesFolder; // made for the open request; goes again if left empty
 };

@@ -16,6 +16,7 @@ const QString kObjectPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString kInterface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
 const QString kRequestInterface = QStringLiteral("org.freedesktop.portal.Request");
 constexpr int kCallTimeoutMs = 5000;
+const QString kSessionToken = QStringLiteral("vornik_shortcuts");
 
 // Letters, digits and '_' only: the portal puts tokens into object paths.
 QString newToken(const char *prefix)
@@ -83,9 +84,13 @@ void PortalGlobalShortcuts::bind(const QList<PortalShortcut> &shortcuts)
     m_wanted = shortcuts;
     m_held.clear();
     QDBusConnection bus = QDBusConnection::sessionBus();
-    const QString session = newToken("session");
-    if (!request(QStringLiteral("CreateSession"),
-                 {QVariantMap{{QStringLiteral("session_handle_token"), session}}}, SLOT(handleSessionCreated(uint, QVariantMap))))
+    // KDE Plasma 5.27's back end registers only the shortcuts named here (it ignores
+    // BindShortcuts' list) under a component named after the session token, and asks
+    // the user to confirm each new component in System Settings: the same token at
+    // every start registers Vornik once.
+    const QVariantMap options{{QStringLiteral("session_handle_token"), kSessionToken},
+                              {QStringLiteral("shortcuts"), QVariant::fromValue(m_wanted)}};
+    if (!request(QStringLiteral("CreateSession"), {options}, SLOT(handleSessionCreated(uint, QVariantMap))))
         return;
     bus.connect(kService, kObjectPath, kInterface, QStringLiteral("Activated"), this,
                 SLOT(handleActivated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
@@ -149,11 +154,35 @@ void PortalGlobalShortcuts::handleBound(uint response, const QVariantMap &result
                                   : QStringLiteral("the global shortcuts portal failed (response %1)").arg(response));
         return;
     }
+    const QList<PortalShortcut> shortcuts = shortcutsOf(results);
+    if (!shortcuts.isEmpty()) {
+        emit bound(shortcuts);
+        return;
+    }
+    // An empty answer may still leave the keys bound (KDE's back end binds those
+    // CreateSession named and answers BindShortcuts with none): the session's list says.
+    request(QStringLiteral("ListShortcuts"), {QVariant::fromValue(QDBusObjectPath(m_session)), QVariantMap()},
+            SLOT(handleListed(uint, QVariantMap)));
+}
+
+void PortalGlobalShortcuts::handleListed(uint response, const QVariantMap &results)
+{
+    stopListening();
+    const QList<PortalShortcut> shortcuts = response == 0 ? shortcutsOf(results) : QList<PortalShortcut>();
+    if (shortcuts.isEmpty()) {
+        emit failed(QStringLiteral("the global shortcuts portal bound no shortcuts"));
+        return;
+    }
+    emit bound(shortcuts);
+}
+
+QList<PortalShortcut> PortalGlobalShortcuts::shortcutsOf(const QVariantMap &results)
+{
     QList<PortalShortcut> shortcuts;
     const QVariant given = results.value(QStringLiteral("shortcuts"));
     if (given.canConvert<QDBusArgument>())
         given.value<QDBusArgument>() >> shortcuts;
-    emit bound(shortcuts);
+    return shortcuts;
 }
 
 void PortalGlobalShortcuts::handleActivated(const QDBusObjectPath &session, const QString &id, qulonglong,

@@ -14,8 +14,8 @@ QDBusArgument &operator<<(QDBusArgument &argument, const PortalShortcut &shortcu
 const QDBusArgument &operator>>(const QDBusArgument &argument, PortalShortcut &shortcut);
 
 // Global shortcuts through the desktop's GlobalShortcuts portal, the way a Wayland
-// client gets keys that work while another application has the focus (KDE Plasma 6,
-// GNOME 48 and xdg-desktop-portal 1.18 offer it). The portal's dialogs let the user
+// client gets keys that work while another application has the focus (KDE Plasma 5.27
+// and 6 through xdg-desktop-portal 1.16 and later, GNOME 48 offer it). The portal's dialogs let the user
 // confirm or change the keys; the portal then reports each press (Activated) and
 // release (Deactivated) of a bound shortcut. Like the X11 hot keys, a shortcut fires on
 // its release after a press.
@@ -29,8 +29,9 @@ public:
     // Whether the session bus has a portal with the GlobalShortcuts interface.
     static bool available();
 
-    // Opens a session and asks the portal to bind `shortcuts` in it; bound() or
-    // failed() follows from the event loop.
+    // Opens a session (always under the same token, naming `shortcuts`) and asks the
+    // portal to bind `shortcuts` in it; bound() or failed() follows from the event
+    // loop. A portal that binds none has failed.
     void bind(const QList<PortalShortcut> &shortcuts);
 
     QString sessionHandle() const { return m_session; }
@@ -45,6 +46,7 @@ signals:
 private slots:
     void handleSessionCreated(uint response, const QVariantMap &results);
     void handleBound(uint response, const QVariantMap &results);
+    void handleListed(uint response, const QVariantMap &results);
     void handleActivated(const QDBusObjectPath &session, const QString &id, qulonglong timestamp, const QVariantMap &options);
     void handleDeactivated(const QDBusObjectPath &session, const QString &id, qulonglong timestamp, const QVariantMap &options);
 
@@ -53,6 +55,7 @@ private:
     // handle_token is added) and routes the request's Response to `slot`.
     bool request(const QString &method, QList<QVariant> arguments, const char *slot);
     void stopListening();
+    static QList<PortalShortcut> shortcutsOf(const QVariantMap &results);
 
     QList<PortalShortcut> m_wanted;
     QString m_session;

@@ -353,18 +353,27 @@ private slots:
         QVERIFY(samePixels(back.scaled(30, 15), patterned(80, 60).copy(10, 25, 30, 15)));
     }
 
+    // Without a desktop every outcome is known before the put returns.
     void clipboardHoldsPngBytesAndLinks()
     {
         const QImage image = patterned(32, 16);
         const QByteArray png = encodePNG(image);
         Clipboard clipboard;
-        QVERIFY(clipboard.putImage(png, image));
+        QList<bool> outcomes;
+        const auto record = [&outcomes](bool held) { outcomes << held; };
+        clipboard.putImage(png, image, record);
+        QCOMPARE(outcomes, QList<bool>{true});
         const QMimeData *data = QGuiApplication::clipboard()->mimeData();
         QVERIFY(data);
         QCOMPARE(data->data("image/png"), png);
         QVERIFY(samePixels(QGuiApplication::clipboard()->image(), image));
-        QVERIFY(!clipboard.putImage(QByteArray()));
-        QVERIFY(clipboard.putLink(QStringLiteral("https://example.org/x")));
+        clipboard.putImage(QByteArray(), QImage(), record);
+        clipboard.putLink(QString(), record);
+        QCOMPARE(outcomes, (QList<bool>{true, false, false}));
+        QCOMPARE(QGuiApplication::clipboard()->mimeData()->data("image/png"), png);   // untouched
+        clipboard.putLink(QStringLiteral("https://example.org/x"), record);
+        QCOMPARE(outcomes.size(), 4);
+        QVERIFY(outcomes.last());
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("https://example.org/x"));
         clipboard.clear();
         QVERIFY(QGuiApplication::clipboard()->text().isEmpty());

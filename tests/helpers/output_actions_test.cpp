@@ -28,6 +28,7 @@
 #include <QNetworkReply>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QUrl>
 #include <memory>
 #include <sys/stat.h>
@@ -109,6 +110,23 @@ public:
 };
 
 } // namespace
+
+// A desktop that takes every offer and cancels it a moment later, as GNOME and KDE
+// do a client whose surface does not hold the keyboard.
+struct LateRefusingClipboard : Clipboard {
+    QStringList offered;
+    QList<QByteArray> offeredPictures;
+    void putLink(const QString &link, Outcome outcome) override
+    {
+        offered << link;
+        QTimer::singleShot(50, [outcome] { outcome(false); });
+    }
+    void putImage(const QByteArray &png, const QImage &, Outcome outcome) override
+    {
+        offeredPictures << png;
+        QTimer::singleShot(50, [outcome] { outcome(false); });
+    }
+};
 
 class OutputActionsTest : public QObject
 {
@@ -261,19 +279,14 @@ private slots:
         const QString path = TempFolder::viewImagePath(2);
         QVERIFY(writePNG(patterned(10, 10), path));
         // A desktop that refuses the link (as GNOME and KDE do a client without focus).
-        struct RefusingClipboard : Clipboard {
-            QStringList offered;
-            bool putLink(const QString &link) override
-            {
-                offered << link;
-                return false;
-            }
-        };
-        auto refusing = std::make_shared<RefusingClipboard>();
+        auto refusing = std::make_shared<LateRefusingClipboard>();
         DesktopServices refused = desktop;
         refused.clipboard = refusing;
         uploadFinished(refused, ShareReply::answer(200, QStringLiteral("127.0.0.1:9/def.png")), path);
         QCOMPARE(refusing->offered, QStringList{QStringLiteral("https://127.0.0.1:9/def.png")});
+        // The refusal comes later; nothing is reported before it.
+        QVERIFY(recorder->received.isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(!recorder->received.isEmpty(), 10000);
         const auto seen = settledNotifications();
         QCOMPARE(seen.size(), 1);
         QCOMPARE(seen[0].summary, QStringLiteral("Clipboard Error"));
@@ -559,6 +572,30 @@ private slots:
         QCOMPARE(seen.size(), 1);
         QCOMPARE(seen[0].summary, QStringLiteral("Clipboard Error"));
         QCOMPARE(seen[0].body, QStringLiteral("There was a problem saving your image to the clipboard."));
+
+        // Cancelled after the overlays went: never reported as copied, and the picture
+        // is kept in a file the message names, byte for byte what was offered.
+        auto refusing = std::make_shared<LateRefusingClipboard>();
+        DesktopServices refused = desktop;
+        refused.clipboard = refusing;
+        OverlayActions refusedActions(refused);
+        overlay.failRender = false;
+        overlay.frame = QRectF(10, 10, 50, 40);
+        refusedActions.copySelectionToClipboard(renderSelectionImage(overlay).image);
+        QTRY_VERIFY_WITH_TIMEOUT(!recorder->received.isEmpty(), 10000);
+        QCOMPARE(refusing->offeredPictures.size(), 1);
+        seen = settledNotifications();
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(seen[0].summary, QStringLiteral("Clipboard Error"));
+        const QString prefix = QStringLiteral("There was a problem saving your image to the clipboard. It was kept at ");
+        QVERIFY2(seen[0].body.startsWith(prefix), qPrintable(seen[0].body));
+        const QString kept = seen[0].body.mid(prefix.size());
+        QVERIFY2(kept.startsWith(QDir::cleanPath(TempFolder::unsentFolder())), qPrintable(kept));
+        QFile keptFile(kept);
+        QVERIFY(keptFile.open(QIODevice::ReadOnly));
+        QCOMPARE(keptFile.readAll(), refusing->offeredPictures.at(0));
+        QVERIFY(samePixels(QImage(kept), overlay.picture.copy(expected)));
+        QVERIFY(QFile::remove(kept));
     }
 
     // An empty selection renders nothing, and an earlier render lying there goes; a

@@ -1,5 +1,5 @@
 // The GlobalShortcuts portal client against a stand-in portal on the test's own bus
-// (Debian 12's xdg-desktop-portal predates the interface).
+// (as KDE's back end behind Debian 12's xdg-desktop-portal 1.16 and later ones do).
 #include "tests/harness/TestMain.h"
 
 #include "app/GlobalHotKeys.h"
@@ -25,8 +25,13 @@ class FakeShortcutsPortal : public QDBusVirtualObject
 public:
     QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("fake-shortcuts"));
     QList<PortalShortcut> boundShortcuts;
+    QList<PortalShortcut> sessionShortcuts;   // named by CreateSession
+    QStringList sessionTokens;                // of every CreateSession, in order
     QString session;
     uint bindAnswer = 0;
+    // KDE Plasma 5.27's back end: binds CreateSession's shortcuts, answers
+    // BindShortcuts with none and lists the session's own.
+    bool bindsOnlySessionShortcuts = false;
 
     bool start()
     {
@@ -50,12 +55,17 @@ public:
         QVariantMap results;
         uint answer = 0;
         if (message.member() == QLatin1String("CreateSession")) {
-            session = kPath + QStringLiteral("/session/") + sender + QLatin1Char('/')
-                      + options.value(QStringLiteral("session_handle_token")).toString();
+            sessionTokens << options.value(QStringLiteral("session_handle_token")).toString();
+            sessionShortcuts = qdbus_cast<QList<PortalShortcut>>(options.value(QStringLiteral("shortcuts")));
+            session = kPath + QStringLiteral("/session/") + sender + QLatin1Char('/') + sessionTokens.last();
             results.insert(QStringLiteral("session_handle"), session);
-        } else {
-            boundShortcuts = qdbus_cast<QList<PortalShortcut>>(message.arguments().at(1));
+        } else if (message.member() == QLatin1String("BindShortcuts")) {
+            boundShortcuts = bindsOnlySessionShortcuts ? sessionShortcuts
+                                                       : qdbus_cast<QList<PortalShortcut>>(message.arguments().at(1));
             answer = bindAnswer;
+            results.insert(QStringLiteral("shortcuts"),
+                           QVariant::fromValue(bindsOnlySessionShortcuts ? QList<PortalShortcut>() : boundShortcuts));
+        } else {   // ListShortcuts
             results.insert(QStringLiteral("shortcuts"), QVariant::fromValue(boundShortcuts));
         }
         QDBusMessage response = QDBusMessage::createSignal(request, QStringLiteral("org.freedesktop.portal.Request"),
@@ -154,6 +164,41 @@ private slots:
         shortcuts.bind({{QStringLiteral("capture1"), {}}});
         QVERIFY(failed.wait(5000));
         QVERIFY(failed.at(0).at(0).toString().contains(QLatin1String("declined")));
+    }
+
+    // KDE Plasma 5.27: the keys are named in CreateSession under the same session
+    // token at every start (the back end registers a component per token and opens
+    // System Settings for each new one); BindShortcuts answers with none, the
+    // session's list shows them bound. A portal that binds nothing at all has failed.
+    void sessionShortcutsUnderOneTokenAndEmptyBindingsFail()
+    {
+        PortalThread running;
+        FakeShortcutsPortal &portal = running.portal;
+        portal.bindsOnlySessionShortcuts = true;
+        QVERIFY(portal.start());
+        GlobalHotKeys keys;
+        for (int start = 0; start < 2; ++start) {
+            keys.registerHotKeys();
+            QVERIFY(keys.portalShortcuts);
+            QSignalSpy bound(keys.portalShortcuts.get(), &PortalGlobalShortcuts::bound);
+            QVERIFY(bound.wait(5000));
+            QCOMPARE(bound.at(0).at(0).value<QList<PortalShortcut>>().size(), 2);
+        }
+        QCOMPARE(portal.sessionShortcuts.size(), 2);
+        QCOMPARE(portal.sessionShortcuts.at(1).properties.value(QStringLiteral("preferred_trigger")).toString(),
+                 QStringLiteral("CTRL+F9"));
+        QCOMPARE(portal.sessionTokens.size(), 2);
+        QCOMPARE(portal.sessionTokens.at(0), portal.sessionTokens.at(1));
+
+        // Nothing bound: not reported as bound.
+        PortalGlobalShortcuts shortcuts;
+        QSignalSpy failed(&shortcuts, &PortalGlobalShortcuts::failed);
+        QSignalSpy bound(&shortcuts, &PortalGlobalShortcuts::bound);
+        shortcuts.bind({});
+        QVERIFY(failed.wait(5000));
+        QVERIFY2(failed.at(0).at(0).toString().contains(QLatin1String("bound no shortcuts")),
+                 qPrintable(failed.at(0).at(0).toString()));
+        QCOMPARE(bound.size(), 0);
     }
 };
 

@@ -13,10 +13,12 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QUrl>
 #include <QWidget>
 
@@ -147,6 +149,10 @@ public:
     uint response = 0;
     QString fileToSend;
 
+    QString writeWhenAsked;             // the desktop picture is written here at the call
+    QImage desktopPicture;
+    bool picturesFolderWhenAsked = false;
+
     int calls = 0;
     QString lastParent;
     QVariantMap lastOptions;
@@ -156,6 +162,9 @@ public slots:
     QDBusObjectPath Screenshot(const QString &parentWindow, const QVariantMap &options, const QDBusMessage &message)
     {
         ++calls;
+        picturesFolderWhenAsked = QFileInfo(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)).isDir();
+        if (!writeWhenAsked.isEmpty() && desktopPicture.save(writeWhenAsked, "PNG"))
+            fileToSend = writeWhenAsked;
         lastParent = parentWindow;
         lastOptions = options;
         lastHandle = PortalScreenshot::requestPath(message.service(), options.value(QStringLiteral("handle_token")).toString());
@@ -191,7 +200,8 @@ private:
         QRect desktop;
         for (QScreen *screen : QGuiApplication::screens())
             desktop = desktop.united(screen->geometry());
-        QVERIFY(patternImage(desktop.size()).save(path, "PNG"));
+        portal.desktopPicture = patternImage(desktop.size());
+        QVERIFY(portal.desktopPicture.save(path, "PNG"));
         portal.fileToSend = path;
     }
 
@@ -231,6 +241,7 @@ private slots:
         portal.mode = FakeScreenshotPortal::Answer;
         portal.response = 0;
         portal.calls = 0;
+        portal.writeWhenAsked.clear();
     }
 
     void requestPathFollowsTheSendersName()
@@ -254,39 +265,54 @@ private slots:
         QVERIFY(PortalScreenshot::cutDesktop(QImage(), displays).isEmpty());
     }
 
-    void onlyOurTemporaryFilesAreRemoved()
+    // The file a portal names is removed once read, wherever it lies, when it was
+    // written for this request; an older one is the user's and a link is never followed.
+    void onlyFilesWrittenForTheRequestAreRemoved()
     {
+        const QDateTime asked = QDateTime::currentDateTime();
         const QString inTmp = QDir::tempPath() + QStringLiteral("/shot.png");
-        const QString inCache = qEnvironmentVariable("XDG_CACHE_HOME") + QStringLiteral("/portal/shot.png");
         const QString users = root + QStringLiteral("/home/Pictures/Screenshot.png");
+        const QString old = root + QStringLiteral("/home/Pictures/Holiday.png");
         const QString link = QDir::tempPath() + QStringLiteral("/link.png");
-        for (const QString &path : {inTmp, inCache, users}) {
+        for (const QString &path : {inTmp, users, old}) {
             QDir().mkpath(QFileInfo(path).path());
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
+        QFile oldFile(old);
+        QVERIFY(oldFile.open(QIODevice::ReadWrite));
+        QVERIFY(oldFile.setFileTime(asked.addSecs(-60), QFileDevice::FileModificationTime));
+        oldFile.close();
         QVERIFY(QFile::link(users, link));
-        QVERIFY(PortalScreenshot::isDisposable(inTmp));
-        QVERIFY(PortalScreenshot::isDisposable(inCache));
-        QVERIFY(!PortalScreenshot::isDisposable(users));
-        QVERIFY(!PortalScreenshot::isDisposable(link));
-        QVERIFY(!PortalScreenshot::isDisposable(QDir::tempPath()));
-        QVERIFY(!PortalScreenshot::isDisposable(QDir::tempPath() + QStringLiteral("/missing.png")));
+        QVERIFY(PortalScreenshot::isDisposable(inTmp, asked));
+        QVERIFY(PortalScreenshot::isDisposable(users, asked));
+        QVERIFY(!PortalScreenshot::isDisposable(old, asked));
+        QVERIFY(!PortalScreenshot::isDisposable(link, asked));
+        QVERIFY(!PortalScreenshot::isDisposable(inTmp, QDateTime()));
+        QVERIFY(!PortalScreenshot::isDisposable(QDir::tempPath(), asked));
+        QVERIFY(!PortalScreenshot::isDisposable(QDir::tempPath() + QStringLiteral("/missing.png"), asked));
+        QVERIFY(QFile::remove(link) && QFile::remove(old) && QFile::remove(users));
     }
 
     // The whole path: the portal is asked non-interactively with a fresh token, its
     // answer comes before the call's reply, and every display gets exactly its pixels.
-    // The picture goes when the portal left it in our temporary folder, and stays in
-    // the user's pictures.
+    // The picture the portal wrote goes, in the temporary folder as in the user's
+    // pictures (where KDE's back end saves); the pictures folder exists while the
+    // portal works and is removed again when it was made for the request and is empty.
     void captureShowsEachDisplaysPartOfThePortalPicture()
     {
         QCOMPARE(makeCaptureBackend()->name(), QStringLiteral("portal"));
         const auto screens = QGuiApplication::screens();
         const QString temporary = QDir::tempPath() + QStringLiteral("/portal-screenshot.png");
-        const QString users = root + QStringLiteral("/home/Pictures/Screenshot from today.png");
+        const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+        const QString users = pictures + QStringLiteral("/Screenshot from today.png");
         QString firstToken;
         for (const QString &file : {temporary, users}) {
+            QDir(pictures).removeRecursively();
             prepareDesktopFile(file);
+            if (file == temporary)
+                portal.fileToSend.clear();   // written when asked, as a back end does
+            portal.writeWhenAsked = file == temporary ? file : QString();
             ScreenCapture sc(m_notifier);
             QSignalSpy shown(&sc, &ScreenCapture::overlaysShown);
             sc.captureAllScreens();
@@ -307,7 +333,11 @@ private slots:
                 QCOMPARE(firstDifference(overlay->picture(), expectedPiece(screens.at(i)->geometry(), ratio)), QString());
                 QVERIFY(overlay->window()->isVisible());
             }
-            QCOMPARE(QFile::exists(file), file == users);
+            QVERIFY(!QFile::exists(file));
+            QVERIFY(portal.picturesFolderWhenAsked);
+            // Made for the request (the first round) and left empty: gone again. The
+            // second round's folder held the file before the request: it stays.
+            QCOMPARE(QFileInfo::exists(pictures), file == users);
             sc.closeOverlays();
             portal.calls = 0;
         }

@@ -142,6 +142,11 @@ private slots:
         QImage pasted;
         QVERIFY2(QTest::qWaitFor([&] { return !(pasted = pastedPng()).isNull(); }, 5000), qPrintable(vornik->log()));
         QCOMPARE(wtest::firstDifference(pasted, desktop.copy(region)), QString());
+        // Reported as copied once the compositor kept the selection (no notification
+        // server here: the words go to stderr), and never as failed.
+        QVERIFY2(QTest::qWaitFor([&] { return vornik->log().contains(QLatin1String("Your image was saved to the clipboard.")); }, 5000),
+                 qPrintable(vornik->log()));
+        QVERIFY2(!vornik->log().contains(QLatin1String("Clipboard Error")), qPrintable(vornik->log()));
         QVERIFY(session->movePointer(kParked));
     }
 
@@ -187,6 +192,9 @@ private slots:
         QVERIFY2(link.startsWith(QStringLiteral("https://") + server.publicHost() + QLatin1Char('/')), qPrintable(link));
         const QImage uploaded = QImage::fromData(vtest::fetchUrl(QUrl(server.baseUrl() + QStringLiteral("raw/") + QUrl(link).fileName())), "PNG");
         QCOMPARE(wtest::firstDifference(uploaded.convertToFormat(QImage::Format_RGB32), desktop.copy(region)), QString());
+        QVERIFY2(QTest::qWaitFor([&] { return vornik->log().contains(QLatin1String("URL to image was copied to clipboard.")); }, 5000),
+                 qPrintable(vornik->log()));
+        QVERIFY2(!vornik->log().contains(QLatin1String("Clipboard Error")), qPrintable(vornik->log()));
         QVERIFY(session->movePointer(kParked));
     }
 
