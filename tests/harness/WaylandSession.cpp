@@ -487,17 +487,23 @@ bool WaylandSession::startWallpapers(const QList<WaylandOutput> &outputs)
     };
     if (!waitFor(shown, kStartTimeoutMs))
         return fail(QStringLiteral("the wallpaper windows did not show; see %1/wallpaper-1.log").arg(m_root));
+    QImage desktop;
     const auto painted = [&] {
-        const QImage desktop = portalScreenshot();
+        desktop = portalScreenshot();
         for (int i = 0; i < pictures.size(); ++i) {
-            const QRect middle(layout.at(i).rect.center() - QPoint(50, 50), QSize(100, 100));
+            // Away from the middle, where the compositor puts the pointer at start.
+            const QRect output = layout.at(i).rect;
+            const QRect middle(output.topLeft() + QPoint(output.width() * 3 / 4, output.height() * 3 / 4), QSize(100, 100));
             if (desktop.isNull() || desktop.copy(middle) != pictures.at(i).copy(middle.translated(-layout.at(i).rect.topLeft())))
                 return false;
         }
         return true;
     };
     if (!m_pids.isEmpty() && QFile::exists(m_root + QStringLiteral("/xdg-desktop-portal.log")) && !waitFor(painted, kStartTimeoutMs))
-        return fail(QStringLiteral("the portal's picture does not show the wallpapers"));
+    {
+        desktop.save(m_root + QStringLiteral("/portal-picture.png"));
+        return fail(QStringLiteral("the portal's picture does not show the wallpapers; see %1/portal-picture.png").arg(m_root));
+    }
     step(QStringLiteral("wallpapers"), started);
     return true;
 }
