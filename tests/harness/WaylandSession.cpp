@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QColor>
+#include <QProcess>
 #include <QUrl>
 
 #include <cerrno>
@@ -611,12 +612,48 @@ QImage WaylandSession::outputPicture(const QString &output) const
     return QImage();
 }
 
+namespace {
+QString clipboardProbe()
+{
+    return qEnvironmentVariable("VORNIK_SOURCE_DIR") + QStringLiteral("/tests/harness/wayland/clipboard_probe.py");
+}
+} // namespace
+
 QByteArray WaylandSession::paste(const QString &mimeType) const
 {
     QByteArray data;
+    if (m_compositor == Compositor::Gnome) {
+        // mutter offers wl-paste no data-control protocol: paste as a focused window does.
+        const QString out = m_root + QStringLiteral("/pasted");
+        QFile::remove(out);
+        if (runIn(environment(), QStringLiteral("/usr/bin/python3"), {clipboardProbe(), QStringLiteral("paste"), mimeType, out}, nullptr, 15000) != 0)
+            return QByteArray();
+        QFile file(out);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
     if (runIn(environment(), QStringLiteral("wl-paste"), {QStringLiteral("-n"), QStringLiteral("-t"), mimeType}, &data) != 0)
         return QByteArray();
     return data;
+}
+
+bool WaylandSession::clipboardWorks(QString *pasted) const
+{
+    const QString text = QStringLiteral("clipboard control %1").arg(QDateTime::currentMSecsSinceEpoch());
+    QProcess copier;
+    copier.setProcessEnvironment(environment());
+    if (m_compositor == Compositor::Gnome)
+        copier.start(QStringLiteral("/usr/bin/python3"), {clipboardProbe(), QStringLiteral("copy"), text});
+    else
+        copier.start(QStringLiteral("wl-copy"), {QStringLiteral("--foreground"), QStringLiteral("--paste-once"), text});
+    if (!copier.waitForStarted(5000))
+        return false;
+    QString seen;
+    const bool works = waitFor([&] { return (seen = QString::fromUtf8(paste(QStringLiteral("text/plain")))) == text; }, 15000);
+    if (pasted)
+        *pasted = seen;
+    copier.kill();
+    copier.waitForFinished(3000);
+    return works;
 }
 
 QImage WaylandSession::portalScreenshot(QString *failure) const

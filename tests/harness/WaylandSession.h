@@ -123,7 +123,11 @@ public:
     // picture through the screenshot portal elsewhere.
     QImage outputPicture(const QString &output) const;
     // What the Wayland clipboard holds as `mimeType`, read with wl-paste; empty when nothing.
+    // (GNOME: through a small focused GTK window, tests/harness/wayland/clipboard_probe.py.)
     QByteArray paste(const QString &mimeType) const;
+    // True when a text another client puts on the clipboard is pasted back with
+    // paste(); what was pasted in `pasted`.
+    bool clipboardWorks(QString *pasted = nullptr) const;
 
     // A picture of the whole desktop from org.freedesktop.portal.Screenshot, asked
     // without a dialog, on a bus connection of the test's own. The file the portal

@@ -12,6 +12,12 @@
 #include <memory>
 
 namespace {
+// KWin and mutter take a selection (the clipboard) only from a client whose surface has
+// the keyboard focus; Vornik sets it after its overlays are gone (wlroots lets it).
+const char kClipboardFocus[] = "Vornik sets the clipboard without keyboard focus, which KWin and mutter refuse";
+// KDE's and GNOME's portal back ends write every picture into the home folder.
+const char kPortalFiles[] = "Vornik leaves the file the portal's back end wrote for it";
+
 // The outputs, left to right. KWin's virtual outputs are all of one size.
 QList<QSize> outputSizes(vtest::Compositor compositor)
 {
@@ -56,6 +62,12 @@ class WaylandCaptureTest : public QObject
             }
             return true;
         }, 15000);
+        if (!shown) {
+            for (const vtest::WaylandWindow &window : session->visibleWindows())
+                qInfo("window of pid %lld on %s at %d,%d %dx%d%s: %s", window.pid, qPrintable(window.output), window.rect.x(),
+                      window.rect.y(), window.rect.width(), window.rect.height(), window.fullscreen ? " full screen" : "",
+                      qPrintable(window.title));
+        }
         return shown ? clock.elapsed() : -1;
     }
 
@@ -126,6 +138,10 @@ private slots:
         desktop = session->portalScreenshot(&failure);
         QVERIFY2(!desktop.isNull(), qPrintable(failure));
         QCOMPARE(desktop.size(), QSize(sizes.at(0).width() + sizes.at(1).width(), 720));
+        // The clipboard as the tests read it works on this desktop: a text another client
+        // offers is pasted back.
+        QString pasted;
+        QVERIFY2(session->clipboardWorks(&pasted), qPrintable(QStringLiteral("pasted: ") + pasted));
         // Any portal file seen later was left by Vornik's captures.
         QCOMPARE(session->portalLeftovers(), QStringList());
         // Uploads go to a vornik-server of the test's own; Vornik inherits these.
@@ -162,6 +178,8 @@ private slots:
         QVERIFY(session->keys({QStringLiteral("ctrl"), QStringLiteral("c")}));
         QVERIFY(overlaysClosed());
         QImage pasted;
+        if (!onSway())
+            QEXPECT_FAIL("", kClipboardFocus, Abort);
         QVERIFY2(QTest::qWaitFor([&] { return !(pasted = pastedPng()).isNull(); }, 5000), qPrintable(vornik->log()));
         QCOMPARE(wtest::firstDifference(pasted, desktop.copy(region)), QString());
         QVERIFY(session->movePointer(kParked));
@@ -185,6 +203,8 @@ private slots:
         QVERIFY2(path.startsWith(QDir::homePath()), qPrintable(path));
         QCOMPARE(wtest::firstDifference(QImage(path).convertToFormat(QImage::Format_RGB32), desktop.copy(region)), QString());
         // The earlier copy is still on the clipboard: Vornik kept it while it ran.
+        if (!onSway())
+            QEXPECT_FAIL("", kClipboardFocus, Continue);
         QCOMPARE(pastedPng().size(), QSize(250, 190));
         QVERIFY(session->movePointer(kParked));
     }
@@ -202,6 +222,8 @@ private slots:
         QVERIFY(session->movePointer(upload) && session->pressButton() && session->releaseButton());
         QVERIFY(overlaysClosed());
         QString link;
+        if (!onSway())
+            QEXPECT_FAIL("", kClipboardFocus, Abort);
         QVERIFY2(QTest::qWaitFor([&] {
             link = QString::fromUtf8(session->paste(QStringLiteral("text/plain")));
             return link.endsWith(QLatin1String(".png"));
@@ -217,6 +239,14 @@ private slots:
         QVERIFY(captureAndWaitForOverlays({{kFirst, kFirstArea}, {kSecond, kSecondArea}}) >= 0);
         QVERIFY(session->keys({QStringLiteral("Escape")}));
         QVERIFY(overlaysClosed());
+    }
+
+    // The files the portal's back end wrote for Vornik's captures are gone.
+    void noPortalFileLeftBehind()
+    {
+        if (!onSway())
+            QEXPECT_FAIL("", kPortalFiles, Continue);
+        QCOMPARE(session->portalLeftovers(), QStringList());
     }
 
     // Enter opens the selection in the editor, a window of its own on Wayland too.
