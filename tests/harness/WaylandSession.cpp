@@ -644,7 +644,7 @@ bool WaylandSession::clipboardWorks(QString *pasted) const
     if (m_compositor == Compositor::Gnome)
         copier.start(QStringLiteral("/usr/bin/python3"), {clipboardProbe(), QStringLiteral("copy"), text});
     else
-        copier.start(QStringLiteral("wl-copy"), {QStringLiteral("--foreground"), QStringLiteral("--paste-once"), text});
+        copier.start(QStringLiteral("wl-copy"), {QStringLiteral("--foreground"), text});
     if (!copier.waitForStarted(5000))
         return false;
     QString seen;
