@@ -98,13 +98,12 @@ Figures measureWayland(const QString &root, int rounds)
     QProcess vornik;
     const auto windows = [&] {
         int overlays = 0;
-        for (const QJsonObject &window : session.visibleWindows())
-            overlays += window.value(QStringLiteral("pid")).toInteger() == vornik.processId()
-                        && window.value(QStringLiteral("fullscreen_mode")).toInt() == 1;
+        for (const vtest::WaylandWindow &window : session.visibleWindows())
+            overlays += window.pid == vornik.processId() && window.fullscreen;
         return overlays;
     };
     Figures figures = measure(vornik, environment, rounds, [&] { return windows() == 2; },
-                              [&] { session.type({QStringLiteral("-k"), QStringLiteral("Escape")}); },
+                              [&] { session.keys({QStringLiteral("Escape")}); },
                               [&] { return windows() == 0; });
     // The floor: what the portal itself takes for the same picture, asked by this process.
     for (int i = 0; i < rounds; ++i) {

@@ -28,6 +28,13 @@ $SUDO apt-get install -y -q --no-install-recommends \
 $SUDO apt-get install -y -q --no-install-recommends \
   sway swaybg grim wl-clipboard wtype xdg-desktop-portal-wlr xdg-desktop-portal-gtk pipewire \
   qt6-wayland libwayland-dev libwayland-bin python3-gi bc
+# The same suite on KWin and GNOME Shell, each with its own portal back end: the KDE
+# back end is a Qt 5 program (qtwayland5) whose screenshot dialog needs Kirigami and
+# Plasma's dialog module even when it shows none; the harness pastes on GNOME through a
+# small GTK window (gir1.2-gtk-3.0).
+$SUDO apt-get install -y -q --no-install-recommends \
+  kwin-wayland xdg-desktop-portal-kde qtwayland5 plasma-workspace qml-module-org-kde-kirigami2 \
+  gnome-shell xdg-desktop-portal-gnome gir1.2-gtk-3.0
 # sway and PostgreSQL refuse to run as root: the Wayland tests run the compositor,
 # and the server's tests their throw-away database clusters, as this system user.
 id -u vornik-test >/dev/null 2>&1 || $SUDO useradd --system --no-create-home --shell /usr/sbin/nologin vornik-test 2>/dev/null || id -u vornik-test >/dev/null

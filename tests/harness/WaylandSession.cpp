@@ -1,6 +1,7 @@
 #include "tests/harness/WaylandSession.h"
 
 #include "tests/harness/TestEnvironment.h"
+#include "tests/harness/WaylandSessionSupport.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -9,17 +10,14 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
+#include <QColor>
 #include <QProcess>
-#include <QTest>
 #include <QUrl>
 
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -43,50 +41,85 @@ public slots:
 };
 
 namespace vtest {
+using namespace wayland;
+
 namespace {
-constexpr int kStartTimeoutMs = 20000;
 const QString kPortal = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString kPortalPath = QStringLiteral("/org/freedesktop/portal/desktop");
-// The system's D-Bus services the session's bus may activate: the portal's back ends
-// and the permission store the front end asks before a screenshot without a dialog.
-const char *const kActivatable[] = {"org.freedesktop.impl.portal.desktop.wlr",
-                                    "org.freedesktop.impl.portal.desktop.gtk",
-                                    "org.freedesktop.impl.portal.PermissionStore"};
 
-bool waitFor(const std::function<bool()> &condition, int timeoutMs)
-{
-    return QTest::qWaitFor(condition, timeoutMs);
-}
+// Per compositor: the system's D-Bus services its session bus may activate (the
+// portal's back ends and the permission store the front end asks before a screenshot
+// without a dialog), and the portal files the front end reads.
+struct DesktopPortals {
+    QStringList services;
+    QStringList portalFiles;
+};
 
-bool writeFile(const QString &path, const QByteArray &data)
+DesktopPortals portalsOf(Compositor compositor)
 {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
-}
-
-// Runs `program` with `arguments` in `environment`; standard output in `output`.
-int runIn(const QProcessEnvironment &environment, const QString &program, const QStringList &arguments,
-          QByteArray *output = nullptr, int timeoutMs = 10000)
-{
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    if (!process.waitForStarted(timeoutMs))
-        return -1;
-    process.closeWriteChannel();
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished();
-        return -1;
+    const QString store = QStringLiteral("org.freedesktop.impl.portal.PermissionStore");
+    switch (compositor) {
+    case Compositor::Sway:
+        return {{QStringLiteral("org.freedesktop.impl.portal.desktop.wlr"), QStringLiteral("org.freedesktop.impl.portal.desktop.gtk"), store},
+                {QStringLiteral("wlr.portal"), QStringLiteral("gtk.portal")}};
+    case Compositor::KWin:
+        return {{QStringLiteral("org.freedesktop.impl.portal.desktop.kde"), QStringLiteral("org.kde.kglobalaccel"), store},
+                {QStringLiteral("kde.portal")}};
+    case Compositor::Gnome:
+        return {{QStringLiteral("org.freedesktop.impl.portal.desktop.gnome"), QStringLiteral("org.freedesktop.impl.portal.desktop.gtk"), store},
+                {QStringLiteral("gnome.portal"), QStringLiteral("gtk.portal"), QStringLiteral("gnome-shell.portal")}};
     }
-    if (output)
-        *output = process.readAllStandardOutput();
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return {};
+}
+
+// evdev key codes of the names keys() takes.
+int evdevCode(const QString &key)
+{
+    static const QHash<QString, int> named{{QStringLiteral("ctrl"), 29}, {QStringLiteral("shift"), 42},
+                                           {QStringLiteral("alt"), 56}, {QStringLiteral("Escape"), 1},
+                                           {QStringLiteral("Return"), 28}};
+    if (named.contains(key))
+        return named.value(key);
+    static const char *const rows[] = {"qwertyuiop", "asdfghjkl", "zxcvbnm"};
+    static const int firstCodes[] = {16, 30, 44};
+    for (int row = 0; row < 3; ++row) {
+        const int column = QByteArray(rows[row]).indexOf(key.toLatin1());
+        if (key.size() == 1 && column >= 0)
+            return firstCodes[row] + column;
+    }
+    return -1;
+}
+
+bool isModifier(const QString &key)
+{
+    return key == QLatin1String("ctrl") || key == QLatin1String("shift") || key == QLatin1String("alt");
 }
 } // namespace
 
-WaylandSession::WaylandSession(const QString &root, const QList<WaylandOutput> &outputs, bool withPortal)
-    : m_root(root)
+Compositor compositorUnderTest()
+{
+    const QString name = qEnvironmentVariable("VORNIK_TEST_COMPOSITOR");
+    if (name == QLatin1String("kwin"))
+        return Compositor::KWin;
+    if (name == QLatin1String("gnome"))
+        return Compositor::Gnome;
+    return Compositor::Sway;
+}
+
+QString compositorName(Compositor compositor)
+{
+    switch (compositor) {
+    case Compositor::Sway: return QStringLiteral("sway");
+    case Compositor::KWin: return QStringLiteral("KWin");
+    case Compositor::Gnome: return QStringLiteral("GNOME Shell");
+    }
+    return QString();
+}
+
+WaylandSession::WaylandSession(const QString &root, const QList<WaylandOutput> &outputs, bool withPortal,
+                               Compositor compositor)
+    : m_compositor(compositor)
+    , m_root(root)
     , m_swayRuntime(root + QStringLiteral("/sway-runtime"))
     , m_runtime(root + QStringLiteral("/runtime"))
 {
@@ -98,13 +131,32 @@ WaylandSession::WaylandSession(const QString &root, const QList<WaylandOutput> &
         m_layout = QSize(m_layout.width() + output.size.width(), std::max(m_layout.height(), output.size.height()));
     if (withPortal && !usePrivateTmp())
         return;
-    startSway(outputs) && addOutputs(outputs) && startBus() && (!withPortal || startPortal()) && startPointer();
+    switch (compositor) {
+    case Compositor::Sway:
+        startSway(outputs) && addSwayOutputs(outputs) && startBus() && (!withPortal || startPortal()) && startPointer();
+        break;
+    case Compositor::KWin:
+        // KWin registers itself on the session bus, and the bus's environment (the
+        // Wayland display among it) is what the back ends it activates get.
+        m_waylandDisplay = m_runtime + QStringLiteral("/wayland-vornik");
+        startBus() && startKWin(outputs) && (!withPortal || startPortal()) && startPointer() && startWallpapers(outputs);
+        break;
+    case Compositor::Gnome:
+        m_waylandDisplay = m_runtime + QStringLiteral("/wayland-vornik");
+        startSystemBus() && startBus() && startGnomeShell(outputs) && (!withPortal || (startPortal() && allowScreenshots()))
+            && startRemoteDesktop() && startWallpapers(outputs);
+        break;
+    }
 }
 
 WaylandSession::~WaylandSession()
 {
     if (m_pointerFd >= 0)
         close(m_pointerFd);
+    if (!m_remoteSession.isEmpty())
+        QDBusConnection::disconnectFromBus(QStringLiteral("wayland-session-input"));
+    m_probe.reset();
+    QDBusConnection::disconnectFromBus(QStringLiteral("wayland-session-kwin-probe"));
     stopBusClients();
     for (auto pid = m_pids.crbegin(); pid != m_pids.crend(); ++pid)
         stop(*pid);
@@ -113,7 +165,7 @@ WaylandSession::~WaylandSession()
 bool WaylandSession::fail(const QString &why)
 {
     if (m_failure.isEmpty())
-        m_failure = why;
+        m_failure = compositorName(m_compositor) + QStringLiteral(": ") + why;
     return false;
 }
 
@@ -158,128 +210,46 @@ pid_t WaylandSession::spawnHere(const QStringList &command, const QString &log)
     return pid;
 }
 
-QString WaylandSession::writeSwayConfiguration(const QList<WaylandOutput> &outputs)
+// Copies the services the session bus may activate and the portal files the portal
+// reads into folders of the session's own; the bus configuration's path.
+QString WaylandSession::stageBusServices()
 {
-    QString config = QStringLiteral("default_border none\ndefault_floating_border none\nfocus_follows_mouse no\n");
-    int left = 0;
-    for (int i = 0; i < outputs.size(); ++i) {
-        const WaylandOutput &output = outputs.at(i);
-        QString background = QStringLiteral("#336699 solid_color");
-        if (!output.wallpaper.isNull()) {
-            const QString picture = m_root + QStringLiteral("/wallpaper-%1.png").arg(i + 1);
-            output.wallpaper.save(picture);
-            QFile::setPermissions(picture, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::ReadGroup);
-            background = picture + QStringLiteral(" stretch");
-        }
-        config += QStringLiteral("output HEADLESS-%1 resolution %2x%3 position %4 0 bg %5\n")
-                      .arg(i + 1).arg(output.size.width()).arg(output.size.height()).arg(left).arg(background);
-        left += output.size.width();
-    }
-    const QString path = m_root + QStringLiteral("/sway.conf");
-    if (!writeFile(path, config.toUtf8()))
-        return QString();
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::ReadGroup);
-    return path;
-}
-
-bool WaylandSession::startSway(const QList<WaylandOutput> &outputs)
-{
-    const qint64 started = QDateTime::currentMSecsSinceEpoch();
-    if (!haveProgram(QStringLiteral("sway")))
-        return fail(QStringLiteral("sway is not installed (scripts/install-deps.sh installs it)"));
-    const QString config = writeSwayConfiguration(outputs);
-    if (config.isEmpty())
-        return fail(QStringLiteral("cannot write the sway configuration"));
-    QDir().mkpath(m_swayRuntime);
-    const QString home = m_root + QStringLiteral("/sway-home");
-    QDir().mkpath(home);
-    chmod(QFile::encodeName(m_swayRuntime).constData(), 0700);
-    QStringList command{QStringLiteral("env"), QStringLiteral("-i"), QStringLiteral("PATH=/usr/sbin:/usr/bin:/sbin:/bin"),
-                        QStringLiteral("HOME=") + home, QStringLiteral("XDG_RUNTIME_DIR=") + m_swayRuntime,
-                        QStringLiteral("WLR_BACKENDS=headless"), QStringLiteral("WLR_RENDERER=pixman"),
-                        QStringLiteral("WLR_LIBINPUT_NO_DEVICES=1"), QStringLiteral("WLR_HEADLESS_OUTPUTS=1")};
-    if (geteuid() == 0) {
-        // sway will not run as root. Its account must reach the root folder (only pass
-        // through it) and own its runtime and home folders.
-        const passwd *account = getpwnam("vornik-test");
-        if (!account)
-            return fail(QStringLiteral("no account vornik-test to run sway as (scripts/install-deps.sh makes it)"));
-        for (QString folder = m_root; folder != QLatin1String("/") && !folder.isEmpty();
-             folder = QFileInfo(folder).path()) {
-            struct stat info{};
-            if (stat(QFile::encodeName(folder).constData(), &info) == 0 && !(info.st_mode & S_IXOTH))
-                chmod(QFile::encodeName(folder).constData(), (info.st_mode & 07777) | S_IXOTH);
-        }
-        for (const QString &owned : {m_swayRuntime, home})
-            if (chown(QFile::encodeName(owned).constData(), account->pw_uid, account->pw_gid) != 0)
-                return fail(QStringLiteral("cannot give %1 to vornik-test").arg(owned));
-        // A change of account clears the signal a child gets when its parent dies: set
-        // it again, so that sway ends with a test that is killed.
-        command << QStringLiteral("setpriv") << QStringLiteral("--reuid=%1").arg(account->pw_uid)
-                << QStringLiteral("--regid=%1").arg(account->pw_gid) << QStringLiteral("--clear-groups")
-                << QStringLiteral("--pdeathsig=TERM");
-    }
-    command << QStringLiteral("sway") << QStringLiteral("-c") << config;
-    if (spawnHere(command, QStringLiteral("sway.log")) <= 0)
-        return fail(QStringLiteral("cannot start sway"));
-
-    const auto socketIn = [this](const QString &pattern) {
-        const QStringList found = QDir(m_swayRuntime).entryList({pattern}, QDir::System);
-        return found.isEmpty() ? QString() : m_swayRuntime + QLatin1Char('/') + found.first();
-    };
-    if (!waitFor([&] { return !socketIn(QStringLiteral("wayland-?")).isEmpty()
-                              && !socketIn(QStringLiteral("sway-ipc.*.sock")).isEmpty(); }, kStartTimeoutMs))
-        return fail(QStringLiteral("sway did not start; see %1/sway.log").arg(m_root));
-    // An absolute path: clients keep their own runtime folder.
-    m_waylandDisplay = socketIn(QStringLiteral("wayland-?"));
-    m_swaySocket = socketIn(QStringLiteral("sway-ipc.*.sock"));
-    // The socket file exists a moment before sway answers on it: a command sent in
-    // between fails, so wait for an answer before the session counts as started.
-    if (!waitFor([&] { return swaymsg({QStringLiteral("-t"), QStringLiteral("get_version")}); }, kStartTimeoutMs))
-        return fail(QStringLiteral("sway does not answer on its socket; see %1/sway.log").arg(m_root));
-    step(QStringLiteral("sway"), started);
-    return true;
-}
-
-bool WaylandSession::addOutputs(const QList<WaylandOutput> &outputs)
-{
-    const qint64 started = QDateTime::currentMSecsSinceEpoch();
-    for (int i = 1; i < outputs.size(); ++i) {
-        if (!swaymsg({QStringLiteral("create_output")}))
-            return fail(QStringLiteral("swaymsg create_output failed"));
-    }
-    if (!waitFor([&] { return this->outputs().size() == outputs.size(); }, kStartTimeoutMs))
-        return fail(QStringLiteral("sway did not make %1 outputs").arg(outputs.size()));
-    // The configuration's rules apply to outputs made later too; the first is set again
-    // since it came up before the others existed.
-    int left = 0;
-    for (int i = 0; i < outputs.size(); ++i) {
-        swaymsg({QStringLiteral("output"), QStringLiteral("HEADLESS-%1").arg(i + 1), QStringLiteral("resolution"),
-                 QStringLiteral("%1x%2").arg(outputs.at(i).size.width()).arg(outputs.at(i).size.height()),
-                 QStringLiteral("position"), QString::number(left), QStringLiteral("0")});
-        left += outputs.at(i).size.width();
-    }
-    step(QStringLiteral("outputs"), started);
-    return true;
-}
-
-QString WaylandSession::writeBusConfiguration()
-{
+    const DesktopPortals portals = portalsOf(m_compositor);
     const QString services = m_root + QStringLiteral("/wayland-bus-services");
+    const QString portalFolder = m_root + QStringLiteral("/portals");
     QDir().mkpath(services);
-    for (const char *name : kActivatable) {
-        const QString file = QLatin1String(name) + QStringLiteral(".service");
+    QDir().mkpath(portalFolder);
+    for (const QString &name : portals.services) {
+        const QString file = name + QStringLiteral(".service");
         QFile::copy(QStringLiteral("/usr/share/dbus-1/services/") + file, services + QLatin1Char('/') + file);
+    }
+    for (const QString &file : portals.portalFiles) {
+        if (!QFile::copy(QStringLiteral("/usr/share/xdg-desktop-portal/portals/") + file, portalFolder + QLatin1Char('/') + file)) {
+            fail(QStringLiteral("no portal file %1 (scripts/install-deps.sh installs the portal back ends)").arg(file));
+            return QString();
+        }
     }
     const QString config = busConfiguration(QStringLiteral("unix:path=") + m_runtime + QStringLiteral("/wayland-bus"), services);
     const QString path = m_root + QStringLiteral("/wayland-bus.conf");
     return writeFile(path, config.toUtf8()) ? path : QString();
 }
 
+bool WaylandSession::startSessionBus(const QString &busName, const QString &configuration)
+{
+    const pid_t pid = spawnHere({QStringLiteral("dbus-daemon"), QStringLiteral("--config-file=") + configuration,
+                                 QStringLiteral("--nofork")},
+                                busName + QStringLiteral(".log"));
+    if (busName == QLatin1String("wayland-bus"))
+        m_busPid = pid;
+    if (!waitFor([&] { return QFile::exists(m_runtime + QLatin1Char('/') + busName); }, kStartTimeoutMs))
+        return fail(QStringLiteral("the bus %1 did not start").arg(busName));
+    return true;
+}
+
 bool WaylandSession::startBus()
 {
     const qint64 started = QDateTime::currentMSecsSinceEpoch();
-    const QString config = writeBusConfiguration();
+    const QString config = stageBusServices();
     if (config.isEmpty())
         return fail(QStringLiteral("cannot write the bus configuration"));
     // What the bus is started with is what the services it activates get.
@@ -288,11 +258,8 @@ bool WaylandSession::startBus()
     for (const QString &name : session.keys())
         qputenv(name.toLocal8Bit(), session.value(name).toLocal8Bit());
     qunsetenv("DISPLAY");
-    m_busPid = spawnHere({QStringLiteral("dbus-daemon"), QStringLiteral("--config-file=") + config,
-                          QStringLiteral("--nofork")},
-                         QStringLiteral("wayland-bus.log"));
-    if (!waitFor([&] { return QFile::exists(m_runtime + QStringLiteral("/wayland-bus")); }, kStartTimeoutMs))
-        return fail(QStringLiteral("the session bus did not start"));
+    if (!startSessionBus(QStringLiteral("wayland-bus"), config))
+        return false;
     step(QStringLiteral("bus"), started);
     return true;
 }
@@ -300,7 +267,8 @@ bool WaylandSession::startBus()
 bool WaylandSession::startPortal()
 {
     qint64 started = QDateTime::currentMSecsSinceEpoch();
-    // xdg-desktop-portal-wlr will not start without PipeWire.
+    // xdg-desktop-portal-wlr will not start without PipeWire, nor mutter's screen casts
+    // (the GNOME back end's and the test's input) work.
     spawnHere({QStringLiteral("pipewire")}, QStringLiteral("pipewire.log"));
     if (!waitFor([&] { return QFile::exists(m_runtime + QStringLiteral("/pipewire-0")); }, kStartTimeoutMs))
         return fail(QStringLiteral("PipeWire did not start"));
@@ -314,7 +282,7 @@ bool WaylandSession::startPortal()
     for (int attempt = 1; attempt <= attempts; ++attempt) {
         const pid_t portal = spawnHere({QStringLiteral("/usr/libexec/xdg-desktop-portal"), QStringLiteral("-r")},
                                        QStringLiteral("xdg-desktop-portal.log"));
-        if (waitForScreenshotPortal(attempt < attempts ? 3000 : kStartTimeoutMs)) {
+        if (waitForScreenshotPortal(attempt < attempts ? 5000 : kStartTimeoutMs)) {
             step(QStringLiteral("portal (start %1)").arg(attempt), started);
             return true;
         }
@@ -343,18 +311,38 @@ bool WaylandSession::waitForScreenshotPortal(int timeoutMs)
     return ready;
 }
 
+// GNOME's portal asks "Allow Applications to Take Screenshots?" before the first
+// screenshot without a dialog: the answer "yes" a user gives once is stored beforehand
+// (programs outside a sandbox have the empty application id).
+bool WaylandSession::allowScreenshots()
+{
+    QDBusConnection bus = QDBusConnection::connectToBus(m_busAddress, QStringLiteral("wayland-session-store"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.impl.portal.PermissionStore"), QStringLiteral("/org/freedesktop/impl/portal/PermissionStore"),
+        QStringLiteral("org.freedesktop.impl.portal.PermissionStore"), QStringLiteral("SetPermission"));
+    call << QStringLiteral("screenshot") << true << QStringLiteral("screenshot") << QString() << QStringList{QStringLiteral("yes")};
+    const QDBusMessage reply = bus.call(call, QDBus::Block, 10000);
+    QDBusConnection::disconnectFromBus(QStringLiteral("wayland-session-store"));
+    return reply.type() != QDBusMessage::ErrorMessage
+           || fail(QStringLiteral("cannot store the screenshot permission: ") + reply.errorMessage());
+}
+
 bool WaylandSession::startPointer()
 {
     const qint64 started = QDateTime::currentMSecsSinceEpoch();
-    const QString helper = qEnvironmentVariable("VORNIK_TEST_VPTR");
+    const bool kwin = m_compositor == Compositor::KWin;
+    const QString variable = kwin ? QStringLiteral("VORNIK_TEST_KINPUT") : QStringLiteral("VORNIK_TEST_VPTR");
+    const QString helper = qEnvironmentVariable(qPrintable(variable));
     if (helper.isEmpty() || !QFile::exists(helper))
-        return fail(QStringLiteral("VORNIK_TEST_VPTR does not name the virtual pointer helper"));
-    m_pointerFifo = m_root + QStringLiteral("/vptr.fifo");
-    m_pointerLog = m_root + QStringLiteral("/vptr.log");
+        return fail(variable + QStringLiteral(" does not name the input helper"));
+    m_pointerFifo = m_root + QStringLiteral("/pointer.fifo");
+    m_pointerLog = m_root + QStringLiteral("/pointer.log");
     if (mkfifo(QFile::encodeName(m_pointerFifo).constData(), 0600) != 0)
         return fail(QStringLiteral("cannot make %1").arg(m_pointerFifo));
-    spawnHere({helper, m_pointerFifo, QString::number(m_layout.width()), QString::number(m_layout.height())},
-              QStringLiteral("vptr.log"));
+    QStringList command{helper, m_pointerFifo};
+    if (!kwin)
+        command << QString::number(m_layout.width()) << QString::number(m_layout.height());
+    spawnHere(command, QStringLiteral("pointer.log"));
     const auto logSays = [this](const QByteArray &text) {
         QFile log(m_pointerLog);
         return log.open(QIODevice::ReadOnly) && log.readAll().contains(text);
@@ -395,70 +383,136 @@ QProcessEnvironment WaylandSession::environment() const
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("DISPLAY"));
     environment.insert(QStringLiteral("WAYLAND_DISPLAY"), m_waylandDisplay);
-    environment.insert(QStringLiteral("SWAYSOCK"), m_swaySocket);
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime);
     environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_busAddress);
-    environment.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("sway"));
     environment.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
     environment.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
     environment.insert(QStringLiteral("GTK_USE_PORTAL"), QStringLiteral("0"));
+    // The portal uses only the back ends of this desktop, whatever else is installed.
+    environment.insert(QStringLiteral("XDG_DESKTOP_PORTAL_DIR"), m_root + QStringLiteral("/portals"));
+    switch (m_compositor) {
+    case Compositor::Sway:
+        environment.insert(QStringLiteral("SWAYSOCK"), m_swaySocket);
+        environment.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("sway"));
+        break;
+    case Compositor::KWin:
+        environment.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("KDE"));
+        environment.insert(QStringLiteral("KDE_FULL_SESSION"), QStringLiteral("true"));
+        environment.insert(QStringLiteral("KDE_SESSION_VERSION"), QStringLiteral("5"));
+        break;
+    case Compositor::Gnome:
+        environment.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("GNOME"));
+        environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), m_systemBusAddress);
+        // Settings (the Shell's enabled extensions) in a file of the session's own
+        // instead of dconf; the harness's extension among the data folders.
+        environment.insert(QStringLiteral("GSETTINGS_BACKEND"), QStringLiteral("keyfile"));
+        environment.insert(QStringLiteral("XDG_DATA_DIRS"), m_root + QStringLiteral("/gnome-data:/usr/local/share:/usr/share"));
+        break;
+    }
     return environment;
 }
 
-bool WaylandSession::swaymsg(const QStringList &arguments, QString *output) const
+QList<WaylandOutputState> WaylandSession::outputs() const
 {
-    QByteArray text;
-    const int status = runIn(environment(), QStringLiteral("swaymsg"),
-                             QStringList{QStringLiteral("-s"), m_swaySocket} + arguments, &text);
-    if (output)
-        *output = QString::fromUtf8(text);
-    return status == 0;
-}
-
-QJsonObject WaylandSession::tree() const
-{
-    QString text;
-    swaymsg({QStringLiteral("-r"), QStringLiteral("-t"), QStringLiteral("get_tree")}, &text);
-    return QJsonDocument::fromJson(text.toUtf8()).object();
-}
-
-QList<QJsonObject> WaylandSession::outputs() const
-{
-    QString text;
-    swaymsg({QStringLiteral("-r"), QStringLiteral("-t"), QStringLiteral("get_outputs")}, &text);
-    QList<QJsonObject> list;
-    for (const QJsonValue &output : QJsonDocument::fromJson(text.toUtf8()).array())
-        list.append(output.toObject());
-    return list;
-}
-
-namespace {
-void collectWindows(const QJsonObject &node, const QString &output, QList<QJsonObject> &windows)
-{
-    const QString here = node.value(QStringLiteral("type")).toString() == QLatin1String("output")
-                             ? node.value(QStringLiteral("name")).toString()
-                             : output;
-    if (node.contains(QStringLiteral("pid")) && node.value(QStringLiteral("visible")).toBool()) {
-        QJsonObject window = node;
-        window.insert(QStringLiteral("output"), here);
-        windows.append(window);
+    switch (m_compositor) {
+    case Compositor::Sway: return swayOutputs();
+    case Compositor::KWin: return kwinOutputs();
+    case Compositor::Gnome: return gnomeOutputs();
     }
-    for (const QString &children : {QStringLiteral("nodes"), QStringLiteral("floating_nodes")})
-        for (const QJsonValue &child : node.value(children).toArray())
-            collectWindows(child.toObject(), here, windows);
+    return {};
 }
-} // namespace
 
-QList<QJsonObject> WaylandSession::visibleWindows() const
+QString WaylandSession::outputAt(const QRect &rect) const
 {
-    QList<QJsonObject> windows;
-    collectWindows(tree(), QString(), windows);
-    return windows;
+    for (const WaylandOutputState &output : outputs())
+        if (output.rect.contains(rect.center()))
+            return output.name;
+    return QString();
+}
+
+QList<WaylandWindow> WaylandSession::visibleWindows() const
+{
+    QList<WaylandWindow> windows;
+    switch (m_compositor) {
+    case Compositor::Sway: return swayWindows();
+    case Compositor::KWin: windows = kwinWindows(); break;
+    case Compositor::Gnome: windows = gnomeWindows(); break;
+    }
+    QList<WaylandWindow> shown;
+    const QList<WaylandOutputState> layout = outputs();
+    for (WaylandWindow &window : windows) {
+        if (m_wallpaperPids.contains(window.pid))
+            continue;
+        for (const WaylandOutputState &output : layout)
+            if (output.rect.contains(window.rect.center()))
+                window.output = output.name;
+        shown.append(window);
+    }
+    return shown;
+}
+
+// KWin and GNOME Shell show no wallpaper of their own: a window of the harness shows
+// each output's picture full screen, and the session counts as started once the
+// portal's picture shows them.
+bool WaylandSession::startWallpapers(const QList<WaylandOutput> &outputs)
+{
+    const qint64 started = QDateTime::currentMSecsSinceEpoch();
+    const QString helper = qEnvironmentVariable("VORNIK_TEST_WALLPAPER");
+    if (helper.isEmpty() || !QFile::exists(helper))
+        return fail(QStringLiteral("VORNIK_TEST_WALLPAPER does not name the wallpaper helper"));
+    const QList<WaylandOutputState> layout = this->outputs();
+    QList<QImage> pictures;
+    for (int i = 0; i < outputs.size() && i < layout.size(); ++i) {
+        QImage picture = outputs.at(i).wallpaper;
+        if (picture.isNull()) {
+            picture = QImage(layout.at(i).rect.size(), QImage::Format_RGB32);
+            picture.fill(QColor(0x33, 0x66, 0x99));
+        }
+        pictures << picture.scaled(layout.at(i).rect.size());
+        const QString path = m_root + QStringLiteral("/wallpaper-%1.png").arg(i + 1);
+        pictures.last().save(path);
+        QStringList command{QStringLiteral("env")};
+        command << environment().toStringList() << helper << path << QString::number(layout.at(i).rect.x())
+                << QString::number(layout.at(i).rect.y());
+        const pid_t pid = spawnHere(command, QStringLiteral("wallpaper-%1.log").arg(i + 1));
+        m_wallpaperPids << qint64(pid);
+    }
+    // env replaces itself with the helper: the window's pid is the one spawned.
+    const auto shown = [&] {
+        const QList<WaylandWindow> windows = m_compositor == Compositor::KWin ? kwinWindows() : gnomeWindows();
+        int full = 0;
+        for (const WaylandWindow &window : windows)
+            full += m_wallpaperPids.contains(window.pid) && window.fullscreen;
+        return full == pictures.size();
+    };
+    if (!waitFor(shown, kStartTimeoutMs))
+        return fail(QStringLiteral("the wallpaper windows did not show; see %1/wallpaper-1.log").arg(m_root));
+    QImage desktop;
+    const auto painted = [&] {
+        desktop = portalScreenshot();
+        for (int i = 0; i < pictures.size(); ++i) {
+            // Away from the middle, where the compositor puts the pointer at start.
+            const QRect output = layout.at(i).rect;
+            const QRect middle(output.topLeft() + QPoint(output.width() * 3 / 4, output.height() * 3 / 4), QSize(100, 100));
+            if (desktop.isNull() || desktop.copy(middle) != pictures.at(i).copy(middle.translated(-layout.at(i).rect.topLeft())))
+                return false;
+        }
+        return true;
+    };
+    if (!m_pids.isEmpty() && QFile::exists(m_root + QStringLiteral("/xdg-desktop-portal.log")) && !waitFor(painted, kStartTimeoutMs))
+    {
+        desktop.save(m_root + QStringLiteral("/portal-picture.png"));
+        return fail(QStringLiteral("the portal's picture does not show the wallpapers; see %1/portal-picture.png").arg(m_root));
+    }
+    step(QStringLiteral("wallpapers"), started);
+    return true;
 }
 
 bool WaylandSession::sendPointer(const QByteArray &command)
 {
+    if (m_compositor == Compositor::Gnome)
+        return gnomePointer(command);
     if (m_pointerFd < 0)
         return false;
     const QByteArray line = command + '\n';
@@ -474,16 +528,15 @@ bool WaylandSession::sendPointer(const QByteArray &command)
 QRect WaylandSession::layoutBox() const
 {
     QRect box;
-    for (const QJsonObject &output : outputs()) {
-        const QJsonObject r = output.value(QStringLiteral("rect")).toObject();
-        box |= QRect(r.value(QStringLiteral("x")).toInt(), r.value(QStringLiteral("y")).toInt(),
-                     r.value(QStringLiteral("width")).toInt(), r.value(QStringLiteral("height")).toInt());
-    }
+    for (const WaylandOutputState &output : outputs())
+        box |= output.rect;
     return box;
 }
 
 bool WaylandSession::movePointer(const QPoint &point)
 {
+    if (m_compositor != Compositor::Sway)
+        return sendPointer("move " + QByteArray::number(point.x()) + ' ' + QByteArray::number(point.y()));
     // Absolute motion is a fraction of the layout box: it must be the box of now (an
     // output's scale changes it).
     const QRect box = layoutBox();
@@ -513,30 +566,94 @@ bool WaylandSession::drag(const QPoint &from, const QPoint &to)
     return releaseButton();
 }
 
-bool WaylandSession::type(const QStringList &arguments) const
+bool WaylandSession::keys(const QStringList &chord)
 {
-    // Without a delay wtype's fresh virtual keyboard loses its first key.
-    return runIn(environment(), QStringLiteral("wtype"), QStringList{QStringLiteral("-s"), QStringLiteral("100")} + arguments) == 0;
+    if (m_compositor == Compositor::Sway) {
+        // Without a delay wtype's fresh virtual keyboard loses its first key.
+        QStringList arguments{QStringLiteral("-s"), QStringLiteral("100")};
+        for (const QString &key : chord)
+            arguments << (isModifier(key) ? QStringLiteral("-M") : QStringLiteral("-k")) << key;
+        for (auto key = chord.crbegin(); key != chord.crend(); ++key)
+            if (isModifier(*key))
+                arguments << QStringLiteral("-m") << *key;
+        return runIn(environment(), QStringLiteral("wtype"), arguments) == 0;
+    }
+    QList<int> codes;
+    for (const QString &key : chord) {
+        if (evdevCode(key) < 0)
+            return false;
+        codes << evdevCode(key);
+    }
+    const auto send = [this](int code, bool pressed) {
+        return m_compositor == Compositor::Gnome
+                   ? gnomeKey(code, pressed)
+                   : sendPointer("key " + QByteArray::number(code) + (pressed ? " 1" : " 0"));
+    };
+    for (int code : codes)
+        if (!send(code, true))
+            return false;
+    for (auto code = codes.crbegin(); code != codes.crend(); ++code)
+        if (!send(*code, false))
+            return false;
+    return true;
 }
 
-QImage WaylandSession::grim(const QString &output) const
+QImage WaylandSession::outputPicture(const QString &output) const
 {
-    QStringList arguments{QStringLiteral("-t"), QStringLiteral("png")};
-    if (!output.isEmpty())
-        arguments << QStringLiteral("-o") << output;
-    arguments << QStringLiteral("-");
-    QByteArray png;
-    if (runIn(environment(), QStringLiteral("grim"), arguments, &png) != 0)
-        return QImage();
-    return QImage::fromData(png, "PNG").convertToFormat(QImage::Format_RGB32);
+    if (m_compositor == Compositor::Sway) {
+        QByteArray png;
+        if (runIn(environment(), QStringLiteral("grim"), {QStringLiteral("-t"), QStringLiteral("png"), QStringLiteral("-o"), output, QStringLiteral("-")}, &png) != 0)
+            return QImage();
+        return QImage::fromData(png, "PNG").convertToFormat(QImage::Format_RGB32);
+    }
+    for (const WaylandOutputState &state : outputs())
+        if (state.name == output)
+            return portalScreenshot().copy(state.rect);
+    return QImage();
 }
+
+namespace {
+QString clipboardProbe()
+{
+    return qEnvironmentVariable("VORNIK_SOURCE_DIR") + QStringLiteral("/tests/harness/wayland/clipboard_probe.py");
+}
+} // namespace
 
 QByteArray WaylandSession::paste(const QString &mimeType) const
 {
     QByteArray data;
+    if (m_compositor == Compositor::Gnome) {
+        // mutter offers wl-paste no data-control protocol: paste as a focused window does.
+        const QString out = m_root + QStringLiteral("/pasted");
+        QFile::remove(out);
+        if (runIn(environment(), QStringLiteral("/usr/bin/python3"), {clipboardProbe(), QStringLiteral("paste"), mimeType, out}, nullptr, 15000) != 0)
+            return QByteArray();
+        QFile file(out);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
     if (runIn(environment(), QStringLiteral("wl-paste"), {QStringLiteral("-n"), QStringLiteral("-t"), mimeType}, &data) != 0)
         return QByteArray();
     return data;
+}
+
+bool WaylandSession::clipboardWorks(QString *pasted) const
+{
+    const QString text = QStringLiteral("clipboard control %1").arg(QDateTime::currentMSecsSinceEpoch());
+    QProcess copier;
+    copier.setProcessEnvironment(environment());
+    if (m_compositor == Compositor::Gnome)
+        copier.start(QStringLiteral("/usr/bin/python3"), {clipboardProbe(), QStringLiteral("copy"), text});
+    else
+        copier.start(QStringLiteral("wl-copy"), {QStringLiteral("--foreground"), text});
+    if (!copier.waitForStarted(5000))
+        return false;
+    QString seen;
+    const bool works = waitFor([&] { return (seen = QString::fromUtf8(paste(QStringLiteral("text/plain")))) == text; }, 15000);
+    if (pasted)
+        *pasted = seen;
+    copier.kill();
+    copier.waitForFinished(3000);
+    return works;
 }
 
 QImage WaylandSession::portalScreenshot(QString *failure) const
@@ -570,12 +687,37 @@ QImage WaylandSession::portalScreenshot(QString *failure) const
             picture = QImage(path).convertToFormat(QImage::Format_RGB32);
             if (picture.isNull())
                 why = QStringLiteral("cannot read the portal's picture ") + path;
+            // What the test reads must not count as what Vornik left behind.
+            QFile::remove(path);
         }
     }
     QDBusConnection::disconnectFromBus(connection);
     if (failure)
         *failure = why;
     return picture;
+}
+
+QStringList WaylandSession::portalLeftovers() const
+{
+    switch (m_compositor) {
+    case Compositor::Sway:
+        return QFile::exists(QStringLiteral("/tmp/out.png")) ? QStringList{QStringLiteral("/tmp/out.png")} : QStringList();
+    case Compositor::KWin: {
+        const QDir pictures(QDir::homePath() + QStringLiteral("/Pictures"));
+        QStringList found = pictures.entryList({QStringLiteral("Screenshot_*.png")}, QDir::Files);
+        for (QString &name : found)
+            name = pictures.filePath(name);
+        return found;
+    }
+    case Compositor::Gnome: {
+        const QDir home(QDir::homePath());
+        QStringList found = home.entryList({QStringLiteral("Screenshot*.png")}, QDir::Files);
+        for (QString &name : found)
+            name = home.filePath(name);
+        return found;
+    }
+    }
+    return {};
 }
 
 } // namespace vtest

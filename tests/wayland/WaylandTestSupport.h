@@ -1,7 +1,7 @@
 #pragma once
 
 // What the Wayland end-to-end tests share: Vornik started as a Wayland client of the
-// test's sway session, and pixel comparisons against the portal's picture.
+// test's Wayland session, and pixel comparisons against the portal's picture.
 #include "tests/harness/TestEnvironment.h"
 #include "tests/harness/WaylandSession.h"
 
@@ -127,21 +127,14 @@ private:
 };
 
 // Vornik's visible windows, by output name.
-inline QMap<QString, QJsonObject> windowsOf(const vtest::WaylandSession &session, qint64 pid)
+inline QMap<QString, vtest::WaylandWindow> windowsOf(const vtest::WaylandSession &session, qint64 pid)
 {
-    QMap<QString, QJsonObject> windows;
-    for (const QJsonObject &window : session.visibleWindows()) {
-        if (window.value(QStringLiteral("pid")).toInteger() == pid)
-            windows.insert(window.value(QStringLiteral("output")).toString(), window);
+    QMap<QString, vtest::WaylandWindow> windows;
+    for (const vtest::WaylandWindow &window : session.visibleWindows()) {
+        if (window.pid == pid)
+            windows.insert(window.output, window);
     }
     return windows;
-}
-
-inline QRect rectOf(const QJsonObject &node)
-{
-    const QJsonObject r = node.value(QStringLiteral("rect")).toObject();
-    return QRect(r.value(QStringLiteral("x")).toInt(), r.value(QStringLiteral("y")).toInt(),
-                 r.value(QStringLiteral("width")).toInt(), r.value(QStringLiteral("height")).toInt());
 }
 
 } // namespace wtest

@@ -1,7 +1,8 @@
-// The capture path on a real Wayland compositor: `vornik --capture` on headless sway
-// with the real xdg-desktop-portal, one overlay per output, a drag with a virtual
-// pointer, and what copy and save deliver compared pixel for pixel with the portal's
-// own picture of the desktop.
+// The capture path on a real Wayland compositor: `vornik --capture` on headless sway,
+// KWin or GNOME Shell (VORNIK_TEST_COMPOSITOR; CTest runs it once on each) with the
+// real xdg-desktop-portal and that desktop's back ends, one overlay per output, a real
+// drag, and what copy, save and upload deliver compared pixel for pixel with the
+// portal's own picture of the desktop.
 #include "tests/harness/TestMain.h"
 #include "tests/harness/ServerProcess.h"
 #include "tests/wayland/WaylandTestSupport.h"
@@ -11,10 +12,21 @@
 #include <memory>
 
 namespace {
-const QString kFirst = QStringLiteral("HEADLESS-1");
-const QString kSecond = QStringLiteral("HEADLESS-2");
-const QRect kFirstArea(0, 0, 1280, 720);
-const QRect kSecondArea(1280, 0, 800, 600);
+// KWin and mutter take a selection (the clipboard) only from a client whose surface has
+// the keyboard focus; Vornik sets it after its overlays are gone (wlroots lets it).
+const char kClipboardFocus[] = "Vornik sets the clipboard without keyboard focus, which KWin and mutter refuse";
+// The portal's back ends write every picture to a file (wlr: /tmp/out.png; KDE and
+// GNOME: into the home folder) that Vornik does not delete.
+const char kPortalFiles[] = "Vornik leaves the file the portal's back end wrote for it";
+
+// The outputs, left to right. KWin's virtual outputs are all of one size.
+QList<QSize> outputSizes(vtest::Compositor compositor)
+{
+    if (compositor == vtest::Compositor::KWin)
+        return {QSize(1280, 720), QSize(1280, 720)};
+    return {QSize(1280, 720), QSize(800, 600)};
+}
+
 // The pointer rests here between drags; what lies under the cursor is not compared.
 const QPoint kParked(4, 4);
 const QRect kCursorBox(0, 0, 64, 64);
@@ -28,6 +40,10 @@ class WaylandCaptureTest : public QObject
     std::unique_ptr<wtest::VornikProcess> vornik;
     vtest::ServerProcess server;
     QImage desktop;   // the portal's picture of the desktop before Vornik ran
+    QString kFirst, kSecond;          // the outputs' names, left to right
+    QRect kFirstArea, kSecondArea;    // and their places in the layout
+
+    bool onSway() const { return session->compositor() == vtest::Compositor::Sway; }
 
     // Runs `vornik --capture` and waits until each output shows an overlay of Vornik,
     // full screen on that output; returns how long that took (ms), or -1.
@@ -41,12 +57,18 @@ class WaylandCaptureTest : public QObject
             if (windows.size() != outputs.size())
                 return false;
             for (auto output = outputs.cbegin(); output != outputs.cend(); ++output) {
-                const QJsonObject window = windows.value(output.key());
-                if (window.value(QStringLiteral("fullscreen_mode")).toInt() != 1 || wtest::rectOf(window) != output.value())
+                const vtest::WaylandWindow window = windows.value(output.key());
+                if (!window.fullscreen || window.rect != output.value())
                     return false;
             }
             return true;
         }, 15000);
+        if (!shown) {
+            for (const vtest::WaylandWindow &window : session->visibleWindows())
+                qInfo("window of pid %lld on %s at %d,%d %dx%d%s: %s", window.pid, qPrintable(window.output), window.rect.x(),
+                      window.rect.y(), window.rect.width(), window.rect.height(), window.fullscreen ? " full screen" : "",
+                      qPrintable(window.title));
+        }
         return shown ? clock.elapsed() : -1;
     }
 
@@ -55,14 +77,14 @@ class WaylandCaptureTest : public QObject
         return QTest::qWaitFor([&] { return wtest::windowsOf(*session, vornik->pid()).isEmpty(); }, 5000);
     }
 
-    // Waits until grim shows `expected` on `output` (the window may take a frame or two).
+    // Waits until `output` shows `expected` (the window may take a frame or two).
     QString waitForPicture(const QString &output, const QImage &expected, const QRect &ignored = QRect())
     {
         QString difference;
         (void)QTest::qWaitFor([&] {
-            difference = wtest::firstDifference(session->grim(output), expected, ignored);
+            difference = wtest::firstDifference(session->outputPicture(output), expected, ignored);
             return difference.isEmpty();
-        }, 5000);
+        }, 10000);
         return difference;
     }
 
@@ -73,10 +95,10 @@ class WaylandCaptureTest : public QObject
     {
         const QPoint probe = from + QPoint(15, 15) - origin;
         for (int attempt = 1; attempt <= 3; ++attempt) {
-            const QRgb before = session->grim(output).pixel((QPointF(probe) * scale).toPoint());
+            const QRgb before = session->outputPicture(output).pixel((QPointF(probe) * scale).toPoint());
             if (!session->drag(from, to))
                 return QRect();
-            if (QTest::qWaitFor([&] { return session->grim(output).pixel((QPointF(probe) * scale).toPoint()) != before; }, 1000))
+            if (QTest::qWaitFor([&] { return session->outputPicture(output).pixel((QPointF(probe) * scale).toPoint()) != before; }, 3000))
                 return QRect(from, to + QPoint(10, 10) - QPoint(1, 1));
             // A press that follows the pointer's entry into a surface within a few
             // milliseconds is lost (sway 1.7 and Qt 6.4; a 300 ms pause, far quicker
@@ -96,16 +118,38 @@ private slots:
     void initTestCase()
     {
         const QString root = vtest::TestEnvironment::current()->root();
+        const QList<QSize> sizes = outputSizes(vtest::compositorUnderTest());
         session = std::make_unique<vtest::WaylandSession>(
-            root, QList<vtest::WaylandOutput>{{kFirstArea.size(), wtest::wallpaper(kFirstArea.size(), 0)},
-                                              {kSecondArea.size(), wtest::wallpaper(kSecondArea.size(), 90)}});
+            root, QList<vtest::WaylandOutput>{{sizes.at(0), wtest::wallpaper(sizes.at(0), 0)},
+                                              {sizes.at(1), wtest::wallpaper(sizes.at(1), 90)}});
+        // A desktop that cannot start here fails the test with the reason.
         QVERIFY2(session->isRunning(), qPrintable(session->failure()));
-        qInfo("session started: %s", qPrintable(session->startTimes().join(QStringLiteral(", "))));
+        qInfo("%s session started: %s", qPrintable(vtest::compositorName(session->compositor())),
+              qPrintable(session->startTimes().join(QStringLiteral(", "))));
+        const QList<vtest::WaylandOutputState> outputs = session->outputs();
+        QCOMPARE(outputs.size(), 2);
+        kFirst = outputs.at(0).name;
+        kFirstArea = outputs.at(0).rect;
+        kSecond = outputs.at(1).name;
+        kSecondArea = outputs.at(1).rect;
+        QCOMPARE(kFirstArea, QRect(QPoint(0, 0), sizes.at(0)));
+        QCOMPARE(kSecondArea, QRect(QPoint(sizes.at(0).width(), 0), sizes.at(1)));
         QVERIFY(session->movePointer(kParked));
         QString failure;
         desktop = session->portalScreenshot(&failure);
         QVERIFY2(!desktop.isNull(), qPrintable(failure));
-        QCOMPARE(desktop.size(), QSize(2080, 720));
+        // The reference once the desktop is still (GNOME Shell fades its top bar out
+        // over the full-screen wallpaper for a while after start).
+        QImage previous;
+        (void)QTest::qWaitFor([&] {
+            previous = desktop;
+            desktop = session->portalScreenshot(&failure);
+            return desktop.isNull() || desktop == previous;
+        }, 10000);
+        QVERIFY2(!desktop.isNull(), qPrintable(failure));
+        QCOMPARE(desktop.size(), QSize(sizes.at(0).width() + sizes.at(1).width(), 720));
+        // Any portal file seen later was left by Vornik's captures.
+        QCOMPARE(session->portalLeftovers(), QStringList());
         // Uploads go to a vornik-server of the test's own; Vornik inherits these.
         QVERIFY(server.start());
         qputenv("VORNIK_SERVICE_URL", server.baseUrl().toUtf8());
@@ -119,6 +163,14 @@ private slots:
             qInfo("Vornik said:\n%s", qPrintable(vornik->log()));
         vornik.reset();
         session.reset();
+    }
+
+    // The clipboard as the tests read it works on this desktop: a text another client
+    // offers is pasted back (else the copy checks below say nothing of Vornik).
+    void clipboardControl()
+    {
+        QString pasted;
+        QVERIFY2(session->clipboardWorks(&pasted), qPrintable(QStringLiteral("the harness cannot paste here; pasted: ") + pasted));
     }
 
     // One overlay per output, full screen on it, showing that output's own picture.
@@ -137,9 +189,11 @@ private slots:
     {
         const QRect region = dragSelection(kSecond, kSecondArea.topLeft(), {kSecondArea.x() + 100, 80}, {kSecondArea.x() + 340, 260});
         QCOMPARE(region.size(), QSize(250, 190));
-        QVERIFY(session->type({QStringLiteral("-M"), QStringLiteral("ctrl"), QStringLiteral("c"), QStringLiteral("-m"), QStringLiteral("ctrl")}));
+        QVERIFY(session->keys({QStringLiteral("ctrl"), QStringLiteral("c")}));
         QVERIFY(overlaysClosed());
         QImage pasted;
+        if (!onSway())
+            QEXPECT_FAIL("", kClipboardFocus, Abort);
         QVERIFY2(QTest::qWaitFor([&] { return !(pasted = pastedPng()).isNull(); }, 5000), qPrintable(vornik->log()));
         QCOMPARE(wtest::firstDifference(pasted, desktop.copy(region)), QString());
         // Reported as copied once the compositor kept the selection (no notification
@@ -156,7 +210,10 @@ private slots:
         QVERIFY(captureAndWaitForOverlays({{kFirst, kFirstArea}, {kSecond, kSecondArea}}) >= 0);
         const QRect region = dragSelection(kFirst, kFirstArea.topLeft(), {200, 150}, {520, 400});
         QVERIFY(!region.isEmpty());
-        QVERIFY(session->type({QStringLiteral("-M"), QStringLiteral("ctrl"), QStringLiteral("s"), QStringLiteral("-m"), QStringLiteral("ctrl")}));
+        // To look at: the overlays with a selection, as the compositor shows them.
+        if (const QString shots = qEnvironmentVariable("VORNIK_TEST_SHOT_DIR"); !shots.isEmpty())
+            session->portalScreenshot().save(shots + QStringLiteral("/overlay-%1.png").arg(qEnvironmentVariable("VORNIK_TEST_COMPOSITOR", QStringLiteral("sway"))));
+        QVERIFY(session->keys({QStringLiteral("ctrl"), QStringLiteral("s")}));
         QVERIFY(overlaysClosed());
         QString saved;
         QVERIFY2(QTest::qWaitFor([&] {
@@ -168,6 +225,8 @@ private slots:
         QVERIFY2(path.startsWith(QDir::homePath()), qPrintable(path));
         QCOMPARE(wtest::firstDifference(QImage(path).convertToFormat(QImage::Format_RGB32), desktop.copy(region)), QString());
         // The earlier copy is still on the clipboard: Vornik kept it while it ran.
+        if (!onSway())
+            QEXPECT_FAIL("", kClipboardFocus, Continue);
         QCOMPARE(pastedPng().size(), QSize(250, 190));
         QVERIFY(session->movePointer(kParked));
     }
@@ -185,6 +244,8 @@ private slots:
         QVERIFY(session->movePointer(upload) && session->pressButton() && session->releaseButton());
         QVERIFY(overlaysClosed());
         QString link;
+        if (!onSway())
+            QEXPECT_FAIL("", kClipboardFocus, Abort);
         QVERIFY2(QTest::qWaitFor([&] {
             link = QString::fromUtf8(session->paste(QStringLiteral("text/plain")));
             return link.endsWith(QLatin1String(".png"));
@@ -201,8 +262,15 @@ private slots:
     void escapeClosesEveryOverlay()
     {
         QVERIFY(captureAndWaitForOverlays({{kFirst, kFirstArea}, {kSecond, kSecondArea}}) >= 0);
-        QVERIFY(session->type({QStringLiteral("-k"), QStringLiteral("Escape")}));
+        QVERIFY(session->keys({QStringLiteral("Escape")}));
         QVERIFY(overlaysClosed());
+    }
+
+    // The files the portal's back end wrote for Vornik's captures are gone.
+    void noPortalFileLeftBehind()
+    {
+        QEXPECT_FAIL("", kPortalFiles, Continue);
+        QCOMPARE(session->portalLeftovers(), QStringList());
     }
 
     // Enter opens the selection in the editor, a window of its own on Wayland too.
@@ -210,22 +278,22 @@ private slots:
     {
         QVERIFY(captureAndWaitForOverlays({{kFirst, kFirstArea}, {kSecond, kSecondArea}}) >= 0);
         QVERIFY(!dragSelection(kFirst, kFirstArea.topLeft(), {300, 200}, {600, 420}).isEmpty());
-        QVERIFY(session->type({QStringLiteral("-k"), QStringLiteral("Return")}));
-        QJsonObject editor;
+        QVERIFY(session->keys({QStringLiteral("Return")}));
+        vtest::WaylandWindow editor;
         QVERIFY2(QTest::qWaitFor([&] {
-            const QList<QJsonObject> windows = session->visibleWindows();
+            editor = vtest::WaylandWindow();
             int overlays = 0;
-            for (const QJsonObject &window : windows) {
-                if (window.value(QStringLiteral("pid")).toInteger() != vornik->pid())
+            for (const vtest::WaylandWindow &window : session->visibleWindows()) {
+                if (window.pid != vornik->pid())
                     continue;
-                if (window.value(QStringLiteral("name")).toString() == QLatin1String("Vornik editor"))
+                if (window.title == QLatin1String("Vornik editor"))
                     editor = window;
-                overlays += window.value(QStringLiteral("fullscreen_mode")).toInt() == 1;
+                overlays += window.fullscreen;
             }
-            return !editor.isEmpty() && overlays == 0;
+            return !editor.id.isEmpty() && overlays == 0;
         }, 10000), qPrintable(vornik->log()));
         // Closed as the compositor closes a window; nothing was changed, so nothing is asked.
-        QVERIFY(session->swaymsg({QStringLiteral("[con_id=%1]").arg(editor.value(QStringLiteral("id")).toInteger()), QStringLiteral("kill")}));
+        QVERIFY(session->closeWindow(editor));
         QVERIFY(overlaysClosed());
         QVERIFY(session->movePointer(kParked));
     }
@@ -234,12 +302,14 @@ private slots:
     // picture at full device resolution; a copy from it keeps every device pixel.
     void outputAtScaleTwo()
     {
+        if (!onSway())
+            QSKIP("the harness sets an output's scale through sway's IPC only");
         QVERIFY(session->swaymsg({QStringLiteral("output"), kSecond, QStringLiteral("scale"), QStringLiteral("2")}));
         const QRect scaledArea(kSecondArea.topLeft(), kSecondArea.size() / 2);
         QVERIFY(QTest::qWaitFor([&] {
-            for (const QJsonObject &output : session->outputs())
-                if (output.value(QStringLiteral("name")).toString() == kSecond)
-                    return wtest::rectOf(output) == scaledArea;
+            for (const vtest::WaylandOutputState &output : session->outputs())
+                if (output.name == kSecond)
+                    return output.rect == scaledArea;
             return false;
         }, 5000));
         QVERIFY(session->movePointer(kParked));
@@ -255,7 +325,7 @@ private slots:
 
         const QRect region = dragSelection(kSecond, scaledArea.topLeft(), {scaledArea.x() + 50, 40}, {scaledArea.x() + 250, 190}, 2);
         QVERIFY(!region.isEmpty());   // logical
-        QVERIFY(session->type({QStringLiteral("-M"), QStringLiteral("ctrl"), QStringLiteral("c"), QStringLiteral("-m"), QStringLiteral("ctrl")}));
+        QVERIFY(session->keys({QStringLiteral("ctrl"), QStringLiteral("c")}));
         QVERIFY(overlaysClosed());
         QImage pasted;
         QVERIFY(QTest::qWaitFor([&] { pasted = pastedPng(); return pasted.size() == region.size() * 2; }, 5000));
