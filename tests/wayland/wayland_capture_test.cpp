@@ -13,11 +13,9 @@
 
 namespace {
 // KWin and mutter take a selection (the clipboard) only from a client whose surface has
-// the keyboard focus; Vornik sets it after its overlays are gone (wlroots lets it).
-const char kClipboardFocus[] = "Vornik sets the clipboard without keyboard focus, which KWin and mutter refuse";
-// The portal's back ends write every picture to a file (wlr: /tmp/out.png; KDE and
-// GNOME: into the home folder) that Vornik does not delete.
-const char kPortalFiles[] = "Vornik leaves the file the portal's back end wrote for it";
+// the keyboard focus. The link of an upload gets there through Vornik's small focused
+// window; the picture of a copy does not yet (Vornik says so and keeps the file).
+const char kClipboardFocus[] = "the copied picture does not reach the clipboard on KWin and mutter yet";
 
 // The outputs, left to right. KWin's virtual outputs are all of one size.
 QList<QSize> outputSizes(vtest::Compositor compositor)
@@ -235,6 +233,7 @@ private slots:
     // Wayland clipboard, put there after the overlays closed.
     void dragAndUpload()
     {
+        const qsizetype logBefore = vornik->log().size();   // what this upload adds
         QVERIFY(captureAndWaitForOverlays({{kFirst, kFirstArea}, {kSecond, kSecondArea}}) >= 0);
         const QRect region = dragSelection(kFirst, kFirstArea.topLeft(), {640, 300}, {900, 500});
         QVERIFY(!region.isEmpty());
@@ -244,8 +243,6 @@ private slots:
         QVERIFY(session->movePointer(upload) && session->pressButton() && session->releaseButton());
         QVERIFY(overlaysClosed());
         QString link;
-        if (!onSway())
-            QEXPECT_FAIL("", kClipboardFocus, Abort);
         QVERIFY2(QTest::qWaitFor([&] {
             link = QString::fromUtf8(session->paste(QStringLiteral("text/plain")));
             return link.endsWith(QLatin1String(".png"));
@@ -255,7 +252,7 @@ private slots:
         QCOMPARE(wtest::firstDifference(uploaded.convertToFormat(QImage::Format_RGB32), desktop.copy(region)), QString());
         QVERIFY2(QTest::qWaitFor([&] { return vornik->log().contains(QLatin1String("URL to image was copied to clipboard.")); }, 5000),
                  qPrintable(vornik->log()));
-        QVERIFY2(!vornik->log().contains(QLatin1String("Clipboard Error")), qPrintable(vornik->log()));
+        QVERIFY2(!vornik->log().mid(logBefore).contains(QLatin1String("Clipboard Error")), qPrintable(vornik->log()));
         QVERIFY(session->movePointer(kParked));
     }
 
@@ -269,7 +266,6 @@ private slots:
     // The files the portal's back end wrote for Vornik's captures are gone.
     void noPortalFileLeftBehind()
     {
-        QEXPECT_FAIL("", kPortalFiles, Continue);
         QCOMPARE(session->portalLeftovers(), QStringList());
     }
 
