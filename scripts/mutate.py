@@ -20,6 +20,7 @@ Comparison operators count only when written with a space on either side, which 
 them from template brackets and keeps uncompilable mutants rare.
 """
 import json
+import os
 import re
 import sys
 
@@ -157,9 +158,15 @@ def describe(text, mutant):
 def test_targets(build, listing):
     """The executables the listed tests run, by target name: a test's name need not be
     its program's (server_protocol_test_postgresql runs server_protocol_test), and
-    tests run by an outside program (python3) have nothing to build."""
-    build = build.rstrip("/") + "/"
-    names = {t["command"][0] for t in listing.get("tests", []) if t.get("command")}
+    tests run by an outside program (python3) have nothing to build. The commands are
+    read from the CTest files, which name them before they are built."""
+    build = os.path.abspath(build) + "/"
+    commands = {}
+    for folder, _, files in os.walk(build):
+        if "CTestTestfile.cmake" in files:
+            text = open(os.path.join(folder, "CTestTestfile.cmake"), encoding="utf-8").read()
+            commands.update(re.findall(r'add_test\(\[=\[(.+?)\]=\] "([^"]+)"', text))
+    names = {commands.get(t["name"], "") for t in listing.get("tests", [])}
     return sorted({n.rsplit("/", 1)[-1] for n in names if n.startswith(build)})
 
 
