@@ -170,10 +170,22 @@ private slots:
             QVERIFY(limiter.allow("a"));
         QVERIFY(!limiter.allow("a"));
 
-        // The table of addresses stays within its bound.
-        for (int i = 0; i < 50; ++i)
+        // The table of addresses stays within its bound, after every newcomer.
+        for (int i = 0; i < 50; ++i) {
             limiter.allow("flood" + std::to_string(i));
-        QVERIFY(limiter.addresses() <= 4);
+            QVERIFY2(limiter.addresses() <= 4, std::to_string(i).c_str());
+        }
+        // A full table makes room by dropping the refilled buckets only: an address
+        // mid-burst is not given a fresh one.
+        now += std::chrono::hours(1);
+        for (int i = 0; i < 4; ++i)
+            limiter.allow(i < 3 ? "idle" + std::to_string(i) : "busy");
+        now += std::chrono::hours(1);
+        while (limiter.allow("busy")) {
+        }
+        QVERIFY(limiter.allow("newcomer"));
+        QCOMPARE(limiter.addresses(), size_t(2));
+        QVERIFY(!limiter.allow("busy"));
 
         RateLimiter slow(1, 1, [&now] { return now; });
         QVERIFY(slow.allow("a"));
