@@ -114,6 +114,7 @@ private slots:
         QCOMPARE(networkOf("203.0.113.9", 24, 64), std::string("203.0.113.0/24"));
         QCOMPARE(networkOf("2001:db8:1:2:aaaa::7", 32, 64), std::string("2001:db8:1:2::/64"));
         QCOMPARE(networkOf("2001:db8:1:2:aaaa::7", 32, 48), std::string("2001:db8:1::/48"));
+        QCOMPARE(networkOf("2001:db8:1:2:aaaa::7", 32, 128), std::string("2001:db8:1:2:aaaa::7/128"));
         QCOMPARE(networkOf("::ffff:198.51.100.4", 32, 64), std::string("198.51.100.4/32"));
         QCOMPARE(networkOf("not an address", 32, 64), std::string("not an address"));
 
