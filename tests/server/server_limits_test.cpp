@@ -196,6 +196,7 @@ private slots:
         RateLimiter unlimited(0, 0, [&now] { return now; });
         for (int i = 0; i < 1000; ++i)
             QVERIFY(unlimited.allow("a"));
+        QCOMPARE(unlimited.secondsUntilNext("a"), 1LL);
     }
 
     // Salts and uploads over the limit are answered 429 with a time to wait, per
