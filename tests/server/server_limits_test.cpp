@@ -350,6 +350,12 @@ private slots:
 
         Service broken(options);
         QVERIFY(!broken.open(&error));
+        // A digest is 64 lowercase hexadecimal digits; anything else after "sha256:" is refused.
+        QVERIFY(users.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        users.write(("sha256:" + std::string(64, 'g') + "\n").c_str());
+        users.close();
+        AllowedUsers misspelt;
+        QVERIFY(!misspelt.load(usersPath.toStdString(), &error));
     }
 
     // Behind a trusted proxy the limits count the address it appended last; anything
