@@ -1,5 +1,6 @@
 #include "server/AddressNetwork.h"
 #include "server/AllowedUsers.h"
+#include "server/CompositeCache.h"
 #include "server/ConnectionCounter.h"
 #include "server/RateLimiter.h"
 #include "server/Routes.h"
@@ -263,6 +264,13 @@ private slots:
     // the cache's bound too, and a restart counts the ones kept before.
     void compositeCacheBoundHoldsInTheDatabase()
     {
+        // Filled exactly to its bound the cache keeps everything; one byte more
+        // pushes out the least recently used.
+        CompositeCache cache(100);
+        QVERIFY(cache.use("a", "k", 60).empty());
+        QVERIFY(cache.use("b", "k", 40).empty());
+        QCOMPARE(cache.use("c", "k", 1), (std::vector<CompositeCache::Entry>{{"a", "k"}}));
+
         ServerOptions options = optionsIn(QStringLiteral("composites"));
         options.storage = "database";
         options.databaseUrl = "sqlite:" + options.dataDir + "/vornik.db";
