@@ -531,14 +531,14 @@ private slots:
     {
         view().setSelectedTool(ToolKind::FilledRectangle);
         drag({100, 100}, {{200, 200}});
-        const auto record = view().myDrawings().lst.at(0);
+        const auto record = view().figureList().items.at(0);
         view().deleteSelected();
         view().deleteSelected();
-        QVERIFY(view().myDrawings().lst.isEmpty());
+        QVERIFY(view().figureList().items.isEmpty());
         view().undo();
         view().undo();
         QCOMPARE(figureCount(), 1);
-        QCOMPARE(view().myDrawings().lst, QList<std::shared_ptr<Figure>>{record});
+        QCOMPARE(view().figureList().items, QList<std::shared_ptr<Figure>>{record});
         QCOMPARE(view().renderCanvas(1.0).pixelColor(150, 150), QColor(255, 0, 0));
     }
 
