@@ -4,6 +4,9 @@
   mutate.py list FILE [FROM-TO ...]   one mutant a line: index, line, operator, change,
                                       and the source line with the one before it
   mutate.py apply FILE INDEX OUT      writes FILE with mutant INDEX planted to OUT
+  mutate.py targets BUILD             reads `ctest --show-only=json-v1` and prints the
+                                      build targets of its tests (the programs in BUILD)
+  mutate.py report EQUIVALENT RESULTS...  the kill rate per folder from results files
 
 The operators are a fixed list, found with regular expressions on the source with its
 comments, strings and preprocessor lines blanked out, so no fault lands in them:
@@ -16,6 +19,8 @@ comments, strings and preprocessor lines blanked out, so no fault lands in them:
 Comparison operators count only when written with a space on either side, which tells
 them from template brackets and keeps uncompilable mutants rare.
 """
+import json
+import os
 import re
 import sys
 
@@ -150,6 +155,43 @@ def describe(text, mutant):
     return f"{before} -> {after}"
 
 
+def test_targets(build, listing):
+    """The executables the listed tests run, by target name: a test's name need not be
+    its program's (server_protocol_test_postgresql runs server_protocol_test), and
+    tests run by an outside program (python3) have nothing to build. The commands are
+    read from the CTest files, which name them before they are built."""
+    build = os.path.abspath(build) + "/"
+    commands = {}
+    for folder, _, files in os.walk(build):
+        if "CTestTestfile.cmake" in files:
+            text = open(os.path.join(folder, "CTestTestfile.cmake"), encoding="utf-8").read()
+            commands.update(re.findall(r'add_test\(\[=\[(.+?)\]=\] "([^"]+)"', text))
+    names = {commands.get(t["name"], "") for t in listing.get("tests", [])}
+    return sorted({n.rsplit("/", 1)[-1] for n in names if n.startswith(build)})
+
+
+def report(equivalent_path, result_paths):
+    """Per folder: files, mutants that compiled, killed, set aside as equivalent, rate.
+    A results file starts with "# SOURCE HASH sample N", then "STATUS\tLINE\tKEY" lines."""
+    try:
+        equivalent = {l.rstrip("\n") for l in open(equivalent_path, encoding="utf-8") if not l.startswith("#")}
+    except FileNotFoundError:
+        equivalent = set()
+    folders = {}
+    for path in result_paths:
+        lines = open(path, encoding="utf-8").read().splitlines()
+        row = folders.setdefault(lines[0].split()[1].split("/", 1)[0], [0, 0, 0, 0])
+        row[0] += 1
+        for status, _, key in (l.split("\t", 2) for l in lines[1:]):
+            row[1] += status != "broken"
+            row[2] += status == "killed"
+            row[3] += status == "survived" and key in equivalent
+    print(f"{'folder':<10} {'files':>5} {'run':>5} {'killed':>6} {'equiv.':>6} {'rate':>6}")
+    for folder, (files, run, killed, set_aside) in sorted(folders.items()):
+        rate = f"{100 * killed / (run - set_aside):.0f} %" if run > set_aside else "-"
+        print(f"{folder:<10} {files:>5} {run:>5} {killed:>6} {set_aside:>6} {rate:>6}")
+
+
 def main(argv):
     if len(argv) >= 2 and argv[0] == "list":
         text = open(argv[1], encoding="utf-8").read()
@@ -163,6 +205,12 @@ def main(argv):
         offset, length, replacement, _ = find_mutants(text)[int(argv[2])]
         with open(argv[3], "w", encoding="utf-8") as out:
             out.write(text[:offset] + replacement + text[offset + length:])
+        return 0
+    if len(argv) == 2 and argv[0] == "targets":
+        print("\n".join(test_targets(argv[1], json.load(sys.stdin))))
+        return 0
+    if len(argv) >= 2 and argv[0] == "report":
+        report(argv[1], argv[2:])
         return 0
     print(__doc__, file=sys.stderr)
     return 2

@@ -431,6 +431,8 @@ private:
         const auto &request = m_header->get();
         if (std::distance(request.begin(), request.end()) > maxHeaderFields)
             return refuse(431, "too many request headers");
+        if (headerLinesSize(request) > headerLimit)
+            return refuse(431, "request headers too large");
         if (!framedSoundly(request))
             return refuse(400, "bad request");
         const auto encoding = request[http::field::content_encoding];
@@ -456,6 +458,17 @@ private:
         if (expectsContinue)
             return sendContinue();
         readBody();
+    }
+
+    // The header lines as sent ("Name: value\r\n"), the blank line after them included.
+    // The parser's own limit leaves some hundred bytes of slack past headerLimit (it
+    // counts only what it has not yet parsed), so the limit is held exactly here.
+    static size_t headerLinesSize(const http::request_header<> &request)
+    {
+        size_t size = 2;
+        for (const auto &field : request)
+            size += field.name_string().size() + field.value().size() + 4;
+        return size;
     }
 
     // HTTP/1.1 names its host once; a body's length is told one way, which this

@@ -525,6 +525,23 @@ private slots:
         QCOMPARE(figureCount(), 0);
     }
 
+    // Undoing both Deletes of the only figure brings back its drawing and its record,
+    // so it can be selected and is exported again.
+    void undoingBothDeletesRestoresTheOnlyFigure()
+    {
+        view().setSelectedTool(ToolKind::FilledRectangle);
+        drag({100, 100}, {{200, 200}});
+        const auto record = view().figureList().items.at(0);
+        view().deleteSelected();
+        view().deleteSelected();
+        QVERIFY(view().figureList().items.isEmpty());
+        view().undo();
+        view().undo();
+        QCOMPARE(figureCount(), 1);
+        QCOMPARE(view().figureList().items, QList<std::shared_ptr<Figure>>{record});
+        QCOMPARE(view().renderCanvas(1.0).pixelColor(150, 150), QColor(255, 0, 0));
+    }
+
     void renderingShowsPageImageAndFigures()
     {
         view().setSelectedTool(ToolKind::FilledRectangle);

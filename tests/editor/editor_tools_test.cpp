@@ -17,6 +17,10 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
 using namespace editortest;
 
 namespace {
@@ -239,16 +243,21 @@ private slots:
     // value (a picture of noise, which no filter meets by chance) and no run of an
     // original row survives anywhere; outside it nothing changed. The canvas shows those
     // very pixels, and the figure undone and redone exports them again.
+    // (165 × 115 is no multiple of the block size: the last row and column are narrower.)
     void pixelateAndBlurHideTheirRegion_data()
     {
         QTest::addColumn<int>("segment");
-        QTest::newRow("pixelate") << int(PixelateSegment);
-        QTest::newRow("blur") << int(BlurSegment);
+        QTest::addColumn<QSize>("size");
+        for (const QSize size : {QSize(160, 110), QSize(165, 115)}) {
+            QTest::addRow("pixelate %dx%d", size.width(), size.height()) << int(PixelateSegment) << size;
+            QTest::addRow("blur %dx%d", size.width(), size.height()) << int(BlurSegment) << size;
+        }
     }
 
     void pixelateAndBlurHideTheirRegion()
     {
         QFETCH(int, segment);
+        QFETCH(QSize, size);
         QImage picture(400, 300, QImage::Format_RGB32);
         QRandomGenerator noise(30);
         for (int y = 0; y < picture.height(); ++y)
@@ -256,10 +265,10 @@ private slots:
                 picture.setPixel(x, y, 0xff000000 | noise.generate());
         EditorWindow &window = open(picture);
         clickSegment(window, segment);
-        dragOnCanvas(window, origin() + QPointF(100, 80), origin() + QPointF(260, 190));
+        const QRect hidden(QPoint(100, 80), size);
+        dragOnCanvas(window, origin() + hidden.topLeft(), origin() + hidden.topLeft() + QPoint(size.width(), size.height()));
         const QImage out = saved(QStringLiteral("hidden.png"));
         QCOMPARE(out.size(), picture.size());
-        const QRect hidden(100, 80, 160, 110);
         int unchangedInside = 0;
         for (int y = 0; y < out.height(); ++y)
             for (int x = 0; x < out.width(); ++x) {
@@ -285,6 +294,65 @@ private slots:
         key(QKeySequence(Qt::CTRL | Qt::Key_Z));
         key(QKeySequence(Qt::CTRL | Qt::Key_Y));
         QCOMPARE(saved(QStringLiteral("redone.png")), out);
+    }
+
+    // A flat colour stays flat under either filter (within what noise they may add),
+    // and the blur spreads a sharp edge at least as far as its strength of 8 points
+    // (8 pixels here) says: a Gaussian of that deviation rises from 10 % to 90 % over
+    // 2.56 deviations (three box passes give 22 px, two only 19).
+    void hidingKeepsFlatColoursAndBlurSpreadsAsStrong_data()
+    {
+        QTest::addColumn<int>("segment");
+        QTest::newRow("pixelate") << int(PixelateSegment);
+        QTest::newRow("blur") << int(BlurSegment);
+    }
+
+    void hidingKeepsFlatColoursAndBlurSpreadsAsStrong()
+    {
+        QFETCH(int, segment);
+        QImage picture(400, 300, QImage::Format_RGB32);
+        picture.fill(qRgb(100, 100, 100));
+        QPainter(&picture).fillRect(0, 150, 200, 150, Qt::black);
+        QPainter(&picture).fillRect(200, 150, 200, 150, Qt::white);
+        EditorWindow &window = open(picture);
+        clickSegment(window, segment);
+        const QRect flat(35, 20, 165, 115);
+        dragOnCanvas(window, origin() + flat.topLeft(), origin() + flat.topLeft() + QPoint(flat.width(), flat.height()));
+        dragOnCanvas(window, origin() + QPointF(100, 170), origin() + QPointF(300, 280));
+        const QImage out = saved(QStringLiteral("flat.png"));
+
+        double sum = 0;
+        int worst = 0;
+        for (int y = flat.top(); y <= flat.bottom(); ++y)
+            for (int x = flat.left(); x <= flat.right(); ++x) {
+                const QRgb pixel = out.pixel(x, y);
+                sum += qRed(pixel) + qGreen(pixel) + qBlue(pixel);
+                worst = std::max({worst, std::abs(qRed(pixel) - 100), std::abs(qGreen(pixel) - 100), std::abs(qBlue(pixel) - 100)});
+            }
+        const double mean = sum / (3.0 * flat.width() * flat.height());
+        QVERIFY2(std::abs(mean - 100) < 6 && worst <= 40, qPrintable(QStringLiteral("mean %1, worst %2").arg(mean).arg(worst)));
+        if (segment != BlurSegment)
+            return;
+
+        // The edge at x = 200, averaged down rows 180 to 269.
+        std::vector<double> profile;
+        for (int x = 100; x < 300; ++x) {
+            double level = 0;
+            for (int y = 180; y < 270; ++y)
+                level += qGray(out.pixel(x, y));
+            profile.push_back(level / 90 / 255);
+        }
+        // Where the profile first reaches `level`, between whole pixels.
+        const auto crossing = [&profile](double level) {
+            const auto above = std::find_if(profile.begin() + 1, profile.end(), [level](double v) { return v >= level; });
+            if (above == profile.end())
+                return double(profile.size());
+            const double before = *(above - 1);
+            return double(above - profile.begin()) - (*above - level) / std::max(*above - before, 1e-9);
+        };
+        const double rise = crossing(0.9) - crossing(0.1);
+        qInfo("blur: 10-90 %% rise %.1f px, a deviation of %.1f px", rise, rise / 2.563);
+        QVERIFY2(rise >= 2.563 * 8 && rise <= 3 * 2.563 * 8, qPrintable(QString::number(rise)));
     }
 
     // A new tool is one more descriptor in the table: it gets its segment after the

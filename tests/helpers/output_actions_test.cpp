@@ -31,6 +31,8 @@
 #include <QTimer>
 #include <QUrl>
 #include <memory>
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -388,9 +390,12 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         QCOMPARE(TempFolder::privacyProblem(folder + "/"), QString());
-        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
-                                          | QFileDevice::ExeOther);
-        QVERIFY(TempFolder::privacyProblem(folder).contains(QStringLiteral("may be entered by other users")));
+        // Each access bit for the group or other accounts alone is enough to refuse it.
+        for (const mode_t bit : {S_IRGRP, S_IWGRP, S_IXGRP, S_IROTH, S_IWOTH, S_IXOTH}) {
+            QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0700 | bit) == 0);
+            QVERIFY2(TempFolder::privacyProblem(folder).contains(QStringLiteral("may be entered by other users")),
+                     qPrintable(QString::number(bit, 8)));
+        }
         QVERIFY(QFile::link(folder, folder + QStringLiteral("-link")));
         QVERIFY(TempFolder::privacyProblem(folder + QStringLiteral("-link/")).contains(QStringLiteral("symbolic link")));
         QVERIFY(TempFolder::privacyProblem(written).contains(QStringLiteral("No such file")));
@@ -419,6 +424,17 @@ private slots:
         QVERIFY(QDir(folder + QStringLiteral("/Vornik")).removeRecursively());
         QVERIFY(QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
         QFile::remove(fallback.chopped(1));
+        // A fallback folder that cannot be made is refused for that reason.
+        const QByteArray tmpdir = qgetenv("TMPDIR");
+        const QString notAFolder = QDir::tempPath() + QStringLiteral("/plain-file");
+        QVERIFY(QFile(notAFolder).open(QIODevice::WriteOnly));
+        qputenv("TMPDIR", notAFolder.toUtf8());
+        const QString problem = TempFolder::preparePrivateFolders();
+        tmpdir.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", tmpdir);
+        QVERIFY2(problem.startsWith(notAFolder + QStringLiteral("/vornik-")) && problem.contains(QStringLiteral("could not be made"))
+                     && problem.endsWith(QString::fromLocal8Bit(std::strerror(ENOTDIR))),
+                 qPrintable(problem));
+        QFile::remove(notAFolder);
         qputenv("XDG_RUNTIME_DIR", runtime);
     }
 

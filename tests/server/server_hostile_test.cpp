@@ -320,6 +320,17 @@ private slots:
         sendAll(second, many + "\r\n");
         QCOMPARE(statusOf(readUntilClosed(second, 5000)), 431);
         close(second);
+
+        // The header lines may take 16 KiB together (the blank line ending them
+        // included): one byte less is read, one byte more is 431.
+        for (const auto &[size, status] : {std::pair{16 * 1024 - 1, 200}, std::pair{16 * 1024 + 1, 431}}) {
+            const std::string fixed = "Host: x\r\nConnection: close\r\nX-Pad: \r\n\r\n";
+            const int fd = loopback::connectFrom(m_server.port());
+            sendAll(fd, "GET /salt/ HTTP/1.1\r\nHost: x\r\nConnection: close\r\nX-Pad: "
+                            + std::string(size_t(size) - fixed.size(), 'a') + "\r\n\r\n");
+            QCOMPARE(statusOf(readUntilClosed(fd, 5000)), status);
+            close(fd);
+        }
         qInfo("peak memory growth after the header floods: %ld kB", peakGrowthKb());
         QVERIFY(peakGrowthKb() < 16 * kMiB);
         QVERIFY(normalClientAnswered());
@@ -722,33 +733,37 @@ private slots:
 
     // A body whose length the server cannot tell for sure is never read as the
     // next request: 400 and the connection closed. HTTP/1.1 names its host, once.
+    // (A plain chunked body is read, and the request after it answered.)
     void framingThatCannotBeReadIsRefused_data()
     {
         QTest::addColumn<QByteArray>("head");
         QTest::addColumn<int>("status");
+        QTest::addColumn<int>("replies");
         const std::string smuggled = "POST /salt/ HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: ";
         for (const char *coding : {"xchunked", "gzip", "chunked, identity", "identity, chunked", "chunked\r\nTransfer-Encoding: chunked"})
-            QTest::newRow(coding) << QByteArray::fromStdString(smuggled + coding + "\r\n\r\n") << 400;
-        QTest::newRow("chunked in HTTP/1.0") << QByteArray("POST /salt/ HTTP/1.0\r\nTransfer-Encoding: chunked\r\n\r\n") << 400;
-        QTest::newRow("no host") << QByteArray("GET /salt/ HTTP/1.1\r\n\r\n") << 400;
-        QTest::newRow("two hosts") << QByteArray("GET /salt/ HTTP/1.1\r\nHost: x\r\nHost: y\r\n\r\n") << 400;
-        QTest::newRow("HTTP/1.0 without host") << QByteArray("GET /salt/ HTTP/1.0\r\n\r\n") << 200;
+            QTest::newRow(coding) << QByteArray::fromStdString(smuggled + coding + "\r\n\r\n") << 400 << 1;
+        QTest::newRow("chunked in HTTP/1.0") << QByteArray("POST /salt/ HTTP/1.0\r\nTransfer-Encoding: chunked\r\n\r\n") << 400 << 1;
+        QTest::newRow("no host") << QByteArray("GET /salt/ HTTP/1.1\r\n\r\n") << 400 << 1;
+        QTest::newRow("two hosts") << QByteArray("GET /salt/ HTTP/1.1\r\nHost: x\r\nHost: y\r\n\r\n") << 400 << 1;
+        QTest::newRow("HTTP/1.0 without host") << QByteArray("GET /salt/ HTTP/1.0\r\n\r\n") << 200 << 1;
+        QTest::newRow("chunked") << QByteArray("GET /salt/ HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n") << 200 << 2;
     }
 
     void framingThatCannotBeReadIsRefused()
     {
         QFETCH(QByteArray, head);
         QFETCH(int, status);
+        QFETCH(int, replies);
         const int fd = loopback::connectFrom(m_server.port());
         // What follows would be a request of its own if the body were taken as empty.
         sendAll(fd, head.toStdString() + "0\r\n\r\nGET /salt/ HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
         const std::string answer = readUntilClosed(fd, 5000);
         close(fd);
         QCOMPARE(statusOf(answer), status);
-        size_t replies = 0;
+        int answered = 0;
         for (size_t at = answer.find("HTTP/1."); at != std::string::npos; at = answer.find("HTTP/1.", at + 1))
-            ++replies;
-        QCOMPARE(replies, size_t(1));
+            ++answered;
+        QCOMPARE(answered, replies);
     }
 
     // A refusal sent while the client is still sending its body (413 for a body over

@@ -1,5 +1,6 @@
 #include "server/AddressNetwork.h"
 #include "server/AllowedUsers.h"
+#include "server/CompositeCache.h"
 #include "server/ConnectionCounter.h"
 #include "server/RateLimiter.h"
 #include "server/Routes.h"
@@ -114,6 +115,7 @@ private slots:
         QCOMPARE(networkOf("203.0.113.9", 24, 64), std::string("203.0.113.0/24"));
         QCOMPARE(networkOf("2001:db8:1:2:aaaa::7", 32, 64), std::string("2001:db8:1:2::/64"));
         QCOMPARE(networkOf("2001:db8:1:2:aaaa::7", 32, 48), std::string("2001:db8:1::/48"));
+        QCOMPARE(networkOf("2001:db8:1:2:aaaa::7", 32, 128), std::string("2001:db8:1:2:aaaa::7/128"));
         QCOMPARE(networkOf("::ffff:198.51.100.4", 32, 64), std::string("198.51.100.4/32"));
         QCOMPARE(networkOf("not an address", 32, 64), std::string("not an address"));
 
@@ -170,10 +172,22 @@ private slots:
             QVERIFY(limiter.allow("a"));
         QVERIFY(!limiter.allow("a"));
 
-        // The table of addresses stays within its bound.
-        for (int i = 0; i < 50; ++i)
+        // The table of addresses stays within its bound, after every newcomer.
+        for (int i = 0; i < 50; ++i) {
             limiter.allow("flood" + std::to_string(i));
-        QVERIFY(limiter.addresses() <= 4);
+            QVERIFY2(limiter.addresses() <= 4, std::to_string(i).c_str());
+        }
+        // A full table makes room by dropping the refilled buckets only: an address
+        // mid-burst is not given a fresh one.
+        now += std::chrono::hours(1);
+        for (int i = 0; i < 4; ++i)
+            limiter.allow(i < 3 ? "idle" + std::to_string(i) : "busy");
+        now += std::chrono::hours(1);
+        while (limiter.allow("busy")) {
+        }
+        QVERIFY(limiter.allow("newcomer"));
+        QCOMPARE(limiter.addresses(), size_t(2));
+        QVERIFY(!limiter.allow("busy"));
 
         RateLimiter slow(1, 1, [&now] { return now; });
         QVERIFY(slow.allow("a"));
@@ -183,6 +197,7 @@ private slots:
         RateLimiter unlimited(0, 0, [&now] { return now; });
         for (int i = 0; i < 1000; ++i)
             QVERIFY(unlimited.allow("a"));
+        QCOMPARE(unlimited.secondsUntilNext("a"), 1LL);
     }
 
     // Salts and uploads over the limit are answered 429 with a time to wait, per
@@ -249,6 +264,13 @@ private slots:
     // the cache's bound too, and a restart counts the ones kept before.
     void compositeCacheBoundHoldsInTheDatabase()
     {
+        // Filled exactly to its bound the cache keeps everything; one byte more
+        // pushes out the least recently used.
+        CompositeCache cache(100);
+        QVERIFY(cache.use("a", "k", 60).empty());
+        QVERIFY(cache.use("b", "k", 40).empty());
+        QCOMPARE(cache.use("c", "k", 1), (std::vector<CompositeCache::Entry>{{"a", "k"}}));
+
         ServerOptions options = optionsIn(QStringLiteral("composites"));
         options.storage = "database";
         options.databaseUrl = "sqlite:" + options.dataDir + "/vornik.db";
@@ -336,6 +358,12 @@ private slots:
 
         Service broken(options);
         QVERIFY(!broken.open(&error));
+        // A digest is 64 lowercase hexadecimal digits; anything else after "sha256:" is refused.
+        QVERIFY(users.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        users.write(("sha256:" + std::string(64, 'g') + "\n").c_str());
+        users.close();
+        AllowedUsers misspelt;
+        QVERIFY(!misspelt.load(usersPath.toStdString(), &error));
     }
 
     // Behind a trusted proxy the limits count the address it appended last; anything

@@ -1,12 +1,15 @@
 #include "Version.h"
 #include "service/MultipartForm.h"
 #include "tests/harness/TestMain.h"
+#include "tests/server/LoopbackSocket.h"
 #include "tests/server/WireClient.h"
 
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+
+#include <sys/time.h>
 
 // vornik-server over loopback HTTPS, spoken to in raw bytes: the client's exact
 // upload form, token rules, per-user isolation, limits, paths that try to leave
@@ -170,7 +173,7 @@ private slots:
     void sizeLimitGives413()
     {
         vtest::ServerProcess small;
-        QVERIFY(small.start({.tls = true, .maxUploadMb = 1}));
+        QVERIFY(small.start({.tls = false, .maxUploadMb = 1}));
         wire::Client client(small);
         const std::string uid = wire::userId("size");
         const std::string fits = noisePng(550, 600);   // about 0.95 MiB
@@ -180,6 +183,20 @@ private slots:
         QCOMPARE(wire::storedFileCount(small), 0);
         QCOMPARE(client.upload(uid, fits).status, 200);
         QCOMPARE(wire::storedFileCount(small), 1);
+
+        // A body announced past what any upload within the limit can take (3 MiB) is
+        // refused from its headers, before a byte of it is sent.
+        const int fd = loopback::connectFrom(small.port());
+        QVERIFY(fd >= 0);
+        const std::string head = "POST /upload/" + client.token() + " HTTP/1.1\r\nHost: x\r\n"
+                                 "Content-Type: multipart/form-data; boundary=b\r\nContent-Length: 3145728\r\n\r\n";
+        QCOMPARE(send(fd, head.data(), head.size(), MSG_NOSIGNAL), ssize_t(head.size()));
+        const timeval patience{5, 0};
+        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
+        char answer[12] = {};
+        const ssize_t got = recv(fd, answer, sizeof answer, MSG_WAITALL);
+        close(fd);
+        QCOMPARE(std::string(answer, size_t(std::max<ssize_t>(got, 0))), std::string("HTTP/1.1 413"));
     }
 
     void expiredSaltGives403()
