@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editor/tools/RedactionKey.h"
+
 #include <QImage>
 #include <array>
 
@@ -13,16 +15,6 @@
 // block takes the mean of a few pixels picked at random from it, plus random noise,
 // quantized coarsely, on a grid shifted by a random offset. What survives says too
 // little about the text for such a search to find it.
-
-// The random choices behind one redaction: 256 bits from the system's cryptographic
-// source. A figure draws its key once and keeps it, so the editor and every export
-// show the same pixels.
-struct RedactionKey {
-    std::array<quint32, 8> words{};
-
-    static RedactionKey fresh();
-    bool operator==(const RedactionKey &) const = default;
-};
 
 // The block size and blur radius a figure uses at one picture pixel per point.
 constexpr int kDefaultBlock = 10;
