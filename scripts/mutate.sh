@@ -131,6 +131,12 @@ for target in "${targets[@]}"; do
     folder=${file%%/*}
     label=${labels[$folder]:-}
     [[ -n $label ]] || { echo "mutate.sh: no tests are mapped to $folder/" >&2; exit 2; }
+    # Tests of another folder that include the file's header test it too (the hot keys
+    # of app/ are driven by capture's tests, for example).
+    for extra in $(grep -rlF --include='*.cpp' --include='*.h' "#include \"${file%.cpp}.h\"" tests |
+        cut -d/ -f2 | grep -vx harness | sort -u); do
+        [[ " $label " == *" $extra "* ]] || label+=" $extra"
+    done
     label_regex="^(${label// /|})\$"
 
     mapfile -t mutants < <(python3 scripts/mutate.py list "$file" "${ranges[@]}")
