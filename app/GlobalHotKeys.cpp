@@ -46,7 +46,7 @@ void GlobalHotKeys::registerPortalShortcuts()
         std::fprintf(stderr, "Vornik: %s\n%s\n", qPrintable(why), qPrintable(noGlobalShortcutsMessage()));
     });
     // The portal's names for keys: modifiers in capitals, then the key's xkb name.
-    const QStringList names{QStringLiteral("Ctrl+Shift+9"), QStringLiteral("Ctrl+F9")};
+    const QStringList names = portalKeyNames();
     const QStringList triggers{QStringLiteral("CTRL+SHIFT+9"), QStringLiteral("CTRL+F9")};
     QList<PortalShortcut> shortcuts;
     for (int i = 0; i < names.size(); ++i)
@@ -70,6 +70,23 @@ QString GlobalHotKeys::noGlobalShortcutsMessage()
     return QStringLiteral("Vornik: this desktop gives applications no global hot keys; bind Ctrl+Shift+9 to the "
                           "command \"vornik --capture\" in its keyboard shortcut settings (the README shows how "
                           "for GNOME, KDE and sway)");
+}
+
+QStringList GlobalHotKeys::heldKeyNames() const
+{
+    if (portalShortcuts)
+        return portalKeyNames();
+    QStringList names;
+    for (const auto *hotKey : {hotKey1.get(), hotKey2.get()}) {
+        if (hotKey)
+            names << hotKey->description();
+    }
+    return names;
+}
+
+QStringList GlobalHotKeys::portalKeyNames()
+{
+    return {QStringLiteral("Ctrl+Shift+9"), QStringLiteral("Ctrl+F9")};
 }
 
 QStringList GlobalHotKeys::boundKeyNames()

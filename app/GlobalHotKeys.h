@@ -24,6 +24,9 @@ public:
     // The names of the keys registerHotKeys binds on this desktop, in the order they
     // are registered; none on Wayland, which gives a client no global keys.
     static QStringList boundKeyNames();
+    // The names of the keys held now: on X11 those whose grab succeeded, on Wayland
+    // those asked of the portal (once it has bound them).
+    QStringList heldKeyNames() const;
 
     std::unique_ptr<X11HotKey> hotKey1; // Ctrl+Shift+9
     std::unique_ptr<X11HotKey> hotKey2; // Ctrl+F9
@@ -39,6 +42,7 @@ signals:
     void captureRequested();
 
 private:
+    static QStringList portalKeyNames();
     void captureTrigger();
     void registerPortalShortcuts();
 };

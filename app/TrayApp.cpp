@@ -8,6 +8,9 @@
 #include "service/WebPages.h"
 #include "app/GlobalHotKeys.h"
 #include "history/RecentUploadsMenu.h"
+#include "history/UnsentUploadsMenu.h"
+#include "output/UploadFailure.h"
+#include "app/ServiceSetting.h"
 #include "banner/BannerActions.h"
 #include "banner/BannerWindow.h"
 #include "capture/ScreenCapture.h"
@@ -18,6 +21,7 @@
 #include "history/HistoryWindow.h"
 #include "service/ServiceConfiguration.h"
 #include "platform/Autostart.h"
+#include "platform/PortalGlobalShortcuts.h"
 #include "platform/SingleInstance.h"
 #include "platform/SettingsKeys.h"
 
@@ -25,6 +29,8 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDateTime>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QMenu>
 #include <QScreen>
@@ -50,6 +56,10 @@ TrayApp::TrayApp(AppServices services, QObject *parent)
     m_captureStarter = [this] { screenCapture->captureAllScreens(); };
     m_relauncher = m_services.startProgram;
     m_terminator = [] { QCoreApplication::quit(); };
+    connect(m_services.desktop.notifier.get(), &Notifier::actionRequested, this, [this](const QString &key) {
+        if (key == QLatin1String(kSetUpServiceAction))
+            setUpService();
+    });
 }
 
 TrayApp::~TrayApp()
@@ -68,10 +78,41 @@ void TrayApp::start()
         return true;
     });
     setupLoginTitle();
+    const bool firstStart = !preferences.hasKey(SettingsKeys::firstStartDone);
     setupHotKeys();
     buildStatusMenu();
     setupStatusItem();
+    if (firstStart && !preferences.hasKey(SettingsKeys::firstRunHintShown))
+        giveFirstRunHint();
     reportStartupTrace();
+}
+
+// The very first start says how to take a screenshot, naming the keys that really were
+// bound: the portal answers later, an X11 grab another program holds fails at once.
+void TrayApp::giveFirstRunHint()
+{
+    if (hotKeys->portalShortcuts) {
+        PortalGlobalShortcuts *portal = hotKeys->portalShortcuts.get();
+        connect(portal, &PortalGlobalShortcuts::bound, this, [this] { postFirstRunHint(hotKeys->heldKeyNames()); });
+        connect(portal, &PortalGlobalShortcuts::failed, this, [this] { postFirstRunHint({}); });
+        return;
+    }
+    postFirstRunHint(hotKeys->heldKeyNames());
+}
+
+void TrayApp::postFirstRunHint(const QStringList &keyNames)
+{
+    if (preferences.hasKey(SettingsKeys::firstRunHintShown))
+        return;
+    preferences.setInteger(SettingsKeys::firstRunHintShown, 1);
+    preferences.synchronize();
+    const QString text = keyNames.isEmpty()
+        ? tr("This desktop let Vornik bind no hot key. To take a screenshot, bind a key to the command "
+             "\"vornik --capture\" in the desktop's keyboard shortcut settings, or choose \"%1\" in Vornik's "
+             "tray menu.").arg(captureEntryTitle({}))
+        : tr("Press %1 to take a screenshot, or choose \"%2\" in Vornik's tray menu.")
+              .arg(keyNames.join(tr(" or ")), captureEntryTitle(GlobalHotKeys::boundKeyNames()));
+    m_services.desktop.notifier->post(tr("Vornik is ready"), text);
 }
 
 void TrayApp::setupLoginTitle()
@@ -142,6 +183,8 @@ void TrayApp::buildStatusMenu()
     auto *banner = new QMenu(QStringLiteral("Banner settings"), tools);
     tools->addMenu(banner);
     tools->addMenu(m_historyMenu);
+    m_unsentMenu = new UnsentUploadsMenu(m_services.desktop, tools);
+    tools->addMenu(m_unsentMenu);
 
     addMenuEntry(banner, QStringLiteral("Set to default banner ...."), &TrayApp::setToDefaultBanner);
     addMenuEntry(banner, QStringLiteral("Change banner image ...."), &TrayApp::changeBannerImage);
@@ -373,6 +416,29 @@ void TrayApp::openAllHistory(QObject *)
     // A new window each time; it deletes itself when closed.
     auto *window = new HistoryWindow(m_services.desktop);
     window->showWindow();
+}
+
+void TrayApp::setUpService()
+{
+    bool accepted = false;
+    const QString address = QInputDialog::getText(nullptr, tr("Sharing service"),
+                                                  tr("The address of the sharing service to upload to:"),
+                                                  QLineEdit::Normal, QStringLiteral("https://"), &accepted);
+    if (!accepted)
+        return;
+    QString problem;
+    const std::optional<ServiceSetting> choice = ServiceSetting::check(address, QString(), &problem);
+    if (choice && !ServiceSetting::store(*choice))
+        problem = tr("%1 could not be written.").arg(preferences.fileName());
+    if (!problem.isEmpty()) {
+        m_services.desktop.notifier->post(tr("Sharing Service Error"), problem);
+        return;
+    }
+    m_services.desktop.notifier->post(
+        tr("Sharing service set up"),
+        tr("Vornik uploads to %1 from now on. Failed uploads are sent again from \"Unsent uploads\" in the tray "
+           "menu's tools; a certificate to trust is set with \"vornik --set-service URL --ca-file FILE\".")
+            .arg(choice->url));
 }
 
 void TrayApp::openImage(QObject *sender)

@@ -22,6 +22,7 @@ class SingleInstance;
 class PermissionWindowContent;
 class GlobalHotKeys;
 class RecentUploadsMenu;
+class UnsentUploadsMenu;
 
 // The application: owns the capture service, the hot keys, the tray icon with the
 // status menu and the history submenu, and the editor that is open, if any.
@@ -69,6 +70,7 @@ public:
 
     QMenu *statusMenu() const { return m_statusMenu; }
     RecentUploadsMenu *historyMenu() const { return m_historyMenu; }
+    UnsentUploadsMenu *unsentMenu() const { return m_unsentMenu; }
     QSystemTrayIcon *statusItem();
     QString statusItemTitle() const { return m_statusTitle; }
     QString statusItemToolTip() const { return m_statusToolTip; }
@@ -102,6 +104,9 @@ public slots:
     void changeBannerImage(QObject *sender = nullptr);
     void setToDefaultBanner(QObject *sender = nullptr);
     void menuWillOpen();
+    // Asks for the sharing service's address and stores it, as `vornik --set-service`
+    // does; a failed upload offers it when no service is set up.
+    void setUpService();
 
 signals:
     void statusItemChanged();
@@ -119,6 +124,8 @@ private:
     void showPermissionWindow();
     void setStatusItem(const QString &title, const QString &toolTip, const QString &iconName);
     void reportStartupTrace();
+    void giveFirstRunHint();
+    void postFirstRunHint(const QStringList &keyNames);
 
     AppServices m_services;
     // The status menu's banner actions, shared with every banner window it opens.
@@ -127,6 +134,7 @@ private:
     OverlayActions m_overlayActions;
     QMenu *m_statusMenu = nullptr;
     RecentUploadsMenu *m_historyMenu = nullptr;
+    UnsentUploadsMenu *m_unsentMenu = nullptr;
     QSystemTrayIcon *m_statusItem = nullptr;
     QPointer<EditorWindow> m_editorGuard;
     QString m_statusTitle;

@@ -52,6 +52,8 @@ QStringList actionsFor(const NotificationSubject &subject)
                 << QStringLiteral("Show in folder");
     if (!subject.link.isEmpty())
         actions << QStringLiteral("open-link") << QStringLiteral("Open link");
+    for (const NotificationAction &action : subject.actions)
+        actions << action.key << action.label;
     return actions;
 }
 
@@ -112,6 +114,14 @@ void Notifier::actionInvoked(uint id, const QString &key)
         m_opener->showInFolder(subject.file);
     else if (key == QLatin1String("open-link") && !subject.link.isEmpty())
         m_opener->openUrl(QUrl(subject.link));
+    for (const NotificationAction &action : subject.actions) {
+        if (action.key != key)
+            continue;
+        if (action.run)
+            action.run();
+        else
+            emit actionRequested(key);
+    }
 }
 
 void Notifier::notificationClosed(uint id, uint)

@@ -24,7 +24,8 @@ inline constexpr const char *kNotificationTitle = "Vornik notification";
 // Delivered through org.freedesktop.Notifications on the session bus. Without a
 // notification server it falls back to the tray balloon (when the application has
 // set one with setFallback) and then to a line on stderr. The actions a server
-// reports as invoked open the subject with the Opener handed in.
+// reports as invoked open the subject with the Opener handed in, or run the
+// subject's own actions.
 class Notifier : public QObject
 {
     Q_OBJECT
@@ -37,6 +38,10 @@ public:
     // server; returns false when it could not show it either. The tray sets one.
     using Fallback = std::function<bool(const QString &title, const QString &subtitle, const QString &text)>;
     void setFallback(Fallback fallback);
+
+signals:
+    // The user chose an action of a notification that has nothing to run for it.
+    void actionRequested(const QString &key);
 
 private slots:
     void actionInvoked(uint id, const QString &key);

@@ -11,6 +11,9 @@ namespace SaveFolder {
 
 QString folder()
 {
+    // The setting may have changed on disk since it was read (by hand, or another
+    // program): a save goes where it says now, not where it said at start-up.
+    Preferences::standard().synchronize();
     QString chosen = Preferences::standard().stringForKey(SettingsKeys::saveFolder).trimmed();
     if (chosen == QLatin1String("~"))
         chosen = QDir::homePath();

@@ -9,7 +9,8 @@ namespace SaveFolder {
 
 // The folder named by the setting "savefolder" ("~/" stands for the home folder, a
 // relative path is taken from the home folder), else "Vornik" in the pictures folder
-// (XDG_PICTURES_DIR, ~/Pictures). Read on the main thread. Ends without "/".
+// (XDG_PICTURES_DIR, ~/Pictures). Read on the main thread, from the settings file as
+// it is now. Ends without "/".
 QString folder();
 
 // "Vornik 2026-12-07 14.03.27.png" for that time; `copy` 2 and up adds " (2)".

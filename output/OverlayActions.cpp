@@ -4,10 +4,12 @@
 #include "helpers/ImageOutput.h"
 #include "helpers/OutputMessages.h"
 #include "helpers/SaveFolder.h"
+#include "helpers/TempFolder.h"
 #include "service/ServiceConfiguration.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QThreadPool>
 #include <QUrl>
@@ -91,23 +93,32 @@ void OverlayActions::saveSelectionLocally(const QImage &selection)
     if (selection.isNull())
         return;
     // Into the user's own folder: the temporary one is emptied before every capture.
+    // When that fails the overlays are gone and the picture with them: it goes where
+    // failed uploads wait, and the message says where.
     struct Saved {
         QString path;
         QString error;
+        QString kept;
     };
     const QImage image = atFullResolution(selection);
     const QString folder = SaveFolder::folder();
+    const QString keepFolder = QDir::cleanPath(TempFolder::unsentFolder());
     const QDateTime now = QDateTime::currentDateTime();
     runInBackground<Saved>(
-        [image, folder, now, quality = m_pngQuality] {
+        [image, folder, keepFolder, now, quality = m_pngQuality] {
             Saved saved;
             saved.path = saveIntoFolder(image, folder, now, quality, saved.error);
+            if (saved.path.isEmpty()) {
+                QString keepError;
+                saved.kept = saveIntoFolder(image, keepFolder, now, quality, keepError);
+            }
             return saved;
         },
         [desktop = m_desktop](const Saved &saved) {
             if (saved.path.isEmpty()) {
                 std::fprintf(stderr, "Vornik: the screenshot was not saved: %s\n", qPrintable(saved.error));
-                postOutputMessage(*desktop.notifier, OutputMessage::SaveFailed, saved.error);
+                const QString keptAt = saved.kept.isEmpty() ? QString() : QStringLiteral(". It was kept at ") + saved.kept;
+                postOutputMessage(*desktop.notifier, OutputMessage::SaveFailed, saved.error + keptAt, NotificationSubject(saved.kept));
                 return;
             }
             desktop.opener->openUrl(QUrl::fromLocalFile(saved.path));

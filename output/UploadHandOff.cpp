@@ -5,9 +5,12 @@
 #include "helpers/OutputMessages.h"
 #include "helpers/SaveFolder.h"
 #include "helpers/TempFolder.h"
+#include "platform/Preferences.h"
+#include "output/UploadFailure.h"
 #include "service/ServiceConfiguration.h"
 #include "service/ShareClient.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -26,6 +29,37 @@ QString freeNameIn(const QString &folder, const QString &fileName)
         candidate = folder + info.completeBaseName() + QLatin1Char('-') + QString::number(n) + QLatin1Char('.')
                     + info.suffix();
     return candidate;
+}
+
+// What a kept image's failure notification offers: sending it again, and a way to set
+// up a sharing service when none is.
+NotificationSubject keptImageSubject(const DesktopServices &desktop, const QString &kept)
+{
+    NotificationSubject subject(kept);
+    if (kept.isEmpty())
+        return subject;
+    // The notifier keeps the action while the notification shows: it must not keep
+    // the notifier alive through it.
+    DesktopServices withoutNotifier = desktop;
+    withoutNotifier.notifier.reset();
+    std::weak_ptr<Notifier> notifier = desktop.notifier;
+    subject.actions.append({QStringLiteral("retry"), QCoreApplication::translate("UploadFailure", "Retry"),
+                            [withoutNotifier, notifier, kept] {
+                                DesktopServices again = withoutNotifier;
+                                again.notifier = notifier.lock();
+                                if (again.notifier)
+                                    retryUnsentUpload(again, kept);
+                            }});
+    if (!ServiceConfiguration::isConfigured())
+        subject.actions.append({QString::fromLatin1(kSetUpServiceAction),
+                                QCoreApplication::translate("UploadFailure", "Set up a sharing service…"), {}});
+    return subject;
+}
+
+// " It was kept at PATH" after the message's own text, or nothing when it is gone.
+QString keptAt(const QString &kept)
+{
+    return kept.isEmpty() ? QString() : QStringLiteral(" It was kept at ") + kept;
 }
 
 } // namespace
@@ -67,10 +101,7 @@ void handOffUpload(const DesktopServices &desktop, const QString &path)
         // The overlays are gone by now and the file would go with the next capture's
         // clean-up: keep it where the user can find it, as a failed upload does.
         const QString kept = keepUnsentImage(path);
-        if (kept.isEmpty())
-            postOutputMessage(*desktop.notifier, OutputMessage::NoNetwork);
-        else
-            postOutputMessage(*desktop.notifier, OutputMessage::NoNetwork, QStringLiteral(" It was kept at ") + kept, {kept, {}});
+        postOutputMessage(*desktop.notifier, OutputMessage::NoNetwork, keptAt(kept), keptImageSubject(desktop, kept));
         return;
     }
     if (path.isEmpty()) {
@@ -97,12 +128,13 @@ void uploadFinished(const DesktopServices &desktop, const ShareReply &reply, con
         });
         return;
     }
-    // The file may be the only copy of the screenshot: keep it and say where.
+    // The file may be the only copy of the screenshot: keep it and say where, and why
+    // the upload failed, since what the user can do about it differs.
     const QString kept = keepUnsentImage(path);
-    if (kept.isEmpty())
-        postOutputMessage(*desktop.notifier, OutputMessage::UploadFailed);
-    else
-        postOutputMessage(*desktop.notifier, OutputMessage::UploadFailed, QStringLiteral(" It was kept at ") + kept, {kept, {}});
+    const QString reason = uploadFailureReason(reply, !reply.succeeded());
+    std::fprintf(stderr, "Vornik: the upload failed: %s\n", qPrintable(reason));
+    postOutputMessage(*desktop.notifier, OutputMessage::UploadFailed, QLatin1Char(' ') + reason + keptAt(kept),
+                      keptImageSubject(desktop, kept));
 }
 
 QString keepUnsentImage(const QString &path)
@@ -110,6 +142,9 @@ QString keepUnsentImage(const QString &path)
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return QString();
     const QString folder = TempFolder::unsentFolder();
+    // A retried image is kept already.
+    if (QFileInfo(path).absolutePath() == QDir::cleanPath(folder))
+        return path;
     if (!QDir().mkpath(folder))
         return path;
     const QString target = freeNameIn(folder, QFileInfo(path).fileName());
@@ -161,4 +196,28 @@ QString keepUncopiedImage(const QByteArray &png)
         return QString();
     }
     return path;
+}
+
+// ---- Unsent uploads ----------------------------------------------------------------
+
+QStringList unsentUploads()
+{
+    // Every upload goes out from a "M_viewimage.png" file, and a failed one keeps its
+    // name ("-2" and up when taken); failed saves and copies are named by their time.
+    const QDir folder(TempFolder::unsentFolder());
+    QStringList paths;
+    const QFileInfoList files = folder.entryInfoList({QStringLiteral("*_viewimage*.png")}, QDir::Files, QDir::Time | QDir::Reversed);
+    for (const QFileInfo &file : files)
+        paths << file.absoluteFilePath();
+    return paths;
+}
+
+void retryUnsentUpload(const DesktopServices &desktop, const QString &path)
+{
+    if (TempFolder::isHeld(path) || !QFileInfo(path).isFile())
+        return;
+    // The user may have set a service up since (by hand, or `vornik --set-service` from
+    // another process): the retry goes where the settings file says now.
+    Preferences::standard().synchronize();
+    handOffUpload(desktop, path);
 }

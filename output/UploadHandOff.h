@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -24,11 +25,13 @@ void handOffUpload(const DesktopServices &desktop, const QString &path);
 
 // Turns the service's reply into a link on the clipboard and removes the uploaded
 // file. When the upload failed, or the reply's body is no link, the file is kept in
-// the unsent folder and the failure notification says where.
+// the unsent folder and the failure notification says why and where, and offers to
+// send it again (and to set up a service when none is).
 void uploadFinished(const DesktopServices &desktop, const ShareReply &reply, const QString &path);
 
 // Moves a file whose upload failed into TempFolder::unsentFolder(); returns where the
-// image now is (its old path when it could not be moved, empty when it is gone).
+// image now is (its old path when it could not be moved or is kept there already,
+// empty when it is gone).
 QString keepUnsentImage(const QString &path);
 
 // Puts the picture encoded as `png` (and `image` for Qt programs) on the clipboard and
@@ -41,3 +44,13 @@ void copyPictureToClipboard(const DesktopServices &desktop, const QByteArray &pn
 // Writes `png` into a new file of TempFolder::unsentFolder(); its path, empty when it
 // could not be written.
 QString keepUncopiedImage(const QByteArray &png);
+
+// The images whose upload failed and that are still waiting in the unsent folder,
+// oldest first. Pictures kept there after a failed save or copy are not uploads and
+// are left out.
+QStringList unsentUploads();
+
+// Sends the kept image at `path` again; it leaves the unsent folder once the service
+// has it, and a new failure says why as the first did. An image already on its way, or
+// gone meanwhile, is left alone.
+void retryUnsentUpload(const DesktopServices &desktop, const QString &path);

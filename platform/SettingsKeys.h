@@ -18,6 +18,8 @@ inline constexpr QLatin1String userId{"ApplicationUniqueIdentifier"};
 inline constexpr QLatin1String runAtLogin{"lunchAtStartup"};
 // Written on the first start.
 inline constexpr QLatin1String firstStartDone{"initialappstartup"};
+// 1 once the first start's notification has said how to take a screenshot.
+inline constexpr QLatin1String firstRunHintShown{"firstrunhintshown"};
 // Followed by the version ("triedonce0.1.0"): the first capture of that version has
 // been let through.
 inline constexpr QLatin1String firstCaptureOfVersionPrefix{"triedonce"};

@@ -32,6 +32,7 @@ public:
                 return;
             HttpResponse response;
             response.transportFailed = true;
+            response.fault = TransportFault::Other;
             response.failed = true;
             response.errorText = m_reason;
             done(response);

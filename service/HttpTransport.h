@@ -35,5 +35,7 @@ public:
     static bool isLoaded();
 };
 
-#define VornikHttpTransport_iid "org.vornik.HttpTransport/1"
+// The number follows the layout of HttpRequest and HttpResponse, which cross the
+// module's edge: a module built for another layout is refused at loading.
+#define VornikHttpTransport_iid "org.vornik.HttpTransport/2"
 Q_DECLARE_INTERFACE(HttpTransport, VornikHttpTransport_iid)

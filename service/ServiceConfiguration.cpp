@@ -24,6 +24,12 @@ QString serviceBaseURL()
     return normalizedServiceURL(configured);
 }
 
+bool isConfigured()
+{
+    return !qEnvironmentVariable("VORNIK_SERVICE_URL").trimmed().isEmpty()
+           || !Preferences::standard().stringForKey(SettingsKeys::serviceUrl).trimmed().isEmpty();
+}
+
 QString caFilePath()
 {
     const QString fromEnvironment = qEnvironmentVariable("VORNIK_CA_FILE").trimmed();

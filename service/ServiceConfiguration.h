@@ -17,6 +17,10 @@ QString normalizedServiceURL(const QString &configured);
 // VORNIK_SERVICE_URL, else the preferences key "serviceurl", else the default.
 QString serviceBaseURL();
 
+// Whether the user chose a service (VORNIK_SERVICE_URL or "serviceurl"); when not,
+// serviceBaseURL is the local default, which a desktop without scripts/run.sh lacks.
+bool isConfigured();
+
 // The extra CA certificate file to trust: VORNIK_CA_FILE, else the preferences key
 // "servicecafile"; empty when neither is set.
 QString caFilePath();

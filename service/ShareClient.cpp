@@ -36,7 +36,7 @@ using ReplyHandler = std::function<void(const ShareReply &reply)>;
 ShareReply replyFrom(const HttpResponse &response)
 {
     if (response.transportFailed)
-        return ShareReply::failure(ShareError::Transport, response.errorText);
+        return ShareReply::failure(ShareError::Transport, response.errorText, response.fault);
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decoder(response.body);
     if (!response.hasStatus || decoder.hasError()) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "service/HttpResponse.h"
+
 #include <QString>
 
 // Why a request to the sharing service did not end in an accepted reply.
@@ -23,6 +25,8 @@ struct ShareReply {
     // The system's description for Transport and FileUnreadable ("Connection refused",
     // "Permission denied"); "" otherwise.
     QString errorText;
+    // For Transport: what the network stack says went wrong.
+    TransportFault fault = TransportFault::None;
 
     bool succeeded() const { return error == ShareError::None; }
 
@@ -37,11 +41,13 @@ struct ShareReply {
     }
 
     // A request that ended without an answer to read.
-    static ShareReply failure(ShareError error, const QString &errorText = QString())
+    static ShareReply failure(ShareError error, const QString &errorText = QString(),
+                              TransportFault fault = TransportFault::None)
     {
         ShareReply reply;
         reply.error = error;
         reply.errorText = errorText;
+        reply.fault = fault;
         return reply;
     }
 };

@@ -29,6 +29,23 @@ QList<QSslCertificate> certificatesInFile(const QString &path)
     return certificates;
 }
 
+TransportFault faultOf(QNetworkReply::NetworkError error)
+{
+    switch (error) {
+    case QNetworkReply::ConnectionRefusedError:
+        return TransportFault::Refused;
+    case QNetworkReply::HostNotFoundError:
+        return TransportFault::HostNotFound;
+    case QNetworkReply::TimeoutError:
+    case QNetworkReply::OperationCanceledError:   // the transfer timeout aborts this way
+        return TransportFault::TimedOut;
+    case QNetworkReply::SslHandshakeFailedError:
+        return TransportFault::Certificate;
+    default:
+        return TransportFault::Other;
+    }
+}
+
 HttpResponse responseOf(QNetworkReply *reply)
 {
     HttpResponse response;
@@ -40,7 +57,9 @@ HttpResponse responseOf(QNetworkReply *reply)
         response.errorText = reply->errorString();
     response.transportFailed =
         isTransportError(reply->error()) || (!response.hasStatus && reply->error() != QNetworkReply::NoError);
-    if (!response.transportFailed)
+    if (response.transportFailed)
+        response.fault = faultOf(reply->error());
+    else
         response.body = reply->readAll();
     return response;
 }

@@ -152,8 +152,8 @@ private slots:
         QSettings file(Preferences::standard().fileName(), QSettings::IniFormat);
         QStringList keys = file.allKeys();
         keys.sort();
-        QCOMPARE(keys, (QStringList{QStringLiteral("fillcolor"), QStringLiteral("fontsize"),
-                                    QStringLiteral("initialappstartup"), QStringLiteral("linecolor"),
+        QCOMPARE(keys, (QStringList{QStringLiteral("fillcolor"), QStringLiteral("firstrunhintshown"),
+                                    QStringLiteral("fontsize"), QStringLiteral("initialappstartup"), QStringLiteral("linecolor"),
                                     QStringLiteral("linesize"), QStringLiteral("lunchAtStartup")}));
         QCOMPARE(file.value(QStringLiteral("lunchAtStartup")).toInt(), 0);
         QCOMPARE(file.value(QStringLiteral("initialappstartup")).toInt(), 1);

@@ -2,7 +2,9 @@
 // History submenu, which gets its uploads only after it has opened, must end up
 // inside the screen once they have arrived.
 #include "app/TrayApp.h"
+#include "helpers/TempFolder.h"
 #include "history/RecentUploadsMenu.h"
+#include "history/UnsentUploadsMenu.h"
 #include "tests/harness/NotificationRecorder.h"
 #include "tests/harness/ServerProcess.h"
 #include "tests/harness/FakeAppServices.h"
@@ -10,6 +12,8 @@
 #include "tests/harness/UploadedHistory.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
 #include <QMenu>
 #include <QScreen>
 #include <QSignalSpy>
@@ -50,6 +54,31 @@ private slots:
         m_delegate->setCaptureStarter([] {});
         m_delegate->setTerminator([] {});
         m_delegate->start();
+    }
+
+    // "Unsent uploads" lists the failed uploads waiting in the unsent folder, not the
+    // pictures kept from a failed save, and "Retry all" sends them.
+    void unsentUploadsAreListedAndSent()
+    {
+        const QString unsent = TempFolder::unsentFolder();
+        QVERIFY(QDir().mkpath(unsent));
+        QImage picture(40, 30, QImage::Format_RGB32);
+        picture.fill(Qt::darkGreen);
+        const QString upload = unsent + "1765000000000_viewimage.png";
+        QVERIFY(picture.save(upload) && picture.save(unsent + "Vornik 2026-12-08 04.00.00.png"));
+        UnsentUploadsMenu *menu = m_delegate->unsentMenu();
+        QAction *tools = entryTitled(m_delegate->statusMenu(), QStringLiteral("Vornik tools"));
+        QVERIFY(menu && tools && entryTitled(tools->menu(), menu->title()));
+        menu->menuWillOpen();
+        QCOMPARE(menu->actions().size(), 3);   // "Retry all", a separator, the one upload
+        QCOMPARE(menu->actions().at(2)->toolTip(), upload);
+        const int before = vtest::recordedImageNames(m_server).size();
+        menu->actions().at(0)->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(upload), kWaitMs);
+        QCOMPARE(vtest::recordedImageNames(m_server).size(), before + 1);
+        menu->menuWillOpen();
+        QCOMPARE(menu->actions().size(), 1);
+        QVERIFY(!menu->actions().at(0)->isEnabled());
     }
 
     void cleanupTestCase()
