@@ -187,7 +187,7 @@ private slots:
         QVERIFY(tools);
         QCOMPARE(titlesOf(tools), (QStringList{QStringLiteral("Run Vornik at startup"), QStringLiteral("Restart"),
                                                QStringLiteral("---"), QStringLiteral("Banner settings"),
-                                               QStringLiteral("History")}));
+                                               QStringLiteral("History"), QStringLiteral("Unsent uploads")}));
         QMenu *banner = submenuTitled(tools, QStringLiteral("Banner settings"));
         QVERIFY(banner);
         QCOMPARE(titlesOf(banner), (QStringList{QStringLiteral("Set to default banner ...."),
@@ -268,6 +268,14 @@ private slots:
         NotificationRecorder recorder;
         QVERIFY(recorder.isRegistered());
         TrayApp *delegate = start();
+        // The first start of a fresh account says how to take a screenshot, once: here
+        // (no X server) no key can be grabbed, so it says how to bind one.
+        QTRY_COMPARE_WITH_TIMEOUT(recorder.received.size(), 1, 10000);
+        QCOMPARE(recorder.received[0].summary, QStringLiteral("Vornik is ready"));
+        QVERIFY2(recorder.received[0].body.startsWith(QStringLiteral("This desktop let Vornik bind no hot key. To take a "
+                                                                     "screenshot, bind a key to the command \"vornik --capture\"")),
+                 qPrintable(recorder.received[0].body));
+        recorder.received.clear();
         QMenu *tools = submenuTitled(delegate->statusMenu(), QStringLiteral("Vornik tools"));
         QAction *login = tools->actions().first();
         // A folder where the entry should be: it can be neither written nor removed.
