@@ -83,6 +83,8 @@ private slots:
         m_delegate->start();
         QVERIFY(menu());
         QVERIFY(menu()->toolTipsVisible());
+        // The first start's hint comes before the tests count notifications.
+        QTRY_VERIFY_WITH_TIMEOUT(!m_recorder->received.isEmpty(), kWaitMs);
     }
 
     void init()
