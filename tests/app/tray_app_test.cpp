@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QIcon>
 #include <QImage>
+#include <QInputDialog>
 #include <QMenu>
 #include <QPointer>
 #include <QRegularExpression>
@@ -24,6 +25,7 @@
 #include <QSystemTrayIcon>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTimer>
 #include <memory>
 
 namespace {
@@ -327,6 +329,30 @@ private slots:
         QCOMPARE(delegate->hotKeysRegistered(), backend);
         QCOMPARE(m_desktop.hotKeyQuestions, 1);
         QCOMPARE(storedValue(QStringLiteral("initialappstartup")).toInt(), 1);
+    }
+
+    // A failed upload without a service offers to set one up: a wrong address is
+    // refused and said so, a right one is stored as `vornik --set-service` stores it.
+    void settingUpAServiceFromANotification()
+    {
+        NotificationRecorder recorder;
+        start();
+        for (const QString typed : {QStringLiteral("ftp://nowhere"), QStringLiteral("https://share.example.org")}) {
+            QTimer answer;
+            connect(&answer, &QTimer::timeout, this, [&answer, typed] {
+                if (auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget())) {
+                    answer.stop();
+                    dialog->setTextValue(typed);
+                    dialog->accept();
+                }
+            });
+            answer.start(20);
+            recorder.received.clear();
+            emit m_desktop.desktop.services.notifier->actionRequested(QStringLiteral("set-up-service"));
+            const QString summary = typed.startsWith("ftp") ? QStringLiteral("Sharing Service Error") : QStringLiteral("Sharing service set up");
+            QTRY_VERIFY_WITH_TIMEOUT(!recorder.received.isEmpty() && recorder.received.last().summary == summary, 10000);
+        }
+        QCOMPARE(storedValue(QStringLiteral("serviceurl")).toString(), QStringLiteral("https://share.example.org/"));
     }
 
     void captureGatePerVersion()
