@@ -1,5 +1,6 @@
 #include "Version.h"
 #include "app/AppServices.h"
+#include "app/CaptureRequest.h"
 #include "app/TrayApp.h"
 #include "platform/Preferences.h"
 #include "app/ServiceSetting.h"
@@ -8,9 +9,13 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
+#include <QPointer>
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 namespace {
 struct CommandLine {
@@ -22,7 +27,56 @@ struct CommandLine {
     const char *caFile = nullptr;      // --ca-file FILE
     const char *unknown = nullptr;
     const char *missingValue = nullptr;
+    // The capture for scripts: at most one mode and one output each.
+    QList<CaptureRequest::Mode> modes;
+    QList<CaptureRequest::Output> outputs;
+    const char *region = nullptr;      // --region X,Y,W,H
+    const char *savePath = nullptr;    // --save PATH
+    const char *outputTarget = nullptr; // --output -
+    const char *delay = nullptr;       // --delay SECONDS
 };
+
+// Takes the value after argv[i] into `value`; false (and the option named in
+// `line.missingValue`) when there is none.
+bool takeValue(int argc, char **argv, int &i, const char *&value, CommandLine &line)
+{
+    if (i + 1 < argc) {
+        value = argv[++i];
+        return true;
+    }
+    line.missingValue = argv[i];
+    return false;
+}
+
+// The options of `vornik --capture` for scripts; false for any other argument.
+bool parseCaptureOption(int argc, char **argv, int &i, CommandLine &line)
+{
+    const char *argument = argv[i];
+    const auto is = [argument](const char *name) { return std::strcmp(argument, name) == 0; };
+    if (is("--full"))
+        line.modes << CaptureRequest::Mode::Full;
+    else if (is("--window"))
+        line.modes << CaptureRequest::Mode::Window;
+    else if (is("--region")) {
+        line.modes << CaptureRequest::Mode::Region;
+        takeValue(argc, argv, i, line.region, line);
+    } else if (is("--copy"))
+        line.outputs << CaptureRequest::Output::Copy;
+    else if (is("--upload"))
+        line.outputs << CaptureRequest::Output::Upload;
+    else if (is("--save")) {
+        line.outputs << CaptureRequest::Output::Save;
+        if (i + 1 < argc && argv[i + 1][0] != '-') // the path is optional
+            line.savePath = argv[++i];
+    } else if (is("--output")) {
+        line.outputs << CaptureRequest::Output::Stdout;
+        takeValue(argc, argv, i, line.outputTarget, line);
+    } else if (is("--delay"))
+        takeValue(argc, argv, i, line.delay, line);
+    else
+        return false;
+    return true;
+}
 
 CommandLine parseCommandLine(int argc, char **argv)
 {
@@ -44,6 +98,8 @@ CommandLine parseCommandLine(int argc, char **argv)
             else
                 line.missingValue = argument;
         }
+        else if (parseCaptureOption(argc, argv, i, line))
+            continue;
         else if (argument[0] == '-' && !line.unknown)
             line.unknown = argument; // Qt's own options (-platform, -display ...) pass through
     }
@@ -54,10 +110,24 @@ void printHelp(FILE *out)
 {
     std::fprintf(out,
                  "Usage: vornik [--capture | --user-id | --version | --help]\n"
+                 "       vornik --capture [--full | --window | --region X,Y,W,H]\n"
+                 "                        [--copy | --save [PATH] | --upload | --output -] [--delay SECONDS]\n"
                  "       vornik --set-service URL [--ca-file FILE]\n"
                  "Vornik lives in the system tray: take, mark up and share screenshots.\n"
                  "\n"
                  "  --capture          start a capture in the running Vornik, or start Vornik capturing\n"
+                 "    --full           take the whole display under the pointer, without the overlay\n"
+                 "    --window         take the window under the pointer (needs a window manager that\n"
+                 "                     lists its windows: X11)\n"
+                 "    --region X,Y,W,H take that rectangle of the desktop (on one display)\n"
+                 "    --save [PATH]    write the PNG to PATH, or into the save folder, and print its path\n"
+                 "                     (what a mode does unless told otherwise)\n"
+                 "    --copy           put the picture on the clipboard\n"
+                 "    --upload         upload the picture and print its link\n"
+                 "    --output -       write the PNG to standard output\n"
+                 "    --delay SECONDS  wait first, counting down in the tray's tool tip\n"
+                 "                     A failed capture exits with status 1 and one line on stderr;\n"
+                 "                     a wrong command line with status 2.\n"
                  "  --set-service URL  upload to the sharing service at URL from now on (kept in the\n"
                  "                     settings as serviceurl) and exit\n"
                  "  --ca-file FILE     with --set-service: also trust the PEM certificate in FILE for it\n"
@@ -105,6 +175,95 @@ int setService(int argc, char **argv, const CommandLine &line)
     return 0;
 }
 
+// The capture for scripts that `line` asks for, or (with `problem` set) why the
+// command line is wrong. Without a mode or a delay there is none: plain --capture.
+std::optional<CaptureRequest> captureRequestOf(const CommandLine &line, QString *problem)
+{
+    const bool any = !line.modes.isEmpty() || !line.outputs.isEmpty() || line.delay;
+    if (!any)
+        return std::nullopt;
+    if (!line.capture)
+        *problem = QStringLiteral("--full, --window, --region, --copy, --save, --upload, --output and --delay go with --capture");
+    else if (line.modes.size() > 1)
+        *problem = QStringLiteral("give only one of --full, --window and --region");
+    else if (line.outputs.size() > 1)
+        *problem = QStringLiteral("give only one of --copy, --save, --upload and --output");
+    else if (!line.outputs.isEmpty() && line.modes.isEmpty())
+        *problem = QStringLiteral("--copy, --save, --upload and --output need --full, --window or --region");
+    else if (line.outputTarget && std::strcmp(line.outputTarget, "-") != 0)
+        *problem = QStringLiteral("--output takes - (standard output)");
+    if (!problem->isEmpty())
+        return std::nullopt;
+    CaptureRequest request;
+    if (!line.modes.isEmpty())
+        request.mode = line.modes.first();
+    if (!line.outputs.isEmpty())
+        request.output = line.outputs.first();
+    if (line.region) {
+        const std::optional<QRect> region = parseRegion(QString::fromLocal8Bit(line.region));
+        if (!region) {
+            *problem = QStringLiteral("--region takes X,Y,W,H with a positive width and height");
+            return std::nullopt;
+        }
+        request.region = *region;
+    }
+    if (line.delay) {
+        bool ok = false;
+        request.delaySeconds = QByteArray(line.delay).toInt(&ok);
+        if (!ok || request.delaySeconds < 0 || request.delaySeconds > 3600) {
+            *problem = QStringLiteral("--delay takes a whole number of seconds up to 3600");
+            return std::nullopt;
+        }
+    }
+    if (line.savePath)
+        request.path = QDir::current().absoluteFilePath(QString::fromLocal8Bit(line.savePath));
+    return request;
+}
+
+// Starts a Vornik of its own in the background, for this request and later ones (it
+// keeps what goes on the clipboard). Its output goes nowhere: a caller reading ours
+// through a pipe must not wait for it to end.
+bool startPrimaryInBackground()
+{
+    QProcess process;
+    process.setProgram(QCoreApplication::applicationFilePath());
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.setWorkingDirectory(QDir::rootPath());
+    return process.startDetached();
+}
+
+// `vornik --capture` with a mode, an output or a delay: the running Vornik (started
+// now when there is none) does the capture and answers; the answer's output goes to
+// stdout, a failure to stderr in one line with status 1.
+int runCaptureRequest(int argc, char **argv, const CaptureRequest &request)
+{
+    QCoreApplication core(argc, argv);
+    SingleInstance instance;
+    if (instance.tryLock()) {
+        instance.release();
+        if (!startPrimaryInBackground()) {
+            std::fprintf(stderr, "vornik: %s\n", qPrintable(QCoreApplication::translate("main", "Vornik could not be started")));
+            return 1;
+        }
+    }
+    QByteArray answer;
+    // A capture takes moments; an upload may wait for a slow service.
+    const int answerMs = (request.delaySeconds + 300) * 1000;
+    if (!instance.requestFromPrimary(request.toLine(), &answer, 20000, answerMs)) {
+        std::fprintf(stderr, "vornik: %s\n", qPrintable(QCoreApplication::translate("main", "the running Vornik did not answer")));
+        return 1;
+    }
+    if (answer.startsWith("ok\n")) {
+        std::fwrite(answer.constData() + 3, 1, size_t(answer.size() - 3), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+    const QByteArray reason = answer.startsWith("error ") ? answer.mid(6).trimmed() : QByteArrayLiteral("unexpected answer");
+    std::fprintf(stderr, "vornik: %s\n", reason.constData());
+    return 1;
+}
+
 // A later start hands its request to the running Vornik and ends.
 int passToRunningInstance(int argc, char **argv, SingleInstance &instance, bool capture)
 {
@@ -131,8 +290,10 @@ int main(int argc, char **argv)
         return 0;
     }
     if (line.missingValue || (line.caFile && !line.serviceUrl)) {
-        std::fprintf(stderr, "vornik: %s\n", line.missingValue ? "--set-service and --ca-file need a value"
-                                                               : "--ca-file goes with --set-service");
+        if (line.missingValue)
+            std::fprintf(stderr, "vornik: %s needs a value\n", line.missingValue);
+        else
+            std::fprintf(stderr, "vornik: --ca-file goes with --set-service\n");
         printHelp(stderr);
         return 2;
     }
@@ -141,6 +302,15 @@ int main(int argc, char **argv)
         printHelp(stderr);
         return 2;
     }
+
+    QString requestProblem;
+    const std::optional<CaptureRequest> request = captureRequestOf(line, &requestProblem);
+    if (!requestProblem.isEmpty()) {
+        std::fprintf(stderr, "vornik: %s\n", qPrintable(requestProblem));
+        return 2;
+    }
+    if (request)
+        return runCaptureRequest(argc, argv, *request);
 
     if (line.serviceUrl)
         return setService(argc, argv, line);
@@ -171,6 +341,19 @@ int main(int argc, char **argv)
         else if (message == "settings")
             Preferences::standard().synchronize(); // reads what `vornik --set-service` wrote
     });
+    QObject::connect(&instance, &SingleInstance::requestReceived, &delegate,
+                     [&delegate, &instance](const QByteArray &message, quint64 id) {
+                         const std::optional<CaptureRequest> request = CaptureRequest::fromLine(message);
+                         if (!request) {
+                             instance.answer(id, CaptureAnswer::failure(QStringLiteral("unknown request")));
+                             return;
+                         }
+                         QPointer<SingleInstance> answering(&instance);
+                         delegate.runCaptureRequest(*request, [answering, id](const QByteArray &answer) {
+                             if (answering)
+                                 answering->answer(id, answer);
+                         });
+                     });
     QTimer::singleShot(0, &delegate, [&delegate, capture = line.capture] {
         delegate.start();
         if (capture)

@@ -37,6 +37,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <cstdio>
+#include <memory>
 
 TrayApp::TrayApp(AppServices services, QObject *parent)
     : AppRequests(parent)
@@ -54,6 +55,7 @@ TrayApp::TrayApp(AppServices services, QObject *parent)
     connect(hotKeys, &GlobalHotKeys::captureRequested, this, &TrayApp::requestCapture);
     connect(screenCapture, &ScreenCapture::selectionChosen, this, &TrayApp::actOnSelection);
     m_captureStarter = [this] { screenCapture->captureAllScreens(); };
+    m_scripted = new ScriptedCapture(*screenCapture, m_services.desktop, this);
     m_relauncher = m_services.startProgram;
     m_terminator = [] { QCoreApplication::quit(); };
     connect(m_services.desktop.notifier.get(), &Notifier::actionRequested, this, [this](const QString &key) {
@@ -272,6 +274,54 @@ void TrayApp::requestCapture()
         return;
     }
     showPermissionWindow();
+}
+
+void TrayApp::runCaptureRequest(const CaptureRequest &request, ScriptedCapture::Reply reply)
+{
+    if (request.delaySeconds > 0) {
+        CaptureRequest now = request;
+        now.delaySeconds = 0;
+        countDown(request.delaySeconds, [this, now, reply] { runCaptureRequest(now, reply); });
+        return;
+    }
+    if (request.mode == CaptureRequest::Mode::Overlay) {
+        requestCapture();
+        reply(CaptureAnswer::success(QByteArray()));
+        return;
+    }
+    if (!canRecordScreen()) {
+        reply(CaptureAnswer::failure(tr("nothing on this desktop can take a picture of the screen")));
+        return;
+    }
+    m_scripted->run(request, std::move(reply));
+}
+
+void TrayApp::countDown(int seconds, std::function<void()> then)
+{
+    if (m_countdowns++ == 0)
+        m_toolTipBeforeCountdown = m_statusToolTip;
+    const auto tick = std::make_shared<std::function<void(int)>>();
+    *tick = [this, tick, then = std::move(then)](int left) {
+        if (left > 0) {
+            setToolTipOnly(tr("Vornik: screenshot in %n second(s)", nullptr, left));
+            QTimer::singleShot(1000, this, [tick, left] { (*tick)(left - 1); });
+            return;
+        }
+        if (--m_countdowns == 0)
+            setToolTipOnly(m_toolTipBeforeCountdown);
+        then();
+        // The closure holds itself; it is let go once it has returned.
+        QTimer::singleShot(0, [tick] { *tick = nullptr; });
+    };
+    (*tick)(seconds);
+}
+
+void TrayApp::setToolTipOnly(const QString &toolTip)
+{
+    m_statusToolTip = toolTip;
+    if (m_statusItem)
+        m_statusItem->setToolTip(toolTip);
+    emit statusItemChanged();
 }
 
 void TrayApp::showPermissionWindow()

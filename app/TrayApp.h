@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppServices.h"
+#include "app/ScriptedCapture.h"
 #include "banner/BannerActions.h"
 #include "output/OverlayActions.h"
 #include "helpers/AppRequests.h"
@@ -61,6 +62,12 @@ public:
     void start();
 
     void requestCapture() override;
+    // A capture asked for from the command line: after its delay, the overlays (the
+    // answer is then at once "ok") or the capture it names without them, answered
+    // through `reply` when done.
+    void runCaptureRequest(const CaptureRequest &request, ScriptedCapture::Reply reply);
+    // Waits `seconds`, counting down in the tool tip, then runs `then`.
+    void countDown(int seconds, std::function<void()> then);
     void setEditorActive(QWidget *editor, bool active) override;
     // What the user chose in the capture overlays: the editor opens on the region, or
     // it is saved, uploaded or copied.
@@ -126,6 +133,7 @@ private:
     void reportStartupTrace();
     void giveFirstRunHint();
     void postFirstRunHint(const QStringList &keyNames);
+    void setToolTipOnly(const QString &toolTip);
 
     AppServices m_services;
     // The status menu's banner actions, shared with every banner window it opens.
@@ -143,6 +151,9 @@ private:
     QString m_executablePath;
     bool m_hotKeysRegistered = false;
     std::function<void()> m_captureStarter;
+    ScriptedCapture *m_scripted = nullptr;
+    int m_countdowns = 0;          // countdowns running now
+    QString m_toolTipBeforeCountdown;
     Launcher m_relauncher;
     std::function<void()> m_terminator;
 };

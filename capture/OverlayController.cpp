@@ -7,6 +7,7 @@
 #include "helpers/ResourceImages.h"
 #include "platform/XcbShmCapture.h"
 
+#include <QCursor>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
@@ -99,6 +100,7 @@ void OverlayController::setUpWindow()
     selectionView->setSelectionBox(selectionBox);
     selectionView->setStatusLabel(statusLabel);
     selectionView->setButtonPanel(panel);
+    connect(selectionView, &SelectionView::windowPicked, this, &OverlayController::windowPicked);
     selectionView->setSelectionFrame(QRectF());
     prepareOverlay();
 }
@@ -121,6 +123,8 @@ void OverlayController::prepareOverlay()
         m_window->setGeometry(m_screen->geometry());
     }
     selectionView->setSelectionFrame(QRectF());
+    selectionView->stopWindowPicking();
+    selectionView->showHint(QString());
     selectionView->applyCursor(m_crosshair, true);
 }
 
@@ -217,26 +221,71 @@ bool OverlayController::handleSelectionKey(QKeyEvent *event)
 
 bool OverlayController::nudgeForArrowKey(QKeyEvent *event)
 {
-    const Qt::KeyboardModifiers others = event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    const Qt::KeyboardModifiers others =
+        event->modifiers() & ~(Qt::ShiftModifier | Qt::ControlModifier | Qt::KeypadModifier);
     if (others)
         return false;
     const int step = event->modifiers() & Qt::ShiftModifier ? 10 : 1;
+    QPoint by;
     switch (event->key()) {
     case Qt::Key_Left:
-        selectionView->nudgeSelection(-step, 0);
-        return true;
+        by = QPoint(-step, 0);
+        break;
     case Qt::Key_Right:
-        selectionView->nudgeSelection(step, 0);
-        return true;
+        by = QPoint(step, 0);
+        break;
     case Qt::Key_Up:
-        selectionView->nudgeSelection(0, -step);
-        return true;
+        by = QPoint(0, -step);
+        break;
     case Qt::Key_Down:
-        selectionView->nudgeSelection(0, step);
-        return true;
+        by = QPoint(0, step);
+        break;
     default:
         return false;
     }
+    if (event->modifiers() & Qt::ControlModifier)
+        selectionView->resizeSelection(by.x(), by.y());
+    else
+        selectionView->nudgeSelection(by.x(), by.y());
+    return true;
+}
+
+void OverlayController::selectWholeDisplay()
+{
+    if (selectionView)
+        selectionView->setSelectionFrame(QRectF(selectionView->rect()));
+}
+
+void OverlayController::startKeyboardSelection()
+{
+    if (!selectionView)
+        return;
+    QPoint at = selectionView->mapFromGlobal(QCursor::pos());
+    if (!selectionView->rect().contains(at))
+        at = selectionView->rect().center();
+    selectionView->startSelectionAt(at);
+}
+
+void OverlayController::startWindowPicking(const QList<QRect> &frames)
+{
+    if (!selectionView || !m_screen)
+        return;
+    QList<QRect> onThisDisplay;
+    for (const QRect &frame : frames)
+        onThisDisplay << frame.translated(-m_screen->geometry().topLeft());
+    selectionView->startWindowPicking(onThisDisplay);
+}
+
+void OverlayController::stopWindowPicking()
+{
+    if (selectionView)
+        selectionView->stopWindowPicking();
+}
+
+void OverlayController::showHint(const QString &text)
+{
+    if (selectionView)
+        selectionView->showHint(text);
 }
 
 void OverlayController::edit()

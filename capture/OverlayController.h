@@ -73,9 +73,19 @@ public:
     // outside the box).
     bool showsCrosshair() const;
 
-    // A key for the selection: Ctrl+C copies, Ctrl+S saves, Enter edits and the arrow
-    // keys move it. Returns false for other keys and when nothing is selected.
+    // A key for the selection: Ctrl+C copies, Ctrl+S saves, Enter edits, the arrow
+    // keys move it and with Ctrl resize it. Returns false for other keys and when
+    // nothing is selected.
     bool handleSelectionKey(QKeyEvent *event);
+    // Selects the whole display.
+    void selectWholeDisplay();
+    // Starts a selection under the pointer (or in the middle) for the keyboard.
+    void startKeyboardSelection();
+    // Lets the pointer pick one of `frames` (global coordinates, topmost first).
+    void startWindowPicking(const QList<QRect> &frames);
+    void stopWindowPicking();
+    // Shows `text` in the middle of the overlay (empty: takes it away).
+    void showHint(const QString &text);
 
 public slots:
     void edit();
@@ -89,13 +99,16 @@ signals:
     void actionChosen(CaptureChoice::Action action);
     // The user asked to close the overlays without a choice.
     void cancelRequested();
+    // A click made a window's frame this overlay's selection.
+    void windowPicked();
 
 private:
     void setUpWindow();
     // The tool tip names `keys` after the text; the accessible name is the text alone.
     QToolButton *makeButton(const QString &icon, const QString &toolTip, void (OverlayController::*action)(),
                             const QKeySequence &keys = QKeySequence());
-    // Arrow keys move the selection by a point, with Shift by ten; false for other keys.
+    // Arrow keys move the selection by a point, with Shift by ten, and with Ctrl
+    // resize it; false for other keys.
     bool nudgeForArrowKey(QKeyEvent *event);
     void raiseOnScreen(OverlayWindow *w);
 

@@ -10,8 +10,10 @@
 #include "platform/CaptureBackendLoader.h"
 #include "platform/CaptureTrace.h"
 #include "platform/SettingsKeys.h"
+#include "platform/TopLevelWindows.h"
 
 #include <QAbstractButton>
+#include <QCursor>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -51,6 +53,18 @@ CaptureBackend &ScreenCapture::backend()
 void ScreenCapture::setBackend(std::unique_ptr<CaptureBackend> backend)
 {
     m_backend = std::move(backend);
+}
+
+TopLevelWindows &ScreenCapture::windows()
+{
+    if (!m_windows)
+        m_windows = makeTopLevelWindows();
+    return *m_windows;
+}
+
+void ScreenCapture::setWindows(std::unique_ptr<TopLevelWindows> windows)
+{
+    m_windows = std::move(windows);
 }
 
 void ScreenCapture::makeTemporaryFolder()
@@ -106,6 +120,7 @@ void ScreenCapture::keepOverlays(int count)
         connect(raw, &OverlayController::actionChosen, this,
                 [this, raw](CaptureChoice::Action action) { choose(raw, action); });
         connect(raw, &OverlayController::cancelRequested, this, &ScreenCapture::closeOverlays);
+        connect(raw, &OverlayController::windowPicked, this, [this, raw] { windowPicked(raw); });
         m_overlays.push_back(std::move(overlay));
     }
 }
@@ -301,13 +316,79 @@ void ScreenCapture::keyPressed(QKeyEvent *event)
     // holding the selection: the active one if it holds one, else the first that does.
     OverlayController *target = nullptr;
     for (const auto &overlay : m_overlays) {
+        overlay->showHint(QString()); // a hint lasts until the next key
         if (!overlay->isOpen() || !overlay->hasSelection())
             continue;
         if (!target || overlay->window()->isActiveWindow())
             target = overlay.get();
     }
+    OverlayController *pointed = overlayUnderPointer();
+    if (pointed && modeKeyPressed(event, pointed, target != nullptr))
+        return;
     if (target)
         target->handleSelectionKey(event);
+}
+
+bool ScreenCapture::modeKeyPressed(QKeyEvent *event, OverlayController *pointed, bool anySelection)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const int key = event->key();
+    if ((key == Qt::Key_F && !modifiers) || event->matches(QKeySequence::SelectAll)) {
+        clearSelections();
+        pointed->selectWholeDisplay();
+        return true;
+    }
+    if (key == Qt::Key_W && !modifiers) {
+        pickWindow(pointed);
+        return true;
+    }
+    const bool arrow = key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
+    if (arrow && !anySelection) {
+        pointed->startKeyboardSelection();
+        return true;
+    }
+    return false;
+}
+
+OverlayController *ScreenCapture::overlayUnderPointer() const
+{
+    const QPoint pointer = QCursor::pos();
+    OverlayController *first = nullptr;
+    for (const auto &overlay : m_overlays) {
+        if (!overlay->isOpen())
+            continue;
+        if (overlay->screen() && overlay->screen()->geometry().contains(pointer))
+            return overlay.get();
+        if (!first)
+            first = overlay.get();
+    }
+    return first;
+}
+
+void ScreenCapture::pickWindow(OverlayController *pointed)
+{
+    const QString unavailable = windows().unavailableReason();
+    if (!unavailable.isEmpty()) {
+        pointed->showHint(unavailable);
+        return;
+    }
+    // The frozen pictures show the windows where they are now.
+    const QList<QRect> frames = windows().frames();
+    for (const auto &overlay : m_overlays) {
+        if (overlay->isOpen())
+            overlay->startWindowPicking(frames);
+    }
+    pointed->showHint(tr("Click a window to select it."));
+}
+
+void ScreenCapture::windowPicked(OverlayController *picked)
+{
+    for (const auto &overlay : m_overlays) {
+        overlay->stopWindowPicking();
+        overlay->showHint(QString());
+        if (overlay.get() != picked)
+            overlay->clearSelection();
+    }
 }
 
 void ScreenCapture::pointerPressed(QMouseEvent *event)

@@ -18,6 +18,7 @@ class QScreen;
 class CaptureBackend;
 class Notifier;
 class OverlayController;
+class TopLevelWindows;
 
 // Captures every display and shows each in a full-screen overlay of its own.
 //
@@ -55,6 +56,10 @@ public:
     void setBackend(std::unique_ptr<CaptureBackend> backend);
     void closeOverlays();
     void clearSelections();
+
+    // Where the top-level windows are (the session's unless one was handed in).
+    TopLevelWindows &windows();
+    void setWindows(std::unique_ptr<TopLevelWindows> windows);
 
     // The overlay of display `index`; nullptr past the last one.
     OverlayController *overlay(int index) const;
@@ -98,11 +103,19 @@ private:
     // Takes `overlay`'s selection for `action`; an empty selection leaves everything as it is.
     void choose(OverlayController *overlay, CaptureChoice::Action action);
     void keyPressed(QKeyEvent *event);
+    // The keys that choose how to select: F or Ctrl+A the display under the pointer,
+    // W the window under it, an arrow with nothing selected a keyboard selection.
+    bool modeKeyPressed(QKeyEvent *event, OverlayController *pointed, bool anySelection);
+    void pickWindow(OverlayController *pointed);
+    void windowPicked(OverlayController *picked);
+    // The open overlay under the pointer, else the first open one.
+    OverlayController *overlayUnderPointer() const;
     void pointerPressed(QMouseEvent *event);
     void listenToInput(bool listen);
 
     std::shared_ptr<Notifier> m_notifier;
     std::unique_ptr<CaptureBackend> m_backend;
+    std::unique_ptr<TopLevelWindows> m_windows;
     std::vector<std::unique_ptr<OverlayController>> m_overlays;
     bool m_capturing = false;
     bool m_backdropsShown = false; // this capture's overlays went up before their pictures

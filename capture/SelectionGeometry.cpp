@@ -219,3 +219,42 @@ QPointF clampedInto(const QPointF &point, const QRectF &bounds)
         return point;
     return {std::clamp(point.x(), bounds.left(), bounds.right()), std::clamp(point.y(), bounds.top(), bounds.bottom())};
 }
+
+namespace {
+// One extent changed by `delta`: a shrink stops at `minimum` (by not happening), a
+// growth at `limit` (by reaching it).
+double keyedExtent(double extent, double delta, double minimum, double limit)
+{
+    if (delta < 0)
+        return extent + delta >= minimum ? extent + delta : extent;
+    return std::max(extent, std::min(extent + delta, limit));
+}
+} // namespace
+
+QRectF resizedByKeys(const QRectF &frame, double dw, double dh, const QRectF &bounds)
+{
+    const double widthLimit = bounds.isEmpty() ? frame.width() + dw : bounds.right() - frame.left();
+    const double heightLimit = bounds.isEmpty() ? frame.height() + dh : bounds.bottom() - frame.top();
+    return QRectF(frame.topLeft(), QSizeF(keyedExtent(frame.width(), dw, kMinimumSelectionWidth, widthLimit),
+                                          keyedExtent(frame.height(), dh, kMinimumSelectionHeight, heightLimit)));
+}
+
+QRectF keyboardSelectionAt(const QPointF &point, const QRectF &bounds)
+{
+    return keptInside(QRectF(point, QSizeF(200, 150)), bounds);
+}
+
+QRect frameAt(const QList<QRect> &frames, const QPoint &point)
+{
+    for (const QRect &frame : frames) {
+        if (frame.contains(point))
+            return frame;
+    }
+    return QRect();
+}
+
+QRect picturePixels(const QRectF &points, qreal ratio, const QSize &pictureSize)
+{
+    const QRect pixels = QRectF(points.topLeft() * ratio, points.size() * ratio).toAlignedRect();
+    return pixels.intersected(QRect(QPoint(0, 0), pictureSize));
+}

@@ -2,6 +2,8 @@
 
 #include <QPointF>
 #include <QRectF>
+#include <QList>
+#include <QRect>
 #include <QString>
 
 // Geometry of the overlay's selection box in the view's own coordinates: Qt's points
@@ -68,3 +70,20 @@ QRectF keptInside(const QRectF &frame, const QRectF &bounds);
 
 // `point` moved to the nearest point of `bounds` (unchanged when they are empty).
 QPointF clampedInto(const QPointF &point, const QRectF &bounds);
+
+// The frame after the keyboard resized it by `dw`, `dh` points: the left and top edges
+// stay, the right and bottom ones move. As with a dragged edge, a step that would
+// leave the box below the minimum size changes nothing in that direction; the box
+// never grows past `bounds` (when they are not empty).
+QRectF resizedByKeys(const QRectF &frame, double dw, double dh, const QRectF &bounds);
+
+// The selection a keyboard starts with at `point`: 200 × 150 points from there, kept
+// inside `bounds`.
+QRectF keyboardSelectionAt(const QPointF &point, const QRectF &bounds);
+
+// The first of `frames` (topmost first) that holds `point`; a null rectangle when none.
+QRect frameAt(const QList<QRect> &frames, const QPoint &point);
+
+// The device pixels of a picture of `pictureSize` that the rectangle `points` (in the
+// picture's own points) covers at `ratio`, clipped to the picture.
+QRect picturePixels(const QRectF &points, qreal ratio, const QSize &pictureSize);

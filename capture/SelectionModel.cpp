@@ -118,6 +118,20 @@ void SelectionModel::nudge(const QPointF &delta)
     refreshStatusText();
 }
 
+void SelectionModel::resizeBy(double dw, double dh)
+{
+    if (m_frame.width() <= 0 || m_frame.height() <= 0)
+        return;
+    m_frame = resizedByKeys(m_frame, dw, dh, m_bounds);
+    refreshStatusText();
+}
+
+void SelectionModel::startSelectionAt(const QPointF &p)
+{
+    m_frame = keyboardSelectionAt(clampedInto(p, m_bounds), m_bounds);
+    refreshStatusText();
+}
+
 // --- selection view --------------------------------------------------------------
 
 void SelectionModel::applyCursor(const CursorRef &cursor, bool force)

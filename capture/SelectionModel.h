@@ -57,6 +57,11 @@ public:
     QRectF bounds() const { return m_bounds; }
     // Moves a selection (not an empty one) by `delta`, staying inside the bounds.
     void nudge(const QPointF &delta);
+    // Resizes a selection by `dw`, `dh` from its upper-left corner (the keyboard's
+    // resize), with the edges' minimum size and inside the bounds.
+    void resizeBy(double dw, double dh);
+    // Starts a selection at `p` without the pointer (the keyboard's first arrow).
+    void startSelectionAt(const QPointF &p);
 
     // The view and the box were shown again: rebuild their image crosshairs.
     void viewDidUnhide();

@@ -3,10 +3,12 @@
 #include "capture/CursorImages.h"
 #include "platform/CaptureTrace.h"
 
+#include <QCursor>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
+#include <utility>
 
 SelectionBox::SelectionBox(QWidget *parent)
     : QWidget(parent)
@@ -56,6 +58,113 @@ void SelectionView::nudgeSelection(int dx, int dy)
 {
     m_model.nudge(QPointF(dx, dy));
     syncFromModel();
+}
+
+void SelectionView::resizeSelection(int dw, int dh)
+{
+    m_model.resizeBy(dw, dh);
+    syncFromModel();
+}
+
+void SelectionView::startSelectionAt(const QPointF &point)
+{
+    m_model.startSelectionAt(point);
+    syncFromModel();
+}
+
+namespace {
+// The frame of the window under the pointer while one is being picked: a strong
+// outline that reads on light and dark windows, over a faint tint.
+class WindowHighlight : public QWidget
+{
+public:
+    explicit WindowHighlight(QWidget *parent)
+        : QWidget(parent)
+    {
+        setObjectName(QStringLiteral("windowHighlight"));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), QColor(61, 142, 230, 50));
+        painter.setPen(QPen(QColor(61, 142, 230), 4));
+        painter.drawRect(QRectF(rect()).adjusted(2, 2, -2, -2));
+    }
+};
+} // namespace
+
+void SelectionView::startWindowPicking(const QList<QRect> &frames)
+{
+    m_windowFrames = frames;
+    m_picking = true;
+    if (!m_highlight)
+        m_highlight = new WindowHighlight(this);
+    highlightWindowAt(mapFromGlobal(QCursor::pos()));
+}
+
+void SelectionView::stopWindowPicking()
+{
+    m_picking = false;
+    m_windowFrames.clear();
+    m_highlighted = QRect();
+    if (m_highlight)
+        m_highlight->hide();
+}
+
+void SelectionView::highlightWindowAt(const QPoint &point)
+{
+    m_highlighted = frameAt(m_windowFrames, point);
+    if (!m_highlight)
+        return;
+    m_highlight->setGeometry(m_highlighted);
+    m_highlight->setVisible(!m_highlighted.isNull());
+    m_highlight->raise();
+}
+
+void SelectionView::pickHighlightedWindow()
+{
+    // A window reaching past this display gives the part on it.
+    const QRectF frame = QRectF(m_highlighted).intersected(QRectF(rect()));
+    stopWindowPicking();
+    showHint(QString());
+    if (frame.isEmpty())
+        return;
+    m_model.setFrame(frame);
+    m_model.resizeBy(0, 0); // the size label
+    syncFromModel();
+    emit windowPicked();
+}
+
+void SelectionView::showHint(const QString &text)
+{
+    if (text.isEmpty()) {
+        if (m_hint)
+            m_hint->hide();
+        return;
+    }
+    if (!m_hint) {
+        m_hint = new QLabel(this);
+        m_hint->setObjectName(QStringLiteral("overlayHint"));
+        m_hint->setStyleSheet(QStringLiteral("QLabel { background: rgba(0,0,0,190); color: white; padding: 8px 12px; }"));
+        m_hint->setAttribute(Qt::WA_TransparentForMouseEvents);
+        m_hint->setWordWrap(true);
+        m_hint->setMaximumWidth(std::max(200, width() / 2));
+    }
+    m_hint->setText(text);
+    m_hint->adjustSize();
+    // Near the top, where it hides little of what is being picked.
+    m_hint->move((width() - m_hint->width()) / 2, 40);
+    m_hint->show();
+    m_hint->raise();
+}
+
+QString SelectionView::hintText() const
+{
+    return m_hint && m_hint->isVisible() ? m_hint->text() : QString();
 }
 
 void SelectionView::setSelectionBox(SelectionBox *box)
@@ -135,6 +244,10 @@ void SelectionView::mouseMoveEvent(QMouseEvent *event)
 {
     QWidget::mouseMoveEvent(event);
     const QPointF p = event->position();
+    if (m_picking) {
+        highlightWindowAt(p.toPoint());
+        return;
+    }
     if (event->buttons() & Qt::LeftButton)
         m_model.pointerDragged(p);
     else
@@ -147,6 +260,12 @@ void SelectionView::mousePressEvent(QMouseEvent *event)
     QWidget::mousePressEvent(event);
     if (event->button() != Qt::LeftButton)
         return;
+    if (m_picking) {
+        highlightWindowAt(event->position().toPoint());
+        pickHighlightedWindow();
+        m_releaseAfterPick = true;
+        return;
+    }
     m_model.pointerPressed(event->position());
     syncFromModel();
 }
@@ -155,6 +274,9 @@ void SelectionView::mouseReleaseEvent(QMouseEvent *event)
 {
     QWidget::mouseReleaseEvent(event);
     if (event->button() != Qt::LeftButton)
+        return;
+    // The click that picked a window is not the end of a drag.
+    if (std::exchange(m_releaseAfterPick, false))
         return;
     m_model.pointerReleased(event->position());
     syncFromModel();

@@ -5,6 +5,7 @@
 #include "output/SelectionSurface.h"
 
 #include <QImage>
+#include <QList>
 #include <QPointer>
 #include <QWidget>
 
@@ -43,8 +44,27 @@ public:
 
     // Moves the selection by `dx`, `dy` points, inside the view.
     void nudgeSelection(int dx, int dy);
+    // Resizes it by `dw`, `dh` points from its upper-left corner.
+    void resizeSelection(int dw, int dh);
+    // Starts a selection at `point` (view points) for the keyboard to move and resize.
+    void startSelectionAt(const QPointF &point);
+
+    // Window picking: the pointer highlights the first of `frames` (view points,
+    // topmost first) it is over, and a click makes that frame the selection.
+    void startWindowPicking(const QList<QRect> &frames);
+    void stopWindowPicking();
+    bool isPickingWindow() const { return m_picking; }
+    // The frame highlighted now (null when none).
+    QRect highlightedFrame() const { return m_highlighted; }
+
+    // A line in the middle of the view (why a key did nothing, what to do next);
+    // an empty text takes it away.
+    void showHint(const QString &text);
+    QString hintText() const;
 
 signals:
+    // A click chose the highlighted window's frame as the selection.
+    void windowPicked();
     // A paint of the picture has finished (the benchmark and tests wait for it).
     void painted();
 
@@ -67,6 +87,8 @@ private:
     void placeButtons(const QRect &box);
     // Tells the model the view's extent, which every selection stays inside.
     void updateBounds();
+    void highlightWindowAt(const QPoint &point);
+    void pickHighlightedWindow();
 
     SelectionModel m_model;
     QImage m_picture;
@@ -74,4 +96,10 @@ private:
     QPointer<QLabel> m_label;
     QPointer<QWidget> m_panel;
     quint64 m_shownCursor = 0;
+    QList<QRect> m_windowFrames;
+    QRect m_highlighted;
+    bool m_picking = false;
+    bool m_releaseAfterPick = false;
+    QPointer<QWidget> m_highlight;
+    QPointer<QLabel> m_hint;
 };

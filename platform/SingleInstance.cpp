@@ -24,8 +24,51 @@ QString defaultFolder()
     return folder;
 }
 
-// Longest line a later start may send; anything longer is not one of ours.
-constexpr qint64 kMaxMessage = 1024;
+// Longest line a later start may send (a request may name a file); anything longer
+// is not one of ours.
+constexpr qint64 kMaxMessage = 8192;
+
+// What starts a line sent by requestFromPrimary().
+const QByteArray kRequestPrefix = QByteArrayLiteral("request ");
+
+// Connects to the socket at `address`, retrying until `deadline` while the primary
+// holds the lock but does not listen yet (it is starting); -1 when it never answered.
+int connectBefore(const sockaddr_un &address, const QDeadlineTimer &deadline)
+{
+    while (true) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd < 0)
+            return -1;
+        if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0)
+            return fd;
+        ::close(fd);
+        if (deadline.hasExpired())
+            return -1;
+        QThread::msleep(25);
+    }
+}
+
+// Reads from `fd` until the other end closes it; false when `deadline` came first.
+bool readToEnd(int fd, QByteArray *into, const QDeadlineTimer &deadline)
+{
+    char buffer[65536];
+    while (true) {
+        pollfd watch{fd, POLLIN, 0};
+        const int ready = ::poll(&watch, 1, int(qMax<qint64>(1, deadline.remainingTime())));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            return false;
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return true;
+        into->append(buffer, n);
+    }
+}
 
 // The socket address for `path`; false when the path does not fit one.
 bool socketAddress(const QString &path, sockaddr_un &address)
@@ -178,6 +221,13 @@ void SingleInstance::readFrom(int fd, QSocketNotifier *notifier, QByteArray &pen
             }
             const QByteArray line = pending.left(end).trimmed();
             pending.remove(0, end + 1);
+            if (line.startsWith(kRequestPrefix)) {
+                // The connection stays open for the answer; nothing more is read from it.
+                notifier->setEnabled(false);
+                m_waiting.insert(++m_lastRequest, notifier);
+                emit requestReceived(line.mid(kRequestPrefix.size()), m_lastRequest);
+                return;
+            }
             if (!line.isEmpty())
                 emit messageReceived(line);
         }
@@ -188,28 +238,47 @@ void SingleInstance::readFrom(int fd, QSocketNotifier *notifier, QByteArray &pen
     notifier->deleteLater();
 }
 
+void SingleInstance::answer(quint64 id, const QByteArray &answer)
+{
+    const QPointer<QSocketNotifier> connection = m_waiting.take(id);
+    if (!connection)
+        return; // the listener went, and the conversation with it
+    // A caller that went away makes the write fail; the answer is then lost with it.
+    writeAll(int(connection->socket()), answer, QDeadlineTimer(30000));
+    // The caller reads to the end; the descriptor itself closes with the notifier,
+    // which may be the one whose signal is running now.
+    ::shutdown(int(connection->socket()), SHUT_RDWR);
+    connection->deleteLater();
+}
+
+bool SingleInstance::requestFromPrimary(const QByteArray &message, QByteArray *answer, int connectMs, int answerMs)
+{
+    sockaddr_un address;
+    if (!socketAddress(socketPath(), address))
+        return false;
+    const int fd = connectBefore(address, QDeadlineTimer(connectMs));
+    const QDeadlineTimer deadline(answerMs);
+    if (fd < 0)
+        return false;
+    const bool answered = writeAll(fd, kRequestPrefix + message + '\n', deadline) && ::shutdown(fd, SHUT_WR) == 0
+                          && readToEnd(fd, answer, deadline);
+    ::close(fd);
+    return answered;
+}
+
 bool SingleInstance::sendToPrimary(const QByteArray &message, int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
     sockaddr_un address;
     if (!socketAddress(socketPath(), address))
         return false;
-    // The primary may hold the lock but not listen yet while it starts: retry.
-    while (true) {
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (fd < 0)
-            return false;
-        if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0) {
-            const bool written = writeAll(fd, message + '\n', deadline);
-            ::shutdown(fd, SHUT_WR);
-            ::close(fd);
-            return written;
-        }
-        ::close(fd);
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(25);
-    }
+    const int fd = connectBefore(address, deadline);
+    if (fd < 0)
+        return false;
+    const bool written = writeAll(fd, message + '\n', deadline);
+    ::shutdown(fd, SHUT_WR);
+    ::close(fd);
+    return written;
 }
 
 void SingleInstance::release()

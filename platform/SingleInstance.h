@@ -2,7 +2,9 @@
 
 #include <QByteArray>
 #include <QLockFile>
+#include <QHash>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <memory>
 
@@ -42,6 +44,15 @@ public:
     // `timeoutMs`. Works without an event loop.
     bool sendToPrimary(const QByteArray &message, int timeoutMs = 5000);
 
+    // Sends `message` as a request and waits for the running instance's answer (all it
+    // writes before it closes the connection) into `answer`; false when no instance
+    // took the connection within `connectMs` or the answer did not come within
+    // `answerMs`. Works without an event loop.
+    bool requestFromPrimary(const QByteArray &message, QByteArray *answer, int connectMs, int answerMs);
+
+    // Answers the request `id` of requestReceived with `answer` and ends it.
+    void answer(quint64 id, const QByteArray &answer);
+
     // Stops listening and gives the lock up (before a restart starts the successor).
     void release();
 
@@ -53,6 +64,8 @@ public:
 signals:
     // A message from a later start, without its line end.
     void messageReceived(const QByteArray &message);
+    // A message sent with requestFromPrimary(), which waits for answer(id, ...).
+    void requestReceived(const QByteArray &message, quint64 id);
 
 private:
     void acceptConnection();
@@ -61,5 +74,8 @@ private:
     QString m_folder;
     std::unique_ptr<QLockFile> m_lock;
     QSocketNotifier *m_listener = nullptr; // watches the listening socket; owns nothing else
+    // Connections whose request waits for its answer, by id.
+    QHash<quint64, QPointer<QSocketNotifier>> m_waiting;
+    quint64 m_lastRequest = 0;
 
 };
