@@ -5,6 +5,7 @@
 #include "capture/OverlayWindow.h"
 #include "capture/ScreenCapture.h"
 #include "capture/SelectionView.h"
+#include "platform/TopLevelWindows.h"
 #include "editor/EditorWindow.h"
 #include "platform/Preferences.h"
 #include "helpers/TempFolder.h"
@@ -13,6 +14,8 @@
 #include "tests/capture/CaptureTestSupport.h"
 #include "tests/harness/FakeAppServices.h"
 #include "tests/harness/NotificationRecorder.h"
+#include "tests/harness/OverlayDriver.h"
+#include "tests/harness/ServerProcess.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -20,6 +23,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLockFile>
+#include <QUrl>
 #include <QSignalSpy>
 #include <QToolButton>
 #include <QWindow>
@@ -28,6 +33,7 @@
 #include <xcb/xcb.h>
 
 using namespace capturetest;
+using vtest::clipboardBytes;
 
 // Captures on a real X server cut into four displays, driven with real X input, with
 // the application's own capture service and what it does with a choice. The slots run
@@ -40,6 +46,15 @@ class OverlayTest : public QObject
     TrayApp *app = nullptr;
     ScreenCapture *sc = nullptr;
     PatternWindow *pattern = nullptr;
+    vtest::ServerProcess server;
+    pid_t windowManager = -1;
+    QWidget *target = nullptr; // the window the window-picking tests pick
+
+    static QByteArray readAll(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
 
     QList<OverlayController *> controllers() const
     {
@@ -82,6 +97,10 @@ private slots:
     void initTestCase()
     {
         QCOMPARE(QGuiApplication::screens().size(), 4);
+        // The sharing service the scripts' uploads go to, and the Vornik they start.
+        QVERIFY(server.start());
+        qputenv("VORNIK_SERVICE_URL", server.baseUrl().toUtf8());
+        qputenv("VORNIK_CA_FILE", server.caFile().toUtf8());
         app = new TrayApp(m_services.services());
         sc = app->screenCapture;
         pattern = new PatternWindow(QRect(0, 0, 3840, 2160));
@@ -94,6 +113,9 @@ private slots:
 
     void cleanupTestCase()
     {
+        vtest::stop(windowManager);
+        delete target;
+        server.stop();
         delete pattern;
         delete app;
     }
@@ -390,6 +412,156 @@ private slots:
         QCOMPARE(editor->canvasView->imageRect()->size(), QSizeF(200, 150));
         editor->close();
         QTRY_VERIFY_WITH_TIMEOUT(!app->editorOpen, 10000);
+    }
+
+    // Without the pointer: an arrow starts a selection under it, Ctrl+arrows resize it
+    // (by ten with Shift) within the edges' minimum and the display; F and Ctrl+A
+    // select the whole display under the pointer.
+    void keysChooseWhatToSelect()
+    {
+        captureAndWait(4);
+        OverlayController *d = sc->overlay(3); // (1280, 1080), 1600 x 900
+        const auto frameBecomes = [](OverlayController *c, const QRectF &frame) {
+            return QTest::qWaitFor([&] { return c->selectionView->selectionFrame() == frame; }, 5000);
+        };
+        QVERIFY(xdotool({"mousemove", "1500", "1300", "key", "Right"}));
+        QVERIFY(frameBecomes(d, QRectF(220, 220, 200, 150)));
+        QVERIFY(xdotool({"key", "ctrl+Right", "ctrl+shift+Down", "ctrl+shift+Left"}));
+        QVERIFY(frameBecomes(d, QRectF(220, 220, 191, 160)));
+        // 130 - 10 would be under the minimum height of 125: that step does nothing.
+        QVERIFY(xdotool({"key", "ctrl+shift+Up", "ctrl+shift+Up", "ctrl+shift+Up", "ctrl+shift+Up"}));
+        QVERIFY(frameBecomes(d, QRectF(220, 220, 191, 130)));
+        QCOMPARE(d->statusLabel->text(), QStringLiteral("width:191: height:130"));
+        d->selectionView->setSelectionFrame(QRectF(1500, 700, 95, 150));
+        QVERIFY(xdotool({"key", "ctrl+shift+Right"}));
+        QVERIFY(frameBecomes(d, QRectF(1500, 700, 100, 150)));
+
+        sc->overlay(0)->selectionView->setSelectionFrame(QRectF(10, 10, 100, 200));
+        QVERIFY(xdotool({"key", "f"}));
+        QVERIFY(frameBecomes(d, QRectF(0, 0, 1600, 900)));
+        QVERIFY(!sc->overlay(0)->hasSelection());
+        QVERIFY(xdotool({"mousemove", "100", "100", "key", "ctrl+a"}));
+        QVERIFY(frameBecomes(sc->overlay(0), QRectF(0, 0, 1920, 1080)));
+        QVERIFY(!d->hasSelection());
+        QSignalSpy chosen(sc, &ScreenCapture::selectionChosen);
+        QVERIFY(xdotool({"key", "ctrl+c"}));
+        QTRY_COMPARE_WITH_TIMEOUT(chosen.size(), 1, 10000);
+        QVERIFY(firstDifference(chosen[0][0].value<CaptureChoice>().picture, expectedPattern(QRect(0, 0, 1920, 1080))).isEmpty());
+
+        // A delayed capture counts down in the tray's tool tip.
+        bool ran = false;
+        app->countDown(2, [&ran] { ran = true; });
+        QCOMPARE(app->statusItemToolTip(), QStringLiteral("Vornik: screenshot in 2 seconds"));
+        QTRY_COMPARE_WITH_TIMEOUT(app->statusItemToolTip(), QStringLiteral("Vornik: screenshot in 1 second"), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(ran, 3000);
+        QCOMPARE(app->statusItemToolTip(), QStringLiteral("Vornik"));
+    }
+
+    // W picks the window under the pointer from the window manager's list: a hover
+    // highlights its frame, a click selects it. Without a list W says why and does nothing.
+    void windowUnderThePointerIsPicked()
+    {
+        captureAndWait(4);
+        OverlayController *b = sc->overlay(1);
+        QVERIFY(xdotool({"mousemove", "2100", "300", "key", "w"}));
+        QTRY_VERIFY_WITH_TIMEOUT(b->selectionView->hintText().contains(QStringLiteral("No window manager")), 5000);
+        QVERIFY(!b->selectionView->isPickingWindow());
+        closeAll();
+
+        windowManager = vtest::spawn({"openbox", "--sm-disable"}, QDir::tempPath() + "/openbox.log");
+        target = new QWidget;
+        target->setWindowTitle(QStringLiteral("Target"));
+        target->setStyleSheet(QStringLiteral("background: #208040"));
+        target->setGeometry(2300, 300, 400, 300);
+        target->show();
+        // Managed once the window manager has framed it and lists it.
+        QTRY_VERIFY_WITH_TIMEOUT(target->frameGeometry() != target->geometry()
+                                     && sc->windows().frames().value(0) == target->frameGeometry(), 20000);
+        const QRect frame = target->frameGeometry().translated(-1920, 0);
+
+        captureAndWait(4);
+        QVERIFY(xdotool({"mousemove", "2500", "450", "key", "w", "mousemove", "2510", "460"}));
+        QTRY_COMPARE_WITH_TIMEOUT(b->selectionView->highlightedFrame(), frame, 5000);
+        QVERIFY(b->selectionView->hintText().startsWith(QStringLiteral("Click a window")));
+        if (qEnvironmentVariableIsSet("VORNIK_TEST_SHOT")) // to look at the highlight by eye
+            vtest::run({"import", "-window", "root", "-display", vtest::TestEnvironment::current()->display(),
+                        qEnvironmentVariable("VORNIK_TEST_SHOT")});
+        QVERIFY(xdotool({"click", "1"}));
+        QTRY_COMPARE_WITH_TIMEOUT(b->selectionView->selectionFrame(), QRectF(frame), 5000);
+        QVERIFY(!b->selectionView->isPickingWindow());
+        QCOMPARE(b->statusLabel->text(), QStringLiteral("width:%1: height:%2").arg(frame.width()).arg(frame.height()));
+        closeAll();
+    }
+
+    // The command line for scripts through the real program, which the first call
+    // starts in the background: exit status, one line on stderr for a failure, and
+    // what comes out checked against the pixels on screen.
+    void scriptsCaptureWithoutTheOverlay_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QPoint>("pointer");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QRect>("area"); // what the output holds, in global coordinates
+        const QRect window = target->frameGeometry();
+        const QString saved = QDir::tempPath() + QStringLiteral("/script shot.png");
+        QTest::newRow("display, stdout, delay") << QStringList{"--full", "--output", "-", "--delay", "1"}
+                                                << QPoint(2100, 900) << 0 << QRect(1920, 0, 1920, 1080);
+        QTest::newRow("region, save") << QStringList{"--region", "100,1200,300,200", "--save", saved}
+                                      << QPoint(10, 10) << 0 << QRect(100, 1200, 300, 200);
+        QTest::newRow("region, copy") << QStringList{"--region", "2000,100,64,48", "--copy"} << QPoint(10, 10) << 0
+                                      << QRect(2000, 100, 64, 48);
+        QTest::newRow("window, upload") << QStringList{"--window", "--upload"} << window.center() << 0 << window;
+        QTest::newRow("region on two displays") << QStringList{"--region", "1800,100,300,200", "--output", "-"}
+                                                << QPoint(10, 10) << 1 << QRect();
+        QTest::newRow("output without a mode") << QStringList{"--copy"} << QPoint(10, 10) << 2 << QRect();
+        QTest::newRow("region of three numbers") << QStringList{"--region", "1,2,3", "--output", "-"} << QPoint(10, 10)
+                                                 << 2 << QRect();
+    }
+    void scriptsCaptureWithoutTheOverlay()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QPoint, pointer);
+        QFETCH(int, status);
+        QFETCH(QRect, area);
+        QVERIFY(xdotool({"mousemove", QString::number(pointer.x()), QString::number(pointer.y())}));
+        QByteArray out, err;
+        QCOMPARE(vtest::runKeepingOutput(QStringList{qEnvironmentVariable("VORNIK_BINARY"), "--capture"} + arguments,
+                                         &out, &err), status);
+        if (status != 0) {
+            QVERIFY2(err.startsWith("vornik: ") && err.endsWith('\n') && err.count('\n') == 1, err.constData());
+            QVERIFY(out.isEmpty());
+            return;
+        }
+        QVERIFY2(err.isEmpty(), err.constData());
+        QByteArray png = out;
+        if (arguments.contains("--save")) {
+            QCOMPARE(out, QFile::encodeName(arguments.last()) + '\n');
+            png = readAll(arguments.last());
+        } else if (arguments.contains("--copy")) {
+            QVERIFY(out.isEmpty());
+            png = clipboardBytes("image/png");
+        } else if (arguments.contains("--upload")) {
+            const QString link = QString::fromUtf8(out).trimmed();
+            QVERIFY2(link.startsWith("https://" + server.publicHost() + "/") && out.endsWith('\n'), out.constData());
+            png = vtest::fetchUrl(QUrl(server.baseUrl() + "raw/" + QUrl(link).fileName()));
+        }
+        QScreen *screen = QGuiApplication::screenAt(area.center());
+        const QImage onScreen = ScreenGrabBackend().grabScreen(screen).copy(area.translated(-screen->geometry().topLeft()));
+        const QString difference = firstDifference(QImage::fromData(png, "PNG"), onScreen);
+        QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    }
+
+    void stopTheWindowManagerAndTheScriptsVornik()
+    {
+        qint64 pid = 0;
+        QString host, application;
+        QLockFile lock(qEnvironmentVariable("XDG_RUNTIME_DIR") + "/vornik.lock");
+        QVERIFY(lock.getLockInfo(&pid, &host, &application));
+        vtest::stopUnrelated(pid_t(pid));
+        delete target;
+        target = nullptr;
+        vtest::stop(windowManager);
+        windowManager = -1;
     }
 
     void cleanUpRemovesOnlyScreenshots()

@@ -1,5 +1,7 @@
 #include "tests/harness/TestEnvironment.h"
 
+#include <QProcess>
+
 #include <QByteArray>
 #include <QDir>
 #include <QJsonArray>
@@ -116,6 +118,30 @@ int run(const QStringList &command, QString *output)
     if (output)
         *output = QString::fromLocal8Bit(text);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int runKeepingOutput(const QStringList &command, QByteArray *out, QByteArray *err, int timeoutMs)
+{
+    QProcess process;
+    process.start(command.first(), command.mid(1));
+    if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit) {
+        process.kill();
+        process.waitForFinished();
+        return -1;
+    }
+    *out = process.readAllStandardOutput();
+    *err = process.readAllStandardError();
+    return process.exitCode();
+}
+
+void stopUnrelated(pid_t pid, int timeoutMs)
+{
+    if (pid <= 0)
+        return;
+    kill(pid, SIGTERM);
+    for (int waited = 0; waited < timeoutMs && kill(pid, 0) == 0; waited += 20)
+        usleep(20 * 1000);
+    kill(pid, SIGKILL);
 }
 
 bool stop(pid_t pid, int timeoutMs)

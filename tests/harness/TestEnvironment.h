@@ -79,6 +79,14 @@ pid_t spawn(const QStringList &command, const QString &logFile = QString());
 // Runs a program to completion and returns its exit status (-1 when it could not run).
 int run(const QStringList &command, QString *output = nullptr);
 
+// Runs a program to completion with its stdout and stderr apart, byte for byte;
+// returns its exit status (-1 when it could not run or took over `timeoutMs`).
+int runKeepingOutput(const QStringList &command, QByteArray *out, QByteArray *err, int timeoutMs = 60000);
+
+// Ends a process that is not our child (a program started one in the background):
+// SIGTERM, then SIGKILL if it is still there after `timeoutMs`.
+void stopUnrelated(pid_t pid, int timeoutMs = 3000);
+
 // Sends SIGTERM, waits up to `timeoutMs`, then SIGKILL. Safe to call with -1.
 // Returns true when the process ended by itself with exit status 0.
 bool stop(pid_t pid, int timeoutMs = 3000);
