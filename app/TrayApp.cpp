@@ -303,7 +303,7 @@ void TrayApp::countDown(int seconds, std::function<void()> then)
     const auto tick = std::make_shared<std::function<void(int)>>();
     *tick = [this, tick, then = std::move(then)](int left) {
         if (left > 0) {
-            setToolTipOnly(tr("Vornik: screenshot in %n second(s)", nullptr, left));
+            setToolTipOnly(tr("Vornik: screenshot in %n s", nullptr, left));
             QTimer::singleShot(1000, this, [tick, left] { (*tick)(left - 1); });
             return;
         }

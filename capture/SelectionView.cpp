@@ -151,8 +151,6 @@ void SelectionView::showHint(const QString &text)
         m_hint->setObjectName(QStringLiteral("overlayHint"));
         m_hint->setStyleSheet(QStringLiteral("QLabel { background: rgba(0,0,0,190); color: white; padding: 8px 12px; }"));
         m_hint->setAttribute(Qt::WA_TransparentForMouseEvents);
-        m_hint->setWordWrap(true);
-        m_hint->setMaximumWidth(std::max(200, width() / 2));
     }
     m_hint->setText(text);
     m_hint->adjustSize();

@@ -22,10 +22,11 @@ ReplyPointer<Reply> owned(Reply *reply)
     return ReplyPointer<Reply>(reply, &std::free);
 }
 
+// Made when missing: a window manager that starts later uses the same atom.
 xcb_atom_t atomNamed(xcb_connection_t *connection, const char *name)
 {
     auto reply = owned(xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 1, uint16_t(std::strlen(name)), name), nullptr));
+        connection, xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name), nullptr));
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 

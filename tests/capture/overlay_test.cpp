@@ -24,6 +24,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLockFile>
+#include <QtGui/qguiapplication_platform.h>
+#include <QRegularExpression>
 #include <QUrl>
 #include <QSignalSpy>
 #include <QToolButton>
@@ -49,6 +51,25 @@ class OverlayTest : public QObject
     vtest::ServerProcess server;
     pid_t windowManager = -1;
     QWidget *target = nullptr; // the window the window-picking tests pick
+
+    // The frame of `window` as the window manager says: the window's place on the
+    // root (xwininfo) grown by its _NET_FRAME_EXTENTS (xprop); null before it has them.
+    static QRect frameFromWindowManager(WId window)
+    {
+        QString place, extents;
+        vtest::run({"xwininfo", "-id", QString::number(window)}, &place);
+        vtest::run({"xprop", "-id", QString::number(window), "_NET_FRAME_EXTENTS"}, &extents);
+        const auto value = [&place](const char *name) {
+            return QRegularExpression(QLatin1String(name) + QStringLiteral(":\\s+(-?\\d+)")).match(place).captured(1).toInt();
+        };
+        const QRegularExpressionMatch sides =
+            QRegularExpression(QStringLiteral("= (\\d+), (\\d+), (\\d+), (\\d+)")).match(extents);
+        if (!sides.hasMatch())
+            return QRect();
+        return QRect(value("Absolute upper-left X"), value("Absolute upper-left Y"), value("Width"), value("Height"))
+            .adjusted(-sides.captured(1).toInt(), -sides.captured(3).toInt(), sides.captured(2).toInt(),
+                      sides.captured(4).toInt());
+    }
 
     static QByteArray readAll(const QString &path)
     {
@@ -451,8 +472,8 @@ private slots:
         // A delayed capture counts down in the tray's tool tip.
         bool ran = false;
         app->countDown(2, [&ran] { ran = true; });
-        QCOMPARE(app->statusItemToolTip(), QStringLiteral("Vornik: screenshot in 2 seconds"));
-        QTRY_COMPARE_WITH_TIMEOUT(app->statusItemToolTip(), QStringLiteral("Vornik: screenshot in 1 second"), 3000);
+        QCOMPARE(app->statusItemToolTip(), QStringLiteral("Vornik: screenshot in 2 s"));
+        QTRY_COMPARE_WITH_TIMEOUT(app->statusItemToolTip(), QStringLiteral("Vornik: screenshot in 1 s"), 3000);
         QTRY_VERIFY_WITH_TIMEOUT(ran, 3000);
         QCOMPARE(app->statusItemToolTip(), QStringLiteral("Vornik"));
     }
@@ -474,10 +495,12 @@ private slots:
         target->setStyleSheet(QStringLiteral("background: #208040"));
         target->setGeometry(2300, 300, 400, 300);
         target->show();
-        // Managed once the window manager has framed it and lists it.
-        QTRY_VERIFY_WITH_TIMEOUT(target->frameGeometry() != target->geometry()
-                                     && sc->windows().frames().value(0) == target->frameGeometry(), 20000);
-        const QRect frame = target->frameGeometry().translated(-1920, 0);
+        // Managed once the window manager has framed it and lists it on top.
+        QTRY_VERIFY_WITH_TIMEOUT(!frameFromWindowManager(target->winId()).isNull()
+                                     && sc->windows().frames().value(0) == frameFromWindowManager(target->winId()), 20000);
+        const QRect managed = frameFromWindowManager(target->winId());
+        QVERIFY(managed.contains(target->geometry()) && managed != target->geometry());
+        const QRect frame = managed.translated(-1920, 0);
 
         captureAndWait(4);
         QVERIFY(xdotool({"mousemove", "2500", "450", "key", "w", "mousemove", "2510", "460"}));
@@ -502,7 +525,6 @@ private slots:
         QTest::addColumn<QPoint>("pointer");
         QTest::addColumn<int>("status");
         QTest::addColumn<QRect>("area"); // what the output holds, in global coordinates
-        const QRect window = target->frameGeometry();
         const QString saved = QDir::tempPath() + QStringLiteral("/script shot.png");
         QTest::newRow("display, stdout, delay") << QStringList{"--full", "--output", "-", "--delay", "1"}
                                                 << QPoint(2100, 900) << 0 << QRect(1920, 0, 1920, 1080);
@@ -510,7 +532,8 @@ private slots:
                                       << QPoint(10, 10) << 0 << QRect(100, 1200, 300, 200);
         QTest::newRow("region, copy") << QStringList{"--region", "2000,100,64,48", "--copy"} << QPoint(10, 10) << 0
                                       << QRect(2000, 100, 64, 48);
-        QTest::newRow("window, upload") << QStringList{"--window", "--upload"} << window.center() << 0 << window;
+        // Pointer and area: where the window manager has the target's frame now.
+        QTest::newRow("window, upload") << QStringList{"--window", "--upload"} << QPoint() << 0 << QRect();
         QTest::newRow("region on two displays") << QStringList{"--region", "1800,100,300,200", "--output", "-"}
                                                 << QPoint(10, 10) << 1 << QRect();
         QTest::newRow("output without a mode") << QStringList{"--copy"} << QPoint(10, 10) << 2 << QRect();
@@ -523,7 +546,17 @@ private slots:
         QFETCH(QPoint, pointer);
         QFETCH(int, status);
         QFETCH(QRect, area);
+        if (arguments.contains("--window")) {
+            area = frameFromWindowManager(target->winId());
+            QVERIFY(!area.isNull());
+            pointer = area.center();
+        }
         QVERIFY(xdotool({"mousemove", QString::number(pointer.x()), QString::number(pointer.y())}));
+        // This process's overlays must be off the screen before the program looks at it:
+        // their unmapping has reached the server once a round trip has come back.
+        QCoreApplication::processEvents();
+        xcb_connection_t *own = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+        std::free(xcb_get_input_focus_reply(own, xcb_get_input_focus(own), nullptr));
         QByteArray out, err;
         QCOMPARE(vtest::runKeepingOutput(QStringList{qEnvironmentVariable("VORNIK_BINARY"), "--capture"} + arguments,
                                          &out, &err), status);
