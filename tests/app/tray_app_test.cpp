@@ -337,7 +337,7 @@ private slots:
     {
         NotificationRecorder recorder;
         start();
-        for (const QString typed : {QStringLiteral("ftp://nowhere"), QStringLiteral("https://share.example.org")}) {
+        for (const QString &typed : {QStringLiteral("ftp://nowhere"), QStringLiteral("https://share.example.org")}) {
             QTimer answer;
             connect(&answer, &QTimer::timeout, this, [&answer, typed] {
                 if (auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget())) {
