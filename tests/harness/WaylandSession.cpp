@@ -77,7 +77,7 @@ int evdevCode(const QString &key)
 {
     static const QHash<QString, int> named{{QStringLiteral("ctrl"), 29}, {QStringLiteral("shift"), 42},
                                            {QStringLiteral("alt"), 56}, {QStringLiteral("Escape"), 1},
-                                           {QStringLiteral("Return"), 28}};
+                                           {QStringLiteral("Return"), 28}, {QStringLiteral("9"), 10}};
     if (named.contains(key))
         return named.value(key);
     static const char *const rows[] = {"qwertyuiop", "asdfghjkl", "zxcvbnm"};
