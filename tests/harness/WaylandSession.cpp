@@ -647,6 +647,11 @@ bool WaylandSession::clipboardWorks(QString *pasted) const
         copier.start(QStringLiteral("wl-copy"), {QStringLiteral("--foreground"), text});
     if (!copier.waitForStarted(5000))
         return false;
+    // GNOME: a paste's window would take the keyboard before the copier's window had
+    // it and copied: paste once it says it has.
+    if (m_compositor == Compositor::Gnome
+        && !waitFor([&] { return copier.canReadLine() || copier.state() == QProcess::NotRunning; }, 15000))
+        return false;
     QString seen;
     const bool works = waitFor([&] { return (seen = QString::fromUtf8(paste(QStringLiteral("text/plain")))) == text; }, 15000);
     if (pasted)

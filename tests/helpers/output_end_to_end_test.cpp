@@ -3,6 +3,8 @@
 // picture whose every pixel encodes its position, presses the hot key, drags a
 // selection with xdotool and presses the overlay's buttons.
 #include "service/ServiceConfiguration.h"
+#include "platform/Preferences.h"
+#include "platform/SettingsKeys.h"
 #include "tests/harness/NotificationRecorder.h"
 #include "tests/harness/OverlayDriver.h"
 #include "tests/harness/ServerProcess.h"
@@ -88,6 +90,10 @@ private slots:
         pattern = new vtest::PatternWindow(QSize(1920, 1080));
         QVERIFY(pattern->showAndWait());
         QVERIFY(server.start());
+        // An account that started Vornik before: without a tray here, the first start
+        // would open Vornik's own window over the pattern.
+        Preferences::standard().setInteger(SettingsKeys::firstStartDone, 1);
+        Preferences::standard().synchronize();
 
         // The default viewer: a stand-in that writes down what it was asked to open.
         const QString bin = QDir::tempPath() + "/bin";
