@@ -273,7 +273,7 @@ int passToRunningInstance(int argc, char **argv, SingleInstance &instance, bool 
         return 1;
     }
     if (!capture)
-        std::fprintf(stderr, "Vornik is already running.\n");
+        std::fprintf(stderr, "Vornik is already running; its window is open.\n");
     return 0;
 }
 } // namespace
@@ -338,6 +338,8 @@ int main(int argc, char **argv)
     QObject::connect(&instance, &SingleInstance::messageReceived, &delegate, [&delegate](const QByteArray &message) {
         if (message == "capture")
             delegate.requestCapture();
+        else if (message == "activate")
+            delegate.showLauncherWindow(); // `vornik` again: the way in without a tray
         else if (message == "settings")
             Preferences::standard().synchronize(); // reads what `vornik --set-service` wrote
     });
@@ -355,7 +357,7 @@ int main(int argc, char **argv)
                          });
                      });
     QTimer::singleShot(0, &delegate, [&delegate, capture = line.capture] {
-        delegate.start();
+        delegate.start(capture);
         if (capture)
             delegate.requestCapture();
     });

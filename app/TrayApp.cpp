@@ -7,6 +7,7 @@
 #include "app/PermissionWindow.h"
 #include "service/WebPages.h"
 #include "app/GlobalHotKeys.h"
+#include "app/LauncherWindow.h"
 #include "history/RecentUploadsMenu.h"
 #include "history/UnsentUploadsMenu.h"
 #include "output/UploadFailure.h"
@@ -67,10 +68,11 @@ TrayApp::TrayApp(AppServices services, QObject *parent)
 TrayApp::~TrayApp()
 {
     m_services.desktop.notifier->setFallback({});
+    delete m_launcher.data(); // its buttons follow the status menu's entries
     delete m_statusMenu; // has no parent widget; owns the tools, banner and history menus
 }
 
-void TrayApp::start()
+void TrayApp::start(bool capturing)
 {
     // Without a notification server, notifications go to the tray balloon.
     m_services.desktop.notifier->setFallback([this](const QString &title, const QString &subtitle, const QString &text) {
@@ -86,6 +88,7 @@ void TrayApp::start()
     setupStatusItem();
     if (firstStart && !preferences.hasKey(SettingsKeys::firstRunHintShown))
         giveFirstRunHint();
+    openLauncherWithoutTray(capturing, firstStart);
     reportStartupTrace();
 }
 
@@ -171,15 +174,15 @@ void TrayApp::buildStatusMenu()
                      &TrayApp::openHelpPage);
         m_statusMenu->addSeparator();
     }
-    addMenuEntry(m_statusMenu, captureEntryTitle(GlobalHotKeys::boundKeyNames()), &TrayApp::takeScreenshot);
+    QAction *capture = addMenuEntry(m_statusMenu, captureEntryTitle(GlobalHotKeys::boundKeyNames()), &TrayApp::takeScreenshot);
     m_statusMenu->addSeparator();
 
     auto *tools = new QMenu(QStringLiteral("Vornik tools"), m_statusMenu);
     m_statusMenu->addMenu(tools);
     m_statusMenu->addSeparator();
-    addMenuEntry(m_statusMenu, QStringLiteral("Quit Vornik"), &TrayApp::quit);
+    QAction *quit = addMenuEntry(m_statusMenu, QStringLiteral("Quit Vornik"), &TrayApp::quit);
 
-    addMenuEntry(tools, loginItemTitle, &TrayApp::loginAtStartup);
+    QAction *login = addMenuEntry(tools, loginItemTitle, &TrayApp::loginAtStartup);
     addMenuEntry(tools, QStringLiteral("Restart"), &TrayApp::restart);
     tools->addSeparator();
     auto *banner = new QMenu(QStringLiteral("Banner settings"), tools);
@@ -192,7 +195,13 @@ void TrayApp::buildStatusMenu()
     addMenuEntry(banner, QStringLiteral("Change banner image ...."), &TrayApp::changeBannerImage);
     addMenuEntry(banner, QStringLiteral("Change banner color ...."), &TrayApp::changeBannerColor);
     // The only way to the banner window itself.
-    addMenuEntry(banner, QStringLiteral("Banner window ...."), &TrayApp::openBannerWindow);
+    QAction *bannerWindow = addMenuEntry(banner, QStringLiteral("Banner window ...."), &TrayApp::openBannerWindow);
+
+    // The history submenu builds its entries as it opens; its first one opens the
+    // history window, which the launcher window offers directly.
+    auto *history = new QAction(RecentUploadsMenu::allHistoryTitle(), m_statusMenu);
+    connect(history, &QAction::triggered, this, [this, history] { openAllHistory(history); });
+    m_launcherEntries = {capture, history, bannerWindow, login, quit};
 }
 
 QString captureEntryTitle(const QStringList &keyNames)
@@ -231,6 +240,27 @@ void TrayApp::setupStatusItem()
     // warns on stderr (it waits for an X11 tray that cannot come).
     if (QSystemTrayIcon::isSystemTrayAvailable() || QGuiApplication::platformName() == QLatin1String("xcb"))
         item->show();
+}
+
+void TrayApp::openLauncherWithoutTray(bool capturing, bool firstStart)
+{
+    // At the account's first start, unless it captures (the window would be in the
+    // picture): without a tray it is the only way to most of Vornik.
+    if (QSystemTrayIcon::isSystemTrayAvailable() || capturing || !firstStart)
+        return;
+    showLauncherWindow();
+    m_launcher->setTrayMissingNoteVisible(true);
+}
+
+void TrayApp::showLauncherWindow()
+{
+    if (!m_statusMenu)
+        return;
+    if (!m_launcher) {
+        m_launcher = new LauncherWindow(m_launcherEntries);
+        m_launcher->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_launcher->present();
 }
 
 void TrayApp::setStatusItem(const QString &title, const QString &toolTip, const QString &iconName)

@@ -5,6 +5,7 @@
 #include "banner/BannerActions.h"
 #include "output/OverlayActions.h"
 #include "helpers/AppRequests.h"
+#include "app/LauncherWindow.h"
 
 #include <QObject>
 #include <QPointer>
@@ -22,6 +23,7 @@ class ScreenCapture;
 class SingleInstance;
 class PermissionWindowContent;
 class GlobalHotKeys;
+
 class RecentUploadsMenu;
 class UnsentUploadsMenu;
 
@@ -58,8 +60,10 @@ public:
     SingleInstance *singleInstance = nullptr;
 
     // Start-up, in order: notifications, capture service, login title, hot keys (where
-    // the desktop has a back end for them), status menu, tray icon.
-    void start();
+    // the desktop has a back end for them), status menu, tray icon. `capturing`: this
+    // start was asked for a capture, which the window opened for a missing tray would
+    // stand in.
+    void start(bool capturing = false);
 
     void requestCapture() override;
     // A capture asked for from the command line: after its delay, the overlays (the
@@ -76,6 +80,8 @@ public:
     void openWebPage(const QString &url);
 
     QMenu *statusMenu() const { return m_statusMenu; }
+    // The window with the status menu's entries (null until first opened).
+    LauncherWindow *launcherWindow() const { return m_launcher; }
     RecentUploadsMenu *historyMenu() const { return m_historyMenu; }
     UnsentUploadsMenu *unsentMenu() const { return m_unsentMenu; }
     QSystemTrayIcon *statusItem();
@@ -114,6 +120,8 @@ public slots:
     // Asks for the sharing service's address and stores it, as `vornik --set-service`
     // does; a failed upload offers it when no service is set up.
     void setUpService();
+    // Opens the window with the status menu's entries (a later start of Vornik asks).
+    void showLauncherWindow();
 
 signals:
     void statusItemChanged();
@@ -127,6 +135,7 @@ private:
     void registerHotKeys();
     void buildStatusMenu();
     void setupStatusItem();
+    void openLauncherWithoutTray(bool capturing, bool firstStart);
     QAction *addMenuEntry(QMenu *menu, const QString &title, void (TrayApp::*slot)(QObject *));
     void showPermissionWindow();
     void setStatusItem(const QString &title, const QString &toolTip, const QString &iconName);
@@ -144,6 +153,9 @@ private:
     RecentUploadsMenu *m_historyMenu = nullptr;
     UnsentUploadsMenu *m_unsentMenu = nullptr;
     QSystemTrayIcon *m_statusItem = nullptr;
+    // The status menu's entries the launcher window shows too, in its order.
+    QList<QAction *> m_launcherEntries;
+    QPointer<LauncherWindow> m_launcher;
     QPointer<EditorWindow> m_editorGuard;
     QString m_statusTitle;
     QString m_statusToolTip = QStringLiteral("Vornik");

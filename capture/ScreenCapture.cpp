@@ -174,6 +174,10 @@ void ScreenCapture::captureAllScreens()
         if (self)
             self->showBackdrops(grabbed, pixmaps);
     });
+    // A capture that waits for the user's permission, or was refused it, says so.
+    backend.setNoticeHandler([notifier = m_notifier](const QString &title, const QString &text) {
+        notifier->post(title, text);
+    });
     backend.grabScreens(screens, [self, grabbed](const QList<QImage> &pictures, const QString &failure) {
         if (!self)
             return;
@@ -276,9 +280,17 @@ void ScreenCapture::choose(OverlayController *overlay, CaptureChoice::Action act
     if (rendered.frame.isEmpty())
         return;
     const QPointer<QScreen> screen = overlay->screen();
-    // The overlays are gone before anything is encoded or opened.
+    const CaptureChoice choice{action, rendered.image, screen, rendered.frame};
+    // A copy is offered while the overlay still has the keyboard: GNOME's and KDE's
+    // compositors take a clipboard only from the focused window. Otherwise the
+    // overlays are gone before anything is encoded or opened.
+    if (action == CaptureChoice::Action::Copy) {
+        emit selectionChosen(choice);
+        closeOverlays();
+        return;
+    }
     closeOverlays();
-    emit selectionChosen(CaptureChoice{action, rendered.image, screen, rendered.frame});
+    emit selectionChosen(choice);
 }
 
 void ScreenCapture::listenToInput(bool listen)

@@ -14,11 +14,10 @@ namespace {
 
 const QString kPngType = QStringLiteral("image/png");
 const QString kTextType = QStringLiteral("text/plain");
-// A compositor cancels a selection it refuses as soon as it reads the request; with
-// no word by then, the selection was taken (wlroots takes it from any client).
-constexpr int kSettleMs = 750;
-// How long a window of ours may take to be given the keyboard.
+// How long a window of ours may take to be given the keyboard, and the compositor to
+// answer a selection (it does so at once; this only bounds a broken answer).
 constexpr int kFocusWaitMs = 3000;
+constexpr int kAnswerWaitMs = 5000;
 
 QClipboard *desktopClipboard()
 {
@@ -30,8 +29,31 @@ bool onWayland()
     return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
+// An offer whose PNG is encoded when a program first asks for it.
+class OnDemandPng : public QMimeData
+{
+public:
+    explicit OnDemandPng(std::function<QByteArray()> encode)
+        : m_encode(std::move(encode))
+    {
+    }
+    QStringList formats() const override { return {kPngType}; }
+    bool hasFormat(const QString &type) const override { return type == kPngType; }
+
+protected:
+    QVariant retrieveData(const QString &type, QMetaType) const override
+    {
+        return type == kPngType ? QVariant(m_encode()) : QVariant();
+    }
+
+private:
+    std::function<QByteArray()> m_encode;
+};
+
 QMimeData *mimeDataFor(const Clipboard::Offer &offer)
 {
+    if (offer.pngOnDemand)
+        return new OnDemandPng(offer.pngOnDemand);
     auto *data = new QMimeData;
     for (const auto &[type, bytes] : offer.formats)
         data->setData(type, bytes);
@@ -40,21 +62,16 @@ QMimeData *mimeDataFor(const Clipboard::Offer &offer)
     return data;
 }
 
-// Whether the clipboard, as this process sees it, is ours and holds `offer`. On X11
-// and Wayland another program can only read what we own; without a desktop
-// (offscreen, tests) the clipboard lives in this process and ownership is not reported.
-bool holds(QClipboard *board, const Clipboard::Offer &offer)
+// Whether the clipboard, as this process sees it, is ours and holds `data` (what we
+// set last). On X11 and Wayland another program can only read what we own; without a
+// desktop (offscreen, tests) the clipboard lives in this process and ownership is not
+// reported.
+bool holds(QClipboard *board, const QMimeData *data)
 {
     const bool reportsOwnership = onWayland() || QGuiApplication::platformName() == QLatin1String("xcb");
-    if (reportsOwnership && !board->ownsClipboard())
+    if (!data || (reportsOwnership && !board->ownsClipboard()))
         return false;
-    const QMimeData *now = board->mimeData(QClipboard::Clipboard);
-    if (!now)
-        return false;
-    for (const auto &[type, bytes] : offer.formats)
-        if (now->data(type) != bytes)
-            return false;
-    return true;
+    return board->mimeData(QClipboard::Clipboard) == data;
 }
 
 // A window of one transparent pixel, shown only to hold the keyboard while a strict
@@ -81,9 +98,13 @@ protected:
     }
 };
 
-// One offer on Wayland, followed until the compositor kept or cancelled it. A
-// cancelled offer made while no window of ours had the keyboard is made once more
-// from a focus holder. Deletes itself once it has reported.
+// One offer on Wayland, made from a window of ours that has the keyboard: KWin and
+// mutter cancel a selection from any other client. The compositor answers every
+// selection from the focused client, each in its own way a definite one: it sends the
+// selection back to that client (wl_data_device.selection) once it took it, and
+// cancels the offer (wl_data_source.cancelled) when it did not. With no window of
+// ours focused, a small one is shown for the keyboard first. Deletes itself once it
+// has reported.
 class WaylandOffer : public QObject
 {
 public:
@@ -92,10 +113,8 @@ public:
         , m_offer(std::move(offer))
         , m_outcome(std::move(outcome))
     {
-        m_settle.setSingleShot(true);
-        connect(&m_settle, &QTimer::timeout, this, [this] { finish(m_board && holds(m_board, m_offer)); });
-        m_focusWait.setSingleShot(true);
-        connect(&m_focusWait, &QTimer::timeout, this, [this] { finish(false); });
+        m_wait.setSingleShot(true);
+        connect(&m_wait, &QTimer::timeout, this, [this] { finish(false); });
         connect(board, &QClipboard::dataChanged, this, &WaylandOffer::clipboardChanged);
     }
 
@@ -106,45 +125,54 @@ public:
             finish(false);
             return;
         }
-        m_board->setMimeData(mimeDataFor(m_offer), QClipboard::Clipboard);
-        if (!holds(m_board, m_offer)) {
+        const QWindow *focused = QGuiApplication::focusWindow();
+        if (!focused || !focused->isVisible()) {
+            holdKeyboard();
+            return;
+        }
+        // setMimeData() reports a change of its own at once, before the compositor's.
+        m_data = mimeDataFor(m_offer);
+        m_board->setMimeData(m_data, QClipboard::Clipboard);
+        if (!holds(m_board, m_data)) {
             attemptFailed();
             return;
         }
         m_watching = true;
-        m_settle.start(kSettleMs);
+        m_wait.start(kAnswerWaitMs);
     }
 
 private:
-    // The compositor answered: a cancel takes the ownership away; with the keyboard
-    // ours, it sends our own selection back once it took it.
+    // The compositor answered: a cancel takes the ownership away; the selection sent
+    // back leaves it ours.
     void clipboardChanged()
     {
         if (!m_watching || !m_board)
             return;
-        if (!holds(m_board, m_offer)) {
-            m_watching = false;
-            m_settle.stop();
-            attemptFailed();
-        } else if (QGuiApplication::focusWindow()) {
+        m_watching = false;
+        if (holds(m_board, m_data))
             finish(true);
-        }
+        else
+            attemptFailed();
     }
 
+    // A window of ours that had just lost the keyboard (an overlay going away) may
+    // have been the one asked from: once more from the focus holder.
     void attemptFailed()
     {
-        if (m_holder || QGuiApplication::focusWindow()) {
+        if (m_holder)
             finish(false);
-            return;
-        }
+        else
+            holdKeyboard();
+    }
+
+    void holdKeyboard()
+    {
         m_holder = std::make_unique<FocusHolder>();
         connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *focused) {
-            if (m_holder && focused == m_holder.get() && m_focusWait.isActive()) {
-                m_focusWait.stop();
+            if (m_holder && focused == m_holder.get() && !m_watching)
                 attempt();
-            }
         });
-        m_focusWait.start(kFocusWaitMs);
+        m_wait.start(kFocusWaitMs);
         m_holder->show();
         m_holder->requestActivate();
     }
@@ -152,8 +180,7 @@ private:
     void finish(bool held)
     {
         m_watching = false;
-        m_settle.stop();
-        m_focusWait.stop();
+        m_wait.stop();
         if (m_board)
             disconnect(m_board, nullptr, this, nullptr);
         disconnect(qGuiApp, nullptr, this, nullptr);
@@ -167,8 +194,8 @@ private:
     QPointer<QClipboard> m_board;
     Clipboard::Offer m_offer;
     Clipboard::Outcome m_outcome;
-    QTimer m_settle;
-    QTimer m_focusWait;
+    QPointer<QMimeData> m_data;   // the clipboard's once set
+    QTimer m_wait;   // for the keyboard, then for the compositor's answer
     bool m_watching = false;
     std::unique_ptr<FocusHolder> m_holder;
 };
@@ -189,7 +216,7 @@ void Clipboard::putImage(const QByteArray &png, const QImage &image, Outcome out
         return;
     }
     // The encoded bytes are offered as they are, so a paste never waits for an encode.
-    put({{{kPngType, png}}, image}, std::move(outcome));
+    put({{{kPngType, png}}, image, {}}, std::move(outcome));
 }
 
 void Clipboard::putLink(const QString &link, Outcome outcome)
@@ -199,7 +226,7 @@ void Clipboard::putLink(const QString &link, Outcome outcome)
             outcome(false);
         return;
     }
-    put({{{kTextType, link.toUtf8()}}, QImage()}, std::move(outcome));
+    put({{{kTextType, link.toUtf8()}}, QImage(), {}}, std::move(outcome));
 }
 
 void Clipboard::put(const Offer &offer, Outcome outcome)
@@ -215,6 +242,27 @@ void Clipboard::put(const Offer &offer, Outcome outcome)
         (new WaylandOffer(board, offer, std::move(outcome)))->attempt();
         return;
     }
-    board->setMimeData(mimeDataFor(offer), QClipboard::Clipboard);
-    outcome(holds(board, offer));
+    QMimeData *data = mimeDataFor(offer);
+    board->setMimeData(data, QClipboard::Clipboard);
+    outcome(holds(board, data));
+}
+
+bool Clipboard::offersBeforeEncoding() const
+{
+    return desktopClipboard() && onWayland();
+}
+
+void Clipboard::putImageOnDemand(std::function<QByteArray()> encode, Outcome outcome)
+{
+    if (!encode) {
+        if (outcome)
+            outcome(false);
+        return;
+    }
+    QClipboard *board = desktopClipboard();
+    if (!board || !onWayland()) {
+        putImage(encode(), QImage(), std::move(outcome));
+        return;
+    }
+    put({{}, QImage(), std::move(encode)}, std::move(outcome));
 }

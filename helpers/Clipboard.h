@@ -30,6 +30,16 @@ public:
     // is never held.
     virtual void putImage(const QByteArray &png, const QImage &image = QImage(), Outcome outcome = {});
 
+    // Offers a PNG made by `encode` when another program first reads it (a paste), so
+    // the offer can be made at once, from a window that still has the keyboard, and
+    // the picture encoded meanwhile. `encode` may be called more than once (it should
+    // keep its result) and from the outcome too. Without such a desktop clipboard the
+    // PNG is made at once and offered as putImage() does.
+    virtual void putImageOnDemand(std::function<QByteArray()> encode, Outcome outcome = {});
+    // Whether putImageOnDemand() really defers the encoding (a Wayland clipboard, where
+    // it matters who has the keyboard when the offer is made).
+    virtual bool offersBeforeEncoding() const;
+
     // Offers `link` as text/plain.
     virtual void putLink(const QString &link, Outcome outcome = {});
 
@@ -37,6 +47,7 @@ public:
     struct Offer {
         QList<QPair<QString, QByteArray>> formats;
         QImage image;
+        std::function<QByteArray()> pngOnDemand;   // image/png, made when read
     };
 
 private:

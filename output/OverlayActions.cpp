@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QThreadPool>
+#include <mutex>
 #include <QUrl>
 #include <cstdio>
 #include <functional>
@@ -153,12 +154,37 @@ void OverlayActions::copySelectionToClipboard(const QImage &selection)
         return;
     }
     const QImage image = atFullResolution(selection);
-    runInBackground<QByteArray>([image, quality = m_pngQuality] { return encodePNG(imageCGImage(image), quality); },
-                                [image, desktop = m_desktop](const QByteArray &png) {
-                                    if (png.isEmpty())
-                                        postOutputMessage(*desktop.notifier, OutputMessage::ClipboardFailed);
-                                    else
-                                        copyPictureToClipboard(desktop, png, image);
-                                });
+    if (!m_desktop.clipboard->offersBeforeEncoding()) {
+        runInBackground<QByteArray>([image, quality = m_pngQuality] { return encodePNG(imageCGImage(image), quality); },
+                                    [image, desktop = m_desktop](const QByteArray &png) {
+                                        if (png.isEmpty())
+                                            postOutputMessage(*desktop.notifier, OutputMessage::ClipboardFailed);
+                                        else
+                                            copyPictureToClipboard(desktop, png, image);
+                                    });
+        return;
+    }
+    // Offered at once, while an overlay still has the keyboard (GNOME's and KDE's
+    // compositors take a selection from no other window); the PNG is made in the
+    // background meanwhile, and a paste that comes first waits for it.
+    struct EncodedOnce {
+        QImage image;
+        int quality;
+        std::once_flag once;
+        QByteArray png;
+        QByteArray get()
+        {
+            std::call_once(once, [this] { png = encodePNG(imageCGImage(image), quality); });
+            return png;
+        }
+    };
+    auto encoded = std::make_shared<EncodedOnce>();
+    encoded->image = image;
+    encoded->quality = m_pngQuality;
+    runInBackground<bool>([encoded] { return !encoded->get().isEmpty(); }, [](bool) {});
+    m_desktop.clipboard->putImageOnDemand([encoded] { return encoded->get(); },
+                                          [desktop = m_desktop, encoded](bool held) {
+                                              reportPictureCopy(desktop, held, encoded->get());
+                                          });
 }
 

@@ -9,7 +9,8 @@
 
 // What can be done with a region the user chose in the capture overlays. `selection`
 // is the region at the display's device pixel ratio, with that ratio set; a null one
-// could not be rendered. The overlays are down by now: each action returns at once and
+// could not be rendered. The overlays are down by now (a copy comes while they are still
+// up, to be offered from a window with the keyboard): each action returns at once and
 // finishes its encoding and writing in the background.
 class OverlayActions
 {

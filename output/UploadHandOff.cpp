@@ -162,20 +162,25 @@ void copyPictureToClipboard(const DesktopServices &desktop, const QByteArray &pn
                             std::function<void(bool held)> then)
 {
     desktop.clipboard->putImage(png, image, [desktop, png, then = std::move(then)](bool held) {
-        if (held) {
-            postOutputMessage(*desktop.notifier, OutputMessage::ImageCopied);
-        } else {
-            // The overlays or the editor may be gone: the file is then the only copy.
-            const QString kept = keepUncopiedImage(png);
-            if (kept.isEmpty())
-                postOutputMessage(*desktop.notifier, OutputMessage::ClipboardFailed);
-            else
-                postOutputMessage(*desktop.notifier, OutputMessage::ClipboardFailed,
-                                  QStringLiteral(" It was kept at ") + kept, {kept, {}});
-        }
+        reportPictureCopy(desktop, held, png);
         if (then)
             then(held);
     });
+}
+
+void reportPictureCopy(const DesktopServices &desktop, bool held, const QByteArray &png)
+{
+    if (held) {
+        postOutputMessage(*desktop.notifier, OutputMessage::ImageCopied);
+        return;
+    }
+    // The overlays or the editor may be gone: the file is then the only copy.
+    const QString kept = keepUncopiedImage(png);
+    if (kept.isEmpty())
+        postOutputMessage(*desktop.notifier, OutputMessage::ClipboardFailed);
+    else
+        postOutputMessage(*desktop.notifier, OutputMessage::ClipboardFailed, QStringLiteral(" It was kept at ") + kept,
+                          {kept, {}});
 }
 
 QString keepUncopiedImage(const QByteArray &png)

@@ -54,3 +54,7 @@ QStringList unsentUploads();
 // has it, and a new failure says why as the first did. An image already on its way, or
 // gone meanwhile, is left alone.
 void retryUnsentUpload(const DesktopServices &desktop, const QString &path);
+
+// Says whether the picture `png` reached the clipboard; when not, keeps it in a file
+// and names the file.
+void reportPictureCopy(const DesktopServices &desktop, bool held, const QByteArray &png);

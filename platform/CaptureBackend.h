@@ -36,8 +36,14 @@ public:
     using BackdropsReady = std::function<void(const QList<quint32> &pixmaps)>;
     void setBackdropHandler(BackdropsReady handler) { m_backdropsReady = std::move(handler); }
 
+    // What the user should hear while a capture waits (for a permission the desktop asks
+    // for) or when it ends unusually (that permission refused): a title and a text.
+    using Notice = std::function<void(const QString &title, const QString &text)>;
+    void setNoticeHandler(Notice handler) { m_notice = std::move(handler); }
+
 protected:
     BackdropsReady m_backdropsReady;
+    Notice m_notice;
 };
 
 // Whether this session captures through the desktop's screenshot portal: on Wayland,

@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -28,6 +29,9 @@ const QString kRequestInterface = QStringLiteral("org.freedesktop.portal.Request
 // The call itself may wait a little longer than the whole request, so that a portal
 // that never answers is reported as such rather than as a failed call.
 constexpr int kCallGraceMs = 5000;
+// A portal answers a screenshot within about a second; one that takes longer is
+// looked at every so often: a back end still at work is most likely asking the user.
+constexpr int kLookAgainMs = 2500;
 
 // A token no other request of this process has used: the portal builds the request's
 // object path from it, so it may hold only letters, digits and '_'.
@@ -124,6 +128,25 @@ bool PortalScreenshot::servicePresent()
     return activatable.isValid() && activatable.value().contains(kService);
 }
 
+bool PortalScreenshot::backEndWorksOn(const QString &handle)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    QDBusConnectionInterface *names = bus.interface();
+    if (!names || handle.isEmpty())
+        return false;
+    const QDBusReply<QStringList> running = names->registeredServiceNames();
+    for (const QString &name : running.value()) {
+        if (!name.startsWith(QLatin1String("org.freedesktop.impl.portal.desktop.")))
+            continue;
+        const QDBusMessage introspect = QDBusMessage::createMethodCall(
+            name, handle, QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect"));
+        const QDBusReply<QString> xml = bus.call(introspect, QDBus::Block, 2000);
+        if (xml.isValid() && xml.value().contains(QLatin1String("org.freedesktop.impl.portal.Request")))
+            return true;
+    }
+    return false;
+}
+
 PortalCapture::PortalCapture(int timeoutMs, QObject *parent)
     : QObject(parent)
     , m_timeoutMs(timeoutMs)
@@ -183,11 +206,12 @@ void PortalCapture::grabScreens(const QList<QScreen *> &screens, const ScreensGr
     call << QString() << options;
     m_madePicturesFolder = PortalScreenshot::preparePicturesFolder();
     m_askedAt = QDateTime::currentDateTime();
+    m_waitedForUser = false;
     const quint64 serial = ++m_serial;
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, m_timeoutMs + kCallGraceMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, serial](QDBusPendingCallWatcher *finished) { handleCallFinished(finished, serial); });
-    m_timer->start(m_timeoutMs);
+    m_timer->start(std::min(kLookAgainMs, m_timeoutMs));
 }
 
 void PortalCapture::handleCallFinished(QDBusPendingCallWatcher *call, quint64 serial)
@@ -210,16 +234,45 @@ void PortalCapture::handleTimeout()
 {
     if (!m_done)
         return;
+    if (PortalScreenshot::backEndWorksOn(m_requestPath)) {
+        if (!std::exchange(m_waitedForUser, true) && m_notice)
+            m_notice(QObject::tr("Waiting for permission"),
+                     QObject::tr("Vornik is waiting for the desktop's permission to take a screenshot. Allow it in "
+                                 "the desktop's dialog and the capture goes on."));
+        m_timer->start(std::min(kLookAgainMs, m_timeoutMs));
+        return;
+    }
+    if (m_askedAt.msecsTo(QDateTime::currentDateTime()) < m_timeoutMs) {
+        m_timer->start(std::min(kLookAgainMs, m_timeoutMs));
+        return;
+    }
+    giveUp(m_waitedForUser ? QStringLiteral("the desktop's permission dialog closed, but the screenshot portal "
+                                            "gave no answer; capture again")
+                           : QStringLiteral("the screenshot portal did not answer within %1 s").arg(m_timeoutMs / 1000.0));
+}
+
+void PortalCapture::giveUp(const QString &failure)
+{
     // Close the portal's dialog, if it shows one, so it does not answer into the void.
     QDBusConnection::sessionBus().send(
         QDBusMessage::createMethodCall(kService, m_requestPath, kRequestInterface, QStringLiteral("Close")));
-    finish({}, QStringLiteral("the screenshot portal did not answer within %1 s").arg(m_timeoutMs / 1000.0));
+    finish({}, failure);
 }
 
 void PortalCapture::handleResponse(uint response, const QVariantMap &results)
 {
     if (!m_done)
         return;
+    if (response != 0 && m_waitedForUser) {
+        // GNOME's portal answers a refused permission with 2, like any failure; after
+        // the wait for the user it was the user's answer.
+        if (m_notice)
+            m_notice(QObject::tr("Screenshot not allowed"),
+                     QObject::tr("The desktop did not allow Vornik to take a screenshot. Allow it when the desktop "
+                                 "asks again, or in its privacy settings (Screenshots)."));
+        finish({}, QStringLiteral("the desktop did not allow the screenshot (response %1)").arg(response));
+        return;
+    }
     if (response != 0) {
         finish({}, response == 1 ? QStringLiteral("the screenshot was cancelled")
                                  : QStringLiteral("the screenshot portal failed (response %1)").arg(response));

@@ -42,12 +42,22 @@ void removeIfEmpty(const QString &folder);
 // Whether a screenshot portal is on the session bus, running or ready to start.
 bool servicePresent();
 
+// Whether a portal back end (org.freedesktop.impl.portal.desktop.*) still works on
+// the request at `handle`: it keeps an org.freedesktop.impl.portal.Request there while
+// it does, e.g. while GNOME's asks the user whether screenshots are allowed.
+bool backEndWorksOn(const QString &handle);
+
 } // namespace PortalScreenshot
 
 // Captures through org.freedesktop.portal.Screenshot on the session bus, the one
 // way a Wayland client may read the screen. The portal answers with a file of the
 // whole desktop, asynchronously, through a Response signal of the request object;
 // the backend cuts it into the displays' pictures.
+//
+// A request may wait for the user: GNOME's portal asks once whether applications may
+// take screenshots. While a back end still works on the request the capture waits,
+// however long, and says so once; it gives up after `timeoutMs` only when nobody does
+// (the portal front end stops waiting for the dialog after 25 s and never answers).
 class PortalCapture : public QObject, public CaptureBackend
 {
     Q_OBJECT
@@ -74,6 +84,7 @@ private slots:
 private:
     void handleCallFinished(QDBusPendingCallWatcher *call, quint64 serial);
     void handleTimeout();
+    void giveUp(const QString &failure);
     bool watchRequest(const QString &path);
     void unwatchRequest();
     QList<QImage> picturesFrom(const QVariantMap &results, QString *failure) const;
@@ -87,4 +98,5 @@ private:
     ScreensGrabbed m_done;
     QDateTime m_askedAt;          // when the open request went out
     QString m_madePicturesFolder; // made for the open request; goes again if left empty
+    bool m_waitedForUser = false; // the open request was said to wait for the user
 };

@@ -1,5 +1,6 @@
 #include "Version.h"
 #include "app/TrayApp.h"
+#include "app/LauncherWindow.h"
 #include "platform/Preferences.h"
 #include "history/RecentUploadsMenu.h"
 #include "banner/BannerWindow.h"
@@ -18,6 +19,8 @@
 #include <QIcon>
 #include <QImage>
 #include <QInputDialog>
+#include <QLabel>
+#include <QToolButton>
 #include <QMenu>
 #include <QPointer>
 #include <QRegularExpression>
@@ -216,6 +219,43 @@ private slots:
         // The capture entry goes to requestCapture.
         entryTitled(delegate->statusMenu(), QStringLiteral("Take Vornik ... Ctrl+Shift+9 or Ctrl+F9"))->trigger();
         QCOMPARE(m_captures, 1);
+    }
+
+    // Without a tray, the account's first start opens the window of the status menu's
+    // entries unless it captures; a later `vornik` opens it again. Its
+    // buttons run the entries and follow their titles.
+    void launcherWindowStandsInForTheTray()
+    {
+        if (QSystemTrayIcon::isSystemTrayAvailable())
+            QSKIP("this platform has a tray");
+        LauncherWindow *window = start()->launcherWindow();
+        QVERIFY(window && window->isVisible());
+        QVERIFY(window->findChild<QLabel *>(QStringLiteral("trayMissingNote"))->isVisible());
+        QStringList titles;
+        QList<QToolButton *> buttons = window->findChildren<QToolButton *>();
+        for (const QToolButton *button : buttons)
+            titles << button->text();
+        QCOMPARE(titles, (QStringList{QStringLiteral("Take Vornik ... Ctrl+Shift+9 or Ctrl+F9"), QStringLiteral("View all history"),
+                                      QStringLiteral("Banner window ...."), QStringLiteral("Run Vornik at startup"),
+                                      QStringLiteral("Quit Vornik")}));
+        buttons.at(3)->click();
+        QTRY_COMPARE(buttons.at(3)->text(), QStringLiteral("Do not run Vornik at startup"));
+        QVERIFY(!window->isVisible());
+        QCOMPARE(storedValue(QStringLiteral("lunchAtStartup")).toInt(), 1);
+        m_delegate->showLauncherWindow();
+        buttons.at(0)->click();
+        QTRY_COMPARE(m_captures, 1);
+
+        // The next start of the account, and one to capture, open nothing by themselves.
+        m_delegate.reset();
+        QVERIFY(!start()->launcherWindow());
+        m_delegate->showLauncherWindow();
+        QVERIFY(m_delegate->launcherWindow()->isVisible());
+        QVERIFY(!m_delegate->launcherWindow()->findChild<QLabel *>(QStringLiteral("trayMissingNote"))->isVisible());
+        freshAccount();
+        m_delegate = std::make_unique<TrayApp>(m_desktop.services());
+        m_delegate->start(true);
+        QVERIFY(!m_delegate->launcherWindow());
     }
 
     void statusMenuWithoutPermissionHasHelp()

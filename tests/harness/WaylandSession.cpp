@@ -77,7 +77,7 @@ int evdevCode(const QString &key)
 {
     static const QHash<QString, int> named{{QStringLiteral("ctrl"), 29}, {QStringLiteral("shift"), 42},
                                            {QStringLiteral("alt"), 56}, {QStringLiteral("Escape"), 1},
-                                           {QStringLiteral("Return"), 28}};
+                                           {QStringLiteral("Return"), 28}, {QStringLiteral("9"), 10}};
     if (named.contains(key))
         return named.value(key);
     static const char *const rows[] = {"qwertyuiop", "asdfghjkl", "zxcvbnm"};
@@ -646,6 +646,11 @@ bool WaylandSession::clipboardWorks(QString *pasted) const
     else
         copier.start(QStringLiteral("wl-copy"), {QStringLiteral("--foreground"), text});
     if (!copier.waitForStarted(5000))
+        return false;
+    // GNOME: a paste's window would take the keyboard before the copier's window had
+    // it and copied: paste once it says it has.
+    if (m_compositor == Compositor::Gnome
+        && !waitFor([&] { return copier.canReadLine() || copier.state() == QProcess::NotRunning; }, 15000))
         return false;
     QString seen;
     const bool works = waitFor([&] { return (seen = QString::fromUtf8(paste(QStringLiteral("text/plain")))) == text; }, 15000);

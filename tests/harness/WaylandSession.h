@@ -116,7 +116,7 @@ public:
     bool drag(const QPoint &from, const QPoint &to);
 
     // Presses the keys of `chord` in order and releases them in reverse: modifiers
-    // "ctrl", "shift", "alt", letters "a" .. "z", "Escape", "Return".
+    // "ctrl", "shift", "alt", letters "a" .. "z", "9", "Escape", "Return".
     bool keys(const QStringList &chord);
 
     // What the output named `output` shows now: grim on sway, the compositor's own

@@ -8,6 +8,7 @@
 #include "app/AppServices.h"
 #include "helpers/Notifier.h"
 #include "platform/Opener.h"
+#include "tests/harness/NotificationRecorder.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -18,6 +19,7 @@
 #include <QFile>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QThread>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QWidget>
@@ -114,6 +116,16 @@ private:
 };
 } // namespace
 
+// A portal back end's request object, which it keeps while it works on a request
+// (GNOME's, while its dialog asks the user).
+class FakeBackEndRequest : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.impl.portal.Request")
+public slots:
+    void Close() {}
+};
+
 // Stands in for the desktop portal, on a bus connection of its own as a real portal
 // would be: answers Screenshot with the request handle and then (as told) emits the
 // request's Response, before the call's reply is even sent.
@@ -127,9 +139,14 @@ public:
     FakeScreenshotPortal()
         : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("fake-portal")))
     {
+        // A back end is another process: it answers while the capture waits in a call.
+        m_backEndRequest.moveToThread(&m_backEndThread);
+        m_backEndThread.start();
     }
     ~FakeScreenshotPortal() override
     {
+        m_backEndThread.quit();
+        m_backEndThread.wait();
         stop();
         QDBusConnection::disconnectFromBus(QStringLiteral("fake-portal"));
     }
@@ -147,6 +164,9 @@ public:
 
     Mode mode = Answer;
     uint response = 0;
+    // A back end of its own keeps a request object at each request's handle (as one
+    // that asks the user does) until answer() or dropBackEnd().
+    bool backEndAsks = false;
     QString fileToSend;
 
     QString writeWhenAsked;             // the desktop picture is written here at the call
@@ -168,20 +188,34 @@ public slots:
         lastParent = parentWindow;
         lastOptions = options;
         lastHandle = PortalScreenshot::requestPath(message.service(), options.value(QStringLiteral("handle_token")).toString());
-        if (mode == Answer) {
-            QDBusMessage signal = QDBusMessage::createSignal(lastHandle, QStringLiteral("org.freedesktop.portal.Request"),
-                                                             QStringLiteral("Response"));
-            QVariantMap results;
-            if (response == 0)
-                results.insert(QStringLiteral("uri"), QUrl::fromLocalFile(fileToSend).toString());
-            signal << response << results;
-            m_bus.send(signal);
+        if (backEndAsks) {
+            m_backEnd.registerObject(lastHandle, &m_backEndRequest, QDBusConnection::ExportAllSlots);
+            m_backEnd.registerService(QStringLiteral("org.freedesktop.impl.portal.desktop.vorniktest"));
         }
+        if (mode == Answer)
+            answer(response);
         return QDBusObjectPath(lastHandle);
     }
 
+public:
+    void answer(uint code)
+    {
+        dropBackEnd();
+        QDBusMessage signal = QDBusMessage::createSignal(lastHandle, QStringLiteral("org.freedesktop.portal.Request"),
+                                                         QStringLiteral("Response"));
+        QVariantMap results;
+        if (code == 0)
+            results.insert(QStringLiteral("uri"), QUrl::fromLocalFile(fileToSend).toString());
+        signal << code << results;
+        m_bus.send(signal);
+    }
+    void dropBackEnd() { m_backEnd.unregisterObject(lastHandle); }
+
 private:
     QDBusConnection m_bus;
+    QDBusConnection m_backEnd = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("fake-back-end"));
+    FakeBackEndRequest m_backEndRequest;
+    QThread m_backEndThread;
 };
 
 class PortalCaptureTest : public QObject
@@ -241,6 +275,7 @@ private slots:
         portal.mode = FakeScreenshotPortal::Answer;
         portal.response = 0;
         portal.calls = 0;
+        portal.backEndAsks = false;
         portal.writeWhenAsked.clear();
     }
 
@@ -412,6 +447,54 @@ private slots:
         QVERIFY(shown.wait(15000));
         QCOMPARE(shown.at(0).at(0).toInt(), 2);
         sc.closeOverlays();
+    }
+
+    // A back end that asks the user keeps the capture waiting past its limit, said once;
+    // the user's refusal is told as one, and a late permission still shows the overlays.
+    // A dialog that closes without the portal answering ends the wait.
+    void captureWaitsWhileTheUserIsAsked()
+    {
+        NotificationRecorder notifications;
+        QVERIFY(notifications.isRegistered());
+        portal.mode = FakeScreenshotPortal::Silent;
+        portal.backEndAsks = true;
+        ScreenCapture sc(m_notifier);
+        sc.setBackend(std::make_unique<PortalCapture>(300));
+        QSignalSpy shown(&sc, &ScreenCapture::overlaysShown);
+        StderrCapture err(root + QStringLiteral("/stderr.txt"));
+        sc.captureAllScreens();
+        QTRY_COMPARE_WITH_TIMEOUT(notifications.received.size(), 1, 5000);
+        QCOMPARE(notifications.received.at(0).summary, QStringLiteral("Waiting for permission"));
+        QVERIFY(!shown.wait(1000));   // three limits later, still waiting, said once
+        QCOMPARE(notifications.received.size(), 1);
+        portal.answer(2);
+        QVERIFY(shown.wait(5000));
+        QCOMPARE(shown.at(0).at(0).toInt(), 0);
+        QTRY_COMPARE(notifications.received.size(), 2);
+        QCOMPARE(notifications.received.at(1).summary, QStringLiteral("Screenshot not allowed"));
+        QStringList lines = err.lines();
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.at(0).contains(QLatin1String("did not allow")), qPrintable(lines.at(0)));
+
+        prepareDesktopFile(QDir::tempPath() + QStringLiteral("/late.png"));
+        shown.clear();
+        sc.captureAllScreens();
+        QTRY_COMPARE_WITH_TIMEOUT(notifications.received.size(), 3, 5000);
+        portal.answer(0);
+        QVERIFY(shown.wait(5000));
+        QCOMPARE(shown.at(0).at(0).toInt(), 2);
+        sc.closeOverlays();
+
+        shown.clear();
+        StderrCapture lost(root + QStringLiteral("/stderr2.txt"));
+        sc.captureAllScreens();
+        QTRY_COMPARE_WITH_TIMEOUT(notifications.received.size(), 4, 5000);
+        portal.dropBackEnd();
+        QVERIFY(shown.wait(5000));
+        QCOMPARE(shown.at(0).at(0).toInt(), 0);
+        lines = lost.lines();
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.at(0).contains(QLatin1String("dialog closed")), qPrintable(lines.at(0)));
     }
 
     void unreadablePictureIsAFailure()

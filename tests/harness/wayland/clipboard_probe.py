@@ -5,8 +5,8 @@ selection only from a client with the keyboard focus. A small GTK window, once i
 the focus:
     clipboard_probe.py paste MIME OUT   writes the clipboard's MIME data to OUT (exit 0),
                                         exit 1 when the clipboard holds none
-    clipboard_probe.py copy TEXT        puts TEXT on the clipboard and serves one paste
-                                        (8 s)
+    clipboard_probe.py copy TEXT        puts TEXT on the clipboard, says "copied" on
+                                        stdout and serves pastes (8 s)
 Exit 3 when the window got no focus within 10 s."""
 import sys
 import gi
@@ -35,6 +35,7 @@ def paste(mime, out):
 
 def copy(text):
     Gtk.Clipboard.get(Gdk.SELECTION_CLIPBOARD).set_text(text, -1)
+    print('copied', flush=True)
     status['code'] = 0
     # Serves the paste while it runs.
     GLib.timeout_add(8000, lambda: finish(0))
