@@ -22,6 +22,13 @@ std::unique_ptr<CaptureBackend> nativeWaylandBackend()
 }
 } // namespace
 
+bool captureBackendAvailable()
+{
+    if (!captureUsesPortal() || PortalScreenshot::servicePresent())
+        return true;
+    return requestedCaptureBackend() != QLatin1String("portal") && nativeWaylandBackend() != nullptr;
+}
+
 std::unique_ptr<CaptureBackend> makeCaptureBackend()
 {
     if (captureUsesPortal()) {

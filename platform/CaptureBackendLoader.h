@@ -13,3 +13,7 @@
 // for the portal alone). On X11 an MIT-SHM grab when the server offers it, else
 // QScreen::grabWindow (VORNIK_CAPTURE_BACKEND=qscreen asks for the last one).
 std::unique_ptr<CaptureBackend> makeCaptureBackend();
+
+// Whether this session can read the screen at all: on Wayland through the compositor's
+// own interface or a screenshot portal on the session bus; on X11 always.
+bool captureBackendAvailable();

@@ -1,5 +1,7 @@
 #include "platform/KWinScreenShotCapture.h"
 
+#include "platform/CaptureTrace.h"
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -140,6 +142,7 @@ void KWinScreenShotCapture::handleReply(Shot *shot, QDBusPendingCallWatcher *cal
         finish({}, QStringLiteral("KWin refused the screenshot: %1").arg(reply.error().message()));
         return;
     }
+    traceCaptureStep("kwin-answered");
     shot->answered = true;
     shot->results = reply.value();
     shot->expected = qint64(shot->results.value(QStringLiteral("stride")).toUInt())
@@ -177,6 +180,7 @@ void KWinScreenShotCapture::finishIfComplete()
 {
     if (!m_done || !std::all_of(m_shots.cbegin(), m_shots.cend(), [](const auto &shot) { return shot->complete(); }))
         return;
+    traceCaptureStep("kwin-pixels-read");
     QList<QImage> pictures;
     for (size_t i = 0; i < m_shots.size(); ++i) {
         const QPointer<QScreen> &screen = m_screens.at(int(i));
@@ -206,7 +210,7 @@ QImage KWinScreenShotCapture::pictureFrom(const QByteArray &pixels, const QVaria
         return QImage();
     }
     const QImage shared(reinterpret_cast<const uchar *>(pixels.constData()), width, height, stride, QImage::Format(format));
-    if (stride < shared.bytesPerLine() || pixels.size() < stride * height) {
+    if (shared.isNull() || stride < shared.bytesPerLine() || pixels.size() < stride * height) {
         *failure = QStringLiteral("KWin's screenshot has fewer bytes than it says");
         return QImage();
     }
