@@ -4,9 +4,11 @@
 // two 1920 x 1080 displays (the compositor's window list on Wayland, xdotool's visible
 // windows on X11). Escape closes them between rounds. On Wayland the line names the
 // backend Vornik's capture trace reports (the compositor's own capture, or the
-// screenshot portal), and the lines under it time, in the same run and asked by the
-// benchmark itself, the compositor's own capture call (grim on sway, ScreenShot2 per
-// output on KWin, org.gnome.Shell.Screenshot on GNOME Shell) and the screenshot portal.
+// screenshot portal) and, by that trace on the same clock, the request to both overlays
+// painted (the window list a test can read lags behind, on KWin by a script's run).
+// The lines under it time, asked by the benchmark itself between Vornik's rounds, the
+// compositor's own capture call (grim on sway, ScreenShot2 per output on KWin,
+// org.gnome.Shell.Screenshot on GNOME Shell) and the screenshot portal.
 //
 //   wayland_capture_bench [ROUNDS]     (VORNIK_BINARY, VORNIK_TEST_COMPOSITOR and the
 //                                       input helpers as for the tests)
@@ -98,8 +100,11 @@ qint64 timeOne(QProcess &vornik, const QProcessEnvironment &environment, const s
     return QTest::qWaitFor(closed, 10000) ? elapsed : -1;
 }
 
+// `betweenRounds` runs after each round but the first, so that what is timed beside
+// Vornik meets the same load as its rounds.
 Figures measure(QProcess &vornik, const QProcessEnvironment &environment, int rounds, const std::function<bool()> &shown,
-                const std::function<void()> &close, const std::function<bool()> &closed)
+                const std::function<void()> &close, const std::function<bool()> &closed,
+                const std::function<void()> &betweenRounds = {})
 {
     Figures figures;
     figures.requestedAt << monotonicSeconds();
@@ -112,6 +117,8 @@ Figures measure(QProcess &vornik, const QProcessEnvironment &environment, int ro
             break;
         }
         figures.later.append(one);
+        if (betweenRounds)
+            betweenRounds();
     }
     if (figures.first < 0)
         figures.failure = QStringLiteral("the first capture showed no overlays");
@@ -120,17 +127,25 @@ Figures measure(QProcess &vornik, const QProcessEnvironment &environment, int ro
     return figures;
 }
 
-// Times `call` (true when it gave a picture) `rounds` times.
-Peer timePeer(const QString &name, int rounds, const std::function<bool(QString *)> &call)
+// A capture call to time beside Vornik: true when it gave a picture, else why not.
+struct PeerCall {
+    QString name;
+    std::function<bool(QString *)> call;
+};
+
+// One more round of each call, into `peers` (a call that failed once is left out).
+void timeRound(const QList<PeerCall> &calls, QList<Peer> &peers)
 {
-    Peer peer{name, {}, {}};
-    for (int i = 0; i < rounds && peer.failure.isEmpty(); ++i) {
+    for (int i = 0; i < calls.size(); ++i) {
+        if (peers.size() <= i)
+            peers << Peer{calls.at(i).name, {}, {}};
+        if (!peers[i].failure.isEmpty())
+            continue;
         QElapsedTimer clock;
         clock.start();
-        if (call(&peer.failure))
-            peer.times.append(clock.elapsed());
+        if (calls.at(i).call(&peers[i].failure))
+            peers[i].times.append(clock.elapsed());
     }
-    return peer;
 }
 
 // Reads `bytes` from the blocking pipe end `fd`; false when it ends first.
@@ -200,43 +215,41 @@ bool gnomeShellScreenshot(QDBusConnection &bus, const QString &path, QString *fa
     return read;
 }
 
-QList<Peer> compositorPeers(const vtest::WaylandSession &session, const QString &root, int rounds)
+// The compositor's own capture call and the portal's, asked on `bus`.
+QList<PeerCall> compositorCalls(const vtest::WaylandSession &session, const QString &root, QDBusConnection &bus)
 {
     const QProcessEnvironment environment = session.environment();
-    QDBusConnection bus = QDBusConnection::connectToBus(session.busAddress(), QStringLiteral("bench-peers"));
-    QList<Peer> peers;
+    QList<PeerCall> calls;
     switch (session.compositor()) {
     case vtest::Compositor::Sway:
         for (const QString &type : {QStringLiteral("png"), QStringLiteral("ppm")})
-            peers << timePeer(QStringLiteral("grim -t %1 (whole desktop, into a file)").arg(type), rounds, [&](QString *failure) {
+            calls << PeerCall{QStringLiteral("grim -t %1 (whole desktop, into a file)").arg(type), [=](QString *failure) {
                 const QString path = root + QStringLiteral("/grim.") + type;
                 const bool ok = vtest::wayland::runIn(environment, QStringLiteral("grim"), {QStringLiteral("-t"), type, path}) == 0;
                 if (!ok)
                     *failure = QStringLiteral("grim failed");
                 QFile::remove(path);
                 return ok;
-            });
+            }};
         break;
     case vtest::Compositor::KWin: {
         QList<QRect> outputs;
         for (const vtest::WaylandOutputState &output : session.outputs())
             outputs << output.rect;
-        peers << timePeer(QStringLiteral("KWin ScreenShot2, one call per output"), rounds,
-                          [&](QString *failure) { return kwinScreenShots(bus, outputs, failure); });
+        calls << PeerCall{QStringLiteral("KWin ScreenShot2, one call per output"),
+                          [&bus, outputs](QString *failure) { return kwinScreenShots(bus, outputs, failure); }};
         break;
     }
     case vtest::Compositor::Gnome:
         bus.registerService(QStringLiteral("org.gnome.Screenshot"));
-        peers << timePeer(QStringLiteral("org.gnome.Shell.Screenshot (PNG file, decoded)"), rounds, [&](QString *failure) {
+        calls << PeerCall{QStringLiteral("org.gnome.Shell.Screenshot (PNG file, decoded)"), [&bus, root](QString *failure) {
             return gnomeShellScreenshot(bus, root + QStringLiteral("/shell-screenshot.png"), failure);
-        });
+        }};
         break;
     }
-    peers << timePeer(QStringLiteral("the screenshot portal (PNG file, decoded)"), rounds, [&](QString *failure) {
-        return !session.portalScreenshot(failure).isNull();
-    });
-    QDBusConnection::disconnectFromBus(QStringLiteral("bench-peers"));
-    return peers;
+    calls << PeerCall{QStringLiteral("the screenshot portal (PNG file, decoded)"),
+                      [&session](QString *failure) { return !session.portalScreenshot(failure).isNull(); }};
+    return calls;
 }
 
 // From the capture trace, which stamps the steps on the same monotonic clock: each
@@ -312,14 +325,19 @@ Figures measureWayland(const QString &root, int rounds)
             overlays += window.pid == vornik.processId() && window.fullscreen;
         return overlays;
     };
+    // The compositor's own call and the portal, one round of each after each of Vornik's.
+    QDBusConnection bus = QDBusConnection::connectToBus(session.busAddress(), QStringLiteral("bench-peers"));
+    const QList<PeerCall> calls = compositorCalls(session, root, bus);
+    QList<Peer> peers;
     Figures figures = measure(vornik, environment, rounds, [&] { return windows() == 2; },
                               [&] { session.keys({QStringLiteral("Escape")}); },
-                              [&] { return windows() == 0; });
+                              [&] { return windows() == 0; }, [&] { timeRound(calls, peers); });
+    figures.peers = peers;
     QFile trace(log);
     const QString traced = trace.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(trace.readAll()) : QString();
     figures.backend = backendIn(traced);
     stepTimes(traced, &figures);
-    figures.peers = compositorPeers(session, root, rounds);
+    QDBusConnection::disconnectFromBus(QStringLiteral("bench-peers"));
     return figures;
 }
 

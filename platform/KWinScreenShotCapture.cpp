@@ -25,6 +25,7 @@ const QString kInterface = QStringLiteral("org.kde.KWin.ScreenShot2");
 // A display's pixels pass the pipe in fewer, larger pieces (the system's limit for an
 // unprivileged process is 1 MiB).
 constexpr int kPipeBytes = 1 << 20;
+constexpr qint64 kMostBytes = qint64(1) << 30;
 } // namespace
 
 // One display's call and the pipe its pixels come through.
@@ -145,8 +146,14 @@ void KWinScreenShotCapture::handleReply(Shot *shot, QDBusPendingCallWatcher *cal
     traceCaptureStep("kwin-answered");
     shot->answered = true;
     shot->results = reply.value();
-    shot->expected = qint64(shot->results.value(QStringLiteral("stride")).toUInt())
-                     * shot->results.value(QStringLiteral("height")).toUInt();
+    const quint64 bytes = quint64(shot->results.value(QStringLiteral("stride")).toUInt())
+                          * shot->results.value(QStringLiteral("height")).toUInt();
+    // 2^30 bytes hold a 16384 x 16384 display; an answer past that is not believed.
+    if (bytes == 0 || bytes > quint64(kMostBytes)) {
+        finish({}, QStringLiteral("KWin's screenshot has an impossible size"));
+        return;
+    }
+    shot->expected = qint64(bytes);
     shot->pixels.reserve(shot->expected);
     finishIfComplete();
 }
@@ -214,8 +221,13 @@ QImage KWinScreenShotCapture::pictureFrom(const QByteArray &pixels, const QVaria
         *failure = QStringLiteral("KWin's screenshot has fewer bytes than it says");
         return QImage();
     }
-    // A copy of its own, as `pixels` goes with the capture.
-    return shared.format() == QImage::Format_RGB32 ? shared.copy() : shared.convertToFormat(QImage::Format_RGB32);
+    // A copy of its own, as `pixels` goes with the capture. A display's pixels are
+    // opaque, so KWin's (premultiplied) ARGB holds them byte for byte as RGB32 does:
+    // only other formats are converted.
+    QImage picture = shared.copy();
+    if (format == QImage::Format_ARGB32 || format == QImage::Format_ARGB32_Premultiplied)
+        picture.reinterpretAsFormat(QImage::Format_RGB32);
+    return picture.format() == QImage::Format_RGB32 ? picture : picture.convertToFormat(QImage::Format_RGB32);
 }
 
 void KWinScreenShotCapture::finish(const QList<QImage> &pictures, const QString &failure)

@@ -108,7 +108,9 @@ struct FrameCopy {
 void frameBuffer(void *data, zwlr_screencopy_frame_v1 *, uint32_t format, uint32_t width, uint32_t height, uint32_t stride)
 {
     auto *copy = static_cast<FrameCopy *>(data);
-    if (copy->offered || imageFormat(format) == QImage::Format_Invalid || width == 0 || height == 0)
+    // Four bytes a pixel, and no more than 2^30 bytes (a 16384 x 16384 output).
+    if (copy->offered || imageFormat(format) == QImage::Format_Invalid || width == 0 || height == 0
+        || stride / 4 < width || uint64_t(stride) * height > (uint64_t(1) << 30))
         return;
     copy->offered = true;
     copy->format = format;
