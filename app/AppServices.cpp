@@ -1,8 +1,7 @@
 #include "app/AppServices.h"
 
 #include "banner/ModalRuns.h"
-#include "platform/CaptureBackend.h"
-#include "platform/PortalCapture.h"
+#include "platform/CaptureBackendLoader.h"
 #include "platform/PortalGlobalShortcuts.h"
 
 #include <QGuiApplication>
@@ -11,7 +10,7 @@
 namespace {
 bool desktopCaptureBackendPresent()
 {
-    return !captureUsesPortal() || PortalScreenshot::servicePresent();
+    return captureBackendAvailable();
 }
 
 bool desktopHotKeyBackendPresent()

@@ -46,8 +46,9 @@ protected:
     Notice m_notice;
 };
 
-// Whether this session captures through the desktop's screenshot portal: on Wayland,
-// or when VORNIK_CAPTURE_BACKEND=portal asks for it.
+// Whether this session may need the desktop's screenshot portal: on Wayland (where it
+// stands behind the compositor's own capture, if any), or when
+// VORNIK_CAPTURE_BACKEND=portal asks for it.
 bool captureUsesPortal();
 
 // VORNIK_CAPTURE_BACKEND, trimmed and in lower case ("portal", "qscreen" or empty).

@@ -5,13 +5,14 @@ SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -q
+# libwayland-dev and libwayland-bin (wayland-scanner) build the screencopy capture.
 # Packaging: scdoc writes the manual pages; dpkg-dev and file are what CPack's DEB
 # generator runs; lintian, appstream, systemd (systemd-analyze), man-db and
 # bsdextrautils (col) check the installed files in the tests.
 $SUDO apt-get install -y -q --no-install-recommends \
   build-essential cmake ninja-build pkg-config ca-certificates openssl \
   qt6-base-dev qt6-base-dev-tools zlib1g-dev libpng-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins libqt6opengl6 \
-  libgl-dev libxkbcommon-dev \
+  libgl-dev libxkbcommon-dev libwayland-dev libwayland-bin \
   libxcb1-dev libxcb-keysyms1-dev libx11-dev libx11-xcb-dev libxcb-xkb-dev libxcb-shm0-dev libxcb-xfixes0-dev libxcb-randr0-dev \
   libcpp-httplib-dev libboost1.81-dev libsqlite3-dev libssl-dev sqlite3 nginx-light clang libclang-rt-14-dev \
   libpq-dev postgresql postgresql-15 \

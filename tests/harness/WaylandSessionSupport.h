@@ -2,6 +2,7 @@
 
 // What the parts of WaylandSession (one file per compositor) share.
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -24,6 +25,18 @@ inline bool writeFile(const QString &path, const QByteArray &data)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
+}
+
+// KWin lets a program use its screenshot interface when an installed desktop entry
+// names it by full path (as the package's entry names the installed Vornik): writes one
+// for `program` into $XDG_DATA_HOME/applications, to do before KWin starts.
+inline bool grantKWinScreenshots(const QString &program)
+{
+    const QString folder = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications");
+    const QString entry = folder + QStringLiteral("/vornik-test-%1.desktop").arg(qHash(program));
+    return QDir().mkpath(folder)
+           && writeFile(entry, "[Desktop Entry]\nType=Application\nName=Vornik test program\nExec=" + program.toUtf8()
+                                   + "\nX-KDE-DBUS-Restricted-Interfaces=org.kde.KWin.ScreenShot2,org.kde.kwin.Screenshot\n");
 }
 
 // Runs `program` with `arguments` in `environment`; standard output in `output`.

@@ -128,6 +128,9 @@ private slots:
         QVERIFY2(!output.contains("error"), qPrintable(output));
         const QString text = readText(entry);
         QVERIFY(text.contains("\nActions=Capture;\n"));
+        // KWin grants its screenshot interface to the program the entry names by full path.
+        QVERIFY(text.contains("\nExec=" + prefix + "/bin/vornik\n"));
+        QVERIFY(text.contains("\nX-KDE-DBUS-Restricted-Interfaces=org.kde.KWin.ScreenShot2,"));
         QVERIFY(text.contains("\n[Desktop Action Capture]\nName=Capture\nExec=vornik --capture\n"));
 
         // The autostart entry that "Login at startup" writes for the installed program.

@@ -4,6 +4,7 @@
 #include "capture/OverlayWindow.h"
 #include "capture/ScreenCapture.h"
 #include "platform/CaptureBackendLoader.h"
+#include "platform/KWinScreenShotCapture.h"
 #include "platform/PortalCapture.h"
 #include "app/AppServices.h"
 #include "helpers/Notifier.h"
@@ -298,6 +299,31 @@ private slots:
         QCOMPARE(firstDifference(pieces.at(0), patternImage(QSize(64, 48))), QString());
         QCOMPARE(firstDifference(pieces.at(1), desktop.copy(128, 20, 80, 60)), QString());
         QVERIFY(PortalScreenshot::cutDesktop(QImage(), displays).isEmpty());
+    }
+
+    // KWin's raw picture is read as its answer describes it (premultiplied ARGB rows
+    // with padding), and an answer the bytes do not bear out is a failure, not a
+    // picture read past its end.
+    void kwinPicturesAreReadAsDescribed()
+    {
+        const QImage sent = patternImage(QSize(33, 7)).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        QByteArray pixels;
+        for (int y = 0; y < sent.height(); ++y)
+            pixels += QByteArray(reinterpret_cast<const char *>(sent.constScanLine(y)), 33 * 4) + QByteArray(8, '\0');
+        QVariantMap results{{QStringLiteral("type"), QStringLiteral("raw")}, {QStringLiteral("width"), 33u},
+                            {QStringLiteral("height"), 7u}, {QStringLiteral("stride"), 33u * 4 + 8},
+                            {QStringLiteral("format"), uint(QImage::Format_ARGB32_Premultiplied)}};
+        QString failure;
+        QCOMPARE(firstDifference(KWinScreenShotCapture::pictureFrom(pixels, results, &failure), patternImage(QSize(33, 7))), QString());
+        QVERIFY(failure.isEmpty());
+        QVERIFY(KWinScreenShotCapture::pictureFrom(pixels.left(pixels.size() - 1), results, &failure).isNull());
+        QVERIFY(!failure.isEmpty());
+        for (const auto &[key, wrong] : {std::pair{"stride", QVariant(33u * 4 - 1)}, {"format", QVariant(999u)}, {"type", QVariant(QStringLiteral("png"))}}) {
+            QVariantMap broken = results;
+            broken.insert(QString::fromLatin1(key), wrong);
+            failure.clear();
+            QVERIFY2(KWinScreenShotCapture::pictureFrom(pixels, broken, &failure).isNull() && !failure.isEmpty(), key);
+        }
     }
 
     // The file a portal names is removed once read, wherever it lies, when it was

@@ -47,9 +47,11 @@ inline QString firstDifference(const QImage &actual, const QImage &expected, con
 class VornikProcess
 {
 public:
-    VornikProcess(const vtest::WaylandSession &session, const QString &root)
+    // `binary`: the program to run, VORNIK_BINARY when empty.
+    VornikProcess(const vtest::WaylandSession &session, const QString &root, const QString &binary = QString())
         : m_session(session)
         , m_root(root)
+        , m_binary(binary.isEmpty() ? qEnvironmentVariable("VORNIK_BINARY") : binary)
     {
         QDir().mkpath(root + QStringLiteral("/bin"));
         const QString opener = root + QStringLiteral("/bin/xdg-open");
@@ -69,6 +71,8 @@ public:
         QProcessEnvironment environment = m_session.environment();
         environment.insert(QStringLiteral("PATH"), m_root + QStringLiteral("/bin:") + environment.value(QStringLiteral("PATH")));
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_root + QStringLiteral("/config"));
+        // The capture trace names the backend that took each capture's pictures.
+        environment.insert(QStringLiteral("VORNIK_CAPTURE_TRACE"), QStringLiteral("1"));
         return environment;
     }
 
@@ -119,10 +123,11 @@ private:
         return m_process->processId();
     }
 
-    static QString binary() { return qEnvironmentVariable("VORNIK_BINARY"); }
+    QString binary() const { return m_binary; }
 
     const vtest::WaylandSession &m_session;
     QString m_root;
+    QString m_binary;
     QProcess *m_process = nullptr;
 };
 

@@ -2,9 +2,13 @@
 // KWin or GNOME Shell (VORNIK_TEST_COMPOSITOR; CTest runs it once on each) with the
 // real xdg-desktop-portal and that desktop's back ends, one overlay per output, a real
 // drag, and what copy, save and upload deliver compared pixel for pixel with the
-// portal's own picture of the desktop.
+// portal's own picture of the desktop. Vornik reads the screen through the compositor's
+// own interface where it has one (screencopy on sway, ScreenShot2 on KWin, as its
+// capture trace shows) and through the portal on GNOME, with VORNIK_CAPTURE_BACKEND=portal
+// (CTest's wayland_capture_test_portal) or when KWin refuses it.
 #include "tests/harness/TestMain.h"
 #include "tests/harness/ServerProcess.h"
+#include "tests/harness/WaylandSessionSupport.h"
 #include "tests/wayland/WaylandTestSupport.h"
 
 #include <QBuffer>
@@ -41,6 +45,20 @@ class WaylandCaptureTest : public QObject
     QRect kFirstArea, kSecondArea;    // and their places in the layout
 
     bool onSway() const { return session->compositor() == vtest::Compositor::Sway; }
+
+    // The compositor's own capture where it has one, unless VORNIK_CAPTURE_BACKEND=portal
+    // asks for the portal alone (which leaves no "grabbed-by-" line in the trace).
+    QString expectedBackend() const
+    {
+        if (qEnvironmentVariable("VORNIK_CAPTURE_BACKEND") == QLatin1String("portal"))
+            return QString();
+        switch (session->compositor()) {
+        case vtest::Compositor::Sway: return QStringLiteral("screencopy");
+        case vtest::Compositor::KWin: return QStringLiteral("kwin");
+        case vtest::Compositor::Gnome: return QString();
+        }
+        return QString();
+    }
 
     // Runs `vornik --capture` and waits until each output shows an overlay of Vornik,
     // full screen on that output; returns how long that took (ms), or -1.
@@ -116,6 +134,7 @@ private slots:
     {
         const QString root = vtest::TestEnvironment::current()->root();
         const QList<QSize> sizes = outputSizes(vtest::compositorUnderTest());
+        QVERIFY(vtest::wayland::grantKWinScreenshots(qEnvironmentVariable("VORNIK_BINARY")));
         session = std::make_unique<vtest::WaylandSession>(
             root, QList<vtest::WaylandOutput>{{sizes.at(0), wtest::wallpaper(sizes.at(0), 0)},
                                               {sizes.at(1), wtest::wallpaper(sizes.at(1), 90)}});
@@ -179,6 +198,12 @@ private slots:
         const qint64 ms = captureAndWaitForOverlays({{kFirst, kFirstArea}, {kSecond, kSecondArea}});
         QVERIFY2(ms >= 0, qPrintable(vornik->log()));
         qInfo("capture request -> every overlay shown (first capture, Vornik starting): %lld ms", ms);
+        // Taken by the backend this desktop should use, without falling back.
+        const QString log = vornik->log();
+        if (expectedBackend().isEmpty())
+            QVERIFY2(!log.contains(QLatin1String("vornik-trace grabbed-by-")), qPrintable(log));
+        else
+            QVERIFY2(log.contains(QStringLiteral("vornik-trace grabbed-by-%1 ").arg(expectedBackend())), qPrintable(log));
         QCOMPARE(waitForPicture(kFirst, desktop.copy(kFirstArea), kCursorBox), QString());
         QCOMPARE(waitForPicture(kSecond, desktop.copy(kSecondArea)), QString());
     }
@@ -354,6 +379,28 @@ private slots:
         QVERIFY(session->closeWindow(editor));
         QVERIFY(overlaysClosed());
         QVERIFY(session->movePointer(kParked));
+    }
+
+    // A compositor interface that refuses Vornik costs nothing visible: KWin refuses a
+    // program no desktop entry names (a copy of Vornik elsewhere), and that capture goes
+    // through the portal, to the same pixels.
+    void refusedCaptureFallsBackToThePortal()
+    {
+        if (session->compositor() != vtest::Compositor::KWin)
+            QSKIP("only KWin refuses a program by its desktop entry");
+        const QString root = vtest::TestEnvironment::current()->root() + QStringLiteral("/unlisted");
+        QVERIFY(QDir().mkpath(root));
+        const QString copy = root + QStringLiteral("/vornik");
+        QVERIFY(QFile::copy(qEnvironmentVariable("VORNIK_BINARY"), copy));
+        QVERIFY(QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        vornik = std::make_unique<wtest::VornikProcess>(*session, root, copy);
+        QVERIFY2(captureAndWaitForOverlays({{kFirst, kFirstArea}, {kSecond, kSecondArea}}) >= 0, qPrintable(vornik->log()));
+        QCOMPARE(waitForPicture(kFirst, desktop.copy(kFirstArea), kCursorBox), QString());
+        QCOMPARE(waitForPicture(kSecond, desktop.copy(kSecondArea)), QString());
+        QVERIFY2(vornik->log().contains(QLatin1String("the kwin capture failed")), qPrintable(vornik->log()));
+        QVERIFY2(vornik->log().contains(QLatin1String("vornik-trace grabbed-by-portal ")), qPrintable(vornik->log()));
+        QVERIFY(session->keys({QStringLiteral("Escape")}));
+        QVERIFY(overlaysClosed());
     }
 
     // An output at scale 2: its overlay covers it in logical pixels and shows its
