@@ -602,7 +602,11 @@ void EditorCanvas::fitToWindow()
 void EditorCanvas::wheelEvent(QWheelEvent *event)
 {
     if (!(event->modifiers() & Qt::ControlModifier)) {
-        SceneView::wheelEvent(event);
+        // A picture that fits is shown whole: there is nothing to scroll to.
+        if (verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOff)
+            event->accept();
+        else
+            SceneView::wheelEvent(event);
         return;
     }
     // Ctrl and the wheel zoom about the pointer: the canvas point under it stays there.
