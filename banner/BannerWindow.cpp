@@ -4,6 +4,7 @@
 #include "service/WebPages.h"
 #include "banner/BannerActions.h"
 #include "banner/BannerChanges.h"
+#include "banner/ColorPanel.h"
 #include "banner/BannerPreview.h"
 #include "banner/BannerView.h"
 #include "editor/SegmentedToolBar.h"
@@ -88,6 +89,8 @@ void BannerWindow::showStoredBanner()
     if (const QImage stored(preferences.stringForKey(SettingsKeys::bannerPath)); !stored.isNull() || preview->image().isNull())
         preview->setImage(stored);
     preview->setBackgroundColor(colorNamed(bannerColorName()));
+    if (ColorPanel *panel = m_view ? m_view->colorPanel() : nullptr)
+        panel->showColor(colorNamed(bannerColorName()));
 }
 
 void BannerWindow::showWindow()

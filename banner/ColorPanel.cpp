@@ -51,11 +51,18 @@ public:
                                             if (guard && action)
                                                 action(colorNamed(name));
                                         });
-        m_grid->turnAllOff();
-        m_grid->turnOnButtonMatching(colorNamed(bannerColorName()));
+        showColor(colorNamed(bannerColorName()));
         m_window->show();
         m_window->raise();
         m_window->activateWindow();
+    }
+
+    void showColor(const QColor &color) override
+    {
+        if (!m_window)
+            return;
+        m_grid->turnAllOff();
+        m_grid->turnOnButtonMatching(color);
     }
 
     QWidget *window() const override { return m_window; }

@@ -22,6 +22,9 @@ public:
     // dropped when `target` goes away.
     virtual void show(QObject *target, Action action, bool continuous) = 0;
 
+    // Shows `color` as the one in force, when it was changed elsewhere.
+    virtual void showColor(const QColor &) {}
+
     // The panel's window once it has been shown; null before, or for a panel without one.
     virtual QWidget *window() const { return nullptr; }
 

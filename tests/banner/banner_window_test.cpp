@@ -271,6 +271,7 @@ private slots:
         };
         m_actions.changeBannerColor(runs);
         QCOMPARE(window.preview->backgroundColor(), colorNamed(QStringLiteral("teal")));
+        QCOMPARE(palette->namesTurnedOn(), QStringList{QStringLiteral("teal")});
         QVERIFY(drainRequestChains());
         QCOMPARE(serverBanner().value(1), QStringLiteral("#008080"));
         QCOMPARE(window.preview->backgroundColor(), colorNamed(QStringLiteral("teal")));
