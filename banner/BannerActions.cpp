@@ -1,6 +1,7 @@
 #include "banner/BannerActions.h"
 
 #include "platform/Preferences.h"
+#include "banner/BannerChanges.h"
 #include "banner/ModalRuns.h"
 #include "banner/BannerColorWindow.h"
 #include "banner/BannerPreview.h"
@@ -47,6 +48,7 @@ struct BannerActions::State {
     QStringList filesBeingSent;
     QString lastResult;
     DesktopServices desktop;
+    BannerChanges changes;
 };
 
 BannerActions::BannerActions(DesktopServices desktop)
@@ -58,6 +60,16 @@ BannerActions::BannerActions(DesktopServices desktop)
 const DesktopServices &BannerActions::desktop() const
 {
     return m_state->desktop;
+}
+
+BannerChanges &BannerActions::changes() const
+{
+    return m_state->changes;
+}
+
+void BannerActions::announceChange() const
+{
+    emit m_state->changes.changed();
 }
 
 void BannerActions::postFileSaveError() const
@@ -185,7 +197,12 @@ QString BannerActions::uploadBannerFromWindow(const BannerPreview &preview)
         m_state->lastResult = QStringLiteral("File not found");
         return m_state->lastResult;
     }
-    sendBanner(path, colorName, [state = m_state](const QString &reply) { state->lastResult = reply; });
+    // Kept as the banner's address as well: the history tells the banner's row by it,
+    // whichever side sent the banner.
+    sendBanner(path, colorName, [state = m_state](const QString &reply) {
+        state->lastResult = reply;
+        defaults().setString(SettingsKeys::bannerUrl, reply);
+    });
     return QString();
 }
 
@@ -200,6 +217,7 @@ void BannerActions::bannerUploaded(const ShareReply &reply, const QString &path,
     }
     defaults().setString(SettingsKeys::bannerPath, path);
     defaults().setString(SettingsKeys::bannerColor, colorName);
+    announceChange();
     const QColor color = colorNamed(colorName);
     ShareClient::getUserID();
     ShareClient::setBanner(colorName, color, link, [setUserDone](const ShareReply &setUser) {
@@ -231,6 +249,7 @@ void BannerActions::changeBannerColor(ModalRuns &runs)
         defaults().setString(SettingsKeys::bannerPath, saveBannerImage(defaultBannerImage()));
     uploadBanner();
     defaults().setString(SettingsKeys::bannerColor, chosen);
+    announceChange();
     m_state->desktop.notifier->post(QStringLiteral("Banner"), QStringLiteral("New banner color information is uploaded."));
 }
 
@@ -253,6 +272,7 @@ void BannerActions::changeBannerImage()
         return;
     }
     defaults().setString(SettingsKeys::bannerPath, path);
+    announceChange();
     uploadBanner();
     m_state->desktop.notifier->post(QStringLiteral("Banner Image Action"), QStringLiteral("Banner Image Uploaded!"));
 }
@@ -261,6 +281,7 @@ void BannerActions::setToDefaultBanner()
 {
     defaults().setString(SettingsKeys::bannerPath, saveBannerImage(defaultBannerImage()));
     defaults().setString(SettingsKeys::bannerColor, QStringLiteral("white"));
+    announceChange();
     defaults().setString(SettingsKeys::bannerUrl, uploadBanner());
     m_state->desktop.notifier->post(QStringLiteral("Banner"), QStringLiteral("Reset complete."));
 }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class BannerChanges;
 class BannerPreview;
 class ModalRuns;
 
@@ -52,6 +53,11 @@ public:
 
     const DesktopServices &desktop() const;
 
+    // Signals every change of the stored banner ("bannerpath", "bannercolor") made
+    // through these actions, so that each banner window shows what is stored.
+    BannerChanges &changes() const;
+    void announceChange() const;
+
     // Writes `image` at its own size as a new T + "Vornik/" + M + "_bannerimage.png" and
     // then removes the older banner files (never the one "bannerpath" names, which may
     // still be needed if the next upload fails, nor one whose upload is under way).
@@ -70,7 +76,8 @@ public:
     QString uploadBanner();
 
     // The banner window's upload: saves `preview` as a new banner file and sends it with
-    // "bannercolor"; the set-user reply only becomes lastResult(). Returns
+    // "bannercolor"; the set-user reply becomes lastResult() and the stored banner
+    // address ("bannerurl"), by which the history knows the banner's row. Returns
     // "File not found" (after posting "File Save Error") when the preview could not be
     // saved, "" otherwise.
     QString uploadBannerFromWindow(const BannerPreview &preview);

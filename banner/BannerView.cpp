@@ -13,12 +13,33 @@
 
 #include <QImage>
 #include <QTimer>
+#include <climits>
 #include <cstdio>
 
 namespace {
 void printLine(const char *text)
 {
     std::fprintf(stderr, "%s\n", text);
+}
+
+// The banner color is kept by name: the palette name of `color`, or of the palette
+// color nearest to it.
+QString paletteNameFor(const QColor &color)
+{
+    QString nearest = QStringLiteral("red");
+    int nearestDistance = INT_MAX;
+    for (const QString &name : paletteColorNames()) {
+        const QColor candidate = colorNamed(name);
+        if (candidate == color)
+            return name;
+        const int dr = candidate.red() - color.red(), dg = candidate.green() - color.green(),
+                  db = candidate.blue() - color.blue();
+        if (const int distance = dr * dr + dg * dg + db * db; distance < nearestDistance) {
+            nearestDistance = distance;
+            nearest = name;
+        }
+    }
+    return nearest;
 }
 } // namespace
 
@@ -63,7 +84,19 @@ void BannerView::buttonsBarClick(QObject *sender)
     }
 }
 
-void BannerView::changeBannercolorWithSender(const QColor &) {}
+void BannerView::changeBannercolorWithSender(const QColor &color)
+{
+    const QString name = paletteNameFor(color);
+    if (name == bannerColorName())
+        return;
+    // Stored and shown at once, then sent with the image this window shows, as the
+    // status menu's color change does.
+    Preferences::standard().setString(SettingsKeys::bannerColor, name);
+    m_preview.setBackgroundColor(colorNamed(name));
+    m_actions.announceChange();
+    m_actions.uploadBannerFromWindow(m_preview);
+    m_actions.desktop().notifier->post(QStringLiteral("Banner"), QStringLiteral("New banner color information is uploaded."));
+}
 
 void BannerView::saveBannerToFile()
 {
@@ -104,6 +137,7 @@ void BannerView::loadPictureIntoPreview()
     }
     m_preview.setImage(image);
     Preferences::standard().setString(SettingsKeys::bannerPath, chosen);
+    m_actions.announceChange();
     m_actions.desktop().notifier->post(QStringLiteral("Banner Image Action"), QStringLiteral("Banner Image Uploaded!"));
 }
 
@@ -128,6 +162,7 @@ void BannerView::resetBanner()
     m_preview.setBackgroundColor(colorNamed(red));
     m_preview.setImage(defaultBannerImage());
     Preferences::standard().setString(SettingsKeys::bannerPath, m_actions.savePreviewImage(m_preview, QString()));
+    m_actions.announceChange();
     m_actions.uploadBannerFromWindow(m_preview);
 }
 

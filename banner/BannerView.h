@@ -24,6 +24,8 @@ public:
     // The color panel the color segment shows (not owned); by default a color dialog
     // of the view's own.
     void setColorPanel(ColorPanel *panel) { m_colorPanel = panel; }
+    ColorPanel *colorPanel() const { return m_colorPanel; }
+    const BannerActions &actions() const { return m_actions; }
 
     // The segments in bar order.
     enum Segment { saveSegment, loadSegment, uploadSegment, colorSegment, resetSegment, siteSegment };
@@ -31,8 +33,9 @@ public:
 public slots:
     // Acts on the sender's selected segment (the sender is the segmented bar).
     void buttonsBarClick(QObject *sender);
-    // The color panel's action. The banner color is chosen from the status menu's
-    // sixteen colors, so a color picked here changes nothing.
+    // The color panel's action: the picked color (as the nearest palette name) becomes
+    // the banner color at once and is sent with the preview's image; picking the color
+    // already stored changes nothing.
     void changeBannercolorWithSender(const QColor &color);
 
 signals:

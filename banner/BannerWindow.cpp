@@ -3,6 +3,8 @@
 #include "platform/Preferences.h"
 #include "service/WebPages.h"
 #include "banner/BannerActions.h"
+#include "banner/BannerChanges.h"
+#include "banner/ColorPanel.h"
 #include "banner/BannerPreview.h"
 #include "banner/BannerView.h"
 #include "editor/SegmentedToolBar.h"
@@ -43,6 +45,8 @@ BannerWindow::BannerWindow(BannerActions actions, QWidget *parent)
     layout->addWidget(m_view);
 
     connect(buttonBar, &SegmentedToolBar::segmentClicked, m_view, [this] { m_view->buttonsBarClick(buttonBar); });
+    // Whichever side changes the banner, this preview shows what is stored.
+    connect(&m_view->actions().changes(), &BannerChanges::changed, this, &BannerWindow::showStoredBanner);
     setUpWindow();
 }
 
@@ -81,8 +85,12 @@ void BannerWindow::showFirstUseBanner()
 
 void BannerWindow::showStoredBanner()
 {
-    preview->setImage(QImage(preferences.stringForKey(SettingsKeys::bannerPath)));
+    // A stored path that no longer reads (a file since removed) keeps the image shown.
+    if (const QImage stored(preferences.stringForKey(SettingsKeys::bannerPath)); !stored.isNull() || preview->image().isNull())
+        preview->setImage(stored);
     preview->setBackgroundColor(colorNamed(bannerColorName()));
+    if (ColorPanel *panel = m_view ? m_view->colorPanel() : nullptr)
+        panel->showColor(colorNamed(bannerColorName()));
 }
 
 void BannerWindow::showWindow()

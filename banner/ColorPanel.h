@@ -5,6 +5,8 @@
 #include <functional>
 #include <memory>
 
+class QWidget;
+
 // A color panel shown without blocking, telling its target of every color the user
 // picks. Behind this small interface so that a test can hand its own to the view that
 // shows one and pick colors without a person.
@@ -20,6 +22,14 @@ public:
     // dropped when `target` goes away.
     virtual void show(QObject *target, Action action, bool continuous) = 0;
 
-    // A panel on a QColorDialog of its own, made on first show.
+    // Shows `color` as the one in force, when it was changed elsewhere.
+    virtual void showColor(const QColor &) {}
+
+    // The panel's window once it has been shown; null before, or for a panel without one.
+    virtual QWidget *window() const { return nullptr; }
+
+    // The sixteen banner colors in a window of their own, made on first show: a click
+    // on a color picks it at once (the banner colors are the palette's names), and the
+    // stored banner color is shown turned on.
     static std::unique_ptr<ColorPanel> dialog();
 };

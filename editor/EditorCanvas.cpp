@@ -4,6 +4,7 @@
 #include "editor/DropRecordStep.h"
 #include "editor/MoveFigureStep.h"
 #include "editor/RemoveNodeStep.h"
+#include "editor/RestyleSteps.h"
 #include "editor/TextSizeStep.h"
 #include "editor/tools/CounterTool.h"
 #include "editor/tools/ToolTable.h"
@@ -13,7 +14,10 @@
 #include "platform/SettingsKeys.h"
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <QSet>
 #include <algorithm>
 #include <cmath>
@@ -39,8 +43,8 @@ double pixelsPerPoint(const QImage &image)
 EditorCanvas::EditorCanvas(QWidget *parent)
     : SceneView(parent)
 {
-    // The page is the size of the display; a window that fits the display shows the
-    // rest of it by scrolling.
+    // The page is the size of the display; a window smaller than the picture shows the
+    // rest of it by scrolling (updateScrollBars).
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setNode(group({}), QSizeF());
@@ -105,6 +109,7 @@ void EditorCanvas::buildScene(const QImage &picture)
     background->onTouchMoved([this](const TouchEvent &event) { canvasDragged(event); });
     background->onTouchReleased([this](const TouchEvent &) { canvasReleased(); });
     setNode(group({group({background, m_rootGroup})}), QSizeF(size.w, size.h));
+    updateScrollBars();
 }
 
 void EditorCanvas::placeImage(const QImage &picture)
@@ -175,8 +180,15 @@ void EditorCanvas::canvasPressed(const TouchEvent &event)
     m_lastDragCell = p;
     if (!tool)
         return;
+    m_startPending = !tool->drawsOnClick();
+    if (!m_startPending)
+        startFigureAt(*tool, p);
+}
+
+void EditorCanvas::startFigureAt(const DrawingTool &tool, const Point &at)
+{
     auto record = std::make_shared<Figure>();
-    auto node = startFigure(*tool, p, record);
+    auto node = startFigure(tool, at, record);
     if (!node)
         return;
     attachFigureHandlers(node);
@@ -208,6 +220,9 @@ void EditorCanvas::canvasReleased()
 {
     const bool pressed = m_pressedOnCanvas;
     m_pressedOnCanvas = false;
+    // A press that never moved started no figure, and there is nothing to end.
+    if (std::exchange(m_startPending, false))
+        return;
     if (const DrawingTool *tool = selectedDrawingTool(); pressed && tool)
         tool->release(*this, m_currentFigure);
 }
@@ -283,8 +298,18 @@ void EditorCanvas::canvasDragged(const TouchEvent &event)
         return;
     if (m_movingfigure || !m_selectedTool || *m_selectedTool == ToolKind::SaveLocal)
         return;
-    if (const DrawingTool *tool = selectedDrawingTool())
-        tool->drag(*this, m_currentFigure, m_pressCell, event.location);
+    const DrawingTool *tool = selectedDrawingTool();
+    if (!tool)
+        return;
+    if (m_startPending) {
+        // The figure starts once the pointer has really moved: two screen points.
+        const QPointF moved(event.location.x - m_pressCell.x, event.location.y - m_pressCell.y);
+        if (moved.manhattanLength() * m_zoom < 2.0)
+            return;
+        m_startPending = false;
+        startFigureAt(*tool, m_pressCell);
+    }
+    tool->drag(*this, m_currentFigure, m_pressCell, event.location);
 }
 
 void EditorCanvas::stepTextSize(bool larger)
@@ -463,6 +488,19 @@ void EditorCanvas::updateMark()
 
 void EditorCanvas::drawForeground(QPainter *painter, const QRectF &)
 {
+    // The picture's edge, just outside it, so that a white picture shows on the white
+    // page. It is drawn on screen only: nothing of it is saved, copied or uploaded.
+    if (m_imagerect) {
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing, false);
+        painter->setBrush(Qt::NoBrush);
+        const double pixel = 1.0 / m_zoom;
+        painter->setPen(QPen(QColor(0, 0, 0, 40), 3 * pixel));
+        painter->drawRect(m_imagerect->adjusted(-2.5 * pixel, -2.5 * pixel, 2.5 * pixel, 2.5 * pixel));
+        painter->setPen(QPen(QColor(0, 0, 0, 110), pixel));
+        painter->drawRect(m_imagerect->adjusted(-0.5 * pixel, -0.5 * pixel, 0.5 * pixel, 0.5 * pixel));
+        painter->restore();
+    }
     if (m_markShown.isNull() || !markedFigure())
         return;
     painter->save();
@@ -479,4 +517,129 @@ void EditorCanvas::drawForeground(QPainter *painter, const QRectF &)
     for (const QPointF &corner : {outline.topLeft(), outline.topRight(), outline.bottomLeft(), outline.bottomRight()})
         painter->drawRect(QRectF(corner - QPointF(3, 3), QSizeF(6, 6)));
     painter->restore();
+}
+
+bool EditorCanvas::recolorMarkedFigure(const QString &colorName, bool fill)
+{
+    const std::shared_ptr<Figure> marked = markedFigure();
+    // Pictures made of the picture (pixelate, blur) and the highlighter's own color keep theirs.
+    static const QStringList recolorable = {QStringLiteral("ellipse"), QStringLiteral("rectangle"), QStringLiteral("line"),
+                                            QStringLiteral("arrow"), QStringLiteral("text")};
+    if (!marked || !recolorable.contains(marked->typeName) || drawing())
+        return false;
+    auto step = std::make_unique<RecolorStep>(marked->node(), fill ? RecolorStep::Part::fill : RecolorStep::Part::line,
+                                              Color::named(colorName));
+    if (!step->changed())
+        return false;
+    m_history.push(step.release());
+    return true;
+}
+
+void EditorCanvas::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // A double click on a placed text opens its words for editing; anywhere else it is
+    // a second press.
+    const auto text = event->button() == Qt::LeftButton
+                          ? std::dynamic_pointer_cast<Text>(nodeAt(mapToScene(event->position().toPoint())))
+                          : nullptr;
+    if (!text || !m_rootGroup || !m_rootGroup->contents().contains(text) || m_selectedTool == ToolKind::SaveLocal) {
+        SceneView::mouseDoubleClickEvent(event);
+        return;
+    }
+    event->accept();
+    m_editedText = text;
+    emit textEditRequested(text->text());
+}
+
+void EditorCanvas::finishTextEdit(const QString &words)
+{
+    const std::shared_ptr<Text> text = std::exchange(m_editedText, {}).lock();
+    if (!text || text->text() == words)
+        return;
+    const QString before = text->text();
+    setText(text, words);
+    QPointer<EditorCanvas> self(this);
+    m_history.push(new RetextStep(text, before, words, [self, text](const QString &to) {
+        if (self)
+            self->setText(text, to);
+    }));
+}
+
+void EditorCanvas::setText(const std::shared_ptr<Text> &text, const QString &words)
+{
+    text->setText(words);
+    if (const auto record = m_figureList.recordFor(text.get()); record && record->rect)
+        record->rect->setSize(measuredTextSize(words, text->font().size));
+}
+
+void EditorCanvas::setZoom(double zoom)
+{
+    m_zoom = std::clamp(zoom, 0.1, 8.0);
+    setTransform(QTransform::fromScale(m_zoom, m_zoom));
+    updateScrollBars();
+    updateMark();
+}
+
+void EditorCanvas::zoomIn()
+{
+    setZoom(m_zoom * 1.25);
+}
+
+void EditorCanvas::zoomOut()
+{
+    setZoom(m_zoom / 1.25);
+}
+
+void EditorCanvas::fitToWindow()
+{
+    if (!m_imagerect || m_imagerect->isEmpty())
+        return;
+    const QRectF shown = m_imagerect->adjusted(-kImageMargin, -kImageMargin, kImageMargin, kImageMargin);
+    setZoom(std::min(viewport()->width() / shown.width(), viewport()->height() / shown.height()));
+    centerOn(m_imagerect->center());
+}
+
+void EditorCanvas::wheelEvent(QWheelEvent *event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        // A picture that fits is shown whole: there is nothing to scroll to.
+        if (verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOff)
+            event->accept();
+        else
+            SceneView::wheelEvent(event);
+        return;
+    }
+    // Ctrl and the wheel zoom about the pointer: the canvas point under it stays there.
+    const QPointF under = mapToScene(event->position().toPoint());
+    const int steps = event->angleDelta().y() / 120;
+    if (steps == 0) {
+        event->accept();
+        return;
+    }
+    setZoom(m_zoom * std::pow(1.25, steps));
+    const QPointF drift = mapFromScene(under) - event->position();
+    horizontalScrollBar()->setValue(horizontalScrollBar()->value() + qRound(drift.x()));
+    verticalScrollBar()->setValue(verticalScrollBar()->value() + qRound(drift.y()));
+    event->accept();
+}
+
+void EditorCanvas::resizeEvent(QResizeEvent *event)
+{
+    SceneView::resizeEvent(event);
+    updateScrollBars();
+}
+
+// Scroll bars only when the picture does not fit in the window (as large as it is
+// without them); a picture that fits is scrolled into view whole, without them.
+void EditorCanvas::updateScrollBars()
+{
+    const QSize room = maximumViewportSize();
+    const bool fits = !m_imagerect
+                      || ((m_imagerect->width() + 2 * kImageMargin) * m_zoom <= room.width()
+                          && (m_imagerect->height() + 2 * kImageMargin) * m_zoom <= room.height());
+    const Qt::ScrollBarPolicy policy = fits ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded;
+    setHorizontalScrollBarPolicy(policy);
+    setVerticalScrollBarPolicy(policy);
+    if (fits && m_imagerect)
+        ensureVisible(*m_imagerect, int(kImageMargin), int(kImageMargin));
 }

@@ -104,8 +104,32 @@ public:
     // Shows `color` as the background of a tool bar swatch.
     static void paintSwatch(QWidget *swatch, const QColor &color);
 
+    // Gives the figure marked by the pointer tool the palette color `colorName`: its
+    // outlines and texts (`fill` false) or the inside of a filled shape (`fill` true),
+    // as one undo step. False when no figure is marked or nothing in it takes that color.
+    bool recolorMarkedFigure(const QString &colorName, bool fill);
+
+    // Gives the text figure last double-clicked (textEditRequested) new words, as one
+    // undo step; nothing when they are the same or the figure is gone.
+    void finishTextEdit(const QString &text);
+
+    // How many screen points show one canvas point; zoomIn and zoomOut step it by a
+    // quarter (1/10 to 8), fitToWindow shows the whole picture in the window.
+    double zoom() const { return m_zoom; }
+    void setZoom(double zoom);
+    void zoomIn();
+    void zoomOut();
+    void fitToWindow();
+
+signals:
+    // A text figure was double-clicked: its words may be edited (finishTextEdit).
+    void textEditRequested(const QString &text);
+
 protected:
     void drawForeground(QPainter *painter, const QRectF &rect) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void buildScene(const QImage &picture);
@@ -116,6 +140,9 @@ private:
     void canvasPressed(const scene::TouchEvent &event);
     void canvasDragged(const scene::TouchEvent &event);
     void canvasReleased();
+    void startFigureAt(const DrawingTool &tool, const scene::Point &at);
+    void updateScrollBars();
+    void setText(const std::shared_ptr<scene::Text> &text, const QString &words);
     const DrawingTool *selectedDrawingTool() const;
     bool popoversLetPressThrough();
     std::shared_ptr<scene::Node> startFigure(const DrawingTool &tool, const scene::Point &at,
@@ -155,6 +182,9 @@ private:
     CanvasPopovers m_popovers;
     const ToolTable *m_tools = &ToolTable::standard();
 
+    bool m_startPending = false;               // a drag tool was pressed; its figure starts when the pointer moves
+    double m_zoom = 1.0;
+    std::weak_ptr<scene::Text> m_editedText;   // the text figure whose words are being edited
     QString m_textCell;            // the text of the next text figure
     scene::Point m_pressCell;      // where the last canvas press was
     scene::Point m_lastDragCell;   // the last pointer position seen by the text-size drag

@@ -14,13 +14,18 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QAbstractSpinBox>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QShortcut>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <utility>
 
 namespace {
 void closeIfShown(ToolPopover *popover)
@@ -69,6 +74,13 @@ EditorWindow::EditorWindow(DesktopServices desktop, const ToolTable &tools, QWid
 
     connect(buttonBar, &SegmentedToolBar::segmentClicked, this, &EditorWindow::buttonClicked);
     connect(colorPalette, &ColorPaletteView::colorChosen, this, &EditorWindow::paletteColorChosen);
+    // A chosen width is the whole answer: the popover goes, so the next press draws.
+    connect(lineWidthView, &LineWidthView::widthChosen, this, [this] { closeIfShown(lineWidthPopup); });
+    connect(canvasView, &EditorCanvas::textEditRequested, this, &EditorWindow::editPlacedText);
+    connect(textPopup, &ToolPopover::closed, this, [this] {
+        if (std::exchange(m_editingPlacedText, false) && canvasView)
+            canvasView->finishTextEdit(textView->text());
+    });
     installShortcuts();
 }
 
@@ -114,6 +126,54 @@ void EditorWindow::installShortcuts()
         });
     for (const QKeySequence &key : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)})
         addShortcut(key, [this] { close(); });
+    for (const QKeySequence &key : {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)})
+        addShortcut(key, [this] { canvasView->zoomIn(); });
+    addShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus), [this] { canvasView->zoomOut(); });
+    addShortcut(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { canvasView->fitToWindow(); });
+}
+
+// Whether a key press is text being typed, which no single-key shortcut may take: a
+// text field has the keyboard, or the text tool is chosen (and waits for its text).
+bool EditorWindow::keyTypesText(const QKeyEvent &press) const
+{
+    const QString typed = press.text();
+    if (typed.isEmpty() || !typed.at(0).isPrint()
+        || (press.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        return false;
+    const QWidget *focus = QApplication::focusWidget();
+    const bool textField = qobject_cast<const QLineEdit *>(focus) || qobject_cast<const QTextEdit *>(focus)
+                           || qobject_cast<const QPlainTextEdit *>(focus) || qobject_cast<const QAbstractSpinBox *>(focus);
+    return textField || textPopup->isShown() || (canvasView && canvasView->selectedTool() == ToolKind::Text);
+}
+
+// Letters typed while the text tool waits go into a new text, as if the text
+// segment had been chosen first.
+void EditorWindow::typeIntoTextEntry(const QString &typed)
+{
+    const int segment = m_tools.segmentOf(ToolKind::Text);
+    if (textView->textview)
+        textView->textview->setPlainText(QString());
+    m_clickedByKey = true;
+    showToolPopover(textPopup, segment);
+    m_clickedByKey = false;
+    if (textView->textview)
+        textView->textview->insertPlainText(typed);
+}
+
+// A placed text was double-clicked: its words open in the text popover, and closing
+// the popover puts them back. The pointer is the tool meanwhile, so the press that
+// closes the popover places no new text.
+void EditorWindow::editPlacedText(const QString &words)
+{
+    choosePointer();
+    if (textView->textview)
+        textView->textview->setPlainText(words);
+    m_clickedByKey = true;
+    showToolPopover(textPopup, m_tools.segmentOf(ToolKind::Text));
+    m_clickedByKey = false;
+    m_editingPlacedText = true;
+    if (textView->textview)
+        textView->textview->selectAll();
 }
 
 namespace {
@@ -258,6 +318,9 @@ void EditorWindow::paintSwatches()
 // chosen while the highlighter is the tool becomes the highlighter's.
 void EditorWindow::paletteColorChosen(ColorPaletteView::Target target, const QString &name)
 {
+    // A figure marked by the pointer takes the color too, as one undo step.
+    if (canvasView && (target == ColorPaletteView::Target::LineColor || target == ColorPaletteView::Target::FillColor))
+        canvasView->recolorMarkedFigure(name, target == ColorPaletteView::Target::FillColor);
     if (target == ColorPaletteView::Target::LineColor) {
         if (ToolBarSegment *line = swatch(target))
             line->setSwatchColor(colorNamed(lineColorName()));
@@ -277,6 +340,13 @@ bool EditorWindow::belongsToThisWindow(QObject *object) const
 
 bool EditorWindow::eventFilter(QObject *watched, QEvent *event)
 {
+    // Accepting the override sends the key to the focused widget as a key press
+    // instead of to a shortcut.
+    if (event->type() == QEvent::ShortcutOverride && belongsToThisWindow(watched)
+        && keyTypesText(*static_cast<QKeyEvent *>(event))) {
+        event->accept();
+        return false;
+    }
     if (event->type() == QEvent::MouseButtonPress && belongsToThisWindow(watched)) {
         auto *press = static_cast<QMouseEvent *>(event);
         if (press->button() == Qt::LeftButton)
@@ -295,6 +365,11 @@ void EditorWindow::keyPressEvent(QKeyEvent *event)
 {
     // Keys the focused child did not take (the canvas takes none) arrive here.
     QWidget::keyPressEvent(event);
+    if (canvasView && canvasView->selectedTool() == ToolKind::Text && !textPopup->isShown() && keyTypesText(*event)) {
+        typeIntoTextEntry(event->text());
+        event->accept();
+        return;
+    }
     keyDown(event->key());
 }
 
@@ -425,6 +500,8 @@ void EditorWindow::toggleTextEntry(int segment, bool textShownAtPress)
         closeIfShown(textPopup);
 }
 
+// The line width applies to the figures drawn next, so the tool stays what it was
+// (its segment shown chosen again): the next drag draws with the new width.
 void EditorWindow::toggleLineWidth(int segment)
 {
     closeIfShown(textPopup);
@@ -432,7 +509,11 @@ void EditorWindow::toggleLineWidth(int segment)
         showToolPopover(lineWidthPopup, segment);
     else
         closeIfShown(lineWidthPopup);
-    choosePointer();
+    const std::optional<ToolKind> tool = canvasView->selectedTool();
+    if (!tool || m_tools.segmentOf(*tool) < 0)
+        choosePointer();
+    else
+        buttonBar->setSelectedSegment(m_tools.segmentOf(*tool));
 }
 
 void EditorWindow::showColorPalette(ColorPaletteView::Target target, int segment)

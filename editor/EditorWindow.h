@@ -94,6 +94,9 @@ private:
     void paintSwatches();
     void mouseDown(const QPoint &globalPosition);
     void keyDown(int key);
+    bool keyTypesText(const QKeyEvent &press) const;
+    void typeIntoTextEntry(const QString &typed);
+    void editPlacedText(const QString &words);
     void runSegmentAction(SegmentAction action, int segment, bool textShownAtPress);
     void toggleTextEntry(int segment, bool textShownAtPress);
     void toggleLineWidth(int segment);
@@ -112,6 +115,7 @@ private:
     const ToolTable &m_tools;
     bool m_loaded = false;
     bool m_clickedByKey = false;   // the current click came from a shortcut
+    bool m_editingPlacedText = false;   // the text popover holds the words of a placed text
     bool m_announcedOpen = false;
     bool m_monitorInstalled = false;
     // Whether the text popover was shown when the press of the current click began:

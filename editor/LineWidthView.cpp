@@ -47,6 +47,7 @@ void LineWidthView::widthButtonClicked(QObject *sender)
         if (title == all[i]->text()) {
             Preferences::standard().setInteger(SettingsKeys::lineSize, widths[i]);
             turnOnOnly(all[i]);
+            emit widthChosen();
             return;
         }
     }

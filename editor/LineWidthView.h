@@ -31,6 +31,10 @@ public slots:
     // The action of every width button: stores the width named by the sender's title.
     void widthButtonClicked(QObject *sender);
 
+signals:
+    // A width button was clicked and its width stored.
+    void widthChosen();
+
 protected:
     void showEvent(QShowEvent *event) override;
 

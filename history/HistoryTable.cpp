@@ -4,6 +4,10 @@
 #include "history/HistoryPreview.h"
 #include "service/ShareClient.h"
 
+#include "platform/Preferences.h"
+#include "platform/SettingsKeys.h"
+
+#include <QFont>
 #include <QHeaderView>
 #include <QMimeData>
 #include <QTableView>
@@ -28,9 +32,32 @@ int HistoryTableModel::columnCount(const QModelIndex &parent) const
 
 QVariant HistoryTableModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
+    if (!index.isValid())
         return {};
-    return m_source->objectValueForTableColumn(headerData(index.column(), Qt::Horizontal).toString(), index.row());
+    const bool banner = m_source->isBannerRow(index.row());
+    switch (role) {
+    case Qt::DisplayRole: {
+        const QVariant value =
+            m_source->objectValueForTableColumn(headerData(index.column(), Qt::Horizontal).toString(), index.row());
+        // The time column says which row is the banner; the address stays as it is.
+        if (banner && index.column() == 1)
+            return tr("%1 (banner)").arg(value.toString());
+        return value;
+    }
+    case Qt::ToolTipRole:
+        if (banner)
+            return tr("Your banner image: every image you share shows it, so it cannot be deleted");
+        return m_source->objectValueForTableColumn(headerData(index.column(), Qt::Horizontal).toString(), index.row());
+    case Qt::FontRole:
+        if (banner) {
+            QFont bold;
+            bold.setBold(true);
+            return bold;
+        }
+        return {};
+    default:
+        return {};
+    }
 }
 
 QVariant HistoryTableModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -163,4 +190,10 @@ void HistoryTable::applyReply(const QString &replyText, quint64 generation)
     tableViewData = historyRowsFromReply(replyText, ShareClient::serviceBaseURL());
     m_model->reload();
     emit historyLoaded(numberOfRowsInTableView());
+}
+
+bool HistoryTable::isBannerRow(int row) const
+{
+    const std::optional<QString> address = pasteboardWriterForRow(row);
+    return address && isCurrentBannerImage(*address, Preferences::standard().stringForKey(SettingsKeys::bannerUrl));
 }

@@ -57,6 +57,9 @@ public:
     QVariant objectValueForTableColumn(const QString &columnTitle, int row) const;
     // The text a dragged row carries: its address, or nothing for a row that has none.
     std::optional<QString> pasteboardWriterForRow(int row) const;
+    // Whether the row is the user's current banner image (shown in bold, marked
+    // "(banner)"), which the service keeps.
+    bool isBannerRow(int row) const;
     // Rows dropped onto a row that has an address would be moved.
     Qt::DropAction validateDrop(int proposedRow) const;
 

@@ -119,9 +119,12 @@ void TrashDropTarget::deleteNext()
     const QString name = m_queue.takeFirst();
     QPointer<TrashDropTarget> guard(this);
     ShareClient::getUserID();
-    ShareClient::deleteImage(name, [guard](const ShareReply &) {
+    ShareClient::deleteImage(name, [guard](const ShareReply &reply) {
         if (!guard)
             return;
+        // The service keeps a banner's image whatever this window knew of it.
+        if (reply.status == 409)
+            guard->m_desktop.notifier->post(QStringLiteral("Banner images can't be cancelled"), QStringLiteral("Deletion Denied"));
         ++guard->m_answered;
         guard->deleteNext();
     });

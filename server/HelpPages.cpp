@@ -78,18 +78,28 @@ saving, uploading or copying it. The buttons of its tool bar, from left to right
 <li><strong>Pointer</strong>: select figures and move them; Delete or Backspace removes the selected
 figure.</li>
 <li><strong>Rectangle</strong>, <strong>ellipse</strong>, <strong>line</strong> and
-<strong>arrow</strong>: drag on the picture to draw one.</li>
+<strong>arrow</strong>: drag on the picture to draw one. A click without a drag draws nothing.</li>
 <li><strong>Filled rectangle</strong> and <strong>filled ellipse</strong>: drawn in the fill
 color.</li>
-<li><strong>Text</strong>: click where the text goes and type; <strong>larger text</strong> and
-<strong>smaller text</strong> change its size.</li>
+<li><strong>Text</strong>: choose the tool, type the text in the box that opens under the tool
+bar, then click on the picture where the text goes. While the text tool is chosen, the letter keys
+type text and never switch tools. Dragging right or down from where you click makes the text
+larger, left or up smaller; <strong>larger text</strong> and <strong>smaller text</strong> do the
+same for the latest text. Double-click a text you placed to change its words.</li>
 <li><strong>Line width</strong>, <strong>line color</strong> and <strong>fill color</strong> for the
-figures you draw next.</li>
+figures you draw next; the tool you were drawing with stays chosen. With a figure selected by the
+pointer, a color you choose also recolors that figure (Ctrl+Z takes it back).</li>
 <li><strong>Help</strong> opens this page.</li>
 <li><strong>Pixelate</strong> and <strong>blur</strong>: drag over what others should not read.</li>
-<li><strong>Highlighter</strong>, <strong>numbered marker</strong> and <strong>pen</strong>: mark,
-number and draw freehand.</li>
+<li><strong>Highlighter</strong>: drag over text to mark it in a see-through color.</li>
+<li><strong>Counter</strong> (numbered marker): each click places the next number, 1, 2, 3&hellip;</li>
+<li><strong>Pen</strong>: draw freehand with the line color and width.</li>
 </ol>
+<h2 id="keys">Keys and zoom</h2>
+<p>Each tool has a letter key, shown in its tool tip (R rectangle, E ellipse, T text, N counter
+and so on); letters go to the text instead whenever you are typing. Ctrl+Z undoes and
+Ctrl+Shift+Z redoes. <strong>Ctrl+plus</strong> and <strong>Ctrl+minus</strong> zoom in and out,
+as does the mouse wheel with Ctrl held; <strong>Ctrl+0</strong> fits the picture to the window.</p>
 <h2 id="hiding">Hiding passwords, names and numbers</h2>
 <p>The safest way to hide something is a <strong>filled rectangle</strong> over it: nothing under
 it is kept. Pixelate and blur keep the look of what they cover, so they also keep a little of it.

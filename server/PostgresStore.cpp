@@ -383,17 +383,22 @@ std::optional<ImageRecord> PostgresStore::image(const std::string &name)
 
 Change PostgresStore::deleteImage(const std::string &name, const std::string &owner, ImageRecord *removed)
 {
-    // One statement: the row goes and, when it was the owner's banner, the banner too.
+    // One statement: the row goes unless it is the owner's banner. The user's row is
+    // locked first, so a set-user writing it at the same moment is either seen here
+    // or waits until this deletion is over.
     const Result result = run(
-        "WITH removed AS (DELETE FROM images WHERE name = $1 AND owner = $2 RETURNING millis, banner_key), "
-        "unbannered AS (UPDATE users SET header_image = '', banner_version = banner_version + 1 "
-        "WHERE id = $2 AND header_image = $1 AND EXISTS(SELECT 1 FROM removed)) "
-        "SELECT millis, banner_key FROM removed",
+        "WITH owner_row AS (SELECT header_image FROM users WHERE id = $2 FOR UPDATE), "
+        "removed AS (DELETE FROM images WHERE name = $1 AND owner = $2 "
+        "AND NOT EXISTS(SELECT 1 FROM owner_row WHERE header_image = $1) RETURNING millis, banner_key) "
+        "SELECT millis::text, banner_key, 'removed' FROM removed "
+        "UNION ALL SELECT '0', '', 'banner' FROM owner_row WHERE header_image = $1",
         {{name}, {owner}});
     if (!succeeded(result))
         return changeFailure(result);
     if (PQntuples(result.get()) != 1)
         return Change::notFound;
+    if (value(result, 0, 2) == "banner")
+        return Change::inUse;
     *removed = ImageRecord{name, owner, std::stoll(value(result, 0, 0)), value(result, 0, 1)};
     return Change::done;
 }

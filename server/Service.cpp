@@ -317,6 +317,7 @@ Reply Service::remove(const std::string &token, const std::string &name, const s
     case Change::notFound: return Reply::text(404, noSuchImage);
     case Change::full: return Reply::text(507, "the server's disk is full: nothing was deleted");
     case Change::failed: return Reply::text(500, "could not delete the image");
+    case Change::inUse: return Reply::text(409, "this image is your banner: set another banner before deleting it");
     }
     {
         std::lock_guard served(m_servedMutex);

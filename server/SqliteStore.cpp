@@ -230,24 +230,27 @@ Change SqliteStore::deleteImage(const std::string &name, const std::string &owne
     std::lock_guard lock(m_mutex);
     if (!exec("BEGIN IMMEDIATE"))
         return failure();
+    // Within the transaction nothing can make the image the banner between the test
+    // and the removal.
+    Statement banner{prepare("SELECT 1 FROM users WHERE id = ? AND header_image = ?")};
     Statement remove{prepare("DELETE FROM images WHERE name = ? AND owner = ? RETURNING millis, banner_key")};
-    Statement unbanner{prepare("UPDATE users SET header_image = '', banner_version = banner_version + 1 "
-                               "WHERE id = ? AND header_image = ?")};
     Change outcome = Change::failed;
-    if (remove.handle && unbanner.handle) {
+    if (remove.handle && banner.handle) {
+        banner.bind(1, owner);
+        banner.bind(2, name);
         remove.bind(1, name);
         remove.bind(2, owner);
-        const int step = sqlite3_step(remove.handle);
-        if (step == SQLITE_ROW)
-            *removed = ImageRecord{name, owner, sqlite3_column_int64(remove.handle, 0), remove.text(1)};
-        if (step != SQLITE_ROW && step != SQLITE_DONE)
+        const int bannerStep = sqlite3_step(banner.handle);
+        const int step = bannerStep == SQLITE_DONE ? sqlite3_step(remove.handle) : SQLITE_ERROR;
+        if (bannerStep == SQLITE_ROW)
+            outcome = Change::inUse;
+        else if (step == SQLITE_DONE)
+            outcome = Change::notFound;
+        else if (step != SQLITE_ROW)
             outcome = failure();
-        else if (step == SQLITE_DONE || sqlite3_step(remove.handle) != SQLITE_DONE)
-            outcome = step == SQLITE_DONE ? Change::notFound : failure();
         else {
-            unbanner.bind(1, owner);
-            unbanner.bind(2, name);
-            outcome = sqlite3_step(unbanner.handle) == SQLITE_DONE ? Change::done : failure();
+            *removed = ImageRecord{name, owner, sqlite3_column_int64(remove.handle, 0), remove.text(1)};
+            outcome = sqlite3_step(remove.handle) == SQLITE_DONE ? Change::done : failure();
         }
     }
     if (outcome == Change::done && !exec("COMMIT"))

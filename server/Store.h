@@ -23,7 +23,8 @@ struct UserRecord {
 };
 
 // How a change to the database went. `full`: the disk (or quota) had no room.
-enum class Change { done, notFound, full, failed };
+// `inUse`: the image is its owner's banner, which no deletion may take away.
+enum class Change { done, notFound, full, failed, inUse };
 
 // What using a token came to. `unavailable`: the database did not answer, so the
 // token could not be judged (and the request is answered 503, not 403).
@@ -104,8 +105,10 @@ public:
     virtual bool setImageSize(const std::string & /*name*/, long long /*bytes*/) { return true; }
     virtual std::vector<std::string> imagesWithoutSize() { return {}; }
     virtual std::optional<ImageRecord> image(const std::string &name) = 0;
-    // Removes the image if it belongs to `owner`; also drops it as that user's banner
-    // (a new banner version). `removed` receives the row as it was.
+    // Removes the image if it belongs to `owner` and is not that user's banner (inUse
+    // then, and nothing changes): every image shared with the banner shows it, so it
+    // goes only once another banner, or none, is set. The test and the removal are one
+    // step. `removed` receives the row as it was.
     virtual Change deleteImage(const std::string &name, const std::string &owner, ImageRecord *removed) = 0;
     // Removes the row of an image whose file is gone, whoever owns it.
     virtual bool forgetImage(const std::string &name) = 0;

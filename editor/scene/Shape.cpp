@@ -24,6 +24,15 @@ void Shape::setForm(const Form &form)
     update();
 }
 
+void Shape::setPaint(const Color &fill, const std::optional<Stroke> &stroke)
+{
+    prepareGeometryChange();
+    m_fill = fill;
+    m_stroke = stroke;
+    rebuild();
+    update();
+}
+
 void Shape::rebuild()
 {
     const QPainterPath outline = locus(m_form).path();

@@ -23,6 +23,8 @@ public:
     void setForm(const Form &form);
     Color fill() const { return m_fill; }
     std::optional<Stroke> stroke() const { return m_stroke; }
+    // New paint for the same form.
+    void setPaint(const Color &fill, const std::optional<Stroke> &stroke);
 
     QRectF boundingRect() const override;
     QPainterPath shape() const override;

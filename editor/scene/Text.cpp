@@ -28,6 +28,22 @@ void Text::setFont(const Font &font)
     update();
 }
 
+void Text::setText(const QString &text)
+{
+    if (text == m_text)
+        return;
+    prepareGeometryChange();
+    m_text = text;
+    relayout();
+    update();
+}
+
+void Text::setFill(const Color &fill)
+{
+    m_fill = fill;
+    update();
+}
+
 void Text::relayout()
 {
     const QFontMetricsF metrics(m_font.toQFont());

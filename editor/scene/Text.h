@@ -24,9 +24,11 @@ public:
          Align align = Align::min, Baseline baseline = Baseline::top, const Transform &place = Transform::identity());
 
     QString text() const { return m_text; }
+    void setText(const QString &text);
     Font font() const { return m_font; }
     void setFont(const Font &font);
     Color fill() const { return m_fill; }
+    void setFill(const Color &fill);
     std::optional<Stroke> stroke() const { return m_stroke; }
     Align align() const { return m_align; }
     Baseline baseline() const { return m_baseline; }

@@ -7,6 +7,7 @@ class CounterTool : public SharingTool
 {
 public:
     QString typeName() const override { return QStringLiteral("counter"); }
+    bool drawsOnClick() const override { return true; }
 
 protected:
     std::shared_ptr<scene::Group> startGroup(const FigureStart &with, const QPointF &at) const override;

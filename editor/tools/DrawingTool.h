@@ -30,6 +30,10 @@ public:
     // False when presses on the page are none of the tool's business (the pointer only
     // presses figures): such a press leaves the popovers and the canvas as they are.
     virtual bool takesPagePresses() const { return true; }
+    // True when a click alone makes the figure (a text, a numbered marker). The other
+    // tools start their figure only once the pointer has moved from the press, so a
+    // click without a drag leaves nothing behind.
+    virtual bool drawsOnClick() const { return false; }
 
     virtual StartedFigure start(ToolCanvas &canvas, const FigureStyle &style, const scene::Point &at) const = 0;
     // The pointer is at `to` in the drag that began at `from`. `latest` is the record of

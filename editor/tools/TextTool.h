@@ -8,6 +8,7 @@ class TextTool : public DrawingTool
 {
 public:
     QString typeName() const override { return QStringLiteral("text"); }
+    bool drawsOnClick() const override { return true; }
     StartedFigure start(ToolCanvas &canvas, const FigureStyle &style, const scene::Point &at) const override;
     void drag(ToolCanvas &canvas, const std::shared_ptr<Figure> &latest, const scene::Point &from,
               const scene::Point &to) const override;

@@ -4,7 +4,6 @@
 // panels and the color panel, and a look at a real vornik-server.
 
 #include "platform/Preferences.h"
-#include "banner/ColorPanel.h"
 #include "banner/ModalRuns.h"
 #include "helpers/FilePanels.h"
 #include "service/ServiceConfiguration.h"
@@ -85,22 +84,6 @@ struct AnsweringPanels : FilePanels {
     {
         saveRequests.append(request);
         return saveAnswer;
-    }
-};
-
-// A color panel the test hands to the banner view: it remembers what it was asked to call.
-struct RecordingColorPanel : ColorPanel {
-    int shows = 0;
-    bool continuous = false;
-    QObject *target = nullptr;
-    Action action;
-
-    void show(QObject *t, Action a, bool c) override
-    {
-        ++shows;
-        target = t;
-        action = std::move(a);
-        continuous = c;
     }
 };
 

@@ -1,4 +1,7 @@
 #include "banner/BannerActions.h"
+#include "banner/BannerView.h"
+#include "banner/BannerWindow.h"
+#include "editor/SegmentedToolBar.h"
 #include "history/HistoryWindow.h"
 #include "history/TrashDropTarget.h"
 #include "history/HistoryTable.h"
@@ -43,18 +46,39 @@ private slots:
         QVERIFY(m_server.start());
         qputenv("VORNIK_SERVICE_URL", m_server.baseUrl().toUtf8());
         qputenv("VORNIK_CA_FILE", m_server.caFile().toUtf8());
+    }
+
+    // Each case as a user of its own, with a history of its own.
+    void init()
+    {
+        QVERIFY(drainRequestChains());
         clearPreferences();
     }
 
+    // The banner sent from the status menu or from the banner window's upload segment.
+    void bannerSurvivesDeletingEveryRow_data()
+    {
+        QTest::addColumn<bool>("fromWindow");
+        QTest::newRow("status menu") << false;
+        QTest::newRow("banner window") << true;
+    }
     void bannerSurvivesDeletingEveryRow()
     {
-        const QString chosen = writeSolidPng(QDir::tempPath() + QStringLiteral("/banner.png"), QSize(40, 20), Qt::cyan);
-        m_panels.openAnswer = {chosen};
-        BannerActions(m_desktop.withPanels(m_panels)).changeBannerImage();
-        QVERIFY(drainRequestChains());
+        QFETCH(bool, fromWindow);
+        BannerActions actions(m_desktop.withPanels(m_panels));
+        if (fromWindow) {
+            BannerWindow bannerWindow(actions);
+            QTest::mouseClick(bannerWindow.buttonBar->segment(BannerView::uploadSegment), Qt::LeftButton);
+            QVERIFY(drainRequestChains());
+        } else {
+            const QString chosen = writeSolidPng(QDir::tempPath() + QStringLiteral("/banner.png"), QSize(40, 20), Qt::cyan);
+            m_panels.openAnswer = {chosen};
+            actions.changeBannerImage();
+            QVERIFY(drainRequestChains());
+        }
         const QString bannerLink = QStringLiteral("https://%1/%2.png").arg(m_server.publicHost(), serverBanner());
         QCOMPARE(prefs("bannerurl"), bannerLink);
-        m_notifications->received.clear();   // "Banner Image Uploaded!"
+        m_notifications->received.clear();   // "Banner Image Uploaded!" or "Banner Info"
 
         const QStringList images = vtest::uploadImages(2, {Qt::red, Qt::blue});
         QCOMPARE(images.size(), 2);

@@ -4,6 +4,8 @@
 #include "banner/BannerColorWindow.h"
 #include "banner/BannerPreview.h"
 #include "banner/BannerView.h"
+#include "banner/ColorPanel.h"
+#include "editor/ColorPaletteGrid.h"
 #include "banner/BannerWindow.h"
 #include "editor/SegmentedToolBar.h"
 #include "tests/harness/FakeDesktop.h"
@@ -30,7 +32,6 @@ private:
     vtest::ServerProcess m_server;
     NotificationRecorder *m_notifications = nullptr;
     AnsweringPanels m_panels;
-    RecordingColorPanel m_colorPanel;
     vtest::FakeDesktop m_desktop;
     QList<QUrl> &m_opened = m_desktop.opener->opened;
     BannerActions m_actions{m_desktop.withPanels(m_panels)};
@@ -147,13 +148,14 @@ private slots:
         QCOMPARE(argb(first.preview->image()), argb(QImage(file)));
         QCOMPARE(first.preview->backgroundColor(), colorNamed(QStringLiteral("navy")));
         QCOMPARE(prefs("bannerpath"), file);
-        // A window opened later leaves the first one's segments on the first preview.
+        // The segments of a window opened earlier act on its own preview, and every
+        // window shows the banner as stored.
         BannerWindow second(m_actions);
         const QString chosen = writeSolidPng(QDir::tempPath() + QStringLiteral("/other.png"), QSize(20, 20), Qt::cyan);
         m_panels.openAnswer = {chosen};
         click(first, BannerView::loadSegment);
         QCOMPARE(argb(first.preview->image()), argb(QImage(chosen)));
-        QCOMPARE(argb(second.preview->image()), argb(QImage(file)));
+        QCOMPARE(argb(second.preview->image()), argb(QImage(chosen)));
         QCOMPARE(settledNotifications(), QStringList{QStringLiteral("Banner Image Action / Banner Image Uploaded!")});
     }
 
@@ -241,21 +243,39 @@ private slots:
                               QStringLiteral("Banner Image Action / That file could not be read as a PNG image.")}));
     }
 
-    void colorPanelChangesNothing()
+    // The window's color panel takes effect as the user picks, and the window follows
+    // a color chosen from the status menu.
+    void colorPanelRecolorsLiveAndFollowsTheMenu()
     {
         BannerWindow window(m_actions);
-        m_colorPanel = RecordingColorPanel();
-        window.bannerView()->setColorPanel(&m_colorPanel);
+        window.showWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
         click(window, BannerView::colorSegment);
-        QCOMPARE(m_colorPanel.shows, 1);
-        QVERIFY(m_colorPanel.continuous);
-        QCOMPARE(m_colorPanel.target, window.bannerView());
-        QVERIFY(m_colorPanel.action);
-        m_colorPanel.action(Qt::green);
-        m_colorPanel.action(QColor(0, 0, 128));
-        QCOMPARE(window.preview->backgroundColor(), colorNamed(QStringLiteral("red")));
-        QCOMPARE(prefs("bannercolor"), QStringLiteral("red"));
-        QCOMPARE(argb(window.preview->image()), argb(defaultBannerImage()));
+        QWidget *panel = window.bannerView()->colorPanel()->window();
+        QVERIFY(panel && QTest::qWaitForWindowExposed(panel));
+        auto *palette = panel->findChild<ColorPaletteGrid *>();
+        QCOMPARE(palette->namesTurnedOn(), QStringList{QStringLiteral("red")});
+        QTest::mouseClick(palette->button(QStringLiteral("navy")), Qt::LeftButton);
+        QCOMPARE(palette->namesTurnedOn(), QStringList{QStringLiteral("navy")});
+        QCOMPARE(prefs("bannercolor"), QStringLiteral("navy"));
+        QCOMPARE(window.preview->backgroundColor(), colorNamed(QStringLiteral("navy")));
+        QVERIFY(drainRequestChains());
+        QCOMPARE(serverBanner().value(1), QStringLiteral("#000080"));
+        // The set-user reply names the banner's row for the history.
+        QCOMPARE(prefs("bannerurl"), m_actions.lastResult());
+        QCOMPARE(settledNotifications(), QStringList{QStringLiteral("Banner / New banner color information is uploaded.")});
+
+        AnsweringRuns runs;
+        runs.answer = [](QWidget *colorWindow) {
+            QTest::mouseClick(colorWindow->findChild<ColorPaletteGrid *>()->button(QStringLiteral("teal")), Qt::LeftButton);
+        };
+        m_actions.changeBannerColor(runs);
+        QCOMPARE(window.preview->backgroundColor(), colorNamed(QStringLiteral("teal")));
+        QCOMPARE(palette->namesTurnedOn(), QStringList{QStringLiteral("teal")});
+        QVERIFY(drainRequestChains());
+        QCOMPARE(serverBanner().value(1), QStringLiteral("#008080"));
+        QCOMPARE(window.preview->backgroundColor(), colorNamed(QStringLiteral("teal")));
+        panel->close();
     }
 
     void uploadSegmentSendsThePreview()
@@ -265,11 +285,11 @@ private slots:
         Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("teal"));
         click(window, BannerView::uploadSegment);
         QVERIFY(drainRequestChains());
-        QCOMPARE(prefs("bannerurl"), QStringLiteral("from the menu"));   // the window form leaves it alone
         const QString path = prefs("bannerpath");
         QVERIFY2(path.endsWith(QStringLiteral("_bannerimage.png")), qPrintable(path));
         const QStringList banner = serverBanner();
         QCOMPARE(m_actions.lastResult(), QStringLiteral("https://%1/%2.png").arg(m_server.publicHost(), banner.value(0)));
+        QCOMPARE(prefs("bannerurl"), m_actions.lastResult());
         QCOMPARE(banner.value(1), QStringLiteral("#008080"));
         QCOMPARE(fetchRaw(QStringLiteral("https://%1/%2.png").arg(m_server.publicHost(), banner.value(0))), fileBytes(path));
         QCOMPARE(settledNotifications(),

@@ -9,6 +9,9 @@
 #include "tests/harness/TestMain.h"
 
 #include <QGuiApplication>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <tuple>
 #include <QScreen>
 #include <QSignalSpy>
 #include <memory>
@@ -38,6 +41,13 @@ class EditorWindowTest : public QObject
     }
 
     EditorWindow &openEditorOnPattern() { return openEditor(patternImage(300, 200)); }
+
+    // Keys typed through the window system, one by one.
+    static void typeOn(QWindow *window, const char *text)
+    {
+        for (const char *c = text; *c; ++c)
+            QTest::keyClick(window, *c);
+    }
 
     int figureCount() const { return int(editor->canvasView->rootGroup()->contents().size()) - 1; }
 
@@ -194,21 +204,139 @@ private slots:
         QCOMPARE(window.canvasView->selectedTool(), std::optional(ToolKind::Text));
     }
 
-    void lineWidthSegmentLeavesThePointerTool()
+    // The line width keeps the tool; the width chosen closes the popover, so the very
+    // next drag draws, with that width.
+    void lineWidthKeepsTheToolAndTheNextDragDraws()
     {
         Preferences::standard().setInteger(QStringLiteral("linesize"), 9);
         EditorWindow &window = openEditorOnPattern();
-        clickSegment(window, 8);
+        const QPointF origin = window.canvasView->imageRect()->topLeft();
+        clickSegment(window, 5);
         clickSegment(window, 15);
         QVERIFY(window.lineWidthPopup->isVisible());
-        QCOMPARE(window.canvasView->selectedTool(), std::optional(ToolKind::Pointer));
-        QCOMPARE(window.buttonBar->selectedSegment(), 4);
+        QCOMPARE(window.canvasView->selectedTool(), std::optional(ToolKind::Rectangle));
+        QCOMPARE(window.buttonBar->selectedSegment(), 5);
         QVERIFY(window.lineWidthView->rbThick->isChecked());
-        QCOMPARE(Preferences::standard().integerForKey(QStringLiteral("linesize")), 9);
-        // Choosing a width stores it and leaves the popover open.
         QTest::mouseClick(window.lineWidthView->rbThickest, Qt::LeftButton);
         QCOMPARE(Preferences::standard().integerForKey(QStringLiteral("linesize")), 8);
-        QVERIFY(window.lineWidthPopup->isVisible());
+        QVERIFY(!window.lineWidthPopup->isVisible());
+        dragOnCanvas(window, origin + QPointF(20, 20), origin + QPointF(120, 90));
+        QCOMPARE(figureCount(), 1);
+        QCOMPARE(window.canvasView->figureList().items.first()->shape->stroke()->width, 8.0);
+    }
+
+    // A click without a drag makes nothing with a drawing tool; text and the numbered
+    // marker are placed by a click.
+    void clickWithoutDragMakesNothing_data()
+    {
+        QTest::addColumn<int>("segment");
+        QTest::addColumn<int>("figures");
+        for (int segment : {5, 6, 7, 8, 10, 19, 20, 21, 23})
+            QTest::addRow("segment %d", segment) << segment << 0;
+        QTest::addRow("counter") << 22 << 1;
+    }
+    void clickWithoutDragMakesNothing()
+    {
+        QFETCH(int, segment);
+        QFETCH(int, figures);
+        EditorWindow &window = openEditorOnPattern();
+        clickSegment(window, segment);
+        const QPointF at = window.canvasView->imageRect()->center();
+        pressCanvas(window, at);
+        releaseCanvas(window, at);
+        QCOMPARE(figureCount(), figures);
+        QCOMPARE(window.canvasView->history().count(), figures);
+    }
+
+    // Letter keys never switch tools while text is typed or the text tool waits for
+    // it; they start a new text instead. A placed text is edited by a double click.
+    void textToolKeepsItsKeysAndTextIsEditedAgain()
+    {
+        EditorWindow &window = openEditorOnPattern();
+        QWindow *keys = window.windowHandle();
+        clickSegment(window, 12);
+        typeOn(keys, "ren");
+        QCOMPARE(window.textView->text(), QStringLiteral("ren"));
+        const QPointF at = window.canvasView->imageRect()->topLeft() + QPointF(40, 170);
+        pressCanvas(window, at);
+        releaseCanvas(window, at);
+        QVERIFY(!window.textPopup->isVisible());
+        window.canvasView->setFocus();
+        QTest::keyClick(keys, Qt::Key_E);
+        QCOMPARE(window.canvasView->selectedTool(), std::optional(ToolKind::Text));
+        QTRY_VERIFY(window.textPopup->isVisible());
+        typeOn(keys, "rn");
+        QCOMPARE(window.textView->text(), QStringLiteral("ern"));
+        QCOMPARE(window.canvasView->selectedTool(), std::optional(ToolKind::Text));
+        window.textPopup->close();
+
+        const std::shared_ptr<scene::Text> placed = window.canvasView->figureList().items.first()->text;
+        QTest::mouseDClick(keys, Qt::LeftButton, {}, inWindow(window.canvasView->viewport(), onCanvas(window, at + QPointF(4, 4))));
+        QTRY_VERIFY(window.textPopup->isVisible());
+        QCOMPARE(window.textView->text(), QStringLiteral("ren"));
+        typeOn(keys, "Bye");
+        const QPointF away = at + QPointF(150, 0);
+        pressCanvas(window, away);
+        releaseCanvas(window, away);
+        QCOMPARE(placed->text(), QStringLiteral("Bye"));
+        QCOMPARE(figureCount(), 1);
+        QTest::keyClick(keys, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(placed->text(), QStringLiteral("ren"));
+    }
+
+    // A color chosen with a figure marked recolors it, as one undo step.
+    void colorRecolorsTheMarkedFigure()
+    {
+        EditorWindow &window = openEditorOnPattern();
+        const QPointF origin = window.canvasView->imageRect()->topLeft();
+        clickSegment(window, 10);
+        dragOnCanvas(window, origin + QPointF(20, 20), origin + QPointF(120, 90));
+        const std::shared_ptr<scene::Shape> shape = window.canvasView->figureList().items.first()->shape;
+        clickSegment(window, 4);
+        click(window.canvasView->viewport(), onCanvas(window, origin + QPointF(70, 55)));
+        QVERIFY(window.canvasView->markedFigure());
+        for (const auto &[segment, name, fill] : {std::tuple{16, "navy", false}, std::tuple{17, "lime", true}}) {
+            clickSegment(window, segment);
+            QTest::mouseClick(window.colorPalette->palette()->button(name), Qt::LeftButton);
+            const scene::Color painted = fill ? shape->fill() : shape->stroke()->fill;
+            QCOMPARE(painted, scene::Color::named(QString::fromLatin1(name)));
+        }
+        window.colorPopup->close();
+        QTest::keyClick(window.windowHandle(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(shape->fill(), scene::Color::named(QStringLiteral("red")));
+        QCOMPARE(shape->stroke()->fill, scene::Color::named(QStringLiteral("navy")));
+        QCOMPARE(figureCount(), 1);
+    }
+
+    // The picture's edge shows on the page, a picture that fits shows no scroll bars,
+    // and the keys and Ctrl+wheel zoom.
+    void edgeScrollBarsAndZoom()
+    {
+        QImage white(300, 200, QImage::Format_RGB32);
+        white.fill(Qt::white);
+        EditorWindow &window = openEditor(white);
+        EditorCanvas *canvas = window.canvasView;
+        QTRY_VERIFY(!canvas->horizontalScrollBar()->isVisible() && !canvas->verticalScrollBar()->isVisible());
+        const QRectF picture = *canvas->imageRect();
+        const QImage shown = canvas->viewport()->grab().toImage();
+        QVERIFY(qGray(shown.pixel(onCanvas(window, picture.topLeft() + QPointF(-1, 20)))) < 200);
+        QCOMPARE(QColor(shown.pixel(onCanvas(window, picture.topLeft() + QPointF(2, 20)))), QColor(Qt::white));
+
+        QWindow *keys = window.windowHandle();
+        QTest::keyClick(keys, Qt::Key_Plus, Qt::ControlModifier);
+        QCOMPARE(canvas->zoom(), 1.25);
+        QTest::keyClick(keys, Qt::Key_Minus, Qt::ControlModifier);
+        QCOMPARE(canvas->zoom(), 1.0);
+        const QPoint middle = canvas->viewport()->rect().center();
+        QWheelEvent wheel(middle, canvas->viewport()->mapToGlobal(middle), {}, QPoint(0, 240), Qt::NoButton,
+                          Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(canvas->viewport(), &wheel);
+        QCOMPARE(canvas->zoom(), 1.5625);
+        QTest::keyClick(keys, Qt::Key_0, Qt::ControlModifier);
+        const QRect fitted = canvas->mapFromScene(picture).boundingRect();
+        QVERIFY(canvas->viewport()->rect().adjusted(-1, -1, 1, 1).contains(fitted));
+        QVERIFY(fitted.width() >= canvas->viewport()->width() * 9 / 10
+                || fitted.height() >= canvas->viewport()->height() * 9 / 10);
     }
 
     void paletteFromTheFillSwatchPaintsIt()

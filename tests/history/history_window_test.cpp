@@ -11,6 +11,7 @@
 #include "tests/harness/UploadedHistory.h"
 
 #include <QDrag>
+#include <QFont>
 #include <QHeaderView>
 #include <QDragEnterEvent>
 #include <QClipboard>
@@ -240,6 +241,16 @@ private:
         return true;
     }
 
+    // Makes `link` (or no image) the user's banner on the service.
+    static bool setServerBanner(const QString &link)
+    {
+        std::optional<bool> accepted;
+        ShareClient::getUserID();
+        ShareClient::setBanner(QStringLiteral("red"), Qt::red, link,
+                               [&accepted](const ShareReply &reply) { accepted = reply.succeeded(); });
+        return QTest::qWaitFor([&] { return accepted.has_value(); }, kWaitMs) && *accepted;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -341,6 +352,34 @@ private slots:
         QCOMPARE(m_window->trashTarget->currentImageToDelete, banner);
         QCOMPARE(vtest::historyAddresses().size(), 5);
         QCOMPARE(loaded.size(), 0);
+    }
+
+    // The service keeps the banner's image even when this client does not know it as
+    // the banner; the refusal is reported as the window's own denial. Known, the row
+    // says it is the banner.
+    void serviceKeepsTheBannerAndTheRowSaysSo()
+    {
+        const QString banner = m_links.at(0);
+        QVERIFY(setServerBanner(banner));
+        Preferences::standard().setString(QStringLiteral("bannerurl"), QString());
+        QSignalSpy finished(m_window->trashTarget.data(), &TrashDropTarget::deletionsFinished);
+        std::unique_ptr<QMimeData> mime = dragRows({banner});
+        QVERIFY(deliverDrop(m_window->trashTarget, mime.get()));
+        QVERIFY(finished.wait(kWaitMs));
+        QTRY_COMPARE_WITH_TIMEOUT(m_recorder->received.size(), 1, kWaitMs);
+        QCOMPARE(m_recorder->received.first().body, QStringLiteral("Deletion Denied"));
+        QCOMPARE(vtest::historyAddresses().size(), 5);
+
+        Preferences::standard().setString(QStringLiteral("bannerurl"), banner);
+        QAbstractItemModel *model = m_window->tableView->model();
+        const int bannerRow = int(shownAddresses().indexOf(banner));
+        for (int row : {bannerRow, bannerRow == 0 ? 1 : 0}) {
+            const bool marked = row == bannerRow;
+            QCOMPARE(model->data(model->index(row, 1)).toString().endsWith(QStringLiteral(" (banner)")), marked);
+            QCOMPARE(model->data(model->index(row, 0), Qt::FontRole).value<QFont>().bold(), marked);
+        }
+        QCOMPARE(model->data(model->index(bannerRow, 0)).toString(), banner);
+        QVERIFY(setServerBanner(QString()));
     }
 
     void twoRowsOnTheTrashAreDeletedAndReloadedOnce()

@@ -304,6 +304,9 @@ private slots:
         QCOMPARE(setBanner(c, "00FF00"), 200);
         QCOMPARE(stripColor(b, photo), QColor(0, 255, 0));
 
+        // The banner's image is refused for deletion through any instance.
+        QCOMPARE(b.get("/delete/" + b.token() + "/" + wire::nameFromAddress(bannerAddress) + "/" + uid).status, 409);
+        QCOMPARE(stripColor(a, photo), QColor(0, 255, 0));
         QCOMPARE(a.get("/delete/" + a.token() + "/" + photo + "/" + uid).status, 200);
         QCOMPARE(b.get("/" + photo + ".png").status, 404);
         QCOMPARE(c.get("/raw/" + photo + ".png").status, 404);

@@ -375,14 +375,19 @@ private slots:
         QCOMPARE(setUser(uid, "https://" + bannerAddress, "%23FFFFFF").status, 200);
         QCOMPARE(QColor(decode(client.get("/" + photo + ".png").body).pixel(1, 1)), QColor(Qt::white));
 
-        // Deleting the banner image takes the banner away.
+        // The banner's image cannot be deleted while it is the banner: shared images keep it.
         const std::string banner = wire::nameFromAddress(bannerAddress);
-        QCOMPARE(client.get(path("delete/", {client.token(), banner, uid})).status, 200);
-        QVERIFY(client.get("/" + photo + ".png").body == photoPng);
+        const wire::Answer refused = client.get(path("delete/", {client.token(), banner, uid}));
+        QCOMPARE(refused.status, 409);
+        QCOMPARE(decode(client.get("/" + photo + ".png").body).height(), composed.height());
+        QCOMPARE(client.get("/raw/" + banner + ".png").status, 200);
 
-        // An empty link, as the client sends it for "no image", clears the banner.
+        // Once another banner is set, the old one deletes and the shared images keep the new.
         const std::string second = client.upload(uid, wire::pngBytes(10, 10, qRgb(255, 255, 0))).body;
         QCOMPARE(setUser(uid, "https://" + second, "%23000080").status, 200);
+        QCOMPARE(client.get(path("delete/", {client.token(), banner, uid})).status, 200);
+        QCOMPARE(QColor(decode(client.get("/" + photo + ".png").body).pixel(1, 1)), QColor(0, 0, 128));
+        // An empty link, as the client sends it for "no image", clears the banner.
         QVERIFY(client.get("/" + photo + ".png").body != photoPng);
         const wire::Answer cleared = setUser(uid, "", "%23FFFFFF");
         QCOMPARE(cleared.status, 200);
@@ -406,6 +411,12 @@ private slots:
         QVERIFY(client.get("/").body.find("serviceurl") != std::string::npos);
         QCOMPARE(client.get("/help/nothing").status, 404);
         QCOMPARE(client.get("/help/editor/x").status, 404);
+        // The editor page tells the text tool's real order (type, then click) and names
+        // every drawing tool.
+        const std::string editor = client.get("/help/editor").body;
+        QVERIFY(editor.find("type the text in the box that opens under the tool\nbar, then click") != std::string::npos);
+        for (const char *tool : {"Pixelate", "blur", "Highlighter", "Counter", "Pen", "Double-click", "Ctrl+0"})
+            QVERIFY2(editor.find(tool) != std::string::npos, tool);
 
         // Pages, data and errors alike: nothing is sniffed, nothing may load or run.
         for (const char *path : {"/", "/salt/", "/help/nothing", "/raw/nothing.png"}) {
