@@ -5,6 +5,7 @@
 #include "app/CapturePermission.h"
 #include "app/StatusIconEngine.h"
 #include "app/PermissionWindow.h"
+#include "app/PreferencesWindow.h"
 #include "service/WebPages.h"
 #include "app/GlobalHotKeys.h"
 #include "history/RecentUploadsMenu.h"
@@ -17,6 +18,8 @@
 #include "output/OverlayActions.h"
 #include "editor/EditorWindow.h"
 #include "helpers/Links.h"
+#include "helpers/PinWindow.h"
+#include "output/TextCopy.h"
 #include "helpers/ResourceImages.h"
 #include "history/HistoryWindow.h"
 #include "service/ServiceConfiguration.h"
@@ -67,6 +70,7 @@ TrayApp::TrayApp(AppServices services, QObject *parent)
 TrayApp::~TrayApp()
 {
     m_services.desktop.notifier->setFallback({});
+    delete m_preferencesWindow.data();
     delete m_statusMenu; // has no parent widget; owns the tools, banner and history menus
 }
 
@@ -171,15 +175,18 @@ void TrayApp::buildStatusMenu()
                      &TrayApp::openHelpPage);
         m_statusMenu->addSeparator();
     }
-    addMenuEntry(m_statusMenu, captureEntryTitle(GlobalHotKeys::boundKeyNames()), &TrayApp::takeScreenshot);
+    m_captureEntry = addMenuEntry(m_statusMenu, captureEntryTitle(GlobalHotKeys::boundKeyNames()),
+                                  &TrayApp::takeScreenshot);
     m_statusMenu->addSeparator();
 
     auto *tools = new QMenu(QStringLiteral("Vornik tools"), m_statusMenu);
     m_statusMenu->addMenu(tools);
     m_statusMenu->addSeparator();
     addMenuEntry(m_statusMenu, QStringLiteral("Quit Vornik"), &TrayApp::quit);
+    m_statusMenu->addSeparator();
+    addMenuEntry(m_statusMenu, preferencesTitle, &TrayApp::openPreferences);
 
-    addMenuEntry(tools, loginItemTitle, &TrayApp::loginAtStartup);
+    m_loginEntry = addMenuEntry(tools, loginItemTitle, &TrayApp::loginAtStartup);
     addMenuEntry(tools, QStringLiteral("Restart"), &TrayApp::restart);
     tools->addSeparator();
     auto *banner = new QMenu(QStringLiteral("Banner settings"), tools);
@@ -362,6 +369,16 @@ void TrayApp::actOnSelection(const CaptureChoice &choice)
     case CaptureChoice::Action::Copy:
         m_overlayActions.copySelectionToClipboard(choice.picture);
         break;
+    case CaptureChoice::Action::Pin:
+        // Where the region was, so the pinned picture covers what it shows at first.
+        PinWindow::pin(choice.picture,
+                       (choice.screen ? choice.screen->geometry().topLeft() : QPoint())
+                           + choice.region.topLeft().toPoint(),
+                       m_services.desktop);
+        break;
+    case CaptureChoice::Action::CopyText:
+        copyRecognisedText(m_services.desktop, choice.picture);
+        break;
     }
 }
 
@@ -422,9 +439,13 @@ void TrayApp::loginAtStartup(QObject *sender)
     auto *entry = qobject_cast<QAction *>(sender);
     if (!entry)
         return;
+    setRunAtLogin(entry->text() == addLoginItemTitle);
+}
+
+bool TrayApp::setRunAtLogin(bool adding)
+{
     // The title and the stored value change only once the autostart entry really has:
     // a menu that claims a login item the session will not start is worse than none.
-    const bool adding = entry->text() == addLoginItemTitle;
     const bool changed = adding ? Autostart::addLoginItem(m_executablePath) : Autostart::removeLoginItem();
     if (!changed) {
         m_services.desktop.notifier->post(QStringLiteral("Login Item Error"),
@@ -432,11 +453,41 @@ void TrayApp::loginAtStartup(QObject *sender)
                                                  "%1 could not be written.").arg(Autostart::entryPath())
                                 : QStringLiteral("Vornik could not remove itself from the programs started at "
                                                  "login: %1 could not be removed.").arg(Autostart::entryPath()));
-        return;
+        return false;
     }
-    entry->setText(adding ? removeLoginItemTitle : addLoginItemTitle);
+    loginItemTitle = adding ? removeLoginItemTitle : addLoginItemTitle;
+    if (m_loginEntry)
+        m_loginEntry->setText(loginItemTitle);
     preferences.setInteger(SettingsKeys::runAtLogin, adding ? 1 : 0);
-    loginItemTitle = entry->text();
+    return true;
+}
+
+QStringList TrayApp::rebindHotKeys()
+{
+    QStringList unbound;
+    if (m_hotKeysRegistered)
+        unbound = hotKeys->registerHotKeys();
+    if (m_captureEntry)
+        m_captureEntry->setText(captureEntryTitle(GlobalHotKeys::boundKeyNames()));
+    return unbound;
+}
+
+PreferencesWindow *TrayApp::preferencesWindow() const
+{
+    return m_preferencesWindow;
+}
+
+void TrayApp::openPreferences(QObject *)
+{
+    if (!m_preferencesWindow) {
+        PreferencesHooks hooks;
+        hooks.setRunAtLogin = [this](bool on) { return setRunAtLogin(on); };
+        hooks.rebindHotKeys = [this] { return rebindHotKeys(); };
+        m_preferencesWindow = new PreferencesWindow(std::move(hooks), m_services.desktop);
+    }
+    m_preferencesWindow->show();
+    m_preferencesWindow->raise();
+    m_preferencesWindow->activateWindow();
 }
 
 void TrayApp::restart(QObject *)

@@ -8,7 +8,11 @@
 #include "tests/harness/FakeDesktop.h"
 #include "tests/harness/TestMain.h"
 
+#include "helpers/PinWindow.h"
+
+#include <QClipboard>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QScreen>
 #include <QSignalSpy>
 #include <memory>
@@ -397,6 +401,37 @@ private slots:
         clickSegment(window, 2);
         QCOMPARE(closing.size(), 1);
         QTRY_VERIFY_WITH_TIMEOUT(editor.isNull(), 10000);   // deleted once closed
+    }
+
+    // Ctrl+T reads the words of the edited picture onto the clipboard and keeps the
+    // editor open; Ctrl+P pins the picture with its figures, and Escape unpins it.
+    void copyTextAndPinFromTheEditor()
+    {
+        QImage page(520, 90, QImage::Format_RGB32);
+        page.fill(Qt::white);
+        QPainter painter(&page);
+        painter.setFont(QFont(QStringLiteral("DejaVu Sans"), 22));
+        painter.drawText(page.rect(), Qt::AlignCenter, QStringLiteral("Pinned notes 42"));
+        painter.end();
+        EditorWindow &window = openEditor(page);
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(&window, Qt::Key_T, Qt::ControlModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::clipboard()->text(), QStringLiteral("Pinned notes 42"), 60000);
+        QCOMPARE(settledNotifications(), QStringList{QStringLiteral("Text copied")});
+        QVERIFY(editor);
+
+        QTest::keyClick(&window, Qt::Key_P, Qt::ControlModifier);
+        QPointer<PinWindow> pin;
+        for (QWidget *each : QApplication::topLevelWidgets())
+            pin = pin ? pin : qobject_cast<PinWindow *>(each);
+        QVERIFY(pin && pin->isVisible());
+        QCOMPARE(pin->picture(), window.canvasView->renderExport(window.canvasView->figuresOnCanvas()));
+        QVERIFY(pin->windowFlags().testFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint));
+        QTest::keyClick(pin, Qt::Key_Escape);
+        QTRY_VERIFY(pin.isNull());
+        QVERIFY(editor);
     }
 };
 
