@@ -96,17 +96,28 @@ QWidget *PreferencesWindow::buildCaptureRows()
     for (int which = 0; which < 2; ++which) {
         auto *edit = new QKeySequenceEdit;
         edit->setObjectName(QStringLiteral("hotKeyEdit%1").arg(which + 1));
-        edit->setClearButtonEnabled(true);
         hotKeyEdits[which] = edit;
-        form->addRow(keyLabels[which], edit);
+        auto *off = new QPushButton(tr("No key"));
+        auto *row = new QWidget;
+        auto *line = new QHBoxLayout(row);
+        line->setContentsMargins(0, 0, 0, 0);
+        line->addWidget(edit, 1);
+        line->addWidget(off);
+        form->addRow(keyLabels[which], row);
         // One combination is a hot key: recording ends with the first, and the key is
-        // bound at once.
-        connect(edit, &QKeySequenceEdit::keySequenceChanged, this, [this, edit, which] {
-            QTimer::singleShot(0, this, [this, edit, which] {
-                edit->clearFocus();
-                hotKeyRecorded(which);
-            });
+        // bound at once. (A recording begins by emptying the field, which is no choice.)
+        connect(edit, &QKeySequenceEdit::keySequenceChanged, this, [edit](const QKeySequence &key) {
+            if (!key.isEmpty())
+                QTimer::singleShot(0, edit, [edit] { edit->clearFocus(); });
         });
+        connect(edit, &QKeySequenceEdit::editingFinished, this, [this, edit, which] {
+            const QKeySequence recorded = edit->keySequence();
+            if (recorded.isEmpty())
+                hotKeyChosen(which, GlobalHotKeys::configuredKeys().at(which));   // nothing typed: as it was
+            else
+                hotKeyChosen(which, QKeySequence(recorded[0]));
+        });
+        connect(off, &QPushButton::clicked, this, [this, which] { hotKeyChosen(which, QKeySequence()); });
     }
     hotKeyResult = new QLabel;
     hotKeyResult->setWordWrap(true);
@@ -140,6 +151,10 @@ void PreferencesWindow::loadSettings()
         const QSignalBlocker block(hotKeyEdits[which]);
         hotKeyEdits[which]->setKeySequence(keys.at(which));
     }
+    const QStringList unbound = m_hooks.unboundHotKeys ? m_hooks.unboundHotKeys() : QStringList();
+    if (!unbound.isEmpty())
+        hotKeyResult->setText(tr("%1: taken by another program, so it starts no capture; choose another key.")
+                                  .arg(unbound.join(QStringLiteral(", "))));
 }
 
 void PreferencesWindow::storeService()
@@ -245,10 +260,8 @@ void PreferencesWindow::changeRunAtLogin(bool on)
     runAtLoginBox->setChecked(!on);
 }
 
-void PreferencesWindow::hotKeyRecorded(int which)
+void PreferencesWindow::hotKeyChosen(int which, const QKeySequence &chosen)
 {
-    const QKeySequence recorded = hotKeyEdits[which]->keySequence();
-    const QKeySequence chosen = recorded.isEmpty() ? QKeySequence() : QKeySequence(recorded[0]);
     const QList<QKeySequence> before = GlobalHotKeys::configuredKeys();
     const auto showKey = [this, which](const QKeySequence &key) {
         const QSignalBlocker block(hotKeyEdits[which]);

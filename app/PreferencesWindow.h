@@ -22,6 +22,8 @@ struct PreferencesHooks {
     // Binds the capture keys the settings now hold; the names of those that could not
     // be bound.
     std::function<QStringList()> rebindHotKeys;
+    // The names of the capture keys the last binding left unbound.
+    std::function<QStringList()> unboundHotKeys;
 };
 
 // The Preferences window: the sharing service's address and certificate (with a Test
@@ -63,7 +65,7 @@ private:
     void chooseSaveFolder();
     void storeSaveFolder();
     void changeRunAtLogin(bool on);
-    void hotKeyRecorded(int which);
+    void hotKeyChosen(int which, const QKeySequence &chosen);
 
     PreferencesHooks m_hooks;
     DesktopServices m_desktop;

@@ -146,7 +146,7 @@ void TrayApp::setupHotKeys()
 
 void TrayApp::registerHotKeys()
 {
-    hotKeys->registerHotKeys();
+    m_unboundHotKeys = hotKeys->registerHotKeys();
     m_hotKeysRegistered = true;
     emit hotKeysRegisteredChanged(true);
 }
@@ -464,12 +464,11 @@ bool TrayApp::setRunAtLogin(bool adding)
 
 QStringList TrayApp::rebindHotKeys()
 {
-    QStringList unbound;
     if (m_hotKeysRegistered)
-        unbound = hotKeys->registerHotKeys();
+        m_unboundHotKeys = hotKeys->registerHotKeys();
     if (m_captureEntry)
         m_captureEntry->setText(captureEntryTitle(GlobalHotKeys::boundKeyNames()));
-    return unbound;
+    return m_unboundHotKeys;
 }
 
 PreferencesWindow *TrayApp::preferencesWindow() const
@@ -483,6 +482,7 @@ void TrayApp::openPreferences(QObject *)
         PreferencesHooks hooks;
         hooks.setRunAtLogin = [this](bool on) { return setRunAtLogin(on); };
         hooks.rebindHotKeys = [this] { return rebindHotKeys(); };
+        hooks.unboundHotKeys = [this] { return m_unboundHotKeys; };
         m_preferencesWindow = new PreferencesWindow(std::move(hooks), m_services.desktop);
     }
     m_preferencesWindow->show();

@@ -167,6 +167,7 @@ private:
     QString m_version;
     QString m_executablePath;
     bool m_hotKeysRegistered = false;
+    QStringList m_unboundHotKeys;   // chosen capture keys the last binding could not grab
     std::function<void()> m_captureStarter;
     ScriptedCapture *m_scripted = nullptr;
     int m_countdowns = 0;          // countdowns running now

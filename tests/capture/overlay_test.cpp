@@ -632,7 +632,8 @@ private slots:
         words.hide();
         QPointer<PinWindow> pin;
         for (QWidget *window : QApplication::topLevelWidgets())
-            pin = pin ? pin : qobject_cast<PinWindow *>(window);
+            if (!pin)
+                pin = qobject_cast<PinWindow *>(window);
         QVERIFY(pin && QTest::qWaitForWindowExposed(pin));
         QCOMPARE(pin->geometry(), QRect(2020, 630, 200, 150));
         QVERIFY(firstDifference(pin->picture(), expectedPattern(QRect(2020, 630, 200, 150))).isEmpty());
