@@ -530,14 +530,14 @@ private slots:
         QCOMPARE(typeAndTest(server.baseUrl(), server.caFile()), server.baseUrl() + QStringLiteral(" works: it handed out a salt."));
         QCOMPARE(storedValue(QStringLiteral("serviceurl")).toString(), server.baseUrl());
         QCOMPARE(storedValue(QStringLiteral("servicecafile")).toString(), server.caFile());
+        if (!qEnvironmentVariableIsEmpty("VORNIK_TEST_SHOTS"))
+            window->grab().save(qEnvironmentVariable("VORNIK_TEST_SHOTS") + QStringLiteral("/preferences.png"));
         QVERIFY(typeAndTest(server.baseUrl(), QString()).startsWith(QStringLiteral("No answer from ") + server.baseUrl()));
         QVERIFY(server.stop());
         QVERIFY(typeAndTest(server.baseUrl(), server.caFile()).startsWith(QStringLiteral("No answer from ")));
         // Not an address: nothing is stored and nothing is asked.
         QVERIFY(typeAndTest(QStringLiteral("ftp://x"), QString()).startsWith(QStringLiteral("Cannot test: ")));
         QCOMPARE(storedValue(QStringLiteral("serviceurl")).toString(), server.baseUrl());
-        if (!qEnvironmentVariableIsEmpty("VORNIK_TEST_SHOTS"))
-            window->grab().save(qEnvironmentVariable("VORNIK_TEST_SHOTS") + QStringLiteral("/preferences.png"));
 
         const QString folder = QDir::tempPath() + QStringLiteral("/shots here");
         window->saveFolderEdit->setText(folder);
@@ -545,20 +545,20 @@ private slots:
         QCOMPARE(SaveFolder::folder(), folder);
 
         QMenu *tools = submenuTitled(delegate->statusMenu(), QStringLiteral("Vornik tools"));
-        QTest::mouseClick(window->runAtLoginBox, Qt::LeftButton);
+        window->runAtLoginBox->click();
         QVERIFY(QFile::exists(Autostart::entryPath()));
         QCOMPARE(tools->actions().first()->text(), QStringLiteral("Do not run Vornik at startup"));
         QCOMPARE(storedValue(QStringLiteral("lunchAtStartup")).toInt(), 1);
         // An entry that cannot be removed keeps the box ticked.
         QFile::remove(Autostart::entryPath());
         QVERIFY(QDir().mkpath(Autostart::entryPath() + QStringLiteral("/held")));
-        QTest::mouseClick(window->runAtLoginBox, Qt::LeftButton);
+        window->runAtLoginBox->click();
         QVERIFY(window->runAtLoginBox->isChecked());
         QCOMPARE(storedValue(QStringLiteral("lunchAtStartup")).toInt(), 1);
         QVERIFY(QDir(Autostart::entryPath()).removeRecursively());
 
         QVERIFY(window->openSavedBox->isChecked());
-        QTest::mouseClick(window->openSavedBox, Qt::LeftButton);
+        window->openSavedBox->click();
         QCOMPARE(storedValue(QStringLiteral("opensavedfile")).toInt(), 0);
         window->close();
         QTRY_VERIFY(window.isNull());

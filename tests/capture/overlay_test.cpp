@@ -624,12 +624,24 @@ private slots:
         QCOMPARE(recorder.received[0].body, QStringLiteral("Vornik reads this line"));
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Vornik reads this line\nand the second one"));
         words.setText(QString());
-        selectAndPress(QRectF(QPointF(100, 630), words.size()), "ctrl+t");   // white: no words
+        const QRect wordsOnScreen(QPoint(100, 630), words.size());
+        const auto blankOnScreen = [&] {
+            const QImage shown = ScreenGrabBackend().grabScreen(QGuiApplication::screens().at(1)).copy(wordsOnScreen);
+            for (int y = 0; y < shown.height(); ++y)
+                for (int x = 0; x < shown.width(); ++x)
+                    if (shown.pixel(x, y) != qRgb(255, 255, 255))
+                        return false;
+            return true;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(blankOnScreen(), 10000);
+        selectAndPress(QRectF(wordsOnScreen), "ctrl+t");   // white: no words
         QTRY_COMPARE_WITH_TIMEOUT(recorder.received.size(), 2, 60000);
         QCOMPARE(recorder.received[1].summary, QStringLiteral("No text found"));
 
-        selectAndPress(QRectF(100, 630, 200, 150), "ctrl+p");
         words.hide();
+        QTRY_VERIFY_WITH_TIMEOUT(firstDifference(ScreenGrabBackend().grabScreen(QGuiApplication::screens().at(1)).copy(100, 630, 200, 150),
+                                                 expectedPattern(QRect(2020, 630, 200, 150))).isEmpty(), 10000);
+        selectAndPress(QRectF(100, 630, 200, 150), "ctrl+p");
         QPointer<PinWindow> pin;
         for (QWidget *window : QApplication::topLevelWidgets())
             if (!pin)

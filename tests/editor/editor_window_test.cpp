@@ -431,6 +431,8 @@ private slots:
         QVERIFY(pin && pin->isVisible());
         QCOMPARE(pin->picture(), window.canvasView->renderExport(window.canvasView->figuresOnCanvas()));
         QVERIFY(pin->windowFlags().testFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint));
+        pin->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(pin));
         QTest::keyClick(pin, Qt::Key_Escape);
         QTRY_VERIFY(pin.isNull());
         QVERIFY(editor);
