@@ -12,19 +12,30 @@ namespace TextRecognizer {
 namespace {
 
 // Screen text is small: Tesseract reads words best when letters are some 20 pixels
-// high, so pictures of ordinary screens are enlarged twice before reading.
+// high, so a selection of an ordinary (not HiDPI) screen is enlarged twice before
+// reading. A picture of a whole screen is read as it is: four times the pixels would
+// take four times as long, and its text is no smaller.
 constexpr int kScreenTextScale = 2;
-// Pictures of screens carry no resolution; this is what a screen's pixels amount to
-// after the enlargement, near the 300 dpi the English model was trained at.
-constexpr int kSourceResolution = 96 * kScreenTextScale;
+constexpr qint64 kLargestEnlargedPixels = 1'000'000;
+// Pictures of screens carry no resolution; a screen's pixels are taken as 96 dpi.
+constexpr int kScreenResolution = 96;
 
-QImage preparedForReading(const QImage &picture)
+struct Prepared {
+    QImage grey;
+    int resolution = kScreenResolution;
+};
+
+Prepared preparedForReading(const QImage &picture)
 {
     // Grey is what the engine reads; it makes its own copy of RGB pictures otherwise.
-    QImage grey = picture.convertToFormat(QImage::Format_Grayscale8);
-    if (picture.devicePixelRatio() < 1.5)
-        grey = grey.scaled(grey.size() * kScreenTextScale, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return grey;
+    Prepared prepared{picture.convertToFormat(QImage::Format_Grayscale8), kScreenResolution};
+    const qint64 pixels = qint64(picture.width()) * picture.height();
+    if (picture.devicePixelRatio() < 1.5 && pixels <= kLargestEnlargedPixels) {
+        prepared.grey = prepared.grey.scaled(prepared.grey.size() * kScreenTextScale, Qt::IgnoreAspectRatio,
+                                             Qt::SmoothTransformation);
+        prepared.resolution = kScreenResolution * kScreenTextScale;
+    }
+    return prepared;
 }
 
 QString tidied(const char *recognised)
@@ -51,9 +62,10 @@ Result recognize(const QImage &picture)
     }
     // Screenshots hold scattered blocks of text rather than a page.
     engine->SetPageSegMode(tesseract::PSM_AUTO);
-    const QImage grey = preparedForReading(picture);
+    const Prepared prepared = preparedForReading(picture);
+    const QImage &grey = prepared.grey;
     engine->SetImage(grey.constBits(), grey.width(), grey.height(), 1, int(grey.bytesPerLine()));
-    engine->SetSourceResolution(kSourceResolution);
+    engine->SetSourceResolution(prepared.resolution);
     std::unique_ptr<char[]> recognised(engine->GetUTF8Text());
     if (recognised)
         result.text = tidied(recognised.get());
