@@ -1,11 +1,12 @@
 #include "helpers/TextRecognizer.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLibrary>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QThreadPool>
-#include <memory>
-#include <tesseract/baseapi.h>
 
 namespace TextRecognizer {
 
@@ -38,6 +39,60 @@ Prepared preparedForReading(const QImage &picture)
     return prepared;
 }
 
+// The Tesseract module's entry points (helpers/ocr/TesseractModule.cpp).
+struct OcrModule {
+    using Read = char *(*)(const unsigned char *grey, int width, int height, int bytesPerLine, int resolution,
+                           int *noEngine);
+    using Free = void (*)(char *text);
+    Read read = nullptr;
+    Free release = nullptr;
+    QString problem;   // why it could not be loaded
+};
+
+// Only VORNIK_MODULE_DIR when set; else beside the executable, in the installed
+// layout's lib/vornik and in the build tree this binary came from.
+QStringList moduleCandidates()
+{
+    QStringList folders;
+    const QString configured = qEnvironmentVariable("VORNIK_MODULE_DIR");
+    if (!configured.isEmpty()) {
+        folders << configured;
+    } else {
+        const QString applicationFolder = QCoreApplication::applicationDirPath();
+        folders << applicationFolder << applicationFolder + QStringLiteral("/../lib/vornik");
+#ifdef VORNIK_BUILD_MODULE_DIR
+        folders << QStringLiteral(VORNIK_BUILD_MODULE_DIR);
+#endif
+    }
+    QStringList candidates;
+    for (const QString &folder : std::as_const(folders))
+        candidates << QDir(folder).filePath(QStringLiteral("vornik-ocr.so"));
+    return candidates;
+}
+
+// Loaded once, on whichever thread reads first, and never unloaded.
+const OcrModule &ocrModule()
+{
+    static const OcrModule module = [] {
+        OcrModule found;
+        found.problem = QStringLiteral("vornik-ocr.so was not found");
+        for (const QString &candidate : moduleCandidates()) {
+            if (!QFileInfo::exists(candidate))
+                continue;
+            auto *library = new QLibrary(candidate);
+            found.read = reinterpret_cast<OcrModule::Read>(library->resolve("vornik_ocr_read"));
+            found.release = reinterpret_cast<OcrModule::Free>(library->resolve("vornik_ocr_free"));
+            if (found.read && found.release)
+                return found;
+            found.problem = library->errorString();
+            delete library;
+        }
+        found.read = nullptr;
+        return found;
+    }();
+    return module;
+}
+
 QString tidied(const char *recognised)
 {
     // The engine ends paragraphs with empty lines and a form feed; none of it is text.
@@ -54,22 +109,26 @@ Result recognize(const QImage &picture)
     Result result;
     if (picture.isNull() || picture.width() < 2 || picture.height() < 2)
         return result;
-    auto engine = std::make_unique<tesseract::TessBaseAPI>();
-    if (engine->Init(nullptr, "eng", tesseract::OEM_LSTM_ONLY) != 0) {
+    const OcrModule &module = ocrModule();
+    if (!module.read) {
+        result.error = QCoreApplication::translate("TextRecognizer", "Vornik's text recognition could not be loaded: %1.")
+                           .arg(module.problem);
+        return result;
+    }
+    const Prepared prepared = preparedForReading(picture);
+    const QImage &grey = prepared.grey;
+    int noEngine = 0;
+    char *recognised = module.read(grey.constBits(), grey.width(), grey.height(), int(grey.bytesPerLine()),
+                                   prepared.resolution, &noEngine);
+    if (noEngine) {
         result.error = QCoreApplication::translate("TextRecognizer",
                                                    "Tesseract's English data (tesseract-ocr-eng) is not installed.");
         return result;
     }
-    // Screenshots hold scattered blocks of text rather than a page.
-    engine->SetPageSegMode(tesseract::PSM_AUTO);
-    const Prepared prepared = preparedForReading(picture);
-    const QImage &grey = prepared.grey;
-    engine->SetImage(grey.constBits(), grey.width(), grey.height(), 1, int(grey.bytesPerLine()));
-    engine->SetSourceResolution(prepared.resolution);
-    std::unique_ptr<char[]> recognised(engine->GetUTF8Text());
-    if (recognised)
-        result.text = tidied(recognised.get());
-    engine->End();
+    if (recognised) {
+        result.text = tidied(recognised);
+        module.release(recognised);
+    }
     return result;
 }
 
