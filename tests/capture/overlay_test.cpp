@@ -596,6 +596,8 @@ private slots:
         target = nullptr;
         vtest::stop(windowManager);
         windowManager = -1;
+    }
+
     // Ctrl+T puts the words of the selection on the clipboard, read from a window the
     // test draws; Ctrl+P pins the selection where it was, and the pinned picture moves
     // with a real drag, zooms with the wheel, copies with Ctrl+C and closes with Escape.
