@@ -20,6 +20,7 @@
 namespace {
 struct CommandLine {
     bool capture = false;
+    bool preferences = false;
     bool version = false;
     bool help = false;
     bool userId = false;
@@ -85,6 +86,8 @@ CommandLine parseCommandLine(int argc, char **argv)
         const char *argument = argv[i];
         if (std::strcmp(argument, "--capture") == 0)
             line.capture = true;
+        else if (std::strcmp(argument, "--preferences") == 0)
+            line.preferences = true;
         else if (std::strcmp(argument, "--version") == 0 || std::strcmp(argument, "-v") == 0)
             line.version = true;
         else if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0)
@@ -109,13 +112,15 @@ CommandLine parseCommandLine(int argc, char **argv)
 void printHelp(FILE *out)
 {
     std::fprintf(out,
-                 "Usage: vornik [--capture | --user-id | --version | --help]\n"
+                 "Usage: vornik [--capture | --preferences | --user-id | --version | --help]\n"
                  "       vornik --capture [--full | --window | --region X,Y,W,H]\n"
                  "                        [--copy | --save [PATH] | --upload | --output -] [--delay SECONDS]\n"
                  "       vornik --set-service URL [--ca-file FILE]\n"
                  "Vornik lives in the system tray: take, mark up and share screenshots.\n"
                  "\n"
                  "  --capture          start a capture in the running Vornik, or start Vornik capturing\n"
+                 "  --preferences      open the Preferences window of the running Vornik, or start\n"
+                 "                     Vornik with it open\n"
                  "    --full           take the whole display under the pointer, without the overlay\n"
                  "    --window         take the window under the pointer (needs a window manager that\n"
                  "                     lists its windows: X11)\n"
@@ -265,14 +270,17 @@ int runCaptureRequest(int argc, char **argv, const CaptureRequest &request)
 }
 
 // A later start hands its request to the running Vornik and ends.
-int passToRunningInstance(int argc, char **argv, SingleInstance &instance, bool capture)
+int passToRunningInstance(int argc, char **argv, SingleInstance &instance, const CommandLine &line)
 {
     QCoreApplication core(argc, argv);
-    if (!instance.sendToPrimary(capture ? QByteArrayLiteral("capture") : QByteArrayLiteral("activate"))) {
+    const QByteArray request = line.capture       ? QByteArrayLiteral("capture")
+                               : line.preferences ? QByteArrayLiteral("preferences")
+                                                  : QByteArrayLiteral("activate");
+    if (!instance.sendToPrimary(request)) {
         std::fprintf(stderr, "vornik: another Vornik holds %s but does not answer\n", qPrintable(instance.lockPath()));
         return 1;
     }
-    if (!capture)
+    if (request == "activate")
         std::fprintf(stderr, "Vornik is already running; its window is open.\n");
     return 0;
 }
@@ -322,7 +330,7 @@ int main(int argc, char **argv)
 
     SingleInstance instance;
     if (!instance.tryLock())
-        return passToRunningInstance(argc, argv, instance, line.capture);
+        return passToRunningInstance(argc, argv, instance, line);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vornik"));
@@ -340,6 +348,8 @@ int main(int argc, char **argv)
             delegate.requestCapture();
         else if (message == "activate")
             delegate.showLauncherWindow(); // `vornik` again: the way in without a tray
+        else if (message == "preferences")
+            delegate.openPreferences();
         else if (message == "settings")
             Preferences::standard().synchronize(); // reads what `vornik --set-service` wrote
     });
@@ -356,8 +366,10 @@ int main(int argc, char **argv)
                                  answering->answer(id, answer);
                          });
                      });
-    QTimer::singleShot(0, &delegate, [&delegate, capture = line.capture] {
+    QTimer::singleShot(0, &delegate, [&delegate, capture = line.capture, preferences = line.preferences] {
         delegate.start(capture);
+        if (preferences)
+            delegate.openPreferences();
         if (capture)
             delegate.requestCapture();
     });

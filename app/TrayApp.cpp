@@ -5,6 +5,7 @@
 #include "app/CapturePermission.h"
 #include "app/StatusIconEngine.h"
 #include "app/PermissionWindow.h"
+#include "app/PreferencesWindow.h"
 #include "service/WebPages.h"
 #include "app/GlobalHotKeys.h"
 #include "app/LauncherWindow.h"
@@ -18,6 +19,8 @@
 #include "output/OverlayActions.h"
 #include "editor/EditorWindow.h"
 #include "helpers/Links.h"
+#include "helpers/PinWindow.h"
+#include "output/TextCopy.h"
 #include "helpers/ResourceImages.h"
 #include "history/HistoryWindow.h"
 #include "service/ServiceConfiguration.h"
@@ -69,6 +72,7 @@ TrayApp::~TrayApp()
 {
     m_services.desktop.notifier->setFallback({});
     delete m_launcher.data(); // its buttons follow the status menu's entries
+    delete m_preferencesWindow.data();
     delete m_statusMenu; // has no parent widget; owns the tools, banner and history menus
 }
 
@@ -145,7 +149,7 @@ void TrayApp::setupHotKeys()
 
 void TrayApp::registerHotKeys()
 {
-    hotKeys->registerHotKeys();
+    m_unboundHotKeys = hotKeys->registerHotKeys();
     m_hotKeysRegistered = true;
     emit hotKeysRegisteredChanged(true);
 }
@@ -174,15 +178,18 @@ void TrayApp::buildStatusMenu()
                      &TrayApp::openHelpPage);
         m_statusMenu->addSeparator();
     }
-    QAction *capture = addMenuEntry(m_statusMenu, captureEntryTitle(GlobalHotKeys::boundKeyNames()), &TrayApp::takeScreenshot);
+    m_captureEntry = addMenuEntry(m_statusMenu, captureEntryTitle(GlobalHotKeys::boundKeyNames()),
+                                  &TrayApp::takeScreenshot);
     m_statusMenu->addSeparator();
 
     auto *tools = new QMenu(QStringLiteral("Vornik tools"), m_statusMenu);
     m_statusMenu->addMenu(tools);
     m_statusMenu->addSeparator();
     QAction *quit = addMenuEntry(m_statusMenu, QStringLiteral("Quit Vornik"), &TrayApp::quit);
+    m_statusMenu->addSeparator();
+    QAction *preferences = addMenuEntry(m_statusMenu, preferencesTitle, &TrayApp::openPreferences);
 
-    QAction *login = addMenuEntry(tools, loginItemTitle, &TrayApp::loginAtStartup);
+    m_loginEntry = addMenuEntry(tools, loginItemTitle, &TrayApp::loginAtStartup);
     addMenuEntry(tools, QStringLiteral("Restart"), &TrayApp::restart);
     tools->addSeparator();
     auto *banner = new QMenu(QStringLiteral("Banner settings"), tools);
@@ -201,7 +208,7 @@ void TrayApp::buildStatusMenu()
     // history window, which the launcher window offers directly.
     auto *history = new QAction(RecentUploadsMenu::allHistoryTitle(), m_statusMenu);
     connect(history, &QAction::triggered, this, [this, history] { openAllHistory(history); });
-    m_launcherEntries = {capture, history, bannerWindow, login, quit};
+    m_launcherEntries = {m_captureEntry, history, bannerWindow, preferences, m_loginEntry, quit};
 }
 
 QString captureEntryTitle(const QStringList &keyNames)
@@ -392,6 +399,16 @@ void TrayApp::actOnSelection(const CaptureChoice &choice)
     case CaptureChoice::Action::Copy:
         m_overlayActions.copySelectionToClipboard(choice.picture);
         break;
+    case CaptureChoice::Action::Pin:
+        // Where the region was, so the pinned picture covers what it shows at first.
+        PinWindow::pin(choice.picture,
+                       (choice.screen ? choice.screen->geometry().topLeft() : QPoint())
+                           + choice.region.topLeft().toPoint(),
+                       m_services.desktop);
+        break;
+    case CaptureChoice::Action::CopyText:
+        copyRecognisedText(m_services.desktop, choice.picture);
+        break;
     }
 }
 
@@ -452,9 +469,13 @@ void TrayApp::loginAtStartup(QObject *sender)
     auto *entry = qobject_cast<QAction *>(sender);
     if (!entry)
         return;
+    setRunAtLogin(entry->text() == addLoginItemTitle);
+}
+
+bool TrayApp::setRunAtLogin(bool adding)
+{
     // The title and the stored value change only once the autostart entry really has:
     // a menu that claims a login item the session will not start is worse than none.
-    const bool adding = entry->text() == addLoginItemTitle;
     const bool changed = adding ? Autostart::addLoginItem(m_executablePath) : Autostart::removeLoginItem();
     if (!changed) {
         m_services.desktop.notifier->post(QStringLiteral("Login Item Error"),
@@ -462,11 +483,41 @@ void TrayApp::loginAtStartup(QObject *sender)
                                                  "%1 could not be written.").arg(Autostart::entryPath())
                                 : QStringLiteral("Vornik could not remove itself from the programs started at "
                                                  "login: %1 could not be removed.").arg(Autostart::entryPath()));
-        return;
+        return false;
     }
-    entry->setText(adding ? removeLoginItemTitle : addLoginItemTitle);
+    loginItemTitle = adding ? removeLoginItemTitle : addLoginItemTitle;
+    if (m_loginEntry)
+        m_loginEntry->setText(loginItemTitle);
     preferences.setInteger(SettingsKeys::runAtLogin, adding ? 1 : 0);
-    loginItemTitle = entry->text();
+    return true;
+}
+
+QStringList TrayApp::rebindHotKeys()
+{
+    if (m_hotKeysRegistered)
+        m_unboundHotKeys = hotKeys->registerHotKeys();
+    if (m_captureEntry)
+        m_captureEntry->setText(captureEntryTitle(GlobalHotKeys::boundKeyNames()));
+    return m_unboundHotKeys;
+}
+
+PreferencesWindow *TrayApp::preferencesWindow() const
+{
+    return m_preferencesWindow;
+}
+
+void TrayApp::openPreferences(QObject *)
+{
+    if (!m_preferencesWindow) {
+        PreferencesHooks hooks;
+        hooks.setRunAtLogin = [this](bool on) { return setRunAtLogin(on); };
+        hooks.rebindHotKeys = [this] { return rebindHotKeys(); };
+        hooks.unboundHotKeys = [this] { return m_unboundHotKeys; };
+        m_preferencesWindow = new PreferencesWindow(std::move(hooks), m_services.desktop);
+    }
+    m_preferencesWindow->show();
+    m_preferencesWindow->raise();
+    m_preferencesWindow->activateWindow();
 }
 
 void TrayApp::restart(QObject *)

@@ -23,7 +23,7 @@ class ScreenCapture;
 class SingleInstance;
 class PermissionWindowContent;
 class GlobalHotKeys;
-
+class PreferencesWindow;
 class RecentUploadsMenu;
 class UnsentUploadsMenu;
 
@@ -54,6 +54,8 @@ public:
     QString loginItemTitle;
     const QString addLoginItemTitle = QStringLiteral("Run Vornik at startup");
     const QString removeLoginItemTitle = QStringLiteral("Do not run Vornik at startup");
+    // The last entry of the status menu, after all the others.
+    const QString preferencesTitle = tr("Preferences…");
     Preferences &preferences;
     PermissionWindowContent *permissionContent = nullptr;
     // Given up before a restart so the successor can take over.
@@ -88,6 +90,15 @@ public:
     QString statusItemTitle() const { return m_statusTitle; }
     QString statusItemToolTip() const { return m_statusToolTip; }
     bool hotKeysRegistered() const { return m_hotKeysRegistered; }
+    // The Preferences window while it is open, else null.
+    PreferencesWindow *preferencesWindow() const;
+
+    // Adds or removes the autostart entry, keeping the tools menu's login entry and the
+    // stored choice in step; false (and a notification) when the entry did not change.
+    bool setRunAtLogin(bool runAtLogin);
+    // Binds the capture keys the settings hold now, where the desktop has a back end
+    // for them, and names them in the capture entry; the names of keys left unbound.
+    QStringList rebindHotKeys();
 
     // The short version string; "triedonce" + version gates the first capture of
     // each version. Tests set another to act as an updated installation.
@@ -116,6 +127,8 @@ public slots:
     void changeBannerColor(QObject *sender = nullptr);
     void changeBannerImage(QObject *sender = nullptr);
     void setToDefaultBanner(QObject *sender = nullptr);
+    // Opens the Preferences window, or brings the open one to the front.
+    void openPreferences(QObject *sender = nullptr);
     void menuWillOpen();
     // Asks for the sharing service's address and stores it, as `vornik --set-service`
     // does; a failed upload offers it when no service is set up.
@@ -157,11 +170,15 @@ private:
     QList<QAction *> m_launcherEntries;
     QPointer<LauncherWindow> m_launcher;
     QPointer<EditorWindow> m_editorGuard;
+    QPointer<PreferencesWindow> m_preferencesWindow;
+    QAction *m_captureEntry = nullptr;
+    QAction *m_loginEntry = nullptr;
     QString m_statusTitle;
     QString m_statusToolTip = QStringLiteral("Vornik");
     QString m_version;
     QString m_executablePath;
     bool m_hotKeysRegistered = false;
+    QStringList m_unboundHotKeys;   // chosen capture keys the last binding could not grab
     std::function<void()> m_captureStarter;
     ScriptedCapture *m_scripted = nullptr;
     int m_countdowns = 0;          // countdowns running now

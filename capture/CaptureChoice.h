@@ -8,7 +8,7 @@
 // What the user chose in the capture overlays: a region of one display's frozen
 // picture and what to do with it.
 struct CaptureChoice {
-    enum class Action { Edit, Save, Upload, Copy };
+    enum class Action { Edit, Save, Upload, Copy, Pin, CopyText };
 
     Action action = Action::Edit;
     // The region at the display's device pixel ratio (so it may hold more pixels than

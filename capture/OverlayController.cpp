@@ -96,6 +96,14 @@ void OverlayController::setUpWindow()
     for (QToolButton *button : {editButton.data(), saveButton.data(), uploadButton.data(), copyButton.data(),
                                 cancelButton.data()})
         column->addWidget(button);
+    // Pin and copy text come after the window's own five, set apart by a gap.
+    pinButton = makeButton(QStringLiteral("overlay-pin"), tr("Pin selection to the screen"), &OverlayController::pin,
+                           QKeySequence(Qt::CTRL | Qt::Key_P));
+    copyTextButton = makeButton(QStringLiteral("overlay-text"), tr("Copy text in the selection"),
+                                &OverlayController::copyText, QKeySequence(Qt::CTRL | Qt::Key_T));
+    column->addSpacing(6);
+    column->addWidget(pinButton);
+    column->addWidget(copyTextButton);
 
     selectionView->setSelectionBox(selectionBox);
     selectionView->setStatusLabel(statusLabel);
@@ -211,6 +219,10 @@ bool OverlayController::handleSelectionKey(QKeyEvent *event)
         copy();
     else if (event->matches(QKeySequence::Save))
         save();
+    else if (event->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_P))
+        pin();
+    else if (event->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_T))
+        copyText();
     else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
              && !(event->modifiers() & ~(Qt::KeypadModifier)))
         edit();
@@ -325,4 +337,16 @@ void OverlayController::copy()
 void OverlayController::cancel()
 {
     emit cancelRequested();
+}
+
+void OverlayController::pin()
+{
+    if (selectionBox && selectionView)
+        emit actionChosen(CaptureChoice::Action::Pin);
+}
+
+void OverlayController::copyText()
+{
+    if (selectionBox && selectionView)
+        emit actionChosen(CaptureChoice::Action::CopyText);
 }

@@ -52,6 +52,8 @@ public:
     QPointer<QToolButton> uploadButton;
     QPointer<QToolButton> copyButton;
     QPointer<QToolButton> cancelButton;
+    QPointer<QToolButton> pinButton;
+    QPointer<QToolButton> copyTextButton;
     QPointer<QLabel> statusLabel;
     QPointer<SelectionView> selectionView;
     QPointer<SelectionBox> selectionBox;
@@ -73,9 +75,9 @@ public:
     // outside the box).
     bool showsCrosshair() const;
 
-    // A key for the selection: Ctrl+C copies, Ctrl+S saves, Enter edits, the arrow
-    // keys move it and with Ctrl resize it. Returns false for other keys and when
-    // nothing is selected.
+    // A key for the selection: Ctrl+C copies, Ctrl+S saves, Ctrl+P pins, Ctrl+T copies
+    // its text, Enter edits, the arrow keys move it and with Ctrl resize it. Returns
+    // false for other keys and when nothing is selected.
     bool handleSelectionKey(QKeyEvent *event);
     // Selects the whole display.
     void selectWholeDisplay();
@@ -93,6 +95,8 @@ public slots:
     void upload();
     void copy();
     void cancel();
+    void pin();
+    void copyText();
 
 signals:
     // The user chose what to do with the selection.

@@ -7,6 +7,8 @@
 #include "editor/tools/ToolTable.h"
 #include "helpers/Links.h"
 #include "output/EditorActions.h"
+#include "output/TextCopy.h"
+#include "helpers/PinWindow.h"
 #include "helpers/NamedColors.h"
 #include "service/ServiceConfiguration.h"
 #include "platform/SettingsKeys.h"
@@ -482,6 +484,10 @@ void EditorWindow::runSegmentAction(SegmentAction action, int segment, bool text
     case SegmentAction::Help:
         openHelp(segment);
         break;
+    case SegmentAction::Pin:
+    case SegmentAction::CopyText:
+        shareRendering(action);
+        break;
     case SegmentAction::None:
     case SegmentAction::Spacer:
         break;
@@ -556,6 +562,23 @@ void EditorWindow::exportImage(SegmentAction way)
         canvasView->history().setClean();
         close();
     }
+}
+
+// Pin and copy text take the picture as it would be exported and leave the editor open:
+// neither is a way out of it.
+void EditorWindow::shareRendering(SegmentAction way)
+{
+    choosePointer();
+    const QImage rendering = canvasView ? canvasView->renderExport(canvasView->figuresOnCanvas()) : QImage();
+    if (rendering.isNull())
+        return;
+    if (way == SegmentAction::CopyText) {
+        copyRecognisedText(m_desktop, rendering);
+        return;
+    }
+    // Over the picture's place on the canvas, so it seems to lift off the editor.
+    const QPoint topLeft = canvasView->mapToGlobal(QPoint(0, 0)) + QPoint(24, 24);
+    PinWindow::pin(rendering, topLeft, m_desktop);
 }
 
 // Shows `popover` under the tool bar, pointing at the place of the click; a click made

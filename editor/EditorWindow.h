@@ -107,6 +107,7 @@ private:
     // The tool bar segment that shows the color of `target`, or null.
     ToolBarSegment *swatch(ColorPaletteView::Target target) const;
     void exportImage(SegmentAction way);
+    void shareRendering(SegmentAction way);
     void choosePointer();
     void setTool(ToolKind tool);
     bool belongsToThisWindow(QObject *object) const;

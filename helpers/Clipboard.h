@@ -42,6 +42,9 @@ public:
 
     // Offers `link` as text/plain.
     virtual void putLink(const QString &link, Outcome outcome = {});
+    // Offers any other text as text/plain: the same offer as a link's, so a Clipboard
+    // handed in by a test sees it through putLink.
+    void putText(const QString &text, Outcome outcome = {}) { putLink(text, std::move(outcome)); }
 
     // The formats of one offer, each with its bytes, and the picture for Qt programs.
     struct Offer {

@@ -1,5 +1,8 @@
 #include "output/OverlayActions.h"
 
+#include "platform/Preferences.h"
+#include "platform/SettingsKeys.h"
+
 #include "output/UploadHandOff.h"
 #include "helpers/ImageOutput.h"
 #include "helpers/OutputMessages.h"
@@ -122,7 +125,10 @@ void OverlayActions::saveSelectionLocally(const QImage &selection)
                 postOutputMessage(*desktop.notifier, OutputMessage::SaveFailed, saved.error + keptAt, NotificationSubject(saved.kept));
                 return;
             }
-            desktop.opener->openUrl(QUrl::fromLocalFile(saved.path));
+            // Opened unless the user turned it off in the preferences ("opensavedfile" 0).
+            const Preferences &preferences = Preferences::standard();
+            if (!preferences.hasKey(SettingsKeys::openSavedFile) || preferences.integerForKey(SettingsKeys::openSavedFile) != 0)
+                desktop.opener->openUrl(QUrl::fromLocalFile(saved.path));
         });
 }
 

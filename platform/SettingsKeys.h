@@ -40,4 +40,11 @@ inline constexpr QLatin1String fontSize{"fontsize"};
 inline constexpr QLatin1String saveFolder{"savefolder"};
 inline constexpr QLatin1String lastSaveFolder{"lastsavefolder"};
 
+// The two keys that start a capture, each as a key sequence's portable text
+// ("Ctrl+Shift+9"); absent: the standard Ctrl+Shift+9 and Ctrl+F9; empty: no key.
+inline constexpr QLatin1String captureHotKey1{"capturehotkey1"};
+inline constexpr QLatin1String captureHotKey2{"capturehotkey2"};
+// 1 or absent: the overlay's save opens the saved file; 0: it does not.
+inline constexpr QLatin1String openSavedFile{"opensavedfile"};
+
 } // namespace SettingsKeys

@@ -15,7 +15,7 @@ class X11HotKey : public QObject, public QAbstractNativeEventFilter
     Q_OBJECT
 public:
     // Modifier bits as X writes them.
-    enum Modifier : quint16 { Shift = 0x1, Control = 0x4, Alt = 0x8 };
+    enum Modifier : quint16 { Shift = 0x1, Control = 0x4, Alt = 0x8, Super = 0x40 };
 
     // Grabs `keysym` with `modifiers`. Null when there is no X11 connection or the key
     // does not exist; a combination another program holds is reported on stderr

@@ -21,6 +21,9 @@ $SUDO apt-get install -y -q --no-install-recommends \
   desktop-file-utils fonts-dejavu-core libglib2.0-bin \
   scdoc dpkg-dev file lintian appstream systemd man-db bsdextrautils \
   xdg-desktop-portal
+# Copy text: Tesseract's library with its English data, and its command line, which
+# bench/ocr_bench runs beside the library on the same picture.
+$SUDO apt-get install -y -q --no-install-recommends libtesseract-dev tesseract-ocr tesseract-ocr-eng
 # The Wayland end-to-end tests: sway headless (wlroots, pixman renderer) with the real
 # screenshot portal (-wlr implements Screenshot, -gtk Access; the front end exports
 # Screenshot only when some back end implements Access), PipeWire (the wlr back end

@@ -72,6 +72,20 @@ void sendForReply(const QString &url, const MultipartForm *form, ReplyHandler do
     send(url, form, [done = std::move(done)](const HttpResponse &response) { done(replyFrom(response)); });
 }
 
+void sendProbe(const QString &url, const QString &caFile, ShareClient::Completion completion)
+{
+    HttpRequest request;
+    request.url = url;
+    request.caFile = caFile;
+    request.stalledTransferMs = ShareClient::stalledTransferLimitMs();
+    HttpTransport::shared().start(request, [completion = std::move(completion)](const HttpResponse &response) {
+        const ShareReply reply = replyFrom(response);
+        // Like every completion, after the call that started it has returned.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [completion, reply] { completion(reply); }, Qt::QueuedConnection);
+    });
+}
+
 // One salt request and the request that spends its token. The queue starts it; it
 // asks for the salt, sends the second request, hands the reply to the completion on
 // a later turn of the event loop, tells the queue it is done and deletes itself.
@@ -240,6 +254,11 @@ QString ShareClient::getUserID()
 void ShareClient::fetchSalt(Completion completion)
 {
     startChain({}, std::move(completion));
+}
+
+void ShareClient::probeSalt(const QString &baseURL, const QString &caFile, Completion completion)
+{
+    sendProbe(baseURL + QStringLiteral("salt/"), caFile, std::move(completion));
 }
 
 void ShareClient::uploadFile(const QString &path, Completion completion)

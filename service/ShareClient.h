@@ -41,6 +41,10 @@ public:
     // Asks for a salt alone. The reply's body is the salt as received; its token is
     // tokenForSalt of those bytes.
     static void fetchSalt(Completion completion);
+    // Asks the service at `baseURL` (ending in "/") for a salt, trusting `caFile` too
+    // when given: a check of an address before it is stored. Runs beside the queue,
+    // since it spends no token.
+    static void probeSalt(const QString &baseURL, const QString &caFile, Completion completion);
 
     // Salt, then a multipart POST of the file at `path`. On success the body is the
     // image's address without scheme. A missing file ends with FileMissing and an

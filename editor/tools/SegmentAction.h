@@ -14,4 +14,6 @@ enum class SegmentAction {
     LineColor,      // swatches that open the color palette for their color
     FillColor,
     Help,           // opens the help page its tool tip names
+    Pin,            // pins the edited picture to the screen; the editor stays open
+    CopyText,       // puts the text read from the edited picture on the clipboard
 };

@@ -15,6 +15,8 @@
 #include "editor/tools/TextTool.h"
 #include "helpers/ResourceImages.h"
 
+#include <QCoreApplication>
+
 QList<ToolDescriptor> ToolTable::standardSegments()
 {
     using A = SegmentAction;
@@ -51,6 +53,10 @@ QList<ToolDescriptor> ToolTable::standardSegments()
          makeTool<HighlighterTool>},
         {K::Counter, A::None, {}, QKeySequence(Qt::Key_N), QStringLiteral("Numbered marker"), makeTool<CounterTool>},
         {K::Pen, A::None, {}, QKeySequence(Qt::Key_P), QStringLiteral("Pen"), makeTool<PenTool>},
+        {{}, A::Pin, QStringLiteral("tools/tool-pin"), QKeySequence(Qt::CTRL | Qt::Key_P),
+         QCoreApplication::translate("ToolTable", "Pin to the screen"), {}},
+        {{}, A::CopyText, QStringLiteral("tools/tool-copytext"), QKeySequence(Qt::CTRL | Qt::Key_T),
+         QCoreApplication::translate("ToolTable", "Copy the text in the picture"), {}},
     };
 }
 

@@ -18,8 +18,9 @@ set(CPACK_DEBIAN_VORNIK_PACKAGE_NAME vornik)
 set(CPACK_DEBIAN_VORNIK_PACKAGE_SECTION graphics)
 # Loaded at run time through Qt's image plugins, so dpkg-shlibdeps cannot see it: the
 # SVG reader for the pictures in the resources. (The X11 platform plugin comes with
-# libqt6gui6, which the program links.)
-set(CPACK_DEBIAN_VORNIK_PACKAGE_DEPENDS "libqt6svg6 (>= 6.4)")
+# libqt6gui6, which the program links.) Copy text reads with Tesseract's English data,
+# which the library (from shlibdeps) does not pull in.
+set(CPACK_DEBIAN_VORNIK_PACKAGE_DEPENDS "libqt6svg6 (>= 6.4), tesseract-ocr-eng")
 set(CPACK_DEBIAN_VORNIK_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_VORNIK_PACKAGE_SUGGESTS "vornik-server")
 set(CPACK_COMPONENT_VORNIK_DESCRIPTION "take, mark up and share screenshots from the system tray

@@ -165,7 +165,7 @@ private slots:
                                       QStringLiteral("Vornik ") + version + QStringLiteral(" help"),
                                       QStringLiteral("---"), QStringLiteral("Take Vornik ... Ctrl+Shift+9 or Ctrl+F9"),
                                       QStringLiteral("---"), QStringLiteral("Vornik tools"), QStringLiteral("---"),
-                                      QStringLiteral("Quit Vornik")}));
+                                      QStringLiteral("Quit Vornik"), QStringLiteral("---"), QStringLiteral("Preferences…")}));
         QVERIFY(menu->geometry().contains(QPoint(41, 41)));
         menu->close();
         QTRY_VERIFY_WITH_TIMEOUT(!menu->isVisible(), 10000);

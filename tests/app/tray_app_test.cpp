@@ -9,11 +9,18 @@
 #include "platform/Autostart.h"
 #include "platform/SingleInstance.h"
 #include "tests/harness/FakeAppServices.h"
+#include "app/PreferencesWindow.h"
+#include "helpers/SaveFolder.h"
 #include "tests/harness/NotificationRecorder.h"
+#include "tests/harness/ServerProcess.h"
 #include "tests/harness/TestMain.h"
 #include "helpers/ResourceImages.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QDir>
 #include <QFile>
 #include <QIcon>
@@ -187,7 +194,8 @@ private slots:
         QCOMPARE(titlesOf(delegate->statusMenu()),
                  (QStringList{QStringLiteral("About/Usage Video For Vornik ") + version, QStringLiteral("---"),
                               QStringLiteral("Take Vornik ... Ctrl+Shift+9 or Ctrl+F9"), QStringLiteral("---"),
-                              QStringLiteral("Vornik tools"), QStringLiteral("---"), QStringLiteral("Quit Vornik")}));
+                              QStringLiteral("Vornik tools"), QStringLiteral("---"), QStringLiteral("Quit Vornik"),
+                              QStringLiteral("---"), QStringLiteral("Preferences…")}));
         QMenu *tools = submenuTitled(delegate->statusMenu(), QStringLiteral("Vornik tools"));
         QVERIFY(tools);
         QCOMPARE(titlesOf(tools), (QStringList{QStringLiteral("Run Vornik at startup"), QStringLiteral("Restart"),
@@ -236,10 +244,10 @@ private slots:
         for (const QToolButton *button : buttons)
             titles << button->text();
         QCOMPARE(titles, (QStringList{QStringLiteral("Take Vornik ... Ctrl+Shift+9 or Ctrl+F9"), QStringLiteral("View all history"),
-                                      QStringLiteral("Banner window ...."), QStringLiteral("Run Vornik at startup"),
-                                      QStringLiteral("Quit Vornik")}));
-        buttons.at(3)->click();
-        QTRY_COMPARE(buttons.at(3)->text(), QStringLiteral("Do not run Vornik at startup"));
+                                      QStringLiteral("Banner window ...."), QStringLiteral("Preferences…"),
+                                      QStringLiteral("Run Vornik at startup"), QStringLiteral("Quit Vornik")}));
+        buttons.at(4)->click();
+        QTRY_COMPARE(buttons.at(4)->text(), QStringLiteral("Do not run Vornik at startup"));
         QVERIFY(!window->isVisible());
         QCOMPARE(storedValue(QStringLiteral("lunchAtStartup")).toInt(), 1);
         m_delegate->showLauncherWindow();
@@ -263,13 +271,13 @@ private slots:
         m_desktop.captureBackendPresent = false;
         TrayApp *delegate = start();
         const QStringList titles = titlesOf(delegate->statusMenu());
-        QCOMPARE(titles.size(), 9);
+        QCOMPARE(titles.size(), 11);
         QCOMPARE(titles.at(2), QStringLiteral("Vornik ") + delegate->shortVersionString() + QStringLiteral(" help"));
         QCOMPARE(titles.at(3), QStringLiteral("---"));
         QCOMPARE(titles.at(4), QStringLiteral("Take Vornik ... Ctrl+Shift+9 or Ctrl+F9"));
         // Built once: granting later does not remove the entry.
         m_desktop.captureBackendPresent = true;
-        QCOMPARE(titlesOf(delegate->statusMenu()).size(), 9);
+        QCOMPARE(titlesOf(delegate->statusMenu()).size(), 11);
 
         entryTitled(delegate->statusMenu(), titles.at(2))->trigger();
         entryTitled(delegate->statusMenu(), titles.at(0))->trigger();
@@ -533,6 +541,67 @@ private slots:
 
         entryTitled(delegate->statusMenu(), QStringLiteral("Quit Vornik"))->trigger();
         QCOMPARE(terminated, 2);
+    }
+
+    // The Preferences window from the menu: the service test against a real server on
+    // loopback (with and without its certificate, and stopped), and every other setting
+    // landing in the settings file and the tools menu. The hot keys' recorders are
+    // tested with real keys in the hot key suite.
+    void preferencesWindowTestsTheServiceAndStoresEachSetting()
+    {
+        TrayApp *delegate = start();
+        entryTitled(delegate->statusMenu(), QStringLiteral("Preferences…"))->trigger();
+        QPointer<PreferencesWindow> window = delegate->preferencesWindow();
+        QVERIFY(window && window->isVisible());
+        entryTitled(delegate->statusMenu(), QStringLiteral("Preferences…"))->trigger();
+        QCOMPARE(delegate->preferencesWindow(), window.data());   // one window, brought forward
+
+        vtest::ServerProcess server;
+        QVERIFY(server.start());
+        const auto typeAndTest = [&](const QString &address, const QString &certificate) {
+            window->serviceEdit->setText(address);
+            window->certificateEdit->setText(certificate);
+            emit window->certificateEdit->editingFinished();
+            QSignalSpy tested(window.data(), &PreferencesWindow::serviceTested);
+            QTest::mouseClick(window->testButton, Qt::LeftButton);
+            [&] { QTRY_COMPARE_WITH_TIMEOUT(tested.size(), 1, 20000); }();
+            return window->serviceResult->text();
+        };
+        QCOMPARE(typeAndTest(server.baseUrl(), server.caFile()), server.baseUrl() + QStringLiteral(" works: it handed out a salt."));
+        QCOMPARE(storedValue(QStringLiteral("serviceurl")).toString(), server.baseUrl());
+        QCOMPARE(storedValue(QStringLiteral("servicecafile")).toString(), server.caFile());
+        if (!qEnvironmentVariableIsEmpty("VORNIK_TEST_SHOTS"))
+            window->grab().save(qEnvironmentVariable("VORNIK_TEST_SHOTS") + QStringLiteral("/preferences.png"));
+        QVERIFY(typeAndTest(server.baseUrl(), QString()).startsWith(QStringLiteral("No answer from ") + server.baseUrl()));
+        QVERIFY(server.stop());
+        QVERIFY(typeAndTest(server.baseUrl(), server.caFile()).startsWith(QStringLiteral("No answer from ")));
+        // Not an address: nothing is stored and nothing is asked.
+        QVERIFY(typeAndTest(QStringLiteral("ftp://x"), QString()).startsWith(QStringLiteral("Cannot test: ")));
+        QCOMPARE(storedValue(QStringLiteral("serviceurl")).toString(), server.baseUrl());
+
+        const QString folder = QDir::tempPath() + QStringLiteral("/shots here");
+        window->saveFolderEdit->setText(folder);
+        emit window->saveFolderEdit->editingFinished();
+        QCOMPARE(SaveFolder::folder(), folder);
+
+        QMenu *tools = submenuTitled(delegate->statusMenu(), QStringLiteral("Vornik tools"));
+        window->runAtLoginBox->click();
+        QVERIFY(QFile::exists(Autostart::entryPath()));
+        QCOMPARE(tools->actions().first()->text(), QStringLiteral("Do not run Vornik at startup"));
+        QCOMPARE(storedValue(QStringLiteral("lunchAtStartup")).toInt(), 1);
+        // An entry that cannot be removed keeps the box ticked.
+        QFile::remove(Autostart::entryPath());
+        QVERIFY(QDir().mkpath(Autostart::entryPath() + QStringLiteral("/held")));
+        window->runAtLoginBox->click();
+        QVERIFY(window->runAtLoginBox->isChecked());
+        QCOMPARE(storedValue(QStringLiteral("lunchAtStartup")).toInt(), 1);
+        QVERIFY(QDir(Autostart::entryPath()).removeRecursively());
+
+        QVERIFY(window->openSavedBox->isChecked());
+        window->openSavedBox->click();
+        QCOMPARE(storedValue(QStringLiteral("opensavedfile")).toInt(), 0);
+        window->close();
+        QTRY_VERIFY(window.isNull());
     }
 
 private:

@@ -3,12 +3,17 @@
 #include "app/TrayApp.h"
 #include "tests/harness/FakeAppServices.h"
 #include "app/GlobalHotKeys.h"
+#include "app/PreferencesWindow.h"
+#include "platform/Preferences.h"
 #include "capture/OverlayController.h"
 #include "capture/OverlayWindow.h"
 #include "capture/ScreenCapture.h"
 #include "platform/X11HotKey.h"
 #include "tests/capture/CaptureTestSupport.h"
 
+#include <QKeySequenceEdit>
+#include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QWindow>
 #include <X11/keysym.h>
@@ -107,7 +112,7 @@ private slots:
     {
         delegate = new TrayApp(vtest::fixedAppServices());
         delegate->setCaptureStarter([this] { ++captures; });
-        delegate->hotKeys->registerHotKeys();
+        delegate->start();
         QVERIFY(delegate->hotKeys->hotKey1);
         QVERIFY(delegate->hotKeys->hotKey2);
         QCOMPARE(X11HotKey::activeCount(), 2);
@@ -199,6 +204,49 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(sc->overlay(0)->showCount(), shows + 2, 10000);
         QVERIFY(xdotool({"key", "Escape"}));
         QTRY_VERIFY_WITH_TIMEOUT(!sc->overlay(0)->window()->isVisible(), 10000);
+    }
+
+    // The Preferences window's recorder: a key typed into it is bound at once in place
+    // of the old one; a key another program holds is refused and the old one stays.
+    void recordedHotKeyIsBoundAtOnce()
+    {
+        delegate->setCaptureStarter([this] { ++captures; });
+        delegate->openPreferences();
+        QPointer<PreferencesWindow> window = delegate->preferencesWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QKeySequenceEdit *recorder = window->hotKeyEdits[1];
+        QCOMPARE(recorder->keySequence(), QKeySequence(QStringLiteral("Ctrl+F9")));
+        const auto record = [&](const char *keys) {
+            recorder->setFocus();
+            QVERIFY(xdotool({"key", keys}));
+            QTRY_VERIFY_WITH_TIMEOUT(!recorder->hasFocus(), 10000);
+        };
+        const auto capturesBy = [&](const char *keys) {
+            // Ctrl+Shift+9 last: once its capture is in, the keys before it have been handled.
+            const int before = captures;
+            [&] { QVERIFY(xdotool({"key", keys, "ctrl+shift+9"})); }();
+            [&] { QTRY_VERIFY_WITH_TIMEOUT(captures > before, 10000); }();
+            return captures - before - 1;
+        };
+        record("ctrl+alt+k");
+        QCOMPARE(window->hotKeyResult->text(), QStringLiteral("Ctrl+Alt+K now starts a capture."));
+        QCOMPARE(Preferences::standard().stringForKey(QStringLiteral("capturehotkey2")), QStringLiteral("Ctrl+Alt+K"));
+        QVERIFY(delegate->statusMenu()->actions().at(2)->text().endsWith(QStringLiteral("Ctrl+Shift+9 or Ctrl+Alt+K")));
+        QCOMPARE(capturesBy("ctrl+alt+k"), 1);
+        QCOMPARE(capturesBy("ctrl+F9"), 0);
+
+        // Held by another program with Caps Lock on: the plain key still reaches the
+        // recorder, but this program cannot have it in every lock state.
+        OtherClient other;
+        QVERIFY(other.grab(XK_j, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_LOCK));
+        record("ctrl+alt+j");
+        QCOMPARE(window->hotKeyResult->text(),
+                 QStringLiteral("Ctrl+Alt+J is taken by another program; the capture key stays Ctrl+Alt+K."));
+        QCOMPARE(recorder->keySequence(), QKeySequence(QStringLiteral("Ctrl+Alt+K")));
+        QCOMPARE(Preferences::standard().stringForKey(QStringLiteral("capturehotkey2")), QStringLiteral("Ctrl+Alt+K"));
+        QCOMPARE(capturesBy("ctrl+alt+k"), 1);
+        other.ungrabAll();
+        window->close();
     }
 };
 

@@ -7,6 +7,7 @@
 #include "capture/SelectionView.h"
 #include "platform/TopLevelWindows.h"
 #include "editor/EditorWindow.h"
+#include "helpers/PinWindow.h"
 #include "platform/Preferences.h"
 #include "helpers/TempFolder.h"
 #include "helpers/DisplayInfo.h"
@@ -595,6 +596,77 @@ private slots:
         target = nullptr;
         vtest::stop(windowManager);
         windowManager = -1;
+    }
+
+    // Ctrl+T puts the words of the selection on the clipboard, read from a window the
+    // test draws; Ctrl+P pins the selection where it was, and the pinned picture moves
+    // with a real drag, zooms with the wheel, copies with Ctrl+C and closes with Escape.
+    void copyTextAndPinTheSelection()
+    {
+        NotificationRecorder recorder;
+        QVERIFY(recorder.isRegistered());
+        QLabel words(QStringLiteral("Vornik reads this line\nand the second one"));
+        words.setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+        words.setStyleSheet(QStringLiteral("background: white; color: black; font: 24px 'DejaVu Sans'; padding: 10px"));
+        words.move(2020, 630);
+        words.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&words));
+        OverlayController *c = sc->overlay(1);
+        const auto selectAndPress = [&](const QRectF &region, const char *keys) {
+            captureAndWait(4);
+            c->selectionView->setSelectionFrame(region);
+            c->window()->activateWindow();
+            [&] { QTRY_VERIFY_WITH_TIMEOUT(c->window()->isActiveWindow(), 5000); }();
+            [&] { QVERIFY(xdotool({"key", keys})); }();
+            [&] { QTRY_COMPARE_WITH_TIMEOUT(openOverlays(), 0, 10000); }();
+        };
+        selectAndPress(QRectF(QPointF(100, 630), words.size()), "ctrl+t");
+        QTRY_COMPARE_WITH_TIMEOUT(recorder.received.size(), 1, 60000);
+        QCOMPARE(recorder.received[0].summary, QStringLiteral("Text copied"));
+        QCOMPARE(recorder.received[0].body, QStringLiteral("Vornik reads this line"));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Vornik reads this line\nand the second one"));
+        words.setText(QString());
+        const QRect wordsOnScreen(QPoint(100, 630), words.size());
+        const auto blankOnScreen = [&] {
+            const QImage shown = ScreenGrabBackend().grabScreen(QGuiApplication::screens().at(1)).copy(wordsOnScreen);
+            for (int y = 0; y < shown.height(); ++y)
+                for (int x = 0; x < shown.width(); ++x)
+                    if (shown.pixel(x, y) != qRgb(255, 255, 255))
+                        return false;
+            return true;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(blankOnScreen(), 10000);
+        selectAndPress(QRectF(wordsOnScreen), "ctrl+t");   // white: no words
+        QTRY_COMPARE_WITH_TIMEOUT(recorder.received.size(), 2, 60000);
+        QCOMPARE(recorder.received[1].summary, QStringLiteral("No text found"));
+
+        words.hide();
+        QTRY_VERIFY_WITH_TIMEOUT(firstDifference(ScreenGrabBackend().grabScreen(QGuiApplication::screens().at(1)).copy(100, 630, 200, 150),
+                                                 expectedPattern(QRect(2020, 630, 200, 150))).isEmpty(), 10000);
+        selectAndPress(QRectF(100, 630, 200, 150), "ctrl+p");
+        QPointer<PinWindow> pin;
+        for (QWidget *window : QApplication::topLevelWidgets())
+            if (!pin)
+                pin = qobject_cast<PinWindow *>(window);
+        QVERIFY(pin && QTest::qWaitForWindowExposed(pin));
+        QCOMPARE(pin->geometry(), QRect(2020, 630, 200, 150));
+        QVERIFY(firstDifference(pin->picture(), expectedPattern(QRect(2020, 630, 200, 150))).isEmpty());
+        QVERIFY(xdotool({"mousemove", "2100", "700", "mousedown", "1", "mousemove", "2200", "760", "mousemove", "2250", "800", "mouseup", "1"}));
+        QTRY_COMPARE_WITH_TIMEOUT(pin->pos(), QPoint(2170, 730), 10000);
+        QVERIFY(xdotool({"mousemove", "2270", "805", "click", "4"}));   // a wheel notch up, at the picture's centre
+        QTRY_COMPARE_WITH_TIMEOUT(pin->size(), QSize(220, 165), 10000);
+        QVERIFY((pin->geometry().center() - QPoint(2270, 805)).manhattanLength() <= 1);
+        if (!qEnvironmentVariableIsEmpty("VORNIK_TEST_SHOTS"))
+            QGuiApplication::screens().at(1)->grabWindow(0, 150, 530, 500, 450).save(qEnvironmentVariable("VORNIK_TEST_SHOTS") + QStringLiteral("/pinned.png"));
+        QGuiApplication::clipboard()->clear();
+        pin->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(pin));
+        QVERIFY(xdotool({"key", "ctrl+c"}));
+        QTRY_VERIFY_WITH_TIMEOUT(QGuiApplication::clipboard()->mimeData()->hasImage(), 10000);
+        QVERIFY(firstDifference(qvariant_cast<QImage>(QGuiApplication::clipboard()->mimeData()->imageData()),
+                                expectedPattern(QRect(2020, 630, 200, 150))).isEmpty());
+        QVERIFY(xdotool({"key", "Escape"}));
+        QTRY_VERIFY_WITH_TIMEOUT(pin.isNull(), 10000);
     }
 
     void cleanUpRemovesOnlyScreenshots()

@@ -8,7 +8,11 @@
 #include "tests/harness/FakeDesktop.h"
 #include "tests/harness/TestMain.h"
 
+#include "helpers/PinWindow.h"
+
+#include <QClipboard>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <tuple>
@@ -97,11 +101,11 @@ private slots:
         Preferences::standard().setString(QStringLiteral("fillcolor"), QStringLiteral("olive"));
         EditorWindow &window = openEditorOnPattern();
         SegmentedToolBar *bar = window.buttonBar;
-        // The 19 segments of the table, then the five sharing tools.
-        QCOMPARE(bar->segmentCount(), 24);
+        // The 19 segments of the table, the five drawing tools added later, pin and copy text.
+        QCOMPARE(bar->segmentCount(), 26);
         QCOMPARE(bar->segmentToolTip(5), QStringLiteral("Rectangle"));
         QCOMPARE(bar->segmentToolTip(12), QStringLiteral("Text"));
-        for (int i = 0; i < 24; ++i) {
+        for (int i = 0; i < 26; ++i) {
             QCOMPARE(bar->segment(i)->accessibleName(), bar->segmentToolTip(i));
             QCOMPARE(bar->segmentToolTip(i).isEmpty(), i == 3 || i == 9);
         }
@@ -525,6 +529,41 @@ private slots:
         clickSegment(window, 2);
         QCOMPARE(closing.size(), 1);
         QTRY_VERIFY_WITH_TIMEOUT(editor.isNull(), 10000);   // deleted once closed
+    }
+
+    // Ctrl+T reads the words of the edited picture onto the clipboard and keeps the
+    // editor open; Ctrl+P pins the picture with its figures, and Escape unpins it.
+    void copyTextAndPinFromTheEditor()
+    {
+        QImage page(520, 90, QImage::Format_RGB32);
+        page.fill(Qt::white);
+        QPainter painter(&page);
+        painter.setFont(QFont(QStringLiteral("DejaVu Sans"), 22));
+        painter.drawText(page.rect(), Qt::AlignCenter, QStringLiteral("Pinned notes 42"));
+        painter.end();
+        settledNotifications();   // what earlier cases posted
+        EditorWindow &window = openEditor(page);
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(&window, Qt::Key_T, Qt::ControlModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::clipboard()->text(), QStringLiteral("Pinned notes 42"), 60000);
+        QCOMPARE(settledNotifications(), QStringList{QStringLiteral("Text copied")});
+        QVERIFY(editor);
+
+        QTest::keyClick(&window, Qt::Key_P, Qt::ControlModifier);
+        QPointer<PinWindow> pin;
+        for (QWidget *each : QApplication::topLevelWidgets())
+            if (!pin)
+                pin = qobject_cast<PinWindow *>(each);
+        QVERIFY(pin && pin->isVisible());
+        QCOMPARE(pin->picture(), window.canvasView->renderExport(window.canvasView->figuresOnCanvas()));
+        QVERIFY(pin->windowFlags().testFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint));
+        pin->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(pin));
+        QTest::keyClick(pin, Qt::Key_Escape);
+        QTRY_VERIFY(pin.isNull());
+        QVERIFY(editor);
     }
 };
 
