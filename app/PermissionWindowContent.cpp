@@ -48,9 +48,10 @@ void PermissionWindowContent::buildContent()
 {
     if (!m_view)
         return;
-    addLabel(QStringLiteral("Allow Vornik to share your screen."), QRect(30, 90, 400, 40), 18);
-    addLabel(QStringLiteral("Click 'Allow Vornik to Record Screen' to open System Preferences > Security & Privacy "
-                            "to grant access."),
+    addLabel(tr("Allow Vornik to share your screen."), QRect(30, 90, 400, 40), 18);
+    //: 'Allow Vornik to Record Screen' is the button of this window: use its translation.
+    addLabel(tr("Click 'Allow Vornik to Record Screen' to open System Preferences > Security & Privacy "
+                "to grant access."),
              QRect(30, 50, 400, 40), 10);
 
     // A 2-point border in the colour of header text, on a white page.
@@ -60,9 +61,9 @@ void PermissionWindowContent::buildContent()
     m_view->setStyleSheet(QStringLiteral("#permissionView { background: white; border: 2px solid %1; }")
                               .arg(border.name()));
 
-    QPushButton *allow = addButton(QStringLiteral("Allow Vornik to Record Screen"), QRect(225, 10, 200, 30));
-    QPushButton *cancel = addButton(QStringLiteral("Cancel"), QRect(15, 10, 100, 30));
-    QPushButton *help = addButton(QStringLiteral("Help"), QRect(120, 10, 100, 30));
+    QPushButton *allow = addButton(tr("Allow Vornik to Record Screen"), QRect(225, 10, 200, 30));
+    QPushButton *cancel = addButton(tr("Cancel"), QRect(15, 10, 100, 30));
+    QPushButton *help = addButton(tr("Help"), QRect(120, 10, 100, 30));
     connect(allow, &QPushButton::clicked, this, [this, allow] { preferencesButtonPressed(allow); });
     connect(cancel, &QPushButton::clicked, this, [this, cancel] { cancelButtonPressed(cancel); });
     connect(help, &QPushButton::clicked, this, [this, help] { helpButtonPressed(help); });

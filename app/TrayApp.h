@@ -50,8 +50,8 @@ public:
     ScreenCapture *screenCapture = nullptr;
     GlobalHotKeys *hotKeys = nullptr;
     QString loginItemTitle;
-    const QString addLoginItemTitle = QStringLiteral("Run Vornik at startup");
-    const QString removeLoginItemTitle = QStringLiteral("Do not run Vornik at startup");
+    const QString addLoginItemTitle = tr("Run Vornik at startup");
+    const QString removeLoginItemTitle = tr("Do not run Vornik at startup");
     Preferences &preferences;
     PermissionWindowContent *permissionContent = nullptr;
     // Given up before a restart so the successor can take over.
