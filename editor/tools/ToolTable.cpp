@@ -43,14 +43,14 @@ QList<ToolDescriptor> ToolTable::standardSegments()
         {{}, A::FillColor, {}, none, {}, {}},
         {{}, A::Help, QStringLiteral("tools/tool-help"), none, {}, {}},
         {K::Pixelate, A::None, {}, QKeySequence(Qt::Key_X),
-         QStringLiteral("Pixelate, to hide what is under it; a filled rectangle hides it for sure"),
+         QStringLiteral(QT_TRANSLATE_NOOP("EditorToolTips", "Pixelate, to hide what is under it; a filled rectangle hides it for sure")),
          makeTool<PixelateTool>},
         {K::Blur, A::None, {}, QKeySequence(Qt::Key_B),
-         QStringLiteral("Blur, to hide what is under it; a filled rectangle hides it for sure"), makeTool<BlurTool>},
-        {K::Highlighter, A::None, {}, QKeySequence(Qt::Key_H), QStringLiteral("Highlighter"),
+         QStringLiteral(QT_TRANSLATE_NOOP("EditorToolTips", "Blur, to hide what is under it; a filled rectangle hides it for sure")), makeTool<BlurTool>},
+        {K::Highlighter, A::None, {}, QKeySequence(Qt::Key_H), QStringLiteral(QT_TRANSLATE_NOOP("EditorToolTips", "Highlighter")),
          makeTool<HighlighterTool>},
-        {K::Counter, A::None, {}, QKeySequence(Qt::Key_N), QStringLiteral("Numbered marker"), makeTool<CounterTool>},
-        {K::Pen, A::None, {}, QKeySequence(Qt::Key_P), QStringLiteral("Pen"), makeTool<PenTool>},
+        {K::Counter, A::None, {}, QKeySequence(Qt::Key_N), QStringLiteral(QT_TRANSLATE_NOOP("EditorToolTips", "Numbered marker")), makeTool<CounterTool>},
+        {K::Pen, A::None, {}, QKeySequence(Qt::Key_P), QStringLiteral(QT_TRANSLATE_NOOP("EditorToolTips", "Pen")), makeTool<PenTool>},
     };
 }
 
