@@ -1,6 +1,7 @@
 #include "banner/ColorPanel.h"
 
 #include <QColorDialog>
+#include <QCoreApplication>
 #include <QPointer>
 
 namespace {
@@ -16,7 +17,7 @@ public:
             m_dialog = new QColorDialog();
             m_dialog->setAttribute(Qt::WA_DeleteOnClose, false);
             m_dialog->setOption(QColorDialog::NoButtons, true);
-            m_dialog->setWindowTitle(QStringLiteral("Colors"));
+            m_dialog->setWindowTitle(QCoreApplication::translate("ColorPanel", "Colors"));
         }
         // One target at a time, as with a shared panel: the last caller gets the picks.
         QObject::disconnect(m_connection);
