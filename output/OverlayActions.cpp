@@ -43,7 +43,8 @@ static QString saveIntoFolder(const QImage &image, const QString &folder, const 
         return QString();
     if (writeImage(path, image, {}, wholeImage(image), quality).isEmpty()) {
         QFile::remove(path);   // the empty file that held the name
-        error = QStringLiteral("%1 could not be written").arg(path);
+        //: %1 is the picture's file.
+        error = QCoreApplication::translate("OverlayActions", "%1 could not be written").arg(path);
         return QString();
     }
     return path;
