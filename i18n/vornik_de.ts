@@ -266,7 +266,7 @@ beschriften und teilen.
   --version          die Version ausgeben und beenden
   --help             diese Hilfe ausgeben und beenden
 
-Tastenkürzel: Strg+Umschalt+9 und Strg+F9.
+Tastenkürzel: Ctrl+Shift+9 und Ctrl+F9.
 Einstellungen: $XDG_CONFIG_HOME/Vornik/Vornik.conf
 </translation>
     </message>
@@ -491,7 +491,7 @@ Einstellungen: $XDG_CONFIG_HOME/Vornik/Vornik.conf
     <message>
         <source>Vornik: this desktop gives applications no global hot keys; bind Ctrl+Shift+9 to the command &quot;vornik --capture&quot; in its keyboard shortcut settings (the README shows how for GNOME, KDE and sway)</source>
         <extracomment>Keep &quot;vornik --capture&quot; as it is: it is the command to bind.</extracomment>
-        <translation>Vornik: Diese Arbeitsumgebung bietet Anwendungen keine globalen Tastenkürzel; legen Sie Strg+Umschalt+9 in ihren Tastenkürzel-Einstellungen auf den Befehl &quot;vornik --capture&quot; (die README zeigt, wie das unter GNOME, KDE und sway geht)</translation>
+        <translation>Vornik: Diese Arbeitsumgebung bietet Anwendungen keine globalen Tastenkürzel; legen Sie Ctrl+Shift+9 in ihren Tastenkürzel-Einstellungen auf den Befehl &quot;vornik --capture&quot; (die README zeigt, wie das unter GNOME, KDE und sway geht)</translation>
     </message>
 </context>
 <context>
