@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 #include <cstdio>
 
 PermissionWindowContent::PermissionWindowContent(AppServices::ProgramStarter startProgram,
@@ -21,6 +22,51 @@ QRect PermissionWindowContent::fromBottomLeft(const QRect &frame) const
     return QRect(frame.x(), m_view->height() - frame.y() - frame.height(), frame.width(), frame.height());
 }
 
+namespace {
+// The window's frames are fixed; a text longer than its frame (as translations often
+// are) is set smaller, down to a size that is still easily read, instead of being cut.
+template<typename Fits>
+void shrinkUntilWhole(QWidget *widget, Fits fits)
+{
+    constexpr int kSmallestPointSize = 7;
+    QFont font = widget->font();
+    while (!fits() && font.pointSize() > kSmallestPointSize) {
+        font.setPointSize(font.pointSize() - 1);
+        widget->setFont(font);
+    }
+}
+int widthNeeded(const QList<QPushButton *> &row, int gap)
+{
+    int needed = gap * int(row.size() - 1);
+    for (const QPushButton *button : row)
+        needed += button->sizeHint().width();
+    return needed;
+}
+
+// The buttons of one row, left to right, keep their frames while their titles fit.
+// Otherwise each gets the width its title needs plus an equal share of what is left
+// of the row, set smaller first if even that is not enough.
+void fitButtonRow(const QList<QPushButton *> &row)
+{
+    const bool allFit = std::all_of(row.begin(), row.end(),
+                                    [](const QPushButton *button) { return button->sizeHint().width() <= button->width(); });
+    if (allFit || row.size() < 2)
+        return;
+    const int left = row.first()->x();
+    const int rowWidth = row.last()->geometry().right() + 1 - left;
+    const int gap = row.at(1)->x() - row.at(0)->geometry().right() - 1;
+    for (QPushButton *button : row)
+        shrinkUntilWhole(button, [&] { return widthNeeded(row, gap) <= rowWidth; });
+    const int share = std::max(0, rowWidth - widthNeeded(row, gap)) / int(row.size());
+    int x = left;
+    for (QPushButton *button : row) {
+        const int width = button->sizeHint().width() + share;
+        button->setGeometry(x, button->y(), width, button->height());
+        x += width + gap;
+    }
+}
+} // namespace
+
 QLabel *PermissionWindowContent::addLabel(const QString &text, const QRect &frame, int pointSize)
 {
     auto *label = new QLabel(text, m_view);
@@ -32,6 +78,7 @@ QLabel *PermissionWindowContent::addLabel(const QString &text, const QRect &fram
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setStyleSheet(QStringLiteral("color: black; background: transparent; border: none;"));
     label->setGeometry(fromBottomLeft(frame));
+    shrinkUntilWhole(label, [label] { return label->heightForWidth(label->width()) <= label->height(); });
     return label;
 }
 
@@ -67,6 +114,7 @@ void PermissionWindowContent::buildContent()
     connect(allow, &QPushButton::clicked, this, [this, allow] { preferencesButtonPressed(allow); });
     connect(cancel, &QPushButton::clicked, this, [this, cancel] { cancelButtonPressed(cancel); });
     connect(help, &QPushButton::clicked, this, [this, help] { helpButtonPressed(help); });
+    fitButtonRow({cancel, help, allow});
 }
 
 namespace {
