@@ -174,21 +174,26 @@ class TranslatedWindowsTest : public QObject
     std::unique_ptr<vtest::ScriptedHttpServer> m_server;
     vtest::FakeAppServices m_services;
 
-    // Installs the language of the running case: the real translations of de and uk,
-    // or the pseudo-language.
+    // Installs the language of the running case as a desktop in that language has it
+    // (translations and the locale's dates): the real translations of de and uk, or
+    // the pseudo-language.
     struct Language {
         std::unique_ptr<Translations> real;
         PseudoTranslator pseudo;
         bool pseudoInstalled = false;
+        const QLocale before;
         explicit Language(const QString &name)
         {
-            if (name == QLatin1String("pseudo"))
+            if (name == QLatin1String("pseudo")) {
                 pseudoInstalled = QCoreApplication::installTranslator(&pseudo);
-            else
-                real = std::make_unique<Translations>(QLocale(name));
+                return;
+            }
+            QLocale::setDefault(QLocale(name));
+            real = std::make_unique<Translations>(QLocale(name));
         }
         ~Language()
         {
+            QLocale::setDefault(before);
             if (pseudoInstalled)
                 QCoreApplication::removeTranslator(&pseudo);
         }
