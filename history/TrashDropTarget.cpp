@@ -177,8 +177,8 @@ void TrashDropTarget::confirmDeletion()
             takeDroppedText(addresses.first());
         return;
     }
-    //: %n is the number of uploads dropped on the trash (2 or more).
     QString question = deletable == 1 ? tr("Delete this upload from the sharing service?")
+                                      //: %n is the number of uploads dropped on the trash (2 or more).
                                       : tr("Delete these %n uploads from the sharing service?", nullptr, int(deletable));
     if (deletable < addresses.size())
         //: Follows the question, after its question mark.

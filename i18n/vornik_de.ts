@@ -883,7 +883,6 @@ Einstellungen: $XDG_CONFIG_HOME/Vornik/Vornik.conf
     </message>
     <message>
         <source>Delete this upload from the sharing service?</source>
-        <extracomment>%n is the number of uploads dropped on the trash (2 or more).</extracomment>
         <translation>Diesen Upload vom Freigabedienst löschen?</translation>
     </message>
     <message numerus="yes">

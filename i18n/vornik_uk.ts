@@ -883,7 +883,6 @@ Vornik живе в системному лотку: робіть, познача
     </message>
     <message>
         <source>Delete this upload from the sharing service?</source>
-        <extracomment>%n is the number of uploads dropped on the trash (2 or more).</extracomment>
         <translation>Вилучити це вивантаження зі служби обміну?</translation>
     </message>
     <message numerus="yes">
