@@ -177,9 +177,9 @@ void TrashDropTarget::confirmDeletion()
             takeDroppedText(addresses.first());
         return;
     }
-    QString question = deletable == 1 ? tr("Delete this upload from the sharing service?")
-                                      //: %n is the number of uploads dropped on the trash (2 or more).
-                                      : tr("Delete these %n uploads from the sharing service?", nullptr, int(deletable));
+    //: %n is the number of uploads dropped on the trash (2 or more).
+    const QString several = tr("Delete these %n uploads from the sharing service?", nullptr, int(deletable));
+    QString question = deletable == 1 ? tr("Delete this upload from the sharing service?") : several;
     if (deletable < addresses.size())
         //: Follows the question, after its question mark.
         question += tr(" The banner image is kept.");

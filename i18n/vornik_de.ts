@@ -887,6 +887,7 @@ Einstellungen: $XDG_CONFIG_HOME/Vornik/Vornik.conf
     </message>
     <message numerus="yes">
         <source>Delete these %n uploads from the sharing service?</source>
+        <extracomment>%n is the number of uploads dropped on the trash (2 or more).</extracomment>
         <translation>
             <numerusform>Diesen %n Upload vom Freigabedienst löschen?</numerusform>
             <numerusform>Diese %n Uploads vom Freigabedienst löschen?</numerusform>

@@ -887,6 +887,7 @@ Vornik живе в системному лотку: робіть, познача
     </message>
     <message numerus="yes">
         <source>Delete these %n uploads from the sharing service?</source>
+        <extracomment>%n is the number of uploads dropped on the trash (2 or more).</extracomment>
         <translation>
             <numerusform>Вилучити ці %n вивантаження зі служби обміну?</numerusform>
             <numerusform>Вилучити ці %n вивантаження зі служби обміну?</numerusform>
