@@ -23,7 +23,9 @@ bool checkUrl(const QString &text, QString *problem)
     }
     if (url.hasQuery() || url.hasFragment() || !url.userInfo().isEmpty()) {
         //: %1 is the address as given.
-        *problem = QCoreApplication::translate("ServiceSetting", "%1: the service address takes no user, query or fragment").arg(text);
+        *problem = QCoreApplication::translate("ServiceSetting",
+                                               "%1: the service address takes no user, query or fragment")
+                       .arg(text);
         return false;
     }
     return true;

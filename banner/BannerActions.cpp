@@ -62,8 +62,9 @@ const DesktopServices &BannerActions::desktop() const
 
 void BannerActions::postFileSaveError() const
 {
-    m_state->desktop.notifier->post(QCoreApplication::translate("BannerActions", "File Save Error"),
-                                    QCoreApplication::translate("BannerActions", "Your banner image couldn't be saved on your computer."));
+    m_state->desktop.notifier->post(
+        QCoreApplication::translate("BannerActions", "File Save Error"),
+        QCoreApplication::translate("BannerActions", "Your banner image couldn't be saved on your computer."));
 }
 
 // Removes the older banner files, except `written`, the current banner and those
@@ -194,7 +195,9 @@ void BannerActions::bannerUploaded(const ShareReply &reply, const QString &path,
 {
     const QString link = QStringLiteral("https://") + reply.body;
     if (!reply.succeeded() || !isValidURL(link)) {
-        m_state->desktop.notifier->post(QCoreApplication::translate("BannerActions", "File Upload Error"), QCoreApplication::translate("BannerActions", "There was a problem uploading your banner image."));
+        m_state->desktop.notifier->post(
+            QCoreApplication::translate("BannerActions", "File Upload Error"),
+            QCoreApplication::translate("BannerActions", "There was a problem uploading your banner image."));
         m_state->lastResult = QStringLiteral("Invalid URL");
         return;
     }
@@ -224,15 +227,19 @@ void BannerActions::changeBannerColor(ModalRuns &runs)
     QCoreApplication::processEvents();
     const QString chosen = bannerColorName();
     if (chosen == before) {
-        m_state->desktop.notifier->post(//: The title of notifications about the banner.
-        QCoreApplication::translate("BannerActions", "Banner"), QCoreApplication::translate("BannerActions", "Banner color change has been cancelled."));
+        m_state->desktop.notifier->post(
+            //: The title of notifications about the banner.
+            QCoreApplication::translate("BannerActions", "Banner"),
+            QCoreApplication::translate("BannerActions", "Banner color change has been cancelled."));
         return;
     }
     if (!QFileInfo::exists(defaults().stringForKey(SettingsKeys::bannerPath)))
         defaults().setString(SettingsKeys::bannerPath, saveBannerImage(defaultBannerImage()));
     uploadBanner();
     defaults().setString(SettingsKeys::bannerColor, chosen);
-    m_state->desktop.notifier->post(QCoreApplication::translate("BannerActions", "Banner"), QCoreApplication::translate("BannerActions", "New banner color information is uploaded."));
+    m_state->desktop.notifier->post(
+        QCoreApplication::translate("BannerActions", "Banner"),
+        QCoreApplication::translate("BannerActions", "New banner color information is uploaded."));
 }
 
 void BannerActions::changeBannerImage()
@@ -255,7 +262,9 @@ void BannerActions::changeBannerImage()
     }
     defaults().setString(SettingsKeys::bannerPath, path);
     uploadBanner();
-    m_state->desktop.notifier->post(QCoreApplication::translate("BannerActions", "Banner Image Action"), QCoreApplication::translate("BannerActions", "Banner Image Uploaded!"));
+    m_state->desktop.notifier->post(
+        QCoreApplication::translate("BannerActions", "Banner Image Action"),
+        QCoreApplication::translate("BannerActions", "Banner Image Uploaded!"));
 }
 
 void BannerActions::setToDefaultBanner()
@@ -263,5 +272,7 @@ void BannerActions::setToDefaultBanner()
     defaults().setString(SettingsKeys::bannerPath, saveBannerImage(defaultBannerImage()));
     defaults().setString(SettingsKeys::bannerColor, QStringLiteral("white"));
     defaults().setString(SettingsKeys::bannerUrl, uploadBanner());
-    m_state->desktop.notifier->post(QCoreApplication::translate("BannerActions", "Banner"), QCoreApplication::translate("BannerActions", "Reset complete."));
+    m_state->desktop.notifier->post(
+        QCoreApplication::translate("BannerActions", "Banner"),
+        QCoreApplication::translate("BannerActions", "Reset complete."));
 }

@@ -36,7 +36,8 @@ OutputMessageText outputMessageText(OutputMessage message)
     case OutputMessage::LinkNotCopied:
         return translated(QT_TRANSLATE_NOOP("OutputMessages", "Clipboard Error"),
                           //: The reason follows after the colon.
-                          QT_TRANSLATE_NOOP("OutputMessages", "Your image was uploaded, but its link could not be copied to the clipboard: "));
+                          QT_TRANSLATE_NOOP("OutputMessages",
+                                            "Your image was uploaded, but its link could not be copied to the clipboard: "));
     case OutputMessage::UploadFailed:
         return translated(QT_TRANSLATE_NOOP("OutputMessages", "File Upload Error"),
                           QT_TRANSLATE_NOOP("OutputMessages", "There was a problem uploading your image."));

@@ -57,7 +57,8 @@ QString claimNewFile(const QString &folder, const QDateTime &time, QString *erro
     }
     if (error)
         //: %1 is a folder; %n is the number of screenshots a second may have (1000).
-        *error = QCoreApplication::translate("SaveFolder", "%1 already holds %n screenshots of that second", nullptr, kMostCopies)
+        *error = QCoreApplication::translate("SaveFolder", "%1 already holds %n screenshots of that second", nullptr,
+                                             kMostCopies)
                      .arg(folder);
     return QString();
 }

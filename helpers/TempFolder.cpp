@@ -35,7 +35,8 @@ QString makePrivateFolder(const QString &folder)
 {
     if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST)
         //: %1 is a folder, %2 the system's reason.
-        return QCoreApplication::translate("TempFolder", "%1 could not be made: %2").arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
+        return QCoreApplication::translate("TempFolder", "%1 could not be made: %2")
+            .arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
     return QString();
 }
 
