@@ -661,6 +661,11 @@ Einstellungen: $XDG_CONFIG_HOME/Vornik/Vornik.conf
         <extracomment>%1 is the picture&apos;s file.</extracomment>
         <translation>%1 konnte nicht geschrieben werden</translation>
     </message>
+    <message>
+        <source>. It was kept at %1</source>
+        <extracomment>Follows the reason a screenshot was not saved; %1 is where it was kept instead.</extracomment>
+        <translation>. Es wurde unter %1 aufbewahrt</translation>
+    </message>
 </context>
 <context>
     <name>OverlayController</name>
@@ -1005,6 +1010,127 @@ Einstellungen: $XDG_CONFIG_HOME/Vornik/Vornik.conf
     <message>
         <source>Do not run Vornik at startup</source>
         <translation>Vornik nicht beim Anmelden starten</translation>
+    </message>
+    <message>
+        <source>This desktop let Vornik bind no hot key. To take a screenshot, bind a key to the command &quot;vornik --capture&quot; in the desktop&apos;s keyboard shortcut settings, or choose &quot;%1&quot; in Vornik&apos;s tray menu.</source>
+        <translation>Diese Arbeitsumgebung hat Vornik kein Tastenkürzel belegen lassen. Um ein Bildschirmfoto aufzunehmen, legen Sie in den Tastenkürzel-Einstellungen der Arbeitsumgebung eine Taste auf den Befehl &quot;vornik --capture&quot; oder wählen Sie „%1“ im Menü von Vornik in der Kontrollleiste.</translation>
+    </message>
+    <message>
+        <source>Press %1 to take a screenshot, or choose &quot;%2&quot; in Vornik&apos;s tray menu.</source>
+        <translation>Drücken Sie %1, um ein Bildschirmfoto aufzunehmen, oder wählen Sie „%2“ im Menü von Vornik in der Kontrollleiste.</translation>
+    </message>
+    <message>
+        <source>Vornik is ready</source>
+        <translation>Vornik ist bereit</translation>
+    </message>
+    <message>
+        <source>Sharing service</source>
+        <translation>Freigabedienst</translation>
+    </message>
+    <message>
+        <source>The address of the sharing service to upload to:</source>
+        <translation>Die Adresse des Freigabedienstes, zu dem hochgeladen wird:</translation>
+    </message>
+    <message>
+        <source>%1 could not be written.</source>
+        <translation>%1 konnte nicht geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>Sharing Service Error</source>
+        <translation>Fehler des Freigabedienstes</translation>
+    </message>
+    <message>
+        <source>Sharing service set up</source>
+        <translation>Freigabedienst eingerichtet</translation>
+    </message>
+    <message>
+        <source>Vornik uploads to %1 from now on. Failed uploads are sent again from &quot;Unsent uploads&quot; in the tray menu&apos;s tools; a certificate to trust is set with &quot;vornik --set-service URL --ca-file FILE&quot;.</source>
+        <translation>Vornik lädt ab jetzt zu %1 hoch. Fehlgeschlagene Uploads werden unter „Nicht gesendete Uploads“ in den Werkzeugen des Kontrollleisten-Menüs erneut gesendet; ein vertrauenswürdiges Zertifikat wird mit &quot;vornik --set-service URL --ca-file FILE&quot; festgelegt.</translation>
+    </message>
+</context>
+<context>
+    <name>UnsentUploadsMenu</name>
+    <message>
+        <source>Unsent uploads</source>
+        <translation>Nicht gesendete Uploads</translation>
+    </message>
+    <message>
+        <source>No unsent uploads</source>
+        <translation>Keine nicht gesendeten Uploads</translation>
+    </message>
+    <message numerus="yes">
+        <source>Retry all (%n)</source>
+        <translation>
+            <numerusform>Alle erneut senden (%n)</numerusform>
+            <numerusform>Alle erneut senden (%n)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Retry the capture of %1</source>
+        <translation>Aufnahme vom %1 erneut senden</translation>
+    </message>
+</context>
+<context>
+    <name>UploadFailure</name>
+    <message>
+        <source>No sharing service is set up yet (Vornik tried %1).</source>
+        <translation>Es ist noch kein Freigabedienst eingerichtet (Vornik hat %1 versucht).</translation>
+    </message>
+    <message>
+        <source>The sharing service at %1 is not running: it refused the connection.</source>
+        <translation>Der Freigabedienst unter %1 läuft nicht: Er hat die Verbindung abgelehnt.</translation>
+    </message>
+    <message>
+        <source>The sharing service&apos;s host %1 could not be found.</source>
+        <translation>Der Rechner %1 des Freigabedienstes wurde nicht gefunden.</translation>
+    </message>
+    <message>
+        <source>The sharing service at %1 did not answer in time.</source>
+        <translation>Der Freigabedienst unter %1 hat nicht rechtzeitig geantwortet.</translation>
+    </message>
+    <message>
+        <source>The certificate of the sharing service at %1 is not trusted (%2). Name the certificate to trust with &quot;vornik --set-service URL --ca-file FILE&quot;.</source>
+        <translation>Dem Zertifikat des Freigabedienstes unter %1 wird nicht vertraut (%2). Geben Sie das vertrauenswürdige Zertifikat mit &quot;vornik --set-service URL --ca-file FILE&quot; an.</translation>
+    </message>
+    <message>
+        <source>The sharing service at %1 could not be reached: %2.</source>
+        <translation>Der Freigabedienst unter %1 war nicht erreichbar: %2.</translation>
+    </message>
+    <message>
+        <source>The sharing service refused the picture as too large (error 413).</source>
+        <translation>Der Freigabedienst hat das Bild als zu groß abgelehnt (Fehler 413).</translation>
+    </message>
+    <message>
+        <source>The sharing service answered with error %1.</source>
+        <translation>Der Freigabedienst hat mit Fehler %1 geantwortet.</translation>
+    </message>
+    <message>
+        <source>The sharing service answered with error %1: %2.</source>
+        <translation>Der Freigabedienst hat mit Fehler %1 geantwortet: %2.</translation>
+    </message>
+    <message>
+        <source>The sharing service&apos;s answer could not be read.</source>
+        <translation>Die Antwort des Freigabedienstes konnte nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>The picture&apos;s file was not there to send.</source>
+        <translation>Die Datei des Bildes war zum Senden nicht vorhanden.</translation>
+    </message>
+    <message>
+        <source>The picture&apos;s file could not be read: %1.</source>
+        <translation>Die Datei des Bildes konnte nicht gelesen werden: %1.</translation>
+    </message>
+    <message>
+        <source>The sharing service&apos;s answer was not a link to the picture.</source>
+        <translation>Die Antwort des Freigabedienstes war kein Link zum Bild.</translation>
+    </message>
+    <message>
+        <source>Retry</source>
+        <translation>Erneut senden</translation>
+    </message>
+    <message>
+        <source>Set up a sharing service…</source>
+        <translation>Freigabedienst einrichten …</translation>
     </message>
 </context>
 <context>

@@ -660,6 +660,11 @@ Vornik живе в системному лотку: робіть, познача
         <extracomment>%1 is the picture&apos;s file.</extracomment>
         <translation>не вдалося записати %1</translation>
     </message>
+    <message>
+        <source>. It was kept at %1</source>
+        <extracomment>Follows the reason a screenshot was not saved; %1 is where it was kept instead.</extracomment>
+        <translation>. Його збережено в %1</translation>
+    </message>
 </context>
 <context>
     <name>OverlayController</name>
@@ -1006,6 +1011,128 @@ Vornik живе в системному лотку: робіть, познача
     <message>
         <source>Do not run Vornik at startup</source>
         <translation>Не запускати Vornik під час входу</translation>
+    </message>
+    <message>
+        <source>This desktop let Vornik bind no hot key. To take a screenshot, bind a key to the command &quot;vornik --capture&quot; in the desktop&apos;s keyboard shortcut settings, or choose &quot;%1&quot; in Vornik&apos;s tray menu.</source>
+        <translation>Це робоче середовище не дозволило Vornik призначити гарячу клавішу. Щоб зробити знімок екрана, призначте клавішу команді &quot;vornik --capture&quot; у налаштуваннях клавіатурних скорочень середовища або виберіть «%1» у меню Vornik у системному лотку.</translation>
+    </message>
+    <message>
+        <source>Press %1 to take a screenshot, or choose &quot;%2&quot; in Vornik&apos;s tray menu.</source>
+        <translation>Натисніть %1, щоб зробити знімок екрана, або виберіть «%2» у меню Vornik у системному лотку.</translation>
+    </message>
+    <message>
+        <source>Vornik is ready</source>
+        <translation>Vornik готовий</translation>
+    </message>
+    <message>
+        <source>Sharing service</source>
+        <translation>Служба обміну</translation>
+    </message>
+    <message>
+        <source>The address of the sharing service to upload to:</source>
+        <translation>Адреса служби обміну, до якої вивантажувати:</translation>
+    </message>
+    <message>
+        <source>%1 could not be written.</source>
+        <translation>Не вдалося записати %1.</translation>
+    </message>
+    <message>
+        <source>Sharing Service Error</source>
+        <translation>Помилка служби обміну</translation>
+    </message>
+    <message>
+        <source>Sharing service set up</source>
+        <translation>Службу обміну налаштовано</translation>
+    </message>
+    <message>
+        <source>Vornik uploads to %1 from now on. Failed uploads are sent again from &quot;Unsent uploads&quot; in the tray menu&apos;s tools; a certificate to trust is set with &quot;vornik --set-service URL --ca-file FILE&quot;.</source>
+        <translation>Відтепер Vornik вивантажує до %1. Невдалі вивантаження надсилаються знову з «Ненадіслані вивантаження» в інструментах меню лотка; сертифікат, якому слід довіряти, задається командою &quot;vornik --set-service URL --ca-file FILE&quot;.</translation>
+    </message>
+</context>
+<context>
+    <name>UnsentUploadsMenu</name>
+    <message>
+        <source>Unsent uploads</source>
+        <translation>Ненадіслані вивантаження</translation>
+    </message>
+    <message>
+        <source>No unsent uploads</source>
+        <translation>Немає ненадісланих вивантажень</translation>
+    </message>
+    <message numerus="yes">
+        <source>Retry all (%n)</source>
+        <translation>
+            <numerusform>Надіслати всі знову (%n)</numerusform>
+            <numerusform>Надіслати всі знову (%n)</numerusform>
+            <numerusform>Надіслати всі знову (%n)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Retry the capture of %1</source>
+        <translation>Надіслати знову знімок від %1</translation>
+    </message>
+</context>
+<context>
+    <name>UploadFailure</name>
+    <message>
+        <source>No sharing service is set up yet (Vornik tried %1).</source>
+        <translation>Службу обміну ще не налаштовано (Vornik пробував %1).</translation>
+    </message>
+    <message>
+        <source>The sharing service at %1 is not running: it refused the connection.</source>
+        <translation>Служба обміну за адресою %1 не працює: з’єднання відхилено.</translation>
+    </message>
+    <message>
+        <source>The sharing service&apos;s host %1 could not be found.</source>
+        <translation>Не вдалося знайти вузол служби обміну %1.</translation>
+    </message>
+    <message>
+        <source>The sharing service at %1 did not answer in time.</source>
+        <translation>Служба обміну за адресою %1 не відповіла вчасно.</translation>
+    </message>
+    <message>
+        <source>The certificate of the sharing service at %1 is not trusted (%2). Name the certificate to trust with &quot;vornik --set-service URL --ca-file FILE&quot;.</source>
+        <translation>Сертифікат служби обміну за адресою %1 не є довіреним (%2). Укажіть сертифікат, якому слід довіряти, командою &quot;vornik --set-service URL --ca-file FILE&quot;.</translation>
+    </message>
+    <message>
+        <source>The sharing service at %1 could not be reached: %2.</source>
+        <translation>Не вдалося зв’язатися зі службою обміну за адресою %1: %2.</translation>
+    </message>
+    <message>
+        <source>The sharing service refused the picture as too large (error 413).</source>
+        <translation>Служба обміну відхилила зображення як завелике (помилка 413).</translation>
+    </message>
+    <message>
+        <source>The sharing service answered with error %1.</source>
+        <translation>Служба обміну відповіла помилкою %1.</translation>
+    </message>
+    <message>
+        <source>The sharing service answered with error %1: %2.</source>
+        <translation>Служба обміну відповіла помилкою %1: %2.</translation>
+    </message>
+    <message>
+        <source>The sharing service&apos;s answer could not be read.</source>
+        <translation>Не вдалося прочитати відповідь служби обміну.</translation>
+    </message>
+    <message>
+        <source>The picture&apos;s file was not there to send.</source>
+        <translation>Файлу зображення для надсилання не було.</translation>
+    </message>
+    <message>
+        <source>The picture&apos;s file could not be read: %1.</source>
+        <translation>Не вдалося прочитати файл зображення: %1.</translation>
+    </message>
+    <message>
+        <source>The sharing service&apos;s answer was not a link to the picture.</source>
+        <translation>Відповідь служби обміну не була посиланням на зображення.</translation>
+    </message>
+    <message>
+        <source>Retry</source>
+        <translation>Надіслати знову</translation>
+    </message>
+    <message>
+        <source>Set up a sharing service…</source>
+        <translation>Налаштувати службу обміну…</translation>
     </message>
 </context>
 <context>

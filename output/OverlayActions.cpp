@@ -118,7 +118,9 @@ void OverlayActions::saveSelectionLocally(const QImage &selection)
         [desktop = m_desktop](const Saved &saved) {
             if (saved.path.isEmpty()) {
                 std::fprintf(stderr, "Vornik: the screenshot was not saved: %s\n", qPrintable(saved.error));
-                const QString keptAt = saved.kept.isEmpty() ? QString() : QStringLiteral(". It was kept at ") + saved.kept;
+                //: Follows the reason a screenshot was not saved; %1 is where it was kept instead.
+                const QString keptAtText = QCoreApplication::translate("OverlayActions", ". It was kept at %1");
+                const QString keptAt = saved.kept.isEmpty() ? QString() : keptAtText.arg(saved.kept);
                 postOutputMessage(*desktop.notifier, OutputMessage::SaveFailed, saved.error + keptAt, NotificationSubject(saved.kept));
                 return;
             }
