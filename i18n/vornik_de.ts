@@ -232,45 +232,6 @@
 <context>
     <name>CommandLine</name>
     <message>
-        <source>Usage: vornik [--capture | --user-id | --version | --help]
-       vornik --set-service URL [--ca-file FILE]
-Vornik lives in the system tray: take, mark up and share screenshots.
-
-  --capture          start a capture in the running Vornik, or start Vornik capturing
-  --set-service URL  upload to the sharing service at URL from now on (kept in the
-                     settings as serviceurl) and exit
-  --ca-file FILE     with --set-service: also trust the PEM certificate in FILE for it
-                     (kept as servicecafile; left out, an earlier one is cleared)
-  --user-id          print the id this Vornik uploads as (for a server that takes
-                     only registered users) and exit
-  --version          print the version and exit
-  --help             print this help and exit
-
-Hot keys: Ctrl+Shift+9 and Ctrl+F9. Settings: $XDG_CONFIG_HOME/Vornik/Vornik.conf
-</source>
-        <extracomment>The output of `vornik --help`. Keep the option names, URL, FILE, the hot keys, serviceurl, servicecafile and the settings path as they are, and the columns aligned; lines should stay within 80 characters.</extracomment>
-        <translation>Aufruf: vornik [--capture | --user-id | --version | --help]
-        vornik --set-service URL [--ca-file FILE]
-Vornik lebt im Systembereich der Kontrollleiste: Bildschirmfotos aufnehmen,
-beschriften und teilen.
-
-  --capture          eine Aufnahme im laufenden Vornik starten oder Vornik mit
-                     einer Aufnahme starten
-  --set-service URL  ab jetzt zum Freigabedienst unter URL hochladen (in den
-                     Einstellungen als serviceurl gespeichert) und beenden
-  --ca-file FILE     mit --set-service: dafür auch dem PEM-Zertifikat in FILE
-                     vertrauen (als servicecafile gespeichert; ohne diese Option
-                     wird ein früheres gelöscht)
-  --user-id          die Kennung ausgeben, mit der dieses Vornik hochlädt (für
-                     Server, die nur registrierte Benutzer annehmen), und beenden
-  --version          die Version ausgeben und beenden
-  --help             diese Hilfe ausgeben und beenden
-
-Tastenkürzel: Ctrl+Shift+9 und Ctrl+F9.
-Einstellungen: $XDG_CONFIG_HOME/Vornik/Vornik.conf
-</translation>
-    </message>
-    <message>
         <source>cannot write %1</source>
         <extracomment>%1 is the settings file.</extracomment>
         <translation>%1 kann nicht geschrieben werden</translation>
@@ -295,10 +256,6 @@ Einstellungen: $XDG_CONFIG_HOME/Vornik/Vornik.conf
         <translation>Vornik läuft bereits.</translation>
     </message>
     <message>
-        <source>--set-service and --ca-file need a value</source>
-        <translation>--set-service und --ca-file brauchen einen Wert</translation>
-    </message>
-    <message>
         <source>--ca-file goes with --set-service</source>
         <translation>--ca-file gehört zu --set-service</translation>
     </message>
@@ -306,6 +263,74 @@ Einstellungen: $XDG_CONFIG_HOME/Vornik/Vornik.conf
         <source>unknown option %1</source>
         <extracomment>%1 is the option as it was given.</extracomment>
         <translation>unbekannte Option %1</translation>
+    </message>
+    <message>
+        <source>Usage: vornik [--capture | --user-id | --version | --help]
+       vornik --capture [--full | --window | --region X,Y,W,H]
+                        [--copy | --save [PATH] | --upload | --output -] [--delay SECONDS]
+       vornik --set-service URL [--ca-file FILE]
+Vornik lives in the system tray: take, mark up and share screenshots.
+
+  --capture          start a capture in the running Vornik, or start Vornik capturing
+    --full           take the whole display under the pointer, without the overlay
+    --window         take the window under the pointer (needs a window manager that
+                     lists its windows: X11)
+    --region X,Y,W,H take that rectangle of the desktop (on one display)
+    --save [PATH]    write the PNG to PATH, or into the save folder, and print its path
+                     (what a mode does unless told otherwise)
+    --copy           put the picture on the clipboard
+    --upload         upload the picture and print its link
+    --output -       write the PNG to standard output
+    --delay SECONDS  wait first, counting down in the tray&apos;s tool tip
+                     A failed capture exits with status 1 and one line on stderr;
+                     a wrong command line with status 2.
+  --set-service URL  upload to the sharing service at URL from now on (kept in the
+                     settings as serviceurl) and exit
+  --ca-file FILE     with --set-service: also trust the PEM certificate in FILE for it
+                     (kept as servicecafile; left out, an earlier one is cleared)
+  --user-id          print the id this Vornik uploads as (for a server that takes
+                     only registered users) and exit
+  --version          print the version and exit
+  --help             print this help and exit
+
+Hot keys: Ctrl+Shift+9 and Ctrl+F9. Settings: $XDG_CONFIG_HOME/Vornik/Vornik.conf
+</source>
+        <extracomment>The output of `vornik --help`. Keep the option names, URL, FILE, PATH, SECONDS, X,Y,W,H, the hot keys, serviceurl, servicecafile and the settings path as they are, and the columns aligned; lines should stay within 100 characters.</extracomment>
+        <translation>Aufruf: vornik [--capture | --user-id | --version | --help]
+        vornik --capture [--full | --window | --region X,Y,W,H]
+                         [--copy | --save [PATH] | --upload | --output -] [--delay SECONDS]
+        vornik --set-service URL [--ca-file FILE]
+Vornik lebt im Systembereich der Kontrollleiste: Bildschirmfotos aufnehmen, beschriften, teilen.
+
+  --capture          eine Aufnahme im laufenden Vornik starten oder Vornik mit einer Aufnahme starten
+    --full           den ganzen Bildschirm unter dem Mauszeiger aufnehmen, ohne Überlagerung
+    --window         das Fenster unter dem Mauszeiger aufnehmen (braucht eine Fensterverwaltung,
+                     die ihre Fenster auflistet: X11)
+    --region X,Y,W,H dieses Rechteck der Arbeitsfläche aufnehmen (auf einem Bildschirm)
+    --save [PATH]    das PNG nach PATH oder in den Speicherordner schreiben und den Pfad ausgeben
+                     (was eine Aufnahmeart tut, wenn nichts anderes angegeben ist)
+    --copy           das Bild in die Zwischenablage legen
+    --upload         das Bild hochladen und seinen Link ausgeben
+    --output -       das PNG auf die Standardausgabe schreiben
+    --delay SECONDS  erst warten, mit Countdown im Tooltip des Symbols in der Kontrollleiste
+                     Eine fehlgeschlagene Aufnahme endet mit Status 1 und einer Zeile auf stderr,
+                     eine falsche Befehlszeile mit Status 2.
+  --set-service URL  ab jetzt zum Freigabedienst unter URL hochladen (in den Einstellungen
+                     als serviceurl gespeichert) und beenden
+  --ca-file FILE     mit --set-service: dafür auch dem PEM-Zertifikat in FILE vertrauen
+                     (als servicecafile gespeichert; ohne diese Option wird ein früheres gelöscht)
+  --user-id          die Kennung ausgeben, mit der dieses Vornik hochlädt (für Server, die nur
+                     registrierte Benutzer annehmen), und beenden
+  --version          die Version ausgeben und beenden
+  --help             diese Hilfe ausgeben und beenden
+
+Tastenkürzel: Ctrl+Shift+9 und Ctrl+F9. Einstellungen: $XDG_CONFIG_HOME/Vornik/Vornik.conf
+</translation>
+    </message>
+    <message>
+        <source>%1 needs a value</source>
+        <extracomment>%1 is the option, &quot;--set-service&quot; for instance.</extracomment>
+        <translation>%1 braucht einen Wert</translation>
     </message>
 </context>
 <context>
@@ -787,6 +812,69 @@ Einstellungen: $XDG_CONFIG_HOME/Vornik/Vornik.conf
         <source>Temporary Folder Error</source>
         <translation>Fehler im temporären Ordner</translation>
     </message>
+    <message>
+        <source>Click a window to select it.</source>
+        <translation>Klicken Sie auf ein Fenster, um es auszuwählen.</translation>
+    </message>
+</context>
+<context>
+    <name>ScriptedCapture</name>
+    <message>
+        <source>the sharing service answered with status %1</source>
+        <translation>der Freigabedienst hat mit Status %1 geantwortet</translation>
+    </message>
+    <message>
+        <source>the sharing service could not be reached (%1)</source>
+        <translation>der Freigabedienst war nicht erreichbar (%1)</translation>
+    </message>
+    <message>
+        <source>the sharing service&apos;s answer could not be read</source>
+        <translation>die Antwort des Freigabedienstes konnte nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>the picture could not be written for the upload</source>
+        <translation>das Bild konnte nicht zum Hochladen geschrieben werden</translation>
+    </message>
+    <message>
+        <source>the sharing service&apos;s answer is not a link</source>
+        <translation>die Antwort des Freigabedienstes ist kein Link</translation>
+    </message>
+    <message>
+        <source>there is no window under the pointer</source>
+        <translation>unter dem Mauszeiger ist kein Fenster</translation>
+    </message>
+    <message>
+        <source>there is no display</source>
+        <translation>es gibt keinen Bildschirm</translation>
+    </message>
+    <message>
+        <source>the region %1,%2,%3,%4 does not lie on one display</source>
+        <translation>der Bereich %1,%2,%3,%4 liegt nicht auf einem Bildschirm</translation>
+    </message>
+    <message>
+        <source>no capture mode was given</source>
+        <translation>es wurde keine Aufnahmeart angegeben</translation>
+    </message>
+    <message>
+        <source>the display could not be captured</source>
+        <translation>der Bildschirm konnte nicht aufgenommen werden</translation>
+    </message>
+    <message>
+        <source>the picture could not be encoded</source>
+        <translation>das Bild konnte nicht kodiert werden</translation>
+    </message>
+    <message>
+        <source>the desktop did not take the picture onto the clipboard</source>
+        <translation>die Arbeitsumgebung hat das Bild nicht in die Zwischenablage übernommen</translation>
+    </message>
+    <message>
+        <source>%1 could not be written</source>
+        <translation>%1 konnte nicht geschrieben werden</translation>
+    </message>
+    <message>
+        <source>%1; the picture was kept at %2</source>
+        <translation>%1; das Bild wurde unter %2 aufbewahrt</translation>
+    </message>
 </context>
 <context>
     <name>SegmentedToolBar</name>
@@ -861,6 +949,17 @@ Einstellungen: $XDG_CONFIG_HOME/Vornik/Vornik.conf
     <message>
         <source>Text of the next text figure</source>
         <translation>Text der nächsten Textfigur</translation>
+    </message>
+</context>
+<context>
+    <name>TopLevelWindows</name>
+    <message>
+        <source>This display server does not tell programs where other windows are, so Vornik cannot select the window under the pointer.</source>
+        <translation>Dieser Anzeigeserver teilt Programmen nicht mit, wo andere Fenster sind, daher kann Vornik das Fenster unter dem Mauszeiger nicht auswählen.</translation>
+    </message>
+    <message>
+        <source>No window manager lists its windows on this display, so Vornik cannot select the window under the pointer.</source>
+        <translation>Auf diesem Bildschirm listet keine Fensterverwaltung ihre Fenster auf, daher kann Vornik das Fenster unter dem Mauszeiger nicht auswählen.</translation>
     </message>
 </context>
 <context>
@@ -1047,6 +1146,17 @@ Einstellungen: $XDG_CONFIG_HOME/Vornik/Vornik.conf
         <source>Vornik uploads to %1 from now on. Failed uploads are sent again from &quot;Unsent uploads&quot; in the tray menu&apos;s tools; a certificate to trust is set with &quot;vornik --set-service URL --ca-file FILE&quot;.</source>
         <translation>Vornik lädt ab jetzt zu %1 hoch. Fehlgeschlagene Uploads werden unter „Nicht gesendete Uploads“ in den Werkzeugen des Kontrollleisten-Menüs erneut gesendet; ein vertrauenswürdiges Zertifikat wird mit &quot;vornik --set-service URL --ca-file FILE&quot; festgelegt.</translation>
     </message>
+    <message>
+        <source>nothing on this desktop can take a picture of the screen</source>
+        <translation>nichts in dieser Arbeitsumgebung kann ein Bild des Bildschirms aufnehmen</translation>
+    </message>
+    <message numerus="yes">
+        <source>Vornik: screenshot in %n s</source>
+        <translation>
+            <numerusform>Vornik: Bildschirmfoto in %n s</numerusform>
+            <numerusform>Vornik: Bildschirmfoto in %n s</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>UnsentUploadsMenu</name>
@@ -1139,6 +1249,17 @@ Einstellungen: $XDG_CONFIG_HOME/Vornik/Vornik.conf
         <source> It was kept at %1</source>
         <extracomment>Follows a message about a failed upload, after its full stop; %1 is the picture&apos;s file.</extracomment>
         <translation> Es wurde unter %1 aufbewahrt</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Vornik could not be started</source>
+        <translation>Vornik konnte nicht gestartet werden</translation>
+    </message>
+    <message>
+        <source>the running Vornik did not answer</source>
+        <translation>das laufende Vornik hat nicht geantwortet</translation>
     </message>
 </context>
 </TS>

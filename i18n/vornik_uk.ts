@@ -232,44 +232,6 @@
 <context>
     <name>CommandLine</name>
     <message>
-        <source>Usage: vornik [--capture | --user-id | --version | --help]
-       vornik --set-service URL [--ca-file FILE]
-Vornik lives in the system tray: take, mark up and share screenshots.
-
-  --capture          start a capture in the running Vornik, or start Vornik capturing
-  --set-service URL  upload to the sharing service at URL from now on (kept in the
-                     settings as serviceurl) and exit
-  --ca-file FILE     with --set-service: also trust the PEM certificate in FILE for it
-                     (kept as servicecafile; left out, an earlier one is cleared)
-  --user-id          print the id this Vornik uploads as (for a server that takes
-                     only registered users) and exit
-  --version          print the version and exit
-  --help             print this help and exit
-
-Hot keys: Ctrl+Shift+9 and Ctrl+F9. Settings: $XDG_CONFIG_HOME/Vornik/Vornik.conf
-</source>
-        <extracomment>The output of `vornik --help`. Keep the option names, URL, FILE, the hot keys, serviceurl, servicecafile and the settings path as they are, and the columns aligned; lines should stay within 80 characters.</extracomment>
-        <translation>Використання: vornik [--capture | --user-id | --version | --help]
-              vornik --set-service URL [--ca-file FILE]
-Vornik живе в системному лотку: робіть, позначайте й поширюйте знімки екрана.
-
-  --capture          почати знімок у запущеному Vornik або запустити Vornik
-                     зі знімком
-  --set-service URL  відтепер вивантажувати до служби обміну за адресою URL
-                     (зберігається в налаштуваннях як serviceurl) і вийти
-  --ca-file FILE     разом із --set-service: також довіряти для неї
-                     сертифікату PEM у FILE (зберігається як servicecafile;
-                     якщо параметр пропущено, попередній стирається)
-  --user-id          вивести ідентифікатор, з яким вивантажує цей Vornik (для
-                     сервера, що приймає лише зареєстрованих користувачів), і вийти
-  --version          вивести версію і вийти
-  --help             вивести цю довідку і вийти
-
-Гарячі клавіші: Ctrl+Shift+9 і Ctrl+F9.
-Налаштування: $XDG_CONFIG_HOME/Vornik/Vornik.conf
-</translation>
-    </message>
-    <message>
         <source>cannot write %1</source>
         <extracomment>%1 is the settings file.</extracomment>
         <translation>не вдається записати %1</translation>
@@ -294,10 +256,6 @@ Vornik живе в системному лотку: робіть, познача
         <translation>Vornik уже запущено.</translation>
     </message>
     <message>
-        <source>--set-service and --ca-file need a value</source>
-        <translation>--set-service і --ca-file потребують значення</translation>
-    </message>
-    <message>
         <source>--ca-file goes with --set-service</source>
         <translation>--ca-file використовується разом із --set-service</translation>
     </message>
@@ -305,6 +263,74 @@ Vornik живе в системному лотку: робіть, познача
         <source>unknown option %1</source>
         <extracomment>%1 is the option as it was given.</extracomment>
         <translation>невідомий параметр %1</translation>
+    </message>
+    <message>
+        <source>Usage: vornik [--capture | --user-id | --version | --help]
+       vornik --capture [--full | --window | --region X,Y,W,H]
+                        [--copy | --save [PATH] | --upload | --output -] [--delay SECONDS]
+       vornik --set-service URL [--ca-file FILE]
+Vornik lives in the system tray: take, mark up and share screenshots.
+
+  --capture          start a capture in the running Vornik, or start Vornik capturing
+    --full           take the whole display under the pointer, without the overlay
+    --window         take the window under the pointer (needs a window manager that
+                     lists its windows: X11)
+    --region X,Y,W,H take that rectangle of the desktop (on one display)
+    --save [PATH]    write the PNG to PATH, or into the save folder, and print its path
+                     (what a mode does unless told otherwise)
+    --copy           put the picture on the clipboard
+    --upload         upload the picture and print its link
+    --output -       write the PNG to standard output
+    --delay SECONDS  wait first, counting down in the tray&apos;s tool tip
+                     A failed capture exits with status 1 and one line on stderr;
+                     a wrong command line with status 2.
+  --set-service URL  upload to the sharing service at URL from now on (kept in the
+                     settings as serviceurl) and exit
+  --ca-file FILE     with --set-service: also trust the PEM certificate in FILE for it
+                     (kept as servicecafile; left out, an earlier one is cleared)
+  --user-id          print the id this Vornik uploads as (for a server that takes
+                     only registered users) and exit
+  --version          print the version and exit
+  --help             print this help and exit
+
+Hot keys: Ctrl+Shift+9 and Ctrl+F9. Settings: $XDG_CONFIG_HOME/Vornik/Vornik.conf
+</source>
+        <extracomment>The output of `vornik --help`. Keep the option names, URL, FILE, PATH, SECONDS, X,Y,W,H, the hot keys, serviceurl, servicecafile and the settings path as they are, and the columns aligned; lines should stay within 100 characters.</extracomment>
+        <translation>Використання: vornik [--capture | --user-id | --version | --help]
+              vornik --capture [--full | --window | --region X,Y,W,H]
+                               [--copy | --save [PATH] | --upload | --output -] [--delay SECONDS]
+              vornik --set-service URL [--ca-file FILE]
+Vornik живе в системному лотку: робіть, позначайте й поширюйте знімки екрана.
+
+  --capture          почати знімок у запущеному Vornik або запустити Vornik зі знімком
+    --full           зняти весь екран під вказівником, без накладки
+    --window         зняти вікно під вказівником (потрібен менеджер вікон, що повідомляє
+                     список своїх вікон: X11)
+    --region X,Y,W,H зняти цей прямокутник стільниці (на одному екрані)
+    --save [PATH]    записати PNG у PATH або в теку збереження і вивести шлях
+                     (що робить режим, якщо не вказано інше)
+    --copy           покласти зображення в буфер обміну
+    --upload         вивантажити зображення і вивести посилання
+    --output -       записати PNG у стандартний вивід
+    --delay SECONDS  спершу зачекати, зі зворотним відліком у підказці значка в лотку
+                     Невдалий знімок завершується зі статусом 1 і одним рядком у stderr,
+                     хибний командний рядок — зі статусом 2.
+  --set-service URL  відтепер вивантажувати до служби обміну за адресою URL (зберігається
+                     в налаштуваннях як serviceurl) і вийти
+  --ca-file FILE     разом із --set-service: також довіряти для неї сертифікату PEM у FILE
+                     (зберігається як servicecafile; якщо пропущено, попередній стирається)
+  --user-id          вивести ідентифікатор, з яким вивантажує цей Vornik (для сервера, що
+                     приймає лише зареєстрованих користувачів), і вийти
+  --version          вивести версію і вийти
+  --help             вивести цю довідку і вийти
+
+Гарячі клавіші: Ctrl+Shift+9 і Ctrl+F9. Налаштування: $XDG_CONFIG_HOME/Vornik/Vornik.conf
+</translation>
+    </message>
+    <message>
+        <source>%1 needs a value</source>
+        <extracomment>%1 is the option, &quot;--set-service&quot; for instance.</extracomment>
+        <translation>%1 потребує значення</translation>
     </message>
 </context>
 <context>
@@ -787,6 +813,69 @@ Vornik живе в системному лотку: робіть, познача
         <source>Temporary Folder Error</source>
         <translation>Помилка тимчасової теки</translation>
     </message>
+    <message>
+        <source>Click a window to select it.</source>
+        <translation>Клацніть вікно, щоб вибрати його.</translation>
+    </message>
+</context>
+<context>
+    <name>ScriptedCapture</name>
+    <message>
+        <source>the sharing service answered with status %1</source>
+        <translation>служба обміну відповіла статусом %1</translation>
+    </message>
+    <message>
+        <source>the sharing service could not be reached (%1)</source>
+        <translation>не вдалося зв’язатися зі службою обміну (%1)</translation>
+    </message>
+    <message>
+        <source>the sharing service&apos;s answer could not be read</source>
+        <translation>не вдалося прочитати відповідь служби обміну</translation>
+    </message>
+    <message>
+        <source>the picture could not be written for the upload</source>
+        <translation>не вдалося записати зображення для вивантаження</translation>
+    </message>
+    <message>
+        <source>the sharing service&apos;s answer is not a link</source>
+        <translation>відповідь служби обміну не є посиланням</translation>
+    </message>
+    <message>
+        <source>there is no window under the pointer</source>
+        <translation>під вказівником немає вікна</translation>
+    </message>
+    <message>
+        <source>there is no display</source>
+        <translation>немає екрана</translation>
+    </message>
+    <message>
+        <source>the region %1,%2,%3,%4 does not lie on one display</source>
+        <translation>область %1,%2,%3,%4 не лежить на одному екрані</translation>
+    </message>
+    <message>
+        <source>no capture mode was given</source>
+        <translation>не вказано режим знімка</translation>
+    </message>
+    <message>
+        <source>the display could not be captured</source>
+        <translation>не вдалося зняти екран</translation>
+    </message>
+    <message>
+        <source>the picture could not be encoded</source>
+        <translation>не вдалося закодувати зображення</translation>
+    </message>
+    <message>
+        <source>the desktop did not take the picture onto the clipboard</source>
+        <translation>робоче середовище не прийняло зображення в буфер обміну</translation>
+    </message>
+    <message>
+        <source>%1 could not be written</source>
+        <translation>не вдалося записати %1</translation>
+    </message>
+    <message>
+        <source>%1; the picture was kept at %2</source>
+        <translation>%1; зображення збережено в %2</translation>
+    </message>
 </context>
 <context>
     <name>SegmentedToolBar</name>
@@ -861,6 +950,17 @@ Vornik живе в системному лотку: робіть, познача
     <message>
         <source>Text of the next text figure</source>
         <translation>Текст наступної текстової фігури</translation>
+    </message>
+</context>
+<context>
+    <name>TopLevelWindows</name>
+    <message>
+        <source>This display server does not tell programs where other windows are, so Vornik cannot select the window under the pointer.</source>
+        <translation>Цей дисплейний сервер не повідомляє програмам, де інші вікна, тож Vornik не може вибрати вікно під вказівником.</translation>
+    </message>
+    <message>
+        <source>No window manager lists its windows on this display, so Vornik cannot select the window under the pointer.</source>
+        <translation>На цьому екрані жоден менеджер вікон не повідомляє список своїх вікон, тож Vornik не може вибрати вікно під вказівником.</translation>
     </message>
 </context>
 <context>
@@ -1048,6 +1148,18 @@ Vornik живе в системному лотку: робіть, познача
         <source>Vornik uploads to %1 from now on. Failed uploads are sent again from &quot;Unsent uploads&quot; in the tray menu&apos;s tools; a certificate to trust is set with &quot;vornik --set-service URL --ca-file FILE&quot;.</source>
         <translation>Відтепер Vornik вивантажує до %1. Невдалі вивантаження надсилаються знову з «Ненадіслані вивантаження» в інструментах меню лотка; сертифікат, якому слід довіряти, задається командою &quot;vornik --set-service URL --ca-file FILE&quot;.</translation>
     </message>
+    <message>
+        <source>nothing on this desktop can take a picture of the screen</source>
+        <translation>ніщо в цьому робочому середовищі не може зняти зображення екрана</translation>
+    </message>
+    <message numerus="yes">
+        <source>Vornik: screenshot in %n s</source>
+        <translation>
+            <numerusform>Vornik: знімок через %n с</numerusform>
+            <numerusform>Vornik: знімок через %n с</numerusform>
+            <numerusform>Vornik: знімок через %n с</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>UnsentUploadsMenu</name>
@@ -1141,6 +1253,17 @@ Vornik живе в системному лотку: робіть, познача
         <source> It was kept at %1</source>
         <extracomment>Follows a message about a failed upload, after its full stop; %1 is the picture&apos;s file.</extracomment>
         <translation> Його збережено в %1</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Vornik could not be started</source>
+        <translation>не вдалося запустити Vornik</translation>
+    </message>
+    <message>
+        <source>the running Vornik did not answer</source>
+        <translation>запущений Vornik не відповів</translation>
     </message>
 </context>
 </TS>
