@@ -2,6 +2,7 @@
 #include "app/AppServices.h"
 #include "app/CaptureRequest.h"
 #include "app/TrayApp.h"
+#include "app/Translations.h"
 #include "platform/Preferences.h"
 #include "app/ServiceSetting.h"
 #include "platform/SingleInstance.h"
@@ -109,40 +110,50 @@ CommandLine parseCommandLine(int argc, char **argv)
     return line;
 }
 
+// Output in the user's language: the command line's texts are translated like the
+// windows', so the messages below need a running QCoreApplication with Translations.
+void print(FILE *out, const QString &text)
+{
+    std::fputs(qPrintable(text), out);
+}
+
 void printHelp(FILE *out)
 {
-    std::fprintf(out,
-                 "Usage: vornik [--capture | --preferences | --user-id | --version | --help]\n"
-                 "       vornik --capture [--full | --window | --region X,Y,W,H]\n"
-                 "                        [--copy | --save [PATH] | --upload | --output -] [--delay SECONDS]\n"
-                 "       vornik --set-service URL [--ca-file FILE]\n"
-                 "Vornik lives in the system tray: take, mark up and share screenshots.\n"
-                 "\n"
-                 "  --capture          start a capture in the running Vornik, or start Vornik capturing\n"
-                 "  --preferences      open the Preferences window of the running Vornik, or start\n"
-                 "                     Vornik with it open\n"
-                 "    --full           take the whole display under the pointer, without the overlay\n"
-                 "    --window         take the window under the pointer (needs a window manager that\n"
-                 "                     lists its windows: X11)\n"
-                 "    --region X,Y,W,H take that rectangle of the desktop (on one display)\n"
-                 "    --save [PATH]    write the PNG to PATH, or into the save folder, and print its path\n"
-                 "                     (what a mode does unless told otherwise)\n"
-                 "    --copy           put the picture on the clipboard\n"
-                 "    --upload         upload the picture and print its link\n"
-                 "    --output -       write the PNG to standard output\n"
-                 "    --delay SECONDS  wait first, counting down in the tray's tool tip\n"
-                 "                     A failed capture exits with status 1 and one line on stderr;\n"
-                 "                     a wrong command line with status 2.\n"
-                 "  --set-service URL  upload to the sharing service at URL from now on (kept in the\n"
-                 "                     settings as serviceurl) and exit\n"
-                 "  --ca-file FILE     with --set-service: also trust the PEM certificate in FILE for it\n"
-                 "                     (kept as servicecafile; left out, an earlier one is cleared)\n"
-                 "  --user-id          print the id this Vornik uploads as (for a server that takes\n"
-                 "                     only registered users) and exit\n"
-                 "  --version          print the version and exit\n"
-                 "  --help             print this help and exit\n"
-                 "\n"
-                 "Hot keys: Ctrl+Shift+9 and Ctrl+F9. Settings: $XDG_CONFIG_HOME/Vornik/Vornik.conf\n");
+    //: The output of `vornik --help`. Keep the option names, URL, FILE, PATH, SECONDS,
+    //: X,Y,W,H, the hot keys, serviceurl, servicecafile and the settings path as they
+    //: are, and the columns aligned; lines should stay within 100 characters.
+    print(out, QCoreApplication::translate("CommandLine",
+                                           "Usage: vornik [--capture | --preferences | --user-id | --version | --help]\n"
+                                           "       vornik --capture [--full | --window | --region X,Y,W,H]\n"
+                                           "                        [--copy | --save [PATH] | --upload | --output -] [--delay SECONDS]\n"
+                                           "       vornik --set-service URL [--ca-file FILE]\n"
+                                           "Vornik lives in the system tray: take, mark up and share screenshots.\n"
+                                           "\n"
+                                           "  --capture          start a capture in the running Vornik, or start Vornik capturing\n"
+                                           "  --preferences      open the Preferences window of the running Vornik, or start\n"
+                                           "                     Vornik with it open\n"
+                                           "    --full           take the whole display under the pointer, without the overlay\n"
+                                           "    --window         take the window under the pointer (needs a window manager that\n"
+                                           "                     lists its windows: X11)\n"
+                                           "    --region X,Y,W,H take that rectangle of the desktop (on one display)\n"
+                                           "    --save [PATH]    write the PNG to PATH, or into the save folder, and print its path\n"
+                                           "                     (what a mode does unless told otherwise)\n"
+                                           "    --copy           put the picture on the clipboard\n"
+                                           "    --upload         upload the picture and print its link\n"
+                                           "    --output -       write the PNG to standard output\n"
+                                           "    --delay SECONDS  wait first, counting down in the tray's tool tip\n"
+                                           "                     A failed capture exits with status 1 and one line on stderr;\n"
+                                           "                     a wrong command line with status 2.\n"
+                                           "  --set-service URL  upload to the sharing service at URL from now on (kept in the\n"
+                                           "                     settings as serviceurl) and exit\n"
+                                           "  --ca-file FILE     with --set-service: also trust the PEM certificate in FILE for it\n"
+                                           "                     (kept as servicecafile; left out, an earlier one is cleared)\n"
+                                           "  --user-id          print the id this Vornik uploads as (for a server that takes\n"
+                                           "                     only registered users) and exit\n"
+                                           "  --version          print the version and exit\n"
+                                           "  --help             print this help and exit\n"
+                                           "\n"
+                                           "Hot keys: Ctrl+Shift+9 and Ctrl+F9. Settings: $XDG_CONFIG_HOME/Vornik/Vornik.conf\n"));
 }
 
 bool isQtOption(const char *argument)
@@ -156,11 +167,29 @@ bool isQtOption(const char *argument)
     return false;
 }
 
+// Prints `problem` (a source text, with %1 replaced by `argument`), then the help, in
+// the user's language, and returns `status`.
+int printHelpTranslated(int argc, char **argv, FILE *out, const char *problem, int status,
+                        const QString &argument = QString())
+{
+    QCoreApplication core(argc, argv);
+    const Translations translations;
+    if (problem) {
+        QString text = QCoreApplication::translate("CommandLine", problem);
+        if (!argument.isEmpty())
+            text = text.arg(argument);
+        print(out, QStringLiteral("vornik: ") + text + QLatin1Char('\n'));
+    }
+    printHelp(out);
+    return status;
+}
+
 // --set-service: writes the service into the settings and tells a running Vornik to
 // read them again.
 int setService(int argc, char **argv, const CommandLine &line)
 {
     QCoreApplication core(argc, argv);
+    const Translations translations;
     QString problem;
     const auto choice = ServiceSetting::check(QString::fromLocal8Bit(line.serviceUrl),
                                               line.caFile ? QString::fromLocal8Bit(line.caFile) : QString(), &problem);
@@ -169,11 +198,17 @@ int setService(int argc, char **argv, const CommandLine &line)
         return 2;
     }
     if (!ServiceSetting::store(*choice)) {
-        std::fprintf(stderr, "vornik: cannot write %s\n", qPrintable(Preferences::standard().fileName()));
+        //: %1 is the settings file.
+        const QString text = QCoreApplication::translate("CommandLine", "cannot write %1");
+        print(stderr, QStringLiteral("vornik: ") + text.arg(Preferences::standard().fileName()) + QLatin1Char('\n'));
         return 1;
     }
-    std::printf("Vornik uploads to %s%s%s\n", qPrintable(choice->url),
-                choice->caFile.isEmpty() ? "" : ", trusting ", qPrintable(choice->caFile));
+    //: %1 is the sharing service's address.
+    const QString uploadsTo = QCoreApplication::translate("CommandLine", "Vornik uploads to %1").arg(choice->url);
+    //: %1 is the service's address, %2 the certificate file trusted for it.
+    const QString trusting = QCoreApplication::translate("CommandLine", "Vornik uploads to %1, trusting %2")
+                                 .arg(choice->url, choice->caFile);
+    print(stdout, (choice->caFile.isEmpty() ? uploadsTo : trusting) + QLatin1Char('\n'));
     SingleInstance instance;
     if (!instance.tryLock())
         instance.sendToPrimary(QByteArrayLiteral("settings"));
@@ -245,6 +280,7 @@ bool startPrimaryInBackground()
 int runCaptureRequest(int argc, char **argv, const CaptureRequest &request)
 {
     QCoreApplication core(argc, argv);
+    const Translations translations;
     SingleInstance instance;
     if (instance.tryLock()) {
         instance.release();
@@ -273,15 +309,19 @@ int runCaptureRequest(int argc, char **argv, const CaptureRequest &request)
 int passToRunningInstance(int argc, char **argv, SingleInstance &instance, const CommandLine &line)
 {
     QCoreApplication core(argc, argv);
+    const Translations translations;
     const QByteArray request = line.capture       ? QByteArrayLiteral("capture")
                                : line.preferences ? QByteArrayLiteral("preferences")
                                                   : QByteArrayLiteral("activate");
     if (!instance.sendToPrimary(request)) {
-        std::fprintf(stderr, "vornik: another Vornik holds %s but does not answer\n", qPrintable(instance.lockPath()));
+        //: %1 is the lock file of the running Vornik.
+        const QString text = QCoreApplication::translate("CommandLine", "another Vornik holds %1 but does not answer");
+        print(stderr, QStringLiteral("vornik: ") + text.arg(instance.lockPath()) + QLatin1Char('\n'));
         return 1;
     }
     if (request == "activate")
-        std::fprintf(stderr, "Vornik is already running; its window is open.\n");
+        print(stderr, QCoreApplication::translate("CommandLine", "Vornik is already running; its window is open.") +
+                          QLatin1Char('\n'));
     return 0;
 }
 } // namespace
@@ -289,26 +329,25 @@ int passToRunningInstance(int argc, char **argv, SingleInstance &instance, const
 int main(int argc, char **argv)
 {
     const CommandLine line = parseCommandLine(argc, argv);
-    if (line.help) {
-        printHelp(stdout);
-        return 0;
-    }
     if (line.version) {
         std::printf("vornik %s\n", VORNIK_VERSION);
         return 0;
     }
-    if (line.missingValue || (line.caFile && !line.serviceUrl)) {
-        if (line.missingValue)
-            std::fprintf(stderr, "vornik: %s needs a value\n", line.missingValue);
-        else
-            std::fprintf(stderr, "vornik: --ca-file goes with --set-service\n");
-        printHelp(stderr);
-        return 2;
+    if (line.help)
+        return printHelpTranslated(argc, argv, stdout, nullptr, 0);
+    if (line.missingValue) {
+        //: %1 is the option, "--set-service" for instance.
+        const char *problem = QT_TRANSLATE_NOOP("CommandLine", "%1 needs a value");
+        return printHelpTranslated(argc, argv, stderr, problem, 2, QString::fromLocal8Bit(line.missingValue));
+    }
+    if (line.caFile && !line.serviceUrl) {
+        const char *problem = QT_TRANSLATE_NOOP("CommandLine", "--ca-file goes with --set-service");
+        return printHelpTranslated(argc, argv, stderr, problem, 2);
     }
     if (line.unknown && !isQtOption(line.unknown)) {
-        std::fprintf(stderr, "vornik: unknown option %s\n", line.unknown);
-        printHelp(stderr);
-        return 2;
+        //: %1 is the option as it was given.
+        const char *unknown = QT_TRANSLATE_NOOP("CommandLine", "unknown option %1");
+        return printHelpTranslated(argc, argv, stderr, unknown, 2, QString::fromLocal8Bit(line.unknown));
     }
 
     QString requestProblem;
@@ -336,6 +375,7 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Vornik"));
     QApplication::setApplicationVersion(QStringLiteral(VORNIK_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
+    const Translations translations;
     if (!instance.listen())
         std::fprintf(stderr, "vornik: cannot listen on %s; later starts cannot reach this one\n",
                      qPrintable(instance.socketPath()));

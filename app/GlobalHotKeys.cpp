@@ -106,7 +106,9 @@ void GlobalHotKeys::registerPortalShortcuts()
     QList<PortalShortcut> shortcuts;
     for (int i = 0; i < names.size(); ++i)
         shortcuts.append({QStringLiteral("capture%1").arg(i + 1),
-                          {{QStringLiteral("description"), QStringLiteral("Take a Vornik screenshot (%1)").arg(names.at(i))},
+                          {{QStringLiteral("description"),
+                            //: The shortcut's description in the desktop's settings; %1 is its keys.
+                            tr("Take a Vornik screenshot (%1)").arg(names.at(i))},
                            {QStringLiteral("preferred_trigger"), triggers.at(i)}}});
     portalShortcuts->bind(shortcuts);
 }
@@ -122,9 +124,10 @@ void GlobalHotKeys::reportNoGlobalShortcuts()
 
 QString GlobalHotKeys::noGlobalShortcutsMessage()
 {
-    return QStringLiteral("Vornik: this desktop gives applications no global hot keys; bind Ctrl+Shift+9 to the "
-                          "command \"vornik --capture\" in its keyboard shortcut settings (the README shows how "
-                          "for GNOME, KDE and sway)");
+    //: Keep "vornik --capture" as it is: it is the command to bind.
+    return tr("Vornik: this desktop gives applications no global hot keys; bind Ctrl+Shift+9 to the "
+              "command \"vornik --capture\" in its keyboard shortcut settings (the README shows how "
+              "for GNOME, KDE and sway)");
 }
 
 QStringList GlobalHotKeys::heldKeyNames() const

@@ -5,7 +5,7 @@
 PermissionWindow::PermissionWindow(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint)
 {
-    setWindowTitle(QStringLiteral("Vornik needs you to grant 'Screen Recording' access."));
+    setWindowTitle(tr("Vornik needs you to grant 'Screen Recording' access."));
     setAutoFillBackground(true);
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);

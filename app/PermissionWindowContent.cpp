@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 #include <cstdio>
 
 PermissionWindowContent::PermissionWindowContent(AppServices::ProgramStarter startProgram,
@@ -21,6 +22,51 @@ QRect PermissionWindowContent::fromBottomLeft(const QRect &frame) const
     return QRect(frame.x(), m_view->height() - frame.y() - frame.height(), frame.width(), frame.height());
 }
 
+namespace {
+// The window's frames are fixed; a text longer than its frame (as translations often
+// are) is set smaller, down to a size that is still easily read, instead of being cut.
+template<typename Fits>
+void shrinkUntilWhole(QWidget *widget, Fits fits)
+{
+    constexpr int kSmallestPointSize = 7;
+    QFont font = widget->font();
+    while (!fits() && font.pointSize() > kSmallestPointSize) {
+        font.setPointSize(font.pointSize() - 1);
+        widget->setFont(font);
+    }
+}
+int widthNeeded(const QList<QPushButton *> &row, int gap)
+{
+    int needed = gap * int(row.size() - 1);
+    for (const QPushButton *button : row)
+        needed += button->sizeHint().width();
+    return needed;
+}
+
+// The buttons of one row, left to right, keep their frames while their titles fit.
+// Otherwise each gets the width its title needs plus an equal share of what is left
+// of the row, set smaller first if even that is not enough.
+void fitButtonRow(const QList<QPushButton *> &row)
+{
+    const bool allFit = std::all_of(row.begin(), row.end(),
+                                    [](const QPushButton *button) { return button->sizeHint().width() <= button->width(); });
+    if (allFit || row.size() < 2)
+        return;
+    const int left = row.first()->x();
+    const int rowWidth = row.last()->geometry().right() + 1 - left;
+    const int gap = row.at(1)->x() - row.at(0)->geometry().right() - 1;
+    for (QPushButton *button : row)
+        shrinkUntilWhole(button, [&] { return widthNeeded(row, gap) <= rowWidth; });
+    const int share = std::max(0, rowWidth - widthNeeded(row, gap)) / int(row.size());
+    int x = left;
+    for (QPushButton *button : row) {
+        const int width = button->sizeHint().width() + share;
+        button->setGeometry(x, button->y(), width, button->height());
+        x += width + gap;
+    }
+}
+} // namespace
+
 QLabel *PermissionWindowContent::addLabel(const QString &text, const QRect &frame, int pointSize)
 {
     auto *label = new QLabel(text, m_view);
@@ -32,6 +78,7 @@ QLabel *PermissionWindowContent::addLabel(const QString &text, const QRect &fram
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setStyleSheet(QStringLiteral("color: black; background: transparent; border: none;"));
     label->setGeometry(fromBottomLeft(frame));
+    shrinkUntilWhole(label, [label] { return label->heightForWidth(label->width()) <= label->height(); });
     return label;
 }
 
@@ -48,9 +95,10 @@ void PermissionWindowContent::buildContent()
 {
     if (!m_view)
         return;
-    addLabel(QStringLiteral("Allow Vornik to share your screen."), QRect(30, 90, 400, 40), 18);
-    addLabel(QStringLiteral("Click 'Allow Vornik to Record Screen' to open System Preferences > Security & Privacy "
-                            "to grant access."),
+    addLabel(tr("Allow Vornik to share your screen."), QRect(30, 90, 400, 40), 18);
+    //: 'Allow Vornik to Record Screen' is the button of this window: use its translation.
+    addLabel(tr("Click 'Allow Vornik to Record Screen' to open System Preferences > Security & Privacy "
+                "to grant access."),
              QRect(30, 50, 400, 40), 10);
 
     // A 2-point border in the colour of header text, on a white page.
@@ -60,12 +108,13 @@ void PermissionWindowContent::buildContent()
     m_view->setStyleSheet(QStringLiteral("#permissionView { background: white; border: 2px solid %1; }")
                               .arg(border.name()));
 
-    QPushButton *allow = addButton(QStringLiteral("Allow Vornik to Record Screen"), QRect(225, 10, 200, 30));
-    QPushButton *cancel = addButton(QStringLiteral("Cancel"), QRect(15, 10, 100, 30));
-    QPushButton *help = addButton(QStringLiteral("Help"), QRect(120, 10, 100, 30));
+    QPushButton *allow = addButton(tr("Allow Vornik to Record Screen"), QRect(225, 10, 200, 30));
+    QPushButton *cancel = addButton(tr("Cancel"), QRect(15, 10, 100, 30));
+    QPushButton *help = addButton(tr("Help"), QRect(120, 10, 100, 30));
     connect(allow, &QPushButton::clicked, this, [this, allow] { preferencesButtonPressed(allow); });
     connect(cancel, &QPushButton::clicked, this, [this, cancel] { cancelButtonPressed(cancel); });
     connect(help, &QPushButton::clicked, this, [this, help] { helpButtonPressed(help); });
+    fitButtonRow({cancel, help, allow});
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #include "service/ServiceConfiguration.h"
 #include "platform/SettingsKeys.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
@@ -16,11 +17,15 @@ bool checkUrl(const QString &text, QString *problem)
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
         || url.host().isEmpty()) {
-        *problem = QStringLiteral("%1 is not an http:// or https:// address").arg(text);
+        //: %1 is the address as given.
+        *problem = QCoreApplication::translate("ServiceSetting", "%1 is not an http:// or https:// address").arg(text);
         return false;
     }
     if (url.hasQuery() || url.hasFragment() || !url.userInfo().isEmpty()) {
-        *problem = QStringLiteral("%1: the service address takes no user, query or fragment").arg(text);
+        //: %1 is the address as given.
+        *problem = QCoreApplication::translate("ServiceSetting",
+                                               "%1: the service address takes no user, query or fragment")
+                       .arg(text);
         return false;
     }
     return true;
@@ -30,12 +35,14 @@ bool checkCertificateFile(const QString &path, QString *problem)
 {
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
-        *problem = QStringLiteral("cannot read the certificate file %1").arg(path);
+        //: %1 is the certificate file.
+        *problem = QCoreApplication::translate("ServiceSetting", "cannot read the certificate file %1").arg(path);
         return false;
     }
     // Certificate bundles are small; a megabyte is plenty to find the first one.
     if (!file.read(1 << 20).contains("-----BEGIN CERTIFICATE-----")) {
-        *problem = QStringLiteral("%1 holds no PEM certificate").arg(path);
+        //: %1 is the certificate file.
+        *problem = QCoreApplication::translate("ServiceSetting", "%1 holds no PEM certificate").arg(path);
         return false;
     }
     return true;

@@ -171,38 +171,40 @@ void TrayApp::buildStatusMenu()
     connect(m_historyMenu, &RecentUploadsMenu::allHistoryRequested, this, [this](QObject *item) { openAllHistory(item); });
 
     const QString version = shortVersionString();
-    addMenuEntry(m_statusMenu, QStringLiteral("About/Usage Video For Vornik ") + version, &TrayApp::open);
+    //: %1 is the version, "1.2" for instance.
+    addMenuEntry(m_statusMenu, tr("About/Usage Video For Vornik %1").arg(version), &TrayApp::open);
     m_statusMenu->addSeparator();
     if (!canRecordScreen()) {
-        addMenuEntry(m_statusMenu, QStringLiteral("Vornik ") + version + QStringLiteral(" help"),
-                     &TrayApp::openHelpPage);
+        //: %1 is the version, "1.2" for instance.
+        addMenuEntry(m_statusMenu, tr("Vornik %1 help").arg(version), &TrayApp::openHelpPage);
         m_statusMenu->addSeparator();
     }
     m_captureEntry = addMenuEntry(m_statusMenu, captureEntryTitle(GlobalHotKeys::boundKeyNames()),
                                   &TrayApp::takeScreenshot);
     m_statusMenu->addSeparator();
 
-    auto *tools = new QMenu(QStringLiteral("Vornik tools"), m_statusMenu);
+    auto *tools = new QMenu(tr("Vornik tools"), m_statusMenu);
     m_statusMenu->addMenu(tools);
     m_statusMenu->addSeparator();
-    QAction *quit = addMenuEntry(m_statusMenu, QStringLiteral("Quit Vornik"), &TrayApp::quit);
+    QAction *quit = addMenuEntry(m_statusMenu, tr("Quit Vornik"), &TrayApp::quit);
     m_statusMenu->addSeparator();
     QAction *preferences = addMenuEntry(m_statusMenu, preferencesTitle, &TrayApp::openPreferences);
 
     m_loginEntry = addMenuEntry(tools, loginItemTitle, &TrayApp::loginAtStartup);
-    addMenuEntry(tools, QStringLiteral("Restart"), &TrayApp::restart);
+    //: Starts Vornik anew.
+    addMenuEntry(tools, tr("Restart"), &TrayApp::restart);
     tools->addSeparator();
-    auto *banner = new QMenu(QStringLiteral("Banner settings"), tools);
+    auto *banner = new QMenu(tr("Banner settings"), tools);
     tools->addMenu(banner);
     tools->addMenu(m_historyMenu);
     m_unsentMenu = new UnsentUploadsMenu(m_services.desktop, tools);
     tools->addMenu(m_unsentMenu);
 
-    addMenuEntry(banner, QStringLiteral("Set to default banner ...."), &TrayApp::setToDefaultBanner);
-    addMenuEntry(banner, QStringLiteral("Change banner image ...."), &TrayApp::changeBannerImage);
-    addMenuEntry(banner, QStringLiteral("Change banner color ...."), &TrayApp::changeBannerColor);
+    addMenuEntry(banner, tr("Set to default banner ...."), &TrayApp::setToDefaultBanner);
+    addMenuEntry(banner, tr("Change banner image ...."), &TrayApp::changeBannerImage);
+    addMenuEntry(banner, tr("Change banner color ...."), &TrayApp::changeBannerColor);
     // The only way to the banner window itself.
-    QAction *bannerWindow = addMenuEntry(banner, QStringLiteral("Banner window ...."), &TrayApp::openBannerWindow);
+    QAction *bannerWindow = addMenuEntry(banner, tr("Banner window ...."), &TrayApp::openBannerWindow);
 
     // The history submenu builds its entries as it opens; its first one opens the
     // history window, which the launcher window offers directly.
@@ -215,8 +217,11 @@ QString captureEntryTitle(const QStringList &keyNames)
 {
     // Names the keys that start a capture on this desktop, and none where none is bound.
     if (keyNames.isEmpty())
-        return QStringLiteral("Take Vornik ...");
-    return QStringLiteral("Take Vornik ... ") + keyNames.join(QStringLiteral(" or "));
+        return QCoreApplication::translate("TrayApp", "Take Vornik ...");
+    //: Joins the names of the hot keys that take a screenshot: "Ctrl+Shift+9 or Ctrl+F9".
+    const QString joiner = QCoreApplication::translate("TrayApp", " or ");
+    //: The capture entry of the status menu; %1 names the hot keys ("Ctrl+Shift+9 or Ctrl+F9").
+    return QCoreApplication::translate("TrayApp", "Take Vornik ... %1").arg(keyNames.join(joiner));
 }
 
 QSystemTrayIcon *TrayApp::statusItem()
@@ -419,7 +424,8 @@ void TrayApp::setEditorActive(QWidget *editor, bool active)
         lastEditor = controller;
         m_editorGuard = controller;
         editorOpen = true;
-        setStatusItem(QStringLiteral("Bring all to front."), QStringLiteral("Vornik - Bring all to front."),
+        //: The status item's title and tool tip while an editor is open: a click on the item raises it.
+        setStatusItem(tr("Bring all to front."), tr("Vornik - Bring all to front."),
                       QStringLiteral("statusIconFront"));
     } else {
         editorOpen = false;
@@ -478,11 +484,14 @@ bool TrayApp::setRunAtLogin(bool adding)
     // a menu that claims a login item the session will not start is worse than none.
     const bool changed = adding ? Autostart::addLoginItem(m_executablePath) : Autostart::removeLoginItem();
     if (!changed) {
-        m_services.desktop.notifier->post(QStringLiteral("Login Item Error"),
-                         adding ? QStringLiteral("Vornik could not add itself to the programs started at login: "
-                                                 "%1 could not be written.").arg(Autostart::entryPath())
-                                : QStringLiteral("Vornik could not remove itself from the programs started at "
-                                                 "login: %1 could not be removed.").arg(Autostart::entryPath()));
+        //: %1 is the autostart file, ~/.config/autostart/vornik.desktop for instance.
+        const QString notAdded = tr("Vornik could not add itself to the programs started at login: "
+                                    "%1 could not be written.");
+        //: %1 is the autostart file, ~/.config/autostart/vornik.desktop for instance.
+        const QString notRemoved = tr("Vornik could not remove itself from the programs started at "
+                                      "login: %1 could not be removed.");
+        m_services.desktop.notifier->post(tr("Login Item Error"),
+                                          (adding ? notAdded : notRemoved).arg(Autostart::entryPath()));
         return false;
     }
     loginItemTitle = adding ? removeLoginItemTitle : addLoginItemTitle;
@@ -540,8 +549,7 @@ void TrayApp::quit(QObject *)
 void TrayApp::openAllHistory(QObject *)
 {
     if (!isConnectedToNetwork(*m_services.desktop.reachability)) {
-        m_services.desktop.notifier->post(QStringLiteral("No network connection"),
-                         QStringLiteral("Please check your Internet connection."));
+        m_services.desktop.notifier->post(tr("No network connection"), tr("Please check your Internet connection."));
         return;
     }
     // A new window each time; it deletes itself when closed.

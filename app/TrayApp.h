@@ -52,8 +52,8 @@ public:
     ScreenCapture *screenCapture = nullptr;
     GlobalHotKeys *hotKeys = nullptr;
     QString loginItemTitle;
-    const QString addLoginItemTitle = QStringLiteral("Run Vornik at startup");
-    const QString removeLoginItemTitle = QStringLiteral("Do not run Vornik at startup");
+    const QString addLoginItemTitle = tr("Run Vornik at startup");
+    const QString removeLoginItemTitle = tr("Do not run Vornik at startup");
     // The last entry of the status menu, after all the others.
     const QString preferencesTitle = tr("Preferences…");
     Preferences &preferences;

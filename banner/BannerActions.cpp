@@ -74,8 +74,9 @@ void BannerActions::announceChange() const
 
 void BannerActions::postFileSaveError() const
 {
-    m_state->desktop.notifier->post(QStringLiteral("File Save Error"),
-                                    QStringLiteral("Your banner image couldn't be saved on your computer."));
+    m_state->desktop.notifier->post(
+        QCoreApplication::translate("BannerActions", "File Save Error"),
+        QCoreApplication::translate("BannerActions", "Your banner image couldn't be saved on your computer."));
 }
 
 // Removes the older banner files, except `written`, the current banner and those
@@ -211,7 +212,9 @@ void BannerActions::bannerUploaded(const ShareReply &reply, const QString &path,
 {
     const QString link = QStringLiteral("https://") + reply.body;
     if (!reply.succeeded() || !isValidURL(link)) {
-        m_state->desktop.notifier->post(QStringLiteral("File Upload Error"), QStringLiteral("There was a problem uploading your banner image."));
+        m_state->desktop.notifier->post(
+            QCoreApplication::translate("BannerActions", "File Upload Error"),
+            QCoreApplication::translate("BannerActions", "There was a problem uploading your banner image."));
         m_state->lastResult = QStringLiteral("Invalid URL");
         return;
     }
@@ -242,7 +245,10 @@ void BannerActions::changeBannerColor(ModalRuns &runs)
     QCoreApplication::processEvents();
     const QString chosen = bannerColorName();
     if (chosen == before) {
-        m_state->desktop.notifier->post(QStringLiteral("Banner"), QStringLiteral("Banner color change has been cancelled."));
+        m_state->desktop.notifier->post(
+            //: The title of notifications about the banner.
+            QCoreApplication::translate("BannerActions", "Banner"),
+            QCoreApplication::translate("BannerActions", "Banner color change has been cancelled."));
         return;
     }
     if (!QFileInfo::exists(defaults().stringForKey(SettingsKeys::bannerPath)))
@@ -250,13 +256,15 @@ void BannerActions::changeBannerColor(ModalRuns &runs)
     uploadBanner();
     defaults().setString(SettingsKeys::bannerColor, chosen);
     announceChange();
-    m_state->desktop.notifier->post(QStringLiteral("Banner"), QStringLiteral("New banner color information is uploaded."));
+    m_state->desktop.notifier->post(
+        QCoreApplication::translate("BannerActions", "Banner"),
+        QCoreApplication::translate("BannerActions", "New banner color information is uploaded."));
 }
 
 void BannerActions::changeBannerImage()
 {
     FilePanels::OpenRequest request;
-    request.title = QStringLiteral("Select PNG Image (Should be 40 px wide)");
+    request.title = QCoreApplication::translate("BannerActions", "Select PNG Image (Should be 40 px wide)");
     request.allowsMultipleSelection = false;
     request.canChooseDirectories = false;
     request.canCreateDirectories = false;
@@ -274,7 +282,9 @@ void BannerActions::changeBannerImage()
     defaults().setString(SettingsKeys::bannerPath, path);
     announceChange();
     uploadBanner();
-    m_state->desktop.notifier->post(QStringLiteral("Banner Image Action"), QStringLiteral("Banner Image Uploaded!"));
+    m_state->desktop.notifier->post(
+        QCoreApplication::translate("BannerActions", "Banner Image Action"),
+        QCoreApplication::translate("BannerActions", "Banner Image Uploaded!"));
 }
 
 void BannerActions::setToDefaultBanner()
@@ -283,5 +293,7 @@ void BannerActions::setToDefaultBanner()
     defaults().setString(SettingsKeys::bannerColor, QStringLiteral("white"));
     announceChange();
     defaults().setString(SettingsKeys::bannerUrl, uploadBanner());
-    m_state->desktop.notifier->post(QStringLiteral("Banner"), QStringLiteral("Reset complete."));
+    m_state->desktop.notifier->post(
+        QCoreApplication::translate("BannerActions", "Banner"),
+        QCoreApplication::translate("BannerActions", "Reset complete."));
 }

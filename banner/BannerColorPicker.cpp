@@ -14,10 +14,10 @@ BannerColorPicker::BannerColorPicker(QWidget *parent)
 {
     setObjectName(QStringLiteral("bannerColorPicker"));
     auto *layout = new QVBoxLayout(this);
-    auto *heading = new QLabel(QStringLiteral("Banner color"), this);
+    auto *heading = new QLabel(tr("Banner color"), this);
     layout->addWidget(heading);
     layout->addWidget(m_palette);
-    cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton = new QPushButton(tr("Cancel"), this);
     cancelButton->setObjectName(QStringLiteral("cancelButton"));
     auto *row = new QHBoxLayout;
     row->addStretch();

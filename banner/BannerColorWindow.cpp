@@ -11,7 +11,7 @@ BannerColorWindow::BannerColorWindow(QWidget *parent)
     : QWidget(parent, Qt::Dialog)
 {
     setObjectName(QStringLiteral("bannercolorwindow"));
-    setWindowTitle(QStringLiteral("Banner color"));
+    setWindowTitle(tr("Banner color"));
     setUpWindow();
 }
 

@@ -5,7 +5,7 @@
 BannerPreview::BannerPreview(QWidget *parent)
     : QWidget(parent)
 {
-    setAccessibleName(QStringLiteral("Banner preview"));
+    setAccessibleName(tr("Banner preview"));
 }
 
 void BannerPreview::setImage(const QImage &image)

@@ -104,7 +104,7 @@ void BannerView::saveBannerToFile()
     // The panel runs once this click has returned, as a sheet would.
     QTimer::singleShot(0, this, [this] {
         FilePanels::SaveRequest request;
-        request.title = QStringLiteral("Save Image");
+        request.title = tr("Save Image");
         request.allowedFileTypes = {QStringLiteral("png")};
         request.defaultSuffix = QStringLiteral("png");
         request.proposedName = QStringLiteral("myimagefile.png");
@@ -113,10 +113,11 @@ void BannerView::saveBannerToFile()
         const QString chosen = m_actions.desktop().filePanels->runSavePanel(request);
         if (!chosen.isEmpty()) {
             if (const QString saved = m_actions.savePreviewImage(m_preview, chosen); !saved.isEmpty())
-                m_actions.desktop().notifier->post(QStringLiteral("File saved"), QStringLiteral("You image was saved at ") + chosen,
+                //: %1 is the file the banner was written to.
+                m_actions.desktop().notifier->post(tr("File saved"), tr("You image was saved at %1").arg(chosen),
                                  NotificationSubject{saved, {}});
             else
-                m_actions.desktop().notifier->post(QStringLiteral("File save error"), QStringLiteral("There was a problem saving image."));
+                m_actions.desktop().notifier->post(tr("File save error"), tr("There was a problem saving image."));
         }
         emit savePanelFinished();
     });
@@ -132,21 +133,21 @@ void BannerView::loadPictureIntoPreview()
     // A file that does not decode would leave an empty preview and a banner path that
     // cannot be sent: keep the current banner instead.
     if (image.isNull()) {
-        m_actions.desktop().notifier->post(QStringLiteral("Banner Image Action"), QStringLiteral("That file could not be read as a PNG image."));
+        m_actions.desktop().notifier->post(tr("Banner Image Action"), tr("That file could not be read as a PNG image."));
         return;
     }
     m_preview.setImage(image);
     Preferences::standard().setString(SettingsKeys::bannerPath, chosen);
     m_actions.announceChange();
-    m_actions.desktop().notifier->post(QStringLiteral("Banner Image Action"), QStringLiteral("Banner Image Uploaded!"));
+    m_actions.desktop().notifier->post(tr("Banner Image Action"), tr("Banner Image Uploaded!"));
 }
 
 void BannerView::uploadBannerImage()
 {
     printLine("upload banner image");
     m_actions.uploadBannerFromWindow(m_preview);
-    m_actions.desktop().notifier->post(QStringLiteral("Banner Info"),
-                     QStringLiteral("Your banner will now be ued for your uploaded screen shot images."));
+    m_actions.desktop().notifier->post(tr("Banner Info"),
+                     tr("Your banner will now be ued for your uploaded screen shot images."));
 }
 
 void BannerView::showColorPanel()

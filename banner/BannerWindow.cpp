@@ -23,7 +23,7 @@ BannerWindow::BannerWindow(BannerActions actions, QWidget *parent)
     , preferences(Preferences::standard())
 {
     setObjectName(QStringLiteral("bannerWindow"));
-    setWindowTitle(QStringLiteral("Vornik banner"));
+    setWindowTitle(tr("Vornik banner"));
     setWindowIcon(iconNamed(QStringLiteral("AppIcon")));
 
     // The preview is made first so that the view can hold it; the layout makes it the
@@ -52,9 +52,9 @@ BannerWindow::BannerWindow(BannerActions actions, QWidget *parent)
 
 QStringList BannerWindow::segmentToolTips()
 {
-    return {QStringLiteral("Save current banner to your computer"), QStringLiteral("Load an image into the preview below."),
-            QStringLiteral("Upload an image to use as a Vornik banner."), QStringLiteral("Change your Vornik banner color"),
-            QStringLiteral("Reset banner color and image"), homePageUrl()};
+    return {tr("Save current banner to your computer"), tr("Load an image into the preview below."),
+            tr("Upload an image to use as a Vornik banner."), tr("Change your Vornik banner color"),
+            tr("Reset banner color and image"), homePageUrl()};
 }
 
 void BannerWindow::setUpWindow()

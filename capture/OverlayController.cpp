@@ -82,16 +82,16 @@ void OverlayController::setUpWindow()
     auto *column = new QVBoxLayout(panel);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    editButton = makeButton(QStringLiteral("overlay-edit"), QStringLiteral("Edit screenshot now"),
+    editButton = makeButton(QStringLiteral("overlay-edit"), tr("Edit screenshot now"),
                             &OverlayController::edit, QKeySequence(Qt::Key_Enter));
-    saveButton = makeButton(QStringLiteral("overlay-save"), QStringLiteral("Save screenshot locally"),
+    saveButton = makeButton(QStringLiteral("overlay-save"), tr("Save screenshot locally"),
                             &OverlayController::save, QKeySequence(QKeySequence::Save));
-    uploadButton = makeButton(QStringLiteral("overlay-upload"), QStringLiteral("Upload/Share screenshot"),
+    uploadButton = makeButton(QStringLiteral("overlay-upload"), tr("Upload/Share screenshot"),
                               &OverlayController::upload);
-    copyButton = makeButton(QStringLiteral("overlay-copy"), QStringLiteral("Copy selection area to clipboard"),
+    copyButton = makeButton(QStringLiteral("overlay-copy"), tr("Copy selection area to clipboard"),
                             &OverlayController::copy, QKeySequence(QKeySequence::Copy));
     // The cancel button's tip is ours: the other four are the window's own texts.
-    cancelButton = makeButton(QStringLiteral("overlay-cancel"), QStringLiteral("Cancel"), &OverlayController::cancel,
+    cancelButton = makeButton(QStringLiteral("overlay-cancel"), tr("Cancel"), &OverlayController::cancel,
                               QKeySequence(Qt::Key_Escape));
     for (QToolButton *button : {editButton.data(), saveButton.data(), uploadButton.data(), copyButton.data(),
                                 cancelButton.data()})
@@ -303,8 +303,7 @@ void OverlayController::showHint(const QString &text)
 void OverlayController::edit()
 {
     if (!selectionBox || !cancelButton) {
-        m_notifier.post(QStringLiteral("Image Editor"),
-                         QStringLiteral("The image selection made an incorrect call to the editor."));
+        m_notifier.post(tr("Image Editor"), tr("The image selection made an incorrect call to the editor."));
         return;
     }
     emit actionChosen(CaptureChoice::Action::Edit);
@@ -320,8 +319,7 @@ void OverlayController::save()
 void OverlayController::upload()
 {
     if (!selectionBox || !selectionView || !cancelButton || !m_window || !m_screen) {
-        m_notifier.post(QStringLiteral("NOT SAVED TO CLIPBOARD"),
-                         QStringLiteral("There was a problem copying  the selected URL to clipboard."));
+        m_notifier.post(tr("NOT SAVED TO CLIPBOARD"), tr("There was a problem copying  the selected URL to clipboard."));
         return;
     }
     emit actionChosen(CaptureChoice::Action::Upload);

@@ -80,10 +80,10 @@ bool ScreenCapture::temporaryFolderIsPrivate()
     if (problem.isEmpty())
         return true;
     std::fprintf(stderr, "Vornik: not capturing: the temporary folder is not private: %s\n", qPrintable(problem));
-    m_notifier->post(QStringLiteral("Temporary Folder Error"),
-                     QStringLiteral("Vornik did not take the screenshot, because its temporary folder is not "
-                                    "private: %1. Remove it or give it to your account with mode 700.")
-                         .arg(problem));
+    //: %1 says what is wrong with the folder, "/tmp/Vornik is a symbolic link" for instance.
+    const QString text = tr("Vornik did not take the screenshot, because its temporary folder is not "
+                            "private: %1. Remove it or give it to your account with mode 700.");
+    m_notifier->post(tr("Temporary Folder Error"), text.arg(problem));
     return false;
 }
 

@@ -1,5 +1,6 @@
 #include "capture/SelectionGeometry.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace {
@@ -99,7 +100,10 @@ bool onBorder(const QRectF &f, const QPointF &p, double border)
 
 QString selectionSizeText(const QRectF &frame)
 {
-    return QString::asprintf("width:%.0f: height:%.0f", frame.width(), frame.height());
+    //: The size of the selection, shown beside it while it is drawn; %1 is the width
+    //: and %2 the height, in pixels.
+    return QCoreApplication::translate("SelectionGeometry", "width:%1: height:%2")
+        .arg(QString::number(frame.width(), 'f', 0), QString::number(frame.height(), 'f', 0));
 }
 
 QRectF newSelectionFrame(const QRectF &frame, const QPointF &start, const QPointF &pointer, double border)

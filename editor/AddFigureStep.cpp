@@ -1,7 +1,29 @@
 #include "editor/AddFigureStep.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <utility>
+
+namespace {
+// The figure kinds by the names figures keep (Figure::typeName), for the step's text.
+constexpr const char *kFigureKinds[] = {
+    QT_TRANSLATE_NOOP("FigureKind", "arrow"),     QT_TRANSLATE_NOOP("FigureKind", "blur"),
+    QT_TRANSLATE_NOOP("FigureKind", "counter"),   QT_TRANSLATE_NOOP("FigureKind", "ellipse"),
+    QT_TRANSLATE_NOOP("FigureKind", "highlighter"), QT_TRANSLATE_NOOP("FigureKind", "line"),
+    QT_TRANSLATE_NOOP("FigureKind", "pen"),       QT_TRANSLATE_NOOP("FigureKind", "pixelate"),
+    QT_TRANSLATE_NOOP("FigureKind", "rectangle"), QT_TRANSLATE_NOOP("FigureKind", "text"),
+};
+
+QString figureKindText(const QString &typeName)
+{
+    for (const char *kind : kFigureKinds) {
+        if (typeName == QLatin1String(kind))
+            return QCoreApplication::translate("FigureKind", kind);
+    }
+    return typeName;
+}
+} // namespace
 
 AddFigureStep::AddFigureStep(scene::Group &root, FigureList &records, std::shared_ptr<Figure> record,
                              std::shared_ptr<scene::Node> node)
@@ -10,7 +32,8 @@ AddFigureStep::AddFigureStep(scene::Group &root, FigureList &records, std::share
     , m_record(std::move(record))
     , m_node(std::move(node))
 {
-    setText(QStringLiteral("Add ") + m_record->typeName);
+    //: The undo step of a new figure; %1 is its kind, "ellipse" for instance.
+    setText(QCoreApplication::translate("FigureSteps", "Add %1").arg(figureKindText(m_record->typeName)));
 }
 
 void AddFigureStep::undo()

@@ -1,5 +1,6 @@
 #include "editor/ClosePrompt.h"
 
+#include <QCoreApplication>
 #include <QMessageBox>
 
 namespace {
@@ -9,10 +10,11 @@ class MessageBoxPrompt : public ClosePrompt
 public:
     Answer ask(QWidget *window) override
     {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Vornik editor"),
-                        QStringLiteral("Save the changes to this picture before closing?"),
+        QMessageBox box(QMessageBox::Warning, QCoreApplication::translate("EditorWindow", "Vornik editor"),
+                        QCoreApplication::translate("ClosePrompt", "Save the changes to this picture before closing?"),
                         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, window);
-        box.setInformativeText(QStringLiteral("Your figures are lost if you don't save, copy or upload them."));
+        box.setInformativeText(
+            QCoreApplication::translate("ClosePrompt", "Your figures are lost if you don't save, copy or upload them."));
         box.setDefaultButton(QMessageBox::Save);
         switch (box.exec()) {
         case QMessageBox::Save:

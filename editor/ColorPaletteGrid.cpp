@@ -2,28 +2,29 @@
 
 #include "helpers/NamedColors.h"
 
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QPainter>
 
 const QList<PaletteEntry> &paletteEntries()
 {
     static const QList<PaletteEntry> entries = {
-        {QStringLiteral("white"), QStringLiteral("White"), 0xFFFFFF},
-        {QStringLiteral("silver"), QStringLiteral("Silver"), 0xC0C0C0},
-        {QStringLiteral("gray"), QStringLiteral("Gray"), 0x808080},
-        {QStringLiteral("black"), QStringLiteral("Black"), 0x000000},
-        {QStringLiteral("red"), QStringLiteral("Red"), 0xFF0000},
-        {QStringLiteral("maroon"), QStringLiteral("Maroon"), 0x800000},
-        {QStringLiteral("yellow"), QStringLiteral("Yellow"), 0xFFFF00},
-        {QStringLiteral("olive"), QStringLiteral("Olive"), 0x808000},
-        {QStringLiteral("lime"), QStringLiteral("Lime"), 0x00FF00},
-        {QStringLiteral("green"), QStringLiteral("Green"), 0x008000},
-        {QStringLiteral("aqua"), QStringLiteral("Aqua"), 0x00FFFF},
-        {QStringLiteral("teal"), QStringLiteral("Teal"), 0x008080},
-        {QStringLiteral("blue"), QStringLiteral("Blue"), 0x0000FF},
-        {QStringLiteral("navy"), QStringLiteral("Navy"), 0x000080},
-        {QStringLiteral("fuchsia"), QStringLiteral("Fuchsia"), 0xFF00FF},
-        {QStringLiteral("purple"), QStringLiteral("Purple"), 0x800080},
+        {QStringLiteral("white"), QStringLiteral(QT_TRANSLATE_NOOP("ColorPalette", "White")), 0xFFFFFF},
+        {QStringLiteral("silver"), QStringLiteral(QT_TRANSLATE_NOOP("ColorPalette", "Silver")), 0xC0C0C0},
+        {QStringLiteral("gray"), QStringLiteral(QT_TRANSLATE_NOOP("ColorPalette", "Gray")), 0x808080},
+        {QStringLiteral("black"), QStringLiteral(QT_TRANSLATE_NOOP("ColorPalette", "Black")), 0x000000},
+        {QStringLiteral("red"), QStringLiteral(QT_TRANSLATE_NOOP("ColorPalette", "Red")), 0xFF0000},
+        {QStringLiteral("maroon"), QStringLiteral(QT_TRANSLATE_NOOP("ColorPalette", "Maroon")), 0x800000},
+        {QStringLiteral("yellow"), QStringLiteral(QT_TRANSLATE_NOOP("ColorPalette", "Yellow")), 0xFFFF00},
+        {QStringLiteral("olive"), QStringLiteral(QT_TRANSLATE_NOOP("ColorPalette", "Olive")), 0x808000},
+        {QStringLiteral("lime"), QStringLiteral(QT_TRANSLATE_NOOP("ColorPalette", "Lime")), 0x00FF00},
+        {QStringLiteral("green"), QStringLiteral(QT_TRANSLATE_NOOP("ColorPalette", "Green")), 0x008000},
+        {QStringLiteral("aqua"), QStringLiteral(QT_TRANSLATE_NOOP("ColorPalette", "Aqua")), 0x00FFFF},
+        {QStringLiteral("teal"), QStringLiteral(QT_TRANSLATE_NOOP("ColorPalette", "Teal")), 0x008080},
+        {QStringLiteral("blue"), QStringLiteral(QT_TRANSLATE_NOOP("ColorPalette", "Blue")), 0x0000FF},
+        {QStringLiteral("navy"), QStringLiteral(QT_TRANSLATE_NOOP("ColorPalette", "Navy")), 0x000080},
+        {QStringLiteral("fuchsia"), QStringLiteral(QT_TRANSLATE_NOOP("ColorPalette", "Fuchsia")), 0xFF00FF},
+        {QStringLiteral("purple"), QStringLiteral(QT_TRANSLATE_NOOP("ColorPalette", "Purple")), 0x800080},
     };
     return entries;
 }
@@ -65,11 +66,13 @@ ColorPaletteGrid::ColorPaletteGrid(QWidget *parent)
         auto *swatch = new ColorSwatch(this);
         swatch->setObjectName(entry.name + QLatin1String("clr"));
         swatch->setColor(hexColor(entry.rgb, 1.0));
-        auto *button = new QPushButton(entry.toolTip, this);
+        // The name is data (stored in the settings); its title is translated.
+        const QString title = QCoreApplication::translate("ColorPalette", entry.toolTip.toUtf8().constData());
+        auto *button = new QPushButton(title, this);
         button->setObjectName(entry.name + QLatin1String("button"));
         button->setCheckable(true);
-        button->setToolTip(entry.toolTip);
-        button->setAccessibleName(entry.toolTip);
+        button->setToolTip(title);
+        button->setAccessibleName(title);
         const int column = (row / kRows) * 2;
         grid->addWidget(swatch, row % kRows, column);
         grid->addWidget(button, row % kRows, column + 1);

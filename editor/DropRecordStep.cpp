@@ -1,12 +1,14 @@
 #include "editor/DropRecordStep.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 DropRecordStep::DropRecordStep(FigureList &records, std::shared_ptr<Figure> record)
     : m_records(records)
     , m_record(std::move(record))
 {
-    setText(QStringLiteral("Forget figure"));
+    setText(QCoreApplication::translate("FigureSteps", "Forget figure"));
 }
 
 void DropRecordStep::undo()

@@ -304,7 +304,7 @@ void EditorWindow::loadToolTips()
         if (segment.action == SegmentAction::Help)
             buttonBar->setSegmentToolTip(index, ServiceConfiguration::serviceBaseURL() + text);
         else if (!text.isEmpty())
-            buttonBar->setSegmentToolTip(index, text);
+            buttonBar->setSegmentToolTip(index, translatedToolTip(text));
     }
 }
 

@@ -20,11 +20,12 @@ LineWidthView::LineWidthView(QWidget *parent)
         connect(button, &QRadioButton::clicked, this, [this, button] { widthButtonClicked(button); });
         return button;
     };
-    rbThinnest = makeButton(QStringLiteral("Thinnest"));
-    rbThin = makeButton(QStringLiteral("Thin"));
-    rbThick = makeButton(QStringLiteral("Thick"));
-    rbThicker = makeButton(QStringLiteral("Thicker"));
-    rbThickest = makeButton(QStringLiteral("Thickest"));
+    //: The five line widths of the editor, from the thinnest to the thickest.
+    rbThinnest = makeButton(tr("Thinnest"));
+    rbThin = makeButton(tr("Thin"));
+    rbThick = makeButton(tr("Thick"));
+    rbThicker = makeButton(tr("Thicker"));
+    rbThickest = makeButton(tr("Thickest"));
 }
 
 QList<QRadioButton *> LineWidthView::buttons() const

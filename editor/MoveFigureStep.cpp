@@ -1,5 +1,7 @@
 #include "editor/MoveFigureStep.h"
 
+#include <QCoreApplication>
+
 #include <utility>
 
 MoveFigureStep::MoveFigureStep(FigureList &records, std::shared_ptr<scene::Node> node, QPointF by)
@@ -7,7 +9,7 @@ MoveFigureStep::MoveFigureStep(FigureList &records, std::shared_ptr<scene::Node>
     , m_node(std::move(node))
     , m_by(by)
 {
-    setText(QStringLiteral("Move figure"));
+    setText(QCoreApplication::translate("FigureSteps", "Move figure"));
 }
 
 void MoveFigureStep::redo()

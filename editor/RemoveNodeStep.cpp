@@ -1,10 +1,12 @@
 #include "editor/RemoveNodeStep.h"
 
+#include <QCoreApplication>
+
 RemoveNodeStep::RemoveNodeStep(scene::Group &root, std::shared_ptr<scene::Node> node)
     : m_root(root)
     , m_node(std::move(node))
 {
-    setText(QStringLiteral("Delete figure"));
+    setText(QCoreApplication::translate("FigureSteps", "Delete figure"));
 }
 
 void RemoveNodeStep::undo()

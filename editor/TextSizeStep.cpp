@@ -1,5 +1,7 @@
 #include "editor/TextSizeStep.h"
 
+#include <QCoreApplication>
+
 #include <utility>
 
 TextSizeStep::TextSizeStep(std::shared_ptr<scene::Text> text, int from, int to, std::function<void(int)> apply)
@@ -8,7 +10,7 @@ TextSizeStep::TextSizeStep(std::shared_ptr<scene::Text> text, int from, int to, 
     , m_to(to)
     , m_apply(std::move(apply))
 {
-    setText(QStringLiteral("Text size"));
+    setText(QCoreApplication::translate("FigureSteps", "Text size"));
 }
 
 void TextSizeStep::redo()

@@ -14,3 +14,8 @@ QMap<int, QString> parseToolTips(const QByteArray &json);
 
 // The asset compiled into the binary (empty when missing).
 QByteArray toolTipsAsset();
+
+// A tool tip of the asset or of the tool table in the user's language. The asset's
+// texts are English; their translations are looked up under the context
+// "EditorToolTips", where the list beside parseToolTips marks them for the translators.
+QString translatedToolTip(const QString &text);

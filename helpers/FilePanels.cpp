@@ -1,5 +1,6 @@
 #include "helpers/FilePanels.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 
 namespace {
@@ -11,7 +12,8 @@ QString nameFilterFor(const QStringList &types)
     QStringList patterns;
     for (const QString &type : types)
         patterns << QStringLiteral("*.") + type;
-    return QStringLiteral("Images (%1)").arg(patterns.join(QLatin1Char(' ')));
+    //: The file type filter of file panels; %1 is the patterns, "*.png" for instance.
+    return QCoreApplication::translate("FilePanels", "Images (%1)").arg(patterns.join(QLatin1Char(' ')));
 }
 
 // The desktop's own file dialogs.
@@ -67,7 +69,7 @@ std::unique_ptr<FilePanels> FilePanels::dialogs()
 QString choosePNGFile(FilePanels &panels)
 {
     FilePanels::OpenRequest request;
-    request.title = QStringLiteral("Select Image");
+    request.title = QCoreApplication::translate("FilePanels", "Select Image");
     request.allowsMultipleSelection = false;
     request.canChooseDirectories = false;
     request.canCreateDirectories = false;

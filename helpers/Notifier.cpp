@@ -3,6 +3,7 @@
 #include "helpers/ResourceImages.h"
 #include "platform/Opener.h"
 
+#include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMetaType>
@@ -48,10 +49,11 @@ QStringList actionsFor(const NotificationSubject &subject)
 {
     QStringList actions;
     if (!subject.file.isEmpty())
-        actions << QStringLiteral("open") << QStringLiteral("Open") << QStringLiteral("show-in-folder")
-                << QStringLiteral("Show in folder");
+        //: A button of the notification about a saved file: opens the file.
+        actions << QStringLiteral("open") << QCoreApplication::translate("Notifier", "Open")
+                << QStringLiteral("show-in-folder") << QCoreApplication::translate("Notifier", "Show in folder");
     if (!subject.link.isEmpty())
-        actions << QStringLiteral("open-link") << QStringLiteral("Open link");
+        actions << QStringLiteral("open-link") << QCoreApplication::translate("Notifier", "Open link");
     for (const NotificationAction &action : subject.actions)
         actions << action.key << action.label;
     return actions;

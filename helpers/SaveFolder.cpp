@@ -3,6 +3,7 @@
 #include "platform/Preferences.h"
 #include "platform/SettingsKeys.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -39,7 +40,7 @@ QString claimNewFile(const QString &folder, const QDateTime &time, QString *erro
 {
     if (!QDir().mkpath(folder)) {
         if (error)
-            *error = QStringLiteral("the folder %1 could not be made").arg(folder);
+            *error = QCoreApplication::translate("SaveFolder", "the folder %1 could not be made").arg(folder);
         return QString();
     }
     // NewOnly is O_CREAT | O_EXCL: the name is ours only if nobody had it.
@@ -55,7 +56,10 @@ QString claimNewFile(const QString &folder, const QDateTime &time, QString *erro
         }
     }
     if (error)
-        *error = QStringLiteral("%1 already holds %2 screenshots of that second").arg(folder).arg(kMostCopies);
+        //: %1 is a folder; %n is the number of screenshots a second may have (1000).
+        *error = QCoreApplication::translate("SaveFolder", "%1 already holds %n screenshots of that second", nullptr,
+                                             kMostCopies)
+                     .arg(folder);
     return QString();
 }
 

@@ -1,5 +1,6 @@
 #include "helpers/TempFolder.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,7 +34,9 @@ QString fallbackFolder()
 QString makePrivateFolder(const QString &folder)
 {
     if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST)
-        return QStringLiteral("%1 could not be made: %2").arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
+        //: %1 is a folder, %2 the system's reason.
+        return QCoreApplication::translate("TempFolder", "%1 could not be made: %2")
+            .arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
     return QString();
 }
 
@@ -60,13 +63,15 @@ QString privacyProblem(const QString &folder)
     if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
         return QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
     if (S_ISLNK(info.st_mode))
-        return QStringLiteral("%1 is a symbolic link").arg(path);
+        return QCoreApplication::translate("TempFolder", "%1 is a symbolic link").arg(path);
     if (!S_ISDIR(info.st_mode))
-        return QStringLiteral("%1 is not a folder").arg(path);
+        return QCoreApplication::translate("TempFolder", "%1 is not a folder").arg(path);
     if (info.st_uid != ::geteuid())
-        return QStringLiteral("%1 belongs to another user (uid %2)").arg(path).arg(info.st_uid);
+        //: %1 is a folder, %2 the number of the user it belongs to.
+        return QCoreApplication::translate("TempFolder", "%1 belongs to another user (uid %2)").arg(path).arg(info.st_uid);
     if ((info.st_mode & 077) != 0)
-        return QStringLiteral("%1 may be entered by other users (mode %2)")
+        //: %1 is a folder, %2 its permissions in octal, "755" for instance.
+        return QCoreApplication::translate("TempFolder", "%1 may be entered by other users (mode %2)")
             .arg(path, QString::number(info.st_mode & 07777, 8));
     return QString();
 }

@@ -14,7 +14,8 @@
 #include <utility>
 
 namespace {
-const QString kToolTip = QStringLiteral("Drop an upload here to preview it; click the preview to open it");
+const char *const kToolTip =
+    QT_TRANSLATE_NOOP("HistoryPreview", "Drop an upload here to preview it; click the preview to open it");
 
 // Accepts a text drag, as a move when the source allows it.
 template <typename Event>
@@ -39,8 +40,8 @@ HistoryPreview::HistoryPreview(DesktopServices desktop, QWidget *parent)
 {
     setObjectName(QStringLiteral("imagePreview"));
     setAcceptDrops(true);
-    setToolTip(kToolTip);
-    setAccessibleName(kToolTip);
+    setToolTip(tr(kToolTip));
+    setAccessibleName(tr(kToolTip));
     setMinimumSize(160, 120);
     setCursor(Qt::PointingHandCursor);
 }

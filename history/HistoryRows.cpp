@@ -2,6 +2,7 @@
 
 #include "service/HistoryReply.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 QList<QStringList> historyRowsFromReply(const QString &replyText, const QString &baseURL)
@@ -10,7 +11,8 @@ QList<QStringList> historyRowsFromReply(const QString &replyText, const QString 
     const QList<HistoryEntry> entries = parseHistoryReply(replyText, baseURL);
     rows.reserve(entries.size());
     for (const HistoryEntry &entry : entries) {
-        const QString address = entry.name.isEmpty() ? QStringLiteral("no image code for") + entry.rawValue
+        const QString noImage = QCoreApplication::translate("HistoryRows", "no image code for");
+        const QString address = entry.name.isEmpty() ? noImage + entry.rawValue
                                                       : entry.address;
         rows.append({address, entry.uploadTime});
     }

@@ -127,7 +127,7 @@ HistoryTable::HistoryTable(QWidget *parent)
     table->verticalHeader()->hide();
     table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-    table->setAccessibleName(QStringLiteral("Uploads"));
+    table->setAccessibleName(tr("Uploads"));
     tableView = table;
 
     auto *layout = new QVBoxLayout(this);

@@ -44,8 +44,9 @@ public:
     explicit HistoryTable(QWidget *parent = nullptr);
 
     // The column titles; the address column is found by its title.
-    static QString addressColumnTitle() { return QStringLiteral("URL"); }
-    static QString timeColumnTitle() { return QStringLiteral("Uploaded"); }
+    static QString addressColumnTitle() { return tr("URL"); }
+    //: The title of the column of upload times.
+    static QString timeColumnTitle() { return tr("Uploaded"); }
 
     // Each row: [image address, formatted upload time].
     QList<QStringList> tableViewData;

@@ -31,11 +31,13 @@ public:
     // Shows the window in front and gives it the focus.
     void showWindow();
 
-    static QString windowTitleText() { return QStringLiteral("Vornik upload history"); }
+    static QString windowTitleText() { return tr("Vornik upload history"); }
     // The entries of a row's context menu.
-    static QString openTitle() { return QStringLiteral("Open"); }
-    static QString copyLinkTitle() { return QStringLiteral("Copy link"); }
-    static QString deleteTitle() { return QStringLiteral("Delete"); }
+    //: An entry of an upload's menu: opens its link.
+    static QString openTitle() { return tr("Open"); }
+    static QString copyLinkTitle() { return tr("Copy link"); }
+    //: An entry of an upload's menu: deletes it from the sharing service.
+    static QString deleteTitle() { return tr("Delete"); }
 
 signals:
     // A row's context menu is showing (tests reach its entries through it).

@@ -17,7 +17,7 @@ RecentUploadsMenu::RecentUploadsMenu(DesktopServices desktop, QWidget *parent)
     : QMenu(parent)
     , m_desktop(std::move(desktop))
 {
-    setTitle(QStringLiteral("History"));
+    setTitle(tr("History"));
     setObjectName(QStringLiteral("vorMenu"));
     // The address of each upload is its item's tool tip; show it on hover.
     setToolTipsVisible(true);
@@ -31,8 +31,7 @@ void RecentUploadsMenu::menuWillOpen()
     QCoreApplication::processEvents();
     if (!isConnectedToNetwork(*m_desktop.reachability)) {
         // Offline the menu keeps the uploads of its last opening.
-        m_desktop.notifier->post(QStringLiteral("No network connection"),
-                         QStringLiteral("Please check your Internet connection."));
+        m_desktop.notifier->post(tr("No network connection"), tr("Please check your Internet connection."));
         return;
     }
     clear();
@@ -60,7 +59,8 @@ void RecentUploadsMenu::appendUploads(const QString &replyText, quint64 opening)
     // A failed request hands over no text, which holds no entry: nothing is added.
     const QList<HistoryEntry> entries = parseHistoryReply(replyText);
     for (const HistoryEntry &entry : entries)
-        addUploadItem(entry.uploadTime + QStringLiteral(" - view"), entry.address);
+        //: A recent upload in the History menu; %1 is its upload time.
+        addUploadItem(tr("%1 - view").arg(entry.uploadTime), entry.address);
     keepOnScreen();
     emit historyArrived(int(entries.size()));
 }

@@ -16,7 +16,7 @@ public:
     explicit RecentUploadsMenu(DesktopServices desktop, QWidget *parent = nullptr);
 
     // The text of the first item.
-    static QString allHistoryTitle() { return QStringLiteral("View all history"); }
+    static QString allHistoryTitle() { return tr("View all history"); }
 
 public slots:
     // Rebuilds the menu; runs whenever it is about to show.

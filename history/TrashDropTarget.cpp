@@ -21,7 +21,7 @@
 #include <algorithm>
 
 namespace {
-const QString kToolTip = QStringLiteral("Drop uploads here to delete them");
+const char *const kToolTip = QT_TRANSLATE_NOOP("TrashDropTarget", "Drop uploads here to delete them");
 
 QString storedBannerURL()
 {
@@ -52,8 +52,8 @@ TrashDropTarget::TrashDropTarget(DesktopServices desktop, QWidget *parent)
 {
     setObjectName(QStringLiteral("imgTrashDeleter"));
     setAcceptDrops(true);
-    setToolTip(kToolTip);
-    setAccessibleName(kToolTip);
+    setToolTip(tr(kToolTip));
+    setAccessibleName(tr(kToolTip));
     setMinimumSize(72, 72);
     // Key presses anywhere in the application are forwarded to the trash, so the
     // Delete key works on the table's selection while the list has the focus.
@@ -78,15 +78,15 @@ void TrashDropTarget::runDeleteFlow()
     if (currentImageToDelete.isEmpty())
         return;
     if (!isConnectedToNetwork(*m_desktop.reachability)) {
-        m_desktop.notifier->post(QStringLiteral("No network connection"),
-                         QStringLiteral("Please check your Internet connection."));
+        m_desktop.notifier->post(tr("No network connection"), tr("Please check your Internet connection."));
         return;
     }
     const QString baseURL = ShareClient::serviceBaseURL();
     const QString bannerURL = storedBannerURL();
     if (!currentImageToDelete.contains(QLatin1Char('\n'))) {
         if (isCurrentBannerImage(currentImageToDelete, bannerURL)) {
-            m_desktop.notifier->post(QStringLiteral("Banner images can't be cancelled"), QStringLiteral("Deletion Denied"));
+            //: The title and text of the notice when the current banner image was dropped on the trash.
+            m_desktop.notifier->post(tr("Banner images can't be cancelled"), tr("Deletion Denied"));
             return;
         }
         m_queue.append(imageNameForAddress(currentImageToDelete, baseURL));
@@ -180,15 +180,18 @@ void TrashDropTarget::confirmDeletion()
             takeDroppedText(addresses.first());
         return;
     }
-    QString question = deletable == 1 ? QStringLiteral("Delete this upload from the sharing service?")
-                                      : QStringLiteral("Delete these %1 uploads from the sharing service?").arg(deletable);
+    //: %n is the number of uploads dropped on the trash (2 or more).
+    const QString several = tr("Delete these %n uploads from the sharing service?", nullptr, int(deletable));
+    QString question = deletable == 1 ? tr("Delete this upload from the sharing service?") : several;
     if (deletable < addresses.size())
-        question += QStringLiteral(" The banner image is kept.");
-    auto *box = new QMessageBox(QMessageBox::Question, QStringLiteral("Delete uploads"), question,
+        //: Follows the question, after its question mark.
+        question += tr(" The banner image is kept.");
+    auto *box = new QMessageBox(QMessageBox::Question, tr("Delete uploads"), question,
                                 QMessageBox::Yes | QMessageBox::Cancel, window());
     box->setObjectName(QStringLiteral("confirmDeletion"));
     box->setDefaultButton(QMessageBox::Cancel);
-    box->button(QMessageBox::Yes)->setText(QStringLiteral("Delete"));
+    //: The button that confirms the deletion.
+    box->button(QMessageBox::Yes)->setText(tr("Delete"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     // The rows asked about are the rows deleted, whatever is selected by the answer.
     QPointer<TrashDropTarget> guard(this);

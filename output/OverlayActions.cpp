@@ -47,7 +47,8 @@ static QString saveIntoFolder(const QImage &image, const QString &folder, const 
         return QString();
     if (writeImage(path, image, {}, wholeImage(image), quality).isEmpty()) {
         QFile::remove(path);   // the empty file that held the name
-        error = QStringLiteral("%1 could not be written").arg(path);
+        //: %1 is the picture's file.
+        error = QCoreApplication::translate("OverlayActions", "%1 could not be written").arg(path);
         return QString();
     }
     return path;
@@ -121,7 +122,9 @@ void OverlayActions::saveSelectionLocally(const QImage &selection)
         [desktop = m_desktop](const Saved &saved) {
             if (saved.path.isEmpty()) {
                 std::fprintf(stderr, "Vornik: the screenshot was not saved: %s\n", qPrintable(saved.error));
-                const QString keptAt = saved.kept.isEmpty() ? QString() : QStringLiteral(". It was kept at ") + saved.kept;
+                //: Follows the reason a screenshot was not saved; %1 is where it was kept instead.
+                const QString keptAtText = QCoreApplication::translate("OverlayActions", ". It was kept at %1");
+                const QString keptAt = saved.kept.isEmpty() ? QString() : keptAtText.arg(saved.kept);
                 postOutputMessage(*desktop.notifier, OutputMessage::SaveFailed, saved.error + keptAt, NotificationSubject(saved.kept));
                 return;
             }

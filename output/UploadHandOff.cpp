@@ -59,7 +59,8 @@ NotificationSubject keptImageSubject(const DesktopServices &desktop, const QStri
 // " It was kept at PATH" after the message's own text, or nothing when it is gone.
 QString keptAt(const QString &kept)
 {
-    return kept.isEmpty() ? QString() : QStringLiteral(" It was kept at ") + kept;
+    //: Follows a message about a failed upload, after its full stop; %1 is the picture's file.
+    return kept.isEmpty() ? QString() : QCoreApplication::translate("UploadHandOff", " It was kept at %1").arg(kept);
 }
 
 } // namespace

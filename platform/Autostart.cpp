@@ -39,6 +39,8 @@ QString Autostart::entryText(const QString &executable)
                           "Type=Application\n"
                           "Name=Vornik\n"
                           "Comment=Take, mark up and share screenshots\n"
+                          "Comment[de]=Bildschirmfotos aufnehmen, beschriften und teilen\n"
+                          "Comment[uk]=Робіть, позначайте й поширюйте знімки екрана\n"
                           "Exec=%1\n"
                           "Icon=vornik\n"
                           "Terminal=false\n"

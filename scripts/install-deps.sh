@@ -24,6 +24,10 @@ $SUDO apt-get install -y -q --no-install-recommends \
 # Copy text: Tesseract's library with its English data, and its command line, which
 # bench/ocr_bench runs beside the library on the same picture.
 $SUDO apt-get install -y -q --no-install-recommends libtesseract-dev tesseract-ocr tesseract-ocr-eng
+# Translations: Qt's lupdate/lrelease and their CMake functions (qt6-l10n-tools,
+# qt6-tools-dev), and Qt's own texts in other languages for its dialogs.
+$SUDO apt-get install -y -q --no-install-recommends \
+  qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
 # The Wayland end-to-end tests: sway headless (wlroots, pixman renderer) with the real
 # screenshot portal (-wlr implements Screenshot, -gtk Access; the front end exports
 # Screenshot only when some back end implements Access), PipeWire (the wlr back end

@@ -21,7 +21,14 @@ QString formatUploadTime(qint64 millisecondsSinceEpoch, const QLocale &locale, c
     const QDateTime time = QDateTime::fromMSecsSinceEpoch(millisecondsSinceEpoch, zone);
     // The 24-hour hour followed by the AM/PM marker is how the service's own pages
     // have always shown times; "t" is the zone's abbreviation.
-    return locale.toString(time, QStringLiteral("MMM dd, yyyy H:mm AP t"));
+    if (locale.language() == QLocale::English || locale.language() == QLocale::C)
+        return locale.toString(time, QStringLiteral("MMM dd, yyyy H:mm AP t"));
+    // Other languages get their own order of day, month and year and their own clock,
+    // with the year in full (a history reaches back years) and the zone as above.
+    QString date = locale.dateFormat(QLocale::ShortFormat);
+    if (!date.contains(QLatin1String("yyyy")))
+        date.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return locale.toString(time, date + QLatin1Char(' ') + locale.timeFormat(QLocale::ShortFormat) + QStringLiteral(" t"));
 }
 
 QList<HistoryEntry> parseHistoryReply(const QString &body, const QString &baseURL, const QLocale &locale,

@@ -21,7 +21,8 @@ set(CPACK_DEBIAN_VORNIK_PACKAGE_SECTION graphics)
 # libqt6gui6, which the program links.) Copy text reads with Tesseract's English data,
 # which the library (from shlibdeps) does not pull in.
 set(CPACK_DEBIAN_VORNIK_PACKAGE_DEPENDS "libqt6svg6 (>= 6.4), tesseract-ocr-eng")
-set(CPACK_DEBIAN_VORNIK_PACKAGE_RECOMMENDS "xdg-utils")
+# qt6-translations-l10n: Qt's own dialogs in the user's language.
+set(CPACK_DEBIAN_VORNIK_PACKAGE_RECOMMENDS "xdg-utils, qt6-translations-l10n")
 set(CPACK_DEBIAN_VORNIK_PACKAGE_SUGGESTS "vornik-server")
 set(CPACK_COMPONENT_VORNIK_DESCRIPTION "take, mark up and share screenshots from the system tray
 Vornik lives in the system tray. From its menu or a global hot key it freezes

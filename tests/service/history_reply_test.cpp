@@ -45,6 +45,35 @@ private slots:
                  qPrintable(entries.first().uploadTime));
     }
 
+    // English keeps the pattern above in every English locale; other languages show the
+    // locale's own day-month-year order, names and 24-hour clock with the full year.
+    void timesFollowTheLocale_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("expected");
+        const QLocale german(QLocale::German, QLocale::Germany);
+        const QString afternoon = QStringLiteral("1709647620000");
+        const QString morning = QStringLiteral("1699945200000");
+        QTest::newRow("en_GB") << QLocale(QLocale::English, QLocale::UnitedKingdom) << afternoon
+                               << QStringLiteral("Mar 05, 2024 14:07 PM UTC");
+        QTest::newRow("en_US morning") << m_english << morning << QStringLiteral("Nov 14, 2023 7:00 AM UTC");
+        QTest::newRow("de_DE") << german << afternoon << QStringLiteral("05.03.2024 14:07 UTC");
+        QTest::newRow("de_DE morning") << german << morning << QStringLiteral("14.11.2023 07:00 UTC");
+        QTest::newRow("uk_UA") << QLocale(QLocale::Ukrainian, QLocale::Ukraine) << afternoon
+                               << QStringLiteral("05.03.2024 14:07 UTC");
+    }
+
+    void timesFollowTheLocale()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, key);
+        QFETCH(QString, expected);
+        const auto entries = parseHistoryReply(QStringLiteral("{\"%1\":\"a\"}").arg(key), m_base, locale, QTimeZone::utc());
+        QCOMPARE(entries.size(), 1);
+        QCOMPARE(entries.first().uploadTime, expected);
+    }
+
     void oddPiecesAreSkippedOrCut()
     {
         const auto entries = parse(QStringLiteral(R"({"later":"a","1700000000000":"b:c","novalue",)"
