@@ -3,6 +3,9 @@
 // libraries it pulls in until then. Plain C entry points, no Qt.
 #include <tesseract/baseapi.h>
 
+#include <cstdlib>
+#include <cstring>
+
 #define VORNIK_OCR_EXPORT extern "C" __attribute__((visibility("default")))
 
 // Reads the words of a grey picture (one byte a pixel) at `resolution` dpi. Returns the
@@ -21,12 +24,16 @@ VORNIK_OCR_EXPORT char *vornik_ocr_read(const unsigned char *grey, int width, in
     engine.SetPageSegMode(tesseract::PSM_AUTO);
     engine.SetImage(grey, width, height, 1, bytesPerLine);
     engine.SetSourceResolution(resolution);
-    char *text = engine.GetUTF8Text();
+    // Handed over in the C allocator's memory, which the caller's side frees alike
+    // whatever C++ runtime Tesseract was built with.
+    char *recognised = engine.GetUTF8Text();
+    char *text = recognised ? strdup(recognised) : nullptr;
+    delete[] recognised;
     engine.End();
     return text;
 }
 
 VORNIK_OCR_EXPORT void vornik_ocr_free(char *text)
 {
-    delete[] text;
+    std::free(text);
 }

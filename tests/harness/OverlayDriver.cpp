@@ -69,6 +69,14 @@ int visibleVornikWindows()
     return output.split('\n', Qt::SkipEmptyParts).size();
 }
 
+bool unmapTheFirstStartWindow()
+{
+    if (!QTest::qWaitFor([] { return visibleVornikWindows() == 1; }, 10000))
+        return false;
+    xdotool({"search", "--onlyvisible", "--classname", "vornik", "windowunmap"});
+    return QTest::qWaitFor([] { return visibleVornikWindows() == 0; }, 10000);
+}
+
 QByteArray clipboardBytes(const QString &type)
 {
     const QString file = QDir::tempPath() + QStringLiteral("/clipboard.out");

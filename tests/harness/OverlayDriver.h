@@ -38,6 +38,9 @@ int xdotool(const QStringList &arguments);
 
 // Visible windows of class "vornik" (the overlays and editor).
 int visibleVornikWindows();
+// The first start without a tray opens Vornik's own window; takes it off the screen,
+// as a window manager would, out of the captures' way. False if it did not open.
+bool unmapTheFirstStartWindow();
 
 // What another program reads from the clipboard as `type` (xclip).
 QByteArray clipboardBytes(const QString &type);
