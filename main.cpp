@@ -324,17 +324,9 @@ int passToRunningInstance(int argc, char **argv, SingleInstance &instance, const
                           QLatin1Char('\n'));
     return 0;
 }
-} // namespace
-
-int main(int argc, char **argv)
+// The command line's problems, told with the help and exit status 2; -1 when it has none.
+int reportCommandLineProblem(int argc, char **argv, const CommandLine &line)
 {
-    const CommandLine line = parseCommandLine(argc, argv);
-    if (line.version) {
-        std::printf("vornik %s\n", VORNIK_VERSION);
-        return 0;
-    }
-    if (line.help)
-        return printHelpTranslated(argc, argv, stdout, nullptr, 0);
     if (line.missingValue) {
         //: %1 is the option, "--set-service" for instance.
         const char *problem = QT_TRANSLATE_NOOP("CommandLine", "%1 needs a value");
@@ -349,6 +341,50 @@ int main(int argc, char **argv)
         const char *unknown = QT_TRANSLATE_NOOP("CommandLine", "unknown option %1");
         return printHelpTranslated(argc, argv, stderr, unknown, 2, QString::fromLocal8Bit(line.unknown));
     }
+    return -1;
+}
+
+// What later starts send: a plain message, or a capture for a script that waits for
+// its answer on the same connection.
+void answerLaterStarts(SingleInstance &instance, TrayApp &delegate)
+{
+    QObject::connect(&instance, &SingleInstance::messageReceived, &delegate, [&delegate](const QByteArray &message) {
+        if (message == "capture")
+            delegate.requestCapture();
+        else if (message == "activate")
+            delegate.showLauncherWindow(); // `vornik` again: the way in without a tray
+        else if (message == "preferences")
+            delegate.openPreferences();
+        else if (message == "settings")
+            Preferences::standard().synchronize(); // reads what `vornik --set-service` wrote
+    });
+    QObject::connect(&instance, &SingleInstance::requestReceived, &delegate,
+                     [&delegate, &instance](const QByteArray &message, quint64 id) {
+                         const std::optional<CaptureRequest> request = CaptureRequest::fromLine(message);
+                         if (!request) {
+                             instance.answer(id, CaptureAnswer::failure(QStringLiteral("unknown request")));
+                             return;
+                         }
+                         QPointer<SingleInstance> answering(&instance);
+                         delegate.runCaptureRequest(*request, [answering, id](const QByteArray &answer) {
+                             if (answering)
+                                 answering->answer(id, answer);
+                         });
+                     });
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const CommandLine line = parseCommandLine(argc, argv);
+    if (line.version) {
+        std::printf("vornik %s\n", VORNIK_VERSION);
+        return 0;
+    }
+    if (line.help)
+        return printHelpTranslated(argc, argv, stdout, nullptr, 0);
+    if (const int status = reportCommandLineProblem(argc, argv, line); status >= 0)
+        return status;
 
     QString requestProblem;
     const std::optional<CaptureRequest> request = captureRequestOf(line, &requestProblem);
@@ -383,29 +419,7 @@ int main(int argc, char **argv)
     // The one place the desktop's back ends are chosen; everything below is handed them.
     TrayApp delegate(AppServices::standard());
     delegate.singleInstance = &instance;
-    QObject::connect(&instance, &SingleInstance::messageReceived, &delegate, [&delegate](const QByteArray &message) {
-        if (message == "capture")
-            delegate.requestCapture();
-        else if (message == "activate")
-            delegate.showLauncherWindow(); // `vornik` again: the way in without a tray
-        else if (message == "preferences")
-            delegate.openPreferences();
-        else if (message == "settings")
-            Preferences::standard().synchronize(); // reads what `vornik --set-service` wrote
-    });
-    QObject::connect(&instance, &SingleInstance::requestReceived, &delegate,
-                     [&delegate, &instance](const QByteArray &message, quint64 id) {
-                         const std::optional<CaptureRequest> request = CaptureRequest::fromLine(message);
-                         if (!request) {
-                             instance.answer(id, CaptureAnswer::failure(QStringLiteral("unknown request")));
-                             return;
-                         }
-                         QPointer<SingleInstance> answering(&instance);
-                         delegate.runCaptureRequest(*request, [answering, id](const QByteArray &answer) {
-                             if (answering)
-                                 answering->answer(id, answer);
-                         });
-                     });
+    answerLaterStarts(instance, delegate);
     QTimer::singleShot(0, &delegate, [&delegate, capture = line.capture, preferences = line.preferences] {
         delegate.start(capture);
         if (preferences)
