@@ -228,6 +228,10 @@
         <source>Colors</source>
         <translation>Farben</translation>
     </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
 </context>
 <context>
     <name>CommandLine</name>
@@ -252,10 +256,6 @@
         <translation>ein anderes Vornik hält %1, antwortet aber nicht</translation>
     </message>
     <message>
-        <source>Vornik is already running.</source>
-        <translation>Vornik läuft bereits.</translation>
-    </message>
-    <message>
         <source>--ca-file goes with --set-service</source>
         <translation>--ca-file gehört zu --set-service</translation>
     </message>
@@ -265,13 +265,20 @@
         <translation>unbekannte Option %1</translation>
     </message>
     <message>
-        <source>Usage: vornik [--capture | --user-id | --version | --help]
+        <source>%1 needs a value</source>
+        <extracomment>%1 is the option, &quot;--set-service&quot; for instance.</extracomment>
+        <translation>%1 braucht einen Wert</translation>
+    </message>
+    <message>
+        <source>Usage: vornik [--capture | --preferences | --user-id | --version | --help]
        vornik --capture [--full | --window | --region X,Y,W,H]
                         [--copy | --save [PATH] | --upload | --output -] [--delay SECONDS]
        vornik --set-service URL [--ca-file FILE]
 Vornik lives in the system tray: take, mark up and share screenshots.
 
   --capture          start a capture in the running Vornik, or start Vornik capturing
+  --preferences      open the Preferences window of the running Vornik, or start
+                     Vornik with it open
     --full           take the whole display under the pointer, without the overlay
     --window         take the window under the pointer (needs a window manager that
                      lists its windows: X11)
@@ -296,13 +303,16 @@ Vornik lives in the system tray: take, mark up and share screenshots.
 Hot keys: Ctrl+Shift+9 and Ctrl+F9. Settings: $XDG_CONFIG_HOME/Vornik/Vornik.conf
 </source>
         <extracomment>The output of `vornik --help`. Keep the option names, URL, FILE, PATH, SECONDS, X,Y,W,H, the hot keys, serviceurl, servicecafile and the settings path as they are, and the columns aligned; lines should stay within 100 characters.</extracomment>
-        <translation>Aufruf: vornik [--capture | --user-id | --version | --help]
+        <translation>Aufruf: vornik [--capture | --preferences | --user-id | --version | --help]
         vornik --capture [--full | --window | --region X,Y,W,H]
                          [--copy | --save [PATH] | --upload | --output -] [--delay SECONDS]
         vornik --set-service URL [--ca-file FILE]
 Vornik lebt im Systembereich der Kontrollleiste: Bildschirmfotos aufnehmen, beschriften, teilen.
 
-  --capture          eine Aufnahme im laufenden Vornik starten oder Vornik mit einer Aufnahme starten
+  --capture          eine Aufnahme im laufenden Vornik starten oder Vornik mit einer Aufnahme
+                     starten
+  --preferences      das Einstellungsfenster des laufenden Vornik öffnen oder Vornik mit
+                     geöffnetem Einstellungsfenster starten
     --full           den ganzen Bildschirm unter dem Mauszeiger aufnehmen, ohne Überlagerung
     --window         das Fenster unter dem Mauszeiger aufnehmen (braucht eine Fensterverwaltung,
                      die ihre Fenster auflistet: X11)
@@ -328,9 +338,8 @@ Tastenkürzel: Ctrl+Shift+9 und Ctrl+F9. Einstellungen: $XDG_CONFIG_HOME/Vornik/
 </translation>
     </message>
     <message>
-        <source>%1 needs a value</source>
-        <extracomment>%1 is the option, &quot;--set-service&quot; for instance.</extracomment>
-        <translation>%1 braucht einen Wert</translation>
+        <source>Vornik is already running; its window is open.</source>
+        <translation>Vornik läuft bereits; sein Fenster ist geöffnet.</translation>
     </message>
 </context>
 <context>
@@ -418,6 +427,14 @@ Tastenkürzel: Ctrl+Shift+9 und Ctrl+F9. Einstellungen: $XDG_CONFIG_HOME/Vornik/
     <message>
         <source>Fill color</source>
         <translation>Füllfarbe</translation>
+    </message>
+    <message>
+        <source>Pin to the screen</source>
+        <translation>An den Bildschirm anheften</translation>
+    </message>
+    <message>
+        <source>Copy the text in the picture</source>
+        <translation>Text im Bild kopieren</translation>
     </message>
 </context>
 <context>
@@ -550,6 +567,17 @@ Tastenkürzel: Ctrl+Shift+9 und Ctrl+F9. Einstellungen: $XDG_CONFIG_HOME/Vornik/
     </message>
 </context>
 <context>
+    <name>HistoryTableModel</name>
+    <message>
+        <source>%1 (banner)</source>
+        <translation>%1 (Banner)</translation>
+    </message>
+    <message>
+        <source>Your banner image: every image you share shows it, so it cannot be deleted</source>
+        <translation>Ihr Bannerbild: Jedes Bild, das Sie teilen, zeigt es, daher kann es nicht gelöscht werden</translation>
+    </message>
+</context>
+<context>
     <name>HistoryWindow</name>
     <message>
         <source>Vornik upload history</source>
@@ -568,6 +596,13 @@ Tastenkürzel: Ctrl+Shift+9 und Ctrl+F9. Einstellungen: $XDG_CONFIG_HOME/Vornik/
         <source>Delete</source>
         <extracomment>An entry of an upload&apos;s menu: deletes it from the sharing service.</extracomment>
         <translation>Löschen</translation>
+    </message>
+</context>
+<context>
+    <name>LauncherWindow</name>
+    <message>
+        <source>No system tray is running, so Vornik has no icon. A tray gives quicker access (on GNOME, the AppIndicator extension); until then, starting Vornik again opens this window.</source>
+        <translation>Es läuft kein Systembereich der Kontrollleiste, daher hat Vornik kein Symbol. Eine Kontrollleiste bietet schnelleren Zugriff (unter GNOME die Erweiterung AppIndicator); bis dahin öffnet ein erneuter Start von Vornik dieses Fenster.</translation>
     </message>
 </context>
 <context>
@@ -730,6 +765,14 @@ Tastenkürzel: Ctrl+Shift+9 und Ctrl+F9. Einstellungen: $XDG_CONFIG_HOME/Vornik/
         <source>There was a problem copying  the selected URL to clipboard.</source>
         <translation>Beim Kopieren der URL in die Zwischenablage ist ein Problem aufgetreten.</translation>
     </message>
+    <message>
+        <source>Pin selection to the screen</source>
+        <translation>Auswahl an den Bildschirm anheften</translation>
+    </message>
+    <message>
+        <source>Copy text in the selection</source>
+        <translation>Text in der Auswahl kopieren</translation>
+    </message>
 </context>
 <context>
     <name>PermissionWindow</name>
@@ -760,6 +803,171 @@ Tastenkürzel: Ctrl+Shift+9 und Ctrl+F9. Einstellungen: $XDG_CONFIG_HOME/Vornik/
     <message>
         <source>Help</source>
         <translation>Hilfe</translation>
+    </message>
+</context>
+<context>
+    <name>PinWindow</name>
+    <message>
+        <source>Pinned screenshot</source>
+        <translation>Angeheftetes Bildschirmfoto</translation>
+    </message>
+</context>
+<context>
+    <name>PreferencesWindow</name>
+    <message>
+        <source>Vornik Preferences</source>
+        <translation>Vornik-Einstellungen</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Choose…</source>
+        <translation>Auswählen …</translation>
+    </message>
+    <message>
+        <source>none: the system&apos;s certificates only</source>
+        <translation>keines: nur die Zertifikate des Systems</translation>
+    </message>
+    <message>
+        <source>Sharing service:</source>
+        <translation>Freigabedienst:</translation>
+    </message>
+    <message>
+        <source>Certificate file:</source>
+        <translation>Zertifikatsdatei:</translation>
+    </message>
+    <message>
+        <source>Test</source>
+        <translation>Testen</translation>
+    </message>
+    <message>
+        <source>Save folder:</source>
+        <translation>Speicherordner:</translation>
+    </message>
+    <message>
+        <source>Capture hot key:</source>
+        <translation>Tastenkürzel für Aufnahmen:</translation>
+    </message>
+    <message>
+        <source>Second capture hot key:</source>
+        <translation>Zweites Tastenkürzel für Aufnahmen:</translation>
+    </message>
+    <message>
+        <source>No key</source>
+        <translation>Kein Kürzel</translation>
+    </message>
+    <message>
+        <source>Start Vornik at login</source>
+        <translation>Vornik beim Anmelden starten</translation>
+    </message>
+    <message>
+        <source>Open the saved file after saving</source>
+        <translation>Gespeicherte Datei nach dem Speichern öffnen</translation>
+    </message>
+    <message>
+        <source>VORNIK_SERVICE_URL is set and overrides this address.</source>
+        <translation>VORNIK_SERVICE_URL ist gesetzt und hat Vorrang vor dieser Adresse.</translation>
+    </message>
+    <message>
+        <source>%1: taken by another program, so it starts no capture; choose another key.</source>
+        <translation>%1: von einem anderen Programm belegt, startet daher keine Aufnahme; wählen Sie ein anderes Tastenkürzel.</translation>
+    </message>
+    <message>
+        <source>Not saved: %1.</source>
+        <translation>Nicht gespeichert: %1.</translation>
+    </message>
+    <message>
+        <source>Not saved: %1 cannot be written.</source>
+        <translation>Nicht gespeichert: %1 kann nicht geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>Uploads go to %1 from now on.</source>
+        <translation>Uploads gehen ab jetzt zu %1.</translation>
+    </message>
+    <message>
+        <source>Cannot test: %1.</source>
+        <translation>Test nicht möglich: %1.</translation>
+    </message>
+    <message>
+        <source>Asking %1…</source>
+        <translation>%1 wird gefragt …</translation>
+    </message>
+    <message>
+        <source>%1 answered, but with an empty salt: it does not look like a Vornik service.</source>
+        <translation>%1 hat geantwortet, aber mit einem leeren Salt: Das sieht nicht nach einem Vornik-Dienst aus.</translation>
+    </message>
+    <message>
+        <source>%1 works: it handed out a salt.</source>
+        <translation>%1 funktioniert: Der Dienst hat ein Salt ausgegeben.</translation>
+    </message>
+    <message>
+        <source>%1 answered with HTTP status %2 instead of a salt: is this the service&apos;s address?</source>
+        <translation>%1 hat mit HTTP-Status %2 statt mit einem Salt geantwortet: Ist das die Adresse des Dienstes?</translation>
+    </message>
+    <message>
+        <source>No answer from %1: %2.</source>
+        <translation>Keine Antwort von %1: %2.</translation>
+    </message>
+    <message>
+        <source>%1 answered with something that is not a salt.</source>
+        <translation>%1 hat mit etwas geantwortet, das kein Salt ist.</translation>
+    </message>
+    <message>
+        <source>Certificate of the sharing service</source>
+        <translation>Zertifikat des Freigabedienstes</translation>
+    </message>
+    <message>
+        <source>Folder for saved screenshots</source>
+        <translation>Ordner für gespeicherte Bildschirmfotos</translation>
+    </message>
+    <message>
+        <source>%1 is already the other capture key.</source>
+        <translation>%1 ist bereits das andere Tastenkürzel für Aufnahmen.</translation>
+    </message>
+    <message>
+        <source>This capture key is off.</source>
+        <translation>Dieses Tastenkürzel für Aufnahmen ist aus.</translation>
+    </message>
+    <message>
+        <source>%1 now starts a capture.</source>
+        <translation>%1 startet jetzt eine Aufnahme.</translation>
+    </message>
+    <message>
+        <source>%1 is taken by another program; the capture key stays %2.</source>
+        <translation>%1 ist von einem anderen Programm belegt; das Tastenkürzel für Aufnahmen bleibt %2.</translation>
+    </message>
+    <message>
+        <source>off</source>
+        <translation>aus</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Recolor</source>
+        <translation>Umfärben</translation>
+    </message>
+    <message>
+        <source>Edit text</source>
+        <translation>Text bearbeiten</translation>
+    </message>
+    <message>
+        <source>Waiting for permission</source>
+        <translation>Warten auf Erlaubnis</translation>
+    </message>
+    <message>
+        <source>Vornik is waiting for the desktop&apos;s permission to take a screenshot. Allow it in the desktop&apos;s dialog and the capture goes on.</source>
+        <translation>Vornik wartet auf die Erlaubnis der Arbeitsumgebung, ein Bildschirmfoto aufzunehmen. Erlauben Sie es im Dialog der Arbeitsumgebung, dann wird die Aufnahme fortgesetzt.</translation>
+    </message>
+    <message>
+        <source>Screenshot not allowed</source>
+        <translation>Bildschirmfoto nicht erlaubt</translation>
+    </message>
+    <message>
+        <source>The desktop did not allow Vornik to take a screenshot. Allow it when the desktop asks again, or in its privacy settings (Screenshots).</source>
+        <translation>Die Arbeitsumgebung hat Vornik kein Bildschirmfoto erlaubt. Erlauben Sie es, wenn die Arbeitsumgebung erneut fragt, oder in ihren Datenschutzeinstellungen (Bildschirmfotos).</translation>
     </message>
 </context>
 <context>
@@ -941,6 +1149,29 @@ Tastenkürzel: Ctrl+Shift+9 und Ctrl+F9. Einstellungen: $XDG_CONFIG_HOME/Vornik/
     </message>
 </context>
 <context>
+    <name>TextCopy</name>
+    <message>
+        <source>Text not copied</source>
+        <translation>Text nicht kopiert</translation>
+    </message>
+    <message>
+        <source>No text found</source>
+        <translation>Kein Text gefunden</translation>
+    </message>
+    <message>
+        <source>Vornik found no text in the picture; the clipboard is unchanged.</source>
+        <translation>Vornik hat im Bild keinen Text gefunden; die Zwischenablage bleibt unverändert.</translation>
+    </message>
+    <message>
+        <source>Text copied</source>
+        <translation>Text kopiert</translation>
+    </message>
+    <message>
+        <source>The desktop did not take the text for its clipboard.</source>
+        <translation>Die Arbeitsumgebung hat den Text nicht in die Zwischenablage übernommen.</translation>
+    </message>
+</context>
+<context>
     <name>TextEntryView</name>
     <message>
         <source>Type the text, then click where it goes</source>
@@ -949,6 +1180,17 @@ Tastenkürzel: Ctrl+Shift+9 und Ctrl+F9. Einstellungen: $XDG_CONFIG_HOME/Vornik/
     <message>
         <source>Text of the next text figure</source>
         <translation>Text der nächsten Textfigur</translation>
+    </message>
+</context>
+<context>
+    <name>TextRecognizer</name>
+    <message>
+        <source>Vornik&apos;s text recognition could not be loaded: %1.</source>
+        <translation>Die Texterkennung von Vornik konnte nicht geladen werden: %1.</translation>
+    </message>
+    <message>
+        <source>Tesseract&apos;s English data (tesseract-ocr-eng) is not installed.</source>
+        <translation>Die englischen Daten von Tesseract (tesseract-ocr-eng) sind nicht installiert.</translation>
     </message>
 </context>
 <context>
@@ -1156,6 +1398,10 @@ Tastenkürzel: Ctrl+Shift+9 und Ctrl+F9. Einstellungen: $XDG_CONFIG_HOME/Vornik/
             <numerusform>Vornik: Bildschirmfoto in %n s</numerusform>
             <numerusform>Vornik: Bildschirmfoto in %n s</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Preferences…</source>
+        <translation>Einstellungen …</translation>
     </message>
 </context>
 <context>

@@ -228,6 +228,10 @@
         <source>Colors</source>
         <translation>Кольори</translation>
     </message>
+    <message>
+        <source>Close</source>
+        <translation>Закрити</translation>
+    </message>
 </context>
 <context>
     <name>CommandLine</name>
@@ -252,10 +256,6 @@
         <translation>інший Vornik утримує %1, але не відповідає</translation>
     </message>
     <message>
-        <source>Vornik is already running.</source>
-        <translation>Vornik уже запущено.</translation>
-    </message>
-    <message>
         <source>--ca-file goes with --set-service</source>
         <translation>--ca-file використовується разом із --set-service</translation>
     </message>
@@ -265,13 +265,20 @@
         <translation>невідомий параметр %1</translation>
     </message>
     <message>
-        <source>Usage: vornik [--capture | --user-id | --version | --help]
+        <source>%1 needs a value</source>
+        <extracomment>%1 is the option, &quot;--set-service&quot; for instance.</extracomment>
+        <translation>%1 потребує значення</translation>
+    </message>
+    <message>
+        <source>Usage: vornik [--capture | --preferences | --user-id | --version | --help]
        vornik --capture [--full | --window | --region X,Y,W,H]
                         [--copy | --save [PATH] | --upload | --output -] [--delay SECONDS]
        vornik --set-service URL [--ca-file FILE]
 Vornik lives in the system tray: take, mark up and share screenshots.
 
   --capture          start a capture in the running Vornik, or start Vornik capturing
+  --preferences      open the Preferences window of the running Vornik, or start
+                     Vornik with it open
     --full           take the whole display under the pointer, without the overlay
     --window         take the window under the pointer (needs a window manager that
                      lists its windows: X11)
@@ -296,13 +303,15 @@ Vornik lives in the system tray: take, mark up and share screenshots.
 Hot keys: Ctrl+Shift+9 and Ctrl+F9. Settings: $XDG_CONFIG_HOME/Vornik/Vornik.conf
 </source>
         <extracomment>The output of `vornik --help`. Keep the option names, URL, FILE, PATH, SECONDS, X,Y,W,H, the hot keys, serviceurl, servicecafile and the settings path as they are, and the columns aligned; lines should stay within 100 characters.</extracomment>
-        <translation>Використання: vornik [--capture | --user-id | --version | --help]
+        <translation>Використання: vornik [--capture | --preferences | --user-id | --version | --help]
               vornik --capture [--full | --window | --region X,Y,W,H]
                                [--copy | --save [PATH] | --upload | --output -] [--delay SECONDS]
               vornik --set-service URL [--ca-file FILE]
 Vornik живе в системному лотку: робіть, позначайте й поширюйте знімки екрана.
 
   --capture          почати знімок у запущеному Vornik або запустити Vornik зі знімком
+  --preferences      відкрити вікно налаштувань запущеного Vornik або запустити Vornik
+                     з відкритим вікном налаштувань
     --full           зняти весь екран під вказівником, без накладки
     --window         зняти вікно під вказівником (потрібен менеджер вікон, що повідомляє
                      список своїх вікон: X11)
@@ -328,9 +337,8 @@ Vornik живе в системному лотку: робіть, познача
 </translation>
     </message>
     <message>
-        <source>%1 needs a value</source>
-        <extracomment>%1 is the option, &quot;--set-service&quot; for instance.</extracomment>
-        <translation>%1 потребує значення</translation>
+        <source>Vornik is already running; its window is open.</source>
+        <translation>Vornik уже запущено; його вікно відкрито.</translation>
     </message>
 </context>
 <context>
@@ -418,6 +426,14 @@ Vornik живе в системному лотку: робіть, познача
     <message>
         <source>Fill color</source>
         <translation>Колір заповнення</translation>
+    </message>
+    <message>
+        <source>Pin to the screen</source>
+        <translation>Закріпити на екрані</translation>
+    </message>
+    <message>
+        <source>Copy the text in the picture</source>
+        <translation>Скопіювати текст із зображення</translation>
     </message>
 </context>
 <context>
@@ -550,6 +566,17 @@ Vornik живе в системному лотку: робіть, познача
     </message>
 </context>
 <context>
+    <name>HistoryTableModel</name>
+    <message>
+        <source>%1 (banner)</source>
+        <translation>%1 (банер)</translation>
+    </message>
+    <message>
+        <source>Your banner image: every image you share shows it, so it cannot be deleted</source>
+        <translation>Зображення вашого банера: його показує кожне зображення, яким ви ділитеся, тому його не можна вилучити</translation>
+    </message>
+</context>
+<context>
     <name>HistoryWindow</name>
     <message>
         <source>Vornik upload history</source>
@@ -568,6 +595,13 @@ Vornik живе в системному лотку: робіть, познача
         <source>Delete</source>
         <extracomment>An entry of an upload&apos;s menu: deletes it from the sharing service.</extracomment>
         <translation>Вилучити</translation>
+    </message>
+</context>
+<context>
+    <name>LauncherWindow</name>
+    <message>
+        <source>No system tray is running, so Vornik has no icon. A tray gives quicker access (on GNOME, the AppIndicator extension); until then, starting Vornik again opens this window.</source>
+        <translation>Системний лоток не запущено, тому Vornik не має значка. Лоток дає швидший доступ (у GNOME — розширення AppIndicator); доти повторний запуск Vornik відкриває це вікно.</translation>
     </message>
 </context>
 <context>
@@ -730,6 +764,14 @@ Vornik живе в системному лотку: робіть, познача
         <source>There was a problem copying  the selected URL to clipboard.</source>
         <translation>Під час копіювання URL у буфер обміну сталася помилка.</translation>
     </message>
+    <message>
+        <source>Pin selection to the screen</source>
+        <translation>Закріпити виділене на екрані</translation>
+    </message>
+    <message>
+        <source>Copy text in the selection</source>
+        <translation>Скопіювати текст із виділеного</translation>
+    </message>
 </context>
 <context>
     <name>PermissionWindow</name>
@@ -760,6 +802,171 @@ Vornik живе в системному лотку: робіть, познача
     <message>
         <source>Help</source>
         <translation>Довідка</translation>
+    </message>
+</context>
+<context>
+    <name>PinWindow</name>
+    <message>
+        <source>Pinned screenshot</source>
+        <translation>Закріплений знімок</translation>
+    </message>
+</context>
+<context>
+    <name>PreferencesWindow</name>
+    <message>
+        <source>Vornik Preferences</source>
+        <translation>Налаштування Vornik</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Закрити</translation>
+    </message>
+    <message>
+        <source>Choose…</source>
+        <translation>Вибрати…</translation>
+    </message>
+    <message>
+        <source>none: the system&apos;s certificates only</source>
+        <translation>немає: лише системні сертифікати</translation>
+    </message>
+    <message>
+        <source>Sharing service:</source>
+        <translation>Служба обміну:</translation>
+    </message>
+    <message>
+        <source>Certificate file:</source>
+        <translation>Файл сертифіката:</translation>
+    </message>
+    <message>
+        <source>Test</source>
+        <translation>Перевірити</translation>
+    </message>
+    <message>
+        <source>Save folder:</source>
+        <translation>Тека збереження:</translation>
+    </message>
+    <message>
+        <source>Capture hot key:</source>
+        <translation>Гаряча клавіша знімка:</translation>
+    </message>
+    <message>
+        <source>Second capture hot key:</source>
+        <translation>Друга гаряча клавіша знімка:</translation>
+    </message>
+    <message>
+        <source>No key</source>
+        <translation>Без клавіші</translation>
+    </message>
+    <message>
+        <source>Start Vornik at login</source>
+        <translation>Запускати Vornik під час входу</translation>
+    </message>
+    <message>
+        <source>Open the saved file after saving</source>
+        <translation>Відкривати збережений файл після збереження</translation>
+    </message>
+    <message>
+        <source>VORNIK_SERVICE_URL is set and overrides this address.</source>
+        <translation>Змінну VORNIK_SERVICE_URL задано, і вона має перевагу над цією адресою.</translation>
+    </message>
+    <message>
+        <source>%1: taken by another program, so it starts no capture; choose another key.</source>
+        <translation>%1: зайнято іншою програмою, тому знімок не починається; виберіть іншу клавішу.</translation>
+    </message>
+    <message>
+        <source>Not saved: %1.</source>
+        <translation>Не збережено: %1.</translation>
+    </message>
+    <message>
+        <source>Not saved: %1 cannot be written.</source>
+        <translation>Не збережено: не вдається записати %1.</translation>
+    </message>
+    <message>
+        <source>Uploads go to %1 from now on.</source>
+        <translation>Відтепер вивантаження йдуть до %1.</translation>
+    </message>
+    <message>
+        <source>Cannot test: %1.</source>
+        <translation>Неможливо перевірити: %1.</translation>
+    </message>
+    <message>
+        <source>Asking %1…</source>
+        <translation>Запит до %1…</translation>
+    </message>
+    <message>
+        <source>%1 answered, but with an empty salt: it does not look like a Vornik service.</source>
+        <translation>За адресою %1 відповіли, але з порожньою сіллю: це не схоже на службу Vornik.</translation>
+    </message>
+    <message>
+        <source>%1 works: it handed out a salt.</source>
+        <translation>%1 працює: служба видала сіль.</translation>
+    </message>
+    <message>
+        <source>%1 answered with HTTP status %2 instead of a salt: is this the service&apos;s address?</source>
+        <translation>За адресою %1 відповіли статусом HTTP %2 замість солі: чи це адреса служби?</translation>
+    </message>
+    <message>
+        <source>No answer from %1: %2.</source>
+        <translation>Немає відповіді від %1: %2.</translation>
+    </message>
+    <message>
+        <source>%1 answered with something that is not a salt.</source>
+        <translation>За адресою %1 відповіли чимось, що не є сіллю.</translation>
+    </message>
+    <message>
+        <source>Certificate of the sharing service</source>
+        <translation>Сертифікат служби обміну</translation>
+    </message>
+    <message>
+        <source>Folder for saved screenshots</source>
+        <translation>Тека для збережених знімків</translation>
+    </message>
+    <message>
+        <source>%1 is already the other capture key.</source>
+        <translation>%1 уже є іншою клавішею знімка.</translation>
+    </message>
+    <message>
+        <source>This capture key is off.</source>
+        <translation>Цю клавішу знімка вимкнено.</translation>
+    </message>
+    <message>
+        <source>%1 now starts a capture.</source>
+        <translation>%1 тепер починає знімок.</translation>
+    </message>
+    <message>
+        <source>%1 is taken by another program; the capture key stays %2.</source>
+        <translation>%1 зайнято іншою програмою; клавіша знімка залишається: %2.</translation>
+    </message>
+    <message>
+        <source>off</source>
+        <translation>вимкнено</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Recolor</source>
+        <translation>Зміна кольору</translation>
+    </message>
+    <message>
+        <source>Edit text</source>
+        <translation>Редагування тексту</translation>
+    </message>
+    <message>
+        <source>Waiting for permission</source>
+        <translation>Очікування дозволу</translation>
+    </message>
+    <message>
+        <source>Vornik is waiting for the desktop&apos;s permission to take a screenshot. Allow it in the desktop&apos;s dialog and the capture goes on.</source>
+        <translation>Vornik чекає на дозвіл робочого середовища зробити знімок екрана. Дозвольте це в діалозі середовища, і знімок продовжиться.</translation>
+    </message>
+    <message>
+        <source>Screenshot not allowed</source>
+        <translation>Знімок екрана не дозволено</translation>
+    </message>
+    <message>
+        <source>The desktop did not allow Vornik to take a screenshot. Allow it when the desktop asks again, or in its privacy settings (Screenshots).</source>
+        <translation>Робоче середовище не дозволило Vornik зробити знімок екрана. Дозвольте це, коли середовище запитає знову, або в його налаштуваннях приватності (Знімки екрана).</translation>
     </message>
 </context>
 <context>
@@ -942,6 +1149,29 @@ Vornik живе в системному лотку: робіть, познача
     </message>
 </context>
 <context>
+    <name>TextCopy</name>
+    <message>
+        <source>Text not copied</source>
+        <translation>Текст не скопійовано</translation>
+    </message>
+    <message>
+        <source>No text found</source>
+        <translation>Текст не знайдено</translation>
+    </message>
+    <message>
+        <source>Vornik found no text in the picture; the clipboard is unchanged.</source>
+        <translation>Vornik не знайшов тексту на зображенні; буфер обміну не змінено.</translation>
+    </message>
+    <message>
+        <source>Text copied</source>
+        <translation>Текст скопійовано</translation>
+    </message>
+    <message>
+        <source>The desktop did not take the text for its clipboard.</source>
+        <translation>Робоче середовище не прийняло текст у буфер обміну.</translation>
+    </message>
+</context>
+<context>
     <name>TextEntryView</name>
     <message>
         <source>Type the text, then click where it goes</source>
@@ -950,6 +1180,17 @@ Vornik живе в системному лотку: робіть, познача
     <message>
         <source>Text of the next text figure</source>
         <translation>Текст наступної текстової фігури</translation>
+    </message>
+</context>
+<context>
+    <name>TextRecognizer</name>
+    <message>
+        <source>Vornik&apos;s text recognition could not be loaded: %1.</source>
+        <translation>Не вдалося завантажити розпізнавання тексту Vornik: %1.</translation>
+    </message>
+    <message>
+        <source>Tesseract&apos;s English data (tesseract-ocr-eng) is not installed.</source>
+        <translation>Англійські дані Tesseract (tesseract-ocr-eng) не встановлено.</translation>
     </message>
 </context>
 <context>
@@ -1159,6 +1400,10 @@ Vornik живе в системному лотку: робіть, познача
             <numerusform>Vornik: знімок через %n с</numerusform>
             <numerusform>Vornik: знімок через %n с</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Preferences…</source>
+        <translation>Налаштування…</translation>
     </message>
 </context>
 <context>

@@ -7,27 +7,27 @@
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("TextCopy", text);
-}
-
+// Each text is spelled out in a QCoreApplication::translate() call (not a local
+// helper) so that lupdate collects it into the translations.
 void reportRecognised(const DesktopServices &desktop, const TextRecognizer::Result &result)
 {
     if (!result.error.isEmpty()) {
-        desktop.notifier->post(tr("Text not copied"), result.error);
+        desktop.notifier->post(QCoreApplication::translate("TextCopy", "Text not copied"), result.error);
         return;
     }
     if (result.text.isEmpty()) {
-        desktop.notifier->post(tr("No text found"), tr("Vornik found no text in the picture; the clipboard is "
-                                                       "unchanged."));
+        desktop.notifier->post(QCoreApplication::translate("TextCopy", "No text found"),
+                               QCoreApplication::translate("TextCopy", "Vornik found no text in the picture; "
+                                                                       "the clipboard is unchanged."));
         return;
     }
     desktop.clipboard->putText(result.text, [notifier = desktop.notifier, text = result.text](bool held) {
         if (held)
-            notifier->post(tr("Text copied"), TextRecognizer::firstLine(text));
+            notifier->post(QCoreApplication::translate("TextCopy", "Text copied"), TextRecognizer::firstLine(text));
         else
-            notifier->post(tr("Text not copied"), tr("The desktop did not take the text for its clipboard."));
+            notifier->post(QCoreApplication::translate("TextCopy", "Text not copied"),
+                           QCoreApplication::translate("TextCopy",
+                                                       "The desktop did not take the text for its clipboard."));
     });
 }
 
