@@ -46,6 +46,16 @@ PreferencesWindow::PreferencesWindow(PreferencesHooks hooks, DesktopServices des
     setMinimumWidth(520);
 }
 
+PreferencesWindow::~PreferencesWindow()
+{
+    // QWidget's destructor closes the window, and the edit with the focus then reports
+    // editingFinished; by then this class's part (hooks, desktop services) is gone, so
+    // nothing of the children may reach it any more. Deleted while open happens when
+    // Vornik quits with the window up.
+    for (QObject *child : findChildren<QObject *>())
+        child->disconnect(this);
+}
+
 QWidget *PreferencesWindow::withChooser(QLineEdit *edit, void (PreferencesWindow::*choose)())
 {
     auto *row = new QWidget;

@@ -36,6 +36,7 @@ class PreferencesWindow : public QWidget
     Q_OBJECT
 public:
     PreferencesWindow(PreferencesHooks hooks, DesktopServices desktop, QWidget *parent = nullptr);
+    ~PreferencesWindow() override;
 
     QPointer<QLineEdit> serviceEdit;
     QPointer<QLineEdit> certificateEdit;

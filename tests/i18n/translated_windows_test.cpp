@@ -4,7 +4,9 @@
 // did not come through the translation system); in every language no label, button or
 // column title may be cut off. With VORNIK_SHOTS_DIR set, each window and menu is also
 // saved there as <language>-<name>.png.
+#include "app/LauncherWindow.h"
 #include "app/PermissionWindow.h"
+#include "app/PreferencesWindow.h"
 #include "app/PermissionWindowContent.h"
 #include "app/Translations.h"
 #include "app/TrayApp.h"
@@ -233,6 +235,30 @@ class TranslatedWindowsTest : public QObject
         menu->hide();
     }
 
+    // The launcher window with its note on the missing tray, and the Preferences window,
+    // both opened the way the tray application opens them.
+    void inspectLauncherAndPreferences(Inspection &inspection)
+    {
+        TrayApp tray(m_services.services());
+        tray.setCaptureStarter([] {});
+        tray.setTerminator([] {});
+        tray.setRelauncher([](const QString &, const QStringList &) { return true; });
+        tray.start();
+        tray.showLauncherWindow();
+        QPointer<LauncherWindow> launcher = tray.launcherWindow();
+        QVERIFY(launcher);
+        launcher->setTrayMissingNoteVisible(true);
+        QVERIFY(QTest::qWaitForWindowExposed(launcher, kWaitMs));
+        inspection.inspect(launcher, QStringLiteral("launcher"));
+        delete launcher.data();
+        tray.openPreferences();
+        QPointer<PreferencesWindow> preferences = tray.preferencesWindow();
+        QVERIFY(preferences);
+        QVERIFY(QTest::qWaitForWindowExposed(preferences, kWaitMs));
+        inspection.inspect(preferences, QStringLiteral("preferences"));
+        delete preferences.data();
+    }
+
     void inspectEditor(Inspection &inspection)
     {
         QImage picture(900, 560, QImage::Format_RGB32);
@@ -337,6 +363,7 @@ private slots:
             QCOMPARE(installed.real->language(), language);
         Inspection inspection(language, language == QLatin1String("pseudo"));
         inspectStatusMenu(inspection);
+        inspectLauncherAndPreferences(inspection);
         inspectEditor(inspection);
         inspectHistory(inspection);
         inspectBanner(inspection);
