@@ -217,22 +217,25 @@ int setService(int argc, char **argv, const CommandLine &line)
 
 // The capture for scripts that `line` asks for, or (with `problem` set) why the
 // command line is wrong. Without a mode or a delay there is none: plain --capture.
-std::optional<CaptureRequest> captureRequestOf(const CommandLine &line, QString *problem)
+std::optional<CaptureRequest> captureRequestOf(const CommandLine &line, const char **problem)
 {
     const bool any = !line.modes.isEmpty() || !line.outputs.isEmpty() || line.delay;
     if (!any)
         return std::nullopt;
     if (!line.capture)
-        *problem = QStringLiteral("--full, --window, --region, --copy, --save, --upload, --output and --delay go with --capture");
+        *problem = QT_TRANSLATE_NOOP("CommandLine",
+                                     "--full, --window, --region, --copy, --save, --upload, --output and --delay go "
+                                     "with --capture");
     else if (line.modes.size() > 1)
-        *problem = QStringLiteral("give only one of --full, --window and --region");
+        *problem = QT_TRANSLATE_NOOP("CommandLine", "give only one of --full, --window and --region");
     else if (line.outputs.size() > 1)
-        *problem = QStringLiteral("give only one of --copy, --save, --upload and --output");
+        *problem = QT_TRANSLATE_NOOP("CommandLine", "give only one of --copy, --save, --upload and --output");
     else if (!line.outputs.isEmpty() && line.modes.isEmpty())
-        *problem = QStringLiteral("--copy, --save, --upload and --output need --full, --window or --region");
+        *problem = QT_TRANSLATE_NOOP("CommandLine",
+                                     "--copy, --save, --upload and --output need --full, --window or --region");
     else if (line.outputTarget && std::strcmp(line.outputTarget, "-") != 0)
-        *problem = QStringLiteral("--output takes - (standard output)");
-    if (!problem->isEmpty())
+        *problem = QT_TRANSLATE_NOOP("CommandLine", "--output takes - (standard output)");
+    if (*problem)
         return std::nullopt;
     CaptureRequest request;
     if (!line.modes.isEmpty())
@@ -242,7 +245,7 @@ std::optional<CaptureRequest> captureRequestOf(const CommandLine &line, QString 
     if (line.region) {
         const std::optional<QRect> region = parseRegion(QString::fromLocal8Bit(line.region));
         if (!region) {
-            *problem = QStringLiteral("--region takes X,Y,W,H with a positive width and height");
+            *problem = QT_TRANSLATE_NOOP("CommandLine", "--region takes X,Y,W,H with a positive width and height");
             return std::nullopt;
         }
         request.region = *region;
@@ -251,7 +254,7 @@ std::optional<CaptureRequest> captureRequestOf(const CommandLine &line, QString 
         bool ok = false;
         request.delaySeconds = QByteArray(line.delay).toInt(&ok);
         if (!ok || request.delaySeconds < 0 || request.delaySeconds > 3600) {
-            *problem = QStringLiteral("--delay takes a whole number of seconds up to 3600");
+            *problem = QT_TRANSLATE_NOOP("CommandLine", "--delay takes a whole number of seconds up to 3600");
             return std::nullopt;
         }
     }
@@ -386,10 +389,14 @@ int main(int argc, char **argv)
     if (const int status = reportCommandLineProblem(argc, argv, line); status >= 0)
         return status;
 
-    QString requestProblem;
+    const char *requestProblem = nullptr;
     const std::optional<CaptureRequest> request = captureRequestOf(line, &requestProblem);
-    if (!requestProblem.isEmpty()) {
-        std::fprintf(stderr, "vornik: %s\n", qPrintable(requestProblem));
+    if (requestProblem) {
+        // One line, without the help: scripts read it.
+        QCoreApplication core(argc, argv);
+        const Translations translations;
+        print(stderr, QStringLiteral("vornik: ") + QCoreApplication::translate("CommandLine", requestProblem) +
+                          QLatin1Char('\n'));
         return 2;
     }
     if (request)

@@ -341,6 +341,34 @@ Tastenkürzel: Ctrl+Shift+9 und Ctrl+F9. Einstellungen: $XDG_CONFIG_HOME/Vornik/
         <source>Vornik is already running; its window is open.</source>
         <translation>Vornik läuft bereits; sein Fenster ist geöffnet.</translation>
     </message>
+    <message>
+        <source>--full, --window, --region, --copy, --save, --upload, --output and --delay go with --capture</source>
+        <translation>--full, --window, --region, --copy, --save, --upload, --output und --delay gehören zu --capture</translation>
+    </message>
+    <message>
+        <source>give only one of --full, --window and --region</source>
+        <translation>geben Sie nur eines von --full, --window und --region an</translation>
+    </message>
+    <message>
+        <source>give only one of --copy, --save, --upload and --output</source>
+        <translation>geben Sie nur eines von --copy, --save, --upload und --output an</translation>
+    </message>
+    <message>
+        <source>--copy, --save, --upload and --output need --full, --window or --region</source>
+        <translation>--copy, --save, --upload und --output brauchen --full, --window oder --region</translation>
+    </message>
+    <message>
+        <source>--output takes - (standard output)</source>
+        <translation>--output nimmt nur - (Standardausgabe)</translation>
+    </message>
+    <message>
+        <source>--region takes X,Y,W,H with a positive width and height</source>
+        <translation>--region erwartet X,Y,W,H mit positiver Breite und Höhe</translation>
+    </message>
+    <message>
+        <source>--delay takes a whole number of seconds up to 3600</source>
+        <translation>--delay erwartet eine ganze Zahl von Sekunden bis 3600</translation>
+    </message>
 </context>
 <context>
     <name>EditorToolTips</name>

@@ -340,6 +340,34 @@ Vornik живе в системному лотку: робіть, познача
         <source>Vornik is already running; its window is open.</source>
         <translation>Vornik уже запущено; його вікно відкрито.</translation>
     </message>
+    <message>
+        <source>--full, --window, --region, --copy, --save, --upload, --output and --delay go with --capture</source>
+        <translation>--full, --window, --region, --copy, --save, --upload, --output і --delay використовуються разом із --capture</translation>
+    </message>
+    <message>
+        <source>give only one of --full, --window and --region</source>
+        <translation>вкажіть лише один із параметрів --full, --window і --region</translation>
+    </message>
+    <message>
+        <source>give only one of --copy, --save, --upload and --output</source>
+        <translation>вкажіть лише один із параметрів --copy, --save, --upload і --output</translation>
+    </message>
+    <message>
+        <source>--copy, --save, --upload and --output need --full, --window or --region</source>
+        <translation>--copy, --save, --upload і --output потребують --full, --window або --region</translation>
+    </message>
+    <message>
+        <source>--output takes - (standard output)</source>
+        <translation>--output приймає лише - (стандартний вивід)</translation>
+    </message>
+    <message>
+        <source>--region takes X,Y,W,H with a positive width and height</source>
+        <translation>--region приймає X,Y,W,H з додатними шириною й висотою</translation>
+    </message>
+    <message>
+        <source>--delay takes a whole number of seconds up to 3600</source>
+        <translation>--delay приймає ціле число секунд, не більше за 3600</translation>
+    </message>
 </context>
 <context>
     <name>EditorToolTips</name>
