@@ -1,5 +1,6 @@
 #include "platform/CaptureBackend.h"
 
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -21,4 +22,21 @@ bool captureUsesPortal()
 {
     return requestedCaptureBackend() == QLatin1String("portal")
         || QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+QImage CaptureBackend::grabOneWaiting(QScreen *screen)
+{
+    if (!screen)
+        return QImage();
+    QImage picture;
+    bool answered = false;
+    QEventLoop loop;
+    grabScreens({screen}, [&](const QList<QImage> &pictures, const QString &) {
+        picture = pictures.value(0);
+        answered = true;
+        loop.quit();
+    });
+    if (!answered)
+        loop.exec();
+    return picture;
 }

@@ -42,6 +42,10 @@ public:
     void setNoticeHandler(Notice handler) { m_notice = std::move(handler); }
 
 protected:
+    // grabScreen for a backend that answers from the event loop: asks for the one
+    // display and runs a local loop until the answer comes.
+    QImage grabOneWaiting(QScreen *screen);
+
     BackdropsReady m_backdropsReady;
     Notice m_notice;
 };

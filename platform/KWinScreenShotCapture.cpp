@@ -8,7 +8,6 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusUnixFileDescriptor>
-#include <QEventLoop>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -71,19 +70,7 @@ KWinScreenShotCapture::~KWinScreenShotCapture() = default;
 
 QImage KWinScreenShotCapture::grabScreen(QScreen *screen)
 {
-    if (!screen)
-        return QImage();
-    QImage picture;
-    bool answered = false;
-    QEventLoop loop;
-    grabScreens({screen}, [&](const QList<QImage> &pictures, const QString &) {
-        picture = pictures.value(0);
-        answered = true;
-        loop.quit();
-    });
-    if (!answered)
-        loop.exec();
-    return picture;
+    return grabOneWaiting(screen);
 }
 
 void KWinScreenShotCapture::grabScreens(const QList<QScreen *> &screens, const ScreensGrabbed &done)

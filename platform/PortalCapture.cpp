@@ -8,7 +8,6 @@
 #include <QDBusPendingReply>
 #include <QDBusReply>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -163,19 +162,7 @@ PortalCapture::~PortalCapture()
 
 QImage PortalCapture::grabScreen(QScreen *screen)
 {
-    if (!screen)
-        return QImage();
-    QImage picture;
-    bool answered = false;
-    QEventLoop loop;
-    grabScreens({screen}, [&](const QList<QImage> &pictures, const QString &) {
-        picture = pictures.value(0);
-        answered = true;
-        loop.quit();
-    });
-    if (!answered)
-        loop.exec();
-    return picture;
+    return grabOneWaiting(screen);
 }
 
 void PortalCapture::grabScreens(const QList<QScreen *> &screens, const ScreensGrabbed &done)
