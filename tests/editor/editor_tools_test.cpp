@@ -9,9 +9,13 @@
 #include "tests/harness/FakeDesktop.h"
 #include "tests/harness/TestMain.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
+#include <QTimer>
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -431,6 +435,27 @@ private slots:
         QTRY_VERIFY(editor.isNull());
         QCOMPARE(prompt.asked, 4);
         QVERIFY(QGuiApplication::clipboard()->mimeData()->hasFormat(QStringLiteral("image/png")));
+    }
+
+    // The real prompt: each of its buttons, and Escape, gives its own answer.
+    void closePromptAnswersByItsButtons()
+    {
+        const QList<std::pair<QMessageBox::StandardButton, ClosePrompt::Answer>> buttons = {
+            {QMessageBox::Save, ClosePrompt::Answer::save},
+            {QMessageBox::Discard, ClosePrompt::Answer::discard},
+            {QMessageBox::NoButton, ClosePrompt::Answer::cancel},
+        };
+        for (const auto &[button, answer] : buttons) {
+            QTimer::singleShot(0, this, [button] {
+                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                if (button == QMessageBox::NoButton)
+                    QTest::keyClick(box, Qt::Key_Escape);
+                else
+                    box->button(button)->click();
+            });
+            QCOMPARE(ClosePrompt::messageBox()->ask(nullptr), answer);
+        }
     }
 
     void shortcutsChooseToolsAndShowInToolTips()

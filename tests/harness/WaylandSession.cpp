@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QColor>
+#include <QCoreApplication>
 #include <QProcess>
 #include <QUrl>
 
@@ -174,6 +175,21 @@ void WaylandSession::step(const QString &name, qint64 startedMs)
     m_startTimes << QStringLiteral("%1 %2 s").arg(name).arg((QDateTime::currentMSecsSinceEpoch() - startedMs) / 1000.0, 0, 'f', 2);
 }
 
+// The folders under /tmp the session's programs still need once /tmp is covered: the
+// session's own root, and the checkout and build when they lie under /tmp (the tests'
+// helpers and Vornik itself run from there).
+static QStringList foldersToKeepInTmp(const QString &sessionRoot)
+{
+    QStringList kept{sessionRoot};
+    for (const QString &path : {qEnvironmentVariable("VORNIK_SOURCE_DIR"), qEnvironmentVariable("VORNIK_BUILD_DIR"),
+                                QCoreApplication::applicationDirPath()}) {
+        const QString top = path.section(QLatin1Char('/'), 0, 2);
+        if (path.startsWith(QLatin1String("/tmp/")) && !kept.contains(top) && !sessionRoot.startsWith(top + QLatin1Char('/')))
+            kept.append(top);
+    }
+    return kept;
+}
+
 bool WaylandSession::usePrivateTmp()
 {
     // Once per process: a later session's programs see the same /tmp.
@@ -185,17 +201,23 @@ bool WaylandSession::usePrivateTmp()
                  "Wayland session on this machine", strerror(errno));
         return true;
     }
-    // The root folder was made in the /tmp about to be covered: it is bound in again
-    // at the same path, through a handle opened before.
-    const QByteArray root = QFile::encodeName(m_root);
-    const int rootFolder = open(root.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    const QByteArray handle = "/proc/self/fd/" + QByteArray::number(rootFolder);
-    const bool bound = rootFolder >= 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0
-                       && mount("tmpfs", "/tmp", "tmpfs", MS_NOSUID | MS_NODEV, "mode=1777") == 0
-                       && (!root.startsWith("/tmp/") || (QDir().mkpath(m_root) && mount(handle, root, nullptr, MS_BIND, nullptr) == 0));
+    // The folders kept lie in the /tmp about to be covered: each is bound in again at
+    // the same path, through a handle opened before.
+    const QStringList kept = foldersToKeepInTmp(m_root);
+    QList<int> handles;
+    for (const QString &folder : kept)
+        handles.append(open(QFile::encodeName(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    bool bound = !handles.contains(-1) && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0
+                 && mount("tmpfs", "/tmp", "tmpfs", MS_NOSUID | MS_NODEV, "mode=1777") == 0;
+    for (int i = 0; bound && i < kept.size(); ++i) {
+        const QByteArray folder = QFile::encodeName(kept.at(i));
+        const QByteArray handle = "/proc/self/fd/" + QByteArray::number(handles.at(i));
+        bound = !folder.startsWith("/tmp/") || (QDir().mkpath(kept.at(i)) && mount(handle, folder, nullptr, MS_BIND | MS_REC, nullptr) == 0);
+    }
     const int error = errno;
-    if (rootFolder >= 0)
-        close(rootFolder);
+    for (int handle : handles)
+        if (handle >= 0)
+            close(handle);
     if (!bound)
         return fail(QStringLiteral("cannot give the session a /tmp of its own: %1").arg(QString::fromLocal8Bit(strerror(error))));
     moved = true;
