@@ -4,8 +4,11 @@
   mutate.py list FILE [FROM-TO ...]   one mutant a line: index, line, operator, change,
                                       and the source line with the one before it
   mutate.py apply FILE INDEX OUT      writes FILE with mutant INDEX planted to OUT
-  mutate.py targets BUILD             reads `ctest --show-only=json-v1` and prints the
-                                      build targets of its tests (the programs in BUILD)
+  mutate.py tests BUILD MAP           reads `ctest --show-only=json-v1` and prints each
+                                      test's name, build target (or -), labels, seconds
+  mutate.py coverage ROOT SOURCE OUT  reads the line counts each test left in
+                                      ROOT/<test>/ and writes which tests run which lines
+  mutate.py covering MAP FILE LINE    the tests that run LINE of FILE, cheapest first
   mutate.py report EQUIVALENT RESULTS...  the kill rate per folder from results files
 
 The operators are a fixed list, found with regular expressions on the source with its
@@ -19,9 +22,12 @@ comments, strings and preprocessor lines blanked out, so no fault lands in them:
 Comparison operators count only when written with a space on either side, which tells
 them from template brackets and keeps uncompilable mutants rare.
 """
+import glob
+import hashlib
 import json
 import os
 import re
+import subprocess
 import sys
 
 
@@ -155,19 +161,101 @@ def describe(text, mutant):
     return f"{before} -> {after}"
 
 
-def test_targets(build, listing):
-    """The executables the listed tests run, by target name: a test's name need not be
-    its program's (server_protocol_test_postgresql runs server_protocol_test), and
-    tests run by an outside program (python3) have nothing to build. The commands are
-    read from the CTest files, which name them before they are built."""
-    build = os.path.abspath(build) + "/"
+def ctest_commands(build):
+    """Each test's program, read from the CTest files, which name it before it is built."""
     commands = {}
     for folder, _, files in os.walk(build):
         if "CTestTestfile.cmake" in files:
             text = open(os.path.join(folder, "CTestTestfile.cmake"), encoding="utf-8").read()
             commands.update(re.findall(r'add_test\(\[=\[(.+?)\]=\] "([^"]+)"', text))
-    names = {commands.get(t["name"], "") for t in listing.get("tests", [])}
-    return sorted({n.rsplit("/", 1)[-1] for n in names if n.startswith(build)})
+    return commands
+
+
+def test_table(build, map_path, listing):
+    """Name, build target ("-" for a test run by an outside program such as python3),
+    labels and seconds in the coverage run (60 when not known) of every test."""
+    try:
+        costs = json.load(open(map_path, encoding="utf-8"))["costs"]
+    except (OSError, ValueError, KeyError):
+        costs = {}
+    build = os.path.abspath(build) + "/"
+    commands = ctest_commands(build)
+    for test in listing.get("tests", []):
+        command = commands.get(test["name"], "")
+        target = command.rsplit("/", 1)[-1] if command.startswith(build) else "-"
+        labels = next((p["value"] for p in test.get("properties", []) if p["name"] == "LABELS"), [])
+        print(f"{test['name']}\t{target}\t{','.join(labels) or '-'}\t{costs.get(test['name'], 60.0):.1f}")
+
+
+def file_hash(path):
+    return hashlib.sha256(open(path, "rb").read()).hexdigest()
+
+
+def coverage_map(root, source, out_path):
+    """Which product lines each test ran. ROOT/<test>/ holds the counts its processes
+    wrote (GCOV_PREFIX), ROOT/<test>.seconds how long it took; gcov needs each count
+    file's notes file beside it, linked in from the build."""
+    source = os.path.abspath(source) + "/"
+    lines_of = {}
+    costs = {}
+    for test_root in sorted(glob.glob(os.path.join(root, "*/"))):
+        test = os.path.basename(test_root.rstrip("/"))
+        try:
+            costs[test] = float(open(test_root.rstrip("/") + ".seconds").read())
+        except (OSError, ValueError):
+            costs[test] = 60.0
+        counts = glob.glob(os.path.join(test_root, "**", "*.gcda"), recursive=True)
+        for count in counts:
+            notes = count[:-5] + ".gcno"
+            original = "/" + os.path.relpath(notes, test_root)
+            if not os.path.exists(notes) and os.path.exists(original):
+                os.symlink(original, notes)
+        for start in range(0, len(counts), 50):
+            run = subprocess.run(["gcov", "--json-format", "--stdout", *counts[start:start + 50]],
+                                 cwd=test_root, capture_output=True, text=True)
+            for document in run.stdout.splitlines():
+                if not document.startswith("{"):
+                    continue
+                data = json.loads(document)
+                for entry in data.get("files", []):
+                    path = os.path.normpath(os.path.join(data.get("current_working_directory", ""), entry["file"]))
+                    if not path.startswith(source) or not path.endswith((".cpp", ".c")):
+                        continue
+                    relative = path[len(source):]
+                    lines = lines_of.setdefault(relative, {})
+                    for line in entry.get("lines", []):
+                        ran = lines.setdefault(line["line_number"], set())
+                        if line["count"] > 0:
+                            ran.add(test)
+    files = {f: {"hash": file_hash(source + f) if os.path.exists(source + f) else "",
+                 "lines": {str(n): sorted(t) for n, t in sorted(lines.items())}}
+             for f, lines in sorted(lines_of.items())}
+    with open(out_path, "w", encoding="utf-8") as out:
+        json.dump({"costs": costs, "files": files}, out)
+
+
+def covering_tests(map_path, path, line):
+    """The tests that run LINE, cheapest first, as "test<TAB>seconds" lines, or "none"
+    when the line's code runs in no test. A line that has no count of its own (the
+    second line of a long condition, a constant) takes the counts of the nearest
+    counted lines around it within three lines; with none, or with a map made from
+    another version of the file, "unknown" (the caller then runs the folder's tests)."""
+    data = json.load(open(map_path, encoding="utf-8"))
+    entry = data["files"].get(path)
+    if entry is None or entry["hash"] != file_hash(path):
+        return ["unknown"]
+    lines = entry["lines"]
+    tests = set(lines.get(str(line), []))
+    if str(line) not in lines:
+        above = next((str(n) for n in range(line - 1, line - 4, -1) if str(n) in lines), None)
+        below = next((str(n) for n in range(line + 1, line + 4) if str(n) in lines), None)
+        if above is None and below is None:
+            return ["unknown"]
+        tests = set(lines.get(above, [])) | set(lines.get(below, []))
+    if not tests:
+        return ["none"]
+    costs = data["costs"]
+    return [f"{t}\t{costs.get(t, 60.0):.1f}" for t in sorted(tests, key=lambda t: (costs.get(t, 60.0), t))]
 
 
 def report(equivalent_path, result_paths):
@@ -185,7 +273,7 @@ def report(equivalent_path, result_paths):
         for status, _, key in (l.split("\t", 2) for l in lines[1:]):
             row[1] += status != "broken"
             row[2] += status == "killed"
-            row[3] += status == "survived" and key in equivalent
+            row[3] += status in ("survived", "unrun") and key in equivalent
     print(f"{'folder':<10} {'files':>5} {'run':>5} {'killed':>6} {'equiv.':>6} {'rate':>6}")
     for folder, (files, run, killed, set_aside) in sorted(folders.items()):
         rate = f"{100 * killed / (run - set_aside):.0f} %" if run > set_aside else "-"
@@ -206,8 +294,14 @@ def main(argv):
         with open(argv[3], "w", encoding="utf-8") as out:
             out.write(text[:offset] + replacement + text[offset + length:])
         return 0
-    if len(argv) == 2 and argv[0] == "targets":
-        print("\n".join(test_targets(argv[1], json.load(sys.stdin))))
+    if len(argv) == 3 and argv[0] == "tests":
+        test_table(argv[1], argv[2], json.load(sys.stdin))
+        return 0
+    if len(argv) == 4 and argv[0] == "coverage":
+        coverage_map(*argv[1:])
+        return 0
+    if len(argv) == 4 and argv[0] == "covering":
+        print("\n".join(covering_tests(argv[1], argv[2], int(argv[3]))))
         return 0
     if len(argv) >= 2 and argv[0] == "report":
         report(argv[1], argv[2:])

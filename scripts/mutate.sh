@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The project's mutation check: plants one small fault at a time in the given source
-# files, rebuilds what the file goes into, runs the tests of its subsystem and tells
-# which faults no test noticed. Too slow for CI; run it by hand, for example
+# files, runs the tests that run the mutated line (cheapest first, each program rebuilt
+# just before its test) and tells which faults no test noticed. Too slow for CI; run it
+# by hand, for example
+#   nice -n 10 scripts/mutate.sh --coverage      # once, and again after new tests
 #   nice -n 10 scripts/mutate.sh --sample 20 capture/SelectionGeometry.cpp server/TokenStore.cpp:10-40
 #   nohup nice -n 10 scripts/mutate.sh --sample 5 --jobs 1 --all >mutate.out 2>&1 &
 # Options: --sample N (N mutants a file, evenly spread; default all), --all (every
@@ -9,7 +11,10 @@
 # --equivalent FILE (survivors judged equivalent, set aside from the rate; default
 # scripts/mutate-equivalent.txt), --retry FILE (run again the recorded survivors listed
 # there, e.g. BUILD/mutate-survivors.txt, to check that new tests kill them), --report
-# (only print the rate per folder from the results so far).
+# (only print the rate per folder from the results so far), --coverage (first build the
+# map of which tests run which line, in BUILD-coverage; without a map, or for a line it
+# does not know, the tests of the file's folder run; a line no test runs is a survivor
+# without a build), --coverage-build DIR (that build; default BUILD-coverage).
 # Each file's outcome is kept in BUILD/mutate-results/FILE.txt with the file's hash: a
 # file whose hash and sample are unchanged is not run again, and a run stopped halfway
 # (Ctrl+C, kill, a reboot) resumes at its next mutant; delete the results to start over.
@@ -25,16 +30,9 @@ declare -A labels=(
     [helpers]='helpers' [platform]='platform' [app]='app' [server]='server'
     [history]='history' [output]='helpers editor'
 )
-# Programs the tests of a folder start (vornik, or vornik-server through the harness's
-# ServerProcess), rebuilt with them.
-declare -A programs=(
-    [app]='vornik vornik-server' [helpers]='vornik vornik-server' [platform]='vornik'
-    [banner]='vornik-server' [service]='vornik-server' [server]='vornik-server'
-    [history]='vornik-server' [output]='vornik vornik-server'
-)
 product=("${!labels[@]}")
 
-sample=0 build=build-mutate jobs=2 equivalent=scripts/mutate-equivalent.txt retry= report_only=
+sample=0 build=build-mutate jobs=2 equivalent=scripts/mutate-equivalent.txt retry= report_only= make_coverage=0 coverage_build=
 targets=()
 while (($#)); do
     case $1 in
@@ -45,18 +43,21 @@ while (($#)); do
     --retry) retry=$(cat "$2") || exit 2; shift 2 ;;
     --all) mapfile -t -O "${#targets[@]}" targets < <(git ls-files -- "${product[@]/%//*.cpp}"); shift ;;
     --report) report_only=1; shift ;;
-    -h|--help) sed -n '2,19p' "$0"; exit 0 ;;
+    --coverage) make_coverage=1; shift ;;
+    --coverage-build) coverage_build=$2; shift 2 ;;
+    -h|--help) sed -n '2,25p' "$0"; exit 0 ;;
     -*) echo "mutate.sh: unknown option $1" >&2; exit 2 ;;
     *) targets+=("$1"); shift ;;
     esac
 done
 results=$build/mutate-results
+coverage_build=${coverage_build:-$build-coverage}
 if [[ -n $report_only ]]; then
     mapfile -t -d '' done_files < <(find "$results" -name '*.txt' -print0 2>/dev/null | sort -z)
     python3 scripts/mutate.py report "$equivalent" "${done_files[@]}"
     exit 0
 fi
-((${#targets[@]})) || { echo "usage: scripts/mutate.sh [options] FILE[:FROM-TO[,FROM-TO]]..." >&2; exit 2; }
+((${#targets[@]} || make_coverage)) || { echo "usage: scripts/mutate.sh [options] FILE[:FROM-TO[,FROM-TO]]..." >&2; exit 2; }
 
 backups=$root/$build/mutate-backup
 mkdir -p "$backups"
@@ -88,8 +89,9 @@ export CCACHE_NOHASHDIR=1
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 if [[ ! -f $build/build.ninja ]]; then
-    # Unoptimised: every mutant is a compile, which takes far longer with optimisation.
-    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-O0 -g0" \
+    # Unoptimised and without debug information (the build type adds none): every mutant
+    # is a compile and a few links, which take far longer with either.
+    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS="-O0 -g0" \
         -DVORNIK_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null
 fi
 log=$build/mutate.log
@@ -99,14 +101,93 @@ log=$build/mutate.log
 
 build_unchanged() { in_background cmake --build "$build" -j"$jobs" --target "$@" >>"$log" 2>&1; }
 build_targets() { CCACHE_DISABLE=1 build_unchanged "$@"; }
-run_tests() {
-    in_background ctest --test-dir "$build" -L "$1" -j"$jobs" --stop-on-failure --timeout "$2" >>"$log" 2>&1
+
+# Every test: its program's build target, its labels and what it cost in the coverage run.
+declare -A test_target=() test_labels=() test_cost=()
+coverage=$build/coverage-map.json
+read_tests() {
+    local name target labels cost
+    while IFS=$'\t' read -r name target labels cost; do
+        test_target[$name]=$target test_labels[$name]=$labels test_cost[$name]=$cost
+    done < <(cd "$1" && ctest --show-only=json-v1 | python3 "$root/scripts/mutate.py" tests "$1" "$root/$coverage")
+}
+# The tests of the given labels, cheapest first (the Wayland sessions and the packages,
+# which need their own machine state, only when asked for by their label).
+tests_labelled() {
+    local name label
+    for name in "${!test_labels[@]}"; do
+        for label in "$@"; do
+            [[ ,${test_labels[$name]}, == *,$label,* ]] && { printf '%s\t%s\n' "${test_cost[$name]}" "$name"; break; }
+        done
+    done | sort -n | cut -f2
+}
+# Runs one test with a timeout of three times its usual time; the Wayland sessions one
+# at a time on the machine.
+run_test() {
+    local timeout
+    timeout=$(python3 -c "print(int(float('${test_cost[$1]:-60}') * 3 + 30))")
+    if [[ ,${test_labels[$1]}, == *,wayland,* ]]; then
+        in_background flock /tmp/vornik-wayland.lock ctest --test-dir "$build" -R "^$1\$" --timeout "$timeout" >>"$log" 2>&1
+    else
+        in_background ctest --test-dir "$build" -R "^$1\$" --timeout "$timeout" >>"$log" 2>&1
+    fi
+}
+# Runs the mutant now in place against the given tests, cheapest first, each built just
+# before it runs (a killed mutant needs one program linked); its status in $outcome.
+try_mutant() {
+    local name targets
+    for name in "$@"; do
+        targets=(vornik vornik-server)
+        [[ ${test_target[$name]} != - ]] && targets+=("${test_target[$name]}")
+        build_targets "${targets[@]}" || { outcome=broken; return; }
+        run_test "$name" || { outcome=killed; return; }
+    done
+    outcome=survived
 }
 
-# The build targets of a label's tests: their programs, whatever the tests are named.
-test_targets() {
-    (cd "$build" && ctest --show-only=json-v1 -L "$1") | python3 scripts/mutate.py targets "$root/$build"
+# --coverage: a build with line counts in BUILD-coverage, every test run once in it with
+# its counts kept apart (GCOV_PREFIX), and the map of which tests run which line.
+make_coverage_map() {
+    local counts=$root/$coverage_build/counts name
+    # Programs that leave through _exit() or a stop signal write their counts too.
+    mkdir -p "$coverage_build"
+    cc -c -O1 -o "$coverage_build/coverage_flush.o" scripts/coverage_flush.c
+    local flush="-Wl,--wrap=_exit $root/$coverage_build/coverage_flush.o"
+    local first=()
+    [[ -f $coverage_build/CMakeCache.txt ]] || first=(-G Ninja -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS="-O0 -g0 --coverage"
+        -DCMAKE_C_FLAGS=--coverage -DCMAKE_SHARED_LINKER_FLAGS=--coverage -DCMAKE_MODULE_LINKER_FLAGS=--coverage
+        -DVORNIK_BUILD_TESTS=ON -DVORNIK_BUILD_BENCH=OFF "${launcher[@]}")
+    cmake -S . -B "$coverage_build" "${first[@]}" -DCMAKE_EXE_LINKER_FLAGS="--coverage $flush" >/dev/null
+    cmake --build "$coverage_build" -j"$jobs" >>"$log" 2>&1 || { echo "mutate.sh: the coverage build fails, see $log" >&2; exit 1; }
+    rm -rf "$counts" && mkdir -p "$counts"
+    read_tests "$root/$coverage_build"
+    cover_one() {
+        local started=$EPOCHREALTIME
+        # Once more after a failure: two tests side by side on a loaded machine can
+        # miss a deadline that one alone keeps.
+        if GCOV_PREFIX=$2/$1 ctest --test-dir "$3" -R "^$1\$" --timeout 600 >"$2/$1.log" 2>&1 ||
+            { rm -rf "${2:?}/$1"; started=$EPOCHREALTIME
+              GCOV_PREFIX=$2/$1 ctest --test-dir "$3" -R "^$1\$" --timeout 600 >"$2/$1.log" 2>&1; }; then
+            python3 -c "print($EPOCHREALTIME - $started)" >"$2/$1.seconds"
+        else
+            echo "mutate.sh: $1 fails without a mutant (see $2/$1.log); its lines count as not run" >&2
+            rm -rf "${2:?}/$1"
+        fi
+    }
+    export -f cover_one
+    # Not the tests of the packages (they install them) nor those run by python3 alone.
+    for name in "${!test_labels[@]}"; do
+        [[ ,${test_labels[$name]}, =~ ,(wayland|packaging), || ${test_target[$name]} == - ]] || echo "$name"
+    done | xargs -P "$jobs" -I{} bash -c 'cover_one "$@"' _ {} "$counts" "$root/$coverage_build"
+    for name in $(tests_labelled wayland); do
+        flock /tmp/vornik-wayland.lock bash -c 'cover_one "$@"' _ "$name" "$counts" "$root/$coverage_build"
+    done
+    python3 scripts/mutate.py coverage "$counts" "$root" "$coverage"
+    echo "== coverage map of $(ls "$counts" | grep -c '\.seconds$') tests in $coverage"
+    test_target=() test_labels=() test_cost=()
 }
+((make_coverage)) && make_coverage_map
+
 # Writes the results of the file being run: its header, then the status, line and key of
 # every chosen mutant run so far, in order (a temporary file, so a kill leaves no half line).
 write_record() {
@@ -122,7 +203,7 @@ write_record() {
     mv "$record.tmp" "$record"
 }
 
-declare -A timeouts=()
+read_tests "$root/$build"
 records=()
 for target in "${targets[@]}"; do
     file=${target%%:*} ranges=()
@@ -137,7 +218,7 @@ for target in "${targets[@]}"; do
         cut -d/ -f2 | grep -vx harness | sort -u); do
         [[ " $label " == *" $extra "* ]] || label+=" $extra"
     done
-    label_regex="^(${label// /|})\$"
+    mapfile -t label_tests < <(tests_labelled $label)
 
     mapfile -t mutants < <(python3 scripts/mutate.py list "$file" "${ranges[@]}")
     chosen=("${mutants[@]}")
@@ -154,7 +235,7 @@ for target in "${targets[@]}"; do
     for i in "${!chosen[@]}"; do
         IFS=$'\t' read -r _ line operator change place <<<"${chosen[i]}"
         if [[ -z ${statuses[i]:-} ]] ||
-            { [[ ${statuses[i]} == survived ]] && grep -qxF -- "$file | $place | $operator $change" <<<"$retry"; }; then
+            { [[ ${statuses[i]} == survived || ${statuses[i]} == unrun ]] && grep -qxF -- "$file | $place | $operator $change" <<<"$retry"; }; then
             todo+=("$i")
         fi
     done
@@ -162,29 +243,24 @@ for target in "${targets[@]}"; do
     ((${#todo[@]})) || write_record
 
     if ((${#todo[@]})); then
-        mapfile -t build_list < <(test_targets "$label_regex")
-        build_list+=(${programs[$folder]:-})
-        build_unchanged "${build_list[@]}" || { echo "mutate.sh: $file does not build unchanged, see $log" >&2; exit 1; }
-        if [[ -z ${timeouts[$label_regex]:-} ]]; then
-            started=$SECONDS
-            run_tests "$label_regex" 600 || { echo "mutate.sh: the tests fail without a mutant, see $log" >&2; exit 1; }
-            timeouts[$label_regex]=$(((SECONDS - started) * 3 + 30))
-            echo "   tests labelled $label (${build_list[*]}) took $((SECONDS - started)) s unchanged"
-        fi
+        build_unchanged vornik vornik-server || { echo "mutate.sh: $file does not build unchanged, see $log" >&2; exit 1; }
     fi
     for i in "${todo[@]}"; do
         IFS=$'\t' read -r index line operator change place <<<"${chosen[i]}"
+        # The tests that run the line, from the coverage map; the folder's tests when
+        # the map does not know the line.
+        mapfile -t covering < <([[ -f $coverage ]] && python3 scripts/mutate.py covering "$coverage" "$file" "$line" | cut -f1)
+        case ${covering[0]:-unknown} in
+        none) statuses[i]=unrun; write_record; continue ;;
+        unknown) covering=("${label_tests[@]}") ;;
+        esac
+        ((${#covering[@]})) || { statuses[i]=unrun; write_record; continue; }
         mkdir -p "$backups/$(dirname "$file")"
         cp "$file" "$backups/$file"
         python3 scripts/mutate.py apply "$backups/$file" "$index" "$file"
-        echo "--- mutant $file:$line $operator $change" >>"$log"
-        if ! build_targets "${build_list[@]}"; then
-            statuses[i]=broken
-        elif run_tests "$label_regex" "${timeouts[$label_regex]}"; then
-            statuses[i]=survived
-        else
-            statuses[i]=killed
-        fi
+        echo "--- mutant $file:$line $operator $change (${covering[*]})" >>"$log"
+        try_mutant "${covering[@]}"
+        statuses[i]=$outcome
         restore
         write_record
     done
@@ -196,13 +272,14 @@ for target in "${targets[@]}"; do
         case ${statuses[i]} in
         broken) broken=$((broken + 1)) ;;
         killed) killed=$((killed + 1)) counted=$((counted + 1)) ;;
-        survived)
+        survived|unrun)
+            why=; [[ ${statuses[i]} == unrun ]] && why=" (no test runs this line)"
             if [[ -f $equivalent ]] && grep -qxF -- "$key" "$equivalent"; then
                 set_aside=$((set_aside + 1))
                 echo "   equivalent $file:$line [$operator] $change"
             else
                 counted=$((counted + 1))
-                echo "   SURVIVED   $file:$line [$operator] $change"
+                echo "   SURVIVED   $file:$line [$operator] $change$why"
                 echo "$key" >>"$build/mutate-survivors.txt"
             fi ;;
         esac
@@ -211,5 +288,6 @@ for target in "${targets[@]}"; do
         "$file" "$killed" "$counted" "$broken" "$set_aside"
 done
 
+((${#records[@]})) || exit 0
 echo "== kill rate"
 python3 scripts/mutate.py report "$equivalent" "${records[@]}"
