@@ -110,7 +110,10 @@ class HotKeysTest : public QObject
 private slots:
     void initTestCase()
     {
-        delegate = new TrayApp(vtest::fixedAppServices());
+        // The desktop's own answer: an X11 session binds its hot keys itself.
+        AppServices services = vtest::fixedAppServices();
+        services.hotKeyBackendPresent = AppServices::standard().hotKeyBackendPresent;
+        delegate = new TrayApp(std::move(services));
         delegate->setCaptureStarter([this] { ++captures; });
         delegate->start();
         QVERIFY(delegate->hotKeys->hotKey1);
@@ -119,6 +122,27 @@ private slots:
     }
 
     void cleanupTestCase() { delete delegate; }
+
+    // A recorded key becomes the X keysym the grab asks for, up to the last of each range.
+    void keysBecomeTheirX11Names()
+    {
+        const QList<std::pair<QKeyCombination, quint32>> keys = {
+            {Qt::Key_A, XK_a}, {Qt::Key_Z, XK_z}, {Qt::Key_Space, XK_space}, {Qt::Key_AsciiTilde, XK_asciitilde},
+            {Qt::Key_F1, XK_F1}, {Qt::Key_F35, XK_F35}, {Qt::Key_PageUp, XK_Prior}, {Qt::Key_Escape, XK_Escape}};
+        for (const auto &[key, expected] : keys) {
+            quint32 keysym = 0;
+            quint16 modifiers = 1;
+            QVERIFY(GlobalHotKeys::x11KeyFor(key, &keysym, &modifiers));
+            QCOMPARE(keysym, expected);
+            QCOMPARE(modifiers, quint16(0));
+        }
+        quint32 keysym = 0;
+        quint16 modifiers = 0;
+        QVERIFY(!GlobalHotKeys::x11KeyFor(Qt::Key_CapsLock, &keysym, &modifiers));
+        QVERIFY(GlobalHotKeys::x11KeyFor(Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier | Qt::Key_K,
+                                         &keysym, &modifiers));
+        QCOMPARE(modifiers, quint16(X11HotKey::Control | X11HotKey::Shift | X11HotKey::Alt | X11HotKey::Super));
+    }
 
     void exactCombinationsOnly()
     {

@@ -132,6 +132,9 @@ private slots:
         QSignalSpy bound(keys.portalShortcuts.get(), &PortalGlobalShortcuts::bound);
         QVERIFY(bound.wait(5000));
         QCOMPARE(portal.boundShortcuts.size(), 2);
+        // The desktop files the user's choice under these names: they stay the same.
+        QCOMPARE(portal.boundShortcuts.at(0).id, QStringLiteral("capture1"));
+        QCOMPARE(portal.boundShortcuts.at(1).id, QStringLiteral("capture2"));
         QCOMPARE(portal.boundShortcuts.at(0).properties.value(QStringLiteral("preferred_trigger")).toString(), QStringLiteral("CTRL+SHIFT+9"));
         QCOMPARE(portal.boundShortcuts.at(1).properties.value(QStringLiteral("preferred_trigger")).toString(), QStringLiteral("CTRL+F9"));
         QCOMPARE(bound.at(0).at(0).value<QList<PortalShortcut>>().size(), 2);
