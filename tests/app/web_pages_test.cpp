@@ -1,4 +1,5 @@
 #include "service/WebPages.h"
+#include "tests/harness/FakeDesktop.h"
 #include "tests/harness/ServerProcess.h"
 #include "tests/harness/TestMain.h"
 
@@ -42,6 +43,19 @@ private slots:
         // It says how to hide something for sure, as the pixelate and blur tool tips point to.
         QVERIFY(editorHelp.contains(QStringLiteral("id=\"hiding\"")) &&
                 editorHelp.contains(QStringLiteral("<strong>filled rectangle</strong>")));
+    }
+
+    // Only a whole address goes to the desktop, and its answer is what the caller gets.
+    void onlyWholeAddressesAreOpened()
+    {
+        vtest::RecordingOpener opener;
+        for (const char *refused : {"", "no scheme here", "http://exa mple.org/"})
+            QVERIFY2(!openWebPageText(opener, QLatin1String(refused)), refused);
+        QVERIFY(opener.opened.isEmpty());
+        QVERIFY(openWebPageText(opener, helpPageUrl()));
+        opener.answer = false;
+        QVERIFY(!openWebPageText(opener, homePageUrl()));
+        QCOMPARE(opener.opened, (QList<QUrl>{QUrl(helpPageUrl()), QUrl(homePageUrl())}));
     }
 
     void cleanupTestCase() { QVERIFY(m_server.stop()); }

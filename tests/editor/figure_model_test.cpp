@@ -1,5 +1,6 @@
 #include "editor/FigureList.h"
 #include "editor/scene/Ellipse.h"
+#include "editor/scene/Font.h"
 #include "editor/scene/Form.h"
 #include "editor/scene/Group.h"
 #include "editor/scene/Image.h"
@@ -204,6 +205,9 @@ private slots:
         const Transform t = Transform::identity().move(3, 4);
         QCOMPARE(t.move(1, 1).dx(), 4.0);
         QCOMPARE(t.dx(), 3.0);   // move returns a copy
+        // A text's size is in canvas pixels, and never under one.
+        for (const auto &[size, pixels] : {std::pair{0, 1}, {1, 1}, {2, 2}, {40, 40}})
+            QCOMPARE(scene::Font{.size = size}.toQFont().pixelSize(), pixels);
     }
 
     void nodesAreEqualOnlyToThemselves()

@@ -448,6 +448,7 @@ private slots:
         QCOMPARE(stalledSalt.replies.size(), 1);
         QVERIFY(stalledSalt.replies.first().error == ShareError::Transport);
         QVERIFY(!stalledSalt.replies.first().errorText.isEmpty());
+        QVERIFY(stalledSalt.replies.first().fault == TransportFault::TimedOut);   // told as a stall, not as a refusal
         QCOMPARE(stalled.bodies(), QStringList{QStringLiteral("{}")});
         QCOMPARE(next.bodies(), QStringList{QStringLiteral("{}")});
         const QString userID = ShareClient::getUserID();
