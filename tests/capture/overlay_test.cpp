@@ -52,6 +52,7 @@ class OverlayTest : public QObject
     vtest::ServerProcess server;
     pid_t windowManager = -1;
     QWidget *target = nullptr; // the window the window-picking tests pick
+    qint64 scriptsVornik = 0;  // the Vornik the first script started, which answers every later one
 
     // The frame of `window` as the window manager says: the window's place on the
     // root (xwininfo) grown by its _NET_FRAME_EXTENTS (xprop); null before it has them.
@@ -538,6 +539,8 @@ private slots:
         QTest::newRow("region on two displays") << QStringList{"--region", "1800,100,300,200", "--output", "-"}
                                                 << QPoint(10, 10) << 1 << QRect();
         QTest::newRow("output without a mode") << QStringList{"--copy"} << QPoint(10, 10) << 2 << QRect();
+        QTest::newRow("save where nothing can be written") << QStringList{"--full", "--save", "/proc/vornik/shot.png"}
+                                                           << QPoint(10, 10) << 1 << QRect();
         QTest::newRow("region of three numbers") << QStringList{"--region", "1,2,3", "--output", "-"} << QPoint(10, 10)
                                                  << 2 << QRect();
     }
@@ -558,15 +561,24 @@ private slots:
         QCoreApplication::processEvents();
         xcb_connection_t *own = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
         std::free(xcb_get_input_focus_reply(own, xcb_get_input_focus(own), nullptr));
+        QGuiApplication::clipboard()->clear();
         QByteArray out, err;
         QCOMPARE(vtest::runKeepingOutput(QStringList{qEnvironmentVariable("VORNIK_BINARY"), "--capture"} + arguments,
                                          &out, &err), status);
+        // Failures included, the same Vornik answered: nothing brought it down.
+        qint64 pid = 0;
+        QString host, application;
+        QVERIFY(QLockFile(qEnvironmentVariable("XDG_RUNTIME_DIR") + "/vornik.lock").getLockInfo(&pid, &host, &application));
+        QCOMPARE(pid, scriptsVornik ? scriptsVornik : (scriptsVornik = pid));
         if (status != 0) {
             QVERIFY2(err.startsWith("vornik: ") && err.endsWith('\n') && err.count('\n') == 1, err.constData());
             QVERIFY(out.isEmpty());
             return;
         }
         QVERIFY2(err.isEmpty(), err.constData());
+        // Only a copy touches the clipboard.
+        if (!arguments.contains("--copy"))
+            QVERIFY(clipboardBytes("image/png").isEmpty());
         QByteArray png = out;
         if (arguments.contains("--save")) {
             QCOMPARE(out, QFile::encodeName(arguments.last()) + '\n');
