@@ -10,6 +10,7 @@
 #include "platform/SingleInstance.h"
 #include "tests/harness/FakeAppServices.h"
 #include "app/PreferencesWindow.h"
+#include "helpers/FilePanels.h"
 #include "helpers/SaveFolder.h"
 #include "tests/harness/NotificationRecorder.h"
 #include "tests/harness/ServerProcess.h"
@@ -64,6 +65,13 @@ QMenu *submenuTitled(const QMenu *menu, const QString &title)
     return nullptr;
 }
 
+// Answers every open panel with `answer` (nothing: the panel was cancelled).
+struct ChosenPanels : FilePanels {
+    QStringList answer;
+    QStringList runOpenPanel(const OpenRequest &) override { return answer; }
+    QString runSavePanel(const SaveRequest &) override { return {}; }
+};
+
 QAction *entryTitled(const QMenu *menu, const QString &title)
 {
     for (QAction *action : menu->actions()) {
@@ -81,6 +89,7 @@ class TrayAppTest : public QObject
     std::unique_ptr<TrayApp> m_delegate;
     int m_captures = 0;
     vtest::FakeAppServices m_desktop;
+    ChosenPanels m_panels;   // outlives the application a test starts
 
     // A delegate as main() makes it, with capture and the desktop answered by the test.
     TrayApp *start()
@@ -549,6 +558,8 @@ private slots:
     // tested with real keys in the hot key suite.
     void preferencesWindowTestsTheServiceAndStoresEachSetting()
     {
+        ChosenPanels &panels = m_panels;
+        m_desktop.desktop.services.filePanels = std::shared_ptr<FilePanels>(&panels, [](FilePanels *) {});
         TrayApp *delegate = start();
         entryTitled(delegate->statusMenu(), QStringLiteral("Preferences…"))->trigger();
         QPointer<PreferencesWindow> window = delegate->preferencesWindow();
@@ -578,11 +589,27 @@ private slots:
         // Not an address: nothing is stored and nothing is asked.
         QVERIFY(typeAndTest(QStringLiteral("ftp://x"), QString()).startsWith(QStringLiteral("Cannot test: ")));
         QCOMPARE(storedValue(QStringLiteral("serviceurl")).toString(), server.baseUrl());
+        // Another address with the same certificate is stored all the same.
+        typeAndTest(QStringLiteral("https://127.0.0.1:1/"), server.caFile());
+        QCOMPARE(storedValue(QStringLiteral("serviceurl")).toString(), QStringLiteral("https://127.0.0.1:1/"));
 
         const QString folder = QDir::tempPath() + QStringLiteral("/shots here");
         window->saveFolderEdit->setText(folder);
         emit window->saveFolderEdit->editingFinished();
         QCOMPARE(SaveFolder::folder(), folder);
+        // The Choose… buttons store what the panel gives, and a cancelled panel nothing.
+        const auto choose = [](QLineEdit *edit) { edit->parentWidget()->findChild<QPushButton *>()->click(); };
+        panels.answer = {QDir::tempPath() + QStringLiteral("/chosen shots")};
+        choose(window->saveFolderEdit);
+        QCOMPARE(SaveFolder::folder(), panels.answer.first());
+        panels.answer = {server.caFile()};
+        choose(window->certificateEdit);
+        QCOMPARE(window->certificateEdit->text(), server.caFile());
+        panels.answer.clear();
+        choose(window->saveFolderEdit);
+        choose(window->certificateEdit);
+        QCOMPARE(SaveFolder::folder(), QDir::tempPath() + QStringLiteral("/chosen shots"));
+        QCOMPARE(window->certificateEdit->text(), server.caFile());
 
         QMenu *tools = submenuTitled(delegate->statusMenu(), QStringLiteral("Vornik tools"));
         window->runAtLoginBox->click();

@@ -459,6 +459,12 @@ private slots:
                                      QStringLiteral("/history//") + userID, QStringLiteral("/salt/"),
                                      QStringLiteral("/history/%1/%2").arg(ShareClient::tokenForSalt("fresh"), userID)}));
         QCOMPARE(ShareClient::stalledTransferLimitMs(), 120000);
+        // A limit of nothing or less would never give up: such a setting is ignored.
+        for (const char *ignored : {"0", "-300", "soon"}) {
+            qputenv("VORNIK_STALLED_TRANSFER_MS", ignored);
+            QCOMPARE(ShareClient::stalledTransferLimitMs(), 120000);
+        }
+        qunsetenv("VORNIK_STALLED_TRANSFER_MS");
     }
 
     void chainsStartedFromCompletionsFollow()
