@@ -240,6 +240,27 @@ private slots:
         QCOMPARE(std::get<Rect>(std::dynamic_pointer_cast<scene::Shape>(lastNode())->form()).x, 0.0);
     }
 
+    // Only the left button draws: a right-button drag, then a left click elsewhere,
+    // leave the page as it was.
+    void onlyTheLeftButtonDraws()
+    {
+        view().setSelectedTool(ToolKind::Rectangle);
+        QTest::mousePress(surface(), Qt::RightButton, {}, {100, 100});
+        QTest::mouseMove(surface(), {300, 250});
+        QTest::mouseRelease(surface(), Qt::RightButton, {}, {300, 250});
+        QTest::mouseClick(surface(), Qt::LeftButton, {}, {500, 400});
+        QCOMPARE(figureCount(), 0);
+        // Nor does it mark a figure.
+        drag({100, 100}, {{200, 200}});
+        drag({300, 300}, {{400, 350}});   // the newest figure is the marked one
+        view().setSelectedTool(ToolKind::Pointer);
+        QVERIFY(!view().figureList().items.first()->selected);
+        QTest::mouseClick(surface(), Qt::RightButton, {}, {100, 150});
+        QVERIFY(!view().figureList().items.first()->selected);
+        QTest::mouseClick(surface(), Qt::LeftButton, {}, {100, 150});
+        QVERIFY(view().figureList().items.first()->selected);
+    }
+
     void rectangleDraggedUpAndLeftKeepsItsSignsInTheScene()
     {
         view().setSelectedTool(ToolKind::Rectangle);

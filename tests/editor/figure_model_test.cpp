@@ -241,6 +241,25 @@ private slots:
         QCOMPARE(std::get<Line>(kept->form()), Line(0, 0, 10, 10));
     }
 
+    // The page is drawn from its very first pixel at either scale, and a view lets go of
+    // a page it no longer shows or outlives.
+    void viewDrawsWholePagesAndLetsGoOfThem()
+    {
+        auto first = group({std::make_shared<scene::Shape>(Rect(0, 0, 40, 30), Color(QColor(Qt::black)))});
+        auto second = group({});
+        {
+            SceneView view;
+            view.setNode(first, QSizeF(40, 30));
+            for (const QImage &page : {view.renderScene(1.0), view.renderScene(QTransform::fromScale(2, 2), QSize(80, 60))})
+                for (const QPoint corner : {QPoint(0, 0), QPoint(page.width() - 1, page.height() - 1)})
+                    QCOMPARE(page.pixelColor(corner), QColor(Qt::black));
+            view.setNode(second, QSizeF(40, 30));
+            QCOMPARE(first->scene(), nullptr);
+            QVERIFY(second->scene());
+        }
+        QCOMPARE(second->scene(), nullptr);
+    }
+
     void pressesReachTheFigureUnderThePointerOrTheBackground()
     {
         SceneView view;

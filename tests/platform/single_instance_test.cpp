@@ -181,6 +181,22 @@ private slots:
         QCOMPARE(vtest::run({m_binary, QStringLiteral("--help")}, &output), 0);
         QVERIFY(output.contains(QStringLiteral("--capture")));
         QCOMPARE(vtest::run({m_binary, QStringLiteral("--frobnicate")}, &output), 2);
+
+        // The help comes in the first of the user's languages Vornik has; English, the
+        // language of its texts, counts as one of them.
+        const QString english = output;
+        const auto helpIn = [&](const char *languages) {
+            qputenv("LANGUAGE", languages);
+            qputenv("LC_ALL", "de_DE.UTF-8");
+            vtest::run({m_binary, QStringLiteral("--frobnicate")}, &output);
+            qunsetenv("LANGUAGE");
+            qunsetenv("LC_ALL");
+            return output;
+        };
+        QVERIFY(helpIn("de") != english);
+        QCOMPARE(helpIn("de_AT:uk"), helpIn("de"));
+        QCOMPARE(helpIn("en_GB:de"), english);
+        QCOMPARE(helpIn("fr:en:de"), english);
     }
 
     void withoutTrayHostItSaysSoOnce()
