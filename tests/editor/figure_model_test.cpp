@@ -8,6 +8,7 @@
 #include "editor/scene/Rect.h"
 #include "editor/scene/SceneView.h"
 #include "editor/scene/Size.h"
+#include "editor/scene/Text.h"
 #include "editor/scene/TouchEvent.h"
 #include "tests/harness/TestMain.h"
 
@@ -205,6 +206,11 @@ private slots:
         const Transform t = Transform::identity().move(3, 4);
         QCOMPARE(t.move(1, 1).dx(), 4.0);
         QCOMPARE(t.dx(), 3.0);   // move returns a copy
+        // A text placed by its top left corner starts there.
+        const scene::Text text(QStringLiteral("Ag"), scene::Font{}, Color::white(), std::nullopt, scene::Align::min,
+                               scene::Baseline::top, Transform::identity());
+        QCOMPARE(text.boundingRect().topLeft(), QPointF(0, 0));
+        QVERIFY(text.boundingRect().width() > 0 && text.boundingRect().height() > 0);
         // A text's size is in canvas pixels, and never under one.
         for (const auto &[size, pixels] : {std::pair{0, 1}, {1, 1}, {2, 2}, {40, 40}})
             QCOMPARE(scene::Font{.size = size}.toQFont().pixelSize(), pixels);
