@@ -3,7 +3,9 @@
 #include "tests/harness/TestMain.h"
 
 #include <QDir>
+#include <QDateTime>
 #include <QFile>
+#include <QRegularExpression>
 #include <QLockFile>
 #include <QSettings>
 #include <QFileInfo>
@@ -234,6 +236,10 @@ private slots:
         const pid_t first = startVornik(log);
         QTRY_VERIFY_WITH_TIMEOUT(readAll(log).contains(QStringLiteral("tray ready")), 20000);
         QVERIFY(!readAll(log).contains(QStringLiteral("no system tray")));
+        // The start-up benchmark reads the mark's time, in seconds since the epoch.
+        const QRegularExpressionMatch mark = QRegularExpression(QStringLiteral(R"(tray ready at (\d+)\.(\d{3})\n)")).match(readAll(log));
+        QVERIFY2(mark.hasMatch(), qPrintable(readAll(log)));
+        QVERIFY(std::abs(mark.captured(1).toLongLong() - QDateTime::currentSecsSinceEpoch()) < 60);
         // Sitting in the tray needs neither the network stack nor the SVG renderer:
         // both are loaded on first use.
         const QString mapped = readAll(QStringLiteral("/proc/%1/maps").arg(first));
