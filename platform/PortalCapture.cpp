@@ -9,6 +9,7 @@
 #include <QDBusReply>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QScreen>
@@ -60,9 +61,8 @@ QString PortalScreenshot::requestPath(const QString &uniqueName, const QString &
     return kObjectPath + QStringLiteral("/request/") + sender + QLatin1Char('/') + token;
 }
 
-QList<QImage> PortalScreenshot::cutDesktop(const QImage &desktop, const QList<DisplayArea> &displays)
+QList<QImage> PortalScreenshot::cutDesktop(const QImage &desktop, const QList<DisplayArea> &displays, QRect desktopArea)
 {
-    QRect desktopArea;
     for (const DisplayArea &display : displays)
         desktopArea = desktopArea.united(display.geometry);
     if (desktop.isNull() || desktopArea.isEmpty())
@@ -295,7 +295,12 @@ QList<QImage> PortalCapture::picturesFrom(const QVariantMap &results, QString *f
         }
         displays.append({screen->geometry(), screen->devicePixelRatio()});
     }
-    return PortalScreenshot::cutDesktop(desktop.convertToFormat(QImage::Format_RGB32), displays);
+    // The portal's picture shows the whole desktop, every display of the session, also
+    // when only some were asked for (a script's capture of one display).
+    QRect desktopArea;
+    for (const QScreen *screen : QGuiApplication::screens())
+        desktopArea = desktopArea.united(screen->geometry());
+    return PortalScreenshot::cutDesktop(desktop.convertToFormat(QImage::Format_RGB32), displays, desktopArea);
 }
 
 bool PortalCapture::watchRequest(const QString &path)

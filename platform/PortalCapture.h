@@ -21,10 +21,10 @@ namespace PortalScreenshot {
 QString requestPath(const QString &uniqueName, const QString &token);
 
 // Cuts a picture of the whole desktop into one picture per display. The picture
-// spans the rectangle around every display; the scale between the two (usually 1 or
+// spans `desktopArea` (by default the rectangle around `displays`); the scale between the two (usually 1 or
 // the largest pixel ratio) is read off their sizes. Each piece is brought to the
 // display's geometry × ratio and carries the ratio. No desktop, no pieces.
-QList<QImage> cutDesktop(const QImage &desktop, const QList<DisplayArea> &displays);
+QList<QImage> cutDesktop(const QImage &desktop, const QList<DisplayArea> &displays, QRect desktopArea = QRect());
 
 // Whether the picture the portal named at `path` is ours to remove: a plain file (not
 // a link) written since `asked` (when the request went out), wherever the back end

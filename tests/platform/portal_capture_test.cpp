@@ -402,6 +402,13 @@ private slots:
             sc.closeOverlays();
             portal.calls = 0;
         }
+        // One display alone, its answer waited for: the same piece.
+        prepareDesktopFile(temporary);
+        portal.fileToSend.clear();
+        portal.writeWhenAsked = temporary;
+        const QImage single = makeCaptureBackend()->grabScreen(screens.at(1));
+        QCOMPARE(firstDifference(single, expectedPiece(screens.at(1)->geometry(), int(screens.at(1)->devicePixelRatio()))), QString());
+        QCOMPARE(makeCaptureBackend()->grabScreen(nullptr), QImage());
     }
 
     // The client listens for the answer before it asks: a portal may answer before the
