@@ -123,12 +123,39 @@ private slots:
                         vtest::TestEnvironment::current()->display(), shots + QStringLiteral("/banner-window.png")});
     }
 
+    // The preview shows a banner at its own size when it fits and shrinks one that does
+    // not (keeping its shape), centred on the banner colour.
+    void previewShrinksOnlyBannersThatDoNotFit()
+    {
+        BannerPreview preview;
+        preview.setBackgroundColor(Qt::blue);
+        preview.resize(200, 100);
+        const auto shown = [&](QSize size) {
+            QImage banner(size, QImage::Format_RGB32);
+            banner.fill(Qt::red);
+            preview.setImage(banner);
+            return preview.grab().toImage();
+        };
+        QImage page = shown({40, 20});   // fits: 80..120 × 40..60
+        QCOMPARE(page.pixelColor(100, 50), QColor(Qt::red));
+        QCOMPARE(page.pixelColor(70, 50), QColor(Qt::blue));
+        page = shown({400, 50});          // too wide only: 200 × 25, rows 37..62
+        QCOMPARE(page.pixelColor(2, 50), QColor(Qt::red));
+        QCOMPARE(page.pixelColor(100, 32), QColor(Qt::blue));
+        page = shown({50, 400});          // too tall only: 12.5 × 100
+        QCOMPARE(page.pixelColor(100, 2), QColor(Qt::red));
+        QCOMPARE(page.pixelColor(90, 50), QColor(Qt::blue));
+    }
+
     void colorWindowOnScreenShowsTheStoredChoice()
     {
         Preferences::standard().setString(QStringLiteral("bannercolor"), QStringLiteral("navy"));
         BannerColorWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
+        // Centred, like the banner's other windows.
+        const QPoint offCentre = window.frameGeometry().center() - window.screen()->availableGeometry().center();
+        QVERIFY2(offCentre.manhattanLength() <= 2, qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
         BannerColorPicker *content = window.picker();
         QCOMPARE(content->palette()->namesTurnedOn(), QStringList{QStringLiteral("navy")});
         const QPoint swatch = content->palette()->swatch("navy")->mapToGlobal(content->palette()->swatch("navy")->rect().center());
@@ -229,6 +256,8 @@ private slots:
         QCOMPARE(m_panels.openRequests.constFirst().title, QStringLiteral("Select Image"));
         QCOMPARE(argb(window.preview->image()), argb(QImage(chosen)));
         QCOMPARE(prefs("bannerpath"), chosen);
+        m_panels.openAnswer.clear();   // cancelled: nothing happens, nothing is said
+        click(window, BannerView::loadSegment);
 
         const QString junk = QDir::tempPath() + QStringLiteral("/junk.png");
         QFile file(junk);
