@@ -129,16 +129,19 @@ private slots:
         QCOMPARE(content.palette()->swatch("white")->color(), hexColor(0xFFFFFF, 1.0));
     }
 
-    void closingTheWindowEndsARunThatNothingStopped()
+    void closingOrHidingTheWindowEndsARunThatNothingStopped()
     {
         BannerColorWindow window;
-        bool closed = false;
-        QTimer::singleShot(0, &window, [&] {
-            closed = true;
-            window.close();
-        });
-        window.runModal(*ModalRuns::eventLoops());
-        QVERIFY(closed);
+        for (const bool hiding : {false, true}) {
+            bool ended = false;
+            // Later than the window's first paint and exposure, which end nothing.
+            QTimer::singleShot(150, &window, [&] {
+                ended = true;
+                hiding ? window.hide() : void(window.close());
+            });
+            window.runModal(*ModalRuns::eventLoops());
+            QVERIFY(ended);
+        }
         QCOMPARE(prefs("bannercolor"), QStringLiteral("red"));   // shown, nothing chosen
     }
 };
