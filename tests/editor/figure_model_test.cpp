@@ -1,5 +1,6 @@
 #include "editor/FigureList.h"
 #include "editor/scene/Ellipse.h"
+#include "editor/tools/CounterBadge.h"
 #include "editor/scene/Font.h"
 #include "editor/scene/Form.h"
 #include "editor/scene/Group.h"
@@ -13,6 +14,7 @@
 #include "tests/harness/TestMain.h"
 
 #include <QGraphicsScene>
+#include <QPainter>
 #include <cmath>
 
 using namespace scene;
@@ -264,6 +266,25 @@ private slots:
             QVERIFY(second->scene());
         }
         QCOMPARE(second->scene(), nullptr);
+    }
+
+    // A numbered marker's number sits in the middle of its circle.
+    void markerNumberIsCentred()
+    {
+        CounterBadge badge(7, QPointF(50, 50), QColor(Qt::darkBlue), 20);
+        QImage page(100, 100, QImage::Format_RGB32);
+        page.fill(Qt::white);
+        QPainter painter(&page);
+        badge.paint(&painter, nullptr, nullptr);
+        painter.end();
+        QRect number;   // the white pixels well inside the circle's edge
+        for (int y = 31; y < 70; ++y)
+            for (int x = 31; x < 70; ++x)
+                if (std::hypot(x + 0.5 - 50, y + 0.5 - 50) < 17 && qGray(page.pixel(x, y)) > 200)
+                    number |= QRect(x, y, 1, 1);
+        QVERIFY(number.width() > 4 && number.height() > 8);
+        QVERIFY2((number.center() - QPoint(50, 50)).manhattanLength() <= 4,
+                 qPrintable(QStringLiteral("%1, %2").arg(number.center().x()).arg(number.center().y())));
     }
 
     void pressesReachTheFigureUnderThePointerOrTheBackground()
