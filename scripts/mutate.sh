@@ -76,7 +76,12 @@ restore
 # the file put back before the script ends.
 child=
 in_background() { setsid "$@" & child=$!; wait "$child"; }
-stop_child() { [[ -n $child ]] && kill -- -"$child" 2>/dev/null; restore; exit 130; }
+stop_child() {
+    [[ -n $child ]] && kill -- -"$child" 2>/dev/null
+    [[ -n ${watchdog:-} ]] && kill -- -"$watchdog" 2>/dev/null
+    restore
+    exit 130
+}
 trap restore EXIT
 trap stop_child INT TERM HUP
 
@@ -125,7 +130,7 @@ tests_labelled() {
 # own time limit, which CTest prefers to --timeout, is minutes); the Wayland sessions one
 # at a time on the machine.
 run_test() {
-    local timeout watchdog status=0 command=(ctest --test-dir "$build" -R "^$1\$")
+    local timeout status=0 command=(ctest --test-dir "$build" -R "^$1\$")
     timeout=$(python3 -c "print(int(float('${test_cost[$1]:-60}') * 3 + 30))")
     [[ ,${test_labels[$1]}, == *,wayland,* ]] && command=(flock /tmp/vornik-wayland.lock "${command[@]}")
     setsid "${command[@]}" >>"$log" 2>&1 &
