@@ -584,6 +584,7 @@ private slots:
         if (!qEnvironmentVariableIsEmpty("VORNIK_TEST_SHOTS"))
             window->grab().save(qEnvironmentVariable("VORNIK_TEST_SHOTS") + QStringLiteral("/preferences.png"));
         QVERIFY(typeAndTest(server.baseUrl(), QString()).startsWith(QStringLiteral("No answer from ") + server.baseUrl()));
+        QCOMPARE(storedValue(QStringLiteral("servicecafile")).toString(), QString());   // the certificate alone changed
         QVERIFY(server.stop());
         QVERIFY(typeAndTest(server.baseUrl(), server.caFile()).startsWith(QStringLiteral("No answer from ")));
         // Not an address: nothing is stored and nothing is asked.
