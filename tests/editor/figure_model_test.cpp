@@ -1,6 +1,7 @@
 #include "editor/FigureList.h"
 #include "editor/scene/Ellipse.h"
 #include "editor/tools/CounterBadge.h"
+#include "editor/tools/FreehandStroke.h"
 #include "editor/scene/Font.h"
 #include "editor/scene/Form.h"
 #include "editor/scene/Group.h"
@@ -216,6 +217,8 @@ private slots:
         // A text's size is in canvas pixels, and never under one.
         for (const auto &[size, pixels] : {std::pair{0, 1}, {1, 1}, {2, 2}, {40, 40}})
             QCOMPARE(scene::Font{.size = size}.toQFont().pixelSize(), pixels);
+        QVERIFY(scene::Font{.weight = QStringLiteral("bold")}.toQFont().bold());
+        QVERIFY(!scene::Font{}.toQFont().bold());
     }
 
     void nodesAreEqualOnlyToThemselves()
@@ -266,6 +269,23 @@ private slots:
             QVERIFY(second->scene());
         }
         QCOMPARE(second->scene(), nullptr);
+    }
+
+    // The highlighter darkens what lies under it, as ink does (yellow over blue stays
+    // dark); the pen covers it.
+    void highlighterMultipliesAndThePenCovers()
+    {
+        for (const bool marker : {true, false}) {
+            FreehandStroke stroke(QPointF(10, 20), QColor(255, 230, 0, 150), 8, marker);
+            stroke.addPoint(QPointF(90, 20));
+            QImage page(100, 40, QImage::Format_RGB32);
+            page.fill(QColor(0, 0, 160));
+            QPainter painter(&page);
+            stroke.paint(&painter, nullptr, nullptr);
+            painter.end();
+            const QColor under = page.pixelColor(50, 20);
+            QVERIFY2(marker ? under.red() < 20 : under.red() > 120, qPrintable(under.name()));
+        }
     }
 
     // A numbered marker's number sits in the middle of its circle.
