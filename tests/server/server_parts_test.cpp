@@ -1,3 +1,4 @@
+#include "server/DataFolderLock.h"
 #include "server/ImageStore.h"
 #include "server/ImageWork.h"
 #include "server/Multipart.h"
@@ -196,6 +197,15 @@ private slots:
         const auto shared = makeStore("postgresql://v@db/v", 4, {}, &error);
         QVERIFY(shared->shared());
         QCOMPARE(shared->engine(), std::string("postgresql"));
+
+        // A data folder the server makes is its own alone, and held by one server.
+        QTemporaryDir root;
+        const std::string data = root.path().toStdString() + "/data";
+        DataFolderLock held, second;
+        QVERIFY2(held.acquire(data, &error), error.c_str());
+        QCOMPARE(QFile::permissions(QString::fromStdString(data)) & 0x7777,
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+        QVERIFY(!second.acquire(data, &error) && !error.empty());
     }
 
     // Request targets as the routes read them.
