@@ -116,6 +116,8 @@ private slots:
         QCOMPARE(networkOf("2001:db8:1:2:aaaa::7", 32, 64), std::string("2001:db8:1:2::/64"));
         QCOMPARE(networkOf("2001:db8:1:2:aaaa::7", 32, 48), std::string("2001:db8:1::/48"));
         QCOMPARE(networkOf("2001:db8:1:2:aaaa::7", 32, 128), std::string("2001:db8:1:2:aaaa::7/128"));
+        QCOMPARE(networkOf("203.0.113.9", 0, 0), std::string("0.0.0.0/0"));   // every address one network
+        QCOMPARE(networkOf("2001:db8::7", 32, -5), std::string("::/0"));
         QCOMPARE(networkOf("::ffff:198.51.100.4", 32, 64), std::string("198.51.100.4/32"));
         QCOMPARE(networkOf("not an address", 32, 64), std::string("not an address"));
 

@@ -69,6 +69,10 @@ private slots:
         now += std::chrono::milliseconds(2000);
         store.remember("late");
         QCOMPARE(store.size(), size_t(1));                             // expired ones are swept
+        // A table bound of nothing still holds the newest token.
+        TokenStore tiny(std::chrono::milliseconds(1000), [&now] { return now; }, 0);
+        tiny.remember("only");
+        QVERIFY(tiny.consume(TokenStore::tokenForSalt("only")));
     }
 
     void formReaderTakesFieldNamesByteForByte()
