@@ -264,6 +264,7 @@ private slots:
         model.nudge({10, 10});
         QCOMPARE(model.frame(), QRectF(40, 40, 0, 0));
         QCOMPARE(keptInside(QRectF(-10, 0, 2000, 100), QRectF(0, 0, 1000, 800)), QRectF(0, 0, 1000, 100));
+        QCOMPARE(keptInside(QRectF(-10, 0, 2000, 100), QRectF()), QRectF(-10, 0, 2000, 100));   // no bounds: as it is
     }
 
     void releaseResetsTheAnchorAndLaterDragsUseTheLastZone()
