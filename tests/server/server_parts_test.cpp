@@ -2,6 +2,7 @@
 #include "server/ImageStore.h"
 #include "server/ImageWork.h"
 #include "server/Multipart.h"
+#include "server/Random.h"
 #include "server/Routes.h"
 #include "server/ServerOptions.h"
 #include "server/StoreFactory.h"
@@ -16,6 +17,7 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <set>
 #include <sqlite3.h>
 
 using namespace vornik::server;
@@ -69,6 +71,18 @@ private slots:
         now += std::chrono::milliseconds(2000);
         store.remember("late");
         QCOMPARE(store.size(), size_t(1));                             // expired ones are swept
+        // Names and salts have their length, and every hex digit turns up in either
+        // half of a byte.
+        QCOMPARE(randomName(24).size(), size_t(24));
+        std::set<char> high, low;
+        for (int i = 0; i < 200; ++i) {
+            const std::string hex = randomHex(8);
+            QCOMPARE(hex.size(), size_t(16));
+            for (size_t at = 0; at < hex.size(); ++at)
+                (at % 2 ? low : high).insert(hex[at]);
+        }
+        QCOMPARE(high.size(), size_t(16));
+        QCOMPARE(low.size(), size_t(16));
         // A table bound of nothing still holds the newest token.
         TokenStore tiny(std::chrono::milliseconds(1000), [&now] { return now; }, 0);
         tiny.remember("only");
